@@ -1,0 +1,5 @@
+#include "shell/Program.h"
+
+int main(int argc, char** argv) {
+    return q32::RunProgram(argc, argv);
+}

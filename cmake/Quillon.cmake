@@ -1,0 +1,29 @@
+# One function to add a library and one to add a test, so every folder builds the same way.
+
+set(QUILLON_WARNINGS -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+
+# quillon_add_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+function(quillon_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_compile_options(${name} PRIVATE ${QUILLON_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+endfunction()
+
+# quillon_add_test(NAME SOURCES ... LIBS ... [LABELS ...] [TIMEOUT secs])
+# Every test runs headless with an empty configuration folder of its own.
+function(quillon_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE ${QUILLON_WARNINGS})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} q32_testsupport Qt6::Test)
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+        TIMEOUT ${ARG_TIMEOUT}
+        LABELS "${ARG_LABELS}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QUILLON_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

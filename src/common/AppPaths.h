@@ -1,0 +1,18 @@
+#pragma once
+// Where the program keeps its files: AppDir (per user, writable) and the shipped share folder.
+
+#include <QString>
+
+namespace q32 {
+
+// $QUILLON32_HOME, else the user's data folder + "quillon32/"; created when missing; ends in "/".
+QString ComputeAppDir();
+
+// The folder with the shipped read-only files: $QUILLON32_SHARE_DIR, else ../share/quillon32
+// beside the executable, else the source tree's data folder (running from a build tree).
+QString ShareDir();
+
+// Copies every shipped file that AppDir lacks. Returns false when a copy failed.
+bool SeedAppDir(const QString& appDir);
+
+} // namespace q32

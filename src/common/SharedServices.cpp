@@ -1,0 +1,33 @@
+#include "common/SharedServices.h"
+
+#include "common/ProgramState.h"
+#include "common/Text.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace q32 {
+
+QString ImagesTail(qint64 count) {
+    return count >= 2 ? QStringLiteral(" images)") : QStringLiteral(" image)");
+}
+
+QString AlbumStatusText(const ProgramState& state) {
+    const QFileInfo info(state.AlbumToOpen);
+    const qint64 size = info.isFile() ? info.size() : 0;
+    return FileNameOfPath(state.AlbumToOpen) + QStringLiteral("  (") +
+           QString::number(state.RecordCount) + ImagesTail(state.RecordCount) +
+           QStringLiteral("  ") + FormatThousands(size) + QStringLiteral(" bytes");
+}
+
+bool ShowHelp(const ProgramState& state) {
+    return QDesktopServices::openUrl(
+        QUrl::fromLocalFile(state.AppDir + QStringLiteral("help/index.html")));
+}
+
+bool OpenWebPage(const QString& address) {
+    return QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+} // namespace q32

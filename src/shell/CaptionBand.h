@@ -1,0 +1,32 @@
+#pragma once
+// The gradient band across the top of the main window carrying the album status text: the
+// window manager owns the real title bar, so the program paints its own band.
+
+#include <QColor>
+#include <QWidget>
+
+namespace q32 {
+
+class CaptionBand : public QWidget {
+    Q_OBJECT
+public:
+    explicit CaptionBand(QWidget* parent = nullptr);
+
+    // Sets what the band shows; an empty text draws nothing.
+    void DrawGradientCaption(const QString& text, const QColor& startColour,
+                             const QColor& textColour);
+    QString text() const { return m_text; }
+
+    // The colour of step i (0..127): the start colour at the left fading towards black.
+    static QColor stepColour(const QColor& start, int i);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+    QColor m_start;
+    QColor m_textColour;
+};
+
+} // namespace q32

@@ -1,0 +1,391 @@
+#include "shell/MainWindow.h"
+
+#include "common/AppPaths.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "common/SharedServices.h"
+#include "common/Text.h"
+#include "platform/prompt/PromptService.h"
+#include "shell/CaptionBand.h"
+#include "shell/ToolbarCustomizeDialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVideoWidget>
+
+namespace q32 {
+namespace {
+
+const QString kMain = QStringLiteral("Main");
+const QString kDirectories = QStringLiteral("Directories");
+const QString kOptions = QStringLiteral("Options");
+const QString kFilesParameters = QStringLiteral("Files Parameters");
+const QString kGrid = QStringLiteral("MSFlexGrid1");
+const QString kRecent = QStringLiteral("Settings");
+
+// Colours are stored as the classic number: red + 256 * green + 65536 * blue.
+QColor colourFromNumber(qint64 n) {
+    return QColor(int(n & 0xff), int((n >> 8) & 0xff), int((n >> 16) & 0xff));
+}
+qint64 numberFromColour(const QColor& c) {
+    return c.red() + 256 * c.green() + 65536 * c.blue();
+}
+
+// The grid shows the album's fields after the fixed date column; column 1 is always hidden.
+const QStringList kGridColumns = {
+    QStringLiteral("Date"),        QStringLiteral("SoundType"),       QStringLiteral("ImageFile"),
+    QStringLiteral("ImageFormat"), QStringLiteral("ImageProperties"), QStringLiteral("Keywords"),
+    QStringLiteral("Description")};
+
+constexpr int kGridLeft = 318;
+constexpr int kGridTop = 28;
+constexpr int kStatusHeight = 22;
+constexpr int kMargin = 15; // right margin of the grid, as the window has always kept it
+
+const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
+                                  QStringLiteral("ID_SortByDate(Descending)"),
+                                  QStringLiteral("ID_SortImageFile(Ascending)"),
+                                  QStringLiteral("ID_SortImageFile(Descending)"),
+                                  QStringLiteral("ID_SortImageFormat(Ascending)"),
+                                  QStringLiteral("ID_SortImageFormat(Descending)"),
+                                  QStringLiteral("ID_DisplayByKeywords(AscendingDate)"),
+                                  QStringLiteral("ID_DisplayByKeywords(DescendingDate)"),
+                                  QStringLiteral("ID_DisplayByDescription(AscendingDate)"),
+                                  QStringLiteral("ID_DisplayByDescription(DescendingDate)"),
+                                  QStringLiteral("ID_AttachSound"),
+                                  QStringLiteral("ID_ExportImage"),
+                                  QStringLiteral("ID_DeleteImage")};
+
+} // namespace
+
+MainWindow::MainWindow(ProgramState& state, Settings& settings, PromptService& prompts,
+                       QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_settings(settings), m_prompts(prompts),
+      m_arguments(std::move(arguments)) {
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Quillon 32"));
+    setMinimumSize(480, 360);
+    m_commandBar = new CommandBar(this);
+    m_commandBar->apply(ToolLayout::factory());
+    connect(m_commandBar, &CommandBar::toolClicked, this, &MainWindow::SSActiveToolBars1_ToolClick);
+    buildWidgets();
+    registerCommands();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildWidgets() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Client"));
+    setCentralWidget(central);
+
+    m_band = new CaptionBand(central);
+    m_band->move(0, 0);
+
+    m_picture3 = new QFrame(central);
+    m_picture3->setObjectName(QStringLiteral("Picture3"));
+    m_picture3->setFrameShape(QFrame::StyledPanel);
+    m_picture3->setGeometry(8, kGridTop, 302, 244);
+
+    m_picture5 = new QFrame(m_picture3);
+    m_picture5->setObjectName(QStringLiteral("Picture5"));
+    m_picture5->setGeometry(37, 22, 240, 8);
+
+    m_picture6 = new QFrame(m_picture3);
+    m_picture6->setObjectName(QStringLiteral("Picture6"));
+    m_picture6->setGeometry(30, 30, 240, 180);
+
+    m_lead2 = new QLabel(m_picture6);
+    m_lead2->setObjectName(QStringLiteral("LEAD2"));
+    m_lead2->setScaledContents(true);
+    m_lead2->hide();
+
+    m_video = new QVideoWidget(m_picture3);
+    m_video->setObjectName(QStringLiteral("LEADVid1"));
+    m_video->hide();
+
+    const QString videoTips[2] = {QStringLiteral("Stop"), QStringLiteral("Play From Start")};
+    const QString videoIcons[2] = {QStringLiteral("media-playback-stop-symbolic"),
+                                   QStringLiteral("media-playback-start-symbolic")};
+    for (int i = 0; i < 2; ++i) {
+        auto* b = new QPushButton(CommandBar::iconFor(videoIcons[i], videoTips[i]), QString(),
+                                  m_picture3);
+        b->setObjectName(QStringLiteral("SSCommand1_%1").arg(i));
+        b->setToolTip(videoTips[i]);
+        b->setGeometry(112 + i * 40, 214, 36, 26);
+        b->hide();
+        m_videoButtons[i] = b;
+    }
+
+    const QString navTips[4] = {QStringLiteral("First Image"), QStringLiteral("Previous Image"),
+                                QStringLiteral("Next Image"), QStringLiteral("Last Image")};
+    const QString navIcons[4] = {
+        QStringLiteral("go-first-symbolic"), QStringLiteral("go-previous-symbolic"),
+        QStringLiteral("go-next-symbolic"), QStringLiteral("go-last-symbolic")};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new QPushButton(CommandBar::iconFor(navIcons[i], navTips[i]), QString(), central);
+        b->setObjectName(QStringLiteral("SSCommand2_%1").arg(i + 1));
+        b->setToolTip(navTips[i]);
+        b->setGeometry(8 + i * 44, kGridTop + 250, 40, 28);
+        m_navButtons[i] = b;
+    }
+
+    m_image4 = new QLabel(central);
+    m_image4->setObjectName(QStringLiteral("Image4"));
+    m_image4->setPixmap(
+        CommandBar::iconFor(QStringLiteral("audio-volume-high-symbolic"), QStringLiteral("S"))
+            .pixmap(22, 22));
+    m_image4->setGeometry(8 + 4 * 44 + 8, kGridTop + 253, 24, 24);
+    m_image4->hide();
+
+    m_label2 = new QLabel(central);
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_label2->setFrameShape(QFrame::Panel);
+    m_label2->setFrameShadow(QFrame::Sunken);
+
+    m_gridModel = new QStandardItemModel(0, int(kGridColumns.size()), this);
+    m_gridModel->setHorizontalHeaderLabels(kGridColumns);
+    m_grid = new QTableView(central);
+    m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setModel(m_gridModel);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->horizontalHeader()->setMinimumSectionSize(0);
+    m_grid->verticalHeader()->hide();
+    m_grid->move(kGridLeft, kGridTop);
+    m_grid->hide();
+}
+
+void MainWindow::registerCommands() {
+    auto& d = m_dispatcher;
+    d.setAfterCommand([this] {
+        m_state.StatusWord = 0;
+        RefreshCaption();
+    });
+    for (int n = 1; n <= 4; ++n)
+        d.add(QStringLiteral("ID_DBFile%1").arg(n), [this, n] { OpenRecentAlbum(n); });
+
+    // Option tools copy their checked state into the program-wide flags.
+    for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",
+                           "ID_RandomWipes", "ID_OpeningScreen", "ID_ViewFit", "ID_ViewNormal",
+                           "ID_CompressStorage", "ID_NativeStorage"})
+        d.add(QLatin1String(id), [this] { UpdateOptionFlags(); });
+
+    d.add(QStringLiteral("ID_ImageBackColor"), [this] { ChooseImageBackColor(); });
+    d.add(QStringLiteral("ID_PrintSetup"), [this] { m_prompts.printSetup(); });
+    d.add(QStringLiteral("ID_Contents"), [this] { ShowHelp(m_state); });
+    d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
+    d.add(QStringLiteral("ID_DefaultToolbar"), [this] { RestoreDefaultToolbar(); });
+    d.add(QStringLiteral("ID_Exit"), [this] { close(); });
+
+    // Pending: these commands land with their windows (album browsing, adding, editing,
+    // maintenance, viewer, slideshow, About). Until then their tools are present and do nothing:
+    // ID_CreateNewAlbum, ID_AddImages, ID_OpenAlbum, ID_Set/ChangePassword, ID_CompactDatabase,
+    // ID_RepairDatabase, ID_AttachSound, ID_ExportImage, ID_DeleteImage, ID_ImageProcessing,
+    // the sort and filter tools, ID_DropDownFilters, ID_StartSlideshow, ID_SlideInterval,
+    // ID_EffectDelay, ID_EffectGrainSize, ID_SelectWipePatterns, ID_About.
+}
+
+void MainWindow::SSActiveToolBars1_ToolClick(const QString& toolId) {
+    m_dispatcher.SSActiveToolBars1_ToolClick(toolId);
+}
+
+void MainWindow::UpdateOptionFlags() {
+    const CommandBar& bar = *m_commandBar;
+    m_state.AudioCDAutoStart = bar.checked(QStringLiteral("ID_AudioCDAutoStart"));
+    m_state.AutoSound = bar.checked(QStringLiteral("ID_AutoSound"));
+    m_state.RandomImages = bar.checked(QStringLiteral("ID_RandomImages"));
+    m_state.RandomWipes = bar.checked(QStringLiteral("ID_RandomWipes"));
+    m_state.ViewFit = bar.checked(QStringLiteral("ID_ViewFit"));
+    m_state.CompressStorage = bar.checked(QStringLiteral("ID_CompressStorage"));
+    m_state.OpeningScreen = bar.checked(QStringLiteral("ID_OpeningScreen"));
+}
+
+void MainWindow::Form_Load() {
+    // 1. The program folder, seeded with the shipped files on first use.
+    m_state.AppDir = ComputeAppDir();
+    SeedAppDir(m_state.AppDir);
+
+    // 2. Screen size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        m_state.ScreenWidthPixels = screen->size().width();
+        m_state.ScreenHeightPixels = screen->size().height();
+    }
+
+    // 3. The saved toolbar layout; the factory layout stays when there is none.
+    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb")))
+        m_commandBar->apply(*layout);
+
+    // 4-5. Option flags from the tools.
+    UpdateOptionFlags();
+    m_commandBar->setEnabled(QStringLiteral("ID_AddImages"), true);
+    // Pending: the About window shows here as the opening screen when OpeningScreen is set.
+    m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.OpeningScreen);
+
+    // 7. Geometry, in the order Left, Top, Width, Height. A missing size leaves the minimum.
+    move(m_settings.integer(kMain, QStringLiteral("Left")),
+         m_settings.integer(kMain, QStringLiteral("Top")));
+    resize(std::max(m_settings.integer(kMain, QStringLiteral("Width")), minimumWidth()),
+           std::max(m_settings.integer(kMain, QStringLiteral("Height")), minimumHeight()));
+
+    // 8. File browser folder, always ending in "/"; a folder that is gone falls back to AppDir.
+    m_state.ThumbNailsDir = m_settings.RegGetString(kDirectories, QStringLiteral("ThumbNailsDir"));
+    if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
+        m_state.ThumbNailsDir += QLatin1Char('/');
+    if (!QDir(m_state.ThumbNailsDir).exists())
+        m_state.ThumbNailsDir = m_state.AppDir;
+
+    // 9-11.
+    m_state.RecordCount = 0;
+    m_state.SortDirection = QStringLiteral("ASC;");
+    m_selImgBackColor =
+        colourFromNumber(qint64(m_settings.number(kOptions, QStringLiteral("SelImgBackColor"))));
+    m_state.FilesPattern =
+        m_settings.RegGetString(kFilesParameters, QStringLiteral("FilesPattern"));
+
+    // 12. Pending: the file browser window is loaded hidden here with ThumbNailsDir and
+    // FilesPattern.
+
+    // 13. A hand-shake file left by an image processor that did not finish.
+    QFile::remove(m_state.AppDir + QStringLiteral("dbimfile.txt"));
+
+    // 14. The video pane over the preview frame.
+    m_video->setGeometry(37, 30, 240, 180);
+
+    // 15. Large system fonts (120 dpi) move the preview frames.
+    if (logicalDpiX() >= 120) {
+        m_picture5->move(45, 22);
+        m_picture6->setGeometry(45, 30, 225, 180);
+    }
+
+    // 17. The album to open: a new one with "KORALTE", an album named on the command line,
+    // or recent entry 1.
+    const bool newAlbum =
+        std::any_of(m_arguments.cbegin(), m_arguments.cend(),
+                    [](const QString& a) { return a.contains(QLatin1String("KORALTE")); });
+    if (newAlbum) {
+        m_newAlbumPending = true;
+        // Pending: ask for the new album's name and open the Add Images window.
+    } else {
+        OpenRecentAlbum(1);
+    }
+
+    // 18-19. Column widths; column 1 is always hidden.
+    restoreColumnWidths();
+    m_grid->show();
+    m_grid->setColumnWidth(1, 0);
+    RefreshCaption();
+}
+
+void MainWindow::restoreColumnWidths() {
+    for (int n = 0; n < m_gridModel->columnCount(); ++n)
+        m_grid->setColumnWidth(n, m_settings.integer(kGrid, QStringLiteral("Column%1").arg(n)));
+}
+
+void MainWindow::OpenRecentAlbum(int n) {
+    m_state.AlbumToOpen = m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n));
+    if (!m_state.AlbumToOpen.startsWith(QLatin1Char('&')))
+        return;
+    OpenAlbum();
+}
+
+void MainWindow::OpenAlbum() {
+    // Pending: opening, the password window and the record query land with album browsing.
+}
+
+void MainWindow::EnableRecordTools() {
+    const bool enabled = m_state.RecordCount >= 1;
+    for (const QString& id : kRecordTools)
+        m_commandBar->setEnabled(id, enabled);
+}
+
+void MainWindow::RefreshCaption() {
+    if (!m_state.SlideshowRunning && !m_closing && !isVisible())
+        show();
+    const QString text = AlbumStatusText(m_state);
+    m_band->DrawGradientCaption(text, palette().color(QPalette::Active, QPalette::Highlight),
+                                palette().color(QPalette::Active, QPalette::HighlightedText));
+    setWindowTitle(m_state.AlbumToOpen.isEmpty() || m_state.AlbumToOpen.startsWith(QLatin1Char('&'))
+                       ? QStringLiteral("Quillon 32")
+                       : text);
+    raise();
+}
+
+void MainWindow::RestoreDefaultToolbar() {
+    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database (default).atb")))
+        m_commandBar->apply(*layout);
+    else
+        m_commandBar->apply(ToolLayout::factory());
+    UpdateOptionFlags();
+    for (int n = 4; n >= 1; --n)
+        m_settings.RegPutString(kRecent, QStringLiteral("DBFile%1").arg(n),
+                                QStringLiteral("&%1 Database File %1").arg(n));
+    EnableRecordTools();
+}
+
+void MainWindow::ChooseImageBackColor() {
+    const auto colour = m_prompts.chooseColor(m_selImgBackColor);
+    if (!colour)
+        return;
+    m_selImgBackColor = *colour;
+    m_settings.RegPutString(kOptions, QStringLiteral("SelImgBackColor"),
+                            QString::number(numberFromColour(m_selImgBackColor)));
+}
+
+void MainWindow::customizeToolbar() {
+    ToolbarCustomizeDialog dialog(m_commandBar->snapshot(), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_commandBar->apply(dialog.layout());
+        UpdateOptionFlags();
+        EnableRecordTools();
+    }
+}
+
+void MainWindow::saveOnExit() {
+    // 1. Geometry.
+    m_settings.RegPutString(kMain, QStringLiteral("Left"), QString::number(x()));
+    m_settings.RegPutString(kMain, QStringLiteral("Top"), QString::number(y()));
+    m_settings.RegPutString(kMain, QStringLiteral("Width"), QString::number(width()));
+    m_settings.RegPutString(kMain, QStringLiteral("Height"), QString::number(height()));
+    // 2. Column widths.
+    for (int n = 0; n < m_gridModel->columnCount(); ++n)
+        m_settings.RegPutString(kGrid, QStringLiteral("Column%1").arg(n),
+                                QString::number(m_grid->columnWidth(n)));
+    // 4. Pending: the video pane's media closes here once it plays clips.
+    // 5. The toolbar layout.
+    m_commandBar->snapshot().save(m_state.AppDir + QStringLiteral("Database.atb"));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!m_closing) {
+        m_closing = true;
+        saveOnExit();
+    }
+    event->accept();
+    // 6. Closing the main window ends the process, whatever else is open.
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    const QWidget* client = centralWidget();
+    const int w = client->width();
+    const int h = client->height();
+    m_band->setGeometry(0, 0, w, m_band->height());
+    m_label2->setGeometry(0, h - kStatusHeight, w, kStatusHeight);
+    m_grid->setGeometry(kGridLeft, kGridTop, std::max(0, w - kGridLeft - kMargin),
+                        std::max(0, h - kGridTop - kStatusHeight - 6));
+}
+
+} // namespace q32

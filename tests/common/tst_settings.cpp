@@ -1,0 +1,143 @@
+// The settings store and the shared text helpers.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "common/AppPaths.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace q32;
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTripAcrossInstances() {
+        test::TestEnv env;
+        {
+            Settings s(Settings::defaultPath());
+            QVERIFY(s.RegPutString(QStringLiteral("Software\\Quillon 32\\Main"),
+                                   QStringLiteral("Left"), QStringLiteral("120")));
+            QVERIFY(s.RegPutString(QStringLiteral("Files Parameters"),
+                                   QStringLiteral("FilesPattern"),
+                                   QStringLiteral("*.jpg;*.png, *.gif")));
+            QVERIFY(
+                s.RegPutString(QStringLiteral("Settings"), QStringLiteral("DBFile1"), QString()));
+        }
+        QVERIFY(QFile::exists(env.configFile()));
+        Settings again(Settings::defaultPath());
+        QCOMPARE(again.RegGetString(QStringLiteral("Main"), QStringLiteral("Left")),
+                 QStringLiteral("120"));
+        // The section is the last part of the key path, whichever way it is named.
+        QCOMPARE(again.RegGetString(QStringLiteral("Software\\Quillon 32\\Files Parameters"),
+                                    QStringLiteral("FilesPattern")),
+                 QStringLiteral("*.jpg;*.png, *.gif"));
+        QCOMPARE(again.RegGetString(QStringLiteral("Settings"), QStringLiteral("DBFile1")),
+                 QString());
+        QCOMPARE(again.RegGetString(QStringLiteral("Main"), QStringLiteral("Nothing")), QString());
+        QCOMPARE(again.integer(QStringLiteral("Main"), QStringLiteral("Nothing")), 0);
+        QCOMPARE(again.integer(QStringLiteral("Main"), QStringLiteral("Left")), 120);
+    }
+
+    void longValuesAreCutLikeTheClassicBuffer() {
+        test::TestEnv env;
+        Settings s(Settings::defaultPath());
+        s.RegPutString(QStringLiteral("Main"), QStringLiteral("Long"),
+                       QString(300, QLatin1Char('x')));
+        QCOMPARE(s.RegGetString(QStringLiteral("Main"), QStringLiteral("Long")).size(), 254);
+    }
+
+    void unwritableStoreReportsAndGoesOn() {
+        test::TestEnv env;
+        // A folder where the settings file should be cannot be replaced, even by root.
+        const QString blocked = env.path(QStringLiteral("quillon32.ini"));
+        QDir().mkpath(blocked);
+        test::ScriptedPromptService prompts;
+        prompts.expectMessage(QStringLiteral("ERROR"));
+        Settings s(blocked, &prompts);
+        QVERIFY(!s.RegPutString(QStringLiteral("Main"), QStringLiteral("Width"),
+                                QStringLiteral("800")));
+        QCOMPARE(prompts.asked().at(0).text,
+                 QStringLiteral("Error writing Width in the system registry."));
+        QCOMPARE(prompts.asked().at(0).style, int(MsgIcon::Critical));
+        QCOMPARE(prompts.pending(), 0);
+    }
+
+    void leadingNumberConversion_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("empty") << QString() << 0.0;
+        QTest::newRow("plain") << QStringLiteral("640") << 640.0;
+        QTest::newRow("blanks and sign") << QStringLiteral("  -12") << -12.0;
+        QTest::newRow("trailing text") << QStringLiteral("12abc") << 12.0;
+        QTest::newRow("decimal") << QStringLiteral("3.5.1") << 3.5;
+        QTest::newRow("text only") << QStringLiteral("abc") << 0.0;
+    }
+    void leadingNumberConversion() {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(Val(text), value);
+    }
+
+    void numberPatternsAndRounding() {
+        const QLocale en(QLocale::English, QLocale::UnitedStates);
+        QCOMPARE(FormatThousands(0, en), QString());
+        QCOMPARE(FormatThousands(999, en), QStringLiteral("999"));
+        QCOMPARE(FormatThousands(12345, en), QStringLiteral("12,345"));
+        QCOMPARE(FormatThousands(1234567, en), QStringLiteral("1,234,567"));
+        QCOMPARE(FormatThousands(16777216, QLocale::c()), QStringLiteral("16,777,216"));
+        QCOMPARE(FormatThousands(1234567, QLocale(QLocale::German)), QStringLiteral("1.234.567"));
+        QCOMPARE(RoundHalfEven(12.5), 12LL);
+        QCOMPARE(RoundHalfEven(13.5), 14LL);
+        QCOMPARE(RoundHalfEven(-0.5), 0LL);
+        QCOMPARE(FileNameOfPath(QStringLiteral("/home/ann/family.mdb")),
+                 QStringLiteral("family.mdb"));
+        QCOMPARE(FileNameOfPath(QStringLiteral("family.mdb")), QString());
+        QCOMPARE(FileNameOfPath(QStringLiteral("/albums/")), QString());
+    }
+
+    void appDirIsSeededOnce() {
+        test::TestEnv env;
+        const QString appDir = ComputeAppDir();
+        QCOMPARE(appDir, env.appDir());
+        QVERIFY(SeedAppDir(appDir));
+        QVERIFY(QFile::exists(appDir + QStringLiteral("Database (default).atb")));
+        QVERIFY(QFile::exists(appDir + QStringLiteral("help/index.html")));
+        // A file the user changed is never overwritten by a later seeding.
+        QFile f(appDir + QStringLiteral("Database (default).atb"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("mine");
+        f.close();
+        QVERIFY(SeedAppDir(appDir));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("mine"));
+    }
+
+    void filterStringsBecomeQtFilters() {
+        FileDialogRequest r;
+        r.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
+        QCOMPARE(r.qtFilter(), QStringLiteral("Quillon 32 Database Files (*.mdb)"));
+        r.filter =
+            QStringLiteral("Wave Files (*.wav)|*.wav|MIDI Files (*.mid)|*.mid|All Files (*.*)|*.*");
+        QCOMPARE(r.qtFilter(),
+                 QStringLiteral("Wave Files (*.wav);;MIDI Files (*.mid);;All Files (*.*)"));
+        r.filter = QStringLiteral("Pictures|*.jpg;*.png");
+        QCOMPARE(r.qtFilter(), QStringLiteral("Pictures (*.jpg *.png)"));
+        r.applyFlags(4100);
+        QVERIFY(r.mustExist);
+        QVERIFY(!r.confirmOverwrite);
+        r.applyFlags(2050);
+        QVERIFY(r.confirmOverwrite);
+        const MessageRequest m =
+            MessageRequest::fromStyle(QStringLiteral("?"), 292, QStringLiteral("T"));
+        QCOMPARE(m.buttons, MsgButtons::YesNo);
+        QCOMPARE(m.icon, MsgIcon::Question);
+        QCOMPARE(m.defaultButton, 2);
+        QCOMPARE(m.style(), 292);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"

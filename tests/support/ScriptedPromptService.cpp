@@ -1,0 +1,125 @@
+#include "ScriptedPromptService.h"
+
+#include <QTest>
+
+namespace q32::test {
+namespace {
+
+const char* kindName(PromptKind k) {
+    switch (k) {
+    case PromptKind::Message:
+        return "message";
+    case PromptKind::Input:
+        return "input";
+    case PromptKind::OpenFile:
+        return "open-file";
+    case PromptKind::SaveFile:
+        return "save-file";
+    case PromptKind::Folder:
+        return "folder";
+    case PromptKind::Colour:
+        return "colour";
+    case PromptKind::Font:
+        return "font";
+    case PromptKind::PrintSetup:
+        return "print-setup";
+    }
+    return "?";
+}
+
+} // namespace
+
+ScriptedPromptService& ScriptedPromptService::expectMessage(const QString& title,
+                                                            MsgResult answer) {
+    m_script.append({PromptKind::Message, title, QVariant::fromValue(int(answer))});
+    return *this;
+}
+ScriptedPromptService& ScriptedPromptService::expectInput(const QString& title,
+                                                          const QString& answer) {
+    m_script.append({PromptKind::Input, title, answer});
+    return *this;
+}
+ScriptedPromptService& ScriptedPromptService::expectOpenFile(const QString& title,
+                                                             const QString& answer) {
+    m_script.append({PromptKind::OpenFile, title, answer});
+    return *this;
+}
+ScriptedPromptService& ScriptedPromptService::expectSaveFile(const QString& title,
+                                                             const QString& answer) {
+    m_script.append({PromptKind::SaveFile, title, answer});
+    return *this;
+}
+ScriptedPromptService& ScriptedPromptService::expectFolder(const QString& title,
+                                                           const QString& answer) {
+    m_script.append({PromptKind::Folder, title, answer});
+    return *this;
+}
+ScriptedPromptService& ScriptedPromptService::expectColour(std::optional<QColor> answer) {
+    m_script.append({PromptKind::Colour, QString(), answer ? QVariant(*answer) : QVariant()});
+    return *this;
+}
+ScriptedPromptService& ScriptedPromptService::expectPrintSetup(bool answer) {
+    m_script.append({PromptKind::PrintSetup, QString(), answer});
+    return *this;
+}
+
+QVariant ScriptedPromptService::next(const Asked& asked) {
+    m_asked.append(asked);
+    const QString what = QStringLiteral("%1 \"%2\": %3")
+                             .arg(QLatin1String(kindName(asked.kind)), asked.title, asked.text);
+    if (m_script.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected prompt: ") + what), __FILE__, __LINE__);
+        return {};
+    }
+    const Step step = m_script.takeFirst();
+    if (step.kind != asked.kind || (!step.title.isNull() && step.title != asked.title)) {
+        QTest::qFail(qPrintable(QStringLiteral("expected %1 \"%2\", got %3")
+                                    .arg(QLatin1String(kindName(step.kind)), step.title, what)),
+                     __FILE__, __LINE__);
+        return {};
+    }
+    return step.answer;
+}
+
+MsgResult ScriptedPromptService::message(const MessageRequest& request) {
+    const QVariant a =
+        next({PromptKind::Message, request.title, request.text, request.style(), {}, {}});
+    return a.isValid() ? MsgResult(a.toInt()) : MsgResult::Cancel;
+}
+
+QString ScriptedPromptService::input(const QString& prompt, const QString& title,
+                                     const QString& defaultText) {
+    return next({PromptKind::Input, title, prompt, 0, defaultText, {}}).toString();
+}
+
+QString ScriptedPromptService::openFile(const FileDialogRequest& request) {
+    return next({PromptKind::OpenFile, request.title, request.filter, 0, request.fileName, request})
+        .toString();
+}
+
+QString ScriptedPromptService::saveFile(const FileDialogRequest& request) {
+    return next({PromptKind::SaveFile, request.title, request.filter, 0, request.fileName, request})
+        .toString();
+}
+
+QString ScriptedPromptService::pickFolder(const QString& title, const QString& initialDir) {
+    return next({PromptKind::Folder, title, initialDir, 0, {}, {}}).toString();
+}
+
+std::optional<QColor> ScriptedPromptService::chooseColor(const QColor& initial) {
+    const QVariant a = next({PromptKind::Colour, {}, initial.name(), 0, {}, {}});
+    if (!a.isValid())
+        return std::nullopt;
+    return a.value<QColor>();
+}
+
+std::optional<QFont> ScriptedPromptService::chooseFont(const QFont&) {
+    next({PromptKind::Font, {}, {}, 0, {}, {}});
+    return std::nullopt;
+}
+
+bool ScriptedPromptService::printSetup() {
+    return next({PromptKind::PrintSetup, {}, {}, 0, {}, {}}).toBool();
+}
+
+} // namespace q32::test
