@@ -73,7 +73,7 @@ MainWindow::MainWindow(ProgramState& state, Settings& settings, PromptService& p
       m_arguments(std::move(arguments)) {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Quillon 32"));
-    setMinimumSize(480, 360);
+    setMinimumSize(720, 480);
     m_commandBar = new CommandBar(this);
     m_commandBar->apply(ToolLayout::factory());
     connect(m_commandBar, &CommandBar::toolClicked, this, &MainWindow::SSActiveToolBars1_ToolClick);
