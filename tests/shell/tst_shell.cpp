@@ -1,0 +1,303 @@
+// The main window's start-up, shutdown and command table.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "shell/MainWindow.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace q32;
+
+namespace {
+
+// Everything one program run needs, with its own settings and program folder.
+struct Run {
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+};
+
+QStringList menuEntries(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return out;
+}
+
+} // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+private slots:
+    void factoryLayoutHasEveryTool_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("new") << "ID_CreateNewAlbum"
+                             << "Create &New Image Depository"
+                             << "Create New Image Depository";
+        QTest::newRow("open") << "ID_OpenAlbum"
+                              << "&Open Existing Image Depository..."
+                              << "Open Existing Depositories";
+        QTest::newRow("password") << "ID_Set/ChangePassword"
+                                  << "Set/Change Depository &Password"
+                                  << "Set/Change Album Password";
+        QTest::newRow("compact") << "ID_CompactDatabase"
+                                 << "Compact Depository"
+                                 << "Compact Image Depository";
+        QTest::newRow("repair") << "ID_RepairDatabase"
+                                << "Repair Depository"
+                                << "Repair Database";
+        QTest::newRow("print") << "ID_PrintSetup"
+                               << "Print Setup..."
+                               << "Print Setup";
+        QTest::newRow("recent1") << "ID_DBFile1"
+                                 << "&1 Database File 1" << QString();
+        QTest::newRow("recent4") << "ID_DBFile4"
+                                 << "&4 Database File 4" << QString();
+        QTest::newRow("exit") << "ID_Exit"
+                              << "E&xit"
+                              << "Exit Quillon 32";
+        QTest::newRow("add") << "ID_AddImages"
+                             << "A&dd Images"
+                             << "Add Images To Current Depository";
+        QTest::newRow("delete") << "ID_DeleteImage"
+                                << "Delete Image"
+                                << "Delete Current Image";
+        QTest::newRow("export") << "ID_ExportImage"
+                                << "&Export Current Image"
+                                << "Export Current Image";
+        QTest::newRow("sound") << "ID_AttachSound"
+                               << "Attach &Sound"
+                               << "Attach Sound To Current Image";
+        QTest::newRow("processing") << "ID_ImageProcessing"
+                                    << "&Image Processing" << QString();
+        QTest::newRow("format desc") << "ID_SortImageFormat(Descending)"
+                                     << "Sort By ImageFormat (Descending)"
+                                     << "Sort By Image Format (Desscending)";
+        QTest::newRow("file asc") << "ID_SortImageFile(Ascending)"
+                                  << "Sort By ImageFile (&Ascending)" << QString();
+        QTest::newRow("desc asc") << "ID_DisplayByDescription(AscendingDate)"
+                                  << "Display by Description (Ascending Date)" << QString();
+        QTest::newRow("filters") << "ID_DropDownFilters" << QString()
+                                 << "Only Display Images Whose Keywords Are ...";
+        QTest::newRow("slideshow") << "ID_StartSlideshow"
+                                   << "S&tart SlideShow"
+                                   << "Start Slideshow";
+        QTest::newRow("interval") << "ID_SlideInterval"
+                                  << "&Slide Interval"
+                                  << "Interval Between Slides";
+        QTest::newRow("grain") << "ID_EffectGrainSize"
+                               << "Effect &Grain Size" << QString();
+        QTest::newRow("compress") << "ID_CompressStorage"
+                                  << "Compress Storage"
+                                  << "Store BMP As JPEG";
+        QTest::newRow("native") << "ID_NativeStorage"
+                                << "Native Storage"
+                                << "Store Images In Their Original Format";
+        QTest::newRow("fit") << "ID_ViewFit"
+                             << "Full Screen View Fit"
+                             << "Image Full Screen View Fit";
+        QTest::newRow("normal") << "ID_ViewNormal"
+                                << "Full Screen View Normal"
+                                << "Image Full Screen View Normal";
+        QTest::newRow("autosound") << "ID_AutoSound"
+                                   << "Auto Sound"
+                                   << "Auto Start Associated Sound File";
+        QTest::newRow("cd") << "ID_AudioCDAutoStart"
+                            << "Audio CD Auto Start" << QString();
+        QTest::newRow("contents") << "ID_Contents"
+                                  << "&Contents"
+                                  << "On-line Documentation";
+        QTest::newRow("about") << "ID_About"
+                               << "&About Quillon 32"
+                               << "About Quillon 32";
+        QTest::newRow("default toolbar") << "ID_DefaultToolbar"
+                                         << "Default Toolbar" << QString();
+        QTest::newRow("back colour") << "ID_ImageBackColor" << QString() << QString();
+    }
+    void factoryLayoutHasEveryTool() {
+        QFETCH(QString, id);
+        QFETCH(QString, caption);
+        QFETCH(QString, tip);
+        test::TestEnv env;
+        Run run;
+        const auto found = run.main.findChildren<QAction*>(id);
+        QCOMPARE(found.size(), 1);
+        if (!caption.isNull())
+            QCOMPARE(found[0]->text(), caption);
+        if (!tip.isNull())
+            QCOMPARE(found[0]->toolTip(), tip);
+    }
+
+    void menusAndButtonBarInFactoryOrder() {
+        test::TestEnv env;
+        Run run;
+        QStringList bar;
+        for (QAction* a : run.main.menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, QStringList(
+                          {"&File", "&Depository", "&Filters", "&SlideShow", "&Options", "&Help"}));
+        QCOMPARE(
+            menuEntries(run.main.commandBar().menu("ID_mnuFile")),
+            QStringList({"ID_CreateNewAlbum", "ID_OpenAlbum", "-", "ID_Set/ChangePassword",
+                         "ID_CompactDatabase", "ID_RepairDatabase", "-", "ID_PrintSetup", "-",
+                         "ID_DBFile1", "ID_DBFile2", "ID_DBFile3", "ID_DBFile4", "-", "ID_Exit"}));
+        QStringList buttons;
+        for (QAction* a : run.main.commandBar().toolBar()->actions())
+            if (auto* w =
+                    qobject_cast<QToolButton*>(run.main.commandBar().toolBar()->widgetForAction(a)))
+                buttons << w->defaultAction()->objectName();
+        QCOMPARE(buttons.size(), 17);
+        QCOMPARE(buttons.first(), QStringLiteral("ID_CreateNewAlbum"));
+        QCOMPARE(buttons[4], QStringLiteral("ID_DropDownFilters"));
+        QCOMPARE(buttons.last(), QStringLiteral("ID_Exit"));
+        // The filter tool's arrow pops up the Filters menu.
+        auto* filterButton = run.main.findChild<QToolButton*>("ID_DropDownFilters_Button");
+        QVERIFY(filterButton);
+        QCOMPARE(filterButton->menu(), run.main.commandBar().menu("ID_mnuFilters"));
+        QCOMPARE(filterButton->popupMode(), QToolButton::MenuButtonPopup);
+    }
+
+    void optionToolsSetTheFlagsAndPairsExclude() {
+        test::TestEnv env;
+        Run run;
+        run.main.Form_Load();
+        QVERIFY(run.state.ViewFit);
+        QVERIFY(!run.state.CompressStorage);
+        run.main.commandBar().tool("ID_CompressStorage")->trigger();
+        QVERIFY(run.state.CompressStorage);
+        QVERIFY(!run.main.commandBar().checked("ID_NativeStorage"));
+        run.main.commandBar().tool("ID_ViewNormal")->trigger();
+        QVERIFY(!run.state.ViewFit);
+        QVERIFY(!run.main.commandBar().checked("ID_ViewFit"));
+        run.main.commandBar().tool("ID_AutoSound")->trigger();
+        run.main.commandBar().tool("ID_RandomImages")->trigger();
+        QVERIFY(run.state.AutoSound && run.state.RandomImages && !run.state.RandomWipes);
+        run.main.commandBar().tool("ID_AutoSound")->trigger();
+        QVERIFY(!run.state.AutoSound);
+    }
+
+    void clickDuringARunningCommandIsIgnored() {
+        test::TestEnv env;
+        Run run;
+        int slowRuns = 0;
+        int quickRuns = 0;
+        auto& d = run.main.dispatcher();
+        d.add("ID_Slow", [&] {
+            ++slowRuns;
+            run.state.StatusWord = 2;
+            // While the command waits, events run and another click arrives.
+            QEventLoop loop;
+            QTimer::singleShot(10, [&] {
+                QVERIFY(!d.SSActiveToolBars1_ToolClick("ID_Quick"));
+                QVERIFY(!d.SSActiveToolBars1_ToolClick("ID_Slow"));
+                loop.quit();
+            });
+            loop.exec();
+        });
+        d.add("ID_Quick", [&] { ++quickRuns; });
+        QVERIFY(d.SSActiveToolBars1_ToolClick("ID_Slow"));
+        QCOMPARE(slowRuns, 1);
+        QCOMPARE(quickRuns, 0);
+        QCOMPARE(run.state.StatusWord, 0); // every command ends with a clear status word
+        QVERIFY(d.SSActiveToolBars1_ToolClick("ID_Quick"));
+        QCOMPARE(quickRuns, 1);
+        QVERIFY(d.SSActiveToolBars1_ToolClick("ID_NoSuchTool")); // does nothing, but is not busy
+    }
+
+    void firstStartThenRestart() {
+        test::TestEnv env;
+        {
+            Run run;
+            run.main.Form_Load();
+            QCOMPARE(run.main.pos(), QPoint(0, 0));
+            for (int c = 0; c < 7; ++c)
+                QCOMPARE(run.main.grid()->columnWidth(c), 0);
+            QCOMPARE(run.state.ThumbNailsDir, QStringLiteral("/"));
+            QCOMPARE(run.state.SortDirection, QStringLiteral("ASC;"));
+            QVERIFY(!run.state.AppDir.isEmpty() && run.state.AppDir.endsWith('/'));
+
+            run.main.move(40, 30);
+            run.main.resize(900, 640);
+            for (int c = 0; c < 7; ++c)
+                run.main.grid()->setColumnWidth(c, 50 + 10 * c);
+            run.main.commandBar().tool("ID_CompressStorage")->trigger();
+            run.main.commandBar().tool("ID_RandomWipes")->trigger();
+            run.main.commandBar().setCaption("ID_DBFile2", "&2 /albums/trip.mdb");
+            run.main.close();
+        }
+        QVERIFY(QFile::exists(env.appDir() + "Database.atb"));
+        Run again;
+        again.main.Form_Load();
+        QCOMPARE(again.main.pos(), QPoint(40, 30));
+        QCOMPARE(again.main.size(), QSize(900, 640));
+        QCOMPARE(again.main.grid()->columnWidth(0), 50);
+        QCOMPARE(again.main.grid()->columnWidth(1), 0); // always hidden
+        QCOMPARE(again.main.grid()->columnWidth(6), 110);
+        QVERIFY(again.state.CompressStorage && again.state.RandomWipes);
+        QVERIFY(again.main.commandBar().checked("ID_CompressStorage"));
+        QVERIFY(!again.main.commandBar().checked("ID_NativeStorage"));
+        QCOMPARE(again.main.commandBar().caption("ID_DBFile2"),
+                 QStringLiteral("&2 /albums/trip.mdb"));
+    }
+
+    void damagedLayoutFileFallsBackToFactory() {
+        test::TestEnv env;
+        QDir().mkpath(env.appDir());
+        QFile f(env.appDir() + "Database.atb");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\"format\": \"quillon32-toolbar-layout\", \"tools\": [{\"id\": \"ID_Exit\"}], "
+                "\"toolbar\": [\"ID_Gone\"]");
+        f.close();
+        Run run;
+        run.main.Form_Load();
+        QCOMPARE(run.main.commandBar().caption("ID_Exit"), QStringLiteral("E&xit"));
+        QCOMPARE(run.main.findChildren<QAction*>("ID_AddImages").size(), 1);
+    }
+
+    void defaultToolbarRestoresFactoryEntries() {
+        test::TestEnv env;
+        Run run;
+        run.main.Form_Load();
+        run.main.commandBar().setCaption("ID_DBFile1", "&1 /albums/family.mdb");
+        run.settings.RegPutString("Settings", "DBFile1", "&1 /albums/family.mdb");
+        run.main.commandBar().tool("ID_CompressStorage")->trigger();
+        run.main.SSActiveToolBars1_ToolClick("ID_DefaultToolbar");
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(run.settings.RegGetString("Software\\Quillon 32\\Settings",
+                                               QStringLiteral("DBFile%1").arg(n)),
+                     QStringLiteral("&%1 Database File %1").arg(n));
+        QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), QStringLiteral("&1 Database File 1"));
+        QVERIFY(!run.state.CompressStorage);
+    }
+
+    void imageBackColourIsStoredAsANumber() {
+        test::TestEnv env;
+        Run run;
+        run.main.Form_Load();
+        run.prompts.expectColour(QColor(0x10, 0x20, 0x30)).expectColour(std::nullopt);
+        run.main.SSActiveToolBars1_ToolClick("ID_ImageBackColor");
+        QCOMPARE(run.settings.RegGetString("Options", "SelImgBackColor"),
+                 QString::number(0x10 + 0x20 * 256 + 0x30 * 65536));
+        // Cancelling keeps the colour.
+        run.main.SSActiveToolBars1_ToolClick("ID_ImageBackColor");
+        QCOMPARE(run.main.selImgBackColor(), QColor(0x10, 0x20, 0x30));
+        QCOMPARE(run.prompts.pending(), 0);
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
