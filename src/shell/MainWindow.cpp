@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/CaptionBand.h"
+#include "shell/RecentAlbums.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
 #include <QApplication>
@@ -326,9 +327,9 @@ void MainWindow::RestoreDefaultToolbar() {
     else
         m_commandBar->apply(ToolLayout::factory());
     UpdateOptionFlags();
+    const RecentEntries factory = FactoryRecentEntries();
     for (int n = 4; n >= 1; --n)
-        m_settings.RegPutString(kRecent, QStringLiteral("DBFile%1").arg(n),
-                                QStringLiteral("&%1 Database File %1").arg(n));
+        m_settings.RegPutString(kRecent, QStringLiteral("DBFile%1").arg(n), factory[n - 1]);
     EnableRecordTools();
 }
 
