@@ -1,0 +1,70 @@
+// The video pane's player on real clips and sounds made by ffmpeg and sox.
+
+#include "platform/player/VideoControl.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVideoSink>
+
+using namespace q32;
+
+class TestPlayer : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString make(const QString& program, const QStringList& args, const QString& name) {
+        const QString out = m_dir.filePath(name);
+        QProcess p;
+        p.start(program, QStringList(args) << out);
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            qWarning() << p.readAllStandardError();
+        return out;
+    }
+
+private slots:
+    void initTestCase() { VideoControl::chooseBackend(); }
+
+    void clipPlaysToItsEndAndReportsTheMode() {
+        const QString clip =
+            make("ffmpeg",
+                 {"-v", "error", "-y", "-f", "lavfi", "-i",
+                  "testsrc=size=160x120:rate=25:duration=1", "-c:v", "mpeg1video", "-f", "mpeg"},
+                 "clip.mpg");
+        QVERIFY(QFileInfo(clip).size() > 0);
+        VideoControl video;
+        QVideoSink sink;
+        video.setVideoOutput(&sink);
+        QSignalSpy modes(&video, &VideoControl::MMModeChange);
+        QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
+        QVERIFY(video.MMLoad(clip));
+        video.setMMCurrentPos(video.MMClipStart());
+        video.MMPlay();
+        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 1, 15000);
+        QCOMPARE(modes.at(0).at(0).toInt(), VideoControl::ModeEnded);
+        QVERIFY(frames.size() > 0);
+        QCOMPARE(sink.videoSize(), QSize(160, 120));
+
+        // Playing again from the start reaches the end again.
+        video.setMMCurrentPos(video.MMClipStart());
+        video.MMPlay();
+        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 2, 15000);
+        video.close();
+        QVERIFY(!video.isOpen());
+    }
+
+    void soundPlaysWithoutASoundDevice() {
+        const QString wav = make("sox", {"-n", "-r", "8000", "-c", "1"}, "tone.wav");
+        QProcess::execute("sox",
+                          {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.3", "sine", "440"});
+        VideoControl player;
+        QSignalSpy modes(&player, &VideoControl::MMModeChange);
+        QVERIFY(player.MMLoad(wav));
+        player.MMPlay();
+        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 1, 15000);
+    }
+};
+
+QTEST_MAIN(TestPlayer)
+#include "tst_player.moc"
