@@ -44,6 +44,7 @@ class CFiles {
 public:
     static constexpr qsizetype kGrowStep = 500;
 
+    // Without a listener the scan recurses and reports nothing.
     explicit CFiles(ScanListener* listener = nullptr) : m_listener(listener) {}
 
     // Adds a missing trailing "/" to folder, empties the list and scans below folder.
@@ -78,7 +79,8 @@ private:
 };
 
 // A list of wildcard patterns separated by ";" ("*.jpg;*.tif"), matched case-insensitively
-// against a whole file name. "*" matches any run of characters, "?" one character.
+// against a whole file name. "*" matches any run of characters, "?" one character; "*.*" and an
+// empty text match every file.
 class FilePattern {
 public:
     explicit FilePattern(const QString& text);
@@ -119,7 +121,8 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
                            const CFiles& dirs, ScanListener* listener = nullptr,
                            qsizetype listLimit = kDefaultListLimit);
 
-// One "Search" or "Scan Drive" run: scan, then collect.
+// One "Search" or "Scan Drive" run: scan, then collect. Recursion comes from the request; the
+// listener gets the reports and may stop the run.
 struct SearchRequest {
     QString folder;         // the current image folder
     QString pattern;        // the pattern box; empty uses defaultPattern
