@@ -1,0 +1,319 @@
+#include "album/DirectoryScan.h"
+
+#include <QFile>
+#include <QStorageInfo>
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace q32 {
+
+namespace {
+
+constexpr qsizetype kFilesPerReport = 256;
+
+// The file system's order is not stable on Linux; this gives the same order every run, and the
+// case-insensitive part is how users read a file list.
+bool NameLess(const QString& a, const QString& b) {
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+QString WithSlash(QString folder) {
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+// Closes the directory stream on every way out.
+struct DirStream {
+    explicit DirStream(const QString& folder)
+        : dir(opendir(QFile::encodeName(folder).constData())) {}
+    ~DirStream() {
+        if (dir)
+            closedir(dir);
+    }
+    DirStream(const DirStream&) = delete;
+    DirStream& operator=(const DirStream&) = delete;
+    DIR* dir;
+};
+
+// Wildcard match of an already case-folded name: "*" any run, "?" one character.
+bool WildcardMatch(QStringView pattern, QStringView name) {
+    qsizetype p = 0, n = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+// ---- CFiles
+
+void CFiles::GetArrayDirs(QString& folder) {
+    folder = WithSlash(folder);
+    m_dirs = {};
+    m_dirs.reserve(kGrowStep);
+    m_stopped = false;
+    struct stat st {};
+    m_device = stat(QFile::encodeName(folder).constData(), &st) == 0 ? st.st_dev : 0;
+    ScanFolder(folder);
+    if (!m_dirs.empty() && m_dirs.capacity() != m_dirs.size()) {
+        std::vector<DirRecord> cut;
+        cut.reserve(m_dirs.size());
+        std::move(m_dirs.begin(), m_dirs.end(), std::back_inserter(cut));
+        m_dirs.swap(cut);
+    }
+}
+
+QString CFiles::sPathFile(qint64 index) const {
+    return index >= 0 && index < lCount() ? m_dirs[static_cast<size_t>(index)].path : QString();
+}
+
+quint32 CFiles::attributes(qint64 index) const {
+    return index >= 0 && index < lCount() ? m_dirs[static_cast<size_t>(index)].mode : 0;
+}
+
+void CFiles::append(DirRecord record) {
+    m_dirs.push_back(std::move(record));
+    // Grow in whole steps so a large tree does not reallocate per record.
+    if (m_dirs.size() % kGrowStep == 0)
+        m_dirs.reserve(m_dirs.size() + kGrowStep);
+}
+
+void CFiles::ScanFolder(QString folder) {
+    folder = WithSlash(folder);
+    const std::vector<SubDir> subDirs = ListSubDirs(folder);
+    for (const SubDir& sub : subDirs) {
+        append({folder + sub.name, sub.mode});
+        if (m_listener) {
+            m_listener->directoryRecorded(m_dirs.back().path);
+            m_listener->progress({lCount(), 0});
+            if (m_listener->stopRequested()) {
+                m_stopped = true;
+                return;
+            }
+        }
+    }
+    if (m_listener && !m_listener->recursive())
+        return;
+    for (const SubDir& sub : subDirs) {
+        ScanFolder(folder + sub.name);
+        if (m_stopped)
+            return;
+    }
+}
+
+std::vector<CFiles::SubDir> CFiles::ListSubDirs(const QString& folder) const {
+    std::vector<SubDir> found;
+    DirStream stream(folder);
+    if (!stream.dir)
+        return found;
+    const int fd = dirfd(stream.dir);
+    while (const dirent* entry = readdir(stream.dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        // Links are not followed: a link to an ancestor would loop, one to elsewhere would list
+        // the same pictures twice.
+        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+            continue;
+        struct stat st {};
+        if (fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode))
+            continue;
+        if (m_sameFileSystem && st.st_dev != m_device)
+            continue;
+        found.push_back({QFile::decodeName(entry->d_name), static_cast<quint32>(st.st_mode)});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const SubDir& a, const SubDir& b) { return NameLess(a.name, b.name); });
+    return found;
+}
+
+// ---- FilePattern
+
+FilePattern::FilePattern(const QString& text) {
+    for (const QString& part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        QString p = part.trimmed().toCaseFolded();
+        if (p.isEmpty())
+            continue;
+        if (p == QLatin1String("*.*")) // every file, with or without an extension
+            p = QStringLiteral("*");
+        const QStringView tail = QStringView(p).mid(1);
+        if (p.startsWith(QLatin1String("*.")) && !tail.contains(QLatin1Char('*')) &&
+            !tail.contains(QLatin1Char('?')))
+            m_suffixes.append(tail.toString());
+        else
+            m_patterns.append(p);
+    }
+    if (m_patterns.isEmpty() && m_suffixes.isEmpty())
+        m_patterns.append(QStringLiteral("*"));
+}
+
+bool FilePattern::matches(QStringView name) const {
+    for (const QString& suffix : m_suffixes) {
+        if (name.size() > suffix.size() && name.endsWith(suffix, Qt::CaseInsensitive))
+            return true;
+    }
+    if (m_patterns.isEmpty())
+        return false;
+    const QString folded = name.toString().toCaseFolded();
+    for (const QString& p : m_patterns) {
+        if (WildcardMatch(p, folded))
+            return true;
+    }
+    return false;
+}
+
+// ---- helpers
+
+QString JoinFolderFile(const QString& folder, const QString& name) {
+    return WithSlash(folder) + name;
+}
+
+QString DriveRootOf(const QString& folder) {
+    const QStorageInfo info(folder);
+    return WithSlash(info.isValid() ? info.rootPath() : QStringLiteral("/"));
+}
+
+QString ScanCountsTitle(qint64 directories, qint64 files, bool listFull) {
+    QString title = QString::number(directories) + QLatin1String(" directories and ") +
+                    QString::number(files) + QLatin1String(" file(s)");
+    if (listFull)
+        title += QLatin1String(" [") + QString::number(files) + QLatin1String(" displayed]");
+    return title;
+}
+
+QStringList MatchingFiles(const QString& folder, const FilePattern& pattern) {
+    QStringList names;
+    DirStream stream(folder);
+    if (!stream.dir)
+        return names;
+    const int fd = dirfd(stream.dir);
+    while (const dirent* entry = readdir(stream.dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            continue;
+        QString name = QFile::decodeName(entry->d_name);
+        if (!pattern.matches(name))
+            continue;
+        if (entry->d_type != DT_REG) {
+            struct stat st {};
+            if (fstatat(fd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+                continue;
+        }
+        names.append(std::move(name));
+    }
+    std::sort(names.begin(), names.end(), NameLess);
+    return names;
+}
+
+CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bool recursive,
+                           const CFiles& dirs, ScanListener* listener, qsizetype listLimit) {
+    CollectResult result;
+    // False ends the run: list full or stop requested.
+    auto addFolder = [&](const QString& current) {
+        result.lastFolder = current;
+        for (const QString& name : MatchingFiles(current, pattern)) {
+            if (result.files.size() >= listLimit) {
+                result.listFull = true;
+                return false;
+            }
+            result.files.append(current + name);
+            if (listener && result.files.size() % kFilesPerReport == 0) {
+                listener->progress({dirs.lCount(), result.files.size()});
+                if (listener->stopRequested()) {
+                    result.stopped = true;
+                    return false;
+                }
+            }
+        }
+        if (listener) {
+            listener->progress({dirs.lCount(), result.files.size()});
+            if (listener->stopRequested()) {
+                result.stopped = true;
+                return false;
+            }
+        }
+        return true;
+    };
+
+    if (!addFolder(WithSlash(folder)) || !recursive)
+        return result;
+    for (qint64 i = 0; i < dirs.lCount(); ++i) {
+        if (!addFolder(dirs.sPathFile(i) + QLatin1Char('/')))
+            break;
+    }
+    return result;
+}
+
+// ---- one Search / Scan Drive run
+
+namespace {
+
+// The request, not the window, says whether to recurse; everything else goes to the caller.
+class RunListener : public ScanListener {
+public:
+    RunListener(ScanListener* inner, bool recursive) : m_inner(inner), m_recursive(recursive) {}
+    bool recursive() const override { return m_recursive; }
+    void directoryRecorded(const QString& path) override {
+        if (m_inner)
+            m_inner->directoryRecorded(path);
+    }
+    void progress(const ScanProgress& progress) override {
+        if (m_inner)
+            m_inner->progress(progress);
+    }
+    bool stopRequested() const override { return m_inner && m_inner->stopRequested(); }
+
+private:
+    ScanListener* m_inner;
+    bool m_recursive;
+};
+
+} // namespace
+
+SearchResult RunSearch(const SearchRequest& request, ScanListener* listener) {
+    const bool recursive = request.recursive || request.driveScan;
+    RunListener runListener(listener, recursive);
+    SearchResult result;
+
+    QString start = request.driveScan ? DriveRootOf(request.folder) : request.folder;
+    CFiles dirs(&runListener);
+    dirs.setSameFileSystem(request.driveScan);
+    dirs.GetArrayDirs(start);
+    result.directories = dirs.lCount();
+    result.lastFolder = WithSlash(request.folder);
+
+    if (dirs.stopped()) {
+        result.stopped = true;
+    } else {
+        const FilePattern pattern(request.pattern.trimmed().isEmpty() ? request.defaultPattern
+                                                                      : request.pattern);
+        CollectResult collected =
+            CollectFiles(request.folder, pattern, recursive, dirs, &runListener, request.listLimit);
+        result.files = std::move(collected.files);
+        result.lastFolder = collected.lastFolder;
+        result.listFull = collected.listFull;
+        result.stopped = collected.stopped;
+    }
+    result.title = ScanCountsTitle(result.directories, result.files.size(), result.listFull);
+    return result;
+}
+
+} // namespace q32

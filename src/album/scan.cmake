@@ -1,0 +1,6 @@
+# Directory scanning for "Search" / "Scan Drive": headless, Qt Core only.
+quillon_add_library(q32_scan
+    SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/DirectoryScan.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/DirectoryScanJob.cpp
+    PUBLIC_LIBS Qt6::Core)

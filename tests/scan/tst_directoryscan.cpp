@@ -1,0 +1,244 @@
+// Directory list and collect step of "Search" / "Scan Drive", on real trees in a temporary folder.
+
+#include "album/DirectoryScan.h"
+#include "album/DirectoryScanJob.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace q32;
+
+namespace {
+
+void makeTree(const QString& root, const QStringList& dirs, const QStringList& files) {
+    for (const QString& d : dirs)
+        QVERIFY(QDir(root).mkpath(d));
+    for (const QString& f : files) {
+        QFile file(root + QLatin1Char('/') + f);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+}
+
+QStringList prefixed(const QString& root, const QStringList& names) {
+    QStringList out;
+    for (const QString& n : names)
+        out.append(root + QLatin1Char('/') + n);
+    return out;
+}
+
+QStringList allPaths(const CFiles& dirs) {
+    QStringList out;
+    for (qint64 i = 0; i < dirs.lCount(); ++i)
+        out.append(dirs.sPathFile(i));
+    return out;
+}
+
+// Records what the scan reports; can turn recursion off and stop after a number of directories.
+struct Recorder : ScanListener {
+    const CFiles* files = nullptr;
+    bool recurse = true;
+    qint64 stopAfter = -1;
+    QStringList recorded;
+    QList<qsizetype> capacities;
+    qint64 lastFiles = 0;
+    bool recursive() const override { return recurse; }
+    void directoryRecorded(const QString& path) override {
+        recorded.append(path);
+        if (files)
+            capacities.append(files->capacity());
+    }
+    void progress(const ScanProgress& p) override { lastFiles = p.files; }
+    bool stopRequested() const override {
+        return stopAfter >= 0 && (recorded.size() >= stopAfter || lastFiles >= stopAfter);
+    }
+};
+
+} // namespace
+
+class TestDirectoryScan : public QObject {
+    Q_OBJECT
+private slots:
+    void preOrderSkipsDotNamesAndLinks() {
+        QTemporaryDir tmp;
+        const QString root = tmp.path();
+        makeTree(root, {"b/x/deep", "b/y", "A/z", "c", ".hidden/inner", "b/.git"}, {"c/file.jpg"});
+        // A link cycle and a link to a sibling: neither is followed nor recorded.
+        QVERIFY(QFile::link(root, root + "/b/x/deep/loop"));
+        QVERIFY(QFile::link(root + "/b", root + "/link"));
+
+        Recorder rec;
+        CFiles dirs(&rec);
+        QString folder = root;
+        dirs.GetArrayDirs(folder);
+        QCOMPARE(folder, root + "/");
+        const QStringList expected =
+            prefixed(root, {"A", "b", "c", "A/z", "b/x", "b/y", "b/x/deep"});
+        QCOMPARE(allPaths(dirs), expected);
+        QCOMPARE(rec.recorded, expected);
+        QVERIFY(S_ISDIR(dirs.attributes(0)));
+        QCOMPARE(dirs.sPathFile(-1), QString());
+        QCOMPARE(dirs.sPathFile(dirs.lCount()), QString());
+        QVERIFY(!dirs.stopped());
+
+        // Recursion off: only the folder's own children; a second scan empties the list first.
+        rec.recurse = false;
+        dirs.GetArrayDirs(folder);
+        QCOMPARE(allPaths(dirs), prefixed(root, {"A", "b", "c"}));
+
+        // A leaf gives 0 and keeps its first 500 slots.
+        QString leaf = root + "/c/";
+        dirs.GetArrayDirs(leaf);
+        QCOMPARE(dirs.lCount(), 0);
+        QCOMPARE(dirs.capacity(), CFiles::kGrowStep);
+    }
+
+    void arrayGrowsInStepsOf500() {
+        QTemporaryDir tmp;
+        QDir root(tmp.path());
+        for (int i = 0; i < 1000; ++i)
+            QVERIFY(root.mkdir(QString::asprintf("d%04d", i)));
+        Recorder rec;
+        CFiles dirs(&rec);
+        rec.files = &dirs;
+        QString folder = tmp.path();
+        dirs.GetArrayDirs(folder);
+        QCOMPARE(dirs.lCount(), 1000);
+        QCOMPARE(rec.capacities.at(498), 500); // 499 records
+        QCOMPARE(rec.capacities.at(499), 1000);
+        QCOMPARE(rec.capacities.at(998), 1000);
+        QCOMPARE(rec.capacities.at(999), 1500);
+        QCOMPARE(dirs.capacity(), 1000); // cut to the count
+        QCOMPARE(dirs.sPathFile(999), tmp.path() + "/d0999");
+    }
+
+    void patternsMatchCaseInsensitively() {
+        const FilePattern p(QStringLiteral("*.jpg; *.TIF;?b.png;photo*"));
+        QVERIFY(p.matches(u"a.JPG"));
+        QVERIFY(p.matches(u"scan.tif"));
+        QVERIFY(p.matches(u"AB.png"));
+        QVERIFY(p.matches(u"Photo 1.bmp"));
+        QVERIFY(!p.matches(u"abc.png"));
+        QVERIFY(!p.matches(u"a.jpeg"));
+        QVERIFY(!p.matches(u"jpg"));
+        QVERIFY(FilePattern(QStringLiteral("*.*")).matches(u"README"));
+        QVERIFY(FilePattern(QStringLiteral("*.ÉTÉ")).matches(u"x.été"));
+        QVERIFY(!FilePattern(QStringLiteral("*.___")).matches(u"x.jpg"));
+    }
+
+    void collectListsFolderThenEachDirectory() {
+        QTemporaryDir tmp;
+        const QString root = tmp.path();
+        makeTree(root, {"sub/deeper", "sub/dir.jpg", ".skip"},
+                 {"b.tif", "a.JPG", "c.png", ".d.jpg", "notes.txt", "sub/e.jpg", "sub/readme.txt",
+                  "sub/deeper/f.Tif", ".skip/g.jpg"});
+        QVERIFY(QFile::link(root + "/a.JPG", root + "/link.jpg"));
+        QVERIFY(QFile::link(root + "/missing.jpg", root + "/dangling.jpg"));
+
+        SearchRequest request{root, QStringLiteral("*.jpg;*.tif"), QStringLiteral("*.png"), true};
+        SearchResult r = RunSearch(request);
+        QCOMPARE(r.files,
+                 prefixed(root, {"a.JPG", "b.tif", "link.jpg", "sub/e.jpg", "sub/deeper/f.Tif"}));
+        QCOMPARE(r.directories, 3);
+        QCOMPARE(r.lastFolder, root + "/sub/dir.jpg/");
+        QCOMPARE(r.title, ScanCountsTitle(3, 5));
+        QCOMPARE(r.title, QStringLiteral("3 directories and 5 file(s)"));
+        QVERIFY(!r.listFull && !r.stopped);
+
+        // Recursion off: only the folder's files, its children still counted; empty pattern box
+        // falls back to the default pattern.
+        request.recursive = false;
+        request.pattern = QStringLiteral("  ");
+        r = RunSearch(request);
+        QCOMPARE(r.files, prefixed(root, {"c.png"}));
+        QCOMPARE(r.title, QStringLiteral("1 directories and 1 file(s)"));
+        QCOMPARE(r.lastFolder, root + "/");
+
+        // Started below the scan root, as "Scan Drive" does: the current folder's files come
+        // first and again when its own record comes up.
+        CFiles dirs;
+        QString from = root;
+        dirs.GetArrayDirs(from);
+        const CollectResult c =
+            CollectFiles(root + "/sub", FilePattern(QStringLiteral("*.jpg")), true, dirs);
+        QCOMPARE(c.files, prefixed(root, {"sub/e.jpg", "sub/e.jpg"}));
+
+        // The list limit keeps the entries that fitted and marks the title.
+        request.recursive = true;
+        request.pattern = QStringLiteral("*.jpg;*.tif");
+        request.listLimit = 3;
+        r = RunSearch(request);
+        QVERIFY(r.listFull);
+        QCOMPARE(r.files, prefixed(root, {"a.JPG", "b.tif", "link.jpg"}));
+        QCOMPARE(r.title, QStringLiteral("3 directories and 3 file(s) [3 displayed]"));
+    }
+
+    void joiningAndDriveRoot() {
+        QCOMPARE(JoinFolderFile("/", "a.jpg"), QStringLiteral("/a.jpg"));
+        QCOMPARE(JoinFolderFile("/pics", "a.jpg"), QStringLiteral("/pics/a.jpg"));
+        QCOMPARE(JoinFolderFile("/pics/", "a.jpg"), QStringLiteral("/pics/a.jpg"));
+
+        QTemporaryDir tmp;
+        QProcess df;
+        df.start("df", {"--output=target", tmp.path()});
+        if (!df.waitForFinished() || df.exitCode() != 0)
+            QSKIP("df is not available");
+        const QStringList lines = QString::fromLocal8Bit(df.readAllStandardOutput())
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QString mount = lines.last().trimmed();
+        if (!mount.endsWith('/'))
+            mount += '/';
+        QCOMPARE(DriveRootOf(tmp.path()), mount);
+    }
+
+    void stopRequestEndsTheRun() {
+        QTemporaryDir tmp;
+        const QString root = tmp.path();
+        for (int i = 0; i < 200; ++i)
+            makeTree(root, {QString::asprintf("d%03d/e", i)}, {});
+        QStringList many;
+        for (int i = 0; i < 600; ++i)
+            many.append(QString::asprintf("f%03d.jpg", i));
+        makeTree(root, {}, many);
+
+        Recorder rec;
+        rec.stopAfter = 5;
+        CFiles dirs(&rec);
+        QString folder = root;
+        dirs.GetArrayDirs(folder);
+        QVERIFY(dirs.stopped());
+        QCOMPARE(dirs.lCount(), 5);
+
+        // The collect step stops within a folder of many files too.
+        Recorder collectRec;
+        collectRec.stopAfter = 300;
+        const CollectResult c =
+            CollectFiles(root, FilePattern("*.jpg"), true, CFiles(), &collectRec);
+        QVERIFY(c.stopped);
+        QVERIFY(c.files.size() >= 300 && c.files.size() < 600);
+
+        // On a worker thread: a full run matches the synchronous one; a stop ends it early.
+        SearchRequest request{root, "*.jpg", {}, true};
+        DirectoryScanJob job(request);
+        QSignalSpy finished(&job, &DirectoryScanJob::finished);
+        QSignalSpy recorded(&job, &DirectoryScanJob::directoryRecorded);
+        job.start();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!recorded.isEmpty());
+        QCOMPARE(job.result().files, RunSearch(request).files);
+        QCOMPARE(job.result().directories, 400);
+
+        job.start();
+        job.requestStop();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(job.result().stopped);
+        QVERIFY(job.result().directories < 400);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDirectoryScan)
+#include "tst_directoryscan.moc"
