@@ -55,9 +55,10 @@ private slots:
     }
 
     void soundPlaysWithoutASoundDevice() {
-        const QString wav = make("sox", {"-n", "-r", "8000", "-c", "1"}, "tone.wav");
-        QProcess::execute("sox",
-                          {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.3", "sine", "440"});
+        const QString wav = m_dir.filePath("tone.wav");
+        QCOMPARE(QProcess::execute(
+                     "sox", {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.3", "sine", "440"}),
+                 0);
         VideoControl player;
         QSignalSpy modes(&player, &VideoControl::MMModeChange);
         QVERIFY(player.MMLoad(wav));
