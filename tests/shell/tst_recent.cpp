@@ -1,6 +1,7 @@
 // Moving an album to the front of the recent list.
 
 #include "shell/RecentAlbums.h"
+#include "shell/RecordNavigation.h"
 
 #include <QTest>
 
@@ -33,6 +34,29 @@ private slots:
         const auto fromFactory = MoveToFront(FactoryRecentEntries(), "/x.mdb");
         QCOMPARE((*fromFactory)[1], QStringLiteral("&2 database file 1"));
         QCOMPARE(RecentPath("&1 Database File 1"), QStringLiteral("Database File 1"));
+    }
+
+    void navigation_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<qint64>("gridRow");
+        QTest::addColumn<qint64>("row");
+        QTest::addColumn<bool>("show");
+        QTest::newRow("first") << 1 << qint64(5) << qint64(1) << true;
+        QTest::newRow("previous") << 2 << qint64(5) << qint64(4) << true;
+        QTest::newRow("next") << 3 << qint64(5) << qint64(6) << true;
+        QTest::newRow("last") << 4 << qint64(2) << qint64(10) << true;
+        // Past either end the record stays and the preview stays hidden.
+        QTest::newRow("previous on first") << 2 << qint64(1) << qint64(1) << false;
+        QTest::newRow("next on last") << 3 << qint64(10) << qint64(10) << false;
+    }
+    void navigation() {
+        QFETCH(int, button);
+        QFETCH(qint64, gridRow);
+        QFETCH(qint64, row);
+        QFETCH(bool, show);
+        const NavigationStep step = NavigateRecords(button, gridRow, 10);
+        QCOMPARE(step.row, row);
+        QCOMPARE(step.show, show);
     }
 };
 
