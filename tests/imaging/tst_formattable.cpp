@@ -8,8 +8,7 @@ using namespace q32;
 class TstFormatTable : public QObject {
     Q_OBJECT
 private slots:
-    void text_data()
-    {
+    void text_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
         QTest::newRow("bmp padded to two digits") << 6 << "06 Microsoft Windows Bitmap";
@@ -23,39 +22,41 @@ private slots:
         QTest::newRow("longest") << 83 << "83 Kodak Flashpix - compressed with JPEG with QFACTOR";
         QTest::newRow("above the table") << 95 << "95 ";
     }
-    void text()
-    {
+    void text() {
         QFETCH(int, code);
         QFETCH(QString, text);
         QCOMPARE(FormatText(code), text);
         QVERIFY(FormatText(code).size() <= kFormatTextMaxLength);
     }
 
-    void everyCodeFitsTheField()
-    {
+    void everyCodeFitsTheField() {
         for (int code = -5; code < 200; ++code)
             QVERIFY2(FormatText(code).size() <= kFormatTextMaxLength, qPrintable(FormatText(code)));
     }
 
-    void fixedTexts_data()
-    {
+    void fixedTexts_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("text");
-        QTest::newRow("gif") << "/a/b/anim.GIF" << "84 GIF";
-        QTest::newRow("mpg") << "/clip.mpg" << "93 MPEG";
-        QTest::newRow("mov") << "x.MoV" << "94 Apple Quicktime";
-        QTest::newRow("jpeg ends in peg") << "photo.jpeg" << "";
-        QTest::newRow("mpeg ends in peg") << "clip.mpeg" << "";
+        QTest::newRow("gif") << "/a/b/anim.GIF"
+                             << "84 GIF";
+        QTest::newRow("mpg") << "/clip.mpg"
+                             << "93 MPEG";
+        QTest::newRow("mov") << "x.MoV"
+                             << "94 Apple Quicktime";
+        QTest::newRow("jpeg ends in peg") << "photo.jpeg"
+                                          << "";
+        QTest::newRow("mpeg ends in peg") << "clip.mpeg"
+                                          << "";
     }
-    void fixedTexts()
-    {
+    void fixedTexts() {
         QFETCH(QString, path);
         QFETCH(QString, text);
         QCOMPARE(FixedFormatText(path), text);
         // readers choose their loader from these prefixes
         if (!text.isEmpty())
-            QVERIFY(text.startsWith(QLatin1String("84 GIF")) || text.startsWith(QLatin1String("93 MPEG"))
-                    || text.startsWith(QLatin1String("94 Apple")));
+            QVERIFY(text.startsWith(QLatin1String("84 GIF")) ||
+                    text.startsWith(QLatin1String("93 MPEG")) ||
+                    text.startsWith(QLatin1String("94 Apple")));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "platform/imaging/ImagingCondition.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 namespace q32::imaging {
@@ -18,6 +19,11 @@ const char* MagickCoder(int code, const QByteArray& head);
 const char* QtFormat(int code);
 // Codes decoded by our own codecs.
 bool OwnCodec(int code);
+
+// EPS: size from the bounding box (one point = one pixel), rendered in colour.
+ImagingCondition ProbeEps(const QString& path, ImageInfo& info);
+// Renders an EPS through Ghostscript, in a separate process with a time limit.
+ImagingCondition RenderEps(const QString& path, const ImageInfo& info, QImage& out);
 
 // TIFF header walk: size, depth, compression code, page count.
 ImagingCondition ProbeTiff(const QString& path, ImageInfo& info);

@@ -256,13 +256,13 @@ Sniffed SniffFormat(const QByteArray& head, qint64 fileSize) {
         return Sniffed{53, int(b.le16(4)), int(b.le16(6)), 1, !b.has(0, 32)};
     if (b.at(0, "PCD_OPA") || b.at(0x800, "PCD_IPI"))
         return Sniffed{57, 0, 0, 24, false};
-    if (b.le32(0) == 0xB168DE3Au) // DCX: a PCX with pages
+    if (b.le32(0) == 0x3ADE68B1u) // DCX: a PCX with pages
         return Sniffed{1, 0, 0, 0, false};
     if (b.le16(0) == 0 && (b.le16(2) == 1 || b.le16(2) == 2) && b.le16(4) >= 1 && b.u8(9) == 0 &&
         b.le32(18) > 0)
         return Icon(b, b.le16(2) == 1 ? 91 : 92);
     if (b.has(0, 128) && (b.at(0, "srcdocid:") || b.at(0, "version:") || b.at(0, "rtype:")) &&
-        head.left(1024).contains("rpelcnt:"))
+        head.left(2048).contains("rpelcnt:"))
         return Sniffed{50, 0, 0, 1, false};
     if (IsPict(b, 512) || IsPict(b, 0))
         return Sniffed{56, 0, 0, 0, false};

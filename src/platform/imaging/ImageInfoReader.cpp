@@ -44,7 +44,7 @@ const char* QtFormat(int code) {
 }
 
 bool OwnCodec(int code) {
-    return code == 51 || code == 52 || code == 53;
+    return code == 51 || code == 52 || code == 53 || code == 16 || code == 63 || code == 64;
 }
 
 const char* MagickCoder(int code, const QByteArray& head) {
@@ -65,10 +65,6 @@ const char* MagickCoder(int code, const QByteArray& head) {
         return "TGA";
     case 15:
         return "WMF";
-    case 16:
-    case 63:
-    case 64:
-        return "EPS";
     case 50:
         return "CALS";
     case 54:
@@ -133,7 +129,10 @@ ImagingCondition PingWithMagick(const QString& path, const char* coder, ImageInf
         img.quiet(true);
         if (info.formatCode == 15)
             img.density(Magick::Geometry(96, 96));
-        img.ping(MagickSpec(coder, path, 0));
+        if (info.formatCode == 77) // a fax stream's length is only known once decoded
+            img.read(MagickSpec(coder, path, 0));
+        else
+            img.ping(MagickSpec(coder, path, 0));
         if (!info.width || !info.height) {
             info.width = int(img.columns());
             info.height = int(img.rows());
@@ -206,9 +205,20 @@ ImagingCondition ReadImageInfo(const QString& path, ImageInfo& info) {
             info.bitsPerPixel = 24;
         return ImagingCondition::None;
     }
+    if (s.code == 16 || s.code == 63 || s.code == 64)
+        return ProbeEps(path, info);
     if (OwnCodec(s.code))
         return info.width > 0 && info.height > 0 ? ImagingCondition::None
                                                  : ImagingCondition::Damaged;
+    if (s.code == 1 && head.startsWith("\xB1\x68\xDE\x3A")) { // DCX: a table of page offsets
+        info.pageCount = 0;
+        for (int o = 4; o + 4 <= head.size() && info.pageCount < 1023; o += 4) {
+            if (!head[o] && !head[o + 1] && !head[o + 2] && !head[o + 3])
+                break;
+            ++info.pageCount;
+        }
+        info.pageCount = qMax(1, info.pageCount);
+    }
     if (const char* coder = MagickCoder(s.code, head)) {
         if (s.code == 77 && !info.width)
             info.width = 1728; // every fax line is 1728 pixels

@@ -38,6 +38,29 @@ bool EndMarkerMissing(const QString& path, int code) {
     }
 }
 
+// Qt's BMP reader fills a short file's missing rows silently.
+bool BmpCut(const QString& path, const ImageInfo& info) {
+    if (info.formatCode != 6 && info.formatCode != 14)
+        return false;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray h = f.read(34);
+    if (h.size() < 34)
+        return true;
+    auto le = [&](int o, int n) {
+        quint32 v = 0;
+        for (int i = n - 1; i >= 0; --i)
+            v = (v << 8) | uchar(h[o + i]);
+        return v;
+    };
+    const quint32 compression = info.formatCode == 6 ? le(30, 4) : 0;
+    if (compression != 0 && compression != 3)
+        return false; // run-length rows have no fixed size
+    const qint64 rowBytes = ((qint64(info.width) * info.bitsPerPixel + 31) / 32) * 4;
+    return f.size() < qint64(le(10, 4)) + rowBytes * info.height;
+}
+
 QImage Orient(const QImage& image, int orientation) {
     QTransform t;
     switch (orientation) {
@@ -85,7 +108,7 @@ ImagingCondition LoadWithQt(const QString& path, const char* format, const Image
             return ImagingCondition::Truncated;
         return ImagingCondition::Damaged;
     }
-    if (EndMarkerMissing(path, info.formatCode)) {
+    if (EndMarkerMissing(path, info.formatCode) || BmpCut(path, info)) {
         out = QImage();
         return ImagingCondition::Truncated;
     }
@@ -101,7 +124,9 @@ ImagingCondition LoadWithMagick(const QString& path, const char* coder, const Im
         if (info.formatCode == 15)
             img.density(Magick::Geometry(96, 96));
         img.read(MagickSpec(coder, path, o.page));
-        if (o.autoOrient)
+        // Only TIFF files carry an orientation still to apply; other coders have turned rows
+        // already.
+        if (o.autoOrient && std::string(coder) == "TIFF")
             out = Orient(ToQImage(img), int(img.orientation()));
         else
             out = ToQImage(img);
@@ -132,6 +157,10 @@ ImagingCondition LoadWithOwnCodec(const QString& path, int code, QImage& out) {
         return DecodeGem(data, out);
     case 53:
         return DecodeMsp(data, out);
+    case 16:
+    case 63:
+    case 64:
+        return ImagingCondition::Failure; // rendered by RenderEps
     default:
         return ImagingCondition::UnrecognisedFormat;
     }
@@ -163,6 +192,8 @@ ImagingCondition LoadImage(const QString& path, QImage& out, const LoadOptions& 
     ImagingCondition c = ImagingCondition::UnrecognisedFormat;
     if (const char* qt = QtFormat(info.formatCode)) {
         c = LoadWithQt(path, qt, info, options, out);
+    } else if (info.formatCode == 16 || info.formatCode == 63 || info.formatCode == 64) {
+        c = RenderEps(path, info, out);
     } else if (OwnCodec(info.formatCode)) {
         c = LoadWithOwnCodec(path, info.formatCode, out);
     } else {

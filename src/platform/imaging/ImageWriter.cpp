@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <cstring>
 #include <list>
 
 namespace q32 {
@@ -30,8 +31,6 @@ const QList<Writer>& Writers() {
         {3, "TIFF", {1, 4, 8, 16, 24}, true},
         {17, "TIFF", {1, 4, 8, 16, 24}, true},
         {11, "TIFF", {8, 24}, true},
-        {24, "TIFF", {24}, true},
-        {22, "TIFF", {24}, true},
         {27, "TIFF", {1}, true},
         {29, "TIFF", {1}, true},
         {4, "TGA", {8, 16, 24, 32}, false},
@@ -41,7 +40,7 @@ const QList<Writer>& Writers() {
         {23, "JPEG", {8, 24}, false},
         {21, "JPEG", {8, 24}, false},
         {15, nullptr, {1, 4, 8, 24}, false},
-        {16, "EPS", {8, 24}, false},
+        {16, nullptr, {8, 24}, false},
         {50, "CALS", {1}, false},
         {51, nullptr, {1}, false},
         {52, nullptr, {1}, false},
@@ -112,8 +111,31 @@ void Le(QByteArray& d, quint32 v, int bytes) {
         d.append(char((v >> (8 * i)) & 0xFF));
 }
 
-QByteArray Bmp16(const QImage& image) {
-    const QByteArray rows = Rgb555Rows(image, true, 4);
+// Our own writer for direct-colour BMPs: one pass, no conversion library in between.
+QByteArray BmpDirect(const QImage& image, int bits) {
+    QByteArray rows;
+    if (bits == 16) {
+        rows = Rgb555Rows(image, true, 4);
+    } else {
+        const QImage src =
+            image.convertToFormat(bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        const int w = src.width(), h = src.height(), bpp = bits / 8;
+        const int rowBytes = ((w * bpp + 3) / 4) * 4;
+        rows = QByteArray(qsizetype(rowBytes) * h, '\0');
+        for (int y = 0; y < h; ++y) {
+            const uchar* s = src.constScanLine(h - 1 - y);
+            uchar* d = reinterpret_cast<uchar*>(rows.data()) + qsizetype(y) * rowBytes;
+            if (bpp == 4) {
+                std::memcpy(d, s, size_t(w) * 4); // B, G, R, A in memory
+                continue;
+            }
+            for (int x = 0; x < w; ++x) {
+                d[x * 3] = s[x * 4];
+                d[x * 3 + 1] = s[x * 4 + 1];
+                d[x * 3 + 2] = s[x * 4 + 2];
+            }
+        }
+    }
     QByteArray out("BM");
     Le(out, quint32(14 + 40 + rows.size()), 4);
     Le(out, 0, 4);
@@ -122,7 +144,7 @@ QByteArray Bmp16(const QImage& image) {
     Le(out, quint32(image.width()), 4);
     Le(out, quint32(image.height()), 4);
     Le(out, 1, 2);
-    Le(out, 16, 2);
+    Le(out, quint32(bits), 2);
     Le(out, 0, 4);
     Le(out, quint32(rows.size()), 4);
     Le(out, 3780, 4);
@@ -226,6 +248,8 @@ ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, in
         return WriteBytes(path, EncodeMsp(image));
     case 15:
         return WriteBytes(path, EncodeWmfBitmap(image, bits));
+    case 16:
+        return WriteBytes(path, EncodeEps(image, bits));
     default:
         return ImagingCondition::NoWriter;
     }
@@ -264,17 +288,15 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
 
     if (!w->coder)
         return WriteOwn(image, path, w->code, bits);
-    if (bits == 16 && w->code == 6)
-        return WriteBytes(path, Bmp16(image));
+    if (w->code == 6 && bits >= 16)
+        return WriteBytes(path, BmpDirect(image, bits));
     if (bits == 16 && w->code == 4)
         return WriteBytes(path, Targa16(image));
-    if ((w->code == 6 && (bits == 24 || bits == 32)) || (w->code == 75 && bits == 24)) {
+    if (w->code == 75 && bits == 24) {
         // Qt writes these straight from its own buffer, with no 16-bit pixel cache in between.
-        QImageWriter writer(path, w->code == 6 ? "bmp" : "png");
-        const QImage src = bits == 32 ? image.convertToFormat(QImage::Format_ARGB32)
-                                      : image.convertToFormat(QImage::Format_RGB32);
-        if (w->code == 75)
-            writer.setCompression(6);
+        QImageWriter writer(path, "png");
+        const QImage src = image.convertToFormat(QImage::Format_RGB32);
+        writer.setCompression(6);
         return writer.write(src) ? ImagingCondition::None : ImagingCondition::CannotWrite;
     }
 
@@ -282,11 +304,18 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
     try {
         Magick::Image m = bits == 1 ? FromQImage(ToMonoInk(image)) : FromQImage(image);
         if (bits == 1) {
+            m.quantizeColors(2);
+            m.quantizeDither(false);
+            m.quantize();
             m.type(MagickCore::BilevelType);
             m.depth(1);
         } else {
             Reduce(m, bits);
         }
+        if (bits <= 8)
+            m.classType(MagickCore::PseudoClass);
+        if (w->code == 76 && bits == 8) // an 8-bit Photoshop file is a grey one
+            m.type(MagickCore::GrayscaleType);
         SetCodecOptions(m, *w, o, bits);
         m.quiet(true);
         const char* coder = (w->code == 1 && append) ? "DCX" : w->coder;

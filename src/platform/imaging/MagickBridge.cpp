@@ -46,7 +46,7 @@ Magick::Image FromQImage(const QImage& image) {
         out.matte(true);
         return out;
     }
-    if (image.isGrayscale() && image.format() != QImage::Format_Mono) {
+    if (image.isGrayscale()) {
         const QImage src = image.convertToFormat(QImage::Format_Grayscale8);
         if (src.bytesPerLine() == src.width())
             return Magick::Image(size_t(src.width()), size_t(src.height()), "I", Magick::CharPixel,

@@ -39,6 +39,9 @@ struct WmfSummary {
 };
 WmfSummary SummariseWmf(const QByteArray& head);
 
+// Encapsulated PostScript holding the picture as one image operator (8 bits: grey; 24: colour).
+QByteArray EncodeEps(const QImage& image, int bitsPerPixel);
+
 // A headerless CCITT Group 3 stream begins with an end-of-line code.
 bool RawFaxLooksValid(const QByteArray& head);
 
