@@ -1,0 +1,23 @@
+#pragma once
+// Recognises a picture file from its first bytes (never from its name) and, for the formats whose
+// header says it plainly, reads width, height and bits per pixel without touching the pixels.
+
+#include <QByteArray>
+
+namespace q32::imaging {
+
+struct Sniffed {
+    int code = 0;  // format code, 0 when not recognised
+    int width = 0; // 0 when the header does not say; ask a library
+    int height = 0;
+    int bitsPerPixel = 0;
+    bool truncated = false; // the header itself is cut short
+};
+
+// head: the file's first bytes (4 KiB is plenty); fileSize: the whole file's length.
+Sniffed SniffFormat(const QByteArray& head, qint64 fileSize);
+
+// How many bytes SniffFormat wants to see.
+inline constexpr int kSniffBytes = 4096;
+
+} // namespace q32::imaging

@@ -1,0 +1,347 @@
+#include "platform/imaging/Imaging.h"
+#include "platform/imaging/MagickBridge.h"
+#include "platform/imaging/OwnCodecs.h"
+#include "platform/imaging/QualityFactor.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <cstring>
+#include <list>
+
+namespace q32 {
+
+using namespace imaging;
+
+namespace {
+
+struct Writer {
+    int code;
+    const char* coder; // ImageMagick coder; nullptr for our own writers
+    QList<int> bits;
+    bool append;
+};
+
+// One row per writable code. Codes of the export list that stay unwritten (LEAD's own
+// formats, WinFax, IBM IOCA, FlashPix, CCITT RLE and Group 3 2D) have no row.
+const QList<Writer>& Writers() {
+    static const QList<Writer> writers = {
+        {1, "PCX", {1, 4, 8, 24}, true},
+        {3, "TIFF", {1, 4, 8, 16, 24}, true},
+        {17, "TIFF", {1, 4, 8, 16, 24}, true},
+        {11, "TIFF", {8, 24}, true},
+        {27, "TIFF", {1}, true},
+        {29, "TIFF", {1}, true},
+        {4, "TGA", {8, 16, 24, 32}, false},
+        {6, "BMP3", {1, 4, 8, 16, 24, 32}, false},
+        {14, "BMP2", {1, 4, 8, 24}, false},
+        {10, "JPEG", {8, 24}, false},
+        {23, "JPEG", {8, 24}, false},
+        {21, "JPEG", {8, 24}, false},
+        {15, nullptr, {1, 4, 8, 24}, false},
+        {16, nullptr, {8, 24}, false},
+        {50, "CALS", {1}, false},
+        {51, nullptr, {1}, false},
+        {52, nullptr, {1}, false},
+        {53, nullptr, {1}, false},
+        {55, "SUN", {1, 4, 8, 24, 32}, false},
+        {56, "PICT", {1, 4, 8, 24}, false},
+        {66, "FAX", {1}, false},
+        {68, "G4", {1}, false},
+        {75, "PNG", {1, 4, 8, 24, 32}, false},
+        {76, "PSD", {1, 8, 24}, false},
+    };
+    return writers;
+}
+
+const Writer* FindWriter(int code) {
+    for (const Writer& w : Writers())
+        if (w.code == code)
+            return &w;
+    return nullptr;
+}
+
+int OwnBits(const QImage& image) {
+    if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB)
+        return 1;
+    if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Grayscale8)
+        return 8;
+    return image.hasAlphaChannel() ? 32 : 24;
+}
+
+int DefaultBits(const Writer& w, const QImage& image) {
+    const int own = OwnBits(image);
+    if (w.bits.contains(own))
+        return own;
+    for (int b : {24, 8, 1})
+        if (w.bits.contains(b))
+            return b;
+    return w.bits.first();
+}
+
+ImagingCondition WriteBytes(const QString& path, const QByteArray& bytes) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+        return ImagingCondition::CannotWrite;
+    return ImagingCondition::None;
+}
+
+// 16-bit files hold 5 bits per primary: BMP and Targa without a palette.
+QByteArray Rgb555Rows(const QImage& image, bool bottomUp, int rowAlign) {
+    const QImage src = image.convertToFormat(QImage::Format_RGB32);
+    const int w = src.width(), h = src.height();
+    const int rowBytes = ((w * 2 + rowAlign - 1) / rowAlign) * rowAlign;
+    QByteArray out(qsizetype(rowBytes) * h, '\0');
+    for (int y = 0; y < h; ++y) {
+        const QRgb* s = reinterpret_cast<const QRgb*>(src.constScanLine(bottomUp ? h - 1 - y : y));
+        uchar* d = reinterpret_cast<uchar*>(out.data()) + qsizetype(y) * rowBytes;
+        for (int x = 0; x < w; ++x) {
+            const unsigned v =
+                ((qRed(s[x]) >> 3) << 10) | ((qGreen(s[x]) >> 3) << 5) | (qBlue(s[x]) >> 3);
+            d[x * 2] = uchar(v & 0xFF);
+            d[x * 2 + 1] = uchar(v >> 8);
+        }
+    }
+    return out;
+}
+
+void Le(QByteArray& d, quint32 v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        d.append(char((v >> (8 * i)) & 0xFF));
+}
+
+// Our own writer for direct-colour BMPs: one pass, no conversion library in between.
+QByteArray BmpDirect(const QImage& image, int bits) {
+    QByteArray rows;
+    if (bits == 16) {
+        rows = Rgb555Rows(image, true, 4);
+    } else {
+        const QImage src =
+            image.convertToFormat(bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        const int w = src.width(), h = src.height(), bpp = bits / 8;
+        const int rowBytes = ((w * bpp + 3) / 4) * 4;
+        rows = QByteArray(qsizetype(rowBytes) * h, '\0');
+        for (int y = 0; y < h; ++y) {
+            const uchar* s = src.constScanLine(h - 1 - y);
+            uchar* d = reinterpret_cast<uchar*>(rows.data()) + qsizetype(y) * rowBytes;
+            if (bpp == 4) {
+                std::memcpy(d, s, size_t(w) * 4); // B, G, R, A in memory
+                continue;
+            }
+            for (int x = 0; x < w; ++x) {
+                d[x * 3] = s[x * 4];
+                d[x * 3 + 1] = s[x * 4 + 1];
+                d[x * 3 + 2] = s[x * 4 + 2];
+            }
+        }
+    }
+    QByteArray out("BM");
+    Le(out, quint32(14 + 40 + rows.size()), 4);
+    Le(out, 0, 4);
+    Le(out, 54, 4);
+    Le(out, 40, 4);
+    Le(out, quint32(image.width()), 4);
+    Le(out, quint32(image.height()), 4);
+    Le(out, 1, 2);
+    Le(out, quint32(bits), 2);
+    Le(out, 0, 4);
+    Le(out, quint32(rows.size()), 4);
+    Le(out, 3780, 4);
+    Le(out, 3780, 4);
+    Le(out, 0, 4);
+    Le(out, 0, 4);
+    return out + rows;
+}
+
+QByteArray Targa16(const QImage& image) {
+    QByteArray out(18, '\0');
+    out[2] = 2;
+    out[12] = char(image.width() & 0xFF);
+    out[13] = char(image.width() >> 8);
+    out[14] = char(image.height() & 0xFF);
+    out[15] = char(image.height() >> 8);
+    out[16] = 16;
+    out[17] = 0x20; // top-down rows
+    return out + Rgb555Rows(image, false, 1);
+}
+
+void Reduce(Magick::Image& m, int bits) {
+    if (bits == 4 || bits == 8) {
+        m.quantizeColors(bits == 4 ? 16 : 256);
+        m.quantizeDither(true);
+        m.quantizeDitherMethod(MagickCore::FloydSteinbergDitherMethod);
+        m.quantize();
+        m.type(MagickCore::PaletteType);
+    } else if (bits == 16) {
+        m.type(MagickCore::GrayscaleType);
+        m.depth(16);
+    } else if (bits == 24) {
+        m.matte(false);
+        m.type(MagickCore::TrueColorType);
+        m.depth(8);
+    } else if (bits == 32) {
+        m.matte(true);
+        m.type(MagickCore::TrueColorMatteType);
+        m.depth(8);
+    }
+}
+
+void SetCodecOptions(Magick::Image& m, const Writer& w, const SaveOptions& o, int bits) {
+    const char* sampling[] = {"1x1,1x1,1x1", "2x1,1x1,1x1", "2x2,1x1,1x1"};
+    const int flavour = (w.code == 10 || w.code == 11) ? 0 : (w.code == 23 || w.code == 24) ? 1 : 2;
+    switch (w.code) {
+    case 10:
+    case 23:
+    case 21:
+    case 11:
+    case 24:
+    case 22:
+        m.quality(size_t(JpegQualityFromFactor(o.qualityFactor)));
+        if (bits == 8) {
+            m.type(MagickCore::GrayscaleType);
+        } else {
+            m.defineValue("jpeg", "sampling-factor", sampling[flavour]);
+        }
+        if (w.code == 11 || w.code == 24 || w.code == 22)
+            m.compressType(MagickCore::JPEGCompression);
+        break;
+    case 3:
+        m.compressType(MagickCore::NoCompression);
+        break;
+    case 17:
+        m.compressType(MagickCore::LZWCompression);
+        break;
+    case 27:
+        m.compressType(MagickCore::FaxCompression);
+        break;
+    case 29:
+        m.compressType(MagickCore::Group4Compression);
+        break;
+    case 75:
+        // zlib level 6 with adaptive filters for colour, none for palettes: close to level 9's
+        // size at a fraction of its time.
+        m.defineValue("png", "compression-level", "6");
+        m.defineValue("png", "compression-filter", bits <= 8 ? "0" : "5");
+        m.defineValue("png", "compression-strategy", bits <= 8 ? "0" : "1");
+        if (bits <= 8) {
+            m.defineValue("png", "bit-depth", std::to_string(bits));
+            m.defineValue("png", "color-type", "3");
+        }
+        break;
+    case 4:
+    case 55:
+        m.compressType(MagickCore::NoCompression);
+        break;
+    default:
+        break;
+    }
+}
+
+ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, int bits) {
+    switch (code) {
+    case 51:
+        return WriteBytes(path, EncodeMacPaint(image));
+    case 52:
+        return WriteBytes(path, EncodeGem(image));
+    case 53:
+        return WriteBytes(path, EncodeMsp(image));
+    case 15:
+        return WriteBytes(path, EncodeWmfBitmap(image, bits));
+    case 16:
+        return WriteBytes(path, EncodeEps(image, bits));
+    default:
+        return ImagingCondition::NoWriter;
+    }
+}
+
+bool IsJpegFamily(int code) {
+    return code == 10 || code == 23 || code == 21 || code == 11 || code == 24 || code == 22;
+}
+
+} // namespace
+
+bool CanWriteFormat(int code) {
+    return FindWriter(code) != nullptr;
+}
+
+QList<int> WritableBits(int code) {
+    const Writer* w = FindWriter(code);
+    return w ? w->bits : QList<int>();
+}
+
+ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveOptions& o) {
+    const Writer* w = FindWriter(o.formatCode);
+    if (!w)
+        return ImagingCondition::NoWriter;
+    if (image.isNull())
+        return ImagingCondition::Failure;
+    const int bits = o.bitsPerPixel ? o.bitsPerPixel : DefaultBits(*w, image);
+    if (!w->bits.contains(bits))
+        return ImagingCondition::InvalidBits;
+    if (IsJpegFamily(w->code) && !QualityFactorValid(o.qualityFactor))
+        return ImagingCondition::InvalidQuality;
+    const QFileInfo target(path);
+    if (!target.dir().exists())
+        return ImagingCondition::CannotWrite;
+    const bool append = o.multiPage && w->append && target.exists() && target.size() > 0;
+
+    if (!w->coder)
+        return WriteOwn(image, path, w->code, bits);
+    if (w->code == 6 && bits >= 16)
+        return WriteBytes(path, BmpDirect(image, bits));
+    if (bits == 16 && w->code == 4)
+        return WriteBytes(path, Targa16(image));
+    if (w->code == 75 && bits == 24) {
+        // Qt writes these straight from its own buffer, with no 16-bit pixel cache in between.
+        QImageWriter writer(path, "png");
+        const QImage src = image.convertToFormat(QImage::Format_RGB32);
+        writer.setCompression(6);
+        return writer.write(src) ? ImagingCondition::None : ImagingCondition::CannotWrite;
+    }
+
+    EnsureMagick();
+    try {
+        Magick::Image m = bits == 1 ? FromQImage(ToMonoInk(image)) : FromQImage(image);
+        if (bits == 1) {
+            m.quantizeColors(2);
+            m.quantizeDither(false);
+            m.quantize();
+            m.type(MagickCore::BilevelType);
+            m.depth(1);
+        } else {
+            Reduce(m, bits);
+        }
+        if (bits <= 8)
+            m.classType(MagickCore::PseudoClass);
+        if (w->code == 76 && bits == 8) // an 8-bit Photoshop file is a grey one
+            m.type(MagickCore::GrayscaleType);
+        SetCodecOptions(m, *w, o, bits);
+        m.quiet(true);
+        const char* coder = (w->code == 1 && append) ? "DCX" : w->coder;
+        if (!append) {
+            m.write(MagickSpec(coder, path));
+            return ImagingCondition::None;
+        }
+        std::list<Magick::Image> pages;
+        const char* readCoder = w->coder;
+        if (w->code == 1) {
+            QFile existing(path);
+            const bool dcx = existing.open(QIODevice::ReadOnly) &&
+                             existing.read(4) == QByteArray("\xB1\x68\xDE\x3A", 4);
+            readCoder = dcx ? "DCX" : "PCX";
+        }
+        Magick::readImages(&pages, MagickSpec(readCoder, path));
+        pages.push_back(m);
+        Magick::writeImages(pages.begin(), pages.end(), MagickSpec(coder, path), true);
+    } catch (const Magick::Warning&) {
+        return ImagingCondition::None;
+    } catch (const Magick::Exception&) {
+        return ImagingCondition::CannotWrite;
+    } catch (const std::bad_alloc&) {
+        return ImagingCondition::TooLarge;
+    }
+    return ImagingCondition::None;
+}
+
+} // namespace q32

@@ -1,0 +1,52 @@
+#pragma once
+// Small codecs of our own for simple, documented formats that no library on the system handles:
+// Microsoft Paint (read/write), GEM Image (read/write), MacPaint (read/write),
+// a Windows Metafile holding one bitmap (write; reading goes through libwmf),
+// and recognising a headerless Group 3 fax stream.
+//
+// Decoders never trust a declared size: they stop at the end of the data and check every count.
+
+#include "platform/imaging/ImagingCondition.h"
+
+#include <QByteArray>
+#include <QImage>
+
+namespace q32::imaging {
+
+// Largest width or height our own decoders accept.
+inline constexpr int kOwnCodecMaxSide = 32767;
+
+ImagingCondition DecodeMsp(const QByteArray& data, QImage& out);
+QByteArray EncodeMsp(const QImage& image);
+
+ImagingCondition DecodeGem(const QByteArray& data, QImage& out);
+QByteArray EncodeGem(const QImage& image);
+bool GemLooksValid(const QByteArray& head);
+
+ImagingCondition DecodeMacPaint(const QByteArray& data, QImage& out);
+QByteArray EncodeMacPaint(const QImage& image); // crops or pads to 576 x 720
+bool MacPaintLooksValid(const QByteArray& head, qint64 fileSize);
+inline constexpr int kMacPaintWidth = 576;
+inline constexpr int kMacPaintHeight = 720;
+
+// A placeable metafile whose one drawing record stretches a device-independent bitmap.
+// bitsPerPixel: 1, 4, 8 or 24 (the image is already reduced for 1, 4, 8).
+QByteArray EncodeWmfBitmap(const QImage& image, int bitsPerPixel);
+struct WmfSummary {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 24; // from the first bitmap record; 24 for a drawing
+};
+WmfSummary SummariseWmf(const QByteArray& head);
+
+// Encapsulated PostScript holding the picture as one image operator (8 bits: grey; 24: colour).
+QByteArray EncodeEps(const QImage& image, int bitsPerPixel);
+
+// A headerless CCITT Group 3 stream begins with an end-of-line code.
+bool RawFaxLooksValid(const QByteArray& head);
+
+// Ink bits of a 1-bit picture: dithered to black and white, then bit 1 = black, rows padded
+// to whole bytes.
+QImage ToMonoInk(const QImage& image);
+
+} // namespace q32::imaging

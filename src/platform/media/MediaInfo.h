@@ -1,0 +1,22 @@
+#pragma once
+// Width, height and duration of a video or sound file, through GStreamer's discoverer.
+
+#include "platform/imaging/ImagingCondition.h"
+
+#include <QString>
+
+namespace q32 {
+
+struct MediaInfo {
+    int width = 0; // 0 for sound only
+    int height = 0;
+    qint64 durationMs = 0;
+    bool hasVideo = false;
+    bool hasAudio = false;
+};
+
+// Synchronous; gives up after timeoutMs (MediaTimeout). FileNotFound for a missing file,
+// UnrecognisedFormat when no stream can be read.
+ImagingCondition ReadMediaInfo(const QString& path, MediaInfo& info, int timeoutMs = 10000);
+
+} // namespace q32

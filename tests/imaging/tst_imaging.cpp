@@ -1,0 +1,401 @@
+// Round trips through every writer, display decoding, and hostile files.
+#include "platform/imaging/Imaging.h"
+#include "platform/imaging/QualityFactor.h"
+
+#include <QFile>
+#include <QImageWriter>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+using namespace q32;
+
+Q_DECLARE_METATYPE(ImagingCondition)
+
+namespace {
+
+// An odd size catches row padding faults; gradients and blocks give every encoder work.
+QImage Photo() {
+    QImage img(97, 61, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb(x * 255 / 96, y * 255 / 60, (x < 48) == (y < 30) ? 40 : 210));
+    return img;
+}
+
+// Black and white only, so 1-bit formats must give it back exactly.
+QImage Drawing() {
+    QImage img(97, 61, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.fillRect(5, 5, 30, 20, Qt::black);
+    p.fillRect(50, 30, 41, 25, Qt::black);
+    for (int x = 0; x < 97; x += 3)
+        p.fillRect(x, 58, 1, 3, Qt::black);
+    return img;
+}
+
+// Mean absolute difference per channel over the area both pictures share.
+double MeanDiff(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32),
+                 y = b.convertToFormat(QImage::Format_RGB32);
+    const int w = qMin(x.width(), y.width()), h = qMin(x.height(), y.height());
+    double sum = 0;
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * w * h);
+}
+
+bool Convert(const QStringList& args) {
+    return QProcess::execute(QStringLiteral("convert"), args) == 0;
+}
+
+bool IsDamageCondition(ImagingCondition c) {
+    const int n = ConditionNumber(c);
+    return (n >= 20030 && n <= 20062) || c == ImagingCondition::UnrecognisedFormat;
+}
+
+} // namespace
+
+class TstImaging : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void roundTrip_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("readCode");
+        QTest::addColumn<int>("readBits");
+        QTest::addColumn<double>(
+            "maxDiff"); // mean difference per channel allowed by the format's loss
+        auto row = [](int code, int bits, int readCode, int readBits, double diff) {
+            QTest::addRow("%d@%d", code, bits) << code << bits << readCode << readBits << diff;
+        };
+        for (int b : {1, 8, 24})
+            row(1, b, 1, b, b == 24 ? 0.5 : b == 8 ? 12 : 0);
+        row(1, 4, 1, 8, 30); // 16 colours are kept in an 8-bit PCX
+        for (int b : {1, 4, 8, 16, 24})
+            row(3, b, 3, b, b == 24 ? 0.5 : b == 16 ? 1 : b == 8 ? 12 : b == 4 ? 30 : 0);
+        row(17, 24, 17, 24, 0.5);
+        row(17, 1, 17, 1, 0);
+        row(11, 24, 11, 24, 8);
+        row(27, 1, 27, 1, 0);
+        row(29, 1, 29, 1, 0);
+        for (int b : {8, 16, 24, 32})
+            row(4, b, 4, b, b >= 24 ? 0.5 : b == 16 ? 5 : 12);
+        for (int b : {1, 4, 8, 16, 24, 32})
+            row(6, b, 6, b, b >= 24 ? 0.5 : b == 16 ? 5 : b == 8 ? 12 : b == 4 ? 30 : 0);
+        for (int b : {1, 4, 8, 24})
+            row(14, b, 14, b, b == 24 ? 0.5 : b == 8 ? 12 : b == 4 ? 30 : 0);
+        row(10, 24, 10, 24, 6);
+        row(10, 8, 10, 8, 4);
+        row(23, 24, 10, 24, 8);
+        row(21, 24, 10, 24, 8);
+        row(15, 24, 15, 24, 0.5);
+        row(15, 8, 15, 8, 16);
+        row(16, 8, 16, 24, 14);
+        row(50, 1, 50, 1, 0);
+        row(51, 1, 51, 1, 0);
+        row(52, 1, 52, 1, 0);
+        row(53, 1, 53, 1, 0);
+        for (int b : {1, 8, 24, 32})
+            row(55, b, 55, b, b >= 24 ? 0.5 : b == 8 ? 12 : 0);
+        row(55, 4, 55, 8, 30);   // Sun rasters have no 4-bit form
+        for (int b : {1, 8, 24}) // ImageMagick reports a PICT's depth only after decoding
+            row(56, b, 56, 24, b == 24 ? 0.5 : b == 8 ? 12 : 0);
+        for (int b : {1, 4, 8, 24, 32})
+            row(75, b, 75, b, b >= 24 ? 0.5 : b == 8 ? 12 : b == 4 ? 30 : 0);
+        for (int b : {1, 8, 24})
+            row(76, b, 76, b, b == 24 ? 0.5 : b == 8 ? 12 : 0);
+        row(66, 1, 77, 1, -1); // a fax line has a fixed width: code and depth only
+    }
+    void roundTrip() {
+        QFETCH(int, code);
+        QFETCH(int, bits);
+        QFETCH(int, readCode);
+        QFETCH(int, readBits);
+        QFETCH(double, maxDiff);
+        // 16-bit TIFFs and 8-bit JPEGs are grey
+        const bool grey = (code == 3 && bits == 16) || (code == 10 && bits == 8) ||
+                          (code == 16 && bits == 8) || (code == 76 && bits == 8);
+        const QImage source = bits == 1 ? Drawing()
+                              : grey    ? Photo().convertToFormat(QImage::Format_Grayscale8)
+                                        : Photo();
+        const QString file = path(QStringLiteral("rt_%1_%2.out").arg(code).arg(bits));
+        QCOMPARE(SaveImage(source, file, SaveOptions{code, bits, 20, false}),
+                 ImagingCondition::None);
+
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, readCode);
+        QEXPECT_FAIL(
+            "1@1",
+            "open: ImageMagick's PCX writer keeps three 8-bit planes for a two-colour picture",
+            Continue);
+        QEXPECT_FAIL("55@1",
+                     "open: ImageMagick's Sun writer keeps 24 bits for a two-colour picture",
+                     Continue);
+        QCOMPARE(info.bitsPerPixel, readBits);
+        if (code == 51) {
+            QCOMPARE(info.size(), QSize(576, 720));
+        } else if (code != 66) {
+            QCOMPARE(info.size(), source.size());
+        }
+        QImage back;
+        QCOMPARE(LoadImage(file, back), ImagingCondition::None);
+        if (code != 66)
+            QCOMPARE(back.size(), info.size());
+        if (maxDiff >= 0) {
+            const double diff = MeanDiff(source, back);
+            QVERIFY2(diff <= maxDiff, qPrintable(QStringLiteral("mean difference %1").arg(diff)));
+        }
+    }
+
+    void writersRefuse_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("factor");
+        QTest::addColumn<ImagingCondition>("expected");
+        QTest::newRow("LEAD CMP") << 20 << 24 << 20 << ImagingCondition::NoWriter;
+        QTest::newRow("FlashPix") << 80 << 24 << 0 << ImagingCondition::NoWriter;
+        QTest::newRow("IOCA") << 71 << 1 << 0 << ImagingCondition::NoWriter;
+        QTest::newRow("WinFax") << 69 << 1 << 0 << ImagingCondition::NoWriter;
+        QTest::newRow("CALS at 24 bits") << 50 << 24 << 0 << ImagingCondition::InvalidBits;
+        QTest::newRow("JPEG at 1 bit") << 10 << 1 << 20 << ImagingCondition::InvalidBits;
+        QTest::newRow("JPEG factor 300") << 10 << 24 << 300 << ImagingCondition::InvalidQuality;
+    }
+    void writersRefuse() {
+        QFETCH(int, code);
+        QFETCH(int, bits);
+        QFETCH(int, factor);
+        QFETCH(ImagingCondition, expected);
+        const QString file = path(QStringLiteral("refused_%1").arg(code));
+        QCOMPARE(SaveImage(Photo(), file, SaveOptions{code, bits, factor, false}), expected);
+        QVERIFY(ConditionNumber(expected) != 0);
+    }
+
+    void qualityFactorIsMonotonic() {
+        int previous = 101;
+        for (int f = 2; f <= 255; ++f) {
+            const int q = JpegQualityFromFactor(f);
+            QVERIFY(q <= previous && q >= 1 && q <= 100);
+            previous = q;
+        }
+        for (int f = -1; f >= -9; --f)
+            QVERIFY(JpegQualityFromFactor(f) < JpegQualityFromFactor(f + 1) || f == -1);
+        // factor 20 keeps a photo clean; factor 200 visibly degrades it
+        const QString good = path("q20.jpg"), poor = path("q200.jpg");
+        QCOMPARE(SaveImage(Photo(), good, SaveOptions{10, 24, 20, false}), ImagingCondition::None);
+        QCOMPARE(SaveImage(Photo(), poor, SaveOptions{10, 24, 200, false}), ImagingCondition::None);
+        QImage g, p;
+        QCOMPARE(LoadImage(good, g), ImagingCondition::None);
+        QCOMPARE(LoadImage(poor, p), ImagingCondition::None);
+        QVERIFY(MeanDiff(Photo(), g) < 3.0);
+        QVERIFY(MeanDiff(Photo(), g) < MeanDiff(Photo(), p));
+        QVERIFY(QFileInfo(poor).size() < QFileInfo(good).size());
+    }
+
+    void appendAddsPages_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("bits");
+        QTest::newRow("tiff lzw") << 17 << 24;
+        QTest::newRow("tiff g4") << 29 << 1;
+        QTest::newRow("pcx") << 1 << 8;
+    }
+    void appendAddsPages() {
+        QFETCH(int, code);
+        QFETCH(int, bits);
+        const QString file = path(QStringLiteral("pages_%1").arg(code));
+        QImage second = Photo().scaled(50, 40);
+        second.fill(Qt::black);
+        QCOMPARE(SaveImage(Photo(), file, SaveOptions{code, bits, 0, true}),
+                 ImagingCondition::None);
+        QCOMPARE(SaveImage(second, file, SaveOptions{code, bits, 0, true}), ImagingCondition::None);
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, code == 1 ? 1 : code);
+        if (code != 1)
+            QCOMPARE(info.pageCount, 2);
+        QImage page;
+        QCOMPARE(LoadImage(file, page, LoadOptions{QSize(), false, 1, true}),
+                 ImagingCondition::None);
+        QCOMPARE(page.size(), QSize(50, 40));
+        QCOMPARE(qGray(page.pixel(10, 10)), 0);
+    }
+
+    void display_data() {
+        QTest::addColumn<QStringList>("convertArgs");
+        QTest::addColumn<QSize>("box");
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<QRgb>("centre");
+        const QStringList photo{"-size", "400x200", "xc:rgb(200,40,40)"};
+        QTest::newRow("whole") << photo << QSize() << QSize(400, 200) << qRgb(200, 40, 40);
+        QTest::newRow("fitted") << photo << QSize(240, 180) << QSize(240, 120) << qRgb(200, 40, 40);
+        QTest::newRow("small stays small")
+            << photo << QSize(1920, 1080) << QSize(400, 200) << qRgb(200, 40, 40);
+        QTest::newRow("exif turned") << (photo + QStringList{"-orient", "RightTop"}) << QSize()
+                                     << QSize(200, 400) << qRgb(200, 40, 40);
+        QTest::newRow("exif turned fitted")
+            << (photo + QStringList{"-orient", "RightTop"}) << QSize(100, 100) << QSize(50, 100)
+            << qRgb(200, 40, 40);
+        QTest::newRow("cmyk") << (photo + QStringList{"-colorspace", "CMYK"}) << QSize(100, 100)
+                              << QSize(100, 50) << qRgb(200, 40, 40);
+        QTest::newRow("progressive") << (photo + QStringList{"-interlace", "Plane"})
+                                     << QSize(100, 100) << QSize(100, 50) << qRgb(200, 40, 40);
+    }
+    void display() {
+        QFETCH(QStringList, convertArgs);
+        QFETCH(QSize, box);
+        QFETCH(QSize, expected);
+        QFETCH(QRgb, centre);
+        const QString file =
+            path(QStringLiteral("display_%1.jpg").arg(QTest::currentDataTag()).replace(' ', '_'));
+        const int turn = convertArgs.indexOf("-orient");
+        if (turn >= 0) { // Qt writes the EXIF orientation tag itself
+            QImage plain(400, 200, QImage::Format_RGB32);
+            plain.fill(qRgb(200, 40, 40));
+            QImageWriter w(file, "jpeg");
+            w.setTransformation(QImageIOHandler::TransformationRotate90);
+            QVERIFY(w.write(plain));
+        } else {
+            QVERIFY(Convert(convertArgs + QStringList{"-quality", "95", file}));
+        }
+        QImage img;
+        QCOMPARE(LoadImage(file, img, LoadOptions{box, false, 0, true}), ImagingCondition::None);
+        QCOMPARE(img.size(), expected);
+        const QRgb c = img.pixel(img.width() / 2, img.height() / 2);
+        QVERIFY2(std::abs(qRed(c) - qRed(centre)) + std::abs(qGreen(c) - qGreen(centre)) < 30,
+                 qPrintable(QStringLiteral("%1").arg(c, 0, 16)));
+    }
+
+    void animatedGif() {
+        const QString file = path("anim.gif");
+        QVERIFY(Convert({"-delay", "10", "-size", "30x20", "xc:red", "xc:blue", "xc:green", file}));
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, 2);
+        QVERIFY(info.animated);
+        QCOMPARE(info.pageCount, 3);
+        QImage first;
+        QCOMPARE(LoadImage(file, first), ImagingCondition::None);
+        QVERIFY(qRed(first.pixel(5, 5)) > 200);
+    }
+
+    void badInput_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("bits");
+        for (auto [code, bits] : std::initializer_list<std::pair<int, int>>{{6, 24},
+                                                                            {10, 24},
+                                                                            {75, 24},
+                                                                            {3, 24},
+                                                                            {17, 24},
+                                                                            {1, 8},
+                                                                            {4, 24},
+                                                                            {76, 24},
+                                                                            {55, 24},
+                                                                            {56, 24},
+                                                                            {14, 8},
+                                                                            {50, 1},
+                                                                            {51, 1},
+                                                                            {52, 1},
+                                                                            {53, 1},
+                                                                            {15, 24},
+                                                                            {29, 1}})
+            QTest::addRow("%d", code) << code << bits;
+    }
+    void badInput() {
+        // Cut, scrambled and emptied files give a condition, never a crash or a hang.
+        QFETCH(int, code);
+        QFETCH(int, bits);
+        const QString good = path(QStringLiteral("good_%1").arg(code));
+        QCOMPARE(
+            SaveImage(bits == 1 ? Drawing() : Photo(), good, SaveOptions{code, bits, 20, false}),
+            ImagingCondition::None);
+        QFile f(good);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+
+        auto write = [&](const QString& name, const QByteArray& data) {
+            QFile out(path(name));
+            out.open(QIODevice::WriteOnly);
+            out.write(data);
+            return path(name);
+        };
+        QImage img;
+        ImageInfo info;
+        const QString cut = write(QStringLiteral("cut_%1").arg(code), bytes.left(bytes.size() / 2));
+        const ImagingCondition cutResult = LoadImage(cut, img);
+        QVERIFY2(IsDamageCondition(cutResult),
+                 qPrintable(QString::number(ConditionNumber(cutResult))));
+        QVERIFY(img.isNull());
+
+        QByteArray scrambled = bytes;
+        for (qsizetype i = 8; i < scrambled.size(); i += 7)
+            scrambled[i] = char(scrambled[i] ^ 0x5A);
+        const ImagingCondition scrambledResult =
+            LoadImage(write(QStringLiteral("scr_%1").arg(code), scrambled), img);
+        QVERIFY(scrambledResult == ImagingCondition::None || IsDamageCondition(scrambledResult));
+        QCOMPARE(scrambledResult == ImagingCondition::None, !img.isNull());
+
+        QCOMPARE(ReadImageInfo(write(QStringLiteral("empty_%1").arg(code), {}), info),
+                 ImagingCondition::EmptyFile);
+    }
+
+    void contentNotName() {
+        QImage img;
+        ImageInfo info;
+        const QString png = path("really_png.jpg");
+        QVERIFY(Photo().save(png, "PNG"));
+        QCOMPARE(LoadImage(png, img, {}, &info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, 75);
+        const QString text = path("notes.bmp");
+        QFile t(text);
+        QVERIFY(t.open(QIODevice::WriteOnly));
+        t.write("Dear diary, today I saved a text file with a picture's name.\n");
+        t.close();
+        QCOMPARE(LoadImage(text, img), ImagingCondition::UnrecognisedFormat);
+        QCOMPARE(LoadImage(path("missing.png"), img), ImagingCondition::FileNotFound);
+        QCOMPARE(ConditionNumber(ImagingCondition::FileNotFound), 20010);
+    }
+
+    void hugeDeclaredSizeRefused_data() {
+        QTest::addColumn<QByteArray>("header");
+        QByteArray bmp("BM");
+        bmp += QByteArray::fromHex(
+            "36000000000000003600000028000000a0860100a086010001001800000000000000000000000000"
+            "0000000000000000000000");
+        QTest::newRow("bmp") << bmp;
+        QByteArray png =
+            QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00802000000");
+        QTest::newRow("png") << png + QByteArray(64, '\0');
+        QByteArray gem = QByteArray::fromHex("000100080001000200550055752f752f");
+        QTest::newRow("gem") << gem + QByteArray(64, '\x80');
+        QByteArray msp("LinS");
+        msp += QByteArray::fromHex("ff7fff7f") + QByteArray(24, '\0');
+        QTest::newRow("msp") << msp;
+    }
+    void hugeDeclaredSizeRefused() {
+        QFETCH(QByteArray, header);
+        const QString file = path(QStringLiteral("huge_%1").arg(QTest::currentDataTag()));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(header);
+        f.close();
+        QImage img;
+        const ImagingCondition c = LoadImage(file, img);
+        QVERIFY2(c == ImagingCondition::TooLarge || IsDamageCondition(c),
+                 qPrintable(QString::number(ConditionNumber(c))));
+        QVERIFY(img.isNull());
+    }
+};
+
+QTEST_MAIN(TstImaging)
+#include "tst_imaging.moc"
