@@ -2,8 +2,10 @@
 
 #include "album/AlbumDb.h"
 
+#include <QCollator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -83,10 +85,22 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_int(ctx, wildMatch(value, 0, pattern, 0) ? 1 : 0);
 }
 
+// Names sort as people read them (é with e), without case, in the user's language.
+QCollator makeCollator() {
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    return collator;
+}
+
 int noCaseCollation(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    thread_local const QCollator collator = makeCollator();
     const QString sa = QString::fromUtf8(static_cast<const char*>(a), lengthA);
     const QString sb = QString::fromUtf8(static_cast<const char*>(b), lengthB);
-    const int folded = sa.compare(sb, Qt::CaseInsensitive);
+    const int folded = collator.compare(sa, sb);
     return folded != 0 ? folded : sa.compare(sb, Qt::CaseSensitive);
 }
 
@@ -278,6 +292,11 @@ AlbumStatus createSchema(sqlite::Database& db, const QString& schema, bool uniqu
 
 AlbumStatus attachTarget(sqlite::Database& db, const QString& path, const QString& schema,
                          const QString& password) {
+    // Connections do not create files: the new file is made empty first.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return {AlbumCondition::PathAccess, path};
+    ::close(fd);
     sqlite::Error e;
     sqlite::Statement attach =
         db.prepare(QStringLiteral("ATTACH DATABASE ?1 AS %1 KEY ?2").arg(schema), &e);

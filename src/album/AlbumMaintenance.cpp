@@ -146,6 +146,23 @@ RepairReport FixDatabase(const QString& path, const QString& password) {
     sqlite::Database db;
     bool encrypted = false;
     r.status = engine::openKeyed(path, SQLITE_OPEN_READWRITE, password, db, &encrypted);
+    // A cut-off file is refused whole by the engine; a copy padded with empty (sparse) pages
+    // opens, and only the rows on the missing pages stay unreadable.
+    const QString padded = path + QStringLiteral(".q32pad");
+    QFile::remove(padded);
+    if (r.status.condition == AlbumCondition::Damaged && QFile::copy(path, padded)) {
+        const qint64 size = QFileInfo(path).size();
+        const qint64 whole = (size + AlbumDb::PageSize - 1) / AlbumDb::PageSize * AlbumDb::PageSize;
+        for (int factor = 1; factor <= 64 && r.status.condition == AlbumCondition::Damaged;
+             factor *= 2) {
+            QFile(padded).resize(whole * factor);
+            r.status = engine::openKeyed(padded, SQLITE_OPEN_READWRITE, password, db, &encrypted);
+        }
+    }
+    struct RemovePadded {
+        QString file;
+        ~RemovePadded() { QFile::remove(file); }
+    } removePadded{padded};
     if (!r.status.ok())
         return r;
     bool unique = false;
@@ -197,9 +214,9 @@ RepairReport FixDatabase(const QString& path, const QString& password) {
     QFile::remove(temp);
     r.status = engine::attachTarget(db, temp, QStringLiteral("fixed"), encrypted ? password : "");
     if (r.status.ok()) {
-        // The copy is a new file that replaces the album only when complete and checked, so it
-        // needs no journal of its own.
-        db.exec(QStringLiteral("PRAGMA fixed.journal_mode = OFF"));
+        // The copy is a new file that replaces the album only when complete and checked: its
+        // journal only has to undo a row that fails half-way, so it stays in memory.
+        db.exec(QStringLiteral("PRAGMA fixed.journal_mode = MEMORY"));
         db.exec(QStringLiteral("PRAGMA fixed.synchronous = OFF"));
         // When the index cannot be read, duplicates are allowed so that no row is refused.
         r.status = engine::createSchema(db, QStringLiteral("fixed"), unique && verified.ok());
