@@ -129,6 +129,17 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
     // written to, not even by a journal roll-back.
     st = engine::openKeyed(path, SQLITE_OPEN_READONLY, options.password, album->m_db,
                            &album->m_encrypted);
+    if (st.condition == AlbumCondition::CannotWrite && !options.readOnly &&
+        QFileInfo::exists(path + QStringLiteral("-journal"))) {
+        // A writer died mid-transaction: only a writable connection may roll its journal back
+        // and make the album whole again.
+        st = engine::openKeyed(path, SQLITE_OPEN_READWRITE, options.password, album->m_db,
+                               &album->m_encrypted);
+        album->m_db.close();
+        if (st.ok())
+            st = engine::openKeyed(path, SQLITE_OPEN_READONLY, options.password, album->m_db,
+                                   &album->m_encrypted);
+    }
     if (st.ok())
         st = engine::verifyAlbum(album->m_db, &album->m_unique);
     if (st.ok() && !options.readOnly) {

@@ -150,17 +150,27 @@ Error Blob::open(Database& db, const char* table, const char* column, int64_t ro
 }
 
 Transaction::Transaction(Database& db, bool immediate) : m_db(db) {
-    m_begin = m_db.exec(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+    // Inside a running transaction the block becomes a savepoint, so calls nest.
+    m_nested = m_db.inTransaction();
+    m_begin = m_db.exec(m_nested    ? QStringLiteral("SAVEPOINT q32")
+                        : immediate ? QStringLiteral("BEGIN IMMEDIATE")
+                                    : QStringLiteral("BEGIN"));
     m_active = m_begin.ok();
 }
 
 Transaction::~Transaction() {
-    if (m_active)
+    if (!m_active)
+        return;
+    if (m_nested) {
+        m_db.exec(QStringLiteral("ROLLBACK TO q32"));
+        m_db.exec(QStringLiteral("RELEASE q32"));
+    } else {
         m_db.exec(QStringLiteral("ROLLBACK"));
+    }
 }
 
 Error Transaction::commit() {
-    Error e = m_db.exec(QStringLiteral("COMMIT"));
+    Error e = m_db.exec(m_nested ? QStringLiteral("RELEASE q32") : QStringLiteral("COMMIT"));
     if (e.ok())
         m_active = false;
     return e;

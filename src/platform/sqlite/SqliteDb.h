@@ -125,6 +125,7 @@ private:
     Database& m_db;
     Error m_begin;
     bool m_active = false;
+    bool m_nested = false;
 };
 
 // Quotes a text for use as an SQL string literal.
