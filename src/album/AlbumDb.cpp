@@ -157,6 +157,16 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
     if (!st.ok())
         return nullptr;
     engine::configure(album->m_db, album->m_encrypted);
+    const QString journal = path + QStringLiteral("-journal");
+    if (!options.readOnly && QFileInfo::exists(journal)) {
+        // A writer killed before its journal held anything leaves an empty one that the engine
+        // ignores. With the write lock held (and any hot journal rolled back) it is ours to drop.
+        sqlite::Transaction tx(album->m_db);
+        if (tx.beginError().ok() &&
+            album->m_db.exec(QStringLiteral("SELECT count(*) FROM Pictures")).ok())
+            QFile::remove(journal);
+        tx.commit();
+    }
     return album;
 }
 
