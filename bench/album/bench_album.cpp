@@ -1,0 +1,158 @@
+// Album engine benchmark. Every figure is printed beside a reference measured in the same run:
+// storing 100 files of 5 MB against cp + sync, extracting them against cat, both again with a
+// password, and opening a 100,000-record album to read its first screen of rows.
+//
+//   build/bench/album/bench_album [work folder]
+
+#include "album/AlbumDb.h"
+#include "album/AlbumMaintenance.h"
+#include "album/AlbumRecordset.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace q32;
+
+namespace {
+
+constexpr int kFiles = 100;
+constexpr qint64 kFileSize = 5 * 1024 * 1024;
+constexpr int kRows = 100000;
+constexpr int kScreenRows = 40;
+
+double seconds(QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+double shell(const QString& command) {
+    QElapsedTimer t;
+    t.start();
+    QProcess::execute("sh", {"-c", command});
+    return seconds(t);
+}
+
+void line(const char* what, double ours, double reference, const char* refName, double goal) {
+    std::printf("%-34s %9.1f MB/s   %-10s %9.1f MB/s   ratio %.2f (aim %.1f)\n", what, ours,
+                refName, reference, ours / reference, goal);
+}
+
+double storeAll(const QString& album, const QString& password, const QString& src) {
+    QFile::remove(album);
+    AlbumDb::create(album, true);
+    if (!password.isEmpty())
+        ChangeAlbumPassword(album, {}, password);
+    auto db = AlbumDb::open(album, {false, password}, nullptr);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kFiles; ++i) {
+        PictureRecord r;
+        r.imageFile = QString("f%1.jpg").arg(i);
+        r.date = QDate::currentDate();
+        if (!db->addRecord(r, src + QString("/f%1.bin").arg(i)).ok())
+            std::printf("store failed\n");
+    }
+    return seconds(t);
+}
+
+double extractAll(const QString& album, const QString& password, const QString& out) {
+    auto db = AlbumDb::open(album, {true, password}, nullptr);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 1; i <= kFiles; ++i)
+        if (db->ExtractFieldToFile(i, PictureField::Image, out) != kFileSize)
+            std::printf("extract failed\n");
+    return seconds(t);
+}
+
+// Runs in its own process so that its peak memory is its own.
+int openFirstScreen(const QString& album) {
+    QElapsedTimer t;
+    t.start();
+    auto db = AlbumDb::open(album, {true, {}}, nullptr);
+    AlbumRecordset rs(*db, {0, {}, {}});
+    int read = 0;
+    for (qint64 i = 0; i < kScreenRows && i < rs.recordCount(); ++i)
+        read += rs.recordAt(i).has_value();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%.1f %ld %d %lld\n", ms, usage.ru_maxrss / 1024, read, rs.recordCount());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == "--open")
+        return openFirstScreen(args[2]);
+
+    QTemporaryDir temp(args.size() > 1 ? args[1] + "/bench-XXXXXX" : QString());
+    const QString src = temp.filePath("src"), dst = temp.filePath("dst");
+    QDir().mkpath(src);
+    QDir().mkpath(dst);
+    QByteArray bytes(kFileSize, Qt::Uninitialized);
+    for (int i = 0; i < kFiles; ++i) {
+        QRandomGenerator(uint(i)).fillRange(reinterpret_cast<quint32*>(bytes.data()),
+                                            kFileSize / 4);
+        QFile f(src + QString("/f%1.bin").arg(i));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    shell("sync");
+    const double mb = double(kFiles) * double(kFileSize) / (1024.0 * 1024.0);
+    std::printf("Album engine benchmark: %d files of %lld MB, page size %d\n", kFiles,
+                kFileSize >> 20, AlbumDb::PageSize);
+
+    const QString album = temp.filePath("bench.mdb"), out = temp.filePath("image.pic");
+    for (const QString& password : {QString(), QString("bench password")}) {
+        const char* tag = password.isEmpty() ? "" : " (password)";
+        const double cp = shell(QString("cp %1/* %2/ && sync").arg(src, dst));
+        const double store = storeAll(album, password, src);
+        shell("rm -rf " + dst + "/*");
+        line(qPrintable(QString("store%1").arg(tag)), mb / store, mb / cp, "cp+sync",
+             password.isEmpty() ? 0.8 : 0.3);
+        const double cat = shell(QString("for f in %1/*; do cat \"$f\" > %2; done").arg(src, out));
+        const double extract = extractAll(album, password, out);
+        line(qPrintable(QString("extract%1").arg(tag)), mb / extract, mb / cat, "cat",
+             password.isEmpty() ? 0.7 : 0.0);
+    }
+
+    // 100,000 records with small pictures, written in one transaction.
+    const QString big = temp.filePath("big.mdb");
+    AlbumDb::create(big, true);
+    {
+        auto db = AlbumDb::open(big, {}, nullptr);
+        QFile small(temp.filePath("small.bin"));
+        small.open(QIODevice::WriteOnly);
+        small.write(bytes.left(2048));
+        small.close();
+        sqlite::Transaction tx(db->connection());
+        for (int i = 0; i < kRows; ++i) {
+            PictureRecord r;
+            r.imageFile = QString("picture%1.jpg").arg(i);
+            r.date = QDate(2000, 1, 1).addDays(i % 9000);
+            r.keywords = "bench";
+            db->addRecord(r, small.fileName());
+        }
+        tx.commit();
+    }
+    QProcess child;
+    child.start(app.applicationFilePath(), {"--open", big});
+    child.waitForFinished(-1);
+    const QStringList f = QString::fromUtf8(child.readAllStandardOutput()).split(' ');
+    if (f.size() == 4)
+        std::printf("open %s records, first %s rows: %9.1f ms (aim < 100)  peak %s MB (aim < "
+                    "100)\n",
+                    qPrintable(f[3].trimmed()), qPrintable(f[2]), f[0].toDouble(),
+                    qPrintable(f[1]));
+    return 0;
+}

@@ -1,0 +1,487 @@
+#include "album/AlbumDb.h"
+
+#include "album/AlbumEngine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace q32 {
+
+namespace {
+
+constexpr int kPiece = 8192;
+// Files are streamed into blobs through a buffer of this size, never read whole.
+constexpr int kStreamBuffer = 1 << 20;
+
+const char* const kNames[] = {"Date",      "Thumbnail",  "Image",       "SoundFile",
+                              "SoundType", "ImageFile",  "ImageFormat", "ImageProperties",
+                              "Keywords",  "Description"};
+const int kSizes[] = {0, 0, 0, 0, 128, 128, 55, 80, 128, 0};
+
+bool isBinary(PictureField field) {
+    return field == PictureField::Thumbnail || field == PictureField::Image ||
+           field == PictureField::SoundFile;
+}
+
+AlbumStatus checkTexts(const PictureRecord& r) {
+    const std::pair<PictureField, const QString*> texts[] = {
+        {PictureField::SoundType, &r.soundType},
+        {PictureField::ImageFile, &r.imageFile},
+        {PictureField::ImageFormat, &r.imageFormat},
+        {PictureField::ImageProperties, &r.imageProperties},
+        {PictureField::Keywords, &r.keywords}};
+    for (const auto& [field, text] : texts)
+        if (text->size() > PictureFieldSize(field))
+            return {AlbumCondition::FieldTooLong, QStringLiteral("%1 holds at most %2 characters")
+                                                      .arg(QLatin1String(PictureFieldName(field)))
+                                                      .arg(PictureFieldSize(field))};
+    if (r.imageFile.isEmpty())
+        return {AlbumCondition::EmptyKey, QStringLiteral("ImageFile")};
+    return {};
+}
+
+void bindTexts(sqlite::Statement& st, const PictureRecord& r) {
+    st.bind(1, r.date.isValid() ? r.date.toString(Qt::ISODate) : QString());
+    st.bind(2, r.soundType);
+    st.bind(3, r.imageFile);
+    st.bind(4, r.imageFormat);
+    st.bind(5, r.imageProperties);
+    st.bind(6, r.keywords);
+    st.bind(7, r.description);
+}
+
+AlbumStatus ioStatus(int err, const QString& path) {
+    if (err == ENOSPC || err == EFBIG || err == EDQUOT)
+        return {AlbumCondition::DiskFull, path};
+    return {AlbumCondition::PathAccess,
+            path + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(err))};
+}
+
+// Fills an open blob from the file, piece by piece.
+AlbumStatus streamIntoBlob(sqlite::Database& db, sqlite::Blob& blob, QFile& file) {
+    std::vector<char> buffer(kStreamBuffer);
+    int offset = 0;
+    const int size = blob.size();
+    while (offset < size) {
+        const int want = std::min(kStreamBuffer, size - offset);
+        const qint64 got = file.read(buffer.data(), want);
+        if (got != want)
+            return {AlbumCondition::PathAccess, file.fileName() + QStringLiteral(" changed while "
+                                                                                 "being stored")};
+        const int rc = blob.write(buffer.data(), want, offset);
+        if (rc != SQLITE_OK) {
+            sqlite::Error e = db.lastError();
+            e.code = rc;
+            return engine::fromSqlite(e);
+        }
+        offset += want;
+    }
+    return {};
+}
+
+} // namespace
+
+const char* PictureFieldName(PictureField field) {
+    return kNames[int(field)];
+}
+int PictureFieldSize(PictureField field) {
+    return kSizes[int(field)];
+}
+
+AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
+    // O_EXCL: the exists check and the creation are one step.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0)
+        return errno == EEXIST ? AlbumStatus{AlbumCondition::FileExists, path}
+                               : ioStatus(errno, path);
+    ::close(fd);
+    sqlite::Database db;
+    AlbumStatus status = engine::fromSqlite(db.open(path, SQLITE_OPEN_READWRITE));
+    if (status.ok()) {
+        db.exec(QStringLiteral("PRAGMA page_size = %1").arg(PageSize));
+        engine::configure(db, false);
+        sqlite::Transaction tx(db);
+        status = engine::fromSqlite(tx.beginError());
+        if (status.ok())
+            status = engine::createSchema(db, QStringLiteral("main"), !allowDuplicates);
+        if (status.ok())
+            status = engine::fromSqlite(tx.commit());
+    }
+    db.close();
+    if (!status.ok())
+        QFile::remove(path);
+    return status;
+}
+
+std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& options,
+                                       AlbumStatus* status) {
+    AlbumStatus dummy;
+    AlbumStatus& st = status ? *status : dummy;
+    std::unique_ptr<AlbumDb> album(new AlbumDb);
+    album->m_path = path;
+    album->m_readOnly = options.readOnly;
+
+    // The check runs on a read-only connection, so a file that is not an album is never
+    // written to, not even by a journal roll-back.
+    st = engine::openKeyed(path, SQLITE_OPEN_READONLY, options.password, album->m_db,
+                           &album->m_encrypted);
+    if (st.condition == AlbumCondition::CannotWrite && !options.readOnly &&
+        QFileInfo::exists(path + QStringLiteral("-journal"))) {
+        // A writer died mid-transaction: only a writable connection may roll its journal back
+        // and make the album whole again.
+        st = engine::openKeyed(path, SQLITE_OPEN_READWRITE, options.password, album->m_db,
+                               &album->m_encrypted);
+        album->m_db.close();
+        if (st.ok())
+            st = engine::openKeyed(path, SQLITE_OPEN_READONLY, options.password, album->m_db,
+                                   &album->m_encrypted);
+    }
+    if (st.ok())
+        st = engine::verifyAlbum(album->m_db, &album->m_unique);
+    if (st.ok() && !options.readOnly) {
+        st = album->checkWritable();
+        if (st.ok()) {
+            album->m_db.close();
+            st = engine::openKeyed(path, SQLITE_OPEN_READWRITE, options.password, album->m_db,
+                                   &album->m_encrypted);
+            if (st.ok() && album->m_db.isReadOnly())
+                st = {AlbumCondition::CannotWrite, path};
+            if (st.ok())
+                st = engine::verifyAlbum(album->m_db, &album->m_unique);
+        }
+    }
+    if (!st.ok())
+        return nullptr;
+    engine::configure(album->m_db, album->m_encrypted);
+    const QString journal = path + QStringLiteral("-journal");
+    if (!options.readOnly && QFileInfo::exists(journal)) {
+        // A writer killed before its journal held anything leaves an empty one that the engine
+        // ignores. With the write lock held (and any hot journal rolled back) it is ours to drop.
+        sqlite::Transaction tx(album->m_db);
+        if (tx.beginError().ok() &&
+            album->m_db.exec(QStringLiteral("SELECT count(*) FROM Pictures")).ok())
+            QFile::remove(journal);
+        tx.commit();
+    }
+    return album;
+}
+
+AlbumDb::~AlbumDb() = default;
+
+AlbumStatus AlbumDb::checkWritable() const {
+    const QFileInfo info(m_path);
+    // The journal is created beside the album, so its folder must be writable too.
+    if (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable() ||
+        ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
+        return {AlbumCondition::CannotWrite, m_path};
+    return {};
+}
+
+qint64 AlbumDb::rowCount(AlbumStatus* status) {
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(QStringLiteral("SELECT count(*) FROM Pictures"), &e);
+    qint64 count = -1;
+    if (e.ok()) {
+        if (st.step() == SQLITE_ROW)
+            count = st.int64(0);
+        else
+            e = m_db.lastError();
+    }
+    if (status)
+        *status = engine::fromSqlite(e);
+    return count;
+}
+
+std::optional<PictureRecord> AlbumDb::record(qint64 rowId, AlbumStatus* status) {
+    AlbumStatus dummy;
+    AlbumStatus& s = status ? *status : dummy;
+    sqlite::Error e;
+    // length() of a blob reads only the row's header, never the blob itself.
+    sqlite::Statement st = m_db.prepare(
+        QStringLiteral("SELECT Date, SoundType, ImageFile, ImageFormat, ImageProperties, "
+                       "Keywords, Description, length(SoundFile) FROM Pictures WHERE rowid = ?"),
+        &e);
+    if (!e.ok()) {
+        s = engine::fromSqlite(e);
+        return std::nullopt;
+    }
+    st.bind(1, rowId);
+    const int rc = st.step();
+    if (rc != SQLITE_ROW) {
+        s = rc == SQLITE_DONE ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}}
+                              : engine::fromSqlite(m_db.lastError());
+        return std::nullopt;
+    }
+    PictureRecord r;
+    r.rowId = rowId;
+    r.date = QDate::fromString(st.text(0), Qt::ISODate);
+    r.soundType = st.text(1);
+    r.imageFile = st.text(2);
+    r.imageFormat = st.text(3);
+    r.imageProperties = st.text(4);
+    r.keywords = st.text(5);
+    r.description = st.text(6);
+    r.soundSize = st.int64(7);
+    s = {};
+    return r;
+}
+
+AlbumStatus AlbumDb::addRecord(const PictureRecord& fields, const QString& imagePath,
+                               qint64* rowId) {
+    AlbumStatus s = checkTexts(fields);
+    if (!s.ok())
+        return s;
+    QFile file(imagePath);
+    qint64 size = -1;
+    if (!imagePath.isEmpty()) {
+        if (!file.open(QIODevice::ReadOnly))
+            return {AlbumCondition::PathAccess, imagePath};
+        size = file.size();
+        if (size > std::numeric_limits<int>::max() - 1)
+            return {AlbumCondition::FieldTooLong, imagePath};
+    }
+    sqlite::Transaction tx(m_db);
+    if (!tx.beginError().ok())
+        return engine::fromSqlite(tx.beginError());
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(
+        QStringLiteral("INSERT INTO Pictures (Date, SoundType, ImageFile, ImageFormat, "
+                       "ImageProperties, Keywords, Description, Image) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+        &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    bindTexts(st, fields);
+    if (size >= 0)
+        st.bindZeroBlob(8, size);
+    e = st.run();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    const qint64 id = m_db.lastInsertRowId();
+    if (size > 0) {
+        sqlite::Blob blob;
+        e = blob.open(m_db, "Pictures", "Image", id, true);
+        if (!e.ok())
+            return engine::fromSqlite(e);
+        s = streamIntoBlob(m_db, blob, file);
+        if (!s.ok())
+            return s;
+    }
+    s = engine::fromSqlite(tx.commit());
+    if (s.ok() && rowId)
+        *rowId = id;
+    return s;
+}
+
+AlbumStatus AlbumDb::updateRecord(const PictureRecord& fields) {
+    AlbumStatus s = checkTexts(fields);
+    if (!s.ok())
+        return s;
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(
+        QStringLiteral("UPDATE Pictures SET Date = ?, SoundType = ?, ImageFile = ?, "
+                       "ImageFormat = ?, ImageProperties = ?, Keywords = ?, Description = ? "
+                       "WHERE rowid = ?"),
+        &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    bindTexts(st, fields);
+    st.bind(8, fields.rowId);
+    e = st.run();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    return m_db.changes() == 0 ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}} : AlbumStatus{};
+}
+
+AlbumStatus AlbumDb::deleteRecord(qint64 rowId) {
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(QStringLiteral("DELETE FROM Pictures WHERE rowid = ?"), &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    st.bind(1, rowId);
+    e = st.run();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    return m_db.changes() == 0 ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}} : AlbumStatus{};
+}
+
+qint64 AlbumDb::fieldSize(qint64 rowId, PictureField field, AlbumStatus* status) {
+    AlbumStatus dummy;
+    AlbumStatus& s = status ? *status : dummy;
+    sqlite::Error e;
+    sqlite::Statement st =
+        m_db.prepare(QStringLiteral("SELECT length(%1) FROM Pictures WHERE rowid = ?")
+                         .arg(QLatin1String(PictureFieldName(field))),
+                     &e);
+    if (!e.ok()) {
+        s = engine::fromSqlite(e);
+        return -1;
+    }
+    st.bind(1, rowId);
+    const int rc = st.step();
+    if (rc != SQLITE_ROW) {
+        s = rc == SQLITE_DONE ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}}
+                              : engine::fromSqlite(m_db.lastError());
+        return -1;
+    }
+    s = {};
+    return st.int64(0);
+}
+
+AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& filePath) {
+    if (!isBinary(field))
+        return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {AlbumCondition::PathAccess, filePath};
+    const qint64 size = file.size();
+    if (size > std::numeric_limits<int>::max() - 1)
+        return {AlbumCondition::FieldTooLong, filePath};
+    sqlite::Transaction tx(m_db);
+    if (!tx.beginError().ok())
+        return engine::fromSqlite(tx.beginError());
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
+                                            .arg(QLatin1String(PictureFieldName(field))),
+                                        &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    st.bindZeroBlob(1, size);
+    st.bind(2, rowId);
+    e = st.run();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    if (m_db.changes() == 0)
+        return {AlbumCondition::NoCurrentRecord, {}};
+    if (size > 0) {
+        sqlite::Blob blob;
+        e = blob.open(m_db, "Pictures", PictureFieldName(field), rowId, true);
+        if (!e.ok())
+            return engine::fromSqlite(e);
+        const AlbumStatus s = streamIntoBlob(m_db, blob, file);
+        if (!s.ok())
+            return s;
+    }
+    return engine::fromSqlite(tx.commit());
+}
+
+AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArray& bytes) {
+    if (!isBinary(field))
+        return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
+                                            .arg(QLatin1String(PictureFieldName(field))),
+                                        &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    st.bind(1, bytes);
+    st.bind(2, rowId);
+    e = st.run();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    return m_db.changes() == 0 ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}} : AlbumStatus{};
+}
+
+QByteArray AlbumDb::readBytes(qint64 rowId, PictureField field, AlbumStatus* status) {
+    AlbumStatus dummy;
+    AlbumStatus& s = status ? *status : dummy;
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(QStringLiteral("SELECT %1 FROM Pictures WHERE rowid = ?")
+                                            .arg(QLatin1String(PictureFieldName(field))),
+                                        &e);
+    if (!e.ok()) {
+        s = engine::fromSqlite(e);
+        return {};
+    }
+    st.bind(1, rowId);
+    const int rc = st.step();
+    if (rc != SQLITE_ROW) {
+        s = rc == SQLITE_DONE ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}}
+                              : engine::fromSqlite(m_db.lastError());
+        return {};
+    }
+    s = {};
+    return st.blob(0);
+}
+
+qint64 AlbumDb::ExtractFieldToFile(qint64 rowId, PictureField field, const QString& filePath) {
+    AlbumStatus s;
+    const qint64 size = fieldSize(rowId, field, &s);
+    if (!s.ok())
+        return -s.number();
+    if (size == 0)
+        return 0;
+    sqlite::Blob blob;
+    sqlite::Error e = blob.open(m_db, "Pictures", PictureFieldName(field), rowId, false);
+    if (!e.ok())
+        return -engine::fromSqlite(e).number();
+
+    const QByteArray name = QFile::encodeName(filePath);
+    ::unlink(name.constData());
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -ioStatus(errno, filePath).number();
+
+    // The pieces are read in their fixed order and gathered into larger writes; the file gets
+    // the same bytes in the same order.
+    std::vector<char> buffer(128 * kPiece);
+    size_t filled = 0;
+    auto flush = [&]() -> int {
+        size_t done = 0;
+        while (done < filled) {
+            const ssize_t n = ::write(fd, buffer.data() + done, filled - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            done += size_t(n);
+        }
+        filled = 0;
+        return 0;
+    };
+    auto piece = [&](int length, int offset) -> qint64 {
+        if (filled + size_t(length) > buffer.size())
+            if (const int err = flush())
+                return -ioStatus(err, filePath).number();
+        const int rc = blob.read(buffer.data() + filled, length, offset);
+        if (rc != SQLITE_OK) {
+            sqlite::Error re = m_db.lastError();
+            re.code = rc;
+            return -engine::fromSqlite(re).number();
+        }
+        filled += size_t(length);
+        return 0;
+    };
+    const int remainder = int(size % kPiece);
+    qint64 result = 0;
+    if (remainder > 0)
+        result = piece(remainder, 0);
+    for (qint64 i = 1; result == 0 && i <= size / kPiece; ++i)
+        result = piece(kPiece, int((i - 1) * kPiece + remainder));
+    if (result == 0)
+        if (const int err = flush())
+            result = -ioStatus(err, filePath).number();
+    if (::close(fd) != 0 && result == 0)
+        result = -ioStatus(errno, filePath).number();
+    return result == 0 ? size : result;
+}
+
+AlbumStatus AlbumDb::integrityCheck() {
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(QStringLiteral("PRAGMA integrity_check"), &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    if (st.step() != SQLITE_ROW)
+        return engine::fromSqlite(m_db.lastError());
+    const QString first = st.text(0);
+    if (first == u"ok")
+        return {};
+    return {AlbumCondition::Damaged, first};
+}
+
+} // namespace q32

@@ -1,0 +1,256 @@
+#include "album/AlbumMaintenance.h"
+
+#include "album/AlbumDb.h"
+#include "album/AlbumEngine.h"
+#include "common/Text.h"
+#include "platform/prompt/PromptService.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <fcntl.h>
+#include <set>
+#include <unistd.h>
+
+namespace q32 {
+
+namespace {
+
+const char* const kColumns = "Date, Thumbnail, Image, SoundFile, SoundType, ImageFile, "
+                             "ImageFormat, ImageProperties, Keywords, Description";
+
+// Copies the whole album on db's main schema into a new file at target with password.
+AlbumStatus exportTo(sqlite::Database& db, const QString& target, const QString& password) {
+    QFile::remove(target);
+    AlbumStatus s = engine::attachTarget(db, target, QStringLiteral("target"), password);
+    if (s.ok())
+        s = engine::fromSqlite(db.exec(QStringLiteral("SELECT sqlcipher_export('target')")));
+    db.exec(QStringLiteral("DETACH DATABASE target"));
+    if (!s.ok())
+        QFile::remove(target);
+    return s;
+}
+
+// Checks that a new file opens as an album with password before it replaces the old one.
+AlbumStatus checkCopy(const QString& path, const QString& password) {
+    AlbumStatus s;
+    auto album = AlbumDb::open(path, {true, password}, &s);
+    if (album)
+        s = album->integrityCheck();
+    return s;
+}
+
+void syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Row ids reachable by a scan in one statement, up to the first error.
+void collectIds(sqlite::Database& db, const QString& sql, std::set<qint64>& ids) {
+    sqlite::Statement st = db.prepare(sql);
+    if (!st.isValid())
+        return;
+    while (st.step() == SQLITE_ROW)
+        ids.insert(st.int64(0));
+}
+
+} // namespace
+
+QString DuplicateQuestionText(const QString& path) {
+    return QStringLiteral("Do you allow duplicate image file names in this Image Depository?") +
+           QStringLiteral("\n\n") +
+           QStringLiteral("(HINT: Saying No will help avoiding having duplicate pictures in the "
+                          "\"") +
+           FileNameOfPath(path) + QStringLiteral("\"album)");
+}
+
+AlbumStatus CreateDB(const QString& path, PromptService& prompts) {
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+        return {AlbumCondition::FileExists, path};
+    const MsgResult answer = prompts.msgBox(DuplicateQuestionText(path), 292,
+                                            QStringLiteral("ALLOW DUPLICATE IMAGE "
+                                                           "FILE NAMES"));
+    return AlbumDb::create(path, answer == MsgResult::Yes);
+}
+
+AlbumStatus ChangeAlbumPassword(const QString& path, const QString& oldPassword,
+                                const QString& newPassword) {
+    AlbumStatus s;
+    auto album = AlbumDb::open(path, {false, oldPassword}, &s);
+    if (!album)
+        return s;
+    if (!oldPassword.isEmpty() && !album->isEncrypted())
+        return {AlbumCondition::WrongPassword, {}};
+    const QString temp = path + QStringLiteral(".q32new");
+    s = exportTo(album->connection(), temp, newPassword);
+    album.reset();
+    if (s.ok())
+        s = checkCopy(temp, newPassword);
+    if (s.ok() && !engine::atomicReplace(temp, path))
+        s = {AlbumCondition::PathAccess, path};
+    if (!s.ok())
+        QFile::remove(temp);
+    return s;
+}
+
+QString CompactReport::message() const {
+    return QStringLiteral("Old size = ") + FormatThousands(oldSize) + QStringLiteral(" bytes\n") +
+           QStringLiteral("New size = ") + FormatThousands(newSize) + QStringLiteral(" bytes\n") +
+           QStringLiteral("Gain = ") + QString::number(gain) + QStringLiteral("%");
+}
+
+CompactReport CompactAlbumFile(const QString& path, const QString& password) {
+    CompactReport r;
+    r.oldSize = QFileInfo(path).size();
+    r.backupPath = path.left(path.size() - 3) + QStringLiteral("bak");
+    QFile::remove(r.backupPath);
+    if (::rename(QFile::encodeName(path).constData(),
+                 QFile::encodeName(r.backupPath).constData()) != 0) {
+        r.status = {AlbumCondition::PathAccess, path};
+    } else {
+        auto album = AlbumDb::open(r.backupPath, {false, password}, &r.status);
+        const QString temp = path + QStringLiteral(".q32new");
+        if (album)
+            r.status = exportTo(album->connection(), temp, album->isEncrypted() ? password : "");
+        album.reset();
+        if (r.status.ok())
+            r.status = checkCopy(temp, password);
+        if (r.status.ok() && !engine::atomicReplace(temp, path))
+            r.status = {AlbumCondition::PathAccess, path};
+        if (!r.status.ok()) {
+            // The album goes back where it was; the user loses nothing.
+            QFile::remove(temp);
+            ::link(QFile::encodeName(r.backupPath).constData(),
+                   QFile::encodeName(path).constData());
+        }
+    }
+    r.newSize = QFileInfo(path).size();
+    if (r.oldSize > 0)
+        r.gain = RoundHalfEven(100.0 - double(r.newSize) / double(r.oldSize) * 100.0);
+    return r;
+}
+
+QString RepairReport::message(const QString& path) const {
+    QString text = path + QStringLiteral(" repaired.");
+    if (wasDamaged)
+        text +=
+            QStringLiteral("\nRecords saved: %1\nRecords lost: %2").arg(rowsSaved).arg(rowsLost);
+    return text;
+}
+
+RepairReport FixDatabase(const QString& path, const QString& password) {
+    RepairReport r;
+    sqlite::Database db;
+    bool encrypted = false;
+    r.status = engine::openKeyed(path, SQLITE_OPEN_READWRITE, password, db, &encrypted);
+    // A cut-off file is refused whole by the engine; a copy padded with empty (sparse) pages
+    // opens, and only the rows on the missing pages stay unreadable.
+    const QString padded = path + QStringLiteral(".q32pad");
+    QFile::remove(padded);
+    if (r.status.condition == AlbumCondition::Damaged && QFile::copy(path, padded)) {
+        const qint64 size = QFileInfo(path).size();
+        const qint64 whole = (size + AlbumDb::PageSize - 1) / AlbumDb::PageSize * AlbumDb::PageSize;
+        for (int factor = 1; factor <= 64 && r.status.condition == AlbumCondition::Damaged;
+             factor *= 2) {
+            QFile(padded).resize(whole * factor);
+            r.status = engine::openKeyed(padded, SQLITE_OPEN_READWRITE, password, db, &encrypted);
+        }
+    }
+    struct RemovePadded {
+        QString file;
+        ~RemovePadded() { QFile::remove(file); }
+    } removePadded{padded};
+    if (!r.status.ok())
+        return r;
+    bool unique = false;
+    const AlbumStatus verified = engine::verifyAlbum(db, &unique);
+    if (verified.condition == AlbumCondition::NotAnAlbum) {
+        r.status = verified;
+        return r;
+    }
+    if (verified.ok()) {
+        sqlite::Statement check = db.prepare(QStringLiteral("PRAGMA integrity_check"));
+        if (check.isValid() && check.step() == SQLITE_ROW && check.text(0) == u"ok") {
+            sqlite::Statement count = db.prepare(QStringLiteral("SELECT count(*) FROM Pictures"));
+            if (count.isValid() && count.step() == SQLITE_ROW) {
+                r.rowsSaved = count.int64(0);
+                return r;
+            }
+        }
+    }
+    r.wasDamaged = true;
+    engine::configure(db, encrypted);
+
+    // Every row id that any path through the file still reaches: both ends of the table, the
+    // index, and every id between the smallest and largest seen.
+    std::set<qint64> ids;
+    collectIds(db, QStringLiteral("SELECT rowid FROM Pictures ORDER BY rowid ASC"), ids);
+    collectIds(db, QStringLiteral("SELECT rowid FROM Pictures ORDER BY rowid DESC"), ids);
+    collectIds(db,
+               QStringLiteral("SELECT rowid FROM Pictures INDEXED BY Primary_Key "
+                              "ORDER BY ImageFile COLLATE NOCASE ASC"),
+               ids);
+    collectIds(db,
+               QStringLiteral("SELECT rowid FROM Pictures INDEXED BY Primary_Key "
+                              "ORDER BY ImageFile COLLATE NOCASE DESC"),
+               ids);
+    if (!ids.empty() && *ids.rbegin() - *ids.begin() < 2000000) {
+        sqlite::Statement probe =
+            db.prepare(QStringLiteral("SELECT rowid FROM Pictures WHERE rowid = ?"));
+        for (qint64 id = *ids.begin(); probe.isValid() && id <= *ids.rbegin(); ++id) {
+            if (ids.count(id))
+                continue;
+            probe.bind(1, id);
+            if (probe.step() == SQLITE_ROW)
+                ids.insert(id);
+            probe.reset();
+        }
+    }
+
+    const QString temp = path + QStringLiteral(".q32fix");
+    QFile::remove(temp);
+    r.status = engine::attachTarget(db, temp, QStringLiteral("fixed"), encrypted ? password : "");
+    if (r.status.ok()) {
+        // The copy is a new file that replaces the album only when complete and checked: its
+        // journal only has to undo a row that fails half-way, so it stays in memory.
+        db.exec(QStringLiteral("PRAGMA fixed.journal_mode = MEMORY"));
+        db.exec(QStringLiteral("PRAGMA fixed.synchronous = OFF"));
+        // When the index cannot be read, duplicates are allowed so that no row is refused.
+        r.status = engine::createSchema(db, QStringLiteral("fixed"), unique && verified.ok());
+    }
+    if (r.status.ok()) {
+        sqlite::Statement copy = db.prepare(
+            QStringLiteral("INSERT INTO fixed.Pictures (rowid, %1) SELECT rowid, %1 FROM "
+                           "main.Pictures WHERE rowid = ?")
+                .arg(QLatin1String(kColumns)));
+        for (qint64 id : ids) {
+            copy.bind(1, id);
+            if (copy.step() == SQLITE_DONE && db.changes() == 1)
+                ++r.rowsSaved;
+            else
+                ++r.rowsLost;
+            copy.reset();
+        }
+        db.exec(QStringLiteral("DETACH DATABASE fixed"));
+    }
+    db.close();
+    if (r.status.ok()) {
+        syncFile(temp);
+        r.status = checkCopy(temp, encrypted ? password : QString());
+    }
+    if (r.status.ok()) {
+        const QString damaged = path + QStringLiteral(".damaged");
+        QFile::remove(damaged);
+        ::link(QFile::encodeName(path).constData(), QFile::encodeName(damaged).constData());
+        if (!engine::atomicReplace(temp, path))
+            r.status = {AlbumCondition::PathAccess, path};
+    }
+    if (!r.status.ok())
+        QFile::remove(temp);
+    return r;
+}
+
+} // namespace q32

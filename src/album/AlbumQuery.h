@@ -1,0 +1,27 @@
+#pragma once
+// The ten sort and filter orders of the record grid. The query text is kept for display; the
+// engine runs its own form with the filter text bound as a parameter.
+
+#include <QString>
+
+namespace q32 {
+
+struct AlbumQuery {
+    static constexpr int OrderCount = 10;
+
+    int order = 0;       // 0..9
+    QString keywords;    // filter text for orders 6 and 7
+    QString description; // filter text for orders 8 and 9
+
+    // The query as the user sees it, filter texts pasted in as typed.
+    QString text() const;
+    // The statement that is run: row ids in display order, ?1 bound to pattern().
+    QString sql() const;
+    // The wildcard pattern bound to ?1; null for the orders without a filter.
+    QString pattern() const;
+    // The filter text in force: K, D or empty.
+    QString filterText() const;
+    bool isFilter() const { return order >= 6 && order <= 9; }
+};
+
+} // namespace q32

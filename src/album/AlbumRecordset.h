@@ -1,0 +1,58 @@
+#pragma once
+// The rows of one query over an album, in display order. Only the row ids are held; a row's
+// text fields are read when asked for, and its media only through AlbumDb.
+
+#include "album/AlbumDb.h"
+#include "album/AlbumQuery.h"
+
+#include <QHash>
+#include <vector>
+
+namespace q32 {
+
+class AlbumRecordset {
+public:
+    AlbumRecordset(AlbumDb& album, const AlbumQuery& query);
+
+    // Runs the query again (after rows were added or deleted); keeps the current row when it
+    // is still there.
+    AlbumStatus requery();
+    const AlbumStatus& status() const { return m_status; }
+    const AlbumQuery& query() const { return m_query; }
+
+    qint64 recordCount() const { return qint64(m_ids.size()); }
+    // 0-based position of the current row; -1 when there is none.
+    qint64 position() const { return m_pos; }
+    bool hasCurrent() const { return m_pos >= 0 && m_pos < recordCount(); }
+    qint64 currentRowId() const { return hasCurrent() ? m_ids[size_t(m_pos)] : 0; }
+    qint64 rowIdAt(qint64 position) const;
+
+    // NoCurrentRecord when the move lands outside the rows.
+    AlbumStatus moveFirst() { return moveTo(0); }
+    AlbumStatus moveLast() { return moveTo(recordCount() - 1); }
+    AlbumStatus moveNext() { return moveTo(m_pos + 1); }
+    AlbumStatus movePrevious() { return moveTo(m_pos - 1); }
+    AlbumStatus moveTo(qint64 position);
+    // Makes the row with rowId current; NoCurrentRecord when it is not in the query.
+    AlbumStatus findRowId(qint64 rowId);
+    qint64 positionOf(qint64 rowId) const;
+
+    // Text fields of the current row or of any position, read on demand.
+    std::optional<PictureRecord> current(AlbumStatus* status = nullptr);
+    std::optional<PictureRecord> recordAt(qint64 position, AlbumStatus* status = nullptr);
+
+    // Edits of the current row, through the album.
+    AlbumStatus updateCurrent(const PictureRecord& fields);
+    // Deletes the current row; the next row (or the new last one) becomes current.
+    AlbumStatus deleteCurrent();
+
+private:
+    AlbumDb& m_album;
+    AlbumQuery m_query;
+    AlbumStatus m_status;
+    std::vector<qint64> m_ids;
+    mutable QHash<qint64, qint64> m_positions; // built on the first find
+    qint64 m_pos = -1;
+};
+
+} // namespace q32

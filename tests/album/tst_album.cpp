@@ -1,0 +1,552 @@
+// The album file: creation, the checks before use, records and orders, media, passwords,
+// compaction and repair, on real SQLCipher files in a temporary folder.
+
+#include "AlbumTestData.h"
+#include "ScriptedPromptService.h"
+#include "album/AlbumDb.h"
+#include "album/AlbumMaintenance.h"
+#include "album/AlbumRecordset.h"
+#include "common/Text.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace q32;
+using namespace q32::test;
+
+Q_DECLARE_METATYPE(q32::AlbumCondition)
+
+namespace {
+
+std::unique_ptr<AlbumDb> openAlbum(const QString& path, const QString& password = {}) {
+    AlbumStatus s;
+    auto album = AlbumDb::open(path, {false, password}, &s);
+    if (!album)
+        qWarning() << "open failed" << s.number() << s.detail;
+    return album;
+}
+
+AlbumCondition openCondition(const QString& path, const OpenOptions& options = {}) {
+    AlbumStatus s;
+    auto album = AlbumDb::open(path, options, &s);
+    return s.condition;
+}
+
+} // namespace
+
+class TestAlbum : public QObject {
+    Q_OBJECT
+private slots:
+    void createAsksTheDuplicateQuestionOnce();
+    void duplicateAnswerDecidesTheIndex();
+    void textFieldsRefuseOverlongValues();
+    void notAnAlbumIsRefusedUntouched_data();
+    void notAnAlbumIsRefusedUntouched();
+    void openReportsMissingAndReadOnlyMedia();
+    void ordersSortAndFilterForEveryLanguage();
+    void recordsetMovesFindsAndEdits();
+    void extractWritesTheFieldBackUnchanged();
+    void passwordEncryptsAndGuards();
+    void compactKeepsBackupAndPassword();
+    void damagedAlbumIsReportedAndRepaired_data();
+    void damagedAlbumIsReportedAndRepaired();
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+};
+
+void TestAlbum::createAsksTheDuplicateQuestionOnce() {
+    const QString file = path("family.mdb");
+    ScriptedPromptService prompts;
+    prompts.expectMessage(QStringLiteral("ALLOW DUPLICATE IMAGE FILE NAMES"), MsgResult::No);
+    QVERIFY(CreateDB(file, prompts).ok());
+    QCOMPARE(prompts.pending(), 0);
+    QCOMPARE(prompts.asked().size(), 1);
+    QCOMPARE(prompts.asked().first().style, 292);
+    QCOMPARE(prompts.asked().first().text,
+             QStringLiteral("Do you allow duplicate image file names in this Image Depository?\n\n"
+                            "(HINT: Saying No will help avoiding having duplicate pictures in the "
+                            "\"family.mdb\"album)"));
+
+    // An existing file: nothing asked, nothing changed.
+    const QByteArray before = readFile(file);
+    ScriptedPromptService silent;
+    QCOMPARE(CreateDB(file, silent).condition, AlbumCondition::FileExists);
+    QCOMPARE(silent.asked().size(), 0);
+    QCOMPARE(readFile(file), before);
+
+    // One file at rest, after creation and after a write.
+    {
+        auto album = openAlbum(file);
+        QVERIFY(album);
+        QVERIFY(album->addRecord(makeRecord("a.jpg")).ok());
+    }
+    QCOMPARE(filesIn(m_dir.path()), QStringList{"family.mdb"});
+    QFile::remove(file);
+}
+
+void TestAlbum::duplicateAnswerDecidesTheIndex() {
+    for (bool allow : {true, false}) {
+        const QString file = path(allow ? "dup-yes.mdb" : "dup-no.mdb");
+        ScriptedPromptService prompts;
+        prompts.expectMessage(QStringLiteral("ALLOW DUPLICATE IMAGE FILE NAMES"),
+                              allow ? MsgResult::Yes : MsgResult::No);
+        QVERIFY(CreateDB(file, prompts).ok());
+        auto album = openAlbum(file);
+        QVERIFY(album);
+        QCOMPARE(album->allowsDuplicates(), allow);
+        QVERIFY(album->addRecord(makeRecord("Beach.jpg")).ok());
+        const AlbumStatus second = album->addRecord(makeRecord("beach.JPG"));
+        QCOMPARE(second.condition, allow ? AlbumCondition::None : AlbumCondition::DuplicateKey);
+        QCOMPARE(album->rowCount(), allow ? 2 : 1);
+    }
+}
+
+void TestAlbum::textFieldsRefuseOverlongValues() {
+    const QString file = path("limits.mdb");
+    QVERIFY(AlbumDb::create(file, true).ok());
+    auto album = openAlbum(file);
+    QVERIFY(album);
+    const struct {
+        QString PictureRecord::*member;
+        int size;
+    } fields[] = {{&PictureRecord::soundType, 128},
+                  {&PictureRecord::imageFile, 128},
+                  {&PictureRecord::imageFormat, 55},
+                  {&PictureRecord::imageProperties, 80},
+                  {&PictureRecord::keywords, 128}};
+    for (const auto& f : fields) {
+        PictureRecord r = makeRecord("x.jpg");
+        r.*f.member = QString(f.size, QChar(u'é'));
+        QVERIFY(album->addRecord(r).ok());
+        r.*f.member += u'x';
+        QCOMPARE(album->addRecord(r).condition, AlbumCondition::FieldTooLong);
+    }
+    PictureRecord memo = makeRecord("memo.jpg");
+    memo.description = QString(100000, u'd');
+    qint64 id = 0;
+    QVERIFY(album->addRecord(memo, {}, &id).ok());
+    QCOMPARE(album->record(id)->description, memo.description);
+    QCOMPARE(album->addRecord(makeRecord(QString())).condition, AlbumCondition::EmptyKey);
+    memo.rowId = id;
+    memo.keywords = QString(129, u'k');
+    QCOMPARE(album->updateRecord(memo).condition, AlbumCondition::FieldTooLong);
+    QCOMPARE(album->rowCount(), 6);
+}
+
+void TestAlbum::notAnAlbumIsRefusedUntouched_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("extraSql"); // run on a real album; empty for the other files
+    QTest::newRow("empty file") << "empty.mdb"
+                                << "";
+    QTest::newRow("text file") << "text.mdb"
+                               << "";
+    QTest::newRow("jpeg renamed") << "photo.mdb"
+                                  << "";
+    QTest::newRow("other program's sqlite") << "contacts.mdb"
+                                            << "";
+    QTest::newRow("album with trigger")
+        << "trigger.mdb"
+        << "CREATE TRIGGER t AFTER INSERT ON Pictures BEGIN DELETE FROM Pictures; END";
+    QTest::newRow("album with view") << "view.mdb"
+                                     << "CREATE VIEW v AS SELECT * FROM Pictures";
+    QTest::newRow("missing field") << "fields.mdb"
+                                   << "";
+}
+
+void TestAlbum::notAnAlbumIsRefusedUntouched() {
+    QFETCH(QString, name);
+    QFETCH(QString, extraSql);
+    const QString file = path(name);
+    if (name == "empty.mdb") {
+        QVERIFY(writeFile(file, {}));
+    } else if (name == "text.mdb") {
+        QVERIFY(writeFile(file, QByteArray("Shopping list:\nbread\nmilk\n").repeated(300)));
+    } else if (name == "photo.mdb") {
+        QImage image(320, 200, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(file, "JPG"));
+    } else {
+        sqlite::Database db;
+        QVERIFY(db.open(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).ok());
+        if (name == "contacts.mdb")
+            QVERIFY(db.exec("CREATE TABLE Contacts (Name TEXT, Phone TEXT);"
+                            "INSERT INTO Contacts VALUES ('Ann', '555')")
+                        .ok());
+        else if (name == "fields.mdb")
+            QVERIFY(db.exec("CREATE TABLE Pictures (Date, Image, ImageFile)").ok());
+        db.close();
+        if (!extraSql.isEmpty()) {
+            QFile::remove(file);
+            QVERIFY(AlbumDb::create(file, false).ok());
+            QVERIFY(db.open(file, SQLITE_OPEN_READWRITE).ok());
+            QVERIFY(db.exec(extraSql).ok());
+            db.close();
+        }
+    }
+    const QByteArray before = readFile(file);
+    QCOMPARE(openCondition(file), AlbumCondition::NotAnAlbum);
+    QCOMPARE(openCondition(file, {true, {}}), AlbumCondition::NotAnAlbum);
+    QCOMPARE(openCondition(file, {false, "secret"}), AlbumCondition::NotAnAlbum);
+    QCOMPARE(FixDatabase(file, {}).status.condition, AlbumCondition::NotAnAlbum);
+    QCOMPARE(readFile(file), before);
+    QVERIFY(!QFile::exists(file + "-journal"));
+}
+
+void TestAlbum::openReportsMissingAndReadOnlyMedia() {
+    QCOMPARE(openCondition(path("nowhere.mdb")), AlbumCondition::FileNotFound);
+
+    // A read-only medium: a small file system remounted read-only (needs root).
+    const QString mnt = path("ro-mount");
+    QDir().mkpath(mnt);
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
+        QSKIP("cannot mount a file system here");
+    const QString file = mnt + "/ro.mdb";
+    QVERIFY(AlbumDb::create(file, false).ok());
+    {
+        auto album = openAlbum(file);
+        QVERIFY(album && album->addRecord(makeRecord("kept.jpg")).ok());
+    }
+    QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mnt}), 0);
+    const AlbumCondition writable = openCondition(file);
+    AlbumStatus s;
+    auto reader = AlbumDb::open(file, {true, {}}, &s);
+    const bool readerOk = reader && reader->isReadOnly() && reader->rowCount() == 1;
+    const AlbumCondition write =
+        reader ? reader->addRecord(makeRecord("new.jpg")).condition : AlbumCondition::None;
+    reader.reset();
+    QProcess::execute("umount", {mnt});
+    QCOMPARE(writable, AlbumCondition::CannotWrite);
+    QVERIFY(readerOk);
+    QCOMPARE(write, AlbumCondition::CannotWrite);
+}
+
+void TestAlbum::ordersSortAndFilterForEveryLanguage() {
+    const QString file = path("orders.mdb");
+    QVERIFY(AlbumDb::create(file, true).ok());
+    auto album = openAlbum(file);
+    QVERIFY(album);
+    const struct {
+        const char* name;
+        QDate date;
+        const char* format;
+        const char* keywords;
+        const char* description;
+    } rows[] = {
+        {"zebra.jpg", {2021, 3, 1}, "10 JPEG", "Seaside, beach", "O'Neil at the pier"},
+        {"Apple.png", {1999, 12, 31}, "75 PNG", "ÄRGER im Büro", "winter"},
+        {"édith.gif", {2021, 3, 2}, "84 GIF", "mountain", "ÉTÉ À PARIS"},
+        {"banana.bmp", {2010, 1, 1}, "06 BMP", nullptr, nullptr},
+    };
+    QHash<qint64, QString> names;
+    for (const auto& r : rows) {
+        qint64 id = 0;
+        QVERIFY(album
+                    ->addRecord({0,
+                                 r.date,
+                                 {},
+                                 QString::fromUtf8(r.name),
+                                 r.format,
+                                 {},
+                                 QString::fromUtf8(r.keywords),
+                                 QString::fromUtf8(r.description)},
+                                {}, &id)
+                    .ok());
+        names.insert(id, QString::fromUtf8(r.name));
+    }
+    auto run = [&](int order, const QString& k = {}, const QString& d = {}) {
+        AlbumRecordset rs(*album, {order, k, d});
+        QStringList out;
+        for (qint64 i = 0; i < rs.recordCount(); ++i)
+            out << names.value(rs.rowIdAt(i));
+        return out.join(',');
+    };
+    QCOMPARE(run(0), "Apple.png,banana.bmp,zebra.jpg,édith.gif");
+    QCOMPARE(run(1), "édith.gif,zebra.jpg,banana.bmp,Apple.png");
+    QCOMPARE(run(2), "Apple.png,banana.bmp,édith.gif,zebra.jpg");
+    QCOMPARE(run(3), "zebra.jpg,édith.gif,banana.bmp,Apple.png");
+    QCOMPARE(run(4), "banana.bmp,zebra.jpg,Apple.png,édith.gif");
+    QCOMPARE(run(6, "sea"), "zebra.jpg");
+    QCOMPARE(run(7, "ärger"), "Apple.png");
+    QCOMPARE(run(8, {}, "été à"), "édith.gif");
+    QCOMPARE(run(9, {}, "o'neil"), "zebra.jpg");
+    QCOMPARE(run(6, "x' OR 1=1 --"), "");
+    QCOMPARE(run(8, {}, "in?er"), "Apple.png");
+    QCOMPARE(run(6, ""), "Apple.png,zebra.jpg,édith.gif"); // a Null field never matches
+
+    // The display text keeps the filter as typed; the run above bound it instead.
+    QCOMPARE(AlbumQuery({6, "o'neil", {}}).text(),
+             "SELECT * FROM Pictures WHERE Pictures.Keywords LIKE '*o'neil*' ORDER BY Date ASC;");
+    QCOMPARE(AlbumQuery({5, {}, {}}).text(), "SELECT * FROM Pictures ORDER BY ImageFormat DESC;");
+    QCOMPARE(AlbumQuery({9, {}, "x"}).text(),
+             "SELECT * FROM Pictures WHERE Pictures.Description LIKE '*x*' ORDER BY Date DESC;");
+}
+
+void TestAlbum::recordsetMovesFindsAndEdits() {
+    const QString file = path("moves.mdb");
+    QVERIFY(AlbumDb::create(file, false).ok());
+    auto album = openAlbum(file);
+    QVERIFY(album);
+    AlbumRecordset empty(*album, {0, {}, {}});
+    QCOMPARE(empty.recordCount(), 0);
+    QCOMPARE(empty.moveLast().condition, AlbumCondition::NoCurrentRecord);
+    QCOMPARE(empty.deleteCurrent().condition, AlbumCondition::NoCurrentRecord);
+
+    QList<qint64> ids;
+    for (int i = 0; i < 5; ++i) {
+        qint64 id = 0;
+        QVERIFY(
+            album->addRecord(makeRecord(QString("p%1.jpg").arg(i), QDate(2000 + i, 1, 1)), {}, &id)
+                .ok());
+        ids << id;
+    }
+    AlbumRecordset rs(*album, {1, {}, {}});
+    QCOMPARE(rs.recordCount(), 5);
+    QCOMPARE(rs.position(), 0);
+    QCOMPARE(rs.current()->imageFile, "p4.jpg");
+    QVERIFY(rs.moveLast().ok());
+    QCOMPARE(rs.moveNext().condition, AlbumCondition::NoCurrentRecord);
+    QCOMPARE(rs.current()->imageFile, "p0.jpg");
+    QVERIFY(rs.findRowId(ids[2]).ok());
+    QCOMPARE(rs.position(), 2);
+    QCOMPARE(rs.findRowId(99999).condition, AlbumCondition::NoCurrentRecord);
+
+    PictureRecord edit = *rs.current();
+    edit.description = "edited";
+    edit.imageFile = "p0.jpg";
+    QCOMPARE(rs.updateCurrent(edit).condition, AlbumCondition::DuplicateKey);
+    edit.imageFile = "renamed.jpg";
+    QVERIFY(rs.updateCurrent(edit).ok());
+    QCOMPARE(album->record(ids[2])->description, "edited");
+
+    QVERIFY(rs.deleteCurrent().ok());
+    QCOMPARE(rs.recordCount(), 4);
+    QCOMPARE(rs.current()->imageFile, "p1.jpg");
+    QCOMPARE(album->record(ids[2]).has_value(), false);
+    QCOMPARE(album->deleteRecord(ids[2]).condition, AlbumCondition::NoCurrentRecord);
+    edit.rowId = ids[2];
+    QCOMPARE(album->updateRecord(edit).condition, AlbumCondition::NoCurrentRecord);
+
+    QVERIFY(album->addRecord(makeRecord("late.jpg", QDate(2030, 1, 1))).ok());
+    QVERIFY(rs.requery().ok());
+    QCOMPARE(rs.recordCount(), 5);
+    QCOMPARE(rs.current()->imageFile, "p1.jpg"); // the current row survives a requery
+}
+
+void TestAlbum::extractWritesTheFieldBackUnchanged() {
+    const QString file = path("media.mdb");
+    QVERIFY(AlbumDb::create(file, true).ok());
+    auto album = openAlbum(file);
+    QVERIFY(album);
+    const QString out = path("image.pic");
+    for (qint64 size : {qint64(1), qint64(8192), qint64(8193), qint64(3 * 8192 + 100),
+                        qint64(3 * 1024 * 1024 + 17)}) {
+        const QByteArray bytes = randomBytes(size, quint32(size));
+        QVERIFY(writeFile(path("source.bin"), bytes));
+        qint64 id = 0;
+        QVERIFY(album->addRecord(makeRecord("m.jpg"), path("source.bin"), &id).ok());
+        QCOMPARE(album->fieldSize(id, PictureField::Image), size);
+        QCOMPARE(album->ExtractFieldToFile(id, PictureField::Image, out), size);
+        QCOMPARE(readFile(out), bytes);
+
+        // A sound stored later, streamed into its own field.
+        QVERIFY(album->storeFile(id, PictureField::SoundFile, path("source.bin")).ok());
+        QCOMPARE(album->record(id)->soundSize, size);
+        QCOMPARE(album->ExtractFieldToFile(id, PictureField::SoundFile, path("sound.mtm")), size);
+        QCOMPARE(readFile(path("sound.mtm")), bytes);
+    }
+    // An empty field gives 0 and leaves the old work file as it was.
+    qint64 blank = 0;
+    QVERIFY(album->addRecord(makeRecord("blank.jpg"), {}, &blank).ok());
+    const QByteArray previous = readFile(out);
+    QCOMPARE(album->ExtractFieldToFile(blank, PictureField::Image, out), 0);
+    QCOMPARE(album->ExtractFieldToFile(blank, PictureField::Thumbnail, out), 0);
+    QCOMPARE(readFile(out), previous);
+    // Errors come back negated.
+    QCOMPARE(album->ExtractFieldToFile(999, PictureField::Image, out), -3021);
+    QCOMPARE(album->ExtractFieldToFile(1, PictureField::Image, path("no/such/dir/x")), -75);
+    QCOMPARE(album->storeFile(999, PictureField::Image, path("source.bin")).condition,
+             AlbumCondition::NoCurrentRecord);
+    QCOMPARE(album->storeFile(1, PictureField::Image, path("missing.bin")).condition,
+             AlbumCondition::PathAccess);
+    QVERIFY(album->storeBytes(1, PictureField::SoundFile, {}).ok());
+    QCOMPARE(album->record(1)->soundSize, 0);
+}
+
+void TestAlbum::passwordEncryptsAndGuards() {
+    const QString file = path("secret.mdb");
+    QVERIFY(AlbumDb::create(file, false).ok());
+    const QByteArray picture = QByteArray("PICTUREMARKER-").repeated(5000);
+    QVERIFY(writeFile(path("pic.bin"), picture));
+    {
+        auto album = openAlbum(file);
+        QVERIFY(album);
+        QVERIFY(album
+                    ->addRecord(makeRecord("HolidayMarker.jpg", QDate(2020, 1, 1), "KeywordMarker",
+                                           "DescriptionMarker"),
+                                path("pic.bin"))
+                    .ok());
+    }
+    QVERIFY(readFile(file).contains("KeywordMarker")); // plain before
+
+    QVERIFY(ChangeAlbumPassword(file, {}, "first pass").ok());
+    const QByteArray sealed = readFile(file);
+    for (const char* marker : {"PICTUREMARKER", "HolidayMarker", "KeywordMarker",
+                               "DescriptionMarker", "Pictures", "SQLite format"})
+        QVERIFY2(!sealed.contains(marker), marker);
+    QCOMPARE(filesIn(m_dir.path()).filter("secret"), QStringList{"secret.mdb"});
+
+    QCOMPARE(openCondition(file), AlbumCondition::WrongPassword);
+    QCOMPARE(openCondition(file, {true, "wrong"}), AlbumCondition::WrongPassword);
+    QCOMPARE(ChangeAlbumPassword(file, "wrong", "x").condition, AlbumCondition::WrongPassword);
+    QCOMPARE(readFile(file), sealed);
+
+    QVERIFY(ChangeAlbumPassword(file, "first pass", "zweites Paßwort'").ok());
+    QCOMPARE(openCondition(file, {false, "first pass"}), AlbumCondition::WrongPassword);
+    {
+        auto album = openAlbum(file, "zweites Paßwort'");
+        QVERIFY(album && album->isEncrypted());
+        QCOMPARE(album->readBytes(1, PictureField::Image), picture);
+        QCOMPARE(album->record(1)->keywords, "KeywordMarker");
+    }
+    QVERIFY(ChangeAlbumPassword(file, "zweites Paßwort'", {}).ok());
+    auto plain = openAlbum(file);
+    QVERIFY(plain && !plain->isEncrypted());
+    QCOMPARE(plain->readBytes(1, PictureField::Image), picture);
+    QCOMPARE(plain->allowsDuplicates(), false);
+    // A password given for a plain album still opens it.
+    plain.reset();
+    QVERIFY(openAlbum(file, "anything"));
+}
+
+void TestAlbum::compactKeepsBackupAndPassword() {
+    const QString file = path("compact.mdb");
+    QVERIFY(AlbumDb::create(file, false).ok());
+    QVERIFY(writeFile(path("big.bin"), randomBytes(600000, 7)));
+    {
+        auto album = openAlbum(file);
+        QVERIFY(album);
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(album->addRecord(makeRecord(QString("c%1.jpg").arg(i)), path("big.bin")).ok());
+    }
+    QVERIFY(ChangeAlbumPassword(file, {}, "pw").ok());
+    {
+        auto album = openAlbum(file, "pw");
+        for (int i = 1; i <= 4; ++i)
+            QVERIFY(album->deleteRecord(i).ok());
+    }
+    const qint64 before = QFileInfo(file).size();
+    CompactReport r = CompactAlbumFile(file, "pw");
+    QVERIFY2(r.status.ok(), qPrintable(r.status.text()));
+    QCOMPARE(r.backupPath, path("compact.bak"));
+    QCOMPARE(QFileInfo(r.backupPath).size(), before);
+    QCOMPARE(r.oldSize, before);
+    QCOMPARE(r.newSize, QFileInfo(file).size());
+    QVERIFY(r.newSize < r.oldSize / 2);
+    QCOMPARE(r.gain, RoundHalfEven(100.0 - double(r.newSize) / double(r.oldSize) * 100.0));
+    QVERIFY(r.message().startsWith("Old size = " + FormatThousands(r.oldSize) + " bytes\nNew "));
+    QVERIFY(r.message().endsWith(QString("\nGain = %1%").arg(r.gain)));
+    QCOMPARE(openCondition(file), AlbumCondition::WrongPassword);
+    {
+        auto album = openAlbum(file, "pw");
+        QVERIFY(album);
+        QCOMPARE(album->rowCount(), 2);
+        QCOMPARE(album->readBytes(6, PictureField::Image), randomBytes(600000, 7));
+        QCOMPARE(album->allowsDuplicates(), false);
+    }
+    // Twice in a row: the second backup replaces the first.
+    CompactReport again = CompactAlbumFile(file, "pw");
+    QVERIFY(again.status.ok());
+    QCOMPARE(QFileInfo(again.backupPath).size(), r.newSize);
+    // A wrong password leaves the album where it was.
+    const QByteArray kept = readFile(file);
+    QCOMPARE(CompactAlbumFile(file, "bad").status.condition, AlbumCondition::WrongPassword);
+    QCOMPARE(readFile(file), kept);
+}
+
+void TestAlbum::damagedAlbumIsReportedAndRepaired_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("truncate");
+    QTest::newRow("truncated") << QString() << true;
+    QTest::newRow("garbage pages") << QString() << false;
+    QTest::newRow("garbage pages, password") << QString("pw") << false;
+}
+
+void TestAlbum::damagedAlbumIsReportedAndRepaired() {
+    QFETCH(QString, password);
+    QFETCH(bool, truncate);
+    const QString file = path(QString("damaged-%1-%2.mdb").arg(password).arg(truncate));
+    QVERIFY(AlbumDb::create(file, true).ok());
+    const int rows = 60;
+    {
+        auto album = openAlbum(file);
+        QVERIFY(album);
+        for (int i = 0; i < rows; ++i) {
+            QVERIFY(writeFile(path("row.bin"), randomBytes(20000 + i * 1000, quint32(i))));
+            QVERIFY(album->addRecord(makeRecord(QString("r%1.jpg").arg(i)), path("row.bin")).ok());
+        }
+    }
+    if (!password.isEmpty())
+        QVERIFY(ChangeAlbumPassword(file, {}, password).ok());
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        const qint64 pages = f.size() / AlbumDb::PageSize;
+        if (truncate) {
+            QVERIFY(f.resize((pages * 2 / 3) * AlbumDb::PageSize + 1000));
+        } else {
+            for (qint64 page : {pages / 3, pages / 2, pages - 3}) {
+                f.seek(page * AlbumDb::PageSize);
+                f.write(randomBytes(AlbumDb::PageSize, quint32(page)));
+            }
+        }
+    }
+    AlbumStatus s;
+    auto album = AlbumDb::open(file, {false, password}, &s);
+    if (album)
+        s = album->integrityCheck();
+    album.reset();
+    QCOMPARE(s.condition, AlbumCondition::Damaged);
+
+    const RepairReport r = FixDatabase(file, password);
+    QVERIFY2(r.status.ok(), qPrintable(r.status.text()));
+    QVERIFY(r.wasDamaged);
+    QVERIFY(r.rowsSaved > rows / 3);
+    QVERIFY(r.rowsLost > 0);
+    QVERIFY(r.rowsSaved < rows);
+    QVERIFY(r.message(file).startsWith(file + " repaired."));
+    album = openAlbum(file, password);
+    QVERIFY(album);
+    QVERIFY(album->integrityCheck().ok());
+    QCOMPARE(album->rowCount(), r.rowsSaved);
+    AlbumRecordset rs(*album, {2, {}, {}});
+    for (qint64 i = 0; i < rs.recordCount(); ++i) {
+        const auto rec = rs.recordAt(i);
+        bool named = false;
+        const int n = rec->imageFile.mid(1).section('.', 0, 0).toInt(&named);
+        // Without a password a page has no checksum: a garbage row may read as garbage, and
+        // only the sizes of the others can be checked.
+        const QByteArray bytes = album->readBytes(rec->rowId, PictureField::Image);
+        QVERIFY(named || password.isEmpty());
+        if (!named)
+            continue;
+        if (password.isEmpty())
+            QCOMPARE(bytes.size(), 20000 + n * 1000);
+        else
+            QCOMPARE(bytes, randomBytes(20000 + n * 1000, quint32(n)));
+    }
+    QVERIFY(QFile::exists(file + ".damaged"));
+    // A sound album is left as it is.
+    album.reset();
+    const QByteArray healthy = readFile(file);
+    const RepairReport clean = FixDatabase(file, password);
+    QVERIFY(clean.status.ok() && !clean.wasDamaged);
+    QCOMPARE(clean.rowsSaved, r.rowsSaved);
+    QCOMPARE(readFile(file), healthy);
+}
+
+QTEST_GUILESS_MAIN(TestAlbum)
+#include "tst_album.moc"
