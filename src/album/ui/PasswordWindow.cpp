@@ -1,0 +1,94 @@
+#include "album/ui/PasswordWindow.h"
+
+#include "common/ProgramState.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace q32 {
+
+PasswordWindow::PasswordWindow(ProgramState& state, QWidget* parent)
+    : QDialog(parent), m_state(state), m_entry(new QLineEdit(this)) {
+    setObjectName(QStringLiteral("Password"));
+    setWindowTitle(QStringLiteral("SECURED DATABASE"));
+    setModal(true);
+
+    auto* prompt =
+        new QLineEdit(QStringLiteral("Enter password for ") + state.PasswordAlbumPath, this);
+    prompt->setObjectName(QStringLiteral("Text2"));
+    prompt->setReadOnly(true);
+    prompt->setFrame(false);
+    prompt->setCursorPosition(0);
+    prompt->setFocusPolicy(Qt::NoFocus);
+
+    m_entry->setObjectName(QStringLiteral("Text1"));
+    m_entry->setEchoMode(QLineEdit::Password);
+    // Enter with text is OK; with an empty box it is Cancel.
+    connect(m_entry, &QLineEdit::returnPressed, this,
+            [this] { finish(!m_entry->text().isEmpty()); });
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("SSCommand1"));
+    ok->setAutoDefault(false);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("SSCommand2"));
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] { finish(true); });
+    connect(cancel, &QPushButton::clicked, this, [this] { finish(false); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(m_entry);
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+}
+
+QString PasswordWindow::Ask(ProgramState& state, QWidget* parent) {
+    PasswordWindow window(state, parent);
+    window.exec();
+    return state.EnteredPassword;
+}
+
+void PasswordWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred on the screen, whoever the parent is.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+    }
+    m_entry->setFocus();
+}
+
+void PasswordWindow::finish(bool ok) {
+    m_state.EnteredPassword = ok ? m_entry->text() : QString();
+    m_answered = true;
+    accept();
+}
+
+void PasswordWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape answers like Cancel; only the frame's close button forgets the password.
+    if (event->key() == Qt::Key_Escape) {
+        finish(false);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void PasswordWindow::closeEvent(QCloseEvent* event) {
+    // Closed by its frame: the album's password is forgotten, the last answer stays.
+    if (!m_answered)
+        m_state.AlbumPassword.clear();
+    QDialog::closeEvent(event);
+}
+
+} // namespace q32

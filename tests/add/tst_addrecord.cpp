@@ -1,0 +1,241 @@
+// Storing files as album rows: the several-files and one-file flows, compressed storage, the
+// format and properties texts, and files that cannot be read.
+
+#include "ScriptedPromptService.h"
+#include "album/AddRecord.h"
+#include "album/AddRunOpen.h"
+#include "album/AlbumDb.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace q32;
+
+namespace {
+
+struct TitleSink : AddRunSink {
+    QStringList titles;
+    void setTitle(const QString& t) override { titles << t; }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+} // namespace
+
+class TestAddRecord : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_jpg, m_bmp, m_gif, m_mpg, m_png8;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    std::unique_ptr<AlbumDb> newAlbum(const QString& name, bool duplicates = false) {
+        const QString p = path(name);
+        QFile::remove(p);
+        if (!AlbumDb::create(p, duplicates).ok())
+            return nullptr;
+        AlbumStatus status;
+        return AlbumDb::open(p, {}, &status);
+    }
+
+    AddContext context(AlbumDb* album, test::ScriptedPromptService& prompts, TitleSink& sink,
+                       int listCount) {
+        AddContext c;
+        c.album = album;
+        c.prompts = &prompts;
+        c.sink = &sink;
+        c.appDir = m_dir.path() + QLatin1Char('/');
+        c.listCount = listCount;
+        return c;
+    }
+
+private slots:
+    void initTestCase() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QImage photo(640, 480, QImage::Format_RGB888);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        m_jpg = path("a.jpg");
+        QVERIFY(photo.save(m_jpg, "JPEG", 90));
+        m_bmp = path("photo.BMP");
+        QVERIFY(photo.save(m_bmp, "BMP"));
+        QImage indexed = photo.convertToFormat(QImage::Format_Indexed8);
+        m_png8 = path("palette.png");
+        QVERIFY(indexed.save(m_png8, "PNG"));
+        m_gif = path("anim.gif");
+        QCOMPARE(QProcess::execute("convert",
+                                   {"-size", "32x24", "xc:red", "xc:blue", "-loop", "0", m_gif}),
+                 0);
+        m_mpg = path("clip.mpg");
+        QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                              "testsrc=size=160x120:rate=25:duration=1", "-c:v",
+                                              "mpeg1video", "-f", "mpeg", m_mpg}),
+                 0);
+    }
+
+    void textsOfThePropertiesLine() {
+        QCOMPARE(SizeText(12345), QStringLiteral("(12,345 bytes) "));
+        QCOMPARE(SizeText(0), QStringLiteral("( bytes) ")); // the pattern prints nothing for zero
+        QCOMPARE(DimensionText(640, 480), QStringLiteral("(640x480) "));
+        QCOMPARE(ColourText(16777216), QStringLiteral("(16,777,216 colors)"));
+        QCOMPARE(ColourText(256), QStringLiteral("(256 colors)"));
+    }
+
+    void severalFilesStoreAndSkipDuplicates() {
+        auto album = newAlbum("several.mdb");
+        QVERIFY(album);
+        test::ScriptedPromptService prompts; // several files: nothing may be asked
+        TitleSink sink;
+        const AddContext c = context(album.get(), prompts, sink, 3);
+
+        AddOutcome first = AddRectoDB(c, m_jpg);
+        QCOMPARE(first.result, AddResult::Stored);
+        const auto row = album->record(first.rowId);
+        QVERIFY(row);
+        QCOMPARE(row->imageFile, QStringLiteral("a.jpg"));
+        QCOMPARE(row->imageFormat, QStringLiteral("10 JPEG File Interchange Format"));
+        QCOMPARE(row->imageProperties, SizeText(QFileInfo(m_jpg).size()) +
+                                           QStringLiteral("(640x480) (16,777,216 colors)"));
+        QCOMPARE(row->date, QDate::currentDate());
+        QVERIFY(row->description.isEmpty());
+        QCOMPARE(album->readBytes(first.rowId, PictureField::Image), fileBytes(m_jpg));
+        QCOMPARE(sink.titles.first(), QStringLiteral("BUSY: Adding images to the Depository..."));
+
+        const AddOutcome palette = AddRectoDB(c, m_png8);
+        QCOMPARE(palette.result, AddResult::Stored);
+        QVERIFY(album->record(palette.rowId)
+                    ->imageProperties.endsWith(QStringLiteral("(640x480) (256 colors)")));
+        QVERIFY(album->record(palette.rowId)->imageFormat.startsWith(QStringLiteral("75 ")));
+
+        // The same name from another folder is skipped, and the run is told why.
+        QDir().mkpath(path("other"));
+        QFile::copy(m_png8, path("other/a.jpg"));
+        const AddOutcome dup = AddRectoDB(c, path("other/a.jpg"));
+        QCOMPARE(dup.result, AddResult::Skipped);
+        QCOMPARE(sink.titles.last(),
+                 QStringLiteral("Cannot add image: a.jpg already exists in this album!"));
+        QCOMPARE(album->rowCount(), 2);
+        QCOMPARE(prompts.asked().size(), 0);
+    }
+
+    void oneFileAsksForNameAndMemo() {
+        auto album = newAlbum("one.mdb");
+        test::ScriptedPromptService prompts;
+        TitleSink sink;
+        const AddContext c = context(album.get(), prompts, sink, 1);
+
+        prompts.expectInput("Image File Name", "beach.jpg")
+            .expectInput("Image Description", "Sunny day");
+        const AddOutcome first = AddRectoDB(c, m_jpg);
+        QCOMPARE(first.result, AddResult::Stored);
+        QCOMPARE(prompts.asked().at(0).text, QStringLiteral("File Name?"));
+        QCOMPARE(prompts.asked().at(0).defaultText, QStringLiteral("a.jpg"));
+        QCOMPARE(prompts.asked().at(1).text, QStringLiteral("Memo?"));
+        QCOMPARE(album->record(first.rowId)->imageFile, QStringLiteral("beach.jpg"));
+        QCOMPARE(album->record(first.rowId)->description, QStringLiteral("Sunny day"));
+
+        // A taken name brings the prompt back; the message names the file, not the typed name.
+        prompts.expectInput("Image File Name", "beach.jpg")
+            .expectInput("Image Description", "")
+            .expectMessage("DUPLICATE FILE NAME")
+            .expectInput("Image File Name", "beach2.jpg")
+            .expectInput("Image Description", "");
+        const AddOutcome second = AddRectoDB(c, m_jpg);
+        QCOMPARE(second.result, AddResult::Stored);
+        QCOMPARE(prompts.asked().at(4).text, QStringLiteral("\"a.jpg\" has already been used."));
+        QCOMPARE(prompts.asked().at(4).style, int(MsgIcon::Information));
+        QCOMPARE(album->record(second.rowId)->imageFile, QStringLiteral("beach2.jpg"));
+        QVERIFY(album->record(second.rowId)->description.isEmpty());
+
+        // Cancelling the name adds nothing and ends the run.
+        prompts.expectInput("Image File Name", "");
+        QCOMPARE(AddRectoDB(c, m_jpg).result, AddResult::Cancelled);
+        QCOMPARE(album->rowCount(), 2);
+        QCOMPARE(prompts.pending(), 0);
+        QCOMPARE(prompts.busyDepth(), 0);
+    }
+
+    void compressedAndNativeStorage() {
+        auto album = newAlbum("storage.mdb");
+        test::ScriptedPromptService prompts;
+        TitleSink sink;
+        AddContext c = context(album.get(), prompts, sink, 2);
+
+        const AddOutcome native = AddRectoDB(c, m_bmp);
+        QCOMPARE(native.result, AddResult::Stored);
+        QCOMPARE(album->record(native.rowId)->imageFormat,
+                 QStringLiteral("06 Microsoft Windows Bitmap"));
+        QCOMPARE(album->readBytes(native.rowId, PictureField::Image), fileBytes(m_bmp));
+
+        QVERIFY(AlbumDb::create(path("compressed.mdb"), true).ok());
+        AlbumStatus status;
+        auto compressed = AlbumDb::open(path("compressed.mdb"), {}, &status);
+        c.album = compressed.get();
+        c.compressStorage = true;
+        const AddOutcome jpeg = AddRectoDB(c, m_bmp);
+        QCOMPARE(jpeg.result, AddResult::Stored);
+        const auto row = compressed->record(jpeg.rowId);
+        QCOMPARE(row->imageFile, QStringLiteral("photo.BMP"));
+        QCOMPARE(row->imageFormat, QStringLiteral("10 JPEG File Interchange Format"));
+        const QByteArray stored = compressed->readBytes(jpeg.rowId, PictureField::Image);
+        QVERIFY(stored.startsWith("\xFF\xD8"));
+        QVERIFY(stored.size() < QFileInfo(m_bmp).size() / 4);
+        QVERIFY(row->imageProperties.startsWith(SizeText(stored.size())));
+    }
+
+    void fixedTextsForGifAndClips() {
+        auto album = newAlbum("media.mdb");
+        test::ScriptedPromptService prompts;
+        TitleSink sink;
+        const AddContext c = context(album.get(), prompts, sink, 2);
+        const AddOutcome gif = AddRectoDB(c, m_gif);
+        QCOMPARE(gif.result, AddResult::Stored);
+        QCOMPARE(album->record(gif.rowId)->imageFormat, QStringLiteral("84 GIF"));
+        QVERIFY(album->record(gif.rowId)->imageProperties.contains(QStringLiteral("(32x24) ")));
+
+        const AddOutcome clip = AddRectoDB(c, m_mpg);
+        QCOMPARE(clip.result, AddResult::Stored);
+        QCOMPARE(album->record(clip.rowId)->imageFormat, QStringLiteral("93 MPEG"));
+        QVERIFY(album->record(clip.rowId)
+                    ->imageProperties.endsWith(QStringLiteral("(160x120) (16,777,216 colors)")));
+        QCOMPARE(album->readBytes(clip.rowId, PictureField::Image), fileBytes(m_mpg));
+
+        // A name ending in "jpeg" takes the general path.
+        QFile::copy(m_jpg, path("x.jpeg"));
+        const AddOutcome jpeg = AddRectoDB(c, path("x.jpeg"));
+        QCOMPARE(album->record(jpeg.rowId)->imageFormat,
+                 QStringLiteral("10 JPEG File Interchange Format"));
+    }
+
+    void unreadableFilesAddNothing() {
+        auto album = newAlbum("bad.mdb");
+        test::ScriptedPromptService prompts;
+        TitleSink sink;
+        const AddContext c = context(album.get(), prompts, sink, 2);
+        QFile text(path("notes.jpg"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("this is not a picture, whatever its name says\n");
+        text.close();
+        const AddOutcome notPicture = AddRectoDB(c, path("notes.jpg"));
+        QCOMPARE(notPicture.result, AddResult::Failed);
+        QCOMPARE(notPicture.imaging, ImagingCondition::UnrecognisedFormat);
+        QVERIFY(!notPicture.reason.isEmpty());
+
+        QFile(path("empty.png")).open(QIODevice::WriteOnly);
+        QVERIFY(AddRectoDB(c, path("empty.png")).imaging != ImagingCondition::None);
+        QCOMPARE(AddRectoDB(c, path("gone.png")).imaging, ImagingCondition::FileNotFound);
+        QCOMPARE(album->rowCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAddRecord)
+#include "tst_addrecord.moc"

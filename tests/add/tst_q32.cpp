@@ -1,0 +1,273 @@
+// q32 as its users run it: a folder of a thousand mixed files, a run killed part way, and the
+// faults a script meets (missing folder, wrong password, another program's file).
+
+#include "album/AlbumDb.h"
+#include "album/AlbumRecordset.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+using namespace q32;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Result runQ32(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(QStringLiteral(Q32_BINARY), args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(300000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray sha(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+QByteArray fileSha(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return sha(f.readAll());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}
+
+// Stored ImageFile -> hash of the stored bytes, read back through the engine.
+QHash<QString, QByteArray> storedHashes(const QString& albumPath, const QString& password = {}) {
+    QHash<QString, QByteArray> out;
+    AlbumStatus status;
+    auto album = AlbumDb::open(albumPath, OpenOptions{true, password}, &status);
+    if (!album)
+        return out;
+    AlbumRecordset rows(*album, AlbumQuery{});
+    for (qint64 i = 0; i < rows.recordCount(); ++i) {
+        const auto r = rows.recordAt(i);
+        out.insert(r->imageFile, sha(album->readBytes(r->rowId, PictureField::Image)));
+    }
+    return out;
+}
+
+} // namespace
+
+class TestQ32 : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void thousandMixedFiles() {
+        const QString folder = path("mixed");
+        QDir().mkpath(folder + "/sub/deeper");
+        auto rnd = QRandomGenerator(7);
+        QHash<QString, QString> good; // file name -> path of the file that must be stored
+        QStringList failedNames;
+
+        // Pictures in several formats, each with its own pixels.
+        for (int i = 0; i < 900; ++i) {
+            QImage img(48 + i % 17, 32 + i % 11, QImage::Format_RGB888);
+            img.fill(QColor::fromRgb(rnd.generate()));
+            img.setPixel(i % img.width(), 0, rnd.generate());
+            const char* kinds[] = {"jpg", "png", "bmp"};
+            const QString kind = QLatin1String(kinds[i % 3]);
+            const QString sub = i % 5 == 0   ? QStringLiteral("/sub")
+                                : i % 7 == 0 ? QStringLiteral("/sub/deeper")
+                                             : QString();
+            const QString p = folder + sub +
+                              QStringLiteral("/pic%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(kind);
+            QVERIFY(img.save(p));
+            good.insert(QFileInfo(p).fileName(), p);
+        }
+        // Formats made by ImageMagick, copied under many names.
+        const QStringList magick = {"gif", "tif", "pcx", "tga", "psd", "ras", "ico"};
+        for (const QString& kind : magick) {
+            const QString base = path("base." + kind);
+            QCOMPARE(QProcess::execute("convert", {"-size", "40x30", "gradient:red-blue", base}),
+                     0);
+            for (int n = 0; n < 10; ++n) {
+                const QString p = folder + QStringLiteral("/%1-%2.%3").arg(kind).arg(n).arg(kind);
+                QVERIFY(QFile::copy(base, p));
+                good.insert(QFileInfo(p).fileName(), p);
+            }
+        }
+        // Names that trip careless code.
+        for (const QString& name :
+             {QStringLiteral("O'Brien's party.jpg"), QStringLiteral("Zürich été Ålesund.png")}) {
+            QImage img(20, 20, QImage::Format_RGB888);
+            img.fill(Qt::green);
+            QVERIFY(img.save(folder + "/" + name));
+            good.insert(name, folder + "/" + name);
+        }
+        // Duplicate names in a subfolder: skipped, the first one found is stored.
+        for (int i = 1; i <= 3; ++i) {
+            const QString name = QStringLiteral("pic%1.jpg").arg(i * 3, 4, 10, QLatin1Char('0'));
+            QImage img(10, 10, QImage::Format_RGB888);
+            img.fill(Qt::yellow);
+            QVERIFY(img.save(folder + "/sub/deeper/" + name));
+        }
+        // Damaged files and files that only pretend to be pictures.
+        writeFile(folder + "/empty.jpg", {});
+        writeFile(folder + "/notes.jpg", "Dear diary, today I took no pictures.\n");
+        writeFile(folder + "/garbage.png", QByteArray(3000, '\x5a'));
+        QFile trunc(good.value("pic0001.png"));
+        trunc.open(QIODevice::ReadOnly);
+        writeFile(folder + "/cut.png", trunc.read(20));
+        writeFile(folder + "/cut.gif", QByteArray("GIF89a\x10"));
+        failedNames << "empty.jpg"
+                    << "notes.jpg"
+                    << "garbage.png"
+                    << "cut.png"
+                    << "cut.gif";
+        writeFile(folder + "/readme.txt", "not a picture kind at all");
+
+        const QString album = path("mixed.mdb");
+        const Result r = runQ32({"add", album, folder, "--recursive"});
+        QCOMPARE(r.exitCode, 1); // some files failed
+        // Every failed or skipped file is named with a reason.
+        for (const QString& name : failedNames)
+            QVERIFY2(r.err.contains(QRegularExpression("failed [^\\n]*" +
+                                                       QRegularExpression::escape(name) + ": \\S")),
+                     qPrintable(name));
+        QCOMPARE(r.err.count(QRegularExpression("skipped [^\\n]*deeper/pic\\d+\\.jpg: \\S")), 3);
+        QVERIFY(!r.err.contains("readme.txt"));
+        QVERIFY(r.err.contains(
+            QRegularExpression(QStringLiteral("%1 stored, 3 skipped, 5 failed").arg(good.size()))));
+
+        // Everything good is there byte for byte, and nothing else.
+        const auto stored = storedHashes(album);
+        QCOMPARE(stored.size(), good.size());
+        for (auto it = good.cbegin(); it != good.cend(); ++it)
+            QVERIFY2(stored.value(it.key()) == fileSha(it.value()), qPrintable(it.key()));
+
+        // The list shows the names as they are, the apostrophe and accents included.
+        const Result list = runQ32({"list", album, "--sort", "2"});
+        QCOMPARE(list.exitCode, 0);
+        const QStringList lines = list.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.first(), QStringLiteral("RowId\tDate\tImageFile\tImageFormat\tImagePropertie"
+                                               "s\tKeywords\tDescription\tSoundType"));
+        QCOMPARE(lines.size() - 1, stored.size());
+        QVERIFY(list.out.contains("\tO'Brien's party.jpg\t10 JPEG File Interchange Format\t"));
+        QVERIFY(list.out.contains("\tZürich été Ålesund.png\t75 Portable Network Graphics\t"));
+
+        // extract writes the stored bytes.
+        const QString firstRow = lines.at(1).section('\t', 0, 0);
+        const QString firstName = lines.at(1).section('\t', 2, 2);
+        QCOMPARE(runQ32({"extract", album, firstRow, path("out.bin")}).exitCode, 0);
+        QCOMPARE(fileSha(path("out.bin")), stored.value(firstName));
+    }
+
+    void killedRunLeavesExactlyTheFinishedRows() {
+        const QString folder = path("kill");
+        QDir().mkpath(folder);
+        QHash<QString, QByteArray> sources;
+        for (int i = 0; i < 120; ++i) {
+            QImage img(400, 300, QImage::Format_RGB888);
+            img.fill(QColor::fromHsv(i * 3, 200, 200));
+            img.setPixel(i, i, qRgb(1, 2, 3));
+            const QString p = folder + QStringLiteral("/k%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
+            QVERIFY(img.save(p));
+            sources.insert(QFileInfo(p).fileName(), fileSha(p));
+        }
+        auto rnd = QRandomGenerator(11);
+        int interrupted = 0;
+        for (int trial = 0; trial < 12; ++trial) {
+            const QString album = path(QStringLiteral("kill%1.mdb").arg(trial));
+            QProcess p;
+            p.start(QStringLiteral(Q32_BINARY), {"add", album, folder});
+            QVERIFY(p.waitForStarted());
+            QTest::qWait(int(rnd.bounded(50, 900)));
+            // processId() is 0 once the run has ended, and kill(0) would hit this test too.
+            if (const qint64 pid = p.processId(); pid > 0)
+                ::kill(pid_t(pid), SIGKILL);
+            p.waitForFinished();
+            const int printed = QString::fromUtf8(p.readAllStandardError()).count(": stored");
+            if (!QFile::exists(album))
+                continue; // killed before the album was made
+            AlbumStatus status;
+            auto opened = AlbumDb::open(album, {}, &status);
+            QVERIFY2(opened, qPrintable(status.text()));
+            QVERIFY(opened->integrityCheck().ok());
+            const qint64 rows = opened->rowCount();
+            interrupted += rows < sources.size() ? 1 : 0;
+            // A store may finish just before the kill, its line not yet written.
+            QVERIFY2(rows >= printed && rows <= printed + 1,
+                     qPrintable(QStringLiteral("%1 rows, %2 printed").arg(rows).arg(printed)));
+            opened.reset();
+            const auto stored = storedHashes(album);
+            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+                QCOMPARE(it.value(), sources.value(it.key()));
+        }
+        // The kills must land during the stores, or this proves nothing.
+        QVERIFY2(interrupted >= 6, qPrintable(QString::number(interrupted)));
+    }
+
+    void faultsGiveOneClearLineAndAnExitCode() {
+        const QString album = path("faults.mdb");
+        QCOMPARE(runQ32({"create", album}).exitCode, 0);
+        const Result again = runQ32({"create", album});
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY(again.err.contains("already exists"));
+
+        const Result missing = runQ32({"add", album, path("no such folder")});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.err.contains("no such folder: no such file or folder"));
+
+        // A protected album: the right password works, a wrong one is one clear line.
+        QImage img(8, 8, QImage::Format_RGB888);
+        img.fill(Qt::red);
+        img.save(path("red.png"));
+        QCOMPARE(runQ32({"add", album, path("red.png")}).exitCode, 0);
+        QCOMPARE(runQ32({"password", album, "--set", "--password-stdin"}, "p4ss\n").exitCode, 0);
+        const Result wrong = runQ32({"list", album, "--password-stdin"}, "nope\n");
+        QCOMPARE(wrong.exitCode, 1);
+        QCOMPARE(wrong.err.trimmed().count('\n'), 0);
+        QVERIFY(wrong.err.contains("password"));
+        const Result right = runQ32({"list", album, "--password-stdin"}, "p4ss\n");
+        QCOMPARE(right.exitCode, 0);
+        QVERIFY(right.out.contains("\tred.png\t"));
+        QCOMPARE(storedHashes(album, "p4ss").value("red.png"), fileSha(path("red.png")));
+        QCOMPARE(runQ32({"password", album, "--remove", "--password-stdin"}, "p4ss\n").exitCode, 0);
+        QCOMPARE(runQ32({"info", album}).exitCode, 0);
+
+        // Another program's SQLite file is refused and left as it was.
+        const QString other = path("other.mdb");
+        QCOMPARE(
+            QProcess::execute(
+                "sqlcipher", {other, "CREATE TABLE notes(t TEXT); INSERT INTO notes VALUES('x');"}),
+            0);
+        const QByteArray before = fileSha(other);
+        const Result refused = runQ32({"add", other, path("red.png")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(refused.err.contains("This is not an Quillon 32 Main."));
+        QCOMPARE(runQ32({"list", other}).exitCode, 1);
+        QCOMPARE(fileSha(other), before);
+
+        const Result usage = runQ32({"frobnicate"});
+        QCOMPARE(usage.exitCode, 2);
+        const Result help = runQ32({"add", "--help"});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("--recursive") && help.out.contains("--pattern") &&
+                help.out.contains("--compress"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQ32)
+#include "tst_q32.moc"
