@@ -1,0 +1,94 @@
+// Importing photos with q32 add against copying the same folder with cp -r and sync.
+// Usage: bench_add [PHOTOS=1000] [WORK_FOLDER]
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+double run(const QString& program, const QStringList& args, const QByteArray& input = {}) {
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(-1);
+    if (p.exitCode() != 0)
+        std::fprintf(stderr, "%s failed (%d)\n", qPrintable(program), p.exitCode());
+    return t.nsecsElapsed() / 1e9;
+}
+
+void dropCaches() {
+    // Both sides read the photos warm from the page cache: cat them once first.
+    QProcess::execute("sync", {});
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int photos = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000;
+    QTemporaryDir tmp(argc > 2 ? QString::fromLocal8Bit(argv[2]) + "/bench_add_XXXXXX"
+                               : QDir::tempPath() + "/bench_add_XXXXXX");
+    const QString work = tmp.path();
+    const QString q32 = QStringLiteral(Q32_BINARY);
+
+    // A few distinct photo-like JPEGs of 2-5 MB, copied under many names.
+    std::printf("making %d photos of 2-5 MB in %s ...\n", photos, qPrintable(work));
+    QDir().mkpath(work + "/photos");
+    QStringList bases;
+    const int sizes[][2] = {{2400, 1600}, {2800, 2100}, {3200, 2400}, {3600, 2400}};
+    for (int i = 0; i < 4; ++i) {
+        const QString base = work + QStringLiteral("/base%1.jpg").arg(i);
+        QProcess::execute("convert",
+                          {"-size", QStringLiteral("%1x%2").arg(sizes[i][0]).arg(sizes[i][1]),
+                           QStringLiteral("plasma:fractal"), "-seed", QString::number(i),
+                           "-attenuate", "0.4", "+noise", "Gaussian", "-quality", "92", base});
+        bases << base;
+    }
+    qint64 bytes = 0;
+    for (int i = 0; i < photos; ++i) {
+        const QString target =
+            work + QStringLiteral("/photos/IMG_%1.jpg").arg(i, 5, 10, QLatin1Char('0'));
+        QFile::copy(bases[i % bases.size()], target);
+        bytes += QFileInfo(target).size();
+    }
+    QProcess::execute("sh", {"-c", "cat " + work + "/photos/* > /dev/null; sync"});
+    const double mb = bytes / 1e6;
+    std::printf("%d photos, %.0f MB\n\n", photos, mb);
+
+    auto report = [&](const char* what, double ours, double reference) {
+        std::printf("%-34s %8.0f MB/s   cp -r + sync %8.0f MB/s   ratio %.2f\n", what, mb / ours,
+                    mb / reference, reference / ours);
+    };
+
+    const double cp =
+        run("sh", {"-c", QStringLiteral("cp -r '%1/photos' '%1/copy' && sync").arg(work)});
+    QDir(work + "/copy").removeRecursively();
+    dropCaches();
+    const double plain = run(q32, {"add", work + "/plain.mdb", work + "/photos"});
+    report("q32 add (no password)", plain, cp);
+    QFile::remove(work + "/plain.mdb");
+    dropCaches();
+
+    const double cp2 =
+        run("sh", {"-c", QStringLiteral("cp -r '%1/photos' '%1/copy' && sync").arg(work)});
+    QDir(work + "/copy").removeRecursively();
+    run(q32, {"create", work + "/secret.mdb"});
+    run(q32, {"password", work + "/secret.mdb", "--set", "--password-stdin"}, "bench\n");
+    dropCaches();
+    const double secret =
+        run(q32, {"add", work + "/secret.mdb", work + "/photos", "--password-stdin"}, "bench\n");
+    report("q32 add (with a password)", secret, cp2);
+    std::printf("\naims: 0.7 of cp -r + sync without a password, 0.3 with one\n");
+    return 0;
+}
