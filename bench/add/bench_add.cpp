@@ -16,7 +16,6 @@ double run(const QString& program, const QStringList& args, const QByteArray& in
     QElapsedTimer t;
     t.start();
     QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start(program, args);
     p.write(input);

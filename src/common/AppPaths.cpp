@@ -55,3 +55,32 @@ bool SeedAppDir(const QString& appDir) {
 }
 
 } // namespace q32
+
+namespace q32 {
+
+QString ResolvePathCase(const QString& path) {
+    if (path.isEmpty() || QFileInfo::exists(path) || !path.startsWith(QLatin1Char('/')))
+        return path;
+    QString resolved = QStringLiteral("/");
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        const QString exact = resolved + part;
+        if (QFileInfo::exists(exact)) {
+            resolved = exact + QLatin1Char('/');
+            continue;
+        }
+        const QStringList entries =
+            QDir(resolved).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const auto match =
+            std::find_if(entries.cbegin(), entries.cend(), [&part](const QString& e) {
+                return e.compare(part, Qt::CaseInsensitive) == 0;
+            });
+        if (match == entries.cend())
+            return path;
+        resolved += *match + QLatin1Char('/');
+    }
+    resolved.chop(1);
+    return resolved;
+}
+
+} // namespace q32

@@ -16,3 +16,11 @@ QString ShareDir();
 bool SeedAppDir(const QString& appDir);
 
 } // namespace q32
+
+namespace q32 {
+
+// The path as it exists on disk when it differs only in letter case from one that does
+// (recent-album entries are kept in lower case); the path unchanged when nothing matches.
+QString ResolvePathCase(const QString& path);
+
+} // namespace q32

@@ -1,27 +1,31 @@
 #include "shell/MainWindow.h"
 
+#include "album/ui/PasswordWindow.h"
 #include "common/AppPaths.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"
+#include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
+#include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
+#include "shell/PreviewPane.h"
 #include "shell/RecentAlbums.h"
+#include "shell/RecordGridModel.h"
+#include "shell/RecordNavigation.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFrame>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QTableView>
-#include <QVideoWidget>
 
 namespace q32 {
 namespace {
@@ -40,12 +44,6 @@ QColor colourFromNumber(qint64 n) {
 qint64 numberFromColour(const QColor& c) {
     return c.red() + 256 * c.green() + 65536 * c.blue();
 }
-
-// The grid shows the album's fields after the fixed date column; column 1 is always hidden.
-const QStringList kGridColumns = {
-    QStringLiteral("Date"),        QStringLiteral("SoundType"),       QStringLiteral("ImageFile"),
-    QStringLiteral("ImageFormat"), QStringLiteral("ImageProperties"), QStringLiteral("Keywords"),
-    QStringLiteral("Description")};
 
 constexpr int kGridLeft = 318;
 constexpr int kGridTop = 28;
@@ -92,40 +90,10 @@ void MainWindow::buildWidgets() {
     m_band = new CaptionBand(central);
     m_band->move(0, 0);
 
-    m_picture3 = new QFrame(central);
-    m_picture3->setObjectName(QStringLiteral("Picture3"));
-    m_picture3->setFrameShape(QFrame::StyledPanel);
-    m_picture3->setGeometry(8, kGridTop, 302, 244);
-
-    m_picture5 = new QFrame(m_picture3);
-    m_picture5->setObjectName(QStringLiteral("Picture5"));
-    m_picture5->setGeometry(37, 22, 240, 8);
-
-    m_picture6 = new QFrame(m_picture3);
-    m_picture6->setObjectName(QStringLiteral("Picture6"));
-    m_picture6->setGeometry(30, 30, 240, 180);
-
-    m_lead2 = new QLabel(m_picture6);
-    m_lead2->setObjectName(QStringLiteral("LEAD2"));
-    m_lead2->setScaledContents(true);
-    m_lead2->hide();
-
-    m_video = new QVideoWidget(m_picture3);
-    m_video->setObjectName(QStringLiteral("LEADVid1"));
-    m_video->hide();
-
-    const QString videoTips[2] = {QStringLiteral("Stop"), QStringLiteral("Play From Start")};
-    const QString videoIcons[2] = {QStringLiteral("media-playback-stop-symbolic"),
-                                   QStringLiteral("media-playback-start-symbolic")};
-    for (int i = 0; i < 2; ++i) {
-        auto* b = new QPushButton(CommandBar::iconFor(videoIcons[i], videoTips[i]), QString(),
-                                  m_picture3);
-        b->setObjectName(QStringLiteral("SSCommand1_%1").arg(i));
-        b->setToolTip(videoTips[i]);
-        b->setGeometry(112 + i * 40, 214, 36, 26);
-        b->hide();
-        m_videoButtons[i] = b;
-    }
+    m_preview = new PreviewPane(central);
+    m_preview->setGeometry(8, kGridTop, 302, 244);
+    connect(m_preview, &PreviewPane::pictureClicked, this, &MainWindow::LEAD2_Click);
+    connect(m_preview, &PreviewPane::soundClicked, this, &MainWindow::Image4_Click);
 
     const QString navTips[4] = {QStringLiteral("First Image"), QStringLiteral("Previous Image"),
                                 QStringLiteral("Next Image"), QStringLiteral("Last Image")};
@@ -137,33 +105,123 @@ void MainWindow::buildWidgets() {
         b->setObjectName(QStringLiteral("SSCommand2_%1").arg(i + 1));
         b->setToolTip(navTips[i]);
         b->setGeometry(8 + i * 44, kGridTop + 250, 40, 28);
+        connect(b, &QPushButton::clicked, this, [this, i] { SSCommand2_Click(i + 1); });
         m_navButtons[i] = b;
     }
-
-    m_image4 = new QLabel(central);
-    m_image4->setObjectName(QStringLiteral("Image4"));
-    m_image4->setPixmap(
-        CommandBar::iconFor(QStringLiteral("audio-volume-high-symbolic"), QStringLiteral("S"))
-            .pixmap(22, 22));
-    m_image4->setGeometry(8 + 4 * 44 + 8, kGridTop + 253, 24, 24);
-    m_image4->hide();
 
     m_label2 = new QLabel(central);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setFrameShape(QFrame::Panel);
     m_label2->setFrameShadow(QFrame::Sunken);
 
-    m_gridModel = new QStandardItemModel(0, int(kGridColumns.size()), this);
-    m_gridModel->setHorizontalHeaderLabels(kGridColumns);
+    m_gridModel = new RecordGridModel(this);
     m_grid = new QTableView(central);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
     m_grid->setModel(m_gridModel);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
     m_grid->horizontalHeader()->setMinimumSectionSize(0);
+    // Fixed row heights keep a grid of 100,000 rows as quick as one of 100.
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->verticalHeader()->hide();
     m_grid->move(kGridLeft, kGridTop);
     m_grid->hide();
+    connect(m_grid, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { MSFlexGrid1_Click(index.row() + 1); });
+
+    m_browser = new AlbumBrowser(m_state, m_settings, m_prompts, this);
+    m_browser->setPlayer(&m_preview->player());
+    setPasswordAsker([this] { return PasswordWindow::Ask(m_state, this); });
+    connectBrowser();
+}
+
+void MainWindow::setPasswordAsker(std::function<QString()> asker) {
+    m_browser->askPassword = std::move(asker);
+}
+
+void MainWindow::connectBrowser() {
+    AlbumBrowser* b = m_browser;
+    connect(b, &AlbumBrowser::titleChanged, this, [this](const QString& title) {
+        setWindowTitle(title);
+        // The title must show before a long query starts.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    connect(b, &AlbumBrowser::recordsetReset, this, [this] {
+        m_gridModel->setRecordset(m_browser->recordset());
+        m_grid->setColumnWidth(1, 0);
+    });
+    connect(b, &AlbumBrowser::previewHidden, m_preview, &PreviewPane::hidePreview);
+    connect(b, &AlbumBrowser::recordShown, this, [this](const RecordMedia& media) {
+        m_label2->setText(m_state.CurrentDescription);
+        selectGridRow(m_state.CurrentRow);
+        m_preview->ThumbNailInTV(media);
+        if (m_state.AutoSound && media.kind != MediaKind::Video) {
+            m_browser->GetOLESound(m_preview->player());
+            m_preview->setSoundPlaying(true);
+            m_state.SoundPlaying = true;
+        }
+    });
+    connect(b, &AlbumBrowser::filterToolChanged, this,
+            [this](const QString& pictureOf, const QString& tip) {
+                m_commandBar->setPictureAndTip(QStringLiteral("ID_DropDownFilters"), pictureOf,
+                                               tip);
+            });
+    connect(b, &AlbumBrowser::recentEntriesChanged, this, [this](const RecentEntries& entries) {
+        for (int n = 4; n >= 1; --n)
+            m_commandBar->setCaption(QStringLiteral("ID_DBFile%1").arg(n), entries[n - 1]);
+    });
+    connect(b, &AlbumBrowser::recordToolsChanged, this, &MainWindow::EnableRecordTools);
+    connect(b, &AlbumBrowser::captionChanged, this, &MainWindow::RefreshCaption);
+}
+
+void MainWindow::selectGridRow(qint64 row) {
+    if (row < 1 || row > m_gridModel->rowCount())
+        return;
+    const QModelIndex index = m_gridModel->index(int(row - 1), 2);
+    m_grid->setCurrentIndex(index);
+    m_grid->selectRow(int(row - 1));
+    m_grid->scrollTo(index);
+}
+
+void MainWindow::MSFlexGrid1_Click(int row) {
+    BusyGuard busy(m_prompts);
+    m_preview->hidePreview();
+    m_state.CurrentRow = row;
+    m_state.CurrentImageFile = m_gridModel->data(m_gridModel->index(row - 1, 2)).toString();
+    m_browser->ShowRecord();
+    RefreshCaption();
+}
+
+void MainWindow::SSCommand2_Click(int index) {
+    if (m_state.RecordCount == 0)
+        return;
+    const qint64 gridRow =
+        m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() + 1 : m_state.CurrentRow;
+    const NavigationStep step = NavigateRecords(index, gridRow, m_state.RecordCount);
+    m_state.CurrentRow = qint32(step.row);
+    m_preview->hidePreview();
+    if (!step.show)
+        return; // past either end the preview stays hidden
+    selectGridRow(step.row);
+    m_browser->ShowRecord();
+}
+
+void MainWindow::Image4_Click() {
+    m_state.SoundPlaying = !m_state.SoundPlaying;
+    if (m_state.SoundPlaying) {
+        m_browser->GetOLESound(m_preview->player());
+    } else {
+        m_preview->player().stop();
+        m_preview->player().close();
+    }
+    m_preview->setSoundPlaying(m_state.SoundPlaying);
+}
+
+void MainWindow::LEAD2_Click() {
+    // Pending: the full-screen viewer opens here.
 }
 
 void MainWindow::registerCommands() {
@@ -174,6 +232,13 @@ void MainWindow::registerCommands() {
     });
     for (int n = 1; n <= 4; ++n)
         d.add(QStringLiteral("ID_DBFile%1").arg(n), [this, n] { OpenRecentAlbum(n); });
+    d.add(QStringLiteral("ID_OpenAlbum"), [this] { m_browser->mnuOpenAlbums(); });
+    d.add(QStringLiteral("ID_Set/ChangePassword"), [this] { m_browser->mnuSetPassword_Click(); });
+    // Sorting by date ascending never asks; the others ask for their filter text.
+    for (int index = 0; index < 10; ++index)
+        d.add(QLatin1String(AlbumBrowser::kSortTools[index]),
+              [this, index] { m_browser->SortImages(index, index == 0); });
+    d.add(QStringLiteral("ID_DropDownFilters"), [this] { m_browser->NextSortOrder(); });
 
     // Option tools copy their checked state into the program-wide flags.
     for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",
@@ -190,9 +255,8 @@ void MainWindow::registerCommands() {
 
     // Pending: these commands land with their windows (album browsing, adding, editing,
     // maintenance, viewer, slideshow, About). Until then their tools are present and do nothing:
-    // ID_CreateNewAlbum, ID_AddImages, ID_OpenAlbum, ID_Set/ChangePassword, ID_CompactDatabase,
-    // ID_RepairDatabase, ID_AttachSound, ID_ExportImage, ID_DeleteImage, ID_ImageProcessing,
-    // the sort and filter tools, ID_DropDownFilters, ID_StartSlideshow, ID_SlideInterval,
+    // ID_CreateNewAlbum, ID_AddImages, ID_CompactDatabase, ID_RepairDatabase, ID_AttachSound,
+    // ID_ExportImage, ID_DeleteImage, ID_ImageProcessing, ID_StartSlideshow, ID_SlideInterval,
     // ID_EffectDelay, ID_EffectGrainSize, ID_SelectWipePatterns, ID_About.
 }
 
@@ -259,23 +323,27 @@ void MainWindow::Form_Load() {
     // 13. A hand-shake file left by an image processor that did not finish.
     QFile::remove(m_state.AppDir + QStringLiteral("dbimfile.txt"));
 
-    // 14. The video pane over the preview frame.
-    m_video->setGeometry(37, 30, 240, 180);
-
+    // 14. The video pane over the preview frame is placed by the preview itself.
     // 15. Large system fonts (120 dpi) move the preview frames.
-    if (logicalDpiX() >= 120) {
-        m_picture5->move(45, 22);
-        m_picture6->setGeometry(45, 30, 225, 180);
-    }
+    if (logicalDpiX() >= 120)
+        m_preview->useLargeFontLayout();
 
     // 17. The album to open: a new one with "KORALTE", an album named on the command line,
     // or recent entry 1.
     const bool newAlbum =
         std::any_of(m_arguments.cbegin(), m_arguments.cend(),
                     [](const QString& a) { return a.contains(QLatin1String("KORALTE")); });
+    const auto named = std::find_if(m_arguments.cbegin(), m_arguments.cend(), [](const QString& a) {
+        return !a.startsWith(QLatin1Char('-')) &&
+               a.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive);
+    });
     if (newAlbum) {
         m_newAlbumPending = true;
         // Pending: ask for the new album's name and open the Add Images window.
+    } else if (named != m_arguments.cend()) {
+        m_state.AlbumToOpen = QFileInfo(*named).absoluteFilePath();
+        m_state.OpenAlbumPath = m_state.AlbumToOpen;
+        m_browser->OpenAlbum();
     } else {
         OpenRecentAlbum(1);
     }
@@ -300,7 +368,7 @@ void MainWindow::OpenRecentAlbum(int n) {
 }
 
 void MainWindow::OpenAlbum() {
-    // Pending: opening, the password window and the record query land with album browsing.
+    m_browser->OpenAlbum();
 }
 
 void MainWindow::EnableRecordTools() {
@@ -315,9 +383,7 @@ void MainWindow::RefreshCaption() {
     const QString text = AlbumStatusText(m_state);
     m_band->DrawGradientCaption(text, palette().color(QPalette::Active, QPalette::Highlight),
                                 palette().color(QPalette::Active, QPalette::HighlightedText));
-    setWindowTitle(m_state.AlbumToOpen.isEmpty() || m_state.AlbumToOpen.startsWith(QLatin1Char('&'))
-                       ? QStringLiteral("Quillon 32")
-                       : text);
+    setWindowTitle(m_browser->album() ? text : QStringLiteral("Quillon 32"));
     raise();
 }
 
@@ -361,7 +427,8 @@ void MainWindow::saveOnExit() {
     for (int n = 0; n < m_gridModel->columnCount(); ++n)
         m_settings.RegPutString(kGrid, QStringLiteral("Column%1").arg(n),
                                 QString::number(m_grid->columnWidth(n)));
-    // 4. Pending: the video pane's media closes here once it plays clips.
+    // 4. The video pane lets go of its media.
+    m_preview->player().close();
     // 5. The toolbar layout.
     m_commandBar->snapshot().save(m_state.AppDir + QStringLiteral("Database.atb"));
 }

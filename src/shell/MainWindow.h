@@ -7,18 +7,19 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 
-class QFrame;
 class QLabel;
 class QPushButton;
 class QTableView;
-class QStandardItemModel;
-class QVideoWidget;
 
 namespace q32 {
 
+class AlbumBrowser;
 class CaptionBand;
+class PreviewPane;
 class PromptService;
+class RecordGridModel;
 class Settings;
 struct ProgramState;
 
@@ -35,6 +36,10 @@ public:
     CommandBar& commandBar() { return *m_commandBar; }
     CommandDispatcher& dispatcher() { return m_dispatcher; }
     QTableView* grid() const { return m_grid; }
+    AlbumBrowser& browser() { return *m_browser; }
+    PreviewPane& preview() { return *m_preview; }
+    // The password window; tests put a scripted answer here.
+    void setPasswordAsker(std::function<QString()> asker);
 
     // Commands and procedures other windows call.
     void SSActiveToolBars1_ToolClick(const QString& toolId);
@@ -45,6 +50,10 @@ public:
     void RestoreDefaultToolbar();
     void ChooseImageBackColor();
     void UpdateOptionFlags();
+    void MSFlexGrid1_Click(int row);
+    void SSCommand2_Click(int index);
+    void Image4_Click();
+    void LEAD2_Click();
 
     bool newAlbumPending() const { return m_newAlbumPending; }
     QColor selImgBackColor() const { return m_selImgBackColor; }
@@ -59,6 +68,8 @@ private:
     void restoreColumnWidths();
     void saveOnExit();
     void customizeToolbar();
+    void connectBrowser();
+    void selectGridRow(qint64 row);
 
     ProgramState& m_state;
     Settings& m_settings;
@@ -68,18 +79,13 @@ private:
     CommandBar* m_commandBar = nullptr;
     CommandDispatcher m_dispatcher;
 
+    AlbumBrowser* m_browser = nullptr;
     CaptionBand* m_band = nullptr;
-    QFrame* m_picture3 = nullptr;
-    QFrame* m_picture6 = nullptr;
-    QFrame* m_picture5 = nullptr;
-    QLabel* m_lead2 = nullptr;
-    QVideoWidget* m_video = nullptr;
-    QPushButton* m_videoButtons[2] = {};
+    PreviewPane* m_preview = nullptr;
     QPushButton* m_navButtons[4] = {};
-    QLabel* m_image4 = nullptr;
     QLabel* m_label2 = nullptr;
     QTableView* m_grid = nullptr;
-    QStandardItemModel* m_gridModel = nullptr;
+    RecordGridModel* m_gridModel = nullptr;
 
     bool m_newAlbumPending = false;
     QColor m_selImgBackColor;

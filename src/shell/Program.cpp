@@ -2,6 +2,7 @@
 
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "platform/player/VideoControl.h"
 #include "platform/prompt/QtPromptService.h"
 #include "shell/MainWindow.h"
 
@@ -11,6 +12,7 @@
 namespace q32 {
 
 int RunProgram(int argc, char** argv) {
+    VideoControl::chooseBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon 32"));
     QApplication::setOrganizationName(QStringLiteral("Quillon 32"));

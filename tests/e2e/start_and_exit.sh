@@ -14,6 +14,10 @@ unset QT_QPA_PLATFORM
 
 "$program" &
 pid=$!
+# The first start opens recent entry 1, which still holds its factory caption: it says so.
+fyi=$(timeout 20 xdotool search --sync --onlyvisible --name "^FYI$" | head -1)
+xdotool windowfocus --sync "$fyi"
+xdotool key Return
 win=$(timeout 20 xdotool search --sync --onlyvisible --name "Quillon 32" | head -1)
 sleep 1
 import -window root "$work/screen.png"

@@ -27,6 +27,13 @@ struct Run {
     test::ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath(), &prompts};
     MainWindow main{state, settings, prompts, {}};
+
+    // Recent entry 1 still holds its factory caption, so start-up reports it missing.
+    void load() {
+        prompts.expectMessage("FYI");
+        main.Form_Load();
+        QCOMPARE(prompts.asked().last().text, QStringLiteral("'database file 1' not found."));
+    }
 };
 
 QStringList menuEntries(QMenu* menu) {
@@ -174,7 +181,7 @@ private slots:
     void optionToolsSetTheFlagsAndPairsExclude() {
         test::TestEnv env;
         Run run;
-        run.main.Form_Load();
+        run.load();
         QVERIFY(run.state.ViewFit);
         QVERIFY(!run.state.CompressStorage);
         run.main.commandBar().tool("ID_CompressStorage")->trigger();
@@ -222,7 +229,7 @@ private slots:
         test::TestEnv env;
         {
             Run run;
-            run.main.Form_Load();
+            run.load();
             QCOMPARE(run.main.pos(), QPoint(0, 0));
             for (int c = 0; c < 7; ++c)
                 QCOMPARE(run.main.grid()->columnWidth(c), 0);
@@ -241,7 +248,7 @@ private slots:
         }
         QVERIFY(QFile::exists(env.appDir() + "Database.atb"));
         Run again;
-        again.main.Form_Load();
+        again.load();
         QCOMPARE(again.main.pos(), QPoint(40, 30));
         QCOMPARE(again.main.size(), QSize(900, 640));
         QCOMPARE(again.main.grid()->columnWidth(0), 50);
@@ -263,7 +270,7 @@ private slots:
                 "\"toolbar\": [\"ID_Gone\"]");
         f.close();
         Run run;
-        run.main.Form_Load();
+        run.load();
         QCOMPARE(run.main.commandBar().caption("ID_Exit"), QStringLiteral("E&xit"));
         QCOMPARE(run.main.findChildren<QAction*>("ID_AddImages").size(), 1);
     }
@@ -271,7 +278,7 @@ private slots:
     void defaultToolbarRestoresFactoryEntries() {
         test::TestEnv env;
         Run run;
-        run.main.Form_Load();
+        run.load();
         run.main.commandBar().setCaption("ID_DBFile1", "&1 /albums/family.mdb");
         run.settings.RegPutString("Settings", "DBFile1", "&1 /albums/family.mdb");
         run.main.commandBar().tool("ID_CompressStorage")->trigger();
@@ -287,7 +294,7 @@ private slots:
     void imageBackColourIsStoredAsANumber() {
         test::TestEnv env;
         Run run;
-        run.main.Form_Load();
+        run.load();
         run.prompts.expectColour(QColor(0x10, 0x20, 0x30)).expectColour(std::nullopt);
         run.main.SSActiveToolBars1_ToolClick("ID_ImageBackColor");
         QCOMPARE(run.settings.RegGetString("Options", "SelImgBackColor"),

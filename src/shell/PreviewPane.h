@@ -1,0 +1,69 @@
+#pragma once
+// The main window's preview: the current picture fitted into its frame (decoded off the
+// user-interface thread; a newer record always wins), an animated GIF, or a clip in the video
+// pane with its stop and play buttons, and the loudspeaker that shows a record has a sound.
+
+#include "shell/AlbumBrowser.h"
+
+#include <QFrame>
+#include <QImage>
+
+class QLabel;
+class QMovie;
+class QPushButton;
+class QVideoWidget;
+
+namespace q32 {
+
+class VideoControl;
+
+class PreviewPane : public QFrame {
+    Q_OBJECT
+public:
+    explicit PreviewPane(QWidget* parent = nullptr);
+    ~PreviewPane() override;
+
+    VideoControl& player() { return *m_player; }
+    QLabel* picture() const { return m_lead2; }
+    QWidget* frame() const { return m_picture6; }
+    QLabel* soundIndicator() const { return m_image4; }
+
+    // Shows the record's media the way the frame allows.
+    void ThumbNailInTV(const RecordMedia& media);
+    void hidePreview();
+    void ShowVideoButtons(bool visible);
+    void setSoundPlaying(bool playing);
+    // Large system fonts move the frames.
+    void useLargeFontLayout();
+    void setSlideshowRunning(bool running) { m_slideshowRunning = running; }
+
+    // The last picture shown finished decoding (for tests and the busy pointer).
+    bool idle() const { return m_pending == 0; }
+
+signals:
+    void pictureClicked(); // LEAD2_Click
+    void soundClicked();   // Image4_Click
+    void pictureReady();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showDecoded(quint64 generation, const QImage& image, const QSize& pictureSize);
+    void SSCommand1_Click(int index);
+    void LEADVid1_MMModeChange(int mode);
+
+    QFrame* m_picture5;
+    QFrame* m_picture6;
+    QLabel* m_lead2;
+    QMovie* m_movie = nullptr;
+    QVideoWidget* m_video;
+    QPushButton* m_videoButtons[2];
+    QLabel* m_image4;
+    VideoControl* m_player;
+    quint64 m_generation = 0;
+    int m_pending = 0;
+    bool m_slideshowRunning = false;
+};
+
+} // namespace q32

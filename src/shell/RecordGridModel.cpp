@@ -1,0 +1,85 @@
+#include "shell/RecordGridModel.h"
+
+#include "album/AlbumRecordset.h"
+
+#include <QLocale>
+
+namespace q32 {
+
+RecordGridModel::RecordGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+const QStringList& RecordGridModel::columnNames() {
+    // The fixed date column, then the text fields; column 1 is always hidden.
+    static const QStringList names = {QStringLiteral("Date"),
+                                      QStringLiteral("SoundType"),
+                                      QStringLiteral("ImageFile"),
+                                      QStringLiteral("ImageFormat"),
+                                      QStringLiteral("ImageProperties"),
+                                      QStringLiteral("Keywords"),
+                                      QStringLiteral("Description")};
+    return names;
+}
+
+void RecordGridModel::setRecordset(AlbumRecordset* recordset) {
+    beginResetModel();
+    m_recordset = recordset;
+    m_rows.clear();
+    endResetModel();
+}
+
+int RecordGridModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !m_recordset)
+        return 0;
+    return int(std::min<qint64>(m_recordset->recordCount(), std::numeric_limits<int>::max()));
+}
+
+int RecordGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columnNames().size());
+}
+
+const PictureRecord* RecordGridModel::row(int position) const {
+    if (PictureRecord* cached = m_rows.object(position))
+        return cached;
+    auto record = m_recordset->recordAt(position);
+    if (!record)
+        return nullptr;
+    auto* stored = new PictureRecord(*record);
+    m_rows.insert(position, stored);
+    return stored;
+}
+
+QVariant RecordGridModel::data(const QModelIndex& index, int role) const {
+    if (!m_recordset || !index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return {};
+    const PictureRecord* r = row(index.row());
+    if (!r)
+        return {};
+    switch (index.column()) {
+    case 0:
+        return r->date.isValid() ? QLocale().toString(r->date, QLocale::ShortFormat) : QString();
+    case 1:
+        return r->soundType;
+    case 2:
+        return r->imageFile;
+    case 3:
+        return r->imageFormat;
+    case 4:
+        return r->imageProperties;
+    case 5:
+        return r->keywords;
+    case 6:
+        return r->description;
+    default:
+        return {};
+    }
+}
+
+QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return columnNames().value(section);
+    return section + 1;
+}
+
+} // namespace q32

@@ -1,0 +1,36 @@
+#pragma once
+// The record grid's rows: the current query's records, read when the view asks for them, so an
+// album of 100,000 records opens as fast as one of 100.
+
+#include <QAbstractTableModel>
+#include <QCache>
+
+namespace q32 {
+
+class AlbumRecordset;
+struct PictureRecord;
+
+class RecordGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit RecordGridModel(QObject* parent = nullptr);
+
+    // Shows another query (or none); the view is reset.
+    void setRecordset(AlbumRecordset* recordset);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    static const QStringList& columnNames();
+
+private:
+    const PictureRecord* row(int position) const;
+
+    AlbumRecordset* m_recordset = nullptr;
+    mutable QCache<int, PictureRecord> m_rows{4000};
+};
+
+} // namespace q32
