@@ -1,0 +1,343 @@
+// Browsing an album in the main window: opening with its failures, the recent list, passwords,
+// sorting and filtering, and the work files of the current record.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "album/AlbumMaintenance.h"
+#include "common/PreviewFit.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "platform/player/VideoControl.h"
+#include "shell/AlbumBrowser.h"
+#include "shell/MainWindow.h"
+#include "shell/PreviewPane.h"
+
+#include <QAction>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTableView>
+#include <QTest>
+
+using namespace q32;
+
+namespace {
+
+struct Run {
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+    QStringList passwords; // answers of the password window, in order
+    int passwordAsked = 0;
+
+    Run() {
+        main.setPasswordAsker([this] {
+            ++passwordAsked;
+            state.EnteredPassword = passwords.isEmpty() ? QString() : passwords.takeFirst();
+            return state.EnteredPassword;
+        });
+        state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
+    }
+    void open(const QString& path) {
+        state.AlbumToOpen = path;
+        main.OpenAlbum();
+    }
+};
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+} // namespace
+
+class TestBrowser : public QObject {
+    Q_OBJECT
+    test::TestEnv m_env;
+    QString m_landscape, m_portrait, m_gif;
+
+    QString path(const QString& name) const { return m_env.path(name); }
+
+    // An album with the given records: (file, keywords, description) with a picture each.
+    QString makeAlbum(const QString& name, const QList<QStringList>& rows) {
+        const QString p = path(name);
+        QFile::remove(p);
+        if (!AlbumDb::create(p, false).ok())
+            return {};
+        AlbumStatus status;
+        auto album = AlbumDb::open(p, {}, &status);
+        int day = 0;
+        for (const QStringList& r : rows) {
+            PictureRecord rec;
+            rec.date = QDate(2020, 1, 1).addDays(day++);
+            rec.imageFile = r.at(0);
+            rec.imageFormat = r.value(3, QStringLiteral("75 Portable Network Graphics"));
+            rec.keywords = r.value(1);
+            rec.description = r.value(2);
+            album->addRecord(rec, r.value(4, m_landscape));
+        }
+        return p;
+    }
+
+private slots:
+    void initTestCase() {
+        QImage land(400, 200, QImage::Format_RGB888);
+        land.fill(Qt::darkGreen);
+        m_landscape = path("land.png");
+        QVERIFY(land.save(m_landscape));
+        QImage port(100, 300, QImage::Format_RGB888);
+        port.fill(Qt::darkBlue);
+        m_portrait = path("port.png");
+        QVERIFY(port.save(m_portrait));
+        m_gif = path("anim.gif");
+        QCOMPARE(QProcess::execute("convert",
+                                   {"-size", "60x40", "xc:red", "xc:blue", "-loop", "0", m_gif}),
+                 0);
+    }
+
+    void openingAndTheRecentList() {
+        const QString a = makeAlbum("Family.mdb", {{"beach.png"}, {"hill.png"}, {"lake.png"}});
+        const QString b = makeAlbum("trip.mdb", {{"one.png"}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.open(a);
+        QCOMPARE(run.state.RecordCount, 3);
+        QVERIFY(run.main.windowTitle().startsWith("Family.mdb  (3 images)  "));
+        QCOMPARE(run.main.grid()->model()->rowCount(), 3);
+        QCOMPARE(run.main.grid()->columnWidth(1), 0);
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
+        QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a.toLower());
+        QVERIFY(run.main.commandBar().tool("ID_DeleteImage")->isEnabled());
+        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("beach.png"));
+
+        run.open(b);
+        QVERIFY(run.main.windowTitle().startsWith("trip.mdb  (1 image)"));
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + a.toLower());
+        // The lower-case entry still opens the album whose name has capitals.
+        run.main.SSActiveToolBars1_ToolClick("ID_DBFile2");
+        QCOMPARE(run.state.RecordCount, 3);
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + b.toLower());
+        QCOMPARE(run.prompts.asked().size(), 0);
+    }
+
+    void emptyMissingAndForeignAlbums() {
+        const QString empty = makeAlbum("empty.mdb", {});
+        Run run;
+        run.prompts.expectMessage("FYI");
+        run.open(empty);
+        QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No image in this Main."));
+        QCOMPARE(run.state.RecordCount, 0);
+        QVERIFY(!run.main.commandBar().tool("ID_SortByDate(Ascending)")->isEnabled());
+        QVERIFY(run.main.windowTitle().startsWith("empty.mdb  (0 image)"));
+
+        run.prompts.expectMessage("FYI");
+        run.open(path("Gone.mdb"));
+        QCOMPARE(run.prompts.asked().last().text,
+                 "'" + path("gone.mdb").toLower() + "' not found.");
+        QVERIFY(!run.main.browser().album());
+
+        QFile notes(path("notes.mdb"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not an album");
+        notes.close();
+        run.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS: OpenAlbum)");
+        run.open(path("notes.mdb"));
+        QCOMPARE(bytesOf(path("notes.mdb")), QByteArray("not an album"));
+        QCOMPARE(run.prompts.pending(), 0);
+    }
+
+    void threeWrongPasswordsAndTheRightOne() {
+        const QString p = makeAlbum("secret.mdb", {{"a.png"}, {"b.png"}});
+        QVERIFY(ChangeAlbumPassword(p, {}, "right").ok());
+        Run run;
+        run.passwords = {"wrong1", "wrong2", "wrong3"};
+        run.prompts.expectMessage("WARNING");
+        run.open(p);
+        QCOMPARE(run.passwordAsked, 3);
+        QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Access denied"));
+        QVERIFY(!run.main.browser().album());
+        QCOMPARE(run.state.PasswordAlbumPath, p);
+
+        run.passwords = {"nope", "right"};
+        run.state.AlbumPassword.clear();
+        run.open(p);
+        QCOMPARE(run.state.RecordCount, 2);
+        QCOMPARE(run.state.AlbumPassword, QStringLiteral("right"));
+
+        // Changing the password: the window asks for the new one, then for it again to open.
+        run.passwords = {"newer", "newer"};
+        run.main.SSActiveToolBars1_ToolClick("ID_Set/ChangePassword");
+        QCOMPARE(run.state.RecordCount, 2);
+        QCOMPARE(run.state.AlbumPassword, QStringLiteral("newer"));
+        AlbumStatus status;
+        QVERIFY(!AlbumDb::open(p, OpenOptions{true, "right"}, &status));
+        QCOMPARE(status.condition, AlbumCondition::WrongPassword);
+    }
+
+    void sortingAndFiltering() {
+        const QString p = makeAlbum("filters.mdb", {{"c.png", "Seaside, beach", "Waves"},
+                                                    {"A.png", "Mountains", "Café in Zürich"},
+                                                    {"b.png", "forest", "O'Brien's party"}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.open(p);
+        auto names = [&run] {
+            QStringList out;
+            for (int r = 0; r < run.main.grid()->model()->rowCount(); ++r)
+                out << run.main.grid()->model()->index(r, 2).data().toString();
+            return out;
+        };
+        QCOMPARE(names(), QStringList({"c.png", "A.png", "b.png"}));
+        run.prompts.expectInput("DISPLAY BY KEYWORDS", "sea");
+        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByKeywords(AscendingDate)");
+        QCOMPARE(names(), QStringList({"c.png"}));
+        QVERIFY(run.main.windowTitle().startsWith("filters.mdb  (1 image)"));
+        QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
+                 QStringLiteral("Display Images With Keywords: sea"));
+        QVERIFY(run.state.AlbumQuery.contains("LIKE '*sea*'"));
+
+        // Cancelling the prompt leaves everything as it was.
+        run.prompts.expectInput("DISPLAY BY DESCRIPTION", "");
+        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(AscendingDate)");
+        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("6"));
+        QCOMPARE(names(), QStringList({"c.png"}));
+
+        run.prompts.expectInput("DISPLAY BY DESCRIPTION", "o'brien");
+        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(DescendingDate)");
+        QCOMPARE(names(), QStringList({"b.png"}));
+        run.prompts.expectInput("DISPLAY BY DESCRIPTION", "ZÜRICH");
+        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(AscendingDate)");
+        QCOMPARE(names(), QStringList({"A.png"}));
+        run.prompts.expectInput("DISPLAY BY DESCRIPTION", "xyz").expectMessage("FYI");
+        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(AscendingDate)");
+        QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No picture contains \"xyz\"!"));
+        QCOMPARE(run.state.RecordCount, 0);
+
+        run.main.SSActiveToolBars1_ToolClick("ID_SortImageFile(Ascending)");
+        QCOMPARE(names(), QStringList({"A.png", "b.png", "c.png"}));
+        run.main.SSActiveToolBars1_ToolClick("ID_SortImageFile(Descending)");
+        QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
+                 QStringLiteral("Sort By Image File (Descending)"));
+
+        // Ten clicks on the filter tool come back to the order they started from; the filters
+        // reuse the saved texts without asking ("xyz" matches nothing, twice).
+        run.prompts.expectMessage("FYI").expectMessage("FYI");
+        for (int i = 0; i < 10; ++i)
+            run.main.SSActiveToolBars1_ToolClick("ID_DropDownFilters");
+        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("3"));
+        QCOMPARE(names(), QStringList({"c.png", "b.png", "A.png"}));
+        QCOMPARE(run.prompts.pending(), 0);
+    }
+
+    void workFilesHoldTheStoredBytes() {
+        const QString p = path("media.mdb");
+        QFile::remove(p);
+        QVERIFY(AlbumDb::create(p, true).ok());
+        AlbumStatus status;
+        auto album = AlbumDb::open(p, {}, &status);
+        auto rnd = QRandomGenerator(3);
+        auto random = [&rnd](int n) {
+            QByteArray b(n, Qt::Uninitialized);
+            for (char& c : b)
+                c = char(rnd.bounded(256));
+            return b;
+        };
+        auto add = [&](const QString& name, const QString& format, const QByteArray& image,
+                       const QByteArray& sound) {
+            PictureRecord r;
+            r.date = QDate::currentDate();
+            r.imageFile = name;
+            r.imageFormat = format;
+            qint64 id = 0;
+            album->addRecord(r, {}, &id);
+            album->storeBytes(id, PictureField::Image, image);
+            if (!sound.isNull())
+                album->storeBytes(id, PictureField::SoundFile, sound);
+        };
+        const QByteArray still8192 = random(8192), still8193 = random(8193), clip = random(100000),
+                         sound = random(8193);
+        add("a8192.jpg", "10 JPEG File Interchange Format", still8192, sound);
+        add("b8193.jpg", "10 JPEG File Interchange Format", still8193, {});
+        add("c.gif", "84 GIF", bytesOf(m_gif), {});
+        add("d.mpg", "93 MPEG", clip, {});
+        add("e-empty.jpg", "10 JPEG File Interchange Format", QByteArray(""), {});
+        album.reset();
+
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "2"); // by file name
+        run.open(p);
+        const QString dir = run.state.AppDir;
+        QCOMPARE(bytesOf(dir + "image.pic"), still8192);
+        QVERIFY(run.main.preview().soundIndicator()->isVisibleTo(&run.main));
+        QVERIFY(run.main.browser().GetOLESound(run.main.preview().player()));
+        QCOMPARE(bytesOf(dir + "sound.mtm"), sound);
+
+        run.main.MSFlexGrid1_Click(2);
+        QCOMPARE(bytesOf(dir + "image.pic"), still8193);
+        QVERIFY(!run.main.preview().soundIndicator()->isVisibleTo(&run.main));
+        QVERIFY(!run.main.browser().GetOLESound(run.main.preview().player()));
+
+        run.main.MSFlexGrid1_Click(3);
+        QCOMPARE(bytesOf(dir + "image.gif"), bytesOf(m_gif));
+        QVERIFY(QImage(dir + "image.pic").size() == QSize(60, 40)); // the still copy for the viewer
+        QCOMPARE(run.state.CurrentFormatName, QStringLiteral("GIF"));
+
+        run.main.MSFlexGrid1_Click(4);
+        QCOMPARE(bytesOf(dir + "pelorus.vid"), clip);
+        QVERIFY(run.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&run.main));
+
+        // An empty field writes nothing and says so.
+        run.prompts.expectMessage("ERROR");
+        run.main.MSFlexGrid1_Click(5);
+        QCOMPARE(run.prompts.asked().last().text,
+                 QStringLiteral("Error retrieving image file from the Image Depository."));
+        QCOMPARE(bytesOf(dir + "pelorus.vid"), clip);
+    }
+
+    void navigationAndThePreviewPlace() {
+        const QString p =
+            makeAlbum("nav.mdb", {{"land.png", "", "", "75 Portable Network Graphics", m_landscape},
+                                  {"port.png", "", "", "75 Portable Network Graphics", m_portrait},
+                                  {"anim.gif", "", "", "84 GIF", m_gif}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.open(p);
+        QLabel* lead2 = run.main.preview().picture();
+        const QSize frame = run.main.preview().frame()->size();
+        QTRY_VERIFY(lead2->isVisibleTo(&run.main));
+        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+
+        run.main.SSCommand2_Click(3);
+        QTRY_VERIFY(lead2->isVisibleTo(&run.main));
+        QCOMPARE(run.state.CurrentRow, 2);
+        QCOMPARE(lead2->geometry(), ThumbNailRect({100, 300}, frame));
+
+        run.main.SSCommand2_Click(4);
+        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("anim.gif"));
+        QVERIFY(lead2->movie());
+        QCOMPARE(lead2->geometry(), ThumbNailRect({60, 40}, frame));
+
+        // Next on the last row keeps the record and leaves the preview hidden.
+        run.main.SSCommand2_Click(3);
+        QCOMPARE(run.state.CurrentRow, 3);
+        QVERIFY(!lead2->isVisibleTo(&run.main));
+        run.main.SSCommand2_Click(1);
+        QCOMPARE(run.state.CurrentRow, 1);
+        QTRY_VERIFY(lead2->isVisibleTo(&run.main));
+
+        // Clicks that come faster than the decoding: the last one wins.
+        run.main.MSFlexGrid1_Click(2);
+        run.main.MSFlexGrid1_Click(1);
+        QTRY_VERIFY(run.main.preview().idle());
+        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+    }
+};
+
+QTEST_MAIN(TestBrowser)
+#include "tst_browser.moc"
