@@ -440,6 +440,67 @@ int cmdPassword(const QStringList& args) {
     return status.ok() ? 0 : albumFailure(path, status);
 }
 
+// The kind of a sound by the last three characters of its file name, any case.
+QString SoundTypeOf(const QString& file) {
+    const QString tail = file.right(3).toLower();
+    if (tail == QLatin1String("wav"))
+        return QStringLiteral("WAVE");
+    if (tail == QLatin1String("mid"))
+        return QStringLiteral("MIDI");
+    return QStringLiteral("OTHER");
+}
+
+int cmdEdit(const QStringList& args) {
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("ALBUM"), QStringLiteral("The album."));
+    p.addPositionalArgument(QStringLiteral("ROWID"),
+                            QStringLiteral("The record's row id (first column of q32 list)."));
+    p.addOption({QStringLiteral("name"), QStringLiteral("New file name (ImageFile)."),
+                 QStringLiteral("NAME")});
+    p.addOption({QStringLiteral("keywords"), QStringLiteral("New keywords."), QStringLiteral("K")});
+    p.addOption(
+        {QStringLiteral("description"), QStringLiteral("New description."), QStringLiteral("D")});
+    p.addOption({QStringLiteral("sound"),
+                 QStringLiteral("Attach this sound file (.wav, .mid or other)."),
+                 QStringLiteral("FILE")});
+    p.addOption(passwordStdinOption());
+    parse(p, QStringLiteral("edit"),
+          QStringLiteral("Change a record's name, keywords or description, or attach a sound."),
+          args);
+    const QStringList pos = p.positionalArguments();
+    if (pos.size() != 2)
+        return fail(QStringLiteral("edit needs ALBUM ROWID"), 2);
+    bool ok = false;
+    const qint64 rowId = pos.at(1).toLongLong(&ok);
+    if (!ok)
+        return fail(QStringLiteral("ROWID must be a number"), 2);
+    AlbumStatus status;
+    auto album =
+        openAlbum(pos.at(0), false, p.isSet(QStringLiteral("password-stdin")), nullptr, &status);
+    if (!album)
+        return albumFailure(pos.at(0), status);
+    auto record = album->record(rowId, &status);
+    if (!record)
+        return fail(QStringLiteral("%1: no record with row id %2").arg(pos.at(0)).arg(rowId));
+    if (p.isSet(QStringLiteral("name")))
+        record->imageFile = p.value(QStringLiteral("name"));
+    if (p.isSet(QStringLiteral("keywords")))
+        record->keywords = p.value(QStringLiteral("keywords"));
+    if (p.isSet(QStringLiteral("description")))
+        record->description = p.value(QStringLiteral("description"));
+    if (p.isSet(QStringLiteral("sound"))) {
+        const QString sound = p.value(QStringLiteral("sound"));
+        if (!QFileInfo(sound).isFile())
+            return fail(sound + QStringLiteral(": no such file"));
+        status = album->storeFile(rowId, PictureField::SoundFile, sound);
+        if (!status.ok())
+            return albumFailure(pos.at(0), status);
+        record->soundType = SoundTypeOf(sound);
+    }
+    status = album->updateRecord(*record);
+    return status.ok() ? 0 : albumFailure(pos.at(0), status);
+}
+
 const QList<Command>& commands() {
     static const QList<Command> list = {
         {QStringLiteral("create"), QStringLiteral("create a new, empty album"), cmdCreate},
@@ -447,6 +508,8 @@ const QList<Command>& commands() {
          cmdAdd},
         {QStringLiteral("list"), QStringLiteral("list the records, sorted or filtered"), cmdList},
         {QStringLiteral("extract"), QStringLiteral("write a record's stored file"), cmdExtract},
+        {QStringLiteral("edit"), QStringLiteral("change a record's texts or attach a sound"),
+         cmdEdit},
         {QStringLiteral("info"), QStringLiteral("describe an album"), cmdInfo},
         {QStringLiteral("compact"), QStringLiteral("rewrite an album to reclaim space"),
          cmdCompact},

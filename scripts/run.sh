@@ -1,7 +1,20 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds Quillon 32 and starts it (with the album given, if any).
+# Sets up the machine, builds Quillon 32 and starts it: on the album given, or on a sample album
+# the project makes the first time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
-exec "${QUILLON_BUILD_DIR:-build}/app/quillon32" "$@"
+build=${QUILLON_BUILD_DIR:-build}
+if [ $# -eq 0 ]; then
+    sample="$PWD/$build/sample/Sample.mdb"
+    bash scripts/make-sample-album.sh "$sample" "$build/cli/q32"
+    # A first start gets a window and grid columns of a useful size.
+    config="${XDG_CONFIG_HOME:-$HOME/.config}/quillon32/quillon32.ini"
+    if [ ! -e "$config" ]; then
+        mkdir -p "$(dirname "$config")"
+        printf '[Main]\nLeft=40\nTop=40\nWidth=1100\nHeight=720\n\n[MSFlexGrid1]\nColumn0=90\nColumn1=0\nColumn2=190\nColumn3=200\nColumn4=260\nColumn5=160\nColumn6=260\n' >"$config"
+    fi
+    set -- "$sample"
+fi
+exec "$build/app/quillon32" "$@"

@@ -28,7 +28,12 @@ struct Inspection {
 };
 
 qint64 coloursOf(int bitsPerPixel) {
-    return bitsPerPixel <= 0 || bitsPerPixel > 62 ? 0 : (qint64(1) << bitsPerPixel);
+    // Deep pictures (16 bits a channel) are shown at 8 bits a channel: count those colours.
+    if (bitsPerPixel == 48)
+        bitsPerPixel = 24;
+    else if (bitsPerPixel == 64)
+        bitsPerPixel = 32;
+    return bitsPerPixel <= 0 || bitsPerPixel > 32 ? 0 : (qint64(1) << bitsPerPixel);
 }
 
 Inspection inspect(const QString& storedPath) {

@@ -235,6 +235,21 @@ private slots:
         img.fill(Qt::red);
         img.save(path("red.png"));
         QCOMPARE(runQ32({"add", album, path("red.png")}).exitCode, 0);
+        // Editing a record's texts and sounds, the sound's kind by its name.
+        QFile::copy(path("red.png"), path("TUNE.WAV"));
+        QFile::copy(path("red.png"), path("song.rmi"));
+        QCOMPARE(runQ32({"edit", album, "1", "--keywords", "Seaside, beach", "--sound",
+                         path("TUNE.WAV")})
+                     .exitCode,
+                 0);
+        QVERIFY(runQ32({"list", album}).out.contains("\tSeaside, beach\t\tWAVE\n"));
+        QCOMPARE(
+            runQ32({"edit", album, "1", "--sound", path("song.rmi"), "--description", "tab\there"})
+                .exitCode,
+            0);
+        QVERIFY(runQ32({"list", album, "--keywords", "BEACH"})
+                    .out.contains("\tSeaside, beach\ttab\\there\tOTHER\n"));
+        QCOMPARE(runQ32({"edit", album, "99", "--keywords", "x"}).exitCode, 1);
         QCOMPARE(runQ32({"password", album, "--set", "--password-stdin"}, "p4ss\n").exitCode, 0);
         const Result wrong = runQ32({"list", album, "--password-stdin"}, "nope\n");
         QCOMPARE(wrong.exitCode, 1);
