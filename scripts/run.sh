@@ -3,11 +3,13 @@
 # the project makes the first time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-bash scripts/build.sh
+if [ -z "${QUILLON_NO_BUILD:-}" ]; then
+    bash scripts/setup.sh
+    bash scripts/build.sh
+fi
 build=${QUILLON_BUILD_DIR:-build}
 if [ $# -eq 0 ]; then
-    sample="$PWD/$build/sample/Sample.mdb"
+    sample=${QUILLON_SAMPLE:-"$PWD/$build/sample/Sample.mdb"}
     bash scripts/make-sample-album.sh "$sample" "$build/cli/q32"
     # A first start gets a window and grid columns of a useful size.
     config="${XDG_CONFIG_HOME:-$HOME/.config}/quillon32/quillon32.ini"

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTimer>
 
 namespace q32 {
 namespace {
@@ -131,6 +132,8 @@ void MainWindow::buildWidgets() {
     m_grid->hide();
     connect(m_grid, &QTableView::clicked, this,
             [this](const QModelIndex& index) { MSFlexGrid1_Click(index.row() + 1); });
+    // Arrow keys and Page Up/Down move the current record as clicks do.
+    m_grid->installEventFilter(this);
 
     m_browser = new AlbumBrowser(m_state, m_settings, m_prompts, this);
     m_browser->setPlayer(&m_preview->player());
@@ -175,6 +178,18 @@ void MainWindow::connectBrowser() {
     });
     connect(b, &AlbumBrowser::recordToolsChanged, this, &MainWindow::EnableRecordTools);
     connect(b, &AlbumBrowser::captionChanged, this, &MainWindow::RefreshCaption);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        // Looked at once the grid has moved its current row for the key.
+        QTimer::singleShot(0, this, [this] {
+            const QModelIndex current = m_grid->currentIndex();
+            if (current.isValid() && current.row() + 1 != m_state.CurrentRow)
+                MSFlexGrid1_Click(current.row() + 1);
+        });
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::selectGridRow(qint64 row) {

@@ -61,6 +61,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;   // Form_QueryUnload
     void resizeEvent(QResizeEvent* event) override; // Form_Resize
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();

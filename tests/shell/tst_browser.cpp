@@ -331,6 +331,14 @@ private slots:
         QCOMPARE(run.state.CurrentRow, 1);
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
 
+        // The arrow keys move through the records too.
+        run.main.grid()->setFocus();
+        QTest::keyClick(run.main.grid(), Qt::Key_Down);
+        QTRY_COMPARE(run.state.CurrentRow, 2);
+        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("port.png"));
+        QTest::keyClick(run.main.grid(), Qt::Key_Up);
+        QTRY_COMPARE(run.state.CurrentRow, 1);
+
         // Clicks that come faster than the decoding: the last one wins.
         run.main.MSFlexGrid1_Click(2);
         run.main.MSFlexGrid1_Click(1);

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The README's run command on the sample album, as a new user meets it: the grid and a fitted
+# preview; clicking a landscape, a portrait, a GIF and a clip puts each where the preview rules
+# say; the clip plays to its end and the pane lets it go.
+set -euo pipefail
+source_dir=$1
+build_dir=$2
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+work=$(mktemp -d)
+trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
+pid=$!
+timeout 120 xdotool search --sync --onlyvisible --name "Sample.mdb" >/dev/null
+sleep 2
+q32=$build_dir/cli/q32
+
+shot() { import -window root "$work/$1.png"; }
+pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[pixel:p]' info:; }
+# Bounding box "w h x y" of what is not the window's grey inside a rectangle.
+content() {
+    convert "$work/$1.png" -crop "$2x$3+$4+$5" +repage -fuzz 3% -fill black -opaque "srgb(239,239,239)" \
+        -fill white +opaque black -trim -format '%w %h %X %Y\n' info: | tr -d '+'
+}
+fail() { echo "FAIL: $*"; exit 1; }
+
+shot start
+highlight="srgb(48,140,198)"
+# The first row is current and highlighted; the grid's cells start 319 pixels into the client.
+read -r _ rowh rowx rowy < <(convert "$work/start.png" -crop 1280x700+300+110 +repage -fill black +opaque "$highlight" \
+    -fill white -opaque "$highlight" -trim -format '%w %h %X %Y\n' info: | tr -d '+')
+rowx=$((rowx + 300)); rowy=$((rowy + 110))
+clientx=$((rowx - 319))
+clienty=""
+for y in $(seq 0 300); do
+    if [ "$(pixel start $((clientx + 1)) "$y")" = "$highlight" ]; then clienty=$y; break; fi
+done
+[ -n "$clienty" ] || fail "no caption band"
+echo "client at $clientx,$clienty; rows of $rowh pixels from y=$rowy"
+frame_x=$((clientx + 8 + 30)); frame_y=$((clienty + 28 + 30)) # the preview frame, 240 x 180
+
+row_of() { # 1-based grid row of a file name in date order
+    "$q32" list "$QUILLON_SAMPLE" | tail -n +2 | cut -f3 | grep -n -x -F "$1" | cut -d: -f1
+}
+click_row() {
+    local y=$((rowy + ($1 - 1) * (rowh + 1) + rowh / 2)) # one grid line between rows
+    xdotool mousemove $((rowx + 60)) "$y" click 1
+    sleep 1.5
+}
+check_place() { # name expected-w expected-h expected-left expected-top
+    local r; r=$(row_of "$1")
+    click_row "$r"
+    shot "row$r"
+    read -r w h x y < <(content "row$r" 240 180 "$frame_x" "$frame_y")
+    echo "$1: ${w}x${h} at $x,$y in the frame"
+    [ "$w" -eq "$2" ] && [ "$h" -eq "$3" ] && [ "$x" -eq "$4" ] && [ "$y" -eq "$5" ] || fail "$1 is not where it belongs"
+}
+# Landscape 1800 x 1200 fills the width, 3 above the centre; portrait 1000 x 1500 fills the height
+# at the top edge, centred; the GIF 240 x 160 as the landscape.
+check_place "Beach walk.jpg" 240 160 0 7
+check_place "Grandmother's garden.jpg" 120 180 60 0
+check_place "Blinking lights.gif" 240 160 0 7
+
+# The clip: the video pane and its buttons; play from the start, then wait for the end.
+r=$(row_of "Test pattern.mpg")
+click_row "$r"
+play_x=$((clientx + 8 + 112 + 40 + 18)); play_y=$((clienty + 28 + 214 + 13))
+xdotool mousemove "$play_x" "$play_y" click 1
+sleep 1
+shot playing
+playing=$(convert "$work/playing.png" -crop "240x180+$((clientx + 8 + 37))+$((clienty + 28 + 30))" +repage -format %k info:)
+echo "video pane while playing: $playing colours"
+[ "$playing" -gt 6 ] || fail "the clip does not play"
+sleep 4
+shot ended
+ended=$(convert "$work/ended.png" -crop "240x180+$((clientx + 8 + 37))+$((clienty + 28 + 30))" +repage -format %k info:)
+echo "video pane after the end: $ended colours"
+[ "$ended" -lt "$playing" ] || fail "the clip did not end"
+echo PASS
