@@ -141,7 +141,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
                                    &album->m_encrypted);
     }
     if (st.ok())
-        st = engine::verifyAlbum(album->m_db, &album->m_unique);
+        st = engine::verifyAlbum(album->m_db, &album->m_unique, &album->m_textIndex);
     if (st.ok() && !options.readOnly) {
         st = album->checkWritable();
         if (st.ok()) {
@@ -151,7 +151,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
             if (st.ok() && album->m_db.isReadOnly())
                 st = {AlbumCondition::CannotWrite, path};
             if (st.ok())
-                st = engine::verifyAlbum(album->m_db, &album->m_unique);
+                st = engine::verifyAlbum(album->m_db, &album->m_unique, &album->m_textIndex);
         }
     }
     if (!st.ok())
@@ -167,10 +167,24 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
             QFile::remove(journal);
         tx.commit();
     }
+    if (!options.readOnly && !album->m_textIndex) {
+        // An album made before the text index: the file was checked to be an album above, and
+        // the index is added in one transaction that leaves the rows as they are, so a crash or a
+        // full disk leaves the album as it was. When it cannot be added now (busy, full disk),
+        // the queries read the table instead.
+        album->m_textIndex = engine::addTextIndex(album->m_db).ok();
+    }
     return album;
 }
 
 AlbumDb::~AlbumDb() = default;
+
+std::pair<qint64, qint64> AlbumDb::changeStamp() {
+    // data_version moves when another connection commits; total_changes counts our own rows.
+    sqlite::Statement st = m_db.prepare(QStringLiteral("PRAGMA data_version"));
+    const qint64 version = st.isValid() && st.step() == SQLITE_ROW ? st.int64(0) : -1;
+    return {version, sqlite3_total_changes(m_db.handle())};
+}
 
 AlbumStatus AlbumDb::checkWritable() const {
     const QFileInfo info(m_path);
