@@ -13,7 +13,6 @@ namespace q32 {
 
 namespace {
 
-constexpr int kPiece = 8192;
 // Files are streamed into blobs through a buffer of this size, never read whole.
 constexpr int kStreamBuffer = 1 << 20;
 
@@ -440,46 +439,29 @@ qint64 AlbumDb::ExtractFieldToFile(qint64 rowId, PictureField field, const QStri
     if (fd < 0)
         return -ioStatus(errno, filePath).number();
 
-    // The pieces are read in their fixed order and gathered into larger writes; the file gets
-    // the same bytes in the same order.
-    std::vector<char> buffer(128 * kPiece);
-    size_t filled = 0;
-    auto flush = [&]() -> int {
-        size_t done = 0;
-        while (done < filled) {
-            const ssize_t n = ::write(fd, buffer.data() + done, filled - done);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno;
-            }
-            done += size_t(n);
-        }
-        filled = 0;
-        return 0;
-    };
-    auto piece = [&](int length, int offset) -> qint64 {
-        if (filled + size_t(length) > buffer.size())
-            if (const int err = flush())
-                return -ioStatus(err, filePath).number();
-        const int rc = blob.read(buffer.data() + filled, length, offset);
+    // The file gets the remainder piece first, then the 8192-byte pieces, in order: that is the
+    // field's bytes front to back, so they are read and written in large runs. Fewer, larger
+    // reads matter for encrypted albums, where each read call walks and decrypts pages.
+    std::vector<char> buffer(kStreamBuffer);
+    qint64 result = 0;
+    for (qint64 offset = 0; result == 0 && offset < size;) {
+        const int length = int(std::min<qint64>(kStreamBuffer, size - offset));
+        const int rc = blob.read(buffer.data(), length, int(offset));
         if (rc != SQLITE_OK) {
             sqlite::Error re = m_db.lastError();
             re.code = rc;
-            return -engine::fromSqlite(re).number();
+            result = -engine::fromSqlite(re).number();
+            break;
         }
-        filled += size_t(length);
-        return 0;
-    };
-    const int remainder = int(size % kPiece);
-    qint64 result = 0;
-    if (remainder > 0)
-        result = piece(remainder, 0);
-    for (qint64 i = 1; result == 0 && i <= size / kPiece; ++i)
-        result = piece(kPiece, int((i - 1) * kPiece + remainder));
-    if (result == 0)
-        if (const int err = flush())
-            result = -ioStatus(err, filePath).number();
+        for (int done = 0; result == 0 && done < length;) {
+            const ssize_t n = ::write(fd, buffer.data() + done, size_t(length - done));
+            if (n < 0 && errno != EINTR)
+                result = -ioStatus(errno, filePath).number();
+            else if (n > 0)
+                done += int(n);
+        }
+        offset += length;
+    }
     if (::close(fd) != 0 && result == 0)
         result = -ioStatus(errno, filePath).number();
     return result == 0 ? size : result;

@@ -101,7 +101,7 @@ std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStat
 }
 
 void AlbumRecordset::append(const char* data, int length) {
-    m_spans.push_back({m_text.size(), length});
+    m_spans.push_back({qint64(m_text.size()), length});
     m_text.append(data, length);
 }
 
@@ -110,7 +110,7 @@ PictureRecord AlbumRecordset::cached(qint64 position) const {
     auto text = [&](int i) {
         return span[i].length < 0
                    ? QString()
-                   : QString::fromUtf8(m_text.constData() + span[i].start, span[i].length);
+                   : QString::fromUtf8(m_text.data() + span[i].start, span[i].length);
     };
     PictureRecord r;
     r.rowId = m_ids[size_t(position)];
@@ -140,8 +140,8 @@ void AlbumRecordset::cache(qint64 position, const PictureRecord& r) {
             continue;
         }
         const QByteArray utf8 = texts[i].toUtf8();
-        span[i] = {m_text.size(), int(utf8.size())};
-        m_text.append(utf8);
+        span[i] = {qint64(m_text.size()), int(utf8.size())};
+        m_text.append(utf8.constData(), size_t(utf8.size()));
     }
 }
 

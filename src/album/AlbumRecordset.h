@@ -8,6 +8,7 @@
 #include "album/AlbumQuery.h"
 
 #include <QHash>
+#include <string>
 #include <vector>
 
 namespace q32 {
