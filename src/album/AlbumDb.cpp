@@ -92,14 +92,18 @@ int PictureFieldSize(PictureField field) {
 }
 
 AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
-    // O_EXCL: the exists check and the creation are one step.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+        return {AlbumCondition::FileExists, path};
+    // The album is made complete under a name of its own and then linked into place, so a
+    // process killed while creating never leaves a half-made album at path. link() fails when
+    // anything is at path: the exists check and the creation are one step.
+    const QString temp = path + QStringLiteral(".q32create-%1").arg(::getpid());
+    const int fd = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
-        return errno == EEXIST ? AlbumStatus{AlbumCondition::FileExists, path}
-                               : ioStatus(errno, path);
+        return ioStatus(errno, path);
     ::close(fd);
     sqlite::Database db;
-    AlbumStatus status = engine::fromSqlite(db.open(path, SQLITE_OPEN_READWRITE));
+    AlbumStatus status = engine::fromSqlite(db.open(temp, SQLITE_OPEN_READWRITE));
     if (status.ok()) {
         db.exec(QStringLiteral("PRAGMA page_size = %1").arg(PageSize));
         engine::configure(db, false);
@@ -111,8 +115,13 @@ AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
             status = engine::fromSqlite(tx.commit());
     }
     db.close();
-    if (!status.ok())
-        QFile::remove(path);
+    if (status.ok() &&
+        ::link(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        status =
+            errno == EEXIST ? AlbumStatus{AlbumCondition::FileExists, path} : ioStatus(errno, path);
+    QFile::remove(temp);
+    if (status.ok())
+        engine::atomicReplace(path, path); // flushes the folder, so the new name survives a crash
     return status;
 }
 
