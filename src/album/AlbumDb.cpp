@@ -13,7 +13,6 @@ namespace q32 {
 
 namespace {
 
-constexpr int kPiece = 8192;
 // Files are streamed into blobs through a buffer of this size, never read whole.
 constexpr int kStreamBuffer = 1 << 20;
 
@@ -93,14 +92,18 @@ int PictureFieldSize(PictureField field) {
 }
 
 AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
-    // O_EXCL: the exists check and the creation are one step.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+        return {AlbumCondition::FileExists, path};
+    // The album is made complete under a name of its own and then linked into place, so a
+    // process killed while creating never leaves a half-made album at path. link() fails when
+    // anything is at path: the exists check and the creation are one step.
+    const QString temp = path + QStringLiteral(".q32create-%1").arg(::getpid());
+    const int fd = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
-        return errno == EEXIST ? AlbumStatus{AlbumCondition::FileExists, path}
-                               : ioStatus(errno, path);
+        return ioStatus(errno, path);
     ::close(fd);
     sqlite::Database db;
-    AlbumStatus status = engine::fromSqlite(db.open(path, SQLITE_OPEN_READWRITE));
+    AlbumStatus status = engine::fromSqlite(db.open(temp, SQLITE_OPEN_READWRITE));
     if (status.ok()) {
         db.exec(QStringLiteral("PRAGMA page_size = %1").arg(PageSize));
         engine::configure(db, false);
@@ -112,8 +115,13 @@ AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
             status = engine::fromSqlite(tx.commit());
     }
     db.close();
-    if (!status.ok())
-        QFile::remove(path);
+    if (status.ok() &&
+        ::link(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        status =
+            errno == EEXIST ? AlbumStatus{AlbumCondition::FileExists, path} : ioStatus(errno, path);
+    QFile::remove(temp);
+    if (status.ok())
+        engine::atomicReplace(path, path); // flushes the folder, so the new name survives a crash
     return status;
 }
 
@@ -141,7 +149,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
                                    &album->m_encrypted);
     }
     if (st.ok())
-        st = engine::verifyAlbum(album->m_db, &album->m_unique);
+        st = engine::verifyAlbum(album->m_db, &album->m_unique, &album->m_textIndex);
     if (st.ok() && !options.readOnly) {
         st = album->checkWritable();
         if (st.ok()) {
@@ -151,7 +159,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
             if (st.ok() && album->m_db.isReadOnly())
                 st = {AlbumCondition::CannotWrite, path};
             if (st.ok())
-                st = engine::verifyAlbum(album->m_db, &album->m_unique);
+                st = engine::verifyAlbum(album->m_db, &album->m_unique, &album->m_textIndex);
         }
     }
     if (!st.ok())
@@ -167,10 +175,24 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
             QFile::remove(journal);
         tx.commit();
     }
+    if (!options.readOnly && !album->m_textIndex) {
+        // An album made before the text index: the file was checked to be an album above, and
+        // the index is added in one transaction that leaves the rows as they are, so a crash or a
+        // full disk leaves the album as it was. When it cannot be added now (busy, full disk),
+        // the queries read the table instead.
+        album->m_textIndex = engine::addTextIndex(album->m_db).ok();
+    }
     return album;
 }
 
 AlbumDb::~AlbumDb() = default;
+
+std::pair<qint64, qint64> AlbumDb::changeStamp() {
+    // data_version moves when another connection commits; total_changes counts our own rows.
+    sqlite::Statement st = m_db.prepare(QStringLiteral("PRAGMA data_version"));
+    const qint64 version = st.isValid() && st.step() == SQLITE_ROW ? st.int64(0) : -1;
+    return {version, sqlite3_total_changes(m_db.handle())};
+}
 
 AlbumStatus AlbumDb::checkWritable() const {
     const QFileInfo info(m_path);
@@ -426,46 +448,29 @@ qint64 AlbumDb::ExtractFieldToFile(qint64 rowId, PictureField field, const QStri
     if (fd < 0)
         return -ioStatus(errno, filePath).number();
 
-    // The pieces are read in their fixed order and gathered into larger writes; the file gets
-    // the same bytes in the same order.
-    std::vector<char> buffer(128 * kPiece);
-    size_t filled = 0;
-    auto flush = [&]() -> int {
-        size_t done = 0;
-        while (done < filled) {
-            const ssize_t n = ::write(fd, buffer.data() + done, filled - done);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno;
-            }
-            done += size_t(n);
-        }
-        filled = 0;
-        return 0;
-    };
-    auto piece = [&](int length, int offset) -> qint64 {
-        if (filled + size_t(length) > buffer.size())
-            if (const int err = flush())
-                return -ioStatus(err, filePath).number();
-        const int rc = blob.read(buffer.data() + filled, length, offset);
+    // The file gets the remainder piece first, then the 8192-byte pieces, in order: that is the
+    // field's bytes front to back, so they are read and written in large runs. Fewer, larger
+    // reads matter for encrypted albums, where each read call walks and decrypts pages.
+    std::vector<char> buffer(kStreamBuffer);
+    qint64 result = 0;
+    for (qint64 offset = 0; result == 0 && offset < size;) {
+        const int length = int(std::min<qint64>(kStreamBuffer, size - offset));
+        const int rc = blob.read(buffer.data(), length, int(offset));
         if (rc != SQLITE_OK) {
             sqlite::Error re = m_db.lastError();
             re.code = rc;
-            return -engine::fromSqlite(re).number();
+            result = -engine::fromSqlite(re).number();
+            break;
         }
-        filled += size_t(length);
-        return 0;
-    };
-    const int remainder = int(size % kPiece);
-    qint64 result = 0;
-    if (remainder > 0)
-        result = piece(remainder, 0);
-    for (qint64 i = 1; result == 0 && i <= size / kPiece; ++i)
-        result = piece(kPiece, int((i - 1) * kPiece + remainder));
-    if (result == 0)
-        if (const int err = flush())
-            result = -ioStatus(err, filePath).number();
+        for (int done = 0; result == 0 && done < length;) {
+            const ssize_t n = ::write(fd, buffer.data() + done, size_t(length - done));
+            if (n < 0 && errno != EINTR)
+                result = -ioStatus(errno, filePath).number();
+            else if (n > 0)
+                done += int(n);
+        }
+        offset += length;
+    }
     if (::close(fd) != 0 && result == 0)
         result = -ioStatus(errno, filePath).number();
     return result == 0 ? size : result;

@@ -68,6 +68,11 @@ public:
     bool isReadOnly() const { return m_readOnly; }
     bool isEncrypted() const { return m_encrypted; }
     bool allowsDuplicates() const { return !m_unique; }
+    // Whether the album has the index that copies the text fields. A writable open adds it to
+    // albums made without it; a read-only one works without it, only slower.
+    bool hasTextIndex() const { return m_textIndex; }
+    // Changes whenever the rows may have changed, by this connection or another process.
+    std::pair<qint64, qint64> changeStamp();
     // How long a write waits for another process before reporting Busy.
     void setBusyTimeout(int ms) { m_db.setBusyTimeout(ms); }
 
@@ -110,6 +115,7 @@ private:
     bool m_readOnly = false;
     bool m_encrypted = false;
     bool m_unique = true;
+    bool m_textIndex = false;
 };
 
 } // namespace q32

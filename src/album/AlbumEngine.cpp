@@ -136,7 +136,22 @@ bool isPlainSqlite(const QString& path) {
     return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3", 16);
 }
 
+// The text index's columns, in order. Date leads so that the date orders and the filters (which
+// sort by date) walk the index in order; the rest make it cover every text a row shows.
+const char* const kTextIndexColumns[] = {
+    "Date", "ImageFile", "ImageFormat", "SoundType", "ImageProperties", "Keywords", "Description"};
+
+QString textIndexSql(const QString& schema) {
+    QStringList columns;
+    for (const char* c : kTextIndexColumns)
+        columns << QLatin1String(c);
+    return QStringLiteral("CREATE INDEX %1.%2 ON Pictures (%3)")
+        .arg(schema, QLatin1String(kTextIndex), columns.join(QStringLiteral(", ")));
+}
+
 } // namespace
+
+const char* const kTextIndex = "Pictures_Texts";
 
 AlbumStatus fromSqlite(const sqlite::Error& error) {
     if (error.ok())
@@ -227,7 +242,7 @@ AlbumStatus openKeyed(const QString& path, int flags, const QString& password, s
     return fromSqlite(e);
 }
 
-AlbumStatus verifyAlbum(sqlite::Database& db, bool* unique) {
+AlbumStatus verifyAlbum(sqlite::Database& db, bool* unique, bool* textIndex) {
     sqlite::Error e;
     sqlite::Statement master =
         db.prepare(QStringLiteral("SELECT type, name, sql FROM sqlite_master"), &e);
@@ -268,9 +283,31 @@ AlbumStatus verifyAlbum(sqlite::Database& db, bool* unique) {
     sqlite::Statement indexes = db.prepare(QStringLiteral("PRAGMA index_list(Pictures)"), &e);
     if (!e.ok())
         return fromSqlite(e);
-    while (indexes.step() == SQLITE_ROW)
+    bool hasTextIndex = false;
+    while (indexes.step() == SQLITE_ROW) {
         if (indexes.text(1) == u"Primary_Key")
             *unique = indexes.int64(2) != 0;
+        if (indexes.text(1) == QLatin1String(kTextIndex))
+            hasTextIndex = true;
+    }
+    if (hasTextIndex) {
+        // Only an index with exactly our columns and their plain order is used as ours.
+        sqlite::Statement columns =
+            db.prepare(QStringLiteral("PRAGMA index_xinfo(%1)").arg(QLatin1String(kTextIndex)), &e);
+        if (!e.ok())
+            return fromSqlite(e);
+        // Rows: seqno, cid, name, desc, coll, key; the key columns come first, in order.
+        int n = 0;
+        while (hasTextIndex && columns.step() == SQLITE_ROW && columns.int64(5) != 0) {
+            hasTextIndex = n < int(std::size(kTextIndexColumns)) &&
+                           columns.text(2) == QLatin1String(kTextIndexColumns[n]) &&
+                           columns.int64(3) == 0 && columns.text(4) == u"BINARY";
+            ++n;
+        }
+        hasTextIndex = hasTextIndex && n == int(std::size(kTextIndexColumns));
+    }
+    if (textIndex)
+        *textIndex = hasTextIndex;
     return {};
 }
 
@@ -287,6 +324,18 @@ AlbumStatus createSchema(sqlite::Database& db, const QString& schema, bool uniqu
         e = db.exec(QStringLiteral("CREATE %1INDEX %2.Primary_Key ON Pictures "
                                    "(ImageFile COLLATE NOCASE)")
                         .arg(unique ? QStringLiteral("UNIQUE ") : QString(), schema));
+    if (e.ok())
+        e = db.exec(textIndexSql(schema));
+    return fromSqlite(e);
+}
+
+AlbumStatus addTextIndex(sqlite::Database& db) {
+    sqlite::Transaction tx(db);
+    sqlite::Error e = tx.beginError();
+    if (e.ok())
+        e = db.exec(textIndexSql(QStringLiteral("main")));
+    if (e.ok())
+        e = tx.commit();
     return fromSqlite(e);
 }
 

@@ -16,12 +16,19 @@ AlbumStatus fromSqlite(const sqlite::Error& error);
 AlbumStatus openKeyed(const QString& path, int flags, const QString& password, sqlite::Database& db,
                       bool* encrypted);
 
-// Pictures with its ten fields, and no trigger, view or virtual table. unique receives the
-// index's uniqueness.
-AlbumStatus verifyAlbum(sqlite::Database& db, bool* unique);
+// The index that holds a copy of every text field, so that the orders, the filters and the rows
+// of the grid are read from small index pages instead of rows that carry whole pictures.
+extern const char* const kTextIndex;
 
-// The Pictures table and its index; run inside a transaction on an empty schema.
+// Pictures with its ten fields, and no trigger, view or virtual table. unique receives the
+// index's uniqueness; textIndex (when given) whether the text index is there as we make it.
+AlbumStatus verifyAlbum(sqlite::Database& db, bool* unique, bool* textIndex = nullptr);
+
+// The Pictures table and its indexes; run inside a transaction on an empty schema.
 AlbumStatus createSchema(sqlite::Database& db, const QString& schema, bool unique);
+
+// Adds the text index to an album made without it, as one transaction.
+AlbumStatus addTextIndex(sqlite::Database& db);
 
 // Settings every connection gets: page size for the key, journal, cache, the functions.
 void configure(sqlite::Database& db, bool encrypted);

@@ -15,34 +15,38 @@ QString AlbumQuery::text() const {
 }
 
 QString AlbumQuery::sql() const {
+    return QStringLiteral("SELECT rowid FROM Pictures ") + clauses();
+}
+
+QString AlbumQuery::rowsSql(bool textIndex) const {
+    return QStringLiteral("SELECT rowid, Date, SoundType, ImageFile, ImageFormat, ImageProperties, "
+                          "Keywords, Description FROM Pictures ") +
+           (textIndex ? QStringLiteral("INDEXED BY Pictures_Texts ") : QString()) + clauses();
+}
+
+QString AlbumQuery::clauses() const {
     // Ties keep a fixed order (row id), turned round with the direction. ImageFile and
     // ImageFormat sort without case for every language.
     switch (order) {
     case 0:
-        return QStringLiteral("SELECT rowid FROM Pictures ORDER BY Date ASC, rowid ASC");
+        return QStringLiteral("ORDER BY Date ASC, rowid ASC");
     case 1:
-        return QStringLiteral("SELECT rowid FROM Pictures ORDER BY Date DESC, rowid DESC");
+        return QStringLiteral("ORDER BY Date DESC, rowid DESC");
     case 2:
-        return QStringLiteral("SELECT rowid FROM Pictures "
-                              "ORDER BY ImageFile COLLATE Q32_NOCASE ASC, rowid ASC");
+        return QStringLiteral("ORDER BY ImageFile COLLATE Q32_NOCASE ASC, rowid ASC");
     case 3:
-        return QStringLiteral("SELECT rowid FROM Pictures "
-                              "ORDER BY ImageFile COLLATE Q32_NOCASE DESC, rowid DESC");
+        return QStringLiteral("ORDER BY ImageFile COLLATE Q32_NOCASE DESC, rowid DESC");
     case 4:
-        return QStringLiteral("SELECT rowid FROM Pictures "
-                              "ORDER BY ImageFormat COLLATE Q32_NOCASE ASC, rowid ASC");
+        return QStringLiteral("ORDER BY ImageFormat COLLATE Q32_NOCASE ASC, rowid ASC");
     case 5:
-        return QStringLiteral("SELECT rowid FROM Pictures "
-                              "ORDER BY ImageFormat COLLATE Q32_NOCASE DESC, rowid DESC");
+        return QStringLiteral("ORDER BY ImageFormat COLLATE Q32_NOCASE DESC, rowid DESC");
     default:
         break;
     }
     const QString field =
         (order == 6 || order == 7) ? QStringLiteral("Keywords") : QStringLiteral("Description");
     const QString dir = (order % 2 == 0) ? QStringLiteral("ASC") : QStringLiteral("DESC");
-    return QStringLiteral("SELECT rowid FROM Pictures WHERE q32_like(%1, ?1) "
-                          "ORDER BY Date %2, rowid %2")
-        .arg(field, dir);
+    return QStringLiteral("WHERE q32_like(%1, ?1) ORDER BY Date %2, rowid %2").arg(field, dir);
 }
 
 QString AlbumQuery::pattern() const {

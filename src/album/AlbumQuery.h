@@ -17,11 +17,18 @@ struct AlbumQuery {
     QString text() const;
     // The statement that is run: row ids in display order, ?1 bound to pattern().
     QString sql() const;
+    // The same rows with their text fields: rowid, Date, SoundType, ImageFile, ImageFormat,
+    // ImageProperties, Keywords, Description. With textIndex every row is read from the text
+    // index alone, never from the table that holds the pictures.
+    QString rowsSql(bool textIndex) const;
     // The wildcard pattern bound to ?1; null for the orders without a filter.
     QString pattern() const;
     // The filter text in force: K, D or empty.
     QString filterText() const;
     bool isFilter() const { return order >= 6 && order <= 9; }
+
+private:
+    QString clauses() const;
 };
 
 } // namespace q32

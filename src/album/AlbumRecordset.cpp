@@ -12,20 +12,38 @@ AlbumRecordset::AlbumRecordset(AlbumDb& album, const AlbumQuery& query)
 AlbumStatus AlbumRecordset::requery() {
     const qint64 keep = currentRowId();
     m_ids.clear();
+    m_text.clear();
+    m_spans.clear();
     m_positions.clear();
     m_pos = -1;
+    m_stamp = m_album.changeStamp();
     sqlite::Error e;
-    sqlite::Statement st = m_album.connection().prepare(m_query.sql(), &e);
+    sqlite::Statement st =
+        m_album.connection().prepare(m_query.rowsSql(m_album.hasTextIndex()), &e);
     if (e.ok()) {
         if (m_query.isFilter())
             st.bind(1, m_query.pattern());
+        sqlite3_stmt* raw = st.handle();
         int rc;
-        while ((rc = st.step()) == SQLITE_ROW)
+        while ((rc = st.step()) == SQLITE_ROW) {
             m_ids.push_back(st.int64(0));
+            for (int c = 1; c <= kTexts; ++c) {
+                const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
+                if (data)
+                    append(data, sqlite3_column_bytes(raw, c));
+                else
+                    m_spans.push_back({});
+            }
+        }
         if (rc != SQLITE_DONE)
             e = m_album.connection().lastError();
     }
     m_status = engine::fromSqlite(e);
+    if (!m_status.ok()) {
+        m_ids.clear();
+        m_text.clear();
+        m_spans.clear();
+    }
     if (!m_ids.empty()) {
         const qint64 at = keep ? positionOf(keep) : -1;
         m_pos = at >= 0 ? at : 0;
@@ -68,7 +86,63 @@ std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStat
             *status = {AlbumCondition::NoCurrentRecord, {}};
         return std::nullopt;
     }
-    return m_album.record(m_ids[size_t(position)], status);
+    const qint64 id = m_ids[size_t(position)];
+    if (m_album.changeStamp() != m_stamp)
+        return m_album.record(id, status);
+    PictureRecord r = cached(position);
+    AlbumStatus s;
+    // The sound's size comes from the row's header; the picture before it is not read.
+    r.soundSize = m_album.fieldSize(id, PictureField::SoundFile, &s);
+    if (status)
+        *status = s;
+    if (!s.ok())
+        return std::nullopt;
+    return r;
+}
+
+void AlbumRecordset::append(const char* data, int length) {
+    m_spans.push_back({qint64(m_text.size()), length});
+    m_text.append(data, length);
+}
+
+PictureRecord AlbumRecordset::cached(qint64 position) const {
+    const Span* span = &m_spans[size_t(position) * kTexts];
+    auto text = [&](int i) {
+        return span[i].length < 0
+                   ? QString()
+                   : QString::fromUtf8(m_text.data() + span[i].start, span[i].length);
+    };
+    PictureRecord r;
+    r.rowId = m_ids[size_t(position)];
+    r.date = QDate::fromString(text(0), Qt::ISODate);
+    r.soundType = text(1);
+    r.imageFile = text(2);
+    r.imageFormat = text(3);
+    r.imageProperties = text(4);
+    r.keywords = text(5);
+    r.description = text(6);
+    return r;
+}
+
+void AlbumRecordset::cache(qint64 position, const PictureRecord& r) {
+    // The new texts go to the end; the old ones stay unused until the next requery.
+    const QString texts[kTexts] = {r.date.isValid() ? r.date.toString(Qt::ISODate) : QString(),
+                                   r.soundType,
+                                   r.imageFile,
+                                   r.imageFormat,
+                                   r.imageProperties,
+                                   r.keywords,
+                                   r.description};
+    Span* span = &m_spans[size_t(position) * kTexts];
+    for (int i = 0; i < kTexts; ++i) {
+        if (texts[i].isNull()) {
+            span[i] = {};
+            continue;
+        }
+        const QByteArray utf8 = texts[i].toUtf8();
+        span[i] = {qint64(m_text.size()), int(utf8.size())};
+        m_text.append(utf8.constData(), size_t(utf8.size()));
+    }
 }
 
 AlbumStatus AlbumRecordset::updateCurrent(const PictureRecord& fields) {
@@ -76,16 +150,26 @@ AlbumStatus AlbumRecordset::updateCurrent(const PictureRecord& fields) {
         return {AlbumCondition::NoCurrentRecord, {}};
     PictureRecord r = fields;
     r.rowId = currentRowId();
-    return m_album.updateRecord(r);
+    const bool fresh = m_album.changeStamp() == m_stamp;
+    const AlbumStatus s = m_album.updateRecord(r);
+    if (s.ok() && fresh) {
+        cache(m_pos, r);
+        m_stamp = m_album.changeStamp();
+    }
+    return s;
 }
 
 AlbumStatus AlbumRecordset::deleteCurrent() {
     if (!hasCurrent())
         return {AlbumCondition::NoCurrentRecord, {}};
+    const bool fresh = m_album.changeStamp() == m_stamp;
     const AlbumStatus s = m_album.deleteRecord(currentRowId());
     if (!s.ok())
         return s;
+    if (fresh)
+        m_stamp = m_album.changeStamp();
     m_ids.erase(m_ids.begin() + m_pos);
+    m_spans.erase(m_spans.begin() + m_pos * kTexts, m_spans.begin() + (m_pos + 1) * kTexts);
     m_positions.clear();
     if (m_pos >= recordCount())
         m_pos = recordCount() - 1;

@@ -1,11 +1,14 @@
 #pragma once
-// The rows of one query over an album, in display order. Only the row ids are held; a row's
-// text fields are read when asked for, and its media only through AlbumDb.
+// The rows of one query over an album, in display order. The query reads each row's id and text
+// fields in one pass (from the text index, never the pictures), held compactly as UTF-8; media
+// are read only through AlbumDb. After a change the recordset did not make itself, a row's text
+// is read again from the album.
 
 #include "album/AlbumDb.h"
 #include "album/AlbumQuery.h"
 
 #include <QHash>
+#include <string>
 #include <vector>
 
 namespace q32 {
@@ -47,10 +50,22 @@ public:
     AlbumStatus deleteCurrent();
 
 private:
+    static constexpr int kTexts = 7; // Date .. Description, as rowsSql() gives them
+    struct Span {
+        qint64 start = 0;
+        int length = -1; // -1: Null
+    };
+    PictureRecord cached(qint64 position) const;
+    void cache(qint64 position, const PictureRecord& fields);
+    void append(const char* data, int length);
+
     AlbumDb& m_album;
     AlbumQuery m_query;
     AlbumStatus m_status;
     std::vector<qint64> m_ids;
+    QByteArray m_text;         // every text of every row, back to back
+    std::vector<Span> m_spans; // kTexts per row
+    std::pair<qint64, qint64> m_stamp{-1, -1};
     mutable QHash<qint64, qint64> m_positions; // built on the first find
     qint64 m_pos = -1;
 };

@@ -47,6 +47,9 @@ private slots:
     void openReportsMissingAndReadOnlyMedia();
     void ordersSortAndFilterForEveryLanguage();
     void recordsetMovesFindsAndEdits();
+    void textIndexCoversEveryOrder();
+    void olderAlbumsGetTheIndexOrFallBack();
+    void recordsetSeesChangesFromElsewhere();
     void extractWritesTheFieldBackUnchanged();
     void passwordEncryptsAndGuards();
     void compactKeepsBackupAndPassword();
@@ -186,6 +189,14 @@ void TestAlbum::notAnAlbumIsRefusedUntouched() {
             QVERIFY(db.exec(extraSql).ok());
             db.close();
         }
+    }
+    if (!extraSql.isEmpty()) {
+        // The refused album has our text index beside the trigger or view.
+        sqlite::Database db;
+        QVERIFY(db.open(file, SQLITE_OPEN_READONLY).ok());
+        sqlite::Statement st = db.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'index' "
+                                          "AND name = 'Pictures_Texts'");
+        QVERIFY(st.step() == SQLITE_ROW && st.int64(0) == 1);
     }
     const QByteArray before = readFile(file);
     QCOMPARE(openCondition(file), AlbumCondition::NotAnAlbum);
@@ -334,6 +345,143 @@ void TestAlbum::recordsetMovesFindsAndEdits() {
     QVERIFY(rs.requery().ok());
     QCOMPARE(rs.recordCount(), 5);
     QCOMPARE(rs.current()->imageFile, "p1.jpg"); // the current row survives a requery
+}
+
+namespace {
+
+// Every order's rows with all their texts, as the grid would show them.
+QString allOrders(AlbumDb& album) {
+    QStringList out;
+    for (int order = 0; order < AlbumQuery::OrderCount; ++order) {
+        AlbumRecordset rs(album, {order, "sea", "o'neil"});
+        for (qint64 i = 0; i < rs.recordCount(); ++i) {
+            const auto r = rs.recordAt(i);
+            if (!r)
+                return "unreadable";
+            out << QStringLiteral("%1:%2|%3|%4|%5|%6|%7|%8|%9|%10")
+                       .arg(order)
+                       .arg(r->rowId)
+                       .arg(r->date.toString(Qt::ISODate), r->soundType, r->imageFile,
+                            r->imageFormat, r->imageProperties, r->keywords, r->description)
+                       .arg(r->soundSize);
+        }
+    }
+    return out.join('\n');
+}
+
+void fillVaried(AlbumDb& album, const QString& picture) {
+    const char* names[] = {"zebra.jpg", "Apple.png", "édith.gif", "banana.bmp", "apple.PNG"};
+    for (int i = 0; i < 25; ++i) {
+        PictureRecord r =
+            makeRecord(QString::fromUtf8(names[i % 5]) + QString::number(i),
+                       i % 4 ? QDate(2000 + i % 3, 1, 1) : QDate(), i % 2 ? "Seaside" : "mountain",
+                       i % 3 ? "O'Neil at the pier" : QString());
+        r.imageFormat = i % 2 ? "10 JPEG" : "75 png";
+        qint64 id = 0;
+        QVERIFY(album.addRecord(r, i % 2 ? picture : QString(), &id).ok());
+        if (i % 5 == 0)
+            QVERIFY(album.storeBytes(id, PictureField::SoundFile, QByteArray(i + 1, 'w')).ok());
+    }
+}
+
+} // namespace
+
+void TestAlbum::textIndexCoversEveryOrder() {
+    const QString file = path("covering.mdb");
+    QVERIFY(AlbumDb::create(file, false).ok());
+    auto album = openAlbum(file);
+    QVERIFY(album && album->hasTextIndex());
+    // No order, sort or filter reads the table, whose rows carry the pictures.
+    for (int order = 0; order < AlbumQuery::OrderCount; ++order) {
+        const QString sql = AlbumQuery{order, "k", "d"}.rowsSql(true);
+        sqlite::Statement plan = album->connection().prepare("EXPLAIN QUERY PLAN " + sql);
+        QVERIFY(plan.isValid());
+        QStringList steps;
+        while (plan.step() == SQLITE_ROW)
+            steps << plan.text(3);
+        QVERIFY2(steps.join(';').contains("SCAN TABLE Pictures USING COVERING INDEX "
+                                          "Pictures_Texts") &&
+                     !steps.join(';').contains("SEARCH TABLE Pictures USING INTEGER"),
+                 qPrintable(steps.join(';')));
+    }
+    // An index of that name with other columns is not taken for ours.
+    sqlite::Database raw;
+    QVERIFY(raw.open(path("other.mdb"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).ok());
+    QVERIFY(raw.exec("CREATE TABLE Pictures (Date TEXT, Thumbnail BLOB, Image BLOB, SoundFile "
+                     "BLOB, SoundType TEXT, ImageFile TEXT, ImageFormat TEXT, ImageProperties "
+                     "TEXT, Keywords TEXT, Description TEXT);"
+                     "CREATE INDEX Pictures_Texts ON Pictures (Keywords)")
+                .ok());
+    raw.close();
+    AlbumStatus s;
+    auto other = AlbumDb::open(path("other.mdb"), {true, {}}, &s);
+    QVERIFY(other && !other->hasTextIndex());
+    QVERIFY(AlbumRecordset(*other, {6, "x", {}}).status().ok());
+}
+
+void TestAlbum::olderAlbumsGetTheIndexOrFallBack() {
+    const QString picture = path("older-picture.bin");
+    QVERIFY(writeFile(picture, randomBytes(200000, 3)));
+    for (bool unique : {true, false}) {
+        const QString file = path(unique ? "older-unique.mdb" : "older-dups.mdb");
+        QVERIFY(AlbumDb::create(file, !unique).ok());
+        QString expected;
+        {
+            auto album = openAlbum(file);
+            QVERIFY(album);
+            fillVaried(*album, picture);
+            expected = allOrders(*album);
+            QVERIFY(album->connection().exec("DROP INDEX Pictures_Texts").ok());
+        }
+        // Read-only: the album is not changed and the table answers the same.
+        const QByteArray before = readFile(file);
+        {
+            AlbumStatus s;
+            auto reader = AlbumDb::open(file, {true, {}}, &s);
+            QVERIFY(reader && !reader->hasTextIndex());
+            QCOMPARE(allOrders(*reader), expected);
+        }
+        QCOMPARE(readFile(file), before);
+        // Writable: the index is added, the answers stay, the duplicate rule is kept.
+        auto album = openAlbum(file);
+        QVERIFY(album && album->hasTextIndex());
+        QCOMPARE(album->allowsDuplicates(), !unique);
+        QCOMPARE(allOrders(*album), expected);
+        QCOMPARE(album->addRecord(makeRecord("ZEBRA.JPG0")).condition,
+                 unique ? AlbumCondition::DuplicateKey : AlbumCondition::None);
+        QVERIFY(album->integrityCheck().ok());
+        album.reset();
+        QCOMPARE(filesIn(m_dir.path()).filter("-journal").size(), 0);
+    }
+}
+
+void TestAlbum::recordsetSeesChangesFromElsewhere() {
+    const QString file = path("elsewhere.mdb");
+    QVERIFY(AlbumDb::create(file, true).ok());
+    auto album = openAlbum(file);
+    QVERIFY(album);
+    fillVaried(*album, {});
+    AlbumRecordset rs(*album, {2, {}, {}});
+    const qint64 id = rs.rowIdAt(3);
+    // Our own edit through the recordset, one through the album, and one by another connection.
+    PictureRecord edit = *rs.recordAt(3);
+    edit.keywords = "by recordset";
+    QVERIFY(rs.moveTo(3).ok() && rs.updateCurrent(edit).ok());
+    QCOMPARE(rs.recordAt(3)->keywords, "by recordset");
+    edit.keywords = "by album";
+    QVERIFY(album->updateRecord(edit).ok());
+    QCOMPARE(rs.recordAt(3)->keywords, "by album");
+    QVERIFY(rs.requery().ok());
+    auto other = openAlbum(file);
+    QVERIFY(other);
+    edit.keywords = "by another";
+    QVERIFY(other->updateRecord(edit).ok());
+    QVERIFY(other->storeBytes(id, PictureField::SoundFile, QByteArray(7, 's')).ok());
+    QCOMPARE(rs.recordAt(3)->keywords, "by another");
+    QCOMPARE(rs.recordAt(3)->soundSize, 7);
+    QVERIFY(rs.deleteCurrent().ok());
+    QCOMPARE(rs.recordAt(3)->rowId, rs.rowIdAt(3));
+    QCOMPARE(rs.recordAt(3)->imageFile, album->record(rs.rowIdAt(3))->imageFile);
 }
 
 void TestAlbum::extractWritesTheFieldBackUnchanged() {

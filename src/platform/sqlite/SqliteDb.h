@@ -64,6 +64,7 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool isValid() const { return m_stmt != nullptr; }
+    sqlite3_stmt* handle() const { return m_stmt; }
     void bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
     void bind(int index, int64_t value) { sqlite3_bind_int64(m_stmt, index, value); }
     void bind(int index, const QString& text); // a null QString binds NULL
