@@ -7,13 +7,16 @@
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumRecordset.h"
 #include "album/DirectoryScan.h"
+#include "platform/sqlite/SqliteDb.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <functional>
+#include <optional>
 
 using namespace q32;
 using q32::cli::CliPrompts;
@@ -126,6 +129,10 @@ int cmdAdd(const QStringList& args) {
     p.addOption({QStringLiteral("compress"), QStringLiteral("Store Windows bitmaps as JPEG.")});
     p.addOption({QStringLiteral("allow-duplicates"),
                  QStringLiteral("When the album is created: allow duplicate file names.")});
+    p.addOption({QStringLiteral("group"),
+                 QStringLiteral("Commit stored files in groups of about MB megabytes (0: after "
+                                "every file; default 256)."),
+                 QStringLiteral("MB"), QStringLiteral("256")});
     p.addOption(passwordStdinOption());
     parse(p, QStringLiteral("add"),
           QStringLiteral("Add pictures and clips to an album. Progress goes to standard error; the "
@@ -179,36 +186,68 @@ int cmdAdd(const QStringList& args) {
     context.listCount = 0; // never the one-file naming prompts: names are the files' own
     prompts.quiet = true;  // reasons are reported below, one line per file
 
+    // Stores are grouped into transactions of a few hundred megabytes: each durable commit costs
+    // several disk flushes, and a file is reported stored only once its group is committed.
+    const qint64 groupLimit = p.value(QStringLiteral("group")).toLongLong() << 20;
+    constexpr qint64 kGroupMs = 2000;
     qint64 stored = 0;
     const qsizetype total = files.size();
+    QList<std::pair<qsizetype, QString>> groupFiles; // position in the run, file
+    qint64 groupBytes = 0;
+    QElapsedTimer groupTime;
+    std::optional<sqlite::Transaction> group;
+    auto commitGroup = [&]() -> bool {
+        if (!group)
+            return true;
+        const sqlite::Error error = group->commit();
+        group.reset();
+        QString lines;
+        for (const auto& [position, file] : std::as_const(groupFiles)) {
+            const QString head =
+                QStringLiteral("[%1/%2] %3: ").arg(position + 1).arg(total).arg(file);
+            if (error.ok()) {
+                ++stored;
+                lines += head + QStringLiteral("stored\n");
+            } else {
+                failed.append({file, QStringLiteral("not stored: ") + error.message});
+                lines += head + QStringLiteral("failed: not stored: ") + error.message +
+                         QLatin1Char('\n');
+            }
+        }
+        err() << lines << Qt::flush; // one write, so a killed run never half-reports a group
+        groupFiles.clear();
+        groupBytes = 0;
+        return error.ok();
+    };
     for (qsizetype i = 0; i < total; ++i) {
         const QString& file = files.at(i);
+        if (!group) {
+            group.emplace(run.album->connection());
+            groupTime.start();
+        }
         const AddOutcome outcome = AddRectoDB(context, file);
-        QString verdict;
-        switch (outcome.result) {
-        case AddResult::Stored:
-            ++stored;
-            verdict = QStringLiteral("stored");
-            break;
-        case AddResult::Skipped:
-            skipped.append({file, outcome.reason});
-            verdict = QStringLiteral("skipped: ") + outcome.reason;
-            break;
-        default:
-            failed.append({file, outcome.reason});
-            verdict = QStringLiteral("failed: ") + outcome.reason;
-            break;
+        if (outcome.result == AddResult::Stored) {
+            groupFiles.append({i, file});
+            groupBytes += QFileInfo(file).size();
+        } else {
+            (outcome.result == AddResult::Skipped ? skipped : failed)
+                .append({file, outcome.reason});
+            err() << QStringLiteral("[%1/%2] %3: ").arg(i + 1).arg(total).arg(file)
+                  << (outcome.result == AddResult::Skipped ? "skipped: " : "failed: ")
+                  << outcome.reason << Qt::endl;
         }
-        err() << QStringLiteral("[%1/%2] %3: %4").arg(i + 1).arg(total).arg(file, verdict)
-              << Qt::endl;
         // A failure of the album itself (disk full, damage) ends the run; a bad file does not.
-        if (outcome.result == AddResult::Failed && outcome.imaging == ImagingCondition::None) {
-            for (qsizetype j = i + 1; j < total; ++j)
-                failed.append(
-                    {files.at(j), QStringLiteral("not attempted after the album failed")});
-            break;
-        }
+        const bool albumFailed =
+            outcome.result == AddResult::Failed && outcome.imaging == ImagingCondition::None;
+        if (albumFailed || groupBytes >= groupLimit || groupTime.elapsed() >= kGroupMs)
+            if (!commitGroup() || albumFailed) {
+                for (qsizetype j = i + 1; j < total; ++j)
+                    failed.append(
+                        {files.at(j), QStringLiteral("not attempted after the album failed")});
+                break;
+            }
     }
+    commitGroup();
     run.album.reset();
 
     err() << QStringLiteral("%1 stored, %2 skipped, %3 failed")
