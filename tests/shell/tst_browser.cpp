@@ -152,6 +152,33 @@ private slots:
         QCOMPARE(run.prompts.pending(), 0);
     }
 
+    void readOnlyMediaOpenAfterTheWarning() {
+        // A read-only medium: a small file system remounted read-only (needs root).
+        const QString mnt = path("cdrom");
+        QDir().mkpath(mnt);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
+            QSKIP("cannot mount a file system here");
+        QVERIFY(QFile::copy(makeAlbum("ro.mdb", {{"a.png"}, {"b.png"}}), mnt + "/Holiday.mdb"));
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mnt}), 0);
+        {
+            Run run;
+            run.prompts.expectMessage("WARNING");
+            run.open(mnt + "/Holiday.mdb");
+            QCOMPARE(run.prompts.asked().last().text,
+                     mnt + "/Holiday.mdb cannot be updated.  The Image Depository may reside on "
+                           "read-only media such "
+                           "as CD-ROM or network drive.  Images cannot be added or removed.");
+            QCOMPARE(run.state.RecordCount, 2);
+            QVERIFY(run.main.browser().album()->isReadOnly());
+            // The failures are remembered: the next read-only album warns at once.
+            run.prompts.expectMessage("WARNING");
+            run.open(mnt + "/Holiday.mdb");
+            QCOMPARE(run.main.browser().readOnlyFailures(), 3);
+            QCOMPARE(run.prompts.pending(), 0);
+        }
+        QProcess::execute("umount", {mnt});
+    }
+
     void threeWrongPasswordsAndTheRightOne() {
         const QString p = makeAlbum("secret.mdb", {{"a.png"}, {"b.png"}});
         QVERIFY(ChangeAlbumPassword(p, {}, "right").ok());

@@ -1,0 +1,172 @@
+// Browsing speed: a click on a row until the fitted preview of a 24-megapixel photo shows,
+// against djpeg -scale 1/8 of the same file; and opening an album of 100,000 records until its
+// first screen of rows is on the grid, with the memory it took.
+// Usage: bench_browse [WORK_FOLDER]
+
+#include "ScriptedPromptService.h"
+#include "album/AlbumDb.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "platform/sqlite/SqliteDb.h"
+#include "shell/MainWindow.h"
+#include "shell/PreviewPane.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+using namespace q32;
+
+namespace {
+
+double median(QList<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v[v.size() / 2];
+}
+
+long peakKb() {
+    QFile f("/proc/self/status");
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+void resetPeak() {
+    QFile f("/proc/self/clear_refs");
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+struct Window {
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings;
+    MainWindow main;
+    explicit Window(const QString& ini)
+        : settings(ini, &prompts), main(state, settings, prompts, {}) {
+        state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir tmp(argc > 1 ? QString::fromLocal8Bit(argv[1]) + "/bench_browse_XXXXXX"
+                               : QDir::tempPath() + "/bench_browse_XXXXXX");
+    const QString work = tmp.path();
+    qputenv("QUILLON32_HOME", (work + "/home/").toLocal8Bit());
+    QDir().mkpath(work + "/home");
+
+    // A 24-megapixel photo-like JPEG, noise included, quality 90.
+    const QString big = work + "/big.jpg";
+    std::printf("making a 6000 x 4000 photo ...\n");
+    QProcess::execute("convert",
+                      {"-size", "6000x4000", "plasma:fractal", "-seed", "5", "-attenuate", "0.3",
+                       "+noise", "Gaussian", "-quality", "90", big});
+    QImage small(320, 200, QImage::Format_RGB888);
+    small.fill(Qt::darkCyan);
+    small.save(work + "/small.png");
+
+    const QString album = work + "/photos.mdb";
+    AlbumDb::create(album, true);
+    {
+        AlbumStatus status;
+        auto db = AlbumDb::open(album, {}, &status);
+        PictureRecord r;
+        r.date = QDate(2024, 1, 1);
+        r.imageFile = "big.jpg";
+        r.imageFormat = "10 JPEG File Interchange Format";
+        db->addRecord(r, big);
+        r.date = QDate(2024, 1, 2);
+        r.imageFile = "small.png";
+        r.imageFormat = "75 Portable Network Graphics";
+        db->addRecord(r, work + "/small.png");
+    }
+
+    QList<double> ours, reference;
+    {
+        Window w(work + "/a.ini");
+        w.state.AlbumToOpen = album;
+        w.main.OpenAlbum();
+        for (int i = 0; i < 7; ++i) {
+            w.main.MSFlexGrid1_Click(2);
+            QSignalSpy ready(&w.main.preview(), &PreviewPane::pictureReady);
+            QElapsedTimer t;
+            t.start();
+            w.main.MSFlexGrid1_Click(1);
+            while (!w.main.preview().idle())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            ours << t.nsecsElapsed() / 1e6;
+
+            QElapsedTimer r;
+            r.start();
+            QProcess::execute("djpeg", {"-scale", "1/8", "-outfile", "/dev/null", big});
+            reference << r.nsecsElapsed() / 1e6;
+        }
+    }
+    std::printf("\nrow click to fitted preview of a 24 MP JPEG: %7.1f ms   djpeg -scale 1/8: %7.1f "
+                "ms   ratio %.2f (aim 1.3)\n",
+                median(ours), median(reference), median(ours) / median(reference));
+
+    // 100,000 records, made in one transaction.
+    const QString large = work + "/large.mdb";
+    std::printf("\nmaking an album of 100,000 records ...\n");
+    AlbumDb::create(large, true);
+    {
+        AlbumStatus status;
+        auto db = AlbumDb::open(large, {}, &status);
+        QFile f(work + "/small.png");
+        f.open(QIODevice::ReadOnly);
+        const QByteArray bytes = f.readAll();
+        sqlite::Transaction tx(db->connection());
+        for (int i = 0; i < 100000; ++i) {
+            PictureRecord r;
+            r.date = QDate(2000, 1, 1).addDays(i % 9000);
+            r.imageFile = QStringLiteral("IMG_%1.png").arg(i, 6, 10, QLatin1Char('0'));
+            r.imageFormat = "75 Portable Network Graphics";
+            r.imageProperties = "(2,048 bytes) (320x200) (16,777,216 colors)";
+            r.keywords = i % 3 ? "holiday, beach" : "family";
+            qint64 id = 0;
+            db->addRecord(r, {}, &id);
+            db->storeBytes(id, PictureField::Image, bytes);
+        }
+        tx.commit();
+    }
+    QList<double> open;
+    long peak = 0;
+    for (int i = 0; i < 5; ++i) {
+        Window w(work + QStringLiteral("/b%1.ini").arg(i));
+        w.main.resize(1100, 720);
+        w.main.grid()->resize(760, 600);
+        QCoreApplication::processEvents();
+        resetPeak();
+        const long before = peakKb();
+        QElapsedTimer t;
+        t.start();
+        w.state.AlbumToOpen = large;
+        w.main.OpenAlbum();
+        // The first screen of rows, as the grid paints it.
+        QStringList firstScreen;
+        for (int row = 0; row < 40; ++row)
+            for (int col = 0; col < 7; ++col)
+                firstScreen << w.main.grid()->model()->index(row, col).data().toString();
+        open << t.nsecsElapsed() / 1e6;
+        peak = std::max(peak, peakKb() - before);
+        if (w.state.RecordCount != 100000)
+            std::printf("unexpected record count %lld\n", qlonglong(w.state.RecordCount));
+    }
+    std::printf("open 100,000 records to the first screen of rows: %7.1f ms, %ld MB more memory at "
+                "peak (aim 150 ms, 150 MB)\n",
+                median(open), peak / 1024);
+    return 0;
+}
