@@ -24,14 +24,27 @@ QString AlbumQuery::rowsSql(bool textIndex) const {
            (textIndex ? QStringLiteral("INDEXED BY Pictures_Texts ") : QString()) + clauses();
 }
 
+QString AlbumQuery::idsSql() const {
+    return QStringLiteral("SELECT rowid FROM Pictures INDEXED BY Pictures_Texts ") + clauses();
+}
+
+QString AlbumQuery::blockSql() const {
+    return rowsSql(true) + QStringLiteral(" LIMIT ?1 OFFSET ?2");
+}
+
 QString AlbumQuery::clauses() const {
-    // Ties keep a fixed order (row id), turned round with the direction. ImageFile and
-    // ImageFormat sort without case for every language.
+    // Ties keep a fixed order, turned round with the direction. ImageFile and ImageFormat sort
+    // without case for every language.
     switch (order) {
+    // By date, ties in the text index's own order: the rows then stream straight out of the
+    // index, and a screen of them can be read at its position without sorting the album.
     case 0:
-        return QStringLiteral("ORDER BY Date ASC, rowid ASC");
+        return QStringLiteral("ORDER BY Date ASC, ImageFile ASC, ImageFormat ASC, SoundType ASC, "
+                              "ImageProperties ASC, Keywords ASC, Description ASC, rowid ASC");
     case 1:
-        return QStringLiteral("ORDER BY Date DESC, rowid DESC");
+        return QStringLiteral(
+            "ORDER BY Date DESC, ImageFile DESC, ImageFormat DESC, SoundType DESC, "
+            "ImageProperties DESC, Keywords DESC, Description DESC, rowid DESC");
     case 2:
         return QStringLiteral("ORDER BY ImageFile COLLATE Q32_NOCASE ASC, rowid ASC");
     case 3:

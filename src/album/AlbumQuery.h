@@ -26,6 +26,12 @@ struct AlbumQuery {
     // The filter text in force: K, D or empty.
     QString filterText() const;
     bool isFilter() const { return order >= 6 && order <= 9; }
+    // Orders whose rows come out of the text index already sorted: their texts can be read a
+    // screen at a time, by position.
+    bool streamsFromIndex() const { return order == 0 || order == 1; }
+    // With the text index: the row ids alone, and a block of rows (?1 rows from position ?2).
+    QString idsSql() const;
+    QString blockSql() const;
 
 private:
     QString clauses() const;

@@ -18,25 +18,36 @@ AlbumStatus AlbumRecordset::requery() {
     m_pos = -1;
     m_stamp = m_album.changeStamp();
     sqlite::Error e;
-    sqlite::Statement st =
-        m_album.connection().prepare(m_query.rowsSql(m_album.hasTextIndex()), &e);
-    if (e.ok()) {
-        if (m_query.isFilter())
-            st.bind(1, m_query.pattern());
-        sqlite3_stmt* raw = st.handle();
-        int rc;
-        while ((rc = st.step()) == SQLITE_ROW) {
+    if (m_album.hasTextIndex() && m_query.streamsFromIndex()) {
+        // Only the ids now; each screen's texts are read when it is shown.
+        sqlite::Statement st = m_album.connection().prepare(m_query.idsSql(), &e);
+        int rc = SQLITE_DONE;
+        while (e.ok() && (rc = st.step()) == SQLITE_ROW)
             m_ids.push_back(st.int64(0));
-            for (int c = 1; c <= kTexts; ++c) {
-                const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
-                if (data)
-                    append(data, sqlite3_column_bytes(raw, c));
-                else
-                    m_spans.push_back({});
-            }
-        }
-        if (rc != SQLITE_DONE)
+        if (e.ok() && rc != SQLITE_DONE)
             e = m_album.connection().lastError();
+        m_spans.assign(m_ids.size() * kTexts, Span{0, kNotLoaded});
+    } else {
+        sqlite::Statement st =
+            m_album.connection().prepare(m_query.rowsSql(m_album.hasTextIndex()), &e);
+        if (e.ok()) {
+            if (m_query.isFilter())
+                st.bind(1, m_query.pattern());
+            sqlite3_stmt* raw = st.handle();
+            int rc;
+            while ((rc = st.step()) == SQLITE_ROW) {
+                m_ids.push_back(st.int64(0));
+                for (int c = 1; c <= kTexts; ++c) {
+                    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
+                    if (data)
+                        append(data, sqlite3_column_bytes(raw, c));
+                    else
+                        m_spans.push_back({});
+                }
+            }
+            if (rc != SQLITE_DONE)
+                e = m_album.connection().lastError();
+        }
     }
     m_status = engine::fromSqlite(e);
     if (!m_status.ok()) {
@@ -89,6 +100,7 @@ std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStat
     const qint64 id = m_ids[size_t(position)];
     if (m_album.changeStamp() != m_stamp)
         return m_album.record(id, status);
+    ensureLoaded(position);
     PictureRecord r = cached(position);
     AlbumStatus s;
     // The sound's size comes from the row's header; the picture before it is not read.
@@ -98,6 +110,44 @@ std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStat
     if (!s.ok())
         return std::nullopt;
     return r;
+}
+
+void AlbumRecordset::ensureLoaded(qint64 position) {
+    if (m_spans[size_t(position) * kTexts + 1].length != kNotLoaded)
+        return;
+    const qint64 first = position - position % kBlock;
+    const qint64 last = std::min(first + kBlock, recordCount());
+    sqlite::Error e;
+    sqlite::Statement st = m_album.connection().prepare(m_query.blockSql(), &e);
+    if (e.ok()) {
+        st.bind(1, kBlock);
+        st.bind(2, first);
+        sqlite3_stmt* raw = st.handle();
+        for (qint64 at = first; st.step() == SQLITE_ROW; ++at) {
+            // Rows edited here since the ids were read may have moved: place each by its id.
+            const qint64 id = st.int64(0);
+            const qint64 p = at < last && m_ids[size_t(at)] == id ? at : positionOf(id);
+            if (p < first || p >= last || m_spans[size_t(p) * kTexts + 1].length != kNotLoaded)
+                continue;
+            Span* span = &m_spans[size_t(p) * kTexts];
+            for (int c = 1; c <= kTexts; ++c) {
+                const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
+                span[c - 1] =
+                    data ? Span{qint64(m_text.size()), sqlite3_column_bytes(raw, c)} : Span{};
+                if (data)
+                    m_text.append(data, span[c - 1].length);
+            }
+        }
+    }
+    // Whatever the block did not bring is read row by row.
+    for (qint64 p = first; p < last; ++p) {
+        if (m_spans[size_t(p) * kTexts + 1].length != kNotLoaded)
+            continue;
+        if (const auto r = m_album.record(m_ids[size_t(p)]))
+            cache(p, *r);
+        else
+            m_spans[size_t(p) * kTexts + 1].length = -1;
+    }
 }
 
 void AlbumRecordset::append(const char* data, int length) {

@@ -51,10 +51,13 @@ public:
 
 private:
     static constexpr int kTexts = 7; // Date .. Description, as rowsSql() gives them
+    static constexpr int kNotLoaded = -2;
+    static constexpr qint64 kBlock = 64; // rows read together when texts are read by position
     struct Span {
         qint64 start = 0;
-        int length = -1; // -1: Null
+        int length = -1; // -1: Null; kNotLoaded: not read yet
     };
+    void ensureLoaded(qint64 position);
     PictureRecord cached(qint64 position) const;
     void cache(qint64 position, const PictureRecord& fields);
     void append(const char* data, int length);

@@ -7,6 +7,7 @@
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumRecordset.h"
 #include "common/Text.h"
+#include "platform/sqlite/SqliteDb.h"
 
 #include <QImage>
 #include <QProcess>
@@ -50,6 +51,7 @@ private slots:
     void textIndexCoversEveryOrder();
     void olderAlbumsGetTheIndexOrFallBack();
     void recordsetSeesChangesFromElsewhere();
+    void dateOrderReadsTextsAScreenAtATime();
     void extractWritesTheFieldBackUnchanged();
     void passwordEncryptsAndGuards();
     void compactKeepsBackupAndPassword();
@@ -482,6 +484,45 @@ void TestAlbum::recordsetSeesChangesFromElsewhere() {
     QVERIFY(rs.deleteCurrent().ok());
     QCOMPARE(rs.recordAt(3)->rowId, rs.rowIdAt(3));
     QCOMPARE(rs.recordAt(3)->imageFile, album->record(rs.rowIdAt(3))->imageFile);
+}
+
+void TestAlbum::dateOrderReadsTextsAScreenAtATime() {
+    const QString file = path("screens.mdb");
+    QVERIFY(AlbumDb::create(file, true).ok());
+    auto album = openAlbum(file);
+    {
+        sqlite::Transaction tx(album->connection());
+        for (int i = 0; i < 300; ++i) {
+            PictureRecord r =
+                makeRecord(QStringLiteral("p%1.jpg").arg(299 - i, 3, 10, QLatin1Char('0')));
+            r.date = QDate(2020, 1, 1).addDays(i % 7); // many rows share a date
+            r.keywords = QString::number(i);
+            QVERIFY(album->addRecord(r).ok());
+        }
+        QVERIFY(tx.commit().ok());
+    }
+    for (int order : {0, 1}) {
+        AlbumRecordset rs(*album, {order, {}, {}});
+        QCOMPARE(rs.recordCount(), album->rowCount());
+        // Rows edited and deleted before their screen was read still show what the album holds.
+        QVERIFY(rs.moveTo(250).ok());
+        PictureRecord edit = *album->record(rs.currentRowId());
+        edit.imageFile = "aaa-renamed.jpg"; // moves it within its date in the index
+        QVERIFY(rs.updateCurrent(edit).ok());
+        QVERIFY(rs.moveTo(200).ok() && rs.deleteCurrent().ok());
+        QDate previous;
+        for (qint64 p = rs.recordCount() - 1; p >= 0; --p) {
+            const auto seen = rs.recordAt(p);
+            const auto held = album->record(rs.rowIdAt(p));
+            QVERIFY(seen && held);
+            QCOMPARE(seen->imageFile, held->imageFile);
+            QCOMPARE(seen->keywords, held->keywords);
+            QCOMPARE(seen->date, held->date);
+            if (p < 198 && previous.isValid()) // away from the edited rows, dates keep their order
+                QVERIFY(order == 0 ? seen->date <= previous : seen->date >= previous);
+            previous = seen->date;
+        }
+    }
 }
 
 void TestAlbum::extractWritesTheFieldBackUnchanged() {
