@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks; each prints its figures beside a reference measured in the
+# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse ...] (default: all).
+# They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+bash scripts/build.sh
+build=${QUILLON_BUILD_DIR:-build}
+work=${QUILLON_BENCH_DIR:-/tmp}
+which=("$@")
+[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse)
+for b in "${which[@]}"; do
+    echo "== $b"
+    case "$b" in
+    album) "$build/bench/album/bench_album" "$work" ;;
+    imaging) "$build/bench/imaging/bench_imaging" "$work" ;;
+    add) "$build/bench/add/bench_add" 1000 "$work" ;;
+    scan) "$build/bench/scan/bench_scan" "$work" ;;
+    browse) "$build/bench/browse/bench_browse" "$work" ;;
+    *) echo "unknown benchmark $b" >&2; exit 2 ;;
+    esac
+done
