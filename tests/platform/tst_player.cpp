@@ -54,6 +54,29 @@ private slots:
         QVERIFY(!video.isOpen());
     }
 
+    void midiPlaysThroughTheSynthesizer() {
+        // A tiny MIDI file: three notes, then the end of the track.
+        QByteArray track;
+        for (char note : {char(60), char(64), char(67)})
+            track += QByteArray::fromRawData("\x00\x90", 2) + note + char(100) +
+                     QByteArray("\x60\x80", 2) + note + char(0);
+        track += QByteArray("\x00\xff\x2f\x00", 4);
+        QByteArray midi("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60", 14);
+        midi += "MTrk";
+        const quint32 n = quint32(track.size());
+        midi += char(n >> 24) + QByteArray(1, char(n >> 16)) + char(n >> 8) + char(n);
+        midi += track;
+        QFile f(m_dir.filePath("sound.mtm")); // the name tells nothing: the content does
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(midi);
+        f.close();
+        VideoControl player;
+        QSignalSpy modes(&player, &VideoControl::MMModeChange);
+        QVERIFY(player.MMLoad(f.fileName()));
+        player.MMPlay();
+        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 1, 15000);
+    }
+
     void soundPlaysWithoutASoundDevice() {
         const QString wav = m_dir.filePath("tone.wav");
         QCOMPARE(QProcess::execute(

@@ -291,6 +291,21 @@ private slots:
         QVERIFY(!run.state.CompressStorage);
     }
 
+    void resizingStretchesTheStatusLineAndTheGrid() {
+        test::TestEnv env;
+        Run run;
+        run.load();
+        run.main.show();
+        for (const QSize size : {QSize(1000, 700), QSize(800, 560)}) {
+            run.main.resize(size);
+            QTRY_COMPARE(run.main.size(), size);
+            const int client = run.main.centralWidget()->width();
+            QCOMPARE(run.main.findChild<QWidget*>("Label2")->width(), client);
+            const QWidget* grid = run.main.grid();
+            QCOMPARE(grid->x() + grid->width() + 15, client);
+        }
+    }
+
     void imageBackColourIsStoredAsANumber() {
         test::TestEnv env;
         Run run;

@@ -63,8 +63,10 @@ void PasswordWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Centred on the screen, whoever the parent is.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+        adjustSize();
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        move(frame.topLeft());
     }
     m_entry->setFocus();
 }
