@@ -233,6 +233,25 @@ private slots:
         QVERIFY2(partlyStored >= 2, qPrintable(QString::number(partlyStored)));
     }
 
+    void readOnlyAlbumIsListedButNotAddedTo() {
+        const QString mnt = path("cdrom");
+        QDir().mkpath(mnt);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
+            QSKIP("cannot mount a file system here");
+        QImage img(8, 8, QImage::Format_RGB888);
+        img.fill(Qt::blue);
+        img.save(path("blue.png"));
+        QCOMPARE(runQ32({"add", mnt + "/disc.mdb", path("blue.png")}).exitCode, 0);
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mnt}), 0);
+        const Result refused = runQ32({"add", mnt + "/disc.mdb", path("blue.png")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(refused.err.contains(mnt + "/disc.mdb is read-only."));
+        const Result listed = runQ32({"list", mnt + "/disc.mdb"});
+        QCOMPARE(listed.exitCode, 0);
+        QVERIFY(listed.out.contains("\tblue.png\t"));
+        QProcess::execute("umount", {mnt});
+    }
+
     void faultsGiveOneClearLineAndAnExitCode() {
         const QString album = path("faults.mdb");
         QCOMPARE(runQ32({"create", album}).exitCode, 0);
