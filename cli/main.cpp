@@ -324,6 +324,38 @@ int cmdList(const QStringList& args) {
     return 0;
 }
 
+// Opens ALBUM and finds its record ROWID (the first two positional arguments); exitCode says why
+// when that fails.
+struct RecordTarget {
+    std::unique_ptr<AlbumDb> album;
+    PictureRecord record;
+    int exitCode = 0;
+};
+
+RecordTarget openRecord(const QCommandLineParser& p, bool readOnly) {
+    RecordTarget target;
+    const QStringList pos = p.positionalArguments();
+    bool ok = false;
+    const qint64 rowId = pos.at(1).toLongLong(&ok);
+    if (!ok) {
+        target.exitCode = fail(QStringLiteral("ROWID must be a number"), 2);
+        return target;
+    }
+    AlbumStatus status;
+    target.album =
+        openAlbum(pos.at(0), readOnly, p.isSet(QStringLiteral("password-stdin")), nullptr, &status);
+    if (!target.album) {
+        target.exitCode = albumFailure(pos.at(0), status);
+        return target;
+    }
+    if (auto record = target.album->record(rowId, &status))
+        target.record = *record;
+    else
+        target.exitCode =
+            fail(QStringLiteral("%1: no record with row id %2").arg(pos.at(0)).arg(rowId));
+    return target;
+}
+
 int cmdExtract(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ALBUM"), QStringLiteral("The album."));
@@ -337,18 +369,11 @@ int cmdExtract(const QStringList& args) {
     const QStringList pos = p.positionalArguments();
     if (pos.size() != 3)
         return fail(QStringLiteral("extract needs ALBUM ROWID OUTFILE"), 2);
-    bool ok = false;
-    const qint64 rowId = pos.at(1).toLongLong(&ok);
-    if (!ok)
-        return fail(QStringLiteral("ROWID must be a number"), 2);
-    AlbumStatus status;
-    auto album =
-        openAlbum(pos.at(0), true, p.isSet(QStringLiteral("password-stdin")), nullptr, &status);
-    if (!album)
-        return albumFailure(pos.at(0), status);
-    if (!album->record(rowId, &status))
-        return fail(QStringLiteral("%1: no record with row id %2").arg(pos.at(0)).arg(rowId));
-    const qint64 written = album->ExtractFieldToFile(rowId, PictureField::Image, pos.at(2));
+    RecordTarget target = openRecord(p, true);
+    if (target.exitCode)
+        return target.exitCode;
+    const qint64 rowId = target.record.rowId;
+    const qint64 written = target.album->ExtractFieldToFile(rowId, PictureField::Image, pos.at(2));
     if (written < 0)
         return fail(pos.at(2) + QStringLiteral(": ") +
                     AlbumConditionText(AlbumCondition(-written)));
@@ -509,34 +534,27 @@ int cmdEdit(const QStringList& args) {
     const QStringList pos = p.positionalArguments();
     if (pos.size() != 2)
         return fail(QStringLiteral("edit needs ALBUM ROWID"), 2);
-    bool ok = false;
-    const qint64 rowId = pos.at(1).toLongLong(&ok);
-    if (!ok)
-        return fail(QStringLiteral("ROWID must be a number"), 2);
+    RecordTarget target = openRecord(p, false);
+    if (target.exitCode)
+        return target.exitCode;
+    PictureRecord& record = target.record;
     AlbumStatus status;
-    auto album =
-        openAlbum(pos.at(0), false, p.isSet(QStringLiteral("password-stdin")), nullptr, &status);
-    if (!album)
-        return albumFailure(pos.at(0), status);
-    auto record = album->record(rowId, &status);
-    if (!record)
-        return fail(QStringLiteral("%1: no record with row id %2").arg(pos.at(0)).arg(rowId));
     if (p.isSet(QStringLiteral("name")))
-        record->imageFile = p.value(QStringLiteral("name"));
+        record.imageFile = p.value(QStringLiteral("name"));
     if (p.isSet(QStringLiteral("keywords")))
-        record->keywords = p.value(QStringLiteral("keywords"));
+        record.keywords = p.value(QStringLiteral("keywords"));
     if (p.isSet(QStringLiteral("description")))
-        record->description = p.value(QStringLiteral("description"));
+        record.description = p.value(QStringLiteral("description"));
     if (p.isSet(QStringLiteral("sound"))) {
         const QString sound = p.value(QStringLiteral("sound"));
         if (!QFileInfo(sound).isFile())
             return fail(sound + QStringLiteral(": no such file"));
-        status = album->storeFile(rowId, PictureField::SoundFile, sound);
+        status = target.album->storeFile(record.rowId, PictureField::SoundFile, sound);
         if (!status.ok())
             return albumFailure(pos.at(0), status);
-        record->soundType = SoundTypeOf(sound);
+        record.soundType = SoundTypeOf(sound);
     }
-    status = album->updateRecord(*record);
+    status = target.album->updateRecord(record);
     return status.ok() ? 0 : albumFailure(pos.at(0), status);
 }
 

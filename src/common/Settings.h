@@ -14,6 +14,18 @@ class PromptService;
 // The key path every section hangs under; only its last part names the INI group.
 inline constexpr char kKeyRoot[] = "Software\\Quillon 32\\";
 
+// The sections the program keeps its settings in.
+namespace section {
+inline constexpr char Main[] = "Main";
+inline constexpr char Directories[] = "Directories";
+inline constexpr char Options[] = "Options";
+inline constexpr char FilesParameters[] = "Files Parameters";
+inline constexpr char Grid[] = "MSFlexGrid1";
+inline constexpr char Recent[] = "Settings";
+inline constexpr char SlideShow[] = "Slide Show";
+inline constexpr char AddImages[] = "AddImages";
+} // namespace section
+
 class Settings {
 public:
     // prompts may be null (command-line tool): write failures are then only returned.

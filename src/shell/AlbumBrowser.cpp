@@ -16,9 +16,6 @@
 namespace q32 {
 namespace {
 
-const QString kMain = QStringLiteral("Main");
-const QString kRecent = QStringLiteral("Settings");
-const QString kDirectories = QStringLiteral("Directories");
 const QString kFYI = QStringLiteral("FYI");
 
 bool isVideoFormat(const QString& format) {
@@ -82,13 +79,13 @@ void AlbumBrowser::mnuOpenAlbums() {
     FileDialogRequest request;
     request.title = QStringLiteral("Open Image Depository");
     request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
-    request.initialDir =
-        ResolvePathCase(m_settings.RegGetString(kDirectories, QStringLiteral("AlbumsDir")));
+    request.initialDir = ResolvePathCase(
+        m_settings.RegGetString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir")));
     request.applyFlags(4100);
     const QString chosen = m_prompts.openFile(request);
     if (!chosen.isEmpty()) {
         m_state.AlbumToOpen = chosen;
-        m_settings.RegPutString(kDirectories, QStringLiteral("AlbumsDir"),
+        m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir"),
                                 chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1).toLower());
         m_state.OpenAlbumPath = chosen;
         UpdateOpenFiles();
@@ -174,7 +171,7 @@ void AlbumBrowser::OpenAlbum() {
         emit captionChanged();
         return;
     }
-    SortImages(m_settings.integer(kMain, QStringLiteral("SortBy")), true);
+    SortImages(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true);
     m_state.RecordCount = m_recordset ? m_recordset->recordCount() : 0;
     m_state.CurrentRow = 1;
     m_state.OpenAlbumPath = path;
@@ -190,13 +187,15 @@ void AlbumBrowser::UpdateOpenFiles() {
     const RecentEntries factory = FactoryRecentEntries();
     RecentEntries entries;
     for (int n = 0; n < 4; ++n) {
-        entries[n] = m_settings.RegGetString(kRecent, QStringLiteral("DBFile%1").arg(n + 1));
+        entries[n] = m_settings.RegGetString(QLatin1String(section::Recent),
+                                             QStringLiteral("DBFile%1").arg(n + 1));
         if (entries[n].isEmpty())
             entries[n] = factory[n];
     }
     if (const auto moved = MoveToFront(entries, m_state.OpenAlbumPath)) {
         for (int n = 4; n >= 1; --n)
-            m_settings.RegPutString(kRecent, QStringLiteral("DBFile%1").arg(n), (*moved)[n - 1]);
+            m_settings.RegPutString(QLatin1String(section::Recent),
+                                    QStringLiteral("DBFile%1").arg(n), (*moved)[n - 1]);
         emit recentEntriesChanged(*moved);
     }
     m_updatingRecent = false;
@@ -209,8 +208,10 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
     AlbumQuery query = m_recordset ? m_recordset->query() : AlbumQuery{};
     if (index >= 0 && index <= 9) {
         query.order = index;
-        query.keywords = m_settings.RegGetString(kMain, QStringLiteral("KeywordsToDisplay"));
-        query.description = m_settings.RegGetString(kMain, QStringLiteral("DescToDisplay"));
+        query.keywords = m_settings.RegGetString(QLatin1String(section::Main),
+                                                 QStringLiteral("KeywordsToDisplay"));
+        query.description =
+            m_settings.RegGetString(QLatin1String(section::Main), QStringLiteral("DescToDisplay"));
         const bool keywords = index == 6 || index == 7;
         const bool description = index == 8 || index == 9;
         if ((keywords || description) && !skipPrompt) {
@@ -228,7 +229,7 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
                 return;
             }
             (keywords ? query.keywords : query.description) = answer;
-            m_settings.RegPutString(kMain,
+            m_settings.RegPutString(QLatin1String(section::Main),
                                     keywords ? QStringLiteral("KeywordsToDisplay")
                                              : QStringLiteral("DescToDisplay"),
                                     answer);
@@ -238,7 +239,8 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
                 index % 2 == 0 ? QStringLiteral("ASC;") : QStringLiteral("DESC;");
         emit filterToolChanged(QLatin1String(kSortTools[index]),
                                SortToolTip(index, query.keywords, query.description));
-        m_settings.RegPutString(kMain, QStringLiteral("SortBy"), QString::number(index));
+        m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("SortBy"),
+                                QString::number(index));
     }
     m_state.AlbumQuery = query.text();
     if (!m_album)
@@ -281,7 +283,7 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
 }
 
 void AlbumBrowser::NextSortOrder() {
-    int next = m_settings.integer(kMain, QStringLiteral("SortBy")) + 1;
+    int next = m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")) + 1;
     if (next > 9)
         next = 0;
     SortImages(next, true);

@@ -31,13 +31,6 @@
 namespace q32 {
 namespace {
 
-const QString kMain = QStringLiteral("Main");
-const QString kDirectories = QStringLiteral("Directories");
-const QString kOptions = QStringLiteral("Options");
-const QString kFilesParameters = QStringLiteral("Files Parameters");
-const QString kGrid = QStringLiteral("MSFlexGrid1");
-const QString kRecent = QStringLiteral("Settings");
-
 // Colours are stored as the classic number: red + 256 * green + 65536 * blue.
 QColor colourFromNumber(qint64 n) {
     return QColor(int(n & 0xff), int((n >> 8) & 0xff), int((n >> 16) & 0xff));
@@ -312,13 +305,16 @@ void MainWindow::Form_Load() {
     m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.OpeningScreen);
 
     // 7. Geometry, in the order Left, Top, Width, Height. A missing size leaves the minimum.
-    move(m_settings.integer(kMain, QStringLiteral("Left")),
-         m_settings.integer(kMain, QStringLiteral("Top")));
-    resize(std::max(m_settings.integer(kMain, QStringLiteral("Width")), minimumWidth()),
-           std::max(m_settings.integer(kMain, QStringLiteral("Height")), minimumHeight()));
+    move(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Left")),
+         m_settings.integer(QLatin1String(section::Main), QStringLiteral("Top")));
+    resize(std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Width")),
+                    minimumWidth()),
+           std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Height")),
+                    minimumHeight()));
 
     // 8. File browser folder, always ending in "/"; a folder that is gone falls back to AppDir.
-    m_state.ThumbNailsDir = m_settings.RegGetString(kDirectories, QStringLiteral("ThumbNailsDir"));
+    m_state.ThumbNailsDir = m_settings.RegGetString(QLatin1String(section::Directories),
+                                                    QStringLiteral("ThumbNailsDir"));
     if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
         m_state.ThumbNailsDir += QLatin1Char('/');
     if (!QDir(m_state.ThumbNailsDir).exists())
@@ -327,10 +323,10 @@ void MainWindow::Form_Load() {
     // 9-11.
     m_state.RecordCount = 0;
     m_state.SortDirection = QStringLiteral("ASC;");
-    m_selImgBackColor =
-        colourFromNumber(qint64(m_settings.number(kOptions, QStringLiteral("SelImgBackColor"))));
-    m_state.FilesPattern =
-        m_settings.RegGetString(kFilesParameters, QStringLiteral("FilesPattern"));
+    m_selImgBackColor = colourFromNumber(qint64(
+        m_settings.number(QLatin1String(section::Options), QStringLiteral("SelImgBackColor"))));
+    m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
+                                                   QStringLiteral("FilesPattern"));
 
     // 12. Pending: the file browser window is loaded hidden here with ThumbNailsDir and
     // FilesPattern.
@@ -372,7 +368,8 @@ void MainWindow::Form_Load() {
 
 void MainWindow::restoreColumnWidths() {
     for (int n = 0; n < m_gridModel->columnCount(); ++n)
-        m_grid->setColumnWidth(n, m_settings.integer(kGrid, QStringLiteral("Column%1").arg(n)));
+        m_grid->setColumnWidth(
+            n, m_settings.integer(QLatin1String(section::Grid), QStringLiteral("Column%1").arg(n)));
 }
 
 void MainWindow::OpenRecentAlbum(int n) {
@@ -410,7 +407,8 @@ void MainWindow::RestoreDefaultToolbar() {
     UpdateOptionFlags();
     const RecentEntries factory = FactoryRecentEntries();
     for (int n = 4; n >= 1; --n)
-        m_settings.RegPutString(kRecent, QStringLiteral("DBFile%1").arg(n), factory[n - 1]);
+        m_settings.RegPutString(QLatin1String(section::Recent), QStringLiteral("DBFile%1").arg(n),
+                                factory[n - 1]);
     EnableRecordTools();
 }
 
@@ -419,7 +417,7 @@ void MainWindow::ChooseImageBackColor() {
     if (!colour)
         return;
     m_selImgBackColor = *colour;
-    m_settings.RegPutString(kOptions, QStringLiteral("SelImgBackColor"),
+    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("SelImgBackColor"),
                             QString::number(numberFromColour(m_selImgBackColor)));
 }
 
@@ -434,13 +432,17 @@ void MainWindow::customizeToolbar() {
 
 void MainWindow::saveOnExit() {
     // 1. Geometry.
-    m_settings.RegPutString(kMain, QStringLiteral("Left"), QString::number(x()));
-    m_settings.RegPutString(kMain, QStringLiteral("Top"), QString::number(y()));
-    m_settings.RegPutString(kMain, QStringLiteral("Width"), QString::number(width()));
-    m_settings.RegPutString(kMain, QStringLiteral("Height"), QString::number(height()));
+    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Left"),
+                            QString::number(x()));
+    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Top"),
+                            QString::number(y()));
+    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Width"),
+                            QString::number(width()));
+    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Height"),
+                            QString::number(height()));
     // 2. Column widths.
     for (int n = 0; n < m_gridModel->columnCount(); ++n)
-        m_settings.RegPutString(kGrid, QStringLiteral("Column%1").arg(n),
+        m_settings.RegPutString(QLatin1String(section::Grid), QStringLiteral("Column%1").arg(n),
                                 QString::number(m_grid->columnWidth(n)));
     // 4. The video pane lets go of its media.
     m_preview->player().close();
