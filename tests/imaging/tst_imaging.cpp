@@ -136,13 +136,6 @@ private slots:
         ImageInfo info;
         QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, readCode);
-        QEXPECT_FAIL(
-            "1@1",
-            "open: ImageMagick's PCX writer keeps three 8-bit planes for a two-colour picture",
-            Continue);
-        QEXPECT_FAIL("55@1",
-                     "open: ImageMagick's Sun writer keeps 24 bits for a two-colour picture",
-                     Continue);
         QCOMPARE(info.bitsPerPixel, readBits);
         if (code == 51) {
             QCOMPARE(info.size(), QSize(576, 720));

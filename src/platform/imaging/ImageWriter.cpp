@@ -1,3 +1,4 @@
+#include "platform/imaging/DirectCodecs.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/MagickBridge.h"
 #include "platform/imaging/OwnCodecs.h"
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <cstring>
 #include <list>
 
@@ -259,6 +261,73 @@ bool IsJpegFamily(int code) {
     return code == 10 || code == 23 || code == 21 || code == 11 || code == 24 || code == 22;
 }
 
+ImagingCondition WriteWithMagick(const QImage& image, const QString& path, const Writer& w,
+                                 const SaveOptions& o, int bits, bool append) {
+    EnsureMagick();
+    try {
+        Magick::Image m = bits == 1 ? FromQImage(ToMonoInk(image)) : FromQImage(image);
+        if (bits == 1) {
+            m.quantizeColors(2);
+            m.quantizeDither(false);
+            m.quantize();
+            m.type(MagickCore::BilevelType);
+            m.depth(1);
+        } else {
+            Reduce(m, bits);
+        }
+        if (bits <= 8)
+            m.classType(MagickCore::PseudoClass);
+        if (w.code == 76 && bits == 8) // an 8-bit Photoshop file is a grey one
+            m.type(MagickCore::GrayscaleType);
+        SetCodecOptions(m, w, o, bits);
+        m.quiet(true);
+        if (!append) {
+            m.write(MagickSpec(w.coder, path));
+            return ImagingCondition::None;
+        }
+        std::list<Magick::Image> pages;
+        Magick::readImages(&pages, MagickSpec(w.coder, path));
+        pages.push_back(m);
+        Magick::writeImages(pages.begin(), pages.end(), MagickSpec(w.coder, path), true);
+    } catch (const Magick::Warning&) {
+        return ImagingCondition::None;
+    } catch (const Magick::Exception&) {
+        return ImagingCondition::CannotWrite;
+    } catch (const std::bad_alloc&) {
+        return ImagingCondition::TooLarge;
+    }
+    return ImagingCondition::None;
+}
+
+// PCX pages at 1 and 24 bits come from our own writer; palette pages from ImageMagick's.
+// Append turns the file into a DCX holding the pages it had and the new one.
+ImagingCondition WritePcx(const QImage& image, const QString& path, int bits, bool append) {
+    QByteArray page;
+    if (bits == 1 || bits == 24) {
+        page = EncodePcx(image, bits);
+    } else {
+        QTemporaryFile temp(QFileInfo(path).dir().filePath(QStringLiteral("pcxpage-XXXXXX")));
+        if (!temp.open())
+            return ImagingCondition::CannotWrite;
+        temp.close();
+        const ImagingCondition c = WriteWithMagick(image, temp.fileName(), *FindWriter(1),
+                                                   SaveOptions{1, bits, 0, false}, bits, false);
+        if (c != ImagingCondition::None)
+            return c;
+        if (!temp.open())
+            return ImagingCondition::CannotWrite;
+        page = temp.readAll();
+    }
+    if (!append)
+        return WriteBytes(path, page);
+    QFile existing(path);
+    if (!existing.open(QIODevice::ReadOnly))
+        return ImagingCondition::CannotWrite;
+    const QByteArray dcx = AppendDcxPage(existing.readAll(), page);
+    existing.close();
+    return dcx.isEmpty() ? ImagingCondition::CannotWrite : WriteBytes(path, dcx);
+}
+
 } // namespace
 
 bool CanWriteFormat(int code) {
@@ -292,56 +361,13 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
         return WriteBytes(path, BmpDirect(image, bits));
     if (bits == 16 && w->code == 4)
         return WriteBytes(path, Targa16(image));
-    if (w->code == 75 && bits == 24) {
-        // Qt writes these straight from its own buffer, with no 16-bit pixel cache in between.
-        QImageWriter writer(path, "png");
-        const QImage src = image.convertToFormat(QImage::Format_RGB32);
-        writer.setCompression(6);
-        return writer.write(src) ? ImagingCondition::None : ImagingCondition::CannotWrite;
-    }
-
-    EnsureMagick();
-    try {
-        Magick::Image m = bits == 1 ? FromQImage(ToMonoInk(image)) : FromQImage(image);
-        if (bits == 1) {
-            m.quantizeColors(2);
-            m.quantizeDither(false);
-            m.quantize();
-            m.type(MagickCore::BilevelType);
-            m.depth(1);
-        } else {
-            Reduce(m, bits);
-        }
-        if (bits <= 8)
-            m.classType(MagickCore::PseudoClass);
-        if (w->code == 76 && bits == 8) // an 8-bit Photoshop file is a grey one
-            m.type(MagickCore::GrayscaleType);
-        SetCodecOptions(m, *w, o, bits);
-        m.quiet(true);
-        const char* coder = (w->code == 1 && append) ? "DCX" : w->coder;
-        if (!append) {
-            m.write(MagickSpec(coder, path));
-            return ImagingCondition::None;
-        }
-        std::list<Magick::Image> pages;
-        const char* readCoder = w->coder;
-        if (w->code == 1) {
-            QFile existing(path);
-            const bool dcx = existing.open(QIODevice::ReadOnly) &&
-                             existing.read(4) == QByteArray("\xB1\x68\xDE\x3A", 4);
-            readCoder = dcx ? "DCX" : "PCX";
-        }
-        Magick::readImages(&pages, MagickSpec(readCoder, path));
-        pages.push_back(m);
-        Magick::writeImages(pages.begin(), pages.end(), MagickSpec(coder, path), true);
-    } catch (const Magick::Warning&) {
-        return ImagingCondition::None;
-    } catch (const Magick::Exception&) {
-        return ImagingCondition::CannotWrite;
-    } catch (const std::bad_alloc&) {
-        return ImagingCondition::TooLarge;
-    }
-    return ImagingCondition::None;
+    if (w->code == 75 && bits >= 24)
+        return WritePng(image, path, bits == 32);
+    if (w->code == 55 && bits == 1)
+        return WriteBytes(path, EncodeSunMono(image));
+    if (w->code == 1)
+        return WritePcx(image, path, bits, append);
+    return WriteWithMagick(image, path, *w, o, bits, append);
 }
 
 } // namespace q32
