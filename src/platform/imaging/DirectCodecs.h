@@ -11,6 +11,13 @@
 
 namespace q32::imaging {
 
+// A picture of more than a few megabytes whose pixels live on transparent huge pages: touching
+// 100 MB of fresh 4 KiB pages costs more than decoding a photo on some virtual machines.
+QImage NewLargeImage(int width, int height, QImage::Format format);
+
+// Writes a 24-bit TIFF through libtiff, uncompressed or LZW, as a new file or an added page.
+ImagingCondition WriteTiffRgb(const QImage& image, const QString& path, bool lzw, bool append);
+
 // Decodes a JPEG file. With a valid target, libjpeg scales inside the DCT to the smallest
 // size of n/8 that still covers target, and the result is then shrunk to target exactly.
 // CMYK files come out as RGB; a cut-off file gives Truncated.

@@ -113,21 +113,45 @@ void Le(QByteArray& d, quint32 v, int bytes) {
         d.append(char((v >> (8 * i)) & 0xFF));
 }
 
-// Our own writer for direct-colour BMPs: one pass, no conversion library in between.
-QByteArray BmpDirect(const QImage& image, int bits) {
-    QByteArray rows;
-    if (bits == 16) {
-        rows = Rgb555Rows(image, true, 4);
-    } else {
-        const QImage src =
-            image.convertToFormat(bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        const int w = src.width(), h = src.height(), bpp = bits / 8;
-        const int rowBytes = ((w * bpp + 3) / 4) * 4;
-        rows = QByteArray(qsizetype(rowBytes) * h, '\0');
-        for (int y = 0; y < h; ++y) {
+// Our own writer for direct-colour BMPs: one pass, rows streamed to the file a block at a time
+// (never the whole file in memory).
+ImagingCondition WriteBmpDirect(const QImage& image, int bits, const QString& path) {
+    const QImage src =
+        image.convertToFormat(bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const int w = src.width(), h = src.height();
+    const qsizetype rowBytes = ((qsizetype(w) * (bits / 8) + 3) / 4) * 4;
+    QByteArray head("BM");
+    Le(head, quint32(14 + 40 + rowBytes * h), 4);
+    Le(head, 0, 4);
+    Le(head, 54, 4);
+    Le(head, 40, 4);
+    Le(head, quint32(w), 4);
+    Le(head, quint32(h), 4);
+    Le(head, 1, 2);
+    Le(head, quint32(bits), 2);
+    Le(head, 0, 4);
+    Le(head, quint32(rowBytes * h), 4);
+    Le(head, 3780, 4);
+    Le(head, 3780, 4);
+    Le(head, 0, 4);
+    Le(head, 0, 4);
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(head) != head.size())
+        return ImagingCondition::CannotWrite;
+    const QByteArray rows555 = bits == 16 ? Rgb555Rows(src, true, 4) : QByteArray();
+    const int rowsPerBlock = int(qMax<qsizetype>(1, (qsizetype(1) << 20) / rowBytes));
+    QByteArray block(rowBytes * rowsPerBlock, '\0');
+    for (int y0 = 0; y0 < h; y0 += rowsPerBlock) {
+        const int n = qMin(rowsPerBlock, h - y0);
+        for (int i = 0; i < n; ++i) {
+            const int y = y0 + i; // file row y is picture row h - 1 - y
+            uchar* d = reinterpret_cast<uchar*>(block.data()) + qsizetype(i) * rowBytes;
+            if (bits == 16) {
+                std::memcpy(d, rows555.constData() + qsizetype(y) * rowBytes, size_t(rowBytes));
+                continue;
+            }
             const uchar* s = src.constScanLine(h - 1 - y);
-            uchar* d = reinterpret_cast<uchar*>(rows.data()) + qsizetype(y) * rowBytes;
-            if (bpp == 4) {
+            if (bits == 32) {
                 std::memcpy(d, s, size_t(w) * 4); // B, G, R, A in memory
                 continue;
             }
@@ -137,23 +161,10 @@ QByteArray BmpDirect(const QImage& image, int bits) {
                 d[x * 3 + 2] = s[x * 4 + 2];
             }
         }
+        if (f.write(block.constData(), rowBytes * n) != rowBytes * n)
+            return ImagingCondition::CannotWrite;
     }
-    QByteArray out("BM");
-    Le(out, quint32(14 + 40 + rows.size()), 4);
-    Le(out, 0, 4);
-    Le(out, 54, 4);
-    Le(out, 40, 4);
-    Le(out, quint32(image.width()), 4);
-    Le(out, quint32(image.height()), 4);
-    Le(out, 1, 2);
-    Le(out, quint32(bits), 2);
-    Le(out, 0, 4);
-    Le(out, quint32(rows.size()), 4);
-    Le(out, 3780, 4);
-    Le(out, 3780, 4);
-    Le(out, 0, 4);
-    Le(out, 0, 4);
-    return out + rows;
+    return f.commit() ? ImagingCondition::None : ImagingCondition::CannotWrite;
 }
 
 QByteArray Targa16(const QImage& image) {
@@ -303,6 +314,14 @@ ImagingCondition WriteWithMagick(const QImage& image, const QString& path, const
 // Append turns the file into a DCX holding the pages it had and the new one.
 ImagingCondition WritePcx(const QImage& image, const QString& path, int bits, bool append) {
     QByteArray page;
+    if (!append && (bits == 1 || bits == 24)) {
+        QSaveFile f(path);
+        const bool ok = f.open(QIODevice::WriteOnly) &&
+                        EncodePcx(image, bits, [&](const char* data, qsizetype n) {
+                            return f.write(data, n) == n;
+                        });
+        return ok && f.commit() ? ImagingCondition::None : ImagingCondition::CannotWrite;
+    }
     if (bits == 1 || bits == 24) {
         page = EncodePcx(image, bits);
     } else {
@@ -358,7 +377,7 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
     if (!w->coder)
         return WriteOwn(image, path, w->code, bits);
     if (w->code == 6 && bits >= 16)
-        return WriteBytes(path, BmpDirect(image, bits));
+        return WriteBmpDirect(image, bits, path);
     if (bits == 16 && w->code == 4)
         return WriteBytes(path, Targa16(image));
     if (w->code == 75 && bits >= 24)
@@ -367,6 +386,8 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
         return WriteBytes(path, EncodeSunMono(image));
     if (w->code == 1)
         return WritePcx(image, path, bits, append);
+    if ((w->code == 3 || w->code == 17) && bits == 24)
+        return WriteTiffRgb(image, path, w->code == 17, append);
     return WriteWithMagick(image, path, *w, o, bits, append);
 }
 

@@ -76,8 +76,8 @@ ImagingCondition Decode(const uchar* data, size_t size, const QSize& target, QIm
     cinfo.scale_num = ScaleEighths(cinfo.image_width, cinfo.image_height, target);
     cinfo.scale_denom = 8;
     jpeg_start_decompress(&cinfo);
-    out = QImage(int(cinfo.output_width), int(cinfo.output_height),
-                 grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    out = NewLargeImage(int(cinfo.output_width), int(cinfo.output_height),
+                        grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
     if (out.isNull()) {
         jpeg_destroy_decompress(&cinfo);
         return ImagingCondition::TooLarge;
@@ -121,12 +121,16 @@ ImagingCondition DecodeJpeg(const QString& path, const QSize& target, QImage& ou
     const qint64 size = f.size();
     if (size <= 0)
         return ImagingCondition::EmptyFile;
-    const uchar* data = f.map(0, size);
-    QByteArray copy;
-    if (!data) { // not mappable (a pipe, an odd file system): read it instead
-        copy = f.readAll();
-        data = reinterpret_cast<const uchar*>(copy.constData());
-    }
+    if (size > (qint64(1) << 30))
+        return ImagingCondition::TooLarge;
+    // Read into a buffer of our own rather than mapping the file: fewer page faults.
+    QImage buffer = NewLargeImage(int(qMin<qint64>(size, 1 << 20)),
+                                  int((size + (1 << 20) - 1) >> 20), QImage::Format_Grayscale8);
+    if (buffer.isNull())
+        return ImagingCondition::TooLarge;
+    uchar* data = buffer.bits();
+    if (f.read(reinterpret_cast<char*>(data), size) != size)
+        return ImagingCondition::FileUnreadable;
     std::vector<uchar> cmykRow;
     const ImagingCondition c = Decode(data, size_t(size), target, out, cmykRow);
     if (c != ImagingCondition::None)

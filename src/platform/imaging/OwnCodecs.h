@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <functional>
 
 namespace q32::imaging {
 
@@ -48,6 +49,9 @@ QByteArray EncodeEps(const QImage& image, int bitsPerPixel);
 ImagingCondition DecodePcxMono(const QByteArray& data, QImage& out);
 // ZSoft PCX, run-length coded: 1 bit (one plane) or 24 bits (three planes of 8).
 QByteArray EncodePcx(const QImage& image, int bitsPerPixel);
+// The same, handed to sink a block at a time; false when sink refuses a block.
+using PcxSink = std::function<bool(const char* data, qsizetype size)>;
+bool EncodePcx(const QImage& image, int bitsPerPixel, const PcxSink& sink);
 // A DCX holding the pages of existing (a PCX or a DCX; empty for none) and then page;
 // empty when the page table is full.
 QByteArray AppendDcxPage(const QByteArray& existing, const QByteArray& page);

@@ -94,15 +94,14 @@ ImagingCondition DecodePcxMono(const QByteArray& file, QImage& out) {
     return ImagingCondition::None;
 }
 
-QByteArray EncodePcx(const QImage& image, int bitsPerPixel) {
+bool EncodePcx(const QImage& image, int bitsPerPixel, const PcxSink& sink) {
     const bool mono = bitsPerPixel == 1;
     const QImage src = mono ? ToMonoInk(image) : image.convertToFormat(QImage::Format_RGB32);
     const int w = qMin(src.width(), 0xFFFF), h = qMin(src.height(), 0xFFFF);
     const int planes = mono ? 1 : 3;
     const int plane = mono ? (w + 7) / 8 : w;
     const int bytesPerLine = plane + (plane & 1); // rows hold an even number of bytes
-    QByteArray out(128, '\0');
-    uchar* hd = reinterpret_cast<uchar*>(out.data());
+    uchar hd[128] = {};
     hd[0] = 0x0A;
     hd[1] = 5;
     hd[2] = 1;
@@ -116,13 +115,16 @@ QByteArray EncodePcx(const QImage& image, int bitsPerPixel) {
     hd[65] = uchar(planes);
     PutLe16(hd + 66, unsigned(bytesPerLine));
     PutLe16(hd + 68, 1);
+    if (!sink(reinterpret_cast<const char*>(hd), 128))
+        return false;
 
-    // The worst case of the code is two bytes per byte.
-    out.resize(128 + qsizetype(bytesPerLine) * planes * 2 * h);
-    uchar* const begin = reinterpret_cast<uchar*>(out.data());
-    uchar* d = begin + 128;
     QByteArray line(qsizetype(bytesPerLine) * planes, '\0');
     uchar* l = reinterpret_cast<uchar*>(line.data());
+    // Coded rows gathered into blocks of about a megabyte; the code at worst doubles a row.
+    const qsizetype worstRow = qsizetype(bytesPerLine) * planes * 2;
+    QByteArray block(qMax<qsizetype>(worstRow, qsizetype(1) << 20), '\0');
+    uchar* const begin = reinterpret_cast<uchar*>(block.data());
+    uchar* d = begin;
     for (int y = 0; y < h; ++y) {
         const uchar* s = src.constScanLine(y);
         if (mono) {
@@ -135,9 +137,22 @@ QByteArray EncodePcx(const QImage& image, int bitsPerPixel) {
                 l[2 * bytesPerLine + x] = s[x * 4];
             }
         }
+        if ((d - begin) + worstRow > block.size()) {
+            if (!sink(block.constData(), d - begin))
+                return false;
+            d = begin;
+        }
         d = PcxRle(l, bytesPerLine * planes, d);
     }
-    out.truncate(d - begin);
+    return sink(block.constData(), d - begin);
+}
+
+QByteArray EncodePcx(const QImage& image, int bitsPerPixel) {
+    QByteArray out;
+    EncodePcx(image, bitsPerPixel, [&](const char* data, qsizetype n) {
+        out.append(data, n);
+        return true;
+    });
     return out;
 }
 
