@@ -374,6 +374,10 @@ private slots:
         QByteArray msp("LinS");
         msp += QByteArray::fromHex("ff7fff7f") + QByteArray(24, '\0');
         QTest::newRow("msp") << msp;
+        // 1-bit PCX of 16000 x 16000 with a few bytes of data
+        QByteArray pcx = QByteArray::fromHex("0a050101000000007f3e7f3e") + QByteArray(53, '\0');
+        pcx += QByteArray::fromHex("01d0070100") + QByteArray(58, '\0') + QByteArray(16, '\xC1');
+        QTest::newRow("pcx 1 bit") << pcx;
     }
     void hugeDeclaredSizeRefused() {
         QFETCH(QByteArray, header);

@@ -59,6 +59,10 @@ ImagingCondition DecodePcxMono(const QByteArray& file, QImage& out) {
     if (w <= 0 || h <= 0 || w > kOwnCodecMaxSide || h > kOwnCodecMaxSide ||
         bytesPerLine < (w + 7) / 8)
         return ImagingCondition::Damaged;
+    // A run of two bytes gives at most 63: refuse a declared size the data cannot fill before
+    // any pixel memory exists.
+    if ((d.size() - 128) * 63 / 2 + 63 < qint64(bytesPerLine) * h)
+        return ImagingCondition::Truncated;
     QImage img(w, h, QImage::Format_Mono);
     if (img.isNull())
         return ImagingCondition::TooLarge;
