@@ -366,6 +366,9 @@ private slots:
             "36000000000000003600000028000000a0860100a086010001001800000000000000000000000000"
             "0000000000000000000000");
         QTest::newRow("bmp") << bmp;
+        QByteArray topDown = bmp; // height -2^31: turning it overflowed an int (found by fuzzing)
+        topDown.replace(22, 4, QByteArray::fromHex("00000080"));
+        QTest::newRow("bmp height -2^31") << topDown;
         QByteArray png =
             QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00802000000");
         QTest::newRow("png") << png + QByteArray(64, '\0');
