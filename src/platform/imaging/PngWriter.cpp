@@ -2,7 +2,6 @@
 
 #include <QSaveFile>
 #include <csetjmp>
-#include <cstdlib>
 #include <png.h>
 #include <vector>
 #include <zlib.h>
@@ -42,12 +41,9 @@ bool Encode(const QImage& src, QSaveFile& file, bool alpha, std::vector<png_byte
     png_set_IHDR(png, info, png_uint_32(src.width()), png_uint_32(src.height()), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    int level = kPngLevel, strategy = kPngStrategy, filters = kPngFilters;
-    if (const char* t = std::getenv("Q32_PNG_TUNE")) // level,strategy,filters
-        std::sscanf(t, "%d,%d,%d", &level, &strategy, &filters);
-    png_set_compression_level(png, level);
-    png_set_compression_strategy(png, strategy);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
+    png_set_compression_level(png, kPngLevel);
+    png_set_compression_strategy(png, kPngStrategy);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, kPngFilters);
     png_write_info(png, info);
     // Qt keeps 32-bit pixels as B, G, R, A (or X) in memory.
     png_set_bgr(png);

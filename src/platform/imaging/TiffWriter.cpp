@@ -24,6 +24,8 @@ ImagingCondition WriteTiffRgb(const QImage& image, const QString& path, bool lzw
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, lzw ? COMPRESSION_LZW : COMPRESSION_NONE);
+    if (lzw) // differences between neighbours pack far better than photo samples themselves
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     TIFFSetField(tif, TIFFTAG_XRESOLUTION, 96.0f);
     TIFFSetField(tif, TIFFTAG_YRESOLUTION, 96.0f);
