@@ -13,6 +13,7 @@ PACKAGES=(
   libsqlcipher-dev sqlcipher
   # imaging
   libmagick++-6.q16-dev imagemagick libjpeg62-turbo-dev libjpeg-turbo-progs libtiff-dev
+  libpng-dev zlib1g-dev
   graphicsmagick ghostscript
   # media
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev

@@ -3,6 +3,7 @@
 #include "platform/imaging/OwnCodecs.h"
 
 #include <QByteArrayView>
+#include <climits>
 #include <cstring>
 
 namespace q32::imaging {
@@ -39,8 +40,9 @@ Sniffed Bmp(const Bytes& b) {
         // 64 (and 16) is the OS/2 2.x header; 40, 52, 56, 108, 124 are Windows.
         s.code = (headerSize == 64 || headerSize == 16) ? 74 : 6;
         s.width = int(qint32(b.le32(18)));
-        const qint32 h = qint32(b.le32(22));
-        s.height = h < 0 ? -h : h;
+        // Negative is top-down; -2^31 has no positive int, so widen before turning it.
+        const qint64 h = qint32(b.le32(22));
+        s.height = int(qMin<qint64>(h < 0 ? -h : h, INT_MAX));
         s.bitsPerPixel = int(b.le16(28));
     } else {
         return s;

@@ -1,3 +1,4 @@
+#include "platform/imaging/DirectCodecs.h"
 #include "platform/imaging/FileProbe.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/Limits.h"
@@ -115,6 +116,24 @@ ImagingCondition LoadWithQt(const QString& path, const char* format, const Image
     return ImagingCondition::None;
 }
 
+// Our own libjpeg path: scaled inside the DCT, rows straight into the picture.
+ImagingCondition LoadJpeg(const QString& path, const ImageInfo& info, const LoadOptions& o,
+                          QImage& out) {
+    QSize target;
+    if (o.fitInto.isValid()) {
+        const QSize shown = o.autoOrient ? info.displaySize() : info.size();
+        target = FitSize(shown, o.fitInto, o.enlarge);
+        if (o.autoOrient && info.orientation >= 5) // decoded before it is turned
+            target.transpose();
+        if (target == info.size())
+            target = QSize();
+    }
+    const ImagingCondition c = DecodeJpeg(path, target, out);
+    if (c == ImagingCondition::None && o.autoOrient)
+        out = Orient(out, info.orientation);
+    return c;
+}
+
 ImagingCondition LoadWithMagick(const QString& path, const char* coder, const ImageInfo& info,
                                 const LoadOptions& o, QImage& out) {
     EnsureMagick();
@@ -157,6 +176,8 @@ ImagingCondition LoadWithOwnCodec(const QString& path, int code, QImage& out) {
         return DecodeGem(data, out);
     case 53:
         return DecodeMsp(data, out);
+    case 1:
+        return DecodePcxMono(data, out);
     case 16:
     case 63:
     case 64:
@@ -190,11 +211,14 @@ ImagingCondition LoadImage(const QString& path, QImage& out, const LoadOptions& 
         return ImagingCondition::PageNotFound;
 
     ImagingCondition c = ImagingCondition::UnrecognisedFormat;
-    if (const char* qt = QtFormat(info.formatCode)) {
+    if (info.formatCode == 10) {
+        c = LoadJpeg(path, info, options, out);
+    } else if (const char* qt = QtFormat(info.formatCode)) {
         c = LoadWithQt(path, qt, info, options, out);
     } else if (info.formatCode == 16 || info.formatCode == 63 || info.formatCode == 64) {
         c = RenderEps(path, info, out);
-    } else if (OwnCodec(info.formatCode)) {
+    } else if (OwnCodec(info.formatCode) ||
+               (info.formatCode == 1 && info.bitsPerPixel == 1 && info.pageCount == 1)) {
         c = LoadWithOwnCodec(path, info.formatCode, out);
     } else {
         QFile f(path);

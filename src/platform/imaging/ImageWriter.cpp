@@ -1,3 +1,4 @@
+#include "platform/imaging/DirectCodecs.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/MagickBridge.h"
 #include "platform/imaging/OwnCodecs.h"
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <cstring>
 #include <list>
 
@@ -111,21 +113,45 @@ void Le(QByteArray& d, quint32 v, int bytes) {
         d.append(char((v >> (8 * i)) & 0xFF));
 }
 
-// Our own writer for direct-colour BMPs: one pass, no conversion library in between.
-QByteArray BmpDirect(const QImage& image, int bits) {
-    QByteArray rows;
-    if (bits == 16) {
-        rows = Rgb555Rows(image, true, 4);
-    } else {
-        const QImage src =
-            image.convertToFormat(bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        const int w = src.width(), h = src.height(), bpp = bits / 8;
-        const int rowBytes = ((w * bpp + 3) / 4) * 4;
-        rows = QByteArray(qsizetype(rowBytes) * h, '\0');
-        for (int y = 0; y < h; ++y) {
+// Our own writer for direct-colour BMPs: one pass, rows streamed to the file a block at a time
+// (never the whole file in memory).
+ImagingCondition WriteBmpDirect(const QImage& image, int bits, const QString& path) {
+    const QImage src =
+        image.convertToFormat(bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const int w = src.width(), h = src.height();
+    const qsizetype rowBytes = ((qsizetype(w) * (bits / 8) + 3) / 4) * 4;
+    QByteArray head("BM");
+    Le(head, quint32(14 + 40 + rowBytes * h), 4);
+    Le(head, 0, 4);
+    Le(head, 54, 4);
+    Le(head, 40, 4);
+    Le(head, quint32(w), 4);
+    Le(head, quint32(h), 4);
+    Le(head, 1, 2);
+    Le(head, quint32(bits), 2);
+    Le(head, 0, 4);
+    Le(head, quint32(rowBytes * h), 4);
+    Le(head, 3780, 4);
+    Le(head, 3780, 4);
+    Le(head, 0, 4);
+    Le(head, 0, 4);
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(head) != head.size())
+        return ImagingCondition::CannotWrite;
+    const QByteArray rows555 = bits == 16 ? Rgb555Rows(src, true, 4) : QByteArray();
+    const int rowsPerBlock = int(qMax<qsizetype>(1, (qsizetype(1) << 20) / rowBytes));
+    QByteArray block(rowBytes * rowsPerBlock, '\0');
+    for (int y0 = 0; y0 < h; y0 += rowsPerBlock) {
+        const int n = qMin(rowsPerBlock, h - y0);
+        for (int i = 0; i < n; ++i) {
+            const int y = y0 + i; // file row y is picture row h - 1 - y
+            uchar* d = reinterpret_cast<uchar*>(block.data()) + qsizetype(i) * rowBytes;
+            if (bits == 16) {
+                std::memcpy(d, rows555.constData() + qsizetype(y) * rowBytes, size_t(rowBytes));
+                continue;
+            }
             const uchar* s = src.constScanLine(h - 1 - y);
-            uchar* d = reinterpret_cast<uchar*>(rows.data()) + qsizetype(y) * rowBytes;
-            if (bpp == 4) {
+            if (bits == 32) {
                 std::memcpy(d, s, size_t(w) * 4); // B, G, R, A in memory
                 continue;
             }
@@ -135,23 +161,10 @@ QByteArray BmpDirect(const QImage& image, int bits) {
                 d[x * 3 + 2] = s[x * 4 + 2];
             }
         }
+        if (f.write(block.constData(), rowBytes * n) != rowBytes * n)
+            return ImagingCondition::CannotWrite;
     }
-    QByteArray out("BM");
-    Le(out, quint32(14 + 40 + rows.size()), 4);
-    Le(out, 0, 4);
-    Le(out, 54, 4);
-    Le(out, 40, 4);
-    Le(out, quint32(image.width()), 4);
-    Le(out, quint32(image.height()), 4);
-    Le(out, 1, 2);
-    Le(out, quint32(bits), 2);
-    Le(out, 0, 4);
-    Le(out, quint32(rows.size()), 4);
-    Le(out, 3780, 4);
-    Le(out, 3780, 4);
-    Le(out, 0, 4);
-    Le(out, 0, 4);
-    return out + rows;
+    return f.commit() ? ImagingCondition::None : ImagingCondition::CannotWrite;
 }
 
 QByteArray Targa16(const QImage& image) {
@@ -259,6 +272,81 @@ bool IsJpegFamily(int code) {
     return code == 10 || code == 23 || code == 21 || code == 11 || code == 24 || code == 22;
 }
 
+ImagingCondition WriteWithMagick(const QImage& image, const QString& path, const Writer& w,
+                                 const SaveOptions& o, int bits, bool append) {
+    EnsureMagick();
+    try {
+        Magick::Image m = bits == 1 ? FromQImage(ToMonoInk(image)) : FromQImage(image);
+        if (bits == 1) {
+            m.quantizeColors(2);
+            m.quantizeDither(false);
+            m.quantize();
+            m.type(MagickCore::BilevelType);
+            m.depth(1);
+        } else {
+            Reduce(m, bits);
+        }
+        if (bits <= 8)
+            m.classType(MagickCore::PseudoClass);
+        if (w.code == 76 && bits == 8) // an 8-bit Photoshop file is a grey one
+            m.type(MagickCore::GrayscaleType);
+        SetCodecOptions(m, w, o, bits);
+        m.quiet(true);
+        if (!append) {
+            m.write(MagickSpec(w.coder, path));
+            return ImagingCondition::None;
+        }
+        std::list<Magick::Image> pages;
+        Magick::readImages(&pages, MagickSpec(w.coder, path));
+        pages.push_back(m);
+        Magick::writeImages(pages.begin(), pages.end(), MagickSpec(w.coder, path), true);
+    } catch (const Magick::Warning&) {
+        return ImagingCondition::None;
+    } catch (const Magick::Exception&) {
+        return ImagingCondition::CannotWrite;
+    } catch (const std::bad_alloc&) {
+        return ImagingCondition::TooLarge;
+    }
+    return ImagingCondition::None;
+}
+
+// PCX pages at 1 and 24 bits come from our own writer; palette pages from ImageMagick's.
+// Append turns the file into a DCX holding the pages it had and the new one.
+ImagingCondition WritePcx(const QImage& image, const QString& path, int bits, bool append) {
+    QByteArray page;
+    if (!append && (bits == 1 || bits == 24)) {
+        QSaveFile f(path);
+        const bool ok = f.open(QIODevice::WriteOnly) &&
+                        EncodePcx(image, bits, [&](const char* data, qsizetype n) {
+                            return f.write(data, n) == n;
+                        });
+        return ok && f.commit() ? ImagingCondition::None : ImagingCondition::CannotWrite;
+    }
+    if (bits == 1 || bits == 24) {
+        page = EncodePcx(image, bits);
+    } else {
+        QTemporaryFile temp(QFileInfo(path).dir().filePath(QStringLiteral("pcxpage-XXXXXX")));
+        if (!temp.open())
+            return ImagingCondition::CannotWrite;
+        temp.close();
+        const ImagingCondition c = WriteWithMagick(image, temp.fileName(), *FindWriter(1),
+                                                   SaveOptions{1, bits, 0, false}, bits, false);
+        if (c != ImagingCondition::None)
+            return c;
+        if (!temp.open())
+            return ImagingCondition::CannotWrite;
+        page = temp.readAll();
+    }
+    if (!append)
+        return WriteBytes(path, page);
+    QFile existing(path);
+    if (!existing.open(QIODevice::ReadOnly))
+        return ImagingCondition::CannotWrite;
+    const QByteArray dcx = AppendDcxPage(existing.readAll(), page);
+    existing.close();
+    return dcx.isEmpty() ? ImagingCondition::CannotWrite : WriteBytes(path, dcx);
+}
+
 } // namespace
 
 bool CanWriteFormat(int code) {
@@ -289,59 +377,18 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
     if (!w->coder)
         return WriteOwn(image, path, w->code, bits);
     if (w->code == 6 && bits >= 16)
-        return WriteBytes(path, BmpDirect(image, bits));
+        return WriteBmpDirect(image, bits, path);
     if (bits == 16 && w->code == 4)
         return WriteBytes(path, Targa16(image));
-    if (w->code == 75 && bits == 24) {
-        // Qt writes these straight from its own buffer, with no 16-bit pixel cache in between.
-        QImageWriter writer(path, "png");
-        const QImage src = image.convertToFormat(QImage::Format_RGB32);
-        writer.setCompression(6);
-        return writer.write(src) ? ImagingCondition::None : ImagingCondition::CannotWrite;
-    }
-
-    EnsureMagick();
-    try {
-        Magick::Image m = bits == 1 ? FromQImage(ToMonoInk(image)) : FromQImage(image);
-        if (bits == 1) {
-            m.quantizeColors(2);
-            m.quantizeDither(false);
-            m.quantize();
-            m.type(MagickCore::BilevelType);
-            m.depth(1);
-        } else {
-            Reduce(m, bits);
-        }
-        if (bits <= 8)
-            m.classType(MagickCore::PseudoClass);
-        if (w->code == 76 && bits == 8) // an 8-bit Photoshop file is a grey one
-            m.type(MagickCore::GrayscaleType);
-        SetCodecOptions(m, *w, o, bits);
-        m.quiet(true);
-        const char* coder = (w->code == 1 && append) ? "DCX" : w->coder;
-        if (!append) {
-            m.write(MagickSpec(coder, path));
-            return ImagingCondition::None;
-        }
-        std::list<Magick::Image> pages;
-        const char* readCoder = w->coder;
-        if (w->code == 1) {
-            QFile existing(path);
-            const bool dcx = existing.open(QIODevice::ReadOnly) &&
-                             existing.read(4) == QByteArray("\xB1\x68\xDE\x3A", 4);
-            readCoder = dcx ? "DCX" : "PCX";
-        }
-        Magick::readImages(&pages, MagickSpec(readCoder, path));
-        pages.push_back(m);
-        Magick::writeImages(pages.begin(), pages.end(), MagickSpec(coder, path), true);
-    } catch (const Magick::Warning&) {
-        return ImagingCondition::None;
-    } catch (const Magick::Exception&) {
-        return ImagingCondition::CannotWrite;
-    } catch (const std::bad_alloc&) {
-        return ImagingCondition::TooLarge;
-    }
-    return ImagingCondition::None;
+    if (w->code == 75 && bits >= 24)
+        return WritePng(image, path, bits == 32);
+    if (w->code == 55 && bits == 1)
+        return WriteBytes(path, EncodeSunMono(image));
+    if (w->code == 1)
+        return WritePcx(image, path, bits, append);
+    if ((w->code == 3 || w->code == 17) && bits == 24)
+        return WriteTiffRgb(image, path, w->code == 17, append);
+    return WriteWithMagick(image, path, *w, o, bits, append);
 }
 
 } // namespace q32

@@ -125,6 +125,10 @@ ImagingCondition DecodeMsp(const QByteArray& d, QImage& out) {
     if (!SideOk(w) || !SideOk(h))
         return ImagingCondition::Damaged;
     const int stride = (w + 7) / 8;
+    // Enough data for what the header declares, before any pixel memory exists: a version 1
+    // file holds every row whole, a version 2 file at least its row map.
+    if (d.size() < 32 + (v2 ? qsizetype(h) * 2 : qsizetype(stride) * h))
+        return ImagingCondition::Truncated;
     QImage img = NewInkImage(w, h);
     if (img.isNull())
         return ImagingCondition::TooLarge;
@@ -258,6 +262,11 @@ ImagingCondition DecodeGem(const QByteArray& d, QImage& out) {
     const int planes = int(Be16(d, 4)), patternLength = int(Be16(d, 6));
     const int w = int(Be16(d, 12)), h = int(Be16(d, 14));
     const int stride = (w + 7) / 8;
+    // The densest code gives 127 bytes of a plane row per byte and repeats a row 255 times for
+    // four bytes: a file shorter than that bound cannot hold the declared picture.
+    const qsizetype rowGroups = (h + 254) / 255;
+    if (d.size() < headerBytes + rowGroups * planes * ((stride + 126) / 127))
+        return ImagingCondition::Truncated;
     QImage img;
     if (planes == 1) {
         img = NewInkImage(w, h);

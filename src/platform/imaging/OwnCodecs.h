@@ -1,6 +1,7 @@
 #pragma once
 // Small codecs of our own for simple, documented formats that no library on the system handles:
 // Microsoft Paint (read/write), GEM Image (read/write), MacPaint (read/write),
+// PCX (1-bit read; 1- and 24-bit write) and DCX pages, 1-bit Sun Raster (write),
 // a Windows Metafile holding one bitmap (write; reading goes through libwmf),
 // and recognising a headerless Group 3 fax stream.
 //
@@ -10,6 +11,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <functional>
 
 namespace q32::imaging {
 
@@ -41,6 +43,20 @@ WmfSummary SummariseWmf(const QByteArray& head);
 
 // Encapsulated PostScript holding the picture as one image operator (8 bits: grey; 24: colour).
 QByteArray EncodeEps(const QImage& image, int bitsPerPixel);
+
+// A 1-bit, one-plane ZSoft PCX: the header's two colours when they differ, else 0 black and
+// 1 white.
+ImagingCondition DecodePcxMono(const QByteArray& data, QImage& out);
+// ZSoft PCX, run-length coded: 1 bit (one plane) or 24 bits (three planes of 8).
+QByteArray EncodePcx(const QImage& image, int bitsPerPixel);
+// The same, handed to sink a block at a time; false when sink refuses a block.
+using PcxSink = std::function<bool(const char* data, qsizetype size)>;
+bool EncodePcx(const QImage& image, int bitsPerPixel, const PcxSink& sink);
+// A DCX holding the pages of existing (a PCX or a DCX; empty for none) and then page;
+// empty when the page table is full.
+QByteArray AppendDcxPage(const QByteArray& existing, const QByteArray& page);
+// An uncompressed 1-bit Sun Raster file.
+QByteArray EncodeSunMono(const QImage& image);
 
 // A headerless CCITT Group 3 stream begins with an end-of-line code.
 bool RawFaxLooksValid(const QByteArray& head);

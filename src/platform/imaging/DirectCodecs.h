@@ -1,0 +1,29 @@
+#pragma once
+// Codecs that talk to libjpeg and libpng directly: the display path and the PNG writer are the
+// hot paths of the program, and the general-purpose wrappers cost several times the codec's own
+// time there (whole-picture decodes before shrinking, row-by-row copies, 16-bit pixel caches).
+
+#include "platform/imaging/ImagingCondition.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace q32::imaging {
+
+// A picture of more than a few megabytes whose pixels live on transparent huge pages: touching
+// 100 MB of fresh 4 KiB pages costs more than decoding a photo on some virtual machines.
+QImage NewLargeImage(int width, int height, QImage::Format format);
+
+// Writes a 24-bit TIFF through libtiff, uncompressed or LZW, as a new file or an added page.
+ImagingCondition WriteTiffRgb(const QImage& image, const QString& path, bool lzw, bool append);
+
+// Decodes a JPEG file. With a valid target, libjpeg scales inside the DCT to the smallest
+// size of n/8 that still covers target, and the result is then shrunk to target exactly.
+// CMYK files come out as RGB; a cut-off file gives Truncated.
+ImagingCondition DecodeJpeg(const QString& path, const QSize& target, QImage& out);
+
+// Writes a 24- or 32-bit PNG with zlib level, filters and strategy chosen for photos.
+ImagingCondition WritePng(const QImage& image, const QString& path, bool alpha);
+
+} // namespace q32::imaging
