@@ -14,7 +14,7 @@ for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
     album) "$build/bench/album/bench_album" "$work" ;;
-    imaging) "$build/bench/imaging/bench_imaging" "$work" ;;
+    imaging) "$build/bench/imaging/bench_imaging" 5 ;;
     add) "$build/bench/add/bench_add" 1000 "$work" ;;
     scan) "$build/bench/scan/bench_scan" "$work" ;;
     browse) "$build/bench/browse/bench_browse" "$work" ;;
