@@ -130,9 +130,9 @@ ImagingCondition PingWithMagick(const QString& path, const char* coder, ImageInf
         if (info.formatCode == 15)
             img.density(Magick::Geometry(96, 96));
         if (info.formatCode == 77) // a fax stream's length is only known once decoded
-            img.read(MagickSpec(coder, path, 0));
+            img.read(MagickSource(coder, path, 0));
         else
-            img.ping(MagickSpec(coder, path, 0));
+            img.ping(MagickSource(coder, path, 0));
         if (!info.width || !info.height) {
             info.width = int(img.columns());
             info.height = int(img.rows());

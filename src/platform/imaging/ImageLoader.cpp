@@ -142,7 +142,7 @@ ImagingCondition LoadWithMagick(const QString& path, const char* coder, const Im
         img.quiet(true);
         if (info.formatCode == 15)
             img.density(Magick::Geometry(96, 96));
-        img.read(MagickSpec(coder, path, o.page));
+        img.read(MagickSource(coder, path, o.page));
         // Only TIFF files carry an orientation still to apply; other coders have turned rows
         // already.
         if (o.autoOrient && std::string(coder) == "TIFF")

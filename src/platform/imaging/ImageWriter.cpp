@@ -293,13 +293,13 @@ ImagingCondition WriteWithMagick(const QImage& image, const QString& path, const
         SetCodecOptions(m, w, o, bits);
         m.quiet(true);
         if (!append) {
-            m.write(MagickSpec(w.coder, path));
+            m.write(MagickSource(w.coder, path));
             return ImagingCondition::None;
         }
         std::list<Magick::Image> pages;
-        Magick::readImages(&pages, MagickSpec(w.coder, path));
+        Magick::readImages(&pages, MagickSource(w.coder, path));
         pages.push_back(m);
-        Magick::writeImages(pages.begin(), pages.end(), MagickSpec(w.coder, path), true);
+        Magick::writeImages(pages.begin(), pages.end(), MagickSource(w.coder, path), true);
     } catch (const Magick::Warning&) {
         return ImagingCondition::None;
     } catch (const Magick::Exception&) {

@@ -65,11 +65,11 @@ Magick::Image FromQImage(const QImage& image) {
                          src.constBits());
 }
 
-std::string MagickSpec(const char* coder, const QString& path, int page) {
-    std::string spec = std::string(coder) + ":" + path.toStdString();
+std::string MagickSource(const char* coder, const QString& path, int page) {
+    std::string source = std::string(coder) + ":" + path.toStdString();
     if (page >= 0)
-        spec += "[" + std::to_string(page) + "]";
-    return spec;
+        source += "[" + std::to_string(page) + "]";
+    return source;
 }
 
 } // namespace q32::imaging

@@ -14,6 +14,6 @@ QImage ToQImage(const Magick::Image& image);
 Magick::Image FromQImage(const QImage& image);
 
 // "TIFF:/path/file[0]": the coder comes from the content, never from the name.
-std::string MagickSpec(const char* coder, const QString& path, int page = -1);
+std::string MagickSource(const char* coder, const QString& path, int page = -1);
 
 } // namespace q32::imaging
