@@ -37,6 +37,38 @@ QImage Drawing() {
     return img;
 }
 
+// At most `colours` distinct colours (2: black and white) in rows that give a run-length code
+// every case: a row of one colour, a long run (over 127 bytes at any depth for a long width),
+// a long stretch of differing bytes, and short runs mixed with single bytes.
+QImage RunsPicture(int width, int height, int colours) {
+    QImage img(width, height, QImage::Format_RGB32);
+    const auto colour = [&](int i) {
+        i %= colours;
+        if (colours == 2)
+            return i ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+        const int step = 256 / colours;
+        return qRgb(i * step, 255 - i * step, (i * 97) & 255);
+    };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int i = y;
+            if (y > 0 && x >= width / 3 && x < 2 * width / 3)
+                i = int((quint32(x) * 2654435761u ^ quint32(y) * 40503u) >> 11);
+            else if (y > 0 && x >= 2 * width / 3)
+                i = (x / 5) % 2 + (x % 7 == 0 ? 2 : 0);
+            img.setPixel(x, y, colour(i));
+        }
+    return img;
+}
+
+int DifferingPixels(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
 // Mean absolute difference per channel over the area both pictures share.
 double MeanDiff(const QImage& a, const QImage& b) {
     const QImage x = a.convertToFormat(QImage::Format_RGB32),
@@ -106,6 +138,8 @@ private slots:
         row(51, 1, 51, 1, 0);
         row(52, 1, 52, 1, 0);
         row(53, 1, 53, 1, 0);
+        for (int b : {1, 4, 8})
+            row(54, b, 54, b, b == 8 ? 12 : b == 4 ? 30 : 0);
         for (int b : {1, 8, 24, 32})
             row(55, b, 55, b, b >= 24 ? 0.5 : b == 8 ? 12 : 0);
         row(55, 4, 55, 8, 30);   // Sun rasters have no 4-bit form
@@ -152,6 +186,38 @@ private slots:
         }
     }
 
+    void wpgRuns_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        for (int bits : {1, 4, 8})
+            for (int width : {37, 3131}) // 3131: over 127 bytes of one run at 1 bit
+                QTest::addRow("%d bits, %d wide", bits, width) << bits << width << 7;
+        // a bitmap record over 32 KB takes the longest form of record length
+        QTest::addRow("8 bits, long record") << 8 << 3131 << 40;
+    }
+    void wpgRuns() {
+        // Pictures with no more colours than the depth holds come back exactly.
+        QFETCH(int, bits);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const QImage source = RunsPicture(width, height, bits == 1 ? 2 : bits == 4 ? 16 : 200);
+        const QString file =
+            path(QStringLiteral("runs_%1_%2_%3.wpg").arg(bits).arg(width).arg(height));
+        QCOMPARE(SaveImage(source, file, SaveOptions{54, bits, 0, false}), ImagingCondition::None);
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, 54);
+        QCOMPARE(info.size(), source.size());
+        QCOMPARE(info.bitsPerPixel, bits);
+        QImage back;
+        QCOMPARE(LoadImage(file, back), ImagingCondition::None);
+        QCOMPARE(back.size(), source.size());
+        QCOMPARE(DifferingPixels(source, back.convertToFormat(QImage::Format_RGB32)), 0);
+        if (width > 1000) // the runs must be coded as runs, not stored as they are
+            QVERIFY(QFileInfo(file).size() < qint64(width) * bits / 8 * height);
+    }
+
     void writersRefuse_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("bits");
@@ -163,6 +229,7 @@ private slots:
         QTest::newRow("WinFax") << 69 << 1 << 0 << ImagingCondition::NoWriter;
         QTest::newRow("CALS at 24 bits") << 50 << 24 << 0 << ImagingCondition::InvalidBits;
         QTest::newRow("JPEG at 1 bit") << 10 << 1 << 20 << ImagingCondition::InvalidBits;
+        QTest::newRow("WPG at 24 bits") << 54 << 24 << 0 << ImagingCondition::InvalidBits;
         QTest::newRow("JPEG factor 300") << 10 << 24 << 300 << ImagingCondition::InvalidQuality;
     }
     void writersRefuse() {

@@ -47,6 +47,7 @@ const QList<Writer>& Writers() {
         {51, nullptr, {1}, false},
         {52, nullptr, {1}, false},
         {53, nullptr, {1}, false},
+        {54, nullptr, {1, 4, 8}, false},
         {55, "SUN", {1, 4, 8, 24, 32}, false},
         {56, "PICT", {1, 4, 8, 24}, false},
         {66, "FAX", {1}, false},
@@ -251,6 +252,59 @@ void SetCodecOptions(Magick::Image& m, const Writer& w, const SaveOptions& o, in
     }
 }
 
+// A palette picture from the quantiser the other palette writers use, for our own encoders.
+ImagingCondition ReduceToIndexed(const QImage& image, int bits, QImage& out) {
+    EnsureMagick();
+    try {
+        Magick::Image m = FromQImage(image);
+        m.matte(false);
+        Reduce(m, bits);
+        m.classType(MagickCore::PseudoClass);
+        const int w = int(m.columns()), h = int(m.rows());
+        const size_t colours = m.colorMapSize();
+        if (colours == 0 || colours > (size_t(1) << bits))
+            return ImagingCondition::Failure;
+        QImage indexed(w, h, QImage::Format_Indexed8);
+        if (indexed.isNull())
+            return ImagingCondition::TooLarge;
+        QList<QRgb> table;
+        for (size_t i = 0; i < colours; ++i) {
+            const Magick::Color c = m.colorMap(i);
+            table.append(qRgb(MagickCore::ScaleQuantumToChar(c.redQuantum()),
+                              MagickCore::ScaleQuantumToChar(c.greenQuantum()),
+                              MagickCore::ScaleQuantumToChar(c.blueQuantum())));
+        }
+        indexed.setColorTable(table);
+        m.getConstPixels(0, 0, size_t(w), size_t(h));
+        const MagickCore::IndexPacket* index = m.getConstIndexes();
+        if (!index)
+            return ImagingCondition::Failure;
+        for (int y = 0; y < h; ++y) {
+            uchar* d = indexed.scanLine(y);
+            for (int x = 0; x < w; ++x)
+                d[x] = uchar(qMin<size_t>(size_t(index[qsizetype(y) * w + x]), colours - 1));
+        }
+        out = indexed;
+    } catch (const Magick::Warning&) {
+        return out.isNull() ? ImagingCondition::Failure : ImagingCondition::None;
+    } catch (const Magick::Exception&) {
+        return ImagingCondition::Failure;
+    } catch (const std::bad_alloc&) {
+        return ImagingCondition::TooLarge;
+    }
+    return ImagingCondition::None;
+}
+
+ImagingCondition WriteWpg(const QImage& image, const QString& path, int bits) {
+    QImage src = image;
+    if (bits > 1)
+        if (const ImagingCondition c = ReduceToIndexed(image, bits, src);
+            c != ImagingCondition::None)
+            return c;
+    const QByteArray bytes = EncodeWpg(src, bits);
+    return bytes.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, bytes);
+}
+
 ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, int bits) {
     switch (code) {
     case 51:
@@ -259,6 +313,8 @@ ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, in
         return WriteBytes(path, EncodeGem(image));
     case 53:
         return WriteBytes(path, EncodeMsp(image));
+    case 54:
+        return WriteWpg(image, path, bits);
     case 15:
         return WriteBytes(path, EncodeWmfBitmap(image, bits));
     case 16:

@@ -3,6 +3,7 @@
 // Microsoft Paint (read/write), GEM Image (read/write), MacPaint (read/write),
 // PCX (1-bit read; 1- and 24-bit write) and DCX pages, 1-bit Sun Raster (write),
 // a Windows Metafile holding one bitmap (write; reading goes through libwmf),
+// a WordPerfect raster (write; reading goes through ImageMagick),
 // and recognising a headerless Group 3 fax stream.
 //
 // Decoders never trust a declared size: they stop at the end of the data and check every count.
@@ -57,6 +58,23 @@ bool EncodePcx(const QImage& image, int bitsPerPixel, const PcxSink& sink);
 QByteArray AppendDcxPage(const QByteArray& existing, const QByteArray& page);
 // An uncompressed 1-bit Sun Raster file.
 QByteArray EncodeSunMono(const QImage& image);
+
+// A WordPerfect raster of one bitmap at 1, 4 or 8 bits. 1 bit: dithered here to black and
+// white; 4 and 8 bits: the image must already be Format_Indexed8 with at most 16 or 256
+// colours. Empty for anything else.
+QByteArray EncodeWpg(const QImage& image, int bitsPerPixel);
+// Its run-length code for one row of n bytes: 0x80 | count and a byte to repeat, or count and
+// that many bytes as they are (count 1..kWpgMaxCount). Returns the end of what it wrote; out
+// needs room for WpgRleBound(n) bytes.
+inline constexpr int kWpgMaxCount = 127;
+constexpr qsizetype WpgRleBound(qsizetype n) {
+    return n + n / kWpgMaxCount + 1;
+}
+uchar* WpgRle(const uchar* in, int n, uchar* out);
+// Undoes WpgRle for one row of n bytes from data at pos, also taking the format's other codes
+// (0x80 0 count: count bytes of 0xFF). False when the data ends early, a count overshoots the
+// row, or the code repeats a previous row.
+bool WpgUnRle(const QByteArray& data, qsizetype& pos, uchar* row, int n);
 
 // A headerless CCITT Group 3 stream begins with an end-of-line code.
 bool RawFaxLooksValid(const QByteArray& head);
