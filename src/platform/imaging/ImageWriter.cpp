@@ -25,7 +25,7 @@ struct Writer {
     bool append;
 };
 
-// One row per writable code. Codes of the export list that stay unwritten (LEAD's own
+// One row per writable code. Codes of the export list that stay unwritten (the CMP and noloss
 // formats, WinFax, IBM IOCA, FlashPix, CCITT RLE and Group 3 2D) have no row.
 const QList<Writer>& Writers() {
     static const QList<Writer> writers = {
