@@ -47,7 +47,7 @@ public:
     void NextSortOrder();
     void mnuSetPassword_Click();
 
-    // Makes row (1-based) current and shows it, clamped to the rows there are.
+    // Shows record CurrentRow (1-based), clamped to the rows there are.
     void ShowRecord();
     void GetOLEImages();
     // Plays the current record's sound; false when it has none.
@@ -73,7 +73,6 @@ signals:
     void captionChanged();
 
 private:
-    enum class OpenStep { Done, Failed };
     std::unique_ptr<AlbumDb> openWithRetries(const QString& path);
     void UpdateOpenFiles();
     void closeAlbum();
