@@ -299,6 +299,14 @@ AlbumStatus AlbumDb::addRecord(const PictureRecord& fields, const QString& image
     return s;
 }
 
+AlbumStatus AlbumDb::runOnRow(sqlite::Statement& statement) {
+    const sqlite::Error e = statement.run();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    // The statement names one row by its id: no change means there was no such row.
+    return m_db.changes() == 0 ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}} : AlbumStatus{};
+}
+
 AlbumStatus AlbumDb::updateRecord(const PictureRecord& fields) {
     AlbumStatus s = checkTexts(fields);
     if (!s.ok())
@@ -313,10 +321,7 @@ AlbumStatus AlbumDb::updateRecord(const PictureRecord& fields) {
         return engine::fromSqlite(e);
     bindTexts(st, fields);
     st.bind(8, fields.rowId);
-    e = st.run();
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    return m_db.changes() == 0 ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}} : AlbumStatus{};
+    return runOnRow(st);
 }
 
 AlbumStatus AlbumDb::deleteRecord(qint64 rowId) {
@@ -325,10 +330,7 @@ AlbumStatus AlbumDb::deleteRecord(qint64 rowId) {
     if (!e.ok())
         return engine::fromSqlite(e);
     st.bind(1, rowId);
-    e = st.run();
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    return m_db.changes() == 0 ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}} : AlbumStatus{};
+    return runOnRow(st);
 }
 
 qint64 AlbumDb::fieldSize(qint64 rowId, PictureField field, AlbumStatus* status) {
@@ -374,11 +376,8 @@ AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& 
         return engine::fromSqlite(e);
     st.bindZeroBlob(1, size);
     st.bind(2, rowId);
-    e = st.run();
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    if (m_db.changes() == 0)
-        return {AlbumCondition::NoCurrentRecord, {}};
+    if (const AlbumStatus changed = runOnRow(st); !changed.ok())
+        return changed;
     if (size > 0) {
         sqlite::Blob blob;
         e = blob.open(m_db, "Pictures", PictureFieldName(field), rowId, true);
@@ -402,10 +401,7 @@ AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArr
         return engine::fromSqlite(e);
     st.bind(1, bytes);
     st.bind(2, rowId);
-    e = st.run();
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    return m_db.changes() == 0 ? AlbumStatus{AlbumCondition::NoCurrentRecord, {}} : AlbumStatus{};
+    return runOnRow(st);
 }
 
 QByteArray AlbumDb::readBytes(qint64 rowId, PictureField field, AlbumStatus* status) {

@@ -109,6 +109,8 @@ public:
 private:
     AlbumDb() = default;
     AlbumStatus checkWritable() const;
+    // Runs an UPDATE or DELETE of one row; NoCurrentRecord when that row is not there.
+    AlbumStatus runOnRow(sqlite::Statement& statement);
 
     sqlite::Database m_db;
     QString m_path;

@@ -125,10 +125,7 @@ ImagingCondition MagickCondition(const Magick::Exception& e) {
 ImagingCondition PingWithMagick(const QString& path, const char* coder, ImageInfo& info) {
     EnsureMagick();
     try {
-        Magick::Image img;
-        img.quiet(true);
-        if (info.formatCode == 15)
-            img.density(Magick::Geometry(96, 96));
+        Magick::Image img = NewMagickReader(info.formatCode);
         if (info.formatCode == 77) // a fax stream's length is only known once decoded
             img.read(MagickSource(coder, path, 0));
         else

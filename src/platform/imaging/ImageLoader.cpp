@@ -138,10 +138,7 @@ ImagingCondition LoadWithMagick(const QString& path, const char* coder, const Im
                                 const LoadOptions& o, QImage& out) {
     EnsureMagick();
     try {
-        Magick::Image img;
-        img.quiet(true);
-        if (info.formatCode == 15)
-            img.density(Magick::Geometry(96, 96));
+        Magick::Image img = NewMagickReader(info.formatCode);
         img.read(MagickSource(coder, path, o.page));
         // Only TIFF files carry an orientation still to apply; other coders have turned rows
         // already.

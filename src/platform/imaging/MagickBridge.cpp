@@ -65,6 +65,14 @@ Magick::Image FromQImage(const QImage& image) {
                          src.constBits());
 }
 
+Magick::Image NewMagickReader(int formatCode) {
+    Magick::Image img;
+    img.quiet(true);
+    if (formatCode == 15)
+        img.density(Magick::Geometry(96, 96));
+    return img;
+}
+
 std::string MagickSource(const char* coder, const QString& path, int page) {
     std::string source = std::string(coder) + ":" + path.toStdString();
     if (page >= 0)

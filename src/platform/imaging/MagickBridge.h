@@ -9,6 +9,9 @@ namespace q32::imaging {
 
 // Starts ImageMagick once, with limits that refuse absurd pictures before their pixels exist.
 void EnsureMagick();
+// An image ready to read a file of the given format code: quiet, and metafiles drawn at screen
+// resolution.
+Magick::Image NewMagickReader(int formatCode);
 
 QImage ToQImage(const Magick::Image& image);
 Magick::Image FromQImage(const QImage& image);
