@@ -14,6 +14,7 @@
 #include "shell/RecentAlbums.h"
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
+#include "shell/RecordWiring.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
 #include <QApplication>
@@ -56,7 +57,8 @@ const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
                                   QStringLiteral("ID_DisplayByDescription(DescendingDate)"),
                                   QStringLiteral("ID_AttachSound"),
                                   QStringLiteral("ID_ExportImage"),
-                                  QStringLiteral("ID_DeleteImage")};
+                                  QStringLiteral("ID_DeleteImage"),
+                                  QStringLiteral("ID_ImageProcessing")};
 
 } // namespace
 
@@ -260,12 +262,16 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { RestoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
+    m_records = new RecordWiring(*this, m_state, m_settings, m_prompts);
 
     // Pending: these commands land with their windows (album browsing, adding, editing,
     // maintenance, viewer, slideshow, About). Until then their tools are present and do nothing:
-    // ID_CreateNewAlbum, ID_AddImages, ID_CompactDatabase, ID_RepairDatabase, ID_AttachSound,
-    // ID_ExportImage, ID_DeleteImage, ID_ImageProcessing, ID_StartSlideshow, ID_SlideInterval,
-    // ID_EffectDelay, ID_EffectGrainSize, ID_SelectWipePatterns, ID_About.
+    // ID_CreateNewAlbum, ID_AddImages, ID_CompactDatabase, ID_RepairDatabase, ID_StartSlideshow,
+    // ID_SlideInterval, ID_EffectDelay, ID_EffectGrainSize, ID_SelectWipePatterns, ID_About.
+}
+
+RecordCommands& MainWindow::records() {
+    return m_records->commands();
 }
 
 void MainWindow::SSActiveToolBars1_ToolClick(const QString& toolId) {

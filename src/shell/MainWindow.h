@@ -19,7 +19,9 @@ class AlbumBrowser;
 class CaptionBand;
 class PreviewPane;
 class PromptService;
+class RecordCommands;
 class RecordGridModel;
+class RecordWiring;
 class Settings;
 struct ProgramState;
 
@@ -38,6 +40,8 @@ public:
     QTableView* grid() const { return m_grid; }
     AlbumBrowser& browser() { return *m_browser; }
     PreviewPane& preview() { return *m_preview; }
+    // Editing, deleting, sounds, export and the outside editor for the current record.
+    RecordCommands& records();
     // The password window; tests put a scripted answer here.
     void setPasswordAsker(std::function<QString()> asker);
 
@@ -87,6 +91,7 @@ private:
     QLabel* m_label2 = nullptr;
     QTableView* m_grid = nullptr;
     RecordGridModel* m_gridModel = nullptr;
+    RecordWiring* m_records = nullptr;
 
     bool m_newAlbumPending = false;
     QColor m_selImgBackColor;

@@ -1,0 +1,106 @@
+#include "shell/RecordWiring.h"
+
+#include "common/ProgramState.h"
+#include "output/SaveOptionsWindow.h"
+#include "shell/AlbumBrowser.h"
+#include "shell/MainWindow.h"
+#include "shell/PreviewPane.h"
+#include "shell/RecordGridModel.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QTableView>
+
+namespace q32 {
+namespace {
+
+class MainRecordSite : public RecordSite {
+public:
+    MainRecordSite(MainWindow& main, ProgramState& state) : m_main(main), m_state(state) {}
+
+    AlbumDb* album() override { return m_main.browser().album(); }
+    AlbumRecordset* records() override { return m_main.browser().recordset(); }
+    void hidePreview() override { m_main.preview().hidePreview(); }
+    void reopenAlbum() override { m_main.OpenAlbum(); }
+    void showCurrentRecord() override { m_main.browser().ShowRecord(); }
+    void recordChanged(qint64 position) override {
+        if (auto* model = qobject_cast<RecordGridModel*>(m_main.grid()->model()))
+            model->rowChanged(int(position));
+        if (position == m_state.CurrentRow - 1)
+            if (auto* label = m_main.findChild<QLabel*>(QStringLiteral("Label2")))
+                label->setText(m_state.CurrentDescription);
+    }
+    void showSoundIndicator() override { m_main.preview().soundIndicator()->show(); }
+    void setBusyCaption(const QString& caption) override {
+        if (caption.isEmpty()) {
+            m_main.RefreshCaption();
+            return;
+        }
+        m_main.setWindowTitle(caption);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    void lockRecords(bool locked) override { m_main.centralWidget()->setEnabled(!locked); }
+
+private:
+    MainWindow& m_main;
+    ProgramState& m_state;
+};
+
+} // namespace
+
+RecordWiring::RecordWiring(MainWindow& main, ProgramState& state, Settings& settings,
+                           PromptService& prompts)
+    : QObject(&main), m_main(main), m_state(state),
+      m_site(std::make_unique<MainRecordSite>(main, state)),
+      m_commands(std::make_unique<RecordCommands>(state, settings, prompts, *m_site)) {
+    m_commands->askSaveOptions = [this](int format, bool append, QSize picture) {
+        return SaveOptionsWindow::Ask(format, append, picture, &m_main);
+    };
+    if (auto* label = m_main.findChild<QLabel*>(QStringLiteral("Label2"))) {
+        label->installEventFilter(this);
+        label->setCursor(Qt::PointingHandCursor);
+        label->setToolTip(QStringLiteral("Click to edit the description, file name and keywords"));
+    }
+    registerTools();
+    addShortcuts();
+}
+
+RecordWiring::~RecordWiring() = default;
+
+void RecordWiring::registerTools() {
+    CommandDispatcher& d = m_main.dispatcher();
+    d.add(QStringLiteral("ID_AttachSound"), [this] { m_commands->attachSound(); });
+    d.add(QStringLiteral("ID_ExportImage"), [this] { m_commands->exportCurrentPicture(); });
+    d.add(QStringLiteral("ID_DeleteImage"), [this] { m_commands->deleteCurrentRecord(); });
+    d.add(QStringLiteral("ID_ImageProcessing"), [this] { m_commands->editPictureExternally(); });
+}
+
+void RecordWiring::addShortcuts() {
+    // Keys a person tries first: Delete removes, F2 renames (edits the texts), Save As exports.
+    const std::pair<QKeySequence, QString> keys[] = {
+        {QKeySequence(QKeySequence::Delete), QStringLiteral("ID_DeleteImage")},
+        {QKeySequence(QKeySequence::SaveAs), QStringLiteral("ID_ExportImage")},
+    };
+    for (const auto& [key, id] : keys) {
+        auto* shortcut = new QShortcut(key, &m_main);
+        connect(shortcut, &QShortcut::activated, this, [this, id = id] {
+            const QAction* tool = m_main.commandBar().tool(id);
+            if (tool && tool->isEnabled())
+                m_main.SSActiveToolBars1_ToolClick(id);
+        });
+    }
+    auto* rename = new QShortcut(QKeySequence(Qt::Key_F2), &m_main);
+    connect(rename, &QShortcut::activated, this, [this] { m_commands->editTexts(); });
+}
+
+bool RecordWiring::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !m_main.dispatcher().busy())
+        m_commands->editTexts();
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace q32
