@@ -3,6 +3,7 @@
 #include "common/ProgramState.h"
 #include "output/SaveOptionsWindow.h"
 #include "shell/AlbumBrowser.h"
+#include "shell/CaptionBand.h"
 #include "shell/MainWindow.h"
 #include "shell/PreviewPane.h"
 #include "shell/RecordGridModel.h"
@@ -40,6 +41,10 @@ public:
             return;
         }
         m_main.setWindowTitle(caption);
+        if (auto* band = m_main.findChild<CaptionBand*>())
+            band->DrawGradientCaption(
+                caption, m_main.palette().color(QPalette::Active, QPalette::Highlight),
+                m_main.palette().color(QPalette::Active, QPalette::HighlightedText));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     void lockRecords(bool locked) override { m_main.centralWidget()->setEnabled(!locked); }
