@@ -62,7 +62,7 @@ bool RecordCommands::syncCurrent() {
     AlbumRecordset* records = m_site.records();
     if (!m_site.album() || !records || records->recordCount() == 0)
         return false;
-    return records->moveTo(m_state.CurrentRow - 1).ok();
+    return records->moveTo(m_state.album.CurrentRow - 1).ok();
 }
 
 void RecordCommands::unexpected(const AlbumStatus& status, const char* procedure) {
@@ -103,13 +103,13 @@ void RecordCommands::editTexts() {
             unexpected(status, "Label2_Click");
         return;
     }
-    m_state.CurrentDescription = edited.description;
-    m_state.CurrentImageFile = edited.imageFile;
+    m_state.record.CurrentDescription = edited.description;
+    m_state.record.CurrentImageFile = edited.imageFile;
     m_site.recordChanged(records.position());
 }
 
 void RecordCommands::deleteCurrentRecord() {
-    if (m_state.RecordCount == 1) {
+    if (m_state.album.RecordCount == 1) {
         m_prompts.msgBox(
             QStringLiteral("The last image in the Image Depository cannot be removed!"),
             MsgIcon::Exclamation, kWarning);
@@ -133,9 +133,9 @@ void RecordCommands::deleteCurrentRecord() {
         m_site.showCurrentRecord();
         return;
     }
-    m_state.CurrentRow = 1;
-    m_state.RecordCount -= 1;
-    if (m_state.RecordCount > 0)
+    m_state.album.CurrentRow = 1;
+    m_state.album.RecordCount -= 1;
+    if (m_state.album.RecordCount > 0)
         m_site.reopenAlbum();
 }
 
@@ -162,11 +162,8 @@ void RecordCommands::attachSound() {
         status = records.updateCurrentWithFile(*row, PictureField::SoundFile, chosen);
     }
     if (!status.ok()) {
-        if (status.condition != AlbumCondition::Cancelled) {
-            m_prompts.setBusy(false);
+        if (status.condition != AlbumCondition::Cancelled)
             unexpected(status, "AttachSound");
-            m_prompts.setBusy(true);
-        }
         return;
     }
     m_site.showSoundIndicator();
@@ -174,7 +171,7 @@ void RecordCommands::attachSound() {
 }
 
 void RecordCommands::exportCurrentPicture() {
-    if (m_state.CurrentImageFile.isEmpty() || !syncCurrent())
+    if (m_state.record.CurrentImageFile.isEmpty() || !syncCurrent())
         return;
     AlbumRecordset& records = *m_site.records();
     AlbumStatus status;

@@ -25,26 +25,25 @@ public:
     AlbumDb* album() override { return m_main.browser().album(); }
     AlbumRecordset* records() override { return m_main.browser().recordset(); }
     void hidePreview() override { m_main.preview().hidePreview(); }
-    void reopenAlbum() override { m_main.OpenAlbum(); }
-    void showCurrentRecord() override { m_main.browser().ShowRecord(); }
+    void reopenAlbum() override { m_main.browser().openAlbum(m_state.album.OpenAlbumPath); }
+    void showCurrentRecord() override { m_main.browser().showCurrentRecord(); }
     void recordChanged(qint64 position) override {
         if (auto* model = qobject_cast<RecordGridModel*>(m_main.grid()->model()))
             model->rowChanged(int(position));
-        if (position == m_state.CurrentRow - 1)
+        if (position == m_state.album.CurrentRow - 1)
             if (auto* label = m_main.findChild<QLabel*>(QStringLiteral("Label2")))
-                label->setText(m_state.CurrentDescription);
+                label->setText(m_state.record.CurrentDescription);
     }
     void showSoundIndicator() override { m_main.preview().soundIndicator()->show(); }
     void setBusyCaption(const QString& caption) override {
         if (caption.isEmpty()) {
-            m_main.RefreshCaption();
+            m_main.refreshCaption();
             return;
         }
         m_main.setWindowTitle(caption);
         if (auto* band = m_main.findChild<CaptionBand*>())
-            band->DrawGradientCaption(
-                caption, m_main.palette().color(QPalette::Active, QPalette::Highlight),
-                m_main.palette().color(QPalette::Active, QPalette::HighlightedText));
+            band->showStatus(caption, m_main.palette().color(QPalette::Active, QPalette::Highlight),
+                             m_main.palette().color(QPalette::Active, QPalette::HighlightedText));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     void lockRecords(bool locked) override { m_main.centralWidget()->setEnabled(!locked); }
@@ -94,7 +93,7 @@ void RecordWiring::addShortcuts() {
         connect(shortcut, &QShortcut::activated, this, [this, id = id] {
             const QAction* tool = m_main.commandBar().tool(id);
             if (tool && tool->isEnabled())
-                m_main.SSActiveToolBars1_ToolClick(id);
+                m_main.runCommand(id);
         });
     }
     auto* rename = new QShortcut(QKeySequence(Qt::Key_F2), &m_main);

@@ -6,6 +6,7 @@
 #include "album/AlbumDb.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 
 #include <QFile>
@@ -23,14 +24,13 @@ struct Run {
     explicit Run(const QString& album) {
         state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
         settings.RegPutString("Main", "SortBy", "0");
-        state.AlbumToOpen = album;
-        main.OpenAlbum();
+        main.browser().openAlbum(album);
     }
     // Makes the record with this file name current, as a click on its grid row does.
     void select(const QString& name) {
         for (int row = 0; row < main.grid()->model()->rowCount(); ++row)
             if (cell(row, 2) == name)
-                return main.MSFlexGrid1_Click(row + 1);
+                return main.selectRecord(row + 1);
     }
     QString cell(int row, int column) const {
         return main.grid()->model()->index(row, column).data().toString();

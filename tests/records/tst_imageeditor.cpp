@@ -75,7 +75,7 @@ private slots:
             readyWhileRunning |= flag.open(QIODevice::ReadOnly) && flag.readAll() == "READY\n";
         });
         heartbeat.start(20);
-        run.main.SSActiveToolBars1_ToolClick("ID_ImageProcessing");
+        run.main.runCommand("ID_ImageProcessing");
         heartbeat.stop();
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks))); // the window kept running
         QVERIFY(lockedAndBusy);
@@ -97,7 +97,7 @@ private slots:
         const QRgb before = storedPixel(m_album, "meadow.png");
         run.settings.RegPutString("Options", "ImageProcessor", path("no such editor"));
         run.prompts.expectMessage("ERROR");
-        run.main.SSActiveToolBars1_ToolClick("ID_ImageProcessing");
+        run.main.runCommand("ID_ImageProcessing");
         QVERIFY(run.prompts.asked().last().text.contains("cannot be started"));
         QVERIFY(!QFile::exists(run.state.AppDir + "dbimfile.txt"));
         QCOMPARE(storedPixel(m_album, "meadow.png"), before);
@@ -108,7 +108,7 @@ private slots:
         qputenv("PATH", path("emptybin").toLocal8Bit());
         run.settings.RegPutString("Options", "ImageProcessor", "");
         run.prompts.expectMessage("WARNING");
-        run.main.SSActiveToolBars1_ToolClick("ID_ImageProcessing");
+        run.main.runCommand("ID_ImageProcessing");
         QVERIFY(run.prompts.asked().last().text.startsWith("No image editor is set."));
         qputenv("PATH", savedPath);
         QCOMPARE(storedPixel(m_album, "meadow.png"), before);
@@ -117,7 +117,7 @@ private slots:
         run.select("clip.mpg");
         run.settings.RegPutString("Options", "ImageProcessor", m_script);
         run.prompts.expectMessage("WARNING");
-        run.main.SSActiveToolBars1_ToolClick("ID_ImageProcessing");
+        run.main.runCommand("ID_ImageProcessing");
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Cannot process video file."));
         QCOMPARE(run.prompts.pending(), 0);
     }
@@ -148,7 +148,7 @@ private slots:
         run.settings.RegPutString("Options", "ImageProcessor", "");
         const QByteArray savedPath = qgetenv("PATH");
         qputenv("PATH", path("bin").toLocal8Bit() + ":" + savedPath);
-        run.main.SSActiveToolBars1_ToolClick("ID_ImageProcessing");
+        run.main.runCommand("ID_ImageProcessing");
         qputenv("PATH", savedPath);
         QCOMPARE(storedPixel(m_album, "meadow.png"),
                  qRgb(255 - qRed(before), 255 - qGreen(before), 255 - qBlue(before)));

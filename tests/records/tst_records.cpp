@@ -66,13 +66,13 @@ private slots:
         // The third record: a new name, everything else cancelled.
         run.main.show();
         QVERIFY(QTest::qWaitForWindowActive(&run.main));
-        run.main.MSFlexGrid1_Click(3);
+        run.main.selectRecord(3);
         run.prompts.expectInput("IMAGE DESCRIPTION", "")
             .expectInput("IMAGE FILE NAME", "pond.png")
             .expectInput("KEYWORDS", "");
         QTest::keyClick(&run.main, Qt::Key_F2);
         QCOMPARE(run.cell(2, 2), QStringLiteral("pond.png"));
-        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("pond.png"));
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("pond.png"));
         QVERIFY(test::StoredRecord(album, "pond.png"));
 
         // A name another record has is refused, and the description given with it is not saved.
@@ -89,36 +89,36 @@ private slots:
     void deletingAskesRefusesTheLastAndReopens() {
         const QString album = threeRecords("delete.mdb");
         Run run(album);
-        run.main.MSFlexGrid1_Click(2);
-        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("hill.png"));
+        run.main.selectRecord(2);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("hill.png"));
         // Cancel keeps everything.
         run.prompts.expectMessage("WARNING", MsgResult::Cancel);
-        run.main.SSActiveToolBars1_ToolClick("ID_DeleteImage");
+        run.main.runCommand("ID_DeleteImage");
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("Are you sure you want to remove the current image from this "
                                 "album?"));
         QCOMPARE(run.prompts.asked().last().style, 1 + 16); // OK/Cancel, critical
-        QCOMPARE(run.state.RecordCount, 3);
+        QCOMPARE(run.state.album.RecordCount, 3);
         QVERIFY(test::StoredRecord(album, "hill.png"));
 
         // OK removes it and shows the album again from its first record.
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
-        run.main.SSActiveToolBars1_ToolClick("ID_DeleteImage");
+        run.main.runCommand("ID_DeleteImage");
         QVERIFY(!test::StoredRecord(album, "hill.png"));
-        QCOMPARE(run.state.RecordCount, 2);
-        QCOMPARE(run.state.CurrentRow, 1);
-        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("beach.png"));
+        QCOMPARE(run.state.album.RecordCount, 2);
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("beach.png"));
         QCOMPARE(run.main.grid()->model()->rowCount(), 2);
         QVERIFY(run.main.windowTitle().startsWith("delete.mdb  (2 images)"));
 
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         run.main.records().deleteCurrentRecord();
-        QCOMPARE(run.state.RecordCount, 1);
-        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("lake.png"));
+        QCOMPARE(run.state.album.RecordCount, 1);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("lake.png"));
         QVERIFY(run.main.windowTitle().startsWith("delete.mdb  (1 image)"));
         // The last one stays.
         run.prompts.expectMessage("WARNING");
-        run.main.SSActiveToolBars1_ToolClick("ID_DeleteImage");
+        run.main.runCommand("ID_DeleteImage");
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("The last image in the Image Depository cannot be removed!"));
         QCOMPARE(run.prompts.asked().last().style, 48);
@@ -152,7 +152,7 @@ private slots:
 
         // Cancelling the dialog attaches nothing.
         run.prompts.expectOpenFile("Select Sound File", "");
-        run.main.SSActiveToolBars1_ToolClick("ID_AttachSound");
+        run.main.runCommand("ID_AttachSound");
         const FileDialogRequest asked = run.prompts.asked().last().file;
         QCOMPARE(asked.filter, QStringLiteral("Wave Files (*.wav)|*.wav|MIDI Files (*.mid)|*.mid|"
                                               "All Files (*.*)|*.*"));
@@ -160,41 +160,38 @@ private slots:
         QVERIFY(asked.mustExist);
         QCOMPARE(test::StoredRecord(album, "beach.png")->soundSize, 0);
 
-        const int busy = run.prompts.busyDepth();
         const QList<std::tuple<int, QString, QString>> cases = {
             {1, wav, "WAVE"}, {2, path("song.mid"), "MIDI"}, {3, path("song.rmi"), "OTHER"}};
         for (const auto& [row, file, type] : cases) {
-            run.main.MSFlexGrid1_Click(row);
+            run.main.selectRecord(row);
             run.prompts.expectOpenFile("Select Sound File", file);
-            run.main.SSActiveToolBars1_ToolClick("ID_AttachSound");
+            run.main.runCommand("ID_AttachSound");
             QByteArray sound;
             const auto stored =
-                test::StoredRecord(album, run.state.CurrentImageFile, nullptr, &sound);
+                test::StoredRecord(album, run.state.record.CurrentImageFile, nullptr, &sound);
             QCOMPARE(stored->soundType, type);
             QFile original(file);
             QVERIFY(original.open(QIODevice::ReadOnly));
             QCOMPARE(sound, original.readAll());
             QCOMPARE(run.cell(row - 1, 1), type);
             QVERIFY(speaker->isVisibleTo(&run.main));
-            QCOMPARE(run.prompts.busyDepth(), busy - 1); // the grid click's own balance
-            run.prompts.setBusy(true);
+            QCOMPARE(run.prompts.busyDepth(), 0);
         }
 
         // The loudspeaker plays the first record's WAVE to its end.
-        run.main.MSFlexGrid1_Click(1);
+        run.main.selectRecord(1);
         QVERIFY(speaker->isVisibleTo(&run.main));
-        QSignalSpy modes(&run.main.preview().player(), &VideoControl::MMModeChange);
-        run.main.Image4_Click();
+        QSignalSpy ended(&run.main.preview().player(), &VideoControl::ended);
+        run.main.toggleSound();
         QVERIFY(run.state.SoundPlaying);
-        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 1, 15000);
-        QCOMPARE(modes.at(0).at(0).toInt(), VideoControl::ModeEnded);
-        run.main.Image4_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 15000);
+        run.main.toggleSound();
 
         // A sound that cannot be copied out says so.
         QFile::remove(run.state.AppDir + "sound.mtm");
         QVERIFY(QDir(run.state.AppDir).mkdir("sound.mtm"));
         run.prompts.expectMessage("ERROR");
-        run.main.Image4_Click();
+        run.main.toggleSound();
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("Error retrieving sound from database."));
         QCOMPARE(run.prompts.asked().last().style, 16);
@@ -211,7 +208,6 @@ private slots:
         const QString album =
             test::MakeAlbum(path("export.mdb"), {{"beach.png", "", "", path("photo.png")}});
         Run run(album);
-        const int busy = run.prompts.busyDepth();
         QList<std::tuple<int, bool, QSize>> opened; // what the options window was started with
         int choose = 18;                            // TIFF
         bool acceptOptions = true;
@@ -226,14 +222,14 @@ private slots:
         };
         // Cancelling the file dialog or the options writes nothing.
         run.prompts.expectSaveFile("Save Image As...", "");
-        run.main.SSActiveToolBars1_ToolClick("ID_ExportImage");
+        run.main.runCommand("ID_ExportImage");
         QCOMPARE(run.prompts.asked().last().file.filter, QStringLiteral("All Files|*.*"));
         QVERIFY(run.prompts.asked().last().file.confirmOverwrite);
         QVERIFY(opened.isEmpty());
         const QString out = path("beach.tif");
         acceptOptions = false;
         run.prompts.expectSaveFile("Save Image As...", out);
-        run.main.SSActiveToolBars1_ToolClick("ID_ExportImage");
+        run.main.runCommand("ID_ExportImage");
         QVERIFY(!QFile::exists(out));
         QCOMPARE(opened.size(), 1);
         QCOMPARE(std::get<0>(opened[0]), 1); // JPEG first
@@ -241,7 +237,7 @@ private slots:
 
         acceptOptions = true;
         run.prompts.expectSaveFile("Save Image As...", out);
-        run.main.SSActiveToolBars1_ToolClick("ID_ExportImage");
+        run.main.runCommand("ID_ExportImage");
         ImageInfo info;
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, 17);
@@ -249,7 +245,7 @@ private slots:
         QCOMPARE(info.size(), QSize(64, 48));
         // The next export starts from the format and append choice used last; pages add up.
         run.prompts.expectSaveFile("Save Image As...", out);
-        run.main.SSActiveToolBars1_ToolClick("ID_ExportImage");
+        run.main.runCommand("ID_ExportImage");
         QCOMPARE(std::get<0>(opened.last()), 18);
         QVERIFY(std::get<1>(opened.last()));
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
@@ -259,9 +255,9 @@ private slots:
         const QString lost = path("no such folder/beach.tif");
         run.prompts.expectSaveFile("Save Image As...", lost)
             .expectMessage("ERROR SAVING " + lost.toUpper());
-        run.main.SSActiveToolBars1_ToolClick("ID_ExportImage");
+        run.main.runCommand("ID_ExportImage");
         QVERIFY(run.prompts.asked().last().text.startsWith("Error Code = 20050"));
-        QCOMPARE(run.prompts.busyDepth(), busy);
+        QCOMPARE(run.prompts.busyDepth(), 0);
         QCOMPARE(run.prompts.pending(), 0);
     }
 
@@ -282,25 +278,24 @@ private slots:
             c.accepted = picture == QSize(6000, 4000);
             return c;
         };
-        const int busy = run.prompts.busyDepth();
         int ticks = 0, busyTicks = 0;
         QTimer heartbeat;
         connect(&heartbeat, &QTimer::timeout, this, [&] {
             ++ticks;
-            if (run.prompts.busyDepth() > busy && run.main.windowTitle().startsWith("BUSY: Saving"))
+            if (run.prompts.busyDepth() > 0 && run.main.windowTitle().startsWith("BUSY: Saving"))
                 ++busyTicks;
         });
         heartbeat.start(10);
         const QString out = path("big.bmp");
         run.prompts.expectSaveFile("Save Image As...", out);
-        run.main.SSActiveToolBars1_ToolClick("ID_ExportImage");
+        run.main.runCommand("ID_ExportImage");
         heartbeat.stop();
         ImageInfo info;
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
         QCOMPARE(info.size(), QSize(6000, 4000));
         QCOMPARE(info.formatCode, 6);
         QVERIFY2(busyTicks >= 3, qPrintable(QString::number(busyTicks)));
-        QCOMPARE(run.prompts.busyDepth(), busy);
+        QCOMPARE(run.prompts.busyDepth(), 0);
         QVERIFY(run.main.windowTitle().startsWith("big.mdb"));
         QFile::remove(out);
     }
