@@ -187,10 +187,17 @@ void RecordCommands::exportCurrentPicture() {
     request.title = QStringLiteral("Save Image As...");
     request.filter = QStringLiteral("All Files|*.*");
     request.fileName = row->imageFile;
+    // Where the last export went, else the albums' folder.
+    request.initialDir =
+        !m_lastExportDir.isEmpty()
+            ? m_lastExportDir
+            : ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
+                                                      QStringLiteral("AlbumsDir")));
     request.applyFlags(2050);
     const QString target = m_prompts.saveFile(request);
     if (target.isEmpty())
         return;
+    m_lastExportDir = QFileInfo(target).absolutePath() + QLatin1Char('/');
 
     // A copy of its own: the work files change when another record is shown meanwhile.
     QTemporaryFile source(m_state.AppDir + QStringLiteral("export-XXXXXX.pic"));

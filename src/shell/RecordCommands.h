@@ -73,6 +73,7 @@ private:
     // Kept while the program runs: the export starts where the last one left off.
     int m_lastFormat = 1; // JPEG (JFIF)
     bool m_lastAppend = false;
+    QString m_lastExportDir;
 };
 
 // Video records hold a clip, not a picture.

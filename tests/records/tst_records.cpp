@@ -238,6 +238,7 @@ private slots:
         acceptOptions = true;
         run.prompts.expectSaveFile("Save Image As...", out);
         run.main.runCommand("ID_ExportImage");
+        QCOMPARE(run.prompts.asked().last().file.initialDir, m_env.root() + "/");
         ImageInfo info;
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, 17);
