@@ -326,7 +326,7 @@ qint64 AlbumBrowser::extract(PictureField field, const QString& file) {
     // The player may hold the work file open.
     if (m_player)
         m_player->close();
-    return m_album->ExtractFieldToFile(m_recordset->currentRowId(), field, file);
+    return m_album->extractToFile(m_recordset->currentRowId(), field, file);
 }
 
 void AlbumBrowser::extractCurrentMedia() {
@@ -392,7 +392,7 @@ bool AlbumBrowser::playCurrentSound(VideoControl& player) {
         return false;
     }
     const qint64 n =
-        m_album->ExtractFieldToFile(m_recordset->currentRowId(), PictureField::SoundFile, file);
+        m_album->extractToFile(m_recordset->currentRowId(), PictureField::SoundFile, file);
     if (n == 0) {
         m_state.SoundPlaying = false;
         return false;
