@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     for (const Target& t : targets) {
         const QString ours = dir.filePath(QStringLiteral("ours.%1").arg(t.ext));
         const double mine = Time([&] {
-            return album->ExtractFieldToFile(rowId, PictureField::Image, extracted) > 0 &&
+            return album->extractToFile(rowId, PictureField::Image, extracted) > 0 &&
                    ExportPicture(extracted, ours, SaveOptions{t.code, 24, 0, false}) ==
                        ImagingCondition::None;
         });

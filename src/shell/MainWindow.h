@@ -18,6 +18,7 @@ namespace q32 {
 class AlbumBrowser;
 class CaptionBand;
 class PreviewPane;
+class PreviewPrefetcher;
 class PromptService;
 class RecordCommands;
 class RecordGridModel;
@@ -43,6 +44,7 @@ public:
     PreviewPane& preview() { return *m_preview; }
     // Editing, deleting, sounds, export and the outside editor for the current record.
     RecordCommands& records();
+    PreviewPrefetcher& previewsAhead() { return *m_ahead; }
 
     // Runs the command of a tool (a menu entry, a button or a shortcut).
     void runCommand(const QString& toolId);
@@ -88,6 +90,8 @@ private:
     // Recent entry n (1..4); a blank entry is disabled.
     void setRecentEntry(int n, const QString& entry);
     void openAlbumFromArguments();
+    // Asks for the previews of the records around the current one.
+    void decodeNeighboursAhead();
 
     ProgramState& m_state;
     Settings& m_settings;
@@ -100,6 +104,7 @@ private:
     AlbumBrowser* m_browser = nullptr;
     CaptionBand* m_band = nullptr;
     PreviewPane* m_preview = nullptr;
+    PreviewPrefetcher* m_ahead = nullptr;
     QPushButton* m_navButtons[4] = {};
     QLabel* m_label2 = nullptr;
     QTableView* m_grid = nullptr;

@@ -202,8 +202,8 @@ void RecordCommands::exportCurrentPicture() {
     // A copy of its own: the work files change when another record is shown meanwhile.
     QTemporaryFile source(m_state.AppDir + QStringLiteral("export-XXXXXX.pic"));
     const qint64 extracted =
-        source.open() ? m_site.album()->ExtractFieldToFile(records.currentRowId(),
-                                                           PictureField::Image, source.fileName())
+        source.open() ? m_site.album()->extractToFile(records.currentRowId(), PictureField::Image,
+                                                      source.fileName())
                       : -1;
     if (extracted < 1) {
         m_prompts.msgBox(QStringLiteral("Error retrieving image file from the Image Depository."),

@@ -8,7 +8,6 @@
 #include "shell/PreviewPane.h"
 #include "shell/RecordGridModel.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -83,21 +82,12 @@ void RecordWiring::registerTools() {
 }
 
 void RecordWiring::addShortcuts() {
-    // Keys a person tries first: Delete removes, F2 renames (edits the texts), Save As exports.
-    const std::pair<QKeySequence, QString> keys[] = {
-        {QKeySequence(QKeySequence::Delete), QStringLiteral("ID_DeleteImage")},
-        {QKeySequence(QKeySequence::SaveAs), QStringLiteral("ID_ExportImage")},
-    };
-    for (const auto& [key, id] : keys) {
-        auto* shortcut = new QShortcut(key, &m_main);
-        connect(shortcut, &QShortcut::activated, this, [this, id = id] {
-            const QAction* tool = m_main.commandBar().tool(id);
-            if (tool && tool->isEnabled())
-                m_main.runCommand(id);
-        });
-    }
+    // The tools carry their own keys; F2 is where a person looks for "rename".
     auto* rename = new QShortcut(QKeySequence(Qt::Key_F2), &m_main);
-    connect(rename, &QShortcut::activated, this, [this] { m_commands->editTexts(); });
+    connect(rename, &QShortcut::activated, this, [this] {
+        if (!m_main.dispatcher().busy())
+            m_commands->editTexts();
+    });
 }
 
 bool RecordWiring::eventFilter(QObject* watched, QEvent* event) {
