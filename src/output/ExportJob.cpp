@@ -8,6 +8,12 @@
 
 namespace q32 {
 
+bool IsClipFormatText(const QString& formatText) {
+    return formatText.startsWith(QLatin1String("59 Video")) ||
+           formatText.startsWith(QLatin1String("93 MPEG")) ||
+           formatText.startsWith(QLatin1String("94 Apple"));
+}
+
 ImagingCondition ExportPicture(const QString& source, const QString& target,
                                const SaveOptions& save, const std::optional<StampOptions>& stamp) {
     QImage picture;

@@ -48,12 +48,6 @@ QString PropertiesOf(const QString& path, const ImageInfo& info) {
 
 } // namespace
 
-bool IsVideoFormatText(const QString& formatText) {
-    return formatText.startsWith(QLatin1String("59 Video")) ||
-           formatText.startsWith(QLatin1String("93 MPEG")) ||
-           formatText.startsWith(QLatin1String("94 Apple"));
-}
-
 RecordCommands::RecordCommands(ProgramState& state, Settings& settings, PromptService& prompts,
                                RecordSite& site)
     : m_state(state), m_settings(settings), m_prompts(prompts), m_site(site) {}
@@ -178,7 +172,7 @@ void RecordCommands::exportCurrentPicture() {
     const auto row = records.current(&status);
     if (!row)
         return unexpected(status, "ExportImage");
-    if (IsVideoFormatText(row->imageFormat)) {
+    if (IsClipFormatText(row->imageFormat)) {
         m_prompts.msgBox(QStringLiteral("A video clip cannot be exported as a picture."),
                          MsgIcon::Exclamation, kWarning);
         return;
@@ -243,7 +237,7 @@ void RecordCommands::editPictureExternally() {
     const auto row = records.current(&status);
     if (!row)
         return unexpected(status, "C_ImageProcessing");
-    if (IsVideoFormatText(row->imageFormat)) {
+    if (IsClipFormatText(row->imageFormat)) {
         m_prompts.msgBox(QStringLiteral("Cannot process video file."), MsgIcon::Exclamation,
                          kWarning);
         return;

@@ -76,7 +76,4 @@ private:
     QString m_lastExportDir;
 };
 
-// Video records hold a clip, not a picture.
-bool IsVideoFormatText(const QString& formatText);
-
 } // namespace q32
