@@ -116,15 +116,6 @@ private slots:
         QCOMPARE(c.stamp->height, 75);
         QCOMPARE(c.stamp->bits, 8);
     }
-
-    void cancelHandsBackNothing() {
-        SaveOptionsWindow w(14, false, QSize(10, 10));
-        w.show();
-        QCOMPARE(child<QListWidget>(&w, "Format")->currentItem()->text(), QStringLiteral("PNG"));
-        child<QPushButton>(&w, "Cancel")->click();
-        QVERIFY(!w.isVisible());
-        QVERIFY(!w.model().choice().accepted);
-    }
 };
 
 QTEST_MAIN(TestSaveOptionsWindow)
