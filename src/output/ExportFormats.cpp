@@ -183,6 +183,14 @@ QString ExportExtension(int code) {
         return QStringLiteral("png");
     case 76:
         return QStringLiteral("psd");
+    case 85:
+        return QStringLiteral("heic");
+    case 86:
+        return QStringLiteral("avif");
+    case 87:
+        return QStringLiteral("webp");
+    case 88:
+        return QStringLiteral("jxl");
     default:
         return QStringLiteral("img");
     }
