@@ -198,8 +198,13 @@ private slots:
             for (int x = 0; x < 64; ++x)
                 photo.setPixel(x, y, qRgb(x * 4, y * 5, 128));
         QVERIFY(photo.save(path("photo.png")));
+        QFile torn(path("torn.png")); // damaged beyond recognition
+        QVERIFY(torn.open(QIODevice::WriteOnly));
+        torn.write(QByteArray(3000, '\x5a'));
+        torn.close();
         const QString album =
-            test::MakeAlbum(path("export.mdb"), {{"beach.png", "", "", path("photo.png")}});
+            test::MakeAlbum(path("export.mdb"), {{"beach.png", "", "", path("photo.png")},
+                                                 {"torn.png", "", "", path("torn.png")}});
         Run run(album);
         QList<std::tuple<int, bool, QSize>> opened; // what the options window was started with
         int choose = 18;                            // TIFF
@@ -251,6 +256,14 @@ private slots:
             .expectMessage("ERROR SAVING " + lost.toUpper());
         run.main.runCommand("ID_ExportImage");
         QVERIFY(run.prompts.asked().last().text.startsWith("Error Code = 20050"));
+        // A stored file that is no picture: the same message with its own code, and no file.
+        run.select("torn.png");
+        const QString fromTorn = path("torn.tif");
+        run.prompts.expectSaveFile("Save Image As...", fromTorn)
+            .expectMessage("ERROR SAVING " + fromTorn.toUpper());
+        run.main.runCommand("ID_ExportImage");
+        QVERIFY(run.prompts.asked().last().text.startsWith("Error Code = 20101"));
+        QVERIFY(!QFile::exists(fromTorn));
         QCOMPARE(run.prompts.busyDepth(), 0);
         QCOMPARE(run.prompts.pending(), 0);
     }
