@@ -84,6 +84,7 @@ EditorRun RunAndWait(const EditorCommand& command, const QString& appDir) {
     });
     poll.start(100);
     loop.exec();
+    run.ended = !Running(pid);
     QFile::remove(flag);
     return run;
 }

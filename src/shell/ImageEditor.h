@@ -22,7 +22,8 @@ std::optional<EditorCommand> FindImageEditor(const QString& setting, const QStri
 
 struct EditorRun {
     bool started = false;
-    QString error; // why it did not start
+    bool ended = false; // false when the wait was cut short (the program is closing)
+    QString error;      // why it did not start
 };
 
 // Writes the hand-shake file, starts the editor and waits for it to end, letting the calling

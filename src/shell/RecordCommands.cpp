@@ -268,8 +268,9 @@ void RecordCommands::editPictureExternally() {
                          MsgIcon::Critical, QStringLiteral("ERROR"));
         return;
     }
-    if (Fingerprint(picture) == before)
-        return; // nothing was saved: the record stays as it was
+    // Nothing saved, or the program is closing while the editor still works: nothing to store.
+    if (!run.ended || Fingerprint(picture) == before)
+        return;
 
     ImageInfo info;
     const ImagingCondition readable = ReadImageInfo(picture, info);
