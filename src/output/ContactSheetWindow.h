@@ -47,8 +47,10 @@ public:
     void printSheet();
     void saveAsPdf();
 
-protected:
+    // While printing, Cancel and the close box stop the job instead of closing.
     void reject() override;
+
+protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -50,11 +50,13 @@ public:
     // "Print Settings": the printer dialog; the labels keep what they showed.
     void showPrinterSettings();
 
+    // While printing, Cancel and the close box stop the job instead of closing.
+    void reject() override;
+    void done(int result) override; // keeps the window's position
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void done(int result) override; // keeps the window's position
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

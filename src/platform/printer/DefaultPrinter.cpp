@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cmath>
 
 namespace q32 {
 
@@ -51,7 +52,10 @@ PrinterFacts FactsOf(const QPrinter& printer) {
         facts.paper = kPaperLegal;
     else {
         facts.paper = kPaperOther;
-        facts.printableInches = layout.paintRect(QPageLayout::Inch).size();
+        // To the hundredth of an inch: the label shows 7.27", not 7.267717".
+        const QSizeF inches = layout.paintRect(QPageLayout::Inch).size();
+        facts.printableInches =
+            QSizeF(std::round(inches.width() * 100) / 100, std::round(inches.height() * 100) / 100);
     }
     facts.orientation = layout.orientation() == QPageLayout::Portrait ? kOrientationPortrait
                                                                       : kOrientationLandscape;
