@@ -198,7 +198,11 @@ void ContactSheetWindow::start(std::shared_ptr<PageOutput> output) {
 }
 
 void ContactSheetWindow::setWorking(bool working) {
-    m_prompts.setBusy(working);
+    // The busy pointer for as long as the job runs, across the event loop.
+    if (working)
+        m_busy = std::make_unique<BusyGuard>(m_prompts);
+    else
+        m_busy.reset();
     setWindowTitle(working ? QStringLiteral("BUSY: Making the contact sheet...")
                            : QStringLiteral("Contact Sheet"));
     for (QWidget* w :

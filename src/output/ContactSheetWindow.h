@@ -16,6 +16,7 @@ class QSpinBox;
 
 namespace q32 {
 
+class BusyGuard;
 class PrintRun;
 class PromptService;
 class Settings;
@@ -66,6 +67,7 @@ private:
     Settings& m_settings;
     PromptService& m_prompts;
     std::unique_ptr<PrintRun> m_run;
+    std::unique_ptr<BusyGuard> m_busy;
     bool m_made = false;
 
     QSpinBox* m_columns = nullptr;

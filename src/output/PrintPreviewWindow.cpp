@@ -305,7 +305,11 @@ void PrintPreviewWindow::printPicture() {
 }
 
 void PrintPreviewWindow::setPrinting(bool printing) {
-    m_prompts.setBusy(printing);
+    // The busy pointer for as long as the job runs, across the event loop.
+    if (printing)
+        m_busy = std::make_unique<BusyGuard>(m_prompts);
+    else
+        m_busy.reset();
     setWindowTitle(printing ? QStringLiteral("BUSY: Printing...")
                             : QStringLiteral("Print Preview"));
     for (QLineEdit* edit : m_boxes)

@@ -20,6 +20,7 @@ class QPushButton;
 namespace q32 {
 
 class PreviewSheet;
+class BusyGuard;
 class PrintRun;
 class PromptService;
 class Settings;
@@ -72,6 +73,7 @@ private:
     PrintPicture m_picture;
     PromptService& m_prompts;
     std::unique_ptr<PrintRun> m_run;
+    std::unique_ptr<BusyGuard> m_busy;
     QString m_pdfPath; // when the printer writes a file: the file asked for
 
     PreviewSheet* m_sheet = nullptr;
