@@ -124,7 +124,7 @@ SheetPictureReader AlbumPictureReader(const QString& albumPath, const QString& p
         if (IsVideoFormat(entry.imageFormat))
             return {};
         const QString file = state->work.filePath(QStringLiteral("picture"));
-        if (state->album->ExtractFieldToFile(entry.rowId, PictureField::Image, file) < 1)
+        if (state->album->extractToFile(entry.rowId, PictureField::Image, file) < 1)
             return {};
         QImage picture;
         LoadOptions options;

@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <cmath>
 
 namespace q32 {
 namespace {
@@ -280,6 +281,13 @@ void PrintPreviewWindow::showPrinterSettings() {
 void PrintPreviewWindow::printPicture() {
     if (m_run->running())
         return;
+    const QRectF target = m_layout.pageRect();
+    if (std::lround(target.width()) < 1 || std::lround(target.height()) < 1) {
+        // A page with nothing on it would only waste paper.
+        m_prompts.msgBox(QStringLiteral("Width and Height must each be at least 1 dot."),
+                         MsgIcon::Exclamation, QStringLiteral("WARNING"));
+        return;
+    }
     if (m_printer.outputFormat() == QPrinter::PdfFormat && m_printer.outputFileName().isEmpty()) {
         FileDialogRequest request;
         request.title = QStringLiteral("Print To PDF File");
@@ -296,7 +304,6 @@ void PrintPreviewWindow::printPicture() {
         m_printer.setOutputFileName(path);
     }
     std::shared_ptr<PageOutput> output = OutputFor(m_printer, m_picture.title());
-    const QRectF target = m_layout.pageRect();
     const bool dither = m_layout.dither();
     setPrinting(true);
     m_run->start([output, picture = m_picture, target, dither](const PrintProgress& progress) {

@@ -214,9 +214,17 @@ private slots:
         // Stopped at once: no file, and the window stays for another try.
         Run run;
         const QString pdf = run.env.path(QStringLiteral("stopped.pdf"));
-        run.noPrinter(true).prompts.expectSaveFile(QStringLiteral("Print To PDF File"), pdf);
+        run.noPrinter(true)
+            .prompts.expectMessage(QStringLiteral("WARNING"))
+            .expectSaveFile(QStringLiteral("Print To PDF File"), pdf);
         const QImage large = FourQuarters(6000, 4000);
         QVERIFY(!run.show({{}, large, {}}, [](PrintPreviewWindow* w) {
+            // No size, no page: it says so and stays.
+            const QString width = w->box(PrintBox::Width)->text();
+            Type(w->box(PrintBox::Width), QStringLiteral("0"));
+            QTest::mouseClick(w->findChild<QPushButton*>("SSCommand2"), Qt::LeftButton);
+            QVERIFY(w->isVisible() && !w->run().running());
+            Type(w->box(PrintBox::Width), width);
             QTest::mouseClick(w->findChild<QPushButton*>("SSCommand2"), Qt::LeftButton);
             QCOMPARE(w->findChild<QPushButton*>("SSCommand1")->text(), QStringLiteral("&Stop"));
             QTest::mouseClick(w->findChild<QPushButton*>("SSCommand1"), Qt::LeftButton);
