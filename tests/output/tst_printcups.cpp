@@ -35,19 +35,27 @@ QString CupsPdfFolder() {
     return out;
 }
 
+// The queue's PDF once it is complete: ghostscript creates the file first and writes the
+// trailer last.
 QString WaitForPdf(const QString& folder, const QString& title, int seconds) {
+    auto complete = [](const QString& path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly) || f.size() < 100)
+            return false;
+        f.seek(f.size() - std::min<qint64>(f.size(), 1024));
+        return f.readAll().contains("%%EOF");
+    };
     for (int i = 0; i < seconds * 4; ++i) {
         const QStringList found =
             QDir(folder).entryList({QStringLiteral("*%1*.pdf").arg(title)}, QDir::Files);
         if (!found.isEmpty()) {
             const QString path = QDir(folder).filePath(found.first());
-            // cups-pdf writes the file in one go, then leaves it; wait for it to stop growing.
-            qint64 size = -1;
-            while (QFileInfo(path).size() != size) {
-                size = QFileInfo(path).size();
-                QTest::qWait(300);
+            const qint64 size = QFileInfo(path).size();
+            if (complete(path)) {
+                QTest::qWait(500);
+                if (QFileInfo(path).size() == size && complete(path))
+                    return path;
             }
-            return path;
         }
         QTest::qWait(250);
     }
