@@ -74,7 +74,11 @@ bool ShowPrintPreview(const PrintPicture& picture, ProgramState& state, Settings
         ImageInfo info;
         LoadOptions options;
         options.fitInto = QSize(kMiniatureSide, kMiniatureSide);
-        const ImagingCondition c = LoadImage(picture.path, miniature, options, &info);
+        ImagingCondition c;
+        {
+            BusyGuard busy(prompts); // a large TIFF takes a moment even for the miniature
+            c = LoadImage(picture.path, miniature, options, &info);
+        }
         if (c == ImagingCondition::FileNotFound) {
             prompts.msgBox(QStringLiteral("No current image to print!"), MsgIcon::Exclamation,
                            QStringLiteral("WARNING"));
