@@ -172,6 +172,26 @@ Sniffed Psd(const ByteReader& b) {
     return s;
 }
 
+// The picture an icon directory entry points at: PNG, or a bitmap header whose height counts
+// the mask rows too. False when there is none inside b.
+bool EmbeddedIcon(const ByteReader& b, qint64 at, Sniffed& s) {
+    if (b.at(at, "\x89PNG\r\n\x1a\n") && b.has(at + 16, 10)) {
+        const int channels[] = {1, 0, 3, 1, 2, 0, 4};
+        const unsigned type = b.u8(at + 25);
+        s.width = int(b.be32(at + 16));
+        s.height = int(b.be32(at + 20));
+        s.bitsPerPixel = int(b.u8(at + 24)) * (type < 7 ? channels[type] : 0);
+        return true;
+    }
+    if (b.le32(at) >= 40 && b.has(at, 16)) {
+        s.width = int(qint32(b.le32(at + 4)));
+        s.height = int(qint32(b.le32(at + 8)) / 2);
+        s.bitsPerPixel = int(b.le16(at + 14));
+        return true;
+    }
+    return false;
+}
+
 Sniffed Icon(const ByteReader& b, int code) {
     Sniffed s;
     s.code = code;
@@ -186,20 +206,7 @@ Sniffed Icon(const ByteReader& b, int code) {
                      : colours == 16          ? 4
                      : colours                ? 8
                                               : 0;
-    // The embedded picture has the last word on size and depth: PNG, or a bitmap header whose
-    // height counts the mask rows too.
-    const qint64 at = b.le32(18);
-    if (b.at(at, "\x89PNG\r\n\x1a\n") && b.has(at + 16, 10)) {
-        const int channels[] = {1, 0, 3, 1, 2, 0, 4};
-        const unsigned type = b.u8(at + 25);
-        s.width = int(b.be32(at + 16));
-        s.height = int(b.be32(at + 20));
-        s.bitsPerPixel = int(b.u8(at + 24)) * (type < 7 ? channels[type] : 0);
-    } else if (b.le32(at) >= 40 && b.has(at, 16)) {
-        s.width = int(qint32(b.le32(at + 4)));
-        s.height = int(qint32(b.le32(at + 8)) / 2);
-        s.bitsPerPixel = int(b.le16(at + 14));
-    }
+    EmbeddedIcon(b, b.le32(18), s); // the embedded picture has the last word
     return s;
 }
 
@@ -236,6 +243,23 @@ bool CameraRawMagic(const ByteReader& b) {
 }
 
 } // namespace
+
+QByteArray IconWithTrueDirectory(const QByteArray& file) {
+    QByteArray out = file;
+    const ByteReader b(file);
+    const int count = qMin(int(b.le16(4)), 1024);
+    for (int i = 0; i < count; ++i) {
+        const qint64 entry = 6 + qint64(i) * 16;
+        Sniffed s;
+        if (!b.has(entry, 16) || !EmbeddedIcon(b, b.le32(entry + 12), s))
+            continue;
+        if (s.width > 0 && s.width <= 256 && s.height > 0 && s.height <= 256) {
+            out[entry] = char(s.width & 0xFF); // 256 is written as 0
+            out[entry + 1] = char(s.height & 0xFF);
+        }
+    }
+    return out;
+}
 
 Sniffed SniffFormat(const QByteArray& head, qint64 fileSize) {
     const ByteReader b(head);

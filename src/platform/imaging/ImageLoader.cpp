@@ -1,12 +1,14 @@
 #include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/DirectCodecs.h"
 #include "platform/imaging/FileProbe.h"
+#include "platform/imaging/FormatSniffer.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/Limits.h"
 #include "platform/imaging/MagickBridge.h"
 #include "platform/imaging/ModernCodecs.h"
 #include "platform/imaging/OwnCodecs.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
@@ -91,6 +93,15 @@ ImagingCondition LoadWithQt(const QString& path, const char* format, const Image
                             const LoadOptions& o, QImage& out) {
     QImageReader::setAllocationLimit(kQtAllocationLimitMb);
     QImageReader reader(path, format);
+    QBuffer icon;
+    if (info.formatCode == 91 || info.formatCode == 92) { // small files: read them whole
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly) || f.size() > (qint64(64) << 20))
+            return ImagingCondition::TooLarge;
+        icon.setData(IconWithTrueDirectory(f.readAll()));
+        icon.open(QIODevice::ReadOnly);
+        reader.setDevice(&icon);
+    }
     reader.setAutoTransform(o.autoOrient);
     if (info.pageCount > 1 && o.page > 0 && !reader.jumpToImage(o.page))
         return ImagingCondition::PageNotFound;
