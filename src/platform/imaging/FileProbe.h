@@ -5,6 +5,7 @@
 #include "platform/imaging/ImagingCondition.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 
@@ -31,6 +32,7 @@ enum class TiffKind { Plain, Dng, MaybeCameraRaw };
 
 // TIFF and BigTIFF header walk: size, depth, compression code, page count, orientation.
 ImagingCondition ProbeTiff(const QString& path, ImageInfo& info, TiffKind* kind = nullptr);
+ImagingCondition ProbeTiff(QIODevice& device, ImageInfo& info, TiffKind* kind = nullptr);
 
 // Turns a decoded picture the way an EXIF orientation (1..8) says.
 QImage Orient(const QImage& image, int orientation);

@@ -1,7 +1,6 @@
 // HEIC and AVIF through libheif: one library for both containers, which decodes HEVC with
 // libde265 and AV1 with dav1d (the fastest AV1 decoder Debian ships), decodes a grid's tiles on
 // several threads, and writes both with x265 and libaom.
-#include "platform/imaging/DirectCodecs.h"
 #include "platform/imaging/Exif.h"
 #include "platform/imaging/IsoBmff.h"
 #include "platform/imaging/Limits.h"

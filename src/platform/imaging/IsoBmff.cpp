@@ -98,9 +98,10 @@ int IsoBmffImageCode(const ByteReader& head) {
 
 bool HeifPrimaryTurned(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray meta = ReadMeta(f);
+    return f.open(QIODevice::ReadOnly) && PrimaryItemTurned(ReadMeta(f));
+}
+
+bool PrimaryItemTurned(const QByteArray& meta) {
     const ByteReader r(meta);
     const qint64 end = meta.size();
     // 'meta' is a full box: version and flags come first.

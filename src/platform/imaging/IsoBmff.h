@@ -16,5 +16,7 @@ int IsoBmffImageCode(const ByteReader& head);
 // the picture by them itself, and the file's EXIF orientation then only repeats them; without
 // them the EXIF orientation is the one to apply. libheif 1.15 has no call that says which.
 bool HeifPrimaryTurned(const QString& path);
+// The same, from the payload of the file's 'meta' box.
+bool PrimaryItemTurned(const QByteArray& meta);
 
 } // namespace q32::imaging

@@ -62,7 +62,7 @@ struct Entry {
 
 class TiffWalker {
 public:
-    explicit TiffWalker(QFile& f) : m_f(f) {}
+    explicit TiffWalker(QIODevice& f) : m_f(f) {}
 
     // Reads the header; false for a file too short to hold one.
     bool init() {
@@ -145,7 +145,7 @@ private:
         return m_f.read(n);
     }
 
-    QFile& m_f;
+    QIODevice& m_f;
     bool m_le = true;
     bool m_big = false;
     bool m_canonRaw = false;
@@ -165,6 +165,10 @@ ImagingCondition ProbeTiff(const QString& path, ImageInfo& info, TiffKind* kind)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return ImagingCondition::FileUnreadable;
+    return ProbeTiff(f, info, kind);
+}
+
+ImagingCondition ProbeTiff(QIODevice& f, ImageInfo& info, TiffKind* kind) {
     TiffWalker t(f);
     if (!t.init())
         return ImagingCondition::Truncated;
