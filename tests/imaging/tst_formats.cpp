@@ -76,6 +76,9 @@ private slots:
         qputenv("TZ", "UTC"); // PNG time stamps are universal time
         const QImage photo = Quarters(kWidth, kHeight);
         QVERIFY(MakeSampleSet(photo, m_dir.path()));
+        // A phone's HEIC carries a small thumbnail: fitted pictures that small come from it.
+        QVERIFY(Run("heif-enc",
+                    {"-q", "90", "-t", "48", path("photo.jpg"), "-o", path("thumbnail.heic")}));
         QByteArray preview;
         QBuffer buffer(&preview);
         QVERIFY(photo.save(&buffer, "JPEG", 95));
@@ -94,6 +97,7 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("frames");
         QTest::newRow("heic") << "photo.heic" << 85 << 1;
+        QTest::newRow("heic with a thumbnail") << "thumbnail.heic" << 85 << 1;
         QTest::newRow("avif turned by the container") << "photo.avif" << 86 << 1;
         QTest::newRow("avif turned by exif") << "exif-only.avif" << 86 << 1;
         QTest::newRow("webp") << "photo.webp" << 87 << 1;

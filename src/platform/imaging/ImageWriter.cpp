@@ -115,8 +115,7 @@ QByteArray Rgb555Rows(const QImage& image, bool bottomUp, int rowAlign) {
         for (int x = 0; x < w; ++x) {
             const unsigned v =
                 ((qRed(s[x]) >> 3) << 10) | ((qGreen(s[x]) >> 3) << 5) | (qBlue(s[x]) >> 3);
-            d[x * 2] = uchar(v & 0xFF);
-            d[x * 2 + 1] = uchar(v >> 8);
+            qToLittleEndian<quint16>(quint16(v), d + x * 2);
         }
     }
     return out;
@@ -179,10 +178,8 @@ ImagingCondition WriteBmpDirect(const QImage& image, int bits, const QString& pa
 QByteArray Targa16(const QImage& image) {
     QByteArray out(18, '\0');
     out[2] = 2;
-    out[12] = char(image.width() & 0xFF);
-    out[13] = char(image.width() >> 8);
-    out[14] = char(image.height() & 0xFF);
-    out[15] = char(image.height() >> 8);
+    qToLittleEndian<quint16>(quint16(image.width()), out.data() + 12);
+    qToLittleEndian<quint16>(quint16(image.height()), out.data() + 14);
     out[16] = 16;
     out[17] = 0x20; // top-down rows
     return out + Rgb555Rows(image, false, 1);
