@@ -86,13 +86,13 @@ class TstHeaderChecks : public QObject {
         const std::unique_ptr<AlbumDb> db = AlbumDb::open(album, {}, &status);
         ScriptedPromptService prompts;
         NoTitles sink;
-        AddContext c;
+        StoreContext c;
         c.album = db.get();
         c.prompts = &prompts;
         c.sink = &sink;
-        c.appDir = m_dir.path() + QLatin1Char('/');
-        c.listCount = 2;
-        outcome = AddRectoDB(c, file);
+        PrepareOptions options;
+        options.workFolder = m_dir.path() + QLatin1Char('/');
+        outcome = AddFileAsRecord(c, file, options);
         if (const auto row = db->record(outcome.rowId);
             row && outcome.result == AddResult::Stored) {
             if (format)
