@@ -203,6 +203,29 @@ private slots:
         QCOMPARE(format, QStringLiteral("17 TIFF (compressed)"));
     }
 
+    void cameraTiffStaysTiff() {
+        // A camera's name and a sub-directory make a TIFF look like raw; the raw decoder says no.
+        TiffBuilder tiff;
+        const int ifd = tiff.addDirectory(), sub = tiff.addDirectory(false);
+        for (int d : {ifd, sub}) {
+            tiff.add(d, 256, TiffBuilder::Long, {8});
+            tiff.add(d, 257, TiffBuilder::Long, {8});
+            tiff.add(d, 258, TiffBuilder::Short, {8, 8, 8});
+            tiff.add(d, 262, TiffBuilder::Short, {2});
+            tiff.add(d, 277, TiffBuilder::Short, {3});
+            tiff.addStrip(d, QByteArray(8 * 8 * 3, '\x60'));
+        }
+        tiff.addAscii(ifd, 271, "Canon");
+        tiff.link(ifd, 330, {sub});
+        const QString file = write("camera.tif", tiff.build());
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, 3);
+        QCOMPARE(info.size(), QSize(8, 8));
+        QImage img;
+        QCOMPARE(LoadImage(file, img), ImagingCondition::None);
+    }
+
     void iconsAndCursorsByTheirBitmap_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("code");
