@@ -387,8 +387,11 @@ void MainWindow::startUp() {
     }
 
     // The toolbar layout saved at the last exit; the factory layout stays when there is none.
-    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb")))
+    // Tools added since it was saved join it.
+    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb"))) {
+        layout->addMissingTools(ToolLayout::factory());
         applyLayout(*layout);
+    }
     for (int n = 1; n <= 4; ++n)
         setRecentEntry(n, m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n)));
 
@@ -541,6 +544,8 @@ void MainWindow::refreshCaption() {
 
 void MainWindow::restoreDefaultToolbar() {
     auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database (default).atb"));
+    if (layout)
+        layout->addMissingTools(ToolLayout::factory());
     applyLayoutLater(layout ? *layout : ToolLayout::factory());
     const RecentEntries factory = FactoryRecentEntries();
     for (int n = 4; n >= 1; --n)
