@@ -14,7 +14,7 @@ for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
     album) "$build/bench/album/bench_album" "$work" ;;
-    imaging) "$build/bench/imaging/bench_imaging" 5 ;;
+    imaging) "$build/bench/imaging/bench_imaging" 5 && "$build/bench/imaging/bench_formats" 5 "$work" ;;
     add) "$build/bench/add/bench_add" 1000 "$work" ;;
     scan) "$build/bench/scan/bench_scan" "$work" ;;
     browse) "$build/bench/browse/bench_browse" "$work" ;;
