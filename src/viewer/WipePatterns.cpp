@@ -1,5 +1,8 @@
 #include "viewer/WipePatterns.h"
 
+#include "common/AppPaths.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
 #include "common/Text.h"
 
 #include <QFile>
@@ -133,6 +136,27 @@ void WipeSelection::setDelay(int selectedIndex, int delay) {
     entry.text = open < 0 ? entry.text + QStringLiteral(" [%1]").arg(delay)
                           : entry.text.left(open + 1) + QString::number(delay) + QLatin1Char(']');
     insertSorted(m_selected, std::move(entry));
+}
+
+bool LoadWipePatterns(WipeSelection& selection, ProgramState& state, Settings& settings,
+                      const std::function<void(const QString&)>& caption) {
+    QString catalogue = state.AppDir + QStringLiteral("Effects.txt");
+    if (!QFile::exists(catalogue))
+        catalogue = ShareDir() + QStringLiteral("/Effects.txt");
+    bool stopped = false;
+    const QList<WipeEntry> entries = ReadWipeCatalogue(catalogue, [&](const QString& line) {
+        if (caption)
+            caption(QStringLiteral("BUSY: Loading wipe patterns (") + line + QStringLiteral(")..."));
+        stopped = state.StatusWord == 99;
+        return !stopped;
+    });
+    if (stopped)
+        return false;
+    selection.setCatalogue(entries);
+    state.EffectDelay =
+        settings.integer(QLatin1String(section::SlideShow), QStringLiteral("EffectDelay"));
+    selection.readSelection(state.AppDir + QStringLiteral("Effects2.txt"));
+    return true;
 }
 
 WipeChooser::Choice WipeChooser::next(const WipeSelection& selection, bool randomWipes,
