@@ -14,6 +14,8 @@
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
 #include "shell/ToolbarCustomizeDialog.h"
+#include "shell/ViewerLink.h"
+#include "viewer/ui/FullPicture.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -185,6 +187,8 @@ void MainWindow::connectBrowser() {
     connect(b, &AlbumBrowser::recordShown, this, [this](const RecordMedia& media) {
         m_label2->setText(m_state.record.CurrentDescription);
         selectGridRow(m_state.album.CurrentRow);
+        if (m_viewer)
+            return; // the viewer shows the record and plays its sound
         m_preview->showMedia(media);
         if (m_state.options.AutoSound && media.kind != MediaKind::Video) {
             m_browser->playCurrentSound(m_preview->player());
@@ -264,11 +268,6 @@ void MainWindow::toggleSound() {
     m_preview->setSoundPlaying(m_state.SoundPlaying);
 }
 
-void MainWindow::openViewer() {
-    // The full-screen viewer opens here once it is built; until then the picture is not a
-    // button (the preview shows no hand pointer).
-}
-
 void MainWindow::registerCommands() {
     auto& d = m_dispatcher;
     d.setAfterCommand([this] {
@@ -297,6 +296,7 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
+    registerViewerCommands();
 }
 
 void MainWindow::disableUnavailableTools() {
@@ -459,7 +459,8 @@ void MainWindow::refreshCaption() {
                        palette().color(QPalette::Active, QPalette::HighlightedText));
     setWindowTitle(m_browser->album() ? text + QStringLiteral(" - Quillon 32")
                                       : QStringLiteral("Quillon 32"));
-    raise();
+    if (!m_viewer) // the full-screen viewer stays in front while it is open
+        raise();
 }
 
 void MainWindow::restoreDefaultToolbar() {

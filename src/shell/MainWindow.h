@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -17,7 +18,9 @@ namespace q32 {
 
 class AlbumBrowser;
 class CaptionBand;
+class FullPicture;
 class PreviewPane;
+class ViewerLink;
 class PromptService;
 class RecordGridModel;
 class Settings;
@@ -56,7 +59,10 @@ public:
     void moveRecord(Step step);
     // Plays or stops the current record's sound.
     void toggleSound();
+    // The full-screen viewer on the current record; the slideshow from the first record.
     void openViewer();
+    void startSlideshow();
+    FullPicture* viewer() const { return m_viewer; }
 
     bool newAlbumPending() const { return m_newAlbumPending; }
     QColor selImgBackColor() const { return m_selImgBackColor; }
@@ -84,6 +90,8 @@ private:
     // Recent entry n (1..4); a blank entry is disabled.
     void setRecentEntry(int n, const QString& entry);
     void openAlbumFromArguments();
+    void registerViewerCommands();
+    void showViewer(bool slideshow);
 
     ProgramState& m_state;
     Settings& m_settings;
@@ -104,6 +112,8 @@ private:
     bool m_newAlbumPending = false;
     QColor m_selImgBackColor;
     bool m_closing = false;
+    std::unique_ptr<ViewerLink> m_viewerLink;
+    FullPicture* m_viewer = nullptr; // open while not null
 };
 
 } // namespace q32

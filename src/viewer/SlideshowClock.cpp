@@ -1,11 +1,12 @@
 #include "viewer/SlideshowClock.h"
 
 #include "common/ProgramState.h"
+#include "viewer/SlideshowValues.h"
 
 namespace q32 {
 
-SlideshowClock::SlideshowClock(ProgramState& state, QObject* parent)
-    : QObject(parent), m_state(state) {
+SlideshowClock::SlideshowClock(ProgramState& state, const SlideshowValues& values, QObject* parent)
+    : QObject(parent), m_state(state), m_values(values) {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &SlideshowClock::tick);
 }
@@ -22,7 +23,7 @@ void SlideshowClock::tick() {
         emit stopIconTick(isEnabled());
         return;
     }
-    if (m_counter > m_state.SlideInterval) {
+    if (m_counter > m_values.SlideInterval) {
         m_counter = 0;
         emit nextPicture();
     } else {

@@ -8,11 +8,12 @@
 namespace q32 {
 
 struct ProgramState;
+struct SlideshowValues;
 
 class SlideshowClock : public QObject {
     Q_OBJECT
 public:
-    explicit SlideshowClock(ProgramState& state, QObject* parent = nullptr);
+    SlideshowClock(ProgramState& state, const SlideshowValues& values, QObject* parent = nullptr);
 
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_timer.isActive(); }
@@ -27,6 +28,7 @@ signals:
 
 private:
     ProgramState& m_state;
+    const SlideshowValues& m_values;
     QTimer m_timer;
     int m_counter = 0;
 };

@@ -1,9 +1,9 @@
 #include "viewer/SlideshowPrompts.h"
 
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
+#include "viewer/SlideshowValues.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,34 +29,34 @@ std::optional<int> askNumber(Settings& settings, PromptService& prompts, const c
 } // namespace
 
 std::optional<int> PromptEffectGrain(Settings& settings, PromptService& prompts,
-                                     ProgramState& state) {
+                                     SlideshowValues& values) {
     const auto grain =
         askNumber(settings, prompts, "EffectGrain", QStringLiteral("Enter grain value (1-256):"),
                   QStringLiteral("TRANSITIONAL EFFECT GRAIN SIZE"), 1, 256);
     if (grain)
-        state.EffectGrain = *grain;
+        values.EffectGrain = *grain;
     return grain;
 }
 
 std::optional<int> PromptEffectDelay(Settings& settings, PromptService& prompts,
-                                     ProgramState& state) {
+                                     SlideshowValues& values) {
     // Far above any useful delay, and inside the widened counters.
     const auto delay = askNumber(
         settings, prompts, "EffectDelay", QStringLiteral("Enter time delay (milliseconds):"),
         QStringLiteral("TRANSITIONAL EFFECT DELAY"), 0, std::numeric_limits<int>::max());
     if (delay)
-        state.EffectDelay = *delay;
+        values.EffectDelay = *delay;
     return delay;
 }
 
 std::optional<int> PromptSlideInterval(Settings& settings, PromptService& prompts,
-                                       ProgramState& state) {
+                                       SlideshowValues& values) {
     const auto interval =
         askNumber(settings, prompts, "SlideShowInterval",
                   QStringLiteral("Enter Interval (seconds):"), QStringLiteral("SLIDESHOW INTERVAL"),
                   std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     if (interval)
-        state.SlideInterval = *interval;
+        values.SlideInterval = *interval;
     return interval;
 }
 

@@ -8,16 +8,16 @@ namespace q32 {
 
 class PromptService;
 class Settings;
-struct ProgramState;
+struct SlideshowValues;
 
 // "Enter grain value (1-256):"; the answer is held to 1..256. Returns the new grain.
 std::optional<int> PromptEffectGrain(Settings& settings, PromptService& prompts,
-                                     ProgramState& state);
+                                     SlideshowValues& values);
 // "Enter time delay (milliseconds):"; below 0 becomes 0.
 std::optional<int> PromptEffectDelay(Settings& settings, PromptService& prompts,
-                                     ProgramState& state);
+                                     SlideshowValues& values);
 // "Enter Interval (seconds):"; taken as it is.
 std::optional<int> PromptSlideInterval(Settings& settings, PromptService& prompts,
-                                       ProgramState& state);
+                                       SlideshowValues& values);
 
 } // namespace q32

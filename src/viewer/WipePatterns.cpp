@@ -4,6 +4,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "viewer/SlideshowValues.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -139,6 +140,7 @@ void WipeSelection::setDelay(int selectedIndex, int delay) {
 }
 
 bool LoadWipePatterns(WipeSelection& selection, ProgramState& state, Settings& settings,
+                      SlideshowValues& values,
                       const std::function<void(const QString&)>& caption) {
     QString catalogue = state.AppDir + QStringLiteral("Effects.txt");
     if (!QFile::exists(catalogue))
@@ -153,7 +155,7 @@ bool LoadWipePatterns(WipeSelection& selection, ProgramState& state, Settings& s
     if (stopped)
         return false;
     selection.setCatalogue(entries);
-    state.EffectDelay =
+    values.EffectDelay =
         settings.integer(QLatin1String(section::SlideShow), QStringLiteral("EffectDelay"));
     selection.readSelection(state.AppDir + QStringLiteral("Effects2.txt"));
     return true;

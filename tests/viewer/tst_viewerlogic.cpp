@@ -4,6 +4,7 @@
 #include "common/Settings.h"
 #include "viewer/CaptionSettings.h"
 #include "viewer/SlideshowClock.h"
+#include "viewer/SlideshowValues.h"
 #include "viewer/ViewerLayout.h"
 
 #include <QSignalSpy>
@@ -64,8 +65,9 @@ private slots:
 
     void clock() {
         ProgramState state;
-        state.SlideInterval = 5;
-        SlideshowClock clock(state);
+        SlideshowValues values;
+        values.SlideInterval = 5;
+        SlideshowClock clock(state, values);
         QSignalSpy next(&clock, &SlideshowClock::nextPicture);
         QSignalSpy stop(&clock, &SlideshowClock::stopIconTick);
         QList<int> changes;
@@ -76,7 +78,7 @@ private slots:
         }
         // Interval 5: a new picture on every seventh tick.
         QCOMPARE(changes, (QList<int>{7, 14, 21}));
-        state.SlideInterval = 0;
+        values.SlideInterval = 0;
         next.clear();
         for (int i = 0; i < 6; ++i)
             clock.tick();
@@ -90,7 +92,7 @@ private slots:
         QCOMPARE(next.size(), 3);
         // The real timer ticks once a second.
         state.StatusWord = 0;
-        state.SlideInterval = -1;
+        values.SlideInterval = -1;
         QVERIFY(QSignalSpy(&clock, &SlideshowClock::nextPicture).wait(2500));
         clock.setEnabled(false);
         QVERIFY(!clock.isEnabled());

@@ -1,9 +1,9 @@
 // The pattern files, the choice of a pattern per picture, and the number prompts.
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "viewer/SlideshowPrompts.h"
+#include "viewer/SlideshowValues.h"
 #include "viewer/WipePatterns.h"
 
 #include <QFile>
@@ -161,7 +161,7 @@ private slots:
         test::TestEnv env;
         test::ScriptedPromptService prompts;
         Settings settings(env.configFile(), &prompts);
-        ProgramState state;
+        SlideshowValues values;
         const QString grainTitle = QStringLiteral("TRANSITIONAL EFFECT GRAIN SIZE");
         const QString delayTitle = QStringLiteral("TRANSITIONAL EFFECT DELAY");
         prompts.expectInput(grainTitle, "0")
@@ -172,21 +172,21 @@ private slots:
             .expectInput(delayTitle, "40")
             .expectInput("SLIDESHOW INTERVAL", "7")
             .expectInput("SLIDESHOW INTERVAL", "");
-        QCOMPARE(*PromptEffectGrain(settings, prompts, state), 1);
-        QCOMPARE(*PromptEffectGrain(settings, prompts, state), 256);
+        QCOMPARE(*PromptEffectGrain(settings, prompts, values), 1);
+        QCOMPARE(*PromptEffectGrain(settings, prompts, values), 256);
         QCOMPARE(prompts.asked().last().defaultText, QStringLiteral("1"));
-        QVERIFY(!PromptEffectGrain(settings, prompts, state)); // empty: nothing changes
+        QVERIFY(!PromptEffectGrain(settings, prompts, values)); // empty: nothing changes
         QCOMPARE(settings.RegGetString("Slide Show", "EffectGrain"), QStringLiteral("256"));
-        QCOMPARE(*PromptEffectGrain(settings, prompts, state), 1); // not a number counts as 0
-        QCOMPARE(*PromptEffectDelay(settings, prompts, state), 0);
+        QCOMPARE(*PromptEffectGrain(settings, prompts, values), 1); // not a number counts as 0
+        QCOMPARE(*PromptEffectDelay(settings, prompts, values), 0);
         QCOMPARE(settings.RegGetString("Slide Show", "EffectDelay"), QStringLiteral("0"));
-        QCOMPARE(*PromptEffectDelay(settings, prompts, state), 40);
-        QCOMPARE(state.EffectDelay, 40);
-        QCOMPARE(*PromptSlideInterval(settings, prompts, state), 7);
-        QVERIFY(!PromptSlideInterval(settings, prompts, state));
+        QCOMPARE(*PromptEffectDelay(settings, prompts, values), 40);
+        QCOMPARE(values.EffectDelay, 40);
+        QCOMPARE(*PromptSlideInterval(settings, prompts, values), 7);
+        QVERIFY(!PromptSlideInterval(settings, prompts, values));
         QCOMPARE(prompts.asked().last().defaultText, QStringLiteral("7"));
         QCOMPARE(prompts.asked().last().text, QStringLiteral("Enter Interval (seconds):"));
-        QCOMPARE(state.SlideInterval, 7);
+        QCOMPARE(values.SlideInterval, 7);
         QCOMPARE(prompts.pending(), 0);
     }
 };

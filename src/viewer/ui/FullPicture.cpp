@@ -28,24 +28,51 @@
 namespace q32 {
 namespace {
 
-const QString kSlideShow = QLatin1String(section::SlideShow);
+// The stop icon: a white square on a red disc.
+QPixmap stopIcon() {
+    QPixmap icon(24, 24);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(200, 30, 30));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(1, 1, 22, 22);
+    p.setBrush(Qt::white);
+    p.drawRect(8, 8, 8, 8);
+    return icon;
+}
+
+// Shown while a picture's sound plays: a white loudspeaker.
+QPixmap speakerIcon() {
+    QPixmap icon(24, 24);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRect(3, 8, 5, 8);
+    p.drawPolygon(QPolygon({QPoint(8, 8), QPoint(15, 2), QPoint(15, 22), QPoint(8, 16)}));
+    p.setPen(QPen(Qt::white, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(13, 6, 8, 12, -60 * 16, 120 * 16);
+    return icon;
+}
 
 } // namespace
 
 FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
                          ViewerRecords& records, QWidget* parent)
     : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts),
-      m_records(records), m_clock(state) {
+      m_records(records), m_clock(state, m_values) {
     setObjectName(QStringLiteral("FullPicture"));
     setWindowFlag(Qt::FramelessWindowHint);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-
     m_menuBar = new QMenuBar(this);
     m_stage = new QWidget(this);
     m_stage->setObjectName(QStringLiteral("Stage"));
+    m_stage->setAutoFillBackground(true);
+    QPalette black = m_stage->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_stage->setPalette(black);
     m_canvas = new PictureCanvas(m_stage);
     m_video = new QVideoWidget(m_stage);
     m_video->setObjectName(QStringLiteral("LEADVid1"));
@@ -59,23 +86,23 @@ FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService&
     m_image1 = new QLabel(m_stage);
     m_image1->setObjectName(QStringLiteral("Image1"));
     m_image1->setToolTip(QStringLiteral("Stop the slideshow"));
-    m_image1->setPixmap(QIcon::fromTheme(QStringLiteral("media-playback-stop")).pixmap(24, 24));
-    if (m_image1->pixmap().isNull()) {
-        QPixmap stop(24, 24);
-        stop.fill(Qt::red);
-        m_image1->setPixmap(stop);
-    }
+    m_image1->setPixmap(stopIcon());
     m_image1->resize(24, 24);
     m_image1->setCursor(Qt::PointingHandCursor);
     m_image1->installEventFilter(this);
     m_image1->hide();
+    m_speaker = new QLabel(m_stage);
+    m_speaker->setObjectName(QStringLiteral("SoundIndicator"));
+    m_speaker->setPixmap(speakerIcon());
+    m_speaker->resize(24, 24);
+    m_speaker->hide();
     m_cdPanel = new CdPanel(m_stage);
     m_cdPanel->hide();
 
     connect(m_canvas, &PictureCanvas::clicked, this, &FullPicture::closeByClick);
     connect(&m_clock, &SlideshowClock::nextPicture, this, &FullPicture::showNextPicture);
     connect(&m_clock, &SlideshowClock::stopIconTick, this, &FullPicture::stopIconTick);
-    connect(m_player, &VideoControl::MMModeChange, this, &FullPicture::videoModeChanged);
+    connect(m_player, &VideoControl::ended, this, &FullPicture::videoEnded);
     buildMenus();
 }
 
@@ -99,6 +126,7 @@ void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
     m_stage->setGeometry(0, menuHeight, m_area.width(), m_area.height());
     m_canvas->setGeometry(0, 0, m_area.width(), m_area.height());
     m_image1->move(m_area.width() - 30, 4);
+    m_speaker->move(m_area.width() - 60, 4);
     m_cdPanel->move(m_area.width() - m_cdPanel->width(),
                     std::max(0, s.height() - 110 - menuHeight));
     loadSettings();
@@ -129,18 +157,18 @@ void FullPicture::setPrintEnabled(bool) {
 
 Transition FullPicture::chooseTransition() {
     const WipeChooser::Choice choice =
-        m_chooser.next(wipeSelection(), m_state.RandomWipes, [this] { return random(); });
+        m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
     m_pattern = choice.pattern;
     if (choice.delay)
-        m_state.EffectDelay = *choice.delay;
-    return {m_pattern, m_state.EffectGrain, m_state.EffectDelay};
+        m_values.EffectDelay = *choice.delay;
+    return {m_pattern, m_values.EffectGrain, m_values.EffectDelay};
 }
 
 void FullPicture::showCurrentPicture() {
     const quint64 generation = ++m_generation;
     BusyGuard busy(m_prompts);
-    action("mnuViewFit")->setChecked(m_state.ViewFit);
-    action("mnuNormal")->setChecked(!m_state.ViewFit);
+    action("mnuViewFit")->setChecked(m_state.options.ViewFit);
+    action("mnuNormal")->setChecked(!m_state.options.ViewFit);
 
     const bool sliding = m_clock.isEnabled();
     Transition transition;
@@ -150,12 +178,12 @@ void FullPicture::showCurrentPicture() {
         m_image1->setEnabled(true);
         m_image1->show();
         m_image1->raise();
-        if (m_ahead && m_ahead->row == m_state.CurrentRow) {
+        if (m_ahead && m_ahead->row == m_state.album.CurrentRow) {
             // Chosen and prepared while the last picture was on screen.
             m_pattern = m_ahead->choice.pattern;
             if (m_ahead->choice.delay)
-                m_state.EffectDelay = *m_ahead->choice.delay;
-            transition = {m_pattern, m_state.EffectGrain, m_state.EffectDelay};
+                m_values.EffectDelay = *m_ahead->choice.delay;
+            transition = {m_pattern, m_values.EffectGrain, m_values.EffectDelay};
             aheadFile = m_ahead->file;
             ready = m_ahead->slide;
         } else {
@@ -170,8 +198,8 @@ void FullPicture::showCurrentPicture() {
     if (!m_records.loadCurrent(m_media, aheadFile))
         return;
     m_text1->clear();
-    if (!m_state.CurrentDescription.isEmpty())
-        m_text1->setText(m_state.CurrentDescription);
+    if (!m_state.record.CurrentDescription.isEmpty())
+        m_text1->setText(m_state.record.CurrentDescription);
 
     if (m_movie) {
         delete m_movie;
@@ -200,11 +228,11 @@ void FullPicture::showCurrentPicture() {
         return;
     }
     ++m_pending;
-    m_prompts.setBusy(true);
+    m_loadingBusy.emplace(m_prompts);
     QPointer<FullPicture> self(this);
     const QString path = m_media.path;
     const QSize area = m_area;
-    const bool fit = m_state.ViewFit;
+    const bool fit = m_state.options.ViewFit;
     QThreadPool::globalInstance()->start([self, generation, path, area, fit, transition, sliding] {
         PreparedSlide slide = PrepareSlide(path, area, fit, sliding ? transition : Transition{});
         QMetaObject::invokeMethod(
@@ -213,7 +241,7 @@ void FullPicture::showCurrentPicture() {
                 if (!self)
                     return;
                 --self->m_pending;
-                self->m_prompts.setBusy(false);
+                self->m_loadingBusy.reset();
                 self->finishStill(generation, slide, sliding);
             },
             Qt::QueuedConnection);
@@ -234,7 +262,7 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
     if (slide.condition != ImagingCondition::None) {
         m_prompts.beep();
         m_prompts.msgBox(ConditionText(slide.condition) + QStringLiteral(" (") +
-                             QFileInfo(m_state.CurrentImageFile).fileName() + QLatin1Char(')'),
+                             QFileInfo(m_state.record.CurrentImageFile).fileName() + QLatin1Char(')'),
                          MsgIcon::Critical,
                          QStringLiteral("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)"));
     }
@@ -252,7 +280,7 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
     }
     m_text1->setVisible(m_annotationShown);
     m_text1->raise();
-    if (m_state.SlideshowRunning && m_state.AutoSound && m_media.hasSound) {
+    if (m_state.SlideshowRunning && m_state.options.AutoSound && m_media.hasSound) {
         m_state.SoundPlaying = true;
         if (!m_records.playSound(*m_player))
             m_state.SoundPlaying = false;
@@ -268,7 +296,7 @@ void FullPicture::showGif(const QString& path) {
     m_movie = new QMovie(path, QByteArray(), this);
     m_movie->jumpToFrame(0);
     const QSize natural = m_movie->currentImage().size();
-    const QRectF place = PicturePlacement(natural, m_area, m_state.ViewFit);
+    const QRectF place = PicturePlacement(natural, m_area, m_state.options.ViewFit);
     auto paintFrame = [this, place] {
         QImage frame(m_area, QImage::Format_RGB32);
         frame.fill(Qt::black);
@@ -290,8 +318,7 @@ void FullPicture::showGif(const QString& path) {
 }
 
 void FullPicture::showVideo(const QString& path) {
-    m_player->MMLoad(path);
-    m_player->setMMCurrentPos(m_player->MMClipStart());
+    m_player->load(path);
     updateCaption();
     // The clock waits for the clip to end.
     m_clock.setEnabled(false);
@@ -301,7 +328,7 @@ void FullPicture::showVideo(const QString& path) {
     m_video->raise();
     m_text1->setVisible(m_annotationShown);
     m_text1->raise();
-    m_player->MMPlay();
+    m_player->play();
     emit pictureShown();
     // The clip's size is known once it has started.
     QTimer::singleShot(300, this, &FullPicture::placeVideo);
@@ -313,23 +340,22 @@ void FullPicture::placeVideo() {
         m_video->setGeometry(QRect(QPoint(0, 0), m_area));
         return;
     }
-    m_video->setGeometry(VideoPlacement(natural, m_area, m_state.ViewFit).toRect());
+    m_video->setGeometry(VideoPlacement(natural, m_area, m_state.options.ViewFit).toRect());
 }
 
-void FullPicture::videoModeChanged(int mode) {
-    if (mode != VideoControl::ModeEnded)
-        return;
+void FullPicture::videoEnded() {
     m_player->stop();
+    m_speaker->hide();
     if (m_state.SlideshowRunning)
         m_clock.setEnabled(true);
     m_state.SoundPlaying = false;
 }
 
 void FullPicture::prepareAhead() {
-    if (m_state.RecordCount < 1)
+    if (m_state.album.RecordCount < 1)
         return;
     Ahead ahead;
-    ahead.row = NextRow(m_state.CurrentRow, m_state.RecordCount, m_state.RandomImages,
+    ahead.row = NextRow(m_state.album.CurrentRow, m_state.album.RecordCount, m_state.options.RandomImages,
                         [this] { return random(); });
     ahead.file = m_state.AppDir + QStringLiteral("ahead.pic");
     if (!m_records.extractAhead(ahead.row, ahead.file)) {
@@ -339,16 +365,16 @@ void FullPicture::prepareAhead() {
         m_ahead = ahead;
         return;
     }
-    ahead.choice = m_chooser.next(wipeSelection(), m_state.RandomWipes, [this] { return random(); });
+    ahead.choice = m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
     ahead.generation = ++m_generation;
     m_ahead = ahead;
-    const Transition transition{ahead.choice.pattern, m_state.EffectGrain,
-                                ahead.choice.delay.value_or(m_state.EffectDelay)};
+    const Transition transition{ahead.choice.pattern, m_values.EffectGrain,
+                                ahead.choice.delay.value_or(m_values.EffectDelay)};
     ++m_pending;
     QPointer<FullPicture> self(this);
     const QString file = ahead.file;
     const QSize area = m_area;
-    const bool fit = m_state.ViewFit;
+    const bool fit = m_state.options.ViewFit;
     const quint64 generation = ahead.generation;
     QThreadPool::globalInstance()->start([self, file, area, fit, transition, generation] {
         PreparedSlide slide = PrepareSlide(file, area, fit, transition);
@@ -370,27 +396,27 @@ void FullPicture::forgetAhead() {
 }
 
 void FullPicture::updateCaption() {
-    setWindowTitle(m_state.CurrentProperties + QStringLiteral(" (%1-%2-%3)")
+    setWindowTitle(m_state.record.CurrentProperties + QStringLiteral(" (%1-%2-%3)")
                                                    .arg(m_pattern)
-                                                   .arg(m_state.EffectDelay)
-                                                   .arg(m_state.EffectGrain));
+                                                   .arg(m_values.EffectDelay)
+                                                   .arg(m_values.EffectGrain));
 }
 
 void FullPicture::showPreviousPicture() {
     forgetAhead();
-    m_state.CurrentRow = qint32(PreviousRow(m_state.CurrentRow, m_state.RecordCount));
+    m_state.album.CurrentRow = qint32(PreviousRow(m_state.album.CurrentRow, m_state.album.RecordCount));
     showCurrentPicture();
 }
 
 void FullPicture::showNextPicture() {
     if (m_ahead) {
         // The row was drawn when the slide was prepared.
-        m_state.CurrentRow = qint32(m_ahead->row);
+        m_state.album.CurrentRow = qint32(m_ahead->row);
         if (m_ahead->choice.pattern < 0)
             m_ahead.reset();
     } else {
-        m_state.CurrentRow = qint32(NextRow(m_state.CurrentRow, m_state.RecordCount,
-                                            m_state.RandomImages, [this] { return random(); }));
+        m_state.album.CurrentRow = qint32(NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
+                                            m_state.options.RandomImages, [this] { return random(); }));
     }
     showCurrentPicture();
 }

@@ -5,8 +5,11 @@
 
 #include "viewer/SlidePreparer.h"
 #include "viewer/SlideshowClock.h"
+#include "viewer/SlideshowValues.h"
 #include "viewer/ViewerRecords.h"
 #include "viewer/WipePatterns.h"
+
+#include "platform/prompt/PromptService.h"
 
 #include <QDialog>
 #include <functional>
@@ -25,7 +28,6 @@ namespace q32 {
 
 class CdPanel;
 class PictureCanvas;
-class PromptService;
 class Settings;
 class VideoControl;
 struct CaptionProperties;
@@ -72,6 +74,7 @@ public:
     void applyCaption(const CaptionProperties& caption);
 
     SlideshowClock& clock() { return m_clock; }
+    SlideshowValues& values() { return m_values; }
     PictureCanvas* canvas() const { return m_canvas; }
     QLineEdit* annotation() const { return m_text1; }
     VideoControl& player() { return *m_player; }
@@ -104,7 +107,7 @@ private:
     Transition chooseTransition();
     void updateCaption();
     void setPrintEnabled(bool enabled);
-    void videoModeChanged(int mode);
+    void videoEnded();
     void stopIconTick(bool clockEnabled);
     double random();
 
@@ -119,11 +122,13 @@ private:
     QVideoWidget* m_video;
     QLineEdit* m_text1;
     QLabel* m_image1;
+    QLabel* m_speaker;
     CdPanel* m_cdPanel;
     VideoControl* m_player;
     QMovie* m_movie = nullptr;
     QMenu* m_optionsMenu = nullptr;
     QMenu* m_viewMenu = nullptr;
+    SlideshowValues m_values;
     SlideshowClock m_clock;
     QSize m_area;
 
@@ -133,6 +138,7 @@ private:
     ViewerMedia m_media;
     quint64 m_generation = 0;
     int m_pending = 0;
+    std::optional<BusyGuard> m_loadingBusy; // while a picture decodes
     bool m_annotationShown = false;
     bool m_cdPanelShown = false;
 

@@ -88,20 +88,20 @@ void FullPicture::buildMenus() {
 }
 
 void FullPicture::loadSettings() {
-    m_state.SlideInterval = m_settings.integer(kSlideShow, QStringLiteral("SlideShowInterval"));
+    m_values.SlideInterval = m_settings.integer(kSlideShow, QStringLiteral("SlideShowInterval"));
     m_cdPanelShown = m_settings.integer(kSlideShow, QStringLiteral("ShowCDPanel")) != 0;
     m_annotationShown = m_settings.integer(kSlideShow, QStringLiteral("ShowAnnotation")) != 0;
-    m_state.EffectDelay = m_settings.integer(kSlideShow, QStringLiteral("EffectDelay"));
-    m_state.EffectGrain = m_settings.integer(kSlideShow, QStringLiteral("EffectGrain"));
+    m_values.EffectDelay = m_settings.integer(kSlideShow, QStringLiteral("EffectDelay"));
+    m_values.EffectGrain = m_settings.integer(kSlideShow, QStringLiteral("EffectGrain"));
 
     m_cdPanel->setVisible(m_cdPanelShown);
     action("mnuPlayCD")->setText(m_cdPanelShown ? QStringLiteral("Hide CD Panel")
                                                 : QStringLiteral("Show CD Panel"));
-    action("mnuCDAutoStart")->setChecked(m_state.AudioCDAutoStart);
-    if (m_state.AudioCDAutoStart && !QMediaDevices::audioOutputs().isEmpty())
+    action("mnuCDAutoStart")->setChecked(m_state.options.AudioCDAutoStart);
+    if (m_state.options.AudioCDAutoStart && !QMediaDevices::audioOutputs().isEmpty())
         m_cdPanel->openAndPlay();
-    action("mnuRandomWipe")->setChecked(m_state.RandomWipes);
-    action("mnuRandomImage")->setChecked(m_state.RandomImages);
+    action("mnuRandomWipe")->setChecked(m_state.options.RandomWipes);
+    action("mnuRandomImage")->setChecked(m_state.options.RandomImages);
 
     applyCaption(GetCaptionProperties(m_settings, m_state.ScreenWidthPixels > 0
                                                       ? m_state.ScreenWidthPixels
@@ -109,8 +109,8 @@ void FullPicture::loadSettings() {
     m_text1->setVisible(m_annotationShown);
     action("mnuShowMemo")->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
                                                      : QStringLiteral("Show Annotation"));
-    action("mnuViewFit")->setChecked(m_state.ViewFit);
-    action("mnuNormal")->setChecked(!m_state.ViewFit);
+    action("mnuViewFit")->setChecked(m_state.options.ViewFit);
+    action("mnuNormal")->setChecked(!m_state.options.ViewFit);
 }
 
 void FullPicture::applyCaption(const CaptionProperties& c) {
@@ -130,9 +130,9 @@ void FullPicture::startSlideshow() {
     m_clock.setEnabled(true);
     enableViewerMenus(false);
     // The first picture change comes from the clock: the row after row 1.
-    if (m_state.CurrentRow != 0)
-        m_state.CurrentRow = 1;
-    if (!m_state.CurrentImageFile.isEmpty())
+    if (m_state.album.CurrentRow != 0)
+        m_state.album.CurrentRow = 1;
+    if (!m_state.record.CurrentImageFile.isEmpty())
         m_state.StatusWord = 0;
 }
 
@@ -151,8 +151,7 @@ void FullPicture::pressStopIcon() {
 }
 
 void FullPicture::playVideo() {
-    m_player->setMMCurrentPos(m_player->MMClipStart());
-    m_player->MMPlay();
+    m_player->playFromStart();
 }
 
 void FullPicture::stopVideo() {
@@ -160,7 +159,7 @@ void FullPicture::stopVideo() {
 }
 
 void FullPicture::setViewFit(bool fit) {
-    m_state.ViewFit = fit;
+    m_state.options.ViewFit = fit;
     if (setToolChecked)
         setToolChecked(fit ? QStringLiteral("ID_ViewFit") : QStringLiteral("ID_ViewNormal"), true);
     action("mnuViewFit")->setChecked(fit);
@@ -175,7 +174,7 @@ void FullPicture::setViewFit(bool fit) {
 void FullPicture::deleteCurrentImage() {
     m_records.deleteCurrent();
     forgetAhead();
-    if (m_state.RecordCount != 0)
+    if (m_state.album.RecordCount != 0)
         showPreviousPicture();
     else
         reject();
@@ -209,64 +208,63 @@ void FullPicture::toggleCdPanel() {
 }
 
 void FullPicture::toggleCdAutoStart() {
-    m_state.AudioCDAutoStart = !m_state.AudioCDAutoStart;
-    m_cdPanel->setVisible(m_state.AudioCDAutoStart || m_cdPanelShown);
-    action("mnuCDAutoStart")->setChecked(m_state.AudioCDAutoStart);
+    m_state.options.AudioCDAutoStart = !m_state.options.AudioCDAutoStart;
+    m_cdPanel->setVisible(m_state.options.AudioCDAutoStart || m_cdPanelShown);
+    action("mnuCDAutoStart")->setChecked(m_state.options.AudioCDAutoStart);
     if (setToolChecked)
-        setToolChecked(QStringLiteral("ID_AudioCDAutoStart"), m_state.AudioCDAutoStart);
+        setToolChecked(QStringLiteral("ID_AudioCDAutoStart"), m_state.options.AudioCDAutoStart);
 }
 
 void FullPicture::toggleRandomWipes() {
-    m_state.RandomWipes = !m_state.RandomWipes;
-    action("mnuRandomWipe")->setChecked(m_state.RandomWipes);
+    m_state.options.RandomWipes = !m_state.options.RandomWipes;
+    action("mnuRandomWipe")->setChecked(m_state.options.RandomWipes);
     if (setToolChecked)
-        setToolChecked(QStringLiteral("ID_RandomWipes"), m_state.RandomWipes);
+        setToolChecked(QStringLiteral("ID_RandomWipes"), m_state.options.RandomWipes);
     forgetAhead();
 }
 
 void FullPicture::toggleRandomImages() {
-    m_state.RandomImages = !m_state.RandomImages;
-    action("mnuRandomImage")->setChecked(m_state.RandomImages);
+    m_state.options.RandomImages = !m_state.options.RandomImages;
+    action("mnuRandomImage")->setChecked(m_state.options.RandomImages);
     if (setToolChecked)
-        setToolChecked(QStringLiteral("ID_RandomImages"), m_state.RandomImages);
+        setToolChecked(QStringLiteral("ID_RandomImages"), m_state.options.RandomImages);
     forgetAhead();
 }
 
 WipeSelection& FullPicture::wipeSelection() {
     if (!m_selection) {
         m_selection.emplace();
-        LoadWipePatterns(*m_selection, m_state, m_settings, nullptr);
+        LoadWipePatterns(*m_selection, m_state, m_settings, m_values, nullptr);
     }
     return *m_selection;
 }
 
 void FullPicture::chooseWipePatterns() {
-    BusyGuard busy(m_prompts);
     setWindowTitle(QStringLiteral("BUSY: Loading wipe patterns..."));
-    WipePatternsWindow window(wipeSelection(), m_state, m_settings, m_prompts, this);
+    std::optional<BusyGuard> busy(std::in_place, m_prompts);
+    WipePatternsWindow window(wipeSelection(), m_state, m_values, m_settings, m_prompts, this);
     window.setCaptionSink([this](const QString& text) { setWindowTitle(text); });
-    m_prompts.setBusy(false);
+    busy.reset();
     window.run();
     // The window reports its closing with 99; the viewer goes on.
     if (m_state.StatusWord == 99)
         m_state.StatusWord = 0;
-    m_prompts.setBusy(true);
     forgetAhead();
     updateCaption();
 }
 
 void FullPicture::askEffectDelay() {
-    PromptEffectDelay(m_settings, m_prompts, m_state);
+    PromptEffectDelay(m_settings, m_prompts, m_values);
     forgetAhead();
 }
 
 void FullPicture::askEffectGrain() {
-    PromptEffectGrain(m_settings, m_prompts, m_state);
+    PromptEffectGrain(m_settings, m_prompts, m_values);
     forgetAhead();
 }
 
 void FullPicture::askInterval() {
-    PromptSlideInterval(m_settings, m_prompts, m_state);
+    PromptSlideInterval(m_settings, m_prompts, m_values);
 }
 
 void FullPicture::editCaption() {

@@ -14,12 +14,13 @@ PictureCanvas::PictureCanvas(QWidget* parent) : QWidget(parent) {
     connect(&m_timer, &QTimer::timeout, this, &PictureCanvas::step);
 }
 
-void PictureCanvas::setFrame(const QImage& frame) {
+// By value: the end of a transition passes m_to, which is cleared here.
+void PictureCanvas::setFrame(QImage frame) {
     m_timer.stop();
     const bool was = m_renderer != nullptr;
     m_renderer.reset();
     m_from = m_to = QImage();
-    m_shown = frame;
+    m_shown = std::move(frame);
     update();
     if (was)
         emit transitionFinished();

@@ -18,7 +18,7 @@ public:
     explicit PictureCanvas(QWidget* parent = nullptr);
 
     // Shows frame at once, ending a transition that is running.
-    void setFrame(const QImage& frame);
+    void setFrame(QImage frame);
     // Paints the way from what is shown now to frame.
     void startTransition(std::shared_ptr<const TransitionRenderer> renderer, const QImage& frame);
     bool inTransition() const { return m_renderer != nullptr; }

@@ -5,6 +5,7 @@
 #include "common/Text.h"
 #include "output/ValuePromptWindow.h"
 #include "platform/prompt/PromptService.h"
+#include "viewer/SlideshowValues.h"
 #include "viewer/WipePatterns.h"
 
 #include <QApplication>
@@ -23,9 +24,10 @@ const QString kSection = QStringLiteral("WipePatterns");
 } // namespace
 
 WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& state,
-                                       Settings& settings, PromptService& prompts,
-                                       QWidget* parent)
-    : QDialog(parent), m_selection(selection), m_state(state), m_settings(settings),
+                                       SlideshowValues& values, Settings& settings,
+                                       PromptService& prompts, QWidget* parent)
+    : QDialog(parent), m_selection(selection), m_state(state), m_values(values),
+      m_settings(settings),
       m_prompts(prompts) {
     setObjectName(QStringLiteral("WipePatterns"));
     setWindowTitle(QStringLiteral("Select Wipe Patterns"));
@@ -78,7 +80,7 @@ void WipePatternsWindow::run() {
     move(m_settings.integer(kSection, QStringLiteral("Left")),
          m_settings.integer(kSection, QStringLiteral("Top")));
     if (m_selection.catalogueLines() == 0) {
-        const bool loaded = LoadWipePatterns(m_selection, m_state, m_settings,
+        const bool loaded = LoadWipePatterns(m_selection, m_state, m_settings, m_values,
                                              [this](const QString& line) {
                                                  if (m_caption)
                                                      m_caption(line);
@@ -104,7 +106,7 @@ void WipePatternsWindow::refresh() {
 }
 
 void WipePatternsWindow::selectCatalogueEntry(int row) {
-    m_selection.select(row, m_state.EffectDelay);
+    m_selection.select(row, m_values.EffectDelay);
     refresh();
 }
 

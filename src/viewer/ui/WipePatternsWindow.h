@@ -14,11 +14,13 @@ class PromptService;
 class Settings;
 class WipeSelection;
 struct ProgramState;
+struct SlideshowValues;
 
 class WipePatternsWindow : public QDialog {
     Q_OBJECT
 public:
-    WipePatternsWindow(WipeSelection& selection, ProgramState& state, Settings& settings,
+    WipePatternsWindow(WipeSelection& selection, ProgramState& state, SlideshowValues& values,
+                       Settings& settings,
                        PromptService& prompts, QWidget* parent = nullptr);
 
     // Where the loading shows its progress (the viewer's caption).
@@ -46,6 +48,7 @@ private:
 
     WipeSelection& m_selection;
     ProgramState& m_state;
+    SlideshowValues& m_values;
     Settings& m_settings;
     PromptService& m_prompts;
     std::function<void(const QString&)> m_caption;
