@@ -116,8 +116,9 @@ void ViewerLink::deleteCurrent() {
     if (!rows || album.RecordCount == 0)
         return;
     if (album.RecordCount == 1) {
-        m_prompts.msgBox(QStringLiteral("The last image in the Image Depository cannot be removed!"),
-                         MsgIcon::Exclamation, QStringLiteral("WARNING"));
+        m_prompts.msgBox(
+            QStringLiteral("The last image in the Image Depository cannot be removed!"),
+            MsgIcon::Exclamation, QStringLiteral("WARNING"));
         return;
     }
     if (m_prompts.msgBox(

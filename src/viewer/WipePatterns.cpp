@@ -140,15 +140,15 @@ void WipeSelection::setDelay(int selectedIndex, int delay) {
 }
 
 bool LoadWipePatterns(WipeSelection& selection, ProgramState& state, Settings& settings,
-                      SlideshowValues& values,
-                      const std::function<void(const QString&)>& caption) {
+                      SlideshowValues& values, const std::function<void(const QString&)>& caption) {
     QString catalogue = state.AppDir + QStringLiteral("Effects.txt");
     if (!QFile::exists(catalogue))
         catalogue = ShareDir() + QStringLiteral("/Effects.txt");
     bool stopped = false;
     const QList<WipeEntry> entries = ReadWipeCatalogue(catalogue, [&](const QString& line) {
         if (caption)
-            caption(QStringLiteral("BUSY: Loading wipe patterns (") + line + QStringLiteral(")..."));
+            caption(QStringLiteral("BUSY: Loading wipe patterns (") + line +
+                    QStringLiteral(")..."));
         stopped = state.StatusWord == 99;
         return !stopped;
     });

@@ -79,7 +79,6 @@ struct SlideshowValues;
 // "Effects2.txt", and reads the effect delay. caption sees "BUSY: Loading wipe patterns (line)..."
 // for each line and may let window events run; StatusWord 99 stops the loading (false).
 bool LoadWipePatterns(WipeSelection& selection, ProgramState& state, Settings& settings,
-                      SlideshowValues& values,
-                      const std::function<void(const QString&)>& caption);
+                      SlideshowValues& values, const std::function<void(const QString&)>& caption);
 
 } // namespace q32

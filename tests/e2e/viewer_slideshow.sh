@@ -18,7 +18,8 @@ unset QT_QPA_PLATFORM
 fail() { echo "FAIL: $*"; exit 1; }
 
 # A caption in yellow (65535) with black text across the bottom, shown; a show changing pictures
-# every 5 ticks; three patterns of 2 seconds each (50 ms x 40 steps).
+# every 5 ticks; three patterns of 10 seconds each (250 ms x 40 steps), so a new picture
+# starts while the last one is still arriving.
 cat >"$XDG_CONFIG_HOME/quillon32/quillon32.ini" <<'INI'
 [Main]
 Left=0
@@ -52,7 +53,7 @@ INI
 # Auto Sound checked in the toolbar layout the program starts with.
 sed '/"id": "ID_AutoSound"/,/"checked"/ s/"checked": 0/"checked": 1/' \
     "$source_dir/data/share/Database (default).atb" >"$QUILLON32_HOME/Database.atb"
-printf '0000) Wipe (from left) [50], 1\n0001) Wipe (from right) [50], 2\n0002) Wipe (from top) [50], 5\n' \
+printf '0000) Wipe (from left) [250], 1\n0001) Wipe (from right) [250], 2\n0002) Wipe (from top) [250], 5\n' \
     >"$QUILLON32_HOME/Effects2.txt"
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
@@ -97,23 +98,23 @@ sleep 1.5
 click 287 37
 both=""
 speaker=""
-for i in $(seq 1 40); do
+for i in $(seq 1 24); do
     sleep 0.25
     shot "show$i"
     # Pixels of the first picture (red to yellow) and of the beach walk (blue), in one frame.
     read -r warm cool < <(convert "$work/show$i.png" -crop "1280x600+0+40" +repage -resize 128x60! \
-        -depth 8 txt:- | awk -F'[(),]' 'NR > 1 { r = $6; g = $7; b = $8;
-            if (r > 200 && b < 90) warm++; if (b > 150) cool++ }
+        -depth 8 txt:- | awk -F"[(),]" 'NR > 1 { r = $3; g = $4; b = $5;
+            if (r > 200 && b < 90) warm++; if (b >= 100) cool++ }
             END { print warm + 0, cool + 0 }')
     if [ "$warm" -gt 300 ] && [ "$cool" -gt 300 ] && [ -z "$both" ]; then both=$i; fi
     # The loudspeaker beside the stop icon while the beach walk's sound plays.
-    if [ "$(pixel "show$i" 1230 $((menu + 10)))" = "srgb(255,255,255)" ]; then speaker="$speaker $i"; fi
+    if [ "$(pixel "show$i" 1225 $((menu + 16)))" = "srgb(255,255,255)" ]; then speaker="$speaker $i"; fi
 done
 echo "both pictures in frame $both; loudspeaker in frames:$speaker"
 [ -n "$both" ] || fail "no frame holds both pictures"
 [ -n "$speaker" ] || fail "the sound did not play"
 last=${speaker##* }
-[ "$last" -lt 40 ] || fail "the sound did not end"
+[ "$last" -lt 24 ] || fail "the sound did not end"
 
 # Escape: the main window on the record the show reached.
 title=$(xdotool getwindowname "$(xdotool getactivewindow)" 2>/dev/null || true)

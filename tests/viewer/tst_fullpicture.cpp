@@ -56,8 +56,8 @@ private slots:
         QVERIFY(AlbumDb::create(m_album, false).ok());
         auto album = AlbumDb::open(m_album, {}, nullptr);
         const QString wav = m_env.path("tone.wav");
-        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.5",
-                                           "sine", "440"}),
+        QCOMPARE(QProcess::execute(
+                     "sox", {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.5", "sine", "440"}),
                  0);
         const struct {
             const char* name;
@@ -126,7 +126,8 @@ private slots:
         v->annotation()->setEnabled(true);
         v->annotation()->setText("Bluest sky");
         QTest::keyClick(v->annotation(), Qt::Key_Return);
-        QCOMPARE(run.main.browser().recordset()->recordAt(1)->description, QStringLiteral("Bluest sky"));
+        QCOMPARE(run.main.browser().recordset()->recordAt(1)->description,
+                 QStringLiteral("Bluest sky"));
 
         // Escape: back in the main window on the record reached.
         QTest::keyClick(v, Qt::Key_Escape);
@@ -167,7 +168,9 @@ private slots:
         QVERIFY(v->windowTitle().endsWith("(1-5-0)"));
         // The blue record's sound plays, and ends.
         QVERIFY(run.state.SoundPlaying);
+        QVERIFY(v->findChild<QWidget*>("SoundIndicator")->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!run.state.SoundPlaying, 10000);
+        QVERIFY(!v->findChild<QWidget*>("SoundIndicator")->isVisible());
         // The stop icon: the next tick closes the viewer.
         v->pressStopIcon();
         QCOMPARE(run.state.StatusWord, 2);
@@ -202,8 +205,10 @@ private slots:
         // A picture that cannot be decoded: the unexpected-error message, the viewer stays.
         run.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)");
         const qint64 current = run.main.browser().recordset()->currentRowId();
-        QVERIFY(run.main.browser().album()->storeBytes(current, PictureField::Image,
-                                                       "\x89PNG\r\n\x1a\n not really").ok());
+        QVERIFY(run.main.browser()
+                    .album()
+                    ->storeBytes(current, PictureField::Image, "\x89PNG\r\n\x1a\n not really")
+                    .ok());
         v->showCurrentPicture();
         QTRY_VERIFY(v->idle());
         QCOMPARE(run.prompts.pending(), 0);

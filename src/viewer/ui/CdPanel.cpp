@@ -12,8 +12,7 @@ CdPanel::CdPanel(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
-    auto button = [this, row](const char* name, const char* icon, const QString& tip,
-                              auto action) {
+    auto button = [this, row](const char* name, const char* icon, const QString& tip, auto action) {
         auto* b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
         b->setIcon(QIcon::fromTheme(QLatin1String(icon)));
@@ -58,7 +57,8 @@ void CdPanel::showState() {
         m_track->setText(QStringLiteral("Track %1 of %2").arg(m_cd.track()).arg(m_cd.trackCount()));
         break;
     case CdAudio::State::Playing:
-        m_track->setText(QStringLiteral("Playing %1 of %2").arg(m_cd.track()).arg(m_cd.trackCount()));
+        m_track->setText(
+            QStringLiteral("Playing %1 of %2").arg(m_cd.track()).arg(m_cd.trackCount()));
         break;
     case CdAudio::State::Paused:
         m_track->setText(QStringLiteral("Paused at %1").arg(m_cd.track()));

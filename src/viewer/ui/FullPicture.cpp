@@ -62,8 +62,8 @@ QPixmap speakerIcon() {
 
 FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
                          ViewerRecords& records, QWidget* parent)
-    : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts),
-      m_records(records), m_clock(state, m_values) {
+    : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts), m_records(records),
+      m_clock(state, m_values) {
     setObjectName(QStringLiteral("FullPicture"));
     setWindowFlag(Qt::FramelessWindowHint);
     m_menuBar = new QMenuBar(this);
@@ -261,10 +261,10 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
     }
     if (slide.condition != ImagingCondition::None) {
         m_prompts.beep();
-        m_prompts.msgBox(ConditionText(slide.condition) + QStringLiteral(" (") +
-                             QFileInfo(m_state.record.CurrentImageFile).fileName() + QLatin1Char(')'),
-                         MsgIcon::Critical,
-                         QStringLiteral("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)"));
+        m_prompts.msgBox(
+            ConditionText(slide.condition) + QStringLiteral(" (") +
+                QFileInfo(m_state.record.CurrentImageFile).fileName() + QLatin1Char(')'),
+            MsgIcon::Critical, QStringLiteral("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)"));
     }
     if (m_state.SlideshowRunning)
         m_clock.setEnabled(true);
@@ -280,11 +280,15 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
     }
     m_text1->setVisible(m_annotationShown);
     m_text1->raise();
+    bool playing = false;
     if (m_state.SlideshowRunning && m_state.options.AutoSound && m_media.hasSound) {
         m_state.SoundPlaying = true;
-        if (!m_records.playSound(*m_player))
+        playing = m_records.playSound(*m_player);
+        if (!playing)
             m_state.SoundPlaying = false;
     }
+    m_speaker->setVisible(playing);
+    m_speaker->raise();
     emit pictureShown();
     if (sliding)
         prepareAhead();
@@ -355,8 +359,8 @@ void FullPicture::prepareAhead() {
     if (m_state.album.RecordCount < 1)
         return;
     Ahead ahead;
-    ahead.row = NextRow(m_state.album.CurrentRow, m_state.album.RecordCount, m_state.options.RandomImages,
-                        [this] { return random(); });
+    ahead.row = NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
+                        m_state.options.RandomImages, [this] { return random(); });
     ahead.file = m_state.AppDir + QStringLiteral("ahead.pic");
     if (!m_records.extractAhead(ahead.row, ahead.file)) {
         // A clip or a GIF comes next: only its row is kept, so a random draw holds.
@@ -365,7 +369,8 @@ void FullPicture::prepareAhead() {
         m_ahead = ahead;
         return;
     }
-    ahead.choice = m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
+    ahead.choice =
+        m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
     ahead.generation = ++m_generation;
     m_ahead = ahead;
     const Transition transition{ahead.choice.pattern, m_values.EffectGrain,
@@ -397,14 +402,15 @@ void FullPicture::forgetAhead() {
 
 void FullPicture::updateCaption() {
     setWindowTitle(m_state.record.CurrentProperties + QStringLiteral(" (%1-%2-%3)")
-                                                   .arg(m_pattern)
-                                                   .arg(m_values.EffectDelay)
-                                                   .arg(m_values.EffectGrain));
+                                                          .arg(m_pattern)
+                                                          .arg(m_values.EffectDelay)
+                                                          .arg(m_values.EffectGrain));
 }
 
 void FullPicture::showPreviousPicture() {
     forgetAhead();
-    m_state.album.CurrentRow = qint32(PreviousRow(m_state.album.CurrentRow, m_state.album.RecordCount));
+    m_state.album.CurrentRow =
+        qint32(PreviousRow(m_state.album.CurrentRow, m_state.album.RecordCount));
     showCurrentPicture();
 }
 
@@ -415,8 +421,9 @@ void FullPicture::showNextPicture() {
         if (m_ahead->choice.pattern < 0)
             m_ahead.reset();
     } else {
-        m_state.album.CurrentRow = qint32(NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
-                                            m_state.options.RandomImages, [this] { return random(); }));
+        m_state.album.CurrentRow =
+            qint32(NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
+                           m_state.options.RandomImages, [this] { return random(); }));
     }
     showCurrentPicture();
 }

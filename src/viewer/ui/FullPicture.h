@@ -3,13 +3,12 @@
 // description in an annotation box; previous and next, deletion, clips, the slideshow with its
 // transitions and sounds, and the CD panel.
 
+#include "platform/prompt/PromptService.h"
 #include "viewer/SlidePreparer.h"
 #include "viewer/SlideshowClock.h"
 #include "viewer/SlideshowValues.h"
 #include "viewer/ViewerRecords.h"
 #include "viewer/WipePatterns.h"
-
-#include "platform/prompt/PromptService.h"
 
 #include <QDialog>
 #include <functional>

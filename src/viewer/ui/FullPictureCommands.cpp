@@ -12,9 +12,9 @@
 #include "viewer/ui/WipePatternsWindow.h"
 
 #include <QAction>
+#include <QAudioDevice>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMenu>
 #include <QMenuBar>
@@ -82,9 +82,11 @@ void FullPicture::buildMenus() {
     add(o, "mnuImageCaption", QStringLiteral("Image &Caption"), &FullPicture::editCaption);
 
     m_viewMenu = m_menuBar->addMenu(QStringLiteral("&View"));
-    add(m_viewMenu, "mnuViewFit", QStringLiteral("&Fit To Screen"), [this] { setViewFit(true); },
+    add(
+        m_viewMenu, "mnuViewFit", QStringLiteral("&Fit To Screen"), [this] { setViewFit(true); },
         true);
-    add(m_viewMenu, "mnuNormal", QStringLiteral("&Normal"), [this] { setViewFit(false); }, true);
+    add(
+        m_viewMenu, "mnuNormal", QStringLiteral("&Normal"), [this] { setViewFit(false); }, true);
 }
 
 void FullPicture::loadSettings() {
@@ -95,20 +97,21 @@ void FullPicture::loadSettings() {
     m_values.EffectGrain = m_settings.integer(kSlideShow, QStringLiteral("EffectGrain"));
 
     m_cdPanel->setVisible(m_cdPanelShown);
-    action("mnuPlayCD")->setText(m_cdPanelShown ? QStringLiteral("Hide CD Panel")
-                                                : QStringLiteral("Show CD Panel"));
+    action("mnuPlayCD")
+        ->setText(m_cdPanelShown ? QStringLiteral("Hide CD Panel")
+                                 : QStringLiteral("Show CD Panel"));
     action("mnuCDAutoStart")->setChecked(m_state.options.AudioCDAutoStart);
     if (m_state.options.AudioCDAutoStart && !QMediaDevices::audioOutputs().isEmpty())
         m_cdPanel->openAndPlay();
     action("mnuRandomWipe")->setChecked(m_state.options.RandomWipes);
     action("mnuRandomImage")->setChecked(m_state.options.RandomImages);
 
-    applyCaption(GetCaptionProperties(m_settings, m_state.ScreenWidthPixels > 0
-                                                      ? m_state.ScreenWidthPixels
-                                                      : m_area.width()));
+    applyCaption(GetCaptionProperties(
+        m_settings, m_state.ScreenWidthPixels > 0 ? m_state.ScreenWidthPixels : m_area.width()));
     m_text1->setVisible(m_annotationShown);
-    action("mnuShowMemo")->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
-                                                     : QStringLiteral("Show Annotation"));
+    action("mnuShowMemo")
+        ->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
+                                    : QStringLiteral("Show Annotation"));
     action("mnuViewFit")->setChecked(m_state.options.ViewFit);
     action("mnuNormal")->setChecked(!m_state.options.ViewFit);
 }
@@ -187,8 +190,9 @@ void FullPicture::storeAnnotation() {
 void FullPicture::toggleAnnotation() {
     m_annotationShown = !m_annotationShown;
     m_text1->setVisible(m_annotationShown);
-    action("mnuShowMemo")->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
-                                                     : QStringLiteral("Show Annotation"));
+    action("mnuShowMemo")
+        ->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
+                                    : QStringLiteral("Show Annotation"));
     m_settings.RegPutString(kSlideShow, QStringLiteral("ShowAnnotation"), flag(m_annotationShown));
 }
 
@@ -202,8 +206,9 @@ void FullPicture::toggleCdPanel() {
         m_cdPanel->cd().close();
         m_cdPanel->hide();
     }
-    action("mnuPlayCD")->setText(m_cdPanelShown ? QStringLiteral("Hide CD Panel")
-                                                : QStringLiteral("Show CD Panel"));
+    action("mnuPlayCD")
+        ->setText(m_cdPanelShown ? QStringLiteral("Hide CD Panel")
+                                 : QStringLiteral("Show CD Panel"));
     m_settings.RegPutString(kSlideShow, QStringLiteral("ShowCDPanel"), flag(m_cdPanelShown));
 }
 
@@ -268,10 +273,9 @@ void FullPicture::askInterval() {
 }
 
 void FullPicture::editCaption() {
-    ImageCaptionWindow window(m_settings, m_prompts, m_state.ScreenWidthPixels > 0
-                                                         ? m_state.ScreenWidthPixels
-                                                         : m_area.width(),
-                              this);
+    ImageCaptionWindow window(
+        m_settings, m_prompts,
+        m_state.ScreenWidthPixels > 0 ? m_state.ScreenWidthPixels : m_area.width(), this);
     connect(&window, &ImageCaptionWindow::accepted, this,
             [this, &window] { applyCaption(window.properties()); });
     window.exec();

@@ -34,8 +34,8 @@ protected:
 
 } // namespace
 
-ImageCaptionWindow::ImageCaptionWindow(Settings& settings, PromptService& prompts,
-                                       int screenWidth, QWidget* parent)
+ImageCaptionWindow::ImageCaptionWindow(Settings& settings, PromptService& prompts, int screenWidth,
+                                       QWidget* parent)
     : QDialog(parent), m_settings(settings), m_prompts(prompts) {
     setObjectName(QStringLiteral("ImageCaption"));
     setWindowTitle(QStringLiteral("Photo Album Caption Properties"));

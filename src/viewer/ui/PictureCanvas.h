@@ -38,8 +38,8 @@ protected:
 private:
     void step();
 
-    QImage m_shown;  // what is on screen
-    QImage m_from;   // a transition's start and end
+    QImage m_shown; // what is on screen
+    QImage m_from;  // a transition's start and end
     QImage m_to;
     std::shared_ptr<const TransitionRenderer> m_renderer;
     QTimer m_timer;

@@ -27,8 +27,7 @@ WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& s
                                        SlideshowValues& values, Settings& settings,
                                        PromptService& prompts, QWidget* parent)
     : QDialog(parent), m_selection(selection), m_state(state), m_values(values),
-      m_settings(settings),
-      m_prompts(prompts) {
+      m_settings(settings), m_prompts(prompts) {
     setObjectName(QStringLiteral("WipePatterns"));
     setWindowTitle(QStringLiteral("Select Wipe Patterns"));
     m_list1 = new QListWidget(this);
@@ -119,8 +118,8 @@ void WipePatternsWindow::selectionEntryClicked(int row) {
         return;
     }
     const QString text = m_selection.selected()[row].text;
-    const auto value = ValuePromptWindow::ask({QStringLiteral("Effect Delay"), QString(), 32767,
-                                               0, Val(ParseEffectDelay(text)), 10, 1, false},
+    const auto value = ValuePromptWindow::ask({QStringLiteral("Effect Delay"), QString(), 32767, 0,
+                                               Val(ParseEffectDelay(text)), 10, 1, false},
                                               m_prompts, this);
     if (value) {
         m_selection.setDelay(row, *value);

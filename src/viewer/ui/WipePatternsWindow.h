@@ -20,8 +20,7 @@ class WipePatternsWindow : public QDialog {
     Q_OBJECT
 public:
     WipePatternsWindow(WipeSelection& selection, ProgramState& state, SlideshowValues& values,
-                       Settings& settings,
-                       PromptService& prompts, QWidget* parent = nullptr);
+                       Settings& settings, PromptService& prompts, QWidget* parent = nullptr);
 
     // Where the loading shows its progress (the viewer's caption).
     void setCaptionSink(std::function<void(const QString&)> sink) { m_caption = std::move(sink); }
@@ -32,7 +31,7 @@ public:
     QListWidget* selected() const { return m_list2; }
     QCheckBox* delayBox() const { return m_check; }
 
-    void selectCatalogueEntry(int row); // double click on the left
+    void selectCatalogueEntry(int row);  // double click on the left
     void selectionEntryClicked(int row); // double click on the right
     void selectAll();
     void deselectAll();
