@@ -117,13 +117,14 @@ last=${speaker##* }
 [ "$last" -lt 24 ] || fail "the sound did not end"
 
 # Escape: the main window on the record the show reached.
-title=$(xdotool getwindowname "$(xdotool getactivewindow)" 2>/dev/null || true)
 reached=$(xdotool search --onlyvisible --name "bytes\)" | while read -r id; do xdotool getwindowname "$id"; done | grep -v "Sample.mdb" | head -1)
 xdotool key Escape
 sleep 2
 shot back
 echo "viewer showed: $reached"
+# The caption: properties, " (" format ")", " (pattern-delay-grain)".
 props=${reached% (*}
+props=${props% (*}
 row=$("$build_dir/cli/q32" list "$QUILLON_SAMPLE" | tail -n +2 | cut -f5 | grep -n -x -F "$props" | head -1 | cut -d: -f1)
 [ -n "$row" ] || fail "the viewer's caption names no record: $reached"
 highlight="srgb(48,140,198)"
