@@ -81,7 +81,7 @@ bool ViewerLink::extractAhead(qint64 row, const QString& file) {
     const auto fields = rows->recordAt(row - 1);
     if (!fields || !isStill(fields->imageFormat))
         return false;
-    return m_browser.album()->ExtractFieldToFile(rows->rowIdAt(row - 1), PictureField::Image,
+    return m_browser.album()->extractToFile(rows->rowIdAt(row - 1), PictureField::Image,
                                                  file) > 0;
 }
 
