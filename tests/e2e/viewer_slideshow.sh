@@ -65,8 +65,22 @@ click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; }
 shot() { import -window root "$work/$1.png"; }
 pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[pixel:p]' info:; }
 
+# The top of the highlighted grid row.
+highlight="srgb(48,140,198)"
+row_top() {
+    local y
+    y=$(convert "$work/$1.png" -crop 20x640+$((wx + 330))+$((wy + 100)) +repage -fill black \
+        +opaque "$highlight" -fill white -opaque "$highlight" -trim -format '%Y' info: | tr -d '+')
+    echo $((y + wy + 100))
+}
+shot start
+first_row_y=$(row_top start)
 # Row 8, "Grandmother's garden.jpg" (1000 x 1500, "Roses in June"): seven times Next.
 for _ in 1 2 3 4 5 6 7; do click 115 347; sleep 0.7; done
+shot row8
+row_h=$((($(row_top row8) - first_row_y) / 7))
+echo "grid rows from y=$first_row_y, $row_h pixels apart"
+[ "$row_h" -gt 10 ] || fail "the grid did not move to row 8"
 click 160 200 # the preview opens the viewer
 sleep 3
 shot viewer
@@ -127,11 +141,7 @@ props=${reached% (*}
 props=${props% (*}
 row=$("$build_dir/cli/q32" list "$QUILLON_SAMPLE" | tail -n +2 | cut -f5 | grep -n -x -F "$props" | head -1 | cut -d: -f1)
 [ -n "$row" ] || fail "the viewer's caption names no record: $reached"
-highlight="srgb(48,140,198)"
-rowy=$(convert "$work/back.png" -crop 20x600+$((wx + 330))+$((wy + 100)) +repage -fill black +opaque "$highlight" \
-    -fill white -opaque "$highlight" -trim -format '%Y' info: | tr -d '+')
-rowy=$((rowy + wy + 100))
-first_row_y=$((wy + 111))
+rowy=$(row_top back)
 echo "record $row reached; highlighted row at y=$rowy"
-[ $(((rowy - first_row_y) / 20 + 1)) -eq "$row" ] || fail "the main window is not on row $row"
+[ $(((rowy - first_row_y + row_h / 2) / row_h + 1)) -eq "$row" ] || fail "the main window is not on row $row"
 echo PASS
