@@ -150,9 +150,9 @@ void FullPicture::enableViewerMenus(bool enabled) {
     m_text1->setEnabled(enabled);
 }
 
-void FullPicture::setPrintEnabled(bool) {
-    // Printing arrives with the print window; until then the entry stays off and says so.
-    action("mnuPrint")->setEnabled(false);
+void FullPicture::setPrintEnabled(bool enabled) {
+    // A clip has no picture to print.
+    action("mnuPrint")->setEnabled(enabled && m_media.kind != ViewerMedia::Kind::Video);
 }
 
 Transition FullPicture::chooseTransition() {
@@ -197,6 +197,7 @@ void FullPicture::showCurrentPicture() {
 
     if (!m_records.loadCurrent(m_media, aheadFile))
         return;
+    setPrintEnabled(!sliding && m_optionsMenu->isEnabled());
     m_text1->clear();
     if (!m_state.record.CurrentDescription.isEmpty())
         m_text1->setText(m_state.record.CurrentDescription);

@@ -55,6 +55,7 @@ public:
     void stopSlideshow();
     void pressStopIcon();
     void closeByClick();
+    void printPicture();
     void playVideo();
     void stopVideo();
     void setViewFit(bool fit);

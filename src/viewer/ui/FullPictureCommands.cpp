@@ -1,6 +1,7 @@
 // The viewer's menus and the commands behind them.
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "output/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 #include "viewer/CaptionSettings.h"
@@ -18,6 +19,7 @@
 #include <QMediaDevices>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMovie>
 
 namespace q32 {
 namespace {
@@ -46,10 +48,7 @@ void FullPicture::buildMenus() {
     QMenu* file = m_menuBar->addMenu(QStringLiteral("&File"));
     add(file, "mnuDeleteImage", QStringLiteral("Delete Current Image"),
         &FullPicture::deleteCurrentImage);
-    QAction* print = add(file, "mnuPrint", QStringLiteral("&Print"), [] {});
-    print->setEnabled(false);
-    print->setToolTip(QStringLiteral("Printing comes with the print window"));
-    file->setToolTipsVisible(true);
+    add(file, "mnuPrint", QStringLiteral("&Print"), &FullPicture::printPicture);
     add(file, "mnuExit", QStringLiteral("E&xit"), [this] { reject(); });
     add(file, "mnuLastPicture", QStringLiteral("&Last picture"), &FullPicture::showPreviousPicture);
     add(file, "mnuNextPicture", QStringLiteral("&Next picture"), &FullPicture::showNextPicture);
@@ -151,6 +150,20 @@ void FullPicture::pressStopIcon() {
         m_cdPanel->cd().stop();
         enableViewerMenus(true);
     }
+}
+
+void FullPicture::printPicture() {
+    // The clock waits while the print window is open.
+    const bool running = m_clock.isEnabled();
+    m_clock.setEnabled(false);
+    PrintPicture picture;
+    if (m_movie)
+        picture.image = m_movie->currentImage(); // a GIF prints as it is shown
+    else
+        picture.path = m_state.AppDir + QStringLiteral("image.pic");
+    picture.description = m_state.record.CurrentDescription;
+    ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+    m_clock.setEnabled(running);
 }
 
 void FullPicture::playVideo() {
