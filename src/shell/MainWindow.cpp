@@ -16,6 +16,7 @@
 #include "shell/RecentAlbums.h"
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
+#include "shell/RecordWiring.h"
 #include "shell/ToolbarCustomizeDialog.h"
 #include "shell/ViewerLink.h"
 #include "viewer/ui/FullPicture.h"
@@ -76,7 +77,8 @@ const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
                                   QStringLiteral("ID_DisplayByDescription(DescendingDate)"),
                                   QStringLiteral("ID_AttachSound"),
                                   QStringLiteral("ID_ExportImage"),
-                                  QStringLiteral("ID_DeleteImage")};
+                                  QStringLiteral("ID_DeleteImage"),
+                                  QStringLiteral("ID_ImageProcessing")};
 
 } // namespace
 
@@ -328,6 +330,11 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
     registerViewerCommands();
+    m_records = new RecordWiring(*this, m_state, m_settings, m_prompts);
+}
+
+RecordCommands& MainWindow::records() {
+    return m_records->commands();
 }
 
 void MainWindow::disableUnavailableTools() {

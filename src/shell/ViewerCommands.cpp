@@ -6,6 +6,7 @@
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 #include "shell/PreviewPane.h"
+#include "shell/RecordCommands.h"
 #include "shell/RecordGridModel.h"
 #include "shell/ViewerLink.h"
 #include "viewer/SlideshowPrompts.h"
@@ -26,6 +27,7 @@ void MainWindow::registerViewerCommands() {
         m_label2->setText(m_state.record.CurrentDescription);
         selectGridRow(m_state.album.CurrentRow);
     };
+    m_viewerLink->deleteRecord = [this] { records().deleteCurrentRecord(); };
     m_preview->picture()->setCursor(Qt::PointingHandCursor);
 
     auto& d = m_dispatcher;

@@ -1,6 +1,5 @@
 #include "shell/ViewerLink.h"
 
-#include "album/AlbumCondition.h"
 #include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
@@ -111,33 +110,9 @@ bool ViewerLink::storeDescription(const QString& text) {
 }
 
 void ViewerLink::deleteCurrent() {
-    OpenAlbumState& album = m_state.album;
-    AlbumRecordset* rows = m_browser.recordset();
-    if (!rows || album.RecordCount == 0)
-        return;
-    if (album.RecordCount == 1) {
-        m_prompts.msgBox(
-            QStringLiteral("The last image in the Image Depository cannot be removed!"),
-            MsgIcon::Exclamation, QStringLiteral("WARNING"));
-        return;
-    }
-    if (m_prompts.msgBox(
-            QStringLiteral("Are you sure you want to remove the current image from this album?"),
-            MsgIcon::Critical, QStringLiteral("WARNING"), MsgButtons::OkCancel) != MsgResult::Ok)
-        return;
-    AlbumStatus status = rows->moveTo(album.CurrentRow - 1);
-    if (status.ok())
-        status = rows->deleteCurrent();
-    if (!status.ok()) {
-        m_prompts.beep();
-        m_prompts.msgBox(status.text(), MsgIcon::Critical,
-                         QStringLiteral("UNEXPECTED ERROR! (PELORUS: DeleteImage)"));
-        return;
-    }
-    album.CurrentRow = 1;
-    album.RecordCount = rows->recordCount();
-    if (recordsChanged)
-        recordsChanged();
+    // The record commands ask, delete and open the album again.
+    if (deleteRecord)
+        deleteRecord();
 }
 
 } // namespace q32

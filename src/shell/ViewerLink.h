@@ -17,6 +17,8 @@ public:
 
     // Called after a description was stored or a record deleted, so the grid shows it.
     std::function<void()> recordsChanged;
+    // Deletes the current record after asking (the main window's record commands).
+    std::function<void()> deleteRecord;
 
     bool loadCurrent(ViewerMedia& media, const QString& ahead = {}) override;
     bool extractAhead(qint64 row, const QString& file) override;
