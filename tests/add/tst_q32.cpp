@@ -305,7 +305,12 @@ private slots:
         QVERIFY(right.out.contains("\tred.png\t"));
         QCOMPARE(storedHashes(album, "p4ss").value("red.png"), fileSha(path("red.png")));
         QCOMPARE(runQ32({"password", album, "--remove", "--password-stdin"}, "p4ss\n").exitCode, 0);
-        QCOMPARE(runQ32({"info", album}).exitCode, 0);
+        // info names the engine: SQLite 3.46 under SQLCipher 4.6 from bookworm-backports.
+        const Result info = runQ32({"info", album});
+        QCOMPARE(info.exitCode, 0);
+        QVERIFY(info.out.contains(QRegularExpression("\nSQLite: 3\\.(4[6-9]|[5-9]\\d)\\.")));
+        QVERIFY(info.out.contains(QRegularExpression("\nSQLCipher: 4\\.([6-9]|\\d\\d)\\.")));
+        QVERIFY(info.out.contains("\nPassword: no\n"));
 
         // Another program's SQLite file is refused and left as it was.
         const QString other = path("other.mdb");
