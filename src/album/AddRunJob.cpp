@@ -56,8 +56,20 @@ public:
     void beep() override {
         QMetaObject::invokeMethod(m_home, [&target = m_target] { target.beep(); });
     }
-    void setBusy(bool busy) override {
-        QMetaObject::invokeMethod(m_home, [&target = m_target, busy] { target.setBusy(busy); });
+    std::optional<QString> askPassword(const QString& albumPath) override {
+        return ask<std::optional<QString>>(
+            [=](PromptService& p) { return p.askPassword(albumPath); }, QString());
+    }
+
+protected:
+    void showBusy(bool busy) override {
+        // The pointer belongs to the window's thread: one guard there while the job is busy.
+        QMetaObject::invokeMethod(m_home, [this, busy] {
+            if (busy)
+                m_busy.emplace(m_target);
+            else
+                m_busy.reset();
+        });
     }
 
 private:
@@ -91,6 +103,7 @@ private:
     QObject* m_home;
     PromptService& m_target;
     std::shared_ptr<State> m_state = std::make_shared<State>();
+    std::optional<BusyGuard> m_busy;
 };
 
 class AddRunJob::Listener : public AddRunListener {

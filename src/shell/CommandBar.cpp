@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,6 +11,26 @@
 #include <QToolButton>
 
 namespace q32 {
+namespace {
+
+// The keys a desktop user expects; not part of the saved layout.
+QKeySequence standardShortcut(const QString& id) {
+    static const QHash<QString, QKeySequence> keys = {
+        {QStringLiteral("ID_CreateNewAlbum"), QKeySequence::New},
+        {QStringLiteral("ID_OpenAlbum"), QKeySequence::Open},
+        {QStringLiteral("ID_Exit"), QKeySequence::Quit},
+        {QStringLiteral("ID_Contents"), QKeySequence::HelpContents},
+        {QStringLiteral("ID_AddImages"), QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {QStringLiteral("ID_DeleteImage"), QKeySequence::Delete},
+        {QStringLiteral("ID_ExportImage"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
+        {QStringLiteral("ID_AttachSound"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {QStringLiteral("ID_PrintImage"), QKeySequence::Print},
+        {QStringLiteral("ID_StartSlideshow"), QKeySequence(Qt::Key_F5)},
+    };
+    return keys.value(id);
+}
+
+} // namespace
 
 CommandBar::CommandBar(QMainWindow* window) : QObject(window), m_window(window) {
     m_toolBar = new QToolBar(QStringLiteral("Tools"), window);
@@ -47,10 +68,14 @@ QIcon CommandBar::iconFor(const QString& themeName, const QString& caption) {
 void CommandBar::apply(const ToolLayout& layout) {
     m_window->menuBar()->clear();
     m_toolBar->clear();
-    qDeleteAll(m_owned);
+    // Later, not now: a layout may be applied while one of the old actions is still delivering
+    // its click.
+    for (QObject* old : std::as_const(m_owned))
+        old->deleteLater();
     m_owned.clear();
     m_actions.clear();
     m_menus.clear();
+    m_unavailable.clear();
     m_layout = layout;
 
     QHash<QString, QActionGroup*> groups;
@@ -69,6 +94,7 @@ void CommandBar::apply(const ToolLayout& layout) {
         action->setToolTip(t.tip);
         action->setStatusTip(t.tip);
         action->setIconVisibleInMenu(false);
+        action->setShortcut(standardShortcut(t.id));
         if (t.kind == ToolKind::State) {
             action->setCheckable(true);
             action->setChecked(t.checked);
@@ -130,7 +156,7 @@ ToolLayout CommandBar::snapshot() const {
         if (!a)
             continue;
         t.caption = a->text();
-        if (t.kind != ToolKind::Menu)
+        if (t.kind != ToolKind::Menu && !m_unavailable.contains(t.id))
             t.tip = a->toolTip();
         t.checked = a->isCheckable() && a->isChecked();
         if (const QString picture = a->property("pictureOf").toString(); !picture.isEmpty())
@@ -174,6 +200,19 @@ void CommandBar::setPictureAndTip(const QString& id, const QString& pictureOf, c
         a->setIcon(from->icon());
         a->setProperty("pictureOf", pictureOf);
     }
+    a->setToolTip(tip);
+    a->setStatusTip(tip);
+}
+
+void CommandBar::setUnavailable(const QString& id, const QString& reason) {
+    QAction* a = tool(id);
+    const Tool* t = m_layout.find(id);
+    if (!a || !t)
+        return;
+    m_unavailable.insert(id);
+    a->setEnabled(false);
+    const QString tip =
+        (t->tip.isEmpty() ? QString(t->caption).remove(QLatin1Char('&')) : t->tip) + reason;
     a->setToolTip(tip);
     a->setStatusTip(tip);
 }
