@@ -227,7 +227,19 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
     return album;
 }
 
-AlbumDb::~AlbumDb() = default;
+AlbumDb::~AlbumDb() {
+    if (m_writebackFd >= 0)
+        ::close(m_writebackFd);
+}
+
+void AlbumDb::startWriteback() {
+    if (m_readOnly)
+        return;
+    if (m_writebackFd < 0)
+        m_writebackFd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    if (m_writebackFd >= 0)
+        ::sync_file_range(m_writebackFd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
 
 std::pair<qint64, qint64> AlbumDb::changeStamp() {
     // data_version moves when another connection commits; total_changes counts our own rows.

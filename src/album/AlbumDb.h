@@ -55,8 +55,8 @@ struct OpenOptions {
 class AlbumDb {
 public:
     // Pages of 64 KiB: pictures and clips are large blobs, and big pages store and read them
-    // several times faster than 4 KiB pages (and far faster than SQLCipher's 1 KiB default),
-    // measured by bench/album. Encrypted albums must be told the same size after the key.
+    // several times faster than the 4 KiB default, measured by bench/album. Encrypted albums
+    // must be told the same size after the key.
     static constexpr int PageSize = 65536;
 
     // Creates an empty album. FileExists when anything is at path.
@@ -113,6 +113,10 @@ public:
 
     // Runs the engine's full consistency check.
     AlbumStatus integrityCheck();
+    // Asks the system to start writing the album's changed pages to the disk now, without
+    // waiting for them. A long run of stores calls it now and then, so that the disk works
+    // while the next files are read, and the flush of each commit finds little left to do.
+    void startWriteback();
 
     sqlite::Database& connection() { return m_db; }
 
@@ -137,6 +141,7 @@ private:
     bool m_unique = true;
     bool m_keysCurrent = false;
     OrderIndexes m_indexes;
+    int m_writebackFd = -1;
 };
 
 } // namespace q32
