@@ -24,10 +24,16 @@ int infoCommand(const QStringList& args) {
     out() << "Album: " << QFileInfo(path).absoluteFilePath() << '\n'
           << "Size: " << QFileInfo(path).size() << " bytes\n"
           << "Records: " << album.rowCount() << '\n'
-          << "Password: " << (album.isEncrypted() ? "yes (encrypted)" : "no") << '\n'
+          << "Password: "
+          << (!album.isEncrypted()            ? "no"
+              : album.hasVersion3Encryption() ? "yes (encrypted, SQLCipher 3 format)"
+                                              : "yes (encrypted)")
+          << '\n'
           << "Duplicate file names: " << (album.allowsDuplicates() ? "allowed" : "refused") << '\n'
           << "Writable: " << (QFileInfo(path).isWritable() ? "yes" : "no") << '\n'
-          << "Integrity: " << (health.ok() ? QStringLiteral("ok") : health.text()) << '\n';
+          << "Integrity: " << (health.ok() ? QStringLiteral("ok") : health.text()) << '\n'
+          << "SQLite: " << sqlite::sqliteVersion() << '\n'
+          << "SQLCipher: " << sqlite::cipherVersion() << '\n';
     out().flush();
     return 0;
 }

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package Quillon 32 needs to build, run and test.
 # Idempotent: when everything is present it only checks and returns.
+# SQLCipher 4.6 comes from Debian's bookworm-backports (bookworm's own 3.4.1 carries a 2016
+# SQLite); everything else from bookworm itself.
 set -euo pipefail
 
 PACKAGES=(
   # toolchain
-  build-essential cmake ninja-build pkg-config clang-format git
+  build-essential cmake ninja-build pkg-config clang-format
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimediawidgets6
   libqt6svg6 qt6-qpa-plugins
-  # album engine
-  libsqlcipher-dev sqlcipher
   # imaging
   libmagick++-6.q16-dev imagemagick libjpeg62-turbo-dev libjpeg-turbo-progs libtiff-dev
   libpng-dev zlib1g-dev
@@ -19,35 +19,74 @@ PACKAGES=(
   # media
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-  gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-tools
+  gstreamer1.0-plugins-ugly gstreamer1.0-libav
   fluidr3mono-gm-soundfont
   # scanner
-  libsane-dev sane-utils
+  libsane-dev
   # printing, and a CUPS with a PDF printer for its tests
   libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils tesseract-ocr tesseract-ocr-eng
   # icons and fonts
   adwaita-icon-theme fonts-dejavu-core
   # tests and benchmarks
-  xvfb xauth x11-utils xdotool ffmpeg sox libgtest-dev libbenchmark-dev
-  time valgrind
+  xvfb xauth xdotool ffmpeg sox
 )
+# The album engine, from bookworm-backports.
+BACKPORTS=(libsqlcipher-dev sqlcipher)
+BACKPORTS_VERSION='4.6'
+BACKPORTS_SOURCE=/etc/apt/sources.list.d/bookworm-backports.sources
+
+# One query for every package: "name version" of those installed.
+present=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package} ${Version}\n' \
+  "${PACKAGES[@]}" "${BACKPORTS[@]}" 2>/dev/null | awk '$1 == "ii" { print $2, $3 }' || true)
+has() { grep -q "^$1 $2" <<<"$present"; }
 
 missing=()
 for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+  has "$p" "" || missing+=("$p")
+done
+backports_missing=()
+for p in "${BACKPORTS[@]}"; do
+  has "$p" "$BACKPORTS_VERSION" || backports_missing+=("$p")
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all ${#PACKAGES[@]} packages present"
+if [ ${#missing[@]} -eq 0 ] && [ ${#backports_missing[@]} -eq 0 ]; then
+  echo "setup: all $((${#PACKAGES[@]} + ${#BACKPORTS[@]})) packages present"
   exit 0
 fi
 
-echo "setup: installing ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# Runs apt quietly; on failure shows what it said and stops.
+apt() {
+  if ! $SUDO apt-get "$@" >"$log" 2>&1; then
+    echo "setup: apt-get $* failed:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+}
+
+if [ ${#backports_missing[@]} -gt 0 ] &&
+  ! grep -rqs "bookworm-backports" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  echo "setup: enabling bookworm-backports in $BACKPORTS_SOURCE"
+  $SUDO tee "$BACKPORTS_SOURCE" >/dev/null <<'EOF'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+fi
+
+apt update -qq
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  apt install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [ ${#backports_missing[@]} -gt 0 ]; then
+  echo "setup: installing ${backports_missing[*]} from bookworm-backports"
+  apt install -y -q --no-install-recommends -t bookworm-backports "${backports_missing[@]}"
+fi
 echo "setup: done"

@@ -71,8 +71,12 @@ QString compressBitmap(const QString& path, const QString& workFolder,
     return condition == ImagingCondition::None ? target : QString();
 }
 
-// Reads the whole file into buffer, reusing its memory.
+// Reads the whole file into buffer, reusing its memory. Buffers grow in steps of 4 MiB, so one
+// that went round a few photos rarely has to be made again (and its new pages faulted in).
 bool readWhole(QFile& file, qint64 size, QByteArray& buffer) {
+    constexpr qint64 kStep = qint64(4) << 20;
+    if (buffer.capacity() < size)
+        buffer.reserve((size + kStep - 1) / kStep * kStep);
     buffer.resize(size);
     qint64 done = 0;
     while (done < size) {

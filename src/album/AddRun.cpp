@@ -24,6 +24,9 @@ private:
 };
 
 // Conditions of a file that is there but cannot be read: the window names it and goes on.
+// How much is stored before the disk is asked to start writing it (see startWriteback()).
+constexpr qint64 kWritebackBytes = qint64(32) << 20;
+
 bool isReadError(ImagingCondition condition) {
     const int n = ConditionNumber(condition);
     return n >= 20000 && n <= 20062;
@@ -48,6 +51,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     std::optional<sqlite::Transaction> group;
     QList<AddItemReport> pending;
     qint64 groupBytes = 0;
+    qint64 unwritten = 0; // stored since the disk was last asked to start writing
     QElapsedTimer groupAge;
     AddProgress progress;
     progress.total = files.size();
@@ -106,9 +110,14 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
             ++next;
             break;
         }
-        if (outcome.result == AddResult::Stored)
+        if (outcome.result == AddResult::Stored) {
             groupBytes += report.bytes;
-        else if (outcome.result == AddResult::Skipped)
+            unwritten += report.bytes;
+            if (unwritten >= kWritebackBytes) {
+                m_album.startWriteback();
+                unwritten = 0;
+            }
+        } else if (outcome.result == AddResult::Skipped)
             ++summary.skipped;
         else
             ++summary.failed;

@@ -1,6 +1,9 @@
 #include "album/AlbumDb.h"
 
 #include "album/AlbumEngine.h"
+#include "album/AlbumFunctions.h"
+#include "album/AlbumMaintenance.h"
+#include "album/AlbumSchema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +16,10 @@ namespace q32 {
 
 namespace {
 
-// Files are streamed into blobs through a buffer of this size, never read whole.
+// Blobs are read out in pieces of this size.
 constexpr int kStreamBuffer = 1 << 20;
+// The engine's limit on one value (SQLITE_MAX_LENGTH).
+constexpr qint64 kLargestBlob = 1000000000;
 
 const char* const kNames[] = {"Date",      "Thumbnail",  "Image",       "SoundFile",
                               "SoundType", "ImageFile",  "ImageFormat", "ImageProperties",
@@ -60,26 +65,45 @@ AlbumStatus ioStatus(int err, const QString& path) {
             path + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(err))};
 }
 
-// Fills an open blob from the file, piece by piece.
-AlbumStatus streamIntoBlob(sqlite::Database& db, sqlite::Blob& blob, QFile& file) {
-    std::vector<char> buffer(kStreamBuffer);
-    int offset = 0;
-    const int size = blob.size();
-    while (offset < size) {
-        const int want = std::min(kStreamBuffer, size - offset);
-        const qint64 got = file.read(buffer.data(), want);
-        if (got != want)
-            return {AlbumCondition::PathAccess, file.fileName() + QStringLiteral(" changed while "
-                                                                                 "being stored")};
-        const int rc = blob.write(buffer.data(), want, offset);
-        if (rc != SQLITE_OK) {
-            sqlite::Error e = db.lastError();
-            e.code = rc;
-            return engine::fromSqlite(e);
+// A file's bytes for binding into a statement: mapped when the file system allows it (no copy
+// until the engine copies them into its pages), else read whole.
+class FileBytes {
+public:
+    AlbumStatus load(const QString& path) {
+        m_file.setFileName(path);
+        if (!m_file.open(QIODevice::ReadOnly))
+            return {AlbumCondition::PathAccess, path};
+        const qint64 size = m_file.size();
+        if (size > kLargestBlob)
+            return {AlbumCondition::FieldTooLong, path};
+        if (size == 0)
+            return {};
+        if (const uchar* mapped = m_file.map(0, size)) {
+            m_view = QByteArrayView(mapped, size);
+            return {};
         }
-        offset += want;
+        m_copy = m_file.readAll();
+        if (m_copy.size() != size)
+            return {AlbumCondition::PathAccess,
+                    path + QStringLiteral(" changed while being stored")};
+        m_view = m_copy;
+        return {};
     }
-    return {};
+    QByteArrayView bytes() const { return m_view; }
+
+private:
+    QFile m_file;
+    QByteArray m_copy;
+    QByteArrayView m_view;
+};
+
+// Binds bytes as a blob, empty ones as an empty blob (not Null); the bytes must outlive the step.
+void bindBytes(sqlite::Statement& st, int index, QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        st.bindZeroBlob(index, 0);
+    else
+        sqlite3_bind_blob64(st.handle(), index, bytes.data(), sqlite3_uint64(bytes.size()),
+                            SQLITE_STATIC);
 }
 
 } // namespace
@@ -106,7 +130,8 @@ AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
     AlbumStatus status = engine::fromSqlite(db.open(temp, SQLITE_OPEN_READWRITE));
     if (status.ok()) {
         db.exec(QStringLiteral("PRAGMA page_size = %1").arg(PageSize));
-        engine::configure(db, false);
+        engine::registerFunctions(db);
+        engine::configure(db);
         sqlite::Transaction tx(db);
         status = engine::fromSqlite(tx.beginError());
         if (status.ok())
@@ -125,6 +150,22 @@ AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
     return status;
 }
 
+AlbumStatus AlbumDb::openChecked(int flags, const QString& password) {
+    engine::CipherFormat format = engine::CipherFormat::Plain;
+    AlbumStatus st = engine::openKeyed(m_path, flags, password, m_db, &format);
+    if (!st.ok())
+        return st;
+    m_cipher = format == engine::CipherFormat::Plain     ? Cipher::None
+               : format == engine::CipherFormat::Current ? Cipher::Current
+                                                         : Cipher::Version3;
+    engine::SchemaState schema;
+    st = engine::verifyAlbum(m_db, &schema);
+    m_unique = schema.unique;
+    m_indexes = schema.indexes;
+    m_keysCurrent = schema.keysCurrent;
+    return st;
+}
+
 std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& options,
                                        AlbumStatus* status) {
     AlbumStatus dummy;
@@ -132,40 +173,39 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
     std::unique_ptr<AlbumDb> album(new AlbumDb);
     album->m_path = path;
     album->m_readOnly = options.readOnly;
+    const QString journal = path + QStringLiteral("-journal");
 
     // The check runs on a read-only connection, so a file that is not an album is never
     // written to, not even by a journal roll-back.
-    st = engine::openKeyed(path, SQLITE_OPEN_READONLY, options.password, album->m_db,
-                           &album->m_encrypted);
+    st = album->openChecked(SQLITE_OPEN_READONLY, options.password);
     if (st.condition == AlbumCondition::CannotWrite && !options.readOnly &&
-        QFileInfo::exists(path + QStringLiteral("-journal"))) {
+        QFileInfo::exists(journal)) {
         // A writer died mid-transaction: only a writable connection may roll its journal back
         // and make the album whole again.
-        st = engine::openKeyed(path, SQLITE_OPEN_READWRITE, options.password, album->m_db,
-                               &album->m_encrypted);
+        engine::CipherFormat format;
+        st = engine::openKeyed(path, SQLITE_OPEN_READWRITE, options.password, album->m_db, &format);
         album->m_db.close();
         if (st.ok())
-            st = engine::openKeyed(path, SQLITE_OPEN_READONLY, options.password, album->m_db,
-                                   &album->m_encrypted);
+            st = album->openChecked(SQLITE_OPEN_READONLY, options.password);
     }
-    if (st.ok())
-        st = engine::verifyAlbum(album->m_db, &album->m_unique, &album->m_textIndex);
     if (st.ok() && !options.readOnly) {
         st = album->checkWritable();
+        if (st.ok() && album->m_cipher == Cipher::Version3 && options.migrate) {
+            // Converted in place, by a complete copy renamed over it. When that cannot be done
+            // now (a full disk), the album is used as it is and converted another time.
+            album->m_db.close();
+            MigrateToCurrentCipher(path, options.password);
+        }
         if (st.ok()) {
             album->m_db.close();
-            st = engine::openKeyed(path, SQLITE_OPEN_READWRITE, options.password, album->m_db,
-                                   &album->m_encrypted);
+            st = album->openChecked(SQLITE_OPEN_READWRITE, options.password);
             if (st.ok() && album->m_db.isReadOnly())
                 st = {AlbumCondition::CannotWrite, path};
-            if (st.ok())
-                st = engine::verifyAlbum(album->m_db, &album->m_unique, &album->m_textIndex);
         }
     }
     if (!st.ok())
         return nullptr;
-    engine::configure(album->m_db, album->m_encrypted);
-    const QString journal = path + QStringLiteral("-journal");
+    engine::configure(album->m_db);
     if (!options.readOnly && QFileInfo::exists(journal)) {
         // A writer killed before its journal held anything leaves an empty one that the engine
         // ignores. With the write lock held (and any hot journal rolled back) it is ours to drop.
@@ -175,17 +215,31 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
             QFile::remove(journal);
         tx.commit();
     }
-    if (!options.readOnly && !album->m_textIndex) {
-        // An album made before the text index: the file was checked to be an album above, and
-        // the index is added in one transaction that leaves the rows as they are, so a crash or a
-        // full disk leaves the album as it was. When it cannot be added now (busy, full disk),
-        // the queries read the table instead.
-        album->m_textIndex = engine::addTextIndex(album->m_db).ok();
+    if (!options.readOnly) {
+        // An album made by an earlier build gets the order indexes, in one transaction that
+        // leaves the rows as they are. When that cannot be done now (busy, full disk) the orders
+        // sort the table instead.
+        engine::SchemaState schema{album->m_unique, album->m_indexes, album->m_keysCurrent};
+        engine::completeSchema(album->m_db, schema);
+        album->m_indexes = schema.indexes;
+        album->m_keysCurrent = schema.keysCurrent;
     }
     return album;
 }
 
-AlbumDb::~AlbumDb() = default;
+AlbumDb::~AlbumDb() {
+    if (m_writebackFd >= 0)
+        ::close(m_writebackFd);
+}
+
+void AlbumDb::startWriteback() {
+    if (m_readOnly)
+        return;
+    if (m_writebackFd < 0)
+        m_writebackFd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    if (m_writebackFd >= 0)
+        ::sync_file_range(m_writebackFd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
 
 std::pair<qint64, qint64> AlbumDb::changeStamp() {
     // data_version moves when another connection commits; total_changes counts our own rows.
@@ -252,92 +306,52 @@ std::optional<PictureRecord> AlbumDb::record(qint64 rowId, AlbumStatus* status) 
     return r;
 }
 
-AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, qint64 imageSize, qint64* rowId) {
-    if (imageSize > std::numeric_limits<int>::max() - 1)
-        return {AlbumCondition::FieldTooLong, fields.imageFile};
-    sqlite::Error e;
-    sqlite::Statement st = m_db.prepare(
-        QStringLiteral("INSERT INTO Pictures (Date, SoundType, ImageFile, ImageFormat, "
-                       "ImageProperties, Keywords, Description, Image) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-        &e);
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    bindTexts(st, fields);
-    if (imageSize >= 0)
-        st.bindZeroBlob(8, imageSize);
-    e = st.run();
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    *rowId = m_db.lastInsertRowId();
-    return {};
-}
-
 AlbumStatus AlbumDb::addRecord(const PictureRecord& fields, const QString& imagePath,
                                qint64* rowId) {
-    AlbumStatus s = checkTexts(fields);
-    if (!s.ok())
-        return s;
-    QFile file(imagePath);
-    qint64 size = -1;
-    if (!imagePath.isEmpty()) {
-        if (!file.open(QIODevice::ReadOnly))
-            return {AlbumCondition::PathAccess, imagePath};
-        size = file.size();
-    }
-    sqlite::Transaction tx(m_db);
-    if (!tx.beginError().ok())
-        return engine::fromSqlite(tx.beginError());
-    qint64 id = 0;
-    s = insertRow(fields, size, &id);
-    if (!s.ok())
-        return s;
-    if (size > 0) {
-        sqlite::Blob blob;
-        const sqlite::Error e = blob.open(m_db, "Pictures", "Image", id, true);
-        if (!e.ok())
-            return engine::fromSqlite(e);
-        s = streamIntoBlob(m_db, blob, file);
-        if (!s.ok())
-            return s;
-    }
-    s = engine::fromSqlite(tx.commit());
-    if (s.ok() && rowId)
-        *rowId = id;
-    return s;
+    if (imagePath.isEmpty())
+        return insertRow(fields, std::nullopt, rowId);
+    FileBytes file;
+    const AlbumStatus s = file.load(imagePath);
+    return s.ok() ? insertRow(fields, file.bytes(), rowId) : s;
 }
 
 AlbumStatus AlbumDb::addRecordBytes(const PictureRecord& fields, QByteArrayView image,
                                     qint64* rowId) {
+    return insertRow(fields, image, rowId);
+}
+
+AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, std::optional<QByteArrayView> image,
+                               qint64* rowId) {
     AlbumStatus s = checkTexts(fields);
     if (!s.ok())
         return s;
-    sqlite::Transaction tx(m_db);
-    if (!tx.beginError().ok())
-        return engine::fromSqlite(tx.beginError());
-    qint64 id = 0;
-    s = insertRow(fields, image.size(), &id);
-    if (!s.ok())
-        return s;
-    if (!image.isEmpty()) {
-        // One write straight from the caller's buffer into the row's pages: the zeroed pages are
-        // filled in place, with no copy in between.
-        sqlite::Blob blob;
-        sqlite::Error e = blob.open(m_db, "Pictures", "Image", id, true);
-        if (e.ok()) {
-            const int rc = blob.write(image.data(), int(image.size()), 0);
-            if (rc != SQLITE_OK) {
-                e = m_db.lastError();
-                e.code = rc;
-            }
-        }
+    if (image && image->size() > kLargestBlob)
+        return {AlbumCondition::FieldTooLong, fields.imageFile};
+    // The picture is bound whole: the engine copies it into its pages as the row is written.
+    // (Its incremental blob writes are refused on a table with an index on an expression, which
+    // the name and format orders use.) Kept prepared, so its buffers serve the next row too.
+    if (!m_insert.isValid()) {
+        sqlite::Error e;
+        m_insert = m_db.prepare(
+            QStringLiteral("INSERT INTO Pictures (Date, SoundType, ImageFile, ImageFormat, "
+                           "ImageProperties, Keywords, Description, Image) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            &e, true);
         if (!e.ok())
             return engine::fromSqlite(e);
     }
-    s = engine::fromSqlite(tx.commit());
-    if (s.ok() && rowId)
-        *rowId = id;
-    return s;
+    bindTexts(m_insert, fields);
+    if (image)
+        bindBytes(m_insert, 8, *image);
+    else
+        m_insert.bindNull(8);
+    const sqlite::Error e = m_insert.run();
+    m_insert.reset();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    if (rowId)
+        *rowId = m_db.lastInsertRowId();
+    return {};
 }
 
 AlbumStatus AlbumDb::runOnRow(sqlite::Statement& statement) {
@@ -400,35 +414,19 @@ qint64 AlbumDb::fieldSize(qint64 rowId, PictureField field, AlbumStatus* status)
 AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& filePath) {
     if (!isBinary(field))
         return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {AlbumCondition::PathAccess, filePath};
-    const qint64 size = file.size();
-    if (size > std::numeric_limits<int>::max() - 1)
-        return {AlbumCondition::FieldTooLong, filePath};
-    sqlite::Transaction tx(m_db);
-    if (!tx.beginError().ok())
-        return engine::fromSqlite(tx.beginError());
+    FileBytes file;
+    const AlbumStatus s = file.load(filePath);
+    if (!s.ok())
+        return s;
     sqlite::Error e;
     sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
                                             .arg(QLatin1String(PictureFieldName(field))),
                                         &e);
     if (!e.ok())
         return engine::fromSqlite(e);
-    st.bindZeroBlob(1, size);
+    bindBytes(st, 1, file.bytes());
     st.bind(2, rowId);
-    if (const AlbumStatus changed = runOnRow(st); !changed.ok())
-        return changed;
-    if (size > 0) {
-        sqlite::Blob blob;
-        e = blob.open(m_db, "Pictures", PictureFieldName(field), rowId, true);
-        if (!e.ok())
-            return engine::fromSqlite(e);
-        const AlbumStatus s = streamIntoBlob(m_db, blob, file);
-        if (!s.ok())
-            return s;
-    }
-    return engine::fromSqlite(tx.commit());
+    return runOnRow(st);
 }
 
 AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArray& bytes) {

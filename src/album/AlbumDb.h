@@ -3,6 +3,7 @@
 // before any use. Records are identified by row id; media go in and out in pieces.
 
 #include "album/AlbumCondition.h"
+#include "album/AlbumQuery.h"
 #include "platform/sqlite/SqliteDb.h"
 
 #include <QDate>
@@ -46,13 +47,16 @@ struct PictureRecord {
 struct OpenOptions {
     bool readOnly = false;
     QString password; // empty: the album is opened as a plain file
+    // A writable open converts an album protected by the SQLCipher 3 build to the current
+    // format. Compaction and password changes write a new file anyway and turn this off.
+    bool migrate = true;
 };
 
 class AlbumDb {
 public:
     // Pages of 64 KiB: pictures and clips are large blobs, and big pages store and read them
-    // several times faster than 4 KiB pages (and far faster than SQLCipher's 1 KiB default),
-    // measured by bench/album. Encrypted albums must be told the same size after the key.
+    // several times faster than the 4 KiB default, measured by bench/album. Encrypted albums
+    // must be told the same size after the key.
     static constexpr int PageSize = 65536;
 
     // Creates an empty album. FileExists when anything is at path.
@@ -66,11 +70,14 @@ public:
 
     const QString& path() const { return m_path; }
     bool isReadOnly() const { return m_readOnly; }
-    bool isEncrypted() const { return m_encrypted; }
+    bool isEncrypted() const { return m_cipher != Cipher::None; }
+    // Protected by the SQLCipher 3 build and not converted yet (opened read-only, or the
+    // conversion could not be made: a full disk).
+    bool hasVersion3Encryption() const { return m_cipher == Cipher::Version3; }
     bool allowsDuplicates() const { return !m_unique; }
-    // Whether the album has the index that copies the text fields. A writable open adds it to
-    // albums made without it; a read-only one works without it, only slower.
-    bool hasTextIndex() const { return m_textIndex; }
+    // The indexes the orders read their rows from. A writable open adds the ones an album made by
+    // an earlier build lacks; a read-only one works without them, only slower.
+    const OrderIndexes& orderIndexes() const { return m_indexes; }
     // Changes whenever the rows may have changed, by this connection or another process.
     std::pair<qint64, qint64> changeStamp();
     // How long a write waits for another process before reporting Busy.
@@ -93,7 +100,7 @@ public:
     // Media
     // Bytes in a binary field (characters in a text field); 0 for Null; -1 on error.
     qint64 fieldSize(qint64 rowId, PictureField field, AlbumStatus* status = nullptr);
-    // Replaces a binary field with the whole file at filePath, streamed in pieces.
+    // Replaces a binary field with the whole file at filePath.
     AlbumStatus storeFile(qint64 rowId, PictureField field, const QString& filePath);
     // Replaces a binary field with bytes; a null QByteArray makes it Null.
     AlbumStatus storeBytes(qint64 rowId, PictureField field, const QByteArray& bytes);
@@ -106,6 +113,10 @@ public:
 
     // Runs the engine's full consistency check.
     AlbumStatus integrityCheck();
+    // Asks the system to start writing the album's changed pages to the disk now, without
+    // waiting for them. A long run of stores calls it now and then, so that the disk works
+    // while the next files are read, and the flush of each commit finds little left to do.
+    void startWriteback();
 
     sqlite::Database& connection() { return m_db; }
 
@@ -114,16 +125,23 @@ private:
     AlbumStatus checkWritable() const;
     // Runs an UPDATE or DELETE of one row; NoCurrentRecord when that row is not there.
     AlbumStatus runOnRow(sqlite::Statement& statement);
-    // Inserts the texts with an Image of imageSize zero bytes (Null when negative), to be filled
-    // through a blob handle; inside the caller's transaction.
-    AlbumStatus insertRow(const PictureRecord& fields, qint64 imageSize, qint64* rowId);
+    // Inserts a row with the texts and the picture (Null when none).
+    AlbumStatus insertRow(const PictureRecord& fields, std::optional<QByteArrayView> image,
+                          qint64* rowId);
+
+    enum class Cipher { None, Current, Version3 };
+    // Opens m_db with flags and checks the schema.
+    AlbumStatus openChecked(int flags, const QString& password);
 
     sqlite::Database m_db;
+    sqlite::Statement m_insert; // finalized before m_db closes: declared after it
     QString m_path;
     bool m_readOnly = false;
-    bool m_encrypted = false;
+    Cipher m_cipher = Cipher::None;
     bool m_unique = true;
-    bool m_textIndex = false;
+    bool m_keysCurrent = false;
+    OrderIndexes m_indexes;
+    int m_writebackFd = -1;
 };
 
 } // namespace q32

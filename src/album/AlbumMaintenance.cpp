@@ -2,6 +2,7 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumEngine.h"
+#include "album/AlbumSchema.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 
@@ -19,12 +20,19 @@ namespace {
 const char* const kColumns = "Date, Thumbnail, Image, SoundFile, SoundType, ImageFile, "
                              "ImageFormat, ImageProperties, Keywords, Description";
 
-// Copies the whole album on db's main schema into a new file at target with password.
+// Copies the whole album on db's main schema into a new file at target with password, in the
+// current cipher format.
 AlbumStatus exportTo(sqlite::Database& db, const QString& target, const QString& password) {
     QFile::remove(target);
     AlbumStatus s = engine::attachTarget(db, target, QStringLiteral("target"), password);
     if (s.ok())
         s = engine::fromSqlite(db.exec(QStringLiteral("SELECT sqlcipher_export('target')")));
+    // The version of the sort keys in the order indexes travels with them.
+    sqlite::Statement version = db.prepare(QStringLiteral("PRAGMA main.user_version"));
+    if (s.ok() && version.isValid() && version.step() == SQLITE_ROW)
+        s = engine::fromSqlite(
+            db.exec(QStringLiteral("PRAGMA target.user_version = %1").arg(version.int64(0))));
+    version = {};
     db.exec(QStringLiteral("DETACH DATABASE target"));
     if (!s.ok())
         QFile::remove(target);
@@ -79,7 +87,7 @@ AlbumStatus CreateAlbumAsking(const QString& path, PromptService& prompts) {
 AlbumStatus ChangeAlbumPassword(const QString& path, const QString& oldPassword,
                                 const QString& newPassword) {
     AlbumStatus s;
-    auto album = AlbumDb::open(path, {false, oldPassword}, &s);
+    auto album = AlbumDb::open(path, {false, oldPassword, false}, &s);
     if (!album)
         return s;
     if (!oldPassword.isEmpty() && !album->isEncrypted())
@@ -89,6 +97,25 @@ AlbumStatus ChangeAlbumPassword(const QString& path, const QString& oldPassword,
     album.reset();
     if (s.ok())
         s = checkCopy(temp, newPassword);
+    if (s.ok() && !engine::atomicReplace(temp, path))
+        s = {AlbumCondition::PathAccess, path};
+    if (!s.ok())
+        QFile::remove(temp);
+    return s;
+}
+
+AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password) {
+    sqlite::Database db;
+    engine::CipherFormat format = engine::CipherFormat::Plain;
+    AlbumStatus s = engine::openKeyed(path, SQLITE_OPEN_READWRITE, password, db, &format);
+    if (!s.ok() || format != engine::CipherFormat::Version3)
+        return s;
+    engine::configure(db);
+    const QString temp = path + QStringLiteral(".q32new");
+    s = exportTo(db, temp, password);
+    db.close();
+    if (s.ok())
+        s = checkCopy(temp, password);
     if (s.ok() && !engine::atomicReplace(temp, path))
         s = {AlbumCondition::PathAccess, path};
     if (!s.ok())
@@ -111,7 +138,7 @@ CompactReport CompactAlbumFile(const QString& path, const QString& password) {
                  QFile::encodeName(r.backupPath).constData()) != 0) {
         r.status = {AlbumCondition::PathAccess, path};
     } else {
-        auto album = AlbumDb::open(r.backupPath, {false, password}, &r.status);
+        auto album = AlbumDb::open(r.backupPath, {false, password, false}, &r.status);
         const QString temp = path + QStringLiteral(".q32new");
         if (album)
             r.status = exportTo(album->connection(), temp, album->isEncrypted() ? password : "");
@@ -144,8 +171,8 @@ QString RepairReport::message(const QString& path) const {
 RepairReport RepairAlbumFile(const QString& path, const QString& password) {
     RepairReport r;
     sqlite::Database db;
-    bool encrypted = false;
-    r.status = engine::openKeyed(path, SQLITE_OPEN_READWRITE, password, db, &encrypted);
+    engine::CipherFormat format = engine::CipherFormat::Plain;
+    r.status = engine::openKeyed(path, SQLITE_OPEN_READWRITE, password, db, &format);
     // A cut-off file is refused whole by the engine; a copy padded with empty (sparse) pages
     // opens, and only the rows on the missing pages stay unreadable.
     const QString padded = path + QStringLiteral(".q32pad");
@@ -156,7 +183,7 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
         for (int factor = 1; factor <= 64 && r.status.condition == AlbumCondition::Damaged;
              factor *= 2) {
             QFile(padded).resize(whole * factor);
-            r.status = engine::openKeyed(padded, SQLITE_OPEN_READWRITE, password, db, &encrypted);
+            r.status = engine::openKeyed(padded, SQLITE_OPEN_READWRITE, password, db, &format);
         }
     }
     struct RemovePadded {
@@ -165,8 +192,10 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
     } removePadded{padded};
     if (!r.status.ok())
         return r;
-    bool unique = false;
-    const AlbumStatus verified = engine::verifyAlbum(db, &unique);
+    const bool encrypted = format != engine::CipherFormat::Plain;
+    engine::SchemaState schema;
+    const AlbumStatus verified = engine::verifyAlbum(db, &schema);
+    const bool unique = schema.unique;
     if (verified.condition == AlbumCondition::NotAnAlbum) {
         r.status = verified;
         return r;
@@ -182,7 +211,7 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
         }
     }
     r.wasDamaged = true;
-    engine::configure(db, encrypted);
+    engine::configure(db);
 
     // Every row id that any path through the file still reaches: both ends of the table, the
     // index, and every id between the smallest and largest seen.

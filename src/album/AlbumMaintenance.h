@@ -22,6 +22,10 @@ QString DuplicateQuestionText(const QString& path);
 AlbumStatus ChangeAlbumPassword(const QString& path, const QString& oldPassword,
                                 const QString& newPassword);
 
+// Converts an album protected by the SQLCipher 3 build to the current format, keeping its
+// password: a complete copy, checked, then renamed over it. Anything else is left as it is.
+AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password);
+
 struct CompactReport {
     AlbumStatus status;
     QString backupPath;

@@ -1,6 +1,27 @@
 #include "album/AlbumQuery.h"
 
+#include <QStringList>
+
 namespace q32 {
+namespace {
+
+// The texts after each order index's leading column, in the index's order. Sorting by all of
+// them (then the row id) is what lets a screen be read from the index by its position.
+const char* const kTieColumns[] = {
+    "Date", "ImageFile", "ImageFormat", "SoundType", "ImageProperties", "Keywords", "Description"};
+
+QString orderBy(const QStringList& leading, const QString& direction, bool skipDate) {
+    QStringList terms;
+    for (const QString& term : leading)
+        terms << term + QLatin1Char(' ') + direction;
+    for (const char* column : kTieColumns)
+        if (!(skipDate && QLatin1String(column) == QLatin1String("Date")))
+            terms << QLatin1String(column) + QLatin1Char(' ') + direction;
+    terms << QStringLiteral("rowid ") + direction;
+    return QStringLiteral("ORDER BY ") + terms.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 QString AlbumQuery::text() const {
     static const char* const sorts[] = {"Date ASC;",       "Date DESC;",       "ImageFile ASC;",
@@ -14,51 +35,68 @@ QString AlbumQuery::text() const {
            QStringLiteral(" LIKE '*") + filterText() + QStringLiteral("*' ORDER BY Date ") + tail;
 }
 
-QString AlbumQuery::sql() const {
-    return QStringLiteral("SELECT rowid FROM Pictures ") + clauses();
+bool AlbumQuery::streamsFromIndex(const OrderIndexes& indexes) const {
+    switch (order) {
+    case 0:
+    case 1:
+        return indexes.texts;
+    case 2:
+    case 3:
+        return indexes.names;
+    case 4:
+    case 5:
+        return indexes.formats;
+    default:
+        return false;
+    }
 }
 
-QString AlbumQuery::rowsSql(bool textIndex) const {
+QString AlbumQuery::indexHint(const OrderIndexes& indexes) const {
+    if (order >= 6 || order < 0)
+        return indexes.texts ? QStringLiteral("INDEXED BY Pictures_Texts ") : QString();
+    if (!streamsFromIndex(indexes))
+        return {};
+    return order < 2   ? QStringLiteral("INDEXED BY Pictures_Texts ")
+           : order < 4 ? QStringLiteral("INDEXED BY Pictures_Names ")
+                       : QStringLiteral("INDEXED BY Pictures_Formats ");
+}
+
+QString AlbumQuery::rowsSql(const OrderIndexes& indexes) const {
     return QStringLiteral("SELECT rowid, Date, SoundType, ImageFile, ImageFormat, ImageProperties, "
                           "Keywords, Description FROM Pictures ") +
-           (textIndex ? QStringLiteral("INDEXED BY Pictures_Texts ") : QString()) + clauses();
+           indexHint(indexes) + clauses();
 }
 
-QString AlbumQuery::idsSql() const {
-    return QStringLiteral("SELECT rowid FROM Pictures INDEXED BY Pictures_Texts ") + clauses();
+QString AlbumQuery::idsSql(const OrderIndexes& indexes) const {
+    return QStringLiteral("SELECT rowid FROM Pictures ") + indexHint(indexes) + clauses();
 }
 
-QString AlbumQuery::blockSql() const {
-    return rowsSql(true) + QStringLiteral(" LIMIT ?1 OFFSET ?2");
+QString AlbumQuery::blockSql(const OrderIndexes& indexes) const {
+    return rowsSql(indexes) + QStringLiteral(" LIMIT ?1 OFFSET ?2");
 }
 
 QString AlbumQuery::clauses() const {
-    // Ties keep a fixed order, turned round with the direction. ImageFile and ImageFormat sort
-    // without case for every language.
+    const QString dir = (order % 2 == 0) ? QStringLiteral("ASC") : QStringLiteral("DESC");
+    // Names and formats sort by their keys (natural order, without case for every language);
+    // ties keep the order of the indexes' own columns, turned round with the direction.
     switch (order) {
-    // By date, ties in the text index's own order: the rows then stream straight out of the
-    // index, and a screen of them can be read at its position without sorting the album.
     case 0:
-        return QStringLiteral("ORDER BY Date ASC, ImageFile ASC, ImageFormat ASC, SoundType ASC, "
-                              "ImageProperties ASC, Keywords ASC, Description ASC, rowid ASC");
     case 1:
-        return QStringLiteral(
-            "ORDER BY Date DESC, ImageFile DESC, ImageFormat DESC, SoundType DESC, "
-            "ImageProperties DESC, Keywords DESC, Description DESC, rowid DESC");
+        return orderBy({QStringLiteral("Date")}, dir, true);
     case 2:
-        return QStringLiteral("ORDER BY ImageFile COLLATE Q32_NOCASE ASC, rowid ASC");
     case 3:
-        return QStringLiteral("ORDER BY ImageFile COLLATE Q32_NOCASE DESC, rowid DESC");
+        return orderBy({QStringLiteral("q32_sortkey1(ImageFile)")}, dir, false);
     case 4:
-        return QStringLiteral("ORDER BY ImageFormat COLLATE Q32_NOCASE ASC, rowid ASC");
     case 5:
-        return QStringLiteral("ORDER BY ImageFormat COLLATE Q32_NOCASE DESC, rowid DESC");
+        // Within a format, names in their own order.
+        return orderBy({QStringLiteral("q32_sortkey1(ImageFormat)"),
+                        QStringLiteral("q32_sortkey1(ImageFile)")},
+                       dir, false);
     default:
         break;
     }
     const QString field =
         (order == 6 || order == 7) ? QStringLiteral("Keywords") : QStringLiteral("Description");
-    const QString dir = (order % 2 == 0) ? QStringLiteral("ASC") : QStringLiteral("DESC");
     return QStringLiteral("WHERE q32_like(%1, ?1) ORDER BY Date %2, rowid %2").arg(field, dir);
 }
 

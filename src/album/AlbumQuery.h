@@ -6,6 +6,15 @@
 
 namespace q32 {
 
+// The album's own indexes that let an order read a screen of rows without touching the table
+// rows that carry the pictures. An album made by an earlier build may lack them when opened
+// read-only; the orders then sort the table itself.
+struct OrderIndexes {
+    bool texts = false;   // Pictures_Texts, led by Date: the date orders and the filters
+    bool names = false;   // Pictures_Names, led by the file name's sort key
+    bool formats = false; // Pictures_Formats, led by the format text's sort key
+};
+
 struct AlbumQuery {
     static constexpr int OrderCount = 10;
 
@@ -15,25 +24,24 @@ struct AlbumQuery {
 
     // The query as the user sees it, filter texts pasted in as typed.
     QString text() const;
-    // The statement that is run: row ids in display order, ?1 bound to pattern().
-    QString sql() const;
-    // The same rows with their text fields: rowid, Date, SoundType, ImageFile, ImageFormat,
-    // ImageProperties, Keywords, Description. With textIndex every row is read from the text
-    // index alone, never from the table that holds the pictures.
-    QString rowsSql(bool textIndex) const;
+    // The rows with their text fields: rowid, Date, SoundType, ImageFile, ImageFormat,
+    // ImageProperties, Keywords, Description; ?1 bound to pattern(). With the order's index every
+    // row is read from that index alone.
+    QString rowsSql(const OrderIndexes& indexes) const;
     // The wildcard pattern bound to ?1; null for the orders without a filter.
     QString pattern() const;
     // The filter text in force: K, D or empty.
     QString filterText() const;
     bool isFilter() const { return order >= 6 && order <= 9; }
-    // Orders whose rows come out of the text index already sorted: their texts can be read a
-    // screen at a time, by position.
-    bool streamsFromIndex() const { return order == 0 || order == 1; }
-    // With the text index: the row ids alone, and a block of rows (?1 rows from position ?2).
-    QString idsSql() const;
-    QString blockSql() const;
+    // Orders whose rows come out of their index already sorted: their texts can be read a screen
+    // at a time, by position.
+    bool streamsFromIndex(const OrderIndexes& indexes) const;
+    // For those: the row ids alone, and a block of rows (?1 rows from position ?2).
+    QString idsSql(const OrderIndexes& indexes) const;
+    QString blockSql(const OrderIndexes& indexes) const;
 
 private:
+    QString indexHint(const OrderIndexes& indexes) const;
     QString clauses() const;
 };
 

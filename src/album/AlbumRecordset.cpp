@@ -14,22 +14,23 @@ AlbumStatus AlbumRecordset::requery() {
     m_ids.clear();
     m_text.clear();
     m_spans.clear();
+    m_slots.clear();
     m_positions.clear();
     m_pos = -1;
     m_stamp = m_album.changeStamp();
     sqlite::Error e;
-    if (m_album.hasTextIndex() && m_query.streamsFromIndex()) {
+    const OrderIndexes& indexes = m_album.orderIndexes();
+    if (m_query.streamsFromIndex(indexes)) {
         // Only the ids now; each screen's texts are read when it is shown.
-        sqlite::Statement st = m_album.connection().prepare(m_query.idsSql(), &e);
+        sqlite::Statement st = m_album.connection().prepare(m_query.idsSql(indexes), &e);
         int rc = SQLITE_DONE;
         while (e.ok() && (rc = st.step()) == SQLITE_ROW)
             m_ids.push_back(st.int64(0));
         if (e.ok() && rc != SQLITE_DONE)
             e = m_album.connection().lastError();
-        m_spans.assign(m_ids.size() * kTexts, Span{0, kNotLoaded});
+        m_slots.assign(m_ids.size(), kNotLoaded);
     } else {
-        sqlite::Statement st =
-            m_album.connection().prepare(m_query.rowsSql(m_album.hasTextIndex()), &e);
+        sqlite::Statement st = m_album.connection().prepare(m_query.rowsSql(indexes), &e);
         if (e.ok()) {
             if (m_query.isFilter())
                 st.bind(1, m_query.pattern());
@@ -37,6 +38,7 @@ AlbumStatus AlbumRecordset::requery() {
             int rc;
             while ((rc = st.step()) == SQLITE_ROW) {
                 m_ids.push_back(st.int64(0));
+                m_slots.push_back(qint32(m_spans.size()));
                 for (int c = 1; c <= kTexts; ++c) {
                     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
                     if (data)
@@ -54,6 +56,7 @@ AlbumStatus AlbumRecordset::requery() {
         m_ids.clear();
         m_text.clear();
         m_spans.clear();
+        m_slots.clear();
     }
     if (!m_ids.empty()) {
         const qint64 at = keep ? positionOf(keep) : -1;
@@ -112,13 +115,20 @@ std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStat
     return r;
 }
 
+AlbumRecordset::Span* AlbumRecordset::newSlot(qint64 position) {
+    m_slots[size_t(position)] = qint32(m_spans.size());
+    m_spans.resize(m_spans.size() + kTexts);
+    return &m_spans[m_spans.size() - kTexts];
+}
+
 void AlbumRecordset::ensureLoaded(qint64 position) {
-    if (m_spans[size_t(position) * kTexts + 1].length != kNotLoaded)
+    if (m_slots[size_t(position)] != kNotLoaded)
         return;
     const qint64 first = position - position % kBlock;
     const qint64 last = std::min(first + kBlock, recordCount());
     sqlite::Error e;
-    sqlite::Statement st = m_album.connection().prepare(m_query.blockSql(), &e);
+    sqlite::Statement st =
+        m_album.connection().prepare(m_query.blockSql(m_album.orderIndexes()), &e);
     if (e.ok()) {
         st.bind(1, kBlock);
         st.bind(2, first);
@@ -127,9 +137,9 @@ void AlbumRecordset::ensureLoaded(qint64 position) {
             // Rows edited here since the ids were read may have moved: place each by its id.
             const qint64 id = st.int64(0);
             const qint64 p = at < last && m_ids[size_t(at)] == id ? at : positionOf(id);
-            if (p < first || p >= last || m_spans[size_t(p) * kTexts + 1].length != kNotLoaded)
+            if (p < first || p >= last || m_slots[size_t(p)] != kNotLoaded)
                 continue;
-            Span* span = &m_spans[size_t(p) * kTexts];
+            Span* span = newSlot(p);
             for (int c = 1; c <= kTexts; ++c) {
                 const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
                 span[c - 1] =
@@ -141,12 +151,12 @@ void AlbumRecordset::ensureLoaded(qint64 position) {
     }
     // Whatever the block did not bring is read row by row.
     for (qint64 p = first; p < last; ++p) {
-        if (m_spans[size_t(p) * kTexts + 1].length != kNotLoaded)
+        if (m_slots[size_t(p)] != kNotLoaded)
             continue;
         if (const auto r = m_album.record(m_ids[size_t(p)]))
             cache(p, *r);
         else
-            m_spans[size_t(p) * kTexts + 1].length = -1;
+            newSlot(p); // unreadable: every text Null
     }
 }
 
@@ -156,7 +166,7 @@ void AlbumRecordset::append(const char* data, int length) {
 }
 
 PictureRecord AlbumRecordset::cached(qint64 position) const {
-    const Span* span = &m_spans[size_t(position) * kTexts];
+    const Span* span = &m_spans[size_t(m_slots[size_t(position)])];
     auto text = [&](int i) {
         return span[i].length < 0
                    ? QString()
@@ -183,7 +193,7 @@ void AlbumRecordset::cache(qint64 position, const PictureRecord& r) {
                                    r.imageProperties,
                                    r.keywords,
                                    r.description};
-    Span* span = &m_spans[size_t(position) * kTexts];
+    Span* span = newSlot(position);
     for (int i = 0; i < kTexts; ++i) {
         if (texts[i].isNull()) {
             span[i] = {};
@@ -241,7 +251,7 @@ AlbumStatus AlbumRecordset::deleteCurrent() {
     if (fresh)
         m_stamp = m_album.changeStamp();
     m_ids.erase(m_ids.begin() + m_pos);
-    m_spans.erase(m_spans.begin() + m_pos * kTexts, m_spans.begin() + (m_pos + 1) * kTexts);
+    m_slots.erase(m_slots.begin() + m_pos);
     m_positions.clear();
     if (m_pos >= recordCount())
         m_pos = recordCount() - 1;

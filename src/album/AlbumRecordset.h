@@ -55,13 +55,15 @@ public:
 
 private:
     static constexpr int kTexts = 7; // Date .. Description, as rowsSql() gives them
-    static constexpr int kNotLoaded = -2;
+    static constexpr qint32 kNotLoaded = -1;
     static constexpr qint64 kBlock = 64; // rows read together when texts are read by position
     struct Span {
         qint64 start = 0;
-        int length = -1; // -1: Null; kNotLoaded: not read yet
+        int length = -1; // -1: Null
     };
     void ensureLoaded(qint64 position);
+    // Makes room for a row's texts (all Null) and points the row at it.
+    Span* newSlot(qint64 position);
     PictureRecord cached(qint64 position) const;
     void cache(qint64 position, const PictureRecord& fields);
     void append(const char* data, int length);
@@ -70,8 +72,9 @@ private:
     AlbumQuery m_query;
     AlbumStatus m_status;
     std::vector<qint64> m_ids;
-    QByteArray m_text;         // every text of every row, back to back
-    std::vector<Span> m_spans; // kTexts per row
+    QByteArray m_text;           // every text read, back to back
+    std::vector<Span> m_spans;   // kTexts per row read
+    std::vector<qint32> m_slots; // per row: its first span, or kNotLoaded
     std::pair<qint64, qint64> m_stamp{-1, -1};
     mutable QHash<qint64, qint64> m_positions; // built on the first find
     qint64 m_pos = -1;

@@ -67,9 +67,10 @@ Error Database::exec(const QString& sql) {
     return e;
 }
 
-Statement Database::prepare(const QString& sql, Error* error) {
+Statement Database::prepare(const QString& sql, Error* error, bool persistent) {
     sqlite3_stmt* stmt = nullptr;
-    const int rc = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr);
+    const int rc = sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1,
+                                      persistent ? SQLITE_PREPARE_PERSISTENT : 0, &stmt, nullptr);
     if (error)
         *error = rc == SQLITE_OK ? Error{} : lastError();
     return Statement(m_db, stmt);
@@ -189,6 +190,18 @@ QString quoted(const QString& text) {
     QString out = text;
     out.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + out + QLatin1Char('\'');
+}
+
+QString sqliteVersion() {
+    return QString::fromLatin1(sqlite3_libversion());
+}
+
+QString cipherVersion() {
+    Database db;
+    if (!db.open(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE).ok())
+        return {};
+    Statement st = db.prepare(QStringLiteral("PRAGMA cipher_version"));
+    return st.isValid() && st.step() == SQLITE_ROW ? st.text(0) : QString();
 }
 
 } // namespace q32::sqlite

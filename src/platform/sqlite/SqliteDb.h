@@ -41,7 +41,8 @@ public:
     // Sets the key of schema "main" (or an attached schema); an empty key leaves it plain.
     Error key(const QByteArray& key, const char* schema = "main");
     Error exec(const QString& sql);
-    Statement prepare(const QString& sql, Error* error = nullptr);
+    // persistent: the statement is kept and run many times (the engine keeps its buffers).
+    Statement prepare(const QString& sql, Error* error = nullptr, bool persistent = false);
     Error lastError() const;
     int64_t lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
     int changes() const { return sqlite3_changes(m_db); }
@@ -131,5 +132,9 @@ private:
 
 // Quotes a text for use as an SQL string literal.
 QString quoted(const QString& text);
+
+// The versions of the engine in use: "3.46.1" and "4.6.1 community".
+QString sqliteVersion();
+QString cipherVersion();
 
 } // namespace q32::sqlite

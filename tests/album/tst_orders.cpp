@@ -1,0 +1,248 @@
+// The name and format orders: sort keys that read like people read (numbers by value, without
+// case or accents for every script), kept in the album's indexes and rebuilt when they were made
+// by another key version; the filters' match; and the schema check that knows our own objects.
+
+#include "AlbumTestData.h"
+#include "album/AlbumDb.h"
+#include "album/AlbumFunctions.h"
+#include "album/AlbumRecordset.h"
+#include "album/SortKey.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace q32;
+using namespace q32::test;
+
+namespace {
+
+QStringList namesInOrder(AlbumDb& album, int order) {
+    AlbumRecordset rows(album, {order, {}, {}});
+    QStringList names;
+    for (qint64 i = 0; i < rows.recordCount(); ++i)
+        names << rows.recordAt(i)->imageFile;
+    return names;
+}
+
+} // namespace
+
+class TestOrders : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void keysReadLikePeople_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("numbers by value") << "IMG_9.jpg"
+                                          << "IMG_10.jpg";
+        QTest::newRow("long numbers") << "scan 99999999999999999999"
+                                      << "scan 100000000000000000000";
+        QTest::newRow("fewer leading zeros first") << "7"
+                                                   << "07";
+        QTest::newRow("zeros do not count") << "07"
+                                            << "8";
+        QTest::newRow("Arabic-Indic digits") << QString::fromUtf8("صورة ٣") << "صورة 10";
+        QTest::newRow("case only breaks ties") << "apple.png"
+                                               << "Apple.png";
+        QTest::newRow("case never beats a letter") << "Apple.png"
+                                                   << "apples.png";
+        QTest::newRow("accent only breaks ties") << "edith" << QString::fromUtf8("édith");
+        QTest::newRow("accent never beats a letter") << QString::fromUtf8("édith") << "edward";
+        QTest::newRow("umlaut with its letter") << QString::fromUtf8("Äpfel") << "apple";
+        QTest::newRow("sharp s as ss") << "strassd" << QString::fromUtf8("Straße");
+        QTest::newRow("wide letters") << QString::fromUtf8("ＡＢＣ") << "abd";
+        QTest::newRow("Greek without case")
+            << QString::fromUtf8("αλφα") << QString::fromUtf8("ΒΗΤΑ");
+        QTest::newRow("shorter first") << "a"
+                                       << "a b";
+        QTest::newRow("space before letters") << "a b"
+                                              << "ab";
+        QTest::newRow("empty first") << ""
+                                     << " ";
+    }
+
+    void keysReadLikePeople() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        const QByteArray a = NameSortKey(first);
+        const QByteArray b = NameSortKey(second);
+        QVERIFY2(a < b, qPrintable(first + " / " + second));
+        QCOMPARE(NameSortKey(first), a); // the same text, the same key
+    }
+
+    void keysNeverChange() {
+        // Albums keep these keys in their indexes: a different key for the same text would make
+        // those indexes disagree with the table. A new key needs a new version and index names.
+        QCOMPARE(NameSortKey(QString::fromUtf8("Été_07.JPG")).toHex(),
+                 QByteArray("6574655f300102372e6a706700cc810101cc81010103010101010100020101010101"
+                            "020202"));
+        QCOMPARE(SortKeyVersion() / 1000, kSortKeyAlgorithm);
+    }
+
+    void namesSortNaturallyThroughTheirIndex() {
+        const QString file = path("natural.mdb");
+        QVERIFY(AlbumDb::create(file, true).ok());
+        auto album = AlbumDb::open(file, {}, nullptr);
+        QVERIFY(album && album->orderIndexes().names);
+        QStringList expected;
+        for (int i = 1; i <= 150; ++i)
+            expected << QStringLiteral("IMG_%1.jpg").arg(i);
+        QStringList shuffled = expected;
+        std::shuffle(shuffled.begin(), shuffled.end(), *QRandomGenerator::global());
+        {
+            sqlite::Transaction tx(album->connection());
+            for (const QString& name : shuffled) {
+                PictureRecord r = makeRecord(name);
+                r.imageFormat = name.endsWith("0.jpg") ? "10 JPEG" : "06 BMP";
+                QVERIFY(album->addRecord(r).ok());
+            }
+            QVERIFY(tx.commit().ok());
+        }
+        // Read a screen at a time from the index, across its blocks, both ways.
+        QCOMPARE(namesInOrder(*album, 2), expected);
+        QStringList reversed(expected.crbegin(), expected.crend());
+        QCOMPARE(namesInOrder(*album, 3), reversed);
+        // A renamed picture moves to its new place; the formats order groups by format.
+        AlbumRecordset rows(*album, {2, {}, {}});
+        QVERIFY(rows.moveTo(0).ok());
+        PictureRecord first = *rows.current();
+        first.imageFile = "IMG_1000.jpg";
+        QVERIFY(rows.updateCurrent(first).ok());
+        expected.removeFirst();
+        expected << "IMG_1000.jpg";
+        QCOMPARE(namesInOrder(*album, 2), expected);
+        // Bitmaps (06) before JPEGs (10), names in their order within each.
+        const QStringList byFormat = namesInOrder(*album, 4);
+        QCOMPARE(byFormat.first(), "IMG_2.jpg");
+        QCOMPARE(byFormat.indexOf("IMG_1000.jpg"), 150 - 15 - 1);
+        QCOMPARE(byFormat.at(150 - 15), "IMG_10.jpg");
+        QCOMPARE(byFormat.last(), "IMG_150.jpg");
+        QVERIFY(album->integrityCheck().ok());
+    }
+
+    void keysOfAnotherVersionAreRebuilt() {
+        const QString file = path("stale.mdb");
+        QVERIFY(AlbumDb::create(file, true).ok());
+        // Another build's keys: the same function name giving other bytes.
+        {
+            sqlite::Database raw;
+            QVERIFY(raw.open(file, SQLITE_OPEN_READWRITE).ok());
+            sqlite3_create_function_v2(
+                raw.handle(), "q32_sortkey1", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+                    // Reversed text: the names' order turned round.
+                    QByteArray text(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])));
+                    std::reverse(text.begin(), text.end());
+                    sqlite3_result_blob(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+                },
+                nullptr, nullptr, nullptr);
+            for (const char* name : {"ab", "ba", "ca"})
+                QVERIFY(raw.exec(QStringLiteral("INSERT INTO Pictures (Date, ImageFile) VALUES "
+                                                "('2020-01-01', '%1')")
+                                     .arg(name))
+                            .ok());
+            QVERIFY(raw.exec("PRAGMA user_version = 7").ok());
+        }
+        // Read-only, the stale keys are not touched; writable, they are made again.
+        {
+            auto reader = AlbumDb::open(file, {true, {}}, nullptr);
+            QVERIFY(reader);
+            QVERIFY(!reader->integrityCheck().ok());
+        }
+        auto album = AlbumDb::open(file, {}, nullptr);
+        QVERIFY(album);
+        QVERIFY(album->integrityCheck().ok());
+        QCOMPARE(namesInOrder(*album, 2), (QStringList{"ab", "ba", "ca"}));
+        sqlite::Statement version = album->connection().prepare("PRAGMA user_version");
+        QVERIFY(version.step() == SQLITE_ROW && version.int64(0) == SortKeyVersion());
+    }
+
+    void filtersMatchWithoutCase() {
+        // The fast search of plain ASCII and the general match agree.
+        const struct {
+            const char* value;
+            const char* pattern;
+            bool match;
+        } cases[] = {
+            {"Seaside, beach", "*SEA*", true},        {"Seaside, beach", "*each*", true},
+            {"Seaside, beach", "*beaches*", false},   {"Straße", "*STRA*", true},
+            {"STRASSE", "*straße*", false},           {"Ærøskøbing", "*ærø*", true},
+            {"photo 2021", "*20#1*", true},           {"photo 2021", "*20[1-3]1*", true},
+            {"photo 2031", "*20[!3]1*", false},       {"xyz", "*", true},
+            {"O'Neil at the pier", "*o'neil*", true}, {"", "**", true},
+        };
+        for (const auto& c : cases) {
+            const QString value = QString::fromUtf8(c.value).toCaseFolded();
+            QCOMPARE(engine::WildcardMatch(value, QString::fromUtf8(c.pattern).toCaseFolded()),
+                     c.match);
+        }
+        const QString file = path("filters.mdb");
+        QVERIFY(AlbumDb::create(file, true).ok());
+        auto album = AlbumDb::open(file, {}, nullptr);
+        for (const auto& c : cases)
+            QVERIFY(album->addRecord(makeRecord("x.jpg", QDate(2020, 1, 1), c.value)).ok());
+        for (const auto& c : cases) {
+            QString k = QString::fromUtf8(c.pattern);
+            k = k.mid(1, k.size() - 2); // the filter adds the stars again
+            AlbumRecordset rows(*album, {6, k, {}});
+            bool found = false;
+            for (qint64 i = 0; i < rows.recordCount(); ++i)
+                found = found || rows.recordAt(i)->keywords == QString::fromUtf8(c.value);
+            QVERIFY2(found == c.match, c.pattern);
+        }
+    }
+
+    void schemaCheckKnowsOurOwnObjects_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("album");
+        QTest::newRow("a plain index of someone else")
+            << "CREATE INDEX mine ON Pictures (Keywords)" << true;
+        QTest::newRow("another table") << "CREATE TABLE Notes (t TEXT)" << false;
+        QTest::newRow("an index on an expression")
+            << "CREATE INDEX mine ON Pictures (lower(Keywords))" << false;
+        QTest::newRow("a partial index")
+            << "CREATE INDEX mine ON Pictures (Keywords) WHERE Keywords > 'a'" << false;
+        QTest::newRow("our index name on other columns")
+            << "DROP INDEX Pictures_Names; CREATE INDEX Pictures_Names ON Pictures (ImageFile)"
+            << true;
+        QTest::newRow("our index name on another expression")
+            << "DROP INDEX Pictures_Names; "
+               "CREATE INDEX Pictures_Names ON Pictures (upper(ImageFile))"
+            << false;
+        QTest::newRow("a trigger") << "CREATE TRIGGER t AFTER DELETE ON Pictures BEGIN "
+                                      "SELECT 1; END"
+                                   << false;
+    }
+
+    void schemaCheckKnowsOurOwnObjects() {
+        QFETCH(QString, sql);
+        QFETCH(bool, album);
+        const QString file = path(QStringLiteral("schema%1.mdb").arg(QTest::currentDataTag()));
+        QVERIFY(AlbumDb::create(file, false).ok());
+        {
+            sqlite::Database raw;
+            QVERIFY(raw.open(file, SQLITE_OPEN_READWRITE).ok());
+            QVERIFY(raw.exec(sql).ok());
+        }
+        const QByteArray before = readFile(file);
+        AlbumStatus status;
+        auto opened = AlbumDb::open(file, {}, &status);
+        QCOMPARE(opened != nullptr, album);
+        if (!album) {
+            QCOMPARE(status.condition, AlbumCondition::NotAnAlbum);
+            QCOMPARE(readFile(file), before);
+            return;
+        }
+        // Usable, and an index that only borrows our name is not taken for ours.
+        QCOMPARE(opened->orderIndexes().names, !sql.contains("Pictures_Names"));
+        QVERIFY(opened->addRecord(makeRecord("IMG_10.jpg")).ok());
+        QVERIFY(opened->addRecord(makeRecord("img_9.jpg")).ok());
+        QCOMPARE(namesInOrder(*opened, 2), (QStringList{"img_9.jpg", "IMG_10.jpg"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrders)
+#include "tst_orders.moc"
