@@ -26,6 +26,7 @@ public:
     const QStringList& paths() const { return m_paths; }
     QString path(int row) const { return m_paths.value(row); }
     qsizetype limit() const { return m_limit; }
+    void setLimit(qsizetype limit) { m_limit = limit; }
 
 private:
     QStringList m_paths;
