@@ -1,5 +1,7 @@
 #include "shell/MainWindow.h"
 
+#include "album/ui/AddImagesStartup.h"
+#include "album/ui/AddImagesWindow.h"
 #include "album/ui/PasswordWindow.h"
 #include "common/AppPaths.h"
 #include "common/ProgramState.h"
@@ -8,6 +10,7 @@
 #include "common/Text.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
+#include "platform/prompt/QtPromptService.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
@@ -15,6 +18,7 @@
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
 #include "shell/ToolbarCustomizeDialog.h"
+#include "viewer/FileBrowser.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -260,10 +264,13 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { RestoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
+    d.add(QStringLiteral("ID_CreateNewAlbum"), [this] { createNewAlbum(); });
+    d.add(QStringLiteral("ID_AddImages"), [this] { addImages(); });
+    d.add(QStringLiteral("ID_BrowseFolder"), [this] { browseFolder(); });
 
     // Pending: these commands land with their windows (album browsing, adding, editing,
     // maintenance, viewer, slideshow, About). Until then their tools are present and do nothing:
-    // ID_CreateNewAlbum, ID_AddImages, ID_CompactDatabase, ID_RepairDatabase, ID_AttachSound,
+    // ID_CompactDatabase, ID_RepairDatabase, ID_AttachSound,
     // ID_ExportImage, ID_DeleteImage, ID_ImageProcessing, ID_StartSlideshow, ID_SlideInterval,
     // ID_EffectDelay, ID_EffectGrainSize, ID_SelectWipePatterns, ID_About.
 }
@@ -328,8 +335,19 @@ void MainWindow::Form_Load() {
     m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
                                                    QStringLiteral("FilesPattern"));
 
-    // 12. Pending: the file browser window is loaded hidden here with ThumbNailsDir and
-    // FilesPattern.
+    // 12. The file browser, loaded hidden on ThumbNailsDir and FilesPattern.
+    m_fileBrowser = new FileBrowser(m_state, m_settings, this);
+    connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
+        const QString tail = path.right(3).toLower();
+        const MediaKind kind = tail == QLatin1String("gif") ? MediaKind::Gif
+                               : tail == QLatin1String("mpg") || tail == QLatin1String("mov") ||
+                                       tail == QLatin1String("avi")
+                                   ? MediaKind::Video
+                                   : MediaKind::Still;
+        m_preview->ThumbNailInTV(RecordMedia{kind, path, false});
+    });
+    connect(m_fileBrowser, &FileBrowser::descriptionChanged, m_label2, &QLabel::setText);
+    m_fileBrowser->load();
 
     // 13. A hand-shake file left by an image processor that did not finish.
     QFile::remove(m_state.AppDir + QStringLiteral("dbimfile.txt"));
@@ -339,24 +357,29 @@ void MainWindow::Form_Load() {
     if (logicalDpiX() >= 120)
         m_preview->useLargeFontLayout();
 
-    // 17. The album to open: a new one with "KORALTE", an album named on the command line,
-    // or recent entry 1.
-    const bool newAlbum =
-        std::any_of(m_arguments.cbegin(), m_arguments.cend(),
-                    [](const QString& a) { return a.contains(QLatin1String("KORALTE")); });
-    const auto named = std::find_if(m_arguments.cbegin(), m_arguments.cend(), [](const QString& a) {
-        return !a.startsWith(QLatin1Char('-')) &&
-               a.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive);
-    });
-    if (newAlbum) {
+    // 17. The album to open: a new one with "KORALTE", an album named on the command line, or
+    // recent entry 1. Pictures named on the command line go to the Add Images window once the
+    // main window shows.
+    const StartupRequest request = ParseStartupArguments(m_arguments);
+    if (request.newAlbum) {
         m_newAlbumPending = true;
-        // Pending: ask for the new album's name and open the Add Images window.
-    } else if (named != m_arguments.cend()) {
-        m_state.AlbumToOpen = QFileInfo(*named).absoluteFilePath();
-        m_state.OpenAlbumPath = m_state.AlbumToOpen;
-        m_browser->OpenAlbum();
+        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
+            createNewAlbum(pictures);
+            m_state.StatusWord = 0;
+        });
     } else {
-        OpenRecentAlbum(1);
+        if (!request.album.isEmpty()) {
+            m_state.AlbumToOpen = request.album;
+            m_state.OpenAlbumPath = m_state.AlbumToOpen;
+            m_browser->OpenAlbum();
+        } else {
+            OpenRecentAlbum(1);
+        }
+        if (!request.pictures.isEmpty())
+            QTimer::singleShot(0, this, [this, pictures = request.pictures] {
+                addImages(pictures);
+                m_state.StatusWord = 0;
+            });
     }
 
     // 18-19. Column widths; column 1 is always hidden.
@@ -471,6 +494,62 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     m_label2->setGeometry(0, h - kStatusHeight, w, kStatusHeight);
     m_grid->setGeometry(kGridLeft, kGridTop, std::max(0, w - kGridLeft - kMargin),
                         std::max(0, h - kGridTop - kStatusHeight - 6));
+}
+
+// ---- Adding pictures (the Add Images window and the file browser)
+
+void MainWindow::addImages(const QStringList& pictures) {
+    // With no album open there is nothing to add to: the pictures start a new one.
+    if (!m_browser->album()) {
+        createNewAlbum(pictures);
+        return;
+    }
+    m_newAlbumPending = false;
+    m_state.AlbumToOpen = m_browser->album()->path();
+    showAddImages(pictures);
+}
+
+void MainWindow::createNewAlbum(const QStringList& pictures) {
+    m_newAlbumPending = true;
+    const QString openAlbum = m_browser->album() ? m_browser->album()->path() : QString();
+    const QString chosen =
+        AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")));
+    if (chosen.isEmpty()) {
+        m_state.AlbumToOpen = openAlbum;
+        return;
+    }
+    showAddImages(pictures);
+}
+
+void MainWindow::showAddImages(const QStringList& pictures) {
+    const QString openAlbum = m_browser->album() ? m_browser->album()->path() : QString();
+    {
+        AddImagesWindow window(m_state, m_settings, m_prompts, this);
+        // Questions asked while the window is up belong to it.
+        auto* dialogs = dynamic_cast<QtPromptService*>(&m_prompts);
+        if (dialogs)
+            dialogs->setParent(&window);
+        window.showModal(pictures);
+        if (dialogs)
+            dialogs->setParent(this);
+    }
+    if (m_newAlbumPending) {
+        // A new album exists only once something was added to it.
+        if (!m_state.AlbumToOpen.isEmpty() && QFileInfo::exists(m_state.AlbumToOpen)) {
+            m_state.OpenAlbumPath = m_state.AlbumToOpen;
+            m_browser->OpenAlbum();
+        } else {
+            m_state.AlbumToOpen = openAlbum;
+        }
+    } else if (m_state.StatusWord == 0 && m_state.RecordCount >= 1) {
+        // Opened again rather than re-read: a protect step has put a new file in its place.
+        m_browser->OpenAlbum();
+    }
+    RefreshCaption();
+}
+
+void MainWindow::browseFolder() {
+    m_fileBrowser->browse();
 }
 
 } // namespace q32

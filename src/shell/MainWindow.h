@@ -17,6 +17,7 @@ namespace q32 {
 
 class AlbumBrowser;
 class CaptionBand;
+class FileBrowser;
 class PreviewPane;
 class PromptService;
 class RecordGridModel;
@@ -55,6 +56,14 @@ public:
     void Image4_Click();
     void LEAD2_Click();
 
+    // Adding pictures: the Add Images window over the open album (a new one when none is open),
+    // a new album made through it, and the file browser.
+    void addImages(const QStringList& pictures = {});
+    void createNewAlbum(const QStringList& pictures = {});
+    void showAddImages(const QStringList& pictures = {});
+    void browseFolder();
+    FileBrowser* fileBrowser() const { return m_fileBrowser; }
+
     bool newAlbumPending() const { return m_newAlbumPending; }
     QColor selImgBackColor() const { return m_selImgBackColor; }
 
@@ -88,6 +97,7 @@ private:
     QTableView* m_grid = nullptr;
     RecordGridModel* m_gridModel = nullptr;
 
+    FileBrowser* m_fileBrowser = nullptr;
     bool m_newAlbumPending = false;
     QColor m_selImgBackColor;
     bool m_closing = false;
