@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -102,8 +103,12 @@ FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* paren
     resize(640, 600);
 
     connect(m_drive1, &QComboBox::activated, this, &FileBrowser::chooseDrive);
-    connect(m_dir1, &QTreeView::clicked, this,
-            [this](const QModelIndex& index) { chooseFolder(m_folders->filePath(index)); });
+    // Keys move through the folders as clicks do.
+    connect(m_dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) {
+                if (!m_choosing && index.isValid())
+                    chooseFolder(m_folders->filePath(index));
+            });
     connect(m_file1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { previewFile(m_file1->row(item)); });
 }
@@ -135,6 +140,7 @@ void FileBrowser::chooseDrive(int index) {
 
 void FileBrowser::chooseFolder(const QString& folder) {
     WaitCursor wait;
+    const QScopedValueRollback choosing(m_choosing, true);
     m_session.setFolder(folder);
     const int drive = DriveIndexOf(m_drives, m_session.folder());
     if (drive >= 0) {

@@ -58,6 +58,7 @@ private:
     QPushButton* m_ok;
     QPushButton* m_cancel;
     bool m_ready = false;
+    bool m_choosing = false; // the folder tree is being set, not clicked
 };
 
 } // namespace q32

@@ -102,10 +102,8 @@ void AddImagesWindow::buildWidgets() {
                       QStringLiteral("Abort Adding Images"), this);
     m_scan = button(QString(), QStringLiteral("SSCommand2"),
                     QStringLiteral("Import Image From Scanner"), this);
-    m_scan->setIcon(QIcon::fromTheme(QStringLiteral("scanner"),
-                                     QIcon::fromTheme(QStringLiteral("document-open"))));
-    if (m_scan->icon().isNull())
-        m_scan->setText(QStringLiteral("Scanner"));
+    m_scan->setIcon(QIcon::fromTheme(QStringLiteral("scanner-symbolic")));
+    m_scan->setText(QStringLiteral("Scanner"));
     m_scanSettings = button(QStringLiteral("..."), QStringLiteral("ScannerSettings"),
                             QStringLiteral("Scanner, Source and Resolution"), this);
     m_search[0] = button(AddImagesSearch::idleCaption(0), QStringLiteral("SSCommand3_0"),
@@ -135,6 +133,7 @@ void AddImagesWindow::buildWidgets() {
         fields[i] = new QLabel(this);
         fields[i]->setObjectName(names[i]);
         fields[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        fields[i]->setWordWrap(true);
         details->addWidget(fields[i], i, 1);
         m_detailLabels << fields[i];
     }
@@ -142,7 +141,7 @@ void AddImagesWindow::buildWidgets() {
     m_sizeText = fields[1];
     m_resolutionText = fields[2];
     m_depthText = fields[3];
-    setDetailsVisible(false);
+    clearDetails();
 
     m_scanProgress = new QProgressBar(this);
     m_scanProgress->setObjectName(QStringLiteral("ScanProgress"));
@@ -186,7 +185,10 @@ void AddImagesWindow::buildWidgets() {
     middle->addLayout(listRow1);
     middle->addLayout(listRow2);
 
-    auto* right = new QVBoxLayout;
+    auto* rightPanel = new QWidget(this);
+    rightPanel->setFixedWidth(260);
+    auto* right = new QVBoxLayout(rightPanel);
+    right->setContentsMargins(0, 0, 0, 0);
     right->addWidget(m_preview, 0, Qt::AlignHCenter);
     right->addLayout(details);
     right->addWidget(m_scanProgress);
@@ -201,7 +203,7 @@ void AddImagesWindow::buildWidgets() {
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(middle, 4);
-    columns->addLayout(right, 0);
+    columns->addWidget(rightPanel, 0);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_folderLabel);
     layout->addLayout(columns, 1);
@@ -248,7 +250,7 @@ void AddImagesWindow::connectController() {
             m_typeBoxes[b]->setChecked(m_controller->typeBoxes().value(b));
     });
     connect(c, &AddImagesController::detailsShown, this, &AddImagesWindow::showDetails);
-    connect(c, &AddImagesController::detailsHidden, this, [this] { setDetailsVisible(false); });
+    connect(c, &AddImagesController::detailsHidden, this, [this] { clearDetails(); });
     connect(c, &AddImagesController::previewRequested, m_preview, &AddImagesPreview::showPicture);
     connect(c, &AddImagesController::previewHidden, m_preview, &AddImagesPreview::hidePicture);
     connect(c, &AddImagesController::selectAllEnabled, m_selectAll, &QWidget::setEnabled);
@@ -295,12 +297,12 @@ void AddImagesWindow::showDetails(const ImageDetails& details) {
     m_sizeText->setText(details.size);
     m_resolutionText->setText(details.resolution);
     m_depthText->setText(details.colours);
-    setDetailsVisible(true);
 }
 
-void AddImagesWindow::setDetailsVisible(bool on) {
+void AddImagesWindow::clearDetails() {
+    // Emptied rather than hidden, so the window's layout does not jump.
     for (QLabel* l : m_detailLabels)
-        l->setVisible(on);
+        l->clear();
 }
 
 void AddImagesWindow::setListButtonsEnabled(bool on) {

@@ -44,7 +44,7 @@ private:
     void buildWidgets();
     void connectController();
     void showDetails(const ImageDetails& details);
-    void setDetailsVisible(bool on);
+    void clearDetails();
     void setListButtonsEnabled(bool on);
     void searchRunning(bool running);
     void scannerSettings();
