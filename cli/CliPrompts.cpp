@@ -48,4 +48,12 @@ QString CliPrompts::input(const QString& prompt, const QString& title, const QSt
     return title == QLatin1String("SECURITY") ? QString() : defaultText;
 }
 
+std::optional<QString> CliPrompts::askPassword(const QString& albumPath) {
+    if (m_passwordAsked)
+        return QString();
+    m_passwordAsked = true;
+    return ReadPassword(QStringLiteral("Password for ") + albumPath + QStringLiteral(": "),
+                        passwordFromStdin);
+}
+
 } // namespace q32::cli

@@ -28,8 +28,8 @@ public:
     std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
     bool printSetup() override { return false; }
+    std::optional<QString> askPassword(const QString& albumPath) override;
     void beep() override {}
-    void setBusy(bool) override {}
 
 private:
     QStringList m_messages;

@@ -96,14 +96,13 @@ int main(int argc, char** argv) {
     QList<double> ours, reference;
     {
         Window w(work + "/a.ini");
-        w.state.AlbumToOpen = album;
-        w.main.OpenAlbum();
+        w.main.browser().openAlbum(album);
         for (int i = 0; i < 7; ++i) {
-            w.main.MSFlexGrid1_Click(2);
+            w.main.selectRecord(2);
             QSignalSpy ready(&w.main.preview(), &PreviewPane::pictureReady);
             QElapsedTimer t;
             t.start();
-            w.main.MSFlexGrid1_Click(1);
+            w.main.selectRecord(1);
             while (!w.main.preview().idle())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             ours << t.nsecsElapsed() / 1e6;
@@ -153,8 +152,7 @@ int main(int argc, char** argv) {
         const long before = peakKb();
         QElapsedTimer t;
         t.start();
-        w.state.AlbumToOpen = large;
-        w.main.OpenAlbum();
+        w.main.browser().openAlbum(large);
         // The first screen of rows, as the grid paints it.
         QStringList firstScreen;
         for (int row = 0; row < 40; ++row)
@@ -162,8 +160,8 @@ int main(int argc, char** argv) {
                 firstScreen << w.main.grid()->model()->index(row, col).data().toString();
         open << t.nsecsElapsed() / 1e6;
         peak = std::max(peak, peakKb() - before);
-        if (w.state.RecordCount != 100000)
-            std::printf("unexpected record count %lld\n", qlonglong(w.state.RecordCount));
+        if (w.state.album.RecordCount != 100000)
+            std::printf("unexpected record count %lld\n", qlonglong(w.state.album.RecordCount));
     }
     std::printf("open 100,000 records to the first screen of rows: %7.1f ms, %ld MB more memory at "
                 "peak (aim 150 ms, 150 MB)\n",

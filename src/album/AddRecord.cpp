@@ -128,11 +128,9 @@ AddOutcome AddRectoDB(const AddContext& context, const QString& path) {
     bool askName = oneFile;
     for (;;) {
         if (askName) {
-            prompts.setBusy(false);
             const QString name = prompts.input(QStringLiteral("File Name?"),
                                                QStringLiteral("Image File Name"), fileName);
             if (name.isEmpty()) {
-                prompts.setBusy(true);
                 outcome.result = AddResult::Cancelled;
                 outcome.reason = QStringLiteral("cancelled");
                 return outcome;
@@ -142,7 +140,6 @@ AddOutcome AddRectoDB(const AddContext& context, const QString& path) {
                                                QStringLiteral("Image Description"), QString());
             if (!memo.isEmpty())
                 row.description = memo;
-            prompts.setBusy(true);
         }
 
         const AlbumStatus status = context.album->addRecord(row, stored, &outcome.rowId);

@@ -33,7 +33,7 @@ QString ShareDir() {
     return QStringLiteral(QUILLON_SOURCE_DATA_DIR);
 }
 
-bool SeedAppDir(const QString& appDir) {
+bool CopyShippedFiles(const QString& appDir) {
     const QString share = ShareDir();
     bool ok = true;
     QDirIterator it(share, QDir::Files, QDirIterator::Subdirectories);

@@ -13,7 +13,7 @@ QString ComputeAppDir();
 QString ShareDir();
 
 // Copies every shipped file that AppDir lacks. Returns false when a copy failed.
-bool SeedAppDir(const QString& appDir);
+bool CopyShippedFiles(const QString& appDir);
 
 } // namespace q32
 

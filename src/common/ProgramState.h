@@ -1,6 +1,7 @@
 #pragma once
 // The program-wide state every window reads. main creates the one instance and hands it to the
-// windows; nothing reaches it through a global.
+// windows; nothing reaches it through a global. Procedures take what they work on as arguments;
+// what stays here is what several windows share for the life of the program.
 
 #include <QDate>
 #include <QString>
@@ -8,13 +9,8 @@
 
 namespace q32 {
 
-class AlbumDb;
-
-struct ProgramState {
-    // Start-up, settings and shutdown
-    QString AppDir; // per-user program folder, always ending in "/"
-    int ScreenWidthPixels = 0;
-    int ScreenHeightPixels = 0;
+// The option tools' checked states, copied here whenever a tool changes.
+struct OptionFlags {
     bool AudioCDAutoStart = false;
     bool AutoSound = false;
     bool RandomImages = false;
@@ -22,42 +18,46 @@ struct ProgramState {
     bool ViewFit = false;
     bool CompressStorage = false;
     bool OpeningScreen = false;
-    QString ThumbNailsDir;          // file browser start folder, always ending in "/"
-    QString FilesPattern;           // file browser pattern
-    QString SortDirection = "ASC;"; // tail of the last date/file/format query
+};
+
+// The album the main window holds open.
+struct OpenAlbumState {
+    QString OpenAlbumPath;          // empty while no album is open
+    QString AlbumPassword;          // the key it was opened with
+    QString AlbumQuery;             // query text of the last sort or filter
+    QString SortDirection = "ASC;"; // tail of the last date, file or format query
     qint64 RecordCount = 0;         // records in the current query (wide: albums may be large)
+    qint64 CurrentRow = 0;          // 1-based position in the current query
+};
 
-    // Opening an album
-    QString AlbumToOpen;
-    QString OpenAlbumPath;
-    QString AlbumPassword;
-    QString EnteredPassword;
-    QString PasswordAlbumPath;
-    AlbumDb* AlbumDatabase = nullptr; // the direct handle; owned by the album browser
-    qint32 CurrentRow = 0;            // 1-based position in the current query
-    QString AlbumQuery;               // query text of the last sort/filter
-
-    // Current record
+// The current record, as the preview, the viewer and the status texts show it.
+struct CurrentRecordState {
     QString CurrentImageFile;
     QDate CurrentDate;
     QString CurrentDescription;
     QString CurrentFormatName;
     QString CurrentProperties;
+};
+
+struct ProgramState {
+    QString AppDir; // per-user program folder, always ending in "/"
+    int ScreenWidthPixels = 0;
+    int ScreenHeightPixels = 0;
+
+    OptionFlags options;
+    OpenAlbumState album;
+    CurrentRecordState record;
+
+    // The file browser's folder (always ending in "/") and pattern.
+    QString ThumbNailsDir;
+    QString FilesPattern;
+
     bool SlideshowRunning = false;
     bool SoundPlaying = false;
-
-    // Add Images
-    QString CurrentImagePath;
-
-    // Viewer and slideshow
-    int EffectDelay = 0;
-    int EffectGrain = 0;
-    int SlideInterval = 0;
 
     // Reports between windows: 0 normal, 1 cancelled/stopped, 2 stopped (empty list or error),
     // 9 nothing added / close the viewer, 99 abort.
     int16_t StatusWord = 0;
-    int16_t DialogAccepted = 0; // -1 when the last options window was confirmed
 };
 
 } // namespace q32

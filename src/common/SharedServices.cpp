@@ -14,11 +14,12 @@ QString ImagesTail(qint64 count) {
 }
 
 QString AlbumStatusText(const ProgramState& state) {
-    const QFileInfo info(state.AlbumToOpen);
+    const QString& path = state.album.OpenAlbumPath;
+    const QFileInfo info(path);
     const qint64 size = info.isFile() ? info.size() : 0;
-    return FileNameOfPath(state.AlbumToOpen) + QStringLiteral("  (") +
-           QString::number(state.RecordCount) + ImagesTail(state.RecordCount) +
-           QStringLiteral("  ") + FormatThousands(size) + QStringLiteral(" bytes");
+    return FileNameOfPath(path) + QStringLiteral("  (") + QString::number(state.album.RecordCount) +
+           ImagesTail(state.album.RecordCount) + QStringLiteral("  ") + FormatThousands(size) +
+           QStringLiteral(" bytes");
 }
 
 bool ShowHelp(const ProgramState& state) {

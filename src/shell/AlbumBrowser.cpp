@@ -30,33 +30,34 @@ bool isGifFormat(const QString& format) {
 
 } // namespace
 
-const char* const AlbumBrowser::kSortTools[10] = {"ID_SortByDate(Ascending)",
-                                                  "ID_SortByDate(Descending)",
-                                                  "ID_SortImageFile(Ascending)",
-                                                  "ID_SortImageFile(Descending)",
-                                                  "ID_SortImageFormat(Ascending)",
-                                                  "ID_SortImageFormat(Descending)",
-                                                  "ID_DisplayByKeywords(AscendingDate)",
-                                                  "ID_DisplayByKeywords(DescendingDate)",
-                                                  "ID_DisplayByDescription(AscendingDate)",
-                                                  "ID_DisplayByDescription(DescendingDate)"};
+const char* const AlbumBrowser::kSortTools[SortOrderCount] = {
+    "ID_SortByDate(Ascending)",
+    "ID_SortByDate(Descending)",
+    "ID_SortImageFile(Ascending)",
+    "ID_SortImageFile(Descending)",
+    "ID_SortImageFormat(Ascending)",
+    "ID_SortImageFormat(Descending)",
+    "ID_DisplayByKeywords(AscendingDate)",
+    "ID_DisplayByKeywords(DescendingDate)",
+    "ID_DisplayByDescription(AscendingDate)",
+    "ID_DisplayByDescription(DescendingDate)"};
 
-QString AlbumBrowser::SortToolTip(int index, const QString& keywords, const QString& description) {
-    switch (index) {
-    case 0:
+QString AlbumBrowser::sortToolTip(int order, const QString& keywords, const QString& description) {
+    switch (order) {
+    case DateAscending:
         return QStringLiteral("Sort By Date (Ascending)");
-    case 1:
+    case DateDescending:
         return QStringLiteral("Sort By Date (Descending)");
-    case 2:
+    case FileAscending:
         return QStringLiteral("Sort By Image File (Ascending)");
-    case 3:
+    case FileDescending:
         return QStringLiteral("Sort By Image File (Descending)");
-    case 4:
+    case FormatAscending:
         return QStringLiteral("Sort By Image Format (Ascending)");
-    case 5:
+    case FormatDescending:
         return QStringLiteral("Sort By Image Format (Desscending)");
-    case 6:
-    case 7:
+    case KeywordsAscendingDate:
+    case KeywordsDescendingDate:
         return QStringLiteral("Display Images With Keywords: ") + keywords;
     default:
         return QStringLiteral("Display Images With Description: ") + description;
@@ -72,10 +73,15 @@ AlbumBrowser::~AlbumBrowser() = default;
 void AlbumBrowser::closeAlbum() {
     m_recordset.reset();
     m_album.reset();
-    m_state.AlbumDatabase = nullptr;
+    m_state.album = OpenAlbumState{};
+    m_state.record = CurrentRecordState{};
+    emit recordsetReset();
+    emit recordCleared();
+    emit recordToolsChanged();
+    emit captionChanged();
 }
 
-void AlbumBrowser::mnuOpenAlbums() {
+void AlbumBrowser::chooseAlbumToOpen() {
     FileDialogRequest request;
     request.title = QStringLiteral("Open Image Depository");
     request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
@@ -84,22 +90,19 @@ void AlbumBrowser::mnuOpenAlbums() {
     request.applyFlags(4100);
     const QString chosen = m_prompts.openFile(request);
     if (!chosen.isEmpty()) {
-        m_state.AlbumToOpen = chosen;
         m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir"),
                                 chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1).toLower());
-        m_state.OpenAlbumPath = chosen;
-        UpdateOpenFiles();
-        OpenAlbum();
+        openAlbum(chosen);
     }
     emit recordToolsChanged();
-    m_prompts.setBusy(false);
 }
 
-std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path) {
+std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path, QString& password) {
     bool readOnly = false;
+    int passwordAttempts = 0;
     for (;;) {
         AlbumStatus status;
-        auto album = AlbumDb::open(path, OpenOptions{readOnly, m_state.AlbumPassword}, &status);
+        auto album = AlbumDb::open(path, OpenOptions{readOnly, password}, &status);
         if (album)
             return album;
         switch (status.condition) {
@@ -109,34 +112,33 @@ std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path) {
                 break;
             ++m_readOnlyFailures;
             if (m_readOnlyFailures > 1) {
-                m_prompts.setBusy(false);
                 m_prompts.msgBox(
                     path +
                         QStringLiteral(" cannot be updated.  The Image Depository may reside on "
                                        "read-only media such as CD-ROM or network drive.  Images "
                                        "cannot be added or removed."),
                     MsgIcon::Critical, QStringLiteral("WARNING"));
-                m_prompts.setBusy(true);
                 readOnly = true;
             } else {
                 // The read-only attribute is cleared, then the writable open tried again.
                 QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
             }
             continue;
-        case AlbumCondition::WrongPassword:
-            ++m_passwordAttempts;
-            m_state.PasswordAlbumPath = path;
-            m_prompts.setBusy(false);
-            m_state.AlbumPassword = askPassword ? askPassword() : QString();
-            m_prompts.setBusy(true);
-            if (!m_state.AlbumPassword.isEmpty() && m_passwordAttempts < 3)
+        case AlbumCondition::WrongPassword: {
+            ++passwordAttempts;
+            const std::optional<QString> answer = m_prompts.askPassword(path);
+            if (answer)
+                m_lastEnteredPassword = *answer;
+            // Closed by its frame: the last answer is tried again.
+            password = m_lastEnteredPassword;
+            if (!password.isEmpty() && passwordAttempts < 3)
                 continue;
             m_prompts.beep();
             m_prompts.msgBox(QStringLiteral("Access denied"), MsgIcon::Critical,
                              QStringLiteral("WARNING"));
             return nullptr;
+        }
         case AlbumCondition::FileNotFound:
-            emit previewHidden();
             m_prompts.msgBox(QStringLiteral("'") + path.toLower() + QStringLiteral("' not found."),
                              MsgIcon::Exclamation, kFYI);
             return nullptr;
@@ -150,72 +152,66 @@ std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path) {
     }
 }
 
-void AlbumBrowser::OpenAlbum() {
-    if (m_state.AlbumToOpen.isEmpty())
-        return;
-    if (m_state.AlbumToOpen.startsWith(QLatin1Char('&')))
-        m_state.AlbumToOpen = m_state.AlbumToOpen.mid(3);
+bool AlbumBrowser::openAlbum(const QString& requested) {
+    if (requested.isEmpty())
+        return false;
+    QString path = requested.startsWith(QLatin1Char('&')) ? requested.mid(3) : requested;
+    if (path.isEmpty())
+        return false;
     // Recent entries are kept in lower case; find the file as it is spelt on disk.
-    m_state.AlbumToOpen = ResolvePathCase(m_state.AlbumToOpen);
-    const QString path = m_state.AlbumToOpen;
+    path = ResolvePathCase(path);
     BusyGuard busy(m_prompts);
-    m_passwordAttempts = 0;
 
-    closeAlbum();
-    m_state.RecordCount = 0;
-    emit recordsetReset();
-    m_album = openWithRetries(path);
-    m_state.AlbumDatabase = m_album.get();
-    if (!m_album) {
-        emit recordToolsChanged();
+    // The open album's password is tried first, as albums often share one.
+    QString password = m_state.album.AlbumPassword;
+    auto album = openWithRetries(path, password);
+    if (!album) {
         emit captionChanged();
-        return;
+        return false;
     }
-    SortImages(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true);
-    m_state.RecordCount = m_recordset ? m_recordset->recordCount() : 0;
-    m_state.CurrentRow = 1;
-    m_state.OpenAlbumPath = path;
-    UpdateOpenFiles();
+    if (m_player)
+        m_player->close();
+    m_recordset.reset();
+    m_album = std::move(album);
+    m_state.album = OpenAlbumState{};
+    m_state.album.OpenAlbumPath = path;
+    m_state.album.AlbumPassword = password;
+    sortImages(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true);
+    rememberRecentAlbum(path);
     emit captionChanged();
     emit recordToolsChanged();
+    return true;
 }
 
-void AlbumBrowser::UpdateOpenFiles() {
-    if (m_updatingRecent)
-        return;
-    m_updatingRecent = true;
-    const RecentEntries factory = FactoryRecentEntries();
+void AlbumBrowser::rememberRecentAlbum(const QString& path) {
+    // Missing values read as "": a first start keeps blank entries below the new one.
     RecentEntries entries;
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < 4; ++n)
         entries[n] = m_settings.RegGetString(QLatin1String(section::Recent),
                                              QStringLiteral("DBFile%1").arg(n + 1));
-        if (entries[n].isEmpty())
-            entries[n] = factory[n];
-    }
-    if (const auto moved = MoveToFront(entries, m_state.OpenAlbumPath)) {
+    if (const auto moved = MoveToFront(entries, path)) {
         for (int n = 4; n >= 1; --n)
             m_settings.RegPutString(QLatin1String(section::Recent),
                                     QStringLiteral("DBFile%1").arg(n), (*moved)[n - 1]);
         emit recentEntriesChanged(*moved);
     }
-    m_updatingRecent = false;
 }
 
-void AlbumBrowser::SortImages(int index, bool skipPrompt) {
+void AlbumBrowser::sortImages(int order, bool skipPrompt) {
     BusyGuard busy(m_prompts);
     emit titleChanged(QStringLiteral("Sorting images..."));
 
     AlbumQuery query = m_recordset ? m_recordset->query() : AlbumQuery{};
-    if (index >= 0 && index <= 9) {
-        query.order = index;
+    if (order >= 0 && order < SortOrderCount) {
+        query.order = order;
         query.keywords = m_settings.RegGetString(QLatin1String(section::Main),
                                                  QStringLiteral("KeywordsToDisplay"));
         query.description =
             m_settings.RegGetString(QLatin1String(section::Main), QStringLiteral("DescToDisplay"));
-        const bool keywords = index == 6 || index == 7;
-        const bool description = index == 8 || index == 9;
+        const bool keywords = order == KeywordsAscendingDate || order == KeywordsDescendingDate;
+        const bool description =
+            order == DescriptionAscendingDate || order == DescriptionDescendingDate;
         if ((keywords || description) && !skipPrompt) {
-            m_prompts.setBusy(false);
             const QString answer =
                 keywords
                     ? m_prompts.input(QStringLiteral("Display only images whose keywords are:"),
@@ -223,7 +219,6 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
                     : m_prompts.input(
                           QStringLiteral("Display only images whose description contains:"),
                           QStringLiteral("DISPLAY BY DESCRIPTION"), query.description);
-            m_prompts.setBusy(true);
             if (answer.isEmpty()) {
                 emit captionChanged();
                 return;
@@ -234,22 +229,22 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
                                              : QStringLiteral("DescToDisplay"),
                                     answer);
         }
-        if (index <= 5)
-            m_state.SortDirection =
-                index % 2 == 0 ? QStringLiteral("ASC;") : QStringLiteral("DESC;");
-        emit filterToolChanged(QLatin1String(kSortTools[index]),
-                               SortToolTip(index, query.keywords, query.description));
+        if (order <= FormatDescending)
+            m_state.album.SortDirection =
+                order % 2 == 0 ? QStringLiteral("ASC;") : QStringLiteral("DESC;");
+        emit filterToolChanged(QLatin1String(kSortTools[order]),
+                               sortToolTip(order, query.keywords, query.description));
         m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("SortBy"),
-                                QString::number(index));
+                                QString::number(order));
     }
-    m_state.AlbumQuery = query.text();
+    m_state.album.AlbumQuery = query.text();
     if (!m_album)
         return;
 
-    if (!QFileInfo::exists(m_state.AlbumToOpen)) {
-        m_prompts.setBusy(false);
+    const QString& albumPath = m_state.album.OpenAlbumPath;
+    if (!QFileInfo::exists(albumPath)) {
         m_prompts.msgBox(
-            QStringLiteral("'") + m_state.AlbumToOpen +
+            QStringLiteral("'") + albumPath +
                 QStringLiteral(
                     "' not found.  Please select a valid Quillon 32 - v.6.xx database file."),
             MsgIcon::Critical, QStringLiteral("ERROR"));
@@ -265,7 +260,11 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
     }
 
     const qint64 count = m_recordset->recordCount();
+    m_state.album.RecordCount = count;
+    m_state.album.CurrentRow = 1;
     if (count == 0) {
+        m_state.record = CurrentRecordState{};
+        emit recordCleared();
         // An empty album says so once; a filter that matches nothing names its text.
         if (m_album->rowCount() == 0)
             m_prompts.msgBox(QStringLiteral("No image in this Main."), MsgIcon::Exclamation, kFYI);
@@ -273,37 +272,37 @@ void AlbumBrowser::SortImages(int index, bool skipPrompt) {
             m_prompts.msgBox(QStringLiteral("No picture contains \"") + query.filterText() +
                                  QStringLiteral("\"!"),
                              MsgIcon::Information, kFYI);
+    } else {
+        extractCurrentMedia();
     }
-    m_state.RecordCount = count;
-    m_state.CurrentRow = 1;
-    if (count > 0)
-        GetOLEImages();
-    emit titleChanged(FileNameOfPath(m_state.AlbumToOpen) + QStringLiteral("  (") +
-                      QString::number(count) + ImagesTail(count));
+    emit titleChanged(FileNameOfPath(albumPath) + QStringLiteral("  (") + QString::number(count) +
+                      ImagesTail(count));
 }
 
-void AlbumBrowser::NextSortOrder() {
+void AlbumBrowser::nextSortOrder() {
     int next = m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")) + 1;
-    if (next > 9)
-        next = 0;
-    SortImages(next, true);
+    if (next >= SortOrderCount)
+        next = DateAscending;
+    sortImages(next, true);
 }
 
-void AlbumBrowser::mnuSetPassword_Click() {
-    if (m_state.OpenAlbumPath.isEmpty())
+void AlbumBrowser::setOrChangePassword() {
+    const QString path = m_state.album.OpenAlbumPath;
+    if (path.isEmpty())
         return;
-    m_state.PasswordAlbumPath = m_state.AlbumToOpen;
-    if ((askPassword ? askPassword() : QString()).isEmpty())
+    const std::optional<QString> answer = m_prompts.askPassword(path);
+    if (answer)
+        m_lastEnteredPassword = *answer;
+    if (!answer || answer->isEmpty())
         return;
+    const QString oldPassword = m_state.album.AlbumPassword;
     if (m_player)
         m_player->close();
     closeAlbum();
-    const AlbumStatus status =
-        ChangeAlbumPassword(m_state.AlbumToOpen, m_state.AlbumPassword, m_state.EnteredPassword);
+    const AlbumStatus status = ChangeAlbumPassword(path, oldPassword, *answer);
     if (status.condition == AlbumCondition::CannotWrite ||
         status.condition == AlbumCondition::PathAccess) {
-        m_prompts.msgBox(QStringLiteral("Cannot update the Image Depository. \"") +
-                             m_state.AlbumToOpen +
+        m_prompts.msgBox(QStringLiteral("Cannot update the Image Depository. \"") + path +
                              QStringLiteral("\" is either read-only or locked by another user."),
                          MsgIcon::Critical, QStringLiteral("ERROR"));
     } else if (!status.ok()) {
@@ -311,17 +310,17 @@ void AlbumBrowser::mnuSetPassword_Click() {
         m_prompts.msgBox(status.text(), MsgIcon::Critical,
                          QStringLiteral("UNEXPECTED ERROR! (PELORUS: mnuSetPassword_Click)"));
     }
-    // The old password no longer opens the album: the password window asks for the new one.
-    OpenAlbum();
+    // The old password is tried first and no longer opens the album: the password window asks
+    // for the new one.
+    m_state.album.AlbumPassword = oldPassword;
+    openAlbum(path);
 }
 
-void AlbumBrowser::ShowRecord() {
-    if (m_state.CurrentRow > m_state.RecordCount)
-        m_state.CurrentRow = qint32(m_state.RecordCount);
-    if (m_state.CurrentRow < 1)
-        m_state.CurrentRow = 1;
-    GetOLEImages();
-    m_prompts.setBusy(false);
+void AlbumBrowser::showCurrentRecord() {
+    OpenAlbumState& album = m_state.album;
+    album.CurrentRow =
+        std::clamp<qint64>(album.CurrentRow, 1, std::max<qint64>(1, album.RecordCount));
+    extractCurrentMedia();
 }
 
 qint64 AlbumBrowser::extract(PictureField field, const QString& file) {
@@ -331,10 +330,10 @@ qint64 AlbumBrowser::extract(PictureField field, const QString& file) {
     return m_album->ExtractFieldToFile(m_recordset->currentRowId(), field, file);
 }
 
-void AlbumBrowser::GetOLEImages() {
+void AlbumBrowser::extractCurrentMedia() {
     if (!m_recordset || m_recordset->recordCount() == 0)
         return;
-    AlbumStatus status = m_recordset->moveTo(m_state.CurrentRow - 1);
+    AlbumStatus status = m_recordset->moveTo(m_state.album.CurrentRow - 1);
     const auto row = status.ok() ? m_recordset->current(&status) : std::nullopt;
     if (!row) {
         m_prompts.beep();
@@ -342,7 +341,8 @@ void AlbumBrowser::GetOLEImages() {
                          QStringLiteral("UNEXPECTED ERROR! (PELORUS: GetOLEImages)"));
         return;
     }
-    m_state.CurrentImageFile = row->imageFile;
+    CurrentRecordState& current = m_state.record;
+    current.CurrentImageFile = row->imageFile;
     const QString& format = row->imageFormat;
     RecordMedia media;
     auto failed = [this](const QString& what) {
@@ -370,19 +370,20 @@ void AlbumBrowser::GetOLEImages() {
         if (extract(PictureField::Image, media.path) < 1)
             return failed(QStringLiteral("image"));
     }
+    // A record without a date keeps the one shown before it.
     if (row->date.isValid())
-        m_state.CurrentDate = row->date;
-    m_state.CurrentDescription = row->description;
-    m_state.CurrentFormatName = format.mid(3);
-    m_state.CurrentProperties =
-        row->imageProperties + QStringLiteral(" (") + m_state.CurrentFormatName + QLatin1Char(')');
+        current.CurrentDate = row->date;
+    current.CurrentDescription = row->description;
+    current.CurrentFormatName = format.mid(3);
+    current.CurrentProperties =
+        row->imageProperties + QStringLiteral(" (") + current.CurrentFormatName + QLatin1Char(')');
     media.hasSound = row->soundSize > 0;
     m_media = media;
     m_state.StatusWord = 0;
     emit recordShown(m_media);
 }
 
-bool AlbumBrowser::GetOLESound(VideoControl& player) {
+bool AlbumBrowser::playCurrentSound(VideoControl& player) {
     player.stop();
     player.close();
     const QString file = m_state.AppDir + QStringLiteral("sound.mtm");
@@ -402,9 +403,8 @@ bool AlbumBrowser::GetOLESound(VideoControl& player) {
                          QStringLiteral("ERROR"));
         return false;
     }
-    player.MMLoad(file);
-    player.setMMCurrentPos(player.MMClipStart());
-    player.MMPlay();
+    player.load(file);
+    player.playFromStart();
     m_state.StatusWord = 0;
     return true;
 }

@@ -9,7 +9,6 @@
 #include "shell/RecentAlbums.h"
 
 #include <QObject>
-#include <functional>
 #include <memory>
 
 namespace q32 {
@@ -28,6 +27,21 @@ struct RecordMedia {
     bool hasSound = false;
 };
 
+// The ten orders and filters, in the order the filter tool steps through them.
+enum SortOrder : int {
+    DateAscending,
+    DateDescending,
+    FileAscending,
+    FileDescending,
+    FormatAscending,
+    FormatDescending,
+    KeywordsAscendingDate,
+    KeywordsDescendingDate,
+    DescriptionAscendingDate,
+    DescriptionDescendingDate,
+    SortOrderCount
+};
+
 class AlbumBrowser : public QObject {
     Q_OBJECT
 public:
@@ -35,47 +49,55 @@ public:
                  QObject* parent = nullptr);
     ~AlbumBrowser() override;
 
-    // The password window; returns what it leaves in EnteredPassword.
-    std::function<QString()> askPassword;
     // The player that may hold a work file open; closed before the file is rewritten.
     void setPlayer(VideoControl* player) { m_player = player; }
 
-    void mnuOpenAlbums();
-    void OpenAlbum();
-    void SortImages(int index, bool skipPrompt);
+    // The open dialog, then the chosen album.
+    void chooseAlbumToOpen();
+    // Opens the album at path (a recent entry's "&N " prefix is dropped). When it cannot be
+    // opened the album that was open stays open as it was, and the recent list is untouched.
+    bool openAlbum(const QString& path);
+    // Lets go of the album: no records, nothing current.
+    void closeAlbum();
+    // Runs one of the ten orders; the filters ask for their text unless skipPrompt is set.
+    void sortImages(int order, bool skipPrompt);
     // The filter tool: the next of the ten orders, reusing the saved filter texts.
-    void NextSortOrder();
-    void mnuSetPassword_Click();
+    void nextSortOrder();
+    // Gives the open album a password or changes it, then opens it again.
+    void setOrChangePassword();
 
     // Shows record CurrentRow (1-based), clamped to the rows there are.
-    void ShowRecord();
-    void GetOLEImages();
+    void showCurrentRecord();
+    // Copies the current record's media into the work files and fills the current-record state.
+    void extractCurrentMedia();
     // Plays the current record's sound; false when it has none.
-    bool GetOLESound(VideoControl& player);
+    bool playCurrentSound(VideoControl& player);
 
     AlbumDb* album() const { return m_album.get(); }
     AlbumRecordset* recordset() const { return m_recordset.get(); }
     const RecordMedia& media() const { return m_media; }
     int readOnlyFailures() const { return m_readOnlyFailures; }
 
-    static const char* const kSortTools[10];
-    static QString SortToolTip(int index, const QString& keywords, const QString& description);
+    // The tool identifier of each order, and the filter tool's tip for it.
+    static const char* const kSortTools[SortOrderCount];
+    static QString sortToolTip(int order, const QString& keywords, const QString& description);
 
 signals:
     void titleChanged(const QString& title);
     void recordsetReset();
     void previewHidden();
     void recordShown(const RecordMedia& media);
+    // The query holds no record: nothing is current any more.
+    void recordCleared();
     void filterToolChanged(const QString& pictureOf, const QString& tip);
     void recentEntriesChanged(const RecentEntries& entries);
     void recordToolsChanged();
-    void closeRequested();
     void captionChanged();
 
 private:
-    std::unique_ptr<AlbumDb> openWithRetries(const QString& path);
-    void UpdateOpenFiles();
-    void closeAlbum();
+    // The opened album and the password that opened it, or null after reporting why not.
+    std::unique_ptr<AlbumDb> openWithRetries(const QString& path, QString& password);
+    void rememberRecentAlbum(const QString& path);
     qint64 extract(PictureField field, const QString& file);
 
     ProgramState& m_state;
@@ -85,9 +107,8 @@ private:
     std::unique_ptr<AlbumDb> m_album;
     std::unique_ptr<AlbumRecordset> m_recordset;
     RecordMedia m_media;
-    int m_passwordAttempts = 0;
-    int m_readOnlyFailures = 0; // lives as long as the program
-    bool m_updatingRecent = false;
+    QString m_lastEnteredPassword; // what the password window returned last
+    int m_readOnlyFailures = 0;    // lives as long as the program
 };
 
 } // namespace q32

@@ -11,8 +11,8 @@ CaptionBand::CaptionBand(QWidget* parent) : QWidget(parent) {
     setFixedHeight(22);
 }
 
-void CaptionBand::DrawGradientCaption(const QString& text, const QColor& startColour,
-                                      const QColor& textColour) {
+void CaptionBand::showStatus(const QString& text, const QColor& startColour,
+                             const QColor& textColour) {
     m_text = text;
     m_start = startColour;
     m_textColour = textColour;

@@ -13,8 +13,7 @@ public:
     explicit CaptionBand(QWidget* parent = nullptr);
 
     // Sets what the band shows; an empty text draws nothing.
-    void DrawGradientCaption(const QString& text, const QColor& startColour,
-                             const QColor& textColour);
+    void showStatus(const QString& text, const QColor& startColour, const QColor& textColour);
     QString text() const { return m_text; }
 
     // The colour of step i (0..127): the start colour at the left fading towards black.

@@ -47,10 +47,14 @@ QIcon CommandBar::iconFor(const QString& themeName, const QString& caption) {
 void CommandBar::apply(const ToolLayout& layout) {
     m_window->menuBar()->clear();
     m_toolBar->clear();
-    qDeleteAll(m_owned);
+    // Later, not now: a layout may be applied while one of the old actions is still delivering
+    // its click.
+    for (QObject* old : std::as_const(m_owned))
+        old->deleteLater();
     m_owned.clear();
     m_actions.clear();
     m_menus.clear();
+    m_unavailable.clear();
     m_layout = layout;
 
     QHash<QString, QActionGroup*> groups;
@@ -130,7 +134,7 @@ ToolLayout CommandBar::snapshot() const {
         if (!a)
             continue;
         t.caption = a->text();
-        if (t.kind != ToolKind::Menu)
+        if (t.kind != ToolKind::Menu && !m_unavailable.contains(t.id))
             t.tip = a->toolTip();
         t.checked = a->isCheckable() && a->isChecked();
         if (const QString picture = a->property("pictureOf").toString(); !picture.isEmpty())
@@ -174,6 +178,19 @@ void CommandBar::setPictureAndTip(const QString& id, const QString& pictureOf, c
         a->setIcon(from->icon());
         a->setProperty("pictureOf", pictureOf);
     }
+    a->setToolTip(tip);
+    a->setStatusTip(tip);
+}
+
+void CommandBar::setUnavailable(const QString& id, const QString& reason) {
+    QAction* a = tool(id);
+    const Tool* t = m_layout.find(id);
+    if (!a || !t)
+        return;
+    m_unavailable.insert(id);
+    a->setEnabled(false);
+    const QString tip =
+        (t->tip.isEmpty() ? QString(t->caption).remove(QLatin1Char('&')) : t->tip) + reason;
     a->setToolTip(tip);
     a->setStatusTip(tip);
 }

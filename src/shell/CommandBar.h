@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 class QAction;
 class QMainWindow;
@@ -36,6 +37,9 @@ public:
     void setCaption(const QString& id, const QString& text);
     // The tool takes the picture of another tool and a new tip (the filter tool).
     void setPictureAndTip(const QString& id, const QString& pictureOf, const QString& tip);
+    // Disables a tool whose command cannot run in this build; its tip says why. The saved layout
+    // keeps the tool's own tip.
+    void setUnavailable(const QString& id, const QString& reason);
 
     static QIcon iconFor(const QString& themeName, const QString& caption);
 
@@ -49,6 +53,7 @@ private:
     QHash<QString, QAction*> m_actions;
     QHash<QString, QMenu*> m_menus;
     QList<QObject*> m_owned;
+    QSet<QString> m_unavailable;
 };
 
 } // namespace q32

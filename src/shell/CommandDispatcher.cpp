@@ -2,7 +2,7 @@
 
 namespace q32 {
 
-bool CommandDispatcher::SSActiveToolBars1_ToolClick(const QString& toolId) {
+bool CommandDispatcher::run(const QString& toolId) {
     if (m_busy)
         return false;
     m_busy = true;

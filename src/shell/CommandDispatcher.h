@@ -18,8 +18,9 @@ public:
     // Runs after every command that was not ignored.
     void setAfterCommand(Action after) { m_after = std::move(after); }
 
-    // Returns false when the click was ignored because a command is running.
-    bool SSActiveToolBars1_ToolClick(const QString& toolId);
+    // Runs the tool's action. Returns false when the click was ignored because a command is
+    // running.
+    bool run(const QString& toolId);
     bool busy() const { return m_busy; }
 
 private:

@@ -2,7 +2,6 @@
 
 #include "album/ui/AddImagesStartup.h"
 #include "album/ui/AddImagesWindow.h"
-#include "album/ui/PasswordWindow.h"
 #include "common/AppPaths.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
@@ -22,11 +21,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
@@ -47,6 +48,19 @@ constexpr int kGridLeft = 318;
 constexpr int kGridTop = 28;
 constexpr int kStatusHeight = 22;
 constexpr int kMargin = 15; // right margin of the grid, as the window has always kept it
+
+// Readable grid columns on a first start, before the user has widened any.
+constexpr int kFirstStartColumnWidths[] = {90, 0, 190, 200, 240, 170, 260};
+
+// The record commands offered on the grid's context menu.
+const QStringList kGridMenuTools = {QStringLiteral("ID_AddImages"),
+                                    QStringLiteral("ID_DeleteImage"),
+                                    QStringLiteral("-"),
+                                    QStringLiteral("ID_ExportImage"),
+                                    QStringLiteral("ID_AttachSound"),
+                                    QStringLiteral("ID_ImageProcessing"),
+                                    QStringLiteral("-"),
+                                    QStringLiteral("ID_StartSlideshow")};
 
 const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
                                   QStringLiteral("ID_SortByDate(Descending)"),
@@ -72,10 +86,10 @@ MainWindow::MainWindow(ProgramState& state, Settings& settings, PromptService& p
     setWindowTitle(QStringLiteral("Quillon 32"));
     setMinimumSize(720, 480);
     m_commandBar = new CommandBar(this);
-    m_commandBar->apply(ToolLayout::factory());
-    connect(m_commandBar, &CommandBar::toolClicked, this, &MainWindow::SSActiveToolBars1_ToolClick);
+    connect(m_commandBar, &CommandBar::toolClicked, this, &MainWindow::runCommand);
     buildWidgets();
     registerCommands();
+    applyLayout(ToolLayout::factory());
 }
 
 MainWindow::~MainWindow() = default;
@@ -90,20 +104,21 @@ void MainWindow::buildWidgets() {
 
     m_preview = new PreviewPane(central);
     m_preview->setGeometry(8, kGridTop, 302, 244);
-    connect(m_preview, &PreviewPane::pictureClicked, this, &MainWindow::LEAD2_Click);
-    connect(m_preview, &PreviewPane::soundClicked, this, &MainWindow::Image4_Click);
+    connect(m_preview, &PreviewPane::pictureClicked, this, &MainWindow::openViewer);
+    connect(m_preview, &PreviewPane::soundClicked, this, &MainWindow::toggleSound);
 
     const QString navTips[4] = {QStringLiteral("First Image"), QStringLiteral("Previous Image"),
                                 QStringLiteral("Next Image"), QStringLiteral("Last Image")};
     const QString navIcons[4] = {
         QStringLiteral("go-first-symbolic"), QStringLiteral("go-previous-symbolic"),
         QStringLiteral("go-next-symbolic"), QStringLiteral("go-last-symbolic")};
+    const Step steps[4] = {Step::First, Step::Previous, Step::Next, Step::Last};
     for (int i = 0; i < 4; ++i) {
         auto* b = new QPushButton(CommandBar::iconFor(navIcons[i], navTips[i]), QString(), central);
         b->setObjectName(QStringLiteral("SSCommand2_%1").arg(i + 1));
         b->setToolTip(navTips[i]);
         b->setGeometry(8 + i * 44, kGridTop + 250, 40, 28);
-        connect(b, &QPushButton::clicked, this, [this, i] { SSCommand2_Click(i + 1); });
+        connect(b, &QPushButton::clicked, this, [this, step = steps[i]] { moveRecord(step); });
         m_navButtons[i] = b;
     }
 
@@ -128,24 +143,41 @@ void MainWindow::buildWidgets() {
     m_grid->move(kGridLeft, kGridTop);
     m_grid->hide();
     connect(m_grid, &QTableView::clicked, this,
-            [this](const QModelIndex& index) { MSFlexGrid1_Click(index.row() + 1); });
+            [this](const QModelIndex& index) { selectRecord(index.row() + 1); });
+    connect(m_grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.row() + 1 != m_state.album.CurrentRow)
+            selectRecord(index.row() + 1);
+        openViewer();
+    });
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, &MainWindow::showGridMenu);
     // Arrow keys and Page Up/Down move the current record as clicks do.
     m_grid->installEventFilter(this);
 
     m_browser = new AlbumBrowser(m_state, m_settings, m_prompts, this);
     m_browser->setPlayer(&m_preview->player());
-    setPasswordAsker([this] { return PasswordWindow::Ask(m_state, this); });
     connectBrowser();
 }
 
-void MainWindow::setPasswordAsker(std::function<QString()> asker) {
-    m_browser->askPassword = std::move(asker);
+void MainWindow::showGridMenu(const QPoint& pos) {
+    const QModelIndex index = m_grid->indexAt(pos);
+    if (index.isValid() && index.row() + 1 != m_state.album.CurrentRow)
+        selectRecord(index.row() + 1);
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("GridMenu"));
+    for (const QString& id : kGridMenuTools) {
+        if (id == QLatin1String("-"))
+            menu.addSeparator();
+        else if (QAction* action = m_commandBar->tool(id))
+            menu.addAction(action);
+    }
+    menu.exec(m_grid->viewport()->mapToGlobal(pos));
 }
 
 void MainWindow::connectBrowser() {
     AlbumBrowser* b = m_browser;
     connect(b, &AlbumBrowser::titleChanged, this, [this](const QString& title) {
-        setWindowTitle(title);
+        setWindowTitle(title + QStringLiteral(" - Quillon 32"));
         // The title must show before a long query starts.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
@@ -155,14 +187,19 @@ void MainWindow::connectBrowser() {
     });
     connect(b, &AlbumBrowser::previewHidden, m_preview, &PreviewPane::hidePreview);
     connect(b, &AlbumBrowser::recordShown, this, [this](const RecordMedia& media) {
-        m_label2->setText(m_state.CurrentDescription);
-        selectGridRow(m_state.CurrentRow);
-        m_preview->ThumbNailInTV(media);
-        if (m_state.AutoSound && media.kind != MediaKind::Video) {
-            m_browser->GetOLESound(m_preview->player());
+        m_label2->setText(m_state.record.CurrentDescription);
+        selectGridRow(m_state.album.CurrentRow);
+        m_preview->showMedia(media);
+        if (m_state.options.AutoSound && media.kind != MediaKind::Video) {
+            m_browser->playCurrentSound(m_preview->player());
             m_preview->setSoundPlaying(true);
             m_state.SoundPlaying = true;
         }
+    });
+    connect(b, &AlbumBrowser::recordCleared, this, [this] {
+        m_label2->clear();
+        m_preview->hidePreview();
+        m_preview->showMedia(RecordMedia{});
     });
     connect(b, &AlbumBrowser::filterToolChanged, this,
             [this](const QString& pictureOf, const QString& tip) {
@@ -171,10 +208,10 @@ void MainWindow::connectBrowser() {
             });
     connect(b, &AlbumBrowser::recentEntriesChanged, this, [this](const RecentEntries& entries) {
         for (int n = 4; n >= 1; --n)
-            m_commandBar->setCaption(QStringLiteral("ID_DBFile%1").arg(n), entries[n - 1]);
+            setRecentEntry(n, entries[n - 1]);
     });
-    connect(b, &AlbumBrowser::recordToolsChanged, this, &MainWindow::EnableRecordTools);
-    connect(b, &AlbumBrowser::captionChanged, this, &MainWindow::RefreshCaption);
+    connect(b, &AlbumBrowser::recordToolsChanged, this, &MainWindow::enableRecordTools);
+    connect(b, &AlbumBrowser::captionChanged, this, &MainWindow::refreshCaption);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -182,8 +219,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // Looked at once the grid has moved its current row for the key.
         QTimer::singleShot(0, this, [this] {
             const QModelIndex current = m_grid->currentIndex();
-            if (current.isValid() && current.row() + 1 != m_state.CurrentRow)
-                MSFlexGrid1_Click(current.row() + 1);
+            if (current.isValid() && current.row() + 1 != m_state.album.CurrentRow)
+                selectRecord(current.row() + 1);
         });
     }
     return QMainWindow::eventFilter(watched, event);
@@ -198,33 +235,32 @@ void MainWindow::selectGridRow(qint64 row) {
     m_grid->scrollTo(index);
 }
 
-void MainWindow::MSFlexGrid1_Click(int row) {
+void MainWindow::selectRecord(qint64 row) {
     BusyGuard busy(m_prompts);
     m_preview->hidePreview();
-    m_state.CurrentRow = row;
-    m_state.CurrentImageFile = m_gridModel->data(m_gridModel->index(row - 1, 2)).toString();
-    m_browser->ShowRecord();
-    RefreshCaption();
+    m_state.album.CurrentRow = row;
+    m_browser->showCurrentRecord();
+    refreshCaption();
 }
 
-void MainWindow::SSCommand2_Click(int index) {
-    if (m_state.RecordCount == 0)
+void MainWindow::moveRecord(Step step) {
+    const QModelIndex current = m_grid->currentIndex();
+    const qint64 gridRow = current.isValid() ? current.row() + 1 : m_state.album.CurrentRow;
+    // Past either end the current record stays shown.
+    const auto target = stepTarget(step, gridRow, m_state.album.RecordCount);
+    if (!target)
         return;
-    const qint64 gridRow =
-        m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() + 1 : m_state.CurrentRow;
-    const NavigationStep step = NavigateRecords(index, gridRow, m_state.RecordCount);
-    m_state.CurrentRow = qint32(step.row);
+    BusyGuard busy(m_prompts);
     m_preview->hidePreview();
-    if (!step.show)
-        return; // past either end the preview stays hidden
-    selectGridRow(step.row);
-    m_browser->ShowRecord();
+    m_state.album.CurrentRow = *target;
+    selectGridRow(*target);
+    m_browser->showCurrentRecord();
 }
 
-void MainWindow::Image4_Click() {
+void MainWindow::toggleSound() {
     m_state.SoundPlaying = !m_state.SoundPlaying;
     if (m_state.SoundPlaying) {
-        m_browser->GetOLESound(m_preview->player());
+        m_browser->playCurrentSound(m_preview->player());
     } else {
         m_preview->player().stop();
         m_preview->player().close();
@@ -232,86 +268,113 @@ void MainWindow::Image4_Click() {
     m_preview->setSoundPlaying(m_state.SoundPlaying);
 }
 
-void MainWindow::LEAD2_Click() {
-    // Pending: the full-screen viewer opens here.
+void MainWindow::openViewer() {
+    // The full-screen viewer opens here once it is built; until then the picture is not a
+    // button (the preview shows no hand pointer).
 }
 
 void MainWindow::registerCommands() {
     auto& d = m_dispatcher;
     d.setAfterCommand([this] {
         m_state.StatusWord = 0;
-        RefreshCaption();
+        refreshCaption();
     });
     for (int n = 1; n <= 4; ++n)
-        d.add(QStringLiteral("ID_DBFile%1").arg(n), [this, n] { OpenRecentAlbum(n); });
-    d.add(QStringLiteral("ID_OpenAlbum"), [this] { m_browser->mnuOpenAlbums(); });
-    d.add(QStringLiteral("ID_Set/ChangePassword"), [this] { m_browser->mnuSetPassword_Click(); });
+        d.add(QStringLiteral("ID_DBFile%1").arg(n), [this, n] { openRecentAlbum(n); });
+    d.add(QStringLiteral("ID_OpenAlbum"), [this] { m_browser->chooseAlbumToOpen(); });
+    d.add(QStringLiteral("ID_Set/ChangePassword"), [this] { m_browser->setOrChangePassword(); });
     // Sorting by date ascending never asks; the others ask for their filter text.
-    for (int index = 0; index < 10; ++index)
-        d.add(QLatin1String(AlbumBrowser::kSortTools[index]),
-              [this, index] { m_browser->SortImages(index, index == 0); });
-    d.add(QStringLiteral("ID_DropDownFilters"), [this] { m_browser->NextSortOrder(); });
+    for (int order = 0; order < SortOrderCount; ++order)
+        d.add(QLatin1String(AlbumBrowser::kSortTools[order]),
+              [this, order] { m_browser->sortImages(order, order == DateAscending); });
+    d.add(QStringLiteral("ID_DropDownFilters"), [this] { m_browser->nextSortOrder(); });
 
     // Option tools copy their checked state into the program-wide flags.
     for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",
                            "ID_RandomWipes", "ID_OpeningScreen", "ID_ViewFit", "ID_ViewNormal",
                            "ID_CompressStorage", "ID_NativeStorage"})
-        d.add(QLatin1String(id), [this] { UpdateOptionFlags(); });
+        d.add(QLatin1String(id), [this] { updateOptionFlags(); });
 
-    d.add(QStringLiteral("ID_ImageBackColor"), [this] { ChooseImageBackColor(); });
+    d.add(QStringLiteral("ID_ImageBackColor"), [this] { chooseImageBackColor(); });
     d.add(QStringLiteral("ID_PrintSetup"), [this] { m_prompts.printSetup(); });
     d.add(QStringLiteral("ID_Contents"), [this] { ShowHelp(m_state); });
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
-    d.add(QStringLiteral("ID_DefaultToolbar"), [this] { RestoreDefaultToolbar(); });
+    d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
     d.add(QStringLiteral("ID_CreateNewAlbum"), [this] { createNewAlbum(); });
     d.add(QStringLiteral("ID_AddImages"), [this] { addImages(); });
     d.add(QStringLiteral("ID_BrowseFolder"), [this] { browseFolder(); });
-
-    // Pending: these commands land with their windows (album browsing, adding, editing,
-    // maintenance, viewer, slideshow, About). Until then their tools are present and do nothing:
-    // ID_CompactDatabase, ID_RepairDatabase, ID_AttachSound,
-    // ID_ExportImage, ID_DeleteImage, ID_ImageProcessing, ID_StartSlideshow, ID_SlideInterval,
-    // ID_EffectDelay, ID_EffectGrainSize, ID_SelectWipePatterns, ID_About.
 }
 
-void MainWindow::SSActiveToolBars1_ToolClick(const QString& toolId) {
-    m_dispatcher.SSActiveToolBars1_ToolClick(toolId);
+void MainWindow::disableUnavailableTools() {
+    for (const Tool& t : m_commandBar->snapshot().tools)
+        if (t.kind != ToolKind::Menu && !m_dispatcher.has(t.id))
+            m_commandBar->setUnavailable(
+                t.id, QStringLiteral(" (not available yet: its window is still being built)"));
 }
 
-void MainWindow::UpdateOptionFlags() {
+void MainWindow::applyLayout(const ToolLayout& layout) {
+    m_commandBar->apply(layout);
+    disableUnavailableTools();
+}
+
+void MainWindow::applyLayoutLater(const ToolLayout& layout) {
+    QTimer::singleShot(0, this, [this, layout] {
+        applyLayout(layout);
+        updateOptionFlags();
+        enableRecordTools();
+        // Blank recent entries are no albums.
+        for (int n = 1; n <= 4; ++n)
+            setRecentEntry(n, m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n)));
+    });
+}
+
+void MainWindow::setRecentEntry(int n, const QString& entry) {
+    const QString id = QStringLiteral("ID_DBFile%1").arg(n);
+    m_commandBar->setCaption(id, entry);
+    m_commandBar->setEnabled(id, !RecentPath(entry).trimmed().isEmpty());
+}
+
+void MainWindow::runCommand(const QString& toolId) {
+    m_dispatcher.run(toolId);
+}
+
+void MainWindow::updateOptionFlags() {
     const CommandBar& bar = *m_commandBar;
-    m_state.AudioCDAutoStart = bar.checked(QStringLiteral("ID_AudioCDAutoStart"));
-    m_state.AutoSound = bar.checked(QStringLiteral("ID_AutoSound"));
-    m_state.RandomImages = bar.checked(QStringLiteral("ID_RandomImages"));
-    m_state.RandomWipes = bar.checked(QStringLiteral("ID_RandomWipes"));
-    m_state.ViewFit = bar.checked(QStringLiteral("ID_ViewFit"));
-    m_state.CompressStorage = bar.checked(QStringLiteral("ID_CompressStorage"));
-    m_state.OpeningScreen = bar.checked(QStringLiteral("ID_OpeningScreen"));
+    OptionFlags& o = m_state.options;
+    o.AudioCDAutoStart = bar.checked(QStringLiteral("ID_AudioCDAutoStart"));
+    o.AutoSound = bar.checked(QStringLiteral("ID_AutoSound"));
+    o.RandomImages = bar.checked(QStringLiteral("ID_RandomImages"));
+    o.RandomWipes = bar.checked(QStringLiteral("ID_RandomWipes"));
+    o.ViewFit = bar.checked(QStringLiteral("ID_ViewFit"));
+    o.CompressStorage = bar.checked(QStringLiteral("ID_CompressStorage"));
+    o.OpeningScreen = bar.checked(QStringLiteral("ID_OpeningScreen"));
 }
 
-void MainWindow::Form_Load() {
-    // 1. The program folder, seeded with the shipped files on first use.
+void MainWindow::startUp() {
+    // The program folder, with the shipped files copied in on first use.
     m_state.AppDir = ComputeAppDir();
-    SeedAppDir(m_state.AppDir);
+    CopyShippedFiles(m_state.AppDir);
 
-    // 2. Screen size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         m_state.ScreenWidthPixels = screen->size().width();
         m_state.ScreenHeightPixels = screen->size().height();
     }
 
-    // 3. The saved toolbar layout; the factory layout stays when there is none.
+    // The toolbar layout saved at the last exit; the factory layout stays when there is none.
     if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb")))
-        m_commandBar->apply(*layout);
+        applyLayout(*layout);
+    for (int n = 1; n <= 4; ++n)
+        setRecentEntry(n, m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n)));
 
-    // 4-5. Option flags from the tools.
-    UpdateOptionFlags();
-    m_commandBar->setEnabled(QStringLiteral("ID_AddImages"), true);
-    // Pending: the About window shows here as the opening screen when OpeningScreen is set.
-    m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.OpeningScreen);
+    // The option flags follow the tools' checked states.
+    updateOptionFlags();
+    if (m_dispatcher.has(QStringLiteral("ID_AddImages")))
+        m_commandBar->setEnabled(QStringLiteral("ID_AddImages"), true);
+    // The About window shows here as the opening screen once it is built.
+    m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
 
-    // 7. Geometry, in the order Left, Top, Width, Height. A missing size leaves the minimum.
+    // Geometry, in the order Left, Top, Width, Height; never below the minimum size.
     move(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Left")),
          m_settings.integer(QLatin1String(section::Main), QStringLiteral("Top")));
     resize(std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Width")),
@@ -319,7 +382,8 @@ void MainWindow::Form_Load() {
            std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Height")),
                     minimumHeight()));
 
-    // 8. File browser folder, always ending in "/"; a folder that is gone falls back to AppDir.
+    // The file browser's folder, always ending in "/"; a folder that is gone falls back to
+    // AppDir.
     m_state.ThumbNailsDir = m_settings.RegGetString(QLatin1String(section::Directories),
                                                     QStringLiteral("ThumbNailsDir"));
     if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
@@ -327,39 +391,46 @@ void MainWindow::Form_Load() {
     if (!QDir(m_state.ThumbNailsDir).exists())
         m_state.ThumbNailsDir = m_state.AppDir;
 
-    // 9-11.
-    m_state.RecordCount = 0;
-    m_state.SortDirection = QStringLiteral("ASC;");
     m_selImgBackColor = colourFromNumber(qint64(
         m_settings.number(QLatin1String(section::Options), QStringLiteral("SelImgBackColor"))));
     m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
                                                    QStringLiteral("FilesPattern"));
 
-    // 12. The file browser, loaded hidden on ThumbNailsDir and FilesPattern.
+    // The file browser, loaded hidden on ThumbNailsDir and FilesPattern.
     m_fileBrowser = new FileBrowser(m_state, m_settings, this);
     connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
         const QString tail = path.right(3).toLower();
-        const MediaKind kind = tail == QLatin1String("gif") ? MediaKind::Gif
-                               : tail == QLatin1String("mpg") || tail == QLatin1String("mov") ||
-                                       tail == QLatin1String("avi")
-                                   ? MediaKind::Video
-                                   : MediaKind::Still;
-        m_preview->ThumbNailInTV(RecordMedia{kind, path, false});
+        RecordMedia media;
+        media.kind = tail == QLatin1String("gif") ? MediaKind::Gif
+                     : tail == QLatin1String("mpg") || tail == QLatin1String("mov") ||
+                             tail == QLatin1String("avi")
+                         ? MediaKind::Video
+                         : MediaKind::Still;
+        media.path = path;
+        m_preview->showMedia(media);
     });
     connect(m_fileBrowser, &FileBrowser::descriptionChanged, m_label2, &QLabel::setText);
     m_fileBrowser->load();
 
-    // 13. A hand-shake file left by an image processor that did not finish.
+    // A hand-shake file left by an image processor that did not finish.
     QFile::remove(m_state.AppDir + QStringLiteral("dbimfile.txt"));
 
-    // 14. The video pane over the preview frame is placed by the preview itself.
-    // 15. Large system fonts (120 dpi) move the preview frames.
+    // Large system fonts (120 dpi) move the preview frames.
     if (logicalDpiX() >= 120)
         m_preview->useLargeFontLayout();
 
-    // 17. The album to open: a new one with "KORALTE", an album named on the command line, or
-    // recent entry 1. Pictures named on the command line go to the Add Images window once the
-    // main window shows.
+    openAlbumFromArguments();
+
+    // Column widths; column 1 is always hidden.
+    restoreColumnWidths();
+    m_grid->show();
+    m_grid->setColumnWidth(1, 0);
+    refreshCaption();
+}
+
+void MainWindow::openAlbumFromArguments() {
+    // A new album with "KORALTE", an album named on the command line, or recent entry 1.
+    // Pictures named on the command line go to the Add Images window once the window shows.
     const StartupRequest request = ParseStartupArguments(m_arguments);
     if (request.newAlbum) {
         m_newAlbumPending = true;
@@ -367,75 +438,67 @@ void MainWindow::Form_Load() {
             createNewAlbum(pictures);
             m_state.StatusWord = 0;
         });
-    } else {
-        if (!request.album.isEmpty()) {
-            m_state.AlbumToOpen = request.album;
-            m_state.OpenAlbumPath = m_state.AlbumToOpen;
-            m_browser->OpenAlbum();
-        } else {
-            OpenRecentAlbum(1);
-        }
-        if (!request.pictures.isEmpty())
-            QTimer::singleShot(0, this, [this, pictures = request.pictures] {
-                addImages(pictures);
-                m_state.StatusWord = 0;
-            });
+        return;
     }
-
-    // 18-19. Column widths; column 1 is always hidden.
-    restoreColumnWidths();
-    m_grid->show();
-    m_grid->setColumnWidth(1, 0);
-    RefreshCaption();
+    if (!request.album.isEmpty())
+        m_browser->openAlbum(request.album);
+    else
+        openRecentAlbum(1);
+    if (!request.pictures.isEmpty())
+        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
+            addImages(pictures);
+            m_state.StatusWord = 0;
+        });
 }
 
 void MainWindow::restoreColumnWidths() {
-    for (int n = 0; n < m_gridModel->columnCount(); ++n)
-        m_grid->setColumnWidth(
-            n, m_settings.integer(QLatin1String(section::Grid), QStringLiteral("Column%1").arg(n)));
+    for (int n = 0; n < m_gridModel->columnCount(); ++n) {
+        const QString stored = m_settings.RegGetString(QLatin1String(section::Grid),
+                                                       QStringLiteral("Column%1").arg(n));
+        // A first start has no widths yet: columns wide enough to read.
+        const int width = stored.isEmpty() && n < int(std::size(kFirstStartColumnWidths))
+                              ? kFirstStartColumnWidths[n]
+                              : m_settings.integer(QLatin1String(section::Grid),
+                                                   QStringLiteral("Column%1").arg(n));
+        m_grid->setColumnWidth(n, width);
+    }
 }
 
-void MainWindow::OpenRecentAlbum(int n) {
-    m_state.AlbumToOpen = m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n));
-    if (!m_state.AlbumToOpen.startsWith(QLatin1Char('&')))
+void MainWindow::openRecentAlbum(int n) {
+    const QString entry = m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n));
+    if (!entry.startsWith(QLatin1Char('&')))
         return;
-    OpenAlbum();
+    m_browser->openAlbum(entry);
 }
 
-void MainWindow::OpenAlbum() {
-    m_browser->OpenAlbum();
-}
-
-void MainWindow::EnableRecordTools() {
-    const bool enabled = m_state.RecordCount >= 1;
+void MainWindow::enableRecordTools() {
+    const bool enabled = m_state.album.RecordCount >= 1;
     for (const QString& id : kRecordTools)
-        m_commandBar->setEnabled(id, enabled);
+        if (m_dispatcher.has(id))
+            m_commandBar->setEnabled(id, enabled);
 }
 
-void MainWindow::RefreshCaption() {
+void MainWindow::refreshCaption() {
     if (!m_state.SlideshowRunning && !m_closing && !isVisible())
         show();
     const QString text = AlbumStatusText(m_state);
-    m_band->DrawGradientCaption(text, palette().color(QPalette::Active, QPalette::Highlight),
-                                palette().color(QPalette::Active, QPalette::HighlightedText));
-    setWindowTitle(m_browser->album() ? text : QStringLiteral("Quillon 32"));
+    m_band->showStatus(text, palette().color(QPalette::Active, QPalette::Highlight),
+                       palette().color(QPalette::Active, QPalette::HighlightedText));
+    setWindowTitle(m_browser->album() ? text + QStringLiteral(" - Quillon 32")
+                                      : QStringLiteral("Quillon 32"));
     raise();
 }
 
-void MainWindow::RestoreDefaultToolbar() {
-    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database (default).atb")))
-        m_commandBar->apply(*layout);
-    else
-        m_commandBar->apply(ToolLayout::factory());
-    UpdateOptionFlags();
+void MainWindow::restoreDefaultToolbar() {
+    auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database (default).atb"));
+    applyLayoutLater(layout ? *layout : ToolLayout::factory());
     const RecentEntries factory = FactoryRecentEntries();
     for (int n = 4; n >= 1; --n)
         m_settings.RegPutString(QLatin1String(section::Recent), QStringLiteral("DBFile%1").arg(n),
                                 factory[n - 1]);
-    EnableRecordTools();
 }
 
-void MainWindow::ChooseImageBackColor() {
+void MainWindow::chooseImageBackColor() {
     const auto colour = m_prompts.chooseColor(m_selImgBackColor);
     if (!colour)
         return;
@@ -445,16 +508,12 @@ void MainWindow::ChooseImageBackColor() {
 }
 
 void MainWindow::customizeToolbar() {
-    ToolbarCustomizeDialog dialog(m_commandBar->snapshot(), this);
-    if (dialog.exec() == QDialog::Accepted) {
-        m_commandBar->apply(dialog.layout());
-        UpdateOptionFlags();
-        EnableRecordTools();
-    }
+    ToolbarCustomizeDialog dialog(m_commandBar->snapshot(), m_prompts, this);
+    if (dialog.exec() == QDialog::Accepted)
+        applyLayoutLater(dialog.layout());
 }
 
 void MainWindow::saveOnExit() {
-    // 1. Geometry.
     m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Left"),
                             QString::number(x()));
     m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Top"),
@@ -463,13 +522,11 @@ void MainWindow::saveOnExit() {
                             QString::number(width()));
     m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Height"),
                             QString::number(height()));
-    // 2. Column widths.
     for (int n = 0; n < m_gridModel->columnCount(); ++n)
         m_settings.RegPutString(QLatin1String(section::Grid), QStringLiteral("Column%1").arg(n),
                                 QString::number(m_grid->columnWidth(n)));
-    // 4. The video pane lets go of its media.
+    // The video pane lets go of its media.
     m_preview->player().close();
-    // 5. The toolbar layout.
     m_commandBar->snapshot().save(m_state.AppDir + QStringLiteral("Database.atb"));
 }
 
@@ -479,7 +536,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         saveOnExit();
     }
     event->accept();
-    // 6. Closing the main window ends the process, whatever else is open.
+    // Closing the main window ends the process, whatever else is open.
     QCoreApplication::exit(0);
 }
 
@@ -505,47 +562,38 @@ void MainWindow::addImages(const QStringList& pictures) {
         return;
     }
     m_newAlbumPending = false;
-    m_state.AlbumToOpen = m_browser->album()->path();
-    showAddImages(pictures);
+    showAddImages(m_browser->album()->path(), pictures);
 }
 
 void MainWindow::createNewAlbum(const QStringList& pictures) {
     m_newAlbumPending = true;
-    const QString openAlbum = m_browser->album() ? m_browser->album()->path() : QString();
     const QString chosen =
         AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")));
-    if (chosen.isEmpty()) {
-        m_state.AlbumToOpen = openAlbum;
-        return;
-    }
-    showAddImages(pictures);
+    if (!chosen.isEmpty())
+        showAddImages(chosen, pictures);
 }
 
-void MainWindow::showAddImages(const QStringList& pictures) {
-    const QString openAlbum = m_browser->album() ? m_browser->album()->path() : QString();
+void MainWindow::showAddImages(const QString& albumPath, const QStringList& pictures) {
+    AddImagesResult result;
     {
-        AddImagesWindow window(m_state, m_settings, m_prompts, this);
+        AddImagesWindow window(m_state, m_settings, m_prompts, albumPath, this);
         // Questions asked while the window is up belong to it.
         auto* dialogs = dynamic_cast<QtPromptService*>(&m_prompts);
         if (dialogs)
             dialogs->setParent(&window);
-        window.showModal(pictures);
+        result = window.showModal(pictures);
         if (dialogs)
             dialogs->setParent(this);
     }
     if (m_newAlbumPending) {
         // A new album exists only once something was added to it.
-        if (!m_state.AlbumToOpen.isEmpty() && QFileInfo::exists(m_state.AlbumToOpen)) {
-            m_state.OpenAlbumPath = m_state.AlbumToOpen;
-            m_browser->OpenAlbum();
-        } else {
-            m_state.AlbumToOpen = openAlbum;
-        }
-    } else if (m_state.StatusWord == 0 && m_state.RecordCount >= 1) {
-        // Opened again rather than re-read: a protect step has put a new file in its place.
-        m_browser->OpenAlbum();
+        if (QFileInfo::exists(albumPath))
+            m_browser->openAlbum(albumPath);
+    } else if (m_state.StatusWord == 0 && result.albumRows >= 1) {
+        // Opened again rather than re-read: a protect step puts a new file in the album's place.
+        m_browser->openAlbum(albumPath);
     }
-    RefreshCaption();
+    refreshCaption();
 }
 
 void MainWindow::browseFolder() {

@@ -3,11 +3,11 @@
 
 #include "shell/CommandBar.h"
 #include "shell/CommandDispatcher.h"
+#include "shell/RecordNavigation.h"
 
 #include <QColor>
 #include <QMainWindow>
 #include <QStringList>
-#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -31,36 +31,39 @@ public:
                QStringList arguments, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Start-up; runs once before the window is shown.
-    void Form_Load();
+    // Start-up: settings, toolbar layout, geometry, and the album to open. Runs once before the
+    // window is shown.
+    void startUp();
 
     CommandBar& commandBar() { return *m_commandBar; }
     CommandDispatcher& dispatcher() { return m_dispatcher; }
     QTableView* grid() const { return m_grid; }
     AlbumBrowser& browser() { return *m_browser; }
     PreviewPane& preview() { return *m_preview; }
-    // The password window; tests put a scripted answer here.
-    void setPasswordAsker(std::function<QString()> asker);
 
-    // Commands and procedures other windows call.
-    void SSActiveToolBars1_ToolClick(const QString& toolId);
-    void OpenRecentAlbum(int n);
-    void OpenAlbum();
-    void EnableRecordTools();
-    void RefreshCaption();
-    void RestoreDefaultToolbar();
-    void ChooseImageBackColor();
-    void UpdateOptionFlags();
-    void MSFlexGrid1_Click(int row);
-    void SSCommand2_Click(int index);
-    void Image4_Click();
-    void LEAD2_Click();
+    // Runs the command of a tool (a menu entry, a button or a shortcut).
+    void runCommand(const QString& toolId);
+    void openRecentAlbum(int n);
+    // Enables the commands that need a record when the query holds one.
+    void enableRecordTools();
+    // Repaints the status band and the window title.
+    void refreshCaption();
+    void restoreDefaultToolbar();
+    void chooseImageBackColor();
+    // Copies the option tools' checked states into the program-wide flags.
+    void updateOptionFlags();
+    // Makes grid row `row` (1-based) the current record.
+    void selectRecord(qint64 row);
+    void moveRecord(Step step);
+    // Plays or stops the current record's sound.
+    void toggleSound();
+    void openViewer();
 
-    // Adding pictures: the Add Images window over the open album (a new one when none is open),
-    // a new album made through it, and the file browser.
+    // Adding pictures: the Add Images window over the open album (a new album when none is
+    // open), a new album made through it, and the file browser.
     void addImages(const QStringList& pictures = {});
     void createNewAlbum(const QStringList& pictures = {});
-    void showAddImages(const QStringList& pictures = {});
+    void showAddImages(const QString& albumPath, const QStringList& pictures = {});
     void browseFolder();
     FileBrowser* fileBrowser() const { return m_fileBrowser; }
 
@@ -68,18 +71,28 @@ public:
     QColor selImgBackColor() const { return m_selImgBackColor; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;   // Form_QueryUnload
-    void resizeEvent(QResizeEvent* event) override; // Form_Resize
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
     void registerCommands();
+    // Applies a toolbar layout once the command that asked for it has finished: the command's
+    // own action may be among those the new layout replaces.
+    void applyLayoutLater(const ToolLayout& layout);
+    void applyLayout(const ToolLayout& layout);
+    // Tools whose window is not built yet are disabled and say so.
+    void disableUnavailableTools();
     void restoreColumnWidths();
     void saveOnExit();
     void customizeToolbar();
     void connectBrowser();
     void selectGridRow(qint64 row);
+    void showGridMenu(const QPoint& pos);
+    // Recent entry n (1..4); a blank entry is disabled.
+    void setRecentEntry(int n, const QString& entry);
+    void openAlbumFromArguments();
 
     ProgramState& m_state;
     Settings& m_settings;

@@ -20,27 +20,27 @@ PreviewPane::PreviewPane(QWidget* parent) : QFrame(parent), m_player(new VideoCo
     setObjectName(QStringLiteral("Picture3"));
     setFrameShape(QFrame::StyledPanel);
 
-    m_picture5 = new QFrame(this);
-    m_picture5->setObjectName(QStringLiteral("Picture5"));
-    m_picture5->setGeometry(37, 22, 240, 8);
+    m_frameTop = new QFrame(this);
+    m_frameTop->setObjectName(QStringLiteral("Picture5"));
+    m_frameTop->setGeometry(37, 22, 240, 8);
 
-    m_picture6 = new QFrame(this);
-    m_picture6->setObjectName(QStringLiteral("Picture6"));
-    m_picture6->setGeometry(30, 30, 240, 180);
+    m_frame = new QFrame(this);
+    m_frame->setObjectName(QStringLiteral("Picture6"));
+    m_frame->setGeometry(30, 30, 240, 180);
 
-    m_lead2 = new QLabel(m_picture6);
-    m_lead2->setObjectName(QStringLiteral("LEAD2"));
-    m_lead2->setScaledContents(true);
-    m_lead2->setCursor(Qt::PointingHandCursor);
-    m_lead2->installEventFilter(this);
-    m_lead2->hide();
+    m_picture = new QLabel(m_frame);
+    m_picture->setObjectName(QStringLiteral("LEAD2"));
+    m_picture->setScaledContents(true);
+    m_picture->installEventFilter(this);
+    m_picture->hide();
 
-    m_video = new QVideoWidget(this);
-    m_video->setObjectName(QStringLiteral("LEADVid1"));
-    m_video->setGeometry(37, 30, 240, 180);
-    m_video->hide();
-    m_player->setVideoOutput(m_video);
-    connect(m_player, &VideoControl::MMModeChange, this, &PreviewPane::LEADVid1_MMModeChange);
+    m_videoPane = new QVideoWidget(this);
+    m_videoPane->setObjectName(QStringLiteral("LEADVid1"));
+    m_videoPane->setGeometry(37, 30, 240, 180);
+    m_videoPane->hide();
+    m_player->setVideoOutput(m_videoPane);
+    // At the end of a clip the pane lets go of it.
+    connect(m_player, &VideoControl::ended, m_player, &VideoControl::close);
 
     const QString tips[2] = {QStringLiteral("Stop"), QStringLiteral("Play From Start")};
     const QString icons[2] = {QStringLiteral("media-playback-stop-symbolic"),
@@ -51,18 +51,23 @@ PreviewPane::PreviewPane(QWidget* parent) : QFrame(parent), m_player(new VideoCo
         b->setToolTip(tips[i]);
         b->setGeometry(112 + i * 40, 214, 36, 26);
         b->hide();
-        connect(b, &QPushButton::clicked, this, [this, i] { SSCommand1_Click(i); });
+        connect(b, &QPushButton::clicked, this, [this, i] {
+            if (i == 0)
+                m_player->stop();
+            else
+                m_player->playFromStart();
+        });
         m_videoButtons[i] = b;
     }
 
-    m_image4 = new QLabel(this);
-    m_image4->setObjectName(QStringLiteral("Image4"));
-    m_image4->setToolTip(QStringLiteral("Play or stop the attached sound"));
-    m_image4->setGeometry(8, 214, 24, 24);
-    m_image4->setCursor(Qt::PointingHandCursor);
-    m_image4->installEventFilter(this);
+    m_soundIndicator = new QLabel(this);
+    m_soundIndicator->setObjectName(QStringLiteral("Image4"));
+    m_soundIndicator->setToolTip(QStringLiteral("Play or stop the attached sound"));
+    m_soundIndicator->setGeometry(8, 214, 24, 24);
+    m_soundIndicator->setCursor(Qt::PointingHandCursor);
+    m_soundIndicator->installEventFilter(this);
     setSoundPlaying(false);
-    m_image4->hide();
+    m_soundIndicator->hide();
 }
 
 PreviewPane::~PreviewPane() {
@@ -71,15 +76,15 @@ PreviewPane::~PreviewPane() {
 }
 
 void PreviewPane::useLargeFontLayout() {
-    m_picture5->move(45, 22);
-    m_picture6->setGeometry(45, 30, 225, 180);
+    m_frameTop->move(45, 22);
+    m_frame->setGeometry(45, 30, 225, 180);
 }
 
 bool PreviewPane::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == m_lead2)
+        if (watched == m_picture)
             emit pictureClicked();
-        else if (watched == m_image4)
+        else if (watched == m_soundIndicator)
             emit soundClicked();
     }
     return QFrame::eventFilter(watched, event);
@@ -88,51 +93,50 @@ bool PreviewPane::eventFilter(QObject* watched, QEvent* event) {
 void PreviewPane::setSoundPlaying(bool playing) {
     const QString icon = playing ? QStringLiteral("audio-volume-high-symbolic")
                                  : QStringLiteral("audio-volume-muted-symbolic");
-    m_image4->setPixmap(CommandBar::iconFor(icon, QStringLiteral("S")).pixmap(22, 22));
+    m_soundIndicator->setPixmap(CommandBar::iconFor(icon, QStringLiteral("S")).pixmap(22, 22));
 }
 
 void PreviewPane::hidePreview() {
     ++m_generation; // a decode still on its way is no longer wanted
-    m_lead2->hide();
+    m_picture->hide();
 }
 
-void PreviewPane::ShowVideoButtons(bool visible) {
+void PreviewPane::showVideoButtons(bool visible) {
     if (m_slideshowRunning)
         return;
     for (QPushButton* b : m_videoButtons)
         b->setVisible(visible);
 }
 
-void PreviewPane::ThumbNailInTV(const RecordMedia& media) {
+void PreviewPane::showMedia(const RecordMedia& media) {
     if (m_slideshowRunning)
         return;
-    m_image4->setVisible(media.hasSound);
+    m_soundIndicator->setVisible(media.hasSound);
     if (m_movie) {
-        m_lead2->setMovie(nullptr);
+        m_picture->setMovie(nullptr);
         delete m_movie;
         m_movie = nullptr;
     }
     if (media.kind == MediaKind::Video) {
         ++m_generation;
-        m_lead2->hide();
-        m_video->show();
-        ShowVideoButtons(true);
-        m_player->MMLoad(media.path);
-        m_player->setMMCurrentPos(m_player->MMClipStart());
+        m_picture->hide();
+        m_videoPane->show();
+        showVideoButtons(true);
+        m_player->load(media.path);
         return;
     }
-    m_video->hide();
-    ShowVideoButtons(false);
-    const QSize frame = m_picture6->size();
+    m_videoPane->hide();
+    showVideoButtons(false);
+    const QSize frame = m_frame->size();
     if (media.kind == MediaKind::Gif) {
         ++m_generation;
         m_movie = new QMovie(media.path, QByteArray(), this);
         m_movie->jumpToFrame(0);
         const QRect r = ThumbNailRect(m_movie->currentImage().size(), frame);
-        m_lead2->setGeometry(r);
-        m_lead2->setMovie(m_movie);
+        m_picture->setGeometry(r);
+        m_picture->setMovie(m_movie);
         m_movie->start();
-        m_lead2->show();
+        m_picture->show();
         emit pictureReady();
         return;
     }
@@ -166,25 +170,11 @@ void PreviewPane::showDecoded(quint64 generation, const QImage& image, const QSi
     if (generation != m_generation)
         return;
     if (!image.isNull()) {
-        m_lead2->setGeometry(ThumbNailRect(pictureSize, m_picture6->size()));
-        m_lead2->setPixmap(QPixmap::fromImage(image));
-        m_lead2->show();
+        m_picture->setGeometry(ThumbNailRect(pictureSize, m_frame->size()));
+        m_picture->setPixmap(QPixmap::fromImage(image));
+        m_picture->show();
     }
     emit pictureReady();
-}
-
-void PreviewPane::SSCommand1_Click(int index) {
-    if (index == 0) {
-        m_player->stop();
-    } else {
-        m_player->setMMCurrentPos(m_player->MMClipStart());
-        m_player->MMPlay();
-    }
-}
-
-void PreviewPane::LEADVid1_MMModeChange(int mode) {
-    if (mode == VideoControl::ModeEnded)
-        m_player->close();
 }
 
 } // namespace q32

@@ -24,14 +24,14 @@ public:
     ~PreviewPane() override;
 
     VideoControl& player() { return *m_player; }
-    QLabel* picture() const { return m_lead2; }
-    QWidget* frame() const { return m_picture6; }
-    QLabel* soundIndicator() const { return m_image4; }
+    QLabel* picture() const { return m_picture; }
+    QWidget* frame() const { return m_frame; }
+    QLabel* soundIndicator() const { return m_soundIndicator; }
 
     // Shows the record's media the way the frame allows.
-    void ThumbNailInTV(const RecordMedia& media);
+    void showMedia(const RecordMedia& media);
     void hidePreview();
-    void ShowVideoButtons(bool visible);
+    void showVideoButtons(bool visible);
     void setSoundPlaying(bool playing);
     // Large system fonts move the frames.
     void useLargeFontLayout();
@@ -41,8 +41,8 @@ public:
     bool idle() const { return m_pending == 0; }
 
 signals:
-    void pictureClicked(); // LEAD2_Click
-    void soundClicked();   // Image4_Click
+    void pictureClicked();
+    void soundClicked();
     void pictureReady();
 
 protected:
@@ -50,16 +50,14 @@ protected:
 
 private:
     void showDecoded(quint64 generation, const QImage& image, const QSize& pictureSize);
-    void SSCommand1_Click(int index);
-    void LEADVid1_MMModeChange(int mode);
 
-    QFrame* m_picture5;
-    QFrame* m_picture6;
-    QLabel* m_lead2;
+    QFrame* m_frameTop;
+    QFrame* m_frame;
+    QLabel* m_picture;
     QMovie* m_movie = nullptr;
-    QVideoWidget* m_video;
-    QPushButton* m_videoButtons[2];
-    QLabel* m_image4;
+    QVideoWidget* m_videoPane;
+    QPushButton* m_videoButtons[2]; // stop, play from the start
+    QLabel* m_soundIndicator;
     VideoControl* m_player;
     quint64 m_generation = 0;
     int m_pending = 0;

@@ -2,29 +2,27 @@
 
 namespace q32 {
 
-NavigationStep NavigateRecords(int button, qint64 gridRow, qint64 recordCount) {
+std::optional<qint64> stepTarget(Step step, qint64 gridRow, qint64 recordCount) {
+    if (recordCount < 1)
+        return std::nullopt;
     qint64 row = 0;
-    switch (button) {
-    case 1:
+    switch (step) {
+    case Step::First:
         row = 1;
         break;
-    case 2:
+    case Step::Previous:
         row = gridRow - 1;
         break;
-    case 3:
+    case Step::Next:
         row = gridRow + 1;
         break;
-    case 4:
+    case Step::Last:
         row = recordCount;
-        break; // the grid's last data row
-    default:
-        return {gridRow, false};
+        break;
     }
-    if (row > recordCount)
-        return {recordCount, false};
-    if (row < 1)
-        return {1, false};
-    return {row, true};
+    if (row < 1 || row > recordCount)
+        return std::nullopt;
+    return row;
 }
 
 } // namespace q32

@@ -1,17 +1,15 @@
 #pragma once
-// Where the navigation buttons go: first, previous, next, last.
+// Where the navigation buttons and keys go: first, previous, next, last.
 
 #include <QtGlobal>
+#include <optional>
 
 namespace q32 {
 
-struct NavigationStep {
-    qint64 row = 0;    // the new CurrentRow, 1-based
-    bool show = false; // false: the row was clamped and the preview stays hidden
-};
+enum class Step { First, Previous, Next, Last };
 
-// button: 1 first, 2 previous, 3 next, 4 last; gridRow: the grid's current row (1-based);
-// recordCount: rows in the query.
-NavigationStep NavigateRecords(int button, qint64 gridRow, qint64 recordCount);
+// The row (1-based) a step leads to from the grid's current row, or nothing when it leads past
+// either end (the current record then stays shown).
+std::optional<qint64> stepTarget(Step step, qint64 gridRow, qint64 recordCount);
 
 } // namespace q32

@@ -1,18 +1,19 @@
 #include "shell/ToolbarCustomizeDialog.h"
 
+#include "platform/prompt/PromptService.h"
 #include "shell/CommandBar.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace q32 {
 
-ToolbarCustomizeDialog::ToolbarCustomizeDialog(const ToolLayout& layout, QWidget* parent)
-    : QDialog(parent), m_layout(layout), m_list(new QListWidget(this)) {
+ToolbarCustomizeDialog::ToolbarCustomizeDialog(const ToolLayout& layout, PromptService& prompts,
+                                               QWidget* parent)
+    : QDialog(parent), m_layout(layout), m_prompts(prompts), m_list(new QListWidget(this)) {
     setObjectName(QStringLiteral("CustomizeToolbar"));
     setWindowTitle(QStringLiteral("Customize Toolbar"));
 
@@ -71,11 +72,9 @@ void ToolbarCustomizeDialog::renameCurrent() {
     if (!item)
         return;
     Tool* t = m_layout.find(item->data(Qt::UserRole).toString());
-    bool ok = false;
-    const QString caption =
-        QInputDialog::getText(this, QStringLiteral("Customize Toolbar"), QStringLiteral("Caption:"),
-                              QLineEdit::Normal, t->caption, &ok);
-    if (!ok || caption.isEmpty())
+    const QString caption = m_prompts.input(QStringLiteral("Caption:"),
+                                            QStringLiteral("Customize Toolbar"), t->caption);
+    if (caption.isEmpty())
         return;
     t->caption = caption;
     item->setText(QString(caption).remove(QLatin1Char('&')));

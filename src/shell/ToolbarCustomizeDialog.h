@@ -9,17 +9,22 @@ class QListWidget;
 
 namespace q32 {
 
+class PromptService;
+
 class ToolbarCustomizeDialog : public QDialog {
     Q_OBJECT
 public:
-    ToolbarCustomizeDialog(const ToolLayout& layout, QWidget* parent = nullptr);
+    ToolbarCustomizeDialog(const ToolLayout& layout, PromptService& prompts,
+                           QWidget* parent = nullptr);
     ToolLayout layout() const;
 
-private:
     void moveCurrent(int step);
+    // Asks for a new caption of the selected tool.
     void renameCurrent();
 
+private:
     ToolLayout m_layout;
+    PromptService& m_prompts;
     QListWidget* m_list;
 };
 

@@ -74,7 +74,7 @@ private slots:
     void emptyListAsksAndNoKeepsTheWindow() {
         Window w;
         w.window.load();
-        w.state.AlbumToOpen = w.path("never.mdb");
+        w.window.setAlbumPath(w.path("never.mdb"));
         QSignalSpy buttons(&w.window.run(), &AddImagesRun::buttonsEnabled);
         QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
         w.prompts.expectMessage("FYI", MsgResult::No);
@@ -101,7 +101,7 @@ private slots:
         const QStringList files = w.listPictures("pics", 3);
         QCOMPARE(w.window.title(), QStringLiteral("3 images"));
         QVERIFY(test::writeFile(w.state.AppDir + "scan1.scf", "page")); // a scanner page
-        w.state.AlbumToOpen = w.path("new.mdb");
+        w.window.setAlbumPath(w.path("new.mdb"));
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectInput("SECURITY", "");
         QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(w.storingTitles(),
                  QStringList({"Storing image 0 of 3...", "Storing image 1 of 3...",
                               "Storing image 2 of 3..."}));
-        QCOMPARE(w.state.RecordCount, 3);
+        QCOMPARE(w.window.run().albumRows(), 3);
         QCOMPARE(w.state.StatusWord, int16_t(0));
         QCOMPARE(closed.size(), 1);
         QCOMPARE(w.window.title(), QStringLiteral("3 files"));
@@ -127,7 +127,7 @@ private slots:
         {
             test::ScriptedPromptService quiet;
             Window first;
-            first.state.AlbumToOpen = album;
+            first.window.setAlbumPath(album);
             first.window.load({w.path("old.jpg")});
             first.prompts.expectInput("Image File Name", "old.jpg");
             first.prompts.expectInput("Image Description", "");
@@ -136,14 +136,14 @@ private slots:
         }
         const QString sunset = w.path("sunset.png");
         QVERIFY(makePicture(sunset, 3, {120, 80}));
-        w.state.AlbumToOpen = album;
+        w.window.setAlbumPath(album);
         w.window.load({sunset});
         w.prompts.expectInput("Image File Name", "Evening sky");
         w.prompts.expectInput("Image Description", "From the balcony");
         w.prompts.expectInput("SECURITY", "s3cret");
         w.window.run().start();
         QCOMPARE(w.prompts.pending(), 0);
-        QCOMPARE(w.state.RecordCount, 2);
+        QCOMPARE(w.window.run().albumRows(), 2);
         QVERIFY(albumContents(album).isEmpty()); // protected now: no open without the password
         const auto rows = albumContents(album, "s3cret");
         QCOMPARE(rows.size(), 2);
@@ -156,7 +156,7 @@ private slots:
         QVERIFY(AlbumDb::create(album, true).ok());
         QVERIFY(ChangeAlbumPassword(album, {}, "pw").ok());
         const QStringList files = w.listPictures("pics", 2);
-        w.state.AlbumToOpen = album;
+        w.window.setAlbumPath(album);
         w.prompts.expectInput("SECURED ALBUM", "pw"); // and no protect question at the end
         w.window.run().start();
         QCOMPARE(w.prompts.pending(), 0);
@@ -170,7 +170,7 @@ private slots:
         QVERIFY(test::writeFile(other, "Shopping list: bread, milk\n"));
         w.listPictures("pics", 1);
         w.window.addAllFiles(); // a second entry, so no naming prompts
-        w.state.AlbumToOpen = other;
+        w.window.setAlbumPath(other);
         w.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS6: Command3D4_Click #2)");
         w.prompts.expectMessage("FYI", MsgResult::Yes);
         w.window.run().start();
@@ -189,7 +189,7 @@ private slots:
         const bool created = AlbumDb::create(album, false).ok();
         QProcess::execute("mount", {"-o", "remount,ro", mnt});
         w.listPictures("pics", 2);
-        w.state.AlbumToOpen = album;
+        w.window.setAlbumPath(album);
         w.prompts.expectMessage("ERROR");
         w.prompts.expectMessage("FYI", MsgResult::No);
         w.window.run().start();
@@ -204,7 +204,7 @@ private slots:
     void cancelStopsAfterAStoredItem() {
         Window w;
         const QStringList files = w.listPictures("pics", 5);
-        w.state.AlbumToOpen = w.path("stopped.mdb");
+        w.window.setAlbumPath(w.path("stopped.mdb"));
         QObject::connect(&w.window, &AddImagesController::titleChanged, [&](const QString& t) {
             if (t == QLatin1String("Storing image 1 of 5..."))
                 QVERIFY(!w.window.cancel()); // the run is still going: it only stops
@@ -228,7 +228,7 @@ private slots:
         QVERIFY(test::writeFile(w.path("bad.png"), png));
         w.window.clearList();
         w.window.list()->append({files[0], w.path("bad.png"), files[1]});
-        w.state.AlbumToOpen = w.path("mixed.mdb");
+        w.window.setAlbumPath(w.path("mixed.mdb"));
         const QString title = "UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)";
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage(title); // selecting the entry shows its information
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(details.resolution, QStringLiteral("1500 x 20"));
         QCOMPARE(details.colours, QLocale().toString(16777216) + " colors");
         QCOMPARE(details.size, QLocale().toString(fileBytes(w.path("wide.png")).size()) + " bytes");
-        QCOMPARE(w.state.CurrentImagePath, w.path("wide.png"));
+        QCOMPARE(w.window.currentImagePath(), w.path("wide.png"));
         QCOMPARE(previews.size(), 1);
 
         QVERIFY(test::writeFile(w.path("readme.jpg"), "just some words\n"));
@@ -363,7 +363,6 @@ private slots:
         QCOMPARE(asked.file.initialDir, w.path("albums/"));
         QCOMPARE(asked.file.fileName, w.path("albums/old.mdb"));
         QCOMPARE(asked.file.filter, QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb"));
-        QCOMPARE(w.state.AlbumToOpen, w.path("albums/new"));
         // A recent album whose folder is gone: no name offered; Cancel reports 1.
         w.prompts.expectSaveFile("Select A File Name For the Depository", "");
         QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 /gone/away/old.mdb").isEmpty());

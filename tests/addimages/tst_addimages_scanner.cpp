@@ -70,7 +70,7 @@ private slots:
         QVERIFY(w.scan());
         const QString page = w.state.AppDir + "scan1.scf";
         QCOMPARE(w.window.list()->paths(), QStringList({page}));
-        QCOMPARE(w.state.CurrentImagePath, page);
+        QCOMPARE(w.window.currentImagePath(), page);
         QVERIFY(progress.size() >= 2);
         QCOMPARE(progress.last().at(0).toInt(), 100);
         ImageInfo info;
@@ -80,7 +80,7 @@ private slots:
         // The test device's page is 80 x 100 mm: at 100 dpi, 314 x 393 pixels.
         QCOMPARE(info.size(), QSize(314, 393));
 
-        w.state.AlbumToOpen = w.env.path("scans.mdb");
+        w.window.setAlbumPath(w.env.path("scans.mdb"));
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectInput("Image File Name", "First scan");
         w.prompts.expectInput("Image Description", "");
@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(w.prompts.pending(), 0);
         QVERIFY(!QFile::exists(page)); // scanner pages go when the run ends
         AlbumStatus status;
-        auto album = AlbumDb::open(w.state.AlbumToOpen, {true, {}}, &status);
+        auto album = AlbumDb::open(w.window.albumPath(), {true, {}}, &status);
         QVERIFY(album);
         const auto row = album->record(1);
         QVERIFY(row);
@@ -100,9 +100,8 @@ private slots:
         QCOMPARE(album->readBytes(1, PictureField::Image), scanned);
 
         // Compressed storage saves the next page as JPEG, under the next number.
-        w.state.CompressStorage = true;
         Window again;
-        again.state.CompressStorage = true;
+        again.state.options.CompressStorage = true;
         QVERIFY(again.scan());
         QVERIFY(again.scan());
         QCOMPARE(again.window.list()->rowCount(), 2);

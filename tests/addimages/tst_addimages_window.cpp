@@ -88,7 +88,7 @@ private slots:
         Settings settings(Settings::defaultPath());
         const QStringList files = pictures(env, "pics", 2);
         settings.RegPutString("Directories", "AddImgFromDir", env.path("pics"));
-        AddImagesWindow window(state, settings, prompts);
+        AddImagesWindow window(state, settings, prompts, env.path("clicked.mdb"));
         window.load();
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("Add Images to Depository"));
@@ -138,7 +138,6 @@ private slots:
         auto* cancel = window.findChild<QPushButton*>("Command3D3");
         window.findChild<QPushButton*>("Command3D2")->click(); // Select All
         QCOMPARE(window.windowTitle(), QStringLiteral("2 images"));
-        state.AlbumToOpen = env.path("clicked.mdb");
         bool disabledWhileRunning = false;
         connect(&window.controller(), &AddImagesController::titleChanged, this,
                 [&](const QString& t) {
@@ -163,7 +162,7 @@ private slots:
         test::ScriptedPromptService prompts;
         Settings settings(Settings::defaultPath());
         const QStringList files = pictures(env, "drop", 2);
-        AddImagesWindow window(state, settings, prompts);
+        AddImagesWindow window(state, settings, prompts, env.path("unused.mdb"));
         window.load();
         window.show();
 
@@ -197,7 +196,7 @@ private slots:
     void createNewAlbumFromTheMainWindow() {
         Program p;
         p.prompts.expectMessage("FYI"); // recent entry 1 is not an album yet
-        p.main.Form_Load();
+        p.main.startUp();
         const QStringList files = pictures(p.env, "pics", 3);
         const QString album = p.env.path("made.mdb");
         p.prompts.expectSaveFile("Select A File Name For the Depository", album);
@@ -208,14 +207,14 @@ private slots:
             w->findChild<QPushButton*>("Command3D2")->click();
             w->findChild<QPushButton*>("Command3D4")->click();
         });
-        p.main.SSActiveToolBars1_ToolClick("ID_CreateNewAlbum");
+        p.main.runCommand("ID_CreateNewAlbum");
         QCOMPARE(p.prompts.pending(), 0);
         QCOMPARE(albumContents(album), contentsOf(files));
         // The main window opened the new album: its rows in the grid, the first one shown.
         QVERIFY(p.main.browser().album());
         QCOMPARE(p.main.browser().album()->path(), album);
         QCOMPARE(p.main.grid()->model()->rowCount(), 3);
-        QCOMPARE(p.state.RecordCount, 3);
+        QCOMPARE(p.state.album.RecordCount, 3);
 
         // One more picture through "A&dd Images": the grid follows.
         const QString extra = p.env.path("extra.png");
@@ -227,7 +226,7 @@ private slots:
             w->controller().addDropped({extra});
             w->findChild<QPushButton*>("Command3D4")->click();
         });
-        p.main.SSActiveToolBars1_ToolClick("ID_AddImages");
+        p.main.runCommand("ID_AddImages");
         QCOMPARE(p.prompts.pending(), 0);
         QCOMPARE(p.main.grid()->model()->rowCount(), 4);
 
@@ -235,10 +234,9 @@ private slots:
         p.prompts.expectSaveFile("Select A File Name For the Depository", p.env.path("no.mdb"));
         whenShown<AddImagesWindow>(
             [](AddImagesWindow* w) { w->findChild<QPushButton*>("Command3D3")->click(); });
-        p.main.SSActiveToolBars1_ToolClick("ID_CreateNewAlbum");
+        p.main.runCommand("ID_CreateNewAlbum");
         QVERIFY(!QFile::exists(p.env.path("no.mdb")));
         QCOMPARE(p.main.browser().album()->path(), album);
-        QCOMPARE(p.state.AlbumToOpen, album);
     }
 
     void picturesOnTheCommandLine() {
@@ -258,7 +256,7 @@ private slots:
                      w->controller().folder() == outside.path("") + "/";
             w->findChild<QPushButton*>("Command3D4")->click();
         });
-        p.main.Form_Load(); // "KORALTE": the recent album is never opened
+        p.main.startUp(); // "KORALTE": the recent album is never opened
         QTRY_COMPARE_WITH_TIMEOUT(p.prompts.pending(), 0, 10000);
         QVERIFY(listed);
         QTRY_VERIFY(p.main.browser().album());
@@ -271,12 +269,12 @@ private slots:
         p.prompts.expectMessage("FYI");
         const QStringList files = pictures(p.env, "browse", 2);
         p.settings.RegPutString("Directories", "ThumbNailsDir", p.env.path("browse"));
-        p.main.Form_Load();
+        p.main.startUp();
         QVERIFY(p.main.fileBrowser() && !p.main.fileBrowser()->isVisible());
         QCOMPARE(p.main.fileBrowser()->session().folder(), p.env.path("browse/"));
         whenShown<FileBrowser>(
             [](FileBrowser* b) { b->findChild<QPushButton*>("Command3D1_1")->click(); });
-        p.main.SSActiveToolBars1_ToolClick("ID_BrowseFolder");
+        p.main.runCommand("ID_BrowseFolder");
         QCOMPARE(p.state.StatusWord, int16_t(0)); // reset after the command, as every command
         QTRY_VERIFY(p.main.preview().picture()->isVisible());
         QVERIFY(p.main.findChild<QLabel*>("Label2")->text().startsWith("photo0.jpg  (320x200)"));

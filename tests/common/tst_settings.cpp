@@ -102,15 +102,15 @@ private slots:
         test::TestEnv env;
         const QString appDir = ComputeAppDir();
         QCOMPARE(appDir, env.appDir());
-        QVERIFY(SeedAppDir(appDir));
+        QVERIFY(CopyShippedFiles(appDir));
         QVERIFY(QFile::exists(appDir + QStringLiteral("Database (default).atb")));
         QVERIFY(QFile::exists(appDir + QStringLiteral("help/index.html")));
-        // A file the user changed is never overwritten by a later seeding.
+        // A file the user changed is never overwritten by a later copy.
         QFile f(appDir + QStringLiteral("Database (default).atb"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("mine");
         f.close();
-        QVERIFY(SeedAppDir(appDir));
+        QVERIFY(CopyShippedFiles(appDir));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("mine"));
     }

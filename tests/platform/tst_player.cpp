@@ -36,20 +36,17 @@ private slots:
         VideoControl video;
         QVideoSink sink;
         video.setVideoOutput(&sink);
-        QSignalSpy modes(&video, &VideoControl::MMModeChange);
+        QSignalSpy ends(&video, &VideoControl::ended);
         QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
-        QVERIFY(video.MMLoad(clip));
-        video.setMMCurrentPos(video.MMClipStart());
-        video.MMPlay();
-        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 1, 15000);
-        QCOMPARE(modes.at(0).at(0).toInt(), VideoControl::ModeEnded);
+        QVERIFY(video.load(clip));
+        video.playFromStart();
+        QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 1, 15000);
         QVERIFY(frames.size() > 0);
         QCOMPARE(sink.videoSize(), QSize(160, 120));
 
         // Playing again from the start reaches the end again.
-        video.setMMCurrentPos(video.MMClipStart());
-        video.MMPlay();
-        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 2, 15000);
+        video.playFromStart();
+        QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 2, 15000);
         video.close();
         QVERIFY(!video.isOpen());
     }
@@ -71,10 +68,10 @@ private slots:
         f.write(midi);
         f.close();
         VideoControl player;
-        QSignalSpy modes(&player, &VideoControl::MMModeChange);
-        QVERIFY(player.MMLoad(f.fileName()));
-        player.MMPlay();
-        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 1, 15000);
+        QSignalSpy ends(&player, &VideoControl::ended);
+        QVERIFY(player.load(f.fileName()));
+        player.play();
+        QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 1, 15000);
     }
 
     void soundPlaysWithoutASoundDevice() {
@@ -83,10 +80,10 @@ private slots:
                      "sox", {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.3", "sine", "440"}),
                  0);
         VideoControl player;
-        QSignalSpy modes(&player, &VideoControl::MMModeChange);
-        QVERIFY(player.MMLoad(wav));
-        player.MMPlay();
-        QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 1, 15000);
+        QSignalSpy ends(&player, &VideoControl::ended);
+        QVERIFY(player.load(wav));
+        player.play();
+        QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 1, 15000);
     }
 };
 

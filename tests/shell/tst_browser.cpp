@@ -31,21 +31,9 @@ struct Run {
     test::ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath(), &prompts};
     MainWindow main{state, settings, prompts, {}};
-    QStringList passwords; // answers of the password window, in order
-    int passwordAsked = 0;
 
-    Run() {
-        main.setPasswordAsker([this] {
-            ++passwordAsked;
-            state.EnteredPassword = passwords.isEmpty() ? QString() : passwords.takeFirst();
-            return state.EnteredPassword;
-        });
-        state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
-    }
-    void open(const QString& path) {
-        state.AlbumToOpen = path;
-        main.OpenAlbum();
-    }
+    Run() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+    bool open(const QString& path) { return main.browser().openAlbum(path); }
 };
 
 QByteArray bytesOf(const QString& path) {
@@ -106,21 +94,21 @@ private slots:
         Run run;
         run.settings.RegPutString("Main", "SortBy", "0");
         run.open(a);
-        QCOMPARE(run.state.RecordCount, 3);
+        QCOMPARE(run.state.album.RecordCount, 3);
         QVERIFY(run.main.windowTitle().startsWith("Family.mdb  (3 images)  "));
         QCOMPARE(run.main.grid()->model()->rowCount(), 3);
         QCOMPARE(run.main.grid()->columnWidth(1), 0);
         QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
         QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a.toLower());
-        QVERIFY(run.main.commandBar().tool("ID_DeleteImage")->isEnabled());
-        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("beach.png"));
+        QVERIFY(run.main.commandBar().tool("ID_SortImageFile(Descending)")->isEnabled());
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("beach.png"));
 
         run.open(b);
         QVERIFY(run.main.windowTitle().startsWith("trip.mdb  (1 image)"));
         QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + a.toLower());
         // The lower-case entry still opens the album whose name has capitals.
-        run.main.SSActiveToolBars1_ToolClick("ID_DBFile2");
-        QCOMPARE(run.state.RecordCount, 3);
+        run.main.runCommand("ID_DBFile2");
+        QCOMPARE(run.state.album.RecordCount, 3);
         QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
         QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + b.toLower());
         QCOMPARE(run.prompts.asked().size(), 0);
@@ -128,28 +116,50 @@ private slots:
 
     void emptyMissingAndForeignAlbums() {
         const QString empty = makeAlbum("empty.mdb", {});
+        const QString kept = makeAlbum("kept.mdb", {{"one.png", "", "The first"}, {"two.png"}});
         Run run;
         run.prompts.expectMessage("FYI");
         run.open(empty);
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No image in this Main."));
-        QCOMPARE(run.state.RecordCount, 0);
+        QCOMPARE(run.state.album.RecordCount, 0);
         QVERIFY(!run.main.commandBar().tool("ID_SortByDate(Ascending)")->isEnabled());
         QVERIFY(run.main.windowTitle().startsWith("empty.mdb  (0 image)"));
 
+        // A failed open leaves the album that was open as it was, and out of the recent list.
+        run.open(kept);
+        QCOMPARE(run.main.findChild<QLabel*>("Label2")->text(), QStringLiteral("The first"));
+        const QString recent = run.settings.RegGetString("Settings", "DBFile1");
+        auto stillKept = [&] {
+            QCOMPARE(run.main.browser().album()->path(), kept);
+            QCOMPARE(run.state.album.RecordCount, 2);
+            QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("one.png"));
+            QCOMPARE(run.main.grid()->model()->rowCount(), 2);
+            QCOMPARE(run.main.findChild<QLabel*>("Label2")->text(), QStringLiteral("The first"));
+            QVERIFY(run.main.windowTitle().startsWith("kept.mdb  (2 images)"));
+            QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), recent);
+            QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + empty.toLower());
+        };
+
         run.prompts.expectMessage("FYI");
-        run.open(path("Gone.mdb"));
+        QVERIFY(!run.open(path("Gone.mdb")));
         QCOMPARE(run.prompts.asked().last().text,
                  "'" + path("gone.mdb").toLower() + "' not found.");
-        QVERIFY(!run.main.browser().album());
+        stillKept();
 
         QFile notes(path("notes.mdb"));
         QVERIFY(notes.open(QIODevice::WriteOnly));
         notes.write("not an album");
         notes.close();
         run.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS: OpenAlbum)");
-        run.open(path("notes.mdb"));
+        QVERIFY(!run.open(path("notes.mdb")));
         QCOMPARE(bytesOf(path("notes.mdb")), QByteArray("not an album"));
-        QCOMPARE(run.prompts.pending(), 0);
+        stillKept();
+
+        // Opening the empty album again clears what the last one showed.
+        run.prompts.expectMessage("FYI");
+        QVERIFY(run.open(empty));
+        QVERIFY(run.main.findChild<QLabel*>("Label2")->text().isEmpty());
+        QVERIFY(run.state.record.CurrentImageFile.isEmpty());
     }
 
     void readOnlyMediaOpenAfterTheWarning() {
@@ -168,7 +178,7 @@ private slots:
                      mnt + "/Holiday.mdb cannot be updated.  The Image Depository may reside on "
                            "read-only media such "
                            "as CD-ROM or network drive.  Images cannot be added or removed.");
-            QCOMPARE(run.state.RecordCount, 2);
+            QCOMPARE(run.state.album.RecordCount, 2);
             QVERIFY(run.main.browser().album()->isReadOnly());
             // The failures are remembered: the next read-only album warns at once.
             run.prompts.expectMessage("WARNING");
@@ -182,26 +192,38 @@ private slots:
     void threeWrongPasswordsAndTheRightOne() {
         const QString p = makeAlbum("secret.mdb", {{"a.png"}, {"b.png"}});
         QVERIFY(ChangeAlbumPassword(p, {}, "right").ok());
+        const QString other = makeAlbum("other.mdb", {{"x.png"}});
         Run run;
-        run.passwords = {"wrong1", "wrong2", "wrong3"};
-        run.prompts.expectMessage("WARNING");
-        run.open(p);
-        QCOMPARE(run.passwordAsked, 3);
+        QVERIFY(run.open(other));
+        run.prompts.expectPassword(p, "wrong1")
+            .expectPassword(p, "wrong2")
+            .expectPassword(p, "wrong3")
+            .expectMessage("WARNING");
+        QVERIFY(!run.open(p));
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Access denied"));
-        QVERIFY(!run.main.browser().album());
-        QCOMPARE(run.state.PasswordAlbumPath, p);
+        // The album that was open stays open.
+        QCOMPARE(run.main.browser().album()->path(), other);
+        QCOMPARE(run.state.album.RecordCount, 1);
+        QVERIFY(run.state.album.AlbumPassword.isEmpty());
 
-        run.passwords = {"nope", "right"};
-        run.state.AlbumPassword.clear();
-        run.open(p);
-        QCOMPARE(run.state.RecordCount, 2);
-        QCOMPARE(run.state.AlbumPassword, QStringLiteral("right"));
+        // Cancel ends at once; the window closed by its frame tries the last answer again.
+        run.prompts.expectPassword(p, "").expectMessage("WARNING");
+        QVERIFY(!run.open(p));
+        run.prompts.expectPassword(p, "bad").expectPassword(p, std::nullopt);
+        run.prompts.expectPassword(p, "worse").expectMessage("WARNING");
+        QVERIFY(!run.open(p));
+        QCOMPARE(run.main.browser().album()->path(), other);
+
+        run.prompts.expectPassword(p, "nope").expectPassword(p, "right");
+        QVERIFY(run.open(p));
+        QCOMPARE(run.state.album.RecordCount, 2);
+        QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("right"));
 
         // Changing the password: the window asks for the new one, then for it again to open.
-        run.passwords = {"newer", "newer"};
-        run.main.SSActiveToolBars1_ToolClick("ID_Set/ChangePassword");
-        QCOMPARE(run.state.RecordCount, 2);
-        QCOMPARE(run.state.AlbumPassword, QStringLiteral("newer"));
+        run.prompts.expectPassword(p, "newer").expectPassword(p, "newer");
+        run.main.runCommand("ID_Set/ChangePassword");
+        QCOMPARE(run.state.album.RecordCount, 2);
+        QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("newer"));
         AlbumStatus status;
         QVERIFY(!AlbumDb::open(p, OpenOptions{true, "right"}, &status));
         QCOMPARE(status.condition, AlbumCondition::WrongPassword);
@@ -222,33 +244,34 @@ private slots:
         };
         QCOMPARE(names(), QStringList({"c.png", "A.png", "b.png"}));
         run.prompts.expectInput("DISPLAY BY KEYWORDS", "sea");
-        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByKeywords(AscendingDate)");
+        run.main.runCommand("ID_DisplayByKeywords(AscendingDate)");
         QCOMPARE(names(), QStringList({"c.png"}));
         QVERIFY(run.main.windowTitle().startsWith("filters.mdb  (1 image)"));
         QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
                  QStringLiteral("Display Images With Keywords: sea"));
-        QVERIFY(run.state.AlbumQuery.contains("LIKE '*sea*'"));
+        QVERIFY(run.state.album.AlbumQuery.contains("LIKE '*sea*'"));
 
         // Cancelling the prompt leaves everything as it was.
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "");
-        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(AscendingDate)");
+        run.main.runCommand("ID_DisplayByDescription(AscendingDate)");
         QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("6"));
         QCOMPARE(names(), QStringList({"c.png"}));
 
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "o'brien");
-        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(DescendingDate)");
+        run.main.runCommand("ID_DisplayByDescription(DescendingDate)");
         QCOMPARE(names(), QStringList({"b.png"}));
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "ZÜRICH");
-        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(AscendingDate)");
+        run.main.runCommand("ID_DisplayByDescription(AscendingDate)");
         QCOMPARE(names(), QStringList({"A.png"}));
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "xyz").expectMessage("FYI");
-        run.main.SSActiveToolBars1_ToolClick("ID_DisplayByDescription(AscendingDate)");
+        run.main.runCommand("ID_DisplayByDescription(AscendingDate)");
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No picture contains \"xyz\"!"));
-        QCOMPARE(run.state.RecordCount, 0);
+        QCOMPARE(run.state.album.RecordCount, 0);
+        QVERIFY(run.main.findChild<QLabel*>("Label2")->text().isEmpty());
 
-        run.main.SSActiveToolBars1_ToolClick("ID_SortImageFile(Ascending)");
+        run.main.runCommand("ID_SortImageFile(Ascending)");
         QCOMPARE(names(), QStringList({"A.png", "b.png", "c.png"}));
-        run.main.SSActiveToolBars1_ToolClick("ID_SortImageFile(Descending)");
+        run.main.runCommand("ID_SortImageFile(Descending)");
         QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
                  QStringLiteral("Sort By Image File (Descending)"));
 
@@ -256,7 +279,7 @@ private slots:
         // reuse the saved texts without asking ("xyz" matches nothing, twice).
         run.prompts.expectMessage("FYI").expectMessage("FYI");
         for (int i = 0; i < 10; ++i)
-            run.main.SSActiveToolBars1_ToolClick("ID_DropDownFilters");
+            run.main.runCommand("ID_DropDownFilters");
         QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("3"));
         QCOMPARE(names(), QStringList({"c.png", "b.png", "A.png"}));
         QCOMPARE(run.prompts.pending(), 0);
@@ -302,26 +325,26 @@ private slots:
         const QString dir = run.state.AppDir;
         QCOMPARE(bytesOf(dir + "image.pic"), still8192);
         QVERIFY(run.main.preview().soundIndicator()->isVisibleTo(&run.main));
-        QVERIFY(run.main.browser().GetOLESound(run.main.preview().player()));
+        QVERIFY(run.main.browser().playCurrentSound(run.main.preview().player()));
         QCOMPARE(bytesOf(dir + "sound.mtm"), sound);
 
-        run.main.MSFlexGrid1_Click(2);
+        run.main.selectRecord(2);
         QCOMPARE(bytesOf(dir + "image.pic"), still8193);
         QVERIFY(!run.main.preview().soundIndicator()->isVisibleTo(&run.main));
-        QVERIFY(!run.main.browser().GetOLESound(run.main.preview().player()));
+        QVERIFY(!run.main.browser().playCurrentSound(run.main.preview().player()));
 
-        run.main.MSFlexGrid1_Click(3);
+        run.main.selectRecord(3);
         QCOMPARE(bytesOf(dir + "image.gif"), bytesOf(m_gif));
         QVERIFY(QImage(dir + "image.pic").size() == QSize(60, 40)); // the still copy for the viewer
-        QCOMPARE(run.state.CurrentFormatName, QStringLiteral("GIF"));
+        QCOMPARE(run.state.record.CurrentFormatName, QStringLiteral("GIF"));
 
-        run.main.MSFlexGrid1_Click(4);
+        run.main.selectRecord(4);
         QCOMPARE(bytesOf(dir + "pelorus.vid"), clip);
         QVERIFY(run.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&run.main));
 
         // An empty field writes nothing and says so.
         run.prompts.expectMessage("ERROR");
-        run.main.MSFlexGrid1_Click(5);
+        run.main.selectRecord(5);
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("Error retrieving image file from the Image Depository."));
         QCOMPARE(bytesOf(dir + "pelorus.vid"), clip);
@@ -340,35 +363,39 @@ private slots:
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
         QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
 
-        run.main.SSCommand2_Click(3);
+        run.main.moveRecord(Step::Next);
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
-        QCOMPARE(run.state.CurrentRow, 2);
+        QCOMPARE(run.state.album.CurrentRow, 2);
         QCOMPARE(lead2->geometry(), ThumbNailRect({100, 300}, frame));
 
-        run.main.SSCommand2_Click(4);
-        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("anim.gif"));
+        run.main.moveRecord(Step::Last);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("anim.gif"));
         QVERIFY(lead2->movie());
         QCOMPARE(lead2->geometry(), ThumbNailRect({60, 40}, frame));
 
-        // Next on the last row keeps the record and leaves the preview hidden.
-        run.main.SSCommand2_Click(3);
-        QCOMPARE(run.state.CurrentRow, 3);
-        QVERIFY(!lead2->isVisibleTo(&run.main));
-        run.main.SSCommand2_Click(1);
-        QCOMPARE(run.state.CurrentRow, 1);
+        // Next on the last row keeps the record shown.
+        run.main.moveRecord(Step::Next);
+        QCOMPARE(run.state.album.CurrentRow, 3);
+        QVERIFY(lead2->isVisibleTo(&run.main));
+        QCOMPARE(run.main.grid()->currentIndex().row(), 2);
+        run.main.moveRecord(Step::First);
+        QCOMPARE(run.state.album.CurrentRow, 1);
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
+        run.main.moveRecord(Step::Previous);
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QVERIFY(lead2->isVisibleTo(&run.main));
 
         // The arrow keys move through the records too.
         run.main.grid()->setFocus();
         QTest::keyClick(run.main.grid(), Qt::Key_Down);
-        QTRY_COMPARE(run.state.CurrentRow, 2);
-        QCOMPARE(run.state.CurrentImageFile, QStringLiteral("port.png"));
+        QTRY_COMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("port.png"));
         QTest::keyClick(run.main.grid(), Qt::Key_Up);
-        QTRY_COMPARE(run.state.CurrentRow, 1);
+        QTRY_COMPARE(run.state.album.CurrentRow, 1);
 
         // Clicks that come faster than the decoding: the last one wins.
-        run.main.MSFlexGrid1_Click(2);
-        run.main.MSFlexGrid1_Click(1);
+        run.main.selectRecord(2);
+        run.main.selectRecord(1);
         QTRY_VERIFY(run.main.preview().idle());
         QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
     }

@@ -7,6 +7,8 @@
 
 using namespace q32;
 
+Q_DECLARE_METATYPE(q32::Step)
+
 class TestRecent : public QObject {
     Q_OBJECT
 private slots:
@@ -34,29 +36,33 @@ private slots:
         const auto fromFactory = MoveToFront(FactoryRecentEntries(), "/x.mdb");
         QCOMPARE((*fromFactory)[1], QStringLiteral("&2 database file 1"));
         QCOMPARE(RecentPath("&1 Database File 1"), QStringLiteral("Database File 1"));
+        // A first start reads missing entries as "": the entries below the new one stay blank.
+        QCOMPARE(*MoveToFront(RecentEntries{}, "/Albums/First.mdb"),
+                 (RecentEntries{"&1 /albums/first.mdb", "&2 ", "&3 ", "&4 "}));
     }
 
     void navigation_data() {
-        QTest::addColumn<int>("button");
+        QTest::addColumn<Step>("step");
         QTest::addColumn<qint64>("gridRow");
-        QTest::addColumn<qint64>("row");
-        QTest::addColumn<bool>("show");
-        QTest::newRow("first") << 1 << qint64(5) << qint64(1) << true;
-        QTest::newRow("previous") << 2 << qint64(5) << qint64(4) << true;
-        QTest::newRow("next") << 3 << qint64(5) << qint64(6) << true;
-        QTest::newRow("last") << 4 << qint64(2) << qint64(10) << true;
-        // Past either end the record stays and the preview stays hidden.
-        QTest::newRow("previous on first") << 2 << qint64(1) << qint64(1) << false;
-        QTest::newRow("next on last") << 3 << qint64(10) << qint64(10) << false;
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<qint64>("target"); // 0: nowhere, the current record stays shown
+        QTest::newRow("first") << Step::First << qint64(5) << qint64(10) << qint64(1);
+        QTest::newRow("previous") << Step::Previous << qint64(5) << qint64(10) << qint64(4);
+        QTest::newRow("next") << Step::Next << qint64(5) << qint64(10) << qint64(6);
+        QTest::newRow("last") << Step::Last << qint64(2) << qint64(10) << qint64(10);
+        QTest::newRow("previous on first")
+            << Step::Previous << qint64(1) << qint64(10) << qint64(0);
+        QTest::newRow("next on last") << Step::Next << qint64(10) << qint64(10) << qint64(0);
+        QTest::newRow("past 32767")
+            << Step::Next << qint64(40000) << qint64(100000) << qint64(40001);
+        QTest::newRow("empty album") << Step::First << qint64(0) << qint64(0) << qint64(0);
     }
     void navigation() {
-        QFETCH(int, button);
+        QFETCH(Step, step);
         QFETCH(qint64, gridRow);
-        QFETCH(qint64, row);
-        QFETCH(bool, show);
-        const NavigationStep step = NavigateRecords(button, gridRow, 10);
-        QCOMPARE(step.row, row);
-        QCOMPARE(step.show, show);
+        QFETCH(qint64, count);
+        QFETCH(qint64, target);
+        QCOMPARE(stepTarget(step, gridRow, count).value_or(0), target);
     }
 };
 

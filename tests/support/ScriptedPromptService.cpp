@@ -23,11 +23,38 @@ const char* kindName(PromptKind k) {
         return "font";
     case PromptKind::PrintSetup:
         return "print-setup";
+    case PromptKind::Password:
+        return "password";
     }
     return "?";
 }
 
 } // namespace
+
+ScriptedPromptService::~ScriptedPromptService() {
+    // Only inside a running test function can a failure still be recorded.
+    if (QTest::currentTestFunction())
+        verifyDone();
+}
+
+bool ScriptedPromptService::verifyDone() {
+    if (!m_script.isEmpty()) {
+        const Step& step = m_script.constFirst();
+        QTest::qFail(qPrintable(QStringLiteral("%1 scripted answer(s) never asked for, the first: "
+                                               "%2 \"%3\"")
+                                    .arg(m_script.size())
+                                    .arg(QLatin1String(kindName(step.kind)), step.title)),
+                     __FILE__, __LINE__);
+        return false;
+    }
+    if (busyDepth() != 0) {
+        QTest::qFail(
+            qPrintable(QStringLiteral("the busy pointer is still on (depth %1)").arg(busyDepth())),
+            __FILE__, __LINE__);
+        return false;
+    }
+    return true;
+}
 
 ScriptedPromptService& ScriptedPromptService::expectMessage(const QString& title,
                                                             MsgResult answer) {
@@ -60,6 +87,12 @@ ScriptedPromptService& ScriptedPromptService::expectColour(std::optional<QColor>
 }
 ScriptedPromptService& ScriptedPromptService::expectPrintSetup(bool answer) {
     m_script.append({PromptKind::PrintSetup, QString(), answer});
+    return *this;
+}
+
+ScriptedPromptService& ScriptedPromptService::expectPassword(const QString& albumPath,
+                                                             std::optional<QString> answer) {
+    m_script.append({PromptKind::Password, albumPath, answer ? QVariant(*answer) : QVariant()});
     return *this;
 }
 
@@ -120,6 +153,14 @@ std::optional<QFont> ScriptedPromptService::chooseFont(const QFont&) {
 
 bool ScriptedPromptService::printSetup() {
     return next({PromptKind::PrintSetup, {}, {}, 0, {}, {}}).toBool();
+}
+
+std::optional<QString> ScriptedPromptService::askPassword(const QString& albumPath) {
+    // The album's path stands where other prompts have their title.
+    const QVariant a = next({PromptKind::Password, albumPath, {}, 0, {}, {}});
+    if (!a.isValid())
+        return std::nullopt;
+    return a.toString();
 }
 
 } // namespace q32::test

@@ -1,6 +1,7 @@
 #pragma once
 // A prompt service for tests: answers from a script, in order, and fails the running test on a
-// prompt nobody expected or on an answer left unused.
+// prompt nobody expected, on a prompt of the wrong kind or title, and, when it goes out of
+// scope, on an answer left unused or a busy pointer left on.
 
 #include "platform/prompt/PromptService.h"
 
@@ -11,7 +12,17 @@
 
 namespace q32::test {
 
-enum class PromptKind { Message, Input, OpenFile, SaveFile, Folder, Colour, Font, PrintSetup };
+enum class PromptKind {
+    Message,
+    Input,
+    OpenFile,
+    SaveFile,
+    Folder,
+    Colour,
+    Font,
+    PrintSetup,
+    Password
+};
 
 struct Asked {
     PromptKind kind;
@@ -24,6 +35,11 @@ struct Asked {
 
 class ScriptedPromptService : public PromptService {
 public:
+    ScriptedPromptService() = default;
+    ~ScriptedPromptService() override;
+    ScriptedPromptService(const ScriptedPromptService&) = delete;
+    ScriptedPromptService& operator=(const ScriptedPromptService&) = delete;
+
     // Each expectation names the kind and, optionally, the title it must carry.
     ScriptedPromptService& expectMessage(const QString& title, MsgResult answer = MsgResult::Ok);
     ScriptedPromptService& expectInput(const QString& title, const QString& answer);
@@ -32,12 +48,17 @@ public:
     ScriptedPromptService& expectFolder(const QString& title, const QString& answer);
     ScriptedPromptService& expectColour(std::optional<QColor> answer);
     ScriptedPromptService& expectPrintSetup(bool answer);
+    // nullopt answers as the password window closed by its frame.
+    ScriptedPromptService& expectPassword(const QString& albumPath, std::optional<QString> answer);
+
+    // Fails the running test when answers are left or the busy pointer is on; true when all
+    // is well. Runs by itself when the service goes out of scope.
+    bool verifyDone();
 
     // Everything asked so far, in order.
     const QList<Asked>& asked() const { return m_asked; }
     int pending() const { return int(m_script.size()); }
     int beeps() const { return m_beeps; }
-    int busyDepth() const { return m_busy; }
 
     MsgResult message(const MessageRequest& request) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
@@ -47,8 +68,8 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
     bool printSetup() override;
+    std::optional<QString> askPassword(const QString& albumPath) override;
     void beep() override { ++m_beeps; }
-    void setBusy(bool busy) override { m_busy += busy ? 1 : -1; }
 
 private:
     struct Step {
@@ -61,7 +82,6 @@ private:
     QList<Step> m_script;
     QList<Asked> m_asked;
     int m_beeps = 0;
-    int m_busy = 0;
 };
 
 } // namespace q32::test

@@ -257,7 +257,7 @@ void AddImagesController::showImageInfo(const QString& path) {
                          QStringLiteral("CRITIAL ERROR! (AddImages: Command3D1_Click)"));
         return;
     }
-    m_state.CurrentImagePath = path;
+    m_currentImagePath = path;
     if (!details.clip)
         emit previewRequested(path);
     if (m_state.StatusWord == 1)

@@ -35,6 +35,13 @@ public:
     void load(const QStringList& files = {});
     bool loaded() const { return m_loaded; }
 
+    // The album the run adds to; created by the first "&Add" when it does not exist.
+    const QString& albumPath() const { return m_albumPath; }
+    void setAlbumPath(const QString& path) { m_albumPath = path; }
+    // The file the preview shows (a listed file, or the scanner's last page).
+    const QString& currentImagePath() const { return m_currentImagePath; }
+    void setCurrentImagePath(const QString& path) { m_currentImagePath = path; }
+
     ProgramState& state() { return m_state; }
     Settings& settings() { return m_settings; }
     PromptService& prompts() { return m_prompts; }
@@ -111,6 +118,8 @@ private:
     ProgramState& m_state;
     Settings& m_settings;
     PromptService& m_prompts;
+    QString m_albumPath;
+    QString m_currentImagePath;
     QString m_folder;
     QString m_filePattern;
     QString m_patternText;

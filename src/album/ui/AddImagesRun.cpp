@@ -31,7 +31,7 @@ void AddImagesRun::start() {
     m_running = true;
     emit buttonsEnabled(false);
     state.StatusWord = 0;
-    state.RecordCount = 0;
+    m_albumRows = 0;
 
     Next next = Next::Finish;
     bool protectedAlbum = false;
@@ -39,10 +39,10 @@ void AddImagesRun::start() {
         state.StatusWord = 2;
     } else {
         emit m_window.previewHidden();
-        AddRunAlbum opened = OpenAlbumForAdding(state.AlbumToOpen, prompts, m_readOnlyFailures);
+        AddRunAlbum opened = OpenAlbumForAdding(m_window.albumPath(), prompts, m_readOnlyFailures);
         if (opened.album) {
             protectedAlbum = opened.protectedAlbum;
-            state.RecordCount = opened.existingRows;
+            m_albumRows = opened.existingRows;
             emit selectAllCaption(QStringLiteral("Cancel"));
             bool stored = false;
             next = storeAll(*opened.album, stored);
@@ -51,10 +51,10 @@ void AddImagesRun::start() {
 
     if (next == Next::Finish) {
         emit selectAllCaption(QStringLiteral("Add All"));
-        if (state.RecordCount == 0)
+        if (m_albumRows == 0)
             state.StatusWord = 9;
         m_window.deleteScannerFiles();
-        if (state.RecordCount == 0) {
+        if (m_albumRows == 0) {
             const MsgResult answer = prompts.msgBox(
                 QStringLiteral("No image was selected.  Are you sure you want to exit?"),
                 MsgIcon::Information, QStringLiteral("FYI"), MsgButtons::YesNo);
@@ -64,7 +64,7 @@ void AddImagesRun::start() {
                 return;
             }
         } else if (!protectedAlbum) {
-            ProtectAlbumStep(state.AlbumToOpen, prompts);
+            ProtectAlbumStep(m_window.albumPath(), prompts);
         }
     }
 
@@ -86,7 +86,7 @@ AddImagesRun::Next AddImagesRun::storeAll(AlbumDb& album, bool& stored) {
     context.prompts = &prompts;
     context.sink = this;
     context.appDir = state.AppDir;
-    context.compressStorage = state.CompressStorage;
+    context.compressStorage = state.options.CompressStorage;
     context.listCount = m_window.list()->rowCount();
 
     const int count = m_window.list()->rowCount();
@@ -123,7 +123,7 @@ AddImagesRun::Next AddImagesRun::storeAll(AlbumDb& album, bool& stored) {
         stored = true;
         if (!IsVideoPath(path))
             emit m_window.previewRequested(path);
-        ++state.RecordCount;
+        ++m_albumRows;
         m_window.setTitle(QStringLiteral("Storing image %1 of %2...").arg(row).arg(count));
         QCoreApplication::processEvents();
         if (state.StatusWord != 0)

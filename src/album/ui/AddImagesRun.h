@@ -18,6 +18,8 @@ public:
 
     void start();
     bool running() const { return m_running; }
+    // The rows the album holds after the run: those it had, and those the run stored.
+    qint64 albumRows() const { return m_albumRows; }
 
 signals:
     // False in step 1 of the run, true again when the window stays open after it.
@@ -33,6 +35,7 @@ private:
 
     AddImagesController& m_window;
     bool m_running = false;
+    qint64 m_albumRows = 0;
     int m_readOnlyFailures = 0; // the window's count: the second read-only failure ends it
 };
 

@@ -39,7 +39,7 @@ void AddImagesScanner::saveSettings(const ScanSettings& settings) {
 void AddImagesScanner::scan() {
     if (running())
         return;
-    m_window.prompts().setBusy(true);
+    m_busy.emplace(m_window.prompts());
     ++m_counter;
     m_job = std::make_unique<ScanJob>(savedSettings());
     connect(m_job.get(), &ScanJob::progress, this, &AddImagesScanner::progress);
@@ -58,7 +58,7 @@ void AddImagesScanner::finished() {
     PromptService& prompts = m_window.prompts();
     ProgramState& state = m_window.state();
     const ScanResult& result = m_job->result();
-    prompts.setBusy(false);
+    m_busy.reset();
     emit runningChanged(false);
     switch (result.condition) {
     case ScannerCondition::None:
@@ -84,9 +84,9 @@ void AddImagesScanner::finished() {
 
     const QString path =
         state.AppDir + QStringLiteral("scan") + QString::number(m_counter) + QStringLiteral(".scf");
-    state.CurrentImagePath = path;
-    const SaveOptions options =
-        state.CompressStorage ? SaveOptions{10, 24, 20, false} : SaveOptions{6, 24, 0, false};
+    m_window.setCurrentImagePath(path);
+    const SaveOptions options = state.options.CompressStorage ? SaveOptions{10, 24, 20, false}
+                                                              : SaveOptions{6, 24, 0, false};
     const ImagingCondition saved = SaveImage(result.page, path, options);
     if (saved != ImagingCondition::None) {
         prompts.beep();

@@ -3,11 +3,13 @@
 // AppDir + "scan" + counter + ".scf" (JPEG or bitmap by the storage option) and put into the
 // list. The page arrives on a worker thread; the window shows its progress and stays live.
 
+#include "platform/prompt/PromptService.h"
 #include "platform/scanner/Scanner.h"
 
 #include <QObject>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace q32 {
 
@@ -37,6 +39,7 @@ private:
 
     AddImagesController& m_window;
     std::unique_ptr<ScanJob> m_job;
+    std::optional<BusyGuard> m_busy; // while the page arrives
     int16_t m_counter = 0;
 };
 

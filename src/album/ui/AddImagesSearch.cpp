@@ -70,7 +70,7 @@ void AddImagesSearch::start(int button, const QString& folder, bool recursive, b
     m_directories = 0;
     m_pending.clear();
     m_startCount = m_window.list()->rowCount();
-    m_window.prompts().setBusy(true);
+    m_busy.emplace(m_window.prompts());
 
     SearchRequest request;
     request.folder = folder;
@@ -113,7 +113,7 @@ void AddImagesSearch::restore() {
         emit captionChanged(m_button, m_captions[m_button]);
     }
     m_window.setTitle(ScanCountsTitle(m_directories, m_window.list()->rowCount()));
-    m_window.prompts().setBusy(false);
+    m_busy.reset();
 }
 
 void AddImagesSearch::jobFinished() {

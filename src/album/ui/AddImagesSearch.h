@@ -3,9 +3,12 @@
 // on DirectoryScanJob's worker thread; the files arrive in the list in batches small enough that
 // the window never stalls, and "Stop" ends the run at once.
 
+#include "platform/prompt/PromptService.h"
+
 #include <QObject>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace q32 {
 
@@ -44,6 +47,7 @@ private:
 
     AddImagesController& m_window;
     std::unique_ptr<DirectoryScanJob> m_job;
+    std::optional<BusyGuard> m_busy; // from the click until the button reads its caption again
     QString m_captions[2];
     int m_button = -1; // the button showing "Stop"; -1 when none
     bool m_savedRecursive = false;

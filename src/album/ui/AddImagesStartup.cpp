@@ -11,31 +11,29 @@ namespace q32 {
 
 QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QString& recentEntry) {
     // "&1 /path/album.mdb": the path after the three-character prefix.
-    state.AlbumToOpen = recentEntry.startsWith(QLatin1Char('&')) ? recentEntry.mid(3) : QString();
+    QString offered = recentEntry.startsWith(QLatin1Char('&')) ? recentEntry.mid(3) : QString();
     FileDialogRequest request;
-    if (!state.AlbumToOpen.isEmpty()) {
-        const QString folder =
-            state.AlbumToOpen.left(state.AlbumToOpen.lastIndexOf(QLatin1Char('/')) + 1);
+    if (!offered.isEmpty()) {
+        const QString folder = offered.left(offered.lastIndexOf(QLatin1Char('/')) + 1);
         if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
             request.initialDir = folder;
         } else {
             // The recent album's folder is gone: start in the working folder, with no name.
-            state.AlbumToOpen.clear();
+            offered.clear();
             request.initialDir = QDir::currentPath();
         }
     }
     request.title = QStringLiteral("Select A File Name For the Depository");
     request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
     request.defaultExt = QStringLiteral("mdb");
-    request.fileName = state.AlbumToOpen;
+    request.fileName = offered;
     const QString chosen = prompts.saveFile(request);
     if (chosen.isEmpty()) {
         state.StatusWord = 1;
         return {};
     }
     // A file that does not exist yet is a new album, made by the first "&Add".
-    state.AlbumToOpen = QFileInfo(chosen).absoluteFilePath();
-    return state.AlbumToOpen;
+    return QFileInfo(chosen).absoluteFilePath();
 }
 
 StartupRequest ParseStartupArguments(const QStringList& arguments) {

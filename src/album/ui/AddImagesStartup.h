@@ -10,9 +10,9 @@ namespace q32 {
 class PromptService;
 struct ProgramState;
 
-// Asks for the file of a new album, starting where the first recent album lives. The answer
-// goes to AlbumToOpen and is returned; empty (and StatusWord 1) when cancelled. The file need
-// not exist: the first "&Add" creates it. recentEntry is the caption of recent entry 1.
+// Asks for the file of a new album, starting where the first recent album lives, and returns
+// it; empty (and StatusWord 1) when cancelled. The file need not exist: the first "&Add" of the
+// Add Images window creates it. recentEntry is the caption of recent entry 1.
 QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QString& recentEntry);
 
 struct StartupRequest {

@@ -48,12 +48,13 @@ QPushButton* button(const QString& caption, const QString& name, const QString& 
 } // namespace
 
 AddImagesWindow::AddImagesWindow(ProgramState& state, Settings& settings, PromptService& prompts,
-                                 QWidget* parent)
+                                 const QString& albumPath, QWidget* parent)
     : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts),
       m_controller(new AddImagesController(state, settings, prompts, this)) {
     setObjectName(QStringLiteral("AddImages"));
     setWindowTitle(QStringLiteral("Add Images to Depository"));
     setModal(true);
+    m_controller->setAlbumPath(albumPath);
     buildWidgets();
     connectController();
 }
@@ -287,9 +288,10 @@ void AddImagesWindow::load(const QStringList& pictures) {
     m_controller->load(pictures);
 }
 
-void AddImagesWindow::showModal(const QStringList& pictures) {
+AddImagesResult AddImagesWindow::showModal(const QStringList& pictures) {
     load(pictures);
     exec();
+    return {m_controller->run().albumRows()};
 }
 
 void AddImagesWindow::showDetails(const ImageDetails& details) {

@@ -20,16 +20,21 @@ class Settings;
 struct ImageDetails;
 struct ProgramState;
 
+// How the window ended, beside StatusWord.
+struct AddImagesResult {
+    qint64 albumRows = 0; // rows in the album after the last run; 0 when none ran
+};
+
 class AddImagesWindow : public QDialog {
     Q_OBJECT
 public:
     AddImagesWindow(ProgramState& state, Settings& settings, PromptService& prompts,
-                    QWidget* parent = nullptr);
+                    const QString& albumPath, QWidget* parent = nullptr);
     ~AddImagesWindow() override;
 
     // Loads the window (with pictures from outside listed, the first selected) and shows it
-    // modally; StatusWord and RecordCount tell the caller how it ended.
-    void showModal(const QStringList& pictures = {});
+    // modally; StatusWord and the result tell the caller how it ended.
+    AddImagesResult showModal(const QStringList& pictures = {});
     void load(const QStringList& pictures = {});
 
     AddImagesController& controller() { return *m_controller; }

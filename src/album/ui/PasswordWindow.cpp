@@ -1,8 +1,5 @@
 #include "album/ui/PasswordWindow.h"
 
-#include "common/ProgramState.h"
-
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,14 +10,13 @@
 
 namespace q32 {
 
-PasswordWindow::PasswordWindow(ProgramState& state, QWidget* parent)
-    : QDialog(parent), m_state(state), m_entry(new QLineEdit(this)) {
+PasswordWindow::PasswordWindow(const QString& albumPath, QWidget* parent)
+    : QDialog(parent), m_entry(new QLineEdit(this)) {
     setObjectName(QStringLiteral("Password"));
     setWindowTitle(QStringLiteral("SECURED DATABASE"));
     setModal(true);
 
-    auto* prompt =
-        new QLineEdit(QStringLiteral("Enter password for ") + state.PasswordAlbumPath, this);
+    auto* prompt = new QLineEdit(QStringLiteral("Enter password for ") + albumPath, this);
     prompt->setObjectName(QStringLiteral("Text2"));
     prompt->setReadOnly(true);
     prompt->setFrame(false);
@@ -53,10 +49,10 @@ PasswordWindow::PasswordWindow(ProgramState& state, QWidget* parent)
     setMinimumWidth(420);
 }
 
-QString PasswordWindow::Ask(ProgramState& state, QWidget* parent) {
-    PasswordWindow window(state, parent);
+std::optional<QString> PasswordWindow::ask(const QString& albumPath, QWidget* parent) {
+    PasswordWindow window(albumPath, parent);
     window.exec();
-    return state.EnteredPassword;
+    return window.answer();
 }
 
 void PasswordWindow::showEvent(QShowEvent* event) {
@@ -72,25 +68,17 @@ void PasswordWindow::showEvent(QShowEvent* event) {
 }
 
 void PasswordWindow::finish(bool ok) {
-    m_state.EnteredPassword = ok ? m_entry->text() : QString();
-    m_answered = true;
+    m_answer = ok ? m_entry->text() : QString();
     accept();
 }
 
 void PasswordWindow::keyPressEvent(QKeyEvent* event) {
-    // Escape answers like Cancel; only the frame's close button forgets the password.
+    // Escape answers like Cancel; only the frame's close button leaves no answer.
     if (event->key() == Qt::Key_Escape) {
         finish(false);
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void PasswordWindow::closeEvent(QCloseEvent* event) {
-    // Closed by its frame: the album's password is forgotten, the last answer stays.
-    if (!m_answered)
-        m_state.AlbumPassword.clear();
-    QDialog::closeEvent(event);
 }
 
 } // namespace q32

@@ -2,34 +2,33 @@
 // The "SECURED DATABASE" window: asks for the password of the album being opened.
 
 #include <QDialog>
+#include <optional>
 
 class QLineEdit;
 class QPushButton;
 
 namespace q32 {
 
-struct ProgramState;
-
 class PasswordWindow : public QDialog {
     Q_OBJECT
 public:
-    // Shows "Enter password for " + PasswordAlbumPath; the answer goes to EnteredPassword.
-    explicit PasswordWindow(ProgramState& state, QWidget* parent = nullptr);
+    // Shows "Enter password for " + albumPath.
+    explicit PasswordWindow(const QString& albumPath, QWidget* parent = nullptr);
 
-    // Shows the window modally and returns EnteredPassword.
-    static QString Ask(ProgramState& state, QWidget* parent = nullptr);
+    // Shows the window modally. The typed password, empty for Cancel, or nullopt when the
+    // window was closed by its frame.
+    static std::optional<QString> ask(const QString& albumPath, QWidget* parent = nullptr);
+    std::optional<QString> answer() const { return m_answer; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void finish(bool ok);
 
-    ProgramState& m_state;
     QLineEdit* m_entry;
-    bool m_answered = false;
+    std::optional<QString> m_answer;
 };
 
 } // namespace q32

@@ -19,7 +19,7 @@ VideoControl::VideoControl(QObject* parent)
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
                 if (status == QMediaPlayer::EndOfMedia)
-                    emit MMModeChange(ModeEnded);
+                    emit ended();
             });
 }
 
@@ -29,7 +29,7 @@ void VideoControl::setVideoOutput(QObject* output) {
     m_player->setVideoOutput(output);
 }
 
-bool VideoControl::MMLoad(const QString& file) {
+bool VideoControl::load(const QString& file) {
     m_player->stop();
     m_file = file;
     // A new URL for the same path still reloads: the work file was just rewritten.
@@ -38,12 +38,17 @@ bool VideoControl::MMLoad(const QString& file) {
     return m_player->error() == QMediaPlayer::NoError;
 }
 
-void VideoControl::setMMCurrentPos(qint64 ms) {
-    m_player->setPosition(ms);
+void VideoControl::rewind() {
+    m_player->setPosition(0);
 }
 
-void VideoControl::MMPlay() {
+void VideoControl::play() {
     m_player->play();
+}
+
+void VideoControl::playFromStart() {
+    rewind();
+    play();
 }
 
 void VideoControl::stop() {

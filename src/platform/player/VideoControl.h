@@ -1,6 +1,6 @@
 #pragma once
 // The video pane's player: opens a clip or a sound by file name, plays it from the start, stops,
-// closes, and reports the end of the media as mode 1. GStreamer does the work underneath.
+// closes, and reports the end of the media. GStreamer does the work underneath.
 
 #include <QObject>
 #include <QSize>
@@ -15,19 +15,17 @@ namespace q32 {
 class VideoControl : public QObject {
     Q_OBJECT
 public:
-    // Mode reported when playback has reached the end of the media.
-    static constexpr int ModeEnded = 1;
-
     explicit VideoControl(QObject* parent = nullptr);
     ~VideoControl() override;
 
     // Where the picture goes: a QVideoWidget or a QVideoSink; null for sound only.
     void setVideoOutput(QObject* output);
 
-    bool MMLoad(const QString& file);
-    qint64 MMClipStart() const { return 0; }
-    void setMMCurrentPos(qint64 ms);
-    void MMPlay();
+    // Opens the file at its start, ready to play.
+    bool load(const QString& file);
+    void rewind();
+    void play();
+    void playFromStart();
     void stop();
     void close();
 
@@ -40,7 +38,8 @@ public:
     static void chooseBackend();
 
 signals:
-    void MMModeChange(int mode);
+    // Playback reached the end of the media.
+    void ended();
 
 private:
     QMediaPlayer* m_player;

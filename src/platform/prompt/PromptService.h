@@ -65,9 +65,13 @@ public:
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
     // Shows the printer set-up; false when cancelled or no printer is there.
     virtual bool printSetup() = 0;
+    // Asks for the password of a protected album. Empty when cancelled; nullopt when the
+    // question was dismissed without an answer (the window closed by its frame).
+    virtual std::optional<QString> askPassword(const QString& albumPath) = 0;
     virtual void beep() = 0;
-    // Busy pointer on (true) or back to normal (false).
-    virtual void setBusy(bool busy) = 0;
+
+    // How many BusyGuards are alive; the busy pointer shows while it is above 0.
+    int busyDepth() const { return m_busyDepth; }
 
     // Shorthands for the common message forms.
     MsgResult msgBox(const QString& text, int style, const QString& title) {
@@ -77,13 +81,28 @@ public:
                      MsgButtons buttons = MsgButtons::Ok) {
         return message({text, title, buttons, icon, 1});
     }
+
+protected:
+    // Turns the busy pointer on or off: called when the first guard starts and the last ends.
+    // Every question shows the normal pointer while it waits for its answer.
+    virtual void showBusy(bool) {}
+
+private:
+    friend class BusyGuard;
+    int m_busyDepth = 0;
 };
 
-// Shows the busy pointer for the life of the guard.
+// Shows the busy pointer for the life of the guard; guards nest.
 class BusyGuard {
 public:
-    explicit BusyGuard(PromptService& prompts) : m_prompts(prompts) { m_prompts.setBusy(true); }
-    ~BusyGuard() { m_prompts.setBusy(false); }
+    explicit BusyGuard(PromptService& prompts) : m_prompts(prompts) {
+        if (m_prompts.m_busyDepth++ == 0)
+            m_prompts.showBusy(true);
+    }
+    ~BusyGuard() {
+        if (--m_prompts.m_busyDepth == 0)
+            m_prompts.showBusy(false);
+    }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 

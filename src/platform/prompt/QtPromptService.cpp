@@ -59,6 +59,14 @@ QMessageBox::Icon iconFor(MsgIcon i) {
 
 } // namespace
 
+QtPromptService::NormalPointer::NormalPointer() {
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+QtPromptService::NormalPointer::~NormalPointer() {
+    QApplication::restoreOverrideCursor();
+}
+
 MsgResult QtPromptService::message(const MessageRequest& request) {
     QMessageBox box(iconFor(request.icon),
                     request.title.isEmpty() ? QApplication::applicationName() : request.title,
@@ -70,9 +78,8 @@ MsgResult QtPromptService::message(const MessageRequest& request) {
     box.setDefaultButton(specs[def].button);
     // Closing the box by its frame answers like Cancel where there is one.
     box.setEscapeButton(specs.size() == 1 ? specs[0].button : specs.back().button);
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    NormalPointer pointer;
     const int clicked = box.exec();
-    QApplication::restoreOverrideCursor();
     for (const auto& s : specs)
         if (s.button == clicked)
             return s.result;
@@ -81,6 +88,7 @@ MsgResult QtPromptService::message(const MessageRequest& request) {
 
 QString QtPromptService::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
+    NormalPointer pointer;
     bool ok = false;
     const QString text =
         QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
@@ -88,6 +96,7 @@ QString QtPromptService::input(const QString& prompt, const QString& title,
 }
 
 QString QtPromptService::openFile(const FileDialogRequest& request) {
+    NormalPointer pointer;
     QFileDialog dialog(m_parent, request.title, request.initialDir, request.qtFilter());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -101,6 +110,7 @@ QString QtPromptService::openFile(const FileDialogRequest& request) {
 }
 
 QString QtPromptService::saveFile(const FileDialogRequest& request) {
+    NormalPointer pointer;
     QFileDialog dialog(m_parent, request.title, request.initialDir, request.qtFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
@@ -114,10 +124,12 @@ QString QtPromptService::saveFile(const FileDialogRequest& request) {
 }
 
 QString QtPromptService::pickFolder(const QString& title, const QString& initialDir) {
+    NormalPointer pointer;
     return QFileDialog::getExistingDirectory(m_parent, title, initialDir);
 }
 
 std::optional<QColor> QtPromptService::chooseColor(const QColor& initial) {
+    NormalPointer pointer;
     const QColor c = QColorDialog::getColor(initial, m_parent);
     if (!c.isValid())
         return std::nullopt;
@@ -125,6 +137,7 @@ std::optional<QColor> QtPromptService::chooseColor(const QColor& initial) {
 }
 
 std::optional<QFont> QtPromptService::chooseFont(const QFont& initial) {
+    NormalPointer pointer;
     bool ok = false;
     const QFont f = QFontDialog::getFont(&ok, initial, m_parent);
     if (!ok)
@@ -139,6 +152,7 @@ bool QtPromptService::printSetup() {
                  MsgButtons::Ok, MsgIcon::Critical, 1});
         return false;
     }
+    NormalPointer pointer;
     QPrinter printer;
     QPrintDialog dialog(&printer, m_parent);
     return dialog.exec() == QDialog::Accepted;
@@ -148,10 +162,10 @@ void QtPromptService::beep() {
     QApplication::beep();
 }
 
-void QtPromptService::setBusy(bool busy) {
+void QtPromptService::showBusy(bool busy) {
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (QApplication::overrideCursor())
+    else
         QApplication::restoreOverrideCursor();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The prompt service the program uses: real Qt dialogs owned by a parent window.
+// Real Qt dialogs owned by a parent window. The program's own service (src/shell) adds the
+// password window.
 
 #include "platform/prompt/PromptService.h"
 
@@ -12,6 +13,7 @@ class QtPromptService : public PromptService {
 public:
     explicit QtPromptService(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
+    QWidget* parentWidget() const { return m_parent; }
 
     MsgResult message(const MessageRequest& request) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
@@ -22,7 +24,18 @@ public:
     std::optional<QFont> chooseFont(const QFont& initial) override;
     bool printSetup() override;
     void beep() override;
-    void setBusy(bool busy) override;
+
+protected:
+    void showBusy(bool busy) override;
+
+    // The normal pointer while a question waits for its answer, even inside busy work.
+    class NormalPointer {
+    public:
+        NormalPointer();
+        ~NormalPointer();
+        NormalPointer(const NormalPointer&) = delete;
+        NormalPointer& operator=(const NormalPointer&) = delete;
+    };
 
 private:
     QPointer<QWidget> m_parent;

@@ -1,0 +1,12 @@
+#include "shell/ProgramPrompts.h"
+
+#include "album/ui/PasswordWindow.h"
+
+namespace q32 {
+
+std::optional<QString> ProgramPrompts::askPassword(const QString& albumPath) {
+    NormalPointer pointer;
+    return PasswordWindow::ask(albumPath, parentWidget());
+}
+
+} // namespace q32
