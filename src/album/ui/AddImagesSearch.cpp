@@ -25,7 +25,7 @@ QString AddImagesSearch::idleCaption(int button) {
 }
 
 bool AddImagesSearch::running() const {
-    return (m_job && m_job->isRunning()) || m_feeding || !m_droppedFolders.isEmpty();
+    return m_searching;
 }
 
 void AddImagesSearch::click(int button) {
@@ -68,7 +68,8 @@ void AddImagesSearch::start(int button, const QString& folder, bool recursive, b
     m_restored = false;
     m_listFull = false;
     m_directories = 0;
-    m_pending.clear();
+    m_found.clear();
+    m_fed = 0;
     m_startCount = m_window.list()->rowCount();
     m_busy.emplace(m_window.prompts());
 
@@ -91,11 +92,12 @@ void AddImagesSearch::start(int button, const QString& folder, bool recursive, b
     });
     connect(m_job.get(), &DirectoryScanJob::finished, this, &AddImagesSearch::jobFinished);
     m_job->start();
+    m_searching = true;
     emit runningChanged(true);
 }
 
 void AddImagesSearch::stop() {
-    if (!m_job || (!m_job->isRunning() && !m_feeding))
+    if (!m_searching)
         return;
     m_droppedFolders.clear();
     m_job->requestStop();
@@ -120,7 +122,8 @@ void AddImagesSearch::jobFinished() {
     const SearchResult& result = m_job->result();
     m_directories = result.directories;
     m_listFull = result.listFull;
-    m_pending = result.files;
+    m_found = result.files;
+    m_fed = 0;
     // After a collect step the file box shows the last folder it visited.
     if (m_button >= 0 && !result.lastFolder.isEmpty())
         m_window.pointFileBoxAt(result.lastFolder, m_window.filePattern());
@@ -129,14 +132,14 @@ void AddImagesSearch::jobFinished() {
 }
 
 void AddImagesSearch::feedList() {
-    if (!m_pending.isEmpty()) {
-        const QStringList batch = m_pending.mid(0, kBatch);
-        m_pending.remove(0, batch.size());
+    if (m_fed < m_found.size()) {
+        const QStringList batch = m_found.mid(m_fed, kBatch);
+        m_fed += batch.size();
         if (!m_window.list()->append(batch)) {
             m_listFull = true;
-            m_pending.clear();
+            m_fed = m_found.size();
         }
-        if (!m_pending.isEmpty()) {
+        if (m_fed < m_found.size()) {
             // The rest on the next turn, so clicks and painting get theirs in between.
             QTimer::singleShot(0, this, &AddImagesSearch::feedList);
             return;
@@ -160,6 +163,7 @@ void AddImagesSearch::feedList() {
         return;
     }
     m_button = -1;
+    m_searching = false;
     emit runningChanged(false);
     emit finished();
 }

@@ -54,7 +54,9 @@ private:
     bool m_restored = true;
     bool m_listFull = false;
     bool m_feeding = false;
-    QStringList m_pending; // found, not yet in the list
+    bool m_searching = false; // from the click until the last batch is in the list
+    QStringList m_found;      // what the run found
+    qsizetype m_fed = 0;      // how many of them are in the list
     qint64 m_directories = 0;
     qsizetype m_startCount = 0;
     QStringList m_droppedFolders;
