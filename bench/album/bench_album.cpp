@@ -109,7 +109,7 @@ double extractAll(const QString& album, const QString& password, const QString& 
     QElapsedTimer t;
     t.start();
     for (int i = 1; i <= kFiles; ++i)
-        if (db->ExtractFieldToFile(i, PictureField::Image, out) != kFileSize)
+        if (db->extractToFile(i, PictureField::Image, out) != kFileSize)
             std::printf("extract failed\n");
     return seconds(t);
 }

@@ -8,6 +8,7 @@
 #include "platform/prompt/PromptService.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 
 namespace q32 {
@@ -20,13 +21,6 @@ QString lastThree(const QString& path) {
     return path.right(3).toLower();
 }
 
-struct Inspection {
-    QString formatText;
-    QString dimensions;
-    qint64 colours = 0;
-    ImagingCondition condition = ImagingCondition::None;
-};
-
 qint64 coloursOf(int bitsPerPixel) {
     // Deep pictures (16 bits a channel) are shown at 8 bits a channel: count those colours.
     if (bitsPerPixel == 48)
@@ -36,40 +30,59 @@ qint64 coloursOf(int bitsPerPixel) {
     return bitsPerPixel <= 0 || bitsPerPixel > 32 ? 0 : (qint64(1) << bitsPerPixel);
 }
 
-Inspection inspect(const QString& storedPath) {
-    Inspection out;
-    const QString kind = lastThree(storedPath);
+// Fills the format text and the dimension and colour parts of the properties line.
+ImagingCondition inspect(PreparedFile& file) {
+    const QString kind = lastThree(file.storedPath);
+    QString dimensions;
+    qint64 colours = 0;
     if (kind == QLatin1String("mpg") || kind == QLatin1String("mov")) {
         MediaInfo clip;
-        out.condition = ReadMediaInfo(storedPath, clip);
-        out.formatText = FixedFormatText(storedPath);
-        out.dimensions = DimensionText(clip.width, clip.height);
-        out.colours = qint64(1) << 24;
-        return out;
+        const ImagingCondition condition = ReadMediaInfo(file.storedPath, clip);
+        if (condition != ImagingCondition::None)
+            return condition;
+        file.formatText = FixedFormatText(file.storedPath);
+        dimensions = DimensionText(clip.width, clip.height);
+        colours = qint64(1) << 24;
+    } else {
+        ImageInfo info;
+        const ImagingCondition condition = ReadImageInfo(file.storedPath, info);
+        if (condition != ImagingCondition::None)
+            return condition;
+        file.formatText = kind == QLatin1String("gif") ? FixedFormatText(file.storedPath)
+                                                       : FormatText(info.formatCode);
+        dimensions = DimensionText(info.width, info.height);
+        // A GIF's colours come from its own depth, as for every other picture.
+        colours = coloursOf(info.bitsPerPixel);
     }
-    ImageInfo info;
-    out.condition = ReadImageInfo(storedPath, info);
-    if (out.condition != ImagingCondition::None)
-        return out;
-    out.formatText =
-        kind == QLatin1String("gif") ? FixedFormatText(storedPath) : FormatText(info.formatCode);
-    out.dimensions = DimensionText(info.width, info.height);
-    // A GIF's colours come from its own depth, as for every other picture.
-    out.colours = coloursOf(info.bitsPerPixel);
-    return out;
+    file.properties = SizeText(file.size) + dimensions + ColourText(colours);
+    return ImagingCondition::None;
 }
 
-// Converts a bitmap to the JPEG work file; returns the path to store, or an empty string.
-QString compressBitmap(const AddContext& context, const QString& path,
+// Converts a bitmap to the JPEG work file; returns its path, or an empty string.
+QString compressBitmap(const QString& path, const QString& workFolder,
                        ImagingCondition& condition) {
     QImage image;
     condition = LoadImage(path, image, LoadOptions{{}, false, 0, false});
     if (condition != ImagingCondition::None)
         return {};
-    const QString target = context.appDir + QStringLiteral("compress.jpg");
+    const QString target = workFolder + QStringLiteral("compress.jpg");
     condition = SaveImage(image.convertToFormat(QImage::Format_RGB888), target,
                           SaveOptions{10, 24, 20, false});
     return condition == ImagingCondition::None ? target : QString();
+}
+
+// Reads the whole file into buffer, reusing its memory.
+bool readWhole(QFile& file, qint64 size, QByteArray& buffer) {
+    buffer.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = file.read(buffer.data() + done, size - done);
+        if (got <= 0)
+            return false;
+        done += got;
+    }
+    // A file that grew while being read is stored as it was when it was measured.
+    return true;
 }
 
 } // namespace
@@ -86,46 +99,62 @@ QString ColourText(qint64 colours) {
     return QStringLiteral("(") + FormatThousands(colours) + QStringLiteral(" colors)");
 }
 
-AddOutcome AddRectoDB(const AddContext& context, const QString& path) {
-    PromptService& prompts = *context.prompts;
-    BusyGuard busy(prompts);
-    context.sink->setTitle(QStringLiteral("BUSY: Adding images to the Depository..."));
-    AddOutcome outcome;
-
+PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QByteArray buffer) {
+    PreparedFile file;
+    file.path = path;
+    file.storedPath = path;
+    file.bytes = std::move(buffer);
     // Bitmaps go in as JPEG when storage is compressed.
-    QString stored = path;
-    if (context.compressStorage && lastThree(path) == QLatin1String("bmp")) {
-        stored = compressBitmap(context, path, outcome.imaging);
-        if (stored.isEmpty()) {
-            outcome.reason = ConditionText(outcome.imaging);
-            return outcome;
-        }
+    if (options.compressStorage && lastThree(path) == QLatin1String("bmp")) {
+        file.storedPath = compressBitmap(path, options.workFolder, file.condition);
+        if (file.storedPath.isEmpty())
+            return file;
     }
-
-    const QFileInfo file(stored);
-    if (!file.isFile()) {
-        outcome.imaging = ImagingCondition::FileNotFound;
-        outcome.reason = ConditionText(outcome.imaging);
-        return outcome;
+    QFile source(file.storedPath);
+    if (!QFileInfo(source).isFile()) {
+        file.condition = ImagingCondition::FileNotFound;
+        return file;
     }
+    if (!source.open(QIODevice::ReadOnly)) {
+        file.condition = ImagingCondition::FileUnreadable;
+        return file;
+    }
+    file.size = source.size();
     // Everything is learnt before the row is written, so a file that can't be read adds nothing.
-    const Inspection seen = inspect(stored);
-    if (seen.condition != ImagingCondition::None) {
-        outcome.imaging = seen.condition;
-        outcome.reason = ConditionText(seen.condition);
+    file.condition = inspect(file);
+    if (file.condition != ImagingCondition::None)
+        return file;
+    if (file.size <= options.inMemoryLimit) {
+        file.inMemory = readWhole(source, file.size, file.bytes);
+        if (!file.inMemory)
+            file.condition = ImagingCondition::Truncated;
+    }
+    return file;
+}
+
+AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& file) {
+    PromptService& prompts = *context.prompts;
+    auto setTitle = [&](const QString& title) {
+        if (context.sink)
+            context.sink->setTitle(title);
+    };
+    setTitle(QStringLiteral("BUSY: Adding images to the Depository..."));
+    AddOutcome outcome;
+    if (file.condition != ImagingCondition::None) {
+        outcome.imaging = file.condition;
+        outcome.reason = ConditionText(file.condition);
         return outcome;
     }
 
     PictureRecord row;
     row.date = QDate::currentDate();
-    row.imageFormat = seen.formatText;
-    row.imageProperties = SizeText(file.size()) + seen.dimensions + ColourText(seen.colours);
-    const QString fileName = FileNameOfPath(path);
+    row.imageFormat = file.formatText;
+    row.imageProperties = file.properties;
+    const QString fileName = FileNameOfPath(file.path);
     row.imageFile = fileName;
 
-    const bool oneFile = context.listCount == 1;
     int cancelledRetries = 0;
-    bool askName = oneFile;
+    bool askName = context.askNames;
     for (;;) {
         if (askName) {
             const QString name = prompts.input(QStringLiteral("File Name?"),
@@ -138,26 +167,27 @@ AddOutcome AddRectoDB(const AddContext& context, const QString& path) {
             row.imageFile = name;
             const QString memo = prompts.input(QStringLiteral("Memo?"),
                                                QStringLiteral("Image Description"), QString());
-            if (!memo.isEmpty())
-                row.description = memo;
+            row.description = memo.isEmpty() ? QString() : memo;
         }
 
-        const AlbumStatus status = context.album->addRecord(row, stored, &outcome.rowId);
+        const AlbumStatus status =
+            file.inMemory ? context.album->addRecordBytes(row, file.bytes, &outcome.rowId)
+                          : context.album->addRecord(row, file.storedPath, &outcome.rowId);
         outcome.album = status;
         switch (status.condition) {
         case AlbumCondition::None:
             outcome.result = AddResult::Stored;
             return outcome;
         case AlbumCondition::DuplicateKey:
-            if (oneFile) {
+            if (context.askNames) {
                 prompts.msgBox(QLatin1Char('"') + fileName +
                                    QStringLiteral("\" has already been used."),
                                MsgIcon::Information, QStringLiteral("DUPLICATE FILE NAME"));
                 askName = true; // ask for another name
                 continue;
             }
-            context.sink->setTitle(QStringLiteral("Cannot add image: ") + fileName +
-                                   QStringLiteral(" already exists in this album!"));
+            setTitle(QStringLiteral("Cannot add image: ") + fileName +
+                     QStringLiteral(" already exists in this album!"));
             outcome.result = AddResult::Skipped;
             outcome.reason =
                 QStringLiteral("a picture named %1 is already in the album").arg(fileName);
@@ -170,8 +200,8 @@ AddOutcome AddRectoDB(const AddContext& context, const QString& path) {
             break;
         case AlbumCondition::EmptyKey:
         case AlbumCondition::FieldTooLong:
-            // A problem of this one file: say so and go on with the next.
-            prompts.msgBox(status.text(), MsgIcon::Critical, path);
+            // A problem of this one file (a name longer than the field): say so, go on.
+            prompts.msgBox(status.text(), MsgIcon::Critical, file.path);
             outcome.result = AddResult::Skipped;
             outcome.reason = status.text();
             return outcome;
@@ -184,6 +214,11 @@ AddOutcome AddRectoDB(const AddContext& context, const QString& path) {
         outcome.reason = status.text();
         return outcome;
     }
+}
+
+AddOutcome AddFileAsRecord(const StoreContext& context, const QString& path,
+                           const PrepareOptions& options) {
+    return StorePreparedFile(context, PrepareFile(path, options));
 }
 
 } // namespace q32

@@ -1,11 +1,13 @@
 #pragma once
 // Storing one file as one new album row: its bytes, date, name, format text and properties.
-// Shared by the Add Images window and q32; it asks through the prompt service and reports its
-// busy text through a sink.
+// Preparing a file (reading it, learning its format) needs no album, so the add run does it ahead
+// on another thread; storing writes the row and asks the naming questions through the prompt
+// service. Shared by the Add Images window and q32 through AddRun.
 
 #include "album/AlbumCondition.h"
 #include "platform/imaging/ImagingCondition.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace q32 {
@@ -13,23 +15,46 @@ namespace q32 {
 class AlbumDb;
 class PromptService;
 
-// Where the add run shows what it is doing (the Add Images window's title, or stderr).
+// Where the add run shows what it is doing (the Add Images window's title).
 class AddRunSink {
 public:
     virtual ~AddRunSink() = default;
     virtual void setTitle(const QString& title) = 0;
 };
 
-struct AddContext {
-    AlbumDb* album = nullptr;
-    PromptService* prompts = nullptr;
-    AddRunSink* sink = nullptr;
-    QString appDir;               // work files go here ("compress.jpg")
-    bool compressStorage = false; // store bitmaps as JPEG
-    int listCount = 0;            // files in the list: exactly one means the naming prompts
+// What is learnt of a file before its row is written.
+struct PreparedFile {
+    QString path;       // as listed
+    QString storedPath; // what is stored: path, or the JPEG work file of a compressed bitmap
+    qint64 size = 0;
+    QByteArray bytes; // the stored file whole when inMemory; else it is streamed from storedPath
+    bool inMemory = false;
+    QString formatText;
+    QString properties;
+    // Set when the file cannot be stored; nothing is written for it.
+    ImagingCondition condition = ImagingCondition::None;
 };
 
-// The result codes the add run acts on.
+struct PrepareOptions {
+    bool compressStorage = false; // store bitmaps as JPEG
+    QString workFolder;           // where the JPEG of a bitmap is written, ending in "/"
+    qint64 inMemoryLimit = 0;     // files up to this size are read whole into bytes
+};
+
+// Reads and inspects path. Touches no album and asks nothing, so it may run on any thread, one
+// call at a time (the compressed bitmap's work file is shared). buffer, when given, is reused for
+// the file's bytes, so a run does not allocate (and fault in) new memory for every file.
+PreparedFile PrepareFile(const QString& path, const PrepareOptions& options,
+                         QByteArray buffer = {});
+
+struct StoreContext {
+    AlbumDb* album = nullptr;
+    PromptService* prompts = nullptr;
+    AddRunSink* sink = nullptr; // may be null
+    bool askNames = false;      // a list of exactly one file: ask for its name and description
+};
+
+// The results the add run acts on.
 enum class AddResult { Stored = 0, Skipped = 1, Failed = 2, Cancelled = 9 };
 
 struct AddOutcome {
@@ -41,7 +66,12 @@ struct AddOutcome {
     QString reason; // why it was skipped or failed, in a few words
 };
 
-AddOutcome AddRectoDB(const AddContext& context, const QString& path);
+// Writes the prepared file as a new row (inside the caller's transaction, when there is one).
+AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& file);
+
+// Prepares and stores one file.
+AddOutcome AddFileAsRecord(const StoreContext& context, const QString& path,
+                           const PrepareOptions& options);
 
 // The parts of the properties line: "(12,345 bytes) ", "(640x480) ", "(256 colors)".
 QString SizeText(qint64 bytes);

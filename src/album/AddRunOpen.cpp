@@ -27,7 +27,7 @@ AddRunAlbum OpenAlbumForAdding(const QString& path, PromptService& prompts, int&
             if (triedCreate)
                 break;
             triedCreate = true;
-            const AlbumStatus created = CreateDB(path, prompts);
+            const AlbumStatus created = CreateAlbumAsking(path, prompts);
             if (created.condition == AlbumCondition::FileExists) {
                 prompts.beep();
                 prompts.msgBox(path + QStringLiteral(" already exists."), MsgIcon::Critical,

@@ -252,6 +252,27 @@ std::optional<PictureRecord> AlbumDb::record(qint64 rowId, AlbumStatus* status) 
     return r;
 }
 
+AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, qint64 imageSize, qint64* rowId) {
+    if (imageSize > std::numeric_limits<int>::max() - 1)
+        return {AlbumCondition::FieldTooLong, fields.imageFile};
+    sqlite::Error e;
+    sqlite::Statement st = m_db.prepare(
+        QStringLiteral("INSERT INTO Pictures (Date, SoundType, ImageFile, ImageFormat, "
+                       "ImageProperties, Keywords, Description, Image) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+        &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    bindTexts(st, fields);
+    if (imageSize >= 0)
+        st.bindZeroBlob(8, imageSize);
+    e = st.run();
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    *rowId = m_db.lastInsertRowId();
+    return {};
+}
+
 AlbumStatus AlbumDb::addRecord(const PictureRecord& fields, const QString& imagePath,
                                qint64* rowId) {
     AlbumStatus s = checkTexts(fields);
@@ -263,35 +284,55 @@ AlbumStatus AlbumDb::addRecord(const PictureRecord& fields, const QString& image
         if (!file.open(QIODevice::ReadOnly))
             return {AlbumCondition::PathAccess, imagePath};
         size = file.size();
-        if (size > std::numeric_limits<int>::max() - 1)
-            return {AlbumCondition::FieldTooLong, imagePath};
     }
     sqlite::Transaction tx(m_db);
     if (!tx.beginError().ok())
         return engine::fromSqlite(tx.beginError());
-    sqlite::Error e;
-    sqlite::Statement st = m_db.prepare(
-        QStringLiteral("INSERT INTO Pictures (Date, SoundType, ImageFile, ImageFormat, "
-                       "ImageProperties, Keywords, Description, Image) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-        &e);
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    bindTexts(st, fields);
-    if (size >= 0)
-        st.bindZeroBlob(8, size);
-    e = st.run();
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    const qint64 id = m_db.lastInsertRowId();
+    qint64 id = 0;
+    s = insertRow(fields, size, &id);
+    if (!s.ok())
+        return s;
     if (size > 0) {
         sqlite::Blob blob;
-        e = blob.open(m_db, "Pictures", "Image", id, true);
+        const sqlite::Error e = blob.open(m_db, "Pictures", "Image", id, true);
         if (!e.ok())
             return engine::fromSqlite(e);
         s = streamIntoBlob(m_db, blob, file);
         if (!s.ok())
             return s;
+    }
+    s = engine::fromSqlite(tx.commit());
+    if (s.ok() && rowId)
+        *rowId = id;
+    return s;
+}
+
+AlbumStatus AlbumDb::addRecordBytes(const PictureRecord& fields, QByteArrayView image,
+                                    qint64* rowId) {
+    AlbumStatus s = checkTexts(fields);
+    if (!s.ok())
+        return s;
+    sqlite::Transaction tx(m_db);
+    if (!tx.beginError().ok())
+        return engine::fromSqlite(tx.beginError());
+    qint64 id = 0;
+    s = insertRow(fields, image.size(), &id);
+    if (!s.ok())
+        return s;
+    if (!image.isEmpty()) {
+        // One write straight from the caller's buffer into the row's pages: the zeroed pages are
+        // filled in place, with no copy in between.
+        sqlite::Blob blob;
+        sqlite::Error e = blob.open(m_db, "Pictures", "Image", id, true);
+        if (e.ok()) {
+            const int rc = blob.write(image.data(), int(image.size()), 0);
+            if (rc != SQLITE_OK) {
+                e = m_db.lastError();
+                e.code = rc;
+            }
+        }
+        if (!e.ok())
+            return engine::fromSqlite(e);
     }
     s = engine::fromSqlite(tx.commit());
     if (s.ok() && rowId)
@@ -426,7 +467,7 @@ QByteArray AlbumDb::readBytes(qint64 rowId, PictureField field, AlbumStatus* sta
     return st.blob(0);
 }
 
-qint64 AlbumDb::ExtractFieldToFile(qint64 rowId, PictureField field, const QString& filePath) {
+qint64 AlbumDb::extractToFile(qint64 rowId, PictureField field, const QString& filePath) {
     AlbumStatus s;
     const qint64 size = fieldSize(rowId, field, &s);
     if (!s.ok())

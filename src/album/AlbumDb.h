@@ -83,6 +83,9 @@ public:
     // Image, as one transaction: either the complete row is stored or nothing.
     AlbumStatus addRecord(const PictureRecord& fields, const QString& imagePath = {},
                           qint64* rowId = nullptr);
+    // The same with the picture's bytes already in memory (the add run reads files ahead).
+    AlbumStatus addRecordBytes(const PictureRecord& fields, QByteArrayView image,
+                               qint64* rowId = nullptr);
     // Writes the text fields of fields into the row fields.rowId.
     AlbumStatus updateRecord(const PictureRecord& fields);
     AlbumStatus deleteRecord(qint64 rowId);
@@ -99,7 +102,7 @@ public:
     // Copies a binary field into filePath in pieces of 8192 bytes, the remainder piece first.
     // Returns the bytes written, 0 for an empty field (filePath untouched), or minus the
     // condition number on error.
-    qint64 ExtractFieldToFile(qint64 rowId, PictureField field, const QString& filePath);
+    qint64 extractToFile(qint64 rowId, PictureField field, const QString& filePath);
 
     // Runs the engine's full consistency check.
     AlbumStatus integrityCheck();
@@ -111,6 +114,9 @@ private:
     AlbumStatus checkWritable() const;
     // Runs an UPDATE or DELETE of one row; NoCurrentRecord when that row is not there.
     AlbumStatus runOnRow(sqlite::Statement& statement);
+    // Inserts the texts with an Image of imageSize zero bytes (Null when negative), to be filled
+    // through a blob handle; inside the caller's transaction.
+    AlbumStatus insertRow(const PictureRecord& fields, qint64 imageSize, qint64* rowId);
 
     sqlite::Database m_db;
     QString m_path;

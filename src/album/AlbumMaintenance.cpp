@@ -67,7 +67,7 @@ QString DuplicateQuestionText(const QString& path) {
            FileNameOfPath(path) + QStringLiteral("\"album)");
 }
 
-AlbumStatus CreateDB(const QString& path, PromptService& prompts) {
+AlbumStatus CreateAlbumAsking(const QString& path, PromptService& prompts) {
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         return {AlbumCondition::FileExists, path};
     const MsgResult answer = prompts.msgBox(DuplicateQuestionText(path), 292,
@@ -141,7 +141,7 @@ QString RepairReport::message(const QString& path) const {
     return text;
 }
 
-RepairReport FixDatabase(const QString& path, const QString& password) {
+RepairReport RepairAlbumFile(const QString& path, const QString& password) {
     RepairReport r;
     sqlite::Database db;
     bool encrypted = false;

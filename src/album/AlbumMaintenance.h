@@ -12,7 +12,7 @@ class PromptService;
 
 // Asks whether duplicate file names are allowed, then creates the album. FileExists (nothing
 // asked, nothing created) when the file is already there.
-AlbumStatus CreateDB(const QString& path, PromptService& prompts);
+AlbumStatus CreateAlbumAsking(const QString& path, PromptService& prompts);
 // The duplicate question's text for an album at path.
 QString DuplicateQuestionText(const QString& path);
 
@@ -48,6 +48,6 @@ struct RepairReport {
 
 // Checks the album and, when it is damaged, rebuilds it from every row that can still be read.
 // The damaged file is kept as path + ".damaged".
-RepairReport FixDatabase(const QString& path, const QString& password);
+RepairReport RepairAlbumFile(const QString& path, const QString& password);
 
 } // namespace q32

@@ -63,16 +63,16 @@ bool WildcardMatch(QStringView pattern, QStringView name) {
 
 } // namespace
 
-// ---- CFiles
+// ---- DirectoryTree
 
-void CFiles::GetArrayDirs(QString& folder) {
-    folder = WithSlash(folder);
+void DirectoryTree::scan(const QString& start) {
+    const QString folder = WithSlash(start);
     m_dirs = {};
     m_dirs.reserve(kGrowStep);
     m_stopped = false;
     struct stat st {};
     m_device = stat(QFile::encodeName(folder).constData(), &st) == 0 ? st.st_dev : 0;
-    ScanFolder(folder);
+    scanFolder(folder);
     if (!m_dirs.empty() && m_dirs.capacity() != m_dirs.size()) {
         std::vector<DirRecord> cut;
         cut.reserve(m_dirs.size());
@@ -81,29 +81,29 @@ void CFiles::GetArrayDirs(QString& folder) {
     }
 }
 
-QString CFiles::sPathFile(qint64 index) const {
-    return index >= 0 && index < lCount() ? m_dirs[static_cast<size_t>(index)].path : QString();
+QString DirectoryTree::path(qint64 index) const {
+    return index >= 0 && index < count() ? m_dirs[static_cast<size_t>(index)].path : QString();
 }
 
-quint32 CFiles::attributes(qint64 index) const {
-    return index >= 0 && index < lCount() ? m_dirs[static_cast<size_t>(index)].mode : 0;
+quint32 DirectoryTree::mode(qint64 index) const {
+    return index >= 0 && index < count() ? m_dirs[static_cast<size_t>(index)].mode : 0;
 }
 
-void CFiles::append(DirRecord record) {
+void DirectoryTree::append(DirRecord record) {
     m_dirs.push_back(std::move(record));
     // Grow in whole steps so a large tree does not reallocate per record.
     if (m_dirs.size() % kGrowStep == 0)
         m_dirs.reserve(m_dirs.size() + kGrowStep);
 }
 
-void CFiles::ScanFolder(QString folder) {
+void DirectoryTree::scanFolder(QString folder) {
     folder = WithSlash(folder);
-    const std::vector<SubDir> subDirs = ListSubDirs(folder);
+    const std::vector<SubDir> subDirs = listSubdirectories(folder);
     for (const SubDir& sub : subDirs) {
         append({folder + sub.name, sub.mode});
         if (m_listener) {
             m_listener->directoryRecorded(m_dirs.back().path);
-            m_listener->progress({lCount(), 0});
+            m_listener->progress({count(), 0});
             if (m_listener->stopRequested()) {
                 m_stopped = true;
                 return;
@@ -113,13 +113,13 @@ void CFiles::ScanFolder(QString folder) {
     if (m_listener && !m_listener->recursive())
         return;
     for (const SubDir& sub : subDirs) {
-        ScanFolder(folder + sub.name);
+        scanFolder(folder + sub.name);
         if (m_stopped)
             return;
     }
 }
 
-std::vector<CFiles::SubDir> CFiles::ListSubDirs(const QString& folder) const {
+std::vector<DirectoryTree::SubDir> DirectoryTree::listSubdirectories(const QString& folder) const {
     std::vector<SubDir> found;
     DirStream stream(folder);
     if (!stream.dir)
@@ -224,7 +224,7 @@ QStringList MatchingFiles(const QString& folder, const FilePattern& pattern) {
 }
 
 CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bool recursive,
-                           const CFiles& dirs, ScanListener* listener, qsizetype listLimit) {
+                           const DirectoryTree& dirs, ScanListener* listener, qsizetype listLimit) {
     CollectResult result;
     // False ends the run: list full or stop requested.
     auto addFolder = [&](const QString& current) {
@@ -236,7 +236,7 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
             }
             result.files.append(current + name);
             if (listener && result.files.size() % kFilesPerReport == 0) {
-                listener->progress({dirs.lCount(), result.files.size()});
+                listener->progress({dirs.count(), result.files.size()});
                 if (listener->stopRequested()) {
                     result.stopped = true;
                     return false;
@@ -244,7 +244,7 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
             }
         }
         if (listener) {
-            listener->progress({dirs.lCount(), result.files.size()});
+            listener->progress({dirs.count(), result.files.size()});
             if (listener->stopRequested()) {
                 result.stopped = true;
                 return false;
@@ -255,8 +255,8 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
 
     if (!addFolder(WithSlash(folder)) || !recursive)
         return result;
-    for (qint64 i = 0; i < dirs.lCount(); ++i) {
-        if (!addFolder(dirs.sPathFile(i) + QLatin1Char('/')))
+    for (qint64 i = 0; i < dirs.count(); ++i) {
+        if (!addFolder(dirs.path(i) + QLatin1Char('/')))
             break;
     }
     return result;
@@ -293,11 +293,11 @@ SearchResult RunSearch(const SearchRequest& request, ScanListener* listener) {
     RunListener runListener(listener, recursive);
     SearchResult result;
 
-    QString start = request.driveScan ? DriveRootOf(request.folder) : request.folder;
-    CFiles dirs(&runListener);
+    const QString start = request.driveScan ? DriveRootOf(request.folder) : request.folder;
+    DirectoryTree dirs(&runListener);
     dirs.setSameFileSystem(request.driveScan);
-    dirs.GetArrayDirs(start);
-    result.directories = dirs.lCount();
+    dirs.scan(start);
+    result.directories = dirs.count();
     result.lastFolder = WithSlash(request.folder);
 
     if (dirs.stopped()) {

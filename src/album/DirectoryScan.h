@@ -1,7 +1,7 @@
 #pragma once
-// Directory scanning for "Search" and "Scan Drive": CFiles lists the directories below a folder,
-// CollectFiles lists the matching files of the folder and of those directories. Headless: the
-// caller sees the scan only through a ScanListener, so a window and the command-line tool can
+// Directory scanning for "Search" and "Scan Drive": DirectoryTree lists the directories below a
+// folder, CollectFiles lists the matching files of the folder and of those directories. Headless:
+// the caller sees the scan only through a ScanListener, so a window and the command-line tool can
 // share it, on the caller's thread or on a worker thread (see DirectoryScanJob).
 
 #include <QString>
@@ -40,21 +40,22 @@ struct DirRecord {
 // The directories below a folder in pre-order, level by level within each folder: all children
 // of a folder come before any grandchild below it. Names starting with "." are skipped, names are
 // sorted (case-insensitive, ties case-sensitive), symbolic links to directories are not followed.
-class CFiles {
+class DirectoryTree {
 public:
     static constexpr qsizetype kGrowStep = 500;
 
     // Without a listener the scan recurses and reports nothing.
-    explicit CFiles(ScanListener* listener = nullptr) : m_listener(listener) {}
+    explicit DirectoryTree(ScanListener* listener = nullptr) : m_listener(listener) {}
 
-    // Adds a missing trailing "/" to folder, empties the list and scans below folder.
-    // The folder itself is not recorded.
-    void GetArrayDirs(QString& folder);
+    // Empties the list and records the directories below folder (with or without its trailing
+    // "/"). The folder itself is not recorded.
+    void scan(const QString& folder);
 
-    qint64 lCount() const { return static_cast<qint64>(m_dirs.size()); }
-    // "" when index is out of range.
-    QString sPathFile(qint64 index) const;
-    quint32 attributes(qint64 index) const;
+    qint64 count() const { return static_cast<qint64>(m_dirs.size()); }
+    // The path of a recorded directory; "" when index is out of range.
+    QString path(qint64 index) const;
+    // Its st_mode; 0 when index is out of range.
+    quint32 mode(qint64 index) const;
     // Slots held by the array: grows by kGrowStep, cut to the count at the end of a scan.
     qsizetype capacity() const { return static_cast<qsizetype>(m_dirs.capacity()); }
     // True when the last scan ended on a stop request.
@@ -67,8 +68,8 @@ private:
         QString name;
         quint32 mode = 0;
     };
-    void ScanFolder(QString folder);
-    std::vector<SubDir> ListSubDirs(const QString& folder) const;
+    void scanFolder(QString folder);
+    std::vector<SubDir> listSubdirectories(const QString& folder) const;
     void append(DirRecord record);
 
     ScanListener* m_listener = nullptr;
@@ -111,14 +112,14 @@ struct CollectResult {
     bool stopped = false;
 };
 
-// The regular files of a folder matching pattern, sorted like CFiles sorts directories.
+// The regular files of a folder matching pattern, sorted like DirectoryTree sorts directories.
 // Names starting with "." are left out; symbolic links to files are listed.
 QStringList MatchingFiles(const QString& folder, const FilePattern& pattern);
 
 // The files of folder, then (when recursive) the files of every directory of dirs in order,
 // each joined to its folder. Stops adding at listLimit entries.
 CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bool recursive,
-                           const CFiles& dirs, ScanListener* listener = nullptr,
+                           const DirectoryTree& dirs, ScanListener* listener = nullptr,
                            qsizetype listLimit = kDefaultListLimit);
 
 // One "Search" or "Scan Drive" run: scan, then collect. Recursion comes from the request; the

@@ -18,17 +18,16 @@ namespace {
 
 const QString kFYI = QStringLiteral("FYI");
 
-bool isVideoFormat(const QString& format) {
-    return format.startsWith(QLatin1String("59 Video")) ||
-           format.startsWith(QLatin1String("93 MPEG")) ||
-           format.startsWith(QLatin1String("94 Apple"));
-}
-
-bool isGifFormat(const QString& format) {
-    return format.mid(3, 3).toLower() == QLatin1String("gif");
-}
-
 } // namespace
+
+MediaKind AlbumBrowser::mediaKindOf(const QString& format) {
+    if (format.startsWith(QLatin1String("59 Video")) ||
+        format.startsWith(QLatin1String("93 MPEG")) || format.startsWith(QLatin1String("94 Apple")))
+        return MediaKind::Video;
+    if (format.mid(3, 3).toLower() == QLatin1String("gif"))
+        return MediaKind::Gif;
+    return MediaKind::Still;
+}
 
 const char* const AlbumBrowser::kSortTools[SortOrderCount] = {
     "ID_SortByDate(Ascending)",
@@ -327,7 +326,7 @@ qint64 AlbumBrowser::extract(PictureField field, const QString& file) {
     // The player may hold the work file open.
     if (m_player)
         m_player->close();
-    return m_album->ExtractFieldToFile(m_recordset->currentRowId(), field, file);
+    return m_album->extractToFile(m_recordset->currentRowId(), field, file);
 }
 
 void AlbumBrowser::extractCurrentMedia() {
@@ -345,13 +344,14 @@ void AlbumBrowser::extractCurrentMedia() {
     current.CurrentImageFile = row->imageFile;
     const QString& format = row->imageFormat;
     RecordMedia media;
+    media.rowId = row->rowId;
+    media.kind = mediaKindOf(format);
     auto failed = [this](const QString& what) {
         m_prompts.msgBox(
             QStringLiteral("Error retrieving %1 file from the Image Depository.").arg(what),
             MsgIcon::Critical, QStringLiteral("ERROR"));
     };
-    if (isGifFormat(format)) {
-        media.kind = MediaKind::Gif;
+    if (media.kind == MediaKind::Gif) {
         media.path = m_state.AppDir + QStringLiteral("image.gif");
         if (extract(PictureField::Image, media.path) < 1)
             return failed(QStringLiteral("GIF"));
@@ -360,8 +360,7 @@ void AlbumBrowser::extractCurrentMedia() {
         if (LoadImage(media.path, first) == ImagingCondition::None)
             SaveImage(first.convertToFormat(QImage::Format_RGB888),
                       m_state.AppDir + QStringLiteral("image.pic"), SaveOptions{10, 24, 20, false});
-    } else if (isVideoFormat(format)) {
-        media.kind = MediaKind::Video;
+    } else if (media.kind == MediaKind::Video) {
         media.path = m_state.AppDir + QStringLiteral("pelorus.vid");
         if (extract(PictureField::Image, media.path) < 1)
             return failed(QStringLiteral("video"));
@@ -393,7 +392,7 @@ bool AlbumBrowser::playCurrentSound(VideoControl& player) {
         return false;
     }
     const qint64 n =
-        m_album->ExtractFieldToFile(m_recordset->currentRowId(), PictureField::SoundFile, file);
+        m_album->extractToFile(m_recordset->currentRowId(), PictureField::SoundFile, file);
     if (n == 0) {
         m_state.SoundPlaying = false;
         return false;

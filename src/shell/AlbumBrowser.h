@@ -22,6 +22,7 @@ struct ProgramState;
 enum class MediaKind { Still, Gif, Video };
 
 struct RecordMedia {
+    qint64 rowId = 0;
     MediaKind kind = MediaKind::Still;
     QString path; // "image.pic", "image.gif" or "pelorus.vid" in AppDir
     bool hasSound = false;
@@ -77,6 +78,9 @@ public:
     AlbumRecordset* recordset() const { return m_recordset.get(); }
     const RecordMedia& media() const { return m_media; }
     int readOnlyFailures() const { return m_readOnlyFailures; }
+
+    // What a record of this format text shows as.
+    static MediaKind mediaKindOf(const QString& imageFormat);
 
     // The tool identifier of each order, and the filter tool's tip for it.
     static const char* const kSortTools[SortOrderCount];

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,6 +11,26 @@
 #include <QToolButton>
 
 namespace q32 {
+namespace {
+
+// The keys a desktop user expects; not part of the saved layout.
+QKeySequence standardShortcut(const QString& id) {
+    static const QHash<QString, QKeySequence> keys = {
+        {QStringLiteral("ID_CreateNewAlbum"), QKeySequence::New},
+        {QStringLiteral("ID_OpenAlbum"), QKeySequence::Open},
+        {QStringLiteral("ID_Exit"), QKeySequence::Quit},
+        {QStringLiteral("ID_Contents"), QKeySequence::HelpContents},
+        {QStringLiteral("ID_AddImages"), QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {QStringLiteral("ID_DeleteImage"), QKeySequence::Delete},
+        {QStringLiteral("ID_ExportImage"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
+        {QStringLiteral("ID_AttachSound"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {QStringLiteral("ID_PrintImage"), QKeySequence::Print},
+        {QStringLiteral("ID_StartSlideshow"), QKeySequence(Qt::Key_F5)},
+    };
+    return keys.value(id);
+}
+
+} // namespace
 
 CommandBar::CommandBar(QMainWindow* window) : QObject(window), m_window(window) {
     m_toolBar = new QToolBar(QStringLiteral("Tools"), window);
@@ -73,6 +94,7 @@ void CommandBar::apply(const ToolLayout& layout) {
         action->setToolTip(t.tip);
         action->setStatusTip(t.tip);
         action->setIconVisibleInMenu(false);
+        action->setShortcut(standardShortcut(t.id));
         if (t.kind == ToolKind::State) {
             action->setCheckable(true);
             action->setChecked(t.checked);

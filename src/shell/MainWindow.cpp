@@ -13,6 +13,7 @@
 #include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
+#include "shell/PreviewPrefetcher.h"
 #include "shell/RecentAlbums.h"
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
@@ -156,7 +157,27 @@ void MainWindow::buildWidgets() {
 
     m_browser = new AlbumBrowser(m_state, m_settings, m_prompts, this);
     m_browser->setPlayer(&m_preview->player());
+    m_ahead = new PreviewPrefetcher(this);
+    // Once the current picture is up, the ones around it are decoded while the window idles.
+    connect(m_preview, &PreviewPane::pictureReady, this, &MainWindow::decodeNeighboursAhead,
+            Qt::QueuedConnection);
     connectBrowser();
+}
+
+void MainWindow::decodeNeighboursAhead() {
+    AlbumRecordset* rows = m_browser->recordset();
+    AlbumDb* album = m_browser->album();
+    if (!rows || !album || m_state.SlideshowRunning)
+        return;
+    const qint64 current = m_state.album.CurrentRow - 1;
+    QList<qint64> ids;
+    // The likeliest next step first.
+    for (const qint64 offset : {1, -1, 2, -2}) {
+        const auto record = rows->recordAt(current + offset);
+        if (record && AlbumBrowser::mediaKindOf(record->imageFormat) == MediaKind::Still)
+            ids << record->rowId;
+    }
+    m_ahead->prefetch(ids, m_preview->frameSize(), album->changeStamp());
 }
 
 void MainWindow::showGridMenu(const QPoint& pos) {
@@ -184,12 +205,17 @@ void MainWindow::connectBrowser() {
     connect(b, &AlbumBrowser::recordsetReset, this, [this] {
         m_gridModel->setRecordset(m_browser->recordset());
         m_grid->setColumnWidth(1, 0);
+        m_ahead->setAlbum(m_state.album.OpenAlbumPath, m_state.album.AlbumPassword);
     });
     connect(b, &AlbumBrowser::previewHidden, m_preview, &PreviewPane::hidePreview);
     connect(b, &AlbumBrowser::recordShown, this, [this](const RecordMedia& media) {
         m_label2->setText(m_state.record.CurrentDescription);
         selectGridRow(m_state.album.CurrentRow);
-        m_preview->showMedia(media);
+        std::optional<PreviewPrefetcher::Picture> ahead;
+        if (media.kind == MediaKind::Still && m_browser->album())
+            ahead = m_ahead->picture(media.rowId, m_preview->frameSize(),
+                                     m_browser->album()->changeStamp());
+        m_preview->showMedia(media, ahead);
         if (m_state.options.AutoSound && media.kind != MediaKind::Video) {
             m_browser->playCurrentSound(m_preview->player());
             m_preview->setSoundPlaying(true);

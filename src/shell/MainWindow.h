@@ -19,6 +19,7 @@ class AlbumBrowser;
 class CaptionBand;
 class FileBrowser;
 class PreviewPane;
+class PreviewPrefetcher;
 class PromptService;
 class RecordGridModel;
 class Settings;
@@ -40,6 +41,7 @@ public:
     QTableView* grid() const { return m_grid; }
     AlbumBrowser& browser() { return *m_browser; }
     PreviewPane& preview() { return *m_preview; }
+    PreviewPrefetcher& previewsAhead() { return *m_ahead; }
 
     // Runs the command of a tool (a menu entry, a button or a shortcut).
     void runCommand(const QString& toolId);
@@ -93,6 +95,8 @@ private:
     // Recent entry n (1..4); a blank entry is disabled.
     void setRecentEntry(int n, const QString& entry);
     void openAlbumFromArguments();
+    // Asks for the previews of the records around the current one.
+    void decodeNeighboursAhead();
 
     ProgramState& m_state;
     Settings& m_settings;
@@ -105,6 +109,7 @@ private:
     AlbumBrowser* m_browser = nullptr;
     CaptionBand* m_band = nullptr;
     PreviewPane* m_preview = nullptr;
+    PreviewPrefetcher* m_ahead = nullptr;
     QPushButton* m_navButtons[4] = {};
     QLabel* m_label2 = nullptr;
     QTableView* m_grid = nullptr;

@@ -108,7 +108,12 @@ void PreviewPane::showVideoButtons(bool visible) {
         b->setVisible(visible);
 }
 
-void PreviewPane::showMedia(const RecordMedia& media) {
+QSize PreviewPane::frameSize() const {
+    return m_frame->size();
+}
+
+void PreviewPane::showMedia(const RecordMedia& media,
+                            const std::optional<PreviewPrefetcher::Picture>& decodedAhead) {
     if (m_slideshowRunning)
         return;
     m_soundIndicator->setVisible(media.hasSound);
@@ -137,6 +142,12 @@ void PreviewPane::showMedia(const RecordMedia& media) {
         m_picture->setMovie(m_movie);
         m_movie->start();
         m_picture->show();
+        emit pictureReady();
+        return;
+    }
+    if (decodedAhead) {
+        ++m_generation;
+        showPicture(decodedAhead->image, decodedAhead->pictureSize);
         emit pictureReady();
         return;
     }
@@ -169,12 +180,15 @@ void PreviewPane::showDecoded(quint64 generation, const QImage& image, const QSi
     --m_pending;
     if (generation != m_generation)
         return;
-    if (!image.isNull()) {
-        m_picture->setGeometry(ThumbNailRect(pictureSize, m_frame->size()));
-        m_picture->setPixmap(QPixmap::fromImage(image));
-        m_picture->show();
-    }
+    if (!image.isNull())
+        showPicture(image, pictureSize);
     emit pictureReady();
+}
+
+void PreviewPane::showPicture(const QImage& image, const QSize& pictureSize) {
+    m_picture->setGeometry(ThumbNailRect(pictureSize, m_frame->size()));
+    m_picture->setPixmap(QPixmap::fromImage(image));
+    m_picture->show();
 }
 
 } // namespace q32

@@ -4,6 +4,7 @@
 // pane with its stop and play buttons, and the loudspeaker that shows a record has a sound.
 
 #include "shell/AlbumBrowser.h"
+#include "shell/PreviewPrefetcher.h"
 
 #include <QFrame>
 #include <QImage>
@@ -28,8 +29,10 @@ public:
     QWidget* frame() const { return m_frame; }
     QLabel* soundIndicator() const { return m_soundIndicator; }
 
-    // Shows the record's media the way the frame allows.
-    void showMedia(const RecordMedia& media);
+    // Shows the record's media the way the frame allows; a still decoded ahead shows at once.
+    void showMedia(const RecordMedia& media,
+                   const std::optional<PreviewPrefetcher::Picture>& decodedAhead = std::nullopt);
+    QSize frameSize() const;
     void hidePreview();
     void showVideoButtons(bool visible);
     void setSoundPlaying(bool playing);
@@ -50,6 +53,7 @@ protected:
 
 private:
     void showDecoded(quint64 generation, const QImage& image, const QSize& pictureSize);
+    void showPicture(const QImage& image, const QSize& pictureSize);
 
     QFrame* m_frameTop;
     QFrame* m_frame;

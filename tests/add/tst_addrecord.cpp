@@ -46,19 +46,18 @@ class TestAddRecord : public QObject {
         return AlbumDb::open(p, {}, &status);
     }
 
-    AddContext context(AlbumDb* album, test::ScriptedPromptService& prompts, TitleSink& sink,
-                       int listCount) {
-        AddContext c;
-        c.album = album;
-        c.prompts = &prompts;
-        c.sink = &sink;
-        c.appDir = m_dir.path() + QLatin1Char('/');
-        c.listCount = listCount;
-        return c;
+    StoreContext context(AlbumDb* album, test::ScriptedPromptService& prompts, TitleSink& sink,
+                         int listCount) {
+        return StoreContext{album, &prompts, &sink, listCount == 1};
+    }
+    PrepareOptions m_prepare;
+    AddOutcome add(const StoreContext& c, const QString& file) {
+        return AddFileAsRecord(c, file, m_prepare);
     }
 
 private slots:
     void initTestCase() {
+        m_prepare.workFolder = m_dir.path() + QLatin1Char('/');
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         QImage photo(640, 480, QImage::Format_RGB888);
         for (int y = 0; y < photo.height(); ++y)
@@ -95,9 +94,9 @@ private slots:
         QVERIFY(album);
         test::ScriptedPromptService prompts; // several files: nothing may be asked
         TitleSink sink;
-        const AddContext c = context(album.get(), prompts, sink, 3);
+        const StoreContext c = context(album.get(), prompts, sink, 3);
 
-        AddOutcome first = AddRectoDB(c, m_jpg);
+        AddOutcome first = add(c, m_jpg);
         QCOMPARE(first.result, AddResult::Stored);
         const auto row = album->record(first.rowId);
         QVERIFY(row);
@@ -110,7 +109,7 @@ private slots:
         QCOMPARE(album->readBytes(first.rowId, PictureField::Image), fileBytes(m_jpg));
         QCOMPARE(sink.titles.first(), QStringLiteral("BUSY: Adding images to the Depository..."));
 
-        const AddOutcome palette = AddRectoDB(c, m_png8);
+        const AddOutcome palette = add(c, m_png8);
         QCOMPARE(palette.result, AddResult::Stored);
         QVERIFY(album->record(palette.rowId)
                     ->imageProperties.endsWith(QStringLiteral("(640x480) (256 colors)")));
@@ -119,7 +118,7 @@ private slots:
         // The same name from another folder is skipped, and the run is told why.
         QDir().mkpath(path("other"));
         QFile::copy(m_png8, path("other/a.jpg"));
-        const AddOutcome dup = AddRectoDB(c, path("other/a.jpg"));
+        const AddOutcome dup = add(c, path("other/a.jpg"));
         QCOMPARE(dup.result, AddResult::Skipped);
         QCOMPARE(sink.titles.last(),
                  QStringLiteral("Cannot add image: a.jpg already exists in this album!"));
@@ -131,11 +130,11 @@ private slots:
         auto album = newAlbum("one.mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
-        const AddContext c = context(album.get(), prompts, sink, 1);
+        const StoreContext c = context(album.get(), prompts, sink, 1);
 
         prompts.expectInput("Image File Name", "beach.jpg")
             .expectInput("Image Description", "Sunny day");
-        const AddOutcome first = AddRectoDB(c, m_jpg);
+        const AddOutcome first = add(c, m_jpg);
         QCOMPARE(first.result, AddResult::Stored);
         QCOMPARE(prompts.asked().at(0).text, QStringLiteral("File Name?"));
         QCOMPARE(prompts.asked().at(0).defaultText, QStringLiteral("a.jpg"));
@@ -149,7 +148,7 @@ private slots:
             .expectMessage("DUPLICATE FILE NAME")
             .expectInput("Image File Name", "beach2.jpg")
             .expectInput("Image Description", "");
-        const AddOutcome second = AddRectoDB(c, m_jpg);
+        const AddOutcome second = add(c, m_jpg);
         QCOMPARE(second.result, AddResult::Stored);
         QCOMPARE(prompts.asked().at(4).text, QStringLiteral("\"a.jpg\" has already been used."));
         QCOMPARE(prompts.asked().at(4).style, int(MsgIcon::Information));
@@ -158,7 +157,7 @@ private slots:
 
         // Cancelling the name adds nothing and ends the run.
         prompts.expectInput("Image File Name", "");
-        QCOMPARE(AddRectoDB(c, m_jpg).result, AddResult::Cancelled);
+        QCOMPARE(add(c, m_jpg).result, AddResult::Cancelled);
         QCOMPARE(album->rowCount(), 2);
         QCOMPARE(prompts.pending(), 0);
         QCOMPARE(prompts.busyDepth(), 0);
@@ -168,9 +167,9 @@ private slots:
         auto album = newAlbum("storage.mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
-        AddContext c = context(album.get(), prompts, sink, 2);
+        StoreContext c = context(album.get(), prompts, sink, 2);
 
-        const AddOutcome native = AddRectoDB(c, m_bmp);
+        const AddOutcome native = add(c, m_bmp);
         QCOMPARE(native.result, AddResult::Stored);
         QCOMPARE(album->record(native.rowId)->imageFormat,
                  QStringLiteral("06 Microsoft Windows Bitmap"));
@@ -180,8 +179,8 @@ private slots:
         AlbumStatus status;
         auto compressed = AlbumDb::open(path("compressed.mdb"), {}, &status);
         c.album = compressed.get();
-        c.compressStorage = true;
-        const AddOutcome jpeg = AddRectoDB(c, m_bmp);
+        m_prepare.compressStorage = true;
+        const AddOutcome jpeg = add(c, m_bmp);
         QCOMPARE(jpeg.result, AddResult::Stored);
         const auto row = compressed->record(jpeg.rowId);
         QCOMPARE(row->imageFile, QStringLiteral("photo.BMP"));
@@ -190,19 +189,20 @@ private slots:
         QVERIFY(stored.startsWith("\xFF\xD8"));
         QVERIFY(stored.size() < QFileInfo(m_bmp).size() / 4);
         QVERIFY(row->imageProperties.startsWith(SizeText(stored.size())));
+        m_prepare.compressStorage = false;
     }
 
     void fixedTextsForGifAndClips() {
         auto album = newAlbum("media.mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
-        const AddContext c = context(album.get(), prompts, sink, 2);
-        const AddOutcome gif = AddRectoDB(c, m_gif);
+        const StoreContext c = context(album.get(), prompts, sink, 2);
+        const AddOutcome gif = add(c, m_gif);
         QCOMPARE(gif.result, AddResult::Stored);
         QCOMPARE(album->record(gif.rowId)->imageFormat, QStringLiteral("84 GIF"));
         QVERIFY(album->record(gif.rowId)->imageProperties.contains(QStringLiteral("(32x24) ")));
 
-        const AddOutcome clip = AddRectoDB(c, m_mpg);
+        const AddOutcome clip = add(c, m_mpg);
         QCOMPARE(clip.result, AddResult::Stored);
         QCOMPARE(album->record(clip.rowId)->imageFormat, QStringLiteral("93 MPEG"));
         QVERIFY(album->record(clip.rowId)
@@ -211,7 +211,7 @@ private slots:
 
         // A name ending in "jpeg" takes the general path.
         QFile::copy(m_jpg, path("x.jpeg"));
-        const AddOutcome jpeg = AddRectoDB(c, path("x.jpeg"));
+        const AddOutcome jpeg = add(c, path("x.jpeg"));
         QCOMPARE(album->record(jpeg.rowId)->imageFormat,
                  QStringLiteral("10 JPEG File Interchange Format"));
     }
@@ -220,19 +220,19 @@ private slots:
         auto album = newAlbum("bad.mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
-        const AddContext c = context(album.get(), prompts, sink, 2);
+        const StoreContext c = context(album.get(), prompts, sink, 2);
         QFile text(path("notes.jpg"));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("this is not a picture, whatever its name says\n");
         text.close();
-        const AddOutcome notPicture = AddRectoDB(c, path("notes.jpg"));
+        const AddOutcome notPicture = add(c, path("notes.jpg"));
         QCOMPARE(notPicture.result, AddResult::Failed);
         QCOMPARE(notPicture.imaging, ImagingCondition::UnrecognisedFormat);
         QVERIFY(!notPicture.reason.isEmpty());
 
         QFile(path("empty.png")).open(QIODevice::WriteOnly);
-        QVERIFY(AddRectoDB(c, path("empty.png")).imaging != ImagingCondition::None);
-        QCOMPARE(AddRectoDB(c, path("gone.png")).imaging, ImagingCondition::FileNotFound);
+        QVERIFY(add(c, path("empty.png")).imaging != ImagingCondition::None);
+        QCOMPARE(add(c, path("gone.png")).imaging, ImagingCondition::FileNotFound);
         QCOMPARE(album->rowCount(), 0);
     }
 };

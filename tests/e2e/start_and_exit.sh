@@ -12,6 +12,11 @@ export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$w
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
+# --help and --version answer on the terminal, even without a display, and open no window.
+help=$(DISPLAY= "$program" --help)
+echo "$help" | grep -q "^Usage: quillon32" || { echo "FAIL: --help printed: $help"; exit 1; }
+[ "$(DISPLAY= "$program" --version)" = "Quillon 32 6.04" ] || { echo "FAIL: --version"; exit 1; }
+
 "$program" &
 pid=$!
 # The first start opens recent entry 1, which still holds its factory caption: it says so.

@@ -31,16 +31,16 @@ QStringList prefixed(const QString& root, const QStringList& names) {
     return out;
 }
 
-QStringList allPaths(const CFiles& dirs) {
+QStringList allPaths(const DirectoryTree& dirs) {
     QStringList out;
-    for (qint64 i = 0; i < dirs.lCount(); ++i)
-        out.append(dirs.sPathFile(i));
+    for (qint64 i = 0; i < dirs.count(); ++i)
+        out.append(dirs.path(i));
     return out;
 }
 
 // Records what the scan reports; can turn recursion off and stop after a number of directories.
 struct Recorder : ScanListener {
-    const CFiles* files = nullptr;
+    const DirectoryTree* files = nullptr;
     bool recurse = true;
     qint64 stopAfter = -1;
     QStringList recorded;
@@ -72,29 +72,28 @@ private slots:
         QVERIFY(QFile::link(root + "/b", root + "/link"));
 
         Recorder rec;
-        CFiles dirs(&rec);
-        QString folder = root;
-        dirs.GetArrayDirs(folder);
-        QCOMPARE(folder, root + "/");
+        DirectoryTree dirs(&rec);
+        const QString folder = root;
+        dirs.scan(folder);
         const QStringList expected =
             prefixed(root, {"A", "b", "c", "A/z", "b/x", "b/y", "b/x/deep"});
         QCOMPARE(allPaths(dirs), expected);
         QCOMPARE(rec.recorded, expected);
-        QVERIFY(S_ISDIR(dirs.attributes(0)));
-        QCOMPARE(dirs.sPathFile(-1), QString());
-        QCOMPARE(dirs.sPathFile(dirs.lCount()), QString());
+        QVERIFY(S_ISDIR(dirs.mode(0)));
+        QCOMPARE(dirs.path(-1), QString());
+        QCOMPARE(dirs.path(dirs.count()), QString());
         QVERIFY(!dirs.stopped());
 
         // Recursion off: only the folder's own children; a second scan empties the list first.
         rec.recurse = false;
-        dirs.GetArrayDirs(folder);
+        dirs.scan(folder);
         QCOMPARE(allPaths(dirs), prefixed(root, {"A", "b", "c"}));
 
         // A leaf gives 0 and keeps its first 500 slots.
         QString leaf = root + "/c/";
-        dirs.GetArrayDirs(leaf);
-        QCOMPARE(dirs.lCount(), 0);
-        QCOMPARE(dirs.capacity(), CFiles::kGrowStep);
+        dirs.scan(leaf);
+        QCOMPARE(dirs.count(), 0);
+        QCOMPARE(dirs.capacity(), DirectoryTree::kGrowStep);
     }
 
     void arrayGrowsInStepsOf500() {
@@ -103,17 +102,17 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             QVERIFY(root.mkdir(QString::asprintf("d%04d", i)));
         Recorder rec;
-        CFiles dirs(&rec);
+        DirectoryTree dirs(&rec);
         rec.files = &dirs;
         QString folder = tmp.path();
-        dirs.GetArrayDirs(folder);
-        QCOMPARE(dirs.lCount(), 1000);
+        dirs.scan(folder);
+        QCOMPARE(dirs.count(), 1000);
         QCOMPARE(rec.capacities.at(498), 500); // 499 records
         QCOMPARE(rec.capacities.at(499), 1000);
         QCOMPARE(rec.capacities.at(998), 1000);
         QCOMPARE(rec.capacities.at(999), 1500);
         QCOMPARE(dirs.capacity(), 1000); // cut to the count
-        QCOMPARE(dirs.sPathFile(999), tmp.path() + "/d0999");
+        QCOMPARE(dirs.path(999), tmp.path() + "/d0999");
     }
 
     void patternsMatchCaseInsensitively() {
@@ -160,9 +159,9 @@ private slots:
 
         // Started below the scan root, as "Scan Drive" does: the current folder's files come
         // first and again when its own record comes up.
-        CFiles dirs;
+        DirectoryTree dirs;
         QString from = root;
-        dirs.GetArrayDirs(from);
+        dirs.scan(from);
         const CollectResult c =
             CollectFiles(root + "/sub", FilePattern(QStringLiteral("*.jpg")), true, dirs);
         QCOMPARE(c.files, prefixed(root, {"sub/e.jpg", "sub/e.jpg"}));
@@ -207,17 +206,17 @@ private slots:
 
         Recorder rec;
         rec.stopAfter = 5;
-        CFiles dirs(&rec);
+        DirectoryTree dirs(&rec);
         QString folder = root;
-        dirs.GetArrayDirs(folder);
+        dirs.scan(folder);
         QVERIFY(dirs.stopped());
-        QCOMPARE(dirs.lCount(), 5);
+        QCOMPARE(dirs.count(), 5);
 
         // The collect step stops within a folder of many files too.
         Recorder collectRec;
         collectRec.stopAfter = 300;
         const CollectResult c =
-            CollectFiles(root, FilePattern("*.jpg"), true, CFiles(), &collectRec);
+            CollectFiles(root, FilePattern("*.jpg"), true, DirectoryTree(), &collectRec);
         QVERIFY(c.stopped);
         QVERIFY(c.files.size() >= 300 && c.files.size() < 600);
 

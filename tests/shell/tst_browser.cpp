@@ -11,6 +11,7 @@
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 #include "shell/PreviewPane.h"
+#include "shell/PreviewPrefetcher.h"
 
 #include <QAction>
 #include <QFile>
@@ -363,10 +364,28 @@ private slots:
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
         QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
 
+        // The next picture is decoded while the window idles, and shows the moment it is asked
+        // for; the GIF after it is not decoded ahead.
+        PreviewPrefetcher& ahead = run.main.previewsAhead();
+        const qint64 portId = run.main.browser().recordset()->rowIdAt(1);
+        const qint64 gifId = run.main.browser().recordset()->rowIdAt(2);
+        auto stamp = [&run] { return run.main.browser().album()->changeStamp(); };
+        QTRY_VERIFY(ahead.picture(portId, frame, stamp()));
+        QCOMPARE(ahead.picture(portId, frame, stamp())->pictureSize, QSize(100, 300));
+        QVERIFY(!ahead.picture(gifId, frame, stamp()));
         run.main.moveRecord(Step::Next);
-        QTRY_VERIFY(lead2->isVisibleTo(&run.main));
+        QVERIFY(lead2->isVisibleTo(&run.main));
+        QVERIFY(run.main.preview().idle());
         QCOMPARE(run.state.album.CurrentRow, 2);
         QCOMPARE(lead2->geometry(), ThumbNailRect({100, 300}, frame));
+        // A picture decoded before the album changed is not shown for the changed one.
+        const qint64 landId = run.main.browser().recordset()->rowIdAt(0);
+        QTRY_VERIFY(ahead.picture(landId, frame, stamp()));
+        QVERIFY(
+            run.main.browser().album()->storeFile(landId, PictureField::Image, m_portrait).ok());
+        QVERIFY(!ahead.picture(landId, frame, stamp()));
+        QVERIFY(
+            run.main.browser().album()->storeFile(landId, PictureField::Image, m_landscape).ok());
 
         run.main.moveRecord(Step::Last);
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("anim.gif"));

@@ -157,6 +157,21 @@ private slots:
                  tip.isNull() ? run.main.commandBar().snapshot().find(id)->tip : tip);
     }
 
+    void menusCarryTheUsualKeys() {
+        test::TestEnv env;
+        Run run;
+        auto keyOf = [&run](const char* id) { return run.main.commandBar().tool(id)->shortcut(); };
+        QCOMPARE(keyOf("ID_OpenAlbum"), QKeySequence(QKeySequence::Open));
+        QCOMPARE(keyOf("ID_Exit"), QKeySequence(QKeySequence::Quit));
+        QCOMPARE(keyOf("ID_Contents"), QKeySequence(Qt::Key_F1));
+        QCOMPARE(keyOf("ID_StartSlideshow"), QKeySequence(Qt::Key_F5));
+        // Keys stay after the layout is replaced, and are not saved with it.
+        QPointer<QAction> old = run.main.commandBar().tool("ID_OpenAlbum");
+        run.main.restoreDefaultToolbar();
+        QTRY_VERIFY(!old);
+        QCOMPARE(keyOf("ID_OpenAlbum"), QKeySequence(QKeySequence::Open));
+    }
+
     void menusAndButtonBarInFactoryOrder() {
         test::TestEnv env;
         Run run;

@@ -1,5 +1,7 @@
 #include "platform/sqlite/SqliteDb.h"
 
+#include <mutex>
+
 namespace q32::sqlite {
 
 Database& Database::operator=(Database&& other) noexcept {
@@ -20,6 +22,13 @@ Error Database::open(const QString& path, int flags) {
         return e;
     }
     sqlite3_extended_result_codes(m_db, 1);
+    // SQLCipher 4 writes every failed decryption (a wrong password) to stderr; the album layer
+    // reports those as conditions. The level alone does not silence 4.6.1; the source filter does.
+    static std::once_flag quiet;
+    std::call_once(quiet, [this] {
+        sqlite3_exec(m_db, "PRAGMA cipher_log_level = NONE; PRAGMA cipher_log_source = NONE",
+                     nullptr, nullptr, nullptr);
+    });
     return {};
 }
 

@@ -1,0 +1,158 @@
+#include "CliCommon.h"
+#include "CliPrompts.h"
+#include "Commands.h"
+#include "album/AddRun.h"
+#include "album/AddRunOpen.h"
+#include "album/DirectoryScan.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <atomic>
+#include <csignal>
+
+namespace q32::cli {
+namespace {
+
+// Every picture and clip kind the program reads, for folders added without --pattern.
+const QString kDefaultPattern = QStringLiteral(
+    "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;*.pcx;*.tga;*.psd;*.ras;*.sun;"
+    "*.pct;*.pict;*.mac;*.pntg;*.ico;*.cur;*.wmf;*.eps;*.cal;*.cals;*.pcd;*.wpg;*.msp;*.img;*.fax;"
+    "*.g3;*.mpg;*.mpeg;*.mov;*.avi");
+
+std::atomic<bool> interrupted{false};
+
+// Ctrl-C stops the run after the file in hand, keeping what was stored; a second one kills.
+void onInterrupt(int) {
+    interrupted = true;
+    std::signal(SIGINT, SIG_DFL);
+}
+
+struct Problem {
+    QString file;
+    QString reason;
+};
+
+// One line per file on standard error, written once its group is committed.
+class StderrReport : public AddRunListener {
+public:
+    explicit StderrReport(qsizetype total) : m_total(total) {}
+    QList<Problem> skipped;
+    QList<Problem> failed;
+
+    bool stopRequested() override { return interrupted; }
+    void reported(const QList<AddItemReport>& reports) override {
+        QString lines;
+        for (const AddItemReport& r : reports) {
+            lines += QStringLiteral("[%1/%2] %3: ").arg(r.index + 1).arg(m_total).arg(r.file);
+            switch (r.result) {
+            case AddResult::Stored:
+                lines += QStringLiteral("stored\n");
+                break;
+            case AddResult::Skipped:
+                lines += QStringLiteral("skipped: ") + r.reason + QLatin1Char('\n');
+                skipped.append({r.file, r.reason});
+                break;
+            default:
+                lines += QStringLiteral("failed: ") + r.reason + QLatin1Char('\n');
+                failed.append({r.file, r.reason});
+                break;
+            }
+        }
+        err() << lines << Qt::flush; // one write, so a killed run never half-reports a group
+    }
+
+private:
+    qsizetype m_total;
+};
+
+} // namespace
+
+int addCommand(const QStringList& args) {
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("ALBUM"),
+                            QStringLiteral("The album; created when it does not exist."));
+    p.addPositionalArgument(QStringLiteral("PATH..."),
+                            QStringLiteral("Picture and clip files, and folders to search."));
+    p.addOption(
+        {QStringLiteral("recursive"), QStringLiteral("Search the folders' subfolders too.")});
+    p.addOption({QStringLiteral("pattern"),
+                 QStringLiteral("Files to take from folders, e.g. \"*.jpg;*.png\" (default: every "
+                                "picture and clip kind)."),
+                 QStringLiteral("PATTERN")});
+    p.addOption({QStringLiteral("compress"), QStringLiteral("Store Windows bitmaps as JPEG.")});
+    p.addOption({QStringLiteral("allow-duplicates"),
+                 QStringLiteral("When the album is created: allow duplicate file names.")});
+    p.addOption({QStringLiteral("group"),
+                 QStringLiteral("Commit stored files in groups of about MB megabytes (0: after "
+                                "every file; default 256)."),
+                 QStringLiteral("MB"), QStringLiteral("256")});
+    p.addOption(passwordStdinOption());
+    parse(p, QStringLiteral("add"),
+          QStringLiteral("Add pictures and clips to an album. Progress goes to standard error; the "
+                         "exit code is 0 only when no file failed. Ctrl-C stops after the file in "
+                         "hand and keeps what was stored."),
+          args);
+    const QStringList pos = p.positionalArguments();
+    if (pos.size() < 2)
+        return fail(QStringLiteral("add needs an ALBUM and at least one PATH"), 2);
+    const QString albumPath = pos.at(0);
+
+    // The files, in the order given; folders in the order their scan lists them.
+    QList<Problem> missing;
+    QStringList files;
+    for (const QString& path : pos.mid(1)) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            SearchRequest request;
+            request.folder = info.absoluteFilePath();
+            request.pattern = p.value(QStringLiteral("pattern"));
+            request.defaultPattern = kDefaultPattern;
+            request.recursive = p.isSet(QStringLiteral("recursive"));
+            files << RunSearch(request).files;
+        } else if (info.isFile()) {
+            files << info.absoluteFilePath();
+        } else {
+            missing.append({path, QStringLiteral("no such file or folder")});
+        }
+    }
+
+    CliPrompts prompts;
+    prompts.allowDuplicates = p.isSet(QStringLiteral("allow-duplicates"));
+    prompts.passwordFromStdin = p.isSet(QStringLiteral("password-stdin"));
+    int readOnlyFailures = 0;
+    AddRunAlbum opened = OpenAlbumForAdding(albumPath, prompts, readOnlyFailures);
+    if (!opened.album)
+        return fail(albumPath + QStringLiteral(": cannot be opened for adding"));
+
+    QTemporaryDir work;
+    AddRunOptions options;
+    options.workFolder = work.path() + QLatin1Char('/');
+    options.compressStorage = p.isSet(QStringLiteral("compress"));
+    options.groupBytes = p.value(QStringLiteral("group")).toLongLong() << 20;
+    prompts.quiet = true; // reasons are reported below, one line per file
+
+    StderrReport report(files.size());
+    std::signal(SIGINT, onInterrupt);
+    const AddRunSummary summary = AddRun(*opened.album, prompts, options).run(files, &report);
+    std::signal(SIGINT, SIG_DFL);
+    opened.album.reset();
+
+    QList<Problem> failed = missing + report.failed;
+    if (summary.notAttempted > 0)
+        failed.append({QStringLiteral("%1 more files").arg(summary.notAttempted),
+                       summary.end == AddRunSummary::End::Stopped
+                           ? QStringLiteral("not attempted: the run was interrupted")
+                           : QStringLiteral("not attempted after the album failed")});
+    err() << QStringLiteral("%1 stored, %2 skipped, %3 failed")
+                 .arg(summary.stored)
+                 .arg(report.skipped.size())
+                 .arg(missing.size() + report.failed.size() + summary.notAttempted)
+          << Qt::endl;
+    for (const Problem& s : std::as_const(report.skipped))
+        err() << "skipped " << s.file << ": " << s.reason << Qt::endl;
+    for (const Problem& f : std::as_const(failed))
+        err() << "failed " << f.file << ": " << f.reason << Qt::endl;
+    return failed.isEmpty() ? 0 : 1;
+}
+
+} // namespace q32::cli

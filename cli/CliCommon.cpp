@@ -1,0 +1,92 @@
+#include "CliCommon.h"
+
+#include "CliPrompts.h"
+
+#include <unistd.h>
+
+namespace q32::cli {
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream& err() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+int fail(const QString& line, int code) {
+    err() << "q32: " << line << Qt::endl;
+    return code;
+}
+
+int albumFailure(const QString& path, const AlbumStatus& status) {
+    if (status.condition == AlbumCondition::WrongPassword)
+        return fail(QStringLiteral("%1: wrong or missing password (give it with --password-stdin)")
+                        .arg(path));
+    return fail(path + QStringLiteral(": ") + status.text());
+}
+
+QCommandLineOption passwordStdinOption() {
+    return {QStringLiteral("password-stdin"),
+            QStringLiteral("Read the album's password from the first line of standard input.")};
+}
+
+void parse(QCommandLineParser& parser, const QString& command, const QString& description,
+           const QStringList& args) {
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    parser.process(QStringList{QStringLiteral("q32 ") + command} + args);
+}
+
+QString escapedField(QString text) {
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    return text;
+}
+
+OpenedAlbum openForCommand(const QString& path, const QCommandLineParser& parser, Access access) {
+    OpenedAlbum opened;
+    const bool fromStdin = parser.isSet(QStringLiteral("password-stdin"));
+    opened.password = fromStdin ? ReadPassword(QString(), true) : QString();
+    const OpenOptions options{access != Access::Writable, opened.password};
+    AlbumStatus status;
+    opened.album = AlbumDb::open(path, options, &status);
+    if (!opened.album && status.condition == AlbumCondition::WrongPassword && !fromStdin &&
+        isatty(STDIN_FILENO)) {
+        opened.password = ReadPassword(QStringLiteral("Password for %1: ").arg(path), false);
+        opened.album = AlbumDb::open(path, {options.readOnly, opened.password}, &status);
+    }
+    if (!opened.album &&
+        !(access == Access::ReadOnlyEvenDamaged && status.condition == AlbumCondition::Damaged))
+        opened.exitCode = albumFailure(path, status);
+    return opened;
+}
+
+OpenedRecord openRecord(const QCommandLineParser& parser, Access access) {
+    OpenedRecord target;
+    const QStringList pos = parser.positionalArguments();
+    bool ok = false;
+    const qint64 rowId = pos.at(1).toLongLong(&ok);
+    if (!ok) {
+        target.exitCode = fail(QStringLiteral("ROWID must be a number"), 2);
+        return target;
+    }
+    target.opened = openForCommand(pos.at(0), parser, access);
+    if (!target.opened.album) {
+        target.exitCode = target.opened.exitCode;
+        return target;
+    }
+    AlbumStatus status;
+    if (auto record = target.opened.album->record(rowId, &status))
+        target.record = *record;
+    else
+        target.exitCode =
+            fail(QStringLiteral("%1: no record with row id %2").arg(pos.at(0)).arg(rowId));
+    return target;
+}
+
+} // namespace q32::cli

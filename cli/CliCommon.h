@@ -1,0 +1,52 @@
+#pragma once
+// What every q32 command shares: the output streams, option parsing, the one way an album is
+// opened (with its password from the terminal or standard input), and error lines.
+
+#include "album/AlbumDb.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <QTextStream>
+#include <memory>
+
+namespace q32::cli {
+
+QTextStream& out();
+QTextStream& err();
+
+// Prints "q32: line" on standard error and gives code, the command's exit code.
+int fail(const QString& line, int code = 1);
+// One line for an album that could not be used.
+int albumFailure(const QString& path, const AlbumStatus& status);
+
+QCommandLineOption passwordStdinOption();
+// Parses the command's arguments; --help prints the command's help and exits.
+void parse(QCommandLineParser& parser, const QString& command, const QString& description,
+           const QStringList& args);
+
+// A field of q32 list: tabs, newlines and backslashes written as \t, \n and \\.
+QString escapedField(QString text);
+
+enum class Access { ReadOnly, Writable, ReadOnlyEvenDamaged };
+
+// An album opened for a command, or the exit code of the line already printed about it.
+struct OpenedAlbum {
+    std::unique_ptr<AlbumDb> album; // null when damaged and allowed, or on failure
+    QString password;
+    int exitCode = 0;
+};
+
+// Opens path; the password comes from standard input with --password-stdin, else it is asked on
+// the terminal when the album turns out to need one. ReadOnlyEvenDamaged accepts a damaged album
+// (checking only the password), for the commands that rewrite the file.
+OpenedAlbum openForCommand(const QString& path, const QCommandLineParser& parser, Access access);
+
+// ALBUM opened and its record ROWID found (the first two positional arguments).
+struct OpenedRecord {
+    OpenedAlbum opened;
+    PictureRecord record;
+    int exitCode = 0;
+};
+OpenedRecord openRecord(const QCommandLineParser& parser, Access access);
+
+} // namespace q32::cli

@@ -1,0 +1,18 @@
+#pragma once
+// The commands of q32, one file each; main.cpp holds the table that names them.
+
+#include <QStringList>
+
+namespace q32::cli {
+
+int createCommand(const QStringList& args);
+int addCommand(const QStringList& args);
+int listCommand(const QStringList& args);
+int extractCommand(const QStringList& args);
+int editCommand(const QStringList& args);
+int infoCommand(const QStringList& args);
+int compactCommand(const QStringList& args);
+int repairCommand(const QStringList& args);
+int passwordCommand(const QStringList& args);
+
+} // namespace q32::cli

@@ -1,0 +1,35 @@
+#include "CliCommon.h"
+#include "Commands.h"
+
+#include <QFileInfo>
+
+namespace q32::cli {
+
+int infoCommand(const QStringList& args) {
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("ALBUM"), QStringLiteral("The album."));
+    p.addOption(passwordStdinOption());
+    parse(p, QStringLiteral("info"),
+          QStringLiteral("Describe an album: size, records, protection, duplicate policy, health, "
+                         "and the database engine."),
+          args);
+    if (p.positionalArguments().size() != 1)
+        return fail(QStringLiteral("info needs exactly one ALBUM"), 2);
+    const QString path = p.positionalArguments().at(0);
+    const OpenedAlbum opened = openForCommand(path, p, Access::ReadOnly);
+    if (!opened.album)
+        return opened.exitCode;
+    AlbumDb& album = *opened.album;
+    const AlbumStatus health = album.integrityCheck();
+    out() << "Album: " << QFileInfo(path).absoluteFilePath() << '\n'
+          << "Size: " << QFileInfo(path).size() << " bytes\n"
+          << "Records: " << album.rowCount() << '\n'
+          << "Password: " << (album.isEncrypted() ? "yes (encrypted)" : "no") << '\n'
+          << "Duplicate file names: " << (album.allowsDuplicates() ? "allowed" : "refused") << '\n'
+          << "Writable: " << (QFileInfo(path).isWritable() ? "yes" : "no") << '\n'
+          << "Integrity: " << (health.ok() ? QStringLiteral("ok") : health.text()) << '\n';
+    out().flush();
+    return 0;
+}
+
+} // namespace q32::cli

@@ -1,0 +1,254 @@
+// The add run: reports only what is committed, stops after any file with exactly what it
+// reported, tells each skip and failure with its reason, and runs on a worker thread with the
+// window's questions answered on the window's thread.
+
+#include "ScriptedPromptService.h"
+#include "album/AddRunJob.h"
+#include "album/AlbumDb.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+using namespace q32;
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every stored row of the album by name, read through a connection of its own.
+QHash<QString, QByteArray> rowsOnDisk(const QString& album) {
+    QHash<QString, QByteArray> rows;
+    auto reader = AlbumDb::open(album, {true, {}}, nullptr);
+    if (!reader)
+        return rows;
+    sqlite::Statement st = reader->connection().prepare("SELECT rowid, ImageFile FROM Pictures");
+    while (st.step() == SQLITE_ROW)
+        rows.insert(st.text(1), reader->readBytes(st.int64(0), PictureField::Image));
+    return rows;
+}
+
+// Checks, at every report, that the album holds exactly the files reported stored so far.
+struct CheckingListener : AddRunListener {
+    QString album;
+    QHash<QString, QString> sources; // stored name -> source file
+    QList<AddItemReport> all;
+    QStringList mismatches;
+    int groups = 0;
+    qint64 stopAfterStored = -1;
+    bool stop = false;
+
+    bool stopRequested() override { return stop; }
+    void progress(const AddProgress& p) override {
+        stop = stop || (stopAfterStored >= 0 && p.storedSoFar >= stopAfterStored);
+    }
+    void reported(const QList<AddItemReport>& reports) override {
+        ++groups;
+        all += reports;
+        for (const AddItemReport& r : reports)
+            if (r.result == AddResult::Stored)
+                sources.insert(QFileInfo(r.file).fileName(), r.file);
+        const auto rows = rowsOnDisk(album);
+        if (rows.size() != sources.size())
+            mismatches
+                << QStringLiteral("%1 rows, %2 reported").arg(rows.size()).arg(sources.size());
+        for (auto it = sources.cbegin(); it != sources.cend(); ++it)
+            if (rows.value(it.key()) != fileBytes(it.value()))
+                mismatches << it.key();
+    }
+};
+
+} // namespace
+
+class TestAddRun : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QStringList m_photos;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString newAlbum(const QString& name) {
+        const QString p = path(name);
+        QFile::remove(p);
+        return AlbumDb::create(p, false).ok() ? p : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        QDir().mkpath(path("photos"));
+        QRandomGenerator random(5);
+        for (int i = 0; i < 24; ++i) {
+            // Noise makes the files large and of many sizes: some are read whole, some streamed.
+            QImage img(200 + i * 20, 150, QImage::Format_RGB888);
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    img.setPixel(x, y, random.generate());
+            const QString p = path(QStringLiteral("photos/p%1.%2")
+                                       .arg(i, 2, 10, QChar('0'))
+                                       .arg(i % 2 ? "png" : "bmp"));
+            QVERIFY(img.save(p));
+            m_photos << p;
+        }
+    }
+
+    void reportsOnlyWhatIsCommitted() {
+        for (const qint64 groupBytes : {qint64(0), qint64(400000), qint64(1) << 30}) {
+            const QString album = newAlbum(QStringLiteral("groups%1.mdb").arg(groupBytes));
+            auto db = AlbumDb::open(album, {}, nullptr);
+            QVERIFY(db);
+            test::ScriptedPromptService prompts;
+            AddRunOptions options;
+            options.groupBytes = groupBytes;
+            options.inMemoryLimit = 150000; // the larger files are streamed from disk
+            CheckingListener listener;
+            listener.album = album;
+            const AddRunSummary summary = AddRun(*db, prompts, options).run(m_photos, &listener);
+            QCOMPARE(summary.end, AddRunSummary::End::Finished);
+            QCOMPARE(summary.stored, m_photos.size());
+            QVERIFY2(listener.mismatches.isEmpty(), qPrintable(listener.mismatches.join(", ")));
+            QCOMPARE(listener.all.size(), m_photos.size());
+            for (int i = 0; i < m_photos.size(); ++i)
+                QCOMPARE(listener.all.at(i).index, i); // in list order
+            // Group 0 commits every file; a small group several; a huge one once, at the end.
+            if (groupBytes == 0)
+                QCOMPARE(listener.groups, m_photos.size());
+            else if (groupBytes == 400000)
+                QVERIFY(listener.groups > 2 && listener.groups < m_photos.size());
+            else
+                QCOMPARE(listener.groups, 1);
+        }
+    }
+
+    void stopKeepsExactlyWhatWasReported() {
+        const QString album = newAlbum("stop.mdb");
+        auto db = AlbumDb::open(album, {}, nullptr);
+        test::ScriptedPromptService prompts;
+        AddRunOptions options;
+        options.groupBytes = qint64(1) << 30; // everything pending until the stop
+        CheckingListener listener;
+        listener.album = album;
+        listener.stopAfterStored = 5;
+        const AddRunSummary summary = AddRun(*db, prompts, options).run(m_photos, &listener);
+        QCOMPARE(summary.end, AddRunSummary::End::Stopped);
+        QCOMPARE(summary.stored, 5);
+        QCOMPARE(summary.notAttempted, m_photos.size() - 5);
+        QVERIFY2(listener.mismatches.isEmpty(), qPrintable(listener.mismatches.join(", ")));
+        QCOMPARE(db->rowCount(), 5);
+    }
+
+    void skipsAndFailuresCarryTheirReasons() {
+        const QString album = newAlbum("reasons.mdb");
+        auto db = AlbumDb::open(album, {}, nullptr);
+        // A name one longer than the field, a copy under a taken name, an empty picture and a
+        // file that is no picture at all.
+        const QString longName = path(QString(125, QChar('n')) + ".png");
+        QVERIFY(QFile::copy(m_photos.at(1), longName));
+        QDir().mkpath(path("again"));
+        QVERIFY(QFile::copy(m_photos.at(3), path("again/p03.png")));
+        QFile empty(path("empty.png"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        QFile text(path("notes.jpg"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("shopping: bread, milk\n");
+        text.close();
+        const QStringList files = {m_photos.at(3),    longName,       path("again/p03.png"),
+                                   path("empty.png"), m_photos.at(7), path("notes.jpg"),
+                                   m_photos.at(9)};
+
+        // As the window runs it: the empty file is named and passed over, the unknown one ends
+        // the run with what was stored kept.
+        test::ScriptedPromptService prompts;
+        prompts.expectMessage(longName)
+            .expectMessage("UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)")
+            .expectMessage("UNEXPECTED ERROR! (AddImages: Command3D4_Click #3)");
+        AddRunOptions options;
+        options.fileErrorMessages = true;
+        CheckingListener listener;
+        listener.album = album;
+        const AddRunSummary summary = AddRun(*db, prompts, options).run(files, &listener);
+        QCOMPARE(prompts.pending(), 0);
+        QVERIFY(prompts.asked().at(0).text.contains("ImageFile holds at most 128 characters"));
+        QVERIFY(prompts.asked().at(1).text.startsWith("Error 2003"));
+        QVERIFY(prompts.asked().at(1).text.endsWith(" reading/writing " + path("empty.png")));
+        QCOMPARE(prompts.beeps(), 1);
+        QCOMPARE(summary.end, AddRunSummary::End::FileFailed);
+        QCOMPARE(summary.stored, 2);
+        QCOMPARE(summary.notAttempted, 1);
+        QVERIFY2(listener.mismatches.isEmpty(), qPrintable(listener.mismatches.join(", ")));
+        QList<AddResult> results;
+        for (const AddItemReport& r : listener.all)
+            results << r.result;
+        QCOMPARE(results,
+                 (QList<AddResult>{AddResult::Stored, AddResult::Skipped, AddResult::Skipped,
+                                   AddResult::Failed, AddResult::Stored, AddResult::Failed}));
+        QVERIFY(listener.all.at(2).reason.contains("p03.png is already in the album"));
+        for (const AddItemReport& r : listener.all)
+            QCOMPARE(r.reason.isEmpty(), r.result == AddResult::Stored);
+
+        // As q32 runs it: nothing is asked, every file is tried.
+        const QString quietAlbum = newAlbum("quiet.mdb");
+        auto quiet = AlbumDb::open(quietAlbum, {}, nullptr);
+        test::ScriptedPromptService silent;
+        silent.expectMessage(longName); // the long name is said whoever runs it
+        const AddRunSummary all = AddRun(*quiet, silent, {}).run(files, nullptr);
+        QCOMPARE(all.end, AddRunSummary::End::Finished);
+        QCOMPARE(all.stored, 3);
+        QCOMPARE(all.skipped, 2);
+        QCOMPARE(all.failed, 2);
+    }
+
+    void workerThreadAsksOnTheWindowsThread() {
+        const QString album = newAlbum("worker.mdb");
+        auto db = AlbumDb::open(album, {}, nullptr);
+        struct ThreadCheckingPrompts : test::ScriptedPromptService {
+            QList<QThread*> threads;
+            QString input(const QString& prompt, const QString& title,
+                          const QString& defaultText) override {
+                threads << QThread::currentThread();
+                return ScriptedPromptService::input(prompt, title, defaultText);
+            }
+        } prompts;
+        prompts.expectInput("Image File Name", "Beach day.png")
+            .expectInput("Image Description", "Low tide");
+        AddRunOptions options;
+        options.askNames = true;
+        AddRunJob job(*db, prompts, {m_photos.at(1)}, options);
+        QSignalSpy reported(&job, &AddRunJob::reported);
+        QSignalSpy titles(&job, &AddRunJob::titleChanged);
+        QSignalSpy finished(&job, &AddRunJob::finished);
+        job.start();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(prompts.pending(), 0);
+        QCOMPARE(prompts.threads,
+                 (QList<QThread*>{QThread::currentThread(), QThread::currentThread()}));
+        QCOMPARE(job.summary().stored, 1);
+        QCOMPARE(reported.size(), 1);
+        const auto reports = reported.at(0).at(0).value<QList<AddItemReport>>();
+        QCOMPARE(reports.at(0).result, AddResult::Stored);
+        QCOMPARE(db->record(reports.at(0).rowId)->imageFile, QStringLiteral("Beach day.png"));
+        QCOMPARE(db->record(reports.at(0).rowId)->description, QStringLiteral("Low tide"));
+        QCOMPARE(titles.at(0).at(0).toString(),
+                 QStringLiteral("BUSY: Adding images to the Depository..."));
+
+        // A window closed while the question is waiting: the job ends at once, nothing stored.
+        test::ScriptedPromptService unanswered;
+        {
+            AddRunJob gone(*db, unanswered, {m_photos.at(2)}, options);
+            gone.start();
+            QTest::qSleep(300); // the worker is waiting for a name nobody gives
+        }
+        QCOMPARE(unanswered.asked().size(), 0);
+        QCOMPARE(db->rowCount(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAddRun)
+#include "tst_addrun.moc"
