@@ -28,11 +28,22 @@ using test::makePicture;
 
 namespace {
 
+// Scripted answers, and a hook that sees each message as it is asked (on the window's thread,
+// while the run's worker waits for the answer).
+struct HookedPrompts : test::ScriptedPromptService {
+    std::function<void(const MessageRequest&)> onMessage;
+    MsgResult message(const MessageRequest& request) override {
+        if (onMessage)
+            onMessage(request);
+        return ScriptedPromptService::message(request);
+    }
+};
+
 // One Add Images window with its own settings, program folder and scripted answers.
 struct Window {
     test::TestEnv env;
     ProgramState state;
-    test::ScriptedPromptService prompts;
+    HookedPrompts prompts;
     Settings settings{Settings::defaultPath()};
     AddImagesController window{state, settings, prompts};
     QStringList titles;
@@ -57,6 +68,14 @@ struct Window {
         return files;
     }
     QStringList storingTitles() const { return titles.filter(QStringLiteral("Storing image")); }
+    // "&Add", and the wait for the run to end (it stores on a worker thread).
+    void add() {
+        QSignalSpy done(&window.run(), &AddImagesRun::finished);
+        window.run().start();
+        if (done.isEmpty())
+            QVERIFY(done.wait(30000));
+        QVERIFY(!window.run().running());
+    }
 };
 
 QMultiMap<QString, QByteArray> contentsOf(const QStringList& files) {
@@ -78,7 +97,7 @@ private slots:
         QSignalSpy buttons(&w.window.run(), &AddImagesRun::buttonsEnabled);
         QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
         w.prompts.expectMessage("FYI", MsgResult::No);
-        w.window.run().start();
+        w.add();
         QVERIFY(!QFile::exists(w.path("never.mdb"))); // the album is never opened
         QCOMPARE(w.prompts.asked().last().text,
                  QStringLiteral("No image was selected.  Are you sure you want to exit?"));
@@ -90,7 +109,7 @@ private slots:
         QVERIFY(!w.window.run().running());
 
         w.prompts.expectMessage("FYI", MsgResult::Yes);
-        w.window.run().start();
+        w.add();
         QCOMPARE(closed.size(), 1);
         QCOMPARE(w.state.StatusWord, int16_t(0));
         QCOMPARE(w.prompts.pending(), 0);
@@ -105,7 +124,7 @@ private slots:
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectInput("SECURITY", "");
         QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
-        w.window.run().start();
+        w.add();
         QCOMPARE(albumContents(w.path("new.mdb")), contentsOf(files));
         QCOMPARE(w.storingTitles(),
                  QStringList({"Storing image 0 of 3...", "Storing image 1 of 3...",
@@ -132,7 +151,7 @@ private slots:
             first.prompts.expectInput("Image File Name", "old.jpg");
             first.prompts.expectInput("Image Description", "");
             first.prompts.expectInput("SECURITY", "");
-            first.window.run().start();
+            first.add();
         }
         const QString sunset = w.path("sunset.png");
         QVERIFY(makePicture(sunset, 3, {120, 80}));
@@ -141,7 +160,7 @@ private slots:
         w.prompts.expectInput("Image File Name", "Evening sky");
         w.prompts.expectInput("Image Description", "From the balcony");
         w.prompts.expectInput("SECURITY", "s3cret");
-        w.window.run().start();
+        w.add();
         QCOMPARE(w.prompts.pending(), 0);
         QCOMPARE(w.window.run().albumRows(), 2);
         QVERIFY(albumContents(album).isEmpty()); // protected now: no open without the password
@@ -158,7 +177,7 @@ private slots:
         const QStringList files = w.listPictures("pics", 2);
         w.window.setAlbumPath(album);
         w.prompts.expectInput("SECURED ALBUM", "pw"); // and no protect question at the end
-        w.window.run().start();
+        w.add();
         QCOMPARE(w.prompts.pending(), 0);
         QCOMPARE(w.prompts.asked().size(), 1);
         QCOMPARE(albumContents(album, "pw"), contentsOf(files));
@@ -173,7 +192,7 @@ private slots:
         w.window.setAlbumPath(other);
         w.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS6: Command3D4_Click #2)");
         w.prompts.expectMessage("FYI", MsgResult::Yes);
-        w.window.run().start();
+        w.add();
         QCOMPARE(w.prompts.asked().first().text, QStringLiteral("This is not an Quillon 32 Main."));
         QCOMPARE(fileBytes(other), QByteArray("Shopping list: bread, milk\n"));
         QCOMPARE(w.state.StatusWord, int16_t(0));
@@ -192,7 +211,7 @@ private slots:
         w.window.setAlbumPath(album);
         w.prompts.expectMessage("ERROR");
         w.prompts.expectMessage("FYI", MsgResult::No);
-        w.window.run().start();
+        w.add();
         const QByteArray before = fileBytes(album);
         QProcess::execute("umount", {mnt});
         QVERIFY(created);
@@ -203,18 +222,32 @@ private slots:
 
     void cancelStopsAfterAStoredItem() {
         Window w;
-        const QStringList files = w.listPictures("pics", 5);
+        QStringList files = w.listPictures("pics", 5);
+        // The third file is damaged: its message comes while the run waits, and "&Cancel" is
+        // pressed then.
+        files[2] = w.path("pics/p2.png");
+        QVERIFY(makePicture(files[2], 2));
+        QByteArray png = fileBytes(files[2]);
+        png.replace(16, 8, QByteArray(8, '\0'));
+        QVERIFY(test::writeFile(files[2], png));
+        w.window.clearList();
+        w.window.list()->append(files);
         w.window.setAlbumPath(w.path("stopped.mdb"));
-        QObject::connect(&w.window, &AddImagesController::titleChanged, [&](const QString& t) {
-            if (t == QLatin1String("Storing image 1 of 5..."))
+        w.prompts.onMessage = [&](const MessageRequest& m) {
+            if (m.title.endsWith("#1)"))
                 QVERIFY(!w.window.cancel()); // the run is still going: it only stops
-        });
+        };
+        QStringList reported;
+        QObject::connect(&w.window.run(), &AddImagesRun::stored,
+                         [&](const QStringList& f) { reported << f; });
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)");
         w.prompts.expectInput("SECURITY", "");
-        w.window.run().start();
-        QCOMPARE(w.storingTitles().size(), 2);
+        w.add();
+        QCOMPARE(reported, files.mid(0, 2));
         // What was reported stored is in the album byte for byte, and nothing more.
-        QCOMPARE(albumContents(w.path("stopped.mdb")), contentsOf(files.mid(0, 2)));
+        QCOMPARE(albumContents(w.path("stopped.mdb")), contentsOf(reported));
+        QCOMPARE(w.window.run().albumRows(), 2);
         QCOMPARE(w.prompts.pending(), 0);
     }
 
@@ -231,16 +264,19 @@ private slots:
         w.window.setAlbumPath(w.path("mixed.mdb"));
         const QString title = "UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)";
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
-        w.prompts.expectMessage(title); // selecting the entry shows its information
-        w.prompts.expectMessage(title); // storing it
+        w.prompts.expectMessage(title); // once: the run names the file and goes on
         w.prompts.expectInput("SECURITY", "");
-        w.window.run().start();
+        w.add();
         QCOMPARE(w.prompts.pending(), 0);
         const QList<test::Asked>& asked = w.prompts.asked();
-        QCOMPARE(asked[1].text, "Error #20030 reading this image file:\n" + w.path("bad.png") +
-                                    "\nPlease send the above image file for analysis.");
-        QCOMPARE(asked[2].text, "Error 20030 reading/writing " + w.path("bad.png"));
-        QCOMPARE(asked[2].style, 16);
+        QCOMPARE(asked[1].text, "Error 20030 reading/writing " + w.path("bad.png"));
+        QCOMPARE(asked[1].style, 16);
+        // Clicked, the same file says what is wrong with it.
+        w.prompts.expectMessage(title);
+        w.window.showImageInfo(w.path("bad.png"));
+        QCOMPARE(w.prompts.asked().last().text,
+                 "Error #20030 reading this image file:\n" + w.path("bad.png") +
+                     "\nPlease send the above image file for analysis.");
         QCOMPARE(albumContents(w.path("mixed.mdb")), contentsOf(files));
     }
 

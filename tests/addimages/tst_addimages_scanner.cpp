@@ -86,7 +86,9 @@ private slots:
         w.prompts.expectInput("Image Description", "");
         w.prompts.expectInput("SECURITY", "");
         const QByteArray scanned = test::fileBytes(page);
+        QSignalSpy done(&w.window.run(), &AddImagesRun::finished);
         w.window.run().start();
+        QVERIFY(done.wait(20000));
         QCOMPARE(w.prompts.pending(), 0);
         QVERIFY(!QFile::exists(page)); // scanner pages go when the run ends
         AlbumStatus status;

@@ -149,8 +149,8 @@ private slots:
         prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         prompts.expectInput("SECURITY", "");
         add->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
         QVERIFY(disabledWhileRunning);
-        QVERIFY(!window.isVisible());
         QCOMPARE(albumContents(env.path("clicked.mdb")), contentsOf(files));
         QCOMPARE(settings.RegGetString("AddImages", "Left"), QString::number(window.x()));
     }

@@ -228,12 +228,16 @@ void AddImagesController::typeBoxClicked(int box, bool on) {
     pointFileBoxAt(m_folder, searchPattern());
 }
 
-void AddImagesController::showImageInfo(const QString& path) {
+void AddImagesController::showImageInfo(const QString& path, Reporting reporting) {
     BusyGuard busy(m_prompts);
     emit previewHidden();
     const quint64 generation = ++m_infoGeneration;
     const ImageDetails details = InspectImageFile(path);
     const int number = ConditionNumber(details.condition);
+    if (details.condition != ImagingCondition::None && reporting == Reporting::Quiet) {
+        emit detailsHidden();
+        return;
+    }
     if (details.condition == ImagingCondition::UnrecognisedFormat) {
         emit detailsHidden();
         m_prompts.beep();
@@ -303,8 +307,10 @@ void AddImagesController::deleteScannerFiles() {
 
 bool AddImagesController::cancel() {
     m_state.StatusWord = 1;
-    if (m_run->running())
-        return false; // the run stops after the item it is storing, then closes the window
+    if (m_run->running()) {
+        m_run->requestStop(); // the run stops after the file in hand, then closes the window
+        return false;
+    }
     m_search->stop();
     m_scanner->cancel();
     deleteScannerFiles();
@@ -314,8 +320,10 @@ bool AddImagesController::cancel() {
 
 bool AddImagesController::closeBoxClicked() {
     m_state.StatusWord = 1;
-    if (m_run->running())
+    if (m_run->running()) {
+        m_run->requestStop();
         return false;
+    }
     m_search->stop();
     m_scanner->cancel();
     return true;

@@ -85,8 +85,10 @@ public:
     const QList<bool>& typeBoxes() const { return m_typeBoxes; }
     void typeBoxClicked(int box, bool on);
 
-    // Fills the information fields and asks for the preview; reports files it cannot read.
-    void showImageInfo(const QString& path);
+    // Fills the information fields and asks for the preview. A click reports a file it cannot
+    // read; the add run has its own messages for that.
+    enum class Reporting { Messages, Quiet };
+    void showImageInfo(const QString& path, Reporting reporting = Reporting::Messages);
     void showListEntry(int row);
 
     const QString& title() const { return m_title; }

@@ -1,27 +1,24 @@
 #include "album/ui/AddImagesRun.h"
 
+#include "album/AddRunJob.h"
 #include "album/AddRunOpen.h"
 #include "album/ui/AddImagesController.h"
 #include "album/ui/AddImagesList.h"
 #include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
 
-#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QStringListModel>
 
 namespace q32 {
 namespace {
-
-const QString kItemError = QStringLiteral("UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)");
-
+// A person can't follow faster: the picture and its details follow the run this often.
+constexpr qint64 kShowEveryMs = 250;
 } // namespace
 
 AddImagesRun::AddImagesRun(AddImagesController& window) : m_window(window) {}
 
-void AddImagesRun::setTitle(const QString& title) {
-    m_window.setTitle(title);
-}
+AddImagesRun::~AddImagesRun() = default;
 
 void AddImagesRun::start() {
     if (m_running)
@@ -32,23 +29,87 @@ void AddImagesRun::start() {
     emit buttonsEnabled(false);
     state.StatusWord = 0;
     m_albumRows = 0;
-
-    Next next = Next::Finish;
-    bool protectedAlbum = false;
+    m_protectedAlbum = false;
     if (m_window.list()->rowCount() == 0) {
         state.StatusWord = 2;
-    } else {
-        emit m_window.previewHidden();
-        AddRunAlbum opened = OpenAlbumForAdding(m_window.albumPath(), prompts, m_readOnlyFailures);
-        if (opened.album) {
-            protectedAlbum = opened.protectedAlbum;
-            m_albumRows = opened.existingRows;
-            emit selectAllCaption(QStringLiteral("Cancel"));
-            bool stored = false;
-            next = storeAll(*opened.album, stored);
-        }
+        finish(Next::Finish);
+        return;
     }
 
+    emit m_window.previewHidden();
+    AddRunAlbum opened = OpenAlbumForAdding(m_window.albumPath(), prompts, m_readOnlyFailures);
+    if (!opened.album) {
+        finish(Next::Finish);
+        return;
+    }
+    m_album = std::move(opened.album);
+    m_protectedAlbum = opened.protectedAlbum;
+    m_albumRows = opened.existingRows;
+    emit selectAllCaption(QStringLiteral("Cancel"));
+
+    AddRunOptions options;
+    options.compressStorage = state.options.CompressStorage;
+    options.workFolder = state.AppDir;
+    options.askNames = m_window.list()->rowCount() == 1;
+    options.fileErrorMessages = true;
+    m_job = std::make_unique<AddRunJob>(*m_album, prompts, m_window.list()->paths(), options);
+    connect(m_job.get(), &AddRunJob::progress, this, &AddImagesRun::itemHandled);
+    connect(m_job.get(), &AddRunJob::reported, this, &AddImagesRun::itemsReported);
+    connect(m_job.get(), &AddRunJob::titleChanged, &m_window, &AddImagesController::setTitle);
+    connect(m_job.get(), &AddRunJob::finished, this, &AddImagesRun::jobFinished);
+    m_sinceShown.invalidate();
+    m_job->start();
+}
+
+void AddImagesRun::requestStop() {
+    if (m_job)
+        m_job->requestStop();
+}
+
+void AddImagesRun::itemHandled(const AddProgress& progress) {
+    const int row = int(progress.index);
+    const QModelIndex index = m_window.list()->index(row);
+    m_window.listSelection()->select(index, QItemSelectionModel::ClearAndSelect);
+    m_window.listSelection()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    emit entrySelected(row);
+    const bool last = progress.index + 1 == progress.total;
+    if (progress.result != AddResult::Stored ||
+        (m_sinceShown.isValid() && m_sinceShown.elapsed() < kShowEveryMs && !last))
+        return;
+    m_sinceShown.start();
+    // The run has said what was wrong with a file; here only what it is.
+    m_window.showImageInfo(progress.file, AddImagesController::Reporting::Quiet);
+    if (IsVideoPath(progress.file))
+        emit m_window.previewHidden();
+}
+
+void AddImagesRun::itemsReported(const QList<AddItemReport>& reports) {
+    QStringList files;
+    for (const AddItemReport& r : reports)
+        if (r.result == AddResult::Stored)
+            files << r.file;
+    m_albumRows += files.size();
+    if (!files.isEmpty())
+        emit stored(files);
+}
+
+void AddImagesRun::jobFinished() {
+    const AddRunSummary summary = m_job->summary();
+    m_job.reset();
+    m_album.reset(); // closed before the protect step copies it
+    if (summary.end == AddRunSummary::End::AlbumFailed && summary.albumError.isEmpty()) {
+        // The commit itself failed (a full disk): what was stored before it stays.
+        m_window.prompts().beep();
+        m_window.prompts().msgBox(QStringLiteral("The album could not store the last pictures."),
+                                  MsgIcon::Critical,
+                                  QStringLiteral("UNEXPECTED ERROR! (AddImages: Command3D4_Click #3)"));
+    }
+    finish(summary.end == AddRunSummary::End::NameCancelled ? Next::End : Next::Finish);
+}
+
+void AddImagesRun::finish(Next next) {
+    ProgramState& state = m_window.state();
+    PromptService& prompts = m_window.prompts();
     if (next == Next::Finish) {
         emit selectAllCaption(QStringLiteral("Add All"));
         if (m_albumRows == 0)
@@ -61,9 +122,10 @@ void AddImagesRun::start() {
             if (answer != MsgResult::Yes) {
                 m_running = false;
                 emit buttonsEnabled(true);
+                emit finished();
                 return;
             }
-        } else if (!protectedAlbum) {
+        } else if (!m_protectedAlbum) {
             ProtectAlbumStep(m_window.albumPath(), prompts);
         }
     }
@@ -75,61 +137,8 @@ void AddImagesRun::start() {
     m_window.storeFolder();
     state.StatusWord = 0;
     m_running = false;
+    emit finished();
     emit m_window.closeRequested();
-}
-
-AddImagesRun::Next AddImagesRun::storeAll(AlbumDb& album, bool& stored) {
-    ProgramState& state = m_window.state();
-    PromptService& prompts = m_window.prompts();
-    AddContext context;
-    context.album = &album;
-    context.prompts = &prompts;
-    context.sink = this;
-    context.appDir = state.AppDir;
-    context.compressStorage = state.options.CompressStorage;
-    context.listCount = m_window.list()->rowCount();
-
-    const int count = m_window.list()->rowCount();
-    for (int row = 0; row < count; ++row) {
-        BusyGuard busy(prompts);
-        emit m_window.previewHidden();
-        const QString path = m_window.list()->path(row);
-        m_window.listSelection()->select(m_window.list()->index(row),
-                                         QItemSelectionModel::ClearAndSelect);
-        m_window.listSelection()->setCurrentIndex(m_window.list()->index(row),
-                                                  QItemSelectionModel::NoUpdate);
-        emit entrySelected(row);
-        m_window.showImageInfo(path);
-
-        const AddOutcome outcome = AddRectoDB(context, path);
-        switch (outcome.result) {
-        case AddResult::Cancelled:
-            return Next::End;
-        case AddResult::Skipped:
-            continue;
-        case AddResult::Failed:
-            if (outcome.imaging == ImagingCondition::None)
-                return Next::Finish; // the album itself failed; AddRectoDB has said why
-            // A file that cannot be read is reported; the run goes on with the next one.
-            prompts.beep();
-            prompts.msgBox(
-                QStringLiteral("Error %1 reading/writing ").arg(ConditionNumber(outcome.imaging)) +
-                    path,
-                MsgIcon::Critical, kItemError);
-            continue;
-        case AddResult::Stored:
-            break;
-        }
-        stored = true;
-        if (!IsVideoPath(path))
-            emit m_window.previewRequested(path);
-        ++m_albumRows;
-        m_window.setTitle(QStringLiteral("Storing image %1 of %2...").arg(row).arg(count));
-        QCoreApplication::processEvents();
-        if (state.StatusWord != 0)
-            return Next::Finish; // "&Cancel" or the close box
-    }
-    return Next::Finish;
 }
 
 } // namespace q32

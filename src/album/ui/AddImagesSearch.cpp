@@ -70,6 +70,7 @@ void AddImagesSearch::start(int button, const QString& folder, bool recursive, b
     m_directories = 0;
     m_found.clear();
     m_fed = 0;
+    m_jobDone = false;
     m_startCount = m_window.list()->rowCount();
     m_busy.emplace(m_window.prompts());
 
@@ -89,6 +90,13 @@ void AddImagesSearch::start(int button, const QString& folder, bool recursive, b
         m_directories = dirs;
         if (!m_restored && files > 0)
             m_window.setTitle(ScanCountsTitle(dirs, m_startCount + files));
+    });
+    connect(m_job.get(), &DirectoryScanJob::filesFound, this, [this](const QStringList& files) {
+        m_found += files;
+        if (!m_feeding) {
+            m_feeding = true;
+            feedList();
+        }
     });
     connect(m_job.get(), &DirectoryScanJob::finished, this, &AddImagesSearch::jobFinished);
     m_job->start();
@@ -121,14 +129,15 @@ void AddImagesSearch::restore() {
 void AddImagesSearch::jobFinished() {
     const SearchResult& result = m_job->result();
     m_directories = result.directories;
-    m_listFull = result.listFull;
-    m_found = result.files;
-    m_fed = 0;
+    m_listFull = m_listFull || result.listFull;
+    m_jobDone = true;
     // After a collect step the file box shows the last folder it visited.
     if (m_button >= 0 && !result.lastFolder.isEmpty())
         m_window.pointFileBoxAt(result.lastFolder, m_window.filePattern());
-    m_feeding = true;
-    feedList();
+    if (!m_feeding) {
+        m_feeding = true;
+        feedList();
+    }
 }
 
 void AddImagesSearch::feedList() {
@@ -146,6 +155,8 @@ void AddImagesSearch::feedList() {
         }
     }
     m_feeding = false;
+    if (!m_jobDone)
+        return; // more files are on their way
     const bool wasRestored = m_restored;
     restore();
     if (wasRestored) // stopped earlier: the counts now include what had been found by then

@@ -1,7 +1,7 @@
 #pragma once
 // "&Search" and "Scan &Drive" of the Add Images window: the directory scan and collect step run
-// on DirectoryScanJob's worker thread; the files arrive in the list in batches small enough that
-// the window never stalls, and "Stop" ends the run at once.
+// on DirectoryScanJob's worker thread; the files arrive in the list while it runs, in batches
+// small enough that the window never stalls, and "Stop" ends the run at once.
 
 #include "platform/prompt/PromptService.h"
 
@@ -54,6 +54,7 @@ private:
     bool m_restored = true;
     bool m_listFull = false;
     bool m_feeding = false;
+    bool m_jobDone = false;
     bool m_searching = false; // from the click until the last batch is in the list
     QStringList m_found;      // what the run found
     qsizetype m_fed = 0;      // how many of them are in the list
