@@ -218,6 +218,7 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         window.findChild<QPushButton*>("Command3D4")->click();
+        waitUntil([&] { return !window.controller().run().running(); });
         windowRuns << t.nsecsElapsed() / 1e9;
         AlbumStatus status;
         auto check = AlbumDb::open(album, {true, {}}, &status);
