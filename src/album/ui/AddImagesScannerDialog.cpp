@@ -19,6 +19,9 @@ AddImagesScannerDialog::AddImagesScannerDialog(ScanSettings current, QWidget* pa
     m_device->setObjectName(QStringLiteral("ScannerDevice"));
     m_source->setObjectName(QStringLiteral("ScannerSource"));
     m_resolution->setObjectName(QStringLiteral("ScannerResolution"));
+    for (QComboBox* box : {m_device, m_source, m_resolution})
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    setMinimumWidth(440);
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Scanner:"), m_device);
     form->addRow(QStringLiteral("Source:"), m_source);
