@@ -7,6 +7,8 @@
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"
+#include "output/ContactSheetWindow.h"
+#include "output/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 #include "platform/prompt/QtPromptService.h"
@@ -20,6 +22,7 @@
 #include "shell/ToolbarCustomizeDialog.h"
 #include "viewer/FileBrowser.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -323,6 +326,8 @@ void MainWindow::registerCommands() {
 
     d.add(QStringLiteral("ID_ImageBackColor"), [this] { chooseImageBackColor(); });
     d.add(QStringLiteral("ID_PrintSetup"), [this] { m_prompts.printSetup(); });
+    d.add(QStringLiteral("ID_PrintImage"), [this] { printCurrentImage(); });
+    d.add(QStringLiteral("ID_PrintContactSheet"), [this] { printContactSheet(); });
     d.add(QStringLiteral("ID_Contents"), [this] { ShowHelp(m_state); });
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
@@ -342,6 +347,7 @@ void MainWindow::disableUnavailableTools() {
 void MainWindow::applyLayout(const ToolLayout& layout) {
     m_commandBar->apply(layout);
     disableUnavailableTools();
+    enablePrintTools();
 }
 
 void MainWindow::applyLayoutLater(const ToolLayout& layout) {
@@ -388,8 +394,11 @@ void MainWindow::startUp() {
     }
 
     // The toolbar layout saved at the last exit; the factory layout stays when there is none.
-    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb")))
+    // Tools added since it was saved join it.
+    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb"))) {
+        layout->addMissingTools(ToolLayout::factory());
         applyLayout(*layout);
+    }
     for (int n = 1; n <= 4; ++n)
         setRecentEntry(n, m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n)));
 
@@ -502,6 +511,51 @@ void MainWindow::enableRecordTools() {
     for (const QString& id : kRecordTools)
         if (m_dispatcher.has(id))
             m_commandBar->setEnabled(id, enabled);
+    enablePrintTools();
+}
+
+// The print tools need a record; without one their tips say why they are off.
+void MainWindow::enablePrintTools() {
+    const QString why = QStringLiteral(" (no current image: open a Depository with pictures)");
+    const bool enabled = m_state.album.RecordCount >= 1;
+    for (const QString& id :
+         {QStringLiteral("ID_PrintImage"), QStringLiteral("ID_PrintContactSheet")}) {
+        QAction* tool = m_commandBar->tool(id);
+        if (!tool)
+            continue;
+        if (!enabled) {
+            m_commandBar->setUnavailable(id, why);
+            continue;
+        }
+        QString tip = tool->toolTip();
+        if (tip.endsWith(why))
+            tip.chop(why.size());
+        tool->setToolTip(tip);
+        tool->setStatusTip(tip);
+        m_commandBar->setEnabled(id, true);
+    }
+}
+
+void MainWindow::printCurrentImage() {
+    PrintPicture picture;
+    // A clip has no picture to print; a GIF prints its first frame.
+    if (m_browser->media().kind != MediaKind::Video)
+        picture.path = m_browser->media().path;
+    picture.description = m_state.record.CurrentDescription;
+    ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+}
+
+void MainWindow::printContactSheet() {
+    AlbumRecordset* records = m_browser->recordset();
+    if (!records || records->recordCount() == 0)
+        return;
+    ContactSheetSource source;
+    {
+        BusyGuard busy(m_prompts);
+        source = {ContactSheetEntries(*records), m_state.album.OpenAlbumPath,
+                  m_state.album.AlbumPassword};
+    }
+    ShowContactSheet(std::move(source), m_settings, m_prompts, this);
 }
 
 void MainWindow::refreshCaption() {
@@ -517,6 +571,8 @@ void MainWindow::refreshCaption() {
 
 void MainWindow::restoreDefaultToolbar() {
     auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database (default).atb"));
+    if (layout)
+        layout->addMissingTools(ToolLayout::factory());
     applyLayoutLater(layout ? *layout : ToolLayout::factory());
     const RecentEntries factory = FactoryRecentEntries();
     for (int n = 4; n >= 1; --n)
