@@ -1,6 +1,7 @@
 #include "platform/scanner/Scanner.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <sane/sane.h>
 #include <sane/saneopts.h>
@@ -220,9 +221,13 @@ private:
 
 namespace {
 std::mutex saneMutex;
-}
+std::once_flag pipeSignalIgnored;
+} // namespace
 
 SaneSession::SaneSession() : m_lock(saneMutex) {
+    // Backends hand the page over through a pipe from a thread or process of their own; a scan
+    // cancelled while it writes must give that writer an error, not end the program.
+    std::call_once(pipeSignalIgnored, [] { std::signal(SIGPIPE, SIG_IGN); });
     SANE_Int version = 0;
     m_ok = sane_init(&version, nullptr) == SANE_STATUS_GOOD;
 }
