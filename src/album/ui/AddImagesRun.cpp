@@ -12,7 +12,8 @@
 
 namespace q32 {
 namespace {
-// A person can't follow faster: the picture and its details follow the run this often.
+// A person can't follow faster: the entry, its picture and its details follow the run this
+// often, and the storing keeps the processor.
 constexpr qint64 kShowEveryMs = 250;
 } // namespace
 
@@ -67,16 +68,17 @@ void AddImagesRun::requestStop() {
 }
 
 void AddImagesRun::itemHandled(const AddProgress& progress) {
+    const bool last = progress.index + 1 == progress.total;
+    if (m_sinceShown.isValid() && m_sinceShown.elapsed() < kShowEveryMs && !last)
+        return;
+    m_sinceShown.start();
     const int row = int(progress.index);
     const QModelIndex index = m_window.list()->index(row);
     m_window.listSelection()->select(index, QItemSelectionModel::ClearAndSelect);
     m_window.listSelection()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     emit entrySelected(row);
-    const bool last = progress.index + 1 == progress.total;
-    if (progress.result != AddResult::Stored ||
-        (m_sinceShown.isValid() && m_sinceShown.elapsed() < kShowEveryMs && !last))
+    if (progress.result != AddResult::Stored)
         return;
-    m_sinceShown.start();
     // The run has said what was wrong with a file; here only what it is.
     m_window.showImageInfo(progress.file, AddImagesController::Reporting::Quiet);
     if (IsVideoPath(progress.file))
@@ -100,9 +102,9 @@ void AddImagesRun::jobFinished() {
     if (summary.end == AddRunSummary::End::AlbumFailed && summary.albumError.isEmpty()) {
         // The commit itself failed (a full disk): what was stored before it stays.
         m_window.prompts().beep();
-        m_window.prompts().msgBox(QStringLiteral("The album could not store the last pictures."),
-                                  MsgIcon::Critical,
-                                  QStringLiteral("UNEXPECTED ERROR! (AddImages: Command3D4_Click #3)"));
+        m_window.prompts().msgBox(
+            QStringLiteral("The album could not store the last pictures."), MsgIcon::Critical,
+            QStringLiteral("UNEXPECTED ERROR! (AddImages: Command3D4_Click #3)"));
     }
     finish(summary.end == AddRunSummary::End::NameCancelled ? Next::End : Next::Finish);
 }
