@@ -19,6 +19,7 @@
 #include "shell/RecentAlbums.h"
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
+#include "shell/RecordWiring.h"
 #include "shell/ToolbarCustomizeDialog.h"
 #include "viewer/FileBrowser.h"
 
@@ -78,7 +79,8 @@ const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
                                   QStringLiteral("ID_DisplayByDescription(DescendingDate)"),
                                   QStringLiteral("ID_AttachSound"),
                                   QStringLiteral("ID_ExportImage"),
-                                  QStringLiteral("ID_DeleteImage")};
+                                  QStringLiteral("ID_DeleteImage"),
+                                  QStringLiteral("ID_ImageProcessing")};
 
 } // namespace
 
@@ -335,6 +337,11 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_CreateNewAlbum"), [this] { createNewAlbum(); });
     d.add(QStringLiteral("ID_AddImages"), [this] { addImages(); });
     d.add(QStringLiteral("ID_BrowseFolder"), [this] { browseFolder(); });
+    m_records = new RecordWiring(*this, m_state, m_settings, m_prompts);
+}
+
+RecordCommands& MainWindow::records() {
+    return m_records->commands();
 }
 
 void MainWindow::disableUnavailableTools() {

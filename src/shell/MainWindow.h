@@ -21,7 +21,9 @@ class FileBrowser;
 class PreviewPane;
 class PreviewPrefetcher;
 class PromptService;
+class RecordCommands;
 class RecordGridModel;
+class RecordWiring;
 class Settings;
 struct ProgramState;
 
@@ -41,6 +43,8 @@ public:
     QTableView* grid() const { return m_grid; }
     AlbumBrowser& browser() { return *m_browser; }
     PreviewPane& preview() { return *m_preview; }
+    // Editing, deleting, sounds, export and the outside editor for the current record.
+    RecordCommands& records();
     PreviewPrefetcher& previewsAhead() { return *m_ahead; }
 
     // Runs the command of a tool (a menu entry, a button or a shortcut).
@@ -117,6 +121,7 @@ private:
     QLabel* m_label2 = nullptr;
     QTableView* m_grid = nullptr;
     RecordGridModel* m_gridModel = nullptr;
+    RecordWiring* m_records = nullptr;
 
     FileBrowser* m_fileBrowser = nullptr;
     bool m_newAlbumPending = false;
