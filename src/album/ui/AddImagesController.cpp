@@ -119,8 +119,10 @@ QString AddImagesController::searchPattern() const {
 
 void AddImagesController::storeFolder() {
     m_folder = withSlash(m_folder);
-    m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AddImgFromDir"),
-                            m_folder);
+    // Each write rewrites the settings file and waits for the disk: only a change is written.
+    const QString directories = QLatin1String(section::Directories);
+    if (m_settings.RegGetString(directories, QStringLiteral("AddImgFromDir")) != m_folder)
+        m_settings.RegPutString(directories, QStringLiteral("AddImgFromDir"), m_folder);
 }
 
 void AddImagesController::titleForListCount() {

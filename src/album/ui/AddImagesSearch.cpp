@@ -116,8 +116,8 @@ void AddImagesSearch::restore() {
     if (m_restored)
         return;
     m_restored = true;
-    m_window.storeFolder();
     if (m_button >= 0) {
+        m_window.storeFolder();
         m_window.showRecursive(m_savedRecursive);
         m_captions[m_button] = idleCaption(m_button);
         emit captionChanged(m_button, m_captions[m_button]);
@@ -132,8 +132,11 @@ void AddImagesSearch::jobFinished() {
     m_listFull = m_listFull || result.listFull;
     m_jobDone = true;
     // After a collect step the file box shows the last folder it visited.
-    if (m_button >= 0 && !result.lastFolder.isEmpty())
+    if (m_button >= 0 && !result.lastFolder.isEmpty()) {
         m_window.pointFileBoxAt(result.lastFolder, m_window.filePattern());
+        if (m_restored) // stopped: the caption is back already, the folder is kept now
+            m_window.storeFolder();
+    }
     if (!m_feeding) {
         m_feeding = true;
         feedList();
