@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its figures beside a reference measured in the
-# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|print|export|addwindow ...]
-# (default: all).
+# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|print|export|viewer|addwindow
+# ...] (default: all).
 # They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,17 +10,20 @@ bash scripts/build.sh
 build=${QUILLON_BUILD_DIR:-build}
 work=${QUILLON_BENCH_DIR:-/tmp}
 which=("$@")
-[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse print export addwindow)
+[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse print export viewer addwindow)
 for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
     album) "$build/bench/album/bench_album" "$work" ;;
-    imaging) "$build/bench/imaging/bench_imaging" 5 ;;
+    imaging) "$build/bench/imaging/bench_imaging" 5 && "$build/bench/imaging/bench_formats" 5 "$work" ;;
     add) "$build/bench/add/bench_add" 1000 "$work" ;;
     scan) "$build/bench/scan/bench_scan" "$work" ;;
     browse) "$build/bench/browse/bench_browse" "$work" ;;
     print) "$build/bench/print/bench_print" 3 ;;
     export) "$build/bench/export/bench_export" 5 "$work" ;;
+    viewer)
+        "$build/bench/viewer/bench_transitions" 1
+        xvfb-run -a -s "-screen 0 1920x1080x24" "$build/bench/viewer/bench_slideshow" 100 "$work" ;;
     addwindow) "$build/bench/addwindow/bench_addwindow" 1000 "$work" ;;
     *) echo "unknown benchmark $b" >&2; exit 2 ;;
     esac
