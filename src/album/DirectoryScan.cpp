@@ -227,15 +227,23 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
                            const DirectoryTree& dirs, ScanListener* listener, qsizetype listLimit) {
     CollectResult result;
     // False ends the run: list full or stop requested.
+    qsizetype listed = 0; // files handed to listener->filesListed
+    auto handOver = [&] {
+        if (listener && listed < result.files.size())
+            listener->filesListed(result.files.mid(listed));
+        listed = result.files.size();
+    };
     auto addFolder = [&](const QString& current) {
         result.lastFolder = current;
         for (const QString& name : MatchingFiles(current, pattern)) {
             if (result.files.size() >= listLimit) {
                 result.listFull = true;
+                handOver();
                 return false;
             }
             result.files.append(current + name);
             if (listener && result.files.size() % kFilesPerReport == 0) {
+                handOver();
                 listener->progress({dirs.count(), result.files.size()});
                 if (listener->stopRequested()) {
                     result.stopped = true;
@@ -243,6 +251,7 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
                 }
             }
         }
+        handOver();
         if (listener) {
             listener->progress({dirs.count(), result.files.size()});
             if (listener->stopRequested()) {
@@ -280,6 +289,10 @@ public:
             m_inner->progress(progress);
     }
     bool stopRequested() const override { return m_inner && m_inner->stopRequested(); }
+    void filesListed(const QStringList& files) override {
+        if (m_inner)
+            m_inner->filesListed(files);
+    }
 
 private:
     ScanListener* m_inner;

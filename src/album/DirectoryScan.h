@@ -29,6 +29,9 @@ public:
     virtual void progress(const ScanProgress& progress) { (void)progress; }
     // Polled after every directory and every few hundred files; true ends the run early.
     virtual bool stopRequested() const { return false; }
+    // The files the collect step has just listed (full paths), in list order, so a window can
+    // show them while the run goes on.
+    virtual void filesListed(const QStringList& files) { (void)files; }
 };
 
 // One directory found: its full path without a trailing "/" and its st_mode.

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <utility>
 
 namespace q32 {
 
@@ -26,9 +27,21 @@ public:
         }
     }
     bool stopRequested() const override { return m_job->m_stop; }
+    void filesListed(const QStringList& files) override {
+        m_batch += files;
+        if (!m_batchTimer.isValid() || m_batchTimer.elapsed() >= kSignalIntervalMs)
+            flush();
+    }
+    void flush() {
+        m_batchTimer.start();
+        if (!m_batch.isEmpty())
+            emit m_job->filesFound(std::exchange(m_batch, {}));
+    }
 
 private:
     DirectoryScanJob* m_job;
+    QStringList m_batch;
+    QElapsedTimer m_batchTimer;
     QElapsedTimer m_dirTimer;
     QElapsedTimer m_progressTimer;
 };
@@ -52,6 +65,7 @@ void DirectoryScanJob::start() {
     m_thread = QThread::create([this] {
         Listener listener(this);
         m_result = RunSearch(m_request, &listener);
+        listener.flush();
     });
     // QThread::finished comes from the worker; the job's own thread sees it queued.
     connect(m_thread, &QThread::finished, this, &DirectoryScanJob::finished);

@@ -28,6 +28,9 @@ signals:
     // Sent at most every few dozen milliseconds, so a large tree does not flood the event queue.
     void directoryRecorded(const QString& path);
     void progress(qint64 directories, qint64 files);
+    // The files listed since the last batch, in list order; every file comes in a batch before
+    // finished().
+    void filesFound(const QStringList& files);
     void finished();
 
 private:

@@ -1,5 +1,7 @@
 #include "shell/MainWindow.h"
 
+#include "album/ui/AddImagesStartup.h"
+#include "album/ui/AddImagesWindow.h"
 #include "common/AppPaths.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
@@ -9,6 +11,7 @@
 #include "output/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
+#include "platform/prompt/QtPromptService.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
@@ -19,6 +22,7 @@
 #include "shell/RecordWiring.h"
 #include "shell/ToolbarCustomizeDialog.h"
 #include "shell/ViewerLink.h"
+#include "viewer/FileBrowser.h"
 #include "viewer/ui/FullPicture.h"
 
 #include <QAction>
@@ -330,6 +334,9 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
+    d.add(QStringLiteral("ID_CreateNewAlbum"), [this] { createNewAlbum(); });
+    d.add(QStringLiteral("ID_AddImages"), [this] { addImages(); });
+    d.add(QStringLiteral("ID_BrowseFolder"), [this] { browseFolder(); });
     registerViewerCommands();
     m_records = new RecordWiring(*this, m_state, m_settings, m_prompts);
 }
@@ -432,6 +439,22 @@ void MainWindow::startUp() {
     m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
                                                    QStringLiteral("FilesPattern"));
 
+    // The file browser, loaded hidden on ThumbNailsDir and FilesPattern.
+    m_fileBrowser = new FileBrowser(m_state, m_settings, this);
+    connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
+        const QString tail = path.right(3).toLower();
+        RecordMedia media;
+        media.kind = tail == QLatin1String("gif") ? MediaKind::Gif
+                     : tail == QLatin1String("mpg") || tail == QLatin1String("mov") ||
+                             tail == QLatin1String("avi")
+                         ? MediaKind::Video
+                         : MediaKind::Still;
+        media.path = path;
+        m_preview->showMedia(media);
+    });
+    connect(m_fileBrowser, &FileBrowser::descriptionChanged, m_label2, &QLabel::setText);
+    m_fileBrowser->load();
+
     // A hand-shake file left by an image processor that did not finish.
     QFile::remove(m_state.AppDir + QStringLiteral("dbimfile.txt"));
 
@@ -450,21 +473,25 @@ void MainWindow::startUp() {
 
 void MainWindow::openAlbumFromArguments() {
     // A new album with "KORALTE", an album named on the command line, or recent entry 1.
-    const bool newAlbum =
-        std::any_of(m_arguments.cbegin(), m_arguments.cend(),
-                    [](const QString& a) { return a.contains(QLatin1String("KORALTE")); });
-    const auto named = std::find_if(m_arguments.cbegin(), m_arguments.cend(), [](const QString& a) {
-        return !a.startsWith(QLatin1Char('-')) &&
-               a.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive);
-    });
-    if (newAlbum) {
-        // The Add Images window completes a new album once it is built.
+    // Pictures named on the command line go to the Add Images window once the window shows.
+    const StartupRequest request = ParseStartupArguments(m_arguments);
+    if (request.newAlbum) {
         m_newAlbumPending = true;
-    } else if (named != m_arguments.cend()) {
-        m_browser->openAlbum(QFileInfo(*named).absoluteFilePath());
-    } else {
-        openRecentAlbum(1);
+        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
+            createNewAlbum(pictures);
+            m_state.StatusWord = 0;
+        });
+        return;
     }
+    if (!request.album.isEmpty())
+        m_browser->openAlbum(request.album);
+    else
+        openRecentAlbum(1);
+    if (!request.pictures.isEmpty())
+        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
+            addImages(pictures);
+            m_state.StatusWord = 0;
+        });
 }
 
 void MainWindow::restoreColumnWidths() {
@@ -615,6 +642,53 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     m_label2->setGeometry(0, h - kStatusHeight, w, kStatusHeight);
     m_grid->setGeometry(kGridLeft, kGridTop, std::max(0, w - kGridLeft - kMargin),
                         std::max(0, h - kGridTop - kStatusHeight - 6));
+}
+
+// ---- Adding pictures (the Add Images window and the file browser)
+
+void MainWindow::addImages(const QStringList& pictures) {
+    // With no album open there is nothing to add to: the pictures start a new one.
+    if (!m_browser->album()) {
+        createNewAlbum(pictures);
+        return;
+    }
+    m_newAlbumPending = false;
+    showAddImages(m_browser->album()->path(), pictures);
+}
+
+void MainWindow::createNewAlbum(const QStringList& pictures) {
+    m_newAlbumPending = true;
+    const QString chosen =
+        AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")));
+    if (!chosen.isEmpty())
+        showAddImages(chosen, pictures);
+}
+
+void MainWindow::showAddImages(const QString& albumPath, const QStringList& pictures) {
+    AddImagesResult result;
+    {
+        AddImagesWindow window(m_state, m_settings, m_prompts, albumPath, this);
+        // Questions asked while the window is up belong to it.
+        auto* dialogs = dynamic_cast<QtPromptService*>(&m_prompts);
+        if (dialogs)
+            dialogs->setParent(&window);
+        result = window.showModal(pictures);
+        if (dialogs)
+            dialogs->setParent(this);
+    }
+    if (m_newAlbumPending) {
+        // A new album exists only once something was added to it.
+        if (QFileInfo::exists(albumPath))
+            m_browser->openAlbum(albumPath);
+    } else if (m_state.StatusWord == 0 && result.albumRows >= 1) {
+        // Opened again rather than re-read: a protect step puts a new file in the album's place.
+        m_browser->openAlbum(albumPath);
+    }
+    refreshCaption();
+}
+
+void MainWindow::browseFolder() {
+    m_fileBrowser->browse();
 }
 
 } // namespace q32

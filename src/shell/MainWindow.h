@@ -18,6 +18,7 @@ namespace q32 {
 
 class AlbumBrowser;
 class CaptionBand;
+class FileBrowser;
 class FullPicture;
 class PreviewPane;
 class PreviewPrefetcher;
@@ -69,6 +70,14 @@ public:
     void openViewer();
     void startSlideshow();
     FullPicture* viewer() const { return m_viewer; }
+
+    // Adding pictures: the Add Images window over the open album (a new album when none is
+    // open), a new album made through it, and the file browser.
+    void addImages(const QStringList& pictures = {});
+    void createNewAlbum(const QStringList& pictures = {});
+    void showAddImages(const QString& albumPath, const QStringList& pictures = {});
+    void browseFolder();
+    FileBrowser* fileBrowser() const { return m_fileBrowser; }
 
     bool newAlbumPending() const { return m_newAlbumPending; }
     QColor selImgBackColor() const { return m_selImgBackColor; }
@@ -122,6 +131,7 @@ private:
     RecordGridModel* m_gridModel = nullptr;
     RecordWiring* m_records = nullptr;
 
+    FileBrowser* m_fileBrowser = nullptr;
     bool m_newAlbumPending = false;
     QColor m_selImgBackColor;
     bool m_closing = false;

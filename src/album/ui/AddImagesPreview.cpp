@@ -1,0 +1,77 @@
+#include "album/ui/AddImagesPreview.h"
+
+#include "common/PreviewFit.h"
+#include "platform/imaging/Imaging.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QThreadPool>
+
+namespace q32 {
+
+AddImagesPreview::AddImagesPreview(QWidget* parent) : QFrame(parent), m_lead1(new QLabel(this)) {
+    setObjectName(QStringLiteral("Picture2"));
+    setFrameShape(QFrame::StyledPanel);
+    m_lead1->setObjectName(QStringLiteral("LEAD1"));
+    m_lead1->setScaledContents(true);
+    m_lead1->hide();
+}
+
+AddImagesPreview::~AddImagesPreview() {
+    ++m_generation; // a decode still running must not call back into a frame that is gone
+}
+
+void AddImagesPreview::showPicture(const QString& path) {
+    m_wanted = path;
+    if (!m_decoding)
+        decodeNext();
+}
+
+void AddImagesPreview::hidePicture() {
+    ++m_generation;
+    m_wanted.clear();
+    m_lead1->hide();
+}
+
+void AddImagesPreview::decodeNext() {
+    if (m_wanted.isEmpty())
+        return;
+    const QString path = m_wanted;
+    m_wanted.clear();
+    m_decoding = true;
+    const quint64 generation = ++m_generation;
+    const QSize frame = contentsRect().size();
+    QPointer<AddImagesPreview> self(this);
+    QThreadPool::globalInstance()->start([self, generation, path, frame] {
+        ImageInfo info;
+        QImage image;
+        if (ReadImageInfo(path, info) == ImagingCondition::None) {
+            const QSize fitted = ThumbNailRect(info.displaySize(), frame).size();
+            if (LoadImage(path, image, LoadOptions{fitted, false, 0, true}) !=
+                ImagingCondition::None)
+                image = QImage();
+        }
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation, image, size = info.displaySize()] {
+                if (self)
+                    self->decoded(generation, image, size);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AddImagesPreview::decoded(quint64 generation, const QImage& image, const QSize& pictureSize) {
+    m_decoding = false;
+    if (generation == m_generation && !image.isNull()) {
+        const QRect place = ThumbNailRect(pictureSize, contentsRect().size());
+        m_lead1->setGeometry(place.translated(contentsRect().topLeft()));
+        m_lead1->setPixmap(QPixmap::fromImage(image));
+        m_lead1->show();
+        emit pictureShown();
+    }
+    decodeNext();
+}
+
+} // namespace q32

@@ -1,0 +1,71 @@
+#include "album/ui/AddImagesStartup.h"
+
+#include "common/ProgramState.h"
+#include "platform/prompt/PromptService.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace q32 {
+
+QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QString& recentEntry) {
+    // "&1 /path/album.mdb": the path after the three-character prefix.
+    QString offered = recentEntry.startsWith(QLatin1Char('&')) ? recentEntry.mid(3) : QString();
+    FileDialogRequest request;
+    if (!offered.isEmpty()) {
+        const QString folder = offered.left(offered.lastIndexOf(QLatin1Char('/')) + 1);
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+            request.initialDir = folder;
+        } else {
+            // The recent album's folder is gone: start in the working folder, with no name.
+            offered.clear();
+            request.initialDir = QDir::currentPath();
+        }
+    }
+    request.title = QStringLiteral("Select A File Name For the Depository");
+    request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
+    request.defaultExt = QStringLiteral("mdb");
+    request.fileName = offered;
+    const QString chosen = prompts.saveFile(request);
+    if (chosen.isEmpty()) {
+        state.StatusWord = 1;
+        return {};
+    }
+    // A file that does not exist yet is a new album, made by the first "&Add".
+    return QFileInfo(chosen).absoluteFilePath();
+}
+
+StartupRequest ParseStartupArguments(const QStringList& arguments) {
+    StartupRequest request;
+    request.newAlbum = std::any_of(arguments.cbegin(), arguments.cend(), [](const QString& a) {
+        return a.contains(QLatin1String("KORALTE"));
+    });
+    const QString line = arguments.join(QLatin1Char(' '));
+    const qsizetype bar = line.indexOf(QLatin1Char('|'));
+    if (bar >= 0) {
+        QString picture = line.mid(bar + 1).trimmed();
+        if (picture.size() >= 2 && picture.startsWith(QLatin1Char('"')) &&
+            picture.endsWith(QLatin1Char('"')))
+            picture = picture.mid(1, picture.size() - 2);
+        if (!picture.isEmpty())
+            request.pictures << QFileInfo(picture).absoluteFilePath();
+        return request;
+    }
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QLatin1Char('-')) || argument.contains(QLatin1String("KORALTE")))
+            continue;
+        QString path = argument;
+        if (argument.startsWith(QLatin1String("file:")))
+            path = QUrl(argument).toLocalFile();
+        if (path.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive)) {
+            if (request.album.isEmpty())
+                request.album = QFileInfo(path).absoluteFilePath();
+        } else if (QFileInfo(path).isFile()) {
+            request.pictures << QFileInfo(path).absoluteFilePath();
+        }
+    }
+    return request;
+}
+
+} // namespace q32

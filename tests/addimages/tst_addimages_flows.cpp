@@ -1,0 +1,479 @@
+// The Add Images window's procedures, headless with scripted answers, over real albums and
+// real pictures: the add run in all its endings, the list, the folder, the search.
+
+#include "AddImagesTestData.h"
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "album/AlbumMaintenance.h"
+#include "album/ui/AddImagesController.h"
+#include "album/ui/AddImagesList.h"
+#include "album/ui/AddImagesRun.h"
+#include "album/ui/AddImagesSearch.h"
+#include "album/ui/AddImagesStartup.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "viewer/FileBrowserPatterns.h"
+
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStringListModel>
+#include <QTest>
+
+using namespace q32;
+using test::albumContents;
+using test::fileBytes;
+using test::makePicture;
+
+namespace {
+
+// Scripted answers, and a hook that sees each message as it is asked (on the window's thread,
+// while the run's worker waits for the answer).
+struct HookedPrompts : test::ScriptedPromptService {
+    std::function<void(const MessageRequest&)> onMessage;
+    MsgResult message(const MessageRequest& request) override {
+        if (onMessage)
+            onMessage(request);
+        return ScriptedPromptService::message(request);
+    }
+};
+
+// One Add Images window with its own settings, program folder and scripted answers.
+struct Window {
+    test::TestEnv env;
+    ProgramState state;
+    HookedPrompts prompts;
+    Settings settings{Settings::defaultPath()};
+    AddImagesController window{state, settings, prompts};
+    QStringList titles;
+
+    Window() {
+        state.AppDir = env.appDir();
+        QObject::connect(&window, &AddImagesController::titleChanged,
+                         [this](const QString& t) { titles << t; });
+    }
+    QString path(const QString& name) const { return env.path(name); }
+    // n pictures p0.jpg .. in folder, listed in the window.
+    QStringList listPictures(const QString& folder, int n) {
+        QDir().mkpath(path(folder));
+        QStringList files;
+        for (int i = 0; i < n; ++i) {
+            files << path(folder + QStringLiteral("/p%1.jpg").arg(i));
+            makePicture(files.last(), i);
+        }
+        window.load();
+        window.pointFileBoxAt(path(folder), {});
+        window.addAllFiles();
+        return files;
+    }
+    QStringList storingTitles() const { return titles.filter(QStringLiteral("Storing image")); }
+    // "&Add", and the wait for the run to end (it stores on a worker thread).
+    void add() {
+        QSignalSpy done(&window.run(), &AddImagesRun::finished);
+        window.run().start();
+        if (done.isEmpty())
+            QVERIFY(done.wait(30000));
+        QVERIFY(!window.run().running());
+    }
+};
+
+QMultiMap<QString, QByteArray> contentsOf(const QStringList& files) {
+    QMultiMap<QString, QByteArray> rows;
+    for (const QString& f : files)
+        rows.insert(QFileInfo(f).fileName(), fileBytes(f));
+    return rows;
+}
+
+} // namespace
+
+class TestAddImagesFlows : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyListAsksAndNoKeepsTheWindow() {
+        Window w;
+        w.window.load();
+        w.window.setAlbumPath(w.path("never.mdb"));
+        QSignalSpy buttons(&w.window.run(), &AddImagesRun::buttonsEnabled);
+        QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
+        w.prompts.expectMessage("FYI", MsgResult::No);
+        w.add();
+        QVERIFY(!QFile::exists(w.path("never.mdb"))); // the album is never opened
+        QCOMPARE(w.prompts.asked().last().text,
+                 QStringLiteral("No image was selected.  Are you sure you want to exit?"));
+        QCOMPARE(w.prompts.asked().last().style, 4 + 64); // Yes/No, information
+        QCOMPARE(w.state.StatusWord, int16_t(9));
+        QCOMPARE(buttons.size(), 2);
+        QCOMPARE(buttons.last().at(0).toBool(), true);
+        QCOMPARE(closed.size(), 0);
+        QVERIFY(!w.window.run().running());
+
+        w.prompts.expectMessage("FYI", MsgResult::Yes);
+        w.add();
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(w.state.StatusWord, int16_t(0));
+        QCOMPARE(w.prompts.pending(), 0);
+    }
+
+    void firstAddCreatesTheAlbumAndStoresEveryFile() {
+        Window w;
+        const QStringList files = w.listPictures("pics", 3);
+        QCOMPARE(w.window.title(), QStringLiteral("3 images"));
+        QVERIFY(test::writeFile(w.state.AppDir + "scan1.scf", "page")); // a scanner page
+        w.window.setAlbumPath(w.path("new.mdb"));
+        w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectInput("SECURITY", "");
+        QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
+        w.add();
+        QCOMPARE(albumContents(w.path("new.mdb")), contentsOf(files));
+        QCOMPARE(w.storingTitles(),
+                 QStringList({"Storing image 0 of 3...", "Storing image 1 of 3...",
+                              "Storing image 2 of 3..."}));
+        QCOMPARE(w.window.run().albumRows(), 3);
+        QCOMPARE(w.state.StatusWord, int16_t(0));
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(w.window.title(), QStringLiteral("3 files"));
+        QVERIFY(!QFile::exists(w.state.AppDir + "scan1.scf"));
+        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("pics/"));
+        QCOMPARE(w.prompts.pending(), 0);
+    }
+
+    void oneMoreFileIsNamedAndTheAlbumProtected() {
+        Window w;
+        const QString album = w.path("family.mdb");
+        QVERIFY(AlbumDb::create(album, false).ok());
+        QVERIFY(makePicture(w.path("old.jpg"), 7));
+        {
+            test::ScriptedPromptService quiet;
+            Window first;
+            first.window.setAlbumPath(album);
+            first.window.load({w.path("old.jpg")});
+            first.prompts.expectInput("Image File Name", "old.jpg");
+            first.prompts.expectInput("Image Description", "");
+            first.prompts.expectInput("SECURITY", "");
+            first.add();
+        }
+        const QString sunset = w.path("sunset.png");
+        QVERIFY(makePicture(sunset, 3, {120, 80}));
+        w.window.setAlbumPath(album);
+        w.window.load({sunset});
+        w.prompts.expectInput("Image File Name", "Evening sky");
+        w.prompts.expectInput("Image Description", "From the balcony");
+        w.prompts.expectInput("SECURITY", "s3cret");
+        w.add();
+        QCOMPARE(w.prompts.pending(), 0);
+        QCOMPARE(w.window.run().albumRows(), 2);
+        QVERIFY(albumContents(album).isEmpty()); // protected now: no open without the password
+        const auto rows = albumContents(album, "s3cret");
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.value("Evening sky"), fileBytes(sunset));
+    }
+
+    void protectedAlbumAsksForItsPasswordOnce() {
+        Window w;
+        const QString album = w.path("locked.mdb");
+        QVERIFY(AlbumDb::create(album, true).ok());
+        QVERIFY(ChangeAlbumPassword(album, {}, "pw").ok());
+        const QStringList files = w.listPictures("pics", 2);
+        w.window.setAlbumPath(album);
+        w.prompts.expectInput("SECURED ALBUM", "pw"); // and no protect question at the end
+        w.add();
+        QCOMPARE(w.prompts.pending(), 0);
+        QCOMPARE(w.prompts.asked().size(), 1);
+        QCOMPARE(albumContents(album, "pw"), contentsOf(files));
+    }
+
+    void anotherProgramsFileIsLeftAlone() {
+        Window w;
+        const QString other = w.path("notes.mdb");
+        QVERIFY(test::writeFile(other, "Shopping list: bread, milk\n"));
+        w.listPictures("pics", 1);
+        w.window.addAllFiles(); // a second entry, so no naming prompts
+        w.window.setAlbumPath(other);
+        w.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS6: Command3D4_Click #2)");
+        w.prompts.expectMessage("FYI", MsgResult::Yes);
+        w.add();
+        QCOMPARE(w.prompts.asked().first().text, QStringLiteral("This is not an Quillon 32 Main."));
+        QCOMPARE(fileBytes(other), QByteArray("Shopping list: bread, milk\n"));
+        QCOMPARE(w.state.StatusWord, int16_t(0));
+    }
+
+    void readOnlyAlbumIsRefusedAfterOneRetry() {
+        Window w;
+        const QString mnt = w.path("ro");
+        QDir().mkpath(mnt);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
+            QSKIP("cannot mount a file system here");
+        const QString album = mnt + "/album.mdb";
+        const bool created = AlbumDb::create(album, false).ok();
+        QProcess::execute("mount", {"-o", "remount,ro", mnt});
+        w.listPictures("pics", 2);
+        w.window.setAlbumPath(album);
+        w.prompts.expectMessage("ERROR");
+        w.prompts.expectMessage("FYI", MsgResult::No);
+        w.add();
+        const QByteArray before = fileBytes(album);
+        QProcess::execute("umount", {mnt});
+        QVERIFY(created);
+        QCOMPARE(w.prompts.asked().first().text, album + " is read-only.");
+        QVERIFY(!before.isEmpty());
+        QCOMPARE(w.prompts.pending(), 0);
+    }
+
+    void cancelStopsAfterAStoredItem() {
+        Window w;
+        QStringList files = w.listPictures("pics", 5);
+        // The third file is damaged: its message comes while the run waits, and "&Cancel" is
+        // pressed then.
+        files[2] = w.path("pics/p2.png");
+        QVERIFY(makePicture(files[2], 2));
+        QByteArray png = fileBytes(files[2]);
+        png.replace(16, 8, QByteArray(8, '\0'));
+        QVERIFY(test::writeFile(files[2], png));
+        w.window.clearList();
+        w.window.list()->append(files);
+        w.window.setAlbumPath(w.path("stopped.mdb"));
+        w.prompts.onMessage = [&](const MessageRequest& m) {
+            if (m.title.endsWith("#1)"))
+                QVERIFY(!w.window.cancel()); // the run is still going: it only stops
+        };
+        QStringList reported;
+        QObject::connect(&w.window.run(), &AddImagesRun::stored,
+                         [&](const QStringList& f) { reported << f; });
+        w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)");
+        w.prompts.expectInput("SECURITY", "");
+        w.add();
+        QCOMPARE(reported, files.mid(0, 2));
+        // What was reported stored is in the album byte for byte, and nothing more.
+        QCOMPARE(albumContents(w.path("stopped.mdb")), contentsOf(reported));
+        QCOMPARE(w.window.run().albumRows(), 2);
+        QCOMPARE(w.prompts.pending(), 0);
+    }
+
+    void damagedPictureIsReportedAndTheRunGoesOn() {
+        Window w;
+        const QStringList files = w.listPictures("pics", 2);
+        // A PNG whose header says it is 0 x 0 pixels.
+        QVERIFY(makePicture(w.path("bad.png"), 9));
+        QByteArray png = fileBytes(w.path("bad.png"));
+        png.replace(16, 8, QByteArray(8, '\0'));
+        QVERIFY(test::writeFile(w.path("bad.png"), png));
+        w.window.clearList();
+        w.window.list()->append({files[0], w.path("bad.png"), files[1]});
+        w.window.setAlbumPath(w.path("mixed.mdb"));
+        const QString title = "UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)";
+        w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectMessage(title); // once: the run names the file and goes on
+        w.prompts.expectInput("SECURITY", "");
+        w.add();
+        QCOMPARE(w.prompts.pending(), 0);
+        const QList<test::Asked>& asked = w.prompts.asked();
+        QCOMPARE(asked[1].text, "Error 20030 reading/writing " + w.path("bad.png"));
+        QCOMPARE(asked[1].style, 16);
+        // Clicked, the same file says what is wrong with it.
+        w.prompts.expectMessage(title);
+        w.window.showImageInfo(w.path("bad.png"));
+        QCOMPARE(w.prompts.asked().last().text,
+                 "Error #20030 reading this image file:\n" + w.path("bad.png") +
+                     "\nPlease send the above image file for analysis.");
+        QCOMPARE(albumContents(w.path("mixed.mdb")), contentsOf(files));
+    }
+
+    void fileInformationAndItsWarnings() {
+        Window w;
+        w.window.load();
+        QSignalSpy shown(&w.window, &AddImagesController::detailsShown);
+        QSignalSpy previews(&w.window, &AddImagesController::previewRequested);
+        QVERIFY(makePicture(w.path("wide.png"), 1, {1500, 20}));
+        w.window.showImageInfo(w.path("wide.png"));
+        QCOMPARE(shown.size(), 1);
+        const auto details = shown.last().at(0).value<ImageDetails>();
+        QCOMPARE(details.type, QStringLiteral("Portable Network Graphics"));
+        QCOMPARE(details.resolution, QStringLiteral("1500 x 20"));
+        QCOMPARE(details.colours, QLocale().toString(16777216) + " colors");
+        QCOMPARE(details.size, QLocale().toString(fileBytes(w.path("wide.png")).size()) + " bytes");
+        QCOMPARE(w.window.currentImagePath(), w.path("wide.png"));
+        QCOMPARE(previews.size(), 1);
+
+        QVERIFY(test::writeFile(w.path("readme.jpg"), "just some words\n"));
+        w.prompts.expectMessage("WARNING");
+        w.window.showImageInfo(w.path("readme.jpg"));
+        QCOMPARE(w.prompts.asked().last().text, QStringLiteral("Unrecognized image format."));
+        QCOMPARE(w.prompts.asked().last().style, 48);
+        QCOMPARE(w.prompts.beeps(), 1);
+        w.prompts.expectMessage("CRITIAL ERROR! (AddImages: Command3D1_Click)");
+        w.window.showImageInfo(w.path("gone.jpg"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(w.prompts.busyDepth(), 0);
+    }
+
+    void listBuildingFolderAndTypeBoxes() {
+        Window w;
+        QDir().mkpath(w.path("f/sub"));
+        for (const char* name : {"a.png", "b.png", "c.jpg"})
+            QVERIFY(makePicture(w.path("f/") + name, 1));
+        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("f"));
+        w.window.load();
+        QCOMPARE(w.window.folder(), w.path("f/"));
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
+        auto* files = w.window.folderFiles();
+        w.window.folderSelection()->select(files->index(2), QItemSelectionModel::Select);
+        w.window.folderSelection()->select(files->index(0), QItemSelectionModel::Select);
+        w.window.addSelectedFiles();
+        QCOMPARE(w.window.list()->paths(), QStringList({w.path("f/a.png"), w.path("f/c.jpg")}));
+        QCOMPARE(w.window.title(), QStringLiteral("2 images"));
+        w.window.addFolderFile(1);
+        auto* list = w.window.list();
+        w.window.listSelection()->select(list->index(0), QItemSelectionModel::Select);
+        w.window.listSelection()->select(list->index(2), QItemSelectionModel::Select);
+        w.window.retainSelected();
+        QCOMPARE(list->paths(), QStringList({w.path("f/a.png"), w.path("f/b.png")}));
+        w.window.removeEntry(0);
+        QCOMPARE(list->paths(), QStringList({w.path("f/b.png")}));
+        w.window.clearList();
+        w.window.folderSelection()->select(files->index(1), QItemSelectionModel::ClearAndSelect);
+        w.window.addSelectedFiles();
+        QCOMPARE(w.window.title(), QStringLiteral("1 image"));
+
+        // The PNG box makes the default pattern, and the file box follows it.
+        w.window.typeBoxClicked(12, true);
+        QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.png");
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png"}));
+        w.window.typeBoxClicked(kAllFormatsBox, false);
+        QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.___");
+        QVERIFY(w.window.folderFiles()->stringList().isEmpty());
+        w.window.setPatternText("*.jpg"); // the pattern box wins over the boxes
+        w.window.typeBoxClicked(3, true);
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg"}));
+
+        w.window.setRecursive(true);
+        QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "-1");
+        w.window.setRecursive(false);
+        QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "0");
+
+        QSignalSpy label(&w.window, &AddImagesController::folderLabelChanged);
+        w.prompts.expectFolder("Select Image Folder", ""); // cancelled: the folder stays
+        w.window.changeFolder();
+        QCOMPARE(w.window.folder(), w.path("f/"));
+        QCOMPARE(label.last().at(0).toString(), w.path("f/") + " (1 file)");
+        w.prompts.expectFolder("Select Image Folder", w.path("f/sub"));
+        w.window.changeFolder();
+        QCOMPARE(label.last().at(0).toString(), w.path("f/sub/") + " (0 files)");
+    }
+
+    void picturesFromOutsideAreListedAndShown() {
+        Window w;
+        QDir().mkpath(w.path("outside"));
+        QVERIFY(makePicture(w.path("outside/first.png"), 4, {40, 30}));
+        QVERIFY(makePicture(w.path("outside/second.jpg"), 5));
+        QSignalSpy shown(&w.window, &AddImagesController::detailsShown);
+        w.window.load({w.path("outside/first.png"), w.path("outside/second.jpg")});
+        QCOMPARE(w.window.list()->rowCount(), 2);
+        QCOMPARE(w.window.listSelection()->selectedIndexes().size(), 1);
+        QCOMPARE(w.window.listSelection()->selectedIndexes().first().row(), 0);
+        QCOMPARE(w.window.folder(), w.path("outside/"));
+        QCOMPARE(shown.last().at(0).value<ImageDetails>().resolution, QStringLiteral("40 x 30"));
+
+        const StartupRequest bar =
+            ParseStartupArguments({"KORALTE|" + w.path("outside/first.png")});
+        QVERIFY(bar.newAlbum);
+        QCOMPARE(bar.pictures, QStringList({w.path("outside/first.png")}));
+        const StartupRequest spaced =
+            ParseStartupArguments({"KORALTE", "|\"" + w.path("outside/first.png") + "\""});
+        QCOMPARE(spaced.pictures, bar.pictures);
+        const StartupRequest open = ParseStartupArguments(
+            {w.path("x.mdb"), "file://" + w.path("outside/second.jpg"), w.path("missing.jpg")});
+        QVERIFY(!open.newAlbum);
+        QCOMPARE(open.album, w.path("x.mdb"));
+        QCOMPARE(open.pictures, QStringList({w.path("outside/second.jpg")}));
+    }
+
+    void newAlbumNameStartsBesideTheRecentAlbum() {
+        Window w;
+        QDir().mkpath(w.path("albums"));
+        w.prompts.expectSaveFile("Select A File Name For the Depository", w.path("albums/new"));
+        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + w.path("albums/old.mdb")),
+                 w.path("albums/new"));
+        const test::Asked& asked = w.prompts.asked().last();
+        QCOMPARE(asked.file.initialDir, w.path("albums/"));
+        QCOMPARE(asked.file.fileName, w.path("albums/old.mdb"));
+        QCOMPARE(asked.file.filter, QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb"));
+        // A recent album whose folder is gone: no name offered; Cancel reports 1.
+        w.prompts.expectSaveFile("Select A File Name For the Depository", "");
+        QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 /gone/away/old.mdb").isEmpty());
+        QVERIFY(w.prompts.asked().last().file.fileName.isEmpty());
+        QCOMPARE(w.state.StatusWord, int16_t(1));
+    }
+
+    void searchListsTheTreeAndStops() {
+        Window w;
+        for (const char* f : {"t/a.jpg", "t/sub1/b.jpg", "t/sub1/deep/c.jpg", "t/sub2/d.png",
+                              "t/.hidden/e.jpg", "t/sub2/notes.txt"}) {
+            QDir().mkpath(QFileInfo(w.path(f)).path());
+            QVERIFY(test::writeFile(w.path(f), "x"));
+        }
+        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("t"));
+        w.window.load();
+        w.window.setPatternText("*.jpg;*.png");
+        AddImagesSearch& search = w.window.search();
+        QSignalSpy done(&search, &AddImagesSearch::finished);
+        QSignalSpy captions(&search, &AddImagesSearch::captionChanged);
+
+        search.click(0); // not recursive: only the folder's own files; its subfolders counted
+        QCOMPARE(search.caption(0), QStringLiteral("Stop"));
+        QVERIFY(done.wait(5000));
+        QCOMPARE(w.window.list()->paths(), QStringList({w.path("t/a.jpg")}));
+        QCOMPARE(w.window.title(), QStringLiteral("2 directories and 1 file(s)"));
+        QCOMPARE(search.caption(0), QStringLiteral("&Search"));
+        QVERIFY(w.titles.contains("Searching..."));
+
+        w.window.setRecursive(true);
+        search.click(0);
+        QVERIFY(done.wait(5000));
+        QCOMPARE(w.window.list()->paths(),
+                 QStringList({w.path("t/a.jpg"), w.path("t/sub1/b.jpg"), w.path("t/sub2/d.png"),
+                              w.path("t/sub1/deep/c.jpg")}));
+        QCOMPARE(w.window.title(), QStringLiteral("3 directories and 4 file(s)"));
+        // The file box ends on the last folder visited, and that folder is kept.
+        QCOMPARE(w.window.folder(), w.path("t/sub1/deep/"));
+        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("t/sub1/deep/"));
+
+        // A list that is full says so and keeps what it holds.
+        w.window.pointFileBoxAt(w.path("t"), {});
+        w.window.list()->setLimit(3);
+        w.prompts.expectMessage(QString());
+        search.click(0);
+        QVERIFY(done.wait(5000));
+        QCOMPARE(w.prompts.asked().last().text,
+                 QStringLiteral("Exhausted memory resources.  Too many files!"));
+        QCOMPARE(w.window.list()->rowCount(), 3);
+        QVERIFY(w.window.title().endsWith(" [3 displayed]"));
+        w.window.list()->setLimit(1000);
+
+        // Stop puts the caption back at once; Scan Drive gives back the recursive option.
+        w.window.setRecursive(false);
+        captions.clear();
+        search.click(1);
+        QVERIFY(w.window.recursive());
+        search.click(1);
+        QCOMPARE(search.caption(1), QStringLiteral("Scan &Drive"));
+        QVERIFY(!w.window.recursive());
+        QCOMPARE(captions.size(), 2);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(w.prompts.busyDepth(), 0);
+
+        // Files and folders dropped on the list join what it holds.
+        w.window.clearList();
+        w.window.setPatternText({});
+        w.state.FilesPattern = "*.jpg";
+        w.window.addDropped({w.path("t/sub2/d.png"), w.path("t/sub1")});
+        QCOMPARE(w.window.list()->paths(), QStringList({w.path("t/sub2/d.png")}));
+        QVERIFY(done.wait(5000));
+        QCOMPARE(w.window.list()->paths(),
+                 QStringList({w.path("t/sub2/d.png"), w.path("t/sub1/b.jpg")}));
+    }
+};
+
+QTEST_MAIN(TestAddImagesFlows)
+#include "tst_addimages_flows.moc"

@@ -1,0 +1,212 @@
+// The file browser: the type-box patterns of both windows, the drive list, the folder and its
+// files, accepting and cancelling, and the window itself over a temporary tree.
+
+#include "TestEnv.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "viewer/FileBrowser.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace q32;
+
+namespace {
+
+QList<bool> ticked(TypeBoxSet set, std::initializer_list<int> boxes) {
+    QList<bool> checked(TypeBoxes(set).size(), false);
+    for (int b : boxes)
+        checked[b] = true;
+    return checked;
+}
+
+void touch(const QString& path, qint64 size = 1) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(size, 'x'));
+}
+
+} // namespace
+
+class TestFileBrowser : public QObject {
+    Q_OBJECT
+private slots:
+    void boxesBecomePatternsInBoxOrder_data() {
+        QTest::addColumn<int>("set");
+        QTest::addColumn<QList<bool>>("checked");
+        QTest::addColumn<QString>("pattern");
+        const int fb = int(TypeBoxSet::FileBrowser), ai = int(TypeBoxSet::AddImages);
+        // JPEG ticked after TIFF still comes first: box order, not click order.
+        QTest::newRow("jpeg+tiff")
+            << fb << ticked(TypeBoxSet::FileBrowser, {16, 3}) << "*.jpg;*.tif";
+        QTest::newRow("none") << fb << ticked(TypeBoxSet::FileBrowser, {}) << "*.___";
+        QTest::newRow("gif and cursor")
+            << fb << ticked(TypeBoxSet::FileBrowser, {25, 28}) << "*.gif;*.cur";
+        QTest::newRow("all formats alone")
+            << fb << ticked(TypeBoxSet::FileBrowser, {27}) << "*.___";
+        QTest::newRow("add images avi+mpeg+icon")
+            << ai << ticked(TypeBoxSet::AddImages, {22, 23, 0}) << "*.ico;*.avi;*.mpg";
+        QTest::newRow("add images cursor") << ai << ticked(TypeBoxSet::AddImages, {26}) << "*.cur";
+    }
+    void boxesBecomePatternsInBoxOrder() {
+        QFETCH(int, set);
+        QFETCH(QList<bool>, checked);
+        QFETCH(QString, pattern);
+        QCOMPARE(PatternForCheckedBoxes(checked, TypeBoxSet(set)), pattern);
+    }
+
+    void storedPatternsTickTheirBoxes() {
+        // The same pattern ticks different box numbers in the two windows where they differ.
+        QCOMPARE(CheckedBoxesForPattern("*.bmp;*.png", TypeBoxSet::FileBrowser),
+                 ticked(TypeBoxSet::FileBrowser, {1, 12}));
+        QCOMPARE(CheckedBoxesForPattern("*.cur;*.cmp", TypeBoxSet::FileBrowser),
+                 ticked(TypeBoxSet::FileBrowser, {26, 28}));
+        QCOMPARE(CheckedBoxesForPattern("*.cur;*.cmp", TypeBoxSet::AddImages),
+                 ticked(TypeBoxSet::AddImages, {25, 26}));
+        // "All Formats" is never ticked from a pattern; longer or unknown patterns tick nothing.
+        QCOMPARE(CheckedBoxesForPattern("*.jpeg;*.___;*.xyz", TypeBoxSet::AddImages),
+                 ticked(TypeBoxSet::AddImages, {}));
+        // A round trip through every box of both windows gives the pattern back.
+        for (TypeBoxSet set : {TypeBoxSet::FileBrowser, TypeBoxSet::AddImages}) {
+            QList<bool> all(TypeBoxes(set).size(), true);
+            all[kAllFormatsBox] = false;
+            const QString pattern = PatternForCheckedBoxes(all, set);
+            QCOMPARE(CheckedBoxesForPattern(pattern, set), all);
+        }
+        // "All Formats" gives every box its state.
+        QList<bool> some = ticked(TypeBoxSet::AddImages, {3});
+        QVERIFY(!ApplyBoxClick(some, kAllFormatsBox, false).contains(true));
+        QVERIFY(!ApplyBoxClick(some, kAllFormatsBox, true).contains(false));
+        QCOMPARE(TypeBoxes(TypeBoxSet::AddImages).size(), 28);
+        QCOMPARE(TypeBoxes(TypeBoxSet::FileBrowser).size(), 29);
+    }
+
+    void drivesAreWhatAUserCallsDisks() {
+        const QList<MountEntry> mounts = {{"/", "ext4", ""},
+                                          {"/proc", "proc", ""},
+                                          {"/sys/fs/cgroup", "cgroup2", ""},
+                                          {"/dev/shm", "tmpfs", ""},
+                                          {"/run/user/1000", "tmpfs", ""},
+                                          {"/run/media/anna/CAMERA", "vfat", "CAMERA"},
+                                          {"/media/anna/USB STICK", "exfat", "USB STICK"},
+                                          {"/boot/efi", "vfat", ""},
+                                          {"/snap/core/1", "squashfs", ""},
+                                          {"/mnt/photos", "ext4", ""},
+                                          {"/home/anna", "ext4", ""}};
+        const QList<Drive> drives = UserDrives(mounts, "/home/anna");
+        QStringList roots;
+        for (const Drive& d : drives)
+            roots << d.rootPath;
+        QCOMPARE(roots, QStringList({"/home/anna/", "/", "/media/anna/USB STICK/", "/mnt/photos/",
+                                     "/run/media/anna/CAMERA/"}));
+        QCOMPARE(drives[2].label, QStringLiteral("USB STICK (/media/anna/USB STICK)"));
+        QCOMPARE(DriveIndexOf(drives, "/home/anna/Pictures"), 0);
+        QCOMPARE(DriveIndexOf(drives, "/mnt/photos/2020"), 3);
+        QCOMPARE(DriveIndexOf(drives, "/opt"), 1);
+    }
+
+    void sessionListsFiltersAcceptsAndCancels() {
+        test::TestEnv env;
+        QDir(env.root()).mkpath("tree/empty");
+        const QString tree = env.path("tree/");
+        QImage(640, 480, QImage::Format_RGB32).save(tree + "a.jpg");
+        QImage(20, 10, QImage::Format_RGB32).save(tree + "b.png");
+        touch(tree + "c.TIF");
+        touch(tree + ".hidden.jpg");
+        touch(tree + "notes.txt", 1234567);
+
+        ProgramState state;
+        state.AppDir = env.appDir();
+        state.ThumbNailsDir = tree;
+        Settings settings(Settings::defaultPath());
+        FileBrowserSession session(state, settings);
+        session.load();
+        // No stored pattern: every file shows until a box is changed.
+        QCOMPARE(session.files(), QStringList({"a.jpg", "b.png", "c.TIF", "notes.txt"}));
+
+        session.boxClicked(3, true);  // JPEG
+        session.boxClicked(16, true); // TIFF
+        QCOMPARE(session.files(), QStringList({"a.jpg", "c.TIF"}));
+        QCOMPARE(settings.RegGetString("Files Parameters", "FilesPattern"), "*.jpg;*.tif");
+        QCOMPARE(state.FilesPattern, QStringLiteral("*.jpg;*.tif"));
+
+        // The description line of a picture, and of a file that is none.
+        QCOMPARE(FileDescriptionLine(session.pathOf(0)),
+                 "a.jpg  (640x480) (24 bpp) (" +
+                     QLocale().toString(QFileInfo(tree + "a.jpg").size()) + " bytes) ");
+        QCOMPARE(FileDescriptionLine(tree + "notes.txt"),
+                 QStringLiteral("UNRECOGNIZED FILE FORMAT"));
+        QVERIFY(FileDescriptionLine(tree + "clip.mpg").isEmpty());
+
+        QCOMPARE(session.finish(false), FileBrowserSession::Outcome::Cancelled);
+        QCOMPARE(state.StatusWord, int16_t(1));
+        QVERIFY(settings.RegGetString("Directories", "ThumbNailsDir").isEmpty());
+
+        session.setFolder(tree + "empty");
+        QCOMPARE(session.finish(true), FileBrowserSession::Outcome::EmptyFolder);
+        QCOMPARE(state.StatusWord, int16_t(1));
+
+        session.setFolder(tree.chopped(1)); // without its "/": it is added
+        QCOMPARE(session.finish(true), FileBrowserSession::Outcome::Accepted);
+        QCOMPARE(state.StatusWord, int16_t(0));
+        QCOMPARE(state.ThumbNailsDir, tree);
+        QCOMPARE(settings.RegGetString("Directories", "ThumbNailsDir"), tree);
+
+        // A stored pattern ticks the boxes when the browser opens again; "/" stays single.
+        FileBrowserSession again(state, settings);
+        again.load();
+        QCOMPARE(again.checkedBoxes(), ticked(TypeBoxSet::FileBrowser, {3, 16}));
+        again.setFolder("/");
+        QCOMPARE(again.folder(), QStringLiteral("/"));
+    }
+
+    void windowPreviewsAndStoresTheChosenFolder() {
+        test::TestEnv env;
+        QDir(env.root()).mkpath("pics");
+        const QString pics = env.path("pics/");
+        QImage(300, 200, QImage::Format_RGB32).save(pics + "one.png");
+        QImage(30, 20, QImage::Format_RGB32).save(pics + "two.bmp");
+        ProgramState state;
+        state.AppDir = env.appDir();
+        state.ThumbNailsDir = pics;
+        Settings settings(Settings::defaultPath());
+        FileBrowser window(state, settings);
+        window.load();
+        QSignalSpy previews(&window, &FileBrowser::previewRequested);
+        QSignalSpy lines(&window, &FileBrowser::descriptionChanged);
+
+        auto* files = window.findChild<QListWidget*>("File1");
+        QCOMPARE(files->count(), 2);
+        auto* png = window.findChild<QCheckBox*>("SSCheck1_12");
+        QCOMPARE(png->text(), QStringLiteral("PNG"));
+        png->click();
+        QCOMPARE(files->count(), 1);
+        QCOMPARE(settings.RegGetString("Files Parameters", "FilesPattern"), "*.png");
+        window.findChild<QCheckBox*>("SSCheck1_27")->click(); // All Formats
+        QCOMPARE(files->count(), 2);
+        QVERIFY(window.findChild<QCheckBox*>("SSCheck1_28")->isChecked());
+
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                          files->visualItemRect(files->item(1)).center());
+        QCOMPARE(previews.size(), 1);
+        QCOMPARE(previews.last().at(0).toString(), pics + "two.bmp");
+        QVERIFY(lines.last().at(0).toString().startsWith("two.bmp  (30x20) ("));
+
+        window.show();
+        window.findChild<QPushButton*>("Command3D1_1")->click(); // OK
+        QVERIFY(!window.isVisible());
+        QCOMPARE(state.StatusWord, int16_t(0));
+        QCOMPARE(settings.RegGetString("Directories", "ThumbNailsDir"), pics);
+        QCOMPARE(previews.last().at(0).toString(), pics + "one.png"); // the first file is shown
+        QVERIFY(window.findChild<QComboBox*>("Drive1")->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestFileBrowser)
+#include "tst_filebrowser.moc"
