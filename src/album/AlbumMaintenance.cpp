@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
 #include <fcntl.h>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace q32 {
@@ -47,6 +49,44 @@ void syncFile(const QString& path) {
         ::close(fd);
     }
 }
+
+// Follows the copy into a new file while the engine writes it: the engine calls step() every few
+// instructions of its program, which reports the file's size now and then and stops the engine
+// once the user has cancelled.
+class FollowCopy {
+public:
+    FollowCopy(sqlite::Database& db, const QString& target, MaintenanceProgress* progress)
+        : m_db(db), m_target(QFile::encodeName(target)), m_progress(progress) {
+        if (m_progress)
+            sqlite3_progress_handler(m_db.handle(), 64, &FollowCopy::step, this);
+    }
+    ~FollowCopy() {
+        if (m_progress)
+            sqlite3_progress_handler(m_db.handle(), 0, nullptr, nullptr);
+    }
+    FollowCopy(const FollowCopy&) = delete;
+    FollowCopy& operator=(const FollowCopy&) = delete;
+
+private:
+    static int step(void* self) {
+        auto* f = static_cast<FollowCopy*>(self);
+        if (f->m_progress->cancelled)
+            return 1;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - f->m_lastLook > std::chrono::milliseconds(50)) {
+            f->m_lastLook = now;
+            struct stat st {};
+            if (::stat(f->m_target.constData(), &st) == 0)
+                f->m_progress->done = st.st_size;
+        }
+        return 0;
+    }
+
+    sqlite::Database& m_db;
+    QByteArray m_target;
+    MaintenanceProgress* m_progress;
+    std::chrono::steady_clock::time_point m_lastLook;
+};
 
 // Row ids reachable by a scan in one statement, up to the first error.
 void collectIds(sqlite::Database& db, const QString& sql, std::set<qint64>& ids) {
@@ -102,29 +142,41 @@ QString CompactReport::message() const {
            QStringLiteral("Gain = ") + QString::number(gain) + QStringLiteral("%");
 }
 
-CompactReport CompactAlbumFile(const QString& path, const QString& password) {
+CompactReport CompactAlbumFile(const QString& path, const QString& password,
+                               MaintenanceProgress* progress) {
     CompactReport r;
     r.oldSize = QFileInfo(path).size();
+    if (progress)
+        progress->total = r.oldSize;
     r.backupPath = path.left(path.size() - 3) + QStringLiteral("bak");
     QFile::remove(r.backupPath);
-    if (::rename(QFile::encodeName(path).constData(),
-                 QFile::encodeName(r.backupPath).constData()) != 0) {
+    // The backup is a second name of the album file, so the album stays at path at every
+    // moment. Where the file system has no links it is renamed, and renamed back on failure.
+    const bool linked = ::link(QFile::encodeName(path).constData(),
+                               QFile::encodeName(r.backupPath).constData()) == 0;
+    if (!linked && ::rename(QFile::encodeName(path).constData(),
+                            QFile::encodeName(r.backupPath).constData()) != 0) {
         r.status = {AlbumCondition::PathAccess, path};
     } else {
         auto album = AlbumDb::open(r.backupPath, {false, password}, &r.status);
         const QString temp = path + QStringLiteral(".q32new");
-        if (album)
+        if (album) {
+            const FollowCopy follow(album->connection(), temp, progress);
             r.status = exportTo(album->connection(), temp, album->isEncrypted() ? password : "");
+        }
         album.reset();
+        if (progress && progress->cancelled)
+            r.status = {AlbumCondition::Cancelled, path};
         if (r.status.ok())
             r.status = checkCopy(temp, password);
         if (r.status.ok() && !engine::atomicReplace(temp, path))
             r.status = {AlbumCondition::PathAccess, path};
         if (!r.status.ok()) {
-            // The album goes back where it was; the user loses nothing.
+            // The album stays where it was; the user loses nothing.
             QFile::remove(temp);
-            ::link(QFile::encodeName(r.backupPath).constData(),
-                   QFile::encodeName(path).constData());
+            if (!linked)
+                ::rename(QFile::encodeName(r.backupPath).constData(),
+                         QFile::encodeName(path).constData());
         }
     }
     r.newSize = QFileInfo(path).size();
@@ -141,7 +193,8 @@ QString RepairReport::message(const QString& path) const {
     return text;
 }
 
-RepairReport RepairAlbumFile(const QString& path, const QString& password) {
+RepairReport RepairAlbumFile(const QString& path, const QString& password,
+                             MaintenanceProgress* progress) {
     RepairReport r;
     sqlite::Database db;
     bool encrypted = false;
@@ -226,7 +279,15 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
             QStringLiteral("INSERT INTO fixed.Pictures (rowid, %1) SELECT rowid, %1 FROM "
                            "main.Pictures WHERE rowid = ?")
                 .arg(QLatin1String(kColumns)));
+        if (progress)
+            progress->total = qint64(ids.size());
         for (qint64 id : ids) {
+            if (progress && progress->cancelled) {
+                r.status = {AlbumCondition::Cancelled, path};
+                break;
+            }
+            if (progress)
+                ++progress->done;
             copy.bind(1, id);
             if (copy.step() == SQLITE_DONE && db.changes() == 1)
                 ++r.rowsSaved;
