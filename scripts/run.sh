@@ -11,11 +11,12 @@ build=${QUILLON_BUILD_DIR:-build}
 if [ $# -eq 0 ]; then
     sample=${QUILLON_SAMPLE:-"$PWD/$build/sample/Sample.mdb"}
     bash scripts/make-sample-album.sh "$sample" "$build/cli/q32"
-    # A first start gets a window and grid columns of a useful size.
+    # A first start gets a window of a useful size (the grid's columns get readable widths by
+    # themselves).
     config="${XDG_CONFIG_HOME:-$HOME/.config}/quillon32/quillon32.ini"
     if [ ! -e "$config" ]; then
         mkdir -p "$(dirname "$config")"
-        printf '[Main]\nLeft=40\nTop=40\nWidth=1100\nHeight=720\n\n[MSFlexGrid1]\nColumn0=90\nColumn1=0\nColumn2=190\nColumn3=200\nColumn4=260\nColumn5=160\nColumn6=260\n' >"$config"
+        printf '[Main]\nLeft=40\nTop=40\nWidth=1100\nHeight=720\n' >"$config"
     fi
     set -- "$sample"
 fi

@@ -22,6 +22,8 @@ PACKAGES=(
   fluidr3mono-gm-soundfont
   # scanner
   libsane-dev sane-utils
+  # printing, and a CUPS with a PDF printer for its tests
+  libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils tesseract-ocr tesseract-ocr-eng
   # icons and fonts
   adwaita-icon-theme fonts-dejavu-core
   # tests and benchmarks

@@ -5,6 +5,8 @@
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"
+#include "output/ContactSheetWindow.h"
+#include "output/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AboutWindow.h"
@@ -19,6 +21,7 @@
 #include "shell/RecordNavigation.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -322,6 +325,8 @@ void MainWindow::registerCommands() {
 
     d.add(QStringLiteral("ID_ImageBackColor"), [this] { chooseImageBackColor(); });
     d.add(QStringLiteral("ID_PrintSetup"), [this] { m_prompts.printSetup(); });
+    d.add(QStringLiteral("ID_PrintImage"), [this] { printCurrentImage(); });
+    d.add(QStringLiteral("ID_PrintContactSheet"), [this] { printContactSheet(); });
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
@@ -345,6 +350,7 @@ void MainWindow::disableUnavailableTools() {
 void MainWindow::applyLayout(const ToolLayout& layout) {
     m_commandBar->apply(layout);
     disableUnavailableTools();
+    enablePrintTools();
 }
 
 void MainWindow::applyLayoutLater(const ToolLayout& layout) {
@@ -487,6 +493,51 @@ void MainWindow::enableRecordTools() {
     for (const QString& id : kRecordTools)
         if (m_dispatcher.has(id))
             m_commandBar->setEnabled(id, enabled);
+    enablePrintTools();
+}
+
+// The print tools need a record; without one their tips say why they are off.
+void MainWindow::enablePrintTools() {
+    const QString why = QStringLiteral(" (no current image: open a Depository with pictures)");
+    const bool enabled = m_state.album.RecordCount >= 1;
+    for (const QString& id :
+         {QStringLiteral("ID_PrintImage"), QStringLiteral("ID_PrintContactSheet")}) {
+        QAction* tool = m_commandBar->tool(id);
+        if (!tool)
+            continue;
+        if (!enabled) {
+            m_commandBar->setUnavailable(id, why);
+            continue;
+        }
+        QString tip = tool->toolTip();
+        if (tip.endsWith(why))
+            tip.chop(why.size());
+        tool->setToolTip(tip);
+        tool->setStatusTip(tip);
+        m_commandBar->setEnabled(id, true);
+    }
+}
+
+void MainWindow::printCurrentImage() {
+    PrintPicture picture;
+    // A clip has no picture to print; a GIF prints its first frame.
+    if (m_browser->media().kind != MediaKind::Video)
+        picture.path = m_browser->media().path;
+    picture.description = m_state.record.CurrentDescription;
+    ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+}
+
+void MainWindow::printContactSheet() {
+    AlbumRecordset* records = m_browser->recordset();
+    if (!records || records->recordCount() == 0)
+        return;
+    ContactSheetSource source;
+    {
+        BusyGuard busy(m_prompts);
+        source = {ContactSheetEntries(*records), m_state.album.OpenAlbumPath,
+                  m_state.album.AlbumPassword};
+    }
+    ShowContactSheet(std::move(source), m_settings, m_prompts, this);
 }
 
 void MainWindow::refreshCaption() {

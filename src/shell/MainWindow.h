@@ -77,6 +77,9 @@ private:
     void applyLayout(const ToolLayout& layout);
     // Tools whose window is not built yet are disabled and say so.
     void disableUnavailableTools();
+    void enablePrintTools();
+    void printCurrentImage();
+    void printContactSheet();
     void restoreColumnWidths();
     void saveOnExit();
     void customizeToolbar();

@@ -180,11 +180,11 @@ private slots:
             bar << a->text();
         QCOMPARE(bar, QStringList(
                           {"&File", "&Depository", "&Filters", "&SlideShow", "&Options", "&Help"}));
-        QCOMPARE(
-            menuEntries(run.main.commandBar().menu("ID_mnuFile")),
-            QStringList({"ID_CreateNewAlbum", "ID_OpenAlbum", "-", "ID_Set/ChangePassword",
-                         "ID_CompactDatabase", "ID_RepairDatabase", "-", "ID_PrintSetup", "-",
-                         "ID_DBFile1", "ID_DBFile2", "ID_DBFile3", "ID_DBFile4", "-", "ID_Exit"}));
+        QCOMPARE(menuEntries(run.main.commandBar().menu("ID_mnuFile")),
+                 QStringList({"ID_CreateNewAlbum", "ID_OpenAlbum", "-", "ID_Set/ChangePassword",
+                              "ID_CompactDatabase", "ID_RepairDatabase", "-", "ID_PrintSetup",
+                              "ID_PrintContactSheet", "-", "ID_DBFile1", "ID_DBFile2", "ID_DBFile3",
+                              "ID_DBFile4", "-", "ID_Exit"}));
         QStringList buttons;
         for (QAction* a : run.main.commandBar().toolBar()->actions())
             if (auto* w =

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <optional>
 
+class QPrinter;
+
 namespace q32 {
 
 enum class MsgButtons {
@@ -65,6 +67,12 @@ public:
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
     // Shows the printer set-up; false when cancelled or no printer is there.
     virtual bool printSetup() = 0;
+    // The printer dialog on one printer, whose settings it changes; false when cancelled.
+    // Services without a dialog of their own answer as printSetup() does.
+    virtual bool printerSettings(QPrinter& printer) {
+        (void)printer;
+        return printSetup();
+    }
     // Asks for the password of a protected album. Empty when cancelled; nullopt when the
     // question was dismissed without an answer (the window closed by its frame).
     virtual std::optional<QString> askPassword(const QString& albumPath) = 0;

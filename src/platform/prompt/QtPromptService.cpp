@@ -158,6 +158,12 @@ bool QtPromptService::printSetup() {
     return dialog.exec() == QDialog::Accepted;
 }
 
+bool QtPromptService::printerSettings(QPrinter& printer) {
+    QPrintDialog dialog(&printer, m_parent);
+    dialog.setWindowTitle(QStringLiteral("Print Settings"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
 void QtPromptService::beep() {
     QApplication::beep();
 }

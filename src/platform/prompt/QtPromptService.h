@@ -23,6 +23,7 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
     bool printSetup() override;
+    bool printerSettings(QPrinter& printer) override;
     void beep() override;
 
 protected:

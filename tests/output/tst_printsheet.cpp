@@ -1,0 +1,238 @@
+// Contact sheets from a real album: 30 records at 4 x 5 make two pages of 20 and 10 pictures in
+// the album's order, with names a reader (tesseract) can read off the rendered pages; the
+// window's page count, and a sheet stopped half-way leaves no file.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "album/AlbumDb.h"
+#include "album/AlbumQuery.h"
+#include "album/AlbumRecordset.h"
+#include "common/Settings.h"
+#include "output/ContactSheetWindow.h"
+#include "output/PrintRun.h"
+#include "platform/printer/DefaultPrinter.h"
+#include "platform/printer/PdfFileOutput.h"
+#include "printpages.h"
+
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace q32;
+using namespace q32::test;
+
+namespace {
+
+constexpr int kRecords = 30;
+
+QColor ColourOf(int i) {
+    return QColor::fromHsv(i * 360 / kRecords, 230, 230);
+}
+
+QString NameOf(int i) {
+    return QStringLiteral("Holiday%1.png").arg(i + 1, 2, 10, QLatin1Char('0'));
+}
+
+// An album whose record i holds a picture of one colour, named NameOf(i).
+QString MakeAlbum(const TestEnv& env) {
+    const QString path = env.path(QStringLiteral("sheet.mdb"));
+    if (!AlbumDb::create(path, false).ok())
+        return {};
+    AlbumStatus status;
+    auto album = AlbumDb::open(path, {}, &status);
+    for (int i = 0; i < kRecords; ++i) {
+        const QString file = env.path(NameOf(i));
+        QImage picture(i % 3 ? 320 : 240, i % 3 ? 240 : 320, QImage::Format_RGB32);
+        picture.fill(ColourOf(i));
+        picture.save(file);
+        PictureRecord record;
+        record.date = QDate(2024, 1, 1).addDays(i);
+        record.imageFile = NameOf(i);
+        record.imageFormat = QStringLiteral("75 Portable Network Graphics");
+        record.description = QStringLiteral("Day %1 of the holiday").arg(i + 1);
+        if (!album->addRecord(record, file).ok())
+            return {};
+    }
+    return path;
+}
+
+QList<ContactSheetEntry> EntriesOf(const QString& albumPath) {
+    AlbumStatus status;
+    auto album = AlbumDb::open(albumPath, {true, {}}, &status);
+    AlbumRecordset records(*album, AlbumQuery{}); // by date, ascending
+    return ContactSheetEntries(records);
+}
+
+int PageCount(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished();
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+QString Ocr(const QString& png) {
+    QProcess p;
+    p.start(QStringLiteral("tesseract"),
+            {png, QStringLiteral("-"), QStringLiteral("--psm"), QStringLiteral("11")});
+    p.waitForFinished(120000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The middles of the pictures of each record's colour on a page, in reading order of the
+// page's rows and columns; -1 for a colour not found.
+QList<int> RecordsInReadingOrder(const QImage& page) {
+    struct Spot {
+        int record;
+        double x, y;
+    };
+    QList<Spot> spots;
+    for (int i = 0; i < kRecords; ++i) {
+        const QRgb want = ColourOf(i).rgb();
+        double sx = 0, sy = 0;
+        int n = 0;
+        for (int y = 0; y < page.height(); y += 2)
+            for (int x = 0; x < page.width(); x += 2)
+                if (Near(page.pixel(x, y), want, 10)) {
+                    sx += x;
+                    sy += y;
+                    ++n;
+                }
+        if (n > 50)
+            spots.append({i, sx / n, sy / n});
+    }
+    std::sort(spots.begin(), spots.end(), [](const Spot& a, const Spot& b) {
+        return qAbs(a.y - b.y) > 20 ? a.y < b.y : a.x < b.x;
+    });
+    QList<int> order;
+    for (const Spot& s : spots)
+        order << s.record;
+    return order;
+}
+
+} // namespace
+
+class TestPrintSheet : public QObject {
+    Q_OBJECT
+private slots:
+    void thirtyRecordsOnTwoPages() {
+        TestEnv env;
+        const QString album = MakeAlbum(env);
+        QVERIFY(!album.isEmpty());
+        const QList<ContactSheetEntry> entries = EntriesOf(album);
+        QCOMPARE(entries.size(), kRecords);
+        const QString pdf = env.path(QStringLiteral("sheet.pdf"));
+        PdfFileOutput output(pdf, OpenPdfFilePrinter()->pageLayout(), 300, QStringLiteral("sheet"));
+        ContactSheetOptions options;
+        options.columns = 4;
+        options.rows = 5;
+        options.albumName = QStringLiteral("sheet.mdb");
+        int lastProgress = 0;
+        PrintProgress progress;
+        progress.progress = [&lastProgress](int p) { lastProgress = p; };
+        const PrintOutcome outcome = PrintContactSheet(
+            output, entries, options, AlbumPictureReader(album, QString()), progress);
+        QVERIFY2(outcome.ok(), qPrintable(outcome.error));
+        QCOMPARE(lastProgress, 100);
+        QCOMPARE(PageCount(pdf), 2);
+
+        QList<int> expected;
+        for (int page = 1; page <= 2; ++page) {
+            const QImage rendered = RenderPage(pdf, 50, env.root(), page);
+            QVERIFY(!rendered.isNull());
+            expected.clear();
+            for (int i = (page - 1) * 20; i < std::min(kRecords, page * 20); ++i)
+                expected << i;
+            QCOMPARE(RecordsInReadingOrder(rendered), expected);
+        }
+
+        if (QStandardPaths::findExecutable(QStringLiteral("tesseract")).isEmpty())
+            QSKIP("tesseract is not installed: the names were not read back");
+        // The names read back off the pages as a person sees them.
+        for (int page = 1; page <= 2; ++page) {
+            RenderPage(pdf, 200, env.root(), page).save(env.path(QStringLiteral("ocr.png")));
+            const QString text = Ocr(env.path(QStringLiteral("ocr.png")));
+            int read = 0;
+            for (int i = (page - 1) * 20; i < std::min(kRecords, page * 20); ++i)
+                read += text.contains(NameOf(i)) ? 1 : 0;
+            const int onPage = page == 1 ? 20 : 10;
+            QVERIFY2(read >= onPage - 1, qPrintable(QStringLiteral("page %1: read %2 of %3:\n%4")
+                                                        .arg(page)
+                                                        .arg(read)
+                                                        .arg(onPage)
+                                                        .arg(text)));
+            QVERIFY(text.contains(QStringLiteral("Page %1 of 2").arg(page)));
+        }
+    }
+
+    void descriptionsStopAndPageCount() {
+        TestEnv env;
+        const QString album = MakeAlbum(env);
+        const QList<ContactSheetEntry> entries = EntriesOf(album);
+        // Stopped after the first picture: nothing written.
+        const QString stopped = env.path(QStringLiteral("stopped.pdf"));
+        PdfFileOutput output(stopped, OpenPdfFilePrinter()->pageLayout(), 150, QString());
+        int drawn = 0;
+        PrintProgress progress;
+        progress.stopRequested = [&drawn] { return drawn > 0; };
+        progress.progress = [&drawn](int) { ++drawn; };
+        const PrintOutcome outcome =
+            PrintContactSheet(output, entries, {}, AlbumPictureReader(album, QString()), progress);
+        QVERIFY(outcome.stopped);
+        QVERIFY(!QFile::exists(stopped));
+
+        // An album that cannot be read ends the job with its reason, and writes nothing.
+        const QString failed = env.path(QStringLiteral("failed.pdf"));
+        PdfFileOutput second(failed, OpenPdfFilePrinter()->pageLayout(), 150, QString());
+        const PrintOutcome broken = PrintContactSheet(
+            second, entries, {}, AlbumPictureReader(env.path("missing.mdb"), QString()), {});
+        QVERIFY(!broken.ok() && !broken.error.isEmpty());
+        QVERIFY(!QFile::exists(failed));
+
+        // The window: the stored choice, the page count as the numbers change, and a PDF
+        // saved with descriptions beneath.
+        ScriptedPromptService prompts;
+        Settings settings(Settings::defaultPath(), &prompts);
+        settings.RegPutString(QStringLiteral("Contact Sheet"), QStringLiteral("Columns"), "3");
+        const QString pdf = env.path(QStringLiteral("window.pdf"));
+        prompts.expectSaveFile(QStringLiteral("Save Contact Sheet As PDF"), pdf);
+        ContactSheetWindow window({entries, album, {}}, nullptr, settings, prompts);
+        auto* columns = window.findChild<QSpinBox*>(QStringLiteral("Columns"));
+        QCOMPARE(columns->value(), 3);
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("PageCount"))->text(),
+                 QStringLiteral("30 picture(s) on 2 page(s)"));
+        columns->setValue(2);
+        QCOMPARE(window.pageCount(), 3);
+        window.findChild<QSpinBox*>(QStringLiteral("Rows"))->setValue(3);
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("PageCount"))->text(),
+                 QStringLiteral("30 picture(s) on 5 page(s)"));
+        window.findChild<QRadioButton*>(QStringLiteral("CaptionDescriptions"))->setChecked(true);
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("SheetPrint"))->isEnabled());
+        window.show();
+        window.saveAsPdf();
+        QVERIFY(QTest::qWaitFor([&window] { return !window.run().running(); }, 60000));
+        QVERIFY(window.made());
+        QCOMPARE(PageCount(pdf), 5);
+        QCOMPARE(settings.RegGetString(QStringLiteral("Contact Sheet"), QStringLiteral("Rows")),
+                 QStringLiteral("3"));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+        text.waitForFinished();
+        const QString page1 = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(page1.contains(QStringLiteral("Day 1 of the holiday")) &&
+                     page1.contains(QStringLiteral("Day 6 of the holiday")) &&
+                     !page1.contains(QStringLiteral("Day 7 of")),
+                 qPrintable(page1));
+    }
+};
+
+QTEST_MAIN(TestPrintSheet)
+#include "tst_printsheet.moc"

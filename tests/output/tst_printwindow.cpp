@@ -1,0 +1,241 @@
+// The Print Preview window on a machine whose CUPS cannot be reached (the test runs with
+// CUPS_SERVER naming no server): the failure rows of the window with their exact titles, and
+// the PDF file printed instead, with the picture where the boxes and a drag put it.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "output/PrintPreviewSheet.h"
+#include "output/PrintPreviewWindow.h"
+#include "output/PrintRun.h"
+#include "printpages.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace q32;
+using namespace q32::test;
+
+namespace {
+
+struct Run {
+    TestEnv env;
+    ProgramState state;
+    ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+
+    // Answers the two questions of a machine without a printer.
+    Run& noPrinter(bool printToFile) {
+        prompts.expectMessage(QStringLiteral("PRINT ERROR"))
+            .expectMessage(QStringLiteral("PRINT TO FILE"),
+                           printToFile ? MsgResult::Yes : MsgResult::No);
+        return *this;
+    }
+    // Opens the window for picture and runs work in it once it shows.
+    bool show(const PrintPicture& picture, std::function<void(PrintPreviewWindow*)> work = {}) {
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* w = qobject_cast<PrintPreviewWindow*>(QApplication::activeModalWidget());
+            if (!w || !w->isVisible())
+                return;
+            poll.stop();
+            if (work)
+                work(w);
+            if (w->isVisible())
+                w->reject();
+        });
+        poll.start();
+        return ShowPrintPreview(picture, state, settings, prompts);
+    }
+};
+
+QString Picture(const TestEnv& env, const QString& name = QStringLiteral("quarters.png")) {
+    const QString path = env.path(name);
+    FourQuarters(400, 300).save(path);
+    return path;
+}
+
+void Type(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+// Mouse events straight to the picture, as its grab delivers them while the button is held.
+void Mouse(QWidget* target, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, {});
+    QApplication::sendEvent(target, &event);
+}
+
+bool WaitForPrint(PrintPreviewWindow* w) {
+    return QTest::qWaitFor([w] { return !w->run().running(); }, 30000);
+}
+
+} // namespace
+
+class TestPrintWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void noPrinterSaysSoAndPrintsNothing() {
+        Run run;
+        run.noPrinter(false);
+        const QString picture = Picture(run.env);
+        QVERIFY(!run.show({picture, {}, {}}, [](PrintPreviewWindow*) {
+            QFAIL("the window opened without a printer");
+        }));
+        const Asked& first = run.prompts.asked().at(0);
+        QCOMPARE(first.text, QStringLiteral("Unable to open default printer"));
+        QCOMPARE(first.style, int(MsgIcon::Critical));
+        QCOMPARE(run.prompts.pending(), 0);
+        QVERIFY(QDir(run.env.root()).entryList({"*.pdf"}, QDir::Files).isEmpty());
+    }
+
+    void missingOrDamagedPicture() {
+        {
+            Run run;
+            run.noPrinter(true).prompts.expectMessage(QStringLiteral("WARNING"));
+            QVERIFY(!run.show({run.env.path(QStringLiteral("gone.jpg")), {}, {}}));
+            QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No current image to print!"));
+            QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Exclamation));
+        }
+        {
+            Run run;
+            run.noPrinter(true).prompts.expectMessage(QStringLiteral("WARNING"));
+            QVERIFY(!run.show({}));
+        }
+        Run run;
+        const QString damaged = run.env.path(QStringLiteral("damaged.jpg"));
+        QFile f(damaged);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("\xff\xd8\xff\xe0 this is no picture", 24));
+        f.close();
+        run.noPrinter(true).prompts.expectMessage(
+            QStringLiteral("UNEXPECTED ERROR! (PrintFrm: Form_Load)"));
+        QVERIFY(!run.show({damaged, {}, {}}));
+        QCOMPARE(run.prompts.beeps(), 1);
+    }
+
+    void boxesDragAndPrintToPdf() {
+        Run run;
+        const QString picture = Picture(run.env);
+        const QString pdf = run.env.path(QStringLiteral("printed.pdf"));
+        run.noPrinter(true).prompts.expectPrintSetup(false).expectSaveFile(
+            QStringLiteral("Print To PDF File"), pdf);
+        bool printed = false;
+        QString why;
+        printed =
+            run.show({picture, {}, QStringLiteral("Four quarters")}, [&](PrintPreviewWindow* w) {
+                QCOMPARE(w->windowTitle(), QStringLiteral("Print Preview"));
+                QCOMPARE(w->findChild<QLabel*>("Label10")->text(), QStringLiteral("PDF file"));
+                QCOMPARE(w->findChild<QLabel*>("DPI")->text(), QStringLiteral("600"));
+                QCOMPARE(w->findChild<QLabel*>("Label13")->text(), QStringLiteral("Portrait"));
+                QCOMPARE(w->box(PrintBox::Width)->text(), QStringLiteral("400"));
+                QWidget* onSheet = w->findChild<QWidget*>("LEAD1");
+                QVERIFY(onSheet && onSheet->isVisible() && onSheet->width() > 1);
+
+                // Typed boxes: "-5" gives "0"; Enter stays in the box; a number beyond 32 bits is
+                // refused digit by digit.
+                Type(w->box(PrintBox::Left), QStringLiteral("-5"));
+                QCOMPARE(w->box(PrintBox::Left)->text(), QStringLiteral("0"));
+                QTest::keyClick(w->box(PrintBox::Left), Qt::Key_Return);
+                QVERIFY(w->isVisible());
+                Type(w->box(PrintBox::Height), QStringLiteral("99999999999"));
+                QCOMPARE(w->box(PrintBox::Height)->text(), QStringLiteral("999999999"));
+                QCOMPARE(run.prompts.beeps(), 2);
+                Type(w->box(PrintBox::Height), QStringLiteral("300"));
+
+                // A drag on the sheet moves the picture and rewrites Left and Top.
+                const QPoint grab(onSheet->width() / 2, onSheet->height() / 2);
+                Mouse(onSheet, QEvent::MouseButtonPress, grab);
+                Mouse(onSheet, QEvent::MouseMove, grab + QPoint(20, 15));
+                Mouse(onSheet, QEvent::MouseMove, grab + QPoint(40, 30));
+                Mouse(onSheet, QEvent::MouseButtonRelease, grab + QPoint(40, 30));
+                QVERIFY2(w->box(PrintBox::Left)->text().toDouble() > 0 &&
+                             w->box(PrintBox::Top)->text().toDouble() > 0,
+                         qPrintable(w->box(PrintBox::Left)->text()));
+                QVERIFY(qAbs(onSheet->x() - (grab.x() + 40)) <= 1);
+
+                // "Print Settings" asks, and a cancelled dialog changes nothing.
+                QTest::mouseClick(w->findChild<QPushButton*>("SSCommand3"), Qt::LeftButton);
+
+                // Preserve aspect ratio, then the place and size to print at.
+                QTest::mouseClick(w->findChild<QCheckBox*>("Check2"), Qt::LeftButton);
+                Type(w->box(PrintBox::Left), QStringLiteral("600"));
+                Type(w->box(PrintBox::Top), QStringLiteral("300"));
+                Type(w->box(PrintBox::Width), QStringLiteral("1200"));
+                QVERIFY(qAbs(w->box(PrintBox::Height)->text().toDouble() - 900) < 0.001);
+                QTest::mouseClick(w->findChild<QPushButton*>("SSCommand2"), Qt::LeftButton);
+                QVERIFY(WaitForPrint(w));
+            });
+        QVERIFY(printed);
+        QCOMPARE(run.prompts.pending(), 0);
+        QCOMPARE(run.settings.RegGetString("Hard Copy", "PrintLeft"), QStringLiteral("600"));
+        QCOMPARE(run.settings.RegGetString("Hard Copy", "PreserveRatio"), QStringLiteral("1"));
+        QVERIFY(!run.settings.RegGetString("PrintFrm", "Left").isEmpty());
+
+        // On paper: margins of half an inch at the side and a quarter at the top, then one
+        // inch and half an inch more, two inches by an inch and a half.
+        constexpr int kRender = 100;
+        const QImage page = RenderPage(pdf, kRender, run.env.root());
+        QVERIFY(!page.isNull());
+        QVERIFY2(PictureAt(page, QRectF(1.5 * kRender, 0.75 * kRender, 2 * kRender, 1.5 * kRender),
+                           &why),
+                 qPrintable(why));
+    }
+
+    void failedAndStoppedPrints() {
+        {
+            // A file that cannot be written: the message with its title, and the window closes.
+            Run run;
+            run.noPrinter(true)
+                .prompts
+                .expectSaveFile(QStringLiteral("Print To PDF File"),
+                                run.env.path(QStringLiteral("no/such/folder/out.pdf")))
+                .expectMessage(QStringLiteral("UNEXPECTED ERROR!  (PrintFrm: SSCommand2_Click"));
+            QVERIFY(!run.show({Picture(run.env), {}, {}}, [](PrintPreviewWindow* w) {
+                QTest::mouseClick(w->findChild<QPushButton*>("SSCommand2"), Qt::LeftButton);
+                QVERIFY(WaitForPrint(w));
+                QVERIFY(!w->isVisible());
+            }));
+            QCOMPARE(run.prompts.beeps(), 1);
+        }
+        // Stopped at once: no file, and the window stays for another try.
+        Run run;
+        const QString pdf = run.env.path(QStringLiteral("stopped.pdf"));
+        run.noPrinter(true)
+            .prompts.expectMessage(QStringLiteral("WARNING"))
+            .expectSaveFile(QStringLiteral("Print To PDF File"), pdf);
+        const QImage large = FourQuarters(6000, 4000);
+        QVERIFY(!run.show({{}, large, {}}, [](PrintPreviewWindow* w) {
+            // No size, no page: it says so and stays.
+            const QString width = w->box(PrintBox::Width)->text();
+            Type(w->box(PrintBox::Width), QStringLiteral("0"));
+            QTest::mouseClick(w->findChild<QPushButton*>("SSCommand2"), Qt::LeftButton);
+            QVERIFY(w->isVisible() && !w->run().running());
+            Type(w->box(PrintBox::Width), width);
+            QTest::mouseClick(w->findChild<QPushButton*>("SSCommand2"), Qt::LeftButton);
+            QCOMPARE(w->findChild<QPushButton*>("SSCommand1")->text(), QStringLiteral("&Stop"));
+            QTest::mouseClick(w->findChild<QPushButton*>("SSCommand1"), Qt::LeftButton);
+            QVERIFY(WaitForPrint(w));
+            QVERIFY(w->isVisible());
+            QCOMPARE(w->windowTitle(), QStringLiteral("Print Preview"));
+        }));
+        QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(run.prompts.busyDepth(), 0);
+    }
+};
+
+QTEST_MAIN(TestPrintWindow)
+#include "tst_printwindow.moc"
