@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 namespace q32 {
 
@@ -52,8 +53,11 @@ void HelpService::showPage(const QString& page) {
         m_window->setParent(owner, Qt::Window);
     m_window->showPage(m_index.hasPage(page) ? page : QStringLiteral("index.html"));
     m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    // After the command that asked for it: the main window raises itself when a command ends.
+    QTimer::singleShot(0, m_window, [window = m_window] {
+        window->raise();
+        window->activateWindow();
+    });
 }
 
 bool HelpService::eventFilter(QObject* watched, QEvent* event) {
@@ -64,8 +68,11 @@ bool HelpService::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     // F1 is the help key of every window: no menu shortcut takes it.
     event->accept();
-    if (event->type() == QEvent::KeyPress && !key->isAutoRepeat())
-        showPage(pageFor(widgetInFront()));
+    if (event->type() == QEvent::KeyPress && !key->isAutoRepeat()) {
+        // A key reaches the window system's window first, then the widget with the focus.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        showPage(pageFor(widget ? widget : widgetInFront()));
+    }
     return true;
 }
 
