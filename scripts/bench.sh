@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its figures beside a reference measured in the
-# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|print ...] (default: all).
+# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|print|compact ...] (default: all).
 # They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,7 +9,7 @@ bash scripts/build.sh
 build=${QUILLON_BUILD_DIR:-build}
 work=${QUILLON_BENCH_DIR:-/tmp}
 which=("$@")
-[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse print)
+[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse print compact)
 for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
@@ -19,6 +19,7 @@ for b in "${which[@]}"; do
     scan) "$build/bench/scan/bench_scan" "$work" ;;
     browse) "$build/bench/browse/bench_browse" "$work" ;;
     print) "$build/bench/print/bench_print" 3 ;;
+    compact) "$build/bench/compact/bench_compact" "$work" ;;
     *) echo "unknown benchmark $b" >&2; exit 2 ;;
     esac
 done

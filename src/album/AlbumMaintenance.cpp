@@ -33,23 +33,6 @@ AlbumStatus exportTo(sqlite::Database& db, const QString& target, const QString&
     return s;
 }
 
-// Checks that a new file opens as an album with password before it replaces the old one.
-AlbumStatus checkCopy(const QString& path, const QString& password) {
-    AlbumStatus s;
-    auto album = AlbumDb::open(path, {true, password}, &s);
-    if (album)
-        s = album->integrityCheck();
-    return s;
-}
-
-void syncFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Follows the copy into a new file while the engine writes it: the engine calls step() every few
 // instructions of its program, which reports the file's size now and then and stops the engine
 // once the user has cancelled.
@@ -61,7 +44,7 @@ public:
             sqlite3_progress_handler(m_db.handle(), 64, &FollowCopy::step, this);
     }
     ~FollowCopy() {
-        if (m_progress)
+        if (m_progress && m_db.isOpen())
             sqlite3_progress_handler(m_db.handle(), 0, nullptr, nullptr);
     }
     FollowCopy(const FollowCopy&) = delete;
@@ -76,7 +59,7 @@ private:
         if (now - f->m_lastLook > std::chrono::milliseconds(50)) {
             f->m_lastLook = now;
             struct stat st {};
-            if (::stat(f->m_target.constData(), &st) == 0)
+            if (!f->m_target.isEmpty() && ::stat(f->m_target.constData(), &st) == 0)
                 f->m_progress->done = st.st_size;
         }
         return 0;
@@ -87,6 +70,26 @@ private:
     MaintenanceProgress* m_progress;
     std::chrono::steady_clock::time_point m_lastLook;
 };
+
+// Checks that a new file opens as an album with password before it replaces the old one.
+AlbumStatus checkCopy(const QString& path, const QString& password,
+                      MaintenanceProgress* progress = nullptr) {
+    AlbumStatus s;
+    auto album = AlbumDb::open(path, {true, password}, &s);
+    if (album) {
+        const FollowCopy follow(album->connection(), QString(), progress);
+        s = album->integrityCheck();
+    }
+    return s;
+}
+
+void syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 
 // Row ids reachable by a scan in one statement, up to the first error.
 void collectIds(sqlite::Database& db, const QString& sql, std::set<qint64>& ids) {
@@ -165,10 +168,10 @@ CompactReport CompactAlbumFile(const QString& path, const QString& password,
             r.status = exportTo(album->connection(), temp, album->isEncrypted() ? password : "");
         }
         album.reset();
+        if (r.status.ok())
+            r.status = checkCopy(temp, password, progress);
         if (progress && progress->cancelled)
             r.status = {AlbumCondition::Cancelled, path};
-        if (r.status.ok())
-            r.status = checkCopy(temp, password);
         if (r.status.ok() && !engine::atomicReplace(temp, path))
             r.status = {AlbumCondition::PathAccess, path};
         if (!r.status.ok()) {
@@ -218,6 +221,8 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password,
     } removePadded{padded};
     if (!r.status.ok())
         return r;
+    // The check of a large album takes a while too: a cancel stops it.
+    const FollowCopy follow(db, QString(), progress);
     bool unique = false;
     const AlbumStatus verified = engine::verifyAlbum(db, &unique);
     if (verified.condition == AlbumCondition::NotAnAlbum) {
@@ -233,6 +238,10 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password,
                 return r;
             }
         }
+    }
+    if (progress && progress->cancelled) {
+        r.status = {AlbumCondition::Cancelled, path};
+        return r;
     }
     r.wasDamaged = true;
     engine::configure(db, encrypted);
@@ -300,7 +309,9 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password,
     db.close();
     if (r.status.ok()) {
         syncFile(temp);
-        r.status = checkCopy(temp, encrypted ? password : QString());
+        r.status = checkCopy(temp, encrypted ? password : QString(), progress);
+        if (progress && progress->cancelled)
+            r.status = {AlbumCondition::Cancelled, path};
     }
     if (r.status.ok()) {
         const QString damaged = path + QStringLiteral(".damaged");

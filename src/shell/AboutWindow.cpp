@@ -20,7 +20,7 @@
 namespace q32 {
 namespace {
 
-constexpr int kWidth = 480;
+constexpr int kWidth = 540;
 constexpr int kHeight = 330;
 constexpr int kBands = 63;
 
@@ -100,16 +100,16 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
         ->setGeometry(112, 78, 350, 20);
 
     // The machine summary; a processor the system does not name gets no line.
-    const QScreen* screen = parent && parent->screen() ? parent->screen()
-                                                       : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     QStringList lines;
     if (const QString processor = ThisProcessorLine(); !processor.isEmpty())
         lines << processor;
     lines << ThisOperatingSystemLine() << ThisMemoryLine()
           << ColourDepthLine(screen ? screen->depth() : 24);
-    auto* summary = textLabel(QStringLiteral("MachineSummary"), lines.join(QLatin1Char('\n')), 0,
-                              this);
-    summary->setGeometry(24, 118, 436, 100);
+    auto* summary =
+        textLabel(QStringLiteral("MachineSummary"), lines.join(QLatin1Char('\n')), 0, this);
+    summary->setGeometry(24, 118, 500, 100);
     summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     summary->setWordWrap(true);
 
@@ -118,7 +118,7 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
     QPalette boxPalette = m_openingBox->palette();
     boxPalette.setColor(QPalette::WindowText, Qt::white);
     m_openingBox->setPalette(boxPalette);
-    m_openingBox->setGeometry(24, 244, 436, 24);
+    m_openingBox->setGeometry(24, 244, 496, 24);
     // A ticked box means no opening screen at the next start.
     m_openingBox->setChecked(!m_state.options.OpeningScreen);
     connect(m_openingBox, &QCheckBox::clicked, this,
@@ -126,11 +126,11 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
 
     auto* systemInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     systemInfo->setObjectName(QStringLiteral("Command1"));
-    systemInfo->setGeometry(244, 284, 120, 30);
+    systemInfo->setGeometry(304, 284, 120, 30);
     connect(systemInfo, &QPushButton::clicked, this, &AboutWindow::startSystemInfo);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setGeometry(372, 284, 88, 30);
+    ok->setGeometry(432, 284, 88, 30);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &AboutWindow::closeWithOk);
 
@@ -143,17 +143,18 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
 void AboutWindow::showModal(ProgramState& state, PromptService& prompts, CommandBar& tools,
                             QWidget* parent) {
     AboutWindow about(state, prompts, parent);
-    connect(&about, &AboutWindow::openingScreenChosen, &tools, [&tools](bool show) {
-        tools.setChecked(QStringLiteral("ID_OpeningScreen"), show);
-    });
+    connect(&about, &AboutWindow::openingScreenChosen, &tools,
+            [&tools](bool show) { tools.setChecked(QStringLiteral("ID_OpeningScreen"), show); });
     about.exec();
 }
 
 const QStringList& AboutWindow::systemInfoPrograms() {
-    static const QStringList programs = {
-        QStringLiteral("hardinfo"),           QStringLiteral("hardinfo2"),
-        QStringLiteral("kinfocenter"),        QStringLiteral("gnome-system-monitor"),
-        QStringLiteral("mate-system-monitor"), QStringLiteral("xfce4-taskmanager")};
+    static const QStringList programs = {QStringLiteral("hardinfo"),
+                                         QStringLiteral("hardinfo2"),
+                                         QStringLiteral("kinfocenter"),
+                                         QStringLiteral("gnome-system-monitor"),
+                                         QStringLiteral("mate-system-monitor"),
+                                         QStringLiteral("xfce4-taskmanager")};
     return programs;
 }
 

@@ -40,8 +40,11 @@ const QList<HelpIndex::Page>& HelpIndex::pages() const {
         QFile f(m_folder + QLatin1Char('/') + file);
         if (!f.open(QIODevice::ReadOnly))
             continue;
+        // The line of links back to the contents is on every page: not worth finding.
+        static const QRegularExpression nav(QStringLiteral("<p class=\"nav\">.*?</p>"),
+                                            QRegularExpression::DotMatchesEverythingOption);
         QTextDocument document;
-        document.setHtml(QString::fromUtf8(f.readAll()));
+        document.setHtml(QString::fromUtf8(f.readAll()).remove(nav));
         Page page;
         page.file = file;
         page.title = document.metaInformation(QTextDocument::DocumentTitle);
@@ -72,7 +75,10 @@ QList<HelpIndex::Hit> HelpIndex::search(const QString& words) const {
         }
         if (!all)
             continue;
-        const qsizetype from = std::max<qsizetype>(0, first - 60);
+        // The excerpt starts at a word.
+        qsizetype from = std::max<qsizetype>(0, first - 60);
+        while (from > 0 && !page.text.at(from - 1).isSpace())
+            ++from;
         QString excerpt = page.text.mid(from, 160);
         if (from > 0)
             excerpt.prepend(QStringLiteral("... "));
@@ -90,9 +96,10 @@ QList<HelpIndex::Hit> HelpIndex::search(const QString& words) const {
 
 QString HelpIndex::resultsHtml(const QString& words) const {
     const QList<Hit> hits = search(words);
-    QString html = QStringLiteral("<html><head><title>Search: %1</title></head><body>"
-                                  "<h1>Search: %1</h1>")
-                       .arg(words.toHtmlEscaped());
+    QString html = QStringLiteral("<html><head><title>Search: %1</title>"
+                                  "<link rel=\"stylesheet\" type=\"text/css\" href=\"%2\">"
+                                  "</head><body><h1>Search: %1</h1>")
+                       .arg(words.toHtmlEscaped(), urlOf(QStringLiteral("help.css")).toString());
     if (hits.isEmpty())
         html += QStringLiteral("<p>No page of the help holds all of these words. Try fewer "
                                "words, or <a href=\"%1\">the contents</a>.</p>")

@@ -28,8 +28,7 @@ QToolButton* toolButton(const QString& name, const QString& text, const QString&
 
 } // namespace
 
-HelpText::HelpText(const HelpIndex& index, QWidget* parent)
-    : QTextBrowser(parent), m_index(index) {
+HelpText::HelpText(const HelpIndex& index, QWidget* parent) : QTextBrowser(parent), m_index(index) {
     setObjectName(QStringLiteral("HelpText"));
     setOpenExternalLinks(true);
     setSearchPaths({m_index.folder()});
@@ -61,10 +60,10 @@ HelpWindow::HelpWindow(const HelpIndex& index, PromptService& prompts, QWidget* 
     auto* find = toolButton(QStringLiteral("HelpSearch"), QStringLiteral("&Search"),
                             QStringLiteral("edit-find-symbolic"),
                             QStringLiteral("Pages holding every word typed"), this);
-    auto* browser = toolButton(QStringLiteral("HelpOpenInBrowser"),
-                               QStringLiteral("Open in &Web Browser"),
-                               QStringLiteral("web-browser-symbolic"),
-                               QStringLiteral("Show this page in the system's web browser"), this);
+    auto* browser =
+        toolButton(QStringLiteral("HelpOpenInBrowser"), QStringLiteral("Open in &Web Browser"),
+                   QStringLiteral("web-browser-symbolic"),
+                   QStringLiteral("Show this page in the system's web browser"), this);
     back->setEnabled(false);
     forward->setEnabled(false);
     m_searchText->setObjectName(QStringLiteral("HelpSearchText"));

@@ -11,7 +11,7 @@ class Settings;
 struct ProgramState;
 
 // Registers "ID_CompactDatabase" and "ID_RepairDatabase" with the main window's commands.
-MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state,
-                                        Settings& settings, PromptService& prompts);
+MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, Settings& settings,
+                                        PromptService& prompts);
 
 } // namespace q32

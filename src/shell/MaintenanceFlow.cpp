@@ -10,9 +10,9 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <algorithm>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 namespace q32 {
@@ -20,9 +20,10 @@ namespace {
 
 const QString kCompactTitle = QStringLiteral("COMPACT DATABASE");
 
+// -1 while the engine does not know how much there is to do.
 int percentOf(const MaintenanceProgress& progress) {
     const qint64 total = progress.total;
-    return total > 0 ? int(std::clamp<qint64>(progress.done * 100 / total, 0, 100)) : 0;
+    return total > 0 ? int(std::clamp<qint64>(progress.done * 100 / total, 0, 100)) : -1;
 }
 
 } // namespace
@@ -33,14 +34,17 @@ MaintenanceFlow::MaintenanceFlow(ProgramState& state, Settings& settings, Prompt
       m_browser(browser) {}
 
 void MaintenanceFlow::cancel() {
-    if (m_progress)
-        m_progress->cancelled = true;
+    if (!m_progress)
+        return;
+    m_progress->cancelled = true;
+    m_cancelled = true;
 }
 
 bool MaintenanceFlow::runOffThread(const std::function<void(MaintenanceProgress&)>& work,
                                    const QString& what) {
     MaintenanceProgress progress;
     m_progress = &progress;
+    m_cancelled = false;
     std::atomic<bool> done{false};
     QEventLoop loop;
     std::unique_ptr<QThread> worker(QThread::create([&] {
@@ -52,7 +56,7 @@ bool MaintenanceFlow::runOffThread(const std::function<void(MaintenanceProgress&
     poll.setInterval(100);
     connect(&poll, &QTimer::timeout, this, [&] { emit progressChanged(percentOf(progress)); });
     emit workStarted(what);
-    emit progressChanged(0);
+    emit progressChanged(-1);
     worker->start();
     poll.start();
     loop.exec();
@@ -103,7 +107,7 @@ void MaintenanceFlow::compactAlbum() {
 
     if (report.status.ok()) {
         m_prompts.msgBox(report.message(), MsgIcon::Information, kCompactTitle);
-    } else if (report.status.condition == AlbumCondition::Cancelled) {
+    } else if (report.status.condition == AlbumCondition::Cancelled || m_cancelled) {
         m_prompts.msgBox(QStringLiteral("Compaction cancelled. \"") + path +
                              QStringLiteral("\" is left as it was."),
                          MsgIcon::Information, kCompactTitle);
@@ -125,8 +129,7 @@ void MaintenanceFlow::compactAlbum() {
     reopen(path, password);
 }
 
-bool MaintenanceFlow::repairAsking(const QString& path, QString& password,
-                                   RepairReport& report) {
+bool MaintenanceFlow::repairAsking(const QString& path, QString& password, RepairReport& report) {
     for (int attempt = 0;; ++attempt) {
         if (!runOffThread(
                 [&](MaintenanceProgress& progress) {
@@ -166,7 +169,8 @@ void MaintenanceFlow::repairAlbum() {
     if (!repairAsking(path, password, report))
         return;
 
-    if (report.status.condition == AlbumCondition::Cancelled) {
+    if (!report.status.ok() &&
+        (report.status.condition == AlbumCondition::Cancelled || m_cancelled)) {
         m_prompts.msgBox(QStringLiteral("Repair cancelled. \"") + path +
                              QStringLiteral("\" is left as it was."),
                          MsgIcon::Information, QStringLiteral("FYI"));

@@ -39,6 +39,7 @@ signals:
     void titleChanged(const QString& title);
     // Long work started, described for the progress indication.
     void workStarted(const QString& what);
+    // 0..100, or -1 while how far it is cannot be told.
     void progressChanged(int percent);
     void workFinished();
 
@@ -59,6 +60,7 @@ private:
     AlbumBrowser& m_browser;
     std::function<void()> m_release;
     MaintenanceProgress* m_progress = nullptr;
+    bool m_cancelled = false; // the user stopped the work last run
 };
 
 } // namespace q32

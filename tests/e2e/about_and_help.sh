@@ -13,7 +13,7 @@ shots_dir=${3:-}
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
-work=$(mktemp -d)
+work=$(mktemp -d -t quillon.XXXXXX)
 pid=""
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run

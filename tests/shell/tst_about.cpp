@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(pixel(image, 11), QColor(0, 0, 247));
         QCOMPARE(pixel(image, 329), QColor(0, 0, 35)); // band 55
         // The example of a window 630 pixels high: a first band of 10, then bands of 11.
-        about.setFixedSize(480, 630);
+        about.setFixedSize(540, 630);
         image = about.grab().toImage();
         QCOMPARE(pixel(image, 9), QColor(0, 0, 255));
         QCOMPARE(pixel(image, 10), QColor(0, 0, 251));

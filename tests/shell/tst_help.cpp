@@ -96,8 +96,8 @@ private slots:
 
     void everyWindowHasAPage() {
         // Every dialog and main window of the program sets the page F1 shows for it.
-        static const QRegularExpression window(
-            QStringLiteral("class\\s+(\\w+)\\s*(final)?\\s*:\\s*public\\s+Q(Dialog|MainWindow)\\b"));
+        static const QRegularExpression window(QStringLiteral(
+            "class\\s+(\\w+)\\s*(final)?\\s*:\\s*public\\s+Q(Dialog|MainWindow)\\b"));
         static const QRegularExpression page(
             QStringLiteral("setProperty\\(\"helpPage\",\\s*QStringLiteral\\(\"([^\"]+)\"\\)"));
         HelpIndex index(helpDir());
@@ -155,7 +155,8 @@ private slots:
         QTest::keyClick(main.grid(), Qt::Key_F1);
         QVERIFY(help->window() && help->window()->isVisible());
         QCOMPARE(shownPage(*help), QStringLiteral("main-window.html"));
-        QCOMPARE(help->window()->windowTitle(), QStringLiteral("The main window - Quillon 32 Help"));
+        QCOMPARE(help->window()->windowTitle(),
+                 QStringLiteral("The main window - Quillon 32 Help"));
 
         AboutWindow about(state, prompts, &main);
         about.show();

@@ -154,8 +154,7 @@ private slots:
         connect(&clock, &QTimer::timeout, this, [&] { ++ticks; });
         clock.start(10);
         QList<int> percents;
-        connect(run.flow(), &MaintenanceFlow::progressChanged, this,
-                [&](int p) { percents << p; });
+        connect(run.flow(), &MaintenanceFlow::progressChanged, this, [&](int p) { percents << p; });
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
         run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
         QVERIFY2(ticks > 0, "the window froze during the compaction");
@@ -289,6 +288,26 @@ private slots:
         QVERIFY(run.main.browser().album());
         QCOMPARE(run.state.album.CurrentRow, 2);
         QCOMPARE(run.prompts.pending(), 0);
+
+        // Cancel while it runs: the file is left as it was and the album open before is back.
+        const QString other = makeAlbum(path("other.mdb"), 5, 1000);
+        const QByteArray otherBefore = bytesOf(other);
+        auto cancelling = connect(
+            run.flow(), &MaintenanceFlow::workStarted, this,
+            [&] {
+                run.main.findChild<QProgressDialog*>("MaintenanceProgress")
+                    ->findChild<QPushButton*>()
+                    ->click();
+            },
+            Qt::QueuedConnection);
+        run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), other);
+        run.prompts.expectMessage(QStringLiteral("FYI"));
+        run.main.runCommand(QStringLiteral("ID_RepairDatabase"));
+        disconnect(cancelling);
+        QCOMPARE(run.prompts.asked().last().text,
+                 "Repair cancelled. \"" + other + "\" is left as it was.");
+        QCOMPARE(bytesOf(other), otherBefore);
+        QCOMPARE(run.state.album.OpenAlbumPath, album);
 
         // A file that is no album: the engine's reason, and no album is open afterwards.
         const QString notAlbum = path("letter.mdb");
