@@ -9,6 +9,7 @@ int createCommand(const QStringList& args);
 int addCommand(const QStringList& args);
 int listCommand(const QStringList& args);
 int extractCommand(const QStringList& args);
+int exportCommand(const QStringList& args);
 int editCommand(const QStringList& args);
 int infoCommand(const QStringList& args);
 int compactCommand(const QStringList& args);

@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"add", "add pictures, clips and folders to an album", addCommand},
     {"list", "list the records, sorted or filtered", listCommand},
     {"extract", "write a record's stored file", extractCommand},
+    {"export", "write a record's picture in another format, or all into a folder", exportCommand},
     {"edit", "change a record's texts or attach a sound", editCommand},
     {"info", "describe an album", infoCommand},
     {"compact", "rewrite an album to reclaim space", compactCommand},

@@ -1,4 +1,4 @@
-// Recognising a format from any first bytes, with any claimed file length.
+// Recognising a format from any first bytes, with any claimed file length; icon directories.
 #include "FuzzInput.h"
 #include "platform/imaging/FormatSniffer.h"
 
@@ -14,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const q32::imaging::Sniffed s =
         q32::imaging::SniffFormat(FuzzBytes(data, qMin<size_t>(size, 4096)), fileSize);
     if (s.code < 0 || s.code > 99)
+        std::abort();
+    // Icon directories rewritten from their embedded pictures keep the file's length.
+    const QByteArray whole = FuzzBytes(data, size);
+    if (q32::imaging::IconWithTrueDirectory(whole).size() != whole.size())
         std::abort();
     return 0;
 }

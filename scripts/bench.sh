@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its figures beside a reference measured in the
-# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|print|compact ...] (default: all).
+# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|print|export|compact ...]
+# (default: all).
 # They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,16 +10,17 @@ bash scripts/build.sh
 build=${QUILLON_BUILD_DIR:-build}
 work=${QUILLON_BENCH_DIR:-/tmp}
 which=("$@")
-[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse print compact)
+[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse print export compact)
 for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
     album) "$build/bench/album/bench_album" "$work" ;;
-    imaging) "$build/bench/imaging/bench_imaging" 5 ;;
+    imaging) "$build/bench/imaging/bench_imaging" 5 && "$build/bench/imaging/bench_formats" 5 "$work" ;;
     add) "$build/bench/add/bench_add" 1000 "$work" ;;
     scan) "$build/bench/scan/bench_scan" "$work" ;;
     browse) "$build/bench/browse/bench_browse" "$work" ;;
     print) "$build/bench/print/bench_print" 3 ;;
+    export) "$build/bench/export/bench_export" 5 "$work" ;;
     compact) "$build/bench/compact/bench_compact" "$work" ;;
     *) echo "unknown benchmark $b" >&2; exit 2 ;;
     esac

@@ -15,6 +15,7 @@ PACKAGES=(
   libmagick++-6.q16-dev imagemagick libjpeg62-turbo-dev libjpeg-turbo-progs libtiff-dev
   libpng-dev zlib1g-dev
   graphicsmagick ghostscript
+  libheif-dev libwebp-dev libjxl-dev libraw-dev libexif-dev libheif-examples libavif-bin webp libjxl-tools libimage-exiftool-perl dcraw
   # media
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad

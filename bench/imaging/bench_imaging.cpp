@@ -2,17 +2,14 @@
 // run on the same file in the same run. Every figure is the median of several runs.
 //
 // usage: bench_imaging [runs] [picture]   (5 runs; the test picture is kept at picture if given)
+#include "BenchTools.h"
 #include "platform/imaging/Imaging.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QProcess>
-#include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -23,64 +20,15 @@ namespace {
 
 int g_runs = 5;
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// Milliseconds, median of g_runs after one untimed warm-up run (file cache, first touch of
-// memory); a run that fails gives NaN.
 double Time(const std::function<bool()>& run) {
-    if (!run())
-        return std::nan("");
-    std::vector<double> ms;
-    for (int i = 0; i < g_runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (!run())
-            return std::nan("");
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    return Median(ms);
+    return bench::Time(g_runs, run);
 }
 
 double TimeTool(const QString& program, const QStringList& args) {
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return std::nan("");
-    return Time([&] {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(program, args);
-        return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    });
+    return bench::TimeTool(g_runs, program, args);
 }
 
-// A photo-like picture: smooth colour fields and edges, with sensor-like noise on top.
-QImage PhotoLike(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    QRandomGenerator rng(4);
-    for (int y = 0; y < h; ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        const double fy = double(y) / h;
-        for (int x = 0; x < w; ++x) {
-            const double fx = double(x) / w;
-            const double base = 0.5 + 0.35 * std::sin(fx * 7.0 + std::sin(fy * 5.0) * 2.0);
-            const int n = int(rng.bounded(41u)) - 20; // about +-20 levels of grain
-            const int r = int(255 * base) + n;
-            const int g = int(255 * (0.3 + 0.5 * fy)) + n;
-            const int b = int(255 * (fx > 0.6 && fy < 0.4 ? 0.85 : 0.25)) + n;
-            line[x] = qRgb(qBound(0, r, 255), qBound(0, g, 255), qBound(0, b, 255));
-        }
-    }
-    return img;
-}
-
-void Row(const char* what, double ours, const char* refName, double ref, const char* note) {
-    std::printf("%-28s %9.1f   %-30s %9.1f   %5.2fx   %s\n", what, ours, refName, ref, ours / ref,
-                note);
-}
+using bench::Row;
 
 } // namespace
 
@@ -95,7 +43,7 @@ int main(int argc, char** argv) {
         t.start();
         QImageWriter w(jpeg, "jpeg");
         w.setQuality(90);
-        if (!w.write(PhotoLike(6000, 4000))) {
+        if (!w.write(bench::PhotoLike(6000, 4000))) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(jpeg));
             return 1;
         }
@@ -104,9 +52,9 @@ int main(int argc, char** argv) {
             "s)\nEach figure: median of %d runs, milliseconds, wall clock.\n\n",
             QFileInfo(jpeg).size() / 1e6, t.elapsed() / 1000.0, g_runs);
     }
-    std::printf("%-28s %9s   %-30s %9s   %6s\n", "Operation (ours)", "ms", "Reference", "ms",
+    std::printf("%-32s %9s   %-34s %9s   %6s\n", "Operation (ours)", "ms", "Reference", "ms",
                 "ratio");
-    std::printf("%s\n", std::string(100, '-').c_str());
+    std::printf("%s\n", std::string(108, '-').c_str());
 
     auto fit = [&](QSize box) {
         return Time([&] {

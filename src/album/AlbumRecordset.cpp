@@ -209,6 +209,28 @@ AlbumStatus AlbumRecordset::updateCurrent(const PictureRecord& fields) {
     return s;
 }
 
+AlbumStatus AlbumRecordset::updateCurrentWithFile(const PictureRecord& fields, PictureField field,
+                                                  const QString& filePath) {
+    if (!hasCurrent())
+        return {AlbumCondition::NoCurrentRecord, {}};
+    PictureRecord r = fields;
+    r.rowId = currentRowId();
+    const bool fresh = m_album.changeStamp() == m_stamp;
+    sqlite::Transaction tx(m_album.connection());
+    if (!tx.beginError().ok())
+        return engine::fromSqlite(tx.beginError());
+    AlbumStatus s = m_album.storeFile(r.rowId, field, filePath);
+    if (s.ok())
+        s = m_album.updateRecord(r);
+    if (s.ok())
+        s = engine::fromSqlite(tx.commit());
+    if (s.ok() && fresh) {
+        cache(m_pos, r);
+        m_stamp = m_album.changeStamp();
+    }
+    return s;
+}
+
 AlbumStatus AlbumRecordset::deleteCurrent() {
     if (!hasCurrent())
         return {AlbumCondition::NoCurrentRecord, {}};

@@ -46,6 +46,10 @@ public:
 
     // Edits of the current row, through the album.
     AlbumStatus updateCurrent(const PictureRecord& fields);
+    // Replaces a binary field of the current row with the file at filePath and writes the text
+    // fields, as one transaction (a picture edited elsewhere, an attached sound).
+    AlbumStatus updateCurrentWithFile(const PictureRecord& fields, PictureField field,
+                                      const QString& filePath);
     // Deletes the current row; the next row (or the new last one) becomes current.
     AlbumStatus deleteCurrent();
 

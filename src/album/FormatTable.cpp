@@ -111,6 +111,19 @@ QString FormatName(int code) {
         return QStringLiteral("Kodak Flashpix - compressed with JPEG");
     case 83:
         return QStringLiteral("Kodak Flashpix - compressed with JPEG with QFACTOR");
+    // Today's formats, on codes the table above leaves free.
+    case 85:
+        return QStringLiteral("High Efficiency Image File Format (HEIC)");
+    case 86:
+        return QStringLiteral("AV1 Image File Format (AVIF)");
+    case 87:
+        return QStringLiteral("WebP");
+    case 88:
+        return QStringLiteral("JPEG XL");
+    case 89:
+        return QStringLiteral("Adobe Digital Negative (DNG)");
+    case 90:
+        return QStringLiteral("Camera Raw");
     case 91:
         return QStringLiteral("Windows Icon");
     case 92:

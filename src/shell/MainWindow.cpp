@@ -19,6 +19,7 @@
 #include "shell/RecentAlbums.h"
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
+#include "shell/RecordWiring.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
 #include <QAction>
@@ -77,7 +78,8 @@ const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
                                   QStringLiteral("ID_DisplayByDescription(DescendingDate)"),
                                   QStringLiteral("ID_AttachSound"),
                                   QStringLiteral("ID_ExportImage"),
-                                  QStringLiteral("ID_DeleteImage")};
+                                  QStringLiteral("ID_DeleteImage"),
+                                  QStringLiteral("ID_ImageProcessing")};
 
 } // namespace
 
@@ -338,6 +340,11 @@ void MainWindow::registerCommands() {
     setProperty("helpPage", QStringLiteral("main-window.html"));
     auto* help = new HelpService(m_prompts, this);
     d.add(QStringLiteral("ID_Contents"), [help] { help->showContents(); });
+    m_records = new RecordWiring(*this, m_state, m_settings, m_prompts);
+}
+
+RecordCommands& MainWindow::records() {
+    return m_records->commands();
 }
 
 void MainWindow::disableUnavailableTools() {
@@ -397,8 +404,11 @@ void MainWindow::startUp() {
     }
 
     // The toolbar layout saved at the last exit; the factory layout stays when there is none.
-    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb")))
+    // Tools added since it was saved join it.
+    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb"))) {
+        layout->addMissingTools(ToolLayout::factory());
         applyLayout(*layout);
+    }
     for (int n = 1; n <= 4; ++n)
         setRecentEntry(n, m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n)));
 
@@ -553,6 +563,8 @@ void MainWindow::refreshCaption() {
 
 void MainWindow::restoreDefaultToolbar() {
     auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database (default).atb"));
+    if (layout)
+        layout->addMissingTools(ToolLayout::factory());
     applyLayoutLater(layout ? *layout : ToolLayout::factory());
     const RecentEntries factory = FactoryRecentEntries();
     for (int n = 4; n >= 1; --n)

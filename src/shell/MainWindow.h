@@ -20,7 +20,9 @@ class CaptionBand;
 class PreviewPane;
 class PreviewPrefetcher;
 class PromptService;
+class RecordCommands;
 class RecordGridModel;
+class RecordWiring;
 class Settings;
 struct ProgramState;
 
@@ -40,6 +42,8 @@ public:
     QTableView* grid() const { return m_grid; }
     AlbumBrowser& browser() { return *m_browser; }
     PreviewPane& preview() { return *m_preview; }
+    // Editing, deleting, sounds, export and the outside editor for the current record.
+    RecordCommands& records();
     PreviewPrefetcher& previewsAhead() { return *m_ahead; }
 
     // Runs the command of a tool (a menu entry, a button or a shortcut).
@@ -108,6 +112,7 @@ private:
     QLabel* m_label2 = nullptr;
     QTableView* m_grid = nullptr;
     RecordGridModel* m_gridModel = nullptr;
+    RecordWiring* m_records = nullptr;
 
     bool m_newAlbumPending = false;
     QColor m_selImgBackColor;

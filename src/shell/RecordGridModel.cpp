@@ -27,6 +27,11 @@ void RecordGridModel::setRecordset(AlbumRecordset* recordset) {
     endResetModel();
 }
 
+void RecordGridModel::rowChanged(int position) {
+    m_rows.remove(position);
+    emit dataChanged(index(position, 0), index(position, columnCount() - 1));
+}
+
 int RecordGridModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !m_recordset)
         return 0;

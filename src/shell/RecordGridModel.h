@@ -17,6 +17,8 @@ public:
 
     // Shows another query (or none); the view is reset.
     void setRecordset(AlbumRecordset* recordset);
+    // The row at this 0-based position has new texts (from the recordset, not the album).
+    void rowChanged(int position);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

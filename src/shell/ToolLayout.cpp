@@ -149,6 +149,58 @@ bool ToolLayout::save(const QString& path) const {
     return f.commit();
 }
 
+namespace {
+
+// Puts id into list after the entry that comes before it in model (and after the separators
+// between them there), or first when none does.
+void insertLikeModel(QStringList& list, const QStringList& model, const QString& id) {
+    const qsizetype at = model.indexOf(id);
+    int separators = 0;
+    for (qsizetype i = at - 1; i >= 0; --i) {
+        if (model[i] == QLatin1String("-")) {
+            ++separators;
+            continue;
+        }
+        qsizetype place = list.indexOf(model[i]);
+        if (place < 0)
+            continue;
+        ++place;
+        while (separators-- > 0 && place < list.size() && list[place] == QLatin1String("-"))
+            ++place;
+        list.insert(place, id);
+        return;
+    }
+    list.prepend(id);
+}
+
+} // namespace
+
+void ToolLayout::addMissingTools(const ToolLayout& complete) {
+    QStringList added;
+    for (const Tool& t : complete.tools) {
+        if (find(t.id))
+            continue;
+        tools << t;
+        added << t.id;
+    }
+    for (auto it = complete.menus.cbegin(); it != complete.menus.cend(); ++it) {
+        if (!menus.contains(it.key())) {
+            menus.insert(it.key(), it.value());
+            continue;
+        }
+        QStringList& entries = menus[it.key()];
+        for (const QString& id : it.value())
+            if (added.contains(id))
+                insertLikeModel(entries, it.value(), id);
+    }
+    for (const QString& id : complete.menuBar)
+        if (added.contains(id))
+            insertLikeModel(menuBar, complete.menuBar, id);
+    for (const QString& id : complete.toolBar)
+        if (added.contains(id))
+            insertLikeModel(toolBar, complete.toolBar, id);
+}
+
 ToolLayout ToolLayout::factory() {
     initLayoutResource();
     QFile f(QStringLiteral(":/quillon32/Database (default).atb"));

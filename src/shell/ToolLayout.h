@@ -33,6 +33,10 @@ struct ToolLayout {
     static std::optional<ToolLayout> load(const QString& path, QString* error = nullptr);
     // Written to a temporary file and renamed, so a killed process leaves the old layout.
     bool save(const QString& path) const;
+    // Adds the tools of complete that this layout lacks (one saved by an older version of the
+    // program), each in its menus and on the bar after the entry it follows in complete.
+    void addMissingTools(const ToolLayout& complete);
+
     // The factory layout built into the program (the same text as "Database (default).atb").
     static ToolLayout factory();
 };

@@ -21,6 +21,13 @@ private slots:
         QTest::newRow("video prefix") << 59 << "59 Video for Windows";
         QTest::newRow("longest") << 83 << "83 Kodak Flashpix - compressed with JPEG with QFACTOR";
         QTest::newRow("above the table") << 95 << "95 ";
+        // Today's formats take free codes, two digits like the rest, so they sort by code too.
+        QTest::newRow("heic") << 85 << "85 High Efficiency Image File Format (HEIC)";
+        QTest::newRow("avif") << 86 << "86 AV1 Image File Format (AVIF)";
+        QTest::newRow("webp") << 87 << "87 WebP";
+        QTest::newRow("jpeg xl") << 88 << "88 JPEG XL";
+        QTest::newRow("dng") << 89 << "89 Adobe Digital Negative (DNG)";
+        QTest::newRow("camera raw") << 90 << "90 Camera Raw";
     }
     void text() {
         QFETCH(int, code);

@@ -301,6 +301,32 @@ private slots:
         QCOMPARE(run.main.findChildren<QAction*>("ID_AddImages").size(), 1);
     }
 
+    void layoutSavedByAnOlderVersionGetsTheNewTools() {
+        test::TestEnv env;
+        QDir().mkpath(env.appDir());
+        // An older layout: without the print tools, with a renamed caption and a shorter bar.
+        ToolLayout old = ToolLayout::factory();
+        for (const char* id : {"ID_PrintImage", "ID_PrintContactSheet"}) {
+            old.tools.removeIf([id](const Tool& t) { return t.id == QLatin1String(id); });
+            for (QStringList& entries : old.menus)
+                entries.removeAll(QLatin1String(id));
+        }
+        old.find("ID_Exit")->caption = "&Quit";
+        old.toolBar = {"ID_OpenAlbum", "ID_Exit"};
+        QVERIFY(old.save(env.appDir() + "Database.atb"));
+        Run run;
+        run.load();
+        const ToolLayout factory = ToolLayout::factory();
+        QCOMPARE(menuEntries(run.main.commandBar().menu("ID_mnuFile")),
+                 factory.menus.value("ID_mnuFile"));
+        QCOMPARE(menuEntries(run.main.commandBar().menu("ID_mnuDatabase")),
+                 factory.menus.value("ID_mnuDatabase"));
+        // What the user chose stays.
+        QCOMPARE(run.main.commandBar().caption("ID_Exit"), QStringLiteral("&Quit"));
+        QCOMPARE(run.main.commandBar().snapshot().toolBar,
+                 QStringList({"ID_OpenAlbum", "ID_Exit"}));
+    }
+
     void defaultToolbarRestoresFactoryEntries() {
         test::TestEnv env;
         Run run;

@@ -22,6 +22,8 @@ ImagingCondition WriteTiffRgb(const QImage& image, const QString& path, bool lzw
 // size of n/8 that still covers target, and the result is then shrunk to target exactly.
 // CMYK files come out as RGB; a cut-off file gives Truncated.
 ImagingCondition DecodeJpeg(const QString& path, const QSize& target, QImage& out);
+// The same for a JPEG held in memory (a camera raw file's preview).
+ImagingCondition DecodeJpegData(const uchar* data, size_t size, const QSize& target, QImage& out);
 
 // Writes a 24- or 32-bit PNG with zlib level, filters and strategy chosen for photos.
 ImagingCondition WritePng(const QImage& image, const QString& path, bool alpha);

@@ -1,3 +1,4 @@
+#include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/FileProbe.h"
 #include "platform/imaging/Limits.h"
 #include "platform/imaging/OwnCodecs.h"
@@ -44,14 +45,9 @@ ImagingCondition ProbeEps(const QString& path, ImageInfo& info) {
     QByteArray text = f.read(65536);
     if (text.startsWith(
             "\xC5\xD0\xD3\xC6")) { // DOS header: the PostScript section's offset and length
-        const auto le = [&](int o) {
-            quint32 v = 0;
-            for (int i = 3; i >= 0; --i)
-                v = (v << 8) | uchar(text[o + i]);
-            return v;
-        };
-        f.seek(le(4));
-        text = f.read(qMin<qint64>(le(8), 65536));
+        const ByteReader r(text);
+        f.seek(r.le32(4));
+        text = f.read(qMin<qint64>(r.le32(8), 65536));
     }
     static const QRegularExpression box(
         QStringLiteral("%%BoundingBox:\\s*(-?\\d+)\\s+(-?\\d+)\\s+(-?\\d+)\\s+(-?\\d+)"));

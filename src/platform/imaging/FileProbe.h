@@ -5,6 +5,7 @@
 #include "platform/imaging/ImagingCondition.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 
@@ -25,7 +26,15 @@ ImagingCondition ProbeEps(const QString& path, ImageInfo& info);
 // Renders an EPS through Ghostscript, in a separate process with a time limit.
 ImagingCondition RenderEps(const QString& path, const ImageInfo& info, QImage& out);
 
-// TIFF header walk: size, depth, compression code, page count.
-ImagingCondition ProbeTiff(const QString& path, ImageInfo& info);
+// What a TIFF-structured file is: a picture, a DNG, or perhaps a camera maker's raw file (a TIFF
+// with a maker and sensor data; the raw decoder has the last word).
+enum class TiffKind { Plain, Dng, MaybeCameraRaw };
+
+// TIFF and BigTIFF header walk: size, depth, compression code, page count, orientation.
+ImagingCondition ProbeTiff(const QString& path, ImageInfo& info, TiffKind* kind = nullptr);
+ImagingCondition ProbeTiff(QIODevice& device, ImageInfo& info, TiffKind* kind = nullptr);
+
+// Turns a decoded picture the way an EXIF orientation (1..8) says.
+QImage Orient(const QImage& image, int orientation);
 
 } // namespace q32::imaging

@@ -1,34 +1,15 @@
 #include "platform/imaging/FormatSniffer.h"
 
+#include "platform/imaging/ByteOrder.h"
+#include "platform/imaging/IsoBmff.h"
 #include "platform/imaging/OwnCodecs.h"
 
-#include <QByteArrayView>
 #include <climits>
-#include <cstring>
 
 namespace q32::imaging {
 namespace {
 
-class Bytes {
-public:
-    explicit Bytes(const QByteArray& b) : m_b(b) {}
-    int size() const { return int(m_b.size()); }
-    bool has(int offset, int n) const { return offset >= 0 && offset + n <= size(); }
-    unsigned u8(int o) const { return has(o, 1) ? static_cast<unsigned char>(m_b[o]) : 0; }
-    unsigned le16(int o) const { return u8(o) | (u8(o + 1) << 8); }
-    unsigned be16(int o) const { return (u8(o) << 8) | u8(o + 1); }
-    quint32 le32(int o) const { return le16(o) | (quint32(le16(o + 2)) << 16); }
-    quint32 be32(int o) const { return (quint32(be16(o)) << 16) | be16(o + 2); }
-    bool at(int o, const char* magic) const {
-        const int n = int(std::strlen(magic));
-        return has(o, n) && QByteArrayView(m_b).sliced(o, n) == QByteArrayView(magic, n);
-    }
-
-private:
-    const QByteArray& m_b;
-};
-
-Sniffed Bmp(const Bytes& b) {
+Sniffed Bmp(const ByteReader& b) {
     Sniffed s;
     const quint32 headerSize = b.le32(14);
     if (headerSize == 12) {
@@ -51,7 +32,7 @@ Sniffed Bmp(const Bytes& b) {
     return s;
 }
 
-Sniffed Jpeg(const Bytes& b) {
+Sniffed Jpeg(const ByteReader& b) {
     Sniffed s;
     s.code = 10;
     // Walk the markers up to the frame header; a big APP segment may push it past the head,
@@ -87,7 +68,7 @@ Sniffed Jpeg(const Bytes& b) {
     return s;
 }
 
-Sniffed Png(const Bytes& b) {
+Sniffed Png(const ByteReader& b) {
     Sniffed s;
     s.code = 75;
     if (!b.has(16, 13) || !b.at(12, "IHDR")) {
@@ -103,7 +84,7 @@ Sniffed Png(const Bytes& b) {
     return s;
 }
 
-Sniffed Gif(const Bytes& b) {
+Sniffed Gif(const ByteReader& b) {
     Sniffed s;
     s.code = 2;
     s.width = int(b.le16(6));
@@ -113,7 +94,7 @@ Sniffed Gif(const Bytes& b) {
     return s;
 }
 
-Sniffed Pcx(const Bytes& b) {
+Sniffed Pcx(const ByteReader& b) {
     Sniffed s;
     const unsigned version = b.u8(1), encoding = b.u8(2), bpp = b.u8(3);
     if (!(version == 0 || (version >= 2 && version <= 5)) || encoding > 1 ||
@@ -133,7 +114,7 @@ Sniffed Pcx(const Bytes& b) {
     return s;
 }
 
-Sniffed Targa(const Bytes& b, qint64 fileSize) {
+Sniffed Targa(const ByteReader& b, qint64 fileSize) {
     Sniffed s;
     if (!b.has(0, 18))
         return s;
@@ -164,7 +145,7 @@ Sniffed Tiff() {
     return s;
 }
 
-Sniffed Sun(const Bytes& b) {
+Sniffed Sun(const ByteReader& b) {
     Sniffed s;
     s.code = 55;
     s.width = int(b.be32(4));
@@ -174,7 +155,7 @@ Sniffed Sun(const Bytes& b) {
     return s;
 }
 
-Sniffed Psd(const Bytes& b) {
+Sniffed Psd(const ByteReader& b) {
     Sniffed s;
     s.code = 76;
     const int channels = int(b.be16(12));
@@ -191,19 +172,45 @@ Sniffed Psd(const Bytes& b) {
     return s;
 }
 
-Sniffed Icon(const Bytes& b, int code) {
+// The picture an icon directory entry points at: PNG, or a bitmap header whose height counts
+// the mask rows too. False when there is none inside b.
+bool EmbeddedIcon(const ByteReader& b, qint64 at, Sniffed& s) {
+    if (b.at(at, "\x89PNG\r\n\x1a\n") && b.has(at + 16, 10)) {
+        const int channels[] = {1, 0, 3, 1, 2, 0, 4};
+        const unsigned type = b.u8(at + 25);
+        s.width = int(b.be32(at + 16));
+        s.height = int(b.be32(at + 20));
+        s.bitsPerPixel = int(b.u8(at + 24)) * (type < 7 ? channels[type] : 0);
+        return true;
+    }
+    if (b.le32(at) >= 40 && b.has(at, 16)) {
+        s.width = int(qint32(b.le32(at + 4)));
+        s.height = int(qint32(b.le32(at + 8)) / 2);
+        s.bitsPerPixel = int(b.le16(at + 14));
+        return true;
+    }
+    return false;
+}
+
+Sniffed Icon(const ByteReader& b, int code) {
     Sniffed s;
     s.code = code;
     if (!b.has(6, 16))
         return Sniffed{code, 0, 0, 0, true};
     s.width = b.u8(6) == 0 ? 256 : int(b.u8(6));
     s.height = b.u8(7) == 0 ? 256 : int(b.u8(7));
-    const int bits = int(b.le16(12));
-    s.bitsPerPixel = bits ? bits : (b.u8(8) == 2 ? 1 : b.u8(8) == 16 ? 4 : 8);
+    // An icon's directory holds planes and depth where a cursor's holds its hot spot.
+    const int colours = int(b.u8(8));
+    s.bitsPerPixel = code == 91 && b.le16(12) ? int(b.le16(12))
+                     : colours == 2           ? 1
+                     : colours == 16          ? 4
+                     : colours                ? 8
+                                              : 0;
+    EmbeddedIcon(b, b.le32(18), s); // the embedded picture has the last word
     return s;
 }
 
-bool IsPict(const Bytes& b, int at) {
+bool IsPict(const ByteReader& b, int at) {
     // After the size word and the frame: version 1 opcode, or the version 2 header opcode.
     return (b.u8(at + 10) == 0x11 && b.u8(at + 11) == 0x01) ||
            (b.be16(at + 10) == 0x0011 && b.be16(at + 12) == 0x02FF);
@@ -214,7 +221,7 @@ Sniffed WmfInfo(const QByteArray& head) {
     return Sniffed{15, w.width, w.height, w.bitsPerPixel, false};
 }
 
-Sniffed Eps(const Bytes& b) {
+Sniffed Eps(const ByteReader& b) {
     // The binary DOS header says which preview the file carries.
     Sniffed s;
     s.code = 16;
@@ -226,10 +233,36 @@ Sniffed Eps(const Bytes& b) {
     return s;
 }
 
+// Camera raw files that do not start as a TIFF: Olympus, Panasonic, Fujifilm, old Canon,
+// Minolta, Sigma.
+bool CameraRawMagic(const ByteReader& b) {
+    return b.at(0, "IIRO") || b.at(0, "IIRS") || b.at(0, "MMOR") ||
+           b.at(0, QByteArrayView("IIU\0", 4)) || b.at(0, "FUJIFILMCCD-RAW") ||
+           (b.at(0, "II\x1A") && b.at(6, "HEAPCCDR")) || b.at(0, QByteArrayView("\0MRM", 4)) ||
+           b.at(0, "FOVb");
+}
+
 } // namespace
 
+QByteArray IconWithTrueDirectory(const QByteArray& file) {
+    QByteArray out = file;
+    const ByteReader b(file);
+    const int count = qMin(int(b.le16(4)), 1024);
+    for (int i = 0; i < count; ++i) {
+        const qint64 entry = 6 + qint64(i) * 16;
+        Sniffed s;
+        if (!b.has(entry, 16) || !EmbeddedIcon(b, b.le32(entry + 12), s))
+            continue;
+        if (s.width > 0 && s.width <= 256 && s.height > 0 && s.height <= 256) {
+            out[entry] = char(s.width & 0xFF); // 256 is written as 0
+            out[entry + 1] = char(s.height & 0xFF);
+        }
+    }
+    return out;
+}
+
 Sniffed SniffFormat(const QByteArray& head, qint64 fileSize) {
-    const Bytes b(head);
+    const ByteReader b(head);
     if (b.at(0, "BM") || b.at(0, "BA"))
         return b.at(0, "BA") ? Sniffed{74, 0, 0, 0, false} : Bmp(b);
     if (b.u8(0) == 0xFF && b.u8(1) == 0xD8 && b.u8(2) == 0xFF)
@@ -238,9 +271,18 @@ Sniffed SniffFormat(const QByteArray& head, qint64 fileSize) {
         return Png(b);
     if (b.at(0, "GIF87a") || b.at(0, "GIF89a"))
         return Gif(b);
-    if (b.at(0, "II*") || b.at(0, "MM"))
-        if ((b.at(0, "II") && b.le16(2) == 42) || (b.at(0, "MM") && b.be16(2) == 42))
-            return Tiff();
+    // Classic TIFF (42) and BigTIFF (43); camera raw files built on TIFF are told apart later.
+    if ((b.at(0, "II") && (b.le16(2) == 42 || b.le16(2) == 43)) ||
+        (b.at(0, "MM") && (b.be16(2) == 42 || b.be16(2) == 43)))
+        return Tiff();
+    if (b.at(0, "RIFF") && b.at(8, "WEBP"))
+        return Sniffed{87, 0, 0, 0, !b.has(0, 16)};
+    if (b.at(0, "\xFF\x0A") || b.at(0, QByteArrayView("\0\0\0\x0CJXL \r\n\x87\n", 12)))
+        return Sniffed{88, 0, 0, 0, false};
+    if (const int code = IsoBmffImageCode(b))
+        return Sniffed{code, 0, 0, 0, false};
+    if (CameraRawMagic(b))
+        return Sniffed{90, 0, 0, 0, false};
     if (b.at(0, "8BPS"))
         return Psd(b);
     if (b.be32(0) == 0x59A66A95u)

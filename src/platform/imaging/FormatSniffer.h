@@ -17,6 +17,10 @@ struct Sniffed {
 // head: the file's first bytes (4 KiB is plenty); fileSize: the whole file's length.
 Sniffed SniffFormat(const QByteArray& head, qint64 fileSize);
 
+// An icon or cursor file whose directory gives each picture the size of its embedded bitmap,
+// for decoders that trust the directory (Qt's, ImageMagick's) when the two disagree.
+QByteArray IconWithTrueDirectory(const QByteArray& file);
+
 // How many bytes SniffFormat wants to see.
 inline constexpr int kSniffBytes = 4096;
 

@@ -1,7 +1,9 @@
 #include "platform/imaging/FileProbe.h"
 #include "platform/imaging/FormatSniffer.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/Limits.h"
 #include "platform/imaging/MagickBridge.h"
+#include "platform/imaging/ModernCodecs.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -156,8 +158,49 @@ namespace q32 {
 
 using namespace imaging;
 
-ImagingCondition ReadImageInfo(const QString& path, ImageInfo& info) {
-    info = ImageInfo{};
+namespace {
+
+ImagingCondition ProbeModern(const QString& path, ImageInfo& info) {
+    switch (info.formatCode) {
+    case kHeifCode:
+    case kAvifCode:
+        return ProbeHeif(path, info);
+    case kWebpCode:
+        return ProbeWebp(path, info);
+    case kJxlCode:
+        return ProbeJxl(path, info);
+    default:
+        return ProbeRaw(path, info);
+    }
+}
+
+// A TIFF, or a camera's raw file built on TIFF; the raw decoder decides the second.
+ImagingCondition ProbeTiffOrRaw(const QString& path, ImageInfo& info) {
+    TiffKind kind = TiffKind::Plain;
+    const ImagingCondition c = ProbeTiff(path, info, &kind);
+    if (kind == TiffKind::Plain)
+        return c;
+    ImageInfo raw = info;
+    const ImagingCondition rawCondition = ProbeRaw(path, raw);
+    if (rawCondition == ImagingCondition::None || kind == TiffKind::Dng) {
+        info = raw;
+        return rawCondition;
+    }
+    return c; // a TIFF from a camera, not its sensor data
+}
+
+// Whatever a header says, a picture has a size we can hold: refused here, an impossible size
+// never reaches an album row or a decoder.
+ImagingCondition Checked(ImagingCondition c, const ImageInfo& info) {
+    if (c != ImagingCondition::None)
+        return c;
+    if (info.width <= 0 || info.height <= 0)
+        return ImagingCondition::ImpossibleSize;
+    return SizeAcceptable(info.width, info.height) ? ImagingCondition::None
+                                                   : ImagingCondition::TooLarge;
+}
+
+ImagingCondition ReadInfo(const QString& path, ImageInfo& info) {
     QByteArray head;
     qint64 fileSize = 0;
     if (const ImagingCondition c = ReadHead(path, head, fileSize); c != ImagingCondition::None)
@@ -173,7 +216,9 @@ ImagingCondition ReadImageInfo(const QString& path, ImageInfo& info) {
     info.bitsPerPixel = s.bitsPerPixel;
 
     if (s.code == 3)
-        return ProbeTiff(path, info);
+        return ProbeTiffOrRaw(path, info);
+    if (IsModernCode(s.code))
+        return ProbeModern(path, info);
     if (const char* qt = QtFormat(s.code)) {
         QImageReader reader(path, qt);
         reader.setAutoTransform(true);
@@ -224,6 +269,13 @@ ImagingCondition ReadImageInfo(const QString& path, ImageInfo& info) {
         return PingWithMagick(path, coder, info);
     }
     return ImagingCondition::UnrecognisedFormat;
+}
+
+} // namespace
+
+ImagingCondition ReadImageInfo(const QString& path, ImageInfo& info) {
+    info = ImageInfo{};
+    return Checked(ReadInfo(path, info), info);
 }
 
 } // namespace q32

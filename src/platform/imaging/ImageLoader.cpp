@@ -1,16 +1,48 @@
+#include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/DirectCodecs.h"
 #include "platform/imaging/FileProbe.h"
+#include "platform/imaging/FormatSniffer.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/Limits.h"
 #include "platform/imaging/MagickBridge.h"
+#include "platform/imaging/ModernCodecs.h"
 #include "platform/imaging/OwnCodecs.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
 namespace q32::imaging {
+
 ImagingCondition MagickConditionOf(const Magick::Exception& e);
+
+QImage Orient(const QImage& image, int orientation) {
+    QTransform t;
+    switch (orientation) {
+    case 2:
+        return image.mirrored(true, false);
+    case 3:
+        t.rotate(180);
+        break;
+    case 4:
+        return image.mirrored(false, true);
+    case 5:
+        return image.mirrored(true, false).transformed(QTransform().rotate(270));
+    case 6:
+        t.rotate(90);
+        break;
+    case 7:
+        return image.mirrored(true, false).transformed(QTransform().rotate(90));
+    case 8:
+        t.rotate(270);
+        break;
+    default:
+        return image;
+    }
+    return image.transformed(t);
 }
+
+} // namespace q32::imaging
 
 namespace q32 {
 
@@ -49,49 +81,27 @@ bool BmpCut(const QString& path, const ImageInfo& info) {
     const QByteArray h = f.read(34);
     if (h.size() < 34)
         return true;
-    auto le = [&](int o, int n) {
-        quint32 v = 0;
-        for (int i = n - 1; i >= 0; --i)
-            v = (v << 8) | uchar(h[o + i]);
-        return v;
-    };
-    const quint32 compression = info.formatCode == 6 ? le(30, 4) : 0;
+    const ByteReader r(h);
+    const quint32 compression = info.formatCode == 6 ? r.le32(30) : 0;
     if (compression != 0 && compression != 3)
         return false; // run-length rows have no fixed size
     const qint64 rowBytes = ((qint64(info.width) * info.bitsPerPixel + 31) / 32) * 4;
-    return f.size() < qint64(le(10, 4)) + rowBytes * info.height;
-}
-
-QImage Orient(const QImage& image, int orientation) {
-    QTransform t;
-    switch (orientation) {
-    case 2:
-        return image.mirrored(true, false);
-    case 3:
-        t.rotate(180);
-        break;
-    case 4:
-        return image.mirrored(false, true);
-    case 5:
-        return image.mirrored(true, false).transformed(QTransform().rotate(270));
-    case 6:
-        t.rotate(90);
-        break;
-    case 7:
-        return image.mirrored(true, false).transformed(QTransform().rotate(90));
-    case 8:
-        t.rotate(270);
-        break;
-    default:
-        return image;
-    }
-    return image.transformed(t);
+    return f.size() < qint64(r.le32(10)) + rowBytes * info.height;
 }
 
 ImagingCondition LoadWithQt(const QString& path, const char* format, const ImageInfo& info,
                             const LoadOptions& o, QImage& out) {
     QImageReader::setAllocationLimit(kQtAllocationLimitMb);
     QImageReader reader(path, format);
+    QBuffer icon;
+    if (info.formatCode == 91 || info.formatCode == 92) { // small files: read them whole
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly) || f.size() > (qint64(64) << 20))
+            return ImagingCondition::TooLarge;
+        icon.setData(IconWithTrueDirectory(f.readAll()));
+        icon.open(QIODevice::ReadOnly);
+        reader.setDevice(&icon);
+    }
     reader.setAutoTransform(o.autoOrient);
     if (info.pageCount > 1 && o.page > 0 && !reader.jumpToImage(o.page))
         return ImagingCondition::PageNotFound;
@@ -159,6 +169,44 @@ ImagingCondition LoadWithMagick(const QString& path, const char* coder, const Im
     return out.isNull() ? ImagingCondition::TooLarge : ImagingCondition::None;
 }
 
+// Today's formats: each decoder stops at the size the box needs where its library allows, and
+// gives the picture as stored; it is turned here.
+ImagingCondition LoadModern(const QString& path, const ImageInfo& info, const LoadOptions& o,
+                            QImage& out) {
+    QSize target;
+    if (o.fitInto.isValid()) {
+        const QSize shown = o.autoOrient ? info.displaySize() : info.size();
+        target = FitSize(shown, o.fitInto, o.enlarge);
+        if (o.autoOrient && info.orientation >= 5) // decoded before it is turned
+            target.transpose();
+        if (target == info.size())
+            target = QSize();
+    }
+    ImagingCondition c;
+    switch (info.formatCode) {
+    case kHeifCode:
+    case kAvifCode:
+        c = DecodeHeif(path, target, out);
+        break;
+    case kWebpCode:
+        c = DecodeWebp(path, o.page, target, out);
+        break;
+    case kJxlCode:
+        c = DecodeJxl(path, out);
+        break;
+    default:
+        c = DecodeRaw(path, info, target, out);
+        break;
+    }
+    if (c != ImagingCondition::None) {
+        out = QImage();
+        return c;
+    }
+    if (o.autoOrient)
+        out = Orient(out, info.orientation);
+    return ImagingCondition::None;
+}
+
 ImagingCondition LoadWithOwnCodec(const QString& path, int code, QImage& out) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -210,6 +258,8 @@ ImagingCondition LoadImage(const QString& path, QImage& out, const LoadOptions& 
     ImagingCondition c = ImagingCondition::UnrecognisedFormat;
     if (info.formatCode == 10) {
         c = LoadJpeg(path, info, options, out);
+    } else if (IsModernCode(info.formatCode)) {
+        c = LoadModern(path, info, options, out);
     } else if (const char* qt = QtFormat(info.formatCode)) {
         c = LoadWithQt(path, qt, info, options, out);
     } else if (info.formatCode == 16 || info.formatCode == 63 || info.formatCode == 64) {
@@ -234,7 +284,8 @@ ImagingCondition LoadImage(const QString& path, QImage& out, const LoadOptions& 
 }
 
 bool CanReadFormat(int code) {
-    return QtFormat(code) || OwnCodec(code) || MagickCoder(code, QByteArray());
+    return QtFormat(code) || OwnCodec(code) || MagickCoder(code, QByteArray()) ||
+           IsModernCode(code);
 }
 
 } // namespace q32

@@ -1,6 +1,8 @@
+#include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/DirectCodecs.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/MagickBridge.h"
+#include "platform/imaging/ModernCodecs.h"
 #include "platform/imaging/OwnCodecs.h"
 #include "platform/imaging/QualityFactor.h"
 
@@ -54,8 +56,19 @@ const QList<Writer>& Writers() {
         {68, "G4", {1}, false},
         {75, "PNG", {1, 4, 8, 24, 32}, false},
         {76, "PSD", {1, 8, 24}, false},
+        {kWebpCode, nullptr, {24, 32}, false},
+        {kJxlCode, nullptr, {24, 32}, false},
     };
-    return writers;
+    static const QList<Writer> withHeif = [] {
+        QList<Writer> all = writers;
+        // libheif writes only what its encoder plug-ins (x265, libaom) are there for.
+        if (HeifCanWrite(false))
+            all.append({kHeifCode, nullptr, {24, 32}, false});
+        if (HeifCanWrite(true))
+            all.append({kAvifCode, nullptr, {24, 32}, false});
+        return all;
+    }();
+    return withHeif;
 }
 
 const Writer* FindWriter(int code) {
@@ -102,16 +115,10 @@ QByteArray Rgb555Rows(const QImage& image, bool bottomUp, int rowAlign) {
         for (int x = 0; x < w; ++x) {
             const unsigned v =
                 ((qRed(s[x]) >> 3) << 10) | ((qGreen(s[x]) >> 3) << 5) | (qBlue(s[x]) >> 3);
-            d[x * 2] = uchar(v & 0xFF);
-            d[x * 2 + 1] = uchar(v >> 8);
+            qToLittleEndian<quint16>(quint16(v), d + x * 2);
         }
     }
     return out;
-}
-
-void Le(QByteArray& d, quint32 v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        d.append(char((v >> (8 * i)) & 0xFF));
 }
 
 // Our own writer for direct-colour BMPs: one pass, rows streamed to the file a block at a time
@@ -122,20 +129,20 @@ ImagingCondition WriteBmpDirect(const QImage& image, int bits, const QString& pa
     const int w = src.width(), h = src.height();
     const qsizetype rowBytes = ((qsizetype(w) * (bits / 8) + 3) / 4) * 4;
     QByteArray head("BM");
-    Le(head, quint32(14 + 40 + rowBytes * h), 4);
-    Le(head, 0, 4);
-    Le(head, 54, 4);
-    Le(head, 40, 4);
-    Le(head, quint32(w), 4);
-    Le(head, quint32(h), 4);
-    Le(head, 1, 2);
-    Le(head, quint32(bits), 2);
-    Le(head, 0, 4);
-    Le(head, quint32(rowBytes * h), 4);
-    Le(head, 3780, 4);
-    Le(head, 3780, 4);
-    Le(head, 0, 4);
-    Le(head, 0, 4);
+    AppendLe<quint32>(head, quint32(14 + 40 + rowBytes * h));
+    AppendLe<quint32>(head, 0);
+    AppendLe<quint32>(head, 54);
+    AppendLe<quint32>(head, 40);
+    AppendLe<quint32>(head, quint32(w));
+    AppendLe<quint32>(head, quint32(h));
+    AppendLe<quint16>(head, 1);
+    AppendLe<quint16>(head, quint16(bits));
+    AppendLe<quint32>(head, 0);
+    AppendLe<quint32>(head, quint32(rowBytes * h));
+    AppendLe<quint32>(head, 3780);
+    AppendLe<quint32>(head, 3780);
+    AppendLe<quint32>(head, 0);
+    AppendLe<quint32>(head, 0);
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(head) != head.size())
         return ImagingCondition::CannotWrite;
@@ -171,10 +178,8 @@ ImagingCondition WriteBmpDirect(const QImage& image, int bits, const QString& pa
 QByteArray Targa16(const QImage& image) {
     QByteArray out(18, '\0');
     out[2] = 2;
-    out[12] = char(image.width() & 0xFF);
-    out[13] = char(image.width() >> 8);
-    out[14] = char(image.height() & 0xFF);
-    out[15] = char(image.height() >> 8);
+    qToLittleEndian<quint16>(quint16(image.width()), out.data() + 12);
+    qToLittleEndian<quint16>(quint16(image.height()), out.data() + 14);
     out[16] = 16;
     out[17] = 0x20; // top-down rows
     return out + Rgb555Rows(image, false, 1);
@@ -324,6 +329,22 @@ ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, in
     }
 }
 
+ImagingCondition WriteModern(const QImage& image, const QString& path, int code, int bits,
+                             int factor) {
+    const int quality = JpegQualityFromFactor(factor);
+    switch (code) {
+    case kHeifCode:
+    case kAvifCode:
+        return WriteHeif(image, path, code == kAvifCode, quality, bits == 32);
+    case kWebpCode:
+        return WriteWebp(image, path, quality, bits == 32);
+    case kJxlCode:
+        return WriteJxl(image, path, quality, bits == 32);
+    default:
+        return ImagingCondition::NoWriter;
+    }
+}
+
 bool IsJpegFamily(int code) {
     return code == 10 || code == 23 || code == 21 || code == 11 || code == 24 || code == 22;
 }
@@ -405,6 +426,10 @@ ImagingCondition WritePcx(const QImage& image, const QString& path, int bits, bo
 
 } // namespace
 
+bool UsesQualityFactor(int code) {
+    return IsJpegFamily(code) || (IsModernCode(code) && FindWriter(code));
+}
+
 bool CanWriteFormat(int code) {
     return FindWriter(code) != nullptr;
 }
@@ -423,13 +448,15 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
     const int bits = o.bitsPerPixel ? o.bitsPerPixel : DefaultBits(*w, image);
     if (!w->bits.contains(bits))
         return ImagingCondition::InvalidBits;
-    if (IsJpegFamily(w->code) && !QualityFactorValid(o.qualityFactor))
+    if (UsesQualityFactor(w->code) && !QualityFactorValid(o.qualityFactor))
         return ImagingCondition::InvalidQuality;
     const QFileInfo target(path);
     if (!target.dir().exists())
         return ImagingCondition::CannotWrite;
     const bool append = o.multiPage && w->append && target.exists() && target.size() > 0;
 
+    if (IsModernCode(w->code))
+        return WriteModern(image, path, w->code, bits, o.qualityFactor);
     if (!w->coder)
         return WriteOwn(image, path, w->code, bits);
     if (w->code == 6 && bits >= 16)

@@ -5,9 +5,11 @@
 #include "platform/imaging/ImageInfo.h"
 #include "platform/imaging/ImagingCondition.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 namespace q32 {
 
@@ -35,8 +37,15 @@ ImagingCondition LoadImage(const QString& path, QImage& out, const LoadOptions& 
 
 ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveOptions& options);
 
+// When the photo was taken: the EXIF DateTimeOriginal (else DateTimeDigitized) of a JPEG, TIFF,
+// PNG, HEIC, AVIF, WebP or JPEG XL file, a camera raw file's own record, or else a PNG's tIME
+// stamp, as local time. Nothing when the file does not say.
+std::optional<QDateTime> ReadDateTaken(const QString& path);
+
 bool CanReadFormat(int code);
 bool CanWriteFormat(int code);
+// Lossy writers, which take SaveOptions::qualityFactor (JPEG, HEIC, AVIF, WebP, JPEG XL).
+bool UsesQualityFactor(int code);
 // Bits per pixel a format's writer accepts; empty when it has no writer.
 QList<int> WritableBits(int code);
 

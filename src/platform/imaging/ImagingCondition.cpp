@@ -16,6 +16,8 @@ QString ConditionText(ImagingCondition c) {
         return QStringLiteral("Image file is incomplete");
     case ImagingCondition::EmptyFile:
         return QStringLiteral("Image file is empty");
+    case ImagingCondition::ImpossibleSize:
+        return QStringLiteral("Image header declares an impossible size");
     case ImagingCondition::TooLarge:
         return QStringLiteral("Image is too large");
     case ImagingCondition::PageNotFound:

@@ -14,6 +14,7 @@ enum class ImagingCondition : int {
     Damaged = 20030,        // the data contradicts itself
     Truncated = 20031,      // the data ends early
     EmptyFile = 20032,      // zero bytes
+    ImpossibleSize = 20033, // the header declares a width or height of zero or less
     TooLarge = 20040,       // declared size beyond what we are willing to allocate
     PageNotFound = 20041,
     CannotWrite = 20050,    // the destination cannot be created or written

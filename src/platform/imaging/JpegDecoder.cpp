@@ -131,8 +131,12 @@ ImagingCondition DecodeJpeg(const QString& path, const QSize& target, QImage& ou
     uchar* data = buffer.bits();
     if (f.read(reinterpret_cast<char*>(data), size) != size)
         return ImagingCondition::FileUnreadable;
+    return DecodeJpegData(data, size_t(size), target, out);
+}
+
+ImagingCondition DecodeJpegData(const uchar* data, size_t size, const QSize& target, QImage& out) {
     std::vector<uchar> cmykRow;
-    const ImagingCondition c = Decode(data, size_t(size), target, out, cmykRow);
+    const ImagingCondition c = Decode(data, size, target, out, cmykRow);
     if (c != ImagingCondition::None)
         return c;
     if (target.isValid() && out.size() != target)

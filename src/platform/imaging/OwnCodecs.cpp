@@ -1,6 +1,7 @@
 #include "platform/imaging/OwnCodecs.h"
 
-#include <QtEndian>
+#include "platform/imaging/ByteOrder.h"
+
 #include <cstring>
 
 namespace q32::imaging {
@@ -8,29 +9,6 @@ namespace {
 
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
-
-unsigned U8(const QByteArray& d, qsizetype o) {
-    return o < d.size() ? static_cast<unsigned char>(d[o]) : 0;
-}
-unsigned Le16(const QByteArray& d, qsizetype o) {
-    return U8(d, o) | (U8(d, o + 1) << 8);
-}
-unsigned Be16(const QByteArray& d, qsizetype o) {
-    return (U8(d, o) << 8) | U8(d, o + 1);
-}
-
-void PutLe16(QByteArray& d, unsigned v) {
-    d.append(char(v & 0xFF));
-    d.append(char((v >> 8) & 0xFF));
-}
-void PutLe32(QByteArray& d, quint32 v) {
-    PutLe16(d, v & 0xFFFF);
-    PutLe16(d, v >> 16);
-}
-void PutBe16(QByteArray& d, unsigned v) {
-    d.append(char((v >> 8) & 0xFF));
-    d.append(char(v & 0xFF));
-}
 
 QImage NewInkImage(int width, int height) {
     QImage img(width, height, QImage::Format_Mono);
@@ -87,7 +65,7 @@ bool UnpackBits(const QByteArray& d, qsizetype& pos, uchar* row, int n) {
             const int count = 1 - c;
             if (filled + count > n || pos >= d.size())
                 return false;
-            std::memset(row + filled, U8(d, pos++), size_t(count));
+            std::memset(row + filled, ByteReader(d).u8(pos++), size_t(count));
             filled += count;
         }
     }
@@ -118,10 +96,11 @@ QImage ToMonoInk(const QImage& image) {
 // a byte run-length code. In the file a set bit is white.
 
 ImagingCondition DecodeMsp(const QByteArray& d, QImage& out) {
+    const ByteReader r(d);
     if (d.size() < 32)
         return ImagingCondition::Truncated;
     const bool v2 = d.startsWith("LinS");
-    const int w = int(Le16(d, 4)), h = int(Le16(d, 6));
+    const int w = int(r.le16(4)), h = int(r.le16(6));
     if (!SideOk(w) || !SideOk(h))
         return ImagingCondition::Damaged;
     const int stride = (w + 7) / 8;
@@ -143,7 +122,7 @@ ImagingCondition DecodeMsp(const QByteArray& d, QImage& out) {
             std::memcpy(row.data(), d.constData() + pos, size_t(stride));
             pos += stride;
         } else {
-            const unsigned rowLength = Le16(d, 32 + qsizetype(y) * 2);
+            const unsigned rowLength = r.le16(32 + qsizetype(y) * 2);
             const qsizetype end = pos + rowLength;
             if (end > d.size())
                 return ImagingCondition::Truncated;
@@ -152,11 +131,11 @@ ImagingCondition DecodeMsp(const QByteArray& d, QImage& out) {
             } else {
                 int filled = 0;
                 while (filled < stride && pos < end) {
-                    const unsigned type = U8(d, pos++);
+                    const unsigned type = r.u8(pos++);
                     if (type == 0) {
                         if (pos + 2 > end)
                             return ImagingCondition::Damaged;
-                        const int count = int(U8(d, pos));
+                        const int count = int(r.u8(pos));
                         const char value = d[pos + 1];
                         pos += 2;
                         if (filled + count > stride)
@@ -194,13 +173,13 @@ QByteArray EncodeMsp(const QImage& image) {
                                 1,      1,      unsigned(w), unsigned(h), 0, 0};
     unsigned checksum = 0;
     for (unsigned v : words) {
-        PutLe16(out, v);
+        AppendLe<quint16>(out, quint16(v));
         checksum ^= v;
     }
-    PutLe16(out, checksum);
-    PutLe16(out, 0);
-    PutLe16(out, 0);
-    PutLe16(out, 0);
+    AppendLe<quint16>(out, quint16(checksum));
+    AppendLe<quint16>(out, quint16(0));
+    AppendLe<quint16>(out, quint16(0));
+    AppendLe<quint16>(out, quint16(0));
     QByteArray body;
     QByteArray map;
     QByteArray row(stride, '\0');
@@ -232,7 +211,7 @@ QByteArray EncodeMsp(const QImage& image) {
             packed.append(row.constData() + i, lit);
             i += lit;
         }
-        PutLe16(map, unsigned(packed.size()));
+        AppendLe<quint16>(map, quint16(packed.size()));
         body += packed;
     }
     return out + map + body;
@@ -242,25 +221,27 @@ QByteArray EncodeMsp(const QImage& image) {
 // solid runs, pattern runs, literal bit strings, with a prefix repeating a whole row.
 
 bool GemLooksValid(const QByteArray& h) {
+    const ByteReader r(h);
     if (h.size() < 16)
         return false;
-    const unsigned version = Be16(h, 0), headerWords = Be16(h, 2), planes = Be16(h, 4),
-                   pattern = Be16(h, 6);
-    const unsigned w = Be16(h, 12), lines = Be16(h, 14);
+    const unsigned version = r.be16(0), headerWords = r.be16(2), planes = r.be16(4),
+                   pattern = r.be16(6);
+    const unsigned w = r.be16(12), lines = r.be16(14);
     return (version == 1 || version == 2) && headerWords >= 8 && headerWords <= 1024 &&
            planes >= 1 && planes <= 8 && pattern >= 1 && pattern <= 8 && w >= 1 &&
            w <= unsigned(kOwnCodecMaxSide) && lines >= 1 && lines <= unsigned(kOwnCodecMaxSide) &&
-           Be16(h, 8) > 0 && Be16(h, 10) > 0;
+           r.be16(8) > 0 && r.be16(10) > 0;
 }
 
 ImagingCondition DecodeGem(const QByteArray& d, QImage& out) {
+    const ByteReader r(d);
     if (d.size() < 16)
         return ImagingCondition::Truncated;
     if (!GemLooksValid(d))
         return ImagingCondition::Damaged;
-    const int headerBytes = int(Be16(d, 2)) * 2;
-    const int planes = int(Be16(d, 4)), patternLength = int(Be16(d, 6));
-    const int w = int(Be16(d, 12)), h = int(Be16(d, 14));
+    const int headerBytes = int(r.be16(2)) * 2;
+    const int planes = int(r.be16(4)), patternLength = int(r.be16(6));
+    const int w = int(r.be16(12)), h = int(r.be16(14));
     const int stride = (w + 7) / 8;
     // The densest code gives 127 bytes of a plane row per byte and repeats a row 255 times for
     // four bytes: a file shorter than that bound cannot hold the declared picture.
@@ -288,9 +269,8 @@ ImagingCondition DecodeGem(const QByteArray& d, QImage& out) {
     int y = 0;
     while (y < h) {
         int repeat = 1;
-        if (pos + 4 <= d.size() && U8(d, pos) == 0 && U8(d, pos + 1) == 0 &&
-            U8(d, pos + 2) == 0xFF) {
-            repeat = int(U8(d, pos + 3));
+        if (pos + 4 <= d.size() && r.u8(pos) == 0 && r.u8(pos + 1) == 0 && r.u8(pos + 2) == 0xFF) {
+            repeat = int(r.u8(pos + 3));
             pos += 4;
         }
         for (int p = 0; p < planes; ++p) {
@@ -299,11 +279,11 @@ ImagingCondition DecodeGem(const QByteArray& d, QImage& out) {
             while (filled < stride) {
                 if (pos >= d.size())
                     return ImagingCondition::Truncated;
-                const unsigned c = U8(d, pos++);
+                const unsigned c = r.u8(pos++);
                 if (c == 0) {
                     if (pos >= d.size())
                         return ImagingCondition::Truncated;
-                    const int times = int(U8(d, pos++));
+                    const int times = int(r.u8(pos++));
                     if (times == 0 || pos + patternLength > d.size() ||
                         filled + times * patternLength > stride)
                         return ImagingCondition::Damaged;
@@ -315,7 +295,7 @@ ImagingCondition DecodeGem(const QByteArray& d, QImage& out) {
                 } else if (c == 0x80) {
                     if (pos >= d.size())
                         return ImagingCondition::Truncated;
-                    const int count = int(U8(d, pos++));
+                    const int count = int(r.u8(pos++));
                     if (pos + count > d.size())
                         return ImagingCondition::Truncated;
                     if (filled + count > stride)
@@ -358,7 +338,7 @@ QByteArray EncodeGem(const QImage& image) {
     QByteArray out;
     // 85 micrometres per pixel is 300 dots per inch.
     for (unsigned v : {1u, 8u, 1u, 1u, 85u, 85u, unsigned(w), unsigned(h)})
-        PutBe16(out, v);
+        AppendBe<quint16>(out, quint16(v));
     auto encodeRow = [&](const uchar* row) {
         QByteArray r;
         int i = 0;
@@ -404,8 +384,8 @@ QByteArray EncodeGem(const QImage& image) {
 
 namespace {
 qsizetype MacPaintStart(const QByteArray& d) {
-    if (d.size() > 128 && U8(d, 0) == 0 && U8(d, 1) >= 1 && U8(d, 1) <= 63 &&
-        d.mid(65, 4) == "PNTG")
+    const ByteReader r(d);
+    if (d.size() > 128 && r.u8(0) == 0 && r.u8(1) >= 1 && r.u8(1) <= 63 && d.mid(65, 4) == "PNTG")
         return 128;
     return 0;
 }
@@ -415,7 +395,7 @@ bool MacPaintLooksValid(const QByteArray& head, qint64 fileSize) {
     const qsizetype start = MacPaintStart(head);
     if (fileSize < start + 512 + 720 * 2 || head.size() < start + 512 + 2)
         return false;
-    const quint32 version = (quint32(Be16(head, start)) << 16) | Be16(head, start + 2);
+    const quint32 version = ByteReader(head).be32(start);
     if (version != 0 && version != 2 && version != 3)
         return false;
     // Rows must unpack to exactly 72 bytes each, as far as the head reaches.
@@ -486,17 +466,17 @@ QByteArray EncodeWmfBitmap(const QImage& image, int bitsPerPixel) {
     }
     const int rowBytes = ((w * bitsPerPixel + 31) / 32) * 4;
     QByteArray dib;
-    PutLe32(dib, 40);
-    PutLe32(dib, quint32(w));
-    PutLe32(dib, quint32(h));
-    PutLe16(dib, 1);
-    PutLe16(dib, unsigned(bitsPerPixel));
-    PutLe32(dib, 0);
-    PutLe32(dib, quint32(rowBytes * h));
-    PutLe32(dib, 3780); // 96 dots per inch
-    PutLe32(dib, 3780);
-    PutLe32(dib, quint32(palette.size()));
-    PutLe32(dib, 0);
+    AppendLe<quint32>(dib, quint32(40));
+    AppendLe<quint32>(dib, quint32(w));
+    AppendLe<quint32>(dib, quint32(h));
+    AppendLe<quint16>(dib, quint16(1));
+    AppendLe<quint16>(dib, quint16(bitsPerPixel));
+    AppendLe<quint32>(dib, quint32(0));
+    AppendLe<quint32>(dib, quint32(rowBytes * h));
+    AppendLe<quint32>(dib, quint32(3780)); // 96 dots per inch
+    AppendLe<quint32>(dib, quint32(3780));
+    AppendLe<quint32>(dib, quint32(palette.size()));
+    AppendLe<quint32>(dib, quint32(0));
     for (QRgb c : palette) {
         dib.append(char(qBlue(c)));
         dib.append(char(qGreen(c)));
@@ -529,10 +509,10 @@ QByteArray EncodeWmfBitmap(const QImage& image, int bitsPerPixel) {
     QByteArray records;
     auto record = [&](unsigned function, std::initializer_list<unsigned> params,
                       const QByteArray& tail = {}) {
-        PutLe32(records, quint32(3 + params.size() + tail.size() / 2));
-        PutLe16(records, function);
+        AppendLe<quint32>(records, quint32(3 + params.size() + tail.size() / 2));
+        AppendLe<quint16>(records, quint16(function));
         for (unsigned p : params)
-            PutLe16(records, p);
+            AppendLe<quint16>(records, quint16(p));
         records += tail;
     };
     record(0x0103, {8});                        // SetMapMode: anisotropic
@@ -547,47 +527,48 @@ QByteArray EncodeWmfBitmap(const QImage& image, int bitsPerPixel) {
 
     quint32 maxRecord = 0;
     for (qsizetype o = 0; o < records.size();) {
-        const quint32 words = Le16(records, o) | (quint32(Le16(records, o + 2)) << 16);
+        const quint32 words = ByteReader(records).le32(o);
         maxRecord = qMax(maxRecord, words);
         o += qsizetype(words) * 2;
     }
     QByteArray out;
-    PutLe32(out, 0x9AC6CDD7u);
-    PutLe16(out, 0);
+    AppendLe<quint32>(out, quint32(0x9AC6CDD7u));
+    AppendLe<quint16>(out, quint16(0));
     for (unsigned v : {0u, 0u, unsigned(w), unsigned(h), 96u})
-        PutLe16(out, v);
-    PutLe32(out, 0);
+        AppendLe<quint16>(out, quint16(v));
+    AppendLe<quint32>(out, quint32(0));
     unsigned checksum = 0;
     for (int i = 0; i < 10; ++i)
-        checksum ^= Le16(out, i * 2);
-    PutLe16(out, checksum);
-    PutLe16(out, 1);
-    PutLe16(out, 9);
-    PutLe16(out, 0x0300);
-    PutLe32(out, quint32(9 + records.size() / 2));
-    PutLe16(out, 0);
-    PutLe32(out, maxRecord);
-    PutLe16(out, 0);
+        checksum ^= ByteReader(out).le16(i * 2);
+    AppendLe<quint16>(out, quint16(checksum));
+    AppendLe<quint16>(out, quint16(1));
+    AppendLe<quint16>(out, quint16(9));
+    AppendLe<quint16>(out, quint16(0x0300));
+    AppendLe<quint32>(out, quint32(9 + records.size() / 2));
+    AppendLe<quint16>(out, quint16(0));
+    AppendLe<quint32>(out, quint32(maxRecord));
+    AppendLe<quint16>(out, quint16(0));
     return out + records;
 }
 
 WmfSummary SummariseWmf(const QByteArray& head) {
+    const ByteReader r(head);
     WmfSummary s;
     qsizetype pos = 0;
-    if (Le16(head, 0) == 0xCDD7 && Le16(head, 2) == 0x9AC6) {
-        const int left = int(qint16(Le16(head, 6))), top = int(qint16(Le16(head, 8)));
-        const int right = int(qint16(Le16(head, 10))), bottom = int(qint16(Le16(head, 12)));
-        const int inch = int(Le16(head, 14));
+    if (r.le16(0) == 0xCDD7 && r.le16(2) == 0x9AC6) {
+        const int left = int(qint16(r.le16(6))), top = int(qint16(r.le16(8)));
+        const int right = int(qint16(r.le16(10))), bottom = int(qint16(r.le16(12)));
+        const int inch = int(r.le16(14));
         if (inch > 0) { // shown at 96 dots per inch
             s.width = int(qAbs(right - left) * 96LL / inch);
             s.height = int(qAbs(bottom - top) * 96LL / inch);
         }
         pos = 22;
     }
-    pos += qsizetype(Le16(head, pos + 2)) * 2; // the metafile header
+    pos += qsizetype(r.le16(pos + 2)) * 2; // the metafile header
     while (pos + 6 <= head.size()) {
-        const quint32 words = Le16(head, pos) | (quint32(Le16(head, pos + 2)) << 16);
-        const unsigned function = Le16(head, pos + 4);
+        const quint32 words = r.le32(pos);
+        const unsigned function = r.le16(pos + 4);
         if (words < 3 || function == 0)
             break;
         qsizetype dibAt = -1;
@@ -596,7 +577,7 @@ WmfSummary SummariseWmf(const QByteArray& head) {
         else if (function == 0x0B41) // DIBStretchBlt
             dibAt = pos + 6 + 20;
         if (dibAt >= 0 && dibAt + 16 <= head.size()) {
-            s.bitsPerPixel = int(Le16(head, dibAt + 14));
+            s.bitsPerPixel = int(r.le16(dibAt + 14));
             break;
         }
         pos += qsizetype(words) * 2;
@@ -605,10 +586,11 @@ WmfSummary SummariseWmf(const QByteArray& head) {
 }
 
 bool RawFaxLooksValid(const QByteArray& head) {
+    const ByteReader r(head);
     // An end-of-line code is eleven zero bits and a one, first or last bit first in the byte.
-    if (head.size() < 16 || U8(head, 0) != 0)
+    if (head.size() < 16 || r.u8(0) != 0)
         return false;
-    const unsigned b1 = U8(head, 1);
+    const unsigned b1 = r.u8(1);
     return (b1 & 0xF0) == 0x10 || (b1 & 0x0F) == 0x08 || b1 == 0x01 || b1 == 0x80;
 }
 

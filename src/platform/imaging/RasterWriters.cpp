@@ -1,27 +1,13 @@
 // Our own ZSoft PCX (1-bit reader; 1- and 24-bit writer), multi-page DCX and 1-bit Sun Raster:
 // ImageMagick stores two-colour pictures in these at 24 bits, reads 1-bit PCX with its colours
 // swapped, and its PCX writer is slow.
+#include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/OwnCodecs.h"
 
 #include <cstring>
 
 namespace q32::imaging {
 namespace {
-
-void PutLe16(uchar* d, unsigned v) {
-    d[0] = uchar(v & 0xFF);
-    d[1] = uchar((v >> 8) & 0xFF);
-}
-void PutBe32(QByteArray& d, quint32 v) {
-    for (int s = 24; s >= 0; s -= 8)
-        d.append(char((v >> s) & 0xFF));
-}
-quint32 Le32(const QByteArray& d, qsizetype o) {
-    quint32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | (o + i < d.size() ? uchar(d[o + i]) : 0u);
-    return v;
-}
 
 constexpr quint32 kDcxMagic = 0x3ADE68B1u;
 constexpr int kDcxMaxPages = 1023;
@@ -46,16 +32,17 @@ uchar* PcxRle(const uchar* in, int n, uchar* out) {
 
 ImagingCondition DecodePcxMono(const QByteArray& file, QImage& out) {
     // A DCX of one page: the page its table points at.
-    const QByteArray d =
-        Le32(file, 0) == kDcxMagic ? file.mid(qMin<qsizetype>(Le32(file, 4), file.size())) : file;
+    const QByteArray d = ByteReader(file).le32(0) == kDcxMagic
+                             ? file.mid(qMin<qsizetype>(ByteReader(file).le32(4), file.size()))
+                             : file;
     if (d.size() < 128)
         return ImagingCondition::Truncated;
-    const auto u8 = [&](int o) { return uchar(d[o]); };
-    const auto le16 = [&](int o) { return int(u8(o)) | (int(u8(o + 1)) << 8); };
+    const ByteReader r(d);
+    const auto u8 = [&](qint64 o) { return uchar(r.u8(o)); };
     if (u8(0) != 0x0A || u8(3) != 1 || u8(65) != 1)
         return ImagingCondition::Damaged;
-    const int w = le16(8) - le16(4) + 1, h = le16(10) - le16(6) + 1;
-    const int bytesPerLine = le16(66);
+    const int w = int(r.le16(8)) - int(r.le16(4)) + 1, h = int(r.le16(10)) - int(r.le16(6)) + 1;
+    const int bytesPerLine = int(r.le16(66));
     if (w <= 0 || h <= 0 || w > kOwnCodecMaxSide || h > kOwnCodecMaxSide ||
         bytesPerLine < (w + 7) / 8)
         return ImagingCondition::Damaged;
@@ -110,15 +97,15 @@ bool EncodePcx(const QImage& image, int bitsPerPixel, const PcxSink& sink) {
     hd[1] = 5;
     hd[2] = 1;
     hd[3] = mono ? 1 : 8;
-    PutLe16(hd + 8, unsigned(w - 1));
-    PutLe16(hd + 10, unsigned(h - 1));
-    PutLe16(hd + 12, 96);
-    PutLe16(hd + 14, 96);
+    qToLittleEndian<quint16>(quint16(w - 1), hd + 8);
+    qToLittleEndian<quint16>(quint16(h - 1), hd + 10);
+    qToLittleEndian<quint16>(quint16(96), hd + 12);
+    qToLittleEndian<quint16>(quint16(96), hd + 14);
     if (mono) // pixel 0 black, 1 white
         std::memset(hd + 19, 0xFF, 3);
     hd[65] = uchar(planes);
-    PutLe16(hd + 66, unsigned(bytesPerLine));
-    PutLe16(hd + 68, 1);
+    qToLittleEndian<quint16>(quint16(bytesPerLine), hd + 66);
+    qToLittleEndian<quint16>(quint16(1), hd + 68);
     if (!sink(reinterpret_cast<const char*>(hd), 128))
         return false;
 
@@ -162,10 +149,10 @@ QByteArray EncodePcx(const QImage& image, int bitsPerPixel) {
 
 QByteArray AppendDcxPage(const QByteArray& existing, const QByteArray& page) {
     QList<QByteArray> pages;
-    if (existing.size() >= 8 && Le32(existing, 0) == kDcxMagic) {
+    if (existing.size() >= 8 && ByteReader(existing).le32(0) == kDcxMagic) {
         QList<quint32> offsets;
         for (qsizetype o = 4; o + 4 <= existing.size() && offsets.size() < kDcxMaxPages; o += 4) {
-            const quint32 at = Le32(existing, o);
+            const quint32 at = ByteReader(existing).le32(o);
             if (!at)
                 break;
             offsets.append(at);
@@ -186,14 +173,10 @@ QByteArray AppendDcxPage(const QByteArray& existing, const QByteArray& page) {
     QByteArray out;
     const qsizetype tableBytes = 4 + 4 * (kDcxMaxPages + 1);
     out.reserve(tableBytes);
-    auto le32 = [&](quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            out.append(char((v >> (8 * i)) & 0xFF));
-    };
-    le32(kDcxMagic);
+    AppendLe<quint32>(out, kDcxMagic);
     qsizetype at = tableBytes;
     for (const QByteArray& p : pages) {
-        le32(quint32(at));
+        AppendLe<quint32>(out, quint32(at));
         at += p.size();
     }
     out.append(QByteArray(tableBytes - out.size(), '\0'));
@@ -208,7 +191,7 @@ QByteArray EncodeSunMono(const QImage& image) {
     const int rowBytes = ((w + 15) / 16) * 2;
     QByteArray out;
     for (quint32 v : {0x59A66A95u, quint32(w), quint32(h), 1u, quint32(rowBytes * h), 1u, 0u, 0u})
-        PutBe32(out, v);
+        AppendBe<quint32>(out, v);
     out.reserve(out.size() + qsizetype(rowBytes) * h);
     QByteArray row(rowBytes, '\0');
     const int used = (w + 7) / 8;

@@ -1,5 +1,6 @@
 // WordPerfect raster: a version 1 graphics file holding one run-length coded bitmap. Reading
 // goes through ImageMagick; the row decoder here checks our code (fuzz target).
+#include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/OwnCodecs.h"
 
 #include <cstring>
@@ -14,11 +15,6 @@ enum WpgRecord : uchar {
     kEnd = 0x10,
 };
 
-void PutLe16(QByteArray& d, unsigned v) {
-    d.append(char(v & 0xFF));
-    d.append(char((v >> 8) & 0xFF));
-}
-
 // A record's length takes one byte below 0xFF, else 0xFF and a word; lengths of 0x8000 and
 // more need two words, the first flagged with its top bit.
 void PutRecord(QByteArray& out, uchar type, const QByteArray& body) {
@@ -29,10 +25,10 @@ void PutRecord(QByteArray& out, uchar type, const QByteArray& body) {
     } else {
         out.append(char(0xFF));
         if (n < 0x8000) {
-            PutLe16(out, n);
+            AppendLe<quint16>(out, quint16(n));
         } else {
-            PutLe16(out, 0x8000 | (n >> 16));
-            PutLe16(out, n & 0xFFFF);
+            AppendLe<quint16>(out, quint16(0x8000 | (n >> 16)));
+            AppendLe<quint16>(out, quint16(n & 0xFFFF));
         }
     }
     out += body;
@@ -47,8 +43,8 @@ unsigned Wpu(int pixels) {
 // two colours of the format's default palette, black and green.
 QByteArray ColourMap(const QList<QRgb>& table, int entries) {
     QByteArray body;
-    PutLe16(body, 0);
-    PutLe16(body, unsigned(entries));
+    AppendLe<quint16>(body, quint16(0));
+    AppendLe<quint16>(body, quint16(entries));
     for (int i = 0; i < entries; ++i) {
         const QRgb c = i < table.size() ? table[i] : qRgb(0, 0, 0);
         body.append(char(qRed(c)));
@@ -155,8 +151,8 @@ QByteArray EncodeWpg(const QImage& image, int bitsPerPixel) {
     QByteArray start;
     start.append(char(1)); // version
     start.append(char(0)); // no PostScript inside
-    PutLe16(start, Wpu(w));
-    PutLe16(start, Wpu(h));
+    AppendLe<quint16>(start, quint16(Wpu(w)));
+    AppendLe<quint16>(start, quint16(Wpu(h)));
     PutRecord(out, kStart, start);
 
     PutRecord(
@@ -166,7 +162,7 @@ QByteArray EncodeWpg(const QImage& image, int bitsPerPixel) {
 
     QByteArray bitmap;
     for (unsigned v : {unsigned(w), unsigned(h), unsigned(bits), 96u, 96u})
-        PutLe16(bitmap, v);
+        AppendLe<quint16>(bitmap, quint16(v));
     const int rowBytes = (w * bits + 7) / 8;
     QByteArray row(rowBytes, '\0');
     QByteArray coded(WpgRleBound(rowBytes), '\0');

@@ -1,0 +1,95 @@
+#pragma once
+// What the "File Save Options" window holds and how its controls depend on one another, without
+// widgets: the window shows this state and forwards the user's clicks. The result is a plain
+// value (SaveChoice) that the export takes.
+
+#include "output/ExportFormats.h"
+#include "platform/imaging/Imaging.h"
+
+#include <QObject>
+#include <QSize>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace q32 {
+
+// A stamp: a small preview picture stored inside the saved file.
+struct StampOptions {
+    int width = 0;
+    int height = 0;
+    int bits = 24; // 8 or 24
+};
+
+struct SaveChoice {
+    bool accepted = false;
+    int formatIndex = -1; // the classic number of the format, remembered for the next export
+    SaveOptions save;     // code, bits, quality factor and multi-page flag for SaveImage
+    bool append = false;  // the Append box as left, remembered even for formats without pages
+    std::optional<StampOptions> stamp;
+};
+
+class SaveOptionsModel : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kCustom = 9; // the "CUSTOM" entry of the predefined factors
+    static const QStringList& predefinedNames();
+
+    // Selects the format with the classic index (the first offered one when it is not offered)
+    // and sets the remembered append choice.
+    explicit SaveOptionsModel(int formatIndex = 0, bool append = false, QObject* parent = nullptr);
+
+    const QList<ExportFormat>& formats() const { return ExportFormats(); }
+    int formatRow() const { return m_format; }
+    const ExportFormat& format() const { return formats().at(m_format); }
+    void selectFormat(int row);
+
+    int flavor() const { return m_flavor; }
+    void selectFlavor(int position);
+
+    bool bitEnabled(int bits) const { return format().bits.contains(bits); }
+    int bits() const { return m_bits; }
+    void clickBit(int bits);
+
+    // The quality-factor frame: the predefined list, the box and the bar kept in step.
+    bool qualityEnabled() const { return format().quality; }
+    bool customEnabled() const { return qualityEnabled() && m_predef == kCustom; }
+    int predefined() const { return m_predef; }
+    void selectPredefined(int position);
+    const QString& boxText() const { return m_box; }
+    void setBoxText(const QString& text);
+    int barValue() const { return m_bar; }
+    void setBarValue(int value);
+    static constexpr int kBarMin = 2, kBarMax = 255;
+
+    // Append and stamp: PartiallyChecked shows the box greyed (and disabled).
+    Qt::CheckState appendState() const;
+    void setAppend(bool on);
+    Qt::CheckState stampState() const;
+    void setStamp(bool on);
+
+    // OK: false (the window stays open) when the quality factor is out of range or the stamp's
+    // size was not given. askStamp shows the stamp-size prompt.
+    bool accept(const std::function<std::optional<StampOptions>()>& askStamp);
+    void cancel() { m_accepted = false; }
+
+    // What the export does with the choices.
+    SaveChoice choice() const;
+
+signals:
+    void changed();
+
+private:
+    int m_format = 0;
+    int m_flavor = 0;
+    int m_bits = 0;
+    int m_predef = kCustom;
+    QString m_box;
+    int m_bar = 20;
+    bool m_append = false;
+    bool m_stamp = false;
+    bool m_accepted = false;
+    std::optional<StampOptions> m_stampSize;
+};
+
+} // namespace q32

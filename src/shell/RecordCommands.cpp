@@ -1,0 +1,298 @@
+#include "shell/RecordCommands.h"
+
+#include "album/AddRecord.h"
+#include "album/AlbumRecordset.h"
+#include "album/FormatTable.h"
+#include "common/AppPaths.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+#include "output/ExportJob.h"
+#include "platform/prompt/PromptService.h"
+#include "shell/ImageEditor.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+namespace q32 {
+namespace {
+
+const QString kWarning = QStringLiteral("WARNING");
+
+QByteArray Fingerprint(const QString& path) {
+    QFile f(path);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
+        return {};
+    return hash.result();
+}
+
+QString SoundTypeOf(const QString& path) {
+    const QString tail = path.right(3).toLower();
+    if (tail == QLatin1String("wav"))
+        return QStringLiteral("WAVE");
+    if (tail == QLatin1String("mid"))
+        return QStringLiteral("MIDI");
+    return QStringLiteral("OTHER");
+}
+
+// The properties line of a picture file, as an added record gets it.
+QString PropertiesOf(const QString& path, const ImageInfo& info) {
+    int bits = info.bitsPerPixel == 48 ? 24 : info.bitsPerPixel == 64 ? 32 : info.bitsPerPixel;
+    const qint64 colours = bits <= 0 || bits > 32 ? 0 : qint64(1) << bits;
+    return SizeText(QFileInfo(path).size()) + DimensionText(info.width, info.height) +
+           ColourText(colours);
+}
+
+} // namespace
+
+RecordCommands::RecordCommands(ProgramState& state, Settings& settings, PromptService& prompts,
+                               RecordSite& site)
+    : m_state(state), m_settings(settings), m_prompts(prompts), m_site(site) {}
+
+bool RecordCommands::syncCurrent() {
+    AlbumRecordset* records = m_site.records();
+    if (!m_site.album() || !records || records->recordCount() == 0)
+        return false;
+    return records->moveTo(m_state.album.CurrentRow - 1).ok();
+}
+
+void RecordCommands::unexpected(const AlbumStatus& status, const char* procedure) {
+    m_prompts.msgBox(
+        status.text(), MsgIcon::Critical,
+        QStringLiteral("UNEXPECTED ERROR! (PELORUS: %1)").arg(QLatin1String(procedure)));
+}
+
+void RecordCommands::editTexts() {
+    if (!syncCurrent())
+        return; // no record: the status line is empty
+    AlbumRecordset& records = *m_site.records();
+    AlbumStatus status;
+    const auto row = records.current(&status);
+    if (!row)
+        return unexpected(status, "Label2_Click");
+    // An empty answer or Cancel keeps that field; the other prompts still follow.
+    PictureRecord edited = *row;
+    QString answer = m_prompts.input(QStringLiteral("Enter description:"),
+                                     QStringLiteral("IMAGE DESCRIPTION"), row->description);
+    if (!answer.isEmpty())
+        edited.description = answer;
+    answer = m_prompts.input(QStringLiteral("Enter image file name:"),
+                             QStringLiteral("IMAGE FILE NAME"), row->imageFile);
+    if (!answer.isEmpty())
+        edited.imageFile = answer;
+    answer = m_prompts.input(QStringLiteral("Enter keywords:"), QStringLiteral("KEYWORDS"),
+                             row->keywords);
+    if (!answer.isEmpty())
+        edited.keywords = answer;
+    if (edited.description == row->description && edited.imageFile == row->imageFile &&
+        edited.keywords == row->keywords)
+        return;
+    // One update for the three fields: a refused name saves none of them.
+    status = records.updateCurrent(edited);
+    if (!status.ok()) {
+        if (status.condition != AlbumCondition::Cancelled)
+            unexpected(status, "Label2_Click");
+        return;
+    }
+    m_state.record.CurrentDescription = edited.description;
+    m_state.record.CurrentImageFile = edited.imageFile;
+    m_site.recordChanged(records.position());
+}
+
+void RecordCommands::deleteCurrentRecord() {
+    if (m_state.album.RecordCount == 1) {
+        m_prompts.msgBox(
+            QStringLiteral("The last image in the Image Depository cannot be removed!"),
+            MsgIcon::Exclamation, kWarning);
+        return;
+    }
+    if (m_prompts.msgBox(
+            QStringLiteral("Are you sure you want to remove the current image from this album?"),
+            MsgIcon::Critical, kWarning, MsgButtons::OkCancel) != MsgResult::Ok)
+        return;
+    if (!syncCurrent())
+        return; // no current record: nothing to remove
+    m_site.hidePreview();
+    const AlbumStatus status = m_site.records()->deleteCurrent();
+    if (!status.ok()) {
+        if (status.condition != AlbumCondition::NoCurrentRecord &&
+            status.condition != AlbumCondition::Cancelled) {
+            m_prompts.beep();
+            unexpected(status, "DeleteImage");
+        }
+        // The record is still there: show it again.
+        m_site.showCurrentRecord();
+        return;
+    }
+    m_state.album.CurrentRow = 1;
+    m_state.album.RecordCount -= 1;
+    if (m_state.album.RecordCount > 0)
+        m_site.reopenAlbum();
+}
+
+void RecordCommands::attachSound() {
+    if (!syncCurrent())
+        return;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Sound File");
+    request.filter =
+        QStringLiteral("Wave Files (*.wav)|*.wav|MIDI Files (*.mid)|*.mid|All Files (*.*)|*.*");
+    request.initialDir = ResolvePathCase(
+        m_settings.RegGetString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir")));
+    request.applyFlags(4100);
+    const QString chosen = m_prompts.openFile(request);
+    if (chosen.isEmpty())
+        return;
+
+    BusyGuard busy(m_prompts);
+    AlbumRecordset& records = *m_site.records();
+    AlbumStatus status;
+    auto row = records.current(&status);
+    if (row) {
+        row->soundType = SoundTypeOf(chosen);
+        status = records.updateCurrentWithFile(*row, PictureField::SoundFile, chosen);
+    }
+    if (!status.ok()) {
+        if (status.condition != AlbumCondition::Cancelled)
+            unexpected(status, "AttachSound");
+        return;
+    }
+    m_site.showSoundIndicator();
+    m_site.recordChanged(records.position());
+}
+
+void RecordCommands::exportCurrentPicture() {
+    if (m_state.record.CurrentImageFile.isEmpty() || !syncCurrent())
+        return;
+    AlbumRecordset& records = *m_site.records();
+    AlbumStatus status;
+    const auto row = records.current(&status);
+    if (!row)
+        return unexpected(status, "ExportImage");
+    if (IsClipFormatText(row->imageFormat)) {
+        m_prompts.msgBox(QStringLiteral("A video clip cannot be exported as a picture."),
+                         MsgIcon::Exclamation, kWarning);
+        return;
+    }
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save Image As...");
+    request.filter = QStringLiteral("All Files|*.*");
+    request.fileName = row->imageFile;
+    // Where the last export went, else the albums' folder.
+    request.initialDir =
+        !m_lastExportDir.isEmpty()
+            ? m_lastExportDir
+            : ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
+                                                      QStringLiteral("AlbumsDir")));
+    request.applyFlags(2050);
+    const QString target = m_prompts.saveFile(request);
+    if (target.isEmpty())
+        return;
+    m_lastExportDir = QFileInfo(target).absolutePath() + QLatin1Char('/');
+
+    // A copy of its own: the work files change when another record is shown meanwhile.
+    QTemporaryFile source(m_state.AppDir + QStringLiteral("export-XXXXXX.pic"));
+    const qint64 extracted =
+        source.open() ? m_site.album()->extractToFile(records.currentRowId(), PictureField::Image,
+                                                      source.fileName())
+                      : -1;
+    if (extracted < 1) {
+        m_prompts.msgBox(QStringLiteral("Error retrieving image file from the Image Depository."),
+                         MsgIcon::Critical, QStringLiteral("ERROR"));
+        return;
+    }
+    ImageInfo info;
+    ReadImageInfo(source.fileName(), info);
+    const SaveChoice choice = askSaveOptions
+                                  ? askSaveOptions(m_lastFormat, m_lastAppend, info.displaySize())
+                                  : SaveChoice{};
+    if (!choice.accepted)
+        return;
+    m_lastFormat = choice.formatIndex;
+    m_lastAppend = choice.append;
+
+    ImagingCondition result;
+    {
+        BusyGuard busy(m_prompts);
+        m_site.setBusyCaption(QStringLiteral("BUSY: Saving ") + FileNameOfPath(target) +
+                              QStringLiteral("..."));
+        result = ExportPictureOffThread(source.fileName(), target, choice.save, choice.stamp);
+        m_site.setBusyCaption(QString());
+    }
+    if (result != ImagingCondition::None)
+        m_prompts.msgBox(QStringLiteral("Error Code = %1\n\n%2")
+                             .arg(ConditionNumber(result))
+                             .arg(ConditionText(result)),
+                         MsgIcon::Critical, QStringLiteral("ERROR SAVING ") + target.toUpper());
+}
+
+void RecordCommands::editPictureExternally() {
+    if (!syncCurrent())
+        return;
+    AlbumRecordset& records = *m_site.records();
+    AlbumStatus status;
+    const auto row = records.current(&status);
+    if (!row)
+        return unexpected(status, "C_ImageProcessing");
+    if (IsClipFormatText(row->imageFormat)) {
+        m_prompts.msgBox(QStringLiteral("Cannot process video file."), MsgIcon::Exclamation,
+                         kWarning);
+        return;
+    }
+    const QString picture = m_state.AppDir + QStringLiteral("image.pic");
+    const auto editor = FindImageEditor(
+        m_settings.RegGetString(QLatin1String(section::Options), QStringLiteral("ImageProcessor")),
+        m_state.AppDir, picture);
+    if (!editor) {
+        m_prompts.msgBox(
+            QStringLiteral("No image editor is set. Name the program to run as \"ImageProcessor\" "
+                           "in the section [Options] of %1, for example:\n\n"
+                           "ImageProcessor=gimp --new-instance %f")
+                .arg(QDir::toNativeSeparators(m_settings.filePath())),
+            MsgIcon::Exclamation, kWarning);
+        return;
+    }
+
+    const QByteArray before = Fingerprint(picture);
+    m_site.lockRecords(true);
+    m_site.setBusyCaption(QStringLiteral("BUSY: Waiting for the image editor to finish..."));
+    const EditorRun run = RunAndWait(*editor, m_state.AppDir);
+    m_site.setBusyCaption(QString());
+    m_site.lockRecords(false);
+    if (!run.started) {
+        m_prompts.msgBox(QStringLiteral("The image editor \"%1\" cannot be started: %2")
+                             .arg(editor->program, run.error),
+                         MsgIcon::Critical, QStringLiteral("ERROR"));
+        return;
+    }
+    // Nothing saved, or the program is closing while the editor still works: nothing to store.
+    if (!run.ended || Fingerprint(picture) == before)
+        return;
+
+    ImageInfo info;
+    const ImagingCondition readable = ReadImageInfo(picture, info);
+    if (readable != ImagingCondition::None) {
+        m_prompts.msgBox(QStringLiteral("The edited picture cannot be read (%1); the record keeps "
+                                        "its picture.")
+                             .arg(ConditionText(readable)),
+                         MsgIcon::Critical, QStringLiteral("ERROR"));
+        m_site.showCurrentRecord();
+        return;
+    }
+    m_site.hidePreview();
+    PictureRecord edited = *row;
+    edited.date = QDate::currentDate();
+    edited.imageFormat = FormatText(info.formatCode);
+    edited.imageProperties = PropertiesOf(picture, info);
+    status = records.updateCurrentWithFile(edited, PictureField::Image, picture);
+    if (!status.ok() && status.condition != AlbumCondition::Cancelled)
+        unexpected(status, "C_ImageProcessing");
+    if (status.ok())
+        m_site.recordChanged(records.position());
+    m_site.showCurrentRecord();
+}
+
+} // namespace q32

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Exporting the current record from the main window as a person does it: Depository > Export
+# Current Image, a file name, the File Save Options window; once to PNG, once to a 1-bit TIFF
+# with Group 4 compression. The files must hold the picture.
+set -euo pipefail
+program=$1
+q32=$2
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+work=$(mktemp -d)
+trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+fail() { echo "FAIL: $*"; exit 1; }
+
+# A black square and a red one on white.
+convert -size 300x200 xc:white -fill black -draw "rectangle 40,40 139,139" \
+    -fill "rgb(200,30,30)" -draw "rectangle 180,40 259,139" "$work/squares.png"
+"$q32" create "$work/album.mdb"
+"$q32" add "$work/album.mdb" "$work/squares.png" 2>/dev/null
+
+"$program" "$work/album.mdb" &
+pid=$!
+win=$(timeout 60 xdotool search --sync --onlyvisible --name "album.mdb" | head -1)
+sleep 1
+
+wait_window() { timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -1; }
+# Depository > Export Current Image, the file name, then the options window.
+export_as() { # file, keys for the options window...
+    local file=$1; shift
+    xdotool windowfocus --sync "$win"
+    xdotool key --window "$win" alt+d
+    sleep 0.5
+    xdotool key e
+    local dialog; dialog=$(wait_window "Save Image As")
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 30 "$file"
+    xdotool key Return
+    local options; options=$(wait_window "File Save Options")
+    xdotool windowfocus --sync "$options"
+    sleep 0.5
+    for keys in "$@"; do
+        case $keys in
+        key:*) xdotool key "${keys#key:}" ;;
+        *) xdotool type --delay 60 "$keys" ;;
+        esac
+        sleep 0.5
+    done
+    import -window root "$work/options.png"
+    xdotool key Return
+    for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.2; done
+    [ -s "$file" ] || fail "$file was not written"
+    sleep 0.5
+}
+
+export_as "$work/squares-out.png" "PNG"
+# The options window was on the screen: a list of formats is many colours of text.
+colours=$(convert "$work/options.png" -format %k info:)
+[ "$colours" -gt 20 ] || fail "the options window did not paint"
+read -r kind w h < <(identify -format '%m %w %h\n' "$work/squares-out.png")
+echo "PNG: $kind $w x $h"
+[ "$kind $w $h" = "PNG 300 200" ] || fail "the PNG is not the picture"
+pixel() { convert "$1" -crop "1x1+$2+$3" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:; }
+[ "$(pixel "$work/squares-out.png" 90 90)" = "0,0,0" ] || fail "no black square in the PNG"
+[ "$(pixel "$work/squares-out.png" 220 90)" = "200,30,30" ] || fail "no red square in the PNG"
+[ "$(pixel "$work/squares-out.png" 5 5)" = "255,255,255" ] || fail "no white ground in the PNG"
+
+# TIFF CCITT, flavor G4 (typed into the Flavors list after Alt+V), 1 bit by itself.
+export_as "$work/squares-g4.tif" "TIFF C" "key:alt+v" "G4"
+read -r kind w h depth compression < <(identify -format '%m %w %h %z %C\n' "$work/squares-g4.tif")
+echo "TIFF: $kind $w x $h, $depth bit, $compression"
+[ "$kind $w $h $depth $compression" = "TIFF 300 200 1 Group4" ] || fail "not a 1-bit Group 4 TIFF"
+[ "$(pixel "$work/squares-g4.tif" 90 90)" = "0,0,0" ] || fail "no black square in the TIFF"
+[ "$(pixel "$work/squares-g4.tif" 5 5)" = "255,255,255" ] || fail "no white ground in the TIFF"
+
+xdotool windowfocus --sync "$win"
+xdotool key --window "$win" alt+f
+sleep 0.5
+xdotool key x
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+echo PASS

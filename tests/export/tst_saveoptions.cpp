@@ -1,0 +1,324 @@
+// The save options and the export: every format, flavor and bit depth the window offers goes
+// through the choice and the real save and reads back as what was asked for; pages, quality
+// factors, the box and bar in step, and the stamp with its size prompt.
+
+#include "output/ExportJob.h"
+#include "output/ResizeModel.h"
+#include "output/SaveOptionsModel.h"
+#include "platform/imaging/Imaging.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace q32;
+
+namespace {
+
+QString identify(const QString& format, const QString& file) {
+    QProcess p;
+    p.start(QStringLiteral("identify"), {QStringLiteral("-format"), format, file});
+    p.waitForFinished(30000);
+    return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+}
+
+// The JFXX stamp of a JPEG file, decoded independently of the writer.
+QImage readStamp(const QString& path, int* bits) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray j = in.readAll();
+    for (qsizetype at = 2; at + 4 <= j.size() && uchar(j[at]) == 0xFF;) {
+        const int length = (uchar(j[at + 2]) << 8) | uchar(j[at + 3]);
+        const QByteArray body = j.mid(at + 4, length - 2);
+        if (uchar(j[at + 1]) == 0xE0 && body.startsWith(QByteArray("JFXX", 5))) {
+            const int type = uchar(body[5]), w = uchar(body[6]), h = uchar(body[7]);
+            const auto* d = reinterpret_cast<const uchar*>(body.constData()) + 8;
+            QImage image(w, h, QImage::Format_RGB32);
+            for (int i = 0; i < w * h; ++i) {
+                const uchar* c = type == 0x13 ? d + 3 * i : d + 3 * d[768 + i];
+                image.setPixel(i % w, i / w, qRgb(c[0], c[1], c[2]));
+            }
+            *bits = type == 0x13 ? 24 : type == 0x11 ? 8 : 0;
+            return image;
+        }
+        at += 2 + length;
+    }
+    return {};
+}
+
+// The row of the format with the classic index, or -1 when it is not offered.
+int rowOf(const SaveOptionsModel& m, int index) {
+    for (int i = 0; i < m.formats().size(); ++i)
+        if (m.formats()[i].index == index)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+class TestSaveOptions : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_photo;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase() {
+        // A photo-like picture: gradients and a sharp edge, so every codec has work to do.
+        QImage photo(120, 80, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x * 2, y * 3, (x + y) % 256));
+        QPainter(&photo).fillRect(30, 20, 40, 30, Qt::white);
+        m_photo = path("photo.png");
+        QVERIFY(photo.save(m_photo));
+    }
+
+    void onlyWhatCanBeWrittenIsOffered() {
+        // Every choice offered is written by the table below; these have no writer at all.
+        SaveOptionsModel m;
+        QStringList texts;
+        for (const ExportFormat& f : m.formats())
+            texts << f.text;
+        for (const char* gone : {"LEAD", "IBM IOCA", "Winfax", "Kodak FlashPix"})
+            QVERIFY2(!texts.contains(QLatin1String(gone)), gone);
+        // Of the fax kinds only the ones with a writer stay.
+        QCOMPARE(m.formats()[rowOf(m, 4)].flavors.size(), 2);
+        QCOMPARE(m.formats()[rowOf(m, 4)].flavors[1].text, QStringLiteral("G4"));
+        QCOMPARE(m.formats()[rowOf(m, 2)].flavors.size(), 1);
+        // The remembered format and append choice come back.
+        SaveOptionsModel tiff(18, true);
+        QCOMPARE(tiff.format().text, QStringLiteral("TIFF"));
+        QCOMPARE(tiff.appendState(), Qt::Checked);
+        QCOMPARE(tiff.bits(), 24);
+    }
+
+    void everyChoiceSavesAndReadsBack_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("flavor");
+        QTest::addColumn<int>("bits");
+        SaveOptionsModel m;
+        for (const ExportFormat& f : m.formats())
+            for (int flavor = 0; flavor < f.flavors.size(); ++flavor)
+                for (int bits : f.bits)
+                    QTest::addRow("%s %s %d bits", qPrintable(f.text),
+                                  qPrintable(f.flavors[flavor].text), bits)
+                        << f.index << flavor << bits;
+    }
+    void everyChoiceSavesAndReadsBack() {
+        QFETCH(int, index);
+        QFETCH(int, flavor);
+        QFETCH(int, bits);
+        SaveOptionsModel m(index);
+        m.selectFlavor(flavor);
+        m.clickBit(bits);
+        QVERIFY(m.accept({}));
+        const SaveChoice c = m.choice();
+        QVERIFY(c.accepted);
+        QCOMPARE(c.formatIndex, index);
+        QCOMPARE(c.save.bitsPerPixel, bits);
+        const int code = c.save.formatCode;
+        const QString out = path(QStringLiteral("t%1_%2_%3").arg(index).arg(flavor).arg(bits));
+        QCOMPARE(ExportPicture(m_photo, out, c.save, c.stamp), ImagingCondition::None);
+
+        if (code == 68) { // a raw Group 4 stream: only its size tells how to decode it
+            QProcess p;
+            p.start("convert", {"-size", "120x80", "g4:" + out, "-format", "%w %h", "info:"});
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray("120 80"));
+            return;
+        }
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
+        // Files whose kind is read as a neighbouring code, or whose depth is widened.
+        const int readCode = (code == 21 || code == 23) ? 10 : code == 66 ? 77 : code;
+        int readBits = bits;
+        if ((code == 1 || code == 55) && bits == 4)
+            readBits = 8; // 16 colours kept in an 8-bit file
+        if (code == 56 || code == 16)
+            readBits = 24; // known only after rendering
+        QCOMPARE(info.formatCode, readCode);
+        QCOMPARE(info.bitsPerPixel, readBits);
+        if (code == 51)
+            QCOMPARE(info.size(), QSize(576, 720)); // a MacPaint page
+        else if (code != 66)                        // a fax line has a fixed width
+            QCOMPARE(info.size(), QSize(120, 80));
+        if (code == 10 || code == 21 || code == 23) {
+            const char* sampling = code == 10   ? "1x1,1x1,1x1"
+                                   : code == 23 ? "2x1,1x1,1x1"
+                                                : "2x2,1x1,1x1";
+            if (bits == 24)
+                QCOMPARE(identify("%[jpeg:sampling-factor]", out), QLatin1String(sampling));
+        }
+        QImage back;
+        QCOMPARE(LoadImage(out, back), ImagingCondition::None);
+    }
+
+    void appendedPagesAddUp_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("flavor");
+        QTest::addColumn<int>("bits");
+        QTest::newRow("TIFF LZW") << 18 << 1 << 24;
+        QTest::newRow("TIFF uncompressed 8 bits") << 18 << 0 << 8;
+        QTest::newRow("TIFF CCITT G4") << 4 << 1 << 1;
+        QTest::newRow("PCX becomes DCX") << 13 << 0 << 24;
+    }
+    void appendedPagesAddUp() {
+        QFETCH(int, index);
+        QFETCH(int, flavor);
+        QFETCH(int, bits);
+        const QString out = path(QStringLiteral("pages_%1_%2").arg(index).arg(flavor));
+        for (int page = 0; page < 3; ++page) {
+            SaveOptionsModel m(index, true);
+            m.selectFlavor(flavor);
+            m.clickBit(bits);
+            QVERIFY(m.accept({}));
+            QVERIFY(m.choice().save.multiPage);
+            QCOMPARE(ExportPicture(m_photo, out, m.choice().save), ImagingCondition::None);
+        }
+        QCOMPARE(identify("%p ", out).split(' ').size(), 3);
+        QImage third;
+        QCOMPARE(LoadImage(out, third, LoadOptions{QSize(), false, 2, true}),
+                 ImagingCondition::None);
+        QCOMPARE(third.size(), QSize(120, 80));
+        // Without the box ticked the file starts again with one page.
+        SaveOptionsModel once(index, false);
+        once.selectFlavor(flavor);
+        once.clickBit(bits);
+        QVERIFY(once.accept({}));
+        QCOMPARE(ExportPicture(m_photo, out, once.choice().save), ImagingCondition::None);
+        QCOMPARE(identify("%p ", out).split(' ').size(), 1);
+    }
+
+    void qualityFactorBoxAndBar() {
+        SaveOptionsModel m(1); // JPEG (JFIF)
+        QCOMPARE(m.predefined(), SaveOptionsModel::kCustom);
+        QVERIFY(m.customEnabled());
+        QCOMPARE(m.boxText(), QStringLiteral("20"));
+        QCOMPARE(m.stampState(), Qt::Unchecked);
+        QCOMPARE(m.appendState(), Qt::PartiallyChecked);
+        // Out of the bar's range: the bar stays; the next value in range moves it.
+        m.setBoxText("300");
+        QCOMPARE(m.barValue(), 20);
+        QVERIFY(!m.accept({}));
+        m.setBoxText("40");
+        QCOMPARE(m.barValue(), 40);
+        m.setBarValue(77);
+        QCOMPARE(m.boxText(), QStringLiteral("77"));
+        m.setBoxText("1");
+        QVERIFY(!m.accept({}));
+        // Predefined factors show in the box and lock the custom controls.
+        m.selectPredefined(8);
+        QCOMPARE(m.boxText(), QStringLiteral("-9"));
+        QVERIFY(!m.customEnabled());
+        QVERIFY(m.accept({}));
+        QCOMPARE(m.choice().save.qualityFactor, -9);
+        m.selectPredefined(SaveOptionsModel::kCustom);
+        QCOMPARE(m.boxText(), QStringLiteral("20"));
+
+        // 2 is the best picture and the largest file, 255 the smallest.
+        qint64 sizes[2];
+        for (int i : {0, 1}) {
+            SaveOptionsModel q(1);
+            q.setBoxText(i == 0 ? "2" : "255");
+            QVERIFY(q.accept({}));
+            QCOMPARE(q.choice().save.qualityFactor, i == 0 ? 2 : 255);
+            const QString out = path(QStringLiteral("q%1.jpg").arg(i));
+            QCOMPARE(ExportPicture(m_photo, out, q.choice().save), ImagingCondition::None);
+            sizes[i] = QFileInfo(out).size();
+        }
+        QVERIFY2(sizes[0] > 2 * sizes[1],
+                 qPrintable(QStringLiteral("%1 vs %2").arg(sizes[0]).arg(sizes[1])));
+
+        // Lossless formats take no factor and show no quality controls.
+        SaveOptionsModel tiff(18);
+        tiff.selectFlavor(1);
+        QVERIFY(!tiff.qualityEnabled());
+        QVERIFY(tiff.accept({}));
+        QCOMPARE(tiff.choice().save.formatCode, 17);
+        QCOMPARE(tiff.choice().save.qualityFactor, 0);
+        QCOMPARE(tiff.stampState(), Qt::PartiallyChecked);
+        // Cancel reports not accepted.
+        SaveOptionsModel cancelled(1);
+        cancelled.cancel();
+        QVERIFY(!cancelled.choice().accepted);
+    }
+
+    void stampSizeKeepsTheAspect() {
+        ResizeModel r(QSize(640, 480));
+        QCOMPARE(r.value(0), 64);
+        QCOMPARE(r.boxText(1), QStringLiteral("64"));
+        r.setBarValue(0, 100);
+        QCOMPARE(r.value(1), 75);
+        QCOMPARE(r.boxText(1), QStringLiteral("75"));
+        // 120 high would need 160 wide, beyond the bar: the width stays.
+        r.setBoxText(1, "120");
+        QCOMPARE(r.value(1), 120);
+        QCOMPARE(r.value(0), 100);
+        // Out of range: the bar stays and OK is refused until the box is right again.
+        r.setBoxText(0, "200");
+        QCOMPARE(r.value(0), 100);
+        QVERIFY(!r.inputValid());
+        r.setBoxText(0, "");
+        QVERIFY(!r.inputValid());
+        r.setBoxText(0, "90");
+        QVERIFY(r.inputValid());
+        // 480 * 90 / 640 = 67.5 goes to the even 68; the typed width stays as typed.
+        QCOMPARE(r.value(1), 68);
+        QCOMPARE(r.value(0), 90);
+        QCOMPARE(r.boxText(0), QStringLiteral("90"));
+        // Unlocked, the values move alone.
+        r.setAspectLocked(false);
+        r.setBarValue(0, 10);
+        QCOMPARE(r.value(1), 68);
+        // A portrait picture couples the other way.
+        ResizeModel tall(QSize(300, 600));
+        tall.setBarValue(1, 120);
+        QCOMPARE(tall.value(0), 60);
+    }
+
+    void stampIsWrittenIntoTheJpeg_data() {
+        QTest::addColumn<int>("stampBits");
+        QTest::newRow("24-bit stamp") << 24;
+        QTest::newRow("8-bit stamp") << 8;
+    }
+    void stampIsWrittenIntoTheJpeg() {
+        QFETCH(int, stampBits);
+        SaveOptionsModel m(1);
+        m.setStamp(true);
+        // Cancelling the size prompt keeps the window open.
+        QVERIFY(!m.accept([] { return std::nullopt; }));
+        QVERIFY(!m.choice().accepted);
+        ResizeModel size(QSize(120, 80));
+        size.setBarValue(0, 90);
+        size.setOption(stampBits == 8);
+        QCOMPARE(size.value(1), 60);
+        QVERIFY(m.accept([&] {
+            return std::optional<StampOptions>(
+                {size.value(0), size.value(1), size.option() ? 8 : 24});
+        }));
+        const SaveChoice c = m.choice();
+        QVERIFY(c.stamp);
+        const QString out = path(QStringLiteral("stamp%1.jpg").arg(stampBits));
+        QCOMPARE(ExportPicture(m_photo, out, c.save, c.stamp), ImagingCondition::None);
+        int bits = 0;
+        const QImage stamp = readStamp(out, &bits);
+        QCOMPARE(stamp.size(), QSize(90, 60));
+        QCOMPARE(bits, stampBits);
+        // The white block of the photo is in the stamp where it belongs.
+        QVERIFY(qGray(stamp.pixel(45, 30)) > 230);
+        QVERIFY(qGray(stamp.pixel(5, 5)) < 80);
+        // The file is still an ordinary JPEG for every reader.
+        QCOMPARE(identify("%m %w %h", out), QStringLiteral("JPEG 120 80"));
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, 10);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaveOptions)
+#include "tst_saveoptions.moc"

@@ -1,0 +1,122 @@
+// The "File Save Options" and "Stamp Dimensions" windows as a person uses them: the controls
+// follow the chosen format, typing and scrolling stay in step, OK and Cancel hand back the choice.
+
+#include "output/ResizeWindow.h"
+#include "output/SaveOptionsWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+using namespace q32;
+
+namespace {
+
+template <typename T> T* child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+int rowOf(QListWidget* list, const QString& text) {
+    return list->row(list->findItems(text, Qt::MatchExactly).value(0));
+}
+
+} // namespace
+
+class TestSaveOptionsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsFollowTheFormat() {
+        SaveOptionsWindow w(1, false, QSize(640, 480));
+        w.show();
+        QCOMPARE(w.windowTitle(), QStringLiteral("File Save Options"));
+        auto* list = child<QListWidget>(&w, "Format");
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("JPEG (JFIF)"));
+        auto* flavors = child<QComboBox>(&w, "Flavors");
+        QCOMPARE(flavors->count(), 3);
+        QVERIFY(flavors->isEnabled());
+        QVERIFY(child<QRadioButton>(&w, "Bit_24")->isChecked());
+        QVERIFY(!child<QRadioButton>(&w, "Bit_1")->isEnabled());
+        QCOMPARE(child<QLineEdit>(&w, "CustomQBox")->text(), QStringLiteral("20"));
+        QVERIFY(child<QCheckBox>(&w, "SaveStampCheck")->isEnabled());
+        QVERIFY(!child<QCheckBox>(&w, "MultipageCheck")->isEnabled());
+
+        // Typing moves the bar; scrolling writes the box.
+        auto* box = child<QLineEdit>(&w, "CustomQBox");
+        auto* bar = child<QScrollBar>(&w, "CustomQBar");
+        box->clear();
+        QTest::keyClicks(box, "45");
+        QCOMPARE(bar->value(), 45);
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(box->text(), QStringLiteral("55"));
+
+        // CALS: one bit, no flavors, no quality; TIFF: append available and remembered.
+        list->setCurrentRow(rowOf(list, "CALS"));
+        QVERIFY(child<QRadioButton>(&w, "Bit_1")->isChecked());
+        QVERIFY(!child<QRadioButton>(&w, "Bit_24")->isEnabled());
+        QVERIFY(!flavors->isEnabled());
+        QVERIFY(!child<QWidget>(&w, "QfactorFrame")->isEnabled());
+        QCOMPARE(child<QCheckBox>(&w, "SaveStampCheck")->checkState(), Qt::PartiallyChecked);
+        list->setCurrentRow(rowOf(list, "TIFF"));
+        flavors->setCurrentIndex(1);
+        emit flavors->activated(1);
+        child<QRadioButton>(&w, "Bit_8")->click();
+        child<QCheckBox>(&w, "MultipageCheck")->click();
+        child<QPushButton>(&w, "OK")->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        const SaveChoice c = w.model().choice();
+        QVERIFY(c.accepted);
+        QCOMPARE(c.save.formatCode, 17);
+        QCOMPARE(c.save.bitsPerPixel, 8);
+        QVERIFY(c.save.multiPage);
+        QCOMPARE(c.formatIndex, 18);
+    }
+
+    void stampAsksItsSizeAndCancelKeepsTheWindowOpen() {
+        SaveOptionsWindow w(1, false, QSize(640, 480));
+        w.show();
+        child<QCheckBox>(&w, "SaveStampCheck")->click();
+        // First the stamp window is cancelled, then answered with a width of 100.
+        int round = 0;
+        auto answer = [&] {
+            auto* stamp = qobject_cast<ResizeWindow*>(QApplication::activeModalWidget());
+            QVERIFY(stamp);
+            QCOMPARE(stamp->windowTitle(), QStringLiteral("Stamp Dimensions"));
+            QVERIFY(child<QCheckBox>(stamp, "AspectRatioBox")->isChecked());
+            if (round++ == 0) {
+                child<QPushButton>(stamp, "Cancel")->click();
+                return;
+            }
+            auto* width = child<QLineEdit>(stamp, "Value1Box");
+            width->selectAll();
+            QTest::keyClicks(width, "100");
+            QCOMPARE(child<QScrollBar>(stamp, "Value2Bar")->value(), 75);
+            child<QCheckBox>(stamp, "ResampleBox")->click();
+            child<QPushButton>(stamp, "OK")->click();
+        };
+        QTimer::singleShot(0, this, answer);
+        child<QPushButton>(&w, "OK")->click();
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.model().choice().accepted);
+        QTimer::singleShot(0, this, answer);
+        child<QPushButton>(&w, "OK")->click();
+        const SaveChoice c = w.model().choice();
+        QVERIFY(c.accepted);
+        QVERIFY(c.stamp);
+        QCOMPARE(c.stamp->width, 100);
+        QCOMPARE(c.stamp->height, 75);
+        QCOMPARE(c.stamp->bits, 8);
+    }
+};
+
+QTEST_MAIN(TestSaveOptionsWindow)
+#include "tst_saveoptionswindow.moc"

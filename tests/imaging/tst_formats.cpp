@@ -1,0 +1,340 @@
+// Today's formats: HEIC, AVIF, WebP (still and animated), JPEG XL and DNG made by the Debian
+// encoders from one turned, dated photo; read, shown turned, dated, exported, and refused when
+// cut or crafted.
+#include "FormatSamples.h"
+#include "album/FormatTable.h"
+#include "platform/imaging/Imaging.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+using namespace q32;
+using namespace q32::test;
+
+Q_DECLARE_METATYPE(ImagingCondition)
+
+namespace {
+
+constexpr int kWidth = 96, kHeight = 64; // as stored; shown 64 x 96
+
+bool Near(QRgb a, QRgb b, int tolerance = 40) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+               std::abs(qBlue(a) - qBlue(b)) <=
+           tolerance;
+}
+
+// The quarters of a picture stored landscape and shown turned a quarter clockwise.
+bool ShownTurned(const QImage& img, QString& why) {
+    const int w = img.width(), h = img.height();
+    const struct {
+        int x, y, quarter;
+    } probes[] = {
+        {w / 4, h / 4, 2}, {3 * w / 4, h / 4, 0}, {w / 4, 3 * h / 4, 3}, {3 * w / 4, 3 * h / 4, 1}};
+    for (const auto& p : probes)
+        if (!Near(img.pixel(p.x, p.y), QuarterColour(p.quarter))) {
+            why = QStringLiteral("at %1,%2: %3").arg(p.x).arg(p.y).arg(img.pixel(p.x, p.y), 0, 16);
+            return false;
+        }
+    return true;
+}
+
+double MeanDiff(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32),
+                 y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int j = 0; j < x.height(); ++j)
+        for (int i = 0; i < x.width(); ++i) {
+            const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * x.width() * x.height());
+}
+
+bool IsRefusal(ImagingCondition c) {
+    const int n = ConditionNumber(c);
+    return (n >= 20030 && n <= 20062) || c == ImagingCondition::UnrecognisedFormat;
+}
+
+} // namespace
+
+class TstFormats : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    bool WriteFile(const QString& name, const QByteArray& bytes) const {
+        QFile f(path(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    }
+
+private slots:
+    void initTestCase() {
+        qputenv("TZ", "UTC"); // PNG time stamps are universal time
+        const QImage photo = Quarters(kWidth, kHeight);
+        QVERIFY(MakeSampleSet(photo, m_dir.path()));
+        // A phone's HEIC carries a small thumbnail: fitted pictures that small come from it.
+        QVERIFY(Run("heif-enc",
+                    {"-q", "90", "-t", "48", path("photo.jpg"), "-o", path("thumbnail.heic")}));
+        QByteArray preview;
+        QBuffer buffer(&preview);
+        QVERIFY(photo.save(&buffer, "JPEG", 95));
+        // Sensor data that differs from the preview shows which one a decode used.
+        QImage grey = photo;
+        grey.fill(qRgb(128, 128, 128));
+        QVERIFY(WriteFile("grey-sensor.dng", MakeDng(grey, preview, 6, kTakenAt)));
+        QByteArray tiny;
+        QBuffer tinyBuffer(&tiny);
+        QVERIFY(grey.scaled(24, 16).save(&tinyBuffer, "JPEG", 90));
+        QVERIFY(WriteFile("tiny-preview.dng", MakeDng(photo, tiny, 6, kTakenAt)));
+    }
+
+    void readsTodaysFormats_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("heic") << "photo.heic" << 85 << 1;
+        QTest::newRow("heic with a thumbnail") << "thumbnail.heic" << 85 << 1;
+        QTest::newRow("avif turned by the container") << "photo.avif" << 86 << 1;
+        QTest::newRow("avif turned by exif") << "exif-only.avif" << 86 << 1;
+        QTest::newRow("webp") << "photo.webp" << 87 << 1;
+        QTest::newRow("animated webp") << "anim.webp" << 87 << 3;
+        QTest::newRow("jpeg xl") << "photo.jxl" << 88 << 1;
+        QTest::newRow("dng") << "photo.dng" << 89 << 1;
+    }
+    void readsTodaysFormats() {
+        QFETCH(QString, file);
+        QFETCH(int, code);
+        QFETCH(int, frames);
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(path(file), info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, code);
+        QVERIFY(!FormatName(code).isEmpty());
+        QCOMPARE(info.displaySize(), QSize(kHeight, kWidth));
+        QCOMPARE(info.bitsPerPixel, code == 89 ? 48 : code == 87 && frames > 1 ? 32 : 24);
+        QCOMPARE(info.pageCount, frames);
+        QCOMPARE(info.animated, frames > 1);
+        QCOMPARE(ReadDateTaken(path(file)), std::optional<QDateTime>(kTakenAt));
+
+        QImage shown;
+        QString why;
+        QCOMPARE(LoadImage(path(file), shown), ImagingCondition::None);
+        QCOMPARE(shown.size(), QSize(kHeight, kWidth));
+        QVERIFY2(ShownTurned(shown, why), qPrintable(why));
+        QCOMPARE(LoadImage(path(file), shown, LoadOptions{QSize(40, 40), false, 0, true}),
+                 ImagingCondition::None);
+        QCOMPARE(shown.size(), QSize(26, 40));
+        QVERIFY2(ShownTurned(shown, why), qPrintable(why));
+        if (frames > 1) {
+            QCOMPARE(LoadImage(path(file), shown, LoadOptions{QSize(), false, 2, true}),
+                     ImagingCondition::None);
+            QVERIFY(Near(shown.pixel(10, 10), QuarterColour(3)));
+        }
+    }
+
+    void rawPreviewOrDevelop() {
+        // The camera's preview serves while it covers the frame; past that the sensor data is
+        // developed, and either way the picture comes out turned.
+        QImage shown;
+        QString why;
+        QCOMPARE(
+            LoadImage(path("grey-sensor.dng"), shown, LoadOptions{QSize(40, 40), false, 0, true}),
+            ImagingCondition::None);
+        QVERIFY2(ShownTurned(shown, why), qPrintable(why));
+        QCOMPARE(
+            LoadImage(path("tiny-preview.dng"), shown, LoadOptions{QSize(40, 40), false, 0, true}),
+            ImagingCondition::None);
+        QCOMPARE(shown.size(), QSize(26, 40));
+        // Developing applies the camera's colour matrix and brightness: the quarters keep their
+        // main colour, not their exact value.
+        const QRgb topLeft = shown.pixel(6, 10), topRight = shown.pixel(20, 10);
+        QVERIFY2(qBlue(topLeft) > qRed(topLeft) + 60 && qBlue(topLeft) > qGreen(topLeft) + 60,
+                 qPrintable(QString::number(topLeft, 16)));
+        QVERIFY2(qRed(topRight) > qBlue(topRight) + 60 && qRed(topRight) > qGreen(topRight) + 60,
+                 qPrintable(QString::number(topRight, 16)));
+    }
+
+    void exportsTodaysFormats_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("bits");
+        for (int code : {85, 86, 87, 88})
+            for (int bits : {24, 32})
+                QTest::addRow("%d@%d", code, bits) << code << bits;
+    }
+    void exportsTodaysFormats() {
+        QFETCH(int, code);
+        QFETCH(int, bits);
+        QVERIFY(CanWriteFormat(code));
+        QVERIFY(UsesQualityFactor(code));
+        QCOMPARE(WritableBits(code), QList<int>({24, 32}));
+        QImage source = Quarters(kWidth, kHeight).convertToFormat(QImage::Format_ARGB32);
+        if (bits == 32) // a transparent corner must survive
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    source.setPixel(x, y, qRgba(0, 0, 0, 0));
+        const QString file = path(QStringLiteral("export_%1_%2").arg(code).arg(bits));
+        QCOMPARE(SaveImage(source, file, SaveOptions{code, bits, 20, false}),
+                 ImagingCondition::None);
+        ImageInfo info;
+        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
+        QCOMPARE(info.formatCode, code);
+        QCOMPARE(info.bitsPerPixel, bits);
+        QCOMPARE(info.size(), source.size());
+        QImage back;
+        QCOMPARE(LoadImage(file, back), ImagingCondition::None);
+        QVERIFY2(MeanDiff(source, back) < 6, qPrintable(QString::number(MeanDiff(source, back))));
+        if (bits == 32)
+            QCOMPARE(qAlpha(back.pixel(2, 2)), 0);
+        // Refused before anything is written.
+        QCOMPARE(SaveImage(source, file, SaveOptions{code, 8, 20, false}),
+                 ImagingCondition::InvalidBits);
+        QCOMPARE(SaveImage(source, file, SaveOptions{code, 24, 300, false}),
+                 ImagingCondition::InvalidQuality);
+    }
+
+    void damagedFilesRefused_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("damage");
+        for (const char* file :
+             {"photo.heic", "photo.avif", "photo.webp", "anim.webp", "photo.jxl", "photo.dng"})
+            for (const char* damage : {"cut in half", "cut to 40 bytes", "scrambled"})
+                QTest::addRow("%s %s", file, damage) << file << damage;
+        QTest::newRow("heic 100000 wide") << "photo.heic"
+                                          << "ispe 100000";
+        QTest::newRow("avif 100000 wide") << "photo.avif"
+                                          << "ispe 100000";
+        QTest::newRow("webp canvas 16384 square, no data") << ""
+                                                           << "webp canvas";
+        QTest::newRow("jpeg xl signature alone") << ""
+                                                 << "jxl signature";
+        QTest::newRow("heif brand, nothing else") << ""
+                                                  << "ftyp only";
+        QTest::newRow("heif properties out of range") << ""
+                                                      << "bad ipma";
+        QTest::newRow("fujifilm magic, nothing else") << ""
+                                                      << "raf magic";
+        QTest::newRow("dng 70000 wide") << ""
+                                        << "dng 70000";
+    }
+    void damagedFilesRefused() {
+        // Crafted and cut files of each new format: a condition, never a crash or a hang.
+        QFETCH(QString, file);
+        QFETCH(QString, damage);
+        QByteArray bytes;
+        if (!file.isEmpty()) {
+            QFile f(path(file));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            bytes = f.readAll();
+        }
+        if (damage == "cut in half") {
+            bytes.truncate(bytes.size() / 2);
+        } else if (damage == "cut to 40 bytes") {
+            bytes.truncate(40);
+        } else if (damage == "scrambled") {
+            for (qsizetype i = 48; i < bytes.size(); i += 7)
+                bytes[i] = char(bytes[i] ^ 0x5A);
+        } else if (damage == "ispe 100000") {
+            const qsizetype at = bytes.indexOf("ispe");
+            QVERIFY(at > 0);
+            bytes.replace(at + 8, 8, QByteArray::fromHex("000186a0000186a0"));
+        } else if (damage == "webp canvas") {
+            bytes = QByteArray("RIFF\x16\0\0\0WEBPVP8X\x0a\0\0\0\0\0\0\0", 24) +
+                    QByteArray::fromHex("ff3fffff3f00");
+        } else if (damage == "jxl signature") {
+            bytes = QByteArray("\xff\x0a", 2) + QByteArray(30, '\xff');
+        } else if (damage == "ftyp only") {
+            bytes = QByteArray::fromHex("0000001866747970686569630000000068656963") +
+                    QByteArray("mif1");
+        } else if (damage == "bad ipma") {
+            // pitm item 1; ipco holds one irot; ipma claims 9 entries with property 127
+            bytes = QByteArray::fromHex("00000018667479706865696300000000686569636d696631"
+                                        "0000004a6d65746100000000"
+                                        "0000000e7069746d000000000001"
+                                        "000000307069707200000000"
+                                        "0000000d6970636f000000000569726f7400"
+                                        "000000137069706d00000000000000090001027f7f");
+        } else if (damage == "raf magic") {
+            bytes = QByteArray("FUJIFILMCCD-RAW 0201FF383501") + QByteArray(200, '\0');
+        } else if (damage == "dng 70000") {
+            QBuffer preview;
+            preview.open(QIODevice::WriteOnly);
+            QVERIFY(Quarters(16, 16).save(&preview, "JPEG"));
+            bytes = MakeDng(Quarters(16, 16), preview.data(), 1, kTakenAt);
+            // every ImageWidth field (thumbnail, sensor data, preview) says 70000
+            const QByteArray widthField = QByteArray::fromHex("0001040001000000");
+            for (qsizetype at = bytes.indexOf(widthField, 8); at > 0;
+                 at = bytes.indexOf(widthField, at + 12))
+                bytes.replace(at + 8, 4, QByteArray::fromHex("70110100"));
+        }
+        const QString crafted = path(QStringLiteral("damaged_%1").arg(QTest::currentDataTag()));
+        QVERIFY(WriteFile(QFileInfo(crafted).fileName(), bytes));
+
+        ImageInfo info;
+        const ImagingCondition probed = ReadImageInfo(crafted, info);
+        QImage img;
+        const ImagingCondition loaded = LoadImage(crafted, img);
+        QVERIFY2(probed == ImagingCondition::None || IsRefusal(probed),
+                 qPrintable(QString::number(ConditionNumber(probed))));
+        QVERIFY2(loaded == ImagingCondition::None || IsRefusal(loaded),
+                 qPrintable(QString::number(ConditionNumber(loaded))));
+        QCOMPARE(loaded == ImagingCondition::None, !img.isNull());
+        if (damage != "scrambled") // anything else must be refused
+            QVERIFY2(loaded != ImagingCondition::None,
+                     qPrintable(QStringLiteral("loaded %1x%2").arg(img.width()).arg(img.height())));
+        ReadDateTaken(crafted); // reads the same headers: must not fall over either
+    }
+
+    void dateTaken_data() {
+        QTest::addColumn<QString>("make"); // the file: a picture Qt writes, then a tool's change
+        QTest::addColumn<QStringList>("exiftool");
+        QTest::addColumn<QDateTime>("expected");
+        const QString taken = "-DateTimeOriginal=2019:07:14 10:20:30";
+        QTest::newRow("jpeg") << "jpg" << QStringList{taken} << kTakenAt;
+        QTest::newRow("jpeg digitized only")
+            << "jpg" << QStringList{"-ExifIFD:CreateDate=2019:07:14 10:20:30"} << kTakenAt;
+        QTest::newRow("jpeg blank date")
+            << "jpg" << QStringList{"-DateTimeOriginal#=0000:00:00 00:00:00"} << QDateTime();
+        QTest::newRow("jpeg without exif") << "jpg" << QStringList{} << QDateTime();
+        // ImageMagick's TIFF writer puts its directories after the pixels: far into the file.
+        QTest::newRow("tiff, big-endian") << "tif" << QStringList{taken} << kTakenAt;
+        QTest::newRow("png exif chunk") << "png" << QStringList{taken} << kTakenAt;
+        QTest::newRow("png time stamp")
+            << "png" << QStringList{"-PNG:ModifyDate=2018:03:04 05:06:07"}
+            << QDateTime(QDate(2018, 3, 4), QTime(5, 6, 7));
+        QTest::newRow("png without either") << "png" << QStringList{} << QDateTime();
+        QTest::newRow("bitmap") << "bmp" << QStringList{} << QDateTime();
+    }
+    void dateTaken() {
+        QFETCH(QString, make);
+        QFETCH(QStringList, exiftool);
+        QFETCH(QDateTime, expected);
+        const QString file = path(
+            QStringLiteral("dated_%1.%2").arg(QTest::currentDataTag()).replace(' ', '_').arg(make));
+        if (make == "tif")
+            QVERIFY(Run("convert", {"-size", "300x300", "plasma:", "-endian", "MSB", file}));
+        else
+            QVERIFY(Quarters(300, 300).save(file, qPrintable(make)));
+        if (!exiftool.isEmpty())
+            QVERIFY(Run("exiftool",
+                        QStringList{"-q", "-overwrite_original"} + exiftool + QStringList{file}));
+        const std::optional<QDateTime> got = ReadDateTaken(file);
+        QCOMPARE(got.has_value(), expected.isValid());
+        if (got)
+            QCOMPARE(*got, expected);
+    }
+
+    void rawHasNoWriter() {
+        for (int code : {89, 90}) {
+            QVERIFY(CanReadFormat(code));
+            QVERIFY(!CanWriteFormat(code));
+            QCOMPARE(SaveImage(Quarters(8, 8), path("raw.out"), SaveOptions{code, 24, 20, false}),
+                     ImagingCondition::NoWriter);
+        }
+    }
+};
+
+QTEST_MAIN(TstFormats)
+#include "tst_formats.moc"

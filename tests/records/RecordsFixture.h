@@ -1,0 +1,86 @@
+#pragma once
+// One program run over a generated album, for the record command tests.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "album/AlbumDb.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "shell/AlbumBrowser.h"
+#include "shell/MainWindow.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTableView>
+
+namespace q32::test {
+
+struct Run {
+    ProgramState state;
+    ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+
+    explicit Run(const QString& album) {
+        state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
+        settings.RegPutString("Main", "SortBy", "0");
+        main.browser().openAlbum(album);
+    }
+    // Makes the record with this file name current, as a click on its grid row does.
+    void select(const QString& name) {
+        for (int row = 0; row < main.grid()->model()->rowCount(); ++row)
+            if (cell(row, 2) == name)
+                return main.selectRecord(row + 1);
+    }
+    QString cell(int row, int column) const {
+        return main.grid()->model()->index(row, column).data().toString();
+    }
+};
+
+// Rows (file name, description, keywords, picture file, format text), dated a day apart.
+inline QString MakeAlbum(const QString& path, const QList<QStringList>& rows) {
+    QFile::remove(path);
+    if (!AlbumDb::create(path, false).ok())
+        return {};
+    AlbumStatus status;
+    auto album = AlbumDb::open(path, {}, &status);
+    int day = 0;
+    for (const QStringList& r : rows) {
+        PictureRecord rec;
+        rec.date = QDate(2021, 3, 1).addDays(day++);
+        rec.imageFile = r.at(0);
+        rec.description = r.value(1);
+        rec.keywords = r.value(2);
+        rec.imageFormat = r.value(4, QStringLiteral("75 Portable Network Graphics"));
+        if (!album->addRecord(rec, r.at(3)).ok())
+            return {};
+    }
+    return path;
+}
+
+inline QString MakePicture(const QString& path, QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(colour);
+    return image.save(path) ? path : QString();
+}
+
+// The record with this file name, read from the album file by a connection of its own.
+inline std::optional<PictureRecord> StoredRecord(const QString& album, const QString& name,
+                                                 QByteArray* image = nullptr,
+                                                 QByteArray* sound = nullptr) {
+    AlbumStatus status;
+    auto db = AlbumDb::open(album, OpenOptions{true, {}}, &status);
+    for (qint64 id = 1; db && id <= 100; ++id) {
+        auto r = db->record(id);
+        if (!r || r->imageFile != name)
+            continue;
+        if (image)
+            *image = db->readBytes(id, PictureField::Image);
+        if (sound)
+            *sound = db->readBytes(id, PictureField::SoundFile);
+        return r;
+    }
+    return std::nullopt;
+}
+
+} // namespace q32::test

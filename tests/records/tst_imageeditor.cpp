@@ -1,0 +1,159 @@
+// The outside image editor: the hand-shake file while it runs, the window alive meanwhile, the
+// edited picture stored back; a missing editor, none set, a clip, the GIMP default.
+
+#include "RecordsFixture.h"
+#include "platform/imaging/Imaging.h"
+#include "shell/ImageEditor.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+using namespace q32;
+using test::Run;
+
+namespace {
+
+// Inverts the picture it is given (or AppDir's image.pic) only while the hand-shake says READY.
+const char* kInverter = R"SH(#!/bin/sh
+picture=${2:-$QUILLON32_HOME/image.pic}
+[ "$(cat "$QUILLON32_HOME/dbimfile.txt")" = READY ] || exit 3
+sleep 0.5
+convert "$picture" -negate "png:$picture"
+)SH";
+
+QString writeScript(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(kInverter);
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    return path;
+}
+
+QRgb storedPixel(const QString& album, const QString& name) {
+    QByteArray bytes;
+    test::StoredRecord(album, name, &bytes);
+    return QImage::fromData(bytes).pixel(1, 1);
+}
+
+} // namespace
+
+class TestImageEditor : public QObject {
+    Q_OBJECT
+    test::TestEnv m_env;
+    QString m_album, m_script;
+
+    QString path(const QString& name) const { return m_env.path(name); }
+
+private slots:
+    void initTestCase() {
+        const QString green =
+            test::MakePicture(path("green.png"), QSize(64, 48), QColor(0, 100, 0));
+        const QString clip = path("clip.mpg");
+        QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                              "testsrc=size=64x48:rate=25:duration=0.3", "-c:v",
+                                              "mpeg1video", "-f", "mpeg", clip}),
+                 0);
+        m_album = test::MakeAlbum(path("edit.mdb"), {{"meadow.png", "", "", green},
+                                                     {"clip.mpg", "", "", clip, "93 MPEG"}});
+        m_script = writeScript(path("invert.sh"));
+    }
+
+    void editedPictureIsStoredBack() {
+        Run run(m_album);
+        run.settings.RegPutString("Options", "ImageProcessor", m_script);
+        int ticks = 0;
+        bool lockedAndBusy = false, readyWhileRunning = false;
+        QTimer heartbeat;
+        connect(&heartbeat, &QTimer::timeout, this, [&] {
+            ++ticks;
+            lockedAndBusy |= !run.main.centralWidget()->isEnabled() &&
+                             run.main.windowTitle().startsWith("BUSY: ");
+            QFile flag(run.state.AppDir + "dbimfile.txt");
+            readyWhileRunning |= flag.open(QIODevice::ReadOnly) && flag.readAll() == "READY\n";
+        });
+        heartbeat.start(20);
+        run.main.runCommand("ID_ImageProcessing");
+        heartbeat.stop();
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks))); // the window kept running
+        QVERIFY(lockedAndBusy);
+        QVERIFY(readyWhileRunning);
+        QVERIFY(!QFile::exists(run.state.AppDir + "dbimfile.txt"));
+        QVERIFY(run.main.centralWidget()->isEnabled());
+        QCOMPARE(storedPixel(m_album, "meadow.png"), qRgb(255, 155, 255));
+        const auto stored = test::StoredRecord(m_album, "meadow.png");
+        QCOMPARE(stored->date, QDate::currentDate());
+        QCOMPARE(stored->imageFormat, QStringLiteral("75 Portable Network Graphics"));
+        QVERIFY(stored->imageProperties.contains("(64x48)"));
+        QCOMPARE(run.cell(0, 0), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+        QCOMPARE(run.prompts.asked().size(), 0);
+    }
+
+    void editorsThatCannotRun() {
+        Run run(m_album);
+        run.select("meadow.png");
+        const QRgb before = storedPixel(m_album, "meadow.png");
+        run.settings.RegPutString("Options", "ImageProcessor", path("no such editor"));
+        run.prompts.expectMessage("ERROR");
+        run.main.runCommand("ID_ImageProcessing");
+        QVERIFY(run.prompts.asked().last().text.contains("cannot be started"));
+        QVERIFY(!QFile::exists(run.state.AppDir + "dbimfile.txt"));
+        QCOMPARE(storedPixel(m_album, "meadow.png"), before);
+
+        // None set, no "tonework", no GIMP on the path.
+        const QByteArray savedPath = qgetenv("PATH");
+        QDir().mkpath(path("emptybin"));
+        qputenv("PATH", path("emptybin").toLocal8Bit());
+        run.settings.RegPutString("Options", "ImageProcessor", "");
+        run.prompts.expectMessage("WARNING");
+        run.main.runCommand("ID_ImageProcessing");
+        QVERIFY(run.prompts.asked().last().text.startsWith("No image editor is set."));
+        qputenv("PATH", savedPath);
+        QCOMPARE(storedPixel(m_album, "meadow.png"), before);
+
+        // A clip is not a picture.
+        run.select("clip.mpg");
+        run.settings.RegPutString("Options", "ImageProcessor", m_script);
+        run.prompts.expectMessage("WARNING");
+        run.main.runCommand("ID_ImageProcessing");
+        QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Cannot process video file."));
+        QCOMPARE(run.prompts.pending(), 0);
+    }
+
+    void gimpIsTheDefaultWhenInstalled() {
+        // A stand-in named gimp on the path gets "--new-instance" and the picture.
+        QDir().mkpath(path("bin"));
+        writeScript(path("bin/gimp"));
+        const std::optional<EditorCommand> found = [&] {
+            const QByteArray savedPath = qgetenv("PATH");
+            qputenv("PATH", path("bin").toLocal8Bit() + ":" + savedPath);
+            auto command = FindImageEditor({}, path("home/"), "/tmp/x/image.pic");
+            qputenv("PATH", savedPath);
+            return command;
+        }();
+        QVERIFY(found);
+        QCOMPARE(found->arguments, QStringList({"--new-instance", "/tmp/x/image.pic"}));
+        // A path with blanks is one program; "%f" may sit among other arguments.
+        QVERIFY(QDir().mkpath(path("my tools")));
+        const QString spaced = writeScript(path("my tools/edit"));
+        QCOMPARE(FindImageEditor(spaced, {}, "p")->program, spaced);
+        QCOMPARE(FindImageEditor("krita --nosplash %f", {}, "p")->arguments,
+                 QStringList({"--nosplash", "p"}));
+
+        Run run(m_album);
+        run.select("meadow.png");
+        const QRgb before = storedPixel(m_album, "meadow.png");
+        run.settings.RegPutString("Options", "ImageProcessor", "");
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", path("bin").toLocal8Bit() + ":" + savedPath);
+        run.main.runCommand("ID_ImageProcessing");
+        qputenv("PATH", savedPath);
+        QCOMPARE(storedPixel(m_album, "meadow.png"),
+                 qRgb(255 - qRed(before), 255 - qGreen(before), 255 - qBlue(before)));
+    }
+};
+
+QTEST_MAIN(TestImageEditor)
+#include "tst_imageeditor.moc"
