@@ -114,6 +114,7 @@ QList<ExportFormat> Build() {
         f.bits = WritableBits(code);
         std::sort(f.bits.begin(), f.bits.end());
         f.defaultBits = PreferredBits(f.bits, 24);
+        f.quality = UsesQualityFactor(code);
         out << f;
     }
     return out;

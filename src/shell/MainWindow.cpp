@@ -21,6 +21,8 @@
 #include "shell/RecordNavigation.h"
 #include "shell/RecordWiring.h"
 #include "shell/ToolbarCustomizeDialog.h"
+#include "shell/ViewerLink.h"
+#include "viewer/ui/FullPicture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -215,6 +217,8 @@ void MainWindow::connectBrowser() {
     connect(b, &AlbumBrowser::recordShown, this, [this](const RecordMedia& media) {
         m_label2->setText(m_state.record.CurrentDescription);
         selectGridRow(m_state.album.CurrentRow);
+        if (m_viewer)
+            return; // the viewer shows the record and plays its sound
         std::optional<PreviewPrefetcher::Picture> ahead;
         if (media.kind == MediaKind::Still && m_browser->album())
             ahead = m_ahead->picture(media.rowId, m_preview->frameSize(),
@@ -298,11 +302,6 @@ void MainWindow::toggleSound() {
     m_preview->setSoundPlaying(m_state.SoundPlaying);
 }
 
-void MainWindow::openViewer() {
-    // The full-screen viewer opens here once it is built; until then the picture is not a
-    // button (the preview shows no hand pointer).
-}
-
 void MainWindow::registerCommands() {
     auto& d = m_dispatcher;
     d.setAfterCommand([this] {
@@ -332,6 +331,7 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
+    registerViewerCommands();
 
     // Compaction and repair, the About window, and help (F1 on any window shows its page).
     AddMaintenanceCommands(*this, m_state, m_settings, m_prompts);
@@ -558,7 +558,8 @@ void MainWindow::refreshCaption() {
                        palette().color(QPalette::Active, QPalette::HighlightedText));
     setWindowTitle(m_browser->album() ? text + QStringLiteral(" - Quillon 32")
                                       : QStringLiteral("Quillon 32"));
-    raise();
+    if (!m_viewer) // the full-screen viewer stays in front while it is open
+        raise();
 }
 
 void MainWindow::restoreDefaultToolbar() {

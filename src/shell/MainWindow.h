@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -17,8 +18,10 @@ namespace q32 {
 
 class AlbumBrowser;
 class CaptionBand;
+class FullPicture;
 class PreviewPane;
 class PreviewPrefetcher;
+class ViewerLink;
 class PromptService;
 class RecordCommands;
 class RecordGridModel;
@@ -62,7 +65,10 @@ public:
     void moveRecord(Step step);
     // Plays or stops the current record's sound.
     void toggleSound();
+    // The full-screen viewer on the current record; the slideshow from the first record.
     void openViewer();
+    void startSlideshow();
+    FullPicture* viewer() const { return m_viewer; }
 
     bool newAlbumPending() const { return m_newAlbumPending; }
     QColor selImgBackColor() const { return m_selImgBackColor; }
@@ -95,6 +101,8 @@ private:
     void openAlbumFromArguments();
     // Asks for the previews of the records around the current one.
     void decodeNeighboursAhead();
+    void registerViewerCommands();
+    void showViewer(bool slideshow);
 
     ProgramState& m_state;
     Settings& m_settings;
@@ -117,6 +125,8 @@ private:
     bool m_newAlbumPending = false;
     QColor m_selImgBackColor;
     bool m_closing = false;
+    std::unique_ptr<ViewerLink> m_viewerLink;
+    FullPicture* m_viewer = nullptr; // open while not null
 };
 
 } // namespace q32

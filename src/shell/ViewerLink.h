@@ -1,0 +1,37 @@
+#pragma once
+// What the viewer asks of the album browser, answered from the open album.
+
+#include "viewer/ViewerRecords.h"
+
+#include <functional>
+
+namespace q32 {
+
+class AlbumBrowser;
+class PromptService;
+struct ProgramState;
+
+class ViewerLink : public ViewerRecords {
+public:
+    ViewerLink(AlbumBrowser& browser, ProgramState& state, PromptService& prompts);
+
+    // Called after a description was stored or a record deleted, so the grid shows it.
+    std::function<void()> recordsChanged;
+    // Deletes the current record after asking (the main window's record commands).
+    std::function<void()> deleteRecord;
+
+    bool loadCurrent(ViewerMedia& media, const QString& ahead = {}) override;
+    bool extractAhead(qint64 row, const QString& file) override;
+    bool playSound(VideoControl& player) override;
+    bool storeDescription(const QString& text) override;
+    void deleteCurrent() override;
+
+private:
+    bool adopt(ViewerMedia& media, const QString& ahead);
+
+    AlbumBrowser& m_browser;
+    ProgramState& m_state;
+    PromptService& m_prompts;
+};
+
+} // namespace q32

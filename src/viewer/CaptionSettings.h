@@ -1,0 +1,35 @@
+#pragma once
+// The look of the viewer's annotation box, kept under "ImageCaption" in the settings.
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+namespace q32 {
+
+class Settings;
+
+struct CaptionProperties {
+    QString fontName;
+    int fontSize = 0;
+    bool bold = false;
+    bool italic = false;
+    int borderStyle = 0; // 0 no border, 1 border
+    QColor foreColor{Qt::black};
+    QColor backColor{Qt::black};
+    int left = 0, top = 0, width = 0, height = 0;
+
+    QRect geometry() const { return {left, top, width, height}; }
+    QFont font() const;
+};
+
+// Reads the setting; a width of 0 becomes the screen width, which is stored at once.
+CaptionProperties GetCaptionProperties(Settings& settings, int screenWidth);
+void StoreCaptionProperties(Settings& settings, const CaptionProperties& caption);
+
+// Colours as the settings hold them: red + 256 * green + 65536 * blue.
+QColor ColourFromNumber(qint64 number);
+qint64 NumberFromColour(const QColor& colour);
+
+} // namespace q32

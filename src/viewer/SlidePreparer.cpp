@@ -1,0 +1,45 @@
+#include "viewer/SlidePreparer.h"
+
+#include "platform/imaging/Imaging.h"
+#include "viewer/ViewerLayout.h"
+
+#include <QPainter>
+
+namespace q32 {
+
+PreparedSlide PrepareSlide(const QString& file, QSize area, bool fit,
+                           const Transition& transition) {
+    PreparedSlide slide;
+    slide.file = file;
+    ImageInfo info;
+    slide.condition = ReadImageInfo(file, info);
+    if (slide.condition != ImagingCondition::None)
+        return slide;
+    slide.natural = info.displaySize();
+    slide.placement = PicturePlacement(slide.natural, area, fit);
+    // Decode no more pixels than the screen shows: a 24-megapixel photo fitted to the screen is
+    // scaled inside the decoder.
+    const QSize shown = slide.placement.size().toSize();
+    QImage picture;
+    LoadOptions options;
+    if (fit)
+        options = LoadOptions{shown, true, 0, true};
+    slide.condition = LoadImage(file, picture, options);
+    if (slide.condition != ImagingCondition::None)
+        return slide;
+    slide.frame = QImage(area, QImage::Format_RGB32);
+    slide.frame.fill(Qt::black);
+    {
+        QPainter p(&slide.frame);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (picture.size() == shown)
+            p.drawImage(slide.placement.topLeft(), picture);
+        else
+            p.drawImage(slide.placement, picture);
+    }
+    if (transition.style != 0)
+        slide.renderer = std::make_shared<TransitionRenderer>(transition, area);
+    return slide;
+}
+
+} // namespace q32

@@ -1,0 +1,34 @@
+#include "viewer/SlideshowClock.h"
+
+#include "common/ProgramState.h"
+#include "viewer/SlideshowValues.h"
+
+namespace q32 {
+
+SlideshowClock::SlideshowClock(ProgramState& state, const SlideshowValues& values, QObject* parent)
+    : QObject(parent), m_state(state), m_values(values) {
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &SlideshowClock::tick);
+}
+
+void SlideshowClock::setEnabled(bool enabled) {
+    if (enabled && !m_timer.isActive())
+        m_timer.start();
+    else if (!enabled)
+        m_timer.stop();
+}
+
+void SlideshowClock::tick() {
+    if (m_state.StatusWord == 2) {
+        emit stopIconTick(isEnabled());
+        return;
+    }
+    if (m_counter > m_values.SlideInterval) {
+        m_counter = 0;
+        emit nextPicture();
+    } else {
+        ++m_counter;
+    }
+}
+
+} // namespace q32

@@ -1,0 +1,25 @@
+#pragma once
+// Where the full-screen viewer puts a picture or a clip, and which record comes before or after
+// the current one. Sizes in pixels; W x H is the area the viewer paints in.
+
+#include <QRectF>
+#include <QSize>
+#include <functional>
+
+namespace q32 {
+
+// Normal: natural size, centred across, 0.4 of the free height above (never above or left of
+// the area). Fit: the picture's longer side fills the area; only the picture's proportions
+// decide, so a nearly square wide picture may be taller than the area.
+QRectF PicturePlacement(QSize picture, QSize area, bool fit);
+// Clips: the same rules, with the clip's whole-number proportions.
+QRectF VideoPlacement(QSize clip, QSize area, bool fit);
+
+// Previous from row 1 wraps to the last row.
+qint64 PreviousRow(qint64 current, qint64 count);
+// Next from the last row wraps to 1; with random images every row is drawn afresh (random gives
+// a number in [0, 1)), and may come again at once.
+qint64 NextRow(qint64 current, qint64 count, bool randomImages,
+               const std::function<double()>& random);
+
+} // namespace q32

@@ -1,0 +1,501 @@
+#include "viewer/ui/FullPicture.h"
+
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "platform/imaging/ImagingCondition.h"
+#include "platform/player/VideoControl.h"
+#include "platform/prompt/PromptService.h"
+#include "viewer/ViewerLayout.h"
+#include "viewer/ui/CdPanel.h"
+#include "viewer/ui/PictureCanvas.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMovie>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QThreadPool>
+#include <QTimer>
+#include <QVideoWidget>
+
+namespace q32 {
+namespace {
+
+// The stop icon: a white square on a red disc.
+QPixmap stopIcon() {
+    QPixmap icon(24, 24);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(200, 30, 30));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(1, 1, 22, 22);
+    p.setBrush(Qt::white);
+    p.drawRect(8, 8, 8, 8);
+    return icon;
+}
+
+// Shown while a picture's sound plays: a white loudspeaker.
+QPixmap speakerIcon() {
+    QPixmap icon(24, 24);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRect(3, 8, 5, 8);
+    p.drawPolygon(QPolygon({QPoint(8, 8), QPoint(15, 2), QPoint(15, 22), QPoint(8, 16)}));
+    p.setPen(QPen(Qt::white, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(13, 6, 8, 12, -60 * 16, 120 * 16);
+    return icon;
+}
+
+} // namespace
+
+FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
+                         ViewerRecords& records, QWidget* parent)
+    : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts), m_records(records),
+      m_clock(state, m_values) {
+    setObjectName(QStringLiteral("FullPicture"));
+    setWindowFlag(Qt::FramelessWindowHint);
+    m_menuBar = new QMenuBar(this);
+    m_stage = new QWidget(this);
+    m_stage->setObjectName(QStringLiteral("Stage"));
+    m_stage->setAutoFillBackground(true);
+    QPalette black = m_stage->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_stage->setPalette(black);
+    m_canvas = new PictureCanvas(m_stage);
+    m_video = new QVideoWidget(m_stage);
+    m_video->setObjectName(QStringLiteral("LEADVid1"));
+    m_video->hide();
+    m_player = new VideoControl(this);
+    m_player->setVideoOutput(m_video);
+
+    m_text1 = new QLineEdit(m_stage);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->installEventFilter(this);
+    m_image1 = new QLabel(m_stage);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    m_image1->setToolTip(QStringLiteral("Stop the slideshow"));
+    m_image1->setPixmap(stopIcon());
+    m_image1->resize(24, 24);
+    m_image1->setCursor(Qt::PointingHandCursor);
+    m_image1->installEventFilter(this);
+    m_image1->hide();
+    m_speaker = new QLabel(m_stage);
+    m_speaker->setObjectName(QStringLiteral("SoundIndicator"));
+    m_speaker->setPixmap(speakerIcon());
+    m_speaker->resize(24, 24);
+    m_speaker->hide();
+    m_cdPanel = new CdPanel(m_stage);
+    m_cdPanel->hide();
+
+    connect(m_canvas, &PictureCanvas::clicked, this, &FullPicture::closeByClick);
+    connect(&m_clock, &SlideshowClock::nextPicture, this, &FullPicture::showNextPicture);
+    connect(&m_clock, &SlideshowClock::stopIconTick, this, &FullPicture::stopIconTick);
+    connect(m_player, &VideoControl::ended, this, &FullPicture::videoEnded);
+    buildMenus();
+}
+
+FullPicture::~FullPicture() {
+    ++m_generation; // a slide still being prepared is no longer wanted
+}
+
+double FullPicture::random() {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
+}
+
+void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
+    const QScreen* screen = onScreenOf && onScreenOf->screen() ? onScreenOf->screen()
+                                                               : QGuiApplication::primaryScreen();
+    const QRect s = screen->geometry();
+    setGeometry(s);
+    const int menuHeight = m_menuBar->sizeHint().height();
+    m_menuBar->setGeometry(0, 0, s.width(), menuHeight);
+    // Pictures are placed on the screen below the menu bar.
+    m_area = QSize(s.width(), s.height() - menuHeight);
+    m_stage->setGeometry(0, menuHeight, m_area.width(), m_area.height());
+    m_canvas->setGeometry(0, 0, m_area.width(), m_area.height());
+    m_image1->move(m_area.width() - 30, 4);
+    m_speaker->move(m_area.width() - 60, 4);
+    m_cdPanel->move(m_area.width() - m_cdPanel->width(),
+                    std::max(0, s.height() - 110 - menuHeight));
+    loadSettings();
+    m_clock.setEnabled(slideshow);
+    enableViewerMenus(!slideshow);
+    if (m_state.StatusWord == 9) {
+        m_state.StatusWord = 0;
+        return;
+    }
+    showFullScreen();
+    m_canvas->setFocus();
+    showCurrentPicture();
+}
+
+void FullPicture::enableViewerMenus(bool enabled) {
+    for (const char* name : {"mnuLastPicture", "mnuNextPicture"})
+        action(name)->setEnabled(enabled);
+    m_optionsMenu->setEnabled(enabled);
+    m_viewMenu->setEnabled(enabled);
+    setPrintEnabled(enabled);
+    m_text1->setEnabled(enabled);
+}
+
+void FullPicture::setPrintEnabled(bool enabled) {
+    // A clip has no picture to print.
+    action("mnuPrint")->setEnabled(enabled && m_media.kind != ViewerMedia::Kind::Video);
+}
+
+Transition FullPicture::chooseTransition() {
+    const WipeChooser::Choice choice =
+        m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
+    m_pattern = choice.pattern;
+    if (choice.delay)
+        m_values.EffectDelay = *choice.delay;
+    return {m_pattern, m_values.EffectGrain, m_values.EffectDelay};
+}
+
+void FullPicture::showCurrentPicture() {
+    const quint64 generation = ++m_generation;
+    BusyGuard busy(m_prompts);
+    action("mnuViewFit")->setChecked(m_state.options.ViewFit);
+    action("mnuNormal")->setChecked(!m_state.options.ViewFit);
+
+    const bool sliding = m_clock.isEnabled();
+    Transition transition;
+    QString aheadFile;
+    std::optional<PreparedSlide> ready;
+    if (sliding) {
+        m_image1->setEnabled(true);
+        m_image1->show();
+        m_image1->raise();
+        if (m_ahead && m_ahead->row == m_state.album.CurrentRow) {
+            // Chosen and prepared while the last picture was on screen.
+            m_pattern = m_ahead->choice.pattern;
+            if (m_ahead->choice.delay)
+                m_values.EffectDelay = *m_ahead->choice.delay;
+            transition = {m_pattern, m_values.EffectGrain, m_values.EffectDelay};
+            aheadFile = m_ahead->file;
+            ready = m_ahead->slide;
+        } else {
+            transition = chooseTransition();
+        }
+        setPrintEnabled(false);
+    } else {
+        setPrintEnabled(true);
+    }
+    m_ahead.reset();
+
+    if (!m_records.loadCurrent(m_media, aheadFile))
+        return;
+    setPrintEnabled(!sliding && m_optionsMenu->isEnabled());
+    m_text1->clear();
+    if (!m_state.record.CurrentDescription.isEmpty())
+        m_text1->setText(m_state.record.CurrentDescription);
+
+    if (m_movie) {
+        delete m_movie;
+        m_movie = nullptr;
+    }
+    switch (m_media.kind) {
+    case ViewerMedia::Kind::Video:
+        showVideo(m_media.path);
+        return;
+    case ViewerMedia::Kind::Gif:
+        showGif(m_media.path);
+        return;
+    case ViewerMedia::Kind::Still:
+        break;
+    }
+    if (!QFileInfo::exists(m_media.path)) {
+        PreparedSlide missing;
+        missing.condition = ImagingCondition::FileNotFound;
+        finishStill(generation, missing, sliding);
+        return;
+    }
+    // The clock waits while the picture loads.
+    m_clock.setEnabled(false);
+    if (ready && ready->condition == ImagingCondition::None && ready->frame.size() == m_area) {
+        finishStill(generation, *ready, sliding);
+        return;
+    }
+    ++m_pending;
+    m_loadingBusy.emplace(m_prompts);
+    QPointer<FullPicture> self(this);
+    const QString path = m_media.path;
+    const QSize area = m_area;
+    const bool fit = m_state.options.ViewFit;
+    QThreadPool::globalInstance()->start([self, generation, path, area, fit, transition, sliding] {
+        PreparedSlide slide = PrepareSlide(path, area, fit, sliding ? transition : Transition{});
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation, slide = std::move(slide), sliding] {
+                if (!self)
+                    return;
+                --self->m_pending;
+                self->m_loadingBusy.reset();
+                self->finishStill(generation, slide, sliding);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bool sliding) {
+    if (generation != m_generation)
+        return; // a newer picture was asked for meanwhile
+    if (slide.condition == ImagingCondition::FileNotFound) {
+        m_prompts.beep();
+        m_prompts.msgBox(QStringLiteral("File not found!"), MsgIcon::Exclamation,
+                         QStringLiteral("ERROR! (PELORUS: ShowFullPicture #1)"));
+        m_state.StatusWord = 9;
+        QTimer::singleShot(0, this, &QDialog::reject);
+        return;
+    }
+    if (slide.condition != ImagingCondition::None) {
+        m_prompts.beep();
+        m_prompts.msgBox(
+            ConditionText(slide.condition) + QStringLiteral(" (") +
+                QFileInfo(m_state.record.CurrentImageFile).fileName() + QLatin1Char(')'),
+            MsgIcon::Critical, QStringLiteral("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)"));
+    }
+    if (m_state.SlideshowRunning)
+        m_clock.setEnabled(true);
+    updateCaption();
+    m_player->stop();
+    m_video->hide();
+    m_canvas->show();
+    if (slide.condition == ImagingCondition::None) {
+        if (sliding && slide.renderer)
+            m_canvas->startTransition(slide.renderer, slide.frame);
+        else
+            m_canvas->setFrame(slide.frame);
+    }
+    m_text1->setVisible(m_annotationShown);
+    m_text1->raise();
+    bool playing = false;
+    if (m_state.SlideshowRunning && m_state.options.AutoSound && m_media.hasSound) {
+        m_state.SoundPlaying = true;
+        playing = m_records.playSound(*m_player);
+        if (!playing)
+            m_state.SoundPlaying = false;
+    }
+    m_speaker->setVisible(playing);
+    m_speaker->raise();
+    emit pictureShown();
+    if (sliding)
+        prepareAhead();
+}
+
+void FullPicture::showGif(const QString& path) {
+    m_player->stop();
+    m_video->hide();
+    m_movie = new QMovie(path, QByteArray(), this);
+    m_movie->jumpToFrame(0);
+    const QSize natural = m_movie->currentImage().size();
+    const QRectF place = PicturePlacement(natural, m_area, m_state.options.ViewFit);
+    auto paintFrame = [this, place] {
+        QImage frame(m_area, QImage::Format_RGB32);
+        frame.fill(Qt::black);
+        QPainter p(&frame);
+        p.drawImage(place, m_movie->currentImage());
+        p.end();
+        m_canvas->setFrame(frame);
+    };
+    connect(m_movie, &QMovie::frameChanged, this, paintFrame);
+    paintFrame();
+    m_movie->start();
+    if (m_state.SlideshowRunning)
+        m_clock.setEnabled(true);
+    updateCaption();
+    m_canvas->show();
+    m_text1->setVisible(m_annotationShown);
+    m_text1->raise();
+    emit pictureShown();
+}
+
+void FullPicture::showVideo(const QString& path) {
+    m_player->load(path);
+    updateCaption();
+    // The clock waits for the clip to end.
+    m_clock.setEnabled(false);
+    m_canvas->setFrame(QImage());
+    placeVideo();
+    m_video->show();
+    m_video->raise();
+    m_text1->setVisible(m_annotationShown);
+    m_text1->raise();
+    m_player->play();
+    emit pictureShown();
+    // The clip's size is known once it has started.
+    QTimer::singleShot(300, this, &FullPicture::placeVideo);
+}
+
+void FullPicture::placeVideo() {
+    const QSize natural = m_player->naturalSize();
+    if (!natural.isValid()) {
+        m_video->setGeometry(QRect(QPoint(0, 0), m_area));
+        return;
+    }
+    m_video->setGeometry(VideoPlacement(natural, m_area, m_state.options.ViewFit).toRect());
+}
+
+void FullPicture::videoEnded() {
+    m_player->stop();
+    m_speaker->hide();
+    if (m_state.SlideshowRunning)
+        m_clock.setEnabled(true);
+    m_state.SoundPlaying = false;
+}
+
+void FullPicture::prepareAhead() {
+    if (m_state.album.RecordCount < 1)
+        return;
+    Ahead ahead;
+    ahead.row = NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
+                        m_state.options.RandomImages, [this] { return random(); });
+    ahead.file = m_state.AppDir + QStringLiteral("ahead.pic");
+    if (!m_records.extractAhead(ahead.row, ahead.file)) {
+        // A clip or a GIF comes next: only its row is kept, so a random draw holds.
+        ahead.file.clear();
+        ahead.choice.pattern = -1;
+        m_ahead = ahead;
+        return;
+    }
+    ahead.choice =
+        m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
+    ahead.generation = ++m_generation;
+    m_ahead = ahead;
+    const Transition transition{ahead.choice.pattern, m_values.EffectGrain,
+                                ahead.choice.delay.value_or(m_values.EffectDelay)};
+    ++m_pending;
+    QPointer<FullPicture> self(this);
+    const QString file = ahead.file;
+    const QSize area = m_area;
+    const bool fit = m_state.options.ViewFit;
+    const quint64 generation = ahead.generation;
+    QThreadPool::globalInstance()->start([self, file, area, fit, transition, generation] {
+        PreparedSlide slide = PrepareSlide(file, area, fit, transition);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation, slide = std::move(slide)] {
+                if (!self)
+                    return;
+                --self->m_pending;
+                if (self->m_ahead && self->m_ahead->generation == generation)
+                    self->m_ahead->slide = slide;
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void FullPicture::forgetAhead() {
+    m_ahead.reset();
+}
+
+void FullPicture::updateCaption() {
+    setWindowTitle(m_state.record.CurrentProperties + QStringLiteral(" (%1-%2-%3)")
+                                                          .arg(m_pattern)
+                                                          .arg(m_values.EffectDelay)
+                                                          .arg(m_values.EffectGrain));
+}
+
+void FullPicture::showPreviousPicture() {
+    forgetAhead();
+    m_state.album.CurrentRow =
+        qint32(PreviousRow(m_state.album.CurrentRow, m_state.album.RecordCount));
+    showCurrentPicture();
+}
+
+void FullPicture::showNextPicture() {
+    if (m_ahead) {
+        // The row was drawn when the slide was prepared.
+        m_state.album.CurrentRow = qint32(m_ahead->row);
+        if (m_ahead->choice.pattern < 0)
+            m_ahead.reset();
+    } else {
+        m_state.album.CurrentRow =
+            qint32(NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
+                           m_state.options.RandomImages, [this] { return random(); }));
+    }
+    showCurrentPicture();
+}
+
+void FullPicture::stopIconTick(bool clockEnabled) {
+    m_image1->setEnabled(false);
+    m_image1->hide();
+    if (clockEnabled)
+        reject();
+}
+
+void FullPicture::closeByClick() {
+    m_state.SlideshowRunning = false;
+    m_clock.setEnabled(false);
+    m_state.StatusWord = 99;
+    reject();
+}
+
+void FullPicture::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        reject();
+        return;
+    case Qt::Key_PageUp:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        showNextPicture();
+        return;
+    case Qt::Key_PageDown:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        showPreviousPicture();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+bool FullPicture::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_image1 && event->type() == QEvent::MouseButtonRelease) {
+        pressStopIcon();
+        return true;
+    }
+    if (watched == m_text1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            storeAnnotation();
+            return true;
+        }
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            keyPressEvent(static_cast<QKeyEvent*>(event));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FullPicture::done(int result) {
+    // However the viewer closes, its clock, clip and sound end with it.
+    ++m_generation;
+    m_clock.setEnabled(false);
+    m_player->close();
+    m_state.SlideshowRunning = false;
+    if (m_movie)
+        m_movie->stop();
+    QDialog::done(result);
+}
+
+void FullPicture::closeEvent(QCloseEvent* event) {
+    m_state.SlideshowRunning = false;
+    QDialog::closeEvent(event);
+}
+
+} // namespace q32

@@ -1,0 +1,157 @@
+#pragma once
+// "FullPicture": the current record over the whole screen, fitted or at its own size, with its
+// description in an annotation box; previous and next, deletion, clips, the slideshow with its
+// transitions and sounds, and the CD panel.
+
+#include "platform/prompt/PromptService.h"
+#include "viewer/SlidePreparer.h"
+#include "viewer/SlideshowClock.h"
+#include "viewer/SlideshowValues.h"
+#include "viewer/ViewerRecords.h"
+#include "viewer/WipePatterns.h"
+
+#include <QDialog>
+#include <functional>
+#include <optional>
+#include <random>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QMovie;
+class QVideoWidget;
+
+namespace q32 {
+
+class CdPanel;
+class PictureCanvas;
+class Settings;
+class VideoControl;
+struct CaptionProperties;
+struct ProgramState;
+
+class FullPicture : public QDialog {
+    Q_OBJECT
+public:
+    FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
+                ViewerRecords& records, QWidget* parent = nullptr);
+    ~FullPicture() override;
+
+    // The main window's tools that mirror the viewer's options ("ID_ViewFit", ...).
+    std::function<void(const QString& tool, bool checked)> setToolChecked;
+
+    // Covers the screen of the given window and shows the current record; with slideshow the
+    // clock runs from the start.
+    void open(QWidget* onScreenOf, bool slideshow);
+
+    void showCurrentPicture();
+    void showPreviousPicture();
+    void showNextPicture();
+    void enableViewerMenus(bool enabled);
+
+    void startSlideshow();
+    void stopSlideshow();
+    void pressStopIcon();
+    void closeByClick();
+    void printPicture();
+    void playVideo();
+    void stopVideo();
+    void setViewFit(bool fit);
+    void deleteCurrentImage();
+    void storeAnnotation();
+    void toggleAnnotation();
+    void toggleCdPanel();
+    void toggleCdAutoStart();
+    void toggleRandomWipes();
+    void toggleRandomImages();
+    void chooseWipePatterns();
+    void askEffectDelay();
+    void askEffectGrain();
+    void askInterval();
+    void editCaption();
+    void applyCaption(const CaptionProperties& caption);
+
+    SlideshowClock& clock() { return m_clock; }
+    SlideshowValues& values() { return m_values; }
+    PictureCanvas* canvas() const { return m_canvas; }
+    QLineEdit* annotation() const { return m_text1; }
+    VideoControl& player() { return *m_player; }
+    CdPanel* cdPanel() const { return m_cdPanel; }
+    QAction* action(const char* name) const;
+    QSize area() const { return m_area; }
+    // The selection the slideshow takes its patterns from, read on first use.
+    WipeSelection& wipeSelection();
+    // Nothing is being loaded or prepared (for tests and benchmarks).
+    bool idle() const { return m_pending == 0; }
+
+signals:
+    void pictureShown();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+
+private:
+    void buildMenus();
+    void loadSettings(); // Form_Load
+    void finishStill(quint64 generation, const PreparedSlide& slide, bool sliding);
+    void showGif(const QString& path);
+    void showVideo(const QString& path);
+    void placeVideo();
+    void prepareAhead();
+    void forgetAhead();
+    Transition chooseTransition();
+    void updateCaption();
+    void setPrintEnabled(bool enabled);
+    void videoEnded();
+    void stopIconTick(bool clockEnabled);
+    double random();
+
+    ProgramState& m_state;
+    Settings& m_settings;
+    PromptService& m_prompts;
+    ViewerRecords& m_records;
+
+    QMenuBar* m_menuBar;
+    QWidget* m_stage;
+    PictureCanvas* m_canvas;
+    QVideoWidget* m_video;
+    QLineEdit* m_text1;
+    QLabel* m_image1;
+    QLabel* m_speaker;
+    CdPanel* m_cdPanel;
+    VideoControl* m_player;
+    QMovie* m_movie = nullptr;
+    QMenu* m_optionsMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    SlideshowValues m_values;
+    SlideshowClock m_clock;
+    QSize m_area;
+
+    std::optional<WipeSelection> m_selection;
+    WipeChooser m_chooser;
+    int m_pattern = 0; // the current wipe pattern
+    ViewerMedia m_media;
+    quint64 m_generation = 0;
+    int m_pending = 0;
+    std::optional<BusyGuard> m_loadingBusy; // while a picture decodes
+    bool m_annotationShown = false;
+    bool m_cdPanelShown = false;
+
+    // The next slide, made ready while the current one is on screen.
+    struct Ahead {
+        qint64 row = 0;
+        QString file;
+        WipeChooser::Choice choice;
+        std::optional<PreparedSlide> slide;
+        quint64 generation = 0;
+    };
+    std::optional<Ahead> m_ahead;
+    std::mt19937 m_random{std::random_device{}()};
+};
+
+} // namespace q32

@@ -1,0 +1,59 @@
+#pragma once
+// "WipePatterns": the catalogue on the left, the patterns chosen for the slideshow on the right,
+// each with its delay.
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QListWidget;
+
+namespace q32 {
+
+class PromptService;
+class Settings;
+class WipeSelection;
+struct ProgramState;
+struct SlideshowValues;
+
+class WipePatternsWindow : public QDialog {
+    Q_OBJECT
+public:
+    WipePatternsWindow(WipeSelection& selection, ProgramState& state, SlideshowValues& values,
+                       Settings& settings, PromptService& prompts, QWidget* parent = nullptr);
+
+    // Where the loading shows its progress (the viewer's caption).
+    void setCaptionSink(std::function<void(const QString&)> sink) { m_caption = std::move(sink); }
+    // Loads both lists (when not loaded yet) and shows the window modally.
+    void run();
+
+    QListWidget* available() const { return m_list1; }
+    QListWidget* selected() const { return m_list2; }
+    QCheckBox* delayBox() const { return m_check; }
+
+    void selectCatalogueEntry(int row);  // double click on the left
+    void selectionEntryClicked(int row); // double click on the right
+    void selectAll();
+    void deselectAll();
+    void save();   // "&OK"
+    void cancel(); // "&Cancel"
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void refresh();
+    void storePosition();
+
+    WipeSelection& m_selection;
+    ProgramState& m_state;
+    SlideshowValues& m_values;
+    Settings& m_settings;
+    PromptService& m_prompts;
+    std::function<void(const QString&)> m_caption;
+    QListWidget* m_list1;
+    QListWidget* m_list2;
+    QCheckBox* m_check;
+};
+
+} // namespace q32

@@ -1,0 +1,86 @@
+// The CD player over a disc image: a CUE sheet and a BIN of two tones made with sox.
+#include "viewer/CdAudio.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace q32;
+
+class TstCdAudio : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    bool tone(const QString& file, const QString& seconds, const QString& hz) {
+        return QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", "-e",
+                                         "signed-integer", "-L", "-t", "raw", file, "synth",
+                                         seconds, "sine", hz}) == 0;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(tone(m_dir.filePath("t1.raw"), "2", "440"));
+        QVERIFY(tone(m_dir.filePath("t2.raw"), "1.5", "660"));
+        QFile bin(m_dir.filePath("disc.bin"));
+        QVERIFY(bin.open(QIODevice::WriteOnly));
+        for (const char* part : {"t1.raw", "t2.raw"}) {
+            QFile f(m_dir.filePath(part));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            bin.write(f.readAll());
+        }
+        bin.close();
+        QFile cue(m_dir.filePath("disc.cue"));
+        QVERIFY(cue.open(QIODevice::WriteOnly));
+        cue.write("FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                  "  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n");
+    }
+
+    void playsTrackTwoToItsEnd() {
+        CdAudio cd;
+        cd.setDevice(m_dir.filePath("disc.cue"));
+        cd.setSink("fakesink sync=true");
+        QVERIFY2(cd.open(), qPrintable(cd.errorText()));
+        QCOMPARE(cd.trackCount(), 2);
+        QCOMPARE(cd.state(), CdAudio::State::Stopped);
+        cd.next(); // stopped: only moves to track 2
+        QCOMPARE(cd.track(), 2);
+        QSignalSpy ended(&cd, &CdAudio::trackEnded);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(cd.play());
+        QCOMPARE(cd.state(), CdAudio::State::Playing);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.first().first().toInt(), 2);
+        // Played in real time, to the end of the 1.5-second track, and the disc stops there.
+        QVERIFY2(t.elapsed() >= 1300, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(cd.state(), CdAudio::State::Stopped);
+
+        // Pause and go on; previous from track 1 wraps to the last.
+        QVERIFY(cd.play(1));
+        cd.pause();
+        QCOMPARE(cd.state(), CdAudio::State::Paused);
+        QVERIFY(cd.play());
+        QCOMPARE(cd.state(), CdAudio::State::Playing);
+        cd.stop();
+        cd.previous();
+        QCOMPARE(cd.track(), 2);
+        cd.close();
+        QCOMPARE(cd.state(), CdAudio::State::Closed);
+    }
+
+    void noDisc() {
+        CdAudio cd;
+        cd.setDevice(m_dir.filePath("missing.cue"));
+        cd.setSink("fakesink");
+        QVERIFY(!cd.open());
+        QVERIFY(!cd.errorText().isEmpty());
+        QCOMPARE(cd.state(), CdAudio::State::Closed);
+        QVERIFY(!cd.play());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCdAudio)
+#include "tst_cdaudio.moc"

@@ -1,0 +1,223 @@
+// The viewer over a real album in the main window: placement on screen, previous and next,
+// the slideshow's clock, transitions and sounds, the annotation, deletion and going back.
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "shell/AlbumBrowser.h"
+#include "shell/CommandBar.h"
+#include "shell/MainWindow.h"
+#include "viewer/ui/FullPicture.h"
+#include "viewer/ui/PictureCanvas.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace q32;
+
+namespace {
+
+struct Run {
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+    Run() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+};
+
+QString picture(const QString& path, QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    image.save(path);
+    return path;
+}
+
+} // namespace
+
+class TstFullPicture : public QObject {
+    Q_OBJECT
+    test::TestEnv m_env;
+    QString m_album;
+
+    static FullPicture* waitViewer(Run& run) {
+        FullPicture* v = run.main.viewer();
+        for (int i = 0; v && !v->idle() && i < 1000; ++i)
+            QTest::qWait(10);
+        return v;
+    }
+
+private slots:
+    void initTestCase() {
+        m_album = m_env.path("album.mdb");
+        QVERIFY(AlbumDb::create(m_album, false).ok());
+        auto album = AlbumDb::open(m_album, {}, nullptr);
+        const QString wav = m_env.path("tone.wav");
+        QCOMPARE(QProcess::execute(
+                     "sox", {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.5", "sine", "440"}),
+                 0);
+        const struct {
+            const char* name;
+            QSize size;
+            QColor colour;
+            const char* description;
+        } rows[] = {{"red.png", {400, 200}, Qt::red, ""},
+                    {"blue.png", {200, 400}, Qt::blue, "Blue sky"},
+                    {"green.png", {300, 300}, Qt::green, ""}};
+        int day = 0;
+        qint64 ids[3] = {};
+        int n = 0;
+        for (const auto& r : rows) {
+            PictureRecord rec;
+            rec.date = QDate(2020, 1, 1).addDays(day++);
+            rec.imageFile = QLatin1String(r.name);
+            rec.imageFormat = QStringLiteral("75 Portable Network Graphics");
+            rec.imageProperties = QStringLiteral("(%1)").arg(r.name);
+            rec.description = QLatin1String(r.description);
+            QVERIFY(album->addRecord(rec, picture(m_env.path(r.name), r.size, r.colour), &ids[n++])
+                        .ok());
+        }
+        PictureRecord blue = *album->record(ids[1]);
+        QVERIFY(album->storeFile(ids[1], PictureField::SoundFile, wav).ok());
+        blue.soundType = QStringLiteral("WAVE");
+        QVERIFY(album->updateRecord(blue).ok());
+    }
+
+    void viewerOnTheCurrentRecord() {
+        Run run;
+        QVERIFY(run.main.browser().openAlbum(m_album));
+        run.state.options.ViewFit = true;
+        run.main.openViewer();
+        FullPicture* v = waitViewer(run);
+        QVERIFY(v && v->isVisible());
+        const QSize area = v->area();
+        // Fit: the 2:1 red picture fills the width, centred up and down.
+        const QImage frame = v->canvas()->frame();
+        QCOMPARE(frame.size(), area);
+        QCOMPARE(frame.pixelColor(area.width() / 2, area.height() / 2), QColor(Qt::red));
+        const int top = (area.height() - area.width() / 2) / 2;
+        QCOMPARE(frame.pixelColor(5, top - 3), QColor(Qt::black));
+        QCOMPARE(frame.pixelColor(5, top + 3), QColor(Qt::red));
+        QVERIFY(v->windowTitle().startsWith("(red.png) (Portable Network Graphics) (0-0-0)"));
+
+        // Previous from row 1 wraps to the last; Page Up is next.
+        QTest::keyClick(v, Qt::Key_PageDown);
+        QTRY_VERIFY(v->idle());
+        QCOMPARE(run.state.album.CurrentRow, 3);
+        QTest::keyClick(v, Qt::Key_PageUp);
+        QTRY_VERIFY(v->idle());
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QTest::keyClick(v, Qt::Key_PageUp);
+        QTRY_VERIFY(v->idle());
+        QCOMPARE(v->annotation()->text(), QStringLiteral("Blue sky"));
+        // Normal: the 200 x 400 blue picture at its size, 0.4 of the free height above.
+        v->action("mnuNormal")->trigger();
+        QTRY_VERIFY(v->idle());
+        QVERIFY(run.main.commandBar().checked("ID_ViewNormal"));
+        const QImage normal = v->canvas()->frame();
+        const int left = (area.width() - 200) / 2, ntop = int((area.height() - 400) * 0.4);
+        QCOMPARE(normal.pixelColor(left + 2, ntop + 2), QColor(Qt::blue));
+        QCOMPARE(normal.pixelColor(left - 2, ntop + 2), QColor(Qt::black));
+
+        // Enter in the annotation stores the description.
+        v->annotation()->setEnabled(true);
+        v->annotation()->setText("Bluest sky");
+        QTest::keyClick(v->annotation(), Qt::Key_Return);
+        QCOMPARE(run.main.browser().recordset()->recordAt(1)->description,
+                 QStringLiteral("Bluest sky"));
+
+        // Escape: back in the main window on the record reached.
+        QTest::keyClick(v, Qt::Key_Escape);
+        QTRY_VERIFY(!run.main.viewer());
+        QCOMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("blue.png"));
+    }
+
+    void slideshow() {
+        Run run;
+        QVERIFY(run.main.browser().openAlbum(m_album));
+        run.state.options.ViewFit = true;
+        run.state.options.AutoSound = true;
+        QFile sel(run.state.AppDir + "Effects2.txt");
+        QVERIFY(sel.open(QIODevice::WriteOnly));
+        sel.write("0000) Wipe (from left) [5], 1\n");
+        sel.close();
+        run.settings.RegPutString("Slide Show", "SlideShowInterval", "1");
+        run.main.startSlideshow();
+        FullPicture* v = waitViewer(run);
+        QVERIFY(v);
+        SlideshowClock& clock = v->clock();
+        QTRY_VERIFY(clock.isEnabled());
+        QSignalSpy finished(v->canvas(), &PictureCanvas::transitionFinished);
+        // Interval 1: the third tick asks for the next picture, prepared while red was shown.
+        clock.tick();
+        clock.tick();
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QSignalSpy shown(v, &FullPicture::pictureShown);
+        clock.tick();
+        QCOMPARE(run.state.album.CurrentRow, 2);
+        QTRY_VERIFY(shown.size() == 1);
+        QVERIFY(v->canvas()->inTransition());
+        QTRY_VERIFY(finished.size() >= 1);
+        // The transition ends on the new picture, never on an empty frame.
+        const QImage frame = v->canvas()->frame();
+        QCOMPARE(frame.pixelColor(frame.width() / 2, frame.height() / 2), QColor(Qt::blue));
+        QVERIFY(v->windowTitle().endsWith("(1-5-0)"));
+        // The blue record's sound plays, and ends.
+        QVERIFY(run.state.SoundPlaying);
+        QVERIFY(v->findChild<QWidget*>("SoundIndicator")->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!run.state.SoundPlaying, 10000);
+        QVERIFY(!v->findChild<QWidget*>("SoundIndicator")->isVisible());
+        // The stop icon: the next tick closes the viewer.
+        v->pressStopIcon();
+        QCOMPARE(run.state.StatusWord, 2);
+        clock.tick();
+        QTRY_VERIFY(!run.main.viewer());
+        QCOMPARE(run.state.album.CurrentRow, 2);
+        QVERIFY(!run.state.SlideshowRunning);
+    }
+
+    void deletingAndFailures() {
+        Run run;
+        const QString copy = m_env.path("copy.mdb");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(m_album, copy));
+        QVERIFY(run.main.browser().openAlbum(copy));
+        run.main.openViewer();
+        FullPicture* v = waitViewer(run);
+        run.prompts.expectMessage("WARNING", MsgResult::Cancel);
+        v->action("mnuDeleteImage")->trigger();
+        // Whatever the answer, the viewer then shows the previous picture (here: the last).
+        QCOMPARE(run.state.album.RecordCount, 3);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("green.png"));
+        run.prompts.expectMessage("WARNING", MsgResult::Ok);
+        v->action("mnuDeleteImage")->trigger();
+        QTRY_VERIFY(v->idle());
+        QCOMPARE(run.state.album.RecordCount, 2);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("blue.png"));
+        QCOMPARE(run.main.browser().album()->rowCount(), 2);
+        // A still picture can be printed from the viewer.
+        QVERIFY(v->action("mnuPrint")->isEnabled());
+        // A picture that cannot be decoded: the unexpected-error message, the viewer stays.
+        run.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)");
+        const qint64 current = run.main.browser().recordset()->currentRowId();
+        QVERIFY(run.main.browser()
+                    .album()
+                    ->storeBytes(current, PictureField::Image, "\x89PNG\r\n\x1a\n not really")
+                    .ok());
+        v->showCurrentPicture();
+        QTRY_VERIFY(v->idle());
+        QCOMPARE(run.prompts.pending(), 0);
+        QCOMPARE(run.prompts.beeps(), 1);
+        // Clicking the picture closes the viewer.
+        QTest::mouseClick(v->canvas(), Qt::LeftButton);
+        QTRY_VERIFY(!run.main.viewer());
+        QCOMPARE(run.state.StatusWord, 0); // the main window's commands start from 0 again
+    }
+};
+
+QTEST_MAIN(TstFullPicture)
+#include "tst_fullpicture.moc"

@@ -1,0 +1,135 @@
+// The caption window and the wipe-pattern window.
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "output/ValuePromptWindow.h"
+#include "viewer/SlideshowValues.h"
+#include "viewer/WipePatterns.h"
+#include "viewer/ui/ImageCaptionWindow.h"
+#include "viewer/ui/WipePatternsWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace q32;
+
+namespace {
+
+// Runs what once the modal window is on screen (its loading lets events run before that).
+void whenShown(QWidget* window, std::function<void()> what) {
+    QTimer::singleShot(10, window, [window, what] {
+        if (window->isVisible())
+            what();
+        else
+            whenShown(window, what);
+    });
+}
+
+} // namespace
+
+class TstViewerWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void caption() {
+        test::TestEnv env;
+        test::ScriptedPromptService prompts;
+        Settings settings(env.configFile(), &prompts);
+        {
+            ImageCaptionWindow w(settings, prompts, 1024);
+            QCOMPARE(w.windowTitle(), QStringLiteral("Photo Album Caption Properties"));
+            QCOMPARE(w.entry(2)->text(), QStringLiteral("1024")); // the screen's width
+            w.spin(0, -1);
+            QCOMPARE(w.entry(0)->text(), QStringLiteral("0")); // never below 0
+            w.entry(3)->clear();
+            w.spin(3, 1);
+            QCOMPARE(w.entry(3)->text(), QStringLiteral("1")); // empty counts as 0
+            w.findChild<QRadioButton*>("Option3D1_1")->setChecked(true);
+            prompts.expectColour(QColor(255, 255, 0));
+            w.chooseBackColour();
+            w.confirm();
+        }
+        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBorderStyle"), QStringLiteral("1"));
+        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBackColor"),
+                 QStringLiteral("65535"));
+        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionHeight"), QStringLiteral("1"));
+        {
+            ImageCaptionWindow w(settings, prompts, 1024);
+            QVERIFY(w.findChild<QRadioButton*>("Option3D1_1")->isChecked());
+            // Cancel after another colour: the stored one stays.
+            prompts.expectColour(QColor(0, 0, 255));
+            w.chooseBackColour();
+            QCOMPARE(w.properties().backColor, QColor(0, 0, 255));
+            w.cancel();
+        }
+        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBackColor"),
+                 QStringLiteral("65535"));
+        QCOMPARE(prompts.pending(), 0);
+    }
+
+    void wipePatterns() {
+        test::TestEnv env;
+        test::ScriptedPromptService prompts;
+        Settings settings(env.configFile(), &prompts);
+        ProgramState state;
+        state.AppDir = env.appDir();
+        SlideshowValues values;
+        settings.RegPutString("Slide Show", "EffectDelay", "30");
+        QFile catalogue(state.AppDir + "Effects.txt");
+        QVERIFY(catalogue.open(QIODevice::WriteOnly));
+        catalogue.write("0000,Wipe,1\n0001,Iris,2\n0002,Clock,3\n");
+        catalogue.close();
+
+        WipeSelection selection;
+        WipePatternsWindow w(selection, state, values, settings, prompts);
+        QStringList captions;
+        w.setCaptionSink([&captions](const QString& c) { captions << c; });
+        whenShown(&w, [&w] {
+            w.selectCatalogueEntry(2);
+            w.selectCatalogueEntry(0);
+            // With the box ticked a double click asks for the entry's delay.
+            w.delayBox()->setChecked(true);
+            QTimer::singleShot(0, [] {
+                auto* prompt = qobject_cast<ValuePromptWindow*>(QApplication::activeModalWidget());
+                QCOMPARE(prompt->box()->text(), QStringLiteral("30"));
+                prompt->box()->setText("75");
+                prompt->okButton()->click();
+            });
+            w.selectionEntryClicked(1);
+            w.save();
+        });
+        w.run();
+        QCOMPARE(captions.first(), QStringLiteral("BUSY: Loading wipe patterns (0000,Wipe,1)..."));
+        QCOMPARE(captions.last(), QStringLiteral("BUSY: Saving configuration..."));
+        QCOMPARE(state.StatusWord, 99);
+        QFile saved(state.AppDir + "Effects2.txt");
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("0000) Wipe [30], 1\n0002) Clock [75], 3\n"));
+
+        // Unticked, a double click removes; Cancel leaves the file as it was.
+        state.StatusWord = 0;
+        whenShown(&w, [&w] {
+            w.delayBox()->setChecked(false);
+            w.selectionEntryClicked(0);
+            QCOMPARE(w.selected()->count(), 1);
+            w.selectAll();
+            QCOMPARE(w.available()->count(), 0);
+            w.cancel();
+        });
+        w.run();
+        saved.close();
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("0000) Wipe [30], 1\n0002) Clock [75], 3\n"));
+        QCOMPARE(prompts.pending(), 0);
+    }
+};
+
+QTEST_MAIN(TstViewerWindows)
+#include "tst_viewerwindows.moc"
