@@ -155,6 +155,16 @@ xdotool windowfocus --sync "$password" 2>/dev/null || true; sleep 0.3
 xdotool key Escape
 for _ in $(seq 20); do find_window "^SECURED DATABASE$" 1 >/dev/null || break; sleep 0.25; done
 
+# F1 in the full-screen viewer (a click on the preview): the viewer's page, above it.
+xdotool mousemove 150 200 click 1
+sleep 3
+viewer=$(xdotool getwindowfocus)
+xdotool key F1
+find_window "^The viewer and the slideshow - Quillon 32 Help$" 20 >/dev/null || fail "F1 did not show the viewer's page"
+xdotool windowfocus --sync "$viewer" 2>/dev/null || true; sleep 0.3
+xdotool key Escape
+sleep 1
+
 # Exit by its key (Alt+F may now open Filters, which shares the F).
 xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
 xdotool key ctrl+q
