@@ -65,6 +65,7 @@ const QStringList kGridMenuTools = {QStringLiteral("ID_AddImages"),
                                     QStringLiteral("ID_ExportImage"),
                                     QStringLiteral("ID_AttachSound"),
                                     QStringLiteral("ID_ImageProcessing"),
+                                    QStringLiteral("ID_PrintImage"),
                                     QStringLiteral("-"),
                                     QStringLiteral("ID_StartSlideshow")};
 
