@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
 #include <fcntl.h>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace q32 {
@@ -39,12 +41,53 @@ AlbumStatus exportTo(sqlite::Database& db, const QString& target, const QString&
     return s;
 }
 
+// Follows the copy into a new file while the engine writes it: the engine calls step() every few
+// instructions of its program, which reports the file's size now and then and stops the engine
+// once the user has cancelled.
+class FollowCopy {
+public:
+    FollowCopy(sqlite::Database& db, const QString& target, MaintenanceProgress* progress)
+        : m_db(db), m_target(QFile::encodeName(target)), m_progress(progress) {
+        if (m_progress)
+            sqlite3_progress_handler(m_db.handle(), 64, &FollowCopy::step, this);
+    }
+    ~FollowCopy() {
+        if (m_progress && m_db.isOpen())
+            sqlite3_progress_handler(m_db.handle(), 0, nullptr, nullptr);
+    }
+    FollowCopy(const FollowCopy&) = delete;
+    FollowCopy& operator=(const FollowCopy&) = delete;
+
+private:
+    static int step(void* self) {
+        auto* f = static_cast<FollowCopy*>(self);
+        if (f->m_progress->cancelled)
+            return 1;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - f->m_lastLook > std::chrono::milliseconds(50)) {
+            f->m_lastLook = now;
+            struct stat st {};
+            if (!f->m_target.isEmpty() && ::stat(f->m_target.constData(), &st) == 0)
+                f->m_progress->done = st.st_size;
+        }
+        return 0;
+    }
+
+    sqlite::Database& m_db;
+    QByteArray m_target;
+    MaintenanceProgress* m_progress;
+    std::chrono::steady_clock::time_point m_lastLook;
+};
+
 // Checks that a new file opens as an album with password before it replaces the old one.
-AlbumStatus checkCopy(const QString& path, const QString& password) {
+AlbumStatus checkCopy(const QString& path, const QString& password,
+                      MaintenanceProgress* progress = nullptr) {
     AlbumStatus s;
     auto album = AlbumDb::open(path, {true, password}, &s);
-    if (album)
+    if (album) {
+        const FollowCopy follow(album->connection(), QString(), progress);
         s = album->integrityCheck();
+    }
     return s;
 }
 
@@ -129,29 +172,41 @@ QString CompactReport::message() const {
            QStringLiteral("Gain = ") + QString::number(gain) + QStringLiteral("%");
 }
 
-CompactReport CompactAlbumFile(const QString& path, const QString& password) {
+CompactReport CompactAlbumFile(const QString& path, const QString& password,
+                               MaintenanceProgress* progress) {
     CompactReport r;
     r.oldSize = QFileInfo(path).size();
+    if (progress)
+        progress->total = r.oldSize;
     r.backupPath = path.left(path.size() - 3) + QStringLiteral("bak");
     QFile::remove(r.backupPath);
-    if (::rename(QFile::encodeName(path).constData(),
-                 QFile::encodeName(r.backupPath).constData()) != 0) {
+    // The backup is a second name of the album file, so the album stays at path at every
+    // moment. Where the file system has no links it is renamed, and renamed back on failure.
+    const bool linked = ::link(QFile::encodeName(path).constData(),
+                               QFile::encodeName(r.backupPath).constData()) == 0;
+    if (!linked && ::rename(QFile::encodeName(path).constData(),
+                            QFile::encodeName(r.backupPath).constData()) != 0) {
         r.status = {AlbumCondition::PathAccess, path};
     } else {
         auto album = AlbumDb::open(r.backupPath, {false, password, false}, &r.status);
         const QString temp = path + QStringLiteral(".q32new");
-        if (album)
+        if (album) {
+            const FollowCopy follow(album->connection(), temp, progress);
             r.status = exportTo(album->connection(), temp, album->isEncrypted() ? password : "");
+        }
         album.reset();
         if (r.status.ok())
-            r.status = checkCopy(temp, password);
+            r.status = checkCopy(temp, password, progress);
+        if (progress && progress->cancelled)
+            r.status = {AlbumCondition::Cancelled, path};
         if (r.status.ok() && !engine::atomicReplace(temp, path))
             r.status = {AlbumCondition::PathAccess, path};
         if (!r.status.ok()) {
-            // The album goes back where it was; the user loses nothing.
+            // The album stays where it was; the user loses nothing.
             QFile::remove(temp);
-            ::link(QFile::encodeName(r.backupPath).constData(),
-                   QFile::encodeName(path).constData());
+            if (!linked)
+                ::rename(QFile::encodeName(r.backupPath).constData(),
+                         QFile::encodeName(path).constData());
         }
     }
     r.newSize = QFileInfo(path).size();
@@ -168,7 +223,8 @@ QString RepairReport::message(const QString& path) const {
     return text;
 }
 
-RepairReport RepairAlbumFile(const QString& path, const QString& password) {
+RepairReport RepairAlbumFile(const QString& path, const QString& password,
+                             MaintenanceProgress* progress) {
     RepairReport r;
     sqlite::Database db;
     engine::CipherFormat format = engine::CipherFormat::Plain;
@@ -193,6 +249,8 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
     if (!r.status.ok())
         return r;
     const bool encrypted = format != engine::CipherFormat::Plain;
+    // The check of a large album takes a while too: a cancel stops it.
+    const FollowCopy follow(db, QString(), progress);
     engine::SchemaState schema;
     const AlbumStatus verified = engine::verifyAlbum(db, &schema);
     const bool unique = schema.unique;
@@ -209,6 +267,10 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
                 return r;
             }
         }
+    }
+    if (progress && progress->cancelled) {
+        r.status = {AlbumCondition::Cancelled, path};
+        return r;
     }
     r.wasDamaged = true;
     engine::configure(db);
@@ -255,7 +317,15 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
             QStringLiteral("INSERT INTO fixed.Pictures (rowid, %1) SELECT rowid, %1 FROM "
                            "main.Pictures WHERE rowid = ?")
                 .arg(QLatin1String(kColumns)));
+        if (progress)
+            progress->total = qint64(ids.size());
         for (qint64 id : ids) {
+            if (progress && progress->cancelled) {
+                r.status = {AlbumCondition::Cancelled, path};
+                break;
+            }
+            if (progress)
+                ++progress->done;
             copy.bind(1, id);
             if (copy.step() == SQLITE_DONE && db.changes() == 1)
                 ++r.rowsSaved;
@@ -268,7 +338,9 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password) {
     db.close();
     if (r.status.ok()) {
         syncFile(temp);
-        r.status = checkCopy(temp, encrypted ? password : QString());
+        r.status = checkCopy(temp, encrypted ? password : QString(), progress);
+        if (progress && progress->cancelled)
+            r.status = {AlbumCondition::Cancelled, path};
     }
     if (r.status.ok()) {
         const QString damaged = path + QStringLiteral(".damaged");

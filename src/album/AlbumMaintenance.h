@@ -5,6 +5,7 @@
 #include "album/AlbumCondition.h"
 
 #include <QString>
+#include <atomic>
 
 namespace q32 {
 
@@ -26,6 +27,13 @@ AlbumStatus ChangeAlbumPassword(const QString& path, const QString& oldPassword,
 // password: a complete copy, checked, then renamed over it. Anything else is left as it is.
 AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password);
 
+// Lets a window follow a long compaction or repair from another thread, and stop it.
+struct MaintenanceProgress {
+    std::atomic<qint64> done{0};  // bytes of the new file so far, or rows copied by a repair
+    std::atomic<qint64> total{0}; // the album's size, or the rows a repair will copy
+    std::atomic<bool> cancelled{false};
+};
+
 struct CompactReport {
     AlbumStatus status;
     QString backupPath;
@@ -38,8 +46,10 @@ struct CompactReport {
 };
 
 // Keeps the album as path minus its last three characters + "bak" and writes a compact copy,
-// with the same password, at path.
-CompactReport CompactAlbumFile(const QString& path, const QString& password);
+// with the same password, at path. Until the copy is complete and checked the album stays at
+// path as it was, so a full disk, a cancel or a killed process loses nothing.
+CompactReport CompactAlbumFile(const QString& path, const QString& password,
+                               MaintenanceProgress* progress = nullptr);
 
 struct RepairReport {
     AlbumStatus status; // None when the album is usable afterwards
@@ -52,6 +62,8 @@ struct RepairReport {
 
 // Checks the album and, when it is damaged, rebuilds it from every row that can still be read.
 // The damaged file is kept as path + ".damaged".
-RepairReport RepairAlbumFile(const QString& path, const QString& password);
+// A cancelled repair leaves the file as it was (Cancelled).
+RepairReport RepairAlbumFile(const QString& path, const QString& password,
+                             MaintenanceProgress* progress = nullptr);
 
 } // namespace q32

@@ -40,6 +40,7 @@ ContactSheetWindow::ContactSheetWindow(ContactSheetSource source, std::unique_pt
       m_settings(settings), m_prompts(prompts), m_run(std::make_unique<PrintRun>()) {
     setObjectName(QStringLiteral("ContactSheet"));
     setWindowTitle(QStringLiteral("Contact Sheet"));
+    setProperty("helpPage", QStringLiteral("contact-sheet.html"));
     buildWidgets();
     connect(m_run.get(), &PrintRun::progress, m_progress, &QProgressBar::setValue);
     connect(m_run.get(), &PrintRun::finished, this, &ContactSheetWindow::finished);

@@ -107,6 +107,7 @@ PrintPreviewWindow::PrintPreviewWindow(PrintLayout& layout, QPrinter& printer, P
       m_prompts(prompts), m_run(std::make_unique<PrintRun>()) {
     setObjectName(QStringLiteral("PrintFrm"));
     setWindowTitle(QStringLiteral("Print Preview"));
+    setProperty("helpPage", QStringLiteral("print.html"));
     buildWidgets(miniature);
     connectLayout();
     connect(m_run.get(), &PrintRun::progress, m_progress, &QProgressBar::setValue);

@@ -18,6 +18,7 @@ namespace q32 {
 ResizeWindow::ResizeWindow(QSize picture, QWidget* parent) : QDialog(parent), m_model(picture) {
     setObjectName(QStringLiteral("Resize"));
     setWindowTitle(m_model.title());
+    setProperty("helpPage", QStringLiteral("export.html#stamp"));
     auto* layout = new QVBoxLayout(this);
     const QString frames[2] = {QStringLiteral("Width"), QStringLiteral("Height")};
     for (int i = 0; i < 2; ++i) {

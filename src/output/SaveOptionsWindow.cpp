@@ -37,6 +37,7 @@ SaveOptionsWindow::SaveOptionsWindow(int formatIndex, bool append, QSize picture
     : QDialog(parent), m_model(formatIndex, append), m_picture(picture) {
     setObjectName(QStringLiteral("SaveOpts"));
     setWindowTitle(QStringLiteral("File Save Options"));
+    setProperty("helpPage", QStringLiteral("export.html#options"));
     build();
     connect(&m_model, &SaveOptionsModel::changed, this, &SaveOptionsWindow::sync);
     sync();

@@ -15,6 +15,7 @@ ValuePromptWindow::ValuePromptWindow(const ValuePromptSetup& setup, PromptServic
                                      QWidget* parent)
     : QDialog(parent), m_rules(setup), m_prompts(prompts) {
     setObjectName(QStringLiteral("GetValue"));
+    setProperty("helpPage", QStringLiteral("wipe-patterns.html#delay"));
     setWindowTitle(setup.caption);
     m_type = new QLabel(setup.typeLabel, this);
     m_type->setObjectName(QStringLiteral("GetValueType"));

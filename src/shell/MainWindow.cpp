@@ -12,8 +12,11 @@
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 #include "platform/prompt/QtPromptService.h"
+#include "shell/AboutWindow.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
+#include "shell/HelpService.h"
+#include "shell/MaintenanceCommands.h"
 #include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
 #include "shell/RecentAlbums.h"
@@ -330,7 +333,6 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_PrintSetup"), [this] { m_prompts.printSetup(); });
     d.add(QStringLiteral("ID_PrintImage"), [this] { printCurrentImage(); });
     d.add(QStringLiteral("ID_PrintContactSheet"), [this] { printContactSheet(); });
-    d.add(QStringLiteral("ID_Contents"), [this] { ShowHelp(m_state); });
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
@@ -338,6 +340,14 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_AddImages"), [this] { addImages(); });
     d.add(QStringLiteral("ID_BrowseFolder"), [this] { browseFolder(); });
     registerViewerCommands();
+
+    // Compaction and repair, the About window, and help (F1 on any window shows its page).
+    AddMaintenanceCommands(*this, m_state, m_settings, m_prompts);
+    d.add(QStringLiteral("ID_About"),
+          [this] { AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this); });
+    setProperty("helpPage", QStringLiteral("main-window.html"));
+    auto* help = new HelpService(m_prompts, this);
+    d.add(QStringLiteral("ID_Contents"), [help] { help->showContents(); });
     m_records = new RecordWiring(*this, m_state, m_settings, m_prompts);
 }
 
@@ -414,7 +424,9 @@ void MainWindow::startUp() {
     updateOptionFlags();
     if (m_dispatcher.has(QStringLiteral("ID_AddImages")))
         m_commandBar->setEnabled(QStringLiteral("ID_AddImages"), true);
-    // The About window shows here as the opening screen once it is built.
+    // The About window as the opening screen; start-up goes on once it has closed.
+    if (m_state.options.OpeningScreen)
+        AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this);
     m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
 
     // Geometry, in the order Left, Top, Width, Height; never below the minimum size.

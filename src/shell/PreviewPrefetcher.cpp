@@ -94,6 +94,9 @@ void PreviewPrefetcher::setAlbum(const QString& path, const QString& password) {
         shared->album.reset();
         shared->albumPath.clear();
     });
+    // Letting go of the album is done once this returns.
+    if (path.isEmpty())
+        m_worker.waitForDone();
 }
 
 void PreviewPrefetcher::prefetch(const QList<qint64>& rowIds, const QSize& frame,

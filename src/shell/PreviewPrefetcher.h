@@ -26,7 +26,8 @@ public:
     explicit PreviewPrefetcher(QObject* parent = nullptr);
     ~PreviewPrefetcher() override;
 
-    // The album to read; an empty path forgets everything.
+    // The album to read; an empty path forgets everything and closes the connection before
+    // returning.
     void setAlbum(const QString& path, const QString& password);
     // Decodes these rows (still pictures only) fitted into frame, dropping every other row held.
     // stamp is the album's change stamp now.

@@ -16,6 +16,7 @@ ToolbarCustomizeDialog::ToolbarCustomizeDialog(const ToolLayout& layout, PromptS
     : QDialog(parent), m_layout(layout), m_prompts(prompts), m_list(new QListWidget(this)) {
     setObjectName(QStringLiteral("CustomizeToolbar"));
     setWindowTitle(QStringLiteral("Customize Toolbar"));
+    setProperty("helpPage", QStringLiteral("toolbar.html"));
 
     // Tools on the bar first, in bar order, then every other command that could go there.
     auto addItem = [this](const Tool& t, bool onBar) {

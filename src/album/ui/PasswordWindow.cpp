@@ -14,6 +14,7 @@ PasswordWindow::PasswordWindow(const QString& albumPath, QWidget* parent)
     : QDialog(parent), m_entry(new QLineEdit(this)) {
     setObjectName(QStringLiteral("Password"));
     setWindowTitle(QStringLiteral("SECURED DATABASE"));
+    setProperty("helpPage", QStringLiteral("password.html#window"));
     setModal(true);
 
     auto* prompt = new QLineEdit(QStringLiteral("Enter password for ") + albumPath, this);

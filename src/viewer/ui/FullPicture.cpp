@@ -65,6 +65,7 @@ FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService&
     : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts), m_records(records),
       m_clock(state, m_values) {
     setObjectName(QStringLiteral("FullPicture"));
+    setProperty("helpPage", QStringLiteral("viewer.html"));
     setWindowFlag(Qt::FramelessWindowHint);
     m_menuBar = new QMenuBar(this);
     m_stage = new QWidget(this);

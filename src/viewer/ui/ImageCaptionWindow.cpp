@@ -39,6 +39,7 @@ ImageCaptionWindow::ImageCaptionWindow(Settings& settings, PromptService& prompt
     : QDialog(parent), m_settings(settings), m_prompts(prompts) {
     setObjectName(QStringLiteral("ImageCaption"));
     setWindowTitle(QStringLiteral("Photo Album Caption Properties"));
+    setProperty("helpPage", QStringLiteral("captions.html"));
     m_caption = GetCaptionProperties(settings, screenWidth);
 
     auto* position = new QGroupBox(QStringLiteral("Position"), this);

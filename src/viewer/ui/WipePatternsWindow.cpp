@@ -30,6 +30,7 @@ WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& s
       m_settings(settings), m_prompts(prompts) {
     setObjectName(QStringLiteral("WipePatterns"));
     setWindowTitle(QStringLiteral("Select Wipe Patterns"));
+    setProperty("helpPage", QStringLiteral("wipe-patterns.html"));
     m_list1 = new QListWidget(this);
     m_list1->setObjectName(QStringLiteral("List1"));
     m_list2 = new QListWidget(this);

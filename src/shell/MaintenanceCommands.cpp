@@ -1,0 +1,61 @@
+#include "shell/MaintenanceCommands.h"
+
+#include "platform/player/VideoControl.h"
+#include "shell/MainWindow.h"
+#include "shell/MaintenanceFlow.h"
+#include "shell/PreviewPane.h"
+#include "shell/PreviewPrefetcher.h"
+
+#include <QPointer>
+#include <QProgressDialog>
+
+namespace q32 {
+
+MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, Settings& settings,
+                                        PromptService& prompts) {
+    auto* flow = new MaintenanceFlow(state, settings, prompts, main.browser(), &main);
+    flow->setReleaseHandles([&main] {
+        main.preview().player().stop();
+        main.preview().player().close();
+        main.preview().hidePreview();
+        main.previewsAhead().setAlbum({}, {});
+    });
+    QObject::connect(flow, &MaintenanceFlow::titleChanged, &main, &QWidget::setWindowTitle);
+
+    // Shown only when the work lasts: a small album is done before the dialog would appear.
+    auto dialog = std::make_shared<QPointer<QProgressDialog>>();
+    QObject::connect(
+        flow, &MaintenanceFlow::workStarted, &main, [&main, flow, dialog](const QString& what) {
+            auto* d = new QProgressDialog(what, QStringLiteral("Cancel"), 0, 100, &main);
+            d->setObjectName(QStringLiteral("MaintenanceProgress"));
+            d->setWindowTitle(QStringLiteral("Quillon 32"));
+            d->setWindowModality(Qt::WindowModal);
+            d->setAutoClose(false);
+            d->setAutoReset(false);
+            d->setMinimumDuration(400);
+            d->setValue(0);
+            QObject::connect(d, &QProgressDialog::canceled, flow, &MaintenanceFlow::cancel);
+            *dialog = d;
+        });
+    QObject::connect(flow, &MaintenanceFlow::progressChanged, &main, [dialog](int percent) {
+        if (!*dialog)
+            return;
+        // While the engine cannot tell how far it is, the bar only shows that it works.
+        (*dialog)->setMaximum(percent < 0 ? 0 : 100);
+        (*dialog)->setValue(std::max(percent, 0));
+    });
+    QObject::connect(flow, &MaintenanceFlow::workFinished, &main, [dialog] {
+        if (*dialog) {
+            // The report that follows runs its own event loop, where no deferred delete runs.
+            (*dialog)->hide();
+            (*dialog)->deleteLater();
+        }
+        *dialog = nullptr;
+    });
+
+    main.dispatcher().add(QStringLiteral("ID_CompactDatabase"), [flow] { flow->compactAlbum(); });
+    main.dispatcher().add(QStringLiteral("ID_RepairDatabase"), [flow] { flow->repairAlbum(); });
+    return flow;
+}
+
+} // namespace q32

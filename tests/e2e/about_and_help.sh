@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# A first start with the opening screen set: the About window comes first, over its blue
+# gradient; OK closes it and the main window shows the sample album. Help > Contents opens the
+# help window, F1 turns it to the main window's page; the album is compacted from the File menu.
+# On the way it takes the screenshots of the help pages: given a third argument (the help's
+# images folder) it writes them there, small.
+#
+#   about_and_help.sh SOURCE_DIR BUILD_DIR [SHOTS_DIR]
+set -euo pipefail
+source_dir=$1
+build_dir=$2
+shots_dir=${3:-}
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+work=$(mktemp -d -t quillon.XXXXXX)
+pid=""
+trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_RUNTIME_DIR" "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+fail() {
+    import -window root "$build_dir/about_and_help-failure.png" 2>/dev/null || true
+    echo "FAIL: $* (screen in $build_dir/about_and_help-failure.png)"
+    exit 1
+}
+
+# The sample album is made once per build tree; this run works on a copy of it.
+bash "$source_dir/scripts/make-sample-album.sh" "$build_dir/sample/Sample.mdb" "$build_dir/cli/q32" >/dev/null
+cp "$build_dir/sample/Sample.mdb" "$work/Sample.mdb"
+printf '[Main]\nLeft=0\nTop=0\nWidth=1100\nHeight=700\n' >"$XDG_CONFIG_HOME/quillon32/quillon32.ini"
+# The toolbar layout of an earlier run that ticked Options > Opening Screen, and gave Compact
+# Depository a key of its own (Customize Toolbar > Rename) for this script to reach it.
+sed -e '/"id": "ID_OpeningScreen"/,/"checked"/ s/"checked": 0/"checked": 1/' \
+    -e 's/"caption": "Compact Depository"/"caption": "Compact Depositor\&y"/' \
+    "$source_dir/data/share/Database (default).atb" >"$QUILLON32_HOME/Database.atb"
+grep -A4 '"ID_OpeningScreen"' "$QUILLON32_HOME/Database.atb" | grep -q '"checked": 1' || fail "no layout with the opening screen"
+
+"$build_dir/app/quillon32" "$work/Sample.mdb" >"$work/run.log" 2>&1 &
+pid=$!
+
+# Window id, and its geometry as X Y WIDTH HEIGHT.
+# Windows that come and go make a search fail now and then: it is asked again.
+find_window() {
+    local id
+    for _ in $(seq $((${2:-30} * 4))); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.25
+    done
+    return 1
+}
+geometry() {
+    local X Y WIDTH HEIGHT WINDOW SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+# shot NAME WINDOW: the window's pixels in $work/NAME.png.
+shot() {
+    read -r x y w h < <(geometry "$2")
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/$1.png"
+}
+pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:; }
+colours() { convert "$work/$1.png" -format %k info:; }
+# keep NAME [SCALE]: a small copy for the help pages.
+keep() {
+    [ -n "$shots_dir" ] || return 0
+    convert "$work/$1.png" -resize "${2:-100}%" -colors 96 -strip "PNG8:$shots_dir/$1.png"
+}
+
+about=$(find_window "^About Quillon 32$" 60) || fail "no About window at start-up"
+sleep 1
+shot about "$about"
+read -r _ _ aw ah < <(geometry "$about")
+echo "About window ${aw}x${ah}, $(colours about) colours"
+# The main window waits for the opening screen to close.
+if find_window "Sample.mdb" 1 >/dev/null; then
+    fail "the main window showed before the opening screen closed"
+fi
+[ "$(pixel about 2 1)" = "0,0,255" ] || fail "the gradient does not start with full blue: $(pixel about 2 1)"
+bottom=$(pixel about 2 $((ah - 1)))
+case "$bottom" in 0,0,*) ;; *) fail "the gradient does not end in blue: $bottom" ;; esac
+[ "${bottom##*,}" -lt 60 ] || fail "the gradient does not darken: $bottom"
+[ "$(colours about)" -gt 60 ] || fail "the About window shows no text or picture"
+keep about
+
+# OK (the default button) closes it; the main window shows the sample album.
+xdotool windowfocus --sync "$about" 2>/dev/null || true; sleep 0.3
+xdotool key Return
+main=$(find_window "Sample.mdb" 60) || fail "the main window did not open after OK"
+sleep 3
+if find_window "^About Quillon 32$" 1 >/dev/null; then
+    fail "the About window stayed open"
+fi
+shot main "$main"
+highlight=$(convert "$work/main.png" -fill black +opaque "srgb(48,140,198)" -format '%[fx:int(mean*w*h)]' info:)
+echo "main window: $(colours main) colours, $highlight highlighted pixels"
+[ "$highlight" -gt 500 ] || fail "no current row highlighted in the grid"
+[ "$(colours main)" -gt 500 ] || fail "the main window shows no picture"
+mv "$work/main.png" "$work/main-window.png"
+keep main-window 70
+
+# Help > Contents opens the help window on its contents.
+xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+xdotool key alt+h
+sleep 1
+xdotool key c
+help=$(find_window "^Contents - Quillon 32 Help$" 20) || fail "Help > Contents opened no help window"
+sleep 1
+shot help "$help"
+[ "$(colours help)" -gt 30 ] || fail "the help window is blank"
+keep help 70
+
+# F1 on the main window: its own page.
+xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+xdotool key F1
+find_window "^The main window - Quillon 32 Help$" 20 >/dev/null || fail "F1 did not show the main window's page"
+
+# File > Compact Depository: the report, the backup, the album again.
+xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+xdotool key alt+f
+sleep 1
+xdotool key y
+report=$(find_window "^COMPACT DATABASE$" 60) || fail "no compaction report"
+sleep 0.5
+shot compact-report "$report"
+keep compact-report
+[ -s "$work/Sample.bak" ] || fail "no backup Sample.bak"
+cmp -s "$work/Sample.bak" "$build_dir/sample/Sample.mdb" || fail "the backup is not the album as it was"
+xdotool windowfocus --sync "$report" 2>/dev/null || true; sleep 0.3
+xdotool key Return
+find_window "Sample.mdb" 30 >/dev/null || fail "the album did not open again"
+
+# The other windows the help shows.
+xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+xdotool key alt+o
+sleep 1
+xdotool key t
+customize=$(find_window "^Customize Toolbar$" 20) || fail "no Customize Toolbar window"
+sleep 0.5
+shot customize-toolbar "$customize"
+keep customize-toolbar
+xdotool windowfocus --sync "$customize" 2>/dev/null || true; sleep 0.3
+xdotool key Escape
+sleep 0.5
+xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+xdotool key alt+f
+sleep 1
+xdotool key p
+password=$(find_window "^SECURED DATABASE$" 20) || fail "no password window"
+sleep 0.5
+shot password "$password"
+keep password
+xdotool windowfocus --sync "$password" 2>/dev/null || true; sleep 0.3
+xdotool key Escape
+for _ in $(seq 20); do find_window "^SECURED DATABASE$" 1 >/dev/null || break; sleep 0.25; done
+
+# F1 in the full-screen viewer (a click on the preview): the viewer's page, above it.
+xdotool mousemove 150 200 click 1
+sleep 3
+viewer=$(xdotool getwindowfocus)
+xdotool key F1
+find_window "^The viewer and the slideshow - Quillon 32 Help$" 20 >/dev/null || fail "F1 did not show the viewer's page"
+xdotool windowfocus --sync "$viewer" 2>/dev/null || true; sleep 0.3
+xdotool key Escape
+sleep 1
+
+# Exit by its key (Alt+F may now open Filters, which shares the F).
+xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+xdotool key ctrl+q
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && fail "Exit did not end the program"
+pid=""
+echo PASS

@@ -1,0 +1,199 @@
+// The About window: the opening screen at start-up and its box round trip through the saved
+// tool state, the animation's click toggle, System Info with and without a program, the
+// gradient's bands as painted, and the machine summary lines.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "shell/AboutSummary.h"
+#include "shell/AboutWindow.h"
+#include "shell/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace q32;
+
+namespace {
+
+struct Run {
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+
+    // Starts up; aboutAnswer runs on the About window when start-up shows it. Recent entry 1
+    // still holds its factory caption, so start-up reports it missing.
+    bool startUp(const std::function<void(AboutWindow*)>& aboutAnswer) {
+        bool shown = false;
+        // Fires only inside the About window's own event loop.
+        QTimer answer;
+        answer.setSingleShot(true);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget())) {
+                shown = true;
+                aboutAnswer(about);
+            }
+        });
+        answer.start(0);
+        prompts.expectMessage("FYI");
+        main.startUp();
+        return shown;
+    }
+};
+
+// Closing the main window ends the program's event loop; the next run's modal windows need it
+// back.
+void closeMainWindow(MainWindow& main) {
+    main.close();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+}
+
+QColor pixel(const QImage& image, int y) {
+    return image.pixelColor(2, y);
+}
+
+} // namespace
+
+class TestAbout : public QObject {
+    Q_OBJECT
+private slots:
+    void openingScreenBoxRoundTrip() {
+        test::TestEnv env;
+        {
+            Run run;
+            QVERIFY(!run.startUp([](AboutWindow* about) { about->reject(); }));
+            run.main.commandBar().tool("ID_OpeningScreen")->trigger();
+            QVERIFY(run.state.options.OpeningScreen);
+            closeMainWindow(run.main);
+        }
+        {
+            // Shown at start-up, the box unticked; ticking it and OK turns the option off.
+            Run run;
+            bool boxWasClear = false;
+            QVERIFY(run.startUp([&](AboutWindow* about) {
+                auto* box = about->findChild<QCheckBox*>("Check3D1");
+                boxWasClear = !box->isChecked();
+                box->click();
+                about->findChild<QPushButton*>("cmdOK")->click();
+            }));
+            QVERIFY(boxWasClear);
+            QVERIFY(!run.state.options.OpeningScreen);
+            QVERIFY(!run.main.commandBar().checked("ID_OpeningScreen"));
+            closeMainWindow(run.main);
+        }
+        {
+            Run run;
+            QVERIFY(!run.startUp([](AboutWindow* about) { about->reject(); }));
+            QVERIFY(!run.state.options.OpeningScreen);
+            // From the Help menu, untouched box and OK leave the option as it is.
+            QTimer::singleShot(0, [] {
+                auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
+                QVERIFY(about);
+                QVERIFY(about->findChild<QCheckBox*>("Check3D1")->isChecked());
+                about->findChild<QPushButton*>("cmdOK")->click();
+            });
+            run.main.runCommand("ID_About");
+            QVERIFY(!run.main.commandBar().checked("ID_OpeningScreen"));
+        }
+    }
+
+    void clickTogglesTheAnimation() {
+        ProgramState state;
+        test::ScriptedPromptService prompts;
+        AboutWindow about(state, prompts);
+        about.show();
+        auto* picture = about.findChild<QLabel*>("Picture1");
+        // Each tick shows the next of the three frames.
+        const int shown = about.frameNumber();
+        QTRY_VERIFY(about.frameNumber() != shown);
+        QCOMPARE(picture->pixmap().toImage(),
+                 about.findChild<QLabel*>(QString("Picture2_%1").arg(shown))->pixmap().toImage());
+        QTest::mouseClick(picture, Qt::LeftButton);
+        QVERIFY(!about.animating());
+        const int stoppedAt = about.frameNumber();
+        QTest::qWait(1000);
+        QCOMPARE(about.frameNumber(), stoppedAt);
+        QTest::mouseClick(picture, Qt::LeftButton);
+        QVERIFY(about.animating());
+        QTRY_VERIFY(about.frameNumber() != stoppedAt);
+    }
+
+    void systemInfoStartsTheFirstProgramOrSaysSo() {
+        test::TestEnv env;
+        ProgramState state;
+        test::ScriptedPromptService prompts;
+        AboutWindow about(state, prompts);
+        const QByteArray path = qgetenv("PATH");
+        const QString bin = env.path("bin");
+        QDir().mkpath(bin);
+        qputenv("PATH", bin.toLocal8Bit());
+        prompts.expectMessage(QString());
+        about.findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(prompts.asked().last().text,
+                 QStringLiteral("System Information Is Unavailable At This Time"));
+        QCOMPARE(prompts.asked().last().style, 0);
+
+        // A stand-in for the desktop's program, which no test machine has.
+        const QString marker = env.path("started");
+        QFile program(bin + "/gnome-system-monitor");
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        program.write(QString("#!/bin/sh\n: > '%1'\n").arg(marker).toUtf8());
+        program.close();
+        program.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        about.findChild<QPushButton*>("Command1")->click();
+        qputenv("PATH", path);
+        QTRY_VERIFY(QFile::exists(marker));
+        QCOMPARE(prompts.pending(), 0);
+    }
+
+    void gradientBandsAsPainted() {
+        ProgramState state;
+        test::ScriptedPromptService prompts;
+        AboutWindow about(state, prompts);
+        // 330 pixels: bands of 5 pixels, then of 6.
+        QImage image = about.grab().toImage();
+        QCOMPARE(image.height(), 330);
+        QCOMPARE(pixel(image, 0), QColor(0, 0, 255));
+        QCOMPARE(pixel(image, 4), QColor(0, 0, 255));
+        QCOMPARE(pixel(image, 5), QColor(0, 0, 251));
+        QCOMPARE(pixel(image, 11), QColor(0, 0, 247));
+        QCOMPARE(pixel(image, 329), QColor(0, 0, 35)); // band 55
+        // The example of a window 630 pixels high: a first band of 10, then bands of 11.
+        about.setFixedSize(540, 630);
+        image = about.grab().toImage();
+        QCOMPARE(pixel(image, 9), QColor(0, 0, 255));
+        QCOMPARE(pixel(image, 20), QColor(0, 0, 251));
+        QCOMPARE(pixel(image, 21), QColor(0, 0, 247));
+        QCOMPARE(pixel(image, 629), QColor(0, 0, 27)); // band 57
+    }
+
+    void machineSummaryLines() {
+        const QString x86 = "processor\t: 0\nmodel name\t: Intel(R) Core(TM) i5-8250U CPU @ "
+                            "1.60GHz\nflags\t: fpu\n\nprocessor\t: 1\nmodel name\t: Intel(R) "
+                            "Core(TM) i5-8250U CPU @ 1.60GHz\n";
+        QCOMPARE(ProcessorLine(x86),
+                 QStringLiteral("Processor  =  Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz  x  2"));
+        QCOMPARE(ProcessorLine("flags : fpu\n"), QString());
+        QCOMPARE(
+            OperatingSystemLine("PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "6.1.0"),
+            QStringLiteral("Operating System  =  Debian GNU/Linux 12 (bookworm)  (kernel 6.1.0)"));
+        QCOMPARE(MemoryLine(8LL << 30), QStringLiteral("Physical Memory  =  8,388,608 KB RAM"));
+        QCOMPARE(ColourDepthLine(24), QStringLiteral("Color Depth = 16,777,216 colors"));
+        ProgramState state;
+        test::ScriptedPromptService prompts;
+        AboutWindow about(state, prompts);
+        QVERIFY(about.findChild<QLabel*>("MachineSummary")->text().contains(" KB RAM"));
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"

@@ -1,0 +1,329 @@
+// Compaction and repair from the main window, with scripted answers: the reports, the backup,
+// the album opened again, passwords, a damaged album, cancels, a full disk and a killed process.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "album/AlbumDb.h"
+#include "album/AlbumMaintenance.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+#include "shell/AlbumBrowser.h"
+#include "shell/MainWindow.h"
+#include "shell/MaintenanceFlow.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <unistd.h>
+
+using namespace q32;
+
+namespace {
+
+struct Run {
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+
+    Run() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+    MaintenanceFlow* flow() { return main.findChild<MaintenanceFlow*>(); }
+};
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray randomBytes(qint64 size, quint32 seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    return bytes;
+}
+
+// An album whose first record is a real picture and the others blobs of the given size; every
+// third of those deleted, so compaction has space to win back.
+QString makeAlbum(const QString& path, int rows, qint64 blobSize, const QString& password = {}) {
+    QFile::remove(path);
+    if (!AlbumDb::create(path, false).ok())
+        return {};
+    if (!password.isEmpty() && !ChangeAlbumPassword(path, {}, password).ok())
+        return {};
+    AlbumStatus status;
+    auto album = AlbumDb::open(path, {false, password}, &status);
+    QImage picture(160, 120, QImage::Format_RGB888);
+    picture.fill(Qt::darkCyan);
+    const QString jpeg = path + QStringLiteral(".jpg");
+    picture.save(jpeg);
+    sqlite::Transaction filling(album->connection());
+    for (int i = 0; i < rows; ++i) {
+        PictureRecord r;
+        r.date = QDate(2021, 3, 1).addDays(i);
+        r.imageFile = QStringLiteral("picture%1.jpg").arg(i);
+        r.imageFormat = QStringLiteral("10 JPEG File Interchange Format");
+        if (i == 0)
+            album->addRecord(r, jpeg);
+        else
+            album->addRecordBytes(r, randomBytes(blobSize, quint32(i)));
+    }
+    filling.commit();
+    for (qint64 id = 3; id <= rows; id += 3)
+        album->deleteRecord(id);
+    QFile::remove(jpeg);
+    return path;
+}
+
+QString expectedReport(qint64 oldSize, qint64 newSize) {
+    return QStringLiteral("Old size = %1 bytes\nNew size = %2 bytes\nGain = %3%")
+        .arg(FormatThousands(oldSize), FormatThousands(newSize))
+        .arg(RoundHalfEven(100.0 - double(newSize) / double(oldSize) * 100.0));
+}
+
+} // namespace
+
+class TestMaintenance : public QObject {
+    Q_OBJECT
+    test::TestEnv m_env;
+    QString path(const QString& name) const { return m_env.path(name); }
+
+private slots:
+    void compactionReportsAndReopens_data() {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("plain") << QString();
+        QTest::newRow("password") << QStringLiteral("secret");
+    }
+    void compactionReportsAndReopens() {
+        QFETCH(QString, password);
+        const QString album = makeAlbum(path("family.mdb"), 10, 150000, password);
+        QVERIFY(!album.isEmpty());
+        Run run;
+        if (!password.isEmpty())
+            run.prompts.expectPassword(album, password);
+        QVERIFY(run.main.browser().openAlbum(album));
+        run.main.selectRecord(3);
+        const QByteArray before = bytesOf(album);
+        QSignalSpy titles(run.flow(), &MaintenanceFlow::titleChanged);
+
+        run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
+        run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
+
+        QCOMPARE(titles.value(0).value(0).toString(), "Compacting " + album + "...");
+        const qint64 newSize = QFileInfo(album).size();
+        QVERIFY(newSize < before.size());
+        QCOMPARE(run.prompts.asked().last().text, expectedReport(before.size(), newSize));
+        QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Information));
+        QCOMPARE(bytesOf(path("family.bak")), before);
+        // Opened again on its first record, with the password it had.
+        QCOMPARE(run.state.album.OpenAlbumPath, album);
+        QCOMPARE(run.state.album.RecordCount, 7);
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("picture0.jpg"));
+        AlbumStatus status;
+        QCOMPARE(bool(AlbumDb::open(album, {true, {}}, &status)), password.isEmpty());
+        QVERIFY(AlbumDb::open(album, {true, password}, &status));
+
+        // A second compaction replaces the first backup.
+        const QByteArray compacted = bytesOf(album);
+        run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
+        run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
+        QCOMPARE(bytesOf(path("family.bak")), compacted);
+        QVERIFY(run.prompts.verifyDone());
+    }
+
+    void compactionKeepsTheWindowResponsiveAndCancels() {
+        const QString album = makeAlbum(path("large.mdb"), 40, 1 << 20);
+        Run run;
+        QVERIFY(run.main.browser().openAlbum(album));
+        const QByteArray before = bytesOf(album);
+
+        // The window's event loop runs while the engine copies: a clock keeps ticking and the
+        // progress grows.
+        int ticks = 0;
+        QTimer clock;
+        connect(&clock, &QTimer::timeout, this, [&] { ++ticks; });
+        clock.start(10);
+        QList<int> percents;
+        connect(run.flow(), &MaintenanceFlow::progressChanged, this, [&](int p) { percents << p; });
+        run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
+        run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
+        QVERIFY2(ticks > 0, "the window froze during the compaction");
+        QVERIFY(std::is_sorted(percents.cbegin(), percents.cend()));
+        QVERIFY(QFileInfo(album).size() < before.size());
+
+        // Cancel in the progress dialog: the album stays as it was, and says so.
+        const QByteArray compacted = bytesOf(album);
+        connect(
+            run.flow(), &MaintenanceFlow::workStarted, this,
+            [&] {
+                auto* dialog = run.main.findChild<QProgressDialog*>("MaintenanceProgress");
+                QVERIFY(dialog);
+                dialog->findChild<QPushButton*>()->click();
+            },
+            Qt::QueuedConnection);
+        run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
+        run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
+        QCOMPARE(run.prompts.asked().last().text,
+                 "Compaction cancelled. \"" + album + "\" is left as it was.");
+        QCOMPARE(bytesOf(album), compacted);
+        QVERIFY(!QFile::exists(album + ".q32new"));
+        QCOMPARE(run.state.album.OpenAlbumPath, album);
+        QCOMPARE(run.state.album.RecordCount, 27);
+    }
+
+    void compactionOnAFullDiskLeavesTheAlbum() {
+        const QString mnt = path("small-disk");
+        QDir().mkpath(mnt);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=2m", "tmpfs", mnt}) != 0)
+            QSKIP("cannot mount a small file system here (needs root)");
+        struct Unmount {
+            QString mnt;
+            ~Unmount() { QProcess::execute("umount", {mnt}); }
+        } unmount{mnt};
+        const QString made = makeAlbum(path("full.mdb"), 12, 150000);
+        const QString album = mnt + "/full.mdb";
+        QVERIFY(QFile::copy(made, album));
+        const QByteArray before = bytesOf(album);
+        QVERIFY(before.size() > 1024 * 1024);
+
+        Run run;
+        QVERIFY(run.main.browser().openAlbum(album));
+        run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
+        run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
+        const QString said = run.prompts.asked().last().text;
+        QVERIFY2(said.contains("not enough free space") && said.contains("left as it was"),
+                 qPrintable(said));
+        QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Exclamation));
+        QCOMPARE(run.prompts.beeps(), 1);
+        QCOMPARE(bytesOf(album), before);
+        QVERIFY(!QFile::exists(album + ".q32new"));
+        QCOMPARE(run.state.album.OpenAlbumPath, album);
+        QCOMPARE(run.state.album.RecordCount, 8);
+    }
+
+    void killedCompactionLeavesTheAlbum() {
+        const QString album = makeAlbum(path("killed.mdb"), 48, 1 << 20);
+        const QByteArray before = bytesOf(album);
+        const QString temp = album + ".q32new";
+        // Killed while the new copy is being written.
+        QProcess q32;
+        q32.start(QStringLiteral(Q32_BINARY), {"compact", album});
+        QVERIFY(q32.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        while (QFileInfo(temp).size() < (2 << 20) && q32.state() == QProcess::Running &&
+               waited.elapsed() < 30000)
+            ::usleep(200);
+        if (q32.state() != QProcess::Running)
+            QSKIP("the compaction ended before it could be killed");
+        ::kill(pid_t(q32.processId()), SIGKILL);
+        q32.waitForFinished();
+        QCOMPARE(bytesOf(album), before);
+        AlbumStatus status;
+        auto opened = AlbumDb::open(album, {false, {}}, &status);
+        QVERIFY2(opened, qPrintable(status.text()));
+        QCOMPARE(opened->rowCount(), 32);
+        opened.reset();
+        // The next compaction clears what the killed one left.
+        QVERIFY(CompactAlbumFile(album, {}).status.ok());
+        QVERIFY(!QFile::exists(temp));
+    }
+
+    void repairOfADamagedAlbum() {
+        const QString album = makeAlbum(path("damaged.mdb"), 60, 30000);
+        {
+            QFile f(album);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            const qint64 pages = f.size() / AlbumDb::PageSize;
+            for (qint64 page : {pages / 3, pages / 2, pages - 3}) {
+                f.seek(page * AlbumDb::PageSize);
+                f.write(randomBytes(AlbumDb::PageSize, quint32(page)));
+            }
+        }
+        Run run;
+        run.settings.RegPutString("Directories", "AlbumsDir", m_env.root() + "/");
+        QSignalSpy titles(run.flow(), &MaintenanceFlow::titleChanged);
+        run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), album);
+        run.prompts.expectMessage(QString());
+        run.main.runCommand(QStringLiteral("ID_RepairDatabase"));
+
+        const auto& dialog = run.prompts.asked().first().file;
+        QCOMPARE(dialog.filter, QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb"));
+        QCOMPARE(dialog.initialDir, m_env.root() + "/");
+        QVERIFY(dialog.mustExist);
+        QCOMPARE(titles.value(0).value(0).toString(), QStringLiteral("Repairing ..."));
+        const QStringList report = run.prompts.asked().last().text.split('\n');
+        QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::None));
+        QCOMPARE(report.value(0), album + " repaired.");
+        const int saved = report.value(1).section(": ", 1).toInt();
+        const int lost = report.value(2).section(": ", 1).toInt();
+        QVERIFY(saved > 15 && lost > 0 && saved + lost <= 40);
+        // The repaired album is the open one and recent entry 1.
+        QCOMPARE(run.state.album.OpenAlbumPath, album);
+        QCOMPARE(run.state.album.RecordCount, saved);
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QVERIFY(run.settings.RegGetString("Settings", "DBFile1").endsWith(album.toLower()));
+        QVERIFY(QFile::exists(album + ".damaged"));
+    }
+
+    void repairCancelledOrRefused() {
+        const QString album = makeAlbum(path("kept.mdb"), 5, 1000);
+        Run run;
+        QVERIFY(run.main.browser().openAlbum(album));
+        run.main.selectRecord(2);
+
+        // Cancelling the file dialog changes nothing.
+        run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), QString());
+        run.main.runCommand(QStringLiteral("ID_RepairDatabase"));
+        QVERIFY(run.main.browser().album());
+        QCOMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.prompts.pending(), 0);
+
+        // Cancel while it runs: the file is left as it was and the album open before is back.
+        const QString other = makeAlbum(path("other.mdb"), 5, 1000);
+        const QByteArray otherBefore = bytesOf(other);
+        auto cancelling = connect(
+            run.flow(), &MaintenanceFlow::workStarted, this,
+            [&] {
+                run.main.findChild<QProgressDialog*>("MaintenanceProgress")
+                    ->findChild<QPushButton*>()
+                    ->click();
+            },
+            Qt::QueuedConnection);
+        run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), other);
+        run.prompts.expectMessage(QStringLiteral("FYI"));
+        run.main.runCommand(QStringLiteral("ID_RepairDatabase"));
+        disconnect(cancelling);
+        QCOMPARE(run.prompts.asked().last().text,
+                 "Repair cancelled. \"" + other + "\" is left as it was.");
+        QCOMPARE(bytesOf(other), otherBefore);
+        QCOMPARE(run.state.album.OpenAlbumPath, album);
+
+        // A file that is no album: the engine's reason, and no album is open afterwards.
+        const QString notAlbum = path("letter.mdb");
+        QFile f(notAlbum);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(70000, 'x'));
+        f.close();
+        run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), notAlbum);
+        run.prompts.expectMessage(QStringLiteral("CRITICAL ERROR! (PELORUS: FixDatabase)"));
+        run.main.runCommand(QStringLiteral("ID_RepairDatabase"));
+        QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Critical));
+        QCOMPARE(run.prompts.beeps(), 1);
+        QVERIFY(!run.main.browser().album());
+        QCOMPARE(bytesOf(notAlbum), QByteArray(70000, 'x'));
+    }
+};
+
+QTEST_MAIN(TestMaintenance)
+#include "tst_maintenance.moc"
