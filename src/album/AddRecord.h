@@ -43,6 +43,7 @@ struct PrepareOptions {
     QString workFolder;           // where the JPEG of a bitmap is written, ending in "/"
     qint64 inMemoryLimit = 0;     // files up to this size are read whole into bytes
     bool dateTaken = false;       // read the date the photo was taken
+    bool contentHash = true;      // hash the bytes read whole (for an album that keeps hashes)
 };
 
 // Reads and inspects path. Touches no album and asks nothing, so it may run on any thread, one

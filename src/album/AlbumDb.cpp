@@ -227,7 +227,9 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
         album->m_indexes = schema.indexes;
         album->m_keysCurrent = schema.keysCurrent;
         // The hashes of its pictures are made when first needed (see ContentHashes.h).
-        album->m_contentHashes = engine::completeContentHashes(album->m_db, album->m_contentHashes);
+        if (options.addContentHashes)
+            album->m_contentHashes =
+                engine::completeContentHashes(album->m_db, album->m_contentHashes);
     }
     return album;
 }

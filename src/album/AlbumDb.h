@@ -50,6 +50,10 @@ struct OpenOptions {
     // A writable open converts an album protected by the SQLCipher 3 build to the current
     // format. Compaction and password changes write a new file anyway and turn this off.
     bool migrate = true;
+    // A writable open gives an album made by an earlier build the content hash table. Off, such
+    // an album stays as that build made it and its new pictures are not hashed (bench/add
+    // measures the add with and without the hashes this way).
+    bool addContentHashes = true;
 };
 
 class AlbumDb {
