@@ -1,6 +1,7 @@
 #include "common/PreviewFit.h"
 
 #include "common/Text.h"
+#include "platform/imaging/Imaging.h"
 
 namespace q32 {
 
@@ -23,6 +24,19 @@ QRect ThumbNailRect(const QSize& picture, const QSize& frame) {
         return {round((fw - w) * 0.5), round((fh - h) * 0.5), w, h};
     const double width = double(r) * fh;
     return {round((fw - width) * 0.5), 0, round(width), fh};
+}
+
+QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize) {
+    ImageInfo info;
+    QImage image;
+    if (ReadImageInfo(path, info) == ImagingCondition::None) {
+        const QSize fitted = ThumbNailRect(info.displaySize(), frame).size();
+        if (LoadImage(path, image, LoadOptions{fitted, false, 0, true}) != ImagingCondition::None)
+            image = QImage();
+    }
+    if (pictureSize)
+        *pictureSize = info.displaySize();
+    return image;
 }
 
 } // namespace q32

@@ -1,7 +1,6 @@
 #include "shell/PreviewPane.h"
 
 #include "common/PreviewFit.h"
-#include "platform/imaging/Imaging.h"
 #include "platform/player/VideoControl.h"
 #include "shell/CommandBar.h"
 
@@ -157,18 +156,11 @@ void PreviewPane::showMedia(const RecordMedia& media,
     QPointer<PreviewPane> self(this);
     const QString path = media.path;
     QThreadPool::globalInstance()->start([self, generation, path, frame] {
-        ImageInfo info;
-        QImage image;
-        QSize fitted;
-        if (ReadImageInfo(path, info) == ImagingCondition::None) {
-            fitted = ThumbNailRect(info.displaySize(), frame).size();
-            if (LoadImage(path, image, LoadOptions{fitted, false, 0, true}) !=
-                ImagingCondition::None)
-                image = QImage();
-        }
+        QSize size;
+        const QImage image = DecodeFitted(path, frame, &size);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, generation, image, size = info.displaySize()] {
+            [self, generation, image, size] {
                 if (self)
                     self->showDecoded(generation, image, size);
             },

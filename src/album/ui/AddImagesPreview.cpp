@@ -1,7 +1,6 @@
 #include "album/ui/AddImagesPreview.h"
 
 #include "common/PreviewFit.h"
-#include "platform/imaging/Imaging.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -44,17 +43,11 @@ void AddImagesPreview::decodeNext() {
     const QSize frame = contentsRect().size();
     QPointer<AddImagesPreview> self(this);
     QThreadPool::globalInstance()->start([self, generation, path, frame] {
-        ImageInfo info;
-        QImage image;
-        if (ReadImageInfo(path, info) == ImagingCondition::None) {
-            const QSize fitted = ThumbNailRect(info.displaySize(), frame).size();
-            if (LoadImage(path, image, LoadOptions{fitted, false, 0, true}) !=
-                ImagingCondition::None)
-                image = QImage();
-        }
+        QSize size;
+        const QImage image = DecodeFitted(path, frame, &size);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, generation, image, size = info.displaySize()] {
+            [self, generation, image, size] {
                 if (self)
                     self->decoded(generation, image, size);
             },
