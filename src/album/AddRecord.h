@@ -31,6 +31,7 @@ struct PreparedFile {
     bool inMemory = false;
     QString formatText;
     QString properties;
+    QByteArray thumbnail; // the thumbnail view's JPEG; empty: a placeholder; null: not made
     // Set when the file cannot be stored; nothing is written for it.
     ImagingCondition condition = ImagingCondition::None;
 };
@@ -39,6 +40,7 @@ struct PrepareOptions {
     bool compressStorage = false; // store bitmaps as JPEG
     QString workFolder;           // where the JPEG of a bitmap is written, ending in "/"
     qint64 inMemoryLimit = 0;     // files up to this size are read whole into bytes
+    bool makeThumbnail = true;    // the thumbnail view's picture, made while the file is at hand
 };
 
 // Reads and inspects path. Touches no album and asks nothing, so it may run on any thread, one

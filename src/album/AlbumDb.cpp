@@ -4,6 +4,7 @@
 #include "album/AlbumFunctions.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumSchema.h"
+#include "album/AlbumThumbnails.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -221,6 +222,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
         // sort the table instead.
         engine::SchemaState schema{album->m_unique, album->m_indexes, album->m_keysCurrent};
         engine::completeSchema(album->m_db, schema);
+        engine::addMissingThumbnailTable(album->m_db);
         album->m_indexes = schema.indexes;
         album->m_keysCurrent = schema.keysCurrent;
     }
@@ -380,12 +382,22 @@ AlbumStatus AlbumDb::updateRecord(const PictureRecord& fields) {
 }
 
 AlbumStatus AlbumDb::deleteRecord(qint64 rowId) {
-    sqlite::Error e;
+    // The record and its thumbnail go together; a thumbnail being made meanwhile on another
+    // connection is stored only while the record is there.
+    sqlite::Transaction tx(m_db);
+    if (!tx.beginError().ok())
+        return engine::fromSqlite(tx.beginError());
+    sqlite::Error e = engine::dropThumbnail(m_db, rowId);
+    if (!e.ok())
+        return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("DELETE FROM Pictures WHERE rowid = ?"), &e);
     if (!e.ok())
         return engine::fromSqlite(e);
     st.bind(1, rowId);
-    return runOnRow(st);
+    const AlbumStatus s = runOnRow(st);
+    if (s.ok())
+        return engine::fromSqlite(tx.commit());
+    return s;
 }
 
 qint64 AlbumDb::fieldSize(qint64 rowId, PictureField field, AlbumStatus* status) {
@@ -418,7 +430,10 @@ AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& 
     const AlbumStatus s = file.load(filePath);
     if (!s.ok())
         return s;
-    sqlite::Error e;
+    sqlite::Error e =
+        field == PictureField::Image ? engine::dropThumbnail(m_db, rowId) : sqlite::Error{};
+    if (!e.ok())
+        return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
                                             .arg(QLatin1String(PictureFieldName(field))),
                                         &e);
@@ -432,7 +447,10 @@ AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& 
 AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArray& bytes) {
     if (!isBinary(field))
         return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
-    sqlite::Error e;
+    sqlite::Error e =
+        field == PictureField::Image ? engine::dropThumbnail(m_db, rowId) : sqlite::Error{};
+    if (!e.ok())
+        return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
                                             .arg(QLatin1String(PictureFieldName(field))),
                                         &e);
