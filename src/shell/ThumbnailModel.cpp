@@ -9,6 +9,28 @@
 #include <QTimer>
 
 namespace q32 {
+namespace {
+
+// Every item is a square of the same size, so the view lays them out by arithmetic; a picture
+// sits at the bottom of its square, just above its name.
+QImage square(const QImage& picture) {
+    QImage out(kThumbnailEdge, kThumbnailEdge, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    painter.drawImage((kThumbnailEdge - picture.width()) / 2, kThumbnailEdge - picture.height(),
+                      picture);
+    return out;
+}
+
+// The picture as it is, selected or not: the highlighted name shows the current record.
+QIcon iconOf(const QPixmap& pixmap) {
+    QIcon icon;
+    icon.addPixmap(pixmap, QIcon::Normal);
+    icon.addPixmap(pixmap, QIcon::Selected);
+    return icon;
+}
+
+} // namespace
 
 ThumbnailModel::ThumbnailModel(ThumbnailSource& source, QObject* parent)
     : QAbstractListModel(parent), m_source(source) {
@@ -18,7 +40,7 @@ ThumbnailModel::ThumbnailModel(ThumbnailSource& source, QObject* parent)
 void ThumbnailModel::setRecordset(AlbumRecordset* recordset) {
     beginResetModel();
     m_recordset = recordset;
-    m_pixmaps.clear();
+    m_icons.clear();
     m_asked.clear();
     m_missing.clear();
     endResetModel();
@@ -28,7 +50,7 @@ void ThumbnailModel::rowChanged(int position) {
     if (!m_recordset)
         return;
     const qint64 rowId = m_recordset->rowIdAt(position);
-    m_pixmaps.remove(rowId);
+    m_icons.remove(rowId);
     m_source.forget(rowId);
     emit dataChanged(index(position), index(position));
 }
@@ -43,7 +65,7 @@ bool ThumbnailModel::isReady(int position) const {
     if (!m_recordset)
         return false;
     const qint64 rowId = m_recordset->rowIdAt(position);
-    return m_pixmaps.contains(rowId) || m_source.image(rowId).has_value();
+    return m_icons.contains(rowId) || m_source.image(rowId).has_value();
 }
 
 QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
@@ -63,7 +85,7 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DecorationRole)
         return {};
     const qint64 rowId = m_recordset->rowIdAt(position);
-    if (const QPixmap* cached = m_pixmaps.object(rowId))
+    if (const QIcon* cached = m_icons.object(rowId))
         return *cached;
     if (const std::optional<QImage> image = m_source.image(rowId)) {
         QPixmap pixmap;
@@ -73,11 +95,12 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
             pixmap = placeholder(false, format.startsWith(u"59 ") || format.startsWith(u"93 ") ||
                                             format.startsWith(u"94 "));
         } else {
-            pixmap = QPixmap::fromImage(*image);
+            pixmap = QPixmap::fromImage(square(*image));
         }
-        m_pixmaps.insert(rowId, new QPixmap(pixmap));
+        const QIcon icon = iconOf(pixmap);
+        m_icons.insert(rowId, new QIcon(icon));
         m_asked.remove(rowId);
-        return pixmap;
+        return icon;
     }
     if (!m_asked.contains(rowId)) {
         m_asked.insert(rowId, position);
@@ -88,7 +111,7 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
         m_requestPending = true;
         QTimer::singleShot(0, this, &ThumbnailModel::requestMissing);
     }
-    return placeholder(true, false);
+    return iconOf(placeholder(true, false));
 }
 
 void ThumbnailModel::requestMissing() const {
@@ -105,7 +128,7 @@ void ThumbnailModel::thumbnailReady(qint64 rowId) {
     const qint64 position = m_recordset->positionOf(rowId);
     if (position < 0)
         return;
-    m_pixmaps.remove(rowId);
+    m_icons.remove(rowId);
     emit dataChanged(index(int(position)), index(int(position)), {Qt::DecorationRole});
 }
 
@@ -113,8 +136,7 @@ QPixmap ThumbnailModel::placeholder(bool loading, bool clip) const {
     QPixmap& p = m_placeholders[loading ? 0 : clip ? 1 : 2];
     if (!p.isNull())
         return p;
-    const int edge = kThumbnailEdge;
-    QImage image(edge, edge * 3 / 4, QImage::Format_ARGB32_Premultiplied);
+    QImage image(kThumbnailEdge, kThumbnailEdge * 3 / 4, QImage::Format_ARGB32_Premultiplied);
     image.fill(loading ? QColor(232, 232, 232) : QColor(200, 200, 200));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -135,7 +157,7 @@ QPixmap ThumbnailModel::placeholder(bool loading, bool clip) const {
         painter.drawLine(c + QPointF(20, -20), c + QPointF(-20, 20));
     }
     painter.end();
-    p = QPixmap::fromImage(image);
+    p = QPixmap::fromImage(square(image));
     return p;
 }
 

@@ -7,6 +7,7 @@
 #include <QAbstractListModel>
 #include <QCache>
 #include <QHash>
+#include <QIcon>
 #include <QPixmap>
 
 namespace q32 {
@@ -38,7 +39,7 @@ private:
 
     ThumbnailSource& m_source;
     AlbumRecordset* m_recordset = nullptr;
-    mutable QCache<qint64, QPixmap> m_pixmaps{600};
+    mutable QCache<qint64, QIcon> m_icons{600};
     mutable QHash<qint64, int> m_asked; // row id -> position, for rows waited for
     mutable QList<qint64> m_missing;    // rows painted without their thumbnail, in paint order
     mutable bool m_requestPending = false;
