@@ -78,16 +78,21 @@ AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
     return engine::fromSqlite(st.run());
 }
 
-QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, int limit) {
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan) {
     QList<qint64> ids;
     sqlite::Statement st = album.connection().prepare(
-        QStringLiteral("SELECT rowid FROM Pictures WHERE rowid NOT IN (SELECT ID FROM "
-                       "Thumbnails) ORDER BY rowid LIMIT ?"));
+        QStringLiteral("SELECT p.rowid, t.ID IS NULL FROM (SELECT rowid FROM Pictures WHERE "
+                       "rowid > ? ORDER BY rowid LIMIT ?) AS p LEFT JOIN Thumbnails AS t ON "
+                       "t.ID = p.rowid ORDER BY p.rowid"));
     if (!st.isValid())
         return ids;
-    st.bind(1, qint64(limit));
-    while (st.step() == SQLITE_ROW)
-        ids << st.int64(0);
+    st.bind(1, *after);
+    st.bind(2, qint64(scan));
+    while (st.step() == SQLITE_ROW) {
+        *after = st.int64(0);
+        if (st.int64(1))
+            ids << *after;
+    }
     return ids;
 }
 

@@ -24,8 +24,10 @@ std::optional<QByteArray> ReadThumbnail(AlbumDb& album, qint64 rowId);
 // the meantime is dropped.
 AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
                            qint64 pictureBytes = -1);
-// Up to limit records without a thumbnail, by row id; empty when the album has no table.
-QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, int limit);
+// The records without a thumbnail among the next `scan` records after row id *after, by row id;
+// *after moves past the records looked at and stays where it was once there are none left. A
+// short scan keeps each call short, so a worker can look at other work in between.
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan);
 bool HasThumbnailTable(AlbumDb& album);
 
 namespace engine {

@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QSet>
 #include <condition_variable>
 #include <mutex>
 
@@ -20,6 +19,8 @@ constexpr int kCachedImages = 1500;
 // Made thumbnails are committed in groups: a commit costs several disk flushes.
 constexpr int kGroupRows = 24;
 constexpr int kGroupMilliseconds = 400;
+// Records looked at in one step of the search for missing thumbnails.
+constexpr int kScanRows = 2000;
 // Rows asked for before the latest request are still made, up to about two screens.
 constexpr int kWantedRows = 160;
 
@@ -111,7 +112,7 @@ void ThumbnailSource::work() {
     QElapsedTimer groupAge;
     quint64 generation = ~quint64(0);
     QList<qint64> fillQueue;
-    QSet<qint64> tried; // made this session: a store that failed is not tried again
+    qint64 fillAfter = 0; // the records up to this row id were looked at
     bool writable = false;
 
     auto commitGroup = [&] {
@@ -136,7 +137,7 @@ void ThumbnailSource::work() {
             commitGroup();
             album.reset();
             fillQueue.clear();
-            tried.clear();
+            fillAfter = 0;
             generation = s.albumGeneration;
             if (s.path.isEmpty()) {
                 s.albumGeneration = 0;
@@ -181,12 +182,10 @@ void ThumbnailSource::work() {
         } else if (album && writable && s.filling && !s.filled) {
             if (fillQueue.isEmpty()) {
                 lock.unlock();
-                commitGroup(); // rows made so far no longer count as missing
-                for (const qint64 id : RecordsWithoutThumbnails(*album, 64))
-                    if (!tried.contains(id))
-                        fillQueue << id;
+                const qint64 before = fillAfter;
+                fillQueue = RecordsWithoutThumbnails(*album, &fillAfter, kScanRows);
                 lock.lock();
-                if (fillQueue.isEmpty()) {
+                if (fillAfter == before) {
                     s.filled = true;
                     post([](ThumbnailSource* source) { emit source->fillFinished(); });
                 }
@@ -206,7 +205,6 @@ void ThumbnailSource::work() {
         lock.unlock();
         std::optional<QByteArray> jpeg = ReadThumbnail(*album, rowId);
         if (!jpeg) {
-            tried.insert(rowId);
             const QByteArray picture = album->readBytes(rowId, PictureField::Image);
             const auto record = album->record(rowId);
             jpeg = record ? MakeThumbnailFromBytes(picture, record->imageFormat) : QByteArray();
