@@ -36,6 +36,7 @@ FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* paren
     : QDialog(parent), m_state(state), m_settings(settings), m_session(state, settings) {
     setObjectName(QStringLiteral("DriveAssignments"));
     setWindowTitle(QStringLiteral("Browse Picture Files"));
+    setProperty("helpPage", QStringLiteral("file-browser.html"));
     setModal(true);
 
     m_drive1 = new QComboBox(this);

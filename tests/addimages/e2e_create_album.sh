@@ -4,9 +4,11 @@
 # Search, Select All, Add. The main window then shows the new rows and the first picture, and
 # the album holds every file byte for byte. Then the file browser, opened from the menu, previews
 # a picture of its folder in the main window.
+# Given a third argument (the help's images folder) it writes the help pages' screenshots there.
 set -euo pipefail
 source_dir=$1
 build_dir=$2
+shots_dir=${3:-}
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
@@ -40,6 +42,14 @@ origin() {
     xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p'
 }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.7}"; }
+# keep NAME WINDOW-ID: the window's pixels, small, for the help pages.
+keep() {
+    [ -n "$shots_dir" ] || return 0
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$2")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage -resize 75% -colors 96 -strip \
+        "PNG8:$shots_dir/$1.png"
+}
 
 read -r mx my < <(origin "Sample.mdb")
 echo "main window at $mx,$my"
@@ -52,6 +62,7 @@ xdotool key Return
 sleep 2
 
 read -r ax ay < <(origin "Add Images to Depository")
+add_window=$(xdotool search --onlyvisible --name "Add Images to Depository" | head -1)
 echo "Add Images at $ax,$ay"
 shot addimages
 click $((ax + 152)) $((ay + 472)) 1.5 # Change Image Folder
@@ -61,6 +72,7 @@ sleep 1
 click $((ax + 212)) $((ay + 444)) 0.5 # Recursive
 click $((ax + 56)) $((ay + 444)) 3    # Search
 shot searched
+keep add-images "$add_window"
 click $((ax + 576)) $((ay + 444)) 1   # Select All
 click $((ax + 800)) $((ay + 444)) 3   # Add
 shot duplicates
@@ -113,6 +125,7 @@ echo "preview frame: $colours colours"
 click $((mx + 77)) $((my + 8))
 click $((mx + 133)) $((my + 51)) 1.5
 read -r bx by < <(origin "Browse Picture Files")
+browser_window=$(xdotool search --onlyvisible --name "Browse Picture Files" | head -1)
 click $((bx + 163)) $((by + 41)) 1 # Drive1
 shot drives
 xdotool key Home Return
@@ -123,6 +136,7 @@ sleep 1.5
 shot browser
 click $((bx + 360)) $((by + 52)) 1.5 # the second file
 shot browsed
+keep file-browser "$browser_window"
 click $((bx + 502)) $((by + 577)) 2 # OK
 shot accepted
 grep -q "^ThumbNailsDir=$tree/\$" "$XDG_CONFIG_HOME/quillon32/quillon32.ini" || fail "the folder was not kept"

@@ -16,6 +16,7 @@ AddImagesScannerDialog::AddImagesScannerDialog(ScanSettings current, QWidget* pa
       m_status(new QLabel(QStringLiteral("Looking for scanners..."), this)) {
     setObjectName(QStringLiteral("ScannerSettings"));
     setWindowTitle(QStringLiteral("Scanner Settings"));
+    setProperty("helpPage", QStringLiteral("add-images.html#scanner"));
     m_device->setObjectName(QStringLiteral("ScannerDevice"));
     m_source->setObjectName(QStringLiteral("ScannerSource"));
     m_resolution->setObjectName(QStringLiteral("ScannerResolution"));

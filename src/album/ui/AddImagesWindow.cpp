@@ -53,6 +53,7 @@ AddImagesWindow::AddImagesWindow(ProgramState& state, Settings& settings, Prompt
       m_controller(new AddImagesController(state, settings, prompts, this)) {
     setObjectName(QStringLiteral("AddImages"));
     setWindowTitle(QStringLiteral("Add Images to Depository"));
+    setProperty("helpPage", QStringLiteral("add-images.html"));
     setModal(true);
     m_controller->setAlbumPath(albumPath);
     buildWidgets();
