@@ -38,6 +38,10 @@ QByteArray encode(const QImage& picture) {
 
 } // namespace
 
+bool CanMakeThumbnail(const QString& formatText) {
+    return !isClip(formatText);
+}
+
 QByteArray MakeThumbnail(const QString& path, const QString& formatText) {
     if (isClip(formatText))
         return {};

@@ -11,5 +11,7 @@ namespace q32 {
 // to show small (clips by their format text, sounds, files the imaging layer cannot decode).
 QByteArray MakeThumbnail(const QString& path, const QString& formatText);
 QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& formatText);
+// False for a format that never has a thumbnail (a clip), so its bytes need not be read.
+bool CanMakeThumbnail(const QString& formatText);
 
 } // namespace q32

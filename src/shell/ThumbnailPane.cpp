@@ -57,10 +57,7 @@ ThumbnailPane::ThumbnailPane(MainWindow& main, ProgramState& state, Settings& se
     connect(&browser, &AlbumBrowser::recordShown, this, &ThumbnailPane::highlightCurrent);
     // A record edited in place (a new picture from the outside editor, new texts).
     connect(grid->model(), &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& topLeft) {
-                if (m_on)
-                    m_model->rowChanged(topLeft.row());
-            });
+            [this](const QModelIndex& topLeft) { m_model->rowChanged(topLeft.row()); });
 }
 
 void ThumbnailPane::albumChanged() {

@@ -16,9 +16,11 @@ namespace {
 
 // A few screens of thumbnails stay decoded.
 constexpr int kCachedImages = 1500;
-// Made thumbnails are committed in groups: a commit costs several disk flushes.
+// Made thumbnails are stored in groups: a commit costs several disk flushes.
 constexpr int kGroupRows = 24;
 constexpr int kGroupMilliseconds = 400;
+// Larger pictures show a placeholder rather than be read whole into memory.
+constexpr qint64 kLargestPicture = qint64(256) << 20;
 // Records looked at in one step of the search for missing thumbnails.
 constexpr int kScanRows = 2000;
 // Rows asked for before the latest request are still made, up to about two screens.
@@ -55,6 +57,9 @@ ThumbnailSource::~ThumbnailSource() {
 
 void ThumbnailSource::setAlbum(const QString& path, const QString& password) {
     std::unique_lock lock(m_shared->mutex);
+    // Another order of the same album: the connection and the thumbnails made stay.
+    if (!path.isEmpty() && path == m_shared->path && password == m_shared->password)
+        return;
     m_shared->path = path;
     m_shared->password = password;
     ++m_shared->albumGeneration;
@@ -107,19 +112,31 @@ void ThumbnailSource::work() {
     Shared& s = *m_shared;
     QPointer<ThumbnailSource> self(this);
     std::unique_ptr<AlbumDb> album;
-    std::optional<sqlite::Transaction> group;
-    int groupRows = 0;
-    QElapsedTimer groupAge;
+    bool writable = false;
     quint64 generation = ~quint64(0);
     QList<qint64> fillQueue;
     qint64 fillAfter = 0; // the records up to this row id were looked at
-    bool writable = false;
+    // Thumbnails made and not stored yet: written together in one short transaction, so the
+    // album is locked for the writing only, never while pictures are decoded.
+    struct Made {
+        qint64 rowId;
+        QByteArray jpeg;
+        qint64 pictureBytes;
+    };
+    QList<Made> made;
+    QElapsedTimer madeAge;
 
-    auto commitGroup = [&] {
-        if (group)
-            group->commit();
-        group.reset();
-        groupRows = 0;
+    auto store = [&] {
+        if (!made.isEmpty() && album) {
+            sqlite::Transaction tx(album->connection());
+            if (tx.beginError().ok()) {
+                for (const Made& m : std::as_const(made))
+                    StoreThumbnail(*album, m.rowId, m.jpeg, m.pictureBytes);
+                tx.commit();
+            }
+        }
+        // Not stored (the album busy for long): made again another time.
+        made.clear();
     };
     auto post = [self](auto&& call) {
         QMetaObject::invokeMethod(
@@ -134,8 +151,10 @@ void ThumbnailSource::work() {
     std::unique_lock lock(s.mutex);
     while (!s.stop) {
         if (generation != s.albumGeneration) {
-            commitGroup();
+            lock.unlock();
+            store();
             album.reset();
+            lock.lock();
             fillQueue.clear();
             fillAfter = 0;
             generation = s.albumGeneration;
@@ -187,6 +206,9 @@ void ThumbnailSource::work() {
                 lock.lock();
                 if (fillAfter == before) {
                     s.filled = true;
+                    lock.unlock();
+                    store();
+                    lock.lock();
                     post([](ThumbnailSource* source) { emit source->fillFinished(); });
                 }
                 continue;
@@ -194,7 +216,7 @@ void ThumbnailSource::work() {
             rowId = fillQueue.takeFirst();
         } else {
             lock.unlock();
-            commitGroup();
+            store();
             lock.lock();
             if (s.wanted.isEmpty() && generation == s.albumGeneration && !s.stop &&
                 !(s.filling && writable && !s.filled && album))
@@ -205,25 +227,25 @@ void ThumbnailSource::work() {
         lock.unlock();
         std::optional<QByteArray> jpeg = ReadThumbnail(*album, rowId);
         if (!jpeg) {
-            const QByteArray picture = album->readBytes(rowId, PictureField::Image);
             const auto record = album->record(rowId);
-            jpeg = record ? MakeThumbnailFromBytes(picture, record->imageFormat) : QByteArray();
+            const QString format = record ? record->imageFormat : QString();
+            const qint64 size = album->fieldSize(rowId, PictureField::Image);
+            // A clip's bytes are never read: it shows a placeholder anyway.
+            const QByteArray picture =
+                size > 0 && size <= kLargestPicture && CanMakeThumbnail(format)
+                    ? album->readBytes(rowId, PictureField::Image)
+                    : QByteArray();
+            jpeg = MakeThumbnailFromBytes(picture, format);
             if (writable && record) {
-                if (!group) {
-                    group.emplace(album->connection());
-                    groupAge.start();
-                    if (!group->beginError().ok())
-                        group.reset();
-                }
-                if (group) {
-                    StoreThumbnail(*album, rowId, jpeg->isNull() ? QByteArray("") : *jpeg,
-                                   picture.size());
-                    ++groupRows;
-                }
+                if (made.isEmpty())
+                    madeAge.start();
+                made.append(
+                    {rowId, jpeg->isNull() ? QByteArray("") : *jpeg, std::max<qint64>(size, 0)});
             }
         }
-        if (group && (groupRows >= kGroupRows || groupAge.elapsed() >= kGroupMilliseconds))
-            commitGroup();
+        if (made.size() >= kGroupRows ||
+            (!made.isEmpty() && madeAge.elapsed() >= kGroupMilliseconds))
+            store();
         QImage image;
         if (shown && !jpeg->isEmpty())
             image = QImage::fromData(*jpeg, "JPG");
@@ -234,7 +256,7 @@ void ThumbnailSource::work() {
         }
     }
     lock.unlock();
-    commitGroup();
+    store();
 }
 
 } // namespace q32
