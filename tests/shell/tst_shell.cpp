@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(buttons.size(), 18);
         QCOMPARE(buttons.first(), QStringLiteral("ID_CreateNewAlbum"));
         QCOMPARE(buttons[4], QStringLiteral("ID_DropDownFilters"));
-        QCOMPARE(buttons[5], QStringLiteral("ID_ThumbnailView"));
+        QCOMPARE(buttons[15], QStringLiteral("ID_ThumbnailView"));
         QCOMPARE(buttons.last(), QStringLiteral("ID_Exit"));
         // The filter tool's arrow pops up the Filters menu.
         auto* filterButton = run.main.findChild<QToolButton*>("ID_DropDownFilters_Button");
