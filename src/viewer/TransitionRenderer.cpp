@@ -197,16 +197,50 @@ void TransitionRenderer::renderSoft(const QImage& from, const QImage& to, double
     const int level = int(progress * double(kLevels + width));
     std::vector<uint64_t> alpha(static_cast<size_t>(w));
     std::vector<int32_t> cellAlpha(static_cast<size_t>(m_cols));
+    // Only the front needs blending: the pixels before it are copied from one picture and
+    // those behind it from the other, which halves the work of the widest fronts.
+    struct Span {
+        int begin, end, alpha; // alpha -1: blended with the weights in `alpha`
+    };
+    std::vector<Span> spans;
     for (int cy = 0; cy < m_rows; ++cy) {
         const uint16_t* cells = m_cells.data() + size_t(cy) * m_cols;
         for (int c = 0; c < m_cols; ++c)
             cellAlpha[size_t(c)] = std::clamp((level - int(cells[c])) >> (shift + 4), 0, 256);
-        for (int x = 0; x < w; ++x)
-            alpha[size_t(x)] =
-                uint64_t(cellAlpha[size_t(m_cellOfX[size_t(x)])]) * 0x0001000100010001ULL;
-        for (int y = cy * m_grain; y < std::min(h, (cy + 1) * m_grain); ++y)
-            blendRow(line(from, y), line(to, y), reinterpret_cast<const uint16_t*>(alpha.data()),
-                     line(out, y), w);
+        spans.clear();
+        for (int x = 0; x < w;) {
+            const int a = cellAlpha[size_t(m_cellOfX[size_t(x)])];
+            const bool blended = a > 0 && a < 256;
+            int end = x + 1;
+            while (end < w) {
+                const int b = cellAlpha[size_t(m_cellOfX[size_t(end)])];
+                if (blended ? (b == 0 || b == 256) : b != a)
+                    break;
+                ++end;
+            }
+            if (blended)
+                for (int i = x; i < end; ++i)
+                    alpha[size_t(i)] =
+                        uint64_t(cellAlpha[size_t(m_cellOfX[size_t(i)])]) * 0x0001000100010001ULL;
+            spans.push_back({x, end, blended ? -1 : a});
+            x = end;
+        }
+        for (int y = cy * m_grain; y < std::min(h, (cy + 1) * m_grain); ++y) {
+            const uint32_t* a = line(from, y);
+            const uint32_t* b = line(to, y);
+            uint32_t* o = line(out, y);
+            for (const Span& span : spans) {
+                const size_t n = size_t(span.end - span.begin);
+                if (span.alpha == 0)
+                    std::memcpy(o + span.begin, a + span.begin, n * sizeof(uint32_t));
+                else if (span.alpha == 256)
+                    std::memcpy(o + span.begin, b + span.begin, n * sizeof(uint32_t));
+                else
+                    blendRow(a + span.begin, b + span.begin,
+                             reinterpret_cast<const uint16_t*>(alpha.data() + span.begin),
+                             o + span.begin, int(n));
+            }
+        }
     }
 }
 

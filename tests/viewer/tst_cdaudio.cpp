@@ -1,12 +1,16 @@
-// The CD player over a disc image: a CUE sheet and a BIN of two tones made with sox.
+// The CD player over a disc image: a CUE sheet and a BIN of two tones made with sox, played
+// through the player and through the viewer's panel buttons.
 #include "viewer/CdAudio.h"
+#include "viewer/ui/CdPanel.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace q32;
 
@@ -71,6 +75,30 @@ private slots:
         QCOMPARE(cd.state(), CdAudio::State::Closed);
     }
 
+    void panelPlaysTrackTwoToItsEnd() {
+        // The panel reaches the disc named by the setting a user gives it.
+        qputenv("QUILLON_CD_DEVICE", QFile::encodeName(m_dir.filePath("disc.cue")));
+        CdPanel panel;
+        panel.cd().setSink("fakesink sync=true");
+        auto* track = panel.findChild<QLabel*>("Track");
+        auto press = [&panel](const char* name) {
+            auto* button = panel.findChild<QToolButton*>(name);
+            QVERIFY(button);
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+        QCOMPARE(track->text(), QStringLiteral("No disc"));
+        press("Play");
+        QCOMPARE(track->text(), QStringLiteral("Playing 1 of 2"));
+        QSignalSpy ended(&panel.cd(), &CdAudio::trackEnded);
+        press("Next");
+        QCOMPARE(track->text(), QStringLiteral("Playing 2 of 2"));
+        QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty() && ended.last().first().toInt() == 2, 10000);
+        QCOMPARE(track->text(), QStringLiteral("Track 2 of 2"));
+        press("Stop");
+        QCOMPARE(panel.cd().state(), CdAudio::State::Stopped);
+        qunsetenv("QUILLON_CD_DEVICE");
+    }
+
     void noDisc() {
         CdAudio cd;
         cd.setDevice(m_dir.filePath("missing.cue"));
@@ -82,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCdAudio)
+QTEST_MAIN(TstCdAudio)
 #include "tst_cdaudio.moc"

@@ -97,7 +97,7 @@ protected:
 
 private:
     void buildMenus();
-    void loadSettings(); // Form_Load
+    void loadSettings();
     void finishStill(quint64 generation, const PreparedSlide& slide, bool sliding);
     void showGif(const QString& path);
     void showVideo(const QString& path);
