@@ -45,9 +45,12 @@ bool CanMakeThumbnail(const QString& formatText) {
 QByteArray MakeThumbnail(const QString& path, const QString& formatText) {
     if (isClip(formatText))
         return {};
-    QImage picture;
     const QSize box(kThumbnailEdge, kThumbnailEdge);
-    if (LoadImage(path, picture, LoadOptions{box, false, 0, true}) != ImagingCondition::None)
+    // A camera's own preview, else the picture decoded small. A preview smaller than a
+    // thumbnail would show blurred.
+    QImage picture = ReadEmbeddedThumbnail(path).value_or(QImage());
+    if (std::max(picture.width(), picture.height()) < kThumbnailEdge &&
+        LoadImage(path, picture, LoadOptions{box, false, 0, true}) != ImagingCondition::None)
         return {};
     // A codec that cannot decode small gives the whole picture.
     if (picture.width() > kThumbnailEdge || picture.height() > kThumbnailEdge)

@@ -105,6 +105,13 @@ private slots:
                                                 path("turned.jpg")}),
                  0);
         QVERIFY(convert({"-size", "50x40", "xc:green", path("small.png")}));
+        // A camera photo with its own preview (green here, unlike the photo) in its EXIF block.
+        QVERIFY(convert({"-size", "160x120", "xc:lime", path("preview.jpg")}));
+        QFile::copy(path("photo.jpg"), path("camera.jpg"));
+        QCOMPARE(QProcess::execute("exiftool",
+                                   {"-q", "-overwrite_original",
+                                    "-ThumbnailImage<=" + path("preview.jpg"), path("camera.jpg")}),
+                 0);
         const QString p = path("added.mdb");
         QVERIFY(AlbumDb::create(p, false).ok());
         AlbumStatus status;
@@ -121,11 +128,16 @@ private slots:
         } listener;
         listener.rows = &rows;
         const AddRunSummary summary =
-            run.run({path("photo.jpg"), path("turned.jpg"), path("small.png")}, &listener);
-        QCOMPARE(summary.stored, 3);
+            run.run({path("photo.jpg"), path("turned.jpg"), path("small.png"), path("camera.jpg")},
+                    &listener);
+        QCOMPARE(summary.stored, 4);
         QCOMPARE(thumbnailSize(*album, rows[0]), QSize(160, 120));
         QCOMPARE(thumbnailSize(*album, rows[1]), QSize(80, 160)); // turned as EXIF says
         QCOMPARE(thumbnailSize(*album, rows[2]), QSize(50, 40));  // never enlarged
+        const QImage camera = QImage::fromData(*ReadThumbnail(*album, rows[3]), "JPG");
+        QCOMPARE(camera.size(), QSize(160, 120));
+        QVERIFY2(camera.pixelColor(80, 60).green() > 200 && camera.pixelColor(80, 60).red() < 60,
+                 "not the camera's own preview");
 
         // Replacing a picture drops its thumbnail (the view makes it again); so does deleting.
         QVERIFY(album->storeFile(rows[0], PictureField::Image, path("small.png")).ok());
@@ -138,7 +150,7 @@ private slots:
         QVERIFY(!ReadThumbnail(*album, rows[0]));
         qint64 after = 0;
         QCOMPARE(RecordsWithoutThumbnails(*album, &after, 10), QList<qint64>{rows[0]});
-        QCOMPARE(after, rows[2]);
+        QCOMPARE(after, rows.last());
 
         // Another program's table of that name is not ours.
         album.reset();
