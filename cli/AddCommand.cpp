@@ -80,6 +80,12 @@ int addCommand(const QStringList& args) {
                                 "picture and clip kind)."),
                  QStringLiteral("PATTERN")});
     p.addOption({QStringLiteral("compress"), QStringLiteral("Store Windows bitmaps as JPEG.")});
+    p.addOption({QStringLiteral("date-taken"),
+                 QStringLiteral("Date each record by when its photo was taken (EXIF "
+                                "DateTimeOriginal), not by today; files without one get today.")});
+    p.addOption({QStringLiteral("skip-duplicates"),
+                 QStringLiteral("Skip a file whose bytes the album already holds, naming the "
+                                "record it matches.")});
     p.addOption({QStringLiteral("allow-duplicates"),
                  QStringLiteral("When the album is created: allow duplicate file names.")});
     p.addOption({QStringLiteral("group"),
@@ -128,6 +134,8 @@ int addCommand(const QStringList& args) {
     AddRunOptions options;
     options.workFolder = work.path() + QLatin1Char('/');
     options.compressStorage = p.isSet(QStringLiteral("compress"));
+    options.dateTaken = p.isSet(QStringLiteral("date-taken"));
+    options.skipDuplicates = p.isSet(QStringLiteral("skip-duplicates"));
     options.groupBytes = p.value(QStringLiteral("group")).toLongLong() << 20;
     prompts.quiet = true; // reasons are reported below, one line per file
 

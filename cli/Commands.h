@@ -15,5 +15,6 @@ int infoCommand(const QStringList& args);
 int compactCommand(const QStringList& args);
 int repairCommand(const QStringList& args);
 int passwordCommand(const QStringList& args);
+int duplicatesCommand(const QStringList& args);
 
 } // namespace q32::cli

@@ -26,12 +26,13 @@ const Command kCommands[] = {
     {"compact", "rewrite an album to reclaim space", compactCommand},
     {"repair", "check and rebuild a damaged album", repairCommand},
     {"password", "set, change or remove an album's password", passwordCommand},
+    {"duplicates", "list the records whose pictures are byte for byte the same", duplicatesCommand},
 };
 
 void usage(QTextStream& to) {
     to << "Usage: q32 COMMAND [OPTIONS] ALBUM ...\n\nCommands:\n";
     for (const Command& c : kCommands)
-        to << "  " << QString::fromLatin1(c.name).leftJustified(10) << c.summary << '\n';
+        to << "  " << QString::fromLatin1(c.name).leftJustified(12) << c.summary << '\n';
     to << "\n'q32 COMMAND --help' explains a command's options. Albums with a password take\n"
           "--password-stdin, or ask on the terminal.\n";
     to.flush();

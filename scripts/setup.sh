@@ -14,6 +14,8 @@ PACKAGES=(
   # imaging
   libmagick++-6.q16-dev imagemagick libjpeg62-turbo-dev libjpeg-turbo-progs libtiff-dev
   libpng-dev zlib1g-dev
+  # SHA-256 for the content hashes: the crypto library SQLCipher is built on
+  libssl-dev
   graphicsmagick ghostscript
   libheif-dev libwebp-dev libjxl-dev libraw-dev libexif-dev libheif-examples libavif-bin webp libjxl-tools libimage-exiftool-perl dcraw
   # media

@@ -2,6 +2,7 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
+#include "album/ContentHashes.h"
 #include "album/FormatTable.h"
 #include "album/ThumbnailMaker.h"
 #include "common/Text.h"
@@ -139,7 +140,12 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
         file.inMemory = readWhole(source, file.size, file.bytes);
         if (!file.inMemory)
             file.condition = ImagingCondition::Truncated;
+        else if (options.contentHash) // here, off the thread that stores
+            file.sha256 = ContentHash(file.bytes);
     }
+    if (options.dateTaken)
+        if (const std::optional<QDateTime> taken = ReadDateTaken(path))
+            file.taken = taken->date();
     return file;
 }
 
@@ -157,8 +163,26 @@ AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& fi
         return outcome;
     }
 
+    QByteArray sha256 = file.sha256;
+    if (context.skipDuplicates) {
+        if (sha256.isEmpty())
+            sha256 = FileContentHash(file.storedPath);
+        AlbumStatus status;
+        if (const auto same = FindByContent(*context.album, sha256, &status)) {
+            const QString fileName = FileNameOfPath(file.path);
+            setTitle(QStringLiteral("Cannot add image: ") + fileName +
+                     QStringLiteral(" is already in this album!"));
+            outcome.result = AddResult::Skipped;
+            outcome.sameAsRow = same->rowId;
+            outcome.reason = QStringLiteral("the same picture as record %1 (%2)")
+                                 .arg(same->rowId)
+                                 .arg(same->imageFile);
+            return outcome;
+        }
+    }
+
     PictureRecord row;
-    row.date = QDate::currentDate();
+    row.date = file.taken.isValid() ? file.taken : QDate::currentDate();
     row.imageFormat = file.formatText;
     row.imageProperties = file.properties;
     const QString fileName = FileNameOfPath(file.path);
@@ -182,8 +206,8 @@ AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& fi
         }
 
         const AlbumStatus status =
-            file.inMemory ? context.album->addRecordBytes(row, file.bytes, &outcome.rowId)
-                          : context.album->addRecord(row, file.storedPath, &outcome.rowId);
+            file.inMemory ? context.album->addRecordBytes(row, file.bytes, &outcome.rowId, sha256)
+                          : context.album->addRecord(row, file.storedPath, &outcome.rowId, sha256);
         outcome.album = status;
         switch (status.condition) {
         case AlbumCondition::None:

@@ -8,6 +8,7 @@
 #include "platform/imaging/ImagingCondition.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 
 namespace q32 {
@@ -32,6 +33,8 @@ struct PreparedFile {
     QString formatText;
     QString properties;
     QByteArray thumbnail; // the thumbnail view's JPEG; empty: a placeholder; null: not made
+    QByteArray sha256;    // of the stored bytes, when they were read whole
+    QDate taken; // when the photo was taken, with PrepareOptions::dateTaken and an EXIF date
     // Set when the file cannot be stored; nothing is written for it.
     ImagingCondition condition = ImagingCondition::None;
 };
@@ -41,6 +44,8 @@ struct PrepareOptions {
     QString workFolder;           // where the JPEG of a bitmap is written, ending in "/"
     qint64 inMemoryLimit = 0;     // files up to this size are read whole into bytes
     bool makeThumbnail = true;    // the thumbnail view's picture, made while the file is at hand
+    bool dateTaken = false;       // read the date the photo was taken
+    bool contentHash = true;      // hash the bytes read whole (for an album that keeps hashes)
 };
 
 // Reads and inspects path. Touches no album and asks nothing, so it may run on any thread, one
@@ -52,8 +57,9 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options,
 struct StoreContext {
     AlbumDb* album = nullptr;
     PromptService* prompts = nullptr;
-    AddRunSink* sink = nullptr; // may be null
-    bool askNames = false;      // a list of exactly one file: ask for its name and description
+    AddRunSink* sink = nullptr;  // may be null
+    bool askNames = false;       // a list of exactly one file: ask for its name and description
+    bool skipDuplicates = false; // skip a file whose bytes the album already holds
 };
 
 // The results the add run acts on.
@@ -65,7 +71,8 @@ struct AddOutcome {
     // Set when the file could not be read as a picture or clip; nothing was stored.
     ImagingCondition imaging = ImagingCondition::None;
     AlbumStatus album;
-    QString reason; // why it was skipped or failed, in a few words
+    QString reason;       // why it was skipped or failed, in a few words
+    qint64 sameAsRow = 0; // skipped: the record that holds the same bytes
 };
 
 // Writes the prepared file as a new row (inside the caller's transaction, when there is one).

@@ -1,6 +1,7 @@
 #include "album/AddRun.h"
 
 #include "album/AlbumDb.h"
+#include "album/ContentHashes.h"
 #include "album/ReadAhead.h"
 #include "platform/prompt/PromptService.h"
 
@@ -40,11 +41,25 @@ AddRun::AddRun(AlbumDb& album, PromptService& prompts, AddRunOptions options)
 AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     AddRunSummary summary;
     TitleRelay titles(listener);
-    const StoreContext context{&m_album, &m_prompts, &titles, m_options.askNames};
+    const StoreContext context{&m_album, &m_prompts, &titles, m_options.askNames,
+                               m_options.skipDuplicates};
+    if (m_options.skipDuplicates) {
+        // Records stored by an earlier build get their hashes now, once: they are kept.
+        titles.setTitle(QStringLiteral("BUSY: Checking the pictures already in the album..."));
+        const AlbumStatus filled = FillContentHashes(
+            m_album, nullptr, [listener] { return listener && listener->stopRequested(); });
+        if (filled.condition == AlbumCondition::Cancelled) {
+            summary.end = AddRunSummary::End::Stopped;
+            summary.notAttempted = files.size();
+            return summary;
+        }
+    }
     PrepareOptions prepare;
     prepare.compressStorage = m_options.compressStorage;
     prepare.workFolder = m_options.workFolder;
     prepare.inMemoryLimit = m_options.inMemoryLimit;
+    prepare.dateTaken = m_options.dateTaken;
+    prepare.contentHash = m_album.hasContentHashes();
     // The naming questions come between reading a file and storing it: nothing to read ahead.
     ReadAhead ahead(files, prepare, m_options.askNames ? 0 : m_options.readAhead);
 
@@ -103,6 +118,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
         report.result = outcome.result;
         report.reason = outcome.reason;
         report.rowId = outcome.rowId;
+        report.sameAsRow = outcome.sameAsRow;
         report.bytes = prepared.size;
         ahead.recycle(std::move(prepared));
         if (outcome.result == AddResult::Cancelled) {

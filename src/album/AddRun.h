@@ -20,6 +20,9 @@ struct AddRunOptions {
     bool compressStorage = false; // store bitmaps as JPEG
     QString workFolder;           // where "compress.jpg" goes, ending in "/"
     bool askNames = false;        // ask each file's name and description (a list of one file)
+    bool dateTaken = false;       // date records from the photo's EXIF date taken, not today
+    // Skip a file whose bytes are already stored (the album's older records are hashed first).
+    bool skipDuplicates = false;
     // A group is committed once it holds this many bytes or is this old; 0 bytes commits after
     // every file.
     qint64 groupBytes = qint64(256) << 20;
@@ -42,6 +45,7 @@ struct AddItemReport {
     AddResult result = AddResult::Failed; // Stored, Skipped or Failed
     QString reason;                       // why it was not stored
     qint64 rowId = 0;                     // the new row, when stored
+    qint64 sameAsRow = 0;                 // skipped: the record with the same bytes
     qint64 bytes = 0;
 };
 

@@ -5,6 +5,8 @@
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumSchema.h"
 #include "album/AlbumThumbnails.h"
+#include "album/ContentHashSchema.h"
+#include "album/ContentHashes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -164,6 +166,7 @@ AlbumStatus AlbumDb::openChecked(int flags, const QString& password) {
     m_unique = schema.unique;
     m_indexes = schema.indexes;
     m_keysCurrent = schema.keysCurrent;
+    m_contentHashes = schema.contentHashes;
     return st;
 }
 
@@ -225,6 +228,10 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
         engine::addMissingThumbnailTable(album->m_db);
         album->m_indexes = schema.indexes;
         album->m_keysCurrent = schema.keysCurrent;
+        // The hashes of its pictures are made when first needed (see ContentHashes.h).
+        if (options.addContentHashes)
+            album->m_contentHashes =
+                engine::completeContentHashes(album->m_db, album->m_contentHashes);
     }
     return album;
 }
@@ -308,22 +315,22 @@ std::optional<PictureRecord> AlbumDb::record(qint64 rowId, AlbumStatus* status) 
     return r;
 }
 
-AlbumStatus AlbumDb::addRecord(const PictureRecord& fields, const QString& imagePath,
-                               qint64* rowId) {
+AlbumStatus AlbumDb::addRecord(const PictureRecord& fields, const QString& imagePath, qint64* rowId,
+                               const QByteArray& sha256) {
     if (imagePath.isEmpty())
-        return insertRow(fields, std::nullopt, rowId);
+        return insertRow(fields, std::nullopt, rowId, {});
     FileBytes file;
     const AlbumStatus s = file.load(imagePath);
-    return s.ok() ? insertRow(fields, file.bytes(), rowId) : s;
+    return s.ok() ? insertRow(fields, file.bytes(), rowId, sha256) : s;
 }
 
 AlbumStatus AlbumDb::addRecordBytes(const PictureRecord& fields, QByteArrayView image,
-                                    qint64* rowId) {
-    return insertRow(fields, image, rowId);
+                                    qint64* rowId, const QByteArray& sha256) {
+    return insertRow(fields, image, rowId, sha256);
 }
 
 AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, std::optional<QByteArrayView> image,
-                               qint64* rowId) {
+                               qint64* rowId, const QByteArray& sha256) {
     AlbumStatus s = checkTexts(fields);
     if (!s.ok())
         return s;
@@ -342,17 +349,32 @@ AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, std::optional<QByteA
         if (!e.ok())
             return engine::fromSqlite(e);
     }
+    // The row and its hash go in together (a savepoint inside the add run's group).
+    std::optional<sqlite::Transaction> tx;
+    if (image && m_contentHashes) {
+        tx.emplace(m_db);
+        if (!tx->beginError().ok())
+            return engine::fromSqlite(tx->beginError());
+    }
     bindTexts(m_insert, fields);
     if (image)
         bindBytes(m_insert, 8, *image);
     else
         m_insert.bindNull(8);
-    const sqlite::Error e = m_insert.run();
+    sqlite::Error e = m_insert.run();
     m_insert.reset();
     if (!e.ok())
         return engine::fromSqlite(e);
+    const qint64 id = m_db.lastInsertRowId();
+    if (tx) {
+        e = engine::storeContentHash(m_db, id, sha256.isEmpty() ? ContentHash(*image) : sha256);
+        if (e.ok())
+            e = tx->commit();
+        if (!e.ok())
+            return engine::fromSqlite(e);
+    }
     if (rowId)
-        *rowId = m_db.lastInsertRowId();
+        *rowId = id;
     return {};
 }
 
@@ -394,10 +416,10 @@ AlbumStatus AlbumDb::deleteRecord(qint64 rowId) {
     if (!e.ok())
         return engine::fromSqlite(e);
     st.bind(1, rowId);
-    const AlbumStatus s = runOnRow(st);
-    if (s.ok())
-        return engine::fromSqlite(tx.commit());
-    return s;
+    AlbumStatus s = runOnRow(st);
+    if (s.ok() && m_contentHashes)
+        s = engine::fromSqlite(engine::dropContentHash(m_db, rowId));
+    return s.ok() ? engine::fromSqlite(tx.commit()) : s;
 }
 
 qint64 AlbumDb::fieldSize(qint64 rowId, PictureField field, AlbumStatus* status) {
@@ -428,27 +450,28 @@ AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& 
         return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
     FileBytes file;
     const AlbumStatus s = file.load(filePath);
-    if (!s.ok())
-        return s;
-    sqlite::Error e =
-        field == PictureField::Image ? engine::dropThumbnail(m_db, rowId) : sqlite::Error{};
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
-                                            .arg(QLatin1String(PictureFieldName(field))),
-                                        &e);
-    if (!e.ok())
-        return engine::fromSqlite(e);
-    bindBytes(st, 1, file.bytes());
-    st.bind(2, rowId);
-    return runOnRow(st);
+    return s.ok() ? replaceField(rowId, field, file.bytes(), false) : s;
 }
 
 AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArray& bytes) {
     if (!isBinary(field))
         return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
-    sqlite::Error e =
-        field == PictureField::Image ? engine::dropThumbnail(m_db, rowId) : sqlite::Error{};
+    return replaceField(rowId, field, bytes, bytes.isNull());
+}
+
+AlbumStatus AlbumDb::replaceField(qint64 rowId, PictureField field, QByteArrayView bytes,
+                                  bool null) {
+    // A new picture drops the old one's thumbnail (the view makes it again) in the same
+    // transaction.
+    const bool picture = field == PictureField::Image;
+    const bool hashed = picture && m_contentHashes;
+    std::optional<sqlite::Transaction> tx;
+    if (picture) {
+        tx.emplace(m_db);
+        if (!tx->beginError().ok())
+            return engine::fromSqlite(tx->beginError());
+    }
+    sqlite::Error e = picture ? engine::dropThumbnail(m_db, rowId) : sqlite::Error{};
     if (!e.ok())
         return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
@@ -456,9 +479,20 @@ AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArr
                                         &e);
     if (!e.ok())
         return engine::fromSqlite(e);
-    st.bind(1, bytes);
+    if (null)
+        st.bindNull(1);
+    else
+        bindBytes(st, 1, bytes);
     st.bind(2, rowId);
-    return runOnRow(st);
+    const AlbumStatus s = runOnRow(st);
+    if (!s.ok())
+        return s;
+    if (hashed)
+        e = null ? engine::dropContentHash(m_db, rowId)
+                 : engine::storeContentHash(m_db, rowId, ContentHash(bytes));
+    if (e.ok() && tx)
+        e = tx->commit();
+    return engine::fromSqlite(e);
 }
 
 QByteArray AlbumDb::readBytes(qint64 rowId, PictureField field, AlbumStatus* status) {

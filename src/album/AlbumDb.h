@@ -50,6 +50,10 @@ struct OpenOptions {
     // A writable open converts an album protected by the SQLCipher 3 build to the current
     // format. Compaction and password changes write a new file anyway and turn this off.
     bool migrate = true;
+    // A writable open gives an album made by an earlier build the content hash table. Off, such
+    // an album stays as that build made it and its new pictures are not hashed (bench/add
+    // measures the add with and without the hashes this way).
+    bool addContentHashes = true;
 };
 
 class AlbumDb {
@@ -78,6 +82,9 @@ public:
     // The indexes the orders read their rows from. A writable open adds the ones an album made by
     // an earlier build lacks; a read-only one works without them, only slower.
     const OrderIndexes& orderIndexes() const { return m_indexes; }
+    // The album keeps its pictures' content hashes (see ContentHashes.h): every album a writable
+    // open has seen, and every new one.
+    bool hasContentHashes() const { return m_contentHashes; }
     // Changes whenever the rows may have changed, by this connection or another process.
     std::pair<qint64, qint64> changeStamp();
     // How long a write waits for another process before reporting Busy.
@@ -87,12 +94,14 @@ public:
     qint64 rowCount(AlbumStatus* status = nullptr);
     std::optional<PictureRecord> record(qint64 rowId, AlbumStatus* status = nullptr);
     // Adds a row with the text fields of fields and, when imagePath is given, that whole file in
-    // Image, as one transaction: either the complete row is stored or nothing.
+    // Image, with its content hash, as one transaction: either the complete row is stored or
+    // nothing. sha256, when given, is the picture's hash already made (the add run makes it
+    // while reading ahead).
     AlbumStatus addRecord(const PictureRecord& fields, const QString& imagePath = {},
-                          qint64* rowId = nullptr);
+                          qint64* rowId = nullptr, const QByteArray& sha256 = {});
     // The same with the picture's bytes already in memory (the add run reads files ahead).
     AlbumStatus addRecordBytes(const PictureRecord& fields, QByteArrayView image,
-                               qint64* rowId = nullptr);
+                               qint64* rowId = nullptr, const QByteArray& sha256 = {});
     // Writes the text fields of fields into the row fields.rowId.
     AlbumStatus updateRecord(const PictureRecord& fields);
     AlbumStatus deleteRecord(qint64 rowId);
@@ -127,7 +136,9 @@ private:
     AlbumStatus runOnRow(sqlite::Statement& statement);
     // Inserts a row with the texts and the picture (Null when none).
     AlbumStatus insertRow(const PictureRecord& fields, std::optional<QByteArrayView> image,
-                          qint64* rowId);
+                          qint64* rowId, const QByteArray& sha256);
+    // Replaces a binary field; a new picture gets its new content hash in the same transaction.
+    AlbumStatus replaceField(qint64 rowId, PictureField field, QByteArrayView bytes, bool null);
 
     enum class Cipher { None, Current, Version3 };
     // Opens m_db with flags and checks the schema.
@@ -140,6 +151,7 @@ private:
     Cipher m_cipher = Cipher::None;
     bool m_unique = true;
     bool m_keysCurrent = false;
+    bool m_contentHashes = false;
     OrderIndexes m_indexes;
     int m_writebackFd = -1;
 };

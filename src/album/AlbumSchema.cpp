@@ -2,6 +2,7 @@
 
 #include "album/AlbumEngine.h"
 #include "album/AlbumThumbnails.h"
+#include "album/ContentHashSchema.h"
 #include "album/SortKey.h"
 
 #include <QStringList>
@@ -115,6 +116,10 @@ AlbumStatus verifyAlbum(sqlite::Database& db, SchemaState* state) {
         const QString sql = master.text(3).simplified();
         if (type == u"trigger" || type == u"view")
             return {AlbumCondition::NotAnAlbum, QStringLiteral("holds %1 %2").arg(type, name)};
+        if (isContentHashObject(type, name, sql)) {
+            state->contentHashes |= type == u"table";
+            continue;
+        }
         if (type == u"table") {
             if (sql.startsWith(u"CREATE VIRTUAL", Qt::CaseInsensitive))
                 return {AlbumCondition::NotAnAlbum, QStringLiteral("virtual table %1").arg(name)};
@@ -174,6 +179,8 @@ AlbumStatus createSchema(sqlite::Database& db, const QString& schema, bool uniqu
             e = db.exec(createSql(object, schema));
     if (e.ok())
         e = createThumbnailTable(db, schema);
+    if (e.ok())
+        e = createContentHashes(db, schema);
     if (e.ok())
         e = db.exec(
             QStringLiteral("PRAGMA %1.user_version = %2").arg(schema).arg(SortKeyVersion()));

@@ -17,7 +17,8 @@ namespace q32::engine {
 struct SchemaState {
     bool unique = true; // Primary_Key refuses a second picture of the same name
     OrderIndexes indexes;
-    bool keysCurrent = false; // the order indexes' keys were made by this build's key
+    bool keysCurrent = false;   // the order indexes' keys were made by this build's key
+    bool contentHashes = false; // the ContentHashes table is there
 };
 
 // Checks the schema of db's main database; fills state.

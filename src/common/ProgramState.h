@@ -17,6 +17,7 @@ struct OptionFlags {
     bool RandomWipes = false;
     bool ViewFit = false;
     bool CompressStorage = false;
+    bool DateTakenFromPhoto = false; // new records dated by their photo's EXIF date taken
     bool OpeningScreen = false;
 };
 

@@ -29,6 +29,14 @@ MediaKind AlbumBrowser::mediaKindOf(const QString& format) {
     return MediaKind::Still;
 }
 
+// An animated WebP plays like a GIF; a still one is a picture like any other.
+bool AlbumBrowser::isAnimatedWebp(const QString& format, const QString& path) {
+    if (!format.startsWith(QLatin1String("87 ")))
+        return false;
+    ImageInfo info;
+    return ReadImageInfo(path, info) == ImagingCondition::None && info.animated;
+}
+
 const char* const AlbumBrowser::kSortTools[SortOrderCount] = {
     "ID_SortByDate(Ascending)",
     "ID_SortByDate(Descending)",
@@ -368,6 +376,8 @@ void AlbumBrowser::extractCurrentMedia() {
         media.path = m_state.AppDir + QStringLiteral("image.pic");
         if (extract(PictureField::Image, media.path) < 1)
             return failed(QStringLiteral("image"));
+        if (isAnimatedWebp(format, media.path))
+            media.kind = MediaKind::Gif; // played as GIFs are; the work file stays the still copy
     }
     // A record without a date keeps the one shown before it.
     if (row->date.isValid())

@@ -81,6 +81,7 @@ public:
 
     // What a record of this format text shows as.
     static MediaKind mediaKindOf(const QString& imageFormat);
+    static bool isAnimatedWebp(const QString& imageFormat, const QString& path);
 
     // The tool identifier of each order, and the filter tool's tip for it.
     static const char* const kSortTools[SortOrderCount];

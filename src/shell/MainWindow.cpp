@@ -328,7 +328,7 @@ void MainWindow::registerCommands() {
     // Option tools copy their checked state into the program-wide flags.
     for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",
                            "ID_RandomWipes", "ID_OpeningScreen", "ID_ViewFit", "ID_ViewNormal",
-                           "ID_CompressStorage", "ID_NativeStorage"})
+                           "ID_CompressStorage", "ID_NativeStorage", "ID_DateTakenFromPhoto"})
         d.add(QLatin1String(id), [this] { updateOptionFlags(); });
 
     d.add(QStringLiteral("ID_ImageBackColor"), [this] { chooseImageBackColor(); });
@@ -405,6 +405,7 @@ void MainWindow::updateOptionFlags() {
     o.RandomWipes = bar.checked(QStringLiteral("ID_RandomWipes"));
     o.ViewFit = bar.checked(QStringLiteral("ID_ViewFit"));
     o.CompressStorage = bar.checked(QStringLiteral("ID_CompressStorage"));
+    o.DateTakenFromPhoto = bar.checked(QStringLiteral("ID_DateTakenFromPhoto"));
     o.OpeningScreen = bar.checked(QStringLiteral("ID_OpeningScreen"));
 }
 

@@ -68,7 +68,9 @@ bool ViewerLink::adopt(ViewerMedia& media, const QString& ahead) {
     current.CurrentFormatName = row->imageFormat.mid(3);
     current.CurrentProperties =
         row->imageProperties + QStringLiteral(" (") + current.CurrentFormatName + QLatin1Char(')');
-    media = {ViewerMedia::Kind::Still, work, row->soundSize > 0};
+    const bool animated = AlbumBrowser::isAnimatedWebp(row->imageFormat, work);
+    media = {animated ? ViewerMedia::Kind::Gif : ViewerMedia::Kind::Still, work,
+             row->soundSize > 0};
     m_state.StatusWord = 0;
     return true;
 }
@@ -80,8 +82,7 @@ bool ViewerLink::extractAhead(qint64 row, const QString& file) {
     const auto fields = rows->recordAt(row - 1);
     if (!fields || !isStill(fields->imageFormat))
         return false;
-    return m_browser.album()->extractToFile(rows->rowIdAt(row - 1), PictureField::Image,
-                                                 file) > 0;
+    return m_browser.album()->extractToFile(rows->rowIdAt(row - 1), PictureField::Image, file) > 0;
 }
 
 bool ViewerLink::playSound(VideoControl& player) {

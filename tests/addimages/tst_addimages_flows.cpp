@@ -183,6 +183,42 @@ private slots:
         QCOMPARE(albumContents(album, "pw"), contentsOf(files));
     }
 
+    void picturesAlreadyInTheAlbumAreSkippedAndPhotosDatedWhenTaken() {
+        Window w;
+        const QString album = w.path("album.mdb");
+        QVERIFY(AlbumDb::create(album, false).ok());
+        QDir().mkpath(w.path("pics"));
+        QVERIFY(makePicture(w.path("pics/a.jpg"), 1));
+        for (const char* copy : {"pics/b.jpg", "pics/c.jpg"})
+            QVERIFY(QFile::copy(w.path("pics/a.jpg"), w.path(copy)));
+        QVERIFY(makePicture(w.path("pics/d.jpg"), 2));
+        QCOMPARE(QProcess::execute("exiftool",
+                                   {"-q", "-overwrite_original",
+                                    "-DateTimeOriginal=2011:02:03 04:05:06", w.path("pics/d.jpg")}),
+                 0);
+        w.window.load();
+        QVERIFY(!w.window.skipDuplicates()); // off at first
+        w.window.setSkipDuplicates(true);
+        w.state.options.DateTakenFromPhoto = true;
+        w.window.pointFileBoxAt(w.path("pics"), {});
+        w.window.addAllFiles();
+        w.window.setAlbumPath(album);
+        w.prompts.expectMessage("FYI");
+        w.prompts.expectInput("SECURITY", "");
+        w.add();
+        QCOMPARE(w.prompts.pending(), 0);
+        QCOMPARE(w.prompts.asked().first().text,
+                 QStringLiteral("These pictures are already in the album and were not added:\n\n"
+                                "b.jpg: the same picture as record 1 (a.jpg)\n"
+                                "c.jpg: the same picture as record 1 (a.jpg)"));
+        QCOMPARE(albumContents(album).keys(), QStringList({"a.jpg", "d.jpg"}));
+        AlbumStatus status;
+        auto opened = AlbumDb::open(album, {true}, &status);
+        QCOMPARE(opened->record(1)->date, QDate::currentDate()); // no date taken: today
+        QCOMPARE(opened->record(2)->date, QDate(2011, 2, 3));
+        QCOMPARE(w.settings.RegGetString("Options", "SkipDuplicates"), QStringLiteral("-1"));
+    }
+
     void anotherProgramsFileIsLeftAlone() {
         Window w;
         const QString other = w.path("notes.mdb");

@@ -116,6 +116,13 @@ private slots:
                 QCOMPARE(button->toolTip(), QString::fromUtf8(b.tip));
         }
         QCOMPARE(window.findChild<QCheckBox*>("SSCheck2")->text(), QStringLiteral("Recursive"));
+        auto* skip = window.findChild<QCheckBox*>("SkipDuplicates");
+        QCOMPARE(skip->text(), QStringLiteral("Skip pictures already in the album"));
+        QVERIFY(!skip->isChecked());
+        skip->click(); // reaches the run, and the settings for the next window
+        QVERIFY(window.controller().skipDuplicates());
+        skip->click();
+        QVERIFY(!window.controller().skipDuplicates());
         QCOMPARE(window.findChild<QLabel*>("Label8")->text(),
                  QStringLiteral("File To Search For:"));
         QCOMPARE(window.findChild<QLabel*>("Label9")->text(), env.path("pics/"));

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMovie>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -318,6 +319,11 @@ private slots:
         add("c.gif", "84 GIF", bytesOf(m_gif), {});
         add("d.mpg", "93 MPEG", clip, {});
         add("e-empty.jpg", "10 JPEG File Interchange Format", QByteArray(""), {});
+        const QString animated = path("anim.webp"), still = path("still.webp");
+        QCOMPARE(QProcess::execute("convert", {m_gif, animated}), 0);
+        QCOMPARE(QProcess::execute("convert", {m_landscape, still}), 0);
+        add("f-anim.webp", "87 WebP", bytesOf(animated), {});
+        add("g-still.webp", "87 WebP", bytesOf(still), {});
         album.reset();
 
         Run run;
@@ -349,6 +355,18 @@ private slots:
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("Error retrieving image file from the Image Depository."));
         QCOMPARE(bytesOf(dir + "pelorus.vid"), clip);
+
+        // An animated WebP plays as a GIF does; a still one is a picture.
+        run.main.selectRecord(6);
+        QCOMPARE(run.main.browser().media().kind, MediaKind::Gif);
+        QCOMPARE(bytesOf(dir + "image.pic"), bytesOf(animated));
+        int frames = 0;
+        for (QLabel* label : run.main.findChildren<QLabel*>())
+            if (label->movie())
+                frames = label->movie()->frameCount();
+        QCOMPARE(frames, 2);
+        run.main.selectRecord(7);
+        QCOMPARE(run.main.browser().media().kind, MediaKind::Still);
     }
 
     void navigationAndThePreviewPlace() {

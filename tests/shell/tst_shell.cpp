@@ -270,6 +270,8 @@ private slots:
                 run.main.grid()->setColumnWidth(c, 50 + 10 * c);
             run.main.commandBar().tool("ID_CompressStorage")->trigger();
             run.main.commandBar().tool("ID_RandomWipes")->trigger();
+            QVERIFY(!run.state.options.DateTakenFromPhoto); // off until chosen
+            run.main.commandBar().tool("ID_DateTakenFromPhoto")->trigger();
             run.main.commandBar().setCaption("ID_DBFile2", "&2 /albums/trip.mdb");
             run.main.close();
         }
@@ -281,7 +283,8 @@ private slots:
         QCOMPARE(again.main.grid()->columnWidth(0), 50);
         QCOMPARE(again.main.grid()->columnWidth(1), 0); // always hidden
         QCOMPARE(again.main.grid()->columnWidth(6), 110);
-        QVERIFY(again.state.options.CompressStorage && again.state.options.RandomWipes);
+        QVERIFY(again.state.options.CompressStorage && again.state.options.RandomWipes &&
+                again.state.options.DateTakenFromPhoto);
         QVERIFY(again.main.commandBar().checked("ID_CompressStorage"));
         QVERIFY(!again.main.commandBar().checked("ID_NativeStorage"));
         QCOMPARE(again.main.commandBar().caption("ID_DBFile2"),
@@ -307,7 +310,7 @@ private slots:
         QDir().mkpath(env.appDir());
         // An older layout: without the print tools, with a renamed caption and a shorter bar.
         ToolLayout old = ToolLayout::factory();
-        for (const char* id : {"ID_PrintImage", "ID_PrintContactSheet"}) {
+        for (const char* id : {"ID_PrintImage", "ID_PrintContactSheet", "ID_DateTakenFromPhoto"}) {
             old.tools.removeIf([id](const Tool& t) { return t.id == QLatin1String(id); });
             for (QStringList& entries : old.menus)
                 entries.removeAll(QLatin1String(id));
@@ -322,6 +325,9 @@ private slots:
                  factory.menus.value("ID_mnuFile"));
         QCOMPARE(menuEntries(run.main.commandBar().menu("ID_mnuDatabase")),
                  factory.menus.value("ID_mnuDatabase"));
+        QCOMPARE(menuEntries(run.main.commandBar().menu("ID_mnuOptions")),
+                 factory.menus.value("ID_mnuOptions"));
+        QVERIFY(!run.main.commandBar().checked("ID_DateTakenFromPhoto"));
         // What the user chose stays.
         QCOMPARE(run.main.commandBar().caption("ID_Exit"), QStringLiteral("&Quit"));
         QCOMPARE(run.main.commandBar().snapshot().toolBar,

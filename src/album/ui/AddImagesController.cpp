@@ -63,6 +63,9 @@ void AddImagesController::load(const QStringList& files) {
     m_recursive = Val(m_settings.RegGetString(QLatin1String(section::Options),
                                               QStringLiteral("Recursive"))) != 0;
     emit recursiveChanged(m_recursive);
+    m_skipDuplicates = Val(m_settings.RegGetString(QLatin1String(section::Options),
+                                                   QStringLiteral("SkipDuplicates"))) != 0;
+    emit skipDuplicatesChanged(m_skipDuplicates);
 
     QString folder = m_settings.RegGetString(QLatin1String(section::Directories),
                                              QStringLiteral("AddImgFromDir"));
@@ -208,6 +211,12 @@ void AddImagesController::addDropped(const QStringList& paths) {
 void AddImagesController::setRecursive(bool on) {
     m_recursive = on;
     m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("Recursive"),
+                            on ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void AddImagesController::setSkipDuplicates(bool on) {
+    m_skipDuplicates = on;
+    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("SkipDuplicates"),
                             on ? QStringLiteral("-1") : QStringLiteral("0"));
 }
 

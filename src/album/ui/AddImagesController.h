@@ -82,6 +82,10 @@ public:
     void setRecursive(bool on);
     // "Scan &Drive" turns the option on for its run only; nothing is stored.
     void showRecursive(bool on);
+    // "Skip pictures already in the album": a file whose bytes the album holds is not added.
+    // Stored at once, like Recursive.
+    bool skipDuplicates() const { return m_skipDuplicates; }
+    void setSkipDuplicates(bool on);
     const QList<bool>& typeBoxes() const { return m_typeBoxes; }
     void typeBoxClicked(int box, bool on);
 
@@ -106,6 +110,7 @@ signals:
     void folderLabelChanged(const QString& text);
     void typeBoxesChanged();
     void recursiveChanged(bool on);
+    void skipDuplicatesChanged(bool on);
     void detailsShown(const ImageDetails& details);
     void detailsHidden();
     void previewRequested(const QString& path);
@@ -127,6 +132,7 @@ private:
     QString m_patternText;
     QString m_title;
     bool m_recursive = false;
+    bool m_skipDuplicates = false;
     bool m_loaded = false;
     bool m_settingBoxes = false;
     QList<bool> m_typeBoxes;

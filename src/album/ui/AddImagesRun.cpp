@@ -5,6 +5,7 @@
 #include "album/ui/AddImagesController.h"
 #include "album/ui/AddImagesList.h"
 #include "common/ProgramState.h"
+#include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 
 #include <QItemSelectionModel>
@@ -15,6 +16,8 @@ namespace {
 // A person can't follow faster: the entry, its picture and its details follow the run this
 // often, and the storing keeps the processor.
 constexpr qint64 kShowEveryMs = 250;
+// A message box taller than the screen helps no one: the rest is counted.
+constexpr int kDuplicateLines = 15;
 } // namespace
 
 AddImagesRun::AddImagesRun(AddImagesController& window) : m_window(window) {}
@@ -31,6 +34,7 @@ void AddImagesRun::start() {
     state.StatusWord = 0;
     m_albumRows = 0;
     m_protectedAlbum = false;
+    m_duplicates.clear();
     if (m_window.list()->rowCount() == 0) {
         state.StatusWord = 2;
         finish(Next::Finish);
@@ -50,6 +54,8 @@ void AddImagesRun::start() {
 
     AddRunOptions options;
     options.compressStorage = state.options.CompressStorage;
+    options.dateTaken = state.options.DateTakenFromPhoto;
+    options.skipDuplicates = m_window.skipDuplicates();
     options.workFolder = state.AppDir;
     options.askNames = m_window.list()->rowCount() == 1;
     options.fileErrorMessages = true;
@@ -87,9 +93,12 @@ void AddImagesRun::itemHandled(const AddProgress& progress) {
 
 void AddImagesRun::itemsReported(const QList<AddItemReport>& reports) {
     QStringList files;
-    for (const AddItemReport& r : reports)
+    for (const AddItemReport& r : reports) {
         if (r.result == AddResult::Stored)
             files << r.file;
+        else if (r.sameAsRow != 0)
+            m_duplicates << FileNameOfPath(r.file) + QStringLiteral(": ") + r.reason;
+    }
     m_albumRows += files.size();
     if (!files.isEmpty())
         emit stored(files);
@@ -99,6 +108,7 @@ void AddImagesRun::jobFinished() {
     const AddRunSummary summary = m_job->summary();
     m_job.reset();
     m_album.reset(); // closed before the protect step copies it
+    reportDuplicates();
     if (summary.end == AddRunSummary::End::AlbumFailed && summary.albumError.isEmpty()) {
         // The commit itself failed (a full disk): what was stored before it stays.
         m_window.prompts().beep();
@@ -107,6 +117,18 @@ void AddImagesRun::jobFinished() {
             QStringLiteral("UNEXPECTED ERROR! (AddImages: Command3D4_Click #3)"));
     }
     finish(summary.end == AddRunSummary::End::NameCancelled ? Next::End : Next::Finish);
+}
+
+void AddImagesRun::reportDuplicates() {
+    if (m_duplicates.isEmpty())
+        return;
+    QStringList lines = m_duplicates.mid(0, kDuplicateLines);
+    if (m_duplicates.size() > kDuplicateLines)
+        lines << QStringLiteral("... and %1 more").arg(m_duplicates.size() - kDuplicateLines);
+    m_window.prompts().msgBox(
+        QStringLiteral("These pictures are already in the album and were not added:\n\n") +
+            lines.join(QLatin1Char('\n')),
+        MsgIcon::Information, QStringLiteral("FYI"));
 }
 
 void AddImagesRun::finish(Next next) {

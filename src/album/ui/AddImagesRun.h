@@ -45,6 +45,8 @@ private:
     void itemHandled(const AddProgress& progress);
     void itemsReported(const QList<AddItemReport>& reports);
     void jobFinished();
+    // Names the files skipped because the album holds their pictures, and the records it holds.
+    void reportDuplicates();
     void finish(Next next);
 
     AddImagesController& m_window;
@@ -54,6 +56,7 @@ private:
     bool m_running = false;
     bool m_protectedAlbum = false;
     qint64 m_albumRows = 0;
+    QStringList m_duplicates;   // "b.jpg: the same picture as record 1 (a.jpg)"
     int m_readOnlyFailures = 0; // the window's count: the second read-only failure ends it
 };
 

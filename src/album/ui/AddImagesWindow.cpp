@@ -114,6 +114,10 @@ void AddImagesWindow::buildWidgets() {
                          QStringLiteral("Scan Entire Drive"), this);
     m_recursive = new QCheckBox(QStringLiteral("Recursive"), this);
     m_recursive->setObjectName(QStringLiteral("SSCheck2"));
+    m_skipDuplicates = new QCheckBox(QStringLiteral("Skip pictures already in the album"), this);
+    m_skipDuplicates->setObjectName(QStringLiteral("SkipDuplicates"));
+    m_skipDuplicates->setToolTip(
+        QStringLiteral("Do not add a file whose picture is already stored, byte for byte"));
     m_clearList = button(QStringLiteral("&Clear All Selection"), QStringLiteral("SSCommand4"),
                          QString(), this);
     m_retain =
@@ -199,6 +203,7 @@ void AddImagesWindow::buildWidgets() {
     scanRow->addWidget(m_scan, 1);
     scanRow->addWidget(m_scanSettings);
     right->addLayout(scanRow);
+    right->addWidget(m_skipDuplicates);
     right->addWidget(m_add);
     right->addWidget(m_cancel);
 
@@ -233,6 +238,8 @@ void AddImagesWindow::buildWidgets() {
     connect(m_changeFolder, &QPushButton::clicked, m_controller,
             &AddImagesController::changeFolder);
     connect(m_recursive, &QCheckBox::clicked, m_controller, &AddImagesController::setRecursive);
+    connect(m_skipDuplicates, &QCheckBox::clicked, m_controller,
+            &AddImagesController::setSkipDuplicates);
     connect(m_add, &QPushButton::clicked, this, [this] { m_controller->run().start(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_controller->cancel(); });
     connect(m_scan, &QPushButton::clicked, this, [this] { m_controller->scanner().scan(); });
@@ -247,6 +254,8 @@ void AddImagesWindow::connectController() {
     connect(c, &AddImagesController::titleChanged, this, &QWidget::setWindowTitle);
     connect(c, &AddImagesController::folderLabelChanged, m_folderLabel, &QLabel::setText);
     connect(c, &AddImagesController::recursiveChanged, m_recursive, &QCheckBox::setChecked);
+    connect(c, &AddImagesController::skipDuplicatesChanged, m_skipDuplicates,
+            &QCheckBox::setChecked);
     connect(c, &AddImagesController::typeBoxesChanged, this, [this] {
         for (int b = 0; b < m_typeBoxes.size(); ++b)
             m_typeBoxes[b]->setChecked(m_controller->typeBoxes().value(b));

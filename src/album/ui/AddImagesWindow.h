@@ -79,6 +79,7 @@ private:
     QPushButton* m_scanSettings;
     QPushButton* m_search[2];
     QCheckBox* m_recursive;
+    QCheckBox* m_skipDuplicates;
     QPushButton* m_clearList;
     QPushButton* m_retain;
     QPushButton* m_changeFolder;

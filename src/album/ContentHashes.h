@@ -1,0 +1,50 @@
+#pragma once
+// Pictures found by their bytes: the SHA-256 of every stored picture, kept in a table of its own
+// beside Pictures (ContentHashes: ID = the record's row id, Sha256), so Pictures keeps its fields
+// and the hashes live, encrypted or not, in the one album file. AlbumDb keeps a row's hash in step
+// whenever its picture is stored, replaced or deleted. Rows without one (stored by an earlier
+// build, or rebuilt by a repair) are hashed when the hashes are first needed: hashing a large
+// album reads every picture, which no one should wait for on a plain open.
+
+#include "album/AlbumCondition.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace q32 {
+
+class AlbumDb;
+
+// SHA-256 of bytes (32 bytes).
+QByteArray ContentHash(QByteArrayView bytes);
+// SHA-256 of a file's contents; empty when it cannot be read.
+QByteArray FileContentHash(const QString& path);
+
+struct ContentMatch {
+    qint64 rowId = 0;
+    QString imageFile;
+};
+
+// Hashes the stored pictures of every record that has no hash yet, committing now and then;
+// stop is asked between records. hashed, when given, receives the number of records hashed.
+// CannotWrite for an album opened read-only.
+AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed = nullptr,
+                              const std::function<bool()>& stop = {});
+
+// The record (of the lowest row id) whose stored picture has the hash sha256.
+std::optional<ContentMatch> FindByContent(AlbumDb& album, const QByteArray& sha256,
+                                          AlbumStatus* status = nullptr);
+
+// Records whose stored pictures are byte for byte the same, in groups of two or more, in row id
+// order. Records without a stored hash are hashed on the way (not stored: the album may be
+// read-only); records without a picture are left out.
+struct DuplicateGroup {
+    QByteArray sha256;
+    QList<ContentMatch> records;
+};
+QList<DuplicateGroup> FindDuplicateGroups(AlbumDb& album, AlbumStatus* status = nullptr);
+
+} // namespace q32

@@ -1,0 +1,154 @@
+// The content hashes kept beside the pictures: in step with every store, replacement and
+// deletion; made for albums of an earlier build; encrypted with the album.
+
+#include "AlbumTestData.h"
+#include "album/AlbumMaintenance.h"
+#include "album/ContentHashes.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace q32;
+using namespace q32::test;
+
+namespace {
+
+// Qt's SHA-256, to check the album's own.
+QByteArray sha(QByteArrayView bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// Row id -> the hash the album keeps for it, read straight from the table.
+QMap<qint64, QByteArray> keptHashes(AlbumDb& album) {
+    QMap<qint64, QByteArray> out;
+    sqlite::Statement st = album.connection().prepare("SELECT ID, Sha256 FROM ContentHashes");
+    while (st.step() == SQLITE_ROW)
+        out.insert(st.int64(0), st.blob(1));
+    return out;
+}
+
+std::unique_ptr<AlbumDb> openAlbum(const QString& path, bool readOnly = false,
+                                   const QString& password = {}) {
+    AlbumStatus status;
+    auto album = AlbumDb::open(path, OpenOptions{readOnly, password}, &status);
+    if (!status.ok())
+        qWarning() << status.text();
+    return album;
+}
+
+} // namespace
+
+class TestContentHashes : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void hashesFollowEveryWriteOfAPicture() {
+        QVERIFY(AlbumDb::create(path("a.mdb"), true).ok());
+        auto album = openAlbum(path("a.mdb"));
+        QVERIFY(album && album->hasContentHashes());
+        const QByteArray one = randomBytes(5000, 1), two = randomBytes(70000, 2);
+        QVERIFY(writeFile(path("two.bin"), two));
+        qint64 a = 0, b = 0, c = 0, none = 0;
+        QVERIFY(album->addRecordBytes(makeRecord("a.jpg"), one, &a).ok());
+        QVERIFY(album->addRecord(makeRecord("b.jpg"), path("two.bin"), &b).ok());
+        QVERIFY(album->addRecordBytes(makeRecord("c.jpg"), one, &c).ok());
+        QVERIFY(album->addRecord(makeRecord("no picture.jpg"), {}, &none).ok());
+        QMap<qint64, QByteArray> kept = keptHashes(*album);
+        QCOMPARE(kept.keys(), QList<qint64>({a, b, c}));
+        QCOMPARE(kept[a], sha(one));
+        QCOMPARE(kept[b], sha(two));
+        QCOMPARE(kept[c], kept[a]);
+
+        QCOMPARE(FindByContent(*album, sha(two))->rowId, b);
+        QCOMPARE(FindByContent(*album, sha(one))->imageFile, QStringLiteral("a.jpg"));
+        QVERIFY(!FindByContent(*album, sha("not stored")));
+        QList<DuplicateGroup> groups = FindDuplicateGroups(*album);
+        QCOMPARE(groups.size(), 1);
+        QCOMPARE(groups[0].records.size(), 2);
+        QCOMPARE(groups[0].records[1].rowId, c);
+
+        // A picture replaced (the outside editor's store-back) or removed, and a record deleted.
+        QVERIFY(album->storeFile(c, PictureField::Image, path("two.bin")).ok());
+        QCOMPARE(keptHashes(*album)[c], sha(two));
+        QVERIFY(album->storeBytes(b, PictureField::Image, one).ok());
+        QCOMPARE(keptHashes(*album)[b], sha(one));
+        QVERIFY(album->storeBytes(b, PictureField::SoundFile, two).ok()); // not the picture
+        QCOMPARE(keptHashes(*album)[b], sha(one));
+        QVERIFY(album->deleteRecord(a).ok());
+        QVERIFY(!keptHashes(*album).contains(a));
+        QCOMPARE(FindByContent(*album, sha(one))->rowId, b);
+        QVERIFY(album->storeBytes(b, PictureField::Image, QByteArray()).ok());
+        QVERIFY(!FindByContent(*album, sha(one)));
+        QCOMPARE(FindDuplicateGroups(*album).size(), 0);
+    }
+
+    void albumOfAnEarlierBuildGetsItsHashes() {
+        QVERIFY(AlbumDb::create(path("old.mdb"), true).ok());
+        const QByteArray same = randomBytes(2500000, 7); // hashed in several pieces
+        {
+            auto album = openAlbum(path("old.mdb"));
+            for (const char* name : {"x.jpg", "y.jpg", "z.jpg"})
+                QVERIFY(
+                    album->addRecordBytes(makeRecord(name), name[0] == 'y' ? "other" : same).ok());
+            // What an earlier build made: Pictures and its indexes, no hash table.
+            QVERIFY(album->connection().exec("DROP TABLE ContentHashes").ok());
+        }
+        {
+            // Read-only it stays as it is, and its duplicates are still found.
+            auto album = openAlbum(path("old.mdb"), true);
+            QVERIFY(album && !album->hasContentHashes());
+            const QList<DuplicateGroup> groups = FindDuplicateGroups(*album);
+            QCOMPARE(groups.size(), 1);
+            QCOMPARE(groups[0].sha256, sha(same));
+            QCOMPARE(FillContentHashes(*album).condition, AlbumCondition::CannotWrite);
+        }
+        auto album = openAlbum(path("old.mdb"));
+        QVERIFY(album && album->hasContentHashes());
+        QVERIFY(keptHashes(*album).isEmpty()); // made when first needed, not on open
+        qint64 hashed = -1;
+        QVERIFY(FillContentHashes(*album, &hashed).ok());
+        QCOMPARE(hashed, 3);
+        QCOMPARE(keptHashes(*album).value(2), sha("other"));
+        QVERIFY(FillContentHashes(*album, &hashed).ok());
+        QCOMPARE(hashed, 0);
+        QVERIFY(album->integrityCheck().ok());
+    }
+
+    void hashesOfAProtectedAlbumAreEncrypted() {
+        const QByteArray picture = randomBytes(4000, 9);
+        const QByteArray hash = sha(picture);
+        for (const QString& password : {QString(), QStringLiteral("secret")}) {
+            const QString file = path(password.isEmpty() ? "plain.mdb" : "locked.mdb");
+            QVERIFY(AlbumDb::create(file, false).ok());
+            if (!password.isEmpty())
+                QVERIFY(ChangeAlbumPassword(file, {}, password).ok());
+            auto album = openAlbum(file, false, password);
+            QVERIFY(album->addRecordBytes(makeRecord("p.jpg"), picture).ok());
+            QCOMPARE(keptHashes(*album).value(1), hash);
+            album.reset();
+            // The check would see the hash in a plain album, so it means something here.
+            QCOMPARE(readFile(file).contains(hash), password.isEmpty());
+        }
+    }
+
+    void foreignHashTableIsNotAnAlbum() {
+        QVERIFY(AlbumDb::create(path("odd.mdb"), false).ok());
+        {
+            auto album = openAlbum(path("odd.mdb"));
+            QVERIFY(album->connection().exec("DROP TABLE ContentHashes").ok());
+            QVERIFY(album->connection()
+                        .exec("CREATE TABLE ContentHashes (ID INTEGER PRIMARY KEY, Sha256 BLOB, "
+                              "Note TEXT)")
+                        .ok());
+        }
+        AlbumStatus status;
+        QVERIFY(!AlbumDb::open(path("odd.mdb"), OpenOptions{true}, &status));
+        QCOMPARE(status.condition, AlbumCondition::NotAnAlbum);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContentHashes)
+#include "tst_content_hashes.moc"

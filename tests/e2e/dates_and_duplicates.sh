@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Options > Date Taken From Photo, then the Add Images window with "Skip pictures already in the
+# album" ticked: a folder holding a photo the album has (under three other names) and a dated
+# photo. The copies are named in a message with the record that holds them; the dated photo gets
+# its EXIF date; the album holds no duplicate.
+#
+#   dates_and_duplicates.sh QUILLON32 Q32
+set -euo pipefail
+program=$1
+q32=$2
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+work=$(mktemp -d -t quillon.XXXXXX)
+pid=""
+trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_RUNTIME_DIR" "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+shots=${QUILLON_E2E_SHOTS:-/tmp}
+fail() {
+    import -window root "$shots/dates_and_duplicates-failure.png" 2>/dev/null || true
+    echo "FAIL: $* (screen in $shots/dates_and_duplicates-failure.png)"
+    exit 1
+}
+click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.7}"; }
+find_window() {
+    for _ in $(seq 120); do
+        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+photos=$work/photos
+mkdir -p "$photos"
+convert -size 120x90 -seed 11 plasma:fractal -resize 900x600! "$photos/beach.jpg"
+exiftool -q -overwrite_original "-DateTimeOriginal=2016:08:21 18:30:05" "$photos/beach.jpg"
+cp "$photos/beach.jpg" "$work/old.jpg"
+cp "$photos/beach.jpg" "$photos/beach copy.jpg"
+cp "$photos/beach.jpg" "$photos/holiday.jpg"
+convert -size 120x90 -seed 12 plasma:fractal -resize 800x600! "$photos/market.jpg"
+exiftool -q -overwrite_original "-DateTimeOriginal=2014:05:06 07:08:09" "$photos/market.jpg"
+album=$work/Trip.mdb
+"$q32" add "$album" "$work/old.jpg" 2>/dev/null
+printf '[Main]\nLeft=0\nTop=0\nWidth=1100\nHeight=700\n[Directories]\nAddImgFromDir=%s/\n' \
+    "$photos" >"$XDG_CONFIG_HOME/quillon32/quillon32.ini"
+
+"$program" "$album" >"$work/run.log" 2>&1 &
+pid=$!
+main=$(find_window "Trip.mdb") || fail "the main window did not show the album"
+sleep 2
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+sleep 0.3
+# Options > Date Taken From Photo (the fourth entry).
+xdotool key alt+o
+sleep 1
+import -window root "$work/options.png"
+click 343 119
+xdotool key ctrl+i
+sleep 3
+import -window root "$work/addimages.png"
+click 676 417 0.5 # Skip pictures already in the album
+click 572 444 1   # Select All
+click 798 444 3   # Add
+message=$(find_window "^FYI$") || fail "no message about the pictures already in the album"
+sleep 0.5
+import -window root "$shots/dates_and_duplicates-message.png"
+eval "$(xdotool getwindowgeometry --shell "$message")"
+convert "$shots/dates_and_duplicates-message.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage \
+    -resize 300% "$work/message.png"
+text=$(tesseract "$work/message.png" - 2>/dev/null)
+echo "$text"
+[ "$(grep -c "the same picture as record 1 (old" <<<"$text")" = 3 ] ||
+    fail "the message does not name record 1 for each of the three copies"
+for name in "beach copy" "beach" "holiday"; do
+    grep -q "^$name\.jpg" <<<"$text" || fail "the message does not name $name.jpg"
+done
+xdotool windowfocus --sync "$message" 2>/dev/null || true
+xdotool key Return
+find_window "^SECURITY$" >/dev/null || fail "no protect question after the run"
+xdotool key Escape
+sleep 2
+
+"$q32" list "$album" | cut -f2,3 | tail -n +2 | sort >"$work/list.txt"
+printf '%s\told.jpg\n2014-05-06\tmarket.jpg\n' "$(date +%F)" | sort | diff - "$work/list.txt" ||
+    fail "the album does not hold old.jpg of today and market.jpg of the day it was taken"
+[ "$("$q32" duplicates "$album" 2>/dev/null | wc -l)" = 1 ] || fail "the album holds a duplicate"
+echo "PASS"
