@@ -29,12 +29,14 @@ MediaKind AlbumBrowser::mediaKindOf(const QString& format) {
     return MediaKind::Still;
 }
 
-// An animated WebP plays like a GIF; a still one is a picture like any other.
+// An animated WebP plays like a GIF; a still one is a picture like any other. QMovie plays
+// frames as they are stored, so an animation whose EXIF turns it shows its first frame upright.
 bool AlbumBrowser::isAnimatedWebp(const QString& format, const QString& path) {
     if (!format.startsWith(QLatin1String("87 ")))
         return false;
     ImageInfo info;
-    return ReadImageInfo(path, info) == ImagingCondition::None && info.animated;
+    return ReadImageInfo(path, info) == ImagingCondition::None && info.animated &&
+           info.orientation <= 1;
 }
 
 const char* const AlbumBrowser::kSortTools[SortOrderCount] = {
