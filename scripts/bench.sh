@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its figures beside a reference measured in the
-# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|print|export|viewer|addwindow
-# |compact ...] (default: all).
+# same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|thumbnails|print|export|viewer
+# |addwindow|compact ...] (default: all).
 # They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +10,7 @@ bash scripts/build.sh
 build=${QUILLON_BUILD_DIR:-build}
 work=${QUILLON_BENCH_DIR:-/tmp}
 which=("$@")
-[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse print export viewer addwindow compact)
+[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse thumbnails print export viewer addwindow compact)
 for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
@@ -19,6 +19,7 @@ for b in "${which[@]}"; do
     add) "$build/bench/add/bench_add" 1000 "$work" ;;
     scan) "$build/bench/scan/bench_scan" "$work" ;;
     browse) "$build/bench/browse/bench_browse" "$work" ;;
+    thumbnails) "$build/bench/thumbnails/bench_thumbnails" "$work" ;;
     print) "$build/bench/print/bench_print" 3 ;;
     export) "$build/bench/export/bench_export" 5 "$work" ;;
     viewer)

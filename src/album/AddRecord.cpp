@@ -1,8 +1,10 @@
 #include "album/AddRecord.h"
 
 #include "album/AlbumDb.h"
+#include "album/AlbumThumbnails.h"
 #include "album/ContentHashes.h"
 #include "album/FormatTable.h"
+#include "album/ThumbnailMaker.h"
 #include "common/Text.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/media/MediaInfo.h"
@@ -129,6 +131,11 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
     file.condition = inspect(file);
     if (file.condition != ImagingCondition::None)
         return file;
+    if (options.makeThumbnail) {
+        file.thumbnail = MakeThumbnail(file.storedPath, file.formatText);
+        if (file.thumbnail.isNull())
+            file.thumbnail = QByteArray(""); // tried: the placeholder
+    }
     if (file.size <= options.inMemoryLimit) {
         file.inMemory = readWhole(source, file.size, file.bytes);
         if (!file.inMemory)
@@ -205,6 +212,9 @@ AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& fi
         switch (status.condition) {
         case AlbumCondition::None:
             outcome.result = AddResult::Stored;
+            // Without it (an album that could not get the table yet) the view makes it later.
+            if (!file.thumbnail.isNull())
+                StoreThumbnail(*context.album, outcome.rowId, file.thumbnail);
             return outcome;
         case AlbumCondition::DuplicateKey:
             if (context.askNames) {

@@ -32,8 +32,9 @@ struct PreparedFile {
     bool inMemory = false;
     QString formatText;
     QString properties;
-    QByteArray sha256; // of the stored bytes, when they were read whole
-    QDate taken;       // when the photo was taken, with PrepareOptions::dateTaken and an EXIF date
+    QByteArray thumbnail; // the thumbnail view's JPEG; empty: a placeholder; null: not made
+    QByteArray sha256;    // of the stored bytes, when they were read whole
+    QDate taken; // when the photo was taken, with PrepareOptions::dateTaken and an EXIF date
     // Set when the file cannot be stored; nothing is written for it.
     ImagingCondition condition = ImagingCondition::None;
 };
@@ -42,6 +43,7 @@ struct PrepareOptions {
     bool compressStorage = false; // store bitmaps as JPEG
     QString workFolder;           // where the JPEG of a bitmap is written, ending in "/"
     qint64 inMemoryLimit = 0;     // files up to this size are read whole into bytes
+    bool makeThumbnail = true;    // the thumbnail view's picture, made while the file is at hand
     bool dateTaken = false;       // read the date the photo was taken
     bool contentHash = true;      // hash the bytes read whole (for an album that keeps hashes)
 };

@@ -4,6 +4,7 @@
 #include "album/AlbumFunctions.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumSchema.h"
+#include "album/AlbumThumbnails.h"
 #include "album/ContentHashSchema.h"
 #include "album/ContentHashes.h"
 
@@ -224,6 +225,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
         // sort the table instead.
         engine::SchemaState schema{album->m_unique, album->m_indexes, album->m_keysCurrent};
         engine::completeSchema(album->m_db, schema);
+        engine::addMissingThumbnailTable(album->m_db);
         album->m_indexes = schema.indexes;
         album->m_keysCurrent = schema.keysCurrent;
         // The hashes of its pictures are made when first needed (see ContentHashes.h).
@@ -402,10 +404,14 @@ AlbumStatus AlbumDb::updateRecord(const PictureRecord& fields) {
 }
 
 AlbumStatus AlbumDb::deleteRecord(qint64 rowId) {
+    // The record and its thumbnail go together; a thumbnail being made meanwhile on another
+    // connection is stored only while the record is there.
     sqlite::Transaction tx(m_db);
     if (!tx.beginError().ok())
         return engine::fromSqlite(tx.beginError());
-    sqlite::Error e;
+    sqlite::Error e = engine::dropThumbnail(m_db, rowId);
+    if (!e.ok())
+        return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("DELETE FROM Pictures WHERE rowid = ?"), &e);
     if (!e.ok())
         return engine::fromSqlite(e);
@@ -455,14 +461,19 @@ AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArr
 
 AlbumStatus AlbumDb::replaceField(qint64 rowId, PictureField field, QByteArrayView bytes,
                                   bool null) {
-    const bool hashed = field == PictureField::Image && m_contentHashes;
+    // A new picture drops the old one's thumbnail (the view makes it again) in the same
+    // transaction.
+    const bool picture = field == PictureField::Image;
+    const bool hashed = picture && m_contentHashes;
     std::optional<sqlite::Transaction> tx;
-    if (hashed) {
+    if (picture) {
         tx.emplace(m_db);
         if (!tx->beginError().ok())
             return engine::fromSqlite(tx->beginError());
     }
-    sqlite::Error e;
+    sqlite::Error e = picture ? engine::dropThumbnail(m_db, rowId) : sqlite::Error{};
+    if (!e.ok())
+        return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")
                                             .arg(QLatin1String(PictureFieldName(field))),
                                         &e);
@@ -473,12 +484,13 @@ AlbumStatus AlbumDb::replaceField(qint64 rowId, PictureField field, QByteArrayVi
     else
         bindBytes(st, 1, bytes);
     st.bind(2, rowId);
-    AlbumStatus s = runOnRow(st);
-    if (!s.ok() || !hashed)
+    const AlbumStatus s = runOnRow(st);
+    if (!s.ok())
         return s;
-    e = null ? engine::dropContentHash(m_db, rowId)
-             : engine::storeContentHash(m_db, rowId, ContentHash(bytes));
-    if (e.ok())
+    if (hashed)
+        e = null ? engine::dropContentHash(m_db, rowId)
+                 : engine::storeContentHash(m_db, rowId, ContentHash(bytes));
+    if (e.ok() && tx)
         e = tx->commit();
     return engine::fromSqlite(e);
 }

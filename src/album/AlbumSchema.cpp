@@ -1,6 +1,7 @@
 #include "album/AlbumSchema.h"
 
 #include "album/AlbumEngine.h"
+#include "album/AlbumThumbnails.h"
 #include "album/ContentHashSchema.h"
 #include "album/SortKey.h"
 
@@ -124,7 +125,8 @@ AlbumStatus verifyAlbum(sqlite::Database& db, SchemaState* state) {
                 return {AlbumCondition::NotAnAlbum, QStringLiteral("virtual table %1").arg(name)};
             if (name.compare(u"Pictures", Qt::CaseInsensitive) == 0)
                 hasPictures = true;
-            else if (!name.startsWith(u"sqlite_") && !ownObject(type, name))
+            else if (!name.startsWith(u"sqlite_") && !ownObject(type, name) &&
+                     !isThumbnailTable(name, sql))
                 return {AlbumCondition::NotAnAlbum, QStringLiteral("table %1").arg(name)};
             continue;
         }
@@ -175,6 +177,8 @@ AlbumStatus createSchema(sqlite::Database& db, const QString& schema, bool uniqu
     for (const OwnObject& object : kOwnObjects)
         if (e.ok())
             e = db.exec(createSql(object, schema));
+    if (e.ok())
+        e = createThumbnailTable(db, schema);
     if (e.ok())
         e = createContentHashes(db, schema);
     if (e.ok())

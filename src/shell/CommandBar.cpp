@@ -26,6 +26,7 @@ QKeySequence standardShortcut(const QString& id) {
         {QStringLiteral("ID_AttachSound"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {QStringLiteral("ID_PrintImage"), QKeySequence::Print},
         {QStringLiteral("ID_StartSlideshow"), QKeySequence(Qt::Key_F5)},
+        {QStringLiteral("ID_ThumbnailView"), QKeySequence(Qt::CTRL | Qt::Key_T)},
     };
     return keys.value(id);
 }

@@ -23,6 +23,7 @@
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
 #include "shell/RecordWiring.h"
+#include "shell/ThumbnailPane.h"
 #include "shell/ToolbarCustomizeDialog.h"
 #include "shell/ViewerLink.h"
 #include "viewer/FileBrowser.h"
@@ -173,6 +174,7 @@ void MainWindow::buildWidgets() {
     connect(m_preview, &PreviewPane::pictureReady, this, &MainWindow::decodeNeighboursAhead,
             Qt::QueuedConnection);
     connectBrowser();
+    m_thumbnails = new ThumbnailPane(*this, m_state, m_settings, central);
 }
 
 void MainWindow::decodeNeighboursAhead() {
@@ -339,6 +341,9 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_CreateNewAlbum"), [this] { createNewAlbum(); });
     d.add(QStringLiteral("ID_AddImages"), [this] { addImages(); });
     d.add(QStringLiteral("ID_BrowseFolder"), [this] { browseFolder(); });
+    d.add(QStringLiteral("ID_ThumbnailView"), [this] {
+        m_thumbnails->setOn(m_commandBar->checked(QStringLiteral("ID_ThumbnailView")));
+    });
     registerViewerCommands();
 
     // Compaction and repair, the About window, and help (F1 on any window shows its page).
@@ -364,6 +369,8 @@ void MainWindow::disableUnavailableTools() {
 
 void MainWindow::applyLayout(const ToolLayout& layout) {
     m_commandBar->apply(layout);
+    // The view's state is kept in the settings, not in the layout.
+    m_thumbnails->syncTool();
     disableUnavailableTools();
     enablePrintTools();
 }
@@ -481,6 +488,7 @@ void MainWindow::startUp() {
     restoreColumnWidths();
     m_grid->show();
     m_grid->setColumnWidth(1, 0);
+    m_thumbnails->restore();
     refreshCaption();
 }
 

@@ -28,6 +28,7 @@ class RecordCommands;
 class RecordGridModel;
 class RecordWiring;
 class Settings;
+class ThumbnailPane;
 struct ProgramState;
 
 class MainWindow : public QMainWindow {
@@ -49,6 +50,7 @@ public:
     // Editing, deleting, sounds, export and the outside editor for the current record.
     RecordCommands& records();
     PreviewPrefetcher& previewsAhead() { return *m_ahead; }
+    ThumbnailPane& thumbnails() { return *m_thumbnails; }
 
     // Runs the command of a tool (a menu entry, a button or a shortcut).
     void runCommand(const QString& toolId);
@@ -130,6 +132,7 @@ private:
     QTableView* m_grid = nullptr;
     RecordGridModel* m_gridModel = nullptr;
     RecordWiring* m_records = nullptr;
+    ThumbnailPane* m_thumbnails = nullptr;
 
     FileBrowser* m_fileBrowser = nullptr;
     bool m_newAlbumPending = false;

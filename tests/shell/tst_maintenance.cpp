@@ -184,7 +184,7 @@ private slots:
     void compactionOnAFullDiskLeavesTheAlbum() {
         const QString mnt = path("small-disk");
         QDir().mkpath(mnt);
-        // Room for the album (its pictures, indexes and hash table) but not for a second copy.
+        // Room for the album (its pictures, indexes, hash and thumbnail tables) but not for a second copy.
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=3m", "tmpfs", mnt}) != 0)
             QSKIP("cannot mount a small file system here (needs root)");
         struct Unmount {

@@ -190,9 +190,10 @@ private slots:
             if (auto* w =
                     qobject_cast<QToolButton*>(run.main.commandBar().toolBar()->widgetForAction(a)))
                 buttons << w->defaultAction()->objectName();
-        QCOMPARE(buttons.size(), 17);
+        QCOMPARE(buttons.size(), 18);
         QCOMPARE(buttons.first(), QStringLiteral("ID_CreateNewAlbum"));
         QCOMPARE(buttons[4], QStringLiteral("ID_DropDownFilters"));
+        QCOMPARE(buttons[15], QStringLiteral("ID_ThumbnailView"));
         QCOMPARE(buttons.last(), QStringLiteral("ID_Exit"));
         // The filter tool's arrow pops up the Filters menu.
         auto* filterButton = run.main.findChild<QToolButton*>("ID_DropDownFilters_Button");

@@ -42,6 +42,10 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
 // stamp, as local time. Nothing when the file does not say.
 std::optional<QDateTime> ReadDateTaken(const QString& path);
 
+// The small preview a camera keeps in a JPEG photo's EXIF block, turned as the photo is; nothing
+// when there is none or its proportions are not the photo's.
+std::optional<QImage> ReadEmbeddedThumbnail(const QString& path);
+
 bool CanReadFormat(int code);
 bool CanWriteFormat(int code);
 // Lossy writers, which take SaveOptions::qualityFactor (JPEG, HEIC, AVIF, WebP, JPEG XL).

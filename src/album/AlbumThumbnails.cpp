@@ -1,0 +1,103 @@
+#include "album/AlbumThumbnails.h"
+
+#include "album/AlbumDb.h"
+#include "album/AlbumEngine.h"
+
+namespace q32 {
+namespace {
+
+const char* const kDefinition = "CREATE TABLE Thumbnails (ID INTEGER PRIMARY KEY, Image BLOB)";
+
+bool tableExists(sqlite::Database& db) {
+    sqlite::Statement st = db.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Thumbnails'"));
+    return st.isValid() && st.step() == SQLITE_ROW;
+}
+
+} // namespace
+
+namespace engine {
+
+bool isThumbnailTable(const QString& name, const QString& simplifiedSql) {
+    return name == u"Thumbnails" && simplifiedSql == QLatin1String(kDefinition);
+}
+
+sqlite::Error createThumbnailTable(sqlite::Database& db, const QString& schema) {
+    QString sql = QLatin1String(kDefinition);
+    return db.exec(sql.replace(QStringLiteral("TABLE "), QStringLiteral("TABLE %1.").arg(schema)));
+}
+
+void addMissingThumbnailTable(sqlite::Database& db) {
+    // Busy or a full disk: the album works without it and gets it at another open.
+    if (!tableExists(db))
+        createThumbnailTable(db, QStringLiteral("main"));
+}
+
+sqlite::Error dropThumbnail(sqlite::Database& db, qint64 rowId) {
+    if (!tableExists(db))
+        return {};
+    sqlite::Error e;
+    sqlite::Statement st = db.prepare(QStringLiteral("DELETE FROM Thumbnails WHERE ID = ?"), &e);
+    if (!e.ok())
+        return e;
+    st.bind(1, rowId);
+    return st.run();
+}
+
+} // namespace engine
+
+std::optional<QByteArray> ReadThumbnail(AlbumDb& album, qint64 rowId) {
+    sqlite::Statement st =
+        album.connection().prepare(QStringLiteral("SELECT Image FROM Thumbnails WHERE ID = ?"));
+    if (!st.isValid())
+        return std::nullopt;
+    st.bind(1, rowId);
+    if (st.step() != SQLITE_ROW)
+        return std::nullopt;
+    QByteArray bytes = st.blob(0);
+    if (bytes.isNull())
+        bytes = QByteArray(""); // empty, yet not "none made"
+    return bytes;
+}
+
+AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
+                           qint64 pictureBytes) {
+    sqlite::Error e;
+    sqlite::Statement st = album.connection().prepare(
+        pictureBytes < 0
+            ? QStringLiteral("INSERT OR REPLACE INTO Thumbnails (ID, Image) VALUES (?1, ?2)")
+            : QStringLiteral("INSERT OR REPLACE INTO Thumbnails (ID, Image) SELECT ?1, ?2 FROM "
+                             "Pictures WHERE rowid = ?1 AND coalesce(length(Image), 0) = ?3"),
+        &e);
+    if (!e.ok())
+        return engine::fromSqlite(e);
+    st.bind(1, rowId);
+    st.bind(2, jpeg.isNull() ? QByteArray("") : jpeg);
+    if (pictureBytes >= 0)
+        st.bind(3, pictureBytes);
+    return engine::fromSqlite(st.run());
+}
+
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan) {
+    QList<qint64> ids;
+    sqlite::Statement st = album.connection().prepare(
+        QStringLiteral("SELECT p.rowid, t.ID IS NULL FROM (SELECT rowid FROM Pictures WHERE "
+                       "rowid > ? ORDER BY rowid LIMIT ?) AS p LEFT JOIN Thumbnails AS t ON "
+                       "t.ID = p.rowid ORDER BY p.rowid"));
+    if (!st.isValid())
+        return ids;
+    st.bind(1, *after);
+    st.bind(2, qint64(scan));
+    while (st.step() == SQLITE_ROW) {
+        *after = st.int64(0);
+        if (st.int64(1))
+            ids << *after;
+    }
+    return ids;
+}
+
+bool HasThumbnailTable(AlbumDb& album) {
+    return tableExists(album.connection());
+}
+
+} // namespace q32

@@ -1,0 +1,43 @@
+#pragma once
+// Thumbnails kept inside the album file, in a table of their own beside Pictures: one small JPEG
+// per record, made once. An empty image marks a record whose picture cannot be shown small (a
+// clip, a sound, a damaged file): it shows a placeholder and is not tried again.
+
+#include "album/AlbumCondition.h"
+#include "platform/sqlite/SqliteDb.h"
+
+#include <QByteArray>
+#include <QList>
+#include <optional>
+
+namespace q32 {
+
+class AlbumDb;
+
+// The longest side of a thumbnail, in pixels.
+constexpr int kThumbnailEdge = 160;
+
+// nullopt when none was made yet (or the album has no table for them yet).
+std::optional<QByteArray> ReadThumbnail(AlbumDb& album, qint64 rowId);
+// Stores rowId's thumbnail. With pictureBytes >= 0 it is stored only while the record still
+// holds a picture of that many bytes: one made from a picture that was replaced or deleted in
+// the meantime is dropped.
+AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
+                           qint64 pictureBytes = -1);
+// The records without a thumbnail among the next `scan` records after row id *after, by row id;
+// *after moves past the records looked at and stays where it was once there are none left. A
+// short scan keeps each call short, so a worker can look at other work in between.
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan);
+bool HasThumbnailTable(AlbumDb& album);
+
+namespace engine {
+// The table as the engine stores its definition.
+bool isThumbnailTable(const QString& name, const QString& simplifiedSql);
+sqlite::Error createThumbnailTable(sqlite::Database& db, const QString& schema);
+// Adds the table to an album made before it existed (writable connections only).
+void addMissingThumbnailTable(sqlite::Database& db);
+// Forgets a record's thumbnail (the record is deleted, or its picture replaced).
+sqlite::Error dropThumbnail(sqlite::Database& db, qint64 rowId);
+} // namespace engine
+
+} // namespace q32

@@ -1,0 +1,83 @@
+#include "album/ThumbnailMaker.h"
+
+#include "album/AlbumThumbnails.h"
+#include "platform/imaging/Imaging.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPainter>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace q32 {
+namespace {
+
+bool isClip(const QString& formatText) {
+    return formatText.startsWith(QLatin1String("59 ")) ||
+           formatText.startsWith(QLatin1String("93 ")) ||
+           formatText.startsWith(QLatin1String("94 "));
+}
+
+QByteArray encode(const QImage& picture) {
+    if (picture.isNull())
+        return {};
+    // JPEG has no alpha: transparent parts show on white, as on the printed contact sheet.
+    QImage flat(picture.size(), QImage::Format_RGB888);
+    flat.fill(Qt::white);
+    {
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, picture);
+    }
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(80);
+    return writer.write(flat) ? jpeg : QByteArray();
+}
+
+} // namespace
+
+bool CanMakeThumbnail(const QString& formatText) {
+    return !isClip(formatText);
+}
+
+QByteArray MakeThumbnail(const QString& path, const QString& formatText) {
+    if (isClip(formatText))
+        return {};
+    const QSize box(kThumbnailEdge, kThumbnailEdge);
+    // A camera's own preview, else the picture decoded small. A preview smaller than a
+    // thumbnail would show blurred.
+    QImage picture = ReadEmbeddedThumbnail(path).value_or(QImage());
+    if (std::max(picture.width(), picture.height()) < kThumbnailEdge &&
+        LoadImage(path, picture, LoadOptions{box, false, 0, true}) != ImagingCondition::None)
+        return {};
+    // A codec that cannot decode small gives the whole picture.
+    if (picture.width() > kThumbnailEdge || picture.height() > kThumbnailEdge)
+        picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return encode(picture);
+}
+
+QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& formatText) {
+    if (bytes.isEmpty() || isClip(formatText))
+        return {};
+    // The imaging layer reads paths: an anonymous in-memory file gives one without writing a
+    // picture of the album to disk.
+    const int fd = memfd_create("quillon-thumbnail", MFD_CLOEXEC);
+    if (fd < 0)
+        return {};
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    QByteArray jpeg;
+    if (written == bytes.size())
+        jpeg = MakeThumbnail(QStringLiteral("/proc/self/fd/%1").arg(fd), formatText);
+    ::close(fd);
+    return jpeg;
+}
+
+} // namespace q32

@@ -1,0 +1,52 @@
+#pragma once
+// The thumbnail view beside the record grid: the same records as a wall of thumbnails with
+// their file names, in the grid's place while "Thumbnail View" is on. It follows the current
+// record both ways: a click or an arrow key makes a thumbnail current, and a move in the grid,
+// with the arrow buttons or in the viewer moves its highlight. The state is kept in the
+// settings (section "Options", value "ThumbnailView").
+
+#include <QObject>
+
+class QListView;
+
+namespace q32 {
+
+class MainWindow;
+class Settings;
+class ThumbnailModel;
+class ThumbnailSource;
+struct ProgramState;
+
+class ThumbnailPane : public QObject {
+    Q_OBJECT
+public:
+    ThumbnailPane(MainWindow& main, ProgramState& state, Settings& settings, QWidget* parent);
+
+    QListView* view() const { return m_view; }
+    ThumbnailModel& model() { return *m_model; }
+    ThumbnailSource& source() { return *m_source; }
+    bool isOn() const { return m_on; }
+    // Shows the thumbnails instead of the grid, or the grid again, and remembers the choice.
+    void setOn(bool on);
+    // The state saved last time, once the window has started.
+    void restore();
+    // The tool shows the state again (a toolbar layout was applied).
+    void syncTool();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void albumChanged();
+    void highlightCurrent();
+
+    MainWindow& m_main;
+    ProgramState& m_state;
+    Settings& m_settings;
+    ThumbnailSource* m_source = nullptr;
+    ThumbnailModel* m_model = nullptr;
+    QListView* m_view = nullptr;
+    bool m_on = false;
+};
+
+} // namespace q32

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The thumbnail view on the sample album, as a person sees it: Ctrl+T puts a wall of thumbnails
+# in the grid's place with the current record's name highlighted; a click on a thumbnail makes
+# that record current in the preview and, back in the grid, on the grid's highlighted row. The
+# album is first taken back to what an earlier build left (no thumbnail table): the first view
+# makes its thumbnails, and it stays an album q32 reads.
+# Usage: thumbnail_view.sh SOURCE_DIR BUILD_DIR [FOLDER_FOR_SCREENSHOTS]
+set -euo pipefail
+source_dir=$1
+build_dir=$2
+keep=${3:-}
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+work=$(mktemp -d)
+trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+q32=$build_dir/cli/q32
+bash "$source_dir/scripts/make-sample-album.sh" "$QUILLON_SAMPLE" "$q32" >"$work/make.log" 2>&1
+count() { sqlcipher "$QUILLON_SAMPLE" "SELECT count(*) FROM Thumbnails"; }
+[ "$(count)" = 23 ] || { echo "FAIL: q32 add made $(count) thumbnails, not 23"; exit 1; }
+sqlcipher "$QUILLON_SAMPLE" "DROP TABLE Thumbnails"
+
+bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
+pid=$!
+main=$(timeout 120 xdotool search --sync --onlyvisible --name "Sample.mdb" | head -1)
+sleep 2
+
+shot() { import -window root "$work/$1.png"; [ -z "$keep" ] || cp "$work/$1.png" "$keep/thumbnail_view_$1.png"; }
+fail() { echo "FAIL: $*"; exit 1; }
+# Bounding box "w h x y" (screen pixels) of one colour inside a rectangle w h x y.
+box() {
+    convert "$work/$1.png" -crop "$3x$4+$5+$6" +repage -fuzz 4% -fill black +opaque "$2" \
+        -fill white -opaque "$2" -trim -format '%w %h %X %Y\n' info: | tr -d '+' |
+        awk -v x="$5" -v y="$6" '{ print $1, $2, $3 + x, $4 + y }'
+}
+highlight="srgb(48,140,198)"
+navy="srgb(0,0,128)" # "Blinking lights.gif"
+row_of() { # 1-based row of a file name in date order
+    "$q32" list "$QUILLON_SAMPLE" | tail -n +2 | cut -f3 | grep -n -x -F "$1" | cut -d: -f1
+}
+
+shot grid
+# The grid's first row is current; its rows' height gives the place of any other row.
+read -r _ rowh _ rowy < <(box grid "$highlight" 980 600 300 80)
+echo "grid rows of $rowh pixels from y=$rowy"
+
+xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+xdotool key ctrl+t
+sleep 2.5
+shot thumbnails
+# A thumbnail wall: the GIF's navy picture, thumbnail sized, where the grid was.
+read -r nw nh nx ny < <(box thumbnails "$navy" 980 600 300 80)
+echo "navy thumbnail $nw x $nh at $nx,$ny"
+[ "$nw" -ge 150 ] && [ "$nw" -le 162 ] && [ "$nh" -ge 80 ] && [ "$nh" -le 162 ] ||
+    fail "no thumbnail of the GIF ($nw x $nh)"
+# The current record (the first) has its name highlighted, in the first cell: under the first
+# row of pictures (the GIF's, the third record's), left of the GIF.
+read -r hw hh hx hy < <(box thumbnails "$highlight" 980 $((ny + nh + 40 - 80)) 300 80)
+echo "highlighted name $hw x $hh at $hx,$hy"
+[ "$hw" -ge 40 ] && [ "$hh" -ge 10 ] && [ "$hh" -le 30 ] || fail "no highlighted name"
+[ "$hy" -ge $((ny + nh)) ] && [ $((hx + hw)) -lt "$nx" ] && [ "$hx" -lt $((nx - 2 * nw)) ] ||
+    fail "the highlight is not on the first record"
+# Several thumbnails: the wall holds many colours where the grid held a few.
+colours=$(convert "$work/thumbnails.png" -crop "370x360+320+86" +repage -format '%k' info:)
+[ "$colours" -gt 2000 ] || fail "only $colours colours: no thumbnails"
+
+# A click on the GIF's thumbnail makes it the current record.
+xdotool mousemove $((nx + nw / 2)) $((ny + nh / 2)) click 1
+sleep 2
+shot clicked
+# The preview (left of the wall) shows the GIF now, no longer the first record's gradient.
+convert "$work/thumbnails.png" -crop "$((nx - 420))x300+0+80" +repage "$work/before.png"
+convert "$work/clicked.png" -crop "$((nx - 420))x300+0+80" +repage "$work/after.png"
+changed=$(compare -metric AE -fuzz 10% "$work/before.png" "$work/after.png" null: 2>&1 || true)
+echo "preview pixels changed: $changed"
+[ "${changed%%.*}" -gt 20000 ] || fail "the preview does not show the clicked record"
+read -r hw hh hx hy < <(box clicked "$highlight" $((nw + 20)) 60 $((nx - 10)) $((ny + nh)))
+echo "highlighted name $hw x $hh at $hx,$hy"
+[ "$hw" -ge 40 ] && [ "$hh" -ge 10 ] && [ "$hh" -le 30 ] ||
+    fail "the clicked thumbnail's name is not highlighted"
+
+# Back to the grid: its highlighted row is the clicked record.
+xdotool key ctrl+t
+sleep 1.5
+shot back
+read -r _ _ _ by < <(box back "$highlight" 980 600 300 80)
+r=$(row_of "Blinking lights.gif")
+want=$((rowy + (r - 1) * (rowh + 1)))
+echo "grid row $r highlighted at y=$by (expected $want)"
+[ $((by - want)) -le 2 ] && [ $((want - by)) -le 2 ] || fail "the grid does not show the clicked record"
+# The older album got every thumbnail, and is still an album (the unit test checks it whole).
+[ "$(count)" = 23 ] || fail "$(count) thumbnails made on first view, not 23"
+[ "$("$q32" list "$QUILLON_SAMPLE" | tail -n +2 | wc -l)" = 23 ] || fail "q32 list does not read it"
+echo "PASS"

@@ -1,0 +1,306 @@
+// The thumbnail view: thumbnails made by the add run and, for an album filled by an earlier
+// build, on first view; kept in the album file (encrypted with it); the view following the
+// current record both ways.
+
+#include "ScriptedPromptService.h"
+#include "TestEnv.h"
+#include "album/AddRun.h"
+#include "album/AlbumMaintenance.h"
+#include "album/AlbumRecordset.h"
+#include "album/AlbumThumbnails.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "shell/AlbumBrowser.h"
+#include "shell/MainWindow.h"
+#include "shell/ThumbnailModel.h"
+#include "shell/ThumbnailPane.h"
+#include "shell/ThumbnailSource.h"
+
+#include <QAction>
+#include <QFile>
+#include <QListView>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+using namespace q32;
+
+namespace {
+
+struct Run {
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+    Run() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+};
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QSize thumbnailSize(AlbumDb& album, qint64 rowId) {
+    const auto jpeg = ReadThumbnail(album, rowId);
+    return jpeg ? QImage::fromData(*jpeg, "JPG").size() : QSize(-1, -1);
+}
+
+bool convert(const QStringList& arguments) {
+    return QProcess::execute(QStringLiteral("convert"), arguments) == 0;
+}
+
+} // namespace
+
+class TestThumbnails : public QObject {
+    Q_OBJECT
+    test::TestEnv m_env;
+    QByteArray m_photo; // a 640 x 480 JPEG
+
+    QString path(const QString& name) const { return m_env.path(name); }
+
+    // An album of count photos named "Photo N.jpg" and one record whose bytes are no picture.
+    QString makeAlbum(const QString& name, int count) {
+        const QString p = path(name);
+        QFile::remove(p);
+        if (!AlbumDb::create(p, false).ok())
+            return {};
+        AlbumStatus status;
+        auto album = AlbumDb::open(p, {}, &status);
+        sqlite::Transaction tx(album->connection());
+        for (int i = 1; i <= count; ++i) {
+            PictureRecord r;
+            r.date = QDate(2021, 1, 1).addDays(i);
+            r.imageFile = QStringLiteral("Photo %1.jpg").arg(i);
+            r.imageFormat = QStringLiteral("10 JPEG File Interchange Format");
+            album->addRecordBytes(r, m_photo);
+        }
+        PictureRecord junk;
+        junk.date = QDate(2021, 1, 1);
+        junk.imageFile = QStringLiteral("Damaged.jpg");
+        junk.imageFormat = QStringLiteral("10 JPEG File Interchange Format");
+        album->addRecordBytes(junk, QByteArray(5000, 'x'));
+        tx.commit();
+        return p;
+    }
+
+    // The album as an earlier build left it: no thumbnail table.
+    void dropThumbnailTable(const QString& album) {
+        sqlite::Database raw;
+        QVERIFY(raw.open(album, SQLITE_OPEN_READWRITE).ok());
+        QVERIFY(raw.exec(QStringLiteral("DROP TABLE Thumbnails")).ok());
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(convert({"-size", "640x480", "plasma:red-blue", "-seed", "3", path("photo.jpg")}));
+        m_photo = bytesOf(path("photo.jpg"));
+    }
+
+    void addRunMakesThumbnailsThatFollowTheirRecord() {
+        // Orientation 6: a landscape file shown as a portrait.
+        QVERIFY(convert({"-size", "400x200", "gradient:red-yellow", path("turned.jpg")}));
+        QCOMPARE(QProcess::execute("exiftool", {"-q", "-overwrite_original", "-Orientation#=6",
+                                                path("turned.jpg")}),
+                 0);
+        QVERIFY(convert({"-size", "50x40", "xc:green", path("small.png")}));
+        // A camera photo with its own preview (green here, unlike the photo) in its EXIF block.
+        QVERIFY(convert({"-size", "160x120", "xc:lime", path("preview.jpg")}));
+        QFile::copy(path("photo.jpg"), path("camera.jpg"));
+        QCOMPARE(QProcess::execute("exiftool",
+                                   {"-q", "-overwrite_original",
+                                    "-ThumbnailImage<=" + path("preview.jpg"), path("camera.jpg")}),
+                 0);
+        const QString p = path("added.mdb");
+        QVERIFY(AlbumDb::create(p, false).ok());
+        AlbumStatus status;
+        auto album = AlbumDb::open(p, {}, &status);
+        test::ScriptedPromptService prompts;
+        AddRun run(*album, prompts);
+        QList<qint64> rows;
+        struct Rows : AddRunListener {
+            QList<qint64>* rows;
+            void reported(const QList<AddItemReport>& reports) override {
+                for (const AddItemReport& r : reports)
+                    *rows << r.rowId;
+            }
+        } listener;
+        listener.rows = &rows;
+        const AddRunSummary summary =
+            run.run({path("photo.jpg"), path("turned.jpg"), path("small.png"), path("camera.jpg")},
+                    &listener);
+        QCOMPARE(summary.stored, 4);
+        QCOMPARE(thumbnailSize(*album, rows[0]), QSize(160, 120));
+        QCOMPARE(thumbnailSize(*album, rows[1]), QSize(80, 160)); // turned as EXIF says
+        QCOMPARE(thumbnailSize(*album, rows[2]), QSize(50, 40));  // never enlarged
+        const QImage camera = QImage::fromData(*ReadThumbnail(*album, rows[3]), "JPG");
+        QCOMPARE(camera.size(), QSize(160, 120));
+        QVERIFY2(camera.pixelColor(80, 60).green() > 200 && camera.pixelColor(80, 60).red() < 60,
+                 "not the camera's own preview");
+
+        // Replacing a picture drops its thumbnail (the view makes it again); so does deleting.
+        QVERIFY(album->storeFile(rows[0], PictureField::Image, path("small.png")).ok());
+        QVERIFY(!ReadThumbnail(*album, rows[0]));
+        QVERIFY(album->deleteRecord(rows[1]).ok());
+        QVERIFY(!ReadThumbnail(*album, rows[1]));
+        QVERIFY(ReadThumbnail(*album, rows[2]));
+        // One made from the picture before it was replaced is not kept.
+        QVERIFY(StoreThumbnail(*album, rows[0], "old", m_photo.size()).ok());
+        QVERIFY(!ReadThumbnail(*album, rows[0]));
+        qint64 after = 0;
+        QCOMPARE(RecordsWithoutThumbnails(*album, &after, 10), QList<qint64>{rows[0]});
+        QCOMPARE(after, rows.last());
+
+        // Another program's table of that name is not ours.
+        album.reset();
+        sqlite::Database raw;
+        QVERIFY(raw.open(p, SQLITE_OPEN_READWRITE).ok());
+        QVERIFY(raw.exec("DROP TABLE Thumbnails").ok());
+        QVERIFY(raw.exec("CREATE TABLE Thumbnails (ID INTEGER PRIMARY KEY, Image BLOB, x)").ok());
+        raw.close();
+        QVERIFY(!AlbumDb::open(p, {}, &status));
+        QCOMPARE(status.condition, AlbumCondition::NotAnAlbum);
+    }
+
+    void olderAlbumGetsThumbnailsOnFirstView() {
+        const QString p = makeAlbum("older.mdb", 40);
+        dropThumbnailTable(p);
+        {
+            // Read-only it is still an album, and shows thumbnails without storing them.
+            AlbumStatus status;
+            auto album = AlbumDb::open(p, OpenOptions{true, {}}, &status);
+            QVERIFY(album);
+            QVERIFY(!HasThumbnailTable(*album));
+        }
+        Run run;
+        QVERIFY(run.main.browser().openAlbum(p));
+        ThumbnailPane& pane = run.main.thumbnails();
+        QSignalSpy filled(&pane.source(), &ThumbnailSource::fillFinished);
+        pane.setOn(true);
+        QVERIFY(filled.wait(20000));
+        // Every record got one: the damaged picture its placeholder, without a message.
+        AlbumDb& album = *run.main.browser().album();
+        qint64 after = 0;
+        QVERIFY(RecordsWithoutThumbnails(album, &after, 100).isEmpty());
+        QCOMPARE(after, run.main.browser().recordset()->recordCount());
+        const qint64 damaged = run.main.browser().recordset()->rowIdAt(0);
+        QCOMPARE(ReadThumbnail(album, damaged), std::optional<QByteArray>(QByteArray("")));
+        QCOMPARE(thumbnailSize(album, run.main.browser().recordset()->rowIdAt(1)), QSize(160, 120));
+        QTRY_VERIFY(pane.model().isReady(0));
+        QVERIFY(run.prompts.asked().isEmpty());
+
+        // Still an album: whole, and q32 reads it.
+        QVERIFY(album.integrityCheck().ok());
+        QProcess q32;
+        q32.start(QStringLiteral(Q32_BINARY), {QStringLiteral("list"), p});
+        QVERIFY(q32.waitForFinished(20000));
+        QCOMPARE(q32.exitCode(), 0);
+        QCOMPARE(q32.readAllStandardOutput().count('\n'), 42); // header and 41 records
+    }
+
+    void protectedAlbumKeepsThumbnailsEncrypted() {
+        const QString p = makeAlbum("protected.mdb", 6);
+        // Made in the plain album first, where their bytes are plainly in the file.
+        {
+            Run run;
+            QVERIFY(run.main.browser().openAlbum(p));
+            QSignalSpy filled(&run.main.thumbnails().source(), &ThumbnailSource::fillFinished);
+            run.main.thumbnails().setOn(true);
+            QVERIFY(filled.wait(20000));
+        }
+        AlbumStatus status;
+        auto album = AlbumDb::open(p, {}, &status);
+        const qint64 first = AlbumRecordset(*album, AlbumQuery{}).rowIdAt(1);
+        const QByteArray plainThumbnail = *ReadThumbnail(*album, first);
+        QVERIFY(bytesOf(p).contains(plainThumbnail.mid(200, 64)));
+        album.reset();
+
+        QVERIFY(ChangeAlbumPassword(p, {}, QStringLiteral("secret")).ok());
+        // Made again inside the protected album, by the view's own connection.
+        album = AlbumDb::open(p, OpenOptions{false, QStringLiteral("secret")}, &status);
+        QVERIFY(album);
+        QVERIFY(album->connection().exec("DELETE FROM Thumbnails").ok());
+        album.reset();
+        ThumbnailSource source;
+        QSignalSpy filled(&source, &ThumbnailSource::fillFinished);
+        source.setAlbum(p, QStringLiteral("secret"));
+        source.setFilling(true);
+        QVERIFY(filled.wait(20000));
+        source.setAlbum({}, {});
+
+        album = AlbumDb::open(p, OpenOptions{true, QStringLiteral("secret")}, &status);
+        QVERIFY(album);
+        const QByteArray file = bytesOf(p);
+        const QList<qint64> all = {AlbumRecordset(*album, AlbumQuery{}).rowIdAt(1),
+                                   AlbumRecordset(*album, AlbumQuery{}).rowIdAt(4)};
+        for (const qint64 id : all) {
+            const QByteArray jpeg = ReadThumbnail(*album, id).value_or(QByteArray());
+            QVERIFY(jpeg.size() > 1000);
+            for (int at = 0; at + 32 <= jpeg.size(); at += 512)
+                QVERIFY2(!file.contains(jpeg.mid(at, 32)), "thumbnail bytes in plain text");
+        }
+    }
+
+    void viewFollowsTheCurrentRecord() {
+        const QString p = makeAlbum("follow.mdb", 30);
+        Run run;
+        run.main.resize(900, 600);
+        run.main.show();
+        QVERIFY(run.main.browser().openAlbum(p));
+        ThumbnailPane& pane = run.main.thumbnails();
+        QListView* view = pane.view();
+        pane.setOn(true);
+        QVERIFY(view->isVisible());
+        QVERIFY(!run.main.grid()->isVisible());
+        QCOMPARE(view->model()->rowCount(), 31);
+
+        // The grid, the arrow buttons and the viewer move the highlight...
+        run.main.selectRecord(7);
+        QCOMPARE(view->currentIndex().row(), 6);
+        run.main.moveRecord(Step::Next);
+        QCOMPARE(view->currentIndex().row(), 7);
+        run.main.moveRecord(Step::Last);
+        QCOMPARE(view->currentIndex().row(), 30);
+        QVERIFY(view->viewport()->rect().intersects(view->visualRect(view->currentIndex())));
+
+        // ...and a click or a key on a thumbnail moves the grid and the preview.
+        const QModelIndex third = view->model()->index(2, 0);
+        view->scrollTo(third);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(third).center());
+        QCOMPARE(run.state.album.CurrentRow, 3);
+        QCOMPARE(run.main.grid()->currentIndex().row(), 2);
+        QCOMPARE(run.state.record.CurrentImageFile, third.data().toString());
+        QTest::keyClick(view, Qt::Key_Right);
+        QCOMPARE(run.state.album.CurrentRow, 4);
+        QTRY_VERIFY(pane.model().isReady(3));
+        const QImage shown = view->model()
+                                 ->index(3, 0)
+                                 .data(Qt::DecorationRole)
+                                 .value<QIcon>()
+                                 .pixmap(kThumbnailEdge)
+                                 .toImage();
+        // The photo's own colours at the bottom of its square, not a grey placeholder.
+        const QColor photo = shown.pixelColor(80, 150);
+        QVERIFY2(photo.saturation() > 60, qPrintable(photo.name()));
+
+        // Another order shows in the thumbnails too.
+        run.main.browser().sortImages(FileDescending, true);
+        QCOMPARE(view->model()->index(0, 0).data().toString(),
+                 run.main.grid()->model()->index(0, 2).data().toString());
+
+        // Off again shows the grid; the choice is kept for the next start.
+        run.main.commandBar().tool(QStringLiteral("ID_ThumbnailView"))->trigger();
+        QVERIFY(!pane.isOn());
+        QVERIFY(run.main.grid()->isVisible());
+        QCOMPARE(run.settings.integer("Options", "ThumbnailView"), 0);
+        pane.setOn(true);
+        Run next;
+        next.main.thumbnails().restore();
+        QVERIFY(next.main.thumbnails().isOn());
+        QVERIFY(next.main.commandBar().checked(QStringLiteral("ID_ThumbnailView")));
+    }
+};
+
+QTEST_MAIN(TestThumbnails)
+#include "tst_thumbnails.moc"
