@@ -132,8 +132,9 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
     if (file.condition != ImagingCondition::None)
         return file;
     if (options.makeThumbnail) {
-        file.thumbnail = MakeThumbnail(file.storedPath, file.formatText);
-        if (file.thumbnail.isNull())
+        file.thumbnail = MakeThumbnail(file.storedPath, file.formatText, options.decodeThumbnail);
+        if (file.thumbnail.isNull() &&
+            (options.decodeThumbnail || !CanMakeThumbnail(file.formatText)))
             file.thumbnail = QByteArray(""); // tried: the placeholder
     }
     if (file.size <= options.inMemoryLimit) {

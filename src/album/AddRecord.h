@@ -44,6 +44,7 @@ struct PrepareOptions {
     QString workFolder;           // where the JPEG of a bitmap is written, ending in "/"
     qint64 inMemoryLimit = 0;     // files up to this size are read whole into bytes
     bool makeThumbnail = true;    // the thumbnail view's picture, made while the file is at hand
+    bool decodeThumbnail = false; // from the decoded picture too, not only a camera's preview
     bool dateTaken = false;       // read the date the photo was taken
     bool contentHash = true;      // hash the bytes read whole (for an album that keeps hashes)
 };

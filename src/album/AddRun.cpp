@@ -59,6 +59,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     prepare.workFolder = m_options.workFolder;
     prepare.inMemoryLimit = m_options.inMemoryLimit;
     prepare.dateTaken = m_options.dateTaken;
+    prepare.decodeThumbnail = m_options.decodeThumbnails;
     prepare.contentHash = m_album.hasContentHashes();
     // The naming questions come between reading a file and storing it: nothing to read ahead.
     ReadAhead ahead(files, prepare, m_options.askNames ? 0 : m_options.readAhead);

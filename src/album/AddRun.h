@@ -21,6 +21,10 @@ struct AddRunOptions {
     QString workFolder;           // where "compress.jpg" goes, ending in "/"
     bool askNames = false;        // ask each file's name and description (a list of one file)
     bool dateTaken = false;       // date records from the photo's EXIF date taken, not today
+    // Decode a picture without a camera preview for its thumbnail while adding. Off, such
+    // thumbnails are made in the background when the thumbnail view is first shown: decoding
+    // costs more than storing the file, and most adds are never looked at as thumbnails at once.
+    bool decodeThumbnails = false;
     // Skip a file whose bytes are already stored (the album's older records are hashed first).
     bool skipDuplicates = false;
     // A group is committed once it holds this many bytes or is this old; 0 bytes commits after

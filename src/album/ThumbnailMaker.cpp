@@ -42,16 +42,19 @@ bool CanMakeThumbnail(const QString& formatText) {
     return !isClip(formatText);
 }
 
-QByteArray MakeThumbnail(const QString& path, const QString& formatText) {
+QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode) {
     if (isClip(formatText))
         return {};
     const QSize box(kThumbnailEdge, kThumbnailEdge);
     // A camera's own preview, else the picture decoded small. A preview smaller than a
     // thumbnail would show blurred.
     QImage picture = ReadEmbeddedThumbnail(path).value_or(QImage());
-    if (std::max(picture.width(), picture.height()) < kThumbnailEdge &&
-        LoadImage(path, picture, LoadOptions{box, false, 0, true}) != ImagingCondition::None)
-        return {};
+    if (std::max(picture.width(), picture.height()) < kThumbnailEdge) {
+        if (!decode)
+            return {};
+        if (LoadImage(path, picture, LoadOptions{box, false, 0, true}) != ImagingCondition::None)
+            return {};
+    }
     // A codec that cannot decode small gives the whole picture.
     if (picture.width() > kThumbnailEdge || picture.height() > kThumbnailEdge)
         picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);

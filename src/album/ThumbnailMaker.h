@@ -9,7 +9,8 @@ namespace q32 {
 // The thumbnail of the picture at path, or of a record's stored bytes: a JPEG at most
 // kThumbnailEdge pixels a side, turned as the photo's EXIF says. Empty when there is no picture
 // to show small (clips by their format text, sounds, files the imaging layer cannot decode).
-QByteArray MakeThumbnail(const QString& path, const QString& formatText);
+// With decode off only a camera's own preview is used; null when there is none.
+QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode = true);
 QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& formatText);
 // False for a format that never has a thumbnail (a clip), so its bytes need not be read.
 bool CanMakeThumbnail(const QString& formatText);

@@ -22,7 +22,9 @@ unset QT_QPA_PLATFORM
 q32=$build_dir/cli/q32
 bash "$source_dir/scripts/make-sample-album.sh" "$QUILLON_SAMPLE" "$q32" >"$work/make.log" 2>&1
 count() { sqlcipher "$QUILLON_SAMPLE" "SELECT count(*) FROM Thumbnails"; }
-[ "$(count)" = 23 ] || { echo "FAIL: q32 add made $(count) thumbnails, not 23"; exit 1; }
+# The sample's pictures carry no camera preview: adding leaves them to the view (clips get
+# their placeholder at once).
+[ "$(count)" -lt 23 ] || { echo "FAIL: q32 add decoded every picture for its thumbnail"; exit 1; }
 sqlcipher "$QUILLON_SAMPLE" "DROP TABLE Thumbnails"
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &

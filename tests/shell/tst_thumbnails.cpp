@@ -117,7 +117,9 @@ private slots:
         AlbumStatus status;
         auto album = AlbumDb::open(p, {}, &status);
         test::ScriptedPromptService prompts;
-        AddRun run(*album, prompts);
+        AddRunOptions decoding;
+        decoding.decodeThumbnails = true;
+        AddRun run(*album, prompts, decoding);
         QList<qint64> rows;
         struct Rows : AddRunListener {
             QList<qint64>* rows;
@@ -138,6 +140,17 @@ private slots:
         QCOMPARE(camera.size(), QSize(160, 120));
         QVERIFY2(camera.pixelColor(80, 60).green() > 200 && camera.pixelColor(80, 60).red() < 60,
                  "not the camera's own preview");
+
+        // By default only a camera's preview is used while adding; the rest wait for the view.
+        QFile::copy(path("photo.jpg"), path("plain.jpg"));
+        QFile::copy(path("camera.jpg"), path("camera2.jpg"));
+        AddRun quick(*album, prompts);
+        const int before = rows.size();
+        QCOMPARE(quick.run({path("plain.jpg"), path("camera2.jpg")}, &listener).stored, 2);
+        QVERIFY(!ReadThumbnail(*album, rows[before]));
+        QVERIFY(ReadThumbnail(*album, rows[before + 1]));
+        QVERIFY(album->deleteRecord(rows.takeLast()).ok());
+        QVERIFY(album->deleteRecord(rows.takeLast()).ok());
 
         // Replacing a picture drops its thumbnail (the view makes it again); so does deleting.
         QVERIFY(album->storeFile(rows[0], PictureField::Image, path("small.png")).ok());
