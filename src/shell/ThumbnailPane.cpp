@@ -44,6 +44,7 @@ ThumbnailPane::ThumbnailPane(MainWindow& main, ProgramState& state, Settings& se
     m_view->hide();
 
     QTableView* grid = m_main.grid();
+    m_grid = grid;
     grid->installEventFilter(this);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -109,9 +110,8 @@ void ThumbnailPane::syncTool() {
 
 bool ThumbnailPane::eventFilter(QObject* watched, QEvent* event) {
     // The thumbnails take the grid's place, wherever the window puts it.
-    if (watched == m_main.grid() &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        m_view->setGeometry(m_main.grid()->geometry());
+    if (watched == m_grid && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        m_view->setGeometry(m_grid->geometry());
     return QObject::eventFilter(watched, event);
 }
 

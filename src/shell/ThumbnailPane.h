@@ -6,6 +6,7 @@
 // settings (section "Options", value "ThumbnailView").
 
 #include <QObject>
+#include <QPointer>
 
 class QListView;
 
@@ -46,6 +47,9 @@ private:
     ThumbnailSource* m_source = nullptr;
     ThumbnailModel* m_model = nullptr;
     QListView* m_view = nullptr;
+    // The grid as a plain widget: its events also come while the main window is being
+    // destroyed, when the window may no longer be called.
+    QPointer<QWidget> m_grid;
     bool m_on = false;
 };
 
