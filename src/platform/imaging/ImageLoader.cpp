@@ -126,18 +126,22 @@ ImagingCondition LoadWithQt(const QString& path, const char* format, const Image
     return ImagingCondition::None;
 }
 
+// The size a decoder that scales while decoding should stop at, as the picture is stored
+// (before it is turned); empty for the whole picture.
+QSize DecodeTarget(const ImageInfo& info, const LoadOptions& o) {
+    if (!o.fitInto.isValid())
+        return {};
+    const QSize shown = o.autoOrient ? info.displaySize() : info.size();
+    QSize target = FitSize(shown, o.fitInto, o.enlarge);
+    if (o.autoOrient && info.orientation >= 5)
+        target.transpose();
+    return target == info.size() ? QSize() : target;
+}
+
 // Our own libjpeg path: scaled inside the DCT, rows straight into the picture.
 ImagingCondition LoadJpeg(const QString& path, const ImageInfo& info, const LoadOptions& o,
                           QImage& out) {
-    QSize target;
-    if (o.fitInto.isValid()) {
-        const QSize shown = o.autoOrient ? info.displaySize() : info.size();
-        target = FitSize(shown, o.fitInto, o.enlarge);
-        if (o.autoOrient && info.orientation >= 5) // decoded before it is turned
-            target.transpose();
-        if (target == info.size())
-            target = QSize();
-    }
+    const QSize target = DecodeTarget(info, o);
     const ImagingCondition c = DecodeJpeg(path, target, out);
     if (c == ImagingCondition::None && o.autoOrient)
         out = Orient(out, info.orientation);
@@ -173,15 +177,7 @@ ImagingCondition LoadWithMagick(const QString& path, const char* coder, const Im
 // gives the picture as stored; it is turned here.
 ImagingCondition LoadModern(const QString& path, const ImageInfo& info, const LoadOptions& o,
                             QImage& out) {
-    QSize target;
-    if (o.fitInto.isValid()) {
-        const QSize shown = o.autoOrient ? info.displaySize() : info.size();
-        target = FitSize(shown, o.fitInto, o.enlarge);
-        if (o.autoOrient && info.orientation >= 5) // decoded before it is turned
-            target.transpose();
-        if (target == info.size())
-            target = QSize();
-    }
+    const QSize target = DecodeTarget(info, o);
     ImagingCondition c;
     switch (info.formatCode) {
     case kHeifCode:
