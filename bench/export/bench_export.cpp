@@ -4,6 +4,7 @@
 // the same format. Every figure is the median of several runs after one warm-up run.
 //
 // usage: bench_export [runs] [scratch folder]   (5 runs; scratch defaults to /tmp)
+#include "BenchTools.h"
 #include "album/AlbumDb.h"
 #include "output/ExportJob.h"
 
@@ -26,37 +27,13 @@ namespace {
 
 int g_runs = 5;
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// Milliseconds, the median of g_runs after a warm-up run; NaN when a run fails.
+// The shared timing helpers, with this benchmark's run count.
 double Time(const std::function<bool()>& run) {
-    if (!run())
-        return std::nan("");
-    std::vector<double> ms;
-    for (int i = 0; i < g_runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (!run())
-            return std::nan("");
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    return Median(ms);
+    return bench::Time(g_runs, run);
 }
 
 double TimeTool(const QString& program, const QStringList& args) {
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return std::nan("");
-    return Time([&] {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(program, args);
-        return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    });
+    return bench::TimeTool(g_runs, program, args);
 }
 
 // A photo: smooth colour fields and edges with sensor-like grain, so the codecs have real work.
