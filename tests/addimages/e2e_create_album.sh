@@ -6,6 +6,7 @@
 # a picture of its folder in the main window.
 # Given a third argument (the help's images folder) it writes the help pages' screenshots there.
 set -euo pipefail
+source "$(dirname "$0")/../e2e/x11.sh"
 source_dir=$1
 build_dir=$2
 shots_dir=${3:-}
@@ -31,14 +32,14 @@ pictures="coast.jpg day1/market.jpg day1/evening/lamps.jpg day2/boat.png"
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
-timeout 120 xdotool search --sync --onlyvisible --name "Sample.mdb" >/dev/null
+find_window "Sample.mdb" 120 >/dev/null || fail "the main window did not show"
 sleep 2
 
 shot() { import -window root "$work/$1.png"; }
 fail() { echo "FAIL: $*"; cp "$work"/*.png "${QUILLON_E2E_SHOTS:-/tmp}/" 2>/dev/null || true; exit 1; }
 # Top-left corner of the visible window whose title matches.
 origin() {
-    local id; id=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -1)
+    local id; id=$(find_window "$1")
     xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p'
 }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.7}"; }
@@ -62,7 +63,7 @@ xdotool key Return
 sleep 2
 
 read -r ax ay < <(origin "Add Images to Depository")
-add_window=$(xdotool search --onlyvisible --name "Add Images to Depository" | head -1)
+add_window=$(find_window "Add Images to Depository") || fail "no Add Images window"
 echo "Add Images at $ax,$ay"
 shot addimages
 click $((ax + 152)) $((ay + 472)) 1.5 # Change Image Folder
@@ -95,7 +96,7 @@ for p in $pictures; do
     "$q32" extract "$album" "$id" "$work/out" >/dev/null 2>&1
     cmp -s "$work/out" "$tree/$p" || fail "$p is not stored byte for byte"
 done
-xdotool search --onlyvisible --name "Trip album.mdb" >/dev/null || fail "the main window did not open the new album"
+find_window "Trip album.mdb" >/dev/null || fail "the main window did not open the new album"
 
 # The screenshot: four rows with text in the grid, the fifth empty; the first row highlighted;
 # a picture in the preview frame.
@@ -125,7 +126,7 @@ echo "preview frame: $colours colours"
 click $((mx + 77)) $((my + 8))
 click $((mx + 133)) $((my + 51)) 1.5
 read -r bx by < <(origin "Browse Picture Files")
-browser_window=$(xdotool search --onlyvisible --name "Browse Picture Files" | head -1)
+browser_window=$(find_window "Browse Picture Files") || fail "no file browser"
 click $((bx + 163)) $((by + 41)) 1 # Drive1
 shot drives
 xdotool key Home Return
@@ -140,7 +141,7 @@ keep file-browser "$browser_window"
 click $((bx + 502)) $((by + 577)) 2 # OK
 shot accepted
 grep -q "^ThumbNailsDir=$tree/\$" "$XDG_CONFIG_HOME/quillon32/quillon32.ini" || fail "the folder was not kept"
-id=$(xdotool search --onlyvisible --name "Trip album.mdb" | head -1)
+id=$(find_window "Trip album.mdb") || fail "no main window"
 mh=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
 status=$(convert "$work/accepted.png" -crop "700x18+$mx+$((my + mh - 20))" +repage -colorspace gray -threshold 50% \
     -negate -format '%[fx:int(mean*w*h+0.5)]' info:)

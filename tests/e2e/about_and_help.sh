@@ -7,6 +7,7 @@
 #
 #   about_and_help.sh SOURCE_DIR BUILD_DIR [SHOTS_DIR]
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
 shots_dir=${3:-}
@@ -43,17 +44,7 @@ grep -A4 '"ID_OpeningScreen"' "$QUILLON32_HOME/Database.atb" | grep -q '"checked
 "$build_dir/app/quillon32" "$work/Sample.mdb" >"$work/run.log" 2>&1 &
 pid=$!
 
-# Window id, and its geometry as X Y WIDTH HEIGHT.
-# Windows that come and go make a search fail now and then: it is asked again.
-find_window() {
-    local id
-    for _ in $(seq $((${2:-30} * 4))); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.25
-    done
-    return 1
-}
+# Geometry of a window as X Y WIDTH HEIGHT.
 geometry() {
     local X Y WIDTH HEIGHT WINDOW SCREEN
     eval "$(xdotool getwindowgeometry --shell "$1")"

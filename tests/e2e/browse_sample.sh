@@ -3,6 +3,7 @@
 # preview; clicking a landscape, a portrait, a GIF and a clip puts each where the preview rules
 # say; the clip plays to its end and the pane lets it go.
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
 if [ -z "${DISPLAY:-}" ]; then
@@ -17,7 +18,7 @@ unset QT_QPA_PLATFORM
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
-timeout 120 xdotool search --sync --onlyvisible --name "Sample.mdb" >/dev/null
+find_window "Sample.mdb" 120 >/dev/null || fail "the main window did not show"
 sleep 2
 q32=$build_dir/cli/q32
 
@@ -28,7 +29,6 @@ content() {
     convert "$work/$1.png" -crop "$2x$3+$4+$5" +repage -fuzz 3% -fill black -opaque "srgb(239,239,239)" \
         -fill white +opaque black -trim -format '%w %h %X %Y\n' info: | tr -d '+'
 }
-fail() { echo "FAIL: $*"; exit 1; }
 
 shot start
 highlight="srgb(48,140,198)"

@@ -6,6 +6,7 @@
 #
 #   dates_and_duplicates.sh QUILLON32 Q32
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 program=$1
 q32=$2
 if [ -z "${DISPLAY:-}" ]; then
@@ -24,13 +25,6 @@ fail() {
     exit 1
 }
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.7}"; }
-find_window() {
-    for _ in $(seq 120); do
-        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
-        sleep 0.25
-    done
-    return 1
-}
 
 photos=$work/photos
 mkdir -p "$photos"

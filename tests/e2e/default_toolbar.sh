@@ -3,6 +3,7 @@
 # entry's own action is replaced while it delivers the click. The program must live on, and the
 # rebuilt button bar must work (its Exit button ends the program and saves the layout).
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 quillon=$1
 q32=$2
 if [ -z "${DISPLAY:-}" ]; then
@@ -23,7 +24,7 @@ convert -size 300x200 xc:red "$work/red.png"
 
 "$quillon" "$work/t.mdb" >"$work/app.log" 2>&1 &
 pid=$!
-win=$(timeout 60 xdotool search --sync --onlyvisible --name "t.mdb" | head -n 1)
+win=$(find_window "t.mdb" 60) || fail "the main window did not show"
 sleep 1
 highlight="srgb(48,140,198)"
 for round in 1 2 3 4 5 6; do

@@ -3,6 +3,7 @@
 # Current Image, a file name, the File Save Options window; once to PNG, once to a 1-bit TIFF
 # with Group 4 compression. The files must hold the picture.
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 program=$1
 q32=$2
 if [ -z "${DISPLAY:-}" ]; then
@@ -13,7 +14,6 @@ trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
 export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
-fail() { echo "FAIL: $*"; exit 1; }
 
 # A black square and a red one on white.
 convert -size 300x200 xc:white -fill black -draw "rectangle 40,40 139,139" \
@@ -23,10 +23,9 @@ convert -size 300x200 xc:white -fill black -draw "rectangle 40,40 139,139" \
 
 "$program" "$work/album.mdb" &
 pid=$!
-win=$(timeout 60 xdotool search --sync --onlyvisible --name "album.mdb" | head -1)
+win=$(find_window "album.mdb" 60) || fail "the main window did not show"
 sleep 1
 
-wait_window() { timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -1; }
 # Depository > Export Current Image, the file name, then the options window.
 export_as() { # file, keys for the options window...
     local file=$1; shift
@@ -34,13 +33,13 @@ export_as() { # file, keys for the options window...
     xdotool key --window "$win" alt+d
     sleep 0.5
     xdotool key e
-    local dialog; dialog=$(wait_window "Save Image As")
+    local dialog; dialog=$(find_window "Save Image As") || fail "no file dialog"
     xdotool windowfocus --sync "$dialog"
     sleep 0.5
     xdotool key ctrl+a
     xdotool type --delay 30 "$file"
     xdotool key Return
-    local options; options=$(wait_window "File Save Options")
+    local options; options=$(find_window "File Save Options") || fail "no options window"
     xdotool windowfocus --sync "$options"
     sleep 0.5
     for keys in "$@"; do

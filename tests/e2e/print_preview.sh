@@ -4,6 +4,7 @@
 # a drag moves the picture and rewrites Left and Top; "&Print" writes the PDF with the picture
 # where the sheet showed it. Screenshots are kept in the build folder (Testing/print_preview).
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
 if [ -z "${DISPLAY:-}" ]; then
@@ -20,10 +21,9 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 ini=$XDG_CONFIG_HOME/quillon32/quillon32.ini
 
-fail() { echo "FAIL: $*"; exit 1; }
 shot() { import -window root "$keep/$1.png"; }
 window() { # title [seconds]
-    timeout "${2:-30}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1 || true
+    find_window "$@" || true
 }
 # Bounding box "w h x y" of the picture's colours (not white, grey or black) in a rectangle.
 picture_box() {

@@ -2,6 +2,7 @@
 # The real program under a virtual X display: it must paint its window (menus, button bar,
 # band, empty grid), and leaving through File > Exit must save the layout and the geometry.
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 program=$1
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
@@ -20,10 +21,10 @@ echo "$help" | grep -q "^Usage: quillon32" || { echo "FAIL: --help printed: $hel
 "$program" &
 pid=$!
 # The first start opens recent entry 1, which still holds its factory caption: it says so.
-fyi=$(timeout 20 xdotool search --sync --onlyvisible --name "^FYI$" | head -1)
+fyi=$(find_window "^FYI$" 20) || fail "no FYI message"
 xdotool windowfocus --sync "$fyi"
 xdotool key Return
-win=$(timeout 20 xdotool search --sync --onlyvisible --name "Quillon 32" | head -1)
+win=$(find_window "Quillon 32" 20) || fail "no main window"
 sleep 1
 import -window root "$work/screen.png"
 geometry=$(xdotool getwindowgeometry --shell "$win")

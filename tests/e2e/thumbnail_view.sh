@@ -6,6 +6,7 @@
 # makes its thumbnails, and it stays an album q32 reads.
 # Usage: thumbnail_view.sh SOURCE_DIR BUILD_DIR [FOLDER_FOR_SCREENSHOTS]
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
 keep=${3:-}
@@ -29,11 +30,10 @@ sqlcipher "$QUILLON_SAMPLE" "DROP TABLE Thumbnails"
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
-main=$(timeout 120 xdotool search --sync --onlyvisible --name "Sample.mdb" | head -1)
+main=$(find_window "Sample.mdb" 120) || fail "the main window did not show"
 sleep 2
 
 shot() { import -window root "$work/$1.png"; [ -z "$keep" ] || cp "$work/$1.png" "$keep/thumbnail_view_$1.png"; }
-fail() { echo "FAIL: $*"; exit 1; }
 # Bounding box "w h x y" (screen pixels) of one colour inside a rectangle w h x y.
 box() {
     convert "$work/$1.png" -crop "$3x$4+$5+$6" +repage -fuzz 4% -fill black +opaque "$2" \

@@ -3,6 +3,7 @@
 # animated), a JPEG XL and a DNG photo, each stored turned with EXIF orientation 6, under their
 # codes with their sizes; the program shows each one upright in the preview.
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 build_dir=$1
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
@@ -13,7 +14,6 @@ trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
 mkdir -p "$XDG_RUNTIME_DIR" "$work/pics" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
-fail() { echo "FAIL: $*"; exit 1; }
 
 # Stored 480 x 320, shown 320 x 480: quarters red, green / blue, yellow as stored.
 "$build_dir/tests/imaging/make_format_samples" "$work/pics" 480 320 >/dev/null 2>&1 || fail "samples"
@@ -38,7 +38,7 @@ expect_row photo.dng "89 Adobe Digital Negative (DNG)" "(480x320) (16,777,216 co
 
 "$build_dir/app/quillon32" "$album" >"$work/run.log" 2>&1 &
 pid=$!
-timeout 60 xdotool search --sync --onlyvisible --name "Formats.mdb" >/dev/null
+find_window "Formats.mdb" 60 >/dev/null || fail "the main window did not show"
 sleep 2
 shot() { import -window root "$work/$1.png"; }
 pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[pixel:p]' info:; }

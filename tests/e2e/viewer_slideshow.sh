@@ -4,6 +4,7 @@
 # patterns caught mid-transition with both pictures on screen; the beach walk's sound played to
 # its end (the loudspeaker shows while it plays); Escape back on the record the show reached.
 set -euo pipefail
+source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
 if [ -z "${DISPLAY:-}" ]; then
@@ -15,7 +16,6 @@ export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$w
 export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
 mkdir -p "$XDG_RUNTIME_DIR" "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
-fail() { echo "FAIL: $*"; exit 1; }
 
 # A caption in yellow (65535) with black text across the bottom, shown; a show changing pictures
 # every 5 ticks; three patterns of 10 seconds each (250 ms x 40 steps), so a new picture
@@ -58,7 +58,7 @@ printf '0000) Wipe (from left) [250], 1\n0001) Wipe (from right) [250], 2\n0002)
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
-main=$(timeout 150 xdotool search --sync --onlyvisible --name "Sample.mdb" | head -1)
+main=$(find_window "Sample.mdb" 150) || fail "the main window did not show"
 sleep 2
 read -r wx wy < <(xdotool getwindowgeometry "$main" | awk '/Position/ {split($2, p, ","); print p[1], p[2]}')
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; }
@@ -131,7 +131,12 @@ last=${speaker##* }
 [ "$last" -lt 24 ] || fail "the sound did not end"
 
 # Escape: the main window on the record the show reached.
-reached=$(xdotool search --onlyvisible --name "bytes\)" | while read -r id; do xdotool getwindowname "$id"; done | grep -v "Sample.mdb" | head -1)
+reached=
+for _ in 1 2 3 4; do
+    reached=$( (xdotool search --onlyvisible --name "bytes\)" | while read -r id; do xdotool getwindowname "$id"; done) 2>/dev/null | grep -v "Sample.mdb" | head -1) || true
+    [ -n "$reached" ] && break
+    sleep 0.25
+done
 xdotool key Escape
 sleep 2
 shot back

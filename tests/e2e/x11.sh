@@ -1,0 +1,16 @@
+# Sourced by the end-to-end scripts.
+# find_window TITLE-PATTERN [SECONDS]: prints the id of the first visible window whose title
+# matches. A window that vanishes while xdotool looks at it (tips, menus, dialogs closing) makes
+# that search fail with an X error, so a failed search is simply asked again.
+find_window() {
+    local id
+    for _ in $(seq $((${2:-30} * 4))); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.25
+    done
+    return 1
+}
+
+# Scripts that keep screens on failure define their own.
+fail() { echo "FAIL: $*"; exit 1; }
