@@ -8,8 +8,11 @@
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
+#include "album/FormatTable.h"
+#include "album/ThumbnailMaker.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "platform/imaging/Imaging.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 #include "shell/ThumbnailModel.h"
@@ -210,6 +213,21 @@ private slots:
         QVERIFY(q32.waitForFinished(20000));
         QCOMPARE(q32.exitCode(), 0);
         QCOMPARE(q32.readAllStandardOutput().count('\n'), 42); // header and 41 records
+    }
+
+    // Background thumbnails are made from the stored bytes, not from a file with a name: formats
+    // known only by their content or by a file name extension must work alike.
+    void thumbnailsFromStoredBytes() {
+        for (const char* name :
+             {"pic.pcx", "pic.tga", "pic.bmp", "pic.tif", "pic.gif", "pic.png"}) {
+            const QString file = path(QString::fromLatin1(name));
+            QVERIFY(convert({"-size", "320x240", "gradient:blue-yellow", file}));
+            ImageInfo info;
+            QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
+            const QByteArray jpeg =
+                MakeThumbnailFromBytes(bytesOf(file), FormatText(info.formatCode));
+            QVERIFY2(QImage::fromData(jpeg, "JPG").size() == QSize(160, 120), name);
+        }
     }
 
     void protectedAlbumKeepsThumbnailsEncrypted() {

@@ -128,10 +128,8 @@ ImagingCondition PingWithMagick(const QString& path, const char* coder, ImageInf
     EnsureMagick();
     try {
         Magick::Image img = NewMagickReader(info.formatCode);
-        if (info.formatCode == 77) // a fax stream's length is only known once decoded
-            img.read(MagickSource(coder, path, 0));
-        else
-            img.ping(MagickSource(coder, path, 0));
+        // A fax stream's length is only known once decoded.
+        ReadWithMagick(img, coder, path, 0, info.formatCode != 77);
         if (!info.width || !info.height) {
             info.width = int(img.columns());
             info.height = int(img.rows());

@@ -153,7 +153,7 @@ ImagingCondition LoadWithMagick(const QString& path, const char* coder, const Im
     EnsureMagick();
     try {
         Magick::Image img = NewMagickReader(info.formatCode);
-        img.read(MagickSource(coder, path, o.page));
+        ReadWithMagick(img, coder, path, o.page);
         // Only TIFF files carry an orientation still to apply; other coders have turned rows
         // already.
         if (o.autoOrient && std::string(coder) == "TIFF")

@@ -2,6 +2,8 @@
 
 #include "platform/imaging/Limits.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <mutex>
 
 namespace q32::imaging {
@@ -78,6 +80,26 @@ std::string MagickSource(const char* coder, const QString& path, int page) {
     if (page >= 0)
         source += "[" + std::to_string(page) + "]";
     return source;
+}
+
+void ReadWithMagick(Magick::Image& img, const char* coder, const QString& path, int page,
+                    bool pingOnly) {
+    // ImageMagick's path policy checks the file's real path, which an anonymous in-memory file
+    // (a record's bytes handed over as /proc/self/fd/N) does not have: give it the bytes.
+    if (QFileInfo(path).canonicalFilePath().isEmpty()) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            throw Magick::ErrorFileOpen("unable to open image " + path.toStdString());
+        const QByteArray bytes = f.readAll();
+        const Magick::Blob blob(bytes.constData(), size_t(bytes.size()));
+        img.magick(coder);
+        img.subImage(size_t(std::max(page, 0)));
+        img.subRange(1);
+        pingOnly ? img.ping(blob) : img.read(blob);
+        return;
+    }
+    const std::string source = MagickSource(coder, path, page);
+    pingOnly ? img.ping(source) : img.read(source);
 }
 
 } // namespace q32::imaging

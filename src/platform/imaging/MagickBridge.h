@@ -18,5 +18,8 @@ Magick::Image FromQImage(const QImage& image);
 
 // "TIFF:/path/file[0]": the coder comes from the content, never from the name.
 std::string MagickSource(const char* coder, const QString& path, int page = -1);
+// Reads (or pings) one page of a file with the given coder; throws as Magick++ does.
+void ReadWithMagick(Magick::Image& img, const char* coder, const QString& path, int page,
+                    bool pingOnly = false);
 
 } // namespace q32::imaging
