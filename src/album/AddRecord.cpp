@@ -62,16 +62,24 @@ ImagingCondition inspect(PreparedFile& file) {
 }
 
 // Converts a bitmap to the JPEG work file; returns its path, or an empty string.
-QString compressBitmap(const QString& path, const QString& workFolder,
-                       ImagingCondition& condition) {
+// The JPEG of a bitmap, in a work file of its own: files are prepared on several threads and
+// wait to be stored, so a shared name would be overwritten under them.
+std::shared_ptr<QTemporaryFile> compressBitmap(const QString& path, const QString& workFolder,
+                                               ImagingCondition& condition) {
     QImage image;
     condition = LoadImage(path, image, LoadOptions{{}, false, 0, false});
     if (condition != ImagingCondition::None)
         return {};
-    const QString target = workFolder + QStringLiteral("compress.jpg");
-    condition = SaveImage(image.convertToFormat(QImage::Format_RGB888), target,
+    auto target =
+        std::make_shared<QTemporaryFile>(workFolder + QStringLiteral("compress-XXXXXX.jpg"));
+    if (!target->open()) {
+        condition = ImagingCondition::CannotWrite;
+        return {};
+    }
+    target->close();
+    condition = SaveImage(image.convertToFormat(QImage::Format_RGB888), target->fileName(),
                           SaveOptions{10, 24, 20, false});
-    return condition == ImagingCondition::None ? target : QString();
+    return condition == ImagingCondition::None ? target : nullptr;
 }
 
 // Reads the whole file into buffer, reusing its memory. Buffers grow in steps of 4 MiB, so one
@@ -113,9 +121,10 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
     file.bytes = std::move(buffer);
     // Bitmaps go in as JPEG when storage is compressed.
     if (options.compressStorage && lastThree(path) == QLatin1String("bmp")) {
-        file.storedPath = compressBitmap(path, options.workFolder, file.condition);
-        if (file.storedPath.isEmpty())
+        file.workFile = compressBitmap(path, options.workFolder, file.condition);
+        if (!file.workFile)
             return file;
+        file.storedPath = file.workFile->fileName();
     }
     QFile source(file.storedPath);
     if (!QFileInfo(source).isFile()) {

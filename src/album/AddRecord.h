@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QTemporaryFile>
+#include <memory>
 
 namespace q32 {
 
@@ -27,6 +29,7 @@ public:
 struct PreparedFile {
     QString path;       // as listed
     QString storedPath; // what is stored: path, or the JPEG work file of a compressed bitmap
+    std::shared_ptr<QTemporaryFile> workFile; // that JPEG, removed with the last copy of this
     qint64 size = 0;
     QByteArray bytes; // the stored file whole when inMemory; else it is streamed from storedPath
     bool inMemory = false;

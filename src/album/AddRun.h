@@ -18,7 +18,7 @@ class PromptService;
 
 struct AddRunOptions {
     bool compressStorage = false; // store bitmaps as JPEG
-    QString workFolder;           // where "compress.jpg" goes, ending in "/"
+    QString workFolder;           // where bitmaps' JPEG work files go, ending in "/"
     bool askNames = false;        // ask each file's name and description (a list of one file)
     bool dateTaken = false;       // date records from the photo's EXIF date taken, not today
     // Decode a picture without a camera preview for its thumbnail while adding. Off, such
@@ -31,8 +31,9 @@ struct AddRunOptions {
     // every file.
     qint64 groupBytes = qint64(256) << 20;
     int groupMilliseconds = 2000;
-    // Files read ahead of the one being stored; 0 reads each on the run's own thread.
-    int readAhead = 2;
+    // Files read ahead of the one being stored (being read or waiting), by two threads; 0 reads
+    // each on the run's own thread.
+    int readAhead = 3;
     // Files up to this size are read whole, so they go into the album in one write; larger ones
     // (clips) are streamed.
     qint64 inMemoryLimit = qint64(64) << 20;

@@ -7,6 +7,7 @@
 #include "album/AlbumDb.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
@@ -123,6 +124,30 @@ private slots:
                 QVERIFY(listener.groups > 2 && listener.groups < m_photos.size());
             else
                 QCOMPARE(listener.groups, 1);
+        }
+    }
+
+    // Bitmaps stored as JPEG go through work files while other threads prepare the next ones:
+    // each record must hold its own picture, read whole or streamed.
+    void compressedBitmapsKeepTheirOwnPictures() {
+        for (const qint64 inMemoryLimit : {qint64(64) << 20, qint64(0)}) {
+            const QString album = newAlbum(QStringLiteral("compressed%1.mdb").arg(inMemoryLimit));
+            auto db = AlbumDb::open(album, {}, nullptr);
+            test::ScriptedPromptService prompts;
+            AddRunOptions options;
+            options.compressStorage = true;
+            options.workFolder = path(QString());
+            options.inMemoryLimit = inMemoryLimit;
+            const AddRunSummary summary = AddRun(*db, prompts, options).run(m_photos);
+            QCOMPARE(summary.stored, m_photos.size());
+            const QHash<QString, QByteArray> rows = rowsOnDisk(album);
+            for (const QString& photo : m_photos) {
+                const QByteArray stored = rows.value(QFileInfo(photo).fileName());
+                const bool bitmap = photo.endsWith(QLatin1String(".bmp"));
+                QCOMPARE(QImage::fromData(stored).size(), QImage(photo).size());
+                QCOMPARE(stored.startsWith("\xFF\xD8"), bitmap);
+            }
+            QVERIFY(QDir(path(QString())).entryList({"compress-*"}).isEmpty()); // work files gone
         }
     }
 
