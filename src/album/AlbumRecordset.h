@@ -21,6 +21,7 @@ public:
     // is still there.
     AlbumStatus requery();
     const AlbumStatus& status() const { return m_status; }
+    AlbumDb& album() const { return m_album; }
     const AlbumQuery& query() const { return m_query; }
 
     qint64 recordCount() const { return qint64(m_ids.size()); }

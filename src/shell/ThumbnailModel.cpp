@@ -43,6 +43,7 @@ void ThumbnailModel::setRecordset(AlbumRecordset* recordset) {
     m_icons.clear();
     m_asked.clear();
     m_missing.clear();
+    m_firstScreen = true;
     endResetModel();
 }
 
@@ -116,6 +117,29 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
 
 void ThumbnailModel::requestMissing() const {
     m_requestPending = false;
+    if (std::exchange(m_firstScreen, false) && m_recordset) {
+        // The first screen's stored thumbnails are read here, through the window's connection:
+        // a few dozen small JPEGs take milliseconds, where the worker would first have to open
+        // the album (a key derivation for a protected one).
+        int first = rowCount(), last = -1;
+        QList<qint64> left;
+        for (const qint64 rowId : std::as_const(m_missing)) {
+            const std::optional<QByteArray> jpeg = ReadThumbnail(m_recordset->album(), rowId);
+            if (!jpeg) {
+                left << rowId;
+                continue;
+            }
+            m_source.insert(rowId, jpeg->isEmpty() ? QImage() : QImage::fromData(*jpeg, "JPG"));
+            const int position = m_asked.value(rowId);
+            first = std::min(first, position);
+            last = std::max(last, position);
+        }
+        m_missing = left;
+        // Called from a paint, through a const model; the signal only asks for another paint.
+        if (last >= 0)
+            emit const_cast<ThumbnailModel*>(this)->dataChanged(index(first), index(last),
+                                                                {Qt::DecorationRole});
+    }
     m_source.request(m_missing);
     m_missing.clear();
     // Rows scrolled away are asked again when they show.

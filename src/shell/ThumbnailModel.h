@@ -43,6 +43,7 @@ private:
     mutable QHash<qint64, int> m_asked; // row id -> position, for rows waited for
     mutable QList<qint64> m_missing;    // rows painted without their thumbnail, in paint order
     mutable bool m_requestPending = false;
+    mutable bool m_firstScreen = true; // not painted since the recordset was set
     mutable QPixmap m_placeholders[3];
 };
 

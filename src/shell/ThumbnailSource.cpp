@@ -38,6 +38,9 @@ struct ThumbnailSource::Shared {
     QList<qint64> wanted;
     bool filling = false;
     bool filled = false;
+    // Set by the view's first request: until then the album is being opened by the window, and
+    // the worker's own open would only compete with it.
+    bool asked = false;
     QCache<qint64, QImage> images{kCachedImages};
 };
 
@@ -66,6 +69,7 @@ void ThumbnailSource::setAlbum(const QString& path, const QString& password) {
     m_shared->wanted.clear();
     m_shared->images.clear();
     m_shared->filled = false;
+    m_shared->asked = false;
     m_shared->wake.notify_all();
     // The worker takes the new album (closing the old connection) before it looks for work.
     if (path.isEmpty())
@@ -82,12 +86,14 @@ void ThumbnailSource::request(const QList<qint64>& rowIds) {
         if (wanted.size() < kWantedRows && !wanted.contains(id))
             wanted << id;
     m_shared->wanted = wanted;
+    m_shared->asked = true;
     m_shared->wake.notify_all();
 }
 
 void ThumbnailSource::setFilling(bool on) {
     std::lock_guard lock(m_shared->mutex);
     m_shared->filling = on;
+    m_shared->asked = m_shared->asked || on;
     m_shared->wake.notify_all();
 }
 
@@ -96,6 +102,11 @@ std::optional<QImage> ThumbnailSource::image(qint64 rowId) const {
     if (const QImage* image = m_shared->images.object(rowId))
         return *image;
     return std::nullopt;
+}
+
+void ThumbnailSource::insert(qint64 rowId, const QImage& image) {
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->images.insert(rowId, new QImage(image));
 }
 
 void ThumbnailSource::forget(qint64 rowId) {
@@ -165,7 +176,7 @@ void ThumbnailSource::work() {
             }
             continue;
         }
-        const bool work = !s.wanted.isEmpty() || (s.filling && !s.filled);
+        const bool work = !s.wanted.isEmpty() || (s.filling && s.asked && !s.filled);
         if (!album && work && !s.path.isEmpty()) {
             const QString path = s.path;
             const QString password = s.password;

@@ -25,11 +25,14 @@ public:
     void setAlbum(const QString& path, const QString& password);
     // These rows are wanted now, most wanted first, before the ones asked for earlier.
     void request(const QList<qint64>& rowIds);
-    // Makes the thumbnails of every record that lacks one, in the background.
+    // Makes the thumbnails of every record that lacks one, in the background; for an album just
+    // set, from the first request on.
     void setFilling(bool on);
     // A decoded thumbnail: a null image when the record shows a placeholder; nullopt when not
     // ready yet.
     std::optional<QImage> image(qint64 rowId) const;
+    // A thumbnail read by the caller (a null image for a placeholder).
+    void insert(qint64 rowId, const QImage& image);
     // Forgets a record's thumbnail (its picture was replaced).
     void forget(qint64 rowId);
     // True once no record of the album lacks a thumbnail (or none can be stored).
