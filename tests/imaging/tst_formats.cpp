@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <cmath>
 
 using namespace q32;
@@ -306,6 +307,10 @@ private slots:
             << QDateTime(QDate(2018, 3, 4), QTime(5, 6, 7));
         QTest::newRow("png without either") << "png" << QStringList{} << QDateTime();
         QTest::newRow("bitmap") << "bmp" << QStringList{} << QDateTime();
+        // A clip's movie header, in universal time.
+        const QDateTime recorded(QDate(2019, 7, 14), QTime(8, 20, 30), QTimeZone::utc());
+        QTest::newRow("mp4 recorded") << "mp4" << QStringList{} << recorded.toLocalTime();
+        QTest::newRow("quicktime recorded") << "mov" << QStringList{} << recorded.toLocalTime();
     }
     void dateTaken() {
         QFETCH(QString, make);
@@ -315,6 +320,10 @@ private slots:
             QStringLiteral("dated_%1.%2").arg(QTest::currentDataTag()).replace(' ', '_').arg(make));
         if (make == "tif")
             QVERIFY(Run("convert", {"-size", "300x300", "plasma:", "-endian", "MSB", file}));
+        else if (make == "mp4" || make == "mov")
+            QVERIFY(
+                Run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=d=0.2:s=64x48",
+                               "-metadata", "creation_time=2019-07-14T08:20:30Z", file}));
         else
             QVERIFY(Quarters(300, 300).save(file, qPrintable(make)));
         if (!exiftool.isEmpty())

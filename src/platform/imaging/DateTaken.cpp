@@ -4,6 +4,7 @@
 #include "platform/imaging/FileProbe.h"
 #include "platform/imaging/FormatSniffer.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/IsoBmff.h"
 #include "platform/imaging/MappedFile.h"
 #include "platform/imaging/ModernCodecs.h"
 
@@ -98,8 +99,13 @@ std::optional<QDateTime> ReadDateTaken(const QString& path) {
         return ReadExif(JxlExif(path)).taken;
     case kCameraRawCode:
         return RawDateTaken(path);
-    default:
+    default: {
+        const ByteReader r(head);
+        if (r.at(4, "ftyp") || r.at(4, "moov") || r.at(4, "mdat") || r.at(4, "wide") ||
+            r.at(4, "free"))
+            return ClipCreationTime(path);
         return std::nullopt;
+    }
     }
 }
 

@@ -1,11 +1,14 @@
 #include "platform/imaging/IsoBmff.h"
 
 #include <QFile>
+#include <QTimeZone>
 
 namespace q32::imaging {
 namespace {
 
 constexpr qint64 kMaxMetaBytes = qint64(16) << 20;
+// A long clip's sample tables make its 'moov' box large; the movie header comes first in it.
+constexpr qint64 kMaxMovieBytes = qint64(64) << 20;
 
 struct Box {
     qint64 start = 0;   // of the payload
@@ -50,8 +53,8 @@ bool FindChild(const ByteReader& r, qint64 from, qint64 to, const char* type, Bo
     return false;
 }
 
-// The 'meta' box's payload, found among the file's top-level boxes.
-QByteArray ReadMeta(QFile& f) {
+// The payload of the first top-level box of the given type, up to limit bytes.
+QByteArray ReadTopLevel(QFile& f, const char* type, qint64 limit) {
     qint64 at = 0;
     for (int i = 0; i < 64 && f.seek(at); ++i) {
         const QByteArray h = f.read(16);
@@ -64,8 +67,8 @@ QByteArray ReadMeta(QFile& f) {
             size = quint64(f.size() - at);
         if (h.size() < header || size < quint64(header) || size > quint64(f.size() - at))
             return {};
-        if (r.at(4, "meta")) {
-            if (qint64(size) > kMaxMetaBytes || !f.seek(at + header))
+        if (r.at(4, type)) {
+            if (qint64(size) > limit || !f.seek(at + header))
                 return {};
             return f.read(qint64(size) - header);
         }
@@ -98,7 +101,7 @@ int IsoBmffImageCode(const ByteReader& head) {
 
 bool HeifPrimaryTurned(const QString& path) {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) && PrimaryItemTurned(ReadMeta(f));
+    return f.open(QIODevice::ReadOnly) && PrimaryItemTurned(ReadTopLevel(f, "meta", kMaxMetaBytes));
 }
 
 bool PrimaryItemTurned(const QByteArray& meta) {
@@ -138,6 +141,28 @@ bool PrimaryItemTurned(const QByteArray& meta) {
         }
     }
     return false;
+}
+
+std::optional<QDateTime> ClipCreationTime(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray movie = ReadTopLevel(f, "moov", kMaxMovieBytes);
+    const ByteReader r(movie);
+    Box header;
+    if (!FindChild(r, 0, movie.size(), "mvhd", header) || !r.has(header.start, 12))
+        return std::nullopt;
+    // Seconds since 1904 in universal time, after the full box's version and flags; 0 when the
+    // writer did not know.
+    const quint64 seconds =
+        r.u8(header.start) == 1 ? r.be64(header.start + 4) : r.be32(header.start + 4);
+    if (seconds == 0)
+        return std::nullopt;
+    const QDateTime epoch(QDate(1904, 1, 1), QTime(0, 0), QTimeZone::utc());
+    const QDateTime at = epoch.addSecs(qint64(seconds));
+    if (!at.isValid() || at.date().year() < 1970 || at.date().year() > 9999)
+        return std::nullopt;
+    return at.toLocalTime();
 }
 
 } // namespace q32::imaging

@@ -1,10 +1,13 @@
 #pragma once
-// Files built of ISO base media boxes (HEIF, AVIF, Canon CR3): which picture format their brands
-// name, and whether the primary picture is turned by the container itself.
+// Files built of ISO base media boxes (HEIF, AVIF, Canon CR3, clips): which picture format their
+// brands name, whether the primary picture is turned by the container itself, when a clip was
+// recorded.
 
 #include "platform/imaging/ByteOrder.h"
 
+#include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace q32::imaging {
 
@@ -18,5 +21,8 @@ int IsoBmffImageCode(const ByteReader& head);
 bool HeifPrimaryTurned(const QString& path);
 // The same, from the payload of the file's 'meta' box.
 bool PrimaryItemTurned(const QByteArray& meta);
+
+// When a clip (MP4, QuickTime, 3GP) was recorded, from its movie header.
+std::optional<QDateTime> ClipCreationTime(const QString& path);
 
 } // namespace q32::imaging
