@@ -259,22 +259,17 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("properties");
-        const QString photo = "(96x64) (16,777,216 colors)";
-        QTest::newRow("heic") << "photo.heic"
-                              << "85 High Efficiency Image File Format (HEIC)" << photo;
-        // the container turns it: its size is the turned one
-        QTest::newRow("avif") << "photo.avif"
-                              << "86 AV1 Image File Format (AVIF)"
-                              << "(64x96) (16,777,216 colors)";
-        QTest::newRow("webp") << "photo.webp"
-                              << "87 WebP" << photo;
-        QTest::newRow("animated webp") << "anim.webp"
-                                       << "87 WebP"
-                                       << "(96x64) (4,294,967,296 colors)";
-        QTest::newRow("jpeg xl") << "photo.jxl"
-                                 << "88 JPEG XL" << photo;
-        QTest::newRow("dng") << "photo.dng"
-                             << "89 Adobe Digital Negative (DNG)" << photo;
+        const char* const photo = "(96x64) (16,777,216 colors)";
+        const char* const rows[][3] = {
+            {"photo.heic", "85 High Efficiency Image File Format (HEIC)", photo},
+            // the container turns it: its size is the turned one
+            {"photo.avif", "86 AV1 Image File Format (AVIF)", "(64x96) (16,777,216 colors)"},
+            {"photo.webp", "87 WebP", photo},
+            {"anim.webp", "87 WebP", "(96x64) (4,294,967,296 colors)"},
+            {"photo.jxl", "88 JPEG XL", photo},
+            {"photo.dng", "89 Adobe Digital Negative (DNG)", photo}};
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[0] << r[1] << r[2];
     }
     void todaysFormatsStored() {
         QFETCH(QString, file);
