@@ -507,8 +507,7 @@ void TestAlbum::extractWritesTheFieldBackUnchanged() {
     auto album = newAlbum(path("media.mdb"), true);
     QVERIFY(album);
     const QString out = path("image.pic");
-    for (qint64 size : {qint64(1), qint64(8192), qint64(8193), qint64(3 * 8192 + 100),
-                        qint64(3 * 1024 * 1024 + 17)}) {
+    for (qint64 size : {qint64(1), qint64(3 * 1024 * 1024 + 17)}) { // one piece, several
         const QByteArray bytes = randomBytes(size, quint32(size));
         QVERIFY(writeFile(path("source.bin"), bytes));
         qint64 id = 0;
