@@ -144,26 +144,23 @@ private slots:
         QTest::addColumn<QString>("prefix");      // the output's coder
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("bits");
-        QTest::addColumn<QString>("colours");
         // A picture of some size puts the depth values past 64 KiB, where a short read of
         // their offset went astray, in either byte order.
         const QStringList cmyk{"-size",  "200x150", "gradient:red-blue", "-colorspace", "CMYK",
                                "-depth", "16"};
-        QTest::newRow("16-bit cmyk") << cmyk << "TIFF" << 3 << 48 << "(16,777,216 colors)";
+        QTest::newRow("16-bit cmyk") << cmyk << "TIFF" << 3 << 48;
         QTest::newRow("16-bit cmyk, big-endian")
-            << cmyk + QStringList{"-endian", "MSB"} << "TIFF" << 3 << 48 << "(16,777,216 colors)";
+            << cmyk + QStringList{"-endian", "MSB"} << "TIFF" << 3 << 48;
         const QStringList rgb{"-size", "120x80", "gradient:red-blue", "-depth", "8"};
-        QTest::newRow("bigtiff") << rgb << "TIFF64" << 3 << 24 << "(16,777,216 colors)";
+        QTest::newRow("bigtiff") << rgb << "TIFF64" << 3 << 24;
         QTest::newRow("bigtiff deflate, big-endian")
-            << rgb + QStringList{"-compress", "Zip", "-endian", "MSB"} << "TIFF64" << 17 << 24
-            << "(16,777,216 colors)";
+            << rgb + QStringList{"-compress", "Zip", "-endian", "MSB"} << "TIFF64" << 17 << 24;
     }
     void tiffHeaders() {
         QFETCH(QStringList, convert);
         QFETCH(QString, prefix);
         QFETCH(int, code);
         QFETCH(int, bits);
-        QFETCH(QString, colours);
         const QString file = path(QString(QTest::currentDataTag()).replace(' ', '_') + ".tif");
         QVERIFY(Run("convert", convert + QStringList{prefix + ":" + file}));
         ImageInfo info;
@@ -175,7 +172,7 @@ private slots:
         QCOMPARE(img.size(), info.size());
         QString properties;
         QCOMPARE(add(file, nullptr, &properties).result, AddResult::Stored);
-        QVERIFY2(properties.endsWith(colours), qPrintable(properties));
+        QVERIFY2(properties.endsWith("(16,777,216 colors)"), qPrintable(properties)); // 48 bits too
     }
 
     void damagedDeflateTiffKeepsItsName() {
