@@ -264,6 +264,7 @@ void TestAlbum::ordersSortAndFilterForEveryLanguage() {
     QCOMPARE(run(2), "Apple.png,banana.bmp,édith.gif,zebra.jpg");
     QCOMPARE(run(3), "zebra.jpg,édith.gif,banana.bmp,Apple.png");
     QCOMPARE(run(4), "banana.bmp,zebra.jpg,Apple.png,édith.gif");
+    QCOMPARE(run(5), "édith.gif,Apple.png,zebra.jpg,banana.bmp");
     QCOMPARE(run(6, "sea"), "zebra.jpg");
     QCOMPARE(run(7, "ärger"), "Apple.png");
     QCOMPARE(run(8, {}, "été à"), "édith.gif");
@@ -271,13 +272,6 @@ void TestAlbum::ordersSortAndFilterForEveryLanguage() {
     QCOMPARE(run(6, "x' OR 1=1 --"), "");
     QCOMPARE(run(8, {}, "in?er"), "Apple.png");
     QCOMPARE(run(6, ""), "Apple.png,zebra.jpg,édith.gif"); // a Null field never matches
-
-    // The display text keeps the filter as typed; the run above bound it instead.
-    QCOMPARE(AlbumQuery({6, "o'neil", {}}).text(),
-             "SELECT * FROM Pictures WHERE Pictures.Keywords LIKE '*o'neil*' ORDER BY Date ASC;");
-    QCOMPARE(AlbumQuery({5, {}, {}}).text(), "SELECT * FROM Pictures ORDER BY ImageFormat DESC;");
-    QCOMPARE(AlbumQuery({9, {}, "x"}).text(),
-             "SELECT * FROM Pictures WHERE Pictures.Description LIKE '*x*' ORDER BY Date DESC;");
 }
 
 void TestAlbum::recordsetMovesFindsAndEdits() {
