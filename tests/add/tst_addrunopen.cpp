@@ -1,11 +1,10 @@
-// Opening the album for an add run: creation, another program's file, passwords, protection.
+// Opening a protected album for an add run, and the protect step at its end. Creation and
+// another program's file are covered through the window in tst_addimages_flows.
 
 #include "ScriptedPromptService.h"
 #include "album/AddRunOpen.h"
 #include "album/AlbumMaintenance.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,41 +15,6 @@ class TestAddRunOpen : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    void missingAlbumIsCreatedWithTheDuplicateQuestion() {
-        const QString path = m_dir.filePath("new.mdb");
-        test::ScriptedPromptService prompts;
-        prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::Yes);
-        int readOnly = 0;
-        AddRunAlbum run = OpenAlbumForAdding(path, prompts, readOnly);
-        QVERIFY(run.album);
-        QVERIFY(run.created);
-        QVERIFY(run.album->allowsDuplicates());
-        QCOMPARE(run.existingRows, 0);
-        QCOMPARE(prompts.asked().at(0).style, 292);
-        QVERIFY(prompts.asked().at(0).text.endsWith("\"new.mdb\"album)"));
-
-        // Opened again, it is simply there.
-        run.album.reset();
-        test::ScriptedPromptService quiet;
-        QVERIFY(OpenAlbumForAdding(path, quiet, readOnly).album);
-        QCOMPARE(quiet.asked().size(), 0);
-    }
-
-    void anotherProgramsFileIsRefusedUntouched() {
-        const QString path = m_dir.filePath("notes.mdb");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Shopping list: bread, milk\n");
-        f.close();
-        test::ScriptedPromptService prompts;
-        prompts.expectMessage("UNEXPECTED ERROR! (PELORUS6: Command3D4_Click #2)");
-        int readOnly = 0;
-        QVERIFY(!OpenAlbumForAdding(path, prompts, readOnly).album);
-        QCOMPARE(prompts.asked().at(0).text, QStringLiteral("This is not an Quillon 32 Main."));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("Shopping list: bread, milk\n"));
-    }
-
     void passwordsAndTheProtectStep() {
         const QString path = m_dir.filePath("secret.mdb");
         QVERIFY(AlbumDb::create(path, false).ok());

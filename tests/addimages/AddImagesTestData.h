@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QMap>
 #include <QPainter>
@@ -29,6 +30,22 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 inline QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A PNG whose header says it is 0 x 0 pixels.
+inline bool makeDamagedPicture(const QString& path, int seed) {
+    if (!makePicture(path, seed))
+        return false;
+    QByteArray png = fileBytes(path);
+    return writeFile(path, png.replace(16, 8, QByteArray(8, '\0')));
+}
+
+// File name -> bytes of each file, as albumContents gives them once stored.
+inline QMultiMap<QString, QByteArray> contentsOf(const QStringList& files) {
+    QMultiMap<QString, QByteArray> rows;
+    for (const QString& f : files)
+        rows.insert(QFileInfo(f).fileName(), fileBytes(f));
+    return rows;
 }
 
 // ImageFile -> the stored Image bytes, for every row; empty when the album does not open.

@@ -23,6 +23,7 @@
 
 using namespace q32;
 using test::albumContents;
+using test::contentsOf;
 using test::fileBytes;
 using test::makePicture;
 
@@ -77,13 +78,6 @@ struct Window {
         QVERIFY(!window.run().running());
     }
 };
-
-QMultiMap<QString, QByteArray> contentsOf(const QStringList& files) {
-    QMultiMap<QString, QByteArray> rows;
-    for (const QString& f : files)
-        rows.insert(QFileInfo(f).fileName(), fileBytes(f));
-    return rows;
-}
 
 } // namespace
 
@@ -144,14 +138,10 @@ private slots:
         QVERIFY(AlbumDb::create(album, false).ok());
         QVERIFY(makePicture(w.path("old.jpg"), 7));
         {
-            test::ScriptedPromptService quiet;
-            Window first;
-            first.window.setAlbumPath(album);
-            first.window.load({w.path("old.jpg")});
-            first.prompts.expectInput("Image File Name", "old.jpg");
-            first.prompts.expectInput("Image Description", "");
-            first.prompts.expectInput("SECURITY", "");
-            first.add();
+            PictureRecord old;
+            old.imageFile = "old.jpg";
+            auto db = AlbumDb::open(album, {}, nullptr);
+            QVERIFY(db && db->addRecord(old, w.path("old.jpg")).ok());
         }
         const QString sunset = w.path("sunset.png");
         QVERIFY(makePicture(sunset, 3, {120, 80}));
@@ -262,10 +252,7 @@ private slots:
         // The third file is damaged: its message comes while the run waits, and "&Cancel" is
         // pressed then.
         files[2] = w.path("pics/p2.png");
-        QVERIFY(makePicture(files[2], 2));
-        QByteArray png = fileBytes(files[2]);
-        png.replace(16, 8, QByteArray(8, '\0'));
-        QVERIFY(test::writeFile(files[2], png));
+        QVERIFY(test::makeDamagedPicture(files[2], 2));
         w.window.clearList();
         w.window.list()->append(files);
         w.window.setAlbumPath(w.path("stopped.mdb"));
@@ -290,11 +277,7 @@ private slots:
     void damagedPictureIsReportedAndTheRunGoesOn() {
         Window w;
         const QStringList files = w.listPictures("pics", 2);
-        // A PNG whose header says it is 0 x 0 pixels.
-        QVERIFY(makePicture(w.path("bad.png"), 9));
-        QByteArray png = fileBytes(w.path("bad.png"));
-        png.replace(16, 8, QByteArray(8, '\0'));
-        QVERIFY(test::writeFile(w.path("bad.png"), png));
+        QVERIFY(test::makeDamagedPicture(w.path("bad.png"), 9));
         w.window.clearList();
         w.window.list()->append({files[0], w.path("bad.png"), files[1]});
         w.window.setAlbumPath(w.path("mixed.mdb"));
@@ -411,13 +394,11 @@ private slots:
         QCOMPARE(w.window.folder(), w.path("outside/"));
         QCOMPARE(shown.last().at(0).value<ImageDetails>().resolution, QStringLiteral("40 x 30"));
 
-        const StartupRequest bar =
-            ParseStartupArguments({"KORALTE|" + w.path("outside/first.png")});
-        QVERIFY(bar.newAlbum);
-        QCOMPARE(bar.pictures, QStringList({w.path("outside/first.png")}));
+        // "KORALTE|picture" in one argument is run in tst_addimages_window; here split and quoted.
         const StartupRequest spaced =
             ParseStartupArguments({"KORALTE", "|\"" + w.path("outside/first.png") + "\""});
-        QCOMPARE(spaced.pictures, bar.pictures);
+        QVERIFY(spaced.newAlbum);
+        QCOMPARE(spaced.pictures, QStringList({w.path("outside/first.png")}));
         const StartupRequest open = ParseStartupArguments(
             {w.path("x.mdb"), "file://" + w.path("outside/second.jpg"), w.path("missing.jpg")});
         QVERIFY(!open.newAlbum);

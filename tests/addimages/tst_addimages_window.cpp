@@ -29,6 +29,7 @@
 
 using namespace q32;
 using test::albumContents;
+using test::contentsOf;
 using test::fileBytes;
 using test::makePicture;
 
@@ -58,12 +59,14 @@ QStringList pictures(const test::TestEnv& env, const QString& folder, int n) {
     return files;
 }
 
-QMultiMap<QString, QByteArray> contentsOf(const QStringList& files) {
-    QMultiMap<QString, QByteArray> rows;
-    for (const QString& f : files)
-        rows.insert(QFileInfo(f).fileName(), fileBytes(f));
-    return rows;
-}
+// The Add Images window alone, with its own settings, program folder and scripted answers.
+struct Alone {
+    test::TestEnv env;
+    ProgramState state;
+    test::ScriptedPromptService prompts;
+    Settings settings{Settings::defaultPath()};
+    Alone() { state.AppDir = env.appDir(); }
+};
 
 struct Program {
     test::TestEnv env;
@@ -80,57 +83,22 @@ struct Program {
 class TestAddImagesWindow : public QObject {
     Q_OBJECT
 private slots:
-    void controlsCaptionsAndARunThroughTheButtons() {
-        test::TestEnv env;
-        ProgramState state;
-        state.AppDir = env.appDir();
-        test::ScriptedPromptService prompts;
-        Settings settings(Settings::defaultPath());
-        const QStringList files = pictures(env, "pics", 2);
-        settings.RegPutString("Directories", "AddImgFromDir", env.path("pics"));
-        AddImagesWindow window(state, settings, prompts, env.path("clicked.mdb"));
+    void controlsAndARunThroughTheButtons() {
+        Alone a;
+        const QStringList files = pictures(a.env, "pics", 2);
+        a.settings.RegPutString("Directories", "AddImgFromDir", a.env.path("pics"));
+        AddImagesWindow window(a.state, a.settings, a.prompts, a.env.path("clicked.mdb"));
         window.load();
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("Add Images to Depository"));
 
-        const struct {
-            const char* name;
-            const char* caption;
-            const char* tip;
-        } buttons[] = {{"SSCommand1", "S&elect", "Select Current Image File"},
-                       {"Command3D2", "Select &All", "Select All Image Files"},
-                       {"Command3D4", "&Add", "Add Selected Images to Database"},
-                       {"Command3D3", "&Cancel", "Abort Adding Images"},
-                       {"SSCommand2", nullptr, "Import Image From Scanner"},
-                       {"SSCommand3_0", "&Search", "Search Files From Current Path"},
-                       {"SSCommand3_1", "Scan &Drive", "Scan Entire Drive"},
-                       {"SSCommand4", "&Clear All Selection", nullptr},
-                       {"SSCommand5", "&Retain Selected", nullptr},
-                       {"SSCommand6", "Change Image Folder", nullptr}};
-        for (const auto& b : buttons) {
-            auto* button = window.findChild<QPushButton*>(b.name);
-            QVERIFY2(button, b.name);
-            if (b.caption)
-                QCOMPARE(button->text(), QString::fromUtf8(b.caption));
-            if (b.tip)
-                QCOMPARE(button->toolTip(), QString::fromUtf8(b.tip));
-        }
-        QCOMPARE(window.findChild<QCheckBox*>("SSCheck2")->text(), QStringLiteral("Recursive"));
         auto* skip = window.findChild<QCheckBox*>("SkipDuplicates");
-        QCOMPARE(skip->text(), QStringLiteral("Skip pictures already in the album"));
         QVERIFY(!skip->isChecked());
         skip->click(); // reaches the run, and the settings for the next window
         QVERIFY(window.controller().skipDuplicates());
         skip->click();
         QVERIFY(!window.controller().skipDuplicates());
-        QCOMPARE(window.findChild<QLabel*>("Label8")->text(),
-                 QStringLiteral("File To Search For:"));
-        QCOMPARE(window.findChild<QLabel*>("Label9")->text(), env.path("pics/"));
-        QCOMPARE(window.findChild<QCheckBox*>("SSCheck1_22")->text(), QStringLiteral("AVI"));
-        QCOMPARE(window.findChild<QCheckBox*>("SSCheck1_24")->text(),
-                 QStringLiteral("Apple Quictime"));
-        QCOMPARE(window.findChild<QCheckBox*>("SSCheck1_27")->text(),
-                 QStringLiteral("All Formats"));
+        QCOMPARE(window.findChild<QLabel*>("Label9")->text(), a.env.path("pics/"));
 
         // A click on a file shows what it is, and its picture.
         auto* fileBox = window.findChild<QListView*>("File1");
@@ -153,23 +121,19 @@ private slots:
                             !add->isEnabled() && cancel->isEnabled() &&
                             !window.findChild<QPushButton*>("SSCommand3_0")->isEnabled();
                 });
-        prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
-        prompts.expectInput("SECURITY", "");
+        a.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        a.prompts.expectInput("SECURITY", "");
         add->click();
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
         QVERIFY(disabledWhileRunning);
-        QCOMPARE(albumContents(env.path("clicked.mdb")), contentsOf(files));
-        QCOMPARE(settings.RegGetString("AddImages", "Left"), QString::number(window.x()));
+        QCOMPARE(albumContents(a.env.path("clicked.mdb")), contentsOf(files));
+        QCOMPARE(a.settings.RegGetString("AddImages", "Left"), QString::number(window.x()));
     }
 
     void dropsEscapeAndAnEmptyRun() {
-        test::TestEnv env;
-        ProgramState state;
-        state.AppDir = env.appDir();
-        test::ScriptedPromptService prompts;
-        Settings settings(Settings::defaultPath());
-        const QStringList files = pictures(env, "drop", 2);
-        AddImagesWindow window(state, settings, prompts, env.path("unused.mdb"));
+        Alone a;
+        const QStringList files = pictures(a.env, "drop", 2);
+        AddImagesWindow window(a.state, a.settings, a.prompts, a.env.path("unused.mdb"));
         window.load();
         window.show();
 
@@ -186,18 +150,18 @@ private slots:
 
         // "&Add" on an emptied list: the question, then every button works again.
         window.findChild<QPushButton*>("SSCommand4")->click();
-        prompts.expectMessage("FYI", MsgResult::No);
+        a.prompts.expectMessage("FYI", MsgResult::No);
         window.findChild<QPushButton*>("Command3D4")->click();
         QVERIFY(window.isVisible());
         for (const char* name : {"SSCommand1", "SSCommand2", "Command3D2", "Command3D4",
                                  "SSCommand4", "SSCommand5", "SSCommand3_0", "SSCommand3_1"})
             QVERIFY2(window.findChild<QPushButton*>(name)->isEnabled(), name);
 
-        QVERIFY(test::writeFile(state.AppDir + "scan3.scf", "page"));
+        QVERIFY(test::writeFile(a.state.AppDir + "scan3.scf", "page"));
         QTest::keyClick(&window, Qt::Key_Escape); // as "&Cancel"
         QVERIFY(!window.isVisible());
-        QCOMPARE(state.StatusWord, int16_t(1));
-        QVERIFY(!QFile::exists(state.AppDir + "scan3.scf"));
+        QCOMPARE(a.state.StatusWord, int16_t(1));
+        QVERIFY(!QFile::exists(a.state.AppDir + "scan3.scf"));
     }
 
     void createNewAlbumFromTheMainWindow() {

@@ -29,6 +29,11 @@ std::unique_ptr<AlbumDb> openAlbum(const QString& path, const QString& password 
     return album;
 }
 
+// A new album, opened for writing.
+std::unique_ptr<AlbumDb> newAlbum(const QString& path, bool allowDuplicates) {
+    return AlbumDb::create(path, allowDuplicates).ok() ? openAlbum(path) : nullptr;
+}
+
 AlbumCondition openCondition(const QString& path, const OpenOptions& options = {}) {
     AlbumStatus s;
     auto album = AlbumDb::open(path, options, &s);
@@ -41,7 +46,6 @@ class TestAlbum : public QObject {
     Q_OBJECT
 private slots:
     void createAsksTheDuplicateQuestionOnce();
-    void duplicateAnswerDecidesTheIndex();
     void textFieldsRefuseOverlongValues();
     void notAnAlbumIsRefusedUntouched_data();
     void notAnAlbumIsRefusedUntouched();
@@ -64,56 +68,40 @@ private:
 };
 
 void TestAlbum::createAsksTheDuplicateQuestionOnce() {
-    const QString file = path("family.mdb");
-    ScriptedPromptService prompts;
-    prompts.expectMessage(QStringLiteral("ALLOW DUPLICATE IMAGE FILE NAMES"), MsgResult::No);
-    QVERIFY(CreateAlbumAsking(file, prompts).ok());
-    QCOMPARE(prompts.pending(), 0);
-    QCOMPARE(prompts.asked().size(), 1);
-    QCOMPARE(prompts.asked().first().style, 292);
-    QCOMPARE(prompts.asked().first().text,
-             QStringLiteral("Do you allow duplicate image file names in this Image Depository?\n\n"
-                            "(HINT: Saying No will help avoiding having duplicate pictures in the "
-                            "\"family.mdb\"album)"));
-
-    // An existing file: nothing asked, nothing changed.
-    const QByteArray before = readFile(file);
-    ScriptedPromptService silent;
-    QCOMPARE(CreateAlbumAsking(file, silent).condition, AlbumCondition::FileExists);
-    QCOMPARE(silent.asked().size(), 0);
-    QCOMPARE(readFile(file), before);
-
-    // One file at rest, after creation and after a write.
-    {
-        auto album = openAlbum(file);
-        QVERIFY(album);
-        QVERIFY(album->addRecord(makeRecord("a.jpg")).ok());
-    }
-    QCOMPARE(filesIn(m_dir.path()), QStringList{"family.mdb"});
-    QFile::remove(file);
-}
-
-void TestAlbum::duplicateAnswerDecidesTheIndex() {
     for (bool allow : {true, false}) {
-        const QString file = path(allow ? "dup-yes.mdb" : "dup-no.mdb");
+        const QString file = path(allow ? "allows.mdb" : "family.mdb");
         ScriptedPromptService prompts;
         prompts.expectMessage(QStringLiteral("ALLOW DUPLICATE IMAGE FILE NAMES"),
                               allow ? MsgResult::Yes : MsgResult::No);
         QVERIFY(CreateAlbumAsking(file, prompts).ok());
+        QCOMPARE(prompts.asked().first().style, 292);
+        QCOMPARE(prompts.asked().first().text,
+                 "Do you allow duplicate image file names in this Image Depository?\n\n(HINT: "
+                 "Saying No will help avoiding having duplicate pictures in the \"" +
+                     QFileInfo(file).fileName() + "\"album)");
+        // The answer decides whether a name differing only in case is refused.
         auto album = openAlbum(file);
         QVERIFY(album);
         QCOMPARE(album->allowsDuplicates(), allow);
         QVERIFY(album->addRecord(makeRecord("Beach.jpg")).ok());
-        const AlbumStatus second = album->addRecord(makeRecord("beach.JPG"));
-        QCOMPARE(second.condition, allow ? AlbumCondition::None : AlbumCondition::DuplicateKey);
+        QCOMPARE(album->addRecord(makeRecord("beach.JPG")).condition,
+                 allow ? AlbumCondition::None : AlbumCondition::DuplicateKey);
         QCOMPARE(album->rowCount(), allow ? 2 : 1);
     }
+    // An existing file: nothing asked, nothing changed.
+    const QString file = path("family.mdb");
+    const QByteArray before = readFile(file);
+    ScriptedPromptService silent;
+    QCOMPARE(CreateAlbumAsking(file, silent).condition, AlbumCondition::FileExists);
+    QCOMPARE(readFile(file), before);
+    // One file at rest, after creation and after a write.
+    QCOMPARE(filesIn(m_dir.path()), (QStringList{"allows.mdb", "family.mdb"}));
+    QFile::remove(file);
+    QFile::remove(path("allows.mdb"));
 }
 
 void TestAlbum::textFieldsRefuseOverlongValues() {
-    const QString file = path("limits.mdb");
-    QVERIFY(AlbumDb::create(file, true).ok());
-    auto album = openAlbum(file);
+    auto album = newAlbum(path("limits.mdb"), true);
     QVERIFY(album);
     const struct {
         QString PictureRecord::*member;
@@ -145,21 +133,17 @@ void TestAlbum::textFieldsRefuseOverlongValues() {
 void TestAlbum::notAnAlbumIsRefusedUntouched_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("extraSql"); // run on a real album; empty for the other files
-    QTest::newRow("empty file") << "empty.mdb"
-                                << "";
-    QTest::newRow("text file") << "text.mdb"
-                               << "";
-    QTest::newRow("jpeg renamed") << "photo.mdb"
-                                  << "";
-    QTest::newRow("other program's sqlite") << "contacts.mdb"
-                                            << "";
-    QTest::newRow("album with trigger")
-        << "trigger.mdb"
-        << "CREATE TRIGGER t AFTER INSERT ON Pictures BEGIN DELETE FROM Pictures; END";
-    QTest::newRow("album with view") << "view.mdb"
-                                     << "CREATE VIEW v AS SELECT * FROM Pictures";
-    QTest::newRow("missing field") << "fields.mdb"
-                                   << "";
+    const char* const files[][3] = {
+        {"empty file", "empty.mdb", ""},
+        {"text file", "text.mdb", ""},
+        {"jpeg renamed", "photo.mdb", ""},
+        {"other program's sqlite", "contacts.mdb", ""},
+        {"album with trigger", "trigger.mdb",
+         "CREATE TRIGGER t AFTER INSERT ON Pictures BEGIN DELETE FROM Pictures; END"},
+        {"album with view", "view.mdb", "CREATE VIEW v AS SELECT * FROM Pictures"},
+        {"missing field", "fields.mdb", ""}};
+    for (const auto& f : files)
+        QTest::newRow(f[0]) << f[1] << f[2];
 }
 
 void TestAlbum::notAnAlbumIsRefusedUntouched() {
@@ -238,9 +222,7 @@ void TestAlbum::openReportsMissingAndReadOnlyMedia() {
 }
 
 void TestAlbum::ordersSortAndFilterForEveryLanguage() {
-    const QString file = path("orders.mdb");
-    QVERIFY(AlbumDb::create(file, true).ok());
-    auto album = openAlbum(file);
+    auto album = newAlbum(path("orders.mdb"), true);
     QVERIFY(album);
     const struct {
         const char* name;
@@ -282,6 +264,7 @@ void TestAlbum::ordersSortAndFilterForEveryLanguage() {
     QCOMPARE(run(2), "Apple.png,banana.bmp,édith.gif,zebra.jpg");
     QCOMPARE(run(3), "zebra.jpg,édith.gif,banana.bmp,Apple.png");
     QCOMPARE(run(4), "banana.bmp,zebra.jpg,Apple.png,édith.gif");
+    QCOMPARE(run(5), "édith.gif,Apple.png,zebra.jpg,banana.bmp");
     QCOMPARE(run(6, "sea"), "zebra.jpg");
     QCOMPARE(run(7, "ärger"), "Apple.png");
     QCOMPARE(run(8, {}, "été à"), "édith.gif");
@@ -289,19 +272,10 @@ void TestAlbum::ordersSortAndFilterForEveryLanguage() {
     QCOMPARE(run(6, "x' OR 1=1 --"), "");
     QCOMPARE(run(8, {}, "in?er"), "Apple.png");
     QCOMPARE(run(6, ""), "Apple.png,zebra.jpg,édith.gif"); // a Null field never matches
-
-    // The display text keeps the filter as typed; the run above bound it instead.
-    QCOMPARE(AlbumQuery({6, "o'neil", {}}).text(),
-             "SELECT * FROM Pictures WHERE Pictures.Keywords LIKE '*o'neil*' ORDER BY Date ASC;");
-    QCOMPARE(AlbumQuery({5, {}, {}}).text(), "SELECT * FROM Pictures ORDER BY ImageFormat DESC;");
-    QCOMPARE(AlbumQuery({9, {}, "x"}).text(),
-             "SELECT * FROM Pictures WHERE Pictures.Description LIKE '*x*' ORDER BY Date DESC;");
 }
 
 void TestAlbum::recordsetMovesFindsAndEdits() {
-    const QString file = path("moves.mdb");
-    QVERIFY(AlbumDb::create(file, false).ok());
-    auto album = openAlbum(file);
+    auto album = newAlbum(path("moves.mdb"), false);
     QVERIFY(album);
     AlbumRecordset empty(*album, {0, {}, {}});
     QCOMPARE(empty.recordCount(), 0);
@@ -389,9 +363,7 @@ void fillVaried(AlbumDb& album, const QString& picture) {
 } // namespace
 
 void TestAlbum::orderIndexesCoverEveryOrder() {
-    const QString file = path("covering.mdb");
-    QVERIFY(AlbumDb::create(file, false).ok());
-    auto album = openAlbum(file);
+    auto album = newAlbum(path("covering.mdb"), false);
     QVERIFY(album);
     const OrderIndexes& indexes = album->orderIndexes();
     QVERIFY(indexes.texts && indexes.names && indexes.formats);
@@ -415,19 +387,6 @@ void TestAlbum::orderIndexesCoverEveryOrder() {
                      (order >= 6 || !joined.contains("TEMP B-TREE")),
                  qPrintable(joined));
     }
-    // An index of that name with other columns is not taken for ours.
-    sqlite::Database raw;
-    QVERIFY(raw.open(path("other.mdb"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).ok());
-    QVERIFY(raw.exec("CREATE TABLE Pictures (Date TEXT, Thumbnail BLOB, Image BLOB, SoundFile "
-                     "BLOB, SoundType TEXT, ImageFile TEXT, ImageFormat TEXT, ImageProperties "
-                     "TEXT, Keywords TEXT, Description TEXT);"
-                     "CREATE INDEX Pictures_Texts ON Pictures (Keywords)")
-                .ok());
-    raw.close();
-    AlbumStatus s;
-    auto other = AlbumDb::open(path("other.mdb"), {true, {}}, &s);
-    QVERIFY(other && !other->orderIndexes().texts);
-    QVERIFY(AlbumRecordset(*other, {6, "x", {}}).status().ok());
 }
 
 void TestAlbum::olderAlbumsGetTheIndexesOrFallBack() {
@@ -474,8 +433,7 @@ void TestAlbum::olderAlbumsGetTheIndexesOrFallBack() {
 
 void TestAlbum::recordsetSeesChangesFromElsewhere() {
     const QString file = path("elsewhere.mdb");
-    QVERIFY(AlbumDb::create(file, true).ok());
-    auto album = openAlbum(file);
+    auto album = newAlbum(file, true);
     QVERIFY(album);
     fillVaried(*album, {});
     AlbumRecordset rs(*album, {2, {}, {}});
@@ -502,9 +460,8 @@ void TestAlbum::recordsetSeesChangesFromElsewhere() {
 }
 
 void TestAlbum::dateOrderReadsTextsAScreenAtATime() {
-    const QString file = path("screens.mdb");
-    QVERIFY(AlbumDb::create(file, true).ok());
-    auto album = openAlbum(file);
+    auto album = newAlbum(path("screens.mdb"), true);
+    QVERIFY(album);
     {
         sqlite::Transaction tx(album->connection());
         for (int i = 0; i < 300; ++i) {
@@ -541,13 +498,10 @@ void TestAlbum::dateOrderReadsTextsAScreenAtATime() {
 }
 
 void TestAlbum::extractWritesTheFieldBackUnchanged() {
-    const QString file = path("media.mdb");
-    QVERIFY(AlbumDb::create(file, true).ok());
-    auto album = openAlbum(file);
+    auto album = newAlbum(path("media.mdb"), true);
     QVERIFY(album);
     const QString out = path("image.pic");
-    for (qint64 size : {qint64(1), qint64(8192), qint64(8193), qint64(3 * 8192 + 100),
-                        qint64(3 * 1024 * 1024 + 17)}) {
+    for (qint64 size : {qint64(1), qint64(3 * 1024 * 1024 + 17)}) { // one piece, several
         const QByteArray bytes = randomBytes(size, quint32(size));
         QVERIFY(writeFile(path("source.bin"), bytes));
         qint64 id = 0;

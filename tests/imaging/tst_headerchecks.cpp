@@ -144,26 +144,23 @@ private slots:
         QTest::addColumn<QString>("prefix");      // the output's coder
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("bits");
-        QTest::addColumn<QString>("colours");
         // A picture of some size puts the depth values past 64 KiB, where a short read of
         // their offset went astray, in either byte order.
         const QStringList cmyk{"-size",  "200x150", "gradient:red-blue", "-colorspace", "CMYK",
                                "-depth", "16"};
-        QTest::newRow("16-bit cmyk") << cmyk << "TIFF" << 3 << 48 << "(16,777,216 colors)";
+        QTest::newRow("16-bit cmyk") << cmyk << "TIFF" << 3 << 48;
         QTest::newRow("16-bit cmyk, big-endian")
-            << cmyk + QStringList{"-endian", "MSB"} << "TIFF" << 3 << 48 << "(16,777,216 colors)";
+            << cmyk + QStringList{"-endian", "MSB"} << "TIFF" << 3 << 48;
         const QStringList rgb{"-size", "120x80", "gradient:red-blue", "-depth", "8"};
-        QTest::newRow("bigtiff") << rgb << "TIFF64" << 3 << 24 << "(16,777,216 colors)";
+        QTest::newRow("bigtiff") << rgb << "TIFF64" << 3 << 24;
         QTest::newRow("bigtiff deflate, big-endian")
-            << rgb + QStringList{"-compress", "Zip", "-endian", "MSB"} << "TIFF64" << 17 << 24
-            << "(16,777,216 colors)";
+            << rgb + QStringList{"-compress", "Zip", "-endian", "MSB"} << "TIFF64" << 17 << 24;
     }
     void tiffHeaders() {
         QFETCH(QStringList, convert);
         QFETCH(QString, prefix);
         QFETCH(int, code);
         QFETCH(int, bits);
-        QFETCH(QString, colours);
         const QString file = path(QString(QTest::currentDataTag()).replace(' ', '_') + ".tif");
         QVERIFY(Run("convert", convert + QStringList{prefix + ":" + file}));
         ImageInfo info;
@@ -175,7 +172,7 @@ private slots:
         QCOMPARE(img.size(), info.size());
         QString properties;
         QCOMPARE(add(file, nullptr, &properties).result, AddResult::Stored);
-        QVERIFY2(properties.endsWith(colours), qPrintable(properties));
+        QVERIFY2(properties.endsWith("(16,777,216 colors)"), qPrintable(properties)); // 48 bits too
     }
 
     void damagedDeflateTiffKeepsItsName() {
@@ -259,22 +256,17 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("properties");
-        const QString photo = "(96x64) (16,777,216 colors)";
-        QTest::newRow("heic") << "photo.heic"
-                              << "85 High Efficiency Image File Format (HEIC)" << photo;
-        // the container turns it: its size is the turned one
-        QTest::newRow("avif") << "photo.avif"
-                              << "86 AV1 Image File Format (AVIF)"
-                              << "(64x96) (16,777,216 colors)";
-        QTest::newRow("webp") << "photo.webp"
-                              << "87 WebP" << photo;
-        QTest::newRow("animated webp") << "anim.webp"
-                                       << "87 WebP"
-                                       << "(96x64) (4,294,967,296 colors)";
-        QTest::newRow("jpeg xl") << "photo.jxl"
-                                 << "88 JPEG XL" << photo;
-        QTest::newRow("dng") << "photo.dng"
-                             << "89 Adobe Digital Negative (DNG)" << photo;
+        const char* const photo = "(96x64) (16,777,216 colors)";
+        const char* const rows[][3] = {
+            {"photo.heic", "85 High Efficiency Image File Format (HEIC)", photo},
+            // the container turns it: its size is the turned one
+            {"photo.avif", "86 AV1 Image File Format (AVIF)", "(64x96) (16,777,216 colors)"},
+            {"photo.webp", "87 WebP", photo},
+            {"anim.webp", "87 WebP", "(96x64) (4,294,967,296 colors)"},
+            {"photo.jxl", "88 JPEG XL", photo},
+            {"photo.dng", "89 Adobe Digital Negative (DNG)", photo}};
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[0] << r[1] << r[2];
     }
     void todaysFormatsStored() {
         QFETCH(QString, file);

@@ -99,6 +99,11 @@ class TstImaging : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString write(const QString& name, const QByteArray& bytes) const {
+        QFile f(path(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? path(name)
+                                                                              : QString();
+    }
 
 private slots:
     void roundTrip_data() {
@@ -239,7 +244,6 @@ private slots:
         QFETCH(ImagingCondition, expected);
         const QString file = path(QStringLiteral("refused_%1").arg(code));
         QCOMPARE(SaveImage(Photo(), file, SaveOptions{code, bits, factor, false}), expected);
-        QVERIFY(ConditionNumber(expected) != 0);
     }
 
     void qualityFactorIsMonotonic() {
@@ -292,47 +296,41 @@ private slots:
     }
 
     void display_data() {
-        QTest::addColumn<QStringList>("convertArgs");
+        QTest::addColumn<QStringList>("extra"); // for convert; "-orient" has Qt write the file
         QTest::addColumn<QSize>("box");
         QTest::addColumn<QSize>("expected");
-        QTest::addColumn<QRgb>("centre");
-        const QStringList photo{"-size", "400x200", "xc:rgb(200,40,40)"};
-        QTest::newRow("whole") << photo << QSize() << QSize(400, 200) << qRgb(200, 40, 40);
-        QTest::newRow("fitted") << photo << QSize(240, 180) << QSize(240, 120) << qRgb(200, 40, 40);
-        QTest::newRow("small stays small")
-            << photo << QSize(1920, 1080) << QSize(400, 200) << qRgb(200, 40, 40);
-        QTest::newRow("exif turned") << (photo + QStringList{"-orient", "RightTop"}) << QSize()
-                                     << QSize(200, 400) << qRgb(200, 40, 40);
-        QTest::newRow("exif turned fitted")
-            << (photo + QStringList{"-orient", "RightTop"}) << QSize(100, 100) << QSize(50, 100)
-            << qRgb(200, 40, 40);
-        QTest::newRow("cmyk") << (photo + QStringList{"-colorspace", "CMYK"}) << QSize(100, 100)
-                              << QSize(100, 50) << qRgb(200, 40, 40);
-        QTest::newRow("progressive") << (photo + QStringList{"-interlace", "Plane"})
-                                     << QSize(100, 100) << QSize(100, 50) << qRgb(200, 40, 40);
+        const QStringList turned{"-orient"};
+        QTest::newRow("whole") << QStringList() << QSize() << QSize(400, 200);
+        QTest::newRow("fitted") << QStringList() << QSize(240, 180) << QSize(240, 120);
+        QTest::newRow("small stays small") << QStringList() << QSize(1920, 1080) << QSize(400, 200);
+        QTest::newRow("exif turned") << turned << QSize() << QSize(200, 400);
+        QTest::newRow("exif turned fitted") << turned << QSize(100, 100) << QSize(50, 100);
+        QTest::newRow("cmyk") << QStringList{"-colorspace", "CMYK"} << QSize(100, 100)
+                              << QSize(100, 50);
+        QTest::newRow("progressive")
+            << QStringList{"-interlace", "Plane"} << QSize(100, 100) << QSize(100, 50);
     }
     void display() {
-        QFETCH(QStringList, convertArgs);
+        QFETCH(QStringList, extra);
         QFETCH(QSize, box);
         QFETCH(QSize, expected);
-        QFETCH(QRgb, centre);
         const QString file =
             path(QStringLiteral("display_%1.jpg").arg(QTest::currentDataTag()).replace(' ', '_'));
-        const int turn = convertArgs.indexOf("-orient");
-        if (turn >= 0) { // Qt writes the EXIF orientation tag itself
+        if (extra.contains("-orient")) { // Qt writes the EXIF orientation tag itself
             QImage plain(400, 200, QImage::Format_RGB32);
             plain.fill(qRgb(200, 40, 40));
             QImageWriter w(file, "jpeg");
             w.setTransformation(QImageIOHandler::TransformationRotate90);
             QVERIFY(w.write(plain));
         } else {
-            QVERIFY(Convert(convertArgs + QStringList{"-quality", "95", file}));
+            QVERIFY(Convert(QStringList{"-size", "400x200", "xc:rgb(200,40,40)"} + extra +
+                            QStringList{"-quality", "95", file}));
         }
         QImage img;
         QCOMPARE(LoadImage(file, img, LoadOptions{box, false, 0, true}), ImagingCondition::None);
         QCOMPARE(img.size(), expected);
         const QRgb c = img.pixel(img.width() / 2, img.height() / 2);
-        QVERIFY2(std::abs(qRed(c) - qRed(centre)) + std::abs(qGreen(c) - qGreen(centre)) < 30,
+        QVERIFY2(std::abs(qRed(c) - 200) + std::abs(qGreen(c) - 40) < 30,
                  qPrintable(QStringLiteral("%1").arg(c, 0, 16)));
     }
 
@@ -352,24 +350,13 @@ private slots:
     void badInput_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("bits");
-        for (auto [code, bits] : std::initializer_list<std::pair<int, int>>{{6, 24},
-                                                                            {10, 24},
-                                                                            {75, 24},
-                                                                            {3, 24},
-                                                                            {17, 24},
-                                                                            {1, 8},
-                                                                            {4, 24},
-                                                                            {76, 24},
-                                                                            {55, 24},
-                                                                            {56, 24},
-                                                                            {14, 8},
-                                                                            {50, 1},
-                                                                            {51, 1},
-                                                                            {52, 1},
-                                                                            {53, 1},
-                                                                            {15, 24},
-                                                                            {29, 1}})
+        // Each writer at a depth it takes; 1-bit ones are given the drawing.
+        for (int code : {6, 10, 75, 3, 17, 1, 4, 76, 55, 56, 14, 50, 51, 52, 53, 15, 29}) {
+            const int bits = code == 29 || (code >= 50 && code <= 53) ? 1
+                             : code == 1 || code == 14                ? 8
+                                                                      : 24;
             QTest::addRow("%d", code) << code << bits;
+        }
     }
     void badInput() {
         // Cut, scrambled and emptied files give a condition, never a crash or a hang.
@@ -383,12 +370,6 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
 
-        auto write = [&](const QString& name, const QByteArray& data) {
-            QFile out(path(name));
-            out.open(QIODevice::WriteOnly);
-            out.write(data);
-            return path(name);
-        };
         QImage img;
         ImageInfo info;
         const QString cut = write(QStringLiteral("cut_%1").arg(code), bytes.left(bytes.size() / 2));
@@ -416,14 +397,9 @@ private slots:
         QVERIFY(Photo().save(png, "PNG"));
         QCOMPARE(LoadImage(png, img, {}, &info), ImagingCondition::None);
         QCOMPARE(info.formatCode, 75);
-        const QString text = path("notes.bmp");
-        QFile t(text);
-        QVERIFY(t.open(QIODevice::WriteOnly));
-        t.write("Dear diary, today I saved a text file with a picture's name.\n");
-        t.close();
+        const QString text = write("notes.bmp", "Dear diary, today I saved a text file.\n");
         QCOMPARE(LoadImage(text, img), ImagingCondition::UnrecognisedFormat);
         QCOMPARE(LoadImage(path("missing.png"), img), ImagingCondition::FileNotFound);
-        QCOMPARE(ConditionNumber(ImagingCondition::FileNotFound), 20010);
     }
 
     void hugeDeclaredSizeRefused_data() {
@@ -451,11 +427,7 @@ private slots:
     }
     void hugeDeclaredSizeRefused() {
         QFETCH(QByteArray, header);
-        const QString file = path(QStringLiteral("huge_%1").arg(QTest::currentDataTag()));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(header);
-        f.close();
+        const QString file = write(QStringLiteral("huge_%1").arg(QTest::currentDataTag()), header);
         QImage img;
         const ImagingCondition c = LoadImage(file, img);
         QVERIFY2(c == ImagingCondition::TooLarge || IsDamageCondition(c),
