@@ -49,14 +49,6 @@ QImage readStamp(const QString& path, int* bits) {
     return {};
 }
 
-// The row of the format with the classic index, or -1 when it is not offered.
-int rowOf(const SaveOptionsModel& m, int index) {
-    for (int i = 0; i < m.formats().size(); ++i)
-        if (m.formats()[i].index == index)
-            return i;
-    return -1;
-}
-
 } // namespace
 
 class TestSaveOptions : public QObject {
@@ -76,25 +68,6 @@ private slots:
         QPainter(&photo).fillRect(30, 20, 40, 30, Qt::white);
         m_photo = path("photo.png");
         QVERIFY(photo.save(m_photo));
-    }
-
-    void onlyWhatCanBeWrittenIsOffered() {
-        // Every choice offered is written by the table below; these have no writer at all.
-        SaveOptionsModel m;
-        QStringList texts;
-        for (const ExportFormat& f : m.formats())
-            texts << f.text;
-        for (const char* gone : {"LEAD", "IBM IOCA", "Winfax", "Kodak FlashPix"})
-            QVERIFY2(!texts.contains(QLatin1String(gone)), gone);
-        // Of the fax kinds only the ones with a writer stay.
-        QCOMPARE(m.formats()[rowOf(m, 4)].flavors.size(), 2);
-        QCOMPARE(m.formats()[rowOf(m, 4)].flavors[1].text, QStringLiteral("G4"));
-        QCOMPARE(m.formats()[rowOf(m, 2)].flavors.size(), 1);
-        // The remembered format and append choice come back.
-        SaveOptionsModel tiff(18, true);
-        QCOMPARE(tiff.format().text, QStringLiteral("TIFF"));
-        QCOMPARE(tiff.appendState(), Qt::Checked);
-        QCOMPARE(tiff.bits(), 24);
     }
 
     void everyChoiceSavesAndReadsBack_data() {

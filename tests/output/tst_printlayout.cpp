@@ -53,21 +53,17 @@ struct Window {
 class TestPrintLayout : public QObject {
     Q_OBJECT
 private slots:
+    // The window's sizes and the short side are checked by paperByKindAndOrientation.
     void letterAt600DpiPortrait() {
         Window w;
         w.open();
-        QCOMPARE(w.layout.printableShortSideDots(), 4500.0f);
-        QCOMPARE(w.layout.previewShortSidePixels(), 170.0f);
         QVERIFY(qAbs(w.layout.dotScale() - 26.47f) < 0.01f);
         const QRectF onSheet = w.layout.sheetRect();
         QVERIFY2(qAbs(onSheet.width() - 24.18) < 0.05 && qAbs(onSheet.height() - 18.13) < 0.05,
                  qPrintable(QStringLiteral("%1 x %2").arg(onSheet.width()).arg(onSheet.height())));
         QCOMPARE(w.layout.paperText(), QStringLiteral("7.5\" x 10.5\""));
-        QCOMPARE(w.layout.orientationText(), QStringLiteral("Portrait"));
         QCOMPARE(w.layout.copiesText(), QStringLiteral("2"));
-        QCOMPARE(w.layout.windowSize(), QSize(480, 380));
         QCOMPARE(w.layout.panelSize(), QSize(177, 225));
-        QCOMPARE(w.layout.sheetSize(), QSize(170, 220));
         QCOMPARE(w.layout.pageRect(), QRectF(0, 0, 640, 480));
     }
 

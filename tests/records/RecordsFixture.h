@@ -1,13 +1,10 @@
 #pragma once
 // One program run over a generated album, for the record command tests.
 
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
 #include "album/AlbumDb.h"
-#include "common/ProgramState.h"
-#include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
 
 #include <QFile>
 #include <QImage>
@@ -15,14 +12,8 @@
 
 namespace q32::test {
 
-struct Run {
-    ProgramState state;
-    ScriptedPromptService prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-
+struct Run : MainWindowRun {
     explicit Run(const QString& album) {
-        state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
         settings.RegPutString("Main", "SortBy", "0");
         main.browser().openAlbum(album);
     }

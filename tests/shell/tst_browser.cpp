@@ -1,15 +1,12 @@
 // Browsing an album in the main window: opening with its failures, the recent list, passwords,
 // sorting and filtering, and the work files of the current record.
 
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
 #include "album/AlbumMaintenance.h"
 #include "common/PreviewFit.h"
-#include "common/ProgramState.h"
-#include "common/Settings.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
 #include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
 
@@ -28,21 +25,11 @@ using namespace q32;
 
 namespace {
 
-struct Run {
-    ProgramState state;
-    test::ScriptedPromptService prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-
-    Run() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+struct Run : test::MainWindowRun {
     bool open(const QString& path) { return main.browser().openAlbum(path); }
 };
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
+using test::BytesOf;
 
 } // namespace
 
@@ -154,7 +141,7 @@ private slots:
         notes.close();
         run.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS: OpenAlbum)");
         QVERIFY(!run.open(path("notes.mdb")));
-        QCOMPARE(bytesOf(path("notes.mdb")), QByteArray("not an album"));
+        QCOMPARE(BytesOf(path("notes.mdb")), QByteArray("not an album"));
         stillKept();
 
         // Opening the empty album again clears what the last one showed.
@@ -316,37 +303,37 @@ private slots:
                          sound = random(8193);
         add("a8192.jpg", "10 JPEG File Interchange Format", still8192, sound);
         add("b8193.jpg", "10 JPEG File Interchange Format", still8193, {});
-        add("c.gif", "84 GIF", bytesOf(m_gif), {});
+        add("c.gif", "84 GIF", BytesOf(m_gif), {});
         add("d.mpg", "93 MPEG", clip, {});
         add("e-empty.jpg", "10 JPEG File Interchange Format", QByteArray(""), {});
         const QString animated = path("anim.webp"), still = path("still.webp");
         QCOMPARE(QProcess::execute("convert", {m_gif, animated}), 0);
         QCOMPARE(QProcess::execute("convert", {m_landscape, still}), 0);
-        add("f-anim.webp", "87 WebP", bytesOf(animated), {});
-        add("g-still.webp", "87 WebP", bytesOf(still), {});
+        add("f-anim.webp", "87 WebP", BytesOf(animated), {});
+        add("g-still.webp", "87 WebP", BytesOf(still), {});
         album.reset();
 
         Run run;
         run.settings.RegPutString("Main", "SortBy", "2"); // by file name
         run.open(p);
         const QString dir = run.state.AppDir;
-        QCOMPARE(bytesOf(dir + "image.pic"), still8192);
+        QCOMPARE(BytesOf(dir + "image.pic"), still8192);
         QVERIFY(run.main.preview().soundIndicator()->isVisibleTo(&run.main));
         QVERIFY(run.main.browser().playCurrentSound(run.main.preview().player()));
-        QCOMPARE(bytesOf(dir + "sound.mtm"), sound);
+        QCOMPARE(BytesOf(dir + "sound.mtm"), sound);
 
         run.main.selectRecord(2);
-        QCOMPARE(bytesOf(dir + "image.pic"), still8193);
+        QCOMPARE(BytesOf(dir + "image.pic"), still8193);
         QVERIFY(!run.main.preview().soundIndicator()->isVisibleTo(&run.main));
         QVERIFY(!run.main.browser().playCurrentSound(run.main.preview().player()));
 
         run.main.selectRecord(3);
-        QCOMPARE(bytesOf(dir + "image.gif"), bytesOf(m_gif));
+        QCOMPARE(BytesOf(dir + "image.gif"), BytesOf(m_gif));
         QVERIFY(QImage(dir + "image.pic").size() == QSize(60, 40)); // the still copy for the viewer
         QCOMPARE(run.state.record.CurrentFormatName, QStringLiteral("GIF"));
 
         run.main.selectRecord(4);
-        QCOMPARE(bytesOf(dir + "pelorus.vid"), clip);
+        QCOMPARE(BytesOf(dir + "pelorus.vid"), clip);
         QVERIFY(run.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&run.main));
 
         // An empty field writes nothing and says so.
@@ -354,12 +341,12 @@ private slots:
         run.main.selectRecord(5);
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("Error retrieving image file from the Image Depository."));
-        QCOMPARE(bytesOf(dir + "pelorus.vid"), clip);
+        QCOMPARE(BytesOf(dir + "pelorus.vid"), clip);
 
         // An animated WebP plays as a GIF does; a still one is a picture.
         run.main.selectRecord(6);
         QCOMPARE(run.main.browser().media().kind, MediaKind::Gif);
-        QCOMPARE(bytesOf(dir + "image.pic"), bytesOf(animated));
+        QCOMPARE(BytesOf(dir + "image.pic"), BytesOf(animated));
         int frames = 0;
         for (QLabel* label : run.main.findChildren<QLabel*>())
             if (label->movie())

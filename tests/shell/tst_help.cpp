@@ -3,15 +3,12 @@
 // window in front, even over a modal one; back, forward, contents and search; and no silence
 // when the pages or a browser are missing.
 
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
 #include "album/ui/PasswordWindow.h"
-#include "common/ProgramState.h"
-#include "common/Settings.h"
 #include "shell/AboutWindow.h"
 #include "shell/HelpService.h"
 #include "shell/HelpWindow.h"
-#include "shell/MainWindow.h"
 #include "shell/ToolLayout.h"
 
 #include <QDesktopServices>
@@ -143,10 +140,8 @@ private slots:
 
     void f1ShowsThePageOfTheWindowInFront() {
         test::TestEnv env;
-        ProgramState state;
-        test::ScriptedPromptService prompts;
-        Settings settings{Settings::defaultPath(), &prompts};
-        MainWindow main{state, settings, prompts, {}};
+        test::MainWindowRun run;
+        MainWindow& main = run.main;
         main.show();
         auto* help = main.findChild<HelpService*>();
         QVERIFY(help);
@@ -158,7 +153,7 @@ private slots:
         QCOMPARE(help->window()->windowTitle(),
                  QStringLiteral("The main window - Quillon 32 Help"));
 
-        AboutWindow about(state, prompts, &main);
+        AboutWindow about(run.state, run.prompts, &main);
         about.show();
         QTest::keyClick(about.findChild<QPushButton*>("cmdOK"), Qt::Key_F1);
         QCOMPARE(shownPage(*help), QStringLiteral("about.html"));

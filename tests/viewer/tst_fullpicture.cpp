@@ -1,12 +1,9 @@
 // The viewer over a real album in the main window: placement on screen, previous and next,
 // the slideshow's clock, transitions and sounds, the annotation, deletion and going back.
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
-#include "common/ProgramState.h"
-#include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CommandBar.h"
-#include "shell/MainWindow.h"
 #include "viewer/ui/FullPicture.h"
 #include "viewer/ui/PictureCanvas.h"
 
@@ -21,13 +18,7 @@ using namespace q32;
 
 namespace {
 
-struct Run {
-    ProgramState state;
-    test::ScriptedPromptService prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-    Run() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
-};
+using Run = test::MainWindowRun;
 
 QString picture(const QString& path, QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);

@@ -128,7 +128,6 @@ private slots:
         // Unknown numbers cut.
         TransitionRenderer({999999, 1, 0}, size).render(from, to, 0.1, frame);
         QVERIFY(same(frame, to));
-        QCOMPARE((Transition{1, 1, 25}.durationMs()), 25 * Transition::kSteps);
     }
 };
 

@@ -25,8 +25,7 @@ private slots:
         QTest::newRow("normal smaller") << QSize(400, 300) << false << QRectF(312, 187.2, 400, 300);
         QTest::newRow("normal wider only")
             << QSize(2000, 100) << false << QRectF(0, 267.2, 2000, 100);
-        QTest::newRow("normal portrait") << QSize(300, 600) << false << QRectF(362, 67.2, 300, 600);
-        QTest::newRow("fit landscape") << QSize(2000, 500) << true << QRectF(0, 256, 1024, 256);
+        // A fitted landscape and a normal portrait are drawn by tst_fullpicture.
         QTest::newRow("fit small landscape is enlarged")
             << QSize(400, 300) << true << QRectF(0, 0, 1024, 768);
         QTest::newRow("fit portrait") << QSize(600, 1200) << true << QRectF(320, 0, 384, 768);
