@@ -13,6 +13,7 @@ fi
 work=$(mktemp -d)
 keep=$build_dir/Testing/print_preview
 rm -rf "$keep" && mkdir -p "$keep"
+pid=
 trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
 export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
 export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
