@@ -62,8 +62,8 @@ ImagingCondition inspect(PreparedFile& file) {
 }
 
 // Converts a bitmap to the JPEG work file; returns its path, or an empty string.
-// The JPEG of a bitmap, in a work file of its own: files are prepared on several threads and
-// wait to be stored, so a shared name would be overwritten under them.
+// The JPEG of a bitmap, in a work file of its own: files are prepared ahead and wait to be
+// stored, so a shared name would be overwritten under a file still waiting.
 std::shared_ptr<QTemporaryFile> compressBitmap(const QString& path, const QString& workFolder,
                                                ImagingCondition& condition) {
     QImage image;

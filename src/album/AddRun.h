@@ -31,9 +31,8 @@ struct AddRunOptions {
     // every file.
     qint64 groupBytes = qint64(256) << 20;
     int groupMilliseconds = 2000;
-    // Files read ahead of the one being stored (being read or waiting), by two threads; 0 reads
-    // each on the run's own thread.
-    int readAhead = 3;
+    // Files read ahead of the one being stored; 0 reads each on the run's own thread.
+    int readAhead = 2;
     // Files up to this size are read whole, so they go into the album in one write; larger ones
     // (clips) are streamed.
     qint64 inMemoryLimit = qint64(64) << 20;

@@ -1,16 +1,11 @@
 #include "album/ReadAhead.h"
 
-#include <algorithm>
-
 namespace q32 {
 
-ReadAhead::ReadAhead(QStringList files, PrepareOptions options, int depth, int threads)
+ReadAhead::ReadAhead(QStringList files, PrepareOptions options, int depth)
     : m_files(std::move(files)), m_options(std::move(options)), m_depth(depth) {
-    if (m_depth <= 0 || m_files.isEmpty())
-        return;
-    const int count = std::clamp(threads, 1, m_depth);
-    for (int i = 0; i < count; ++i)
-        m_threads.emplace_back([this] { work(); });
+    if (m_depth > 0 && !m_files.isEmpty())
+        m_thread = std::thread([this] { work(); });
 }
 
 ReadAhead::~ReadAhead() {
@@ -19,35 +14,27 @@ ReadAhead::~ReadAhead() {
         m_stop = true;
     }
     m_changed.notify_all();
-    for (std::thread& thread : m_threads)
-        thread.join();
-}
-
-QByteArray ReadAhead::spareBuffer() {
-    if (m_spare.empty())
-        return {};
-    QByteArray buffer = std::move(m_spare.back());
-    m_spare.pop_back();
-    return buffer;
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void ReadAhead::work() {
-    for (;;) {
-        qsizetype index;
+    for (qsizetype i = 0; i < m_files.size(); ++i) {
         QByteArray buffer;
         {
             std::unique_lock lock(m_mutex);
-            // Files being read count against the depth as much as files waiting.
-            m_changed.wait(lock, [this] { return m_stop || m_claimed - m_taken < m_depth; });
-            if (m_stop || m_claimed >= m_files.size())
+            m_changed.wait(lock, [this] { return m_stop || qsizetype(m_ready.size()) < m_depth; });
+            if (m_stop)
                 return;
-            index = m_claimed++;
-            buffer = spareBuffer();
+            if (!m_spare.empty()) {
+                buffer = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
         }
-        PreparedFile file = PrepareFile(m_files.at(index), m_options, std::move(buffer));
+        PreparedFile file = PrepareFile(m_files.at(i), m_options, std::move(buffer));
         {
             std::lock_guard lock(m_mutex);
-            m_ready.emplace(index, std::move(file));
+            m_ready.push_back(std::move(file));
         }
         m_changed.notify_all();
     }
@@ -56,16 +43,19 @@ void ReadAhead::work() {
 PreparedFile ReadAhead::takeNext() {
     if (m_taken >= m_files.size())
         return {};
-    if (m_threads.empty()) {
-        const QString& path = m_files.at(m_taken++);
-        return PrepareFile(path, m_options, spareBuffer());
+    const QString& path = m_files.at(m_taken++);
+    if (m_depth <= 0) {
+        QByteArray buffer;
+        if (!m_spare.empty()) {
+            buffer = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        return PrepareFile(path, m_options, std::move(buffer));
     }
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_ready.count(m_taken) > 0; });
-    auto found = m_ready.find(m_taken);
-    PreparedFile file = std::move(found->second);
-    m_ready.erase(found);
-    ++m_taken;
+    m_changed.wait(lock, [this] { return !m_ready.empty(); });
+    PreparedFile file = std::move(m_ready.front());
+    m_ready.pop_front();
     lock.unlock();
     m_changed.notify_all();
     return file;
@@ -75,7 +65,7 @@ void ReadAhead::recycle(PreparedFile&& file) {
     if (file.bytes.capacity() == 0)
         return;
     std::lock_guard lock(m_mutex);
-    // Buffers in flight: the ones being read or waiting, and the one being stored.
+    // Buffers in flight: the ones waiting, the one being stored and one being filled.
     if (int(m_spare.size()) <= m_depth)
         m_spare.push_back(std::move(file.bytes));
 }

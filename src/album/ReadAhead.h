@@ -1,16 +1,14 @@
 #pragma once
-// Prepares the files of an add run on threads of their own, a few files ahead of the one being
-// stored: reading a file, hashing it and learning its format then overlap with writing the
-// previous one into the album. Hashing alone keeps one thread about as busy as storing keeps
-// another, so more than one thread prepares; files still come out in list order. Memory is
-// bounded: at most `depth` files are read or wait, each read whole only up to a limit, and their
-// buffers are reused.
+// Prepares the files of an add run on a thread of its own, a few files ahead of the one being
+// stored: reading a file and learning its format then overlap with writing the previous one into
+// the album. Memory is bounded: at most `depth` files wait, each read whole only up to a limit,
+// and their buffers are reused.
 
 #include "album/AddRecord.h"
 
 #include <QStringList>
 #include <condition_variable>
-#include <map>
+#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,8 +18,8 @@ namespace q32 {
 class ReadAhead {
 public:
     // depth 0 prepares each file only when it is taken, on the caller's thread.
-    ReadAhead(QStringList files, PrepareOptions options, int depth, int threads = 2);
-    // Stops preparing and waits for the threads.
+    ReadAhead(QStringList files, PrepareOptions options, int depth);
+    // Stops preparing and waits for the thread.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -33,7 +31,6 @@ public:
 
 private:
     void work();
-    QByteArray spareBuffer(); // with m_mutex held
 
     const QStringList m_files;
     const PrepareOptions m_options;
@@ -42,11 +39,10 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    qsizetype m_claimed = 0;                   // files handed to a thread so far
-    std::map<qsizetype, PreparedFile> m_ready; // prepared, by index, not yet taken
+    std::deque<PreparedFile> m_ready;
     std::vector<QByteArray> m_spare;
     bool m_stop = false;
-    std::vector<std::thread> m_threads;
+    std::thread m_thread;
 };
 
 } // namespace q32

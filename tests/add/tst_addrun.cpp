@@ -127,7 +127,7 @@ private slots:
         }
     }
 
-    // Bitmaps stored as JPEG go through work files while other threads prepare the next ones:
+    // Bitmaps stored as JPEG go through work files while the next files are prepared ahead:
     // each record must hold its own picture, read whole or streamed.
     void compressedBitmapsKeepTheirOwnPictures() {
         for (const qint64 inMemoryLimit : {qint64(64) << 20, qint64(0)}) {
