@@ -61,9 +61,8 @@ ImagingCondition inspect(PreparedFile& file) {
     return ImagingCondition::None;
 }
 
-// Converts a bitmap to the JPEG work file; returns its path, or an empty string.
-// The JPEG of a bitmap, in a work file of its own: files are prepared ahead and wait to be
-// stored, so a shared name would be overwritten under a file still waiting.
+// Converts a bitmap to a JPEG work file of its own (null when it cannot): files are prepared
+// ahead and wait to be stored, so a shared name could be overwritten under one still waiting.
 std::shared_ptr<QTemporaryFile> compressBitmap(const QString& path, const QString& workFolder,
                                                ImagingCondition& condition) {
     QImage image;

@@ -1,8 +1,8 @@
 #include "platform/imaging/MagickBridge.h"
 
 #include "platform/imaging/Limits.h"
+#include "platform/imaging/MappedFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <mutex>
 
@@ -87,11 +87,10 @@ void ReadWithMagick(Magick::Image& img, const char* coder, const QString& path, 
     // ImageMagick's path policy checks the file's real path, which an anonymous in-memory file
     // (a record's bytes handed over as /proc/self/fd/N) does not have: give it the bytes.
     if (QFileInfo(path).canonicalFilePath().isEmpty()) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
+        const MappedFile file(path);
+        if (!file.ok())
             throw Magick::ErrorFileOpen("unable to open image " + path.toStdString());
-        const QByteArray bytes = f.readAll();
-        const Magick::Blob blob(bytes.constData(), size_t(bytes.size()));
+        const Magick::Blob blob(file.data(), file.size());
         img.magick(coder);
         img.subImage(size_t(std::max(page, 0)));
         img.subRange(1);
