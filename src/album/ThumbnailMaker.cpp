@@ -2,12 +2,11 @@
 
 #include "album/AlbumThumbnails.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
 
 #include <QBuffer>
 #include <QImageWriter>
 #include <QPainter>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace q32 {
 namespace {
@@ -64,23 +63,8 @@ QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool de
 QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& formatText) {
     if (bytes.isEmpty() || isClip(formatText))
         return {};
-    // The imaging layer reads paths: an anonymous in-memory file gives one without writing a
-    // picture of the album to disk.
-    const int fd = memfd_create("quillon-thumbnail", MFD_CLOEXEC);
-    if (fd < 0)
-        return {};
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    QByteArray jpeg;
-    if (written == bytes.size())
-        jpeg = MakeThumbnail(QStringLiteral("/proc/self/fd/%1").arg(fd), formatText);
-    ::close(fd);
-    return jpeg;
+    const imaging::InMemoryFile file("quillon-thumbnail", bytes);
+    return file.ok() ? MakeThumbnail(file.path(), formatText) : QByteArray();
 }
 
 } // namespace q32

@@ -3,13 +3,12 @@
 #include "album/AlbumDb.h"
 #include "common/PreviewFit.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QMutex>
 #include <QPointer>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace q32 {
 
@@ -33,31 +32,20 @@ struct PreviewPrefetcher::Shared {
 
 namespace {
 
-// Decodes bytes as a file would be: the imaging layer reads paths, and an anonymous in-memory
-// file gives one without writing a picture of the album to disk.
+// Decodes a record's bytes at the size the frame needs.
 std::optional<PreviewPrefetcher::Picture> decodeFitted(const QByteArray& bytes,
                                                        const QSize& frame) {
-    const int fd = memfd_create("quillon-preview", MFD_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n <= 0)
-            break;
-        written += n;
-    }
+    const imaging::InMemoryFile file("quillon-preview", bytes);
+    const QString path = file.path();
     std::optional<PreviewPrefetcher::Picture> out;
-    const QString path = QStringLiteral("/proc/self/fd/%1").arg(fd);
     ImageInfo info;
-    if (written == bytes.size() && ReadImageInfo(path, info) == ImagingCondition::None) {
+    if (file.ok() && ReadImageInfo(path, info) == ImagingCondition::None) {
         PreviewPrefetcher::Picture p;
         p.pictureSize = info.displaySize();
         const QSize fitted = ThumbNailRect(p.pictureSize, frame).size();
         if (LoadImage(path, p.image, LoadOptions{fitted, false, 0, true}) == ImagingCondition::None)
             out = std::move(p);
     }
-    ::close(fd);
     return out;
 }
 

@@ -2,7 +2,7 @@
 // build, on first view; kept in the album file (encrypted with it); the view following the
 // current record both ways.
 
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
 #include "album/AddRun.h"
 #include "album/AlbumMaintenance.h"
@@ -31,19 +31,8 @@ using namespace q32;
 
 namespace {
 
-struct Run {
-    ProgramState state;
-    test::ScriptedPromptService prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-    Run() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
-};
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
+using Run = test::MainWindowRun;
+using test::BytesOf;
 
 QSize thumbnailSize(AlbumDb& album, qint64 rowId) {
     const auto jpeg = ReadThumbnail(album, rowId);
@@ -98,7 +87,7 @@ class TestThumbnails : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(convert({"-size", "640x480", "plasma:red-blue", "-seed", "3", path("photo.jpg")}));
-        m_photo = bytesOf(path("photo.jpg"));
+        m_photo = BytesOf(path("photo.jpg"));
     }
 
     void addRunMakesThumbnailsThatFollowTheirRecord() {
@@ -225,7 +214,7 @@ private slots:
             ImageInfo info;
             QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
             const QByteArray jpeg =
-                MakeThumbnailFromBytes(bytesOf(file), FormatText(info.formatCode));
+                MakeThumbnailFromBytes(BytesOf(file), FormatText(info.formatCode));
             QVERIFY2(QImage::fromData(jpeg, "JPG").size() == QSize(160, 120), name);
         }
     }
@@ -244,7 +233,7 @@ private slots:
         auto album = AlbumDb::open(p, {}, &status);
         const qint64 first = AlbumRecordset(*album, AlbumQuery{}).rowIdAt(1);
         const QByteArray plainThumbnail = *ReadThumbnail(*album, first);
-        QVERIFY(bytesOf(p).contains(plainThumbnail.mid(200, 64)));
+        QVERIFY(BytesOf(p).contains(plainThumbnail.mid(200, 64)));
         album.reset();
 
         QVERIFY(ChangeAlbumPassword(p, {}, QStringLiteral("secret")).ok());
@@ -262,7 +251,7 @@ private slots:
 
         album = AlbumDb::open(p, OpenOptions{true, QStringLiteral("secret")}, &status);
         QVERIFY(album);
-        const QByteArray file = bytesOf(p);
+        const QByteArray file = BytesOf(p);
         const QList<qint64> all = {AlbumRecordset(*album, AlbumQuery{}).rowIdAt(1),
                                    AlbumRecordset(*album, AlbumQuery{}).rowIdAt(4)};
         for (const qint64 id : all) {
