@@ -13,13 +13,8 @@ shots_dir=${3:-}
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
-work=$(mktemp -d)
-pid=
-trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+new_session
 export HOME=$work QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
 q32=$build_dir/cli/q32
 
 # The folder tree: photos at the top and two levels down, and a PNG.

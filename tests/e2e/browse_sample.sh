@@ -9,13 +9,8 @@ build_dir=$2
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
-work=$(mktemp -d)
-pid=
-trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+new_session
 export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!

@@ -12,12 +12,8 @@ q32=$2
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
-work=$(mktemp -d -t quillon.XXXXXX)
-pid=""
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+new_session
+mkdir -p "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32"
 shots=${QUILLON_E2E_SHOTS:-/tmp}
 fail() {
     import -window root "$shots/dates_and_duplicates-failure.png" 2>/dev/null || true

@@ -9,12 +9,7 @@ q32=$2
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
-work=$(mktemp -d)
-pid=
-trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+new_session
 # Freed memory is filled with a pattern, so a use after free shows at once instead of sometimes.
 export MALLOC_PERTURB_=165
 fail() { echo "FAIL: $*"; tail -n 20 "$work/app.log"; exit 1; }

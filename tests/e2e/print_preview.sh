@@ -10,16 +10,11 @@ build_dir=$2
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
-work=$(mktemp -d)
+new_session
 keep=$build_dir/Testing/print_preview
 rm -rf "$keep" && mkdir -p "$keep"
-pid=
-trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
 export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
 export CUPS_SERVER=$work/no-cups-here.sock LC_ALL=C.UTF-8
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
 ini=$XDG_CONFIG_HOME/quillon32/quillon32.ini
 
 shot() { import -window root "$keep/$1.png"; }

@@ -8,12 +8,8 @@ build_dir=$1
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
-work=$(mktemp -d)
-pid=""
-trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
-export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" "$work/pics" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+new_session
+mkdir -p "$work/pics"
 
 # Stored 480 x 320, shown 320 x 480: quarters red, green / blue, yellow as stored.
 "$build_dir/tests/imaging/make_format_samples" "$work/pics" 480 320 >/dev/null 2>&1 || fail "samples"

@@ -12,5 +12,16 @@ find_window() {
     return 1
 }
 
+# A run of its own: a work folder, removed at the end with the program once $pid is set, holding
+# the program folder, the settings and the runtime folder.
+new_session() {
+    work=$(mktemp -d -t quillon.XXXXXX)
+    pid=
+    trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+    export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    unset QT_QPA_PLATFORM
+}
+
 # Scripts that keep screens on failure define their own.
 fail() { echo "FAIL: $*"; exit 1; }
