@@ -4,6 +4,7 @@
 //    held up, the whole search against `find`, and how soon "Stop" takes effect.
 // Usage: bench_addwindow [PHOTOS=1000] [WORK_FOLDER]
 
+#include "BenchFigures.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/ui/AddImagesController.h"
@@ -28,6 +29,8 @@
 #include <sys/resource.h>
 
 using namespace q32;
+using bench::Median;
+using bench::Worst;
 
 namespace {
 
@@ -49,11 +52,6 @@ double cpuSeconds(int who) {
     rusage u{};
     getrusage(who, &u);
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double median(QList<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Records the longest gap between two turns of the event loop while it runs.
@@ -159,8 +157,8 @@ int main(int argc, char** argv) {
             listed = window.controller().list()->rowCount();
         }
         std::printf("%lld files listed\n", qlonglong(listed));
-        std::printf("search into the list  %6.2f s   find %6.2f s   ratio %.2f\n", median(searches),
-                    median(finds), median(finds) / median(searches));
+        std::printf("search into the list  %6.2f s   find %6.2f s   ratio %.2f\n", Median(searches),
+                    Median(finds), Median(finds) / Median(searches));
         std::printf("longest event-loop block while searching: %.1f ms (runs: %.1f, %.1f, %.1f)   "
                     "aim: under 50 ms\n",
                     *std::max_element(blocks.cbegin(), blocks.cend()), blocks[0], blocks[1],
@@ -177,7 +175,7 @@ int main(int argc, char** argv) {
             button->click();
             QElapsedTimer t;
             t.start();
-            waitUntil([&] { return t.elapsed() >= qint64(median(searches) * 1000 / 3); });
+            waitUntil([&] { return t.elapsed() >= qint64(Median(searches) * 1000 / 3); });
             QElapsedTimer stop;
             stop.start();
             button->click();
@@ -259,9 +257,9 @@ int main(int argc, char** argv) {
     addByCli();
     std::printf("window add run %7.0f MB/s (%.1f s)   q32 add %7.0f MB/s (%.1f s)   ratio %.2f   "
                 "aim: 0.9\n",
-                mb / median(windowRuns), median(windowRuns), mb / median(cli), median(cli),
-                median(cli) / median(windowRuns));
-    std::printf("processor time: window %.1f s, q32 add %.1f s\n", median(windowCpu),
-                median(cliCpu));
+                mb / Median(windowRuns), Median(windowRuns), mb / Median(cli), Median(cli),
+                Median(cli) / Median(windowRuns));
+    std::printf("processor time: window %.1f s, q32 add %.1f s\n", Median(windowCpu),
+                Median(cliCpu));
     return 0;
 }

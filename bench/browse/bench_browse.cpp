@@ -3,6 +3,7 @@
 // first screen of rows is on the grid, with the memory it took.
 // Usage: bench_browse [WORK_FOLDER]
 
+#include "BenchFigures.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "common/ProgramState.h"
@@ -23,13 +24,10 @@
 #include <cstdio>
 
 using namespace q32;
+using bench::Median;
+using bench::Worst;
 
 namespace {
-
-double median(QList<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
 
 long peakKb() {
     QFile f("/proc/self/status");
@@ -116,7 +114,7 @@ int main(int argc, char** argv) {
     }
     std::printf("\nrow click to fitted preview of a 24 MP JPEG: %7.1f ms   djpeg -scale 1/8: %7.1f "
                 "ms   ratio %.2f (aim 1.3)\n",
-                median(ours), median(reference), median(ours) / median(reference));
+                Median(ours), Median(reference), Median(ours) / Median(reference));
 
     // Stepping with the next button through 24 MP JPEGs once their neighbours are decoded ahead.
     const QString photos = work + "/photos24.mdb";
@@ -154,7 +152,7 @@ int main(int argc, char** argv) {
     std::sort(steps.begin(), steps.end());
     std::printf("step to the next 24 MP JPEG, decoded ahead: median %5.1f ms, worst %5.1f ms   "
                 "one 60 Hz frame: 16.7 ms; without decoding ahead (row click above): %5.1f ms\n",
-                median(steps), steps.last(), median(ours));
+                Median(steps), steps.last(), Median(ours));
 
     // 100,000 records, made in one transaction.
     const QString large = work + "/large.mdb";
@@ -204,6 +202,6 @@ int main(int argc, char** argv) {
     }
     std::printf("open 100,000 records to the first screen of rows: %7.1f ms, %ld MB more memory at "
                 "peak (aim 150 ms, 150 MB)\n",
-                median(open), peak / 1024);
+                Median(open), peak / 1024);
     return 0;
 }

@@ -2,6 +2,8 @@
 // Timing and test pictures shared by the imaging benchmarks. Every figure is the median of
 // several runs after one untimed warm-up run (file cache, first touch of memory).
 
+#include "BenchFigures.h"
+
 #include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
@@ -14,12 +16,6 @@
 #include <vector>
 
 namespace q32::bench {
-
-inline double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // Milliseconds, median of runs; a run that fails gives NaN.
 inline double Time(int runs, const std::function<bool()>& run) {

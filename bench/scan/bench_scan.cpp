@@ -1,6 +1,7 @@
 // Scanning a tree of 100,000 files with a pattern, against find with the same pattern.
 // Usage: bench_scan [PARENT_FOLDER]   (the tree is built in a temporary folder there)
 
+#include "BenchFigures.h"
 #include "album/DirectoryScan.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,8 @@
 #include <vector>
 
 using namespace q32;
+using bench::Median;
+using bench::Worst;
 
 namespace {
 
@@ -37,11 +40,6 @@ bool buildTree(const QString& root) {
         }
     }
     return true;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -89,7 +87,7 @@ int main(int argc, char** argv) {
         }
         theirs.push_back(t.nsecsElapsed() / 1e6);
     }
-    const double o = median(ours), f = median(theirs);
+    const double o = Median(ours), f = Median(theirs);
     std::printf("tree: %d folders x %d files (%d entries), pattern *.jpg;*.png, median of %d warm "
                 "runs\n",
                 kFolders, kFilesPerFolder, kFolders * kFilesPerFolder, kRuns);

@@ -4,6 +4,7 @@
 // grid a page.
 // Usage: bench_thumbnails [WORK_FOLDER]
 
+#include "BenchFigures.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
@@ -27,17 +28,10 @@
 #include <cstdio>
 
 using namespace q32;
+using bench::Median;
+using bench::Worst;
 
 namespace {
-
-double median(QList<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
-
-double worst(const QList<double>& v) {
-    return v.isEmpty() ? 0 : *std::max_element(v.begin(), v.end());
-}
 
 struct Window {
     ProgramState state;
@@ -169,16 +163,16 @@ int main(int argc, char** argv) {
     }
     std::printf("\nopen 100,000 records to the first screen: thumbnail view %7.1f ms   record grid "
                 "%7.1f ms   (aim 150 ms)\n",
-                median(thumbOpen), median(gridOpen));
+                Median(thumbOpen), Median(gridOpen));
     std::printf(
         "  of which after the album's rows were read (layout, thumbnails read and painted): "
         "%5.1f ms\n",
-        median(thumbAfterOpen));
+        Median(thumbAfterOpen));
     std::printf(
         "scroll a page, the frame painted: thumbnail view median %5.1f ms, worst %5.1f ms   "
         "record grid median %5.1f ms, worst %5.1f ms   (aim 16 ms)\n",
-        median(thumbFrames), worst(thumbFrames), median(gridFrames), worst(gridFrames));
+        Median(thumbFrames), Worst(thumbFrames), Median(gridFrames), Worst(gridFrames));
     std::printf("scroll a page until its thumbnails show: median %5.1f ms, worst %5.1f ms\n",
-                median(thumbPages), worst(thumbPages));
+                Median(thumbPages), Worst(thumbPages));
     return 0;
 }

@@ -3,6 +3,7 @@
 // such picture on demand at the screen's size (what a show without decoding ahead would wait)
 // and one 60 Hz frame; and the peak memory of the process over the show.
 // Usage: bench_slideshow [PICTURES] [WORK_FOLDER]
+#include "BenchFigures.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "common/ProgramState.h"
@@ -23,13 +24,10 @@
 #include <cstdio>
 
 using namespace q32;
+using bench::Median;
+using bench::Worst;
 
 namespace {
-
-double median(QList<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
 
 long statusKb(const char* key) {
     QFile f("/proc/self/status");
@@ -132,9 +130,9 @@ int main(int argc, char** argv) {
                 viewer->area().width(), viewer->area().height());
     std::printf("interval end to first transition frame: median %.1f ms, worst %.1f ms (aim: "
                 "under one 60 Hz frame, 16.7 ms)\n",
-                median(delays), delays.last());
+                Median(delays), delays.last());
     std::printf("reference: decoding one picture on demand at the screen's size: %.1f ms\n",
-                median(onDemand));
+                Median(onDemand));
     std::printf("memory: %ld MB before the show, peak %ld MB during it (aim: under 400 MB)\n",
                 before / 1024, peak / 1024);
     return 0;
