@@ -2,6 +2,7 @@
 // the content hashes cost the add.
 // Usage: bench_add [PHOTOS=1000] [WORK_FOLDER]
 
+#include "BenchWork.h"
 #include "ScriptedPromptService.h"
 #include "album/AddRun.h"
 #include "album/AlbumDb.h"
@@ -93,7 +94,7 @@ int main(int argc, char** argv) {
     const int photos = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000;
     QTemporaryDir tmp(argc > 2 ? QString::fromLocal8Bit(argv[2]) + "/bench_add_XXXXXX"
                                : QDir::tempPath() + "/bench_add_XXXXXX");
-    const QString work = tmp.path();
+    const QString work = q32::bench::WorkFolder(tmp);
     const QString q32 = QStringLiteral(Q32_BINARY);
 
     // A few distinct photo-like JPEGs of 2-5 MB, copied under many names.

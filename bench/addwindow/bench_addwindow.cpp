@@ -5,6 +5,7 @@
 // Usage: bench_addwindow [PHOTOS=1000] [WORK_FOLDER]
 
 #include "BenchFigures.h"
+#include "BenchWork.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/ui/AddImagesController.h"
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
     const int photos = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000;
     QTemporaryDir tmp(argc > 2 ? QString::fromLocal8Bit(argv[2]) + "/bench_addwindow_XXXXXX"
                                : QDir::tempPath() + "/bench_addwindow_XXXXXX");
-    const QString work = tmp.path();
+    const QString work = q32::bench::WorkFolder(tmp);
     const QString q32 = QStringLiteral(Q32_BINARY);
     qputenv("XDG_CONFIG_HOME", (work + "/config").toLocal8Bit());
     qputenv("QUILLON32_HOME", (work + "/home/").toLocal8Bit());

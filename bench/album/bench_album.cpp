@@ -6,6 +6,7 @@
 //
 //   build/bench/album/bench_album [work folder]
 
+#include "BenchWork.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumRecordset.h"
@@ -206,6 +207,7 @@ int main(int argc, char** argv) {
     // bench_album [work folder] [store|open]: both parts when neither is named.
     const QString part = args.size() > 2 ? args[2] : QString();
     QTemporaryDir temp(args.size() > 1 ? args[1] + "/bench-XXXXXX" : QString());
+    q32::bench::WorkFolder(temp);
     if (part != "open")
         storeAndExtract(temp);
     if (part != "store") {

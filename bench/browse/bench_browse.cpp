@@ -4,6 +4,7 @@
 // Usage: bench_browse [WORK_FOLDER]
 
 #include "BenchFigures.h"
+#include "BenchWork.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "common/ProgramState.h"
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir tmp(argc > 1 ? QString::fromLocal8Bit(argv[1]) + "/bench_browse_XXXXXX"
                                : QDir::tempPath() + "/bench_browse_XXXXXX");
-    const QString work = tmp.path();
+    const QString work = q32::bench::WorkFolder(tmp);
     qputenv("QUILLON32_HOME", (work + "/home/").toLocal8Bit());
     QDir().mkpath(work + "/home");
 

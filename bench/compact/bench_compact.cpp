@@ -7,6 +7,7 @@
 //   build/bench/compact/bench_compact [work folder] [size in MB]
 //   build/bench/compact/bench_compact --fill ALBUM MB [PASSWORD]   (an album to try by hand)
 
+#include "BenchWork.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
         return compactHere(args[2], args.value(3));
 
     QTemporaryDir temp(args.size() > 1 ? args[1] + "/bench-XXXXXX" : QString());
+    q32::bench::WorkFolder(temp);
     const qint64 megabytes = args.size() > 2 ? args[2].toLongLong() : 2048;
     const QString album = temp.filePath("bench.mdb");
     std::printf("Compaction benchmark: an album of %lld MB, a tenth of its records deleted\n",

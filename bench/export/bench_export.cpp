@@ -5,6 +5,7 @@
 //
 // usage: bench_export [runs] [scratch folder]   (5 runs; scratch defaults to /tmp)
 #include "BenchTools.h"
+#include "BenchWork.h"
 #include "album/AlbumDb.h"
 #include "output/ExportJob.h"
 
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
         g_runs = qMax(1, atoi(argv[1]));
     QTemporaryDir dir(QString::fromLocal8Bit(argc > 2 ? argv[2] : "/tmp") +
                       QStringLiteral("/bench_export-XXXXXX"));
+    q32::bench::WorkFolder(dir);
     const QString jpeg = dir.filePath("photo.jpg");
     QImageWriter writer(jpeg, "jpeg");
     writer.setQuality(90);

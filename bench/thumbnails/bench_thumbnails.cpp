@@ -5,6 +5,7 @@
 // Usage: bench_thumbnails [WORK_FOLDER]
 
 #include "BenchFigures.h"
+#include "BenchWork.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir tmp(argc > 1 ? QString::fromLocal8Bit(argv[1]) + "/bench_thumbnails_XXXXXX"
                                : QDir::tempPath() + "/bench_thumbnails_XXXXXX");
-    const QString work = tmp.path();
+    const QString work = q32::bench::WorkFolder(tmp);
     qputenv("QUILLON32_HOME", (work + "/home/").toLocal8Bit());
     QDir().mkpath(work + "/home");
 

@@ -4,6 +4,7 @@
 // and one 60 Hz frame; and the peak memory of the process over the show.
 // Usage: bench_slideshow [PICTURES] [WORK_FOLDER]
 #include "BenchFigures.h"
+#include "BenchWork.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "common/ProgramState.h"
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     const int pictures = argc > 1 ? std::max(2, std::atoi(argv[1])) : 100;
     QTemporaryDir tmp((argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath()) +
                       "/bench_slideshow_XXXXXX");
-    const QString work = tmp.path();
+    const QString work = q32::bench::WorkFolder(tmp);
     qputenv("QUILLON32_HOME", (work + "/home/").toLocal8Bit());
     QDir().mkpath(work + "/home");
 
