@@ -25,9 +25,6 @@ private:
 };
 
 // Conditions of a file that is there but cannot be read: the window names it and goes on.
-// How much is stored before the disk is asked to start writing it (see startWriteback()).
-constexpr qint64 kWritebackBytes = qint64(32) << 20;
-
 bool isReadError(ImagingCondition condition) {
     const int n = ConditionNumber(condition);
     return n >= 20000 && n <= 20062;
@@ -67,7 +64,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     std::optional<sqlite::Transaction> group;
     QList<AddItemReport> pending;
     qint64 groupBytes = 0;
-    qint64 unwritten = 0; // stored since the disk was last asked to start writing
+    qint64 unwritten = 0; // stored since the album was last flushed
     QElapsedTimer groupAge;
     AddProgress progress;
     progress.total = files.size();
@@ -130,7 +127,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
         if (outcome.result == AddResult::Stored) {
             groupBytes += report.bytes;
             unwritten += report.bytes;
-            if (unwritten >= kWritebackBytes) {
+            if (unwritten >= m_options.flushBytes) {
                 m_album.startWriteback();
                 unwritten = 0;
             }

@@ -5,6 +5,7 @@
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumSchema.h"
 #include "album/AlbumThumbnails.h"
+#include "album/BackgroundFlush.h"
 #include "album/ContentHashSchema.h"
 #include "album/ContentHashes.h"
 
@@ -236,18 +237,14 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
     return album;
 }
 
-AlbumDb::~AlbumDb() {
-    if (m_writebackFd >= 0)
-        ::close(m_writebackFd);
-}
+AlbumDb::~AlbumDb() = default;
 
 void AlbumDb::startWriteback() {
     if (m_readOnly)
         return;
-    if (m_writebackFd < 0)
-        m_writebackFd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
-    if (m_writebackFd >= 0)
-        ::sync_file_range(m_writebackFd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (!m_flush)
+        m_flush = std::make_unique<BackgroundFlush>(m_path);
+    m_flush->request();
 }
 
 std::pair<qint64, qint64> AlbumDb::changeStamp() {

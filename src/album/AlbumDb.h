@@ -56,6 +56,8 @@ struct OpenOptions {
     bool addContentHashes = true;
 };
 
+class BackgroundFlush;
+
 class AlbumDb {
 public:
     // Pages of 64 KiB: pictures and clips are large blobs, and big pages store and read them
@@ -122,9 +124,8 @@ public:
 
     // Runs the engine's full consistency check.
     AlbumStatus integrityCheck();
-    // Asks the system to start writing the album's changed pages to the disk now, without
-    // waiting for them. A long run of stores calls it now and then, so that the disk works
-    // while the next files are read, and the flush of each commit finds little left to do.
+    // Has the album's pages written so far flushed to the disk on another thread, without waiting
+    // (see BackgroundFlush.h). A long run of stores calls it now and then.
     void startWriteback();
 
     sqlite::Database& connection() { return m_db; }
@@ -153,7 +154,7 @@ private:
     bool m_keysCurrent = false;
     bool m_contentHashes = false;
     OrderIndexes m_indexes;
-    int m_writebackFd = -1;
+    std::unique_ptr<BackgroundFlush> m_flush;
 };
 
 } // namespace q32

@@ -108,6 +108,7 @@ private slots:
             AddRunOptions options;
             options.groupBytes = groupBytes;
             options.inMemoryLimit = 150000; // the larger files are streamed from disk
+            options.flushBytes = 300000;    // early flushes on the way, as in a long run
             CheckingListener listener;
             listener.album = album;
             const AddRunSummary summary = AddRun(*db, prompts, options).run(m_photos, &listener);
