@@ -2,6 +2,7 @@
 // the content hashes cost the add.
 // Usage: bench_add [PHOTOS=1000] [WORK_FOLDER]
 
+#include "BenchFigures.h"
 #include "BenchWork.h"
 #include "ScriptedPromptService.h"
 #include "album/AddRun.h"
@@ -164,23 +165,28 @@ int main(int argc, char** argv) {
     std::printf("\naims: 0.7 of cp -r + sync without a password, 0.3 with one\n");
 
     // Each photo's SHA-256 is made while it is read ahead, beside the store; the album then
-    // writes one 32-byte row more. The same add run with and without, alternately, best of three.
+    // writes one 32-byte row more. The same add run with and without, alternately, five times:
+    // this machine's disk and processors wander enough that one slow run says little.
     QStringList files;
     for (const QFileInfo& f : QDir(work + "/photos").entryInfoList(QDir::Files, QDir::Name))
         files << f.filePath();
-    double with = 1e9, without = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        without = std::min(without, addRun(work + "/unhashed.mdb", files, false));
+    QList<double> with, without;
+    for (int round = 0; round < 5; ++round) {
+        without << addRun(work + "/unhashed.mdb", files, false);
         dropCaches();
-        with = std::min(with, addRun(work + "/hashed.mdb", files, true));
+        with << addRun(work + "/hashed.mdb", files, true);
         dropCaches();
     }
     const double ours = hashFolder(work + "/photos", q32::ContentHash);
     const double qt = hashFolder(work + "/photos", qtSha256);
-    std::printf("\ncontent hashes (the add run in this process, best of 3):\n");
-    std::printf("  %-44s %8.0f MB/s  %6.2f s\n", "add run without hashes", mb / without, without);
-    std::printf("  %-44s %8.0f MB/s  %6.2f s  throughput %+.1f %%\n", "add run with hashes",
-                mb / with, with, 100 * (without / with - 1));
+    std::printf("\ncontent hashes (the add run in this process, five runs each):\n");
+    auto figure = [&](const char* what, double unhashed, double hashed) {
+        std::printf("  %-10s without hashes %6.0f MB/s  with %6.0f MB/s  throughput %+.1f %%\n",
+                    what, mb / unhashed, mb / hashed, 100 * (unhashed / hashed - 1));
+    };
+    figure("median", q32::bench::Median(without), q32::bench::Median(with));
+    figure("best", *std::min_element(without.begin(), without.end()),
+           *std::min_element(with.begin(), with.end()));
     std::printf("  %-44s %8.0f MB/s  %6.2f s\n", "read + SHA-256 alone (libcrypto, ours)",
                 mb / ours, ours);
     std::printf("  %-44s %8.0f MB/s  %6.2f s\n", "read + SHA-256 alone (QCryptographicHash)",
