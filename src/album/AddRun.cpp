@@ -128,7 +128,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
             groupBytes += report.bytes;
             unwritten += report.bytes;
             if (unwritten >= m_options.flushBytes) {
-                m_album.startWriteback();
+                m_album.flushInBackground();
                 unwritten = 0;
             }
         } else if (outcome.result == AddResult::Skipped)

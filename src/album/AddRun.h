@@ -31,9 +31,9 @@ struct AddRunOptions {
     // every file.
     qint64 groupBytes = qint64(256) << 20;
     int groupMilliseconds = 2000;
-    // Once this much is stored, the album is flushed on another thread (AlbumDb::startWriteback):
-    // the disk then writes while the next files are read, instead of all at each commit. Every
-    // 16 to 32 MiB kept the hashing's cost under a tenth here; 64 MiB did not.
+    // Once this much is stored, the album is flushed on another thread
+    // (AlbumDb::flushInBackground): the disk then writes while the next files are read, instead of
+    // all at each commit. 16 and 32 MiB did equally well here; 64 MiB left each commit more to do.
     qint64 flushBytes = qint64(32) << 20;
     // Files read ahead of the one being stored; 0 reads each on the run's own thread.
     int readAhead = 2;

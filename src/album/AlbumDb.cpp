@@ -239,7 +239,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
 
 AlbumDb::~AlbumDb() = default;
 
-void AlbumDb::startWriteback() {
+void AlbumDb::flushInBackground() {
     if (m_readOnly)
         return;
     if (!m_flush)

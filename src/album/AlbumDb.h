@@ -126,7 +126,7 @@ public:
     AlbumStatus integrityCheck();
     // Has the album's pages written so far flushed to the disk on another thread, without waiting
     // (see BackgroundFlush.h). A long run of stores calls it now and then.
-    void startWriteback();
+    void flushInBackground();
 
     sqlite::Database& connection() { return m_db; }
 
