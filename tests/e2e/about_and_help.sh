@@ -12,7 +12,7 @@ source_dir=$1
 build_dir=$2
 shots_dir=${3:-}
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
 fi
 new_session
 mkdir -p "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32"

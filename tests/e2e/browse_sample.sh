@@ -7,7 +7,7 @@ source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
 fi
 new_session
 export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb

@@ -7,7 +7,7 @@ source "$(dirname "$0")/x11.sh"
 quillon=$1
 q32=$2
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
 fi
 new_session
 # Freed memory is filled with a pattern, so a use after free shows at once instead of sometimes.

@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 program=$1
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

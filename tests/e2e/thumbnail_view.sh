@@ -11,7 +11,7 @@ source_dir=$1
 build_dir=$2
 keep=${3:-}
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
 fi
 new_session
 export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb

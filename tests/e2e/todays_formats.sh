@@ -6,7 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 build_dir=$1
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
 fi
 new_session
 mkdir -p "$work/pics"
