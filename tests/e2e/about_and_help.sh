@@ -11,9 +11,7 @@ source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
 shots_dir=${3:-}
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
+own_display "$@"
 new_session
 mkdir -p "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32"
 fail() {

@@ -6,9 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
+own_display "$@"
 new_session
 export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Sample.mdb
 

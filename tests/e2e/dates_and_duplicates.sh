@@ -9,9 +9,7 @@ set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 program=$1
 q32=$2
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
+own_display "$@"
 new_session
 mkdir -p "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32"
 shots=${QUILLON_E2E_SHOTS:-/tmp}

@@ -6,9 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 quillon=$1
 q32=$2
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
+own_display "$@"
 new_session
 # Freed memory is filled with a pattern, so a use after free shows at once instead of sometimes.
 export MALLOC_PERTURB_=165

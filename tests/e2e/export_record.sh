@@ -6,9 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 program=$1
 q32=$2
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
+own_display "$@"
 new_session
 
 # A black square and a red one on white.

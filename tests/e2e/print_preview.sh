@@ -7,9 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 source_dir=$1
 build_dir=$2
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
+own_display "$@"
 new_session
 keep=$build_dir/Testing/print_preview
 rm -rf "$keep" && mkdir -p "$keep"

@@ -4,14 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 program=$1
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+own_display "$@"
+new_session
 
 # --help and --version answer on the terminal, even without a display, and open no window.
 help=$(DISPLAY= "$program" --help)

@@ -5,9 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 build_dir=$1
-if [ -z "${DISPLAY:-}" ]; then
-    exec bash "$e2e_dir/with_display.sh" "$0" "$@"
-fi
+own_display "$@"
 new_session
 mkdir -p "$work/pics"
 

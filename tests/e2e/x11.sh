@@ -1,7 +1,10 @@
 # Sourced by the end-to-end scripts.
-# A script started without a display runs itself again under one of its own:
-#   exec bash "$e2e_dir/with_display.sh" "$0" "$@"
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# own_display "$@": a script started without a display runs itself again under one of its own.
+own_display() {
+    [ -n "${DISPLAY:-}" ] || exec bash "$e2e_dir/with_display.sh" "$0" "$@"
+}
 
 # find_window TITLE-PATTERN [SECONDS]: prints the id of the first visible window whose title
 # matches. A window that vanishes while xdotool looks at it (tips, menus, dialogs closing) makes
