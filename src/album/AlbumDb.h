@@ -124,8 +124,9 @@ public:
 
     // Runs the engine's full consistency check.
     AlbumStatus integrityCheck();
-    // Has the album's pages written so far flushed to the disk on another thread, without waiting
-    // (see BackgroundFlush.h). A long run of stores calls it now and then.
+    // Has the album's pages written so far flushed to the disk on another thread, without waiting,
+    // and then dropped from the kernel's file cache (see BackgroundFlush.h). A long run of stores
+    // calls it now and then.
     void flushInBackground();
 
     sqlite::Database& connection() { return m_db; }

@@ -5,7 +5,8 @@
 // stored, and each commit's own flush finds little left. Starting the kernel's write-out alone
 // (sync_file_range) is not enough on virtual disks: their host keeps the data in its cache until
 // a flush, so every commit still waited for all of it. The early flushes change nothing of what
-// a commit makes durable; they only do the waiting sooner, where nobody waits for it.
+// a commit makes durable; they only do the waiting sooner, where nobody waits for it. What they
+// have written is then dropped from the kernel's file cache (see dropCleanPages).
 
 #include <QString>
 #include <condition_variable>
@@ -28,6 +29,7 @@ public:
 
 private:
     void work();
+    void dropCleanPages();
 
     int m_fd = -1;
     std::mutex m_mutex;
