@@ -1,9 +1,20 @@
 #include "album/ReadAhead.h"
 
+#include "album/ContentHashes.h"
+
 namespace q32 {
+namespace {
+
+PrepareOptions withoutHash(PrepareOptions options) {
+    options.contentHash = false;
+    return options;
+}
+
+} // namespace
 
 ReadAhead::ReadAhead(QStringList files, PrepareOptions options, int depth)
-    : m_files(std::move(files)), m_options(std::move(options)), m_depth(depth) {
+    : m_files(std::move(files)), m_options(std::move(options)),
+      m_readOptions(withoutHash(m_options)), m_depth(depth) {
     if (m_depth > 0 && !m_files.isEmpty())
         m_thread = std::thread([this] { work(); });
 }
@@ -18,25 +29,53 @@ ReadAhead::~ReadAhead() {
         m_thread.join();
 }
 
+void ReadAhead::hashNewest(std::unique_lock<std::mutex>& lock) {
+    for (auto it = m_ready.rbegin(); it != m_ready.rend(); ++it) {
+        if (!it->unhashed)
+            continue;
+        Waiting& waiting = *it;
+        waiting.unhashed = false;
+        waiting.hashing = true;
+        lock.unlock();
+        QByteArray hash = ContentHash(waiting.file.bytes);
+        lock.lock();
+        waiting.file.sha256 = std::move(hash);
+        waiting.hashing = false;
+        m_changed.notify_all();
+        return;
+    }
+}
+
 void ReadAhead::work() {
-    for (qsizetype i = 0; i < m_files.size(); ++i) {
-        QByteArray buffer;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || qsizetype(m_ready.size()) < m_depth; });
-            if (m_stop)
-                return;
+    qsizetype next = 0;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // Reading comes first: it is quick, and it gives the taker files to hash too.
+        m_changed.wait(lock, [&] {
+            return m_stop || (next < m_files.size() && qsizetype(m_ready.size()) < m_depth) ||
+                   std::any_of(m_ready.begin(), m_ready.end(),
+                               [](const Waiting& w) { return w.unhashed; });
+        });
+        if (m_stop)
+            return;
+        if (next < m_files.size() && qsizetype(m_ready.size()) < m_depth) {
+            QByteArray buffer;
             if (!m_spare.empty()) {
                 buffer = std::move(m_spare.back());
                 m_spare.pop_back();
             }
+            const QString& path = m_files.at(next++);
+            lock.unlock();
+            Waiting waiting;
+            waiting.file = PrepareFile(path, m_readOptions, std::move(buffer));
+            waiting.unhashed = m_options.contentHash && waiting.file.inMemory &&
+                               waiting.file.condition == ImagingCondition::None;
+            lock.lock();
+            m_ready.push_back(std::move(waiting));
+            m_changed.notify_all();
+            continue;
         }
-        PreparedFile file = PrepareFile(m_files.at(i), m_options, std::move(buffer));
-        {
-            std::lock_guard lock(m_mutex);
-            m_ready.push_back(std::move(file));
-        }
-        m_changed.notify_all();
+        hashNewest(lock);
     }
 }
 
@@ -53,12 +92,14 @@ PreparedFile ReadAhead::takeNext() {
         return PrepareFile(path, m_options, std::move(buffer));
     }
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_ready.empty(); });
-    PreparedFile file = std::move(m_ready.front());
+    m_changed.wait(lock, [this] { return !m_ready.empty() && !m_ready.front().hashing; });
+    Waiting waiting = std::move(m_ready.front());
     m_ready.pop_front();
     lock.unlock();
     m_changed.notify_all();
-    return file;
+    if (waiting.unhashed)
+        waiting.file.sha256 = ContentHash(waiting.file.bytes);
+    return std::move(waiting.file);
 }
 
 void ReadAhead::recycle(PreparedFile&& file) {

@@ -3,10 +3,16 @@
 // stored: reading a file and learning its format then overlap with writing the previous one into
 // the album. Memory is bounded: at most `depth` files wait, each read whole only up to a limit,
 // and their buffers are reused.
+//
+// The content hash is the costliest part of preparing a file, and one thread hashing every file
+// held the run back on a two-processor machine while the storing thread waited. So the two share
+// it: the thread reads ahead first, then hashes the newest file still waiting, and the one taking
+// a file hashes it itself when the thread has not got to it yet.
 
 #include "album/AddRecord.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -30,16 +36,24 @@ public:
     void recycle(PreparedFile&& file);
 
 private:
+    struct Waiting {
+        PreparedFile file;
+        bool unhashed = false; // wants its hash, which nobody has started
+        bool hashing = false;  // the thread is hashing it
+    };
     void work();
+    // Hashes the newest waiting file nobody has started to hash. Called locked.
+    void hashNewest(std::unique_lock<std::mutex>& lock);
 
     const QStringList m_files;
-    const PrepareOptions m_options;
+    const PrepareOptions m_options;     // as the caller gave them
+    const PrepareOptions m_readOptions; // the same without hashing: done apart
     const int m_depth;
     qsizetype m_taken = 0;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<PreparedFile> m_ready;
+    std::deque<Waiting> m_ready; // references stay valid while others are added
     std::vector<QByteArray> m_spare;
     bool m_stop = false;
     std::thread m_thread;

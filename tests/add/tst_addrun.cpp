@@ -25,15 +25,23 @@ QByteArray fileBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Every stored row of the album by name, read through a connection of its own.
-QHash<QString, QByteArray> rowsOnDisk(const QString& album) {
+// Every stored row of the album by name, read through a connection of its own. Rows whose kept
+// content hash is not the SHA-256 of their bytes are named in wrongHashes.
+QHash<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHashes = nullptr) {
     QHash<QString, QByteArray> rows;
     auto reader = AlbumDb::open(album, {true, {}}, nullptr);
     if (!reader)
         return rows;
-    sqlite::Statement st = reader->connection().prepare("SELECT rowid, ImageFile FROM Pictures");
-    while (st.step() == SQLITE_ROW)
-        rows.insert(st.text(1), reader->readBytes(st.int64(0), PictureField::Image));
+    sqlite::Statement st = reader->connection().prepare(
+        "SELECT p.rowid, p.ImageFile, h.Sha256 FROM Pictures p LEFT JOIN ContentHashes h "
+        "ON h.ID = p.rowid");
+    while (st.step() == SQLITE_ROW) {
+        const QByteArray bytes = reader->readBytes(st.int64(0), PictureField::Image);
+        rows.insert(st.text(1), bytes);
+        if (wrongHashes &&
+            st.blob(2) != QCryptographicHash::hash(bytes, QCryptographicHash::Sha256))
+            *wrongHashes << st.text(1);
+    }
     return rows;
 }
 
@@ -57,7 +65,10 @@ struct CheckingListener : AddRunListener {
         for (const AddItemReport& r : reports)
             if (r.result == AddResult::Stored)
                 sources.insert(QFileInfo(r.file).fileName(), r.file);
-        const auto rows = rowsOnDisk(album);
+        QStringList wrongHashes;
+        const auto rows = rowsOnDisk(album, &wrongHashes);
+        for (const QString& name : std::as_const(wrongHashes))
+            mismatches << name + QStringLiteral(" (hash)");
         if (rows.size() != sources.size())
             mismatches
                 << QStringLiteral("%1 rows, %2 reported").arg(rows.size()).arg(sources.size());
