@@ -90,8 +90,8 @@ int addCommand(const QStringList& args) {
                  QStringLiteral("When the album is created: allow duplicate file names.")});
     p.addOption({QStringLiteral("group"),
                  QStringLiteral("Commit stored files in groups of about MB megabytes (0: after "
-                                "every file; default 256)."),
-                 QStringLiteral("MB"), QStringLiteral("256")});
+                                "every file; default 1024)."),
+                 QStringLiteral("MB"), QStringLiteral("1024")});
     p.addOption(passwordStdinOption());
     parse(p, QStringLiteral("add"),
           QStringLiteral("Add pictures and clips to an album. Progress goes to standard error; the "

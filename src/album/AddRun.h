@@ -28,8 +28,10 @@ struct AddRunOptions {
     // Skip a file whose bytes are already stored (the album's older records are hashed first).
     bool skipDuplicates = false;
     // A group is committed once it holds this many bytes or is this old; 0 bytes commits after
-    // every file.
-    qint64 groupBytes = qint64(256) << 20;
+    // every file. Each commit waits for the disk while nothing else is stored: on 1,000 photos
+    // (4.4 GB) groups of 256 MiB spent 0.9-1.1 s in commits, groups of 1 GiB 0.2-0.4 s, and the
+    // age limit still reports a run at least every two seconds.
+    qint64 groupBytes = qint64(1024) << 20;
     int groupMilliseconds = 2000;
     // Once this much is stored, the album is flushed on another thread
     // (AlbumDb::flushInBackground): the disk then writes while the next files are read, instead of
