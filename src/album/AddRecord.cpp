@@ -149,7 +149,7 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
         file.inMemory = readWhole(source, file.size, file.bytes);
         if (!file.inMemory)
             file.condition = ImagingCondition::Truncated;
-        else if (options.contentHash) // here, off the thread that stores
+        else if (options.contentHash) // ReadAhead asks for none: it shares the hashing out
             file.sha256 = ContentHash(file.bytes);
     }
     if (options.dateTaken)

@@ -2,6 +2,8 @@
 
 #include "album/ContentHashes.h"
 
+#include <algorithm>
+
 namespace q32 {
 namespace {
 

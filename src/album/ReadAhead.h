@@ -12,7 +12,6 @@
 #include "album/AddRecord.h"
 
 #include <QStringList>
-#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
