@@ -29,7 +29,7 @@ struct AddRunOptions {
     bool skipDuplicates = false;
     // A group is committed once it holds this many bytes or is this old; 0 bytes commits after
     // every file. Each commit waits for the disk while nothing else is stored: on 1,000 photos
-    // (4.4 GB) groups of 256 MiB spent 0.9-1.1 s in commits, groups of 1 GiB 0.2-0.4 s, and the
+    // (4.4 GB) groups of 256 MiB spent 0.6-1.5 s in commits, groups of 1 GiB 0.2-0.6 s, and the
     // age limit still reports a run at least every two seconds.
     qint64 groupBytes = qint64(1024) << 20;
     int groupMilliseconds = 2000;
