@@ -19,9 +19,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -56,23 +53,12 @@ QByteArray qtSha256(QByteArrayView bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
-// How much of a file the kernel holds in its file cache, in MB.
+// How much of a file the kernel holds in its file cache, in MB (util-linux's fincore).
 double cachedMegabytes(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    const off_t size = fd >= 0 ? ::lseek(fd, 0, SEEK_END) : 0;
-    void* map = size > 0 ? ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
-    double cached = 0;
-    if (map != MAP_FAILED) {
-        const long page = ::sysconf(_SC_PAGESIZE);
-        std::vector<unsigned char> resident(size_t((size + page - 1) / page));
-        if (::mincore(map, size_t(size), resident.data()) == 0)
-            for (unsigned char r : resident)
-                cached += (r & 1) ? page / 1e6 : 0;
-        ::munmap(map, size_t(size));
-    }
-    if (fd >= 0)
-        ::close(fd);
-    return cached;
+    QProcess fincore;
+    fincore.start("fincore", {"--bytes", "--noheadings", "--output", "RES", path});
+    fincore.waitForFinished();
+    return fincore.readAllStandardOutput().trimmed().toDouble() / 1e6;
 }
 
 // The add run of q32 add, in this process, into a new album with or without content hashes

@@ -31,6 +31,14 @@ ReadAhead::~ReadAhead() {
         m_thread.join();
 }
 
+QByteArray ReadAhead::takeSpare() {
+    if (m_spare.empty())
+        return {};
+    QByteArray buffer = std::move(m_spare.back());
+    m_spare.pop_back();
+    return buffer;
+}
+
 void ReadAhead::hashNewest(std::unique_lock<std::mutex>& lock) {
     for (auto it = m_ready.rbegin(); it != m_ready.rend(); ++it) {
         if (!it->unhashed)
@@ -51,27 +59,24 @@ void ReadAhead::hashNewest(std::unique_lock<std::mutex>& lock) {
 void ReadAhead::work() {
     qsizetype next = 0;
     std::unique_lock lock(m_mutex);
+    auto canRead = [&] { return next < m_files.size() && qsizetype(m_ready.size()) < m_depth; };
     for (;;) {
         // Reading comes first: it is quick, and it gives the taker files to hash too.
         m_changed.wait(lock, [&] {
-            return m_stop || (next < m_files.size() && qsizetype(m_ready.size()) < m_depth) ||
+            return m_stop || canRead() ||
                    std::any_of(m_ready.begin(), m_ready.end(),
                                [](const Waiting& w) { return w.unhashed; });
         });
         if (m_stop)
             return;
-        if (next < m_files.size() && qsizetype(m_ready.size()) < m_depth) {
-            QByteArray buffer;
-            if (!m_spare.empty()) {
-                buffer = std::move(m_spare.back());
-                m_spare.pop_back();
-            }
+        if (canRead()) {
+            QByteArray buffer = takeSpare();
             const QString& path = m_files.at(next++);
             lock.unlock();
             Waiting waiting;
             waiting.file = PrepareFile(path, m_readOptions, std::move(buffer));
-            waiting.unhashed = m_options.contentHash && waiting.file.inMemory &&
-                               waiting.file.condition == ImagingCondition::None;
+            // Only files read whole are hashed here; PrepareFile sets inMemory once all is read.
+            waiting.unhashed = m_options.contentHash && waiting.file.inMemory;
             lock.lock();
             m_ready.push_back(std::move(waiting));
             m_changed.notify_all();
@@ -85,14 +90,8 @@ PreparedFile ReadAhead::takeNext() {
     if (m_taken >= m_files.size())
         return {};
     const QString& path = m_files.at(m_taken++);
-    if (m_depth <= 0) {
-        QByteArray buffer;
-        if (!m_spare.empty()) {
-            buffer = std::move(m_spare.back());
-            m_spare.pop_back();
-        }
-        return PrepareFile(path, m_options, std::move(buffer));
-    }
+    if (m_depth <= 0)
+        return PrepareFile(path, m_options, takeSpare());
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_ready.empty() && !m_ready.front().hashing; });
     Waiting waiting = std::move(m_ready.front());

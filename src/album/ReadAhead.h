@@ -41,6 +41,8 @@ private:
         bool hashing = false;  // the thread is hashing it
     };
     void work();
+    // A buffer handed back for reuse, or none. Called locked when the thread runs.
+    QByteArray takeSpare();
     // Hashes the newest waiting file nobody has started to hash. Called locked.
     void hashNewest(std::unique_lock<std::mutex>& lock);
 
