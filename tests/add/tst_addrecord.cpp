@@ -2,6 +2,7 @@
 // format and properties texts, and a file that is gone.
 
 #include "ScriptedPromptService.h"
+#include "TestFiles.h"
 #include "album/AddRecord.h"
 #include "album/AddRunOpen.h"
 #include "album/AlbumDb.h"
@@ -21,12 +22,6 @@ struct TitleSink : AddRunSink {
     QStringList titles;
     void setTitle(const QString& t) override { titles << t; }
 };
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 } // namespace
 
@@ -103,7 +98,7 @@ private slots:
                                            QStringLiteral("(640x480) (16,777,216 colors)"));
         QCOMPARE(row->date, QDate::currentDate());
         QVERIFY(row->description.isEmpty());
-        QCOMPARE(album->readBytes(first.rowId, PictureField::Image), fileBytes(m_jpg));
+        QCOMPARE(album->readBytes(first.rowId, PictureField::Image), test::readFile(m_jpg));
         QCOMPARE(sink.titles.first(), QStringLiteral("BUSY: Adding images to the Depository..."));
 
         const AddOutcome palette = add(c, m_png8);
@@ -173,7 +168,7 @@ private slots:
         QCOMPARE(native.result, AddResult::Stored);
         QCOMPARE(album->record(native.rowId)->imageFormat,
                  QStringLiteral("06 Microsoft Windows Bitmap"));
-        QCOMPARE(album->readBytes(native.rowId, PictureField::Image), fileBytes(m_bmp));
+        QCOMPARE(album->readBytes(native.rowId, PictureField::Image), test::readFile(m_bmp));
 
         QVERIFY(AlbumDb::create(path("compressed.mdb"), true).ok());
         AlbumStatus status;
@@ -207,7 +202,7 @@ private slots:
         QCOMPARE(album->record(clip.rowId)->imageFormat, QStringLiteral("93 MPEG"));
         QVERIFY(album->record(clip.rowId)
                     ->imageProperties.endsWith(QStringLiteral("(160x120) (16,777,216 colors)")));
-        QCOMPARE(album->readBytes(clip.rowId, PictureField::Image), fileBytes(m_mpg));
+        QCOMPARE(album->readBytes(clip.rowId, PictureField::Image), test::readFile(m_mpg));
 
         // A name ending in "jpeg" takes the general path.
         QFile::copy(m_jpg, path("x.jpeg"));

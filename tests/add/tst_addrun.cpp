@@ -3,6 +3,7 @@
 // window's questions answered on the window's thread.
 
 #include "ScriptedPromptService.h"
+#include "TestFiles.h"
 #include "album/AddRunJob.h"
 #include "album/AlbumDb.h"
 
@@ -19,11 +20,6 @@
 using namespace q32;
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Every stored row of the album by name, read through a connection of its own. Rows whose kept
 // content hash is not the SHA-256 of their bytes are named in wrongHashes.
@@ -73,7 +69,7 @@ struct CheckingListener : AddRunListener {
             mismatches
                 << QStringLiteral("%1 rows, %2 reported").arg(rows.size()).arg(sources.size());
         for (auto it = sources.cbegin(); it != sources.cend(); ++it)
-            if (rows.value(it.key()) != fileBytes(it.value()))
+            if (rows.value(it.key()) != test::readFile(it.value()))
                 mismatches << it.key();
     }
 };
@@ -189,13 +185,8 @@ private slots:
         QVERIFY(QFile::copy(m_photos.at(1), longName));
         QDir().mkpath(path("again"));
         QVERIFY(QFile::copy(m_photos.at(3), path("again/p03.png")));
-        QFile empty(path("empty.png"));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        empty.close();
-        QFile text(path("notes.jpg"));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("shopping: bread, milk\n");
-        text.close();
+        QVERIFY(test::writeFile(path("empty.png"), {}));
+        QVERIFY(test::writeFile(path("notes.jpg"), "shopping: bread, milk\n"));
         const QStringList files = {m_photos.at(3),    longName,       path("again/p03.png"),
                                    path("empty.png"), m_photos.at(7), path("notes.jpg"),
                                    m_photos.at(9)};

@@ -1,6 +1,7 @@
 // q32 as its users run it: a folder of a thousand mixed files, runs killed at points they report,
 // and the faults a script meets (missing folder, wrong password, another program's file).
 
+#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
 
@@ -16,6 +17,7 @@
 #include <csignal>
 
 using namespace q32;
+using test::writeFile;
 
 namespace {
 
@@ -40,15 +42,7 @@ QByteArray sha(const QByteArray& bytes) {
 }
 
 QByteArray fileSha(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return sha(f.readAll());
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
+    return sha(test::readFile(path));
 }
 
 // Stored ImageFile -> hash of the stored bytes, read back through the engine.
@@ -128,15 +122,9 @@ private slots:
         writeFile(folder + "/empty.jpg", {});
         writeFile(folder + "/notes.jpg", "Dear diary, today I took no pictures.\n");
         writeFile(folder + "/garbage.png", QByteArray(3000, '\x5a'));
-        QFile trunc(good.value("pic0001.png"));
-        trunc.open(QIODevice::ReadOnly);
-        writeFile(folder + "/cut.png", trunc.read(20));
+        writeFile(folder + "/cut.png", test::readFile(good.value("pic0001.png")).left(20));
         writeFile(folder + "/cut.gif", QByteArray("GIF89a\x10"));
-        failedNames << "empty.jpg"
-                    << "notes.jpg"
-                    << "garbage.png"
-                    << "cut.png"
-                    << "cut.gif";
+        failedNames = {"empty.jpg", "notes.jpg", "garbage.png", "cut.png", "cut.gif"};
         writeFile(folder + "/readme.txt", "not a picture kind at all");
 
         const QString album = path("mixed.mdb");

@@ -1,10 +1,10 @@
 #pragma once
 // Pictures and albums for the Add Images tests, made by the tests themselves.
 
+#include "TestFiles.h"
 #include "album/AlbumDb.h"
 
 #include <QColor>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QMap>
@@ -22,21 +22,11 @@ inline bool makePicture(const QString& path, int seed, QSize size = {64, 48}) {
     return image.save(path);
 }
 
-inline bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A PNG whose header says it is 0 x 0 pixels.
 inline bool makeDamagedPicture(const QString& path, int seed) {
     if (!makePicture(path, seed))
         return false;
-    QByteArray png = fileBytes(path);
+    QByteArray png = readFile(path);
     return writeFile(path, png.replace(16, 8, QByteArray(8, '\0')));
 }
 
@@ -44,7 +34,7 @@ inline bool makeDamagedPicture(const QString& path, int seed) {
 inline QMultiMap<QString, QByteArray> contentsOf(const QStringList& files) {
     QMultiMap<QString, QByteArray> rows;
     for (const QString& f : files)
-        rows.insert(QFileInfo(f).fileName(), fileBytes(f));
+        rows.insert(QFileInfo(f).fileName(), readFile(f));
     return rows;
 }
 

@@ -24,8 +24,8 @@
 using namespace q32;
 using test::albumContents;
 using test::contentsOf;
-using test::fileBytes;
 using test::makePicture;
+using test::readFile;
 
 namespace {
 
@@ -156,7 +156,7 @@ private slots:
         QVERIFY(albumContents(album).isEmpty()); // protected now: no open without the password
         const auto rows = albumContents(album, "s3cret");
         QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows.value("Evening sky"), fileBytes(sunset));
+        QCOMPARE(rows.value("Evening sky"), readFile(sunset));
     }
 
     void protectedAlbumAsksForItsPasswordOnce() {
@@ -220,7 +220,7 @@ private slots:
         w.prompts.expectMessage("FYI", MsgResult::Yes);
         w.add();
         QCOMPARE(w.prompts.asked().first().text, QStringLiteral("This is not an Quillon 32 Main."));
-        QCOMPARE(fileBytes(other), QByteArray("Shopping list: bread, milk\n"));
+        QCOMPARE(readFile(other), QByteArray("Shopping list: bread, milk\n"));
         QCOMPARE(w.state.StatusWord, int16_t(0));
     }
 
@@ -238,7 +238,7 @@ private slots:
         w.prompts.expectMessage("ERROR");
         w.prompts.expectMessage("FYI", MsgResult::No);
         w.add();
-        const QByteArray before = fileBytes(album);
+        const QByteArray before = readFile(album);
         QProcess::execute("umount", {mnt});
         QVERIFY(created);
         QCOMPARE(w.prompts.asked().first().text, album + " is read-only.");
@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(details.type, QStringLiteral("Portable Network Graphics"));
         QCOMPARE(details.resolution, QStringLiteral("1500 x 20"));
         QCOMPARE(details.colours, QLocale().toString(16777216) + " colors");
-        QCOMPARE(details.size, QLocale().toString(fileBytes(w.path("wide.png")).size()) + " bytes");
+        QCOMPARE(details.size, QLocale().toString(readFile(w.path("wide.png")).size()) + " bytes");
         QCOMPARE(w.window.currentImagePath(), w.path("wide.png"));
         QCOMPARE(previews.size(), 1);
 

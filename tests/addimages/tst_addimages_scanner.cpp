@@ -85,7 +85,7 @@ private slots:
         w.prompts.expectInput("Image File Name", "First scan");
         w.prompts.expectInput("Image Description", "");
         w.prompts.expectInput("SECURITY", "");
-        const QByteArray scanned = test::fileBytes(page);
+        const QByteArray scanned = test::readFile(page);
         QSignalSpy done(&w.window.run(), &AddImagesRun::finished);
         w.window.run().start();
         QVERIFY(done.wait(20000));

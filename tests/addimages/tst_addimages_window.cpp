@@ -30,8 +30,8 @@
 using namespace q32;
 using test::albumContents;
 using test::contentsOf;
-using test::fileBytes;
 using test::makePicture;
+using test::readFile;
 
 namespace {
 
@@ -231,7 +231,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(p.prompts.pending(), 0, 10000);
         QVERIFY(listed);
         QTRY_VERIFY(p.main.browser().album());
-        QCOMPARE(albumContents(album).value("Holiday"), fileBytes(picture));
+        QCOMPARE(albumContents(album).value("Holiday"), readFile(picture));
         QCOMPARE(p.main.grid()->model()->rowCount(), 1);
     }
 

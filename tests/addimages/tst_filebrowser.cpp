@@ -2,6 +2,7 @@
 // files, accepting and cancelling, and the window itself over a temporary tree.
 
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "viewer/FileBrowser.h"
@@ -27,9 +28,7 @@ QList<bool> ticked(TypeBoxSet set, std::initializer_list<int> boxes) {
 }
 
 void touch(const QString& path, qint64 size = 1) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(size, 'x'));
+    QVERIFY(test::writeFile(path, QByteArray(size, 'x')));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "common/AppPaths.h"
 #include "common/Settings.h"
 #include "common/Text.h"
@@ -98,16 +99,13 @@ private slots:
         const QString appDir = ComputeAppDir();
         QCOMPARE(appDir, env.appDir());
         QVERIFY(CopyShippedFiles(appDir));
-        QVERIFY(QFile::exists(appDir + QStringLiteral("Database (default).atb")));
+        const QString layout = appDir + QStringLiteral("Database (default).atb");
+        QVERIFY(QFile::exists(layout));
         QVERIFY(QFile::exists(appDir + QStringLiteral("help/index.html")));
         // A file the user changed is never overwritten by a later copy.
-        QFile f(appDir + QStringLiteral("Database (default).atb"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("mine");
-        f.close();
+        QVERIFY(test::writeFile(layout, "mine"));
         QVERIFY(CopyShippedFiles(appDir));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("mine"));
+        QCOMPARE(test::readFile(layout), QByteArray("mine"));
     }
 
     void filterStringsBecomeQtFilters() {

@@ -2,6 +2,7 @@
 // through the choice and the real save and reads back as what was asked for; pages, quality
 // factors, the box and bar in step, and the stamp with its size prompt.
 
+#include "TestFiles.h"
 #include "output/ExportJob.h"
 #include "output/ResizeModel.h"
 #include "output/SaveOptionsModel.h"
@@ -26,10 +27,7 @@ QString identify(const QString& format, const QString& file) {
 
 // The JFXX stamp of a JPEG file, decoded independently of the writer.
 QImage readStamp(const QString& path, int* bits) {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray j = in.readAll();
+    const QByteArray j = test::readFile(path);
     for (qsizetype at = 2; at + 4 <= j.size() && uchar(j[at]) == 0xFF;) {
         const int length = (uchar(j[at + 2]) << 8) | uchar(j[at + 3]);
         const QByteArray body = j.mid(at + 4, length - 2);

@@ -2,6 +2,7 @@
 // encoders from one turned, dated photo; read, shown turned, dated, exported, and refused when
 // cut or crafted.
 #include "FormatSamples.h"
+#include "TestFiles.h"
 #include "album/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 
@@ -68,8 +69,7 @@ class TstFormats : public QObject {
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
     bool WriteFile(const QString& name, const QByteArray& bytes) const {
-        QFile f(path(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        return test::writeFile(path(name), bytes);
     }
 
 private slots:
@@ -218,12 +218,8 @@ private slots:
         // Crafted and cut files of each new format: a condition, never a crash or a hang.
         QFETCH(QString, file);
         QFETCH(QString, damage);
-        QByteArray bytes;
-        if (!file.isEmpty()) {
-            QFile f(path(file));
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            bytes = f.readAll();
-        }
+        QByteArray bytes = file.isEmpty() ? QByteArray() : test::readFile(path(file));
+        QVERIFY(file.isEmpty() || !bytes.isEmpty());
         if (damage == "cut in half") {
             bytes.truncate(bytes.size() / 2);
         } else if (damage == "cut to 40 bytes") {

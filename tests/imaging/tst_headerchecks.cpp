@@ -3,6 +3,7 @@
 // embedded bitmap; and today's formats stored with their texts.
 #include "FormatSamples.h"
 #include "ScriptedPromptService.h"
+#include "TestFiles.h"
 #include "TiffBuilder.h"
 #include "album/AddRecord.h"
 #include "album/AlbumDb.h"
@@ -69,10 +70,7 @@ class TstHeaderChecks : public QObject {
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString write(const QString& name, const QByteArray& bytes) const {
-        QFile f(path(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return path(name);
+        return test::writeFile(path(name), bytes) ? path(name) : QString();
     }
 
     // Stores file through the add run into a new album; the row's texts, or the refusal.

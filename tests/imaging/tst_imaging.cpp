@@ -1,4 +1,5 @@
 // Round trips through every writer, display decoding, and hostile files.
+#include "TestFiles.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/QualityFactor.h"
 
@@ -100,9 +101,7 @@ class TstImaging : public QObject {
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString write(const QString& name, const QByteArray& bytes) const {
-        QFile f(path(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? path(name)
-                                                                              : QString();
+        return test::writeFile(path(name), bytes) ? path(name) : QString();
     }
 
 private slots:
@@ -366,9 +365,8 @@ private slots:
         QCOMPARE(
             SaveImage(bits == 1 ? Drawing() : Photo(), good, SaveOptions{code, bits, 20, false}),
             ImagingCondition::None);
-        QFile f(good);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
+        const QByteArray bytes = test::readFile(good);
+        QVERIFY(!bytes.isEmpty());
 
         QImage img;
         ImageInfo info;

@@ -1,4 +1,5 @@
 // Clip information comes from real files made by ffmpeg and sox.
+#include "TestFiles.h"
 #include "platform/media/MediaInfo.h"
 
 #include <QProcess>
@@ -42,11 +43,8 @@ private slots:
         QVERIFY(info.hasAudio && !info.hasVideo);
         QVERIFY(qAbs(info.durationMs - 1500) < 100);
         QCOMPARE(ReadMediaInfo(m_dir.filePath("none.mpg"), info), ImagingCondition::FileNotFound);
-        QFile junk(m_dir.filePath("junk.mov"));
-        QVERIFY(junk.open(QIODevice::WriteOnly));
-        junk.write(QByteArray(5000, 'x'));
-        junk.close();
-        QVERIFY(ReadMediaInfo(junk.fileName(), info) != ImagingCondition::None);
+        QVERIFY(test::writeFile(m_dir.filePath("junk.mov"), QByteArray(5000, 'x')));
+        QVERIFY(ReadMediaInfo(m_dir.filePath("junk.mov"), info) != ImagingCondition::None);
     }
 };
 

@@ -1,5 +1,6 @@
 // The video pane's player on real clips and sounds made by ffmpeg and sox.
 
+#include "TestFiles.h"
 #include "platform/player/VideoControl.h"
 
 #include <QProcess>
@@ -63,15 +64,13 @@ private slots:
         const quint32 n = quint32(track.size());
         midi += char(n >> 24) + QByteArray(1, char(n >> 16)) + char(n >> 8) + char(n);
         midi += track;
-        QFile f(m_dir.filePath("sound.mtm")); // the name tells nothing: the content does
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(midi);
-        f.close();
+        const QString mtm = m_dir.filePath("sound.mtm"); // the name tells nothing: the content does
+        QVERIFY(test::writeFile(mtm, midi));
         const QString wav = m_dir.filePath("tone.wav");
         QCOMPARE(QProcess::execute(
                      "sox", {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.3", "sine", "440"}),
                  0);
-        for (const QString& sound : {f.fileName(), wav}) {
+        for (const QString& sound : {mtm, wav}) {
             VideoControl player;
             QSignalSpy ends(&player, &VideoControl::ended);
             QVERIFY(player.load(sound));

@@ -2,12 +2,11 @@
 // One program run over a generated album, for the record command tests.
 
 #include "MainWindowRun.h"
+#include "TestAlbums.h"
 #include "TestEnv.h"
 #include "album/AlbumDb.h"
 #include "shell/AlbumBrowser.h"
 
-#include <QFile>
-#include <QImage>
 #include <QTableView>
 
 namespace q32::test {
@@ -27,33 +26,6 @@ struct Run : MainWindowRun {
         return main.grid()->model()->index(row, column).data().toString();
     }
 };
-
-// Rows (file name, description, keywords, picture file, format text), dated a day apart.
-inline QString MakeAlbum(const QString& path, const QList<QStringList>& rows) {
-    QFile::remove(path);
-    if (!AlbumDb::create(path, false).ok())
-        return {};
-    AlbumStatus status;
-    auto album = AlbumDb::open(path, {}, &status);
-    int day = 0;
-    for (const QStringList& r : rows) {
-        PictureRecord rec;
-        rec.date = QDate(2021, 3, 1).addDays(day++);
-        rec.imageFile = r.at(0);
-        rec.description = r.value(1);
-        rec.keywords = r.value(2);
-        rec.imageFormat = r.value(4, QStringLiteral("75 Portable Network Graphics"));
-        if (!album->addRecord(rec, r.at(3)).ok())
-            return {};
-    }
-    return path;
-}
-
-inline QString MakePicture(const QString& path, QSize size, QColor colour) {
-    QImage image(size, QImage::Format_RGB888);
-    image.fill(colour);
-    return image.save(path) ? path : QString();
-}
 
 // The record with this file name, read from the album file by a connection of its own.
 inline std::optional<PictureRecord> StoredRecord(const QString& album, const QString& name,

@@ -2,6 +2,7 @@
 // edited picture stored back; a missing editor, none set, a clip, the GIMP default.
 
 #include "RecordsFixture.h"
+#include "TestFiles.h"
 #include "platform/imaging/Imaging.h"
 #include "shell/ImageEditor.h"
 
@@ -24,12 +25,11 @@ convert "$picture" -negate "png:$picture"
 )SH";
 
 QString writeScript(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(kInverter);
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
-    return path;
+    return test::writeFile(path, kInverter) &&
+                   QFile::setPermissions(path,
+                                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+               ? path
+               : QString();
 }
 
 QRgb storedPixel(const QString& album, const QString& name) {
@@ -71,8 +71,7 @@ private slots:
             ++ticks;
             lockedAndBusy |= !run.main.centralWidget()->isEnabled() &&
                              run.main.windowTitle().startsWith("BUSY: ");
-            QFile flag(run.state.AppDir + "dbimfile.txt");
-            readyWhileRunning |= flag.open(QIODevice::ReadOnly) && flag.readAll() == "READY\n";
+            readyWhileRunning |= test::readFile(run.state.AppDir + "dbimfile.txt") == "READY\n";
         });
         heartbeat.start(20);
         run.main.runCommand("ID_ImageProcessing");

@@ -1,6 +1,8 @@
 // q32 export as scripts use it: one record, every record of a filter into a folder, a protected
 // album, and the faults a script meets (a format that cannot be written, a folder that cannot).
 
+#include "TestAlbums.h"
+#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 #include "platform/imaging/Imaging.h"
@@ -54,10 +56,10 @@ private slots:
             {"waves.mpg", "coast", Qt::black, "93 MPEG"}};
         int n = 0;
         for (const auto& [name, keywords, colour, format] : rows) {
-            QImage picture(40 + 10 * n, 30, QImage::Format_RGB888);
-            picture.fill(colour);
-            const QString file = path(QStringLiteral("source%1.png").arg(n++));
-            QVERIFY(picture.save(file));
+            const QString file = test::MakePicture(path(QStringLiteral("source%1.png").arg(n)),
+                                                   {40 + 10 * n, 30}, colour);
+            QVERIFY(!file.isEmpty());
+            ++n;
             PictureRecord r;
             r.date = QDate(2022, 7, n);
             r.imageFile = name;
@@ -130,9 +132,7 @@ private slots:
         QCOMPARE(r.exitCode, 2);
         QCOMPARE(r.err.trimmed(), QStringLiteral("q32: format 50 takes --bits 1"));
         // A folder that cannot be made (a file stands where it would go).
-        QFile blocker(path("blocker"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(test::writeFile(path("blocker"), {}));
         r = runQ32({"export", m_album, "--all", path("blocker/pictures"), "--format", "75"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("cannot be written"));

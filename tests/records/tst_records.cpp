@@ -2,6 +2,7 @@
 // attaching and playing sounds, exporting through the save options.
 
 #include "RecordsFixture.h"
+#include "TestFiles.h"
 #include "output/SaveOptionsModel.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/player/VideoControl.h"
@@ -133,11 +134,8 @@ private slots:
                                            "0.3", "sine", "440"}),
                  0);
         // The type comes from the name alone.
-        for (const char* name : {"song.mid", "song.rmi"}) {
-            QFile f(path(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14));
-        }
+        for (const char* name : {"song.mid", "song.rmi"})
+            QVERIFY(test::writeFile(path(name), QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14)));
         Run run(album);
         run.settings.RegPutString("Directories", "AlbumsDir", m_env.root() + "/");
         auto* speaker = run.main.preview().soundIndicator();
@@ -163,9 +161,7 @@ private slots:
             const auto stored =
                 test::StoredRecord(album, run.state.record.CurrentImageFile, nullptr, &sound);
             QCOMPARE(stored->soundType, type);
-            QFile original(file);
-            QVERIFY(original.open(QIODevice::ReadOnly));
-            QCOMPARE(sound, original.readAll());
+            QCOMPARE(sound, test::readFile(file));
             QCOMPARE(run.cell(row - 1, 1), type);
             QVERIFY(speaker->isVisibleTo(&run.main));
             QCOMPARE(run.prompts.busyDepth(), 0);
@@ -198,10 +194,7 @@ private slots:
             for (int x = 0; x < 64; ++x)
                 photo.setPixel(x, y, qRgb(x * 4, y * 5, 128));
         QVERIFY(photo.save(path("photo.png")));
-        QFile torn(path("torn.png")); // damaged beyond recognition
-        QVERIFY(torn.open(QIODevice::WriteOnly));
-        torn.write(QByteArray(3000, '\x5a'));
-        torn.close();
+        QVERIFY(test::writeFile(path("torn.png"), QByteArray(3000, '\x5a'))); // no picture at all
         const QString album =
             test::MakeAlbum(path("export.mdb"), {{"beach.png", "", "", path("photo.png")},
                                                  {"torn.png", "", "", path("torn.png")}});

@@ -4,6 +4,7 @@
 
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AboutSummary.h"
@@ -144,11 +145,9 @@ private slots:
 
         // A stand-in for the desktop's program, which no test machine has.
         const QString marker = env.path("started");
-        QFile program(bin + "/gnome-system-monitor");
-        QVERIFY(program.open(QIODevice::WriteOnly));
-        program.write(QString("#!/bin/sh\n: > '%1'\n").arg(marker).toUtf8());
-        program.close();
-        program.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        const QString program = bin + "/gnome-system-monitor";
+        QVERIFY(test::writeFile(program, QString("#!/bin/sh\n: > '%1'\n").arg(marker).toUtf8()));
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
         about.findChild<QPushButton*>("Command1")->click();
         qputenv("PATH", path);
         QTRY_VERIFY(QFile::exists(marker));

@@ -2,7 +2,9 @@
 // sorting and filtering, and the work files of the current record.
 
 #include "MainWindowRun.h"
+#include "TestAlbums.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
 #include "common/PreviewFit.h"
 #include "platform/player/VideoControl.h"
@@ -29,7 +31,7 @@ struct Run : test::MainWindowRun {
     bool open(const QString& path) { return main.browser().openAlbum(path); }
 };
 
-using test::BytesOf;
+using test::readFile;
 
 } // namespace
 
@@ -40,37 +42,15 @@ class TestBrowser : public QObject {
 
     QString path(const QString& name) const { return m_env.path(name); }
 
-    // An album with the given records: (file, keywords, description) with a picture each.
     QString makeAlbum(const QString& name, const QList<QStringList>& rows) {
-        const QString p = path(name);
-        QFile::remove(p);
-        if (!AlbumDb::create(p, false).ok())
-            return {};
-        AlbumStatus status;
-        auto album = AlbumDb::open(p, {}, &status);
-        int day = 0;
-        for (const QStringList& r : rows) {
-            PictureRecord rec;
-            rec.date = QDate(2020, 1, 1).addDays(day++);
-            rec.imageFile = r.at(0);
-            rec.imageFormat = r.value(3, QStringLiteral("75 Portable Network Graphics"));
-            rec.keywords = r.value(1);
-            rec.description = r.value(2);
-            album->addRecord(rec, r.value(4, m_landscape));
-        }
-        return p;
+        return test::MakeAlbum(path(name), rows, m_landscape);
     }
 
 private slots:
     void initTestCase() {
-        QImage land(400, 200, QImage::Format_RGB888);
-        land.fill(Qt::darkGreen);
-        m_landscape = path("land.png");
-        QVERIFY(land.save(m_landscape));
-        QImage port(100, 300, QImage::Format_RGB888);
-        port.fill(Qt::darkBlue);
-        m_portrait = path("port.png");
-        QVERIFY(port.save(m_portrait));
+        m_landscape = test::MakePicture(path("land.png"), {400, 200}, Qt::darkGreen);
+        m_portrait = test::MakePicture(path("port.png"), {100, 300}, Qt::darkBlue);
+        QVERIFY(!m_landscape.isEmpty() && !m_portrait.isEmpty());
         m_gif = path("anim.gif");
         QCOMPARE(QProcess::execute("convert",
                                    {"-size", "60x40", "xc:red", "xc:blue", "-loop", "0", m_gif}),
@@ -105,7 +85,7 @@ private slots:
 
     void emptyMissingAndForeignAlbums() {
         const QString empty = makeAlbum("empty.mdb", {});
-        const QString kept = makeAlbum("kept.mdb", {{"one.png", "", "The first"}, {"two.png"}});
+        const QString kept = makeAlbum("kept.mdb", {{"one.png", "The first"}, {"two.png"}});
         Run run;
         run.prompts.expectMessage("FYI");
         run.open(empty);
@@ -135,13 +115,10 @@ private slots:
                  "'" + path("gone.mdb").toLower() + "' not found.");
         stillKept();
 
-        QFile notes(path("notes.mdb"));
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write("not an album");
-        notes.close();
+        QVERIFY(test::writeFile(path("notes.mdb"), "not an album"));
         run.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS: OpenAlbum)");
         QVERIFY(!run.open(path("notes.mdb")));
-        QCOMPARE(BytesOf(path("notes.mdb")), QByteArray("not an album"));
+        QCOMPARE(readFile(path("notes.mdb")), QByteArray("not an album"));
         stillKept();
 
         // Opening the empty album again clears what the last one showed.
@@ -219,9 +196,9 @@ private slots:
     }
 
     void sortingAndFiltering() {
-        const QString p = makeAlbum("filters.mdb", {{"c.png", "Seaside, beach", "Waves"},
-                                                    {"A.png", "Mountains", "Café in Zürich"},
-                                                    {"b.png", "forest", "O'Brien's party"}});
+        const QString p = makeAlbum("filters.mdb", {{"c.png", "Waves", "Seaside, beach"},
+                                                    {"A.png", "Café in Zürich", "Mountains"},
+                                                    {"b.png", "O'Brien's party", "forest"}});
         Run run;
         run.settings.RegPutString("Main", "SortBy", "0");
         run.open(p);
@@ -303,37 +280,37 @@ private slots:
                          sound = random(8193);
         add("a8192.jpg", "10 JPEG File Interchange Format", still8192, sound);
         add("b8193.jpg", "10 JPEG File Interchange Format", still8193, {});
-        add("c.gif", "84 GIF", BytesOf(m_gif), {});
+        add("c.gif", "84 GIF", readFile(m_gif), {});
         add("d.mpg", "93 MPEG", clip, {});
         add("e-empty.jpg", "10 JPEG File Interchange Format", QByteArray(""), {});
         const QString animated = path("anim.webp"), still = path("still.webp");
         QCOMPARE(QProcess::execute("convert", {m_gif, animated}), 0);
         QCOMPARE(QProcess::execute("convert", {m_landscape, still}), 0);
-        add("f-anim.webp", "87 WebP", BytesOf(animated), {});
-        add("g-still.webp", "87 WebP", BytesOf(still), {});
+        add("f-anim.webp", "87 WebP", readFile(animated), {});
+        add("g-still.webp", "87 WebP", readFile(still), {});
         album.reset();
 
         Run run;
         run.settings.RegPutString("Main", "SortBy", "2"); // by file name
         run.open(p);
         const QString dir = run.state.AppDir;
-        QCOMPARE(BytesOf(dir + "image.pic"), still8192);
+        QCOMPARE(readFile(dir + "image.pic"), still8192);
         QVERIFY(run.main.preview().soundIndicator()->isVisibleTo(&run.main));
         QVERIFY(run.main.browser().playCurrentSound(run.main.preview().player()));
-        QCOMPARE(BytesOf(dir + "sound.mtm"), sound);
+        QCOMPARE(readFile(dir + "sound.mtm"), sound);
 
         run.main.selectRecord(2);
-        QCOMPARE(BytesOf(dir + "image.pic"), still8193);
+        QCOMPARE(readFile(dir + "image.pic"), still8193);
         QVERIFY(!run.main.preview().soundIndicator()->isVisibleTo(&run.main));
         QVERIFY(!run.main.browser().playCurrentSound(run.main.preview().player()));
 
         run.main.selectRecord(3);
-        QCOMPARE(BytesOf(dir + "image.gif"), BytesOf(m_gif));
+        QCOMPARE(readFile(dir + "image.gif"), readFile(m_gif));
         QVERIFY(QImage(dir + "image.pic").size() == QSize(60, 40)); // the still copy for the viewer
         QCOMPARE(run.state.record.CurrentFormatName, QStringLiteral("GIF"));
 
         run.main.selectRecord(4);
-        QCOMPARE(BytesOf(dir + "pelorus.vid"), clip);
+        QCOMPARE(readFile(dir + "pelorus.vid"), clip);
         QVERIFY(run.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&run.main));
 
         // An empty field writes nothing and says so.
@@ -341,12 +318,12 @@ private slots:
         run.main.selectRecord(5);
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("Error retrieving image file from the Image Depository."));
-        QCOMPARE(BytesOf(dir + "pelorus.vid"), clip);
+        QCOMPARE(readFile(dir + "pelorus.vid"), clip);
 
         // An animated WebP plays as a GIF does; a still one is a picture.
         run.main.selectRecord(6);
         QCOMPARE(run.main.browser().media().kind, MediaKind::Gif);
-        QCOMPARE(BytesOf(dir + "image.pic"), BytesOf(animated));
+        QCOMPARE(readFile(dir + "image.pic"), readFile(animated));
         int frames = 0;
         for (QLabel* label : run.main.findChildren<QLabel*>())
             if (label->movie())
@@ -357,10 +334,9 @@ private slots:
     }
 
     void navigationAndThePreviewPlace() {
-        const QString p =
-            makeAlbum("nav.mdb", {{"land.png", "", "", "75 Portable Network Graphics", m_landscape},
-                                  {"port.png", "", "", "75 Portable Network Graphics", m_portrait},
-                                  {"anim.gif", "", "", "84 GIF", m_gif}});
+        const QString p = makeAlbum("nav.mdb", {{"land.png"},
+                                                {"port.png", "", "", m_portrait},
+                                                {"anim.gif", "", "", m_gif, "84 GIF"}});
         Run run;
         run.settings.RegPutString("Main", "SortBy", "0");
         run.open(p);

@@ -5,6 +5,7 @@
 
 #include "MainWindowRun.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "album/ui/PasswordWindow.h"
 #include "shell/AboutWindow.h"
 #include "shell/HelpService.h"
@@ -36,8 +37,7 @@ QString helpDir() {
 }
 
 QString textOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return QString::fromUtf8(test::readFile(path));
 }
 
 // The page file a help window shows.

@@ -2,7 +2,9 @@
 // the album opened again, passwords, a damaged album, cancels, a full disk and a killed process.
 
 #include "MainWindowRun.h"
+#include "TestAlbums.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 #include "common/Text.h"
@@ -17,7 +19,6 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -32,13 +33,9 @@ struct Run : test::MainWindowRun {
     MaintenanceFlow* flow() { return main.findChild<MaintenanceFlow*>(); }
 };
 
-using test::BytesOf;
-
-QByteArray randomBytes(qint64 size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
-    return bytes;
-}
+using test::MakePicture;
+using test::randomBytes;
+using test::readFile;
 
 // An album whose first record is a real picture and the others blobs of the given size; every
 // third of those deleted, so compaction has space to win back.
@@ -50,10 +47,7 @@ QString makeAlbum(const QString& path, int rows, qint64 blobSize, const QString&
         return {};
     AlbumStatus status;
     auto album = AlbumDb::open(path, {false, password}, &status);
-    QImage picture(160, 120, QImage::Format_RGB888);
-    picture.fill(Qt::darkCyan);
-    const QString jpeg = path + QStringLiteral(".jpg");
-    picture.save(jpeg);
+    const QString jpeg = MakePicture(path + QStringLiteral(".jpg"), {160, 120}, Qt::darkCyan);
     sqlite::Transaction filling(album->connection());
     for (int i = 0; i < rows; ++i) {
         PictureRecord r;
@@ -100,7 +94,7 @@ private slots:
             run.prompts.expectPassword(album, password);
         QVERIFY(run.main.browser().openAlbum(album));
         run.main.selectRecord(3);
-        const QByteArray before = BytesOf(album);
+        const QByteArray before = readFile(album);
         QSignalSpy titles(run.flow(), &MaintenanceFlow::titleChanged);
 
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
@@ -111,7 +105,7 @@ private slots:
         QVERIFY(newSize < before.size());
         QCOMPARE(run.prompts.asked().last().text, expectedReport(before.size(), newSize));
         QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Information));
-        QCOMPARE(BytesOf(path("family.bak")), before);
+        QCOMPARE(readFile(path("family.bak")), before);
         // Opened again on its first record, with the password it had.
         QCOMPARE(run.state.album.OpenAlbumPath, album);
         QCOMPARE(run.state.album.RecordCount, 7);
@@ -127,7 +121,7 @@ private slots:
         const QString album = makeAlbum(path("large.mdb"), 40, 1 << 20);
         Run run;
         QVERIFY(run.main.browser().openAlbum(album));
-        const QByteArray before = BytesOf(album);
+        const QByteArray before = readFile(album);
 
         // The window's event loop runs while the engine copies: a clock keeps ticking and the
         // progress grows.
@@ -144,7 +138,7 @@ private slots:
         QVERIFY(QFileInfo(album).size() < before.size());
 
         // Cancel in the progress dialog: the album stays as it was, and says so.
-        const QByteArray compacted = BytesOf(album);
+        const QByteArray compacted = readFile(album);
         connect(
             run.flow(), &MaintenanceFlow::workStarted, this,
             [&] {
@@ -157,7 +151,7 @@ private slots:
         run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
         QCOMPARE(run.prompts.asked().last().text,
                  "Compaction cancelled. \"" + album + "\" is left as it was.");
-        QCOMPARE(BytesOf(album), compacted);
+        QCOMPARE(readFile(album), compacted);
         QVERIFY(!QFile::exists(album + ".q32new"));
         QCOMPARE(run.state.album.OpenAlbumPath, album);
         QCOMPARE(run.state.album.RecordCount, 27);
@@ -177,7 +171,7 @@ private slots:
         const QString made = makeAlbum(path("full.mdb"), 12, 150000);
         const QString album = mnt + "/full.mdb";
         QVERIFY(QFile::copy(made, album));
-        const QByteArray before = BytesOf(album);
+        const QByteArray before = readFile(album);
         QVERIFY(before.size() > 1024 * 1024);
 
         Run run;
@@ -189,7 +183,7 @@ private slots:
                  qPrintable(said));
         QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Exclamation));
         QCOMPARE(run.prompts.beeps(), 1);
-        QCOMPARE(BytesOf(album), before);
+        QCOMPARE(readFile(album), before);
         QVERIFY(!QFile::exists(album + ".q32new"));
         QCOMPARE(run.state.album.OpenAlbumPath, album);
         QCOMPARE(run.state.album.RecordCount, 8);
@@ -197,7 +191,7 @@ private slots:
 
     void killedCompactionLeavesTheAlbum() {
         const QString album = makeAlbum(path("killed.mdb"), 48, 1 << 20);
-        const QByteArray before = BytesOf(album);
+        const QByteArray before = readFile(album);
         const QString temp = album + ".q32new";
         // Killed while the new copy is being written.
         QProcess q32;
@@ -212,7 +206,7 @@ private slots:
             QSKIP("the compaction ended before it could be killed");
         ::kill(pid_t(q32.processId()), SIGKILL);
         q32.waitForFinished();
-        QCOMPARE(BytesOf(album), before);
+        QCOMPARE(readFile(album), before);
         AlbumStatus status;
         auto opened = AlbumDb::open(album, {false, {}}, &status);
         QVERIFY2(opened, qPrintable(status.text()));
@@ -275,7 +269,7 @@ private slots:
 
         // Cancel while it runs: the file is left as it was and the album open before is back.
         const QString other = makeAlbum(path("other.mdb"), 5, 1000);
-        const QByteArray otherBefore = BytesOf(other);
+        const QByteArray otherBefore = readFile(other);
         auto cancelling = connect(
             run.flow(), &MaintenanceFlow::workStarted, this,
             [&] {
@@ -290,22 +284,19 @@ private slots:
         disconnect(cancelling);
         QCOMPARE(run.prompts.asked().last().text,
                  "Repair cancelled. \"" + other + "\" is left as it was.");
-        QCOMPARE(BytesOf(other), otherBefore);
+        QCOMPARE(readFile(other), otherBefore);
         QCOMPARE(run.state.album.OpenAlbumPath, album);
 
         // A file that is no album: the engine's reason, and no album is open afterwards.
         const QString notAlbum = path("letter.mdb");
-        QFile f(notAlbum);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(70000, 'x'));
-        f.close();
+        QVERIFY(test::writeFile(notAlbum, QByteArray(70000, 'x')));
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), notAlbum);
         run.prompts.expectMessage(QStringLiteral("CRITICAL ERROR! (PELORUS: FixDatabase)"));
         run.main.runCommand(QStringLiteral("ID_RepairDatabase"));
         QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Critical));
         QCOMPARE(run.prompts.beeps(), 1);
         QVERIFY(!run.main.browser().album());
-        QCOMPARE(BytesOf(notAlbum), QByteArray(70000, 'x'));
+        QCOMPARE(readFile(notAlbum), QByteArray(70000, 'x'));
     }
 };
 

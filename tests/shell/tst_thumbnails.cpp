@@ -32,7 +32,7 @@ using namespace q32;
 namespace {
 
 using Run = test::MainWindowRun;
-using test::BytesOf;
+using test::readFile;
 
 QSize thumbnailSize(AlbumDb& album, qint64 rowId) {
     const auto jpeg = ReadThumbnail(album, rowId);
@@ -87,7 +87,7 @@ class TestThumbnails : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(convert({"-size", "640x480", "plasma:red-blue", "-seed", "3", path("photo.jpg")}));
-        m_photo = BytesOf(path("photo.jpg"));
+        m_photo = readFile(path("photo.jpg"));
     }
 
     void addRunMakesThumbnailsThatFollowTheirRecord() {
@@ -214,7 +214,7 @@ private slots:
             ImageInfo info;
             QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
             const QByteArray jpeg =
-                MakeThumbnailFromBytes(BytesOf(file), FormatText(info.formatCode));
+                MakeThumbnailFromBytes(readFile(file), FormatText(info.formatCode));
             QVERIFY2(QImage::fromData(jpeg, "JPG").size() == QSize(160, 120), name);
         }
     }
@@ -233,7 +233,7 @@ private slots:
         auto album = AlbumDb::open(p, {}, &status);
         const qint64 first = AlbumRecordset(*album, AlbumQuery{}).rowIdAt(1);
         const QByteArray plainThumbnail = *ReadThumbnail(*album, first);
-        QVERIFY(BytesOf(p).contains(plainThumbnail.mid(200, 64)));
+        QVERIFY(readFile(p).contains(plainThumbnail.mid(200, 64)));
         album.reset();
 
         QVERIFY(ChangeAlbumPassword(p, {}, QStringLiteral("secret")).ok());
@@ -251,7 +251,7 @@ private slots:
 
         album = AlbumDb::open(p, OpenOptions{true, QStringLiteral("secret")}, &status);
         QVERIFY(album);
-        const QByteArray file = BytesOf(p);
+        const QByteArray file = readFile(p);
         const QList<qint64> all = {AlbumRecordset(*album, AlbumQuery{}).rowIdAt(1),
                                    AlbumRecordset(*album, AlbumQuery{}).rowIdAt(4)};
         for (const qint64 id : all) {

@@ -3,11 +3,10 @@
 // only: for tests that link the shell).
 
 #include "ScriptedPromptService.h"
+#include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/MainWindow.h"
-
-#include <QFile>
 
 namespace q32::test {
 
@@ -19,11 +18,5 @@ struct MainWindowRun {
 
     MainWindowRun() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
 };
-
-// The whole file; empty when it cannot be read.
-inline QByteArray BytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace q32::test

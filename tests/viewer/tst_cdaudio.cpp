@@ -1,5 +1,6 @@
 // The CD player over a disc image: a CUE sheet and a BIN of two tones made with sox, played
 // through the player and through the viewer's panel buttons.
+#include "TestFiles.h"
 #include "viewer/CdAudio.h"
 #include "viewer/ui/CdPanel.h"
 
@@ -28,18 +29,13 @@ private slots:
     void initTestCase() {
         QVERIFY(tone(m_dir.filePath("t1.raw"), "2", "440"));
         QVERIFY(tone(m_dir.filePath("t2.raw"), "1.5", "660"));
-        QFile bin(m_dir.filePath("disc.bin"));
-        QVERIFY(bin.open(QIODevice::WriteOnly));
-        for (const char* part : {"t1.raw", "t2.raw"}) {
-            QFile f(m_dir.filePath(part));
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            bin.write(f.readAll());
-        }
-        bin.close();
-        QFile cue(m_dir.filePath("disc.cue"));
-        QVERIFY(cue.open(QIODevice::WriteOnly));
-        cue.write("FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-                  "  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n");
+        QVERIFY(test::writeFile(m_dir.filePath("disc.bin"),
+                                test::readFile(m_dir.filePath("t1.raw")) +
+                                    test::readFile(m_dir.filePath("t2.raw"))));
+        QVERIFY(
+            test::writeFile(m_dir.filePath("disc.cue"),
+                            "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                            "  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n"));
     }
 
     void playsTrackTwoToItsEnd() {

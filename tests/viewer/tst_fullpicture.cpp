@@ -2,6 +2,7 @@
 // the slideshow's clock, transitions and sounds, the annotation, deletion and going back.
 #include "MainWindowRun.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CommandBar.h"
 #include "viewer/ui/FullPicture.h"
@@ -132,10 +133,8 @@ private slots:
         QVERIFY(run.main.browser().openAlbum(m_album));
         run.state.options.ViewFit = true;
         run.state.options.AutoSound = true;
-        QFile sel(run.state.AppDir + "Effects2.txt");
-        QVERIFY(sel.open(QIODevice::WriteOnly));
-        sel.write("0000) Wipe (from left) [5], 1\n");
-        sel.close();
+        QVERIFY(
+            test::writeFile(run.state.AppDir + "Effects2.txt", "0000) Wipe (from left) [5], 1\n"));
         run.settings.RegPutString("Slide Show", "SlideShowInterval", "1");
         run.main.startSlideshow();
         FullPicture* v = waitViewer(run);

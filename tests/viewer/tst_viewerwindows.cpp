@@ -1,6 +1,7 @@
 // The caption window and the wipe-pattern window.
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "output/ValuePromptWindow.h"
@@ -82,10 +83,8 @@ private slots:
         state.AppDir = env.appDir();
         SlideshowValues values;
         settings.RegPutString("Slide Show", "EffectDelay", "30");
-        QFile catalogue(state.AppDir + "Effects.txt");
-        QVERIFY(catalogue.open(QIODevice::WriteOnly));
-        catalogue.write("0000,Wipe,1\n0001,Iris,2\n0002,Clock,3\n");
-        catalogue.close();
+        QVERIFY(test::writeFile(state.AppDir + "Effects.txt",
+                                "0000,Wipe,1\n0001,Iris,2\n0002,Clock,3\n"));
 
         WipeSelection selection;
         WipePatternsWindow w(selection, state, values, settings, prompts);
@@ -109,9 +108,8 @@ private slots:
         QCOMPARE(captions.first(), QStringLiteral("BUSY: Loading wipe patterns (0000,Wipe,1)..."));
         QCOMPARE(captions.last(), QStringLiteral("BUSY: Saving configuration..."));
         QCOMPARE(state.StatusWord, 99);
-        QFile saved(state.AppDir + "Effects2.txt");
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), QByteArray("0000) Wipe [30], 1\n0002) Clock [75], 3\n"));
+        const QByteArray kept("0000) Wipe [30], 1\n0002) Clock [75], 3\n");
+        QCOMPARE(test::readFile(state.AppDir + "Effects2.txt"), kept);
 
         // Unticked, a double click removes; Cancel leaves the file as it was.
         state.StatusWord = 0;
@@ -124,9 +122,7 @@ private slots:
             w.cancel();
         });
         w.run();
-        saved.close();
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), QByteArray("0000) Wipe [30], 1\n0002) Clock [75], 3\n"));
+        QCOMPARE(test::readFile(state.AppDir + "Effects2.txt"), kept);
         QCOMPARE(prompts.pending(), 0);
     }
 };

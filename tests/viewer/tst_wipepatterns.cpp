@@ -1,12 +1,12 @@
 // The pattern files, the choice of a pattern per picture, and the number prompts.
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "common/Settings.h"
 #include "viewer/SlideshowPrompts.h"
 #include "viewer/SlideshowValues.h"
 #include "viewer/WipePatterns.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace q32;
@@ -14,16 +14,7 @@ using namespace q32;
 namespace {
 
 QString write(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(text);
-    return path;
-}
-
-QString read(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(f.readAll());
+    return test::writeFile(path, text) ? path : QString();
 }
 
 WipeSelection selectionOf(const QStringList& lines, int catalogueLines = 20) {
@@ -82,8 +73,9 @@ private slots:
         QCOMPARE(s.selected()[0].pattern, 103);
         const QString file = env.path("Effects2.txt");
         QVERIFY(s.writeSelection(file));
-        QCOMPARE(read(file), QStringLiteral("0003) Style 3 [7], 103\n0012) Style 12 [25], 112\n"
-                                            "0012) Style 12 [30], 112\n"));
+        QCOMPARE(QString::fromUtf8(test::readFile(file)),
+                 QStringLiteral("0003) Style 3 [7], 103\n0012) Style 12 [25], 112\n"
+                                "0012) Style 12 [30], 112\n"));
         QCOMPARE(s.selectedCount(), 3);
 
         // Round trip: read back in text order with the numbers beside the texts.
@@ -103,7 +95,7 @@ private slots:
         again.deselectAll();
         QVERIFY(again.selected().isEmpty() && again.available().isEmpty());
         QVERIFY(again.writeSelection(file));
-        QCOMPARE(read(file), QString());
+        QCOMPARE(QString::fromUtf8(test::readFile(file)), QString());
     }
 
     void choosingInOrder() {
