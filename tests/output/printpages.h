@@ -2,6 +2,7 @@
 // What the printing tests share: a generated picture of four coloured quarters, and looking at
 // a printed PDF the way a person would, as rendered pixels.
 
+#include <QDebug>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -60,15 +61,7 @@ inline bool PictureAt(const QImage& page, const QRectF& asked, QString* why) {
     const auto within = [](double a, double b) { return qAbs(a - b) <= 2.0; };
     if (!within(found.left(), asked.left()) || !within(found.top(), asked.top()) ||
         !within(found.right() + 1, asked.right()) || !within(found.bottom() + 1, asked.bottom())) {
-        *why = QStringLiteral("asked %1,%2 %3x%4, found %5,%6 %7x%8")
-                   .arg(asked.left())
-                   .arg(asked.top())
-                   .arg(asked.width())
-                   .arg(asked.height())
-                   .arg(found.left())
-                   .arg(found.top())
-                   .arg(found.width())
-                   .arg(found.height());
+        QDebug(why) << "asked" << asked << "found" << found;
         return false;
     }
     for (int q = 0; q < 4; ++q) {
