@@ -2,6 +2,7 @@
 
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/MainWindow.h"
@@ -51,24 +52,6 @@ QStringList menuEntries(QMenu* menu) {
 class TestShell : public QObject {
     Q_OBJECT
 private slots:
-    // Every tool of the factory layout is one action with its caption and tip; a tool that is
-    // off adds why to its tip.
-    void factoryLayoutHasEveryTool() {
-        test::TestEnv env;
-        Run run;
-        for (const Tool& t : ToolLayout::factory().tools) {
-            const auto found = run.main.findChildren<QAction*>(t.id);
-            QVERIFY2(found.size() == 1, qPrintable(t.id));
-            if (t.kind == ToolKind::Menu)
-                continue;
-            QCOMPARE(found[0]->text(), t.caption);
-            if (!t.tip.isEmpty())
-                QVERIFY2(found[0]->toolTip() == t.tip ||
-                             found[0]->toolTip().startsWith(t.tip + " ("),
-                         qPrintable(t.id + ": " + found[0]->toolTip()));
-        }
-    }
-
     void menusAndButtonBarInFactoryOrder() {
         test::TestEnv env;
         Run run;
@@ -178,11 +161,9 @@ private slots:
     void damagedLayoutFileFallsBackToFactory() {
         test::TestEnv env;
         QDir().mkpath(env.appDir());
-        QFile f(env.appDir() + "Database.atb");
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("{\"format\": \"quillon32-toolbar-layout\", \"tools\": [{\"id\": \"ID_Exit\"}], "
-                "\"toolbar\": [\"ID_Gone\"]");
-        f.close();
+        QVERIFY(test::writeFile(env.appDir() + "Database.atb",
+                                "{\"format\": \"quillon32-toolbar-layout\", \"tools\": [{\"id\": "
+                                "\"ID_Exit\"}], \"toolbar\": [\"ID_Gone\"]"));
         Run run;
         run.load();
         QCOMPARE(run.main.commandBar().caption("ID_Exit"), QStringLiteral("E&xit"));
@@ -246,20 +227,29 @@ private slots:
         QCOMPARE(keyOf("ID_StartSlideshow"), QKeySequence(Qt::Key_F5));
     }
 
-    void toolsWithoutTheirWindowAreDisabledAndSaySo() {
+    // Every tool of the factory layout is one action with its caption and tip; a tool whose
+    // window is not there yet is off and says so, and the saved layout keeps its own tip.
+    void everyToolOnceAndThoseWithoutTheirWindowOff() {
         test::TestEnv env;
         Run run;
         run.load();
         QStringList unavailable;
         for (const Tool& t : ToolLayout::factory().tools) {
-            if (t.kind == ToolKind::Menu || run.main.dispatcher().has(t.id))
+            const auto found = run.main.findChildren<QAction*>(t.id);
+            QVERIFY2(found.size() == 1, qPrintable(t.id));
+            if (t.kind == ToolKind::Menu)
                 continue;
-            QAction* a = run.main.commandBar().tool(t.id);
+            QAction* a = found[0];
+            QCOMPARE(a->text(), t.caption);
+            if (!t.tip.isEmpty())
+                QVERIFY2(a->toolTip() == t.tip || a->toolTip().startsWith(t.tip + " ("),
+                         qPrintable(t.id + ": " + a->toolTip()));
+            if (run.main.dispatcher().has(t.id))
+                continue;
             QVERIFY(!a->isEnabled());
             QVERIFY2(a->toolTip().contains("not available yet"), qPrintable(t.id));
             unavailable << t.id;
         }
-        // The saved layout keeps the tools' own tips.
         run.main.close();
         const auto saved = ToolLayout::load(env.appDir() + "Database.atb");
         QVERIFY(saved);
