@@ -3,6 +3,7 @@
 // current record both ways.
 
 #include "MainWindowRun.h"
+#include "TestAlbums.h"
 #include "TestEnv.h"
 #include "album/AddRun.h"
 #include "album/AlbumMaintenance.h"
@@ -52,29 +53,16 @@ class TestThumbnails : public QObject {
 
     QString path(const QString& name) const { return m_env.path(name); }
 
-    // An album of count photos named "Photo N.jpg" and one record whose bytes are no picture.
+    // An album of count photos named "Photo N.jpg" and, first by date, one record whose bytes
+    // are no picture.
     QString makeAlbum(const QString& name, int count) {
-        const QString p = path(name);
-        QFile::remove(p);
-        if (!AlbumDb::create(p, false).ok())
+        const QString jpeg = QStringLiteral("10 JPEG File Interchange Format");
+        if (!test::writeFile(path("junk.jpg"), QByteArray(5000, 'x')))
             return {};
-        AlbumStatus status;
-        auto album = AlbumDb::open(p, {}, &status);
-        sqlite::Transaction tx(album->connection());
-        for (int i = 1; i <= count; ++i) {
-            PictureRecord r;
-            r.date = QDate(2021, 1, 1).addDays(i);
-            r.imageFile = QStringLiteral("Photo %1.jpg").arg(i);
-            r.imageFormat = QStringLiteral("10 JPEG File Interchange Format");
-            album->addRecordBytes(r, m_photo);
-        }
-        PictureRecord junk;
-        junk.date = QDate(2021, 1, 1);
-        junk.imageFile = QStringLiteral("Damaged.jpg");
-        junk.imageFormat = QStringLiteral("10 JPEG File Interchange Format");
-        album->addRecordBytes(junk, QByteArray(5000, 'x'));
-        tx.commit();
-        return p;
+        QList<QStringList> rows{{"Damaged.jpg", "", "", path("junk.jpg"), jpeg}};
+        for (int i = 1; i <= count; ++i)
+            rows.append({QStringLiteral("Photo %1.jpg").arg(i), "", "", path("photo.jpg"), jpeg});
+        return test::MakeAlbum(path(name), rows);
     }
 
     // The album as an earlier build left it: no thumbnail table.
