@@ -3,6 +3,7 @@
 // window's page count, and a sheet stopped half-way leaves no file.
 
 #include "ScriptedPromptService.h"
+#include "TestAlbums.h"
 #include "TestEnv.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumQuery.h"
@@ -41,25 +42,14 @@ QString NameOf(int i) {
 
 // An album whose record i holds a picture of one colour, named NameOf(i).
 QString MakeAlbum(const TestEnv& env) {
-    const QString path = env.path(QStringLiteral("sheet.mdb"));
-    if (!AlbumDb::create(path, false).ok())
-        return {};
-    AlbumStatus status;
-    auto album = AlbumDb::open(path, {}, &status);
-    for (int i = 0; i < kRecords; ++i) {
-        const QString file = env.path(NameOf(i));
-        QImage picture(i % 3 ? 320 : 240, i % 3 ? 240 : 320, QImage::Format_RGB32);
-        picture.fill(ColourOf(i));
-        picture.save(file);
-        PictureRecord record;
-        record.date = QDate(2024, 1, 1).addDays(i);
-        record.imageFile = NameOf(i);
-        record.imageFormat = QStringLiteral("75 Portable Network Graphics");
-        record.description = QStringLiteral("Day %1 of the holiday").arg(i + 1);
-        if (!album->addRecord(record, file).ok())
-            return {};
-    }
-    return path;
+    QList<QStringList> rows;
+    for (int i = 0; i < kRecords; ++i)
+        rows.append({NameOf(i),
+                     QStringLiteral("Day %1 of the holiday").arg(i + 1),
+                     {},
+                     MakePicture(env.path(NameOf(i)), i % 3 ? QSize(320, 240) : QSize(240, 320),
+                                 ColourOf(i))});
+    return test::MakeAlbum(env.path(QStringLiteral("sheet.mdb")), rows);
 }
 
 QList<ContactSheetEntry> EntriesOf(const QString& albumPath) {
