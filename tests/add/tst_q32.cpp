@@ -1,6 +1,7 @@
 // q32 as its users run it: a folder of a thousand mixed files, runs killed at points they report,
 // and the faults a script meets (missing folder, wrong password, another program's file).
 
+#include "TestAlbums.h"
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
@@ -106,17 +107,14 @@ private slots:
         // Names that trip careless code.
         for (const QString& name :
              {QStringLiteral("O'Brien's party.jpg"), QStringLiteral("Zürich été Ålesund.png")}) {
-            QImage img(20, 20, QImage::Format_RGB888);
-            img.fill(Qt::green);
-            QVERIFY(img.save(folder + "/" + name));
+            QVERIFY(!test::MakePicture(folder + "/" + name, {20, 20}, Qt::green).isEmpty());
             good.insert(name, folder + "/" + name);
         }
         // Duplicate names in a subfolder: skipped, the first one found is stored.
         for (int i = 1; i <= 3; ++i) {
             const QString name = QStringLiteral("pic%1.jpg").arg(i * 3, 4, 10, QLatin1Char('0'));
-            QImage img(10, 10, QImage::Format_RGB888);
-            img.fill(Qt::yellow);
-            QVERIFY(img.save(folder + "/sub/deeper/" + name));
+            QVERIFY(
+                !test::MakePicture(folder + "/sub/deeper/" + name, {10, 10}, Qt::yellow).isEmpty());
         }
         // Damaged files and files that only pretend to be pictures.
         writeFile(folder + "/empty.jpg", {});
@@ -238,9 +236,7 @@ private slots:
         QDir().mkpath(mnt);
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
             QSKIP("cannot mount a file system here");
-        QImage img(8, 8, QImage::Format_RGB888);
-        img.fill(Qt::blue);
-        img.save(path("blue.png"));
+        QVERIFY(!test::MakePicture(path("blue.png"), {8, 8}, Qt::blue).isEmpty());
         QCOMPARE(runQ32({"add", mnt + "/disc.mdb", path("blue.png")}).exitCode, 0);
         QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mnt}), 0);
         const Result refused = runQ32({"add", mnt + "/disc.mdb", path("blue.png")});
@@ -264,9 +260,7 @@ private slots:
         QVERIFY(missing.err.contains("no such folder: no such file or folder"));
 
         // A protected album: the right password works, a wrong one is one clear line.
-        QImage img(8, 8, QImage::Format_RGB888);
-        img.fill(Qt::red);
-        img.save(path("red.png"));
+        QVERIFY(!test::MakePicture(path("red.png"), {8, 8}, Qt::red).isEmpty());
         QCOMPARE(runQ32({"add", album, path("red.png")}).exitCode, 0);
         // Editing a record's texts and sounds, the sound's kind by its name.
         QFile::copy(path("red.png"), path("TUNE.WAV"));

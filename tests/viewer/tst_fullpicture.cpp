@@ -1,6 +1,7 @@
 // The viewer over a real album in the main window: placement on screen, previous and next,
 // the slideshow's clock, transitions and sounds, the annotation, deletion and going back.
 #include "MainWindowRun.h"
+#include "TestAlbums.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "shell/AlbumBrowser.h"
@@ -20,13 +21,6 @@ using namespace q32;
 namespace {
 
 using Run = test::MainWindowRun;
-
-QString picture(const QString& path, QSize size, QColor colour) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    image.save(path);
-    return path;
-}
 
 } // namespace
 
@@ -69,7 +63,9 @@ private slots:
             rec.imageFormat = QStringLiteral("75 Portable Network Graphics");
             rec.imageProperties = QStringLiteral("(%1)").arg(r.name);
             rec.description = QLatin1String(r.description);
-            QVERIFY(album->addRecord(rec, picture(m_env.path(r.name), r.size, r.colour), &ids[n++])
+            QVERIFY(album
+                        ->addRecord(rec, test::MakePicture(m_env.path(r.name), r.size, r.colour),
+                                    &ids[n++])
                         .ok());
         }
         PictureRecord blue = *album->record(ids[1]);
