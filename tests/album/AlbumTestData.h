@@ -5,6 +5,7 @@
 #include "album/AlbumDb.h"
 
 #include <QByteArray>
+#include <QDebug>
 #include <QDir>
 #include <QString>
 
@@ -20,6 +21,16 @@ inline PictureRecord makeRecord(const QString& name, const QDate& date = QDate(2
     r.keywords = keywords;
     r.description = description;
     return r;
+}
+
+// Opened for writing unless readOnly; why not, in the test's log.
+inline std::unique_ptr<AlbumDb> openAlbum(const QString& path, const QString& password = {},
+                                          bool readOnly = false) {
+    AlbumStatus s;
+    auto album = AlbumDb::open(path, {readOnly, password}, &s);
+    if (!album)
+        qWarning() << "open failed" << s.number() << s.detail;
+    return album;
 }
 
 // Files in a folder, for the "only the album at rest" checks.

@@ -21,14 +21,6 @@ Q_DECLARE_METATYPE(q32::AlbumCondition)
 
 namespace {
 
-std::unique_ptr<AlbumDb> openAlbum(const QString& path, const QString& password = {}) {
-    AlbumStatus s;
-    auto album = AlbumDb::open(path, {false, password}, &s);
-    if (!album)
-        qWarning() << "open failed" << s.number() << s.detail;
-    return album;
-}
-
 // A new album, opened for writing.
 std::unique_ptr<AlbumDb> newAlbum(const QString& path, bool allowDuplicates) {
     return AlbumDb::create(path, allowDuplicates).ok() ? openAlbum(path) : nullptr;

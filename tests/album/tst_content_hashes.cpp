@@ -29,15 +29,6 @@ QMap<qint64, QByteArray> keptHashes(AlbumDb& album) {
     return out;
 }
 
-std::unique_ptr<AlbumDb> openAlbum(const QString& path, bool readOnly = false,
-                                   const QString& password = {}) {
-    AlbumStatus status;
-    auto album = AlbumDb::open(path, OpenOptions{readOnly, password}, &status);
-    if (!status.ok())
-        qWarning() << status.text();
-    return album;
-}
-
 } // namespace
 
 class TestContentHashes : public QObject {
@@ -99,7 +90,7 @@ private slots:
         }
         {
             // Read-only it stays as it is, and its duplicates are still found.
-            auto album = openAlbum(path("old.mdb"), true);
+            auto album = openAlbum(path("old.mdb"), {}, true);
             QVERIFY(album && !album->hasContentHashes());
             const QList<DuplicateGroup> groups = FindDuplicateGroups(*album);
             QCOMPARE(groups.size(), 1);
@@ -126,7 +117,7 @@ private slots:
             QVERIFY(AlbumDb::create(file, false).ok());
             if (!password.isEmpty())
                 QVERIFY(ChangeAlbumPassword(file, {}, password).ok());
-            auto album = openAlbum(file, false, password);
+            auto album = openAlbum(file, password);
             QVERIFY(album->addRecordBytes(makeRecord("p.jpg"), picture).ok());
             QCOMPARE(keptHashes(*album).value(1), hash);
             album.reset();
