@@ -83,7 +83,9 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
                 ++summary.stored;
             } else {
                 report.result = AddResult::Failed;
-                report.reason = QStringLiteral("not stored: ") + error.message;
+                // A failing row (a full disk) takes its group with it: say why.
+                report.reason = QStringLiteral("not stored: ") +
+                                (summary.albumError.isEmpty() ? error.message : summary.albumError);
                 report.rowId = 0;
                 ++summary.failed;
             }

@@ -181,12 +181,12 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
     const QString journal = path + QStringLiteral("-journal");
 
     // The check runs on a read-only connection, so a file that is not an album is never
-    // written to, not even by a journal roll-back.
+    // written to.
     st = album->openChecked(SQLITE_OPEN_READONLY, options.password);
-    if (st.condition == AlbumCondition::CannotWrite && !options.readOnly &&
-        QFileInfo::exists(journal)) {
-        // A writer died mid-transaction: only a writable connection may roll its journal back
-        // and make the album whole again.
+    if (st.condition == AlbumCondition::CannotWrite && QFileInfo::exists(journal)) {
+        // Except to roll back the journal of a writer that died mid-transaction (killed, or its
+        // disk filled), which only a writable connection may do, for readers too: that brings
+        // back what was last committed, as any program using the engine would.
         engine::CipherFormat format;
         st = engine::openKeyed(path, SQLITE_OPEN_READWRITE, options.password, album->m_db, &format);
         album->m_db.close();
