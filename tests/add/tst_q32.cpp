@@ -62,6 +62,15 @@ QHash<QString, QByteArray> storedHashes(const QString& albumPath, const QString&
     return out;
 }
 
+// The names of the files q32 add reported stored, from its progress lines.
+QSet<QString> reportedStored(const QString& progress) {
+    static const QRegularExpression storedLine(QStringLiteral("\\] \\S+/([^/\\s]+): stored"));
+    QSet<QString> names;
+    for (auto m = storedLine.globalMatch(progress); m.hasNext();)
+        names.insert(m.next().captured(1));
+    return names;
+}
+
 } // namespace
 
 class TestQ32 : public QObject {
@@ -212,11 +221,7 @@ private slots:
             QCOMPARE(QFile::exists(album + "-journal"), insideCommit);
 
             // Exactly the files reported stored are in the album, byte for byte.
-            QSet<QString> reported;
-            static const QRegularExpression storedLine(
-                QStringLiteral("\\] \\S+/(k\\d+\\.bmp): stored"));
-            for (auto m = storedLine.globalMatch(QString::fromUtf8(report)); m.hasNext();)
-                reported.insert(m.next().captured(1));
+            const QSet<QString> reported = reportedStored(QString::fromUtf8(report));
             AlbumStatus status;
             auto opened = AlbumDb::open(album, {}, &status);
             QVERIFY2(opened, qPrintable(status.text()));
@@ -254,11 +259,7 @@ private slots:
             QCOMPARE(run.exitCode, 1);
             QVERIFY2(run.err.contains("disk I/O error") && !run.err.contains("no transaction"),
                      qPrintable(run.err));
-            QSet<QString> reported;
-            static const QRegularExpression storedLine(
-                QStringLiteral("\\] \\S+/(f\\d+\\.bmp): stored"));
-            for (auto m = storedLine.globalMatch(run.err); m.hasNext();)
-                reported.insert(m.next().captured(1));
+            const QSet<QString> reported = reportedStored(run.err);
             QVERIFY(reported.size() < sources.size());
             // A reader rolls the journal back itself; the album holds exactly what was reported.
             const Result listed = runQ32({"list", album});
