@@ -11,6 +11,8 @@ PACKAGES=(
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimediawidgets6
   libqt6svg6 qt6-qpa-plugins
+  # Qt's WebP, TIFF and TGA readers (animated WebP plays through Qt's movie reader)
+  qt6-image-formats-plugins
   # imaging
   libmagick++-6.q16-dev imagemagick libjpeg62-turbo-dev libjpeg-turbo-progs libtiff-dev
   libpng-dev zlib1g-dev
@@ -30,7 +32,7 @@ PACKAGES=(
   # icons and fonts
   adwaita-icon-theme fonts-dejavu-core
   # tests and benchmarks
-  xvfb xauth xdotool ffmpeg sox
+  xvfb xauth xdotool x11-utils openbox ffmpeg sox
 )
 # The album engine, from bookworm-backports.
 BACKPORTS=(libsqlcipher-dev sqlcipher)

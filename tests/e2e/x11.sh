@@ -24,7 +24,8 @@ find_window() {
 new_session() {
     work=$(mktemp -d -t quillon.XXXXXX)
     pid=
-    trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+    wm_pid=
+    trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
     export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM
@@ -32,3 +33,16 @@ new_session() {
 
 # Scripts that keep screens on failure define their own.
 fail() { echo "FAIL: $*"; exit 1; }
+
+# window_manager: after new_session, starts openbox on the display and waits until it manages
+# windows, so that tests of stacking, focus and placement see what a person's desktop does. It is
+# stopped with the session.
+window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    fail "the window manager did not start"
+}
