@@ -4,13 +4,20 @@
 
 namespace q32 {
 
-QRectF PicturePlacement(QSize picture, QSize area, bool fit) {
-    const double bw = std::max(1, picture.width()), bh = std::max(1, picture.height());
-    const double W = area.width(), H = area.height();
-    if (!fit)
-        return {std::max(0.0, (W - bw) / 2), std::max(0.0, (H - bh) * 0.4), bw, bh};
-    const double ratio = bw / bh;
-    if (bh < bw) {
+namespace {
+
+// Natural size, centred across, 0.4 of the free height above, never above or left of the area.
+QRectF NaturalPlacement(double w, double h, double W, double H) {
+    return {std::max(0.0, (W - w) / 2), std::max(0.0, (H - h) * 0.4), w, h};
+}
+
+// A wide picture takes the area's width and is centred up and down, any other its height and is
+// centred across; when that side would overflow the other one, the other side fills instead, so
+// the whole picture is always on screen.
+QRectF FittedPlacement(double w, double h, double W, double H) {
+    const double ratio = w / h;
+    const bool byWidth = h < w ? W / ratio <= H : H * ratio > W;
+    if (byWidth) {
         const double height = W / ratio;
         return {0, (H - height) * 0.5, W, height};
     }
@@ -18,18 +25,16 @@ QRectF PicturePlacement(QSize picture, QSize area, bool fit) {
     return {(W - width) * 0.5, 0, width, H};
 }
 
-QRectF VideoPlacement(QSize clip, QSize area, bool fit) {
-    const double w = std::max(1, clip.width()), h = std::max(1, clip.height());
+} // namespace
+
+QRectF PicturePlacement(QSize picture, QSize area, bool fit) {
+    const double w = std::max(1, picture.width()), h = std::max(1, picture.height());
     const double W = area.width(), H = area.height();
-    if (!fit)
-        return {std::max(0.0, (W - w) / 2), std::max(0.0, (H - h) * 0.4), w, h};
-    const double ratio = w / h;
-    if (h < w) {
-        const double height = W / ratio;
-        return {0, (H - height) * 0.5, W, height};
-    }
-    const double width = H * ratio;
-    return {(W - width) * 0.5, 0, width, H};
+    return fit ? FittedPlacement(w, h, W, H) : NaturalPlacement(w, h, W, H);
+}
+
+QRectF VideoPlacement(QSize clip, QSize area, bool fit) {
+    return PicturePlacement(clip, area, fit);
 }
 
 qint64 PreviousRow(qint64 current, qint64 count) {

@@ -9,10 +9,9 @@
 namespace q32 {
 
 // Normal: natural size, centred across, 0.4 of the free height above (never above or left of
-// the area). Fit: the picture's longer side fills the area; only the picture's proportions
-// decide, so a nearly square wide picture may be taller than the area.
+// the area). Fit: as large as the area allows with the whole picture visible, centred.
 QRectF PicturePlacement(QSize picture, QSize area, bool fit);
-// Clips: the same rules, with the clip's whole-number proportions.
+// Clips: the same rules.
 QRectF VideoPlacement(QSize clip, QSize area, bool fit);
 
 // Previous from row 1 wraps to the last row.

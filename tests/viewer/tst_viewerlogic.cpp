@@ -17,28 +17,43 @@ class TstViewerLogic : public QObject {
 private slots:
     void placement_data() {
         QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("screen");
         QTest::addColumn<bool>("fit");
         QTest::addColumn<QRectF>("expected");
-        // On a 1024 x 768 screen.
+        const QSize xga(1024, 768), wide(1600, 1000), tall(768, 1024);
         QTest::newRow("normal larger than the screen")
-            << QSize(1600, 1200) << false << QRectF(0, 0, 1600, 1200);
-        QTest::newRow("normal smaller") << QSize(400, 300) << false << QRectF(312, 187.2, 400, 300);
+            << QSize(1600, 1200) << xga << false << QRectF(0, 0, 1600, 1200);
+        QTest::newRow("normal smaller")
+            << QSize(400, 300) << xga << false << QRectF(312, 187.2, 400, 300);
         QTest::newRow("normal wider only")
-            << QSize(2000, 100) << false << QRectF(0, 267.2, 2000, 100);
+            << QSize(2000, 100) << xga << false << QRectF(0, 267.2, 2000, 100);
         // A fitted landscape and a normal portrait are drawn by tst_fullpicture.
         QTest::newRow("fit small landscape is enlarged")
-            << QSize(400, 300) << true << QRectF(0, 0, 1024, 768);
-        QTest::newRow("fit portrait") << QSize(600, 1200) << true << QRectF(320, 0, 384, 768);
-        QTest::newRow("fit square") << QSize(500, 500) << true << QRectF(128, 0, 768, 768);
-        // Only the picture's proportions count: a nearly square wide one overflows.
+            << QSize(400, 300) << xga << true << QRectF(0, 0, 1024, 768);
+        QTest::newRow("fit portrait")
+            << QSize(600, 1200) << xga << true << QRectF(320, 0, 384, 768);
+        QTest::newRow("fit square") << QSize(500, 500) << xga << true << QRectF(128, 0, 768, 768);
+        QTest::newRow("fit very wide")
+            << QSize(2000, 500) << xga << true << QRectF(0, 256, 1024, 256);
+        // Landscape pictures less wide than the screen take its height.
         QTest::newRow("fit nearly square")
-            << QSize(1000, 900) << true << QRectF(0, -76.8, 1024, 921.6);
+            << QSize(1000, 900) << xga << true << QRectF(256.0 / 3, 0, 2560.0 / 3, 768);
+        QTest::newRow("fit 3:2 on 16:10")
+            << QSize(1200, 800) << wide << true << QRectF(50, 0, 1500, 1000);
+        QTest::newRow("fit 4:3 on 16:10")
+            << QSize(640, 480) << wide << true << QRectF(400.0 / 3, 0, 4000.0 / 3, 1000);
+        // A screen turned upright: squares and wide portraits take its width.
+        QTest::newRow("fit square upright")
+            << QSize(500, 500) << tall << true << QRectF(0, 128, 768, 768);
+        QTest::newRow("fit wide portrait upright")
+            << QSize(900, 1000) << tall << true << QRectF(0, 256.0 / 3, 768, 2560.0 / 3);
     }
     void placement() {
         QFETCH(QSize, picture);
+        QFETCH(QSize, screen);
         QFETCH(bool, fit);
         QFETCH(QRectF, expected);
-        const QRectF r = PicturePlacement(picture, QSize(1024, 768), fit);
+        const QRectF r = PicturePlacement(picture, screen, fit);
         QVERIFY2(std::abs(r.x() - expected.x()) < 1e-6 && std::abs(r.y() - expected.y()) < 1e-6 &&
                      std::abs(r.width() - expected.width()) < 1e-6 &&
                      std::abs(r.height() - expected.height()) < 1e-6,
@@ -48,7 +63,37 @@ private slots:
                                 .arg(r.width())
                                 .arg(r.height())));
         // Clips follow the same rules.
-        QCOMPARE(VideoPlacement(picture, QSize(1024, 768), fit), r);
+        QCOMPARE(VideoPlacement(picture, screen, fit), r);
+    }
+
+    // Fitted, every picture is whole on screen, centred, with its proportions, and touches two
+    // opposite edges.
+    void fitKeepsThePictureWhole() {
+        for (const QSize screen : {QSize(1600, 1000), QSize(1280, 800), QSize(1024, 768),
+                                   QSize(1920, 1080), QSize(768, 1024), QSize(1600, 975)}) {
+            for (int w = 50; w <= 4000; w += 190) {
+                for (int h = 50; h <= 4000; h += 230) {
+                    const QRectF r = PicturePlacement(QSize(w, h), screen, true);
+                    const QString at = QStringLiteral("%1x%2 on %3x%4")
+                                           .arg(w)
+                                           .arg(h)
+                                           .arg(screen.width())
+                                           .arg(screen.height());
+                    QVERIFY2(r.left() > -1e-6 && r.top() > -1e-6 &&
+                                 r.right() < screen.width() + 1e-6 &&
+                                 r.bottom() < screen.height() + 1e-6,
+                             qPrintable(at));
+                    QVERIFY2(std::abs(r.width() / r.height() - double(w) / h) < 1e-9,
+                             qPrintable(at));
+                    QVERIFY2(std::abs(r.width() - screen.width()) < 1e-6 ||
+                                 std::abs(r.height() - screen.height()) < 1e-6,
+                             qPrintable(at));
+                    QVERIFY2(std::abs(r.center().x() - screen.width() / 2.0) < 1e-6 &&
+                                 std::abs(r.center().y() - screen.height() / 2.0) < 1e-6,
+                             qPrintable(at));
+                }
+            }
+        }
     }
 
     void rows() {
