@@ -110,10 +110,12 @@ bool ViewerLink::storeDescription(const QString& text) {
     return true;
 }
 
-void ViewerLink::deleteCurrent() {
-    // The record commands ask, delete and open the album again.
+bool ViewerLink::deleteCurrent() {
+    // The record commands ask, delete and open the album again; only a deletion lowers the count.
+    const qint64 before = m_state.album.RecordCount;
     if (deleteRecord)
         deleteRecord();
+    return m_state.album.RecordCount < before;
 }
 
 } // namespace q32

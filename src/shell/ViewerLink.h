@@ -24,7 +24,7 @@ public:
     bool extractAhead(qint64 row, const QString& file) override;
     bool playSound(VideoControl& player) override;
     bool storeDescription(const QString& text) override;
-    void deleteCurrent() override;
+    bool deleteCurrent() override;
 
 private:
     bool adopt(ViewerMedia& media, const QString& ahead);

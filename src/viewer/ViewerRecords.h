@@ -29,8 +29,9 @@ public:
     virtual bool playSound(VideoControl& player) = 0;
     // Stores the text as the current record's description.
     virtual bool storeDescription(const QString& text) = 0;
-    // Deletes the current record after asking; RecordCount tells what is left.
-    virtual void deleteCurrent() = 0;
+    // Deletes the current record after asking; false when it is still there (the answer was
+    // Cancel, or it could not be removed). RecordCount tells what is left.
+    virtual bool deleteCurrent() = 0;
 };
 
 } // namespace q32

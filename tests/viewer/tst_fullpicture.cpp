@@ -174,17 +174,37 @@ private slots:
         QVERIFY(run.main.browser().openAlbum(copy));
         run.main.openViewer();
         FullPicture* v = waitViewer(run);
+        const auto shownColour = [v] {
+            const QImage frame = v->canvas()->frame();
+            return frame.pixelColor(frame.width() / 2, frame.height() / 2);
+        };
+        v->showNextPicture();
+        QTRY_VERIFY(v->idle());
+        // Cancel changes nothing.
         run.prompts.expectMessage("WARNING", MsgResult::Cancel);
         v->action("mnuDeleteImage")->trigger();
-        // Whatever the answer, the viewer then shows the previous picture (here: the last).
+        QTRY_VERIFY(v->idle());
         QCOMPARE(run.state.album.RecordCount, 3);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("green.png"));
+        QCOMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("blue.png"));
+        QCOMPARE(shownColour(), QColor(Qt::blue));
+        // After a deletion the record before the deleted one shows...
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         v->action("mnuDeleteImage")->trigger();
         QTRY_VERIFY(v->idle());
         QCOMPARE(run.state.album.RecordCount, 2);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("blue.png"));
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("red.png"));
+        QCOMPARE(shownColour(), QColor(Qt::red));
         QCOMPARE(run.main.browser().album()->rowCount(), 2);
+        // ... or, at the start, the one after it.
+        run.prompts.expectMessage("WARNING", MsgResult::Ok);
+        v->action("mnuDeleteImage")->trigger();
+        QTRY_VERIFY(v->idle());
+        QCOMPARE(run.state.album.RecordCount, 1);
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("green.png"));
+        QCOMPARE(shownColour(), QColor(Qt::green));
         // A still picture can be printed from the viewer.
         QVERIFY(v->action("mnuPrint")->isEnabled());
         // A picture that cannot be decoded: the unexpected-error message, the viewer stays.

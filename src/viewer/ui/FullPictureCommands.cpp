@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMovie>
+#include <algorithm>
 
 namespace q32 {
 namespace {
@@ -188,12 +189,19 @@ void FullPicture::setViewFit(bool fit) {
 }
 
 void FullPicture::deleteCurrentImage() {
-    m_records.deleteCurrent();
+    const qint64 deleted = m_state.album.CurrentRow;
+    if (!m_records.deleteCurrent())
+        return; // Cancel: the same record stays on screen
     forgetAhead();
-    if (m_state.album.RecordCount != 0)
-        showPreviousPicture();
-    else
+    if (m_state.album.RecordCount < 1) {
         reject();
+        return;
+    }
+    // The album was opened again in the same order: the record before the deleted one keeps its
+    // row, and at the start the next one has moved up to row 1.
+    m_state.album.CurrentRow =
+        qint32(std::clamp<qint64>(deleted - 1, 1, m_state.album.RecordCount));
+    showCurrentPicture();
 }
 
 void FullPicture::storeAnnotation() {
