@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
@@ -164,6 +165,58 @@ private slots:
         QTRY_VERIFY(!run.main.viewer());
         QCOMPARE(run.state.album.CurrentRow, 2);
         QVERIFY(!run.state.SlideshowRunning);
+    }
+
+    // A running show passes over a record it cannot show, says so and goes on; the same record
+    // opened by hand still gets the message.
+    void slideshowPassesOverUndecodable() {
+        const QString tiff = m_env.path("c.tiff");
+        // A TIFF whose compressed strip, right after the header, is broken.
+        QCOMPARE(
+            QProcess::execute("convert", {"-size", "64x48", "xc:orange", "-compress", "zip", tiff}),
+            0);
+        QByteArray bytes = test::readFile(tiff);
+        QVERIFY(bytes.startsWith("II*") && bytes.size() > 40);
+        bytes.replace(8, 16, QByteArray(16, '\xff'));
+        QVERIFY(test::writeFile(tiff, bytes));
+        const QString path = test::MakeAlbum(
+            m_env.path("show.mdb"),
+            {{"red.png", "", "", test::MakePicture(m_env.path("r.png"), {64, 48}, Qt::red)},
+             {"c.tiff", "", "", tiff, "17 TIFF (compressed)"},
+             {"green.png", "", "", test::MakePicture(m_env.path("g.png"), {64, 48}, Qt::green)}});
+        QVERIFY(!path.isEmpty());
+        Run run;
+        QVERIFY(run.main.browser().openAlbum(path));
+        run.state.options.ViewFit = true;
+        // The clock itself never changes the picture here: the test steps on.
+        run.settings.RegPutString("Slide Show", "SlideShowInterval", "1000");
+        run.main.startSlideshow();
+        FullPicture* v = waitViewer(run);
+        QVERIFY(v && v->clock().isEnabled());
+        QCOMPARE(run.state.album.CurrentRow, 1);
+        QVERIFY(v->notice()->isHidden());
+        v->showNextPicture();
+        QTRY_COMPARE(run.state.album.CurrentRow, 3);
+        QTRY_VERIFY(v->idle() && !v->canvas()->inTransition());
+        const QImage frame = v->canvas()->frame();
+        QCOMPARE(frame.pixelColor(frame.width() / 2, frame.height() / 2), QColor(Qt::green));
+        QVERIFY(v->notice()->isVisible());
+        QVERIFY2(v->notice()->text().contains("c.tiff"), qPrintable(v->notice()->text()));
+        QVERIFY(v->clock().isEnabled());
+        QCOMPARE(run.prompts.asked().size(), 0);
+        QCOMPARE(run.prompts.beeps(), 0);
+
+        v->stopSlideshow();
+        run.prompts.expectMessage("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)");
+        v->showPreviousPicture();
+        QTRY_VERIFY(v->idle());
+        QCOMPARE(run.prompts.pending(), 0);
+        QCOMPARE(run.prompts.asked().constFirst().text,
+                 QStringLiteral("Invalid or damaged image data (c.tiff)"));
+        QVERIFY(v->notice()->isHidden()); // the message says it
+        QCOMPARE(run.state.album.CurrentRow, 2);
+        QTest::keyClick(v, Qt::Key_Escape);
+        QTRY_VERIFY(!run.main.viewer());
     }
 
     void deletingAndFailures() {

@@ -99,6 +99,15 @@ FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService&
     m_speaker->hide();
     m_cdPanel = new CdPanel(m_stage);
     m_cdPanel->hide();
+    m_notice = new QLabel(m_stage);
+    m_notice->setObjectName(QStringLiteral("SkipNotice"));
+    m_notice->setStyleSheet(QStringLiteral(
+        "QLabel { color: white; background-color: rgba(0, 0, 0, 160); padding: 4px 8px; }"));
+    m_notice->hide();
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(10000);
+    connect(m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);
 
     connect(m_canvas, &PictureCanvas::clicked, this, &FullPicture::closeByClick);
     connect(&m_clock, &SlideshowClock::nextPicture, this, &FullPicture::showNextPicture);
@@ -131,6 +140,7 @@ void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
     m_cdPanel->move(m_area.width() - m_cdPanel->width(),
                     std::max(0, s.height() - 110 - menuHeight));
     loadSettings();
+    m_skipped = 0;
     m_clock.setEnabled(slideshow);
     enableViewerMenus(!slideshow);
     if (m_state.StatusWord == 9) {
@@ -262,11 +272,20 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
         return;
     }
     if (slide.condition != ImagingCondition::None) {
+        const QString why = ConditionText(slide.condition) + QStringLiteral(" (") +
+                            QFileInfo(m_state.record.CurrentImageFile).fileName() +
+                            QLatin1Char(')');
+        // A show nobody watches must not wait for an answer.
+        if (sliding) {
+            skipRecord(why);
+            return;
+        }
+        m_notice->hide(); // the message says it
         m_prompts.beep();
-        m_prompts.msgBox(
-            ConditionText(slide.condition) + QStringLiteral(" (") +
-                QFileInfo(m_state.record.CurrentImageFile).fileName() + QLatin1Char(')'),
-            MsgIcon::Critical, QStringLiteral("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)"));
+        m_prompts.msgBox(why, MsgIcon::Critical,
+                         QStringLiteral("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)"));
+    } else {
+        m_skipped = 0;
     }
     if (m_state.SlideshowRunning)
         m_clock.setEnabled(true);
@@ -296,6 +315,25 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
         prepareAhead();
 }
 
+// The picture before stays on screen; the line at the bottom names the record passed over, and
+// the show goes straight on to the next one unless every record has just failed.
+void FullPicture::skipRecord(const QString& why) {
+    m_notice->setText(QStringLiteral("Skipped: %1").arg(why));
+    m_notice->adjustSize();
+    m_notice->move(0, m_area.height() - m_notice->height());
+    m_notice->show();
+    m_notice->raise();
+    m_noticeTimer->start();
+    if (m_state.SlideshowRunning)
+        m_clock.setEnabled(true);
+    if (++m_skipped >= m_state.album.RecordCount)
+        return; // the clock tries again after the interval
+    QTimer::singleShot(0, this, [this] {
+        if (m_clock.isEnabled())
+            showNextPicture();
+    });
+}
+
 void FullPicture::showGif(const QString& path) {
     m_player->stop();
     m_video->hide();
@@ -314,6 +352,7 @@ void FullPicture::showGif(const QString& path) {
     connect(m_movie, &QMovie::frameChanged, this, paintFrame);
     paintFrame();
     m_movie->start();
+    m_skipped = 0;
     if (m_state.SlideshowRunning)
         m_clock.setEnabled(true);
     updateCaption();
@@ -324,6 +363,7 @@ void FullPicture::showGif(const QString& path) {
 }
 
 void FullPicture::showVideo(const QString& path) {
+    m_skipped = 0;
     m_player->load(path);
     updateCaption();
     // The clock waits for the clip to end.

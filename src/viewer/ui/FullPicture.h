@@ -21,6 +21,7 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QMovie;
+class QTimer;
 class QVideoWidget;
 
 namespace q32 {
@@ -77,6 +78,8 @@ public:
     SlideshowValues& values() { return m_values; }
     PictureCanvas* canvas() const { return m_canvas; }
     QLineEdit* annotation() const { return m_text1; }
+    // The line across the bottom that says which record a slideshow passed over, and why.
+    QLabel* notice() const { return m_notice; }
     VideoControl& player() { return *m_player; }
     CdPanel* cdPanel() const { return m_cdPanel; }
     QAction* action(const char* name) const;
@@ -99,6 +102,7 @@ private:
     void buildMenus();
     void loadSettings();
     void finishStill(quint64 generation, const PreparedSlide& slide, bool sliding);
+    void skipRecord(const QString& why);
     void showGif(const QString& path);
     void showVideo(const QString& path);
     void placeVideo();
@@ -123,6 +127,8 @@ private:
     QLineEdit* m_text1;
     QLabel* m_image1;
     QLabel* m_speaker;
+    QLabel* m_notice;
+    QTimer* m_noticeTimer;
     CdPanel* m_cdPanel;
     VideoControl* m_player;
     QMovie* m_movie = nullptr;
@@ -141,6 +147,7 @@ private:
     std::optional<BusyGuard> m_loadingBusy; // while a picture decodes
     bool m_annotationShown = false;
     bool m_cdPanelShown = false;
+    qint64 m_skipped = 0; // records the slideshow passed over since it last showed one
 
     // The next slide, made ready while the current one is on screen.
     struct Ahead {
