@@ -2,6 +2,9 @@
 
 #include "common/Settings.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
+
 namespace q32 {
 namespace {
 
@@ -9,6 +12,15 @@ const QString kSection = QStringLiteral("ImageCaption");
 
 QString flag(bool on) {
     return on ? QStringLiteral("-1") : QStringLiteral("0");
+}
+
+// Unset, the box holds white text on black in the desktop's font, one line high.
+constexpr int kDefaultFontSize = 14;
+constexpr int kLineMargin = 12; // the box's frame and inner margins around a line
+
+QColor StoredColour(Settings& s, const QString& name, const QColor& unset) {
+    const QString text = s.RegGetString(kSection, name);
+    return text.isEmpty() ? unset : ColourFromNumber(qint64(s.number(kSection, name)));
 }
 
 } // namespace
@@ -33,16 +45,26 @@ QFont CaptionProperties::font() const {
 CaptionProperties GetCaptionProperties(Settings& s, int screenWidth) {
     CaptionProperties c;
     c.fontName = s.RegGetString(kSection, QStringLiteral("CaptionFontName"));
+    if (c.fontName.isEmpty())
+        c.fontName = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     c.fontSize = s.integer(kSection, QStringLiteral("CaptionFontSize"));
+    if (c.fontSize <= 0)
+        c.fontSize = kDefaultFontSize;
     c.bold = s.integer(kSection, QStringLiteral("CaptionFontBold")) != 0;
     c.italic = s.integer(kSection, QStringLiteral("CaptionFontItalic")) != 0;
     c.borderStyle = s.integer(kSection, QStringLiteral("CaptionBorderStyle"));
-    c.foreColor = ColourFromNumber(qint64(s.number(kSection, QStringLiteral("CaptionForeColor"))));
-    c.backColor = ColourFromNumber(qint64(s.number(kSection, QStringLiteral("CaptionBackColor"))));
+    c.foreColor = StoredColour(s, QStringLiteral("CaptionForeColor"), Qt::white);
+    c.backColor = StoredColour(s, QStringLiteral("CaptionBackColor"), Qt::black);
+    // Text in the colour of its box could not be read: it takes black or white, whichever
+    // stands out.
+    if (c.foreColor == c.backColor)
+        c.foreColor = c.backColor.lightnessF() > 0.5 ? QColor(Qt::black) : QColor(Qt::white);
     c.left = s.integer(kSection, QStringLiteral("CaptionLeft"));
     c.top = s.integer(kSection, QStringLiteral("CaptionTop"));
     c.width = s.integer(kSection, QStringLiteral("CaptionWidth"));
     c.height = s.integer(kSection, QStringLiteral("CaptionHeight"));
+    if (c.height <= 0)
+        c.height = QFontMetrics(c.font()).height() + kLineMargin;
     if (c.width == 0) {
         c.width = screenWidth;
         s.RegPutString(kSection, QStringLiteral("CaptionWidth"), QString::number(c.width));

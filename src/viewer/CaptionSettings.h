@@ -16,7 +16,7 @@ struct CaptionProperties {
     bool bold = false;
     bool italic = false;
     int borderStyle = 0; // 0 no border, 1 border
-    QColor foreColor{Qt::black};
+    QColor foreColor{Qt::white};
     QColor backColor{Qt::black};
     int left = 0, top = 0, width = 0, height = 0;
 
@@ -24,7 +24,8 @@ struct CaptionProperties {
     QFont font() const;
 };
 
-// Reads the setting; a width of 0 becomes the screen width, which is stored at once.
+// Reads the setting; a width of 0 becomes the screen width, which is stored at once. Unset
+// colours, font, size and height read as white on black in the desktop's font, one line high.
 CaptionProperties GetCaptionProperties(Settings& settings, int screenWidth);
 void StoreCaptionProperties(Settings& settings, const CaptionProperties& caption);
 

@@ -7,6 +7,7 @@
 #include "viewer/SlideshowValues.h"
 #include "viewer/ViewerLayout.h"
 
+#include <QFontMetrics>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -148,8 +149,21 @@ private slots:
         CaptionProperties c = GetCaptionProperties(settings, 1280);
         QCOMPARE(c.width, 1280); // no setting: the screen width, stored at once
         QCOMPARE(settings.RegGetString("ImageCaption", "CaptionWidth"), QStringLiteral("1280"));
+        // No setting: readable text one line high, in colours of their own.
+        QVERIFY(c.fontSize >= 10);
+        QVERIFY(!c.fontName.isEmpty());
+        QVERIFY(c.height >= QFontMetrics(c.font()).height());
+        QVERIFY(std::abs(c.foreColor.lightnessF() - c.backColor.lightnessF()) > 0.5);
+        // Both colours stored alike (the caption window accepted with no setting): the text
+        // still stands out from its box.
+        settings.RegPutString("ImageCaption", "CaptionForeColor", "0");
+        settings.RegPutString("ImageCaption", "CaptionBackColor", "0");
+        QCOMPARE(GetCaptionProperties(settings, 1280).foreColor, QColor(Qt::white));
+        settings.RegPutString("ImageCaption", "CaptionForeColor", "16777215");
+        settings.RegPutString("ImageCaption", "CaptionBackColor", "16777215");
+        QCOMPARE(GetCaptionProperties(settings, 1280).foreColor, QColor(Qt::black));
         c.fontName = "DejaVu Sans";
-        c.fontSize = 14;
+        c.fontSize = 18;
         c.bold = true;
         c.borderStyle = 1;
         c.foreColor = QColor(255, 255, 0);
@@ -165,10 +179,10 @@ private slots:
         QCOMPARE(back.foreColor, QColor(255, 255, 0));
         QCOMPARE(back.backColor, QColor(0, 0, 128));
         QCOMPARE(back.borderStyle, 1);
-        QCOMPARE(back.font().pointSize(), 14);
+        QCOMPARE(back.font().pointSize(), 18);
         QVERIFY(back.font().bold() && !back.font().italic());
     }
 };
 
-QTEST_GUILESS_MAIN(TstViewerLogic)
+QTEST_MAIN(TstViewerLogic)
 #include "tst_viewerlogic.moc"
