@@ -3,6 +3,7 @@
 #include "common/Settings.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
+#include "platform/prompt/QtPromptService.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 #include "shell/PreviewPane.h"
@@ -86,7 +87,18 @@ void MainWindow::showViewer(bool slideshow) {
     m_viewer->setToolChecked = [this](const QString& tool, bool checked) {
         m_commandBar->setChecked(tool, checked);
     };
-    connect(m_viewer, &QDialog::finished, this, [this] {
+    // Questions asked while the viewer covers the screen open in front of it, not behind it over
+    // the main window.
+    auto* dialogs = dynamic_cast<QtPromptService*>(&m_prompts);
+    const auto backToMain = [this, dialogs] {
+        if (dialogs)
+            dialogs->setParent(this);
+    };
+    if (dialogs)
+        dialogs->setParent(m_viewer);
+    connect(m_viewer, &QObject::destroyed, this, backToMain);
+    connect(m_viewer, &QDialog::finished, this, [this, backToMain] {
+        backToMain();
         m_viewer = nullptr;
         m_state.SlideshowRunning = false;
         m_preview->setSlideshowRunning(false);

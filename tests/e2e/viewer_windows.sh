@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# The viewer on a 1600 x 1000 screen under a window manager: a 640 x 480 chess board of 16 x 16
+# squares fitted to the screen shows all its rows and columns, centred; the delete question, the
+# Image Caption window and its colour dialog each open in front of the viewer with the focus;
+# Cancel keeps the record, OK shows the record before the deleted one.
+#
+#   viewer_windows.sh BUILD_DIR
+set -euo pipefail
+source "$(dirname "$0")/x11.sh"
+build_dir=$1
+export XVFB_SCREEN=1600x1000x24
+own_display "$@"
+new_session
+mkdir -p "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32"
+fail() {
+    import -window root "$build_dir/viewer_windows-failure.png" 2>/dev/null || true
+    echo "FAIL: $* (screen in $build_dir/viewer_windows-failure.png)"
+    exit 1
+}
+window_manager
+
+# Three records, in the grid's order by name: the chess board (grey and white squares, so that
+# its edge stands out from the black around it), a grey and a white picture. The caption's
+# foreground is magenta so that its swatch can be found on screen.
+convert -size 16x16 pattern:gray50 -filter point -resize '640x480!' -fill 'rgb(96,96,96)' \
+    -opaque black "$work/chess.png"
+convert -size 300x200 xc:gray50 "$work/grey.png"
+convert -size 300x300 xc:white "$work/white.png"
+q32=$build_dir/cli/q32
+"$q32" create "$work/album.mdb" >/dev/null
+for f in grey chess white; do "$q32" add "$work/album.mdb" "$work/$f.png" >/dev/null 2>&1; done
+cat >"$XDG_CONFIG_HOME/quillon32/quillon32.ini" <<'INI'
+[Main]
+Left=0
+Top=0
+Width=1100
+Height=720
+
+[ImageCaption]
+CaptionForeColor=16711935
+INI
+
+"$build_dir/app/quillon32" "$work/album.mdb" >"$work/run.log" 2>&1 &
+pid=$!
+main=$(find_window "album.mdb" 60) || fail "the main window did not show"
+
+shot() { import -window root "$work/$1.png"; }
+# Where a window's contents are on the screen, as X Y WIDTH HEIGHT.
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print x, y, w, h }'
+}
+active() { xdotool getactivewindow 2>/dev/null || true; }
+# The window manager's stacking order, bottom to top, as decimal ids.
+stacking() {
+    xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g' | xargs -n1 printf '%d\n'
+}
+# in_front ID NAME: ID has the focus, lies above every other window, and a screenshot shows the
+# window's own grey face along its bottom edge (where every dialog has its buttons), not the
+# viewer behind it.
+in_front() {
+    local id=$1 what=$2 x y w h face
+    for _ in $(seq 40); do [ "$(active)" = "$id" ] && break; sleep 0.25; done
+    [ "$(active)" = "$id" ] || fail "$what does not have the focus (active: $(active))"
+    [ "$(stacking | tail -1)" = "$id" ] || fail "$what is not on top of the stacking order"
+    read -r x y w h < <(geometry "$id")
+    # The window paints itself shortly after it is mapped.
+    for _ in $(seq 40); do
+        shot "$what"
+        face=$(convert "$work/$what.png" -crop "$((w - 8))x8+$((x + 4))+$((y + h - 12))" \
+            +repage -fuzz 3% -fill black -opaque "rgb(239,239,239)" -fill white +opaque black \
+            -negate -format '%[fx:mean]' info:)
+        awk -v f="$face" 'BEGIN { exit !(f > 0.5) }' && break
+        sleep 0.25
+    done
+    echo "$what at $x,$y ${w}x$h; share of its face on screen: $face"
+    awk -v f="$face" 'BEGIN { exit !(f > 0.5) }' || fail "$what is hidden on screen"
+}
+
+# title_is WINDOW PATTERN: waits until the window's title matches.
+title_is() {
+    for _ in $(seq 40); do
+        xdotool getwindowname "$1" 2>/dev/null | grep -q "$2" && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+# A click on the preview opens the viewer on the first record, the chess board.
+read -r mx my _ _ < <(geometry "$main")
+viewer=
+for _ in 1 2 3; do
+    xdotool mousemove $((mx + 150)) $((my + 170)) click 1
+    viewer=$(find_window "Portable Network Graphics\) \(" 5) && break
+done
+[ -n "$viewer" ] || fail "the viewer did not open"
+title_is "$viewer" "(640x480)" || fail "no chess board: $(xdotool getwindowname "$viewer")"
+
+# The board on screen: the stage starts where the menu bar (grey, with a lighter line at its foot)
+# ends down the left edge; the board is what is not black on the stage.
+menu=
+board=
+for _ in $(seq 40); do
+    shot chess
+    if [ -z "$menu" ]; then
+        menu=$(convert "$work/chess.png" -crop 1x80+0+0 +repage -depth 8 txt:- |
+            awk -F'[:,]' 'NR > 1 && !/#EFEFEF|#D6D6D6/ { print $2; exit }')
+    fi
+    if [ -n "$menu" ]; then
+        board=$(convert "$work/chess.png" -crop "1600x$((1000 - menu))+0+$menu" +repage \
+            -fuzz 10% -trim -format '%w %h %X %Y' info: | tr -d '+')
+        case $board in 1\ 1\ *) ;; *) break ;; esac
+    fi
+    sleep 0.25
+done
+[ -n "$menu" ] || fail "no viewer on screen"
+area_h=$((1000 - menu))
+read -r bw bh bx by <<<"$board"
+echo "board ${bw}x$bh at $bx,$by on a 1600x$area_h area"
+# runs X Y W H: how many runs of grey and white a strip of the board holds.
+runs() {
+    convert "$work/chess.png" -crop "$3x$4+$1+$(($2 + menu))" +repage -colorspace gray \
+        -threshold 60% -depth 8 txt:- | awk 'NR > 1 { v = $NF } NR > 1 && v != last { n++ }
+        NR > 1 { last = v } END { print n }'
+}
+rows=$(runs $((bx + bw / 2 + 7)) "$by" 1 "$bh")
+columns=$(runs "$bx" $((by + bh / 2 + 7)) "$bw" 1)
+echo "rows: $rows, columns: $columns"
+[ "$rows" -eq 16 ] || fail "$rows rows of the board on screen, not 16"
+[ "$columns" -eq 16 ] || fail "$columns columns of the board on screen, not 16"
+# As large as the screen allows: the whole height, 4:3, centred across.
+expect_w=$((area_h * 4 / 3))
+[ "$by" -eq 0 ] && [ $((area_h - bh)) -le 1 ] || fail "the board is not the area's height"
+[ $((bw - expect_w)) -le 2 ] && [ $((expect_w - bw)) -le 2 ] || fail "the board is ${bw} wide, not $expect_w"
+left=$(((1600 - expect_w) / 2))
+[ $((bx - left)) -le 2 ] && [ $((left - bx)) -le 2 ] || fail "the board is not centred ($bx, not $left)"
+
+# File > Delete Current Image: the question in front; Cancel keeps the chess board.
+xdotool key alt+f Return
+question=$(find_window "^WARNING$" 20) || fail "no delete question"
+in_front "$question" question
+xdotool key Escape
+for _ in $(seq 40); do [ "$(active)" = "$viewer" ] && break; sleep 0.25; done
+[ "$(active)" = "$viewer" ] || fail "the viewer did not get the focus back"
+xdotool getwindowname "$viewer" | grep -q "(640x480)" || fail "Cancel moved to $(xdotool getwindowname "$viewer")"
+
+# On to the white picture and delete it: the grey one, the record before it, comes back.
+xdotool key Page_Up
+title_is "$viewer" "(300x200)" || fail "no grey picture"
+xdotool key Page_Up
+title_is "$viewer" "(300x300)" || fail "no white picture"
+xdotool key alt+f Return
+question=$(find_window "^WARNING$" 20) || fail "no delete question"
+in_front "$question" question2
+xdotool key Return
+title_is "$viewer" "(300x200)" || fail "after the delete: $(xdotool getwindowname "$viewer")"
+[ "$("$q32" list "$work/album.mdb" | tail -n +2 | wc -l)" -eq 2 ] || fail "the record was not deleted"
+
+# Options > Image Caption (the last entry), then its foreground colour.
+xdotool key alt+o Right Up Return
+caption=$(find_window "^Photo Album Caption Properties$" 20) || fail "no Image Caption window"
+in_front "$caption" caption
+read -r cx cy cw ch < <(geometry "$caption")
+read -r sw sh sx sy < <(convert "$work/caption.png" -crop "${cw}x${ch}+${cx}+${cy}" +repage \
+    -fill white +opaque "rgb(255,0,255)" -trim -format '%w %h %X %Y\n' info: | tr -d '+')
+[ "$sw" -gt 10 ] && [ "$sw" -lt 100 ] || fail "no magenta swatch in the caption window"
+xdotool mousemove $((cx + sx + sw / 2)) $((cy + sy + sh / 2)) click 1
+colour=$(find_window "^Select Color$" 20) || fail "no colour dialog"
+in_front "$colour" colour
+xdotool key Escape
+for _ in $(seq 40); do [ "$(active)" = "$caption" ] && break; sleep 0.25; done
+xdotool key Escape
+for _ in $(seq 40); do [ "$(active)" = "$viewer" ] && break; sleep 0.25; done
+[ "$(active)" = "$viewer" ] || fail "the viewer did not get the focus back"
+
+# Escape: back to the main window.
+xdotool key Escape
+for _ in $(seq 40); do xdotool search --onlyvisible --name "\(300x200\)" >/dev/null 2>&1 || break; sleep 0.25; done
+xdotool search --onlyvisible --name "\(300x200\)" >/dev/null 2>&1 && fail "the viewer did not close"
+echo PASS
