@@ -87,11 +87,30 @@ void RecordCommands::editTexts() {
                              row->keywords);
     if (!answer.isEmpty())
         edited.keywords = answer;
-    if (edited.description == row->description && edited.imageFile == row->imageFile &&
-        edited.keywords == row->keywords)
+    const auto unchanged = [&] {
+        return edited.description == row->description && edited.imageFile == row->imageFile &&
+               edited.keywords == row->keywords;
+    };
+    if (unchanged())
         return;
-    // One update for the three fields: a refused name saves none of them.
-    status = records.updateCurrent(edited);
+    // One update for the three fields. A name another picture has (in an album that refuses
+    // duplicates) is asked again; the description and keywords typed stay meanwhile.
+    for (;;) {
+        status = records.updateCurrent(edited);
+        if (status.condition != AlbumCondition::DuplicateKey)
+            break;
+        m_prompts.msgBox(QStringLiteral("Another picture in this album is already named \"%1\", "
+                                        "and this album does not allow two pictures of the same "
+                                        "name.\n\nType another name, or Cancel to keep \"%2\".")
+                             .arg(edited.imageFile, row->imageFile),
+                         MsgIcon::Exclamation, kWarning);
+        const QString another =
+            m_prompts.input(QStringLiteral("Enter image file name:"),
+                            QStringLiteral("IMAGE FILE NAME"), edited.imageFile);
+        edited.imageFile = another.isEmpty() ? row->imageFile : another;
+        if (unchanged())
+            return;
+    }
     if (!status.ok()) {
         if (status.condition != AlbumCondition::Cancelled)
             unexpected(status, "Label2_Click");

@@ -76,14 +76,36 @@ private slots:
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("pond.png"));
         QVERIFY(test::StoredRecord(album, "pond.png"));
 
-        // A name another record has is refused, and the description given with it is not saved.
+        // A name another record has: said in plain words and asked again, with what was typed
+        // kept. Cancel then keeps the old name and saves the rest.
         run.prompts.expectInput("IMAGE DESCRIPTION", "Still water")
             .expectInput("IMAGE FILE NAME", "hill.png")
-            .expectInput("KEYWORDS", "")
-            .expectMessage("UNEXPECTED ERROR! (PELORUS: Label2_Click)");
+            .expectInput("KEYWORDS", "calm")
+            .expectMessage("WARNING")
+            .expectInput("IMAGE FILE NAME", "beach.png")
+            .expectMessage("WARNING")
+            .expectInput("IMAGE FILE NAME", "");
+        const qsizetype first = run.prompts.asked().size();
         QTest::mouseClick(label2, Qt::LeftButton);
-        QCOMPARE(test::StoredRecord(album, "pond.png")->description, QString());
-        QCOMPARE(run.cell(2, 6), QString());
+        QCOMPARE(run.prompts.asked()[first + 3].text,
+                 QStringLiteral("Another picture in this album is already named \"hill.png\", and "
+                                "this album does not allow two pictures of the same name.\n\n"
+                                "Type another name, or Cancel to keep \"pond.png\"."));
+        QCOMPARE(run.prompts.asked()[first + 4].defaultText, QStringLiteral("hill.png"));
+        auto kept = test::StoredRecord(album, "pond.png");
+        QVERIFY(kept);
+        QCOMPARE(kept->description, QStringLiteral("Still water"));
+        QCOMPARE(kept->keywords, QStringLiteral("calm"));
+        QCOMPARE(run.cell(2, 6), QStringLiteral("Still water"));
+        // A free name on the second try is taken with everything else.
+        run.prompts.expectInput("IMAGE DESCRIPTION", "")
+            .expectInput("IMAGE FILE NAME", "hill.png")
+            .expectInput("KEYWORDS", "calm; water")
+            .expectMessage("WARNING")
+            .expectInput("IMAGE FILE NAME", "pool.png");
+        QTest::mouseClick(label2, Qt::LeftButton);
+        QCOMPARE(test::StoredRecord(album, "pool.png")->keywords, QStringLiteral("calm; water"));
+        QCOMPARE(run.cell(2, 2), QStringLiteral("pool.png"));
         QCOMPARE(run.prompts.pending(), 0);
     }
 
