@@ -74,6 +74,7 @@ private slots:
         prompts.expectMessage("WARNING");
         child<QPushButton>(&w, "OK")->click();
         QVERIFY(w.isVisible());
+        QCOMPARE(prompts.pending(), 0);
         QVERIFY(prompts.asked().last().text.contains("stays 55"));
         QCOMPARE(box->text(), QStringLiteral("55"));
 
@@ -125,6 +126,7 @@ private slots:
             prompts.expectMessage("WARNING");
             child<QPushButton>(stamp, "OK")->click();
             QVERIFY(stamp->isVisible());
+            QCOMPARE(prompts.pending(), 0);
             QVERIFY(prompts.asked().last().text.contains("needs a height of 150"));
             QCOMPARE(width->text() + "x" + height->text(), QStringLiteral("83x125"));
             width->selectAll();

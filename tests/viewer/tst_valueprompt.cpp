@@ -58,6 +58,7 @@ private slots:
             prompts.expectMessage("WARNING");
             w.okButton()->click();
             QVERIFY(!w.userResult());
+            QCOMPARE(prompts.pending(), 0);
             QVERIFY2(prompts.asked().last().text.contains(
                          QStringLiteral("from 0 to 100: \"%1\" cannot be used").arg(bad)) &&
                          prompts.asked().last().text.contains("It stays 5."),
