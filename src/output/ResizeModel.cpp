@@ -80,8 +80,8 @@ void ResizeModel::couple(int from) {
     const int to = 1 - from;
     m_box[to] = QString::number(other);
     m_coupled = to;
-    if (other <= kMax)
-        m_bar[to] = other;
+    // Beyond the bar, it waits at its end until OK says why.
+    m_bar[to] = std::min(other, int(kMax));
 }
 
 QString ResizeModel::accept() {
@@ -108,6 +108,9 @@ QString ResizeModel::accept() {
                       .arg(largest.height());
             m_bar[0] = largest.width();
             m_bar[1] = largest.height();
+            m_coupled = -1;
+            for (int j = 0; j < 2; ++j)
+                m_box[j] = QString::number(m_bar[j]);
         } else {
             // What was typed goes in last, so no "%" in it is taken for a place-holder.
             why = QStringLiteral("The stamp's %1 must be a whole number of pixels from %2 to %3: "
@@ -117,10 +120,11 @@ QString ResizeModel::accept() {
                       .arg(kMax)
                       .arg(m_bar[i])
                       .arg(m_box[i]);
+            m_box[i] = QString::number(m_bar[i]);
+            m_coupled = -1;
+            // With the lock the other side follows the value in force again.
+            couple(i);
         }
-        m_coupled = -1;
-        for (int j = 0; j < 2; ++j)
-            m_box[j] = QString::number(m_bar[j]);
         emit changed();
         return why;
     }

@@ -275,6 +275,11 @@ private slots:
         tall.setBarValue(1, 120);
         QCOMPARE(tall.value(0), 80);
         QVERIFY(tall.accept().isEmpty());
+        // A side refused after the lock moved it: the other side follows the value in force.
+        tall.setBoxText(0, "100");
+        tall.setBoxText(1, "abc");
+        QVERIFY(tall.accept().contains("height stays 125"));
+        QCOMPARE(tall.boxText(0) + "x" + tall.boxText(1), QStringLiteral("83x125"));
     }
 
     void startingBitsAndNamesFollowThePicture() {
