@@ -159,8 +159,6 @@ private slots:
         // What cannot be used is refused, naming the value in force, and asked again.
         prompts.expectInput(grainTitle, "0")
             .expectMessage("WARNING")
-            .expectInput(grainTitle, "300")
-            .expectMessage("WARNING")
             .expectInput(grainTitle, "16")
             .expectInput(grainTitle, "")
             .expectInput(grainTitle, "abc")
