@@ -43,8 +43,8 @@ int CodeForExtension(const QString& extension);
 // Whether files of this code may carry the extension ("tif" and "tiff" for every TIFF kind).
 bool ExtensionFitsCode(const QString& extension, int code);
 
-// The classic number of the offered format that writes files with this extension; nothing when
-// none does.
+// The number (ExportFormat::index) of the offered format that writes files with this
+// extension; nothing when none does.
 std::optional<int> ExportFormatForExtension(const QString& extension);
 // path with the extension of code's files: a picture extension is replaced, any other name
 // ("photo", "trip.2024") gets the extension added.

@@ -31,7 +31,7 @@ QByteArray Fingerprint(const QString& path) {
     return hash.result();
 }
 
-// Whether the format with this classic index writes files with the extension, in any flavor.
+// Whether the format numbered formatIndex writes files with the extension, in any flavor.
 bool FormatWritesExtension(int formatIndex, const QString& extension) {
     const ExportFormat* format = ExportFormatByIndex(formatIndex);
     return format && std::any_of(format->flavors.cbegin(), format->flavors.cend(),
