@@ -44,8 +44,8 @@ QString CliPrompts::input(const QString& prompt, const QString& title, const QSt
         m_passwordAsked = true;
         return ReadPassword(prompt + QLatin1Char(' '), passwordFromStdin);
     }
-    // Names keep their defaults; the protect question gets no password.
-    return title == QLatin1String("SECURITY") ? QString() : defaultText;
+    // Names keep their defaults.
+    return defaultText;
 }
 
 std::optional<QString> CliPrompts::askPassword(const QString& albumPath) {

@@ -29,6 +29,10 @@ public:
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
     bool printSetup() override { return false; }
     std::optional<QString> askPassword(const QString& albumPath) override;
+    // Albums are protected with q32 password, never by the protect question of an add.
+    std::optional<QString> askNewPassword(const QString&, const QString&) override {
+        return std::nullopt;
+    }
     void beep() override {}
 
 private:

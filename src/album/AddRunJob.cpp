@@ -60,6 +60,10 @@ public:
         return ask<std::optional<QString>>(
             [=](PromptService& p) { return p.askPassword(albumPath); }, QString());
     }
+    std::optional<QString> askNewPassword(const QString& title, const QString& prompt) override {
+        return ask<std::optional<QString>>(
+            [=](PromptService& p) { return p.askNewPassword(title, prompt); }, std::nullopt);
+    }
 
 protected:
     void showBusy(bool busy) override {

@@ -78,12 +78,12 @@ AddRunAlbum OpenAlbumForAdding(const QString& path, PromptService& prompts, int&
 }
 
 AlbumStatus ProtectAlbumStep(const QString& path, PromptService& prompts) {
-    const QString password =
-        prompts.input(QStringLiteral("Enter password to protect this Image Depository:"),
-                      QStringLiteral("SECURITY"), QString());
-    if (password.isEmpty())
+    const std::optional<QString> password =
+        prompts.askNewPassword(QStringLiteral("SECURITY"),
+                               QStringLiteral("Enter password to protect this Image Depository:"));
+    if (!password || password->isEmpty())
         return {};
-    const AlbumStatus status = ChangeAlbumPassword(path, QString(), password);
+    const AlbumStatus status = ChangeAlbumPassword(path, QString(), *password);
     if (!status.ok()) {
         prompts.beep();
         prompts.msgBox(status.text(), MsgIcon::Critical, kRunError);

@@ -134,67 +134,88 @@ const ExportFormat* ExportFormatByIndex(int index) {
     return nullptr;
 }
 
+int StartingBits(const ExportFormat& f, int pictureBits) {
+    // Deep files are saved with 8 bits per sample.
+    const int own = pictureBits == 48 ? 24 : pictureBits == 64 ? 32 : pictureBits;
+    if (own <= 0)
+        return f.defaultBits;
+    // JPEG, Photoshop and EPS files of 8 bits are grey, and 16 bits are grey or 5 bits per
+    // primary: neither carries a colour picture of another depth.
+    static const QList<int> greyAt8 = {10, 21, 23, 11, 22, 24, 76, 16};
+    const bool grey8 = std::any_of(f.flavors.cbegin(), f.flavors.cend(),
+                                   [](const ExportFlavor& v) { return greyAt8.contains(v.code); });
+    QList<int> faithful = f.bits;
+    faithful.removeIf([&](int b) { return (b == 8 && grey8) || (b == 16 && own != 16); });
+    std::sort(faithful.begin(), faithful.end());
+    if (faithful.contains(own))
+        return own;
+    if (own > 24 && faithful.contains(24))
+        return 24; // only the transparency is lost
+    for (int b : faithful)
+        if (b > own)
+            return b;
+    return f.defaultBits;
+}
+
+namespace {
+
+// Codes and the extensions their files carry. A code's first entry is the extension given to
+// its files; an extension's first entry is the code that extension picks for an export.
+struct CodeExtension {
+    int code;
+    const char* extension;
+};
+constexpr CodeExtension kExtensions[] = {
+    {10, "jpg"},  {10, "jpeg"}, {10, "jpe"}, {10, "jfif"}, {21, "jpg"},  {23, "jpg"},  {3, "tif"},
+    {3, "tiff"},  {17, "tif"},  {11, "tif"}, {22, "tif"},  {24, "tif"},  {25, "tif"},  {27, "tif"},
+    {28, "tif"},  {29, "tif"},  {75, "png"}, {6, "bmp"},   {6, "dib"},   {14, "bmp"},  {1, "pcx"},
+    {1, "dcx"},   {4, "tga"},   {76, "psd"}, {55, "ras"},  {55, "sun"},  {56, "pct"},  {56, "pict"},
+    {16, "eps"},  {15, "wmf"},  {50, "cal"}, {50, "cals"}, {51, "mac"},  {52, "img"},  {53, "msp"},
+    {54, "wpg"},  {66, "fax"},  {67, "fax"}, {68, "g4"},   {85, "heic"}, {85, "heif"}, {86, "avif"},
+    {87, "webp"}, {88, "jxl"},  {84, "gif"},
+};
+
+} // namespace
+
 QString ExportExtension(int code) {
-    switch (code) {
-    case 1:
-        return QStringLiteral("pcx");
-    case 3:
-    case 11:
-    case 17:
-    case 22:
-    case 24:
-    case 25:
-    case 27:
-    case 28:
-    case 29:
-        return QStringLiteral("tif");
-    case 4:
-        return QStringLiteral("tga");
-    case 6:
-    case 14:
-        return QStringLiteral("bmp");
-    case 10:
-    case 21:
-    case 23:
-        return QStringLiteral("jpg");
-    case 15:
-        return QStringLiteral("wmf");
-    case 16:
-        return QStringLiteral("eps");
-    case 50:
-        return QStringLiteral("cal");
-    case 51:
-        return QStringLiteral("mac");
-    case 52:
-        return QStringLiteral("img");
-    case 53:
-        return QStringLiteral("msp");
-    case 54:
-        return QStringLiteral("wpg");
-    case 55:
-        return QStringLiteral("ras");
-    case 56:
-        return QStringLiteral("pct");
-    case 66:
-    case 67:
-        return QStringLiteral("fax");
-    case 68:
-        return QStringLiteral("g4");
-    case 75:
-        return QStringLiteral("png");
-    case 76:
-        return QStringLiteral("psd");
-    case 85:
-        return QStringLiteral("heic");
-    case 86:
-        return QStringLiteral("avif");
-    case 87:
-        return QStringLiteral("webp");
-    case 88:
-        return QStringLiteral("jxl");
-    default:
-        return QStringLiteral("img");
-    }
+    for (const CodeExtension& e : kExtensions)
+        if (e.code == code)
+            return QLatin1String(e.extension);
+    return QStringLiteral("img");
+}
+
+int CodeForExtension(const QString& extension) {
+    const QString wanted = extension.toLower();
+    for (const CodeExtension& e : kExtensions)
+        if (wanted == QLatin1String(e.extension))
+            return e.code;
+    return 0;
+}
+
+bool ExtensionFitsCode(const QString& extension, int code) {
+    // "tiff" fits every TIFF kind, "jpeg" every JPEG flavor: the extensions of one kind.
+    const int named = CodeForExtension(extension);
+    const bool known = std::any_of(std::begin(kExtensions), std::end(kExtensions),
+                                   [code](const CodeExtension& e) { return e.code == code; });
+    return named != 0 && known && ExportExtension(named) == ExportExtension(code);
+}
+
+QString FileNameForFormat(const QString& path, int code) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const bool hasExtension = dot > slash + 1;
+    const QString base =
+        hasExtension && CodeForExtension(path.mid(dot + 1)) != 0 ? path.left(dot) : path;
+    return base + QLatin1Char('.') + ExportExtension(code);
+}
+
+std::optional<int> ExportFormatForExtension(const QString& extension) {
+    const int code = CodeForExtension(extension);
+    for (const ExportFormat& f : ExportFormats())
+        for (const ExportFlavor& flavor : f.flavors)
+            if (code != 0 && flavor.code == code)
+                return f.index;
+    return std::nullopt;
 }
 
 } // namespace q32

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace q32 {
 
@@ -30,7 +31,23 @@ const QList<ExportFormat>& ExportFormats();
 // The entry with the classic index; null when that format is not offered.
 const ExportFormat* ExportFormatByIndex(int index);
 
+// The bit depth an export in format f starts with for a picture of pictureBits (0: not known):
+// the picture's own where the format holds it faithfully, else the nearest deeper one that keeps
+// its colours, else the format's default.
+int StartingBits(const ExportFormat& f, int pictureBits);
+
 // The usual file extension of a code's files, without the dot ("png"); "img" when unknown.
 QString ExportExtension(int code);
+// The code a file name's extension ("PNG", "tiff", without the dot) stands for; 0 when unknown.
+int CodeForExtension(const QString& extension);
+// Whether files of this code may carry the extension ("tif" and "tiff" for every TIFF kind).
+bool ExtensionFitsCode(const QString& extension, int code);
+
+// The number (ExportFormat::index) of the offered format that writes files with this
+// extension; nothing when none does.
+std::optional<int> ExportFormatForExtension(const QString& extension);
+// path with the extension of code's files: a picture extension is replaced, any other name
+// ("photo", "trip.2024") gets the extension added.
+QString FileNameForFormat(const QString& path, int code);
 
 } // namespace q32

@@ -1,5 +1,7 @@
 #include "output/ResizeWindow.h"
 
+#include "platform/prompt/PromptService.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,7 +17,8 @@
 
 namespace q32 {
 
-ResizeWindow::ResizeWindow(QSize picture, QWidget* parent) : QDialog(parent), m_model(picture) {
+ResizeWindow::ResizeWindow(QSize picture, PromptService& prompts, QWidget* parent)
+    : QDialog(parent), m_model(picture), m_prompts(prompts) {
     setObjectName(QStringLiteral("Resize"));
     setWindowTitle(m_model.title());
     setProperty("helpPage", QStringLiteral("export.html#stamp"));
@@ -82,9 +85,14 @@ void ResizeWindow::sync() {
 }
 
 void ResizeWindow::confirm() {
-    // Values out of range or an empty box keep the window open.
-    if (m_model.inputValid())
+    // Values that cannot be used keep the window open, saying why.
+    const QString refused = m_model.accept();
+    if (refused.isEmpty()) {
         accept();
+        return;
+    }
+    m_prompts.msgBox(refused, MsgIcon::Exclamation, QStringLiteral("WARNING"));
+    m_boxes[0]->setFocus();
 }
 
 void ResizeWindow::showEvent(QShowEvent* event) {
@@ -98,8 +106,9 @@ StampOptions ResizeWindow::stamp() const {
     return StampOptions{m_model.value(0), m_model.value(1), m_model.option() ? 8 : 24};
 }
 
-std::optional<StampOptions> ResizeWindow::Ask(QSize picture, QWidget* parent) {
-    ResizeWindow window(picture, parent);
+std::optional<StampOptions> ResizeWindow::Ask(QSize picture, PromptService& prompts,
+                                              QWidget* parent) {
+    ResizeWindow window(picture, prompts, parent);
     if (window.exec() != QDialog::Accepted)
         return std::nullopt;
     return window.stamp();

@@ -13,14 +13,17 @@ class QScrollBar;
 
 namespace q32 {
 
+class PromptService;
+
 class ResizeWindow : public QDialog {
     Q_OBJECT
 public:
-    ResizeWindow(QSize picture, QWidget* parent = nullptr);
+    // prompts says why OK cannot take the values.
+    ResizeWindow(QSize picture, PromptService& prompts, QWidget* parent = nullptr);
 
     ResizeModel& model() { return m_model; }
     // Shows the window modally; the stamp's size and depth, or nothing after Cancel.
-    static std::optional<StampOptions> Ask(QSize picture, QWidget* parent);
+    static std::optional<StampOptions> Ask(QSize picture, PromptService& prompts, QWidget* parent);
     StampOptions stamp() const;
 
 protected:
@@ -31,6 +34,7 @@ private:
     void confirm();
 
     ResizeModel m_model;
+    PromptService& m_prompts;
     QScrollBar* m_bars[2];
     QLineEdit* m_boxes[2];
     QCheckBox* m_aspect;

@@ -3,6 +3,15 @@
 #include "common/Text.h"
 
 namespace q32 {
+namespace {
+
+std::optional<int> WholeNumber(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
 
 const QStringList& SaveOptionsModel::predefinedNames() {
     static const QStringList names = {QStringLiteral("PQ1"), QStringLiteral("PQ2"),
@@ -13,8 +22,8 @@ const QStringList& SaveOptionsModel::predefinedNames() {
     return names;
 }
 
-SaveOptionsModel::SaveOptionsModel(int formatIndex, bool append, QObject* parent)
-    : QObject(parent), m_append(append) {
+SaveOptionsModel::SaveOptionsModel(int formatIndex, bool append, int pictureBits, QObject* parent)
+    : QObject(parent), m_append(append), m_pictureBits(pictureBits) {
     int row = 0;
     for (int i = 0; i < formats().size(); ++i)
         if (formats().at(i).index == formatIndex)
@@ -27,7 +36,7 @@ void SaveOptionsModel::selectFormat(int row) {
         return;
     m_format = row;
     m_flavor = 0;
-    m_bits = format().defaultBits;
+    m_bits = StartingBits(format(), m_pictureBits);
     m_stamp = false;
     if (format().quality) {
         // Each format starts from the custom factor 20: a visually clean photo.
@@ -68,9 +77,8 @@ void SaveOptionsModel::selectPredefined(int position) {
 void SaveOptionsModel::setBoxText(const QString& text) {
     m_box = text;
     // The bar follows only values it can show; others leave it where it is.
-    const double value = Val(text);
-    if (value >= kBarMin && value <= kBarMax)
-        m_bar = int(RoundHalfEven(value));
+    if (const auto value = WholeNumber(text); value && *value >= kBarMin && *value <= kBarMax)
+        m_bar = *value;
     emit changed();
 }
 
@@ -110,12 +118,21 @@ void SaveOptionsModel::setStamp(bool on) {
 }
 
 bool SaveOptionsModel::accept(const std::function<std::optional<StampOptions>()>& askStamp) {
-    if (qualityEnabled()) {
-        const double factor = Val(m_box);
-        const bool valid = m_predef == kCustom ? factor >= kBarMin && factor <= kBarMax
-                                               : factor >= -9 && factor <= -1;
-        if (!valid)
+    m_refusal.clear();
+    if (customEnabled()) {
+        const auto factor = WholeNumber(m_box);
+        if (!factor || *factor < kBarMin || *factor > kBarMax) {
+            m_refusal = QStringLiteral("The quality factor must be a whole number from %1 (best "
+                                       "picture) to %2 (smallest file): \"%4\" cannot be used."
+                                       "\n\nThe factor stays %3.")
+                            .arg(kBarMin)
+                            .arg(kBarMax)
+                            .arg(m_bar)
+                            .arg(m_box);
+            m_box = QString::number(m_bar);
+            emit changed();
             return false;
+        }
     }
     m_stampSize.reset();
     if (stampState() == Qt::Checked) {

@@ -36,8 +36,10 @@ public:
     static const QStringList& predefinedNames();
 
     // Selects the format with the classic index (the first offered one when it is not offered)
-    // and sets the remembered append choice.
-    explicit SaveOptionsModel(int formatIndex = 0, bool append = false, QObject* parent = nullptr);
+    // and sets the remembered append choice. pictureBits: the depth of the picture to save, which
+    // each format starts with where it holds it (0: the format's own default).
+    explicit SaveOptionsModel(int formatIndex = 0, bool append = false, int pictureBits = 0,
+                              QObject* parent = nullptr);
 
     const QList<ExportFormat>& formats() const { return ExportFormats(); }
     int formatRow() const { return m_format; }
@@ -68,9 +70,12 @@ public:
     Qt::CheckState stampState() const;
     void setStamp(bool on);
 
-    // OK: false (the window stays open) when the quality factor is out of range or the stamp's
-    // size was not given. askStamp shows the stamp-size prompt.
+    // OK: false (the window stays open) when the quality factor is not one the format can use
+    // or the stamp's size was not given. askStamp shows the stamp-size prompt.
     bool accept(const std::function<std::optional<StampOptions>()>& askStamp);
+    // Why the last accept() refused the quality factor, for a message; the box then shows the
+    // factor in force again. Empty when it did not.
+    const QString& refusal() const { return m_refusal; }
     void cancel() { m_accepted = false; }
 
     // What the export does with the choices.
@@ -89,6 +94,8 @@ private:
     bool m_append = false;
     bool m_stamp = false;
     bool m_accepted = false;
+    int m_pictureBits = 0;
+    QString m_refusal;
     std::optional<StampOptions> m_stampSize;
 };
 

@@ -1,6 +1,7 @@
 #include "output/SaveOptionsWindow.h"
 
 #include "output/ResizeWindow.h"
+#include "platform/prompt/PromptService.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,8 +34,10 @@ void showCheck(QCheckBox* box, Qt::CheckState state) {
 
 } // namespace
 
-SaveOptionsWindow::SaveOptionsWindow(int formatIndex, bool append, QSize picture, QWidget* parent)
-    : QDialog(parent), m_model(formatIndex, append), m_picture(picture) {
+SaveOptionsWindow::SaveOptionsWindow(int formatIndex, bool append, const ImageInfo& picture,
+                                     PromptService& prompts, QWidget* parent)
+    : QDialog(parent), m_model(formatIndex, append, picture.bitsPerPixel),
+      m_picture(picture.displaySize()), m_prompts(prompts) {
     setObjectName(QStringLiteral("SaveOpts"));
     setWindowTitle(QStringLiteral("File Save Options"));
     setProperty("helpPage", QStringLiteral("export.html#options"));
@@ -173,9 +176,15 @@ void SaveOptionsWindow::sync() {
 }
 
 void SaveOptionsWindow::confirm() {
-    const bool done = m_model.accept([this] { return ResizeWindow::Ask(m_picture, this); });
-    if (done)
+    const bool done =
+        m_model.accept([this] { return ResizeWindow::Ask(m_picture, m_prompts, this); });
+    if (done) {
         accept();
+    } else if (!m_model.refusal().isEmpty()) {
+        m_prompts.msgBox(m_model.refusal(), MsgIcon::Exclamation, QStringLiteral("WARNING"));
+        m_customBox->setFocus();
+        m_customBox->selectAll();
+    }
 }
 
 void SaveOptionsWindow::showEvent(QShowEvent* event) {
@@ -185,8 +194,9 @@ void SaveOptionsWindow::showEvent(QShowEvent* event) {
     m_format->setFocus();
 }
 
-SaveChoice SaveOptionsWindow::Ask(int formatIndex, bool append, QSize picture, QWidget* parent) {
-    SaveOptionsWindow window(formatIndex, append, picture, parent);
+SaveChoice SaveOptionsWindow::Ask(int formatIndex, bool append, const ImageInfo& picture,
+                                  PromptService& prompts, QWidget* parent) {
+    SaveOptionsWindow window(formatIndex, append, picture, prompts, parent);
     window.exec();
     return window.model().choice();
 }

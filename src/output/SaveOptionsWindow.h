@@ -17,15 +17,20 @@ class QScrollBar;
 
 namespace q32 {
 
+class PromptService;
+
 class SaveOptionsWindow : public QDialog {
     Q_OBJECT
 public:
-    // picture: the size of the picture to save, for the stamp's proportions.
-    SaveOptionsWindow(int formatIndex, bool append, QSize picture, QWidget* parent = nullptr);
+    // picture: the picture to save; its depth is where the bits start, its size gives the
+    // stamp's proportions. prompts says why OK cannot take a value.
+    SaveOptionsWindow(int formatIndex, bool append, const ImageInfo& picture,
+                      PromptService& prompts, QWidget* parent = nullptr);
 
     SaveOptionsModel& model() { return m_model; }
     // Shows the window modally and returns what the user chose (not accepted after Cancel).
-    static SaveChoice Ask(int formatIndex, bool append, QSize picture, QWidget* parent);
+    static SaveChoice Ask(int formatIndex, bool append, const ImageInfo& picture,
+                          PromptService& prompts, QWidget* parent);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,6 +42,7 @@ private:
 
     SaveOptionsModel m_model;
     QSize m_picture;
+    PromptService& m_prompts;
     QListWidget* m_format;
     QLabel* m_flavorsLabel;
     QComboBox* m_flavors;

@@ -38,17 +38,27 @@ std::optional<int> ValuePromptRules::barValueFor(const QString& boxText,
                        QStringLiteral("WARNING"));
         return std::nullopt;
     }
-    // A typed 0 (or anything below 1) leaves the bar where it is.
-    if (!boxText.isEmpty() && n >= 1 && value >= m_setup.minimum && value <= m_setup.maximum)
-        return n;
+    // Every whole number the bar can show counts, 0 too; anything else leaves the bar alone.
+    bool whole = false;
+    const int typed = boxText.trimmed().toInt(&whole);
+    if (whole && typed >= m_min && typed <= m_max)
+        return typed;
     return std::nullopt;
 }
 
-bool ValuePromptRules::acceptable(const QString& boxText) const {
-    if (boxText.trimmed().isEmpty())
-        return false;
-    const double value = Val(boxText);
-    return value >= m_setup.minimum && value <= m_setup.maximum;
+QString ValuePromptRules::refusal(const QString& boxText, int inForce) const {
+    bool whole = false;
+    const int typed = boxText.trimmed().toInt(&whole);
+    if (whole && typed >= m_min && typed <= m_max)
+        return {};
+    const QString what = m_setup.caption.isEmpty() ? QStringLiteral("The value") : m_setup.caption;
+    return QStringLiteral("%1 must be a whole number from %2 to %3: \"%5\" cannot be used.\n\n"
+                          "It stays %4.")
+        .arg(what)
+        .arg(m_min)
+        .arg(m_max)
+        .arg(inForce)
+        .arg(boxText);
 }
 
 } // namespace q32

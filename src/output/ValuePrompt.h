@@ -33,8 +33,9 @@ public:
     // The box was edited: the value the bar takes, if any. Warns through prompts about a
     // negative value ("Invalid value") or one beyond 16 bits ("Value too large.").
     std::optional<int> barValueFor(const QString& boxText, PromptService& prompts) const;
-    // OK may close: the box holds a number within the limits.
-    bool acceptable(const QString& boxText) const;
+    // Why OK may not close with this box text (a whole number within the limits is needed),
+    // naming the value in force; empty when it may.
+    QString refusal(const QString& boxText, int inForce) const;
 
 private:
     ValuePromptSetup m_setup;

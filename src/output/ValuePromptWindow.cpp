@@ -1,5 +1,7 @@
 #include "output/ValuePromptWindow.h"
 
+#include "platform/prompt/PromptService.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -102,8 +104,15 @@ void ValuePromptWindow::boxChanged(const QString& text) {
 }
 
 void ValuePromptWindow::confirm() {
-    if (!m_rules.acceptable(m_box->text()))
-        return; // the window stays open
+    const QString refused = m_rules.refusal(m_box->text(), m_bar->value());
+    if (!refused.isEmpty()) {
+        // The window stays open with the value in force.
+        m_prompts.msgBox(refused, MsgIcon::Exclamation, QStringLiteral("WARNING"));
+        m_box->setText(QString::number(m_bar->value()));
+        m_box->setFocus();
+        m_box->selectAll();
+        return;
+    }
     m_accepted = true;
     m_amount = m_bar->value();
     accept();

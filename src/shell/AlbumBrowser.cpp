@@ -134,6 +134,11 @@ std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path, QStr
             }
             continue;
         case AlbumCondition::WrongPassword: {
+            // A typed password that failed is named as wrong before the window asks again.
+            if (passwordAttempts > 0)
+                m_prompts.msgBox(QStringLiteral("The password you typed is wrong for ") + path +
+                                     QStringLiteral("."),
+                                 MsgIcon::Exclamation, QStringLiteral("WARNING"));
             ++passwordAttempts;
             const std::optional<QString> answer = m_prompts.askPassword(path);
             if (answer)
@@ -299,11 +304,24 @@ void AlbumBrowser::setOrChangePassword() {
     const QString path = m_state.album.OpenAlbumPath;
     if (path.isEmpty())
         return;
-    const std::optional<QString> answer = m_prompts.askPassword(path);
-    if (answer)
-        m_lastEnteredPassword = *answer;
-    if (!answer || answer->isEmpty())
+    const std::optional<QString> answer = m_prompts.askNewPassword(
+        QStringLiteral("SECURED DATABASE"), QStringLiteral("Enter password for ") + path);
+    if (!answer)
         return;
+    const bool removing = answer->isEmpty();
+    if (removing) {
+        // Nothing typed: on a protected album that means taking its password off.
+        if (!m_album || !m_album->isEncrypted())
+            return;
+        const MsgResult remove = m_prompts.message(
+            {QStringLiteral("Remove the password of ") + path +
+                 QStringLiteral("?\n\nThe album will no longer be encrypted: anyone who has the "
+                                "file can open it."),
+             QStringLiteral("SECURED DATABASE"), MsgButtons::YesNo, MsgIcon::Question, 2});
+        if (remove != MsgResult::Yes)
+            return;
+    }
+    m_lastEnteredPassword = *answer;
     const QString oldPassword = m_state.album.AlbumPassword;
     if (m_player)
         m_player->close();
@@ -319,9 +337,9 @@ void AlbumBrowser::setOrChangePassword() {
         m_prompts.msgBox(status.text(), MsgIcon::Critical,
                          QStringLiteral("UNEXPECTED ERROR! (PELORUS: mnuSetPassword_Click)"));
     }
-    // The old password is tried first and no longer opens the album: the password window asks
-    // for the new one.
-    m_state.album.AlbumPassword = oldPassword;
+    // A new password: the old one is tried first and no longer opens the album, so the password
+    // window asks for the new one. A removed one opens without any.
+    m_state.album.AlbumPassword = removing && status.ok() ? QString() : oldPassword;
     openAlbum(path);
 }
 

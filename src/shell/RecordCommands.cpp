@@ -7,6 +7,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "output/ExportFormats.h"
 #include "output/ExportJob.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/ImageEditor.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
+#include <algorithm>
 
 namespace q32 {
 namespace {
@@ -27,6 +29,15 @@ QByteArray Fingerprint(const QString& path) {
     if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
         return {};
     return hash.result();
+}
+
+// Whether the format numbered formatIndex writes files with the extension, in any flavor.
+bool FormatWritesExtension(int formatIndex, const QString& extension) {
+    const ExportFormat* format = ExportFormatByIndex(formatIndex);
+    return format && std::any_of(format->flavors.cbegin(), format->flavors.cend(),
+                                 [&](const ExportFlavor& flavor) {
+                                     return ExtensionFitsCode(extension, flavor.code);
+                                 });
 }
 
 QString SoundTypeOf(const QString& path) {
@@ -87,11 +98,30 @@ void RecordCommands::editTexts() {
                              row->keywords);
     if (!answer.isEmpty())
         edited.keywords = answer;
-    if (edited.description == row->description && edited.imageFile == row->imageFile &&
-        edited.keywords == row->keywords)
+    const auto unchanged = [&] {
+        return edited.description == row->description && edited.imageFile == row->imageFile &&
+               edited.keywords == row->keywords;
+    };
+    if (unchanged())
         return;
-    // One update for the three fields: a refused name saves none of them.
-    status = records.updateCurrent(edited);
+    // One update for the three fields. A name another picture has (in an album that refuses
+    // duplicates) is asked again; the description and keywords typed stay meanwhile.
+    for (;;) {
+        status = records.updateCurrent(edited);
+        if (status.condition != AlbumCondition::DuplicateKey)
+            break;
+        m_prompts.msgBox(QStringLiteral("Another picture in this album is already named \"%1\", "
+                                        "and this album does not allow two pictures of the same "
+                                        "name.\n\nType another name, or Cancel to keep \"%2\".")
+                             .arg(edited.imageFile, row->imageFile),
+                         MsgIcon::Exclamation, kWarning);
+        const QString another =
+            m_prompts.input(QStringLiteral("Enter image file name:"),
+                            QStringLiteral("IMAGE FILE NAME"), edited.imageFile);
+        edited.imageFile = another.isEmpty() ? row->imageFile : another;
+        if (unchanged())
+            return;
+    }
     if (!status.ok()) {
         if (status.condition != AlbumCondition::Cancelled)
             unexpected(status, "Label2_Click");
@@ -206,27 +236,45 @@ void RecordCommands::exportCurrentPicture() {
     }
     ImageInfo info;
     ReadImageInfo(source.fileName(), info);
-    const SaveChoice choice = askSaveOptions
-                                  ? askSaveOptions(m_lastFormat, m_lastAppend, info.displaySize())
-                                  : SaveChoice{};
+    // A typed extension of a format on offer picks that format, unless the one used last writes
+    // such files too (".tif" keeps TIFF LZW).
+    const QString typedExtension = QFileInfo(target).suffix();
+    int startFormat = m_lastFormat;
+    if (const auto named = ExportFormatForExtension(typedExtension);
+        named && !FormatWritesExtension(m_lastFormat, typedExtension))
+        startFormat = *named;
+    const SaveChoice choice =
+        askSaveOptions ? askSaveOptions(startFormat, m_lastAppend, info) : SaveChoice{};
     if (!choice.accepted)
         return;
     m_lastFormat = choice.formatIndex;
     m_lastAppend = choice.append;
 
+    // Another format chosen than the name says: the name follows the format.
+    QString written = target;
+    if (!ExtensionFitsCode(typedExtension, choice.save.formatCode)) {
+        written = FileNameForFormat(target, choice.save.formatCode);
+        if (QFileInfo::exists(written) &&
+            m_prompts.msgBox(FileNameOfPath(written) +
+                                 QStringLiteral(" already exists.\nDo you want to replace it?"),
+                             MsgIcon::Exclamation, QStringLiteral("Save Image As..."),
+                             MsgButtons::YesNo) != MsgResult::Yes)
+            return;
+    }
+
     ImagingCondition result;
     {
         BusyGuard busy(m_prompts);
-        m_site.setBusyCaption(QStringLiteral("BUSY: Saving ") + FileNameOfPath(target) +
+        m_site.setBusyCaption(QStringLiteral("BUSY: Saving ") + FileNameOfPath(written) +
                               QStringLiteral("..."));
-        result = ExportPictureOffThread(source.fileName(), target, choice.save, choice.stamp);
+        result = ExportPictureOffThread(source.fileName(), written, choice.save, choice.stamp);
         m_site.setBusyCaption(QString());
     }
     if (result != ImagingCondition::None)
         m_prompts.msgBox(QStringLiteral("Error Code = %1\n\n%2")
                              .arg(ConditionNumber(result))
                              .arg(ConditionText(result)),
-                         MsgIcon::Critical, QStringLiteral("ERROR SAVING ") + target.toUpper());
+                         MsgIcon::Critical, QStringLiteral("ERROR SAVING ") + written.toUpper());
 }
 
 void RecordCommands::editPictureExternally() {

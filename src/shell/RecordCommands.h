@@ -45,9 +45,10 @@ public:
     RecordCommands(ProgramState& state, Settings& settings, PromptService& prompts,
                    RecordSite& site);
 
-    // The Save Options window: started with the format and append choice used last, and the
-    // size of the picture for the stamp's proportions.
-    std::function<SaveChoice(int formatIndex, bool append, QSize picture)> askSaveOptions;
+    // The Save Options window: started with the format to offer first and the append choice
+    // used last, and the picture (its depth and size) to be saved.
+    std::function<SaveChoice(int formatIndex, bool append, const ImageInfo& picture)>
+        askSaveOptions;
 
     // A click on the status line: description, file name and keywords, saved together.
     void editTexts();

@@ -59,8 +59,9 @@ RecordWiring::RecordWiring(MainWindow& main, ProgramState& state, Settings& sett
     : QObject(&main), m_main(main), m_state(state),
       m_site(std::make_unique<MainRecordSite>(main, state)),
       m_commands(std::make_unique<RecordCommands>(state, settings, prompts, *m_site)) {
-    m_commands->askSaveOptions = [this](int format, bool append, QSize picture) {
-        return SaveOptionsWindow::Ask(format, append, picture, &m_main);
+    m_commands->askSaveOptions = [this, &prompts](int format, bool append,
+                                                  const ImageInfo& picture) {
+        return SaveOptionsWindow::Ask(format, append, picture, prompts, &m_main);
     };
     if (auto* label = m_main.findChild<QLabel*>(QStringLiteral("Label2"))) {
         label->installEventFilter(this);

@@ -1,38 +1,55 @@
 #include "viewer/SlideshowPrompts.h"
 
 #include "common/Settings.h"
-#include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 #include "viewer/SlideshowValues.h"
-
-#include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace q32 {
 namespace {
 
-std::optional<int> askNumber(Settings& settings, PromptService& prompts, const char* value,
-                             const QString& prompt, const QString& title, int low, int high) {
+struct NumberPrompt {
+    const char* value; // the setting's name in "Slide Show"
+    QString prompt;
+    QString title;
+    QString what; // "delay", for the refusal
+    QString unit; // "milliseconds"
+    int low, high;
+};
+
+// Offers the value in force, asks again after an answer it cannot use, and stores what it took.
+std::optional<int> askNumber(Settings& settings, PromptService& prompts, const NumberPrompt& p) {
     const QString section = QLatin1String(section::SlideShow);
-    const QString current = settings.RegGetString(section, QLatin1String(value));
-    const QString answer = prompts.input(prompt, title, current);
-    if (answer.isEmpty())
-        return std::nullopt;
-    // Text that is not a number counts as 0.
-    const double number = std::clamp(Val(answer), double(low), double(high));
-    const int taken = int(std::trunc(number));
-    settings.RegPutString(section, QLatin1String(value), QString::number(taken));
-    return taken;
+    const int inForce = settings.integer(section, QLatin1String(p.value));
+    for (;;) {
+        const QString answer = prompts.input(p.prompt, p.title, QString::number(inForce));
+        if (answer.isEmpty())
+            return std::nullopt;
+        bool whole = false;
+        const int taken = answer.trimmed().toInt(&whole);
+        if (whole && taken >= p.low && taken <= p.high) {
+            settings.RegPutString(section, QLatin1String(p.value), QString::number(taken));
+            return taken;
+        }
+        // The answer goes in last, so no "%" in it is taken for a place-holder.
+        prompts.msgBox(QStringLiteral("\"%6\" cannot be used: the %1 is a whole number of %2 "
+                                      "from %3 to %4.\n\nThe %1 stays %5 %2.")
+                           .arg(p.what, p.unit)
+                           .arg(p.low)
+                           .arg(p.high)
+                           .arg(inForce)
+                           .arg(answer),
+                       MsgIcon::Exclamation, QStringLiteral("WARNING"));
+    }
 }
 
 } // namespace
 
 std::optional<int> PromptEffectGrain(Settings& settings, PromptService& prompts,
                                      SlideshowValues& values) {
-    const auto grain =
-        askNumber(settings, prompts, "EffectGrain", QStringLiteral("Enter grain value (1-256):"),
-                  QStringLiteral("TRANSITIONAL EFFECT GRAIN SIZE"), 1, 256);
+    const auto grain = askNumber(settings, prompts,
+                                 {"EffectGrain", QStringLiteral("Enter grain value (1-256):"),
+                                  QStringLiteral("TRANSITIONAL EFFECT GRAIN SIZE"),
+                                  QStringLiteral("grain"), QStringLiteral("pixels"), 1, 256});
     if (grain)
         values.EffectGrain = *grain;
     return grain;
@@ -40,10 +57,12 @@ std::optional<int> PromptEffectGrain(Settings& settings, PromptService& prompts,
 
 std::optional<int> PromptEffectDelay(Settings& settings, PromptService& prompts,
                                      SlideshowValues& values) {
-    // Far above any useful delay, and inside the widened counters.
-    const auto delay = askNumber(
-        settings, prompts, "EffectDelay", QStringLiteral("Enter time delay (milliseconds):"),
-        QStringLiteral("TRANSITIONAL EFFECT DELAY"), 0, std::numeric_limits<int>::max());
+    // The same limit as the delay of a selected pattern.
+    const auto delay =
+        askNumber(settings, prompts,
+                  {"EffectDelay", QStringLiteral("Enter time delay (milliseconds):"),
+                   QStringLiteral("TRANSITIONAL EFFECT DELAY"), QStringLiteral("delay"),
+                   QStringLiteral("milliseconds"), 0, 32767});
     if (delay)
         values.EffectDelay = *delay;
     return delay;
@@ -51,10 +70,12 @@ std::optional<int> PromptEffectDelay(Settings& settings, PromptService& prompts,
 
 std::optional<int> PromptSlideInterval(Settings& settings, PromptService& prompts,
                                        SlideshowValues& values) {
+    // Up to a day: a picture frame may change once a day.
     const auto interval =
-        askNumber(settings, prompts, "SlideShowInterval",
-                  QStringLiteral("Enter Interval (seconds):"), QStringLiteral("SLIDESHOW INTERVAL"),
-                  std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        askNumber(settings, prompts,
+                  {"SlideShowInterval", QStringLiteral("Enter Interval (seconds):"),
+                   QStringLiteral("SLIDESHOW INTERVAL"), QStringLiteral("interval"),
+                   QStringLiteral("seconds"), 0, 86400});
     if (interval)
         values.SlideInterval = *interval;
     return interval;

@@ -20,12 +20,12 @@ private slots:
         QVERIFY(AlbumDb::create(path, false).ok());
         // Cancelling the protect question leaves the album open to all.
         test::ScriptedPromptService prompts;
-        prompts.expectInput("SECURITY", "");
+        prompts.expectNewPassword("SECURITY", "");
         QVERIFY(ProtectAlbumStep(path, prompts).ok());
         int readOnly = 0;
         QVERIFY(OpenAlbumForAdding(path, prompts, readOnly).album);
 
-        prompts.expectInput("SECURITY", "s3cret");
+        prompts.expectNewPassword("SECURITY", "s3cret");
         QVERIFY(ProtectAlbumStep(path, prompts).ok());
         QCOMPARE(prompts.asked().last().text,
                  QStringLiteral("Enter password to protect this Image Depository:"));

@@ -116,7 +116,7 @@ private slots:
         QVERIFY(test::writeFile(w.state.AppDir + "scan1.scf", "page")); // a scanner page
         w.window.setAlbumPath(w.path("new.mdb"));
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
-        w.prompts.expectInput("SECURITY", "");
+        w.prompts.expectNewPassword("SECURITY", "");
         QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
         w.add();
         QCOMPARE(albumContents(w.path("new.mdb")), contentsOf(files));
@@ -149,7 +149,7 @@ private slots:
         w.window.load({sunset});
         w.prompts.expectInput("Image File Name", "Evening sky");
         w.prompts.expectInput("Image Description", "From the balcony");
-        w.prompts.expectInput("SECURITY", "s3cret");
+        w.prompts.expectNewPassword("SECURITY", "s3cret");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
         QCOMPARE(w.window.run().albumRows(), 2);
@@ -194,7 +194,7 @@ private slots:
         w.window.addAllFiles();
         w.window.setAlbumPath(album);
         w.prompts.expectMessage("FYI");
-        w.prompts.expectInput("SECURITY", "");
+        w.prompts.expectNewPassword("SECURITY", "");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
         QCOMPARE(w.prompts.asked().first().text,
@@ -265,7 +265,7 @@ private slots:
                          [&](const QStringList& f) { reported << f; });
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)");
-        w.prompts.expectInput("SECURITY", "");
+        w.prompts.expectNewPassword("SECURITY", "");
         w.add();
         QCOMPARE(reported, files.mid(0, 2));
         // What was reported stored is in the album byte for byte, and nothing more.
@@ -284,7 +284,7 @@ private slots:
         const QString title = "UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)";
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage(title); // once: the run names the file and goes on
-        w.prompts.expectInput("SECURITY", "");
+        w.prompts.expectNewPassword("SECURITY", "");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
         const QList<test::Asked>& asked = w.prompts.asked();

@@ -122,7 +122,7 @@ private slots:
                             !window.findChild<QPushButton*>("SSCommand3_0")->isEnabled();
                 });
         a.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
-        a.prompts.expectInput("SECURITY", "");
+        a.prompts.expectNewPassword("SECURITY", "");
         add->click();
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
         QVERIFY(disabledWhileRunning);
@@ -172,7 +172,7 @@ private slots:
         const QString album = p.env.path("made.mdb");
         p.prompts.expectSaveFile("Select A File Name For the Depository", album);
         p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
-        p.prompts.expectInput("SECURITY", "");
+        p.prompts.expectNewPassword("SECURITY", "");
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
             w->controller().pointFileBoxAt(p.env.path("pics"), {});
             w->findChild<QPushButton*>("Command3D2")->click();
@@ -192,7 +192,7 @@ private slots:
         QVERIFY(makePicture(extra, 99));
         p.prompts.expectInput("Image File Name", "extra.png");
         p.prompts.expectInput("Image Description", "");
-        p.prompts.expectInput("SECURITY", "");
+        p.prompts.expectNewPassword("SECURITY", "");
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
             w->controller().addDropped({extra});
             w->findChild<QPushButton*>("Command3D4")->click();
@@ -220,7 +220,7 @@ private slots:
         p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::Yes);
         p.prompts.expectInput("Image File Name", "Holiday");
         p.prompts.expectInput("Image Description", "At the sea");
-        p.prompts.expectInput("SECURITY", "");
+        p.prompts.expectNewPassword("SECURITY", "");
         bool listed = false;
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
             listed = w->controller().list()->paths() == QStringList({picture}) &&

@@ -174,10 +174,16 @@ private slots:
         QCOMPARE(m.boxText(), QStringLiteral("20"));
         QCOMPARE(m.stampState(), Qt::Unchecked);
         QCOMPARE(m.appendState(), Qt::PartiallyChecked);
-        // Out of the bar's range: the bar stays; the next value in range moves it.
-        m.setBoxText("300");
-        QCOMPARE(m.barValue(), 20);
-        QVERIFY(!m.accept({}));
+        // Out of the bar's range: the bar stays; OK says why and shows the factor in force.
+        for (const char* bad : {"300", "abc", "999", "12x"}) {
+            m.setBoxText(bad);
+            QCOMPARE(m.barValue(), 20);
+            QVERIFY(!m.accept({}));
+            QVERIFY2(m.refusal().contains(QStringLiteral("\"%1\" cannot be used").arg(bad)) &&
+                         m.refusal().contains("stays 20"),
+                     qPrintable(m.refusal()));
+            QCOMPARE(m.boxText(), QStringLiteral("20"));
+        }
         m.setBoxText("40");
         QCOMPARE(m.barValue(), 40);
         m.setBarValue(77);
@@ -224,22 +230,31 @@ private slots:
     void stampSizeKeepsTheAspect() {
         ResizeModel r(QSize(640, 480));
         QCOMPARE(r.value(0), 64);
-        QCOMPARE(r.boxText(1), QStringLiteral("64"));
+        QCOMPARE(r.boxText(1), QStringLiteral("48"));
         r.setBarValue(0, 100);
         QCOMPARE(r.value(1), 75);
         QCOMPARE(r.boxText(1), QStringLiteral("75"));
-        // 120 high would need 160 wide, beyond the bar: the width stays.
+        // 120 high needs 160 wide, beyond the largest stamp: shown, and OK says why and offers
+        // the largest stamp of these proportions.
         r.setBoxText(1, "120");
-        QCOMPARE(r.value(1), 120);
-        QCOMPARE(r.value(0), 100);
-        // Out of range: the bar stays and OK is refused until the box is right again.
-        r.setBoxText(0, "200");
-        QCOMPARE(r.value(0), 100);
-        QVERIFY(!r.inputValid());
-        r.setBoxText(0, "");
-        QVERIFY(!r.inputValid());
+        QCOMPARE(r.boxText(0), QStringLiteral("160"));
+        QString why = r.accept();
+        QVERIFY2(why.contains("a height of 120 needs a width of 160") && why.contains("125 x 94"),
+                 qPrintable(why));
+        QCOMPARE(r.value(0), 125);
+        QCOMPARE(r.value(1), 94);
+        // Out of range or no number: the bar stays, and OK names the value in force.
+        for (const char* bad : {"200", "", "abc", "0"}) {
+            r.setBoxText(0, bad);
+            QCOMPARE(r.value(0), 125);
+            why = r.accept();
+            QVERIFY2(why.contains(QStringLiteral("\"%1\" cannot be used").arg(bad)) &&
+                         why.contains("width stays 125"),
+                     qPrintable(why));
+            QCOMPARE(r.boxText(0), QStringLiteral("125"));
+        }
         r.setBoxText(0, "90");
-        QVERIFY(r.inputValid());
+        QVERIFY(r.accept().isEmpty());
         // 480 * 90 / 640 = 67.5 goes to the even 68; the typed width stays as typed.
         QCOMPARE(r.value(1), 68);
         QCOMPARE(r.value(0), 90);
@@ -248,10 +263,44 @@ private slots:
         r.setAspectLocked(false);
         r.setBarValue(0, 10);
         QCOMPARE(r.value(1), 68);
-        // A portrait picture couples the other way.
-        ResizeModel tall(QSize(300, 600));
+        // A portrait starts with its proportions, and every width keeps them: typing 100 goes
+        // through 1 and 10 on the way.
+        ResizeModel tall(QSize(800, 1200));
+        QCOMPARE(QSize(tall.value(0), tall.value(1)), QSize(43, 64));
+        for (const char* typed : {"1", "10", "100"})
+            tall.setBoxText(0, typed);
+        QCOMPARE(tall.boxText(1), QStringLiteral("150"));
+        QVERIFY(!tall.accept().isEmpty());
+        QCOMPARE(QSize(tall.value(0), tall.value(1)), QSize(83, 125));
         tall.setBarValue(1, 120);
-        QCOMPARE(tall.value(0), 60);
+        QCOMPARE(tall.value(0), 80);
+        QVERIFY(tall.accept().isEmpty());
+        // A side refused after the lock moved it: the other side follows the value in force.
+        tall.setBoxText(0, "100");
+        tall.setBoxText(1, "abc");
+        QVERIFY(tall.accept().contains("height stays 125"));
+        QCOMPARE(tall.boxText(0) + "x" + tall.boxText(1), QStringLiteral("83x125"));
+    }
+
+    void startingBitsAndNamesFollowThePicture() {
+        // The depth a format starts with for a picture of this depth.
+        const QList<std::tuple<int, int, int>> cases = {{14, 24, 24}, {14, 48, 24}, {14, 1, 1},
+                                                        {14, 0, 8},   {1, 8, 24},   {17, 32, 32},
+                                                        {18, 32, 24}, {7, 24, 1}};
+        for (const auto& [format, picture, expected] : cases) {
+            SaveOptionsModel m(format, false, picture);
+            QVERIFY2(m.bits() == expected, qPrintable(QStringLiteral("%1 from %2 bits: %3")
+                                                          .arg(m.format().text)
+                                                          .arg(picture)
+                                                          .arg(m.bits())));
+        }
+
+        // A typed extension picks the format; a name follows the format chosen.
+        QCOMPARE(ExportFormatForExtension("tiff"), std::optional<int>(18));
+        QCOMPARE(ExportFormatForExtension("txt"), std::nullopt);
+        QVERIFY(ExtensionFitsCode("TIFF", 17) && !ExtensionFitsCode("", 10));
+        QCOMPARE(FileNameForFormat("/a.b/photo", 75), QStringLiteral("/a.b/photo.png"));
+        QCOMPARE(FileNameForFormat("/a/trip.2024", 17), QStringLiteral("/a/trip.2024.tif"));
     }
 
     void stampIsWrittenIntoTheJpeg_data() {

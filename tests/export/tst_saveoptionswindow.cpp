@@ -1,6 +1,7 @@
 // The "File Save Options" and "Stamp Dimensions" windows as a person uses them: the controls
 // follow the chosen format, typing and scrolling stay in step, OK and Cancel hand back the choice.
 
+#include "ScriptedPromptService.h"
 #include "output/ResizeWindow.h"
 #include "output/SaveOptionsWindow.h"
 
@@ -30,13 +31,22 @@ int rowOf(QListWidget* list, const QString& text) {
     return list->row(list->findItems(text, Qt::MatchExactly).value(0));
 }
 
+ImageInfo photo(int width, int height) {
+    ImageInfo info;
+    info.width = width;
+    info.height = height;
+    info.bitsPerPixel = 24;
+    return info;
+}
+
 } // namespace
 
 class TestSaveOptionsWindow : public QObject {
     Q_OBJECT
 private slots:
     void controlsFollowTheFormat() {
-        SaveOptionsWindow w(1, false, QSize(640, 480));
+        test::ScriptedPromptService prompts;
+        SaveOptionsWindow w(1, false, photo(640, 480), prompts);
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("File Save Options"));
         auto* list = child<QListWidget>(&w, "Format");
@@ -57,6 +67,15 @@ private slots:
         QTest::keyClicks(box, "45");
         QCOMPARE(bar->value(), 45);
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(box->text(), QStringLiteral("55"));
+        // A factor it cannot use: OK says so, and the box shows the one in force.
+        box->selectAll();
+        QTest::keyClicks(box, "abc");
+        prompts.expectMessage("WARNING");
+        child<QPushButton>(&w, "OK")->click();
+        QVERIFY(w.isVisible());
+        QCOMPARE(prompts.pending(), 0);
+        QVERIFY(prompts.asked().last().text.contains("stays 55"));
         QCOMPARE(box->text(), QStringLiteral("55"));
 
         // CALS: one bit, no flavors, no quality; TIFF: append available and remembered.
@@ -82,10 +101,12 @@ private slots:
     }
 
     void stampAsksItsSizeAndCancelKeepsTheWindowOpen() {
-        SaveOptionsWindow w(1, false, QSize(640, 480));
+        test::ScriptedPromptService prompts;
+        SaveOptionsWindow w(1, false, photo(800, 1200), prompts);
         w.show();
         child<QCheckBox>(&w, "SaveStampCheck")->click();
-        // First the stamp window is cancelled, then answered with a width of 100.
+        // First the stamp window is cancelled, then answered with a width of 100, too wide
+        // for a portrait, then 80.
         int round = 0;
         auto answer = [&] {
             auto* stamp = qobject_cast<ResizeWindow*>(QApplication::activeModalWidget());
@@ -97,9 +118,20 @@ private slots:
                 return;
             }
             auto* width = child<QLineEdit>(stamp, "Value1Box");
+            auto* height = child<QLineEdit>(stamp, "Value2Box");
+            QCOMPARE(width->text() + "x" + height->text(), QStringLiteral("43x64"));
             width->selectAll();
             QTest::keyClicks(width, "100");
-            QCOMPARE(child<QScrollBar>(stamp, "Value2Bar")->value(), 75);
+            QCOMPARE(height->text(), QStringLiteral("150"));
+            prompts.expectMessage("WARNING");
+            child<QPushButton>(stamp, "OK")->click();
+            QVERIFY(stamp->isVisible());
+            QCOMPARE(prompts.pending(), 0);
+            QVERIFY(prompts.asked().last().text.contains("needs a height of 150"));
+            QCOMPARE(width->text() + "x" + height->text(), QStringLiteral("83x125"));
+            width->selectAll();
+            QTest::keyClicks(width, "80");
+            QCOMPARE(child<QScrollBar>(stamp, "Value2Bar")->value(), 120);
             child<QCheckBox>(stamp, "ResampleBox")->click();
             child<QPushButton>(stamp, "OK")->click();
         };
@@ -112,8 +144,8 @@ private slots:
         const SaveChoice c = w.model().choice();
         QVERIFY(c.accepted);
         QVERIFY(c.stamp);
-        QCOMPARE(c.stamp->width, 100);
-        QCOMPARE(c.stamp->height, 75);
+        QCOMPARE(c.stamp->width, 80);
+        QCOMPARE(c.stamp->height, 120);
         QCOMPARE(c.stamp->bits, 8);
     }
 };

@@ -76,14 +76,27 @@ private slots:
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("pond.png"));
         QVERIFY(test::StoredRecord(album, "pond.png"));
 
-        // A name another record has is refused, and the description given with it is not saved.
+        // A name another record has: said in plain words and asked again, with what was typed
+        // kept. Cancel then keeps the old name and saves the rest.
         run.prompts.expectInput("IMAGE DESCRIPTION", "Still water")
             .expectInput("IMAGE FILE NAME", "hill.png")
-            .expectInput("KEYWORDS", "")
-            .expectMessage("UNEXPECTED ERROR! (PELORUS: Label2_Click)");
+            .expectInput("KEYWORDS", "calm")
+            .expectMessage("WARNING")
+            .expectInput("IMAGE FILE NAME", "beach.png")
+            .expectMessage("WARNING")
+            .expectInput("IMAGE FILE NAME", "");
+        const qsizetype first = run.prompts.asked().size();
         QTest::mouseClick(label2, Qt::LeftButton);
-        QCOMPARE(test::StoredRecord(album, "pond.png")->description, QString());
-        QCOMPARE(run.cell(2, 6), QString());
+        QCOMPARE(run.prompts.asked()[first + 3].text,
+                 QStringLiteral("Another picture in this album is already named \"hill.png\", and "
+                                "this album does not allow two pictures of the same name.\n\n"
+                                "Type another name, or Cancel to keep \"pond.png\"."));
+        QCOMPARE(run.prompts.asked()[first + 4].defaultText, QStringLiteral("hill.png"));
+        auto kept = test::StoredRecord(album, "pond.png");
+        QVERIFY(kept);
+        QCOMPARE(kept->description, QStringLiteral("Still water"));
+        QCOMPARE(kept->keywords, QStringLiteral("calm"));
+        QCOMPARE(run.cell(2, 6), QStringLiteral("Still water"));
         QCOMPARE(run.prompts.pending(), 0);
     }
 
@@ -202,8 +215,8 @@ private slots:
         QList<std::tuple<int, bool, QSize>> opened; // what the options window was started with
         int choose = 18;                            // TIFF
         bool acceptOptions = true;
-        run.main.records().askSaveOptions = [&](int format, bool append, QSize picture) {
-            opened.append({format, append, picture});
+        run.main.records().askSaveOptions = [&](int format, bool append, const ImageInfo& picture) {
+            opened.append({format, append, picture.displaySize()});
             SaveOptionsModel m(choose, true);
             m.selectFlavor(1); // LZW
             m.clickBit(8);
@@ -223,7 +236,7 @@ private slots:
         run.main.runCommand("ID_ExportImage");
         QVERIFY(!QFile::exists(out));
         QCOMPARE(opened.size(), 1);
-        QCOMPARE(std::get<0>(opened[0]), 1); // JPEG first
+        QCOMPARE(std::get<0>(opened[0]), 18); // the name asks for TIFF
         QCOMPARE(std::get<2>(opened[0]), QSize(64, 48));
 
         acceptOptions = true;
@@ -261,6 +274,56 @@ private slots:
         QCOMPARE(run.prompts.pending(), 0);
     }
 
+    void exportNamesAndFormatsAgree() {
+        QImage photo(64, 48, QImage::Format_RGB32);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x)
+                photo.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+        QVERIFY(photo.save(path("colours.png")));
+        Run run(test::MakeAlbum(path("names.mdb"), {{"colours.png", "", "", path("colours.png")}}));
+        const auto kind = [](const QString& file) {
+            QProcess identify;
+            identify.start("identify", {"-format", "%m %z %k", file});
+            identify.waitForFinished(30000);
+            return QString::fromLatin1(identify.readAllStandardOutput()).trimmed();
+        };
+        // The window starts where the typed name and the picture say; OK keeps what it shows.
+        int started = -1, startedBits = 0, answer = -1;
+        run.main.records().askSaveOptions = [&](int format, bool append, const ImageInfo& picture) {
+            started = format;
+            SaveOptionsModel m(answer < 0 ? format : answer, append, picture.bitsPerPixel);
+            startedBits = m.bits();
+            m.accept({});
+            return m.choice();
+        };
+        // JPEG is offered first, but the name asks for PNG: PNG bytes of all the colours.
+        const QString png = path("mismatch.png");
+        run.prompts.expectSaveFile("Save Image As...", png);
+        run.main.runCommand("ID_ExportImage");
+        QCOMPARE(started, 14);
+        QCOMPARE(startedBits, 24);
+        QCOMPARE(kind(png),
+                 QStringLiteral("PNG 8 %1").arg(kind(path("colours.png")).split(' ')[2]));
+
+        // JPEG chosen for a name ending in ".png": the name follows the format.
+        answer = 1;
+        const QString other = path("other.png");
+        run.prompts.expectSaveFile("Save Image As...", other);
+        run.main.runCommand("ID_ExportImage");
+        QCOMPARE(started, 14);
+        QVERIFY(!QFile::exists(other));
+        QVERIFY(kind(path("other.jpg")).startsWith("JPEG "));
+        // A file of the new name is replaced only after asking.
+        QVERIFY(test::writeFile(path("other.jpg"), "keep"));
+        run.prompts.expectSaveFile("Save Image As...", other)
+            .expectMessage("Save Image As...", MsgResult::No);
+        run.main.runCommand("ID_ExportImage");
+        QCOMPARE(run.prompts.asked().last().text,
+                 QStringLiteral("other.jpg already exists.\nDo you want to replace it?"));
+        QCOMPARE(test::readFile(path("other.jpg")), QByteArray("keep"));
+        QCOMPARE(run.prompts.pending(), 0);
+    }
+
     void bigExportLeavesTheWindowAlive() {
         // 6000 x 4000: 24 megapixels, decoded and written off the interface thread.
         const QString big = path("big.jpg");
@@ -270,12 +333,12 @@ private slots:
         const QString album = test::MakeAlbum(
             path("big.mdb"), {{"big.jpg", "", "", big, "10 JPEG File Interchange Format"}});
         Run run(album);
-        run.main.records().askSaveOptions = [](int, bool, QSize picture) {
+        run.main.records().askSaveOptions = [](int, bool, const ImageInfo& picture) {
             SaveOptionsModel m(19); // Windows BMP
             m.clickBit(24);
             m.accept({});
             SaveChoice c = m.choice();
-            c.accepted = picture == QSize(6000, 4000);
+            c.accepted = picture.displaySize() == QSize(6000, 4000);
             return c;
         };
         int ticks = 0, busyTicks = 0;

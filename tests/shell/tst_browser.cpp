@@ -161,8 +161,11 @@ private slots:
         const QString other = makeAlbum("other.mdb", {{"x.png"}});
         Run run;
         QVERIFY(run.open(other));
+        // Each typed password that fails is named as wrong before the next try.
         run.prompts.expectPassword(p, "wrong1")
+            .expectMessage("WARNING")
             .expectPassword(p, "wrong2")
+            .expectMessage("WARNING")
             .expectPassword(p, "wrong3")
             .expectMessage("WARNING");
         QVERIFY(!run.open(p));
@@ -175,18 +178,19 @@ private slots:
         // Cancel ends at once; the window closed by its frame tries the last answer again.
         run.prompts.expectPassword(p, "").expectMessage("WARNING");
         QVERIFY(!run.open(p));
-        run.prompts.expectPassword(p, "bad").expectPassword(p, std::nullopt);
+        run.prompts.expectPassword(p, "bad").expectMessage("WARNING");
+        run.prompts.expectPassword(p, std::nullopt).expectMessage("WARNING");
         run.prompts.expectPassword(p, "worse").expectMessage("WARNING");
         QVERIFY(!run.open(p));
         QCOMPARE(run.main.browser().album()->path(), other);
 
-        run.prompts.expectPassword(p, "nope").expectPassword(p, "right");
+        run.prompts.expectPassword(p, "nope").expectMessage("WARNING").expectPassword(p, "right");
         QVERIFY(run.open(p));
         QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("right"));
 
         // Changing the password: the window asks for the new one, then for it again to open.
-        run.prompts.expectPassword(p, "newer").expectPassword(p, "newer");
+        run.prompts.expectNewPassword("SECURED DATABASE", "newer").expectPassword(p, "newer");
         run.main.runCommand("ID_Set/ChangePassword");
         QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("newer"));

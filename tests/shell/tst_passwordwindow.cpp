@@ -1,15 +1,57 @@
-// The "SECURED DATABASE" window.
+// The "SECURED DATABASE" window, the new-password window, and setting, changing and removing
+// an album's password from the main window.
 
+#include "MainWindowRun.h"
+#include "TestAlbums.h"
+#include "TestEnv.h"
 #include "album/ui/PasswordWindow.h"
+#include "platform/prompt/NewPasswordDialog.h"
+#include "shell/AlbumBrowser.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 
 using namespace q32;
+
+namespace {
+
+// The rows of the album as the sqlcipher tool reads them with this key ("" for none); -1 when
+// the key does not open it.
+int rowsWithKey(const QString& album, const QString& key) {
+    QProcess sqlcipher;
+    // An album's pages are larger than the tool's default, and say so only once decrypted.
+    const QString keying = key.isEmpty()
+                               ? QString()
+                               : QStringLiteral("PRAGMA key = '%1'; PRAGMA cipher_page_size = %2; "
+                                                "PRAGMA cipher_hmac_algorithm = HMAC_SHA256;")
+                                     .arg(key)
+                                     .arg(AlbumDb::PageSize);
+    sqlcipher.start("sqlcipher", {album, keying + "SELECT count(*) FROM Pictures;"});
+    sqlcipher.waitForFinished(30000);
+    bool ok = false;
+    const int rows = sqlcipher.readAllStandardOutput().trimmed().split('\n').last().toInt(&ok);
+    return sqlcipher.exitCode() == 0 && ok ? rows : -1;
+}
+
+// Shows the new-password window, lets act() work on it once it is up, and returns its answer.
+std::optional<QString> askNew(const std::function<void(NewPasswordDialog&)>& act) {
+    QTimer::singleShot(0, [&] {
+        auto* window = qobject_cast<NewPasswordDialog*>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        act(*window);
+        if (window->isVisible())
+            window->done(0);
+    });
+    return NewPasswordDialog::ask("SECURITY", "Enter password to protect this Image Depository:");
+}
+
+} // namespace
 
 class TestPasswordWindow : public QObject {
     Q_OBJECT
@@ -65,6 +107,88 @@ private slots:
                      w.close();
                  }),
                  std::nullopt);
+    }
+
+    void newPasswordIsHiddenAndTypedTwice() {
+        QCOMPARE(askNew([](NewPasswordDialog& w) {
+                     QCOMPARE(w.windowTitle(), QStringLiteral("SECURITY"));
+                     QCOMPARE(w.findChild<QLabel*>("Text2")->text(),
+                              QStringLiteral("Enter password to protect this Image Depository:"));
+                     auto* entry = w.findChild<QLineEdit*>("Text1");
+                     auto* again = w.findChild<QLineEdit*>("ConfirmText");
+                     QCOMPARE(entry->echoMode(), QLineEdit::Password);
+                     QCOMPARE(again->echoMode(), QLineEdit::Password);
+                     // A slip in either box: nothing is taken, both are typed again.
+                     QTest::keyClicks(entry, "s3cret");
+                     QTest::keyClick(entry, Qt::Key_Return);
+                     QTest::keyClicks(again, "s3cert");
+                     QTest::keyClick(again, Qt::Key_Return);
+                     QVERIFY(w.isVisible());
+                     QVERIFY(w.findChild<QLabel*>("MismatchNote")->isVisibleTo(&w));
+                     QVERIFY(entry->text().isEmpty() && again->text().isEmpty());
+                     QTest::keyClicks(entry, "s3cret");
+                     QTest::keyClicks(again, "s3cret");
+                     w.findChild<QPushButton*>("SSCommand1")->click();
+                 }),
+                 std::optional<QString>("s3cret"));
+        // OK with nothing typed is an empty answer; Cancel is none.
+        QCOMPARE(askNew([](NewPasswordDialog& w) {
+                     QTest::keyClick(w.findChild<QLineEdit*>("Text1"), Qt::Key_Return);
+                 }),
+                 std::optional<QString>(QString()));
+        QCOMPARE(askNew([](NewPasswordDialog& w) {
+                     QTest::keyClicks(w.findChild<QLineEdit*>("Text1"), "abc");
+                     w.findChild<QPushButton*>("SSCommand2")->click();
+                 }),
+                 std::nullopt);
+    }
+
+    void setChangeAndRemoveThePassword() {
+        test::TestEnv env;
+        const QString picture = test::MakePicture(env.path("p.png"), {40, 30}, Qt::red);
+        const QString p = test::MakeAlbum(env.path("family.mdb"), {{"a.png"}, {"b.png"}}, picture);
+        test::MainWindowRun run;
+        QVERIFY(run.main.browser().openAlbum(p));
+        const QString title = QStringLiteral("SECURED DATABASE");
+
+        // Cancel, or nothing typed on an album without a password: nothing happens.
+        run.prompts.expectNewPassword(title, std::nullopt).expectNewPassword(title, "");
+        run.main.runCommand("ID_Set/ChangePassword");
+        run.main.runCommand("ID_Set/ChangePassword");
+        QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Enter password for ") + p);
+        QCOMPARE(rowsWithKey(p, {}), 2);
+
+        // Set: the album is encrypted with it, and reopening asks for it.
+        run.prompts.expectNewPassword(title, "s3cret").expectPassword(p, "s3cret");
+        run.main.runCommand("ID_Set/ChangePassword");
+        QCOMPARE(run.state.album.RecordCount, 2);
+        QCOMPARE(rowsWithKey(p, {}), -1);
+        QCOMPARE(rowsWithKey(p, "s3cret"), 2);
+
+        // Change: a wrong answer at the reopening is named as wrong before the next try.
+        run.prompts.expectNewPassword(title, "newer")
+            .expectPassword(p, "s3cret")
+            .expectMessage("WARNING")
+            .expectPassword(p, "newer");
+        run.main.runCommand("ID_Set/ChangePassword");
+        QCOMPARE(run.prompts.asked().at(run.prompts.asked().size() - 2).text,
+                 QStringLiteral("The password you typed is wrong for ") + p + ".");
+        QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("newer"));
+        QCOMPARE(rowsWithKey(p, "s3cret"), -1);
+        QCOMPARE(rowsWithKey(p, "newer"), 2);
+
+        // Nothing typed on a protected album offers to remove the password; No keeps it.
+        run.prompts.expectNewPassword(title, "").expectMessage(title, MsgResult::No);
+        run.main.runCommand("ID_Set/ChangePassword");
+        QCOMPARE(run.prompts.asked().last().style, 4 + 32 + 256); // Yes/No, question, No first
+        QCOMPARE(rowsWithKey(p, "newer"), 2);
+        run.prompts.expectNewPassword(title, "").expectMessage(title, MsgResult::Yes);
+        run.main.runCommand("ID_Set/ChangePassword");
+        QCOMPARE(rowsWithKey(p, {}), 2);
+        QCOMPARE(run.state.album.RecordCount, 2);
+        QVERIFY(run.state.album.AlbumPassword.isEmpty());
+        QVERIFY(!run.main.browser().album()->isEncrypted());
+        QCOMPARE(run.prompts.pending(), 0);
     }
 };
 

@@ -25,6 +25,8 @@ const char* kindName(PromptKind k) {
         return "print-setup";
     case PromptKind::Password:
         return "password";
+    case PromptKind::NewPassword:
+        return "new-password";
     }
     return "?";
 }
@@ -96,6 +98,12 @@ ScriptedPromptService& ScriptedPromptService::expectPassword(const QString& albu
     return *this;
 }
 
+ScriptedPromptService& ScriptedPromptService::expectNewPassword(const QString& title,
+                                                                std::optional<QString> answer) {
+    m_script.append({PromptKind::NewPassword, title, answer ? QVariant(*answer) : QVariant()});
+    return *this;
+}
+
 QVariant ScriptedPromptService::next(const Asked& asked) {
     m_asked.append(asked);
     const QString what = QStringLiteral("%1 \"%2\": %3")
@@ -158,6 +166,14 @@ bool ScriptedPromptService::printSetup() {
 std::optional<QString> ScriptedPromptService::askPassword(const QString& albumPath) {
     // The album's path stands where other prompts have their title.
     const QVariant a = next({PromptKind::Password, albumPath, {}, 0, {}, {}});
+    if (!a.isValid())
+        return std::nullopt;
+    return a.toString();
+}
+
+std::optional<QString> ScriptedPromptService::askNewPassword(const QString& title,
+                                                             const QString& prompt) {
+    const QVariant a = next({PromptKind::NewPassword, title, prompt, 0, {}, {}});
     if (!a.isValid())
         return std::nullopt;
     return a.toString();

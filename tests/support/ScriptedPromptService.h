@@ -21,7 +21,8 @@ enum class PromptKind {
     Colour,
     Font,
     PrintSetup,
-    Password
+    Password,
+    NewPassword
 };
 
 struct Asked {
@@ -50,6 +51,8 @@ public:
     ScriptedPromptService& expectPrintSetup(bool answer);
     // nullopt answers as the password window closed by its frame.
     ScriptedPromptService& expectPassword(const QString& albumPath, std::optional<QString> answer);
+    // The confirmed new password; nullopt answers as Cancel.
+    ScriptedPromptService& expectNewPassword(const QString& title, std::optional<QString> answer);
 
     // Fails the running test when answers are left or the busy pointer is on; true when all
     // is well. Runs by itself when the service goes out of scope.
@@ -69,6 +72,7 @@ public:
     std::optional<QFont> chooseFont(const QFont& initial) override;
     bool printSetup() override;
     std::optional<QString> askPassword(const QString& albumPath) override;
+    std::optional<QString> askNewPassword(const QString& title, const QString& prompt) override;
     void beep() override { ++m_beeps; }
 
 private:

@@ -37,12 +37,12 @@ private slots:
         w.box()->setText("40000");
         QCOMPARE(prompts.asked().last().text, QStringLiteral("Value too large."));
         QCOMPARE(w.bar()->value(), 121);
-        // 0 does not move the bar; OK then gives the bar's value, always within its range.
+        // 0 is a delay like any other: what the box shows is what OK gives.
         w.box()->setText("0");
-        QCOMPARE(w.bar()->value(), 121);
+        QCOMPARE(w.bar()->value(), 0);
         w.okButton()->click();
         QVERIFY(w.userResult());
-        QCOMPARE(w.amount(), 121);
+        QCOMPARE(w.amount(), 0);
         QCOMPARE(prompts.pending(), 0);
     }
 
@@ -51,13 +51,21 @@ private slots:
         ValuePromptSetup small = delaySetup(5);
         small.maximum = 100;
         ValuePromptWindow w(small, prompts);
-        w.box()->setText("");
-        w.okButton()->click();
-        QVERIFY(!w.userResult()); // empty: stays open
-        w.box()->setText("200");
-        w.okButton()->click();
-        QVERIFY(!w.userResult()); // above the maximum: stays open
-        QCOMPARE(w.bar()->value(), 5);
+        // Empty, above the maximum, not a number: the window stays open, says why, and shows
+        // the value in force.
+        for (const char* bad : {"", "200", "abc", "7.5"}) {
+            w.box()->setText(bad);
+            prompts.expectMessage("WARNING");
+            w.okButton()->click();
+            QVERIFY(!w.userResult());
+            QCOMPARE(prompts.pending(), 0);
+            QVERIFY2(prompts.asked().last().text.contains(
+                         QStringLiteral("from 0 to 100: \"%1\" cannot be used").arg(bad)) &&
+                         prompts.asked().last().text.contains("It stays 5."),
+                     qPrintable(prompts.asked().last().text));
+            QCOMPARE(w.box()->text(), QStringLiteral("5"));
+            QCOMPARE(w.bar()->value(), 5);
+        }
 
         // The modal form: Cancel reports nothing, OK the amount.
         QTimer::singleShot(0, [] {

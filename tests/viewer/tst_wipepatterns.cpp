@@ -156,24 +156,39 @@ private slots:
         SlideshowValues values;
         const QString grainTitle = QStringLiteral("TRANSITIONAL EFFECT GRAIN SIZE");
         const QString delayTitle = QStringLiteral("TRANSITIONAL EFFECT DELAY");
+        // What cannot be used is refused, naming the value in force, and asked again.
         prompts.expectInput(grainTitle, "0")
-            .expectInput(grainTitle, "300")
+            .expectMessage("WARNING")
+            .expectInput(grainTitle, "16")
             .expectInput(grainTitle, "")
             .expectInput(grainTitle, "abc")
-            .expectInput(delayTitle, "-5")
-            .expectInput(delayTitle, "40")
+            .expectMessage("WARNING")
+            .expectInput(grainTitle, "");
+        QCOMPARE(*PromptEffectGrain(settings, prompts, values), 16);
+        QCOMPARE(prompts.asked().at(1).text,
+                 QStringLiteral("\"0\" cannot be used: the grain is a whole number of pixels "
+                                "from 1 to 256.\n\nThe grain stays 0 pixels."));
+        QCOMPARE(prompts.asked().at(2).defaultText, QStringLiteral("0"));
+        QVERIFY(!PromptEffectGrain(settings, prompts, values)); // empty: nothing changes
+        QCOMPARE(prompts.asked().last().defaultText, QStringLiteral("16"));
+        QVERIFY(!PromptEffectGrain(settings, prompts, values));
+        QCOMPARE(settings.RegGetString("Slide Show", "EffectGrain"), QStringLiteral("16"));
+        QCOMPARE(values.EffectGrain, 16);
+
+        // A first use offers the value in force, 0, not an empty box.
+        prompts.expectInput(delayTitle, "-5")
+            .expectMessage("WARNING")
+            .expectInput(delayTitle, "40");
+        QCOMPARE(*PromptEffectDelay(settings, prompts, values), 40);
+        QCOMPARE(prompts.asked().at(prompts.asked().size() - 3).defaultText, QStringLiteral("0"));
+        QVERIFY(prompts.asked().at(prompts.asked().size() - 2).text.contains("stays 0 milli"));
+        QCOMPARE(settings.RegGetString("Slide Show", "EffectDelay"), QStringLiteral("40"));
+        QCOMPARE(values.EffectDelay, 40);
+
+        prompts.expectInput("SLIDESHOW INTERVAL", "abc")
+            .expectMessage("WARNING")
             .expectInput("SLIDESHOW INTERVAL", "7")
             .expectInput("SLIDESHOW INTERVAL", "");
-        QCOMPARE(*PromptEffectGrain(settings, prompts, values), 1);
-        QCOMPARE(*PromptEffectGrain(settings, prompts, values), 256);
-        QCOMPARE(prompts.asked().last().defaultText, QStringLiteral("1"));
-        QVERIFY(!PromptEffectGrain(settings, prompts, values)); // empty: nothing changes
-        QCOMPARE(settings.RegGetString("Slide Show", "EffectGrain"), QStringLiteral("256"));
-        QCOMPARE(*PromptEffectGrain(settings, prompts, values), 1); // not a number counts as 0
-        QCOMPARE(*PromptEffectDelay(settings, prompts, values), 0);
-        QCOMPARE(settings.RegGetString("Slide Show", "EffectDelay"), QStringLiteral("0"));
-        QCOMPARE(*PromptEffectDelay(settings, prompts, values), 40);
-        QCOMPARE(values.EffectDelay, 40);
         QCOMPARE(*PromptSlideInterval(settings, prompts, values), 7);
         QVERIFY(!PromptSlideInterval(settings, prompts, values));
         QCOMPARE(prompts.asked().last().defaultText, QStringLiteral("7"));

@@ -76,6 +76,9 @@ public:
     // Asks for the password of a protected album. Empty when cancelled; nullopt when the
     // question was dismissed without an answer (the window closed by its frame).
     virtual std::optional<QString> askPassword(const QString& albumPath) = 0;
+    // Asks for a new password, typed hidden and a second time to confirm: the password when
+    // both entries agree, "" when OK was given with nothing typed, nullopt for Cancel.
+    virtual std::optional<QString> askNewPassword(const QString& title, const QString& prompt) = 0;
     virtual void beep() = 0;
 
     // How many BusyGuards are alive; the busy pointer shows while it is above 0.

@@ -1,5 +1,7 @@
 #include "platform/prompt/QtPromptService.h"
 
+#include "platform/prompt/NewPasswordDialog.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -162,6 +164,12 @@ bool QtPromptService::printerSettings(QPrinter& printer) {
     QPrintDialog dialog(&printer, m_parent);
     dialog.setWindowTitle(QStringLiteral("Print Settings"));
     return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QString> QtPromptService::askNewPassword(const QString& title,
+                                                       const QString& prompt) {
+    NormalPointer pointer;
+    return NewPasswordDialog::ask(title, prompt, m_parent);
 }
 
 void QtPromptService::beep() {

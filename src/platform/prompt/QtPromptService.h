@@ -24,6 +24,7 @@ public:
     std::optional<QFont> chooseFont(const QFont& initial) override;
     bool printSetup() override;
     bool printerSettings(QPrinter& printer) override;
+    std::optional<QString> askNewPassword(const QString& title, const QString& prompt) override;
     void beep() override;
 
 protected:
