@@ -1,5 +1,6 @@
 #include "viewer/ui/CdPanel.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -10,6 +11,11 @@ CdPanel::CdPanel(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("MMControl1"));
     setFrameShape(QFrame::Panel);
     setAutoFillBackground(true);
+    // The viewer around the panel is black: the panel keeps an ordinary window's colours, or
+    // its text and buttons would be drawn black on black.
+    QPalette ordinary = QApplication::palette();
+    ordinary.setResolveMask(~QPalette::ResolveMask(0));
+    setPalette(ordinary);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
     auto button = [this, row](const char* name, const char* icon, const QString& tip, auto action) {
@@ -21,23 +27,31 @@ CdPanel::CdPanel(QWidget* parent) : QFrame(parent) {
         b->setToolTip(tip);
         connect(b, &QToolButton::clicked, this, action);
         row->addWidget(b);
+        return b;
     };
-    button("Prev", "media-skip-backward", QStringLiteral("Previous track"),
-           [this] { m_cd.previous(); });
-    button("Play", "media-playback-start", QStringLiteral("Play"), [this] {
-        if (!m_cd.play())
-            m_track->setText(m_cd.errorText());
-    });
-    button("Pause", "media-playback-pause", QStringLiteral("Pause"), [this] { m_cd.pause(); });
-    button("Stop", "media-playback-stop", QStringLiteral("Stop"), [this] { m_cd.stop(); });
-    button("Next", "media-skip-forward", QStringLiteral("Next track"), [this] { m_cd.next(); });
+    m_previous = button("Prev", "media-skip-backward", QStringLiteral("Previous track"),
+                        [this] { m_cd.previous(); });
+    // Play also looks for a disc again, so one put in later can be played.
+    button("Play", "media-playback-start", QStringLiteral("Play"), [this] { m_cd.play(); });
+    m_pause =
+        button("Pause", "media-playback-pause", QStringLiteral("Pause"), [this] { m_cd.pause(); });
+    m_stop = button("Stop", "media-playback-stop", QStringLiteral("Stop"), [this] { m_cd.stop(); });
+    m_next =
+        button("Next", "media-skip-forward", QStringLiteral("Next track"), [this] { m_cd.next(); });
     m_track = new QLabel(this);
     m_track->setObjectName(QStringLiteral("Track"));
-    m_track->setMinimumWidth(90);
+    m_track->setMinimumWidth(
+        m_track->fontMetrics().horizontalAdvance(QStringLiteral("No audio CD found")) + 8);
     row->addWidget(m_track);
     connect(&m_cd, &CdAudio::stateChanged, this, &CdPanel::showState);
     connect(&m_cd, &CdAudio::trackChanged, this, &CdPanel::showState);
-    connect(&m_cd, &CdAudio::failed, m_track, &QLabel::setText);
+    connect(&m_cd, &CdAudio::failed, this, [this](const QString& error) {
+        // Without a disc the panel says so; the reason is in the tip.
+        if (m_cd.state() == CdAudio::State::NoDisc)
+            showState();
+        else
+            m_track->setText(error);
+    });
     showState();
     adjustSize();
 }
@@ -49,9 +63,19 @@ void CdPanel::openAndPlay() {
 }
 
 void CdPanel::showState() {
-    switch (m_cd.state()) {
+    const CdAudio::State state = m_cd.state();
+    const bool disc = state != CdAudio::State::Closed && state != CdAudio::State::NoDisc;
+    m_previous->setEnabled(disc);
+    m_next->setEnabled(disc);
+    m_pause->setEnabled(state == CdAudio::State::Playing);
+    m_stop->setEnabled(state == CdAudio::State::Playing || state == CdAudio::State::Paused);
+    m_track->setToolTip(state == CdAudio::State::NoDisc ? m_cd.errorText() : QString());
+    switch (state) {
     case CdAudio::State::Closed:
-        m_track->setText(m_cd.errorText().isEmpty() ? QStringLiteral("No disc") : m_cd.errorText());
+        m_track->setText(QStringLiteral("No disc"));
+        break;
+    case CdAudio::State::NoDisc:
+        m_track->setText(QStringLiteral("No audio CD found"));
         break;
     case CdAudio::State::Stopped:
         m_track->setText(QStringLiteral("Track %1 of %2").arg(m_cd.track()).arg(m_cd.trackCount()));
