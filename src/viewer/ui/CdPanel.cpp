@@ -3,9 +3,57 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QToolButton>
 
 namespace q32 {
+namespace {
+
+enum class MediaSign { Previous, Play, Pause, Stop, Next };
+
+// Drawn in the buttons' text colours: icon themes' pale media signs look greyed even where they
+// can be pressed.
+QPixmap MediaSignPixmap(MediaSign sign, const QColor& colour) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    auto triangle = [&p](qreal from, qreal to) { // pointing from one side to the other
+        p.drawPolygon(QPolygonF({QPointF(from, 3), QPointF(to, 8), QPointF(from, 13)}));
+    };
+    switch (sign) {
+    case MediaSign::Previous:
+        p.drawRect(QRectF(2, 3, 2, 10));
+        triangle(14, 4);
+        break;
+    case MediaSign::Play:
+        triangle(4, 13);
+        break;
+    case MediaSign::Pause:
+        p.drawRect(QRectF(4, 3, 3, 10));
+        p.drawRect(QRectF(9, 3, 3, 10));
+        break;
+    case MediaSign::Stop:
+        p.drawRect(QRectF(3.5, 3.5, 9, 9));
+        break;
+    case MediaSign::Next:
+        triangle(2, 12);
+        p.drawRect(QRectF(12, 3, 2, 10));
+        break;
+    }
+    return pixmap;
+}
+
+QIcon MediaIcon(MediaSign sign, const QPalette& palette) {
+    QIcon icon(MediaSignPixmap(sign, palette.color(QPalette::Active, QPalette::ButtonText)));
+    icon.addPixmap(MediaSignPixmap(sign, palette.color(QPalette::Disabled, QPalette::ButtonText)),
+                   QIcon::Disabled);
+    return icon;
+}
+
+} // namespace
 
 CdPanel::CdPanel(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("MMControl1"));
@@ -18,26 +66,22 @@ CdPanel::CdPanel(QWidget* parent) : QFrame(parent) {
     setPalette(ordinary);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
-    auto button = [this, row](const char* name, const char* icon, const QString& tip, auto action) {
+    auto button = [this, row](const char* name, MediaSign sign, const QString& tip, auto action) {
         auto* b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setIcon(QIcon::fromTheme(QLatin1String(icon)));
-        if (b->icon().isNull())
-            b->setText(tip.left(2));
+        b->setIcon(MediaIcon(sign, palette()));
         b->setToolTip(tip);
         connect(b, &QToolButton::clicked, this, action);
         row->addWidget(b);
         return b;
     };
-    m_previous = button("Prev", "media-skip-backward", QStringLiteral("Previous track"),
+    m_previous = button("Prev", MediaSign::Previous, QStringLiteral("Previous track"),
                         [this] { m_cd.previous(); });
     // Play also looks for a disc again, so one put in later can be played.
-    button("Play", "media-playback-start", QStringLiteral("Play"), [this] { m_cd.play(); });
-    m_pause =
-        button("Pause", "media-playback-pause", QStringLiteral("Pause"), [this] { m_cd.pause(); });
-    m_stop = button("Stop", "media-playback-stop", QStringLiteral("Stop"), [this] { m_cd.stop(); });
-    m_next =
-        button("Next", "media-skip-forward", QStringLiteral("Next track"), [this] { m_cd.next(); });
+    button("Play", MediaSign::Play, QStringLiteral("Play"), [this] { m_cd.play(); });
+    m_pause = button("Pause", MediaSign::Pause, QStringLiteral("Pause"), [this] { m_cd.pause(); });
+    m_stop = button("Stop", MediaSign::Stop, QStringLiteral("Stop"), [this] { m_cd.stop(); });
+    m_next = button("Next", MediaSign::Next, QStringLiteral("Next track"), [this] { m_cd.next(); });
     m_track = new QLabel(this);
     m_track->setObjectName(QStringLiteral("Track"));
     m_track->setMinimumWidth(
@@ -54,6 +98,13 @@ CdPanel::CdPanel(QWidget* parent) : QFrame(parent) {
     });
     showState();
     adjustSize();
+}
+
+void CdPanel::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    // A panel on the screen tells what is in the drive.
+    if (m_cd.state() == CdAudio::State::Closed)
+        m_cd.open();
 }
 
 void CdPanel::openAndPlay() {

@@ -19,6 +19,9 @@ public:
     CdAudio& cd() { return m_cd; }
     void openAndPlay();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void showState();
 
