@@ -57,7 +57,7 @@ const Part kParts[] = {
     {Kind::File, "/usr/lib/cups/backend/cups-pdf /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd",
      "printer-driver-cups-pdf", "the printing tests' PDF printer"},
 
-    {Kind::Tool, "convert identify import", "imagemagick", "test pictures and screens"},
+    {Kind::Tool, "convert identify import compare", "imagemagick", "test pictures and screens"},
     {Kind::Tool, "gm", "graphicsmagick", "benchmarks"},
     {Kind::Tool, "gs", "ghostscript", "test pictures"},
     {Kind::Tool, "djpeg", "libjpeg-turbo-progs", "tests and benchmarks"},
@@ -77,7 +77,7 @@ const Part kParts[] = {
     {Kind::Tool, "Xvfb", "xvfb", "the end-to-end tests' screen"},
     {Kind::Tool, "xauth", "xauth", "benchmarks' screen"},
     {Kind::Tool, "xdotool", "xdotool", "the end-to-end tests' mouse and keys"},
-    {Kind::Tool, "xprop", "x11-utils", "the end-to-end tests' window manager"},
+    {Kind::Tool, "xprop xwininfo", "x11-utils", "the end-to-end tests' windows"},
     {Kind::Tool, "openbox", "openbox", "the end-to-end tests' window manager"},
     {Kind::Tool, "fincore", "util-linux-extra", "benchmarks"},
 };
