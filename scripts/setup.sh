@@ -2,7 +2,8 @@
 # Installs every Debian 12 package Quillon 32 needs to build, run and test.
 # Idempotent: when everything is present it only checks and returns.
 # SQLCipher 4.6 comes from Debian's bookworm-backports (bookworm's own 3.4.1 carries a 2016
-# SQLite); everything else from bookworm itself.
+# SQLite); everything else from bookworm itself. tests/platform/tst_runtimeparts.cpp checks that
+# what the program and the tests load from these packages at run time is there.
 set -euo pipefail
 
 PACKAGES=(
@@ -13,26 +14,27 @@ PACKAGES=(
   libqt6svg6 qt6-qpa-plugins
   # Qt's WebP, TIFF and TGA readers (animated WebP plays through Qt's movie reader)
   qt6-image-formats-plugins
-  # imaging
-  libmagick++-6.q16-dev imagemagick libjpeg62-turbo-dev libjpeg-turbo-progs libtiff-dev
-  libpng-dev zlib1g-dev
+  # imaging (ImageMagick's extra coders read Windows metafiles)
+  libmagick++-6.q16-dev libmagickcore-6.q16-6-extra imagemagick libjpeg62-turbo-dev
+  libjpeg-turbo-progs libtiff-dev libpng-dev zlib1g-dev
   # SHA-256 for the content hashes: the crypto library SQLCipher is built on
   libssl-dev
   graphicsmagick ghostscript
   libheif-dev libwebp-dev libjxl-dev libraw-dev libexif-dev libheif-examples libavif-bin webp libjxl-tools libimage-exiftool-perl dcraw
-  # media
+  # media: clips, MIDI (with its soundfont), CD audio; sound through a sound server or ALSA
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-  gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-alsa
   fluidr3mono-gm-soundfont
-  # scanner
-  libsane-dev
+  # scanner: SANE and its backends (the tests use its `test` backend)
+  libsane-dev libsane1
   # printing, and a CUPS with a PDF printer for its tests
-  libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils tesseract-ocr tesseract-ocr-eng
+  libcups2-dev cups cups-daemon cups-client printer-driver-cups-pdf poppler-utils tesseract-ocr
+  tesseract-ocr-eng
   # icons and fonts
   adwaita-icon-theme fonts-dejavu-core
   # tests and benchmarks
-  xvfb xauth xdotool x11-utils openbox ffmpeg sox
+  xvfb xauth xdotool x11-utils openbox ffmpeg sox util-linux-extra
 )
 # The album engine, from bookworm-backports.
 BACKPORTS=(libsqlcipher-dev sqlcipher)

@@ -5,6 +5,8 @@
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 
+#include <QRegularExpression>
+#include <cmath>
 #include <limits>
 
 namespace q32 {
@@ -20,6 +22,14 @@ int ToInt16(double value) {
     const long long v = RoundHalfEven(value);
     return int(std::clamp<long long>(v, std::numeric_limits<qint16>::min(),
                                      std::numeric_limits<qint16>::max()));
+}
+
+const char* const kCaptions[5] = {"Left", "Top", "Width", "Height", "Increment"};
+
+// What a box can hold while a number is typed: digits, a leading minus, one decimal point.
+bool IsNumberText(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]*\\.?[0-9]*$"));
+    return number.match(text).hasMatch();
 }
 
 } // namespace
@@ -164,7 +174,45 @@ double PrintLayout::value(PrintBox box) const {
 }
 
 void PrintLayout::edit(PrintBox box, const QString& text) {
+    const QString caption = QLatin1String(kCaptions[int(box)]);
+    if (!IsNumberText(text)) {
+        refuse(box,
+               QStringLiteral("%1 takes a number of dots: \"%2\" is not one.").arg(caption, text));
+        return;
+    }
+    if ((box == PrintBox::Left || box == PrintBox::Top) && Val(text) > furthest(box)) {
+        refuse(box, QStringLiteral("%1 can be at most %2 dots: any further and the picture "
+                                   "would leave the page.")
+                        .arg(caption, PrintNumberText(furthest(box))));
+        return;
+    }
     setBox(box, text);
+}
+
+void PrintLayout::refuse(PrintBox box, const QString& why) {
+    if (boxRewritten)
+        boxRewritten(box); // the box shows the value in force again
+    m_prompts.msgBox(why, MsgIcon::Exclamation, QStringLiteral("WARNING"));
+}
+
+QSizeF PrintLayout::pageDots() const {
+    const double dpi = resolution();
+    if (dpi <= 0)
+        return {};
+    // The sheet is as wide as the printable area but shows less of its length: what lies
+    // beyond the sheet could not be seen where it is placed.
+    const QSizeF sheet = QSizeF(sheetSize()) * double(dotScale());
+    return QSizeF(double(m_paperWidth) * dpi, double(m_paperLength) * dpi).boundedTo(sheet);
+}
+
+double PrintLayout::furthest(PrintBox box) const {
+    const QSizeF page = pageDots();
+    if (page.isEmpty())
+        return std::numeric_limits<double>::infinity();
+    const bool across = box == PrintBox::Left;
+    const double size = value(across ? PrintBox::Width : PrintBox::Height);
+    // A picture larger than the page starts at its edge.
+    return std::max(0.0, std::floor((across ? page.width() : page.height()) - size));
 }
 
 // A box's text was set, by a person or by the layout; like any text box it reacts only when
@@ -233,13 +281,14 @@ void PrintLayout::spinUp(PrintBox box) {
     const double v = value(box);
     switch (box) {
     case PrintBox::Left:
-        setBox(box, PrintNumberText(v + m_increment)); // an empty box counts as 0
+        // An empty box counts as 0; the step stops where the picture reaches the page's edge.
+        setBox(box, PrintNumberText(std::min(v + m_increment, furthest(box))));
         redraw();
         break;
     case PrintBox::Top:
         if (text(box).isEmpty())
             return;
-        setBox(box, PrintNumberText(v + m_increment));
+        setBox(box, PrintNumberText(std::min(v + m_increment, furthest(box))));
         redraw();
         break;
     case PrintBox::Width:
@@ -309,9 +358,11 @@ void PrintLayout::spinSize(PrintBox box, bool up) {
 }
 
 void PrintLayout::dropAt(QPointF point) {
-    const float scale = dotScale();
-    setBox(PrintBox::Left, PrintSingleText(float(point.x()) * scale));
-    setBox(PrintBox::Top, PrintSingleText(float(point.y()) * scale));
+    const double scale = dotScale();
+    for (const PrintBox box : {PrintBox::Left, PrintBox::Top}) {
+        const double at = box == PrintBox::Left ? point.x() : point.y();
+        setBox(box, PrintNumberText(std::clamp(std::round(at * scale), 0.0, furthest(box))));
+    }
 }
 
 QRectF PrintLayout::sheetRect() const {

@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <functional>
 
@@ -67,15 +68,21 @@ public:
     bool preserveRatio() const { return m_preserveRatio; }
     int spinIncrement() const { return m_increment; }
 
-    // A person changed a box: runs what the box does on a change.
+    // A person changed a box: runs what the box does on a change. Text that is no number, and
+    // a Left or Top that would put the picture off the page, are refused with a message: the
+    // box shows the value in force again.
     void edit(PrintBox box, const QString& text);
     // A typed digit is taken only when the box's number still fits 32 bits afterwards.
     bool acceptsDigit(const QString& prospectiveText) const;
     void setPreserveRatio(bool on);
     void spinUp(PrintBox box);
     void spinDown(PrintBox box);
-    // The picture was dropped on the sheet with its top-left corner at point (sheet pixels).
+    // The picture was dropped on the sheet with its top-left corner at point (sheet pixels):
+    // Left and Top become whole dots that keep the picture on the page.
     void dropAt(QPointF point);
+    // Where the picture can be placed, in printer dots: the printable area as far as the sheet
+    // shows it. Empty when the resolution gives none.
+    QSizeF pageDots() const;
 
     // Where the picture lies on the sheet (sheet pixels) and on the page (printer dots).
     QRectF sheetRect() const;
@@ -94,6 +101,9 @@ private:
     void redraw();
     void store(const char* name, const QString& text);
     double value(PrintBox box) const;
+    // The largest Left (or Top) at which the picture ends on the page.
+    double furthest(PrintBox box) const;
+    void refuse(PrintBox box, const QString& why);
 
     Settings& m_settings;
     PromptService& m_prompts;

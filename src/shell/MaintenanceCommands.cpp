@@ -45,12 +45,9 @@ MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, S
         (*dialog)->setValue(std::max(percent, 0));
     });
     QObject::connect(flow, &MaintenanceFlow::workFinished, &main, [dialog] {
-        if (*dialog) {
-            // The report that follows runs its own event loop, where no deferred delete runs.
-            (*dialog)->hide();
-            (*dialog)->deleteLater();
-        }
-        *dialog = nullptr;
+        // Gone at once, with the timer that shows it late: hidden or left to a deferred delete
+        // (which the report's own event loop does not run), it still came up over the report.
+        delete dialog->data();
     });
 
     main.dispatcher().add(QStringLiteral("ID_CompactDatabase"), [flow] { flow->compactAlbum(); });

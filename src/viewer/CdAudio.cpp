@@ -53,10 +53,20 @@ void CdAudio::teardown() {
     }
 }
 
+bool CdAudio::noDisc(const QString& error) {
+    if (m_error.isEmpty())
+        m_error = error;
+    teardown();
+    m_tracks = 0;
+    setState(State::NoDisc);
+    return false;
+}
+
 bool CdAudio::open() {
     m_error.clear();
+    m_tracks = 0;
     if (!build(1))
-        return false;
+        return noDisc({});
     // Pausing reads the table of contents; a drive without a disc fails here.
     const GstStateChangeReturn r = gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
     GstState now = GST_STATE_NULL;
@@ -64,22 +74,20 @@ bool CdAudio::open() {
         gst_element_get_state(m_pipeline, &now, nullptr, 5 * GST_SECOND) ==
             GST_STATE_CHANGE_FAILURE) {
         pollBus();
-        if (m_error.isEmpty())
-            m_error = QStringLiteral("No audio CD in %1").arg(m_device);
-        teardown();
-        setState(State::Closed);
-        return false;
+        return noDisc(QStringLiteral("No audio CD in %1").arg(m_device));
     }
     GstElement* src = gst_bin_get_by_name(GST_BIN(m_pipeline), "src");
     gint64 tracks = 0;
     gst_element_query_duration(src, gst_format_get_by_nick("track"), &tracks);
     gst_object_unref(src);
+    if (tracks <= 0)
+        return noDisc(QStringLiteral("No audio tracks on the disc in %1").arg(m_device));
     m_tracks = int(tracks);
     m_track = 1;
     teardown();
     setState(State::Stopped);
     emit trackChanged(m_track);
-    return m_tracks > 0;
+    return true;
 }
 
 void CdAudio::close() {
@@ -89,7 +97,7 @@ void CdAudio::close() {
 }
 
 bool CdAudio::play(int track) {
-    if (m_state == State::Closed && !open())
+    if ((m_state == State::Closed || m_state == State::NoDisc) && !open())
         return false;
     if (track == 0 && m_state == State::Paused && m_pipeline) {
         gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
@@ -119,7 +127,7 @@ void CdAudio::pause() {
 }
 
 void CdAudio::stop() {
-    if (m_state == State::Closed)
+    if (m_state == State::Closed || m_state == State::NoDisc)
         return;
     teardown();
     setState(State::Stopped);
@@ -162,7 +170,7 @@ void CdAudio::pollBus() {
             gst_message_unref(message);
             gst_object_unref(bus);
             teardown();
-            setState(m_tracks > 0 ? State::Stopped : State::Closed);
+            setState(m_tracks > 0 ? State::Stopped : State::NoDisc);
             emit failed(m_error);
             return;
         }

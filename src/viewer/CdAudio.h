@@ -13,7 +13,8 @@ namespace q32 {
 class CdAudio : public QObject {
     Q_OBJECT
 public:
-    enum class State { Closed, Stopped, Playing, Paused };
+    // NoDisc: the last look found no audio CD (no drive, no disc, or no audio tracks on it).
+    enum class State { Closed, NoDisc, Stopped, Playing, Paused };
 
     explicit CdAudio(QObject* parent = nullptr);
     ~CdAudio() override;
@@ -24,7 +25,8 @@ public:
     // The GStreamer sink the sound goes to; "autoaudiosink" unless $QUILLON_AUDIO_SINK says.
     void setSink(const QString& description) { m_sink = description; }
 
-    // Reads the disc's table of contents; false (with errorText) when there is no disc.
+    // Reads the disc's table of contents; false (with errorText, state NoDisc) when there is no
+    // audio CD.
     bool open();
     void close();
     bool play(int track = 0); // 0: the current track
@@ -50,6 +52,7 @@ private:
     void teardown();
     void pollBus();
     void setState(State state);
+    bool noDisc(const QString& error);
 
     QString m_device;
     QString m_sink;

@@ -7,6 +7,7 @@
 #include "common/Settings.h"
 #include "output/PrintLayout.h"
 
+#include <QSizeF>
 #include <QTest>
 
 using namespace q32;
@@ -283,16 +284,63 @@ private slots:
 
     void droppingOnTheSheet() {
         Window w;
-        w.open();
+        w.open(); // 640 x 480 on Letter at 600 dpi, 26.47 dots a sheet pixel
+        // The printable width, and the length of the sheet (not the printable 6300).
+        const QSizeF page = w.layout.pageDots();
+        QVERIFY2(qAbs(page.width() - 4500) < 0.01 && qAbs(page.height() - 5823.53) < 0.01,
+                 qPrintable(QStringLiteral("%1 x %2").arg(page.width()).arg(page.height())));
+        // Whole dots: 10 and 20 sheet pixels of 26.47 dots each.
         w.layout.dropAt(QPointF(10, 20));
-        const float scale = w.layout.dotScale();
-        QCOMPARE(w.text(PrintBox::Left), PrintSingleText(10 * scale));
-        QCOMPARE(w.text(PrintBox::Left), QStringLiteral("264.7059"));
-        QCOMPARE(w.stored("PrintTop"), QStringLiteral("529.4117"));
+        QCOMPARE(w.text(PrintBox::Left), QStringLiteral("265"));
+        QCOMPARE(w.stored("PrintTop"), QStringLiteral("529"));
         QVERIFY(w.redraws >= 2);
         const QRectF onSheet = w.layout.sheetRect();
-        QVERIFY(qAbs(onSheet.left() - 10) < 0.001 && qAbs(onSheet.top() - 20) < 0.001);
-        QCOMPARE(w.layout.pageRect().left(), double(264.7059f));
+        QVERIFY(qAbs(onSheet.left() - 10) < 0.05 && qAbs(onSheet.top() - 20) < 0.05);
+        QCOMPARE(w.layout.pageRect().topLeft(), QPointF(265, 529));
+        // Dropped at the sheet's far corner, the picture ends at the page's edges.
+        w.layout.edit(PrintBox::Height, QStringLiteral("1000"));
+        w.layout.dropAt(QPointF(169.6, 219.6));
+        QCOMPARE(w.layout.pageRect(), QRectF(3860, 4823, 640, 1000));
+        // A picture wider than the page starts at its left edge.
+        w.layout.edit(PrintBox::Width, QStringLiteral("5000"));
+        w.layout.dropAt(QPointF(80, 0));
+        QCOMPARE(w.text(PrintBox::Left), QStringLiteral("0"));
+    }
+
+    void boxesRefuseWhatTheyCannotUse() {
+        Window w;
+        w.open();
+        w.layout.edit(PrintBox::Left, QStringLiteral("100"));
+        w.rewrites.clear();
+        // Letters: a message, and the box keeps the value in force.
+        w.prompts.expectMessage(QStringLiteral("WARNING"));
+        w.layout.edit(PrintBox::Left, QStringLiteral("100a"));
+        QCOMPARE(w.prompts.asked().last().text,
+                 QStringLiteral("Left takes a number of dots: \"100a\" is not one."));
+        QCOMPARE(w.prompts.asked().last().style, int(MsgIcon::Exclamation));
+        QCOMPARE(w.text(PrintBox::Left), QStringLiteral("100"));
+        QCOMPARE(w.stored("PrintLeft"), QStringLiteral("100"));
+        QCOMPARE(w.rewrites, QList<PrintBox>{PrintBox::Left}); // the window shows "100" again
+        w.prompts.expectMessage(QStringLiteral("WARNING"));
+        w.layout.edit(PrintBox::Increment, QStringLiteral("1,5"));
+        QCOMPARE(w.layout.spinIncrement(), 0);
+        w.layout.edit(PrintBox::Width, QStringLiteral("640.5")); // a number all the same
+
+        // A Left or Top past the page's edge is refused; spinning stops at the edge.
+        w.prompts.expectMessage(QStringLiteral("WARNING"));
+        w.layout.edit(PrintBox::Left, QStringLiteral("3860"));
+        QCOMPARE(w.prompts.asked().last().text,
+                 QStringLiteral("Left can be at most 3859 dots: any further and the picture "
+                                "would leave the page."));
+        QCOMPARE(w.text(PrintBox::Left), QStringLiteral("100"));
+        w.layout.edit(PrintBox::Left, QStringLiteral("3859"));
+        w.layout.edit(PrintBox::Top, QStringLiteral("5320"));
+        w.layout.edit(PrintBox::Increment, QStringLiteral("25"));
+        w.layout.spinUp(PrintBox::Left);
+        w.layout.spinUp(PrintBox::Top);
+        QCOMPARE(w.layout.pageRect(), QRectF(3859, 5343, 640.5, 480));
+        QCOMPARE(w.stored("PrintTop"), QStringLiteral("5343"));
+        QVERIFY(w.prompts.verifyDone());
     }
 };
 

@@ -131,8 +131,10 @@ private slots:
         Run run;
         const QString picture = Picture(run.env);
         const QString pdf = run.env.path(QStringLiteral("printed.pdf"));
-        run.noPrinter(true).prompts.expectPrintSetup(false).expectSaveFile(
-            QStringLiteral("Print To PDF File"), pdf);
+        run.noPrinter(true)
+            .prompts.expectMessage(QStringLiteral("WARNING"))
+            .expectPrintSetup(false)
+            .expectSaveFile(QStringLiteral("Print To PDF File"), pdf);
         bool printed = false;
         QString why;
         printed =
@@ -155,16 +157,22 @@ private slots:
                 QCOMPARE(w->box(PrintBox::Height)->text(), QStringLiteral("999999999"));
                 QCOMPARE(run.prompts.beeps(), 2);
                 Type(w->box(PrintBox::Height), QStringLiteral("300"));
+                // A letter is refused with a message; the box keeps its number.
+                Type(w->box(PrintBox::Left), QStringLiteral("12x"));
+                QCOMPARE(w->box(PrintBox::Left)->text(), QStringLiteral("12"));
+                QCOMPARE(run.prompts.asked().last().text,
+                         QStringLiteral("Left takes a number of dots: \"12x\" is not one."));
 
-                // A drag on the sheet moves the picture and rewrites Left and Top.
+                // A drag on the sheet moves the picture and rewrites Left and Top, in whole
+                // dots.
                 const QPoint grab(onSheet->width() / 2, onSheet->height() / 2);
                 Mouse(onSheet, QEvent::MouseButtonPress, grab);
                 Mouse(onSheet, QEvent::MouseMove, grab + QPoint(20, 15));
                 Mouse(onSheet, QEvent::MouseMove, grab + QPoint(40, 30));
                 Mouse(onSheet, QEvent::MouseButtonRelease, grab + QPoint(40, 30));
-                QVERIFY2(w->box(PrintBox::Left)->text().toDouble() > 0 &&
-                             w->box(PrintBox::Top)->text().toDouble() > 0,
-                         qPrintable(w->box(PrintBox::Left)->text()));
+                const QString left = w->box(PrintBox::Left)->text();
+                QVERIFY2(left.toInt() > 0 && w->box(PrintBox::Top)->text().toInt() > 0,
+                         qPrintable(left));
                 QVERIFY(qAbs(onSheet->x() - (grab.x() + 40)) <= 1);
 
                 // "Print Settings" asks, and a cancelled dialog changes nothing.

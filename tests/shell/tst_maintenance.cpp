@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -31,6 +32,25 @@ namespace {
 
 struct Run : test::MainWindowRun {
     MaintenanceFlow* flow() { return main.findChild<MaintenanceFlow*>(); }
+};
+
+// A message box keeps the window's events running while it is up; these answers do too, for
+// as long as someone reads the message.
+struct ReadingPrompts : test::ScriptedPromptService {
+    std::function<void()> whileShown;
+    MsgResult message(const MessageRequest& request) override {
+        if (whileShown)
+            whileShown();
+        return ScriptedPromptService::message(request);
+    }
+};
+
+struct ReadingRun {
+    ProgramState state;
+    ReadingPrompts prompts;
+    Settings settings{Settings::defaultPath(), &prompts};
+    MainWindow main{state, settings, prompts, {}};
+    ReadingRun() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
 };
 
 using test::MakePicture;
@@ -155,6 +175,47 @@ private slots:
         QVERIFY(!QFile::exists(album + ".q32new"));
         QCOMPARE(run.state.album.OpenAlbumPath, album);
         QCOMPARE(run.state.album.RecordCount, 27);
+    }
+
+    void progressNeverOutlivesTheWork() {
+        // A small album is done before the progress window is due: it must not come later,
+        // over the report, where it held the report's OK until its own Cancel was pressed.
+        const QString album = makeAlbum(path("small.mdb"), 3, 1000);
+        ReadingRun run;
+        QVERIFY(run.main.browser().openAlbum(album));
+        int reports = 0;
+        QList<int> progressOver; // the reports that had a progress window over them
+        run.prompts.whileShown = [&] {
+            ++reports;
+            QEventLoop reading;
+            QTimer look;
+            connect(&look, &QTimer::timeout, &reading, [&] {
+                auto* progress = run.main.findChild<QProgressDialog*>("MaintenanceProgress");
+                if (progress && progress->isVisible()) {
+                    progressOver << reports;
+                    reading.quit();
+                }
+            });
+            look.start(20);
+            QTimer::singleShot(1000, &reading, &QEventLoop::quit);
+            reading.exec();
+        };
+        run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"))
+            .expectOpenFile(QStringLiteral("Open Image Depository"), album)
+            .expectMessage(QString());
+        // From the window's event loop, as a menu command runs.
+        bool done = false;
+        QTimer::singleShot(0, &run.main, [&] {
+            run.main.runCommand(QStringLiteral("ID_CompactDatabase"));
+            run.main.runCommand(QStringLiteral("ID_RepairDatabase"));
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
+        QCOMPARE(reports, 2);
+        QCOMPARE(progressOver, QList<int>());
+        QVERIFY(!run.main.findChild<QProgressDialog*>("MaintenanceProgress"));
+        QCOMPARE(run.state.album.OpenAlbumPath, album);
+        QVERIFY(run.prompts.verifyDone());
     }
 
     void compactionOnAFullDiskLeavesTheAlbum() {

@@ -1,5 +1,5 @@
 // The CD player over a disc image: a CUE sheet and a BIN of two tones made with sox, played
-// through the player and through the viewer's panel buttons.
+// through the player and through the viewer's panel buttons; and the panel without a disc.
 #include "TestFiles.h"
 #include "viewer/CdAudio.h"
 #include "viewer/ui/CdPanel.h"
@@ -45,7 +45,9 @@ private slots:
         QVERIFY(!missing.open());
         QVERIFY(!missing.errorText().isEmpty());
         QVERIFY(!missing.play());
-        QCOMPARE(missing.state(), CdAudio::State::Closed);
+        QCOMPARE(missing.state(), CdAudio::State::NoDisc);
+        missing.stop();
+        QCOMPARE(missing.state(), CdAudio::State::NoDisc);
 
         CdAudio cd;
         cd.setDevice(m_dir.filePath("disc.cue"));
@@ -101,6 +103,39 @@ private slots:
         press("Stop");
         QCOMPARE(panel.cd().state(), CdAudio::State::Stopped);
         qunsetenv("QUILLON_CD_DEVICE");
+    }
+
+    void panelSaysNoAudioCdWasFound() {
+        // On the viewer's black stage, on a drive without one: shown, the panel looks.
+        QWidget stage;
+        QPalette black = stage.palette();
+        black.setColor(QPalette::Window, Qt::black);
+        stage.setPalette(black);
+        stage.setAutoFillBackground(true);
+        auto* panel = new CdPanel(&stage);
+        panel->cd().setDevice(m_dir.filePath("missing.cue"));
+        panel->cd().setSink("fakesink");
+        stage.show();
+        QCOMPARE(panel->cd().state(), CdAudio::State::NoDisc);
+        auto* track = panel->findChild<QLabel*>("Track");
+        QCOMPARE(track->text(), QStringLiteral("No audio CD found"));
+        QVERIFY(!track->toolTip().isEmpty()); // the reason
+        auto button = [panel](const char* name) { return panel->findChild<QToolButton*>(name); };
+        for (const char* name : {"Prev", "Pause", "Stop", "Next"})
+            QVERIFY2(!button(name)->isEnabled(), name);
+        // Play looks again, and says the same.
+        QVERIFY(button("Play")->isEnabled());
+        QTest::mouseClick(button("Play"), Qt::LeftButton);
+        QCOMPARE(track->text(), QStringLiteral("No audio CD found"));
+
+        // The words stand out from the panel: pixels far from the background's grey.
+        const QImage shot = track->grab().toImage();
+        const int background = qGray(shot.pixel(0, 0));
+        int ink = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                ink += qAbs(qGray(shot.pixel(x, y)) - background) > 80;
+        QVERIFY2(ink > 20, qPrintable(QString::number(ink)));
     }
 };
 

@@ -1,12 +1,13 @@
 #pragma once
 // "MMControl1": the CD audio panel of the viewer: previous, play, pause, stop, next and the
-// track playing.
+// track playing, or that no audio CD was found.
 
 #include "viewer/CdAudio.h"
 
 #include <QFrame>
 
 class QLabel;
+class QToolButton;
 
 namespace q32 {
 
@@ -18,10 +19,17 @@ public:
     CdAudio& cd() { return m_cd; }
     void openAndPlay();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void showState();
 
     CdAudio m_cd;
+    QToolButton* m_previous;
+    QToolButton* m_pause;
+    QToolButton* m_stop;
+    QToolButton* m_next;
     QLabel* m_track;
 };
 
