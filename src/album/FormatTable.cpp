@@ -1,7 +1,8 @@
 #include "album/FormatTable.h"
 
-namespace q32 {
+#include <QStringList>
 
+namespace q32 {
 QString FormatName(int code) {
     switch (code) {
     case 1:
@@ -132,6 +133,12 @@ QString FormatName(int code) {
         return QStringLiteral("MPEG");
     case 94:
         return QStringLiteral("Apple Quicktime");
+    case kMpeg4VideoCode:
+        return QStringLiteral("MPEG-4 Video");
+    case kWebmVideoCode:
+        return QStringLiteral("WebM Video");
+    case kMatroskaVideoCode:
+        return QStringLiteral("Matroska Video");
     default:
         return QString();
     }
@@ -154,6 +161,31 @@ QString FixedFormatText(const QString& path) {
     if (ext == QLatin1String("mov"))
         return QString::fromLatin1(kQuickTimeFormatText);
     return QString();
+}
+
+bool IsClipCode(int code) {
+    return code == 59 || code == 93 || code == 94 || code == kMpeg4VideoCode ||
+           code == kWebmVideoCode || code == kMatroskaVideoCode;
+}
+
+bool IsClipFormat(const QString& formatText) {
+    if (formatText.size() < 3 || formatText[2] != QLatin1Char(' '))
+        return false;
+    bool ok = false;
+    const int code = formatText.left(2).toInt(&ok);
+    return ok && IsClipCode(code);
+}
+
+bool IsClipFileName(const QString& path) {
+    static const QStringList clips = {
+        QStringLiteral("mpg"), QStringLiteral("mpeg"), QStringLiteral("mov"),
+        QStringLiteral("avi"), QStringLiteral("mp4"),  QStringLiteral("m4v"),
+        QStringLiteral("3gp"), QStringLiteral("webm"), QStringLiteral("mkv"),
+        QStringLiteral("mts"), QStringLiteral("m2ts")};
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || path.indexOf(QLatin1Char('/'), dot) >= 0)
+        return false;
+    return clips.contains(path.mid(dot + 1).toLower());
 }
 
 } // namespace q32

@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "album/FormatTable.h"
 #include "album/ui/AddImagesStartup.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/AppPaths.h"
@@ -465,10 +466,8 @@ void MainWindow::startUp() {
         const QString tail = path.right(3).toLower();
         RecordMedia media;
         media.kind = tail == QLatin1String("gif") ? MediaKind::Gif
-                     : tail == QLatin1String("mpg") || tail == QLatin1String("mov") ||
-                             tail == QLatin1String("avi")
-                         ? MediaKind::Video
-                         : MediaKind::Still;
+                     : IsClipFileName(path)       ? MediaKind::Video
+                                                  : MediaKind::Still;
         media.path = path;
         m_preview->showMedia(media);
     });
