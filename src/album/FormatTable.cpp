@@ -3,6 +3,20 @@
 #include <QStringList>
 
 namespace q32 {
+namespace {
+
+QString cameraRawPattern() {
+    return QStringLiteral(
+        "*.cr2;*.cr3;*.crw;*.nef;*.nrw;*.arw;*.srf;*.sr2;*.orf;*.rw2;*.rwl;*.raf;*.pef;*.srw;*.x3f;"
+        "*.erf;*.kdc;*.dcr;*.mrw;*.3fr;*.iiq;*.mos;*.mef");
+}
+
+QString mp4Pattern() {
+    return QStringLiteral("*.mp4;*.m4v;*.3gp");
+}
+
+} // namespace
+
 QString FormatName(int code) {
     switch (code) {
     case 1:
@@ -186,6 +200,31 @@ bool IsClipFileName(const QString& path) {
     if (dot < 0 || path.indexOf(QLatin1Char('/'), dot) >= 0)
         return false;
     return clips.contains(path.mid(dot + 1).toLower());
+}
+
+QString ReadableFilesPattern() {
+    const QString pictures = QStringLiteral(
+        "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;*.pcx;*.dcx;*.tga;*.psd;"
+        "*.ras;*.sun;*.pct;*.pict;*.mac;*.pntg;*.ico;*.cur;*.wmf;*.eps;*.cal;*.cals;*.pcd;*.wpg;"
+        "*.msp;*.img;*.fax;*.g3;*.heic;*.heif;*.hif;*.avif;*.webp;*.jxl;*.dng;");
+    const QString clips = QStringLiteral("*.mpg;*.mpeg;*.mov;*.avi;") + mp4Pattern() +
+                          QStringLiteral(";*.webm;*.mkv;*.mts;*.m2ts");
+    return pictures + cameraRawPattern() + QLatin1Char(';') + clips;
+}
+
+const QList<FileKind>& TodaysFileKinds() {
+    static const QList<FileKind> kinds = {
+        {QStringLiteral("HEIC/HEIF"), QStringLiteral("*.heic;*.heif;*.hif")},
+        {QStringLiteral("AVIF"), QStringLiteral("*.avif")},
+        {QStringLiteral("WebP"), QStringLiteral("*.webp")},
+        {QStringLiteral("JPEG XL"), QStringLiteral("*.jxl")},
+        {QStringLiteral("DNG"), QStringLiteral("*.dng")},
+        {QStringLiteral("Camera Raw"), cameraRawPattern()},
+        {QStringLiteral("GIF"), QStringLiteral("*.gif")},
+        {QStringLiteral("MP4"), mp4Pattern()},
+        {QStringLiteral("WebM"), QStringLiteral("*.webm")},
+        {QStringLiteral("MKV"), QStringLiteral("*.mkv")}};
+    return kinds;
 }
 
 } // namespace q32

@@ -1,7 +1,8 @@
 #pragma once
 // The format table: imaging format codes, their names, and the text an album row stores; which
-// codes are clips.
+// codes are clips; the file kinds the program reads.
 
+#include <QList>
 #include <QString>
 
 namespace q32 {
@@ -33,5 +34,15 @@ bool IsClipCode(int code);
 bool IsClipFormat(const QString& formatText);
 // Whether a file's name says it is a clip ("clip.MP4", "a.mpg").
 bool IsClipFileName(const QString& path);
+
+// Every picture and clip kind the program reads, as a files pattern ("*.jpg;*.jpeg;...").
+QString ReadableFilesPattern();
+
+// Today's kinds, for file-type boxes beside the older ones.
+struct FileKind {
+    QString caption;
+    QString pattern; // one or more patterns, ";" between them
+};
+const QList<FileKind>& TodaysFileKinds();
 
 } // namespace q32

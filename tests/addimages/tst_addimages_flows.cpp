@@ -332,9 +332,11 @@ private slots:
         QDir().mkpath(w.path("f/sub"));
         for (const char* name : {"a.png", "b.png", "c.jpg"})
             QVERIFY(makePicture(w.path("f/") + name, 1));
+        QVERIFY(test::writeFile(w.path("f/notes.txt"), "not a picture"));
         w.settings.RegPutString("Directories", "AddImgFromDir", w.path("f"));
         w.window.load();
         QCOMPARE(w.window.folder(), w.path("f/"));
+        // No type chosen yet: every file the program reads.
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
         auto* files = w.window.folderFiles();
         w.window.folderSelection()->select(files->index(2), QItemSelectionModel::Select);
@@ -361,7 +363,18 @@ private slots:
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png"}));
         w.window.typeBoxClicked(kAllFormatsBox, false);
         QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.___");
-        QVERIFY(w.window.folderFiles()->stringList().isEmpty());
+        // No box ticked: every file the program reads, as on a first start.
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
+        // "All Formats" takes every kind read: today's, and other names such as "*.jpeg".
+        QVERIFY(makePicture(w.path("f/d.jpeg"), 2));
+        QVERIFY(test::writeFile(w.path("f/e.heic"), "x"));
+        QVERIFY(test::writeFile(w.path("f/f.mp4"), "x"));
+        w.window.typeBoxClicked(kAllFormatsBox, true);
+        QCOMPARE(w.window.folderFiles()->stringList(),
+                 QStringList({"a.png", "b.png", "c.jpg", "d.jpeg", "e.heic", "f.mp4"}));
+        QVERIFY(w.window.typeBoxes().at(kAllFormatsBox + 1)); // today's boxes follow the 28
+        w.window.typeBoxClicked(12, false);                   // PNG off: no longer every format
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg", "e.heic", "f.mp4"}));
         w.window.setPatternText("*.jpg"); // the pattern box wins over the boxes
         w.window.typeBoxClicked(3, true);
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg"}));

@@ -49,6 +49,15 @@ private slots:
         QVERIFY(!IsClipFileName("mp4"));
     }
 
+    void todaysBoxesAreAllReadKinds() {
+        // A box for a kind the default pattern does not take would list files a folder add
+        // leaves out.
+        const QStringList readable = ReadableFilesPattern().split(';');
+        for (const FileKind& kind : TodaysFileKinds())
+            for (const QString& part : kind.pattern.split(';'))
+                QVERIFY2(readable.contains(part), qPrintable(part));
+    }
+
     void fixedTexts() {
         // GIFs and MPEG clips (stored in tst_addrecord) and QuickTime by their name's end only.
         QCOMPARE(FixedFormatText("x.MoV"), QStringLiteral("94 Apple Quicktime"));

@@ -1,6 +1,7 @@
 #include "album/ui/AddImagesController.h"
 
 #include "album/DirectoryScan.h"
+#include "album/FormatTable.h"
 #include "album/ui/AddImagesList.h"
 #include "album/ui/AddImagesRun.h"
 #include "album/ui/AddImagesScanner.h"
@@ -116,8 +117,15 @@ void AddImagesController::pointFileBoxAt(const QString& folder, const QString& p
     emit folderLabelChanged(m_folder);
 }
 
+QString AddImagesController::defaultPattern() const {
+    const QString stored = m_state.FilesPattern.trimmed();
+    if (stored.isEmpty() || stored == QLatin1String(kNoFilesPattern))
+        return ReadableFilesPattern();
+    return stored;
+}
+
 QString AddImagesController::searchPattern() const {
-    return m_patternText.trimmed().isEmpty() ? m_state.FilesPattern : m_patternText;
+    return m_patternText.trimmed().isEmpty() ? defaultPattern() : m_patternText;
 }
 
 void AddImagesController::storeFolder() {
@@ -184,7 +192,7 @@ void AddImagesController::retainSelected() {
 void AddImagesController::changeFolder() {
     const QString chosen = m_prompts.pickFolder(QStringLiteral("Select Image Folder"), m_folder);
     if (!chosen.isEmpty())
-        pointFileBoxAt(chosen, m_state.FilesPattern);
+        pointFileBoxAt(chosen, defaultPattern());
     const int n = m_folderFiles->rowCount();
     emit folderLabelChanged(m_folder + QStringLiteral(" (") + QString::number(n) +
                             (n == 1 ? QStringLiteral(" file)") : QStringLiteral(" files)")));

@@ -56,9 +56,13 @@ public:
     QString folderFilePath(int row) const;
     const QString& filePattern() const { return m_filePattern; }
     void pointFileBoxAt(const QString& folder, const QString& pattern);
-    // The pattern box ("File To Search For:"); empty means the default pattern (FilesPattern).
+    // The pattern box ("File To Search For:"); empty means the default pattern.
     void setPatternText(const QString& text) { m_patternText = text; }
     const QString& patternText() const { return m_patternText; }
+    // FilesPattern, the ticked type boxes; with none ticked (or none chosen yet) every kind the
+    // program reads.
+    QString defaultPattern() const;
+    // The pattern box's text, else the default pattern.
     QString searchPattern() const;
     // Keeps the current image folder as AddImgFromDir.
     void storeFolder();

@@ -77,7 +77,7 @@ void AddImagesSearch::start(int button, const QString& folder, bool recursive, b
     SearchRequest request;
     request.folder = folder;
     request.pattern = m_window.patternText();
-    request.defaultPattern = m_window.state().FilesPattern;
+    request.defaultPattern = m_window.defaultPattern();
     request.recursive = recursive;
     request.driveScan = driveScan;
     request.listLimit = std::max<qsizetype>(0, m_window.list()->limit() - m_startCount);
