@@ -346,12 +346,18 @@ private slots:
         QCOMPARE(w.window.title(), QStringLiteral("2 images"));
         w.window.addFolderFile(1);
         auto* list = w.window.list();
+        // Select All lists each file once, and the title counts the list as it is.
+        w.window.addAllFiles();
+        QCOMPARE(list->paths(),
+                 QStringList({w.path("f/a.png"), w.path("f/c.jpg"), w.path("f/b.png")}));
+        QCOMPARE(w.window.title(), QStringLiteral("3 images"));
         w.window.listSelection()->select(list->index(0), QItemSelectionModel::Select);
         w.window.listSelection()->select(list->index(2), QItemSelectionModel::Select);
         w.window.retainSelected();
         QCOMPARE(list->paths(), QStringList({w.path("f/a.png"), w.path("f/b.png")}));
         w.window.removeEntry(0);
         QCOMPARE(list->paths(), QStringList({w.path("f/b.png")}));
+        QCOMPARE(w.window.title(), QStringLiteral("1 image"));
         w.window.clearList();
         w.window.folderSelection()->select(files->index(1), QItemSelectionModel::ClearAndSelect);
         w.window.addSelectedFiles();
@@ -365,6 +371,12 @@ private slots:
         QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.___");
         // No box ticked: every file the program reads, as on a first start.
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
+        w.window.setPatternText("*.jpg"); // the pattern box filters at once, and wins
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg"}));
+        w.window.typeBoxClicked(12, true);
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg"}));
+        w.window.setPatternText("");
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png"}));
         // "All Formats" takes every kind read: today's, and other names such as "*.jpeg".
         QVERIFY(makePicture(w.path("f/d.jpeg"), 2));
         QVERIFY(test::writeFile(w.path("f/e.heic"), "x"));
@@ -375,9 +387,7 @@ private slots:
         QVERIFY(w.window.typeBoxes().at(kAllFormatsBox + 1)); // today's boxes follow the 28
         w.window.typeBoxClicked(12, false);                   // PNG off: no longer every format
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg", "e.heic", "f.mp4"}));
-        w.window.setPatternText("*.jpg"); // the pattern box wins over the boxes
-        w.window.typeBoxClicked(3, true);
-        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg"}));
+        w.window.setPatternText("*.jpg");
 
         w.window.setRecursive(true);
         QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "-1");
@@ -465,12 +475,16 @@ private slots:
                  QStringList({w.path("t/a.jpg"), w.path("t/sub1/b.jpg"), w.path("t/sub2/d.png"),
                               w.path("t/sub1/deep/c.jpg")}));
         QCOMPARE(w.window.title(), QStringLiteral("3 directories and 4 file(s)"));
-        // The file box ends on the last folder visited, and that folder is kept.
-        QCOMPARE(w.window.folder(), w.path("t/sub1/deep/"));
-        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("t/sub1/deep/"));
+        // The image folder stays the one chosen, and nothing is stored: searching again finds
+        // the same.
+        QCOMPARE(w.window.folder(), w.path("t/"));
+        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("t"));
+        search.click(0);
+        QVERIFY(done.wait(5000));
+        QCOMPARE(w.window.list()->rowCount(), 4);
+        QCOMPARE(w.window.folder(), w.path("t/"));
 
         // A list that is full says so and keeps what it holds.
-        w.window.pointFileBoxAt(w.path("t"), {});
         w.window.list()->setLimit(3);
         w.prompts.expectMessage(QString());
         search.click(0);

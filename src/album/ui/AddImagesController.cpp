@@ -117,6 +117,12 @@ void AddImagesController::pointFileBoxAt(const QString& folder, const QString& p
     emit folderLabelChanged(m_folder);
 }
 
+void AddImagesController::setPatternText(const QString& text) {
+    m_patternText = text;
+    if (m_loaded)
+        pointFileBoxAt(m_folder, searchPattern());
+}
+
 QString AddImagesController::defaultPattern() const {
     const QString stored = m_state.FilesPattern.trimmed();
     if (stored.isEmpty() || stored == QLatin1String(kNoFilesPattern))
@@ -137,16 +143,22 @@ void AddImagesController::storeFolder() {
 }
 
 void AddImagesController::titleForListCount() {
-    const qsizetype n = m_list->rowCount();
-    setTitle(QString::number(n) + (n == 1 ? QStringLiteral(" image") : QStringLiteral(" images")));
+    showListCount();
     m_state.StatusWord = 0;
     emit selectAllEnabled(true);
 }
 
+void AddImagesController::showListCount() {
+    const qsizetype n = m_list->rowCount();
+    setTitle(QString::number(n) + (n == 1 ? QStringLiteral(" image") : QStringLiteral(" images")));
+}
+
 void AddImagesController::addFolderFile(int row) {
     const QString path = folderFilePath(row);
-    if (!path.isEmpty())
-        m_list->append({path});
+    if (path.isEmpty())
+        return;
+    m_list->append({path});
+    showListCount();
 }
 
 void AddImagesController::addSelectedFiles() {
@@ -176,10 +188,12 @@ void AddImagesController::addAllFiles() {
 
 void AddImagesController::removeEntry(int row) {
     m_list->removeAt(row);
+    showListCount();
 }
 
 void AddImagesController::clearList() {
     m_list->clear();
+    showListCount();
 }
 
 void AddImagesController::retainSelected() {
@@ -187,12 +201,13 @@ void AddImagesController::retainSelected() {
     for (const QModelIndex& i : m_listSelection->selectedIndexes())
         rows << i.row();
     m_list->retain(rows);
+    showListCount();
 }
 
 void AddImagesController::changeFolder() {
     const QString chosen = m_prompts.pickFolder(QStringLiteral("Select Image Folder"), m_folder);
     if (!chosen.isEmpty())
-        pointFileBoxAt(chosen, defaultPattern());
+        pointFileBoxAt(chosen, searchPattern());
     const int n = m_folderFiles->rowCount();
     emit folderLabelChanged(m_folder + QStringLiteral(" (") + QString::number(n) +
                             (n == 1 ? QStringLiteral(" file)") : QStringLiteral(" files)")));

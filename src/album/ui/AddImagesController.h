@@ -56,8 +56,9 @@ public:
     QString folderFilePath(int row) const;
     const QString& filePattern() const { return m_filePattern; }
     void pointFileBoxAt(const QString& folder, const QString& pattern);
-    // The pattern box ("File To Search For:"); empty means the default pattern.
-    void setPatternText(const QString& text) { m_patternText = text; }
+    // The pattern box ("File To Search For:"); empty means the default pattern. The file box
+    // follows it as it is typed.
+    void setPatternText(const QString& text);
     const QString& patternText() const { return m_patternText; }
     // FilesPattern, the ticked type boxes; with none ticked (or none chosen yet) every kind the
     // program reads.
@@ -124,6 +125,7 @@ signals:
 
 private:
     void titleForListCount();
+    void showListCount();
     void showClipDetails(quint64 generation, const ImageDetails& details);
 
     ProgramState& m_state;
