@@ -116,10 +116,12 @@ private slots:
         QVERIFY(test::writeFile(w.state.AppDir + "scan1.scf", "page")); // a scanner page
         w.window.setAlbumPath(w.path("new.mdb"));
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectMessage("FYI");
         w.prompts.expectInput("SECURITY", "");
         QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
         w.add();
         QCOMPARE(albumContents(w.path("new.mdb")), contentsOf(files));
+        QCOMPARE(w.prompts.asked().at(1).text, QStringLiteral("3 stored, 0 skipped, 0 failed."));
         QCOMPARE(w.storingTitles(),
                  QStringList({"Storing image 0 of 3...", "Storing image 1 of 3...",
                               "Storing image 2 of 3..."}));
@@ -149,6 +151,7 @@ private slots:
         w.window.load({sunset});
         w.prompts.expectInput("Image File Name", "Evening sky");
         w.prompts.expectInput("Image Description", "From the balcony");
+        w.prompts.expectMessage("FYI");
         w.prompts.expectInput("SECURITY", "s3cret");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
@@ -167,9 +170,10 @@ private slots:
         const QStringList files = w.listPictures("pics", 2);
         w.window.setAlbumPath(album);
         w.prompts.expectInput("SECURED ALBUM", "pw"); // and no protect question at the end
+        w.prompts.expectMessage("FYI");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
-        QCOMPARE(w.prompts.asked().size(), 1);
+        QCOMPARE(w.prompts.asked().size(), 2);
         QCOMPARE(albumContents(album, "pw"), contentsOf(files));
     }
 
@@ -198,7 +202,8 @@ private slots:
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
         QCOMPARE(w.prompts.asked().first().text,
-                 QStringLiteral("These pictures are already in the album and were not added:\n\n"
+                 QStringLiteral("2 stored, 2 skipped, 0 failed.\n\n"
+                                "These pictures are already in the album and were not added:\n"
                                 "b.jpg: the same picture as record 1 (a.jpg)\n"
                                 "c.jpg: the same picture as record 1 (a.jpg)"));
         QCOMPARE(albumContents(album).keys(), QStringList({"a.jpg", "d.jpg"}));
@@ -265,9 +270,14 @@ private slots:
                          [&](const QStringList& f) { reported << f; });
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)");
+        w.prompts.expectMessage("FYI");
         w.prompts.expectInput("SECURITY", "");
         w.add();
         QCOMPARE(reported, files.mid(0, 2));
+        // The end says what became of each file.
+        QVERIFY(w.prompts.asked().at(2).text.startsWith(
+            "2 stored, 0 skipped, 1 failed.\n2 more were not tried: the run ended before them."
+            "\n\nFailed:\np2.png: "));
         // What was reported stored is in the album byte for byte, and nothing more.
         QCOMPARE(albumContents(w.path("stopped.mdb")), contentsOf(reported));
         QCOMPARE(w.window.run().albumRows(), 2);
@@ -284,6 +294,7 @@ private slots:
         const QString title = "UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)";
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage(title); // once: the run names the file and goes on
+        w.prompts.expectMessage("FYI");
         w.prompts.expectInput("SECURITY", "");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
@@ -444,6 +455,33 @@ private slots:
         QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 /gone/away/old.mdb").isEmpty());
         QVERIFY(w.prompts.asked().last().file.fileName.isEmpty());
         QCOMPARE(w.state.StatusWord, int16_t(1));
+    }
+
+    void runSummaryNamesWhatTheFoldersLeftOut() {
+        Window w;
+        QDir().mkpath(w.path("trip/day2"));
+        QVERIFY(makePicture(w.path("trip/a.jpg"), 1));
+        QVERIFY(makePicture(w.path("trip/day2/b.jpg"), 2));
+        QVERIFY(makePicture(w.path("trip/c.png"), 3));
+        QVERIFY(test::writeFile(w.path("trip/day2/notes.txt"), "day two"));
+        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("trip"));
+        w.window.load();
+        w.window.setRecursive(true);
+        w.window.setPatternText("*.jpg");
+        QSignalSpy searched(&w.window.search(), &AddImagesSearch::finished);
+        w.window.search().click(0);
+        QVERIFY(searched.wait(5000));
+        QCOMPARE(w.window.list()->rowCount(), 2);
+        w.window.setAlbumPath(w.path("trip.mdb"));
+        w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectMessage("FYI");
+        w.prompts.expectInput("SECURITY", "");
+        w.add();
+        QCOMPARE(w.prompts.asked().at(1).text,
+                 "2 stored, 0 skipped, 0 failed.\n\nLeft out of the folders:\n" +
+                     w.path("trip/c.png") + ": not in the pattern *.jpg\n" +
+                     w.path("trip/day2/notes.txt") +
+                     ": not a picture or clip kind the program reads");
     }
 
     void searchListsTheTreeAndStops() {

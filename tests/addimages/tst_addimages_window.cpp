@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -122,6 +123,7 @@ private slots:
                             !window.findChild<QPushButton*>("SSCommand3_0")->isEnabled();
                 });
         a.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        a.prompts.expectMessage("FYI");
         a.prompts.expectInput("SECURITY", "");
         add->click();
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
@@ -172,6 +174,7 @@ private slots:
         const QString album = p.env.path("made.mdb");
         p.prompts.expectSaveFile("Select A File Name For the Depository", album);
         p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        p.prompts.expectMessage("FYI");
         p.prompts.expectInput("SECURITY", "");
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
             w->controller().pointFileBoxAt(p.env.path("pics"), {});
@@ -192,6 +195,7 @@ private slots:
         QVERIFY(makePicture(extra, 99));
         p.prompts.expectInput("Image File Name", "extra.png");
         p.prompts.expectInput("Image Description", "");
+        p.prompts.expectMessage("FYI");
         p.prompts.expectInput("SECURITY", "");
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
             w->controller().addDropped({extra});
@@ -210,6 +214,34 @@ private slots:
         QCOMPARE(p.main.browser().album()->path(), album);
     }
 
+    void todaysClipPlaysInTheClipPane() {
+        Program p;
+        p.prompts.expectMessage("FYI"); // recent entry 1 is not an album yet
+        p.main.startUp();
+        const QString clip = p.env.path("VID_0001.mp4");
+        QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                              "testsrc=size=160x120:rate=10", "-t", "1", "-pix_fmt",
+                                              "yuv420p", clip}),
+                 0);
+        const QString album = p.env.path("clips.mdb");
+        p.prompts.expectSaveFile("Select A File Name For the Depository", album);
+        p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        p.prompts.expectInput("Image File Name", "VID_0001.mp4");
+        p.prompts.expectInput("Image Description", "");
+        p.prompts.expectMessage("FYI");
+        p.prompts.expectInput("SECURITY", "");
+        whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
+            w->controller().addDropped({clip});
+            w->findChild<QPushButton*>("Command3D4")->click();
+        });
+        p.main.runCommand("ID_CreateNewAlbum");
+        QCOMPARE(p.prompts.pending(), 0);
+        QCOMPARE(p.state.record.CurrentFormatName, QStringLiteral("MPEG-4 Video"));
+        // Played as a clip: the clip's buttons, not a picture that cannot be decoded.
+        QCOMPARE(p.main.browser().media().kind, MediaKind::Video);
+        QVERIFY(p.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&p.main));
+    }
+
     void picturesOnTheCommandLine() {
         test::TestEnv outside;
         const QString picture = outside.path("holiday.png");
@@ -220,6 +252,7 @@ private slots:
         p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::Yes);
         p.prompts.expectInput("Image File Name", "Holiday");
         p.prompts.expectInput("Image Description", "At the sea");
+        p.prompts.expectMessage("FYI");
         p.prompts.expectInput("SECURITY", "");
         bool listed = false;
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {

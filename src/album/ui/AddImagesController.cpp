@@ -178,6 +178,11 @@ void AddImagesController::addAllFiles() {
     for (int r = 0; r < m_folderFiles->rowCount(); ++r)
         paths << folderFilePath(r);
     m_list->append(paths);
+    // The folder's other files were left out by the pattern.
+    QList<LeftOutFile> others;
+    qint64 count = 0;
+    MatchingFiles(m_folder, FilePattern(m_filePattern), &others, &count);
+    noteLeftOut(others, count, m_filePattern);
     if (m_folderFiles->rowCount() > 0)
         m_folderSelection->select(
             QItemSelection(m_folderFiles->index(0),
@@ -193,6 +198,8 @@ void AddImagesController::removeEntry(int row) {
 
 void AddImagesController::clearList() {
     m_list->clear();
+    m_leftOut.clear();
+    m_leftOutNotKept = 0;
     showListCount();
 }
 
@@ -202,6 +209,26 @@ void AddImagesController::retainSelected() {
         rows << i.row();
     m_list->retain(rows);
     showListCount();
+}
+
+void AddImagesController::noteLeftOut(const QList<LeftOutFile>& files, qint64 count,
+                                      const QString& pattern) {
+    for (const LeftOutFile& f : files) {
+        if (m_leftOut.size() >= kLeftOutKept) {
+            ++m_leftOutNotKept;
+            continue;
+        }
+        m_leftOut.insert(f.path, LeftOutReasonText(f.reason, pattern));
+    }
+    m_leftOutNotKept += count - files.size();
+}
+
+QList<QPair<QString, QString>> AddImagesController::leftOut() const {
+    QList<QPair<QString, QString>> out;
+    for (auto it = m_leftOut.cbegin(); it != m_leftOut.cend(); ++it)
+        if (!m_list->contains(it.key()))
+            out.append({it.key(), it.value()});
+    return out;
 }
 
 void AddImagesController::changeFolder() {

@@ -131,6 +131,7 @@ void AddImagesSearch::jobFinished() {
     m_listFull = m_listFull || result.listFull;
     m_jobDone = true;
     // The image folder stays what the user chose: a search only fills the list.
+    m_window.noteLeftOut(result.leftOut, result.leftOutCount, result.pattern);
     if (!m_feeding) {
         m_feeding = true;
         feedList();
