@@ -679,7 +679,8 @@ void MainWindow::addImages(const QStringList& pictures) {
 void MainWindow::createNewAlbum(const QStringList& pictures) {
     m_newAlbumPending = true;
     const QString chosen =
-        AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")));
+        AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")),
+                         m_browser->album() ? m_browser->album()->path() : QString());
     if (!chosen.isEmpty())
         showAddImages(chosen, pictures);
 }

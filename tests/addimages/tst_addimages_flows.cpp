@@ -455,6 +455,28 @@ private slots:
         QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 /gone/away/old.mdb").isEmpty());
         QVERIFY(w.prompts.asked().last().file.fileName.isEmpty());
         QCOMPARE(w.state.StatusWord, int16_t(1));
+
+        // The name of an album that exists is said, with the question: No asks for another
+        // name, Yes adds to it, Cancel ends.
+        const QString family = w.path("albums/Family.mdb");
+        QVERIFY(AlbumDb::create(family, false).ok());
+        w.prompts.expectSaveFile("Select A File Name For the Depository", family)
+            .expectMessage("WARNING", MsgResult::No)
+            .expectSaveFile("Select A File Name For the Depository", w.path("albums/Family 2"));
+        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + family), w.path("albums/Family 2"));
+        QCOMPARE(w.prompts.asked().at(3).text,
+                 family + " already exists.\n\nDo you want to add the pictures to this Image "
+                          "Depository?  (No chooses another name.)");
+        QCOMPARE(w.prompts.asked().at(3).style, 3 + 32); // Yes/No/Cancel, question
+        QCOMPARE(w.prompts.asked().at(4).file.fileName, family);
+        w.prompts.expectSaveFile("Select A File Name For the Depository", family)
+            .expectMessage("WARNING", MsgResult::Yes);
+        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + family), family);
+        w.state.StatusWord = 0;
+        w.prompts.expectSaveFile("Select A File Name For the Depository", family)
+            .expectMessage("WARNING", MsgResult::Cancel);
+        QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 " + family).isEmpty());
+        QCOMPARE(w.state.StatusWord, int16_t(1));
     }
 
     void runSummaryNamesWhatTheFoldersLeftOut() {

@@ -171,7 +171,8 @@ private slots:
         p.prompts.expectMessage("FYI"); // recent entry 1 is not an album yet
         p.main.startUp();
         const QStringList files = pictures(p.env, "pics", 3);
-        const QString album = p.env.path("made.mdb");
+        QDir().mkpath(p.env.path("Trips"));
+        const QString album = p.env.path("Trips/Summer Album.mdb");
         p.prompts.expectSaveFile("Select A File Name For the Depository", album);
         p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         p.prompts.expectMessage("FYI");
@@ -212,6 +213,26 @@ private slots:
         p.main.runCommand("ID_CreateNewAlbum");
         QVERIFY(!QFile::exists(p.env.path("no.mdb")));
         QCOMPARE(p.main.browser().album()->path(), album);
+        // The name offered is the open album's, exactly as it is written.
+        QCOMPARE(p.prompts.asked().last().file.fileName, album);
+
+        // Choosing the open album's own file says so; Yes adds the pictures to it.
+        const QString more = p.env.path("more.png");
+        QVERIFY(makePicture(more, 98));
+        p.prompts.expectSaveFile("Select A File Name For the Depository", album);
+        p.prompts.expectMessage("WARNING", MsgResult::Yes);
+        p.prompts.expectInput("Image File Name", "more.png");
+        p.prompts.expectInput("Image Description", "");
+        p.prompts.expectMessage("FYI");
+        p.prompts.expectInput("SECURITY", "");
+        whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
+            w->controller().addDropped({more});
+            w->findChild<QPushButton*>("Command3D4")->click();
+        });
+        p.main.runCommand("ID_CreateNewAlbum");
+        QCOMPARE(p.prompts.pending(), 0);
+        QCOMPARE(albumContents(album).size(), 5);
+        QCOMPARE(p.main.grid()->model()->rowCount(), 5);
     }
 
     void todaysClipPlaysInTheClipPane() {
