@@ -4,6 +4,7 @@
 #include "album/AddRun.h"
 #include "album/AddRunOpen.h"
 #include "album/DirectoryScan.h"
+#include "album/FormatTable.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -12,12 +13,6 @@
 
 namespace q32::cli {
 namespace {
-
-// Every picture and clip kind the program reads, for folders added without --pattern.
-const QString kDefaultPattern = QStringLiteral(
-    "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;*.pcx;*.tga;*.psd;*.ras;*.sun;"
-    "*.pct;*.pict;*.mac;*.pntg;*.ico;*.cur;*.wmf;*.eps;*.cal;*.cals;*.pcd;*.wpg;*.msp;*.img;*.fax;"
-    "*.g3;*.mpg;*.mpeg;*.mov;*.avi");
 
 std::atomic<bool> interrupted{false};
 
@@ -105,6 +100,8 @@ int addCommand(const QStringList& args) {
 
     // The files, in the order given; folders in the order their scan lists them.
     QList<Problem> missing;
+    QList<Problem> leftOut;
+    qint64 leftOutCount = 0;
     QStringList files;
     for (const QString& path : pos.mid(1)) {
         const QFileInfo info(path);
@@ -112,9 +109,14 @@ int addCommand(const QStringList& args) {
             SearchRequest request;
             request.folder = info.absoluteFilePath();
             request.pattern = p.value(QStringLiteral("pattern"));
-            request.defaultPattern = kDefaultPattern;
+            // Every picture and clip kind the program reads.
+            request.defaultPattern = ReadableFilesPattern();
             request.recursive = p.isSet(QStringLiteral("recursive"));
-            files << RunSearch(request).files;
+            SearchResult found = RunSearch(request);
+            files << found.files;
+            for (const LeftOutFile& f : std::as_const(found.leftOut))
+                leftOut.append({f.path, LeftOutReasonText(f.reason, found.pattern)});
+            leftOutCount += found.leftOutCount;
         } else if (info.isFile()) {
             files << info.absoluteFilePath();
         } else {
@@ -151,15 +153,21 @@ int addCommand(const QStringList& args) {
                        summary.end == AddRunSummary::End::Stopped
                            ? QStringLiteral("not attempted: the run was interrupted")
                            : QStringLiteral("not attempted after the album failed")});
-    err() << QStringLiteral("%1 stored, %2 skipped, %3 failed")
-                 .arg(summary.stored)
-                 .arg(report.skipped.size())
-                 .arg(missing.size() + report.failed.size() + summary.notAttempted)
-          << Qt::endl;
+    QString counts = QStringLiteral("%1 stored, %2 skipped, %3 failed")
+                         .arg(summary.stored)
+                         .arg(report.skipped.size())
+                         .arg(missing.size() + report.failed.size() + summary.notAttempted);
+    if (leftOutCount > 0)
+        counts += QStringLiteral(", %1 left out of the folders").arg(leftOutCount);
+    err() << counts << Qt::endl;
     for (const Problem& s : std::as_const(report.skipped))
         err() << "skipped " << s.file << ": " << s.reason << Qt::endl;
     for (const Problem& f : std::as_const(failed))
         err() << "failed " << f.file << ": " << f.reason << Qt::endl;
+    for (const Problem& l : std::as_const(leftOut))
+        err() << "left out " << l.file << ": " << l.reason << Qt::endl;
+    if (leftOutCount > leftOut.size())
+        err() << "left out " << leftOutCount - leftOut.size() << " more files" << Qt::endl;
     return failed.isEmpty() ? 0 : 1;
 }
 

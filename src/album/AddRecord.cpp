@@ -38,12 +38,13 @@ ImagingCondition inspect(PreparedFile& file) {
     const QString kind = lastThree(file.storedPath);
     QString dimensions;
     qint64 colours = 0;
-    if (kind == QLatin1String("mpg") || kind == QLatin1String("mov")) {
+    if (const int clipCode = ClipCodeOf(file.storedPath)) {
         MediaInfo clip;
         const ImagingCondition condition = ReadMediaInfo(file.storedPath, clip);
         if (condition != ImagingCondition::None)
             return condition;
-        file.formatText = FixedFormatText(file.storedPath);
+        const QString fixed = FixedFormatText(file.storedPath);
+        file.formatText = fixed.isEmpty() ? FormatText(clipCode) : fixed;
         dimensions = DimensionText(clip.width, clip.height);
         colours = qint64(1) << 24;
     } else {
@@ -100,6 +101,15 @@ bool readWhole(QFile& file, qint64 size, QByteArray& buffer) {
 }
 
 } // namespace
+
+int ClipCodeOf(const QString& path) {
+    const QString kind = lastThree(path);
+    if (kind == QLatin1String("mpg"))
+        return 93;
+    if (kind == QLatin1String("mov"))
+        return 94;
+    return ClipFormatCode(path);
+}
 
 QString SizeText(qint64 bytes) {
     return QStringLiteral("(") + FormatThousands(bytes) + QStringLiteral(" bytes) ");

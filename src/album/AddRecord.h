@@ -86,6 +86,10 @@ AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& fi
 AddOutcome AddFileAsRecord(const StoreContext& context, const QString& path,
                            const PrepareOptions& options);
 
+// The clip format code of a file as it is stored: "mpg" and "mov" by their name (93, 94), every
+// other file by its first bytes (AVI, MP4, WebM, ...); 0 for a file that is no clip.
+int ClipCodeOf(const QString& path);
+
 // The parts of the properties line: "(12,345 bytes) ", "(640x480) ", "(256 colors)".
 QString SizeText(qint64 bytes);
 QString DimensionText(int width, int height);

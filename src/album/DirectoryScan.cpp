@@ -1,8 +1,11 @@
 #include "album/DirectoryScan.h"
 
+#include "album/FormatTable.h"
+
 #include <QFile>
 #include <QStorageInfo>
 #include <algorithm>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -198,28 +201,65 @@ QString ScanCountsTitle(qint64 directories, qint64 files, bool listFull) {
     return title;
 }
 
-QStringList MatchingFiles(const QString& folder, const FilePattern& pattern) {
+QString LeftOutReasonText(LeftOutFile::Reason reason, const QString& pattern) {
+    switch (reason) {
+    case LeftOutFile::Reason::Hidden:
+        return QStringLiteral("a hidden file");
+    case LeftOutFile::Reason::NotInPattern:
+        return QStringLiteral("not in the pattern ") + pattern;
+    case LeftOutFile::Reason::UnknownKind:
+        break;
+    }
+    return QStringLiteral("not a picture or clip kind the program reads");
+}
+
+QStringList MatchingFiles(const QString& folder, const FilePattern& pattern,
+                          QList<LeftOutFile>* leftOut, qint64* leftOutCount) {
+    static const FilePattern readable(ReadableFilesPattern());
     QStringList names;
     DirStream stream(folder);
     if (!stream.dir)
         return names;
     const int fd = dirfd(stream.dir);
+    QList<LeftOutFile> others;
     while (const dirent* entry = readdir(stream.dir)) {
-        if (entry->d_name[0] == '.')
+        const bool hidden = entry->d_name[0] == '.';
+        if (hidden && (!leftOut || std::strcmp(entry->d_name, ".") == 0 ||
+                       std::strcmp(entry->d_name, "..") == 0))
             continue;
         if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
             continue;
         QString name = QFile::decodeName(entry->d_name);
-        if (!pattern.matches(name))
+        const bool wanted = !hidden && pattern.matches(name);
+        if (!wanted && !leftOut)
             continue;
         if (entry->d_type != DT_REG) {
             struct stat st {};
             if (fstatat(fd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
                 continue;
         }
-        names.append(std::move(name));
+        if (wanted) {
+            names.append(std::move(name));
+        } else {
+            const auto reason = hidden                   ? LeftOutFile::Reason::Hidden
+                                : readable.matches(name) ? LeftOutFile::Reason::NotInPattern
+                                                         : LeftOutFile::Reason::UnknownKind;
+            others.append({std::move(name), reason});
+        }
     }
     std::sort(names.begin(), names.end(), NameLess);
+    if (leftOut) {
+        std::sort(others.begin(), others.end(), [](const LeftOutFile& a, const LeftOutFile& b) {
+            return NameLess(a.path, b.path);
+        });
+        const QString prefix = WithSlash(folder);
+        for (LeftOutFile& other : others) {
+            if (leftOut->size() < kLeftOutKept)
+                leftOut->append({prefix + other.path, other.reason});
+        }
+        if (leftOutCount)
+            *leftOutCount += others.size();
+    }
     return names;
 }
 
@@ -235,7 +275,9 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
     };
     auto addFolder = [&](const QString& current) {
         result.lastFolder = current;
-        for (const QString& name : MatchingFiles(current, pattern)) {
+        const QStringList names =
+            MatchingFiles(current, pattern, &result.leftOut, &result.leftOutCount);
+        for (const QString& name : names) {
             if (result.files.size() >= listLimit) {
                 result.listFull = true;
                 handOver();
@@ -316,11 +358,14 @@ SearchResult RunSearch(const SearchRequest& request, ScanListener* listener) {
     if (dirs.stopped()) {
         result.stopped = true;
     } else {
-        const FilePattern pattern(request.pattern.trimmed().isEmpty() ? request.defaultPattern
-                                                                      : request.pattern);
+        result.pattern =
+            request.pattern.trimmed().isEmpty() ? request.defaultPattern : request.pattern;
+        const FilePattern pattern(result.pattern);
         CollectResult collected =
             CollectFiles(request.folder, pattern, recursive, dirs, &runListener, request.listLimit);
         result.files = std::move(collected.files);
+        result.leftOut = std::move(collected.leftOut);
+        result.leftOutCount = collected.leftOutCount;
         result.lastFolder = collected.lastFolder;
         result.listFull = collected.listFull;
         result.stopped = collected.stopped;

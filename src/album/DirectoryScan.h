@@ -108,8 +108,27 @@ QString ScanCountsTitle(qint64 directories, qint64 files, bool listFull = false)
 inline constexpr const char* kTooManyFilesMessage = "Exhausted memory resources.  Too many files!";
 inline constexpr qsizetype kDefaultListLimit = 1'000'000;
 
+// A file of a searched folder that was not listed, and why.
+struct LeftOutFile {
+    enum class Reason {
+        Hidden,       // its name starts with "."
+        NotInPattern, // a kind the program reads, but the pattern does not take it
+        UnknownKind,  // no picture or clip kind the program reads
+    };
+    QString path;
+    Reason reason = Reason::UnknownKind;
+};
+
+// "a hidden file", "not in the pattern *.jpg", ...
+QString LeftOutReasonText(LeftOutFile::Reason reason, const QString& pattern);
+
+// Left-out files kept per run; the rest are only counted.
+inline constexpr qsizetype kLeftOutKept = 10'000;
+
 struct CollectResult {
     QStringList files;
+    QList<LeftOutFile> leftOut; // at most kLeftOutKept
+    qint64 leftOutCount = 0;
     QString lastFolder;    // the window's current folder afterwards, ending in "/"
     bool listFull = false; // the list limit was hit; files holds what fitted
     bool stopped = false;
@@ -117,7 +136,10 @@ struct CollectResult {
 
 // The regular files of a folder matching pattern, sorted like DirectoryTree sorts directories.
 // Names starting with "." are left out; symbolic links to files are listed.
-QStringList MatchingFiles(const QString& folder, const FilePattern& pattern);
+// With leftOut, the folder's other regular files are appended to it (up to kLeftOutKept; all are
+// counted in leftOutCount).
+QStringList MatchingFiles(const QString& folder, const FilePattern& pattern,
+                          QList<LeftOutFile>* leftOut = nullptr, qint64* leftOutCount = nullptr);
 
 // The files of folder, then (when recursive) the files of every directory of dirs in order,
 // each joined to its folder. Stops adding at listLimit entries.
@@ -138,6 +160,9 @@ struct SearchRequest {
 
 struct SearchResult {
     QStringList files;
+    QList<LeftOutFile> leftOut; // the searched folders' files that were not listed
+    qint64 leftOutCount = 0;
+    QString pattern; // the pattern the files were matched against
     qint64 directories = 0;
     QString lastFolder;
     QString title; // the window title at the end of the run

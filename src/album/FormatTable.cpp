@@ -1,6 +1,21 @@
 #include "album/FormatTable.h"
 
+#include <QStringList>
+
 namespace q32 {
+namespace {
+
+QString cameraRawPattern() {
+    return QStringLiteral(
+        "*.cr2;*.cr3;*.crw;*.nef;*.nrw;*.arw;*.srf;*.sr2;*.orf;*.rw2;*.rwl;*.raf;*.pef;*.srw;*.x3f;"
+        "*.erf;*.kdc;*.dcr;*.mrw;*.3fr;*.iiq;*.mos;*.mef");
+}
+
+QString mp4Pattern() {
+    return QStringLiteral("*.mp4;*.m4v;*.3gp");
+}
+
+} // namespace
 
 QString FormatName(int code) {
     switch (code) {
@@ -132,6 +147,12 @@ QString FormatName(int code) {
         return QStringLiteral("MPEG");
     case 94:
         return QStringLiteral("Apple Quicktime");
+    case kMpeg4VideoCode:
+        return QStringLiteral("MPEG-4 Video");
+    case kWebmVideoCode:
+        return QStringLiteral("WebM Video");
+    case kMatroskaVideoCode:
+        return QStringLiteral("Matroska Video");
     default:
         return QString();
     }
@@ -154,6 +175,56 @@ QString FixedFormatText(const QString& path) {
     if (ext == QLatin1String("mov"))
         return QString::fromLatin1(kQuickTimeFormatText);
     return QString();
+}
+
+bool IsClipCode(int code) {
+    return code == 59 || code == 93 || code == 94 || code == kMpeg4VideoCode ||
+           code == kWebmVideoCode || code == kMatroskaVideoCode;
+}
+
+bool IsClipFormat(const QString& formatText) {
+    if (formatText.size() < 3 || formatText[2] != QLatin1Char(' '))
+        return false;
+    bool ok = false;
+    const int code = formatText.left(2).toInt(&ok);
+    return ok && IsClipCode(code);
+}
+
+bool IsClipFileName(const QString& path) {
+    static const QStringList clips = {
+        QStringLiteral("mpg"), QStringLiteral("mpeg"), QStringLiteral("mov"),
+        QStringLiteral("avi"), QStringLiteral("mp4"),  QStringLiteral("m4v"),
+        QStringLiteral("3gp"), QStringLiteral("webm"), QStringLiteral("mkv"),
+        QStringLiteral("mts"), QStringLiteral("m2ts")};
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || path.indexOf(QLatin1Char('/'), dot) >= 0)
+        return false;
+    return clips.contains(path.mid(dot + 1).toLower());
+}
+
+QString ReadableFilesPattern() {
+    const QString pictures = QStringLiteral(
+        "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;*.pcx;*.dcx;*.tga;*.psd;"
+        "*.ras;*.sun;*.pct;*.pict;*.mac;*.pntg;*.ico;*.cur;*.wmf;*.eps;*.cal;*.cals;*.pcd;*.wpg;"
+        "*.msp;*.img;*.fax;*.g3;*.heic;*.heif;*.hif;*.avif;*.webp;*.jxl;*.dng;");
+    const QString clips = QStringLiteral("*.mpg;*.mpeg;*.mov;*.avi;") + mp4Pattern() +
+                          QStringLiteral(";*.webm;*.mkv;*.mts;*.m2ts");
+    return pictures + cameraRawPattern() + QLatin1Char(';') + clips;
+}
+
+const QList<FileKind>& TodaysFileKinds() {
+    static const QList<FileKind> kinds = {
+        {QStringLiteral("HEIC/HEIF"), QStringLiteral("*.heic;*.heif;*.hif")},
+        {QStringLiteral("AVIF"), QStringLiteral("*.avif")},
+        {QStringLiteral("WebP"), QStringLiteral("*.webp")},
+        {QStringLiteral("JPEG XL"), QStringLiteral("*.jxl")},
+        {QStringLiteral("DNG"), QStringLiteral("*.dng")},
+        {QStringLiteral("Camera Raw"), cameraRawPattern()},
+        {QStringLiteral("GIF"), QStringLiteral("*.gif")},
+        {QStringLiteral("MP4"), mp4Pattern()},
+        {QStringLiteral("WebM"), QStringLiteral("*.webm")},
+        {QStringLiteral("MKV"), QStringLiteral("*.mkv")}};
+    return kinds;
 }
 
 } // namespace q32

@@ -1,6 +1,7 @@
 #include "album/ThumbnailMaker.h"
 
 #include "album/AlbumThumbnails.h"
+#include "album/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
 
@@ -10,12 +11,6 @@
 
 namespace q32 {
 namespace {
-
-bool isClip(const QString& formatText) {
-    return formatText.startsWith(QLatin1String("59 ")) ||
-           formatText.startsWith(QLatin1String("93 ")) ||
-           formatText.startsWith(QLatin1String("94 "));
-}
 
 QByteArray encode(const QImage& picture) {
     if (picture.isNull())
@@ -38,11 +33,11 @@ QByteArray encode(const QImage& picture) {
 } // namespace
 
 bool CanMakeThumbnail(const QString& formatText) {
-    return !isClip(formatText);
+    return !IsClipFormat(formatText);
 }
 
 QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode) {
-    if (isClip(formatText))
+    if (IsClipFormat(formatText))
         return {};
     const QSize box(kThumbnailEdge, kThumbnailEdge);
     // A camera's own preview, else the picture decoded small. A preview smaller than a
@@ -61,7 +56,7 @@ QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool de
 }
 
 QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& formatText) {
-    if (bytes.isEmpty() || isClip(formatText))
+    if (bytes.isEmpty() || IsClipFormat(formatText))
         return {};
     const imaging::InMemoryFile file("quillon-thumbnail", bytes);
     return file.ok() ? MakeThumbnail(file.path(), formatText) : QByteArray();

@@ -3,4 +3,4 @@ quillon_add_library(q32_scan
     SOURCES
         ${CMAKE_CURRENT_LIST_DIR}/DirectoryScan.cpp
         ${CMAKE_CURRENT_LIST_DIR}/DirectoryScanJob.cpp
-    PUBLIC_LIBS Qt6::Core)
+    PUBLIC_LIBS q32_formats Qt6::Core)

@@ -2,6 +2,7 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
+#include "album/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/printer/PageOutput.h"
 
@@ -86,9 +87,7 @@ QSize ContactSheetLayout::decodeSize(int indexOnPage) const {
 }
 
 bool IsVideoFormat(const QString& imageFormat) {
-    return imageFormat.startsWith(QLatin1String("59 Video")) ||
-           imageFormat.startsWith(QLatin1String("93 MPEG")) ||
-           imageFormat.startsWith(QLatin1String("94 Apple"));
+    return IsClipFormat(imageFormat);
 }
 
 QList<ContactSheetEntry> ContactSheetEntries(AlbumRecordset& recordset) {

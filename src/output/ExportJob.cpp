@@ -1,5 +1,6 @@
 #include "output/ExportJob.h"
 
+#include "album/FormatTable.h"
 #include "output/JpegStamp.h"
 
 #include <QEventLoop>
@@ -9,9 +10,7 @@
 namespace q32 {
 
 bool IsClipFormatText(const QString& formatText) {
-    return formatText.startsWith(QLatin1String("59 Video")) ||
-           formatText.startsWith(QLatin1String("93 MPEG")) ||
-           formatText.startsWith(QLatin1String("94 Apple"));
+    return IsClipFormat(formatText);
 }
 
 ImagingCondition ExportPicture(const QString& source, const QString& target,

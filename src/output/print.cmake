@@ -7,7 +7,7 @@ quillon_add_library(q32_print
         PrintLayout.cpp
         PrintRender.cpp
         PrintRun.cpp
-    PUBLIC_LIBS q32_common q32_album q32_imaging Qt6::Core Qt6::Gui)
+    PUBLIC_LIBS q32_common q32_album q32_formats q32_imaging Qt6::Core Qt6::Gui)
 
 quillon_add_library(q32_print_ui
     SOURCES

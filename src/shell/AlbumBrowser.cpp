@@ -1,6 +1,7 @@
 #include "shell/AlbumBrowser.h"
 
 #include "album/AlbumMaintenance.h"
+#include "album/FormatTable.h"
 #include "common/AppPaths.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
@@ -21,8 +22,7 @@ const QString kFYI = QStringLiteral("FYI");
 } // namespace
 
 MediaKind AlbumBrowser::mediaKindOf(const QString& format) {
-    if (format.startsWith(QLatin1String("59 Video")) ||
-        format.startsWith(QLatin1String("93 MPEG")) || format.startsWith(QLatin1String("94 Apple")))
+    if (IsClipFormat(format))
         return MediaKind::Video;
     if (format.mid(3, 3).toLower() == QLatin1String("gif"))
         return MediaKind::Gif;

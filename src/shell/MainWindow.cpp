@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "album/FormatTable.h"
 #include "album/ui/AddImagesStartup.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/AppPaths.h"
@@ -465,10 +466,8 @@ void MainWindow::startUp() {
         const QString tail = path.right(3).toLower();
         RecordMedia media;
         media.kind = tail == QLatin1String("gif") ? MediaKind::Gif
-                     : tail == QLatin1String("mpg") || tail == QLatin1String("mov") ||
-                             tail == QLatin1String("avi")
-                         ? MediaKind::Video
-                         : MediaKind::Still;
+                     : IsClipFileName(path)       ? MediaKind::Video
+                                                  : MediaKind::Still;
         media.path = path;
         m_preview->showMedia(media);
     });
@@ -680,7 +679,8 @@ void MainWindow::addImages(const QStringList& pictures) {
 void MainWindow::createNewAlbum(const QStringList& pictures) {
     m_newAlbumPending = true;
     const QString chosen =
-        AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")));
+        AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")),
+                         m_browser->album() ? m_browser->album()->path() : QString());
     if (!chosen.isEmpty())
         showAddImages(chosen, pictures);
 }

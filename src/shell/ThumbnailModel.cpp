@@ -2,6 +2,7 @@
 
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
+#include "album/FormatTable.h"
 #include "shell/ThumbnailSource.h"
 
 #include <QPainter>
@@ -93,8 +94,7 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
         if (image->isNull()) {
             const auto record = m_recordset->recordAt(position);
             const QString format = record ? record->imageFormat : QString();
-            pixmap = placeholder(false, format.startsWith(u"59 ") || format.startsWith(u"93 ") ||
-                                            format.startsWith(u"94 "));
+            pixmap = placeholder(false, IsClipFormat(format));
         } else {
             pixmap = QPixmap::fromImage(square(*image));
         }

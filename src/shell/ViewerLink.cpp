@@ -1,5 +1,6 @@
 #include "shell/ViewerLink.h"
 
+#include "album/FormatTable.h"
 #include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
@@ -10,10 +11,7 @@ namespace q32 {
 namespace {
 
 bool isStill(const QString& format) {
-    return !format.startsWith(QLatin1String("59 Video")) &&
-           !format.startsWith(QLatin1String("93 MPEG")) &&
-           !format.startsWith(QLatin1String("94 Apple")) &&
-           format.mid(3, 3).toLower() != QLatin1String("gif");
+    return !IsClipFormat(format) && format.mid(3, 3).toLower() != QLatin1String("gif");
 }
 
 ViewerMedia::Kind kindOf(MediaKind kind) {

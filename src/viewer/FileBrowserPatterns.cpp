@@ -1,6 +1,9 @@
 #include "viewer/FileBrowserPatterns.h"
 
+#include "album/FormatTable.h"
+
 #include <QStringList>
+#include <algorithm>
 
 namespace q32 {
 namespace {
@@ -70,11 +73,26 @@ QList<TypeBox> addImagesBoxes() {
             {QStringLiteral("All Formats"), QString()}};
 }
 
+// Today's kinds follow the window's own 28 boxes.
+QList<TypeBox> addImagesBoxesWithTodaysKinds() {
+    QList<TypeBox> boxes = addImagesBoxes();
+    for (const FileKind& kind : TodaysFileKinds())
+        boxes.append({kind.caption, kind.pattern});
+    return boxes;
+}
+
+QStringList patternParts(const QString& pattern) {
+    QStringList parts;
+    for (const QString& part : pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        parts << part.trimmed();
+    return parts;
+}
+
 } // namespace
 
 const QList<TypeBox>& TypeBoxes(TypeBoxSet set) {
     static const QList<TypeBox> browser = fileBrowserBoxes();
-    static const QList<TypeBox> addImages = addImagesBoxes();
+    static const QList<TypeBox> addImages = addImagesBoxesWithTodaysKinds();
     return set == TypeBoxSet::FileBrowser ? browser : addImages;
 }
 
@@ -88,14 +106,15 @@ void AddPatternExtension(QString& filesPattern, const QString& pattern) {
 QList<bool> CheckedBoxesForPattern(const QString& filesPattern, TypeBoxSet set) {
     const QList<TypeBox>& boxes = TypeBoxes(set);
     QList<bool> checked(boxes.size(), false);
-    // Whole patterns are compared, so "*.jpeg" or a longer list never ticks a wrong box.
-    for (const QString& part : filesPattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString wanted = part.trimmed();
-        for (qsizetype i = 0; i < boxes.size(); ++i) {
-            if (!boxes[i].pattern.isEmpty() &&
-                boxes[i].pattern.compare(wanted, Qt::CaseInsensitive) == 0)
-                checked[i] = true;
-        }
+    // Whole patterns are compared, so "*.jpeg" or a longer list never ticks a wrong box; a box
+    // that stands for several patterns is ticked when all of them are there.
+    const QStringList stored = patternParts(filesPattern);
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        const QStringList wanted = patternParts(boxes[i].pattern);
+        checked[i] = !wanted.isEmpty() &&
+                     std::all_of(wanted.cbegin(), wanted.cend(), [&stored](const QString& w) {
+                         return stored.contains(w, Qt::CaseInsensitive);
+                     });
     }
     return checked;
 }
@@ -107,16 +126,27 @@ QString PatternForCheckedBoxes(const QList<bool>& checked, TypeBoxSet set) {
         if (checked[i] && !boxes[i].pattern.isEmpty())
             AddPatternExtension(pattern, boxes[i].pattern);
     }
+    // The Add Images window's "All Formats" also takes the kinds its boxes do not name
+    // ("*.jpeg", "*.tiff", ...): every kind the program reads.
+    if (set == TypeBoxSet::AddImages && checked.value(kAllFormatsBox)) {
+        const QStringList listed = patternParts(pattern);
+        for (const QString& part : patternParts(ReadableFilesPattern()))
+            if (!listed.contains(part, Qt::CaseInsensitive))
+                AddPatternExtension(pattern, part);
+    }
     return pattern.isEmpty() ? QString::fromLatin1(kNoFilesPattern) : pattern;
 }
 
 QList<bool> ApplyBoxClick(QList<bool> checked, int box, bool on) {
     if (box < 0 || box >= checked.size())
         return checked;
-    if (box == kAllFormatsBox)
+    if (box == kAllFormatsBox) {
         checked.fill(on);
-    else
+    } else {
         checked[box] = on;
+        if (!on) // not every format any more
+            checked[kAllFormatsBox] = false;
+    }
     return checked;
 }
 

@@ -210,6 +210,49 @@ private slots:
         QCOMPARE(album->record(jpeg.rowId)->imageFormat,
                  QStringLiteral("10 JPEG File Interchange Format"));
     }
+
+    void todaysClipsAreStoredAsClips_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("encoding");
+        QTest::addColumn<QString>("format");
+        const QStringList h264 = {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"};
+        QTest::newRow("phone mp4") << "VID_0001.mp4" << h264 << "95 MPEG-4 Video";
+        QTest::newRow("webm") << "clip.webm" << QStringList{"-c:v", "libvpx-vp9", "-c:a", "libopus"}
+                              << "96 WebM Video";
+        QTest::newRow("mkv") << "clip.mkv" << h264 << "97 Matroska Video";
+        QTest::newRow("avi") << "clip.avi" << QStringList{"-c:v", "mpeg4", "-c:a", "mp3"}
+                             << "59 Video for Windows";
+        QTest::newRow("camcorder mts")
+            << "00001.MTS" << h264 + QStringList{"-f", "mpegts"} << "93 MPEG";
+        // A camera's QuickTime file under another name is told by its brand.
+        QTest::newRow("quicktime as mp4")
+            << "IMG_0002.MP4" << h264 + QStringList{"-f", "mov"} << "94 Apple Quicktime";
+    }
+    void todaysClipsAreStoredAsClips() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, encoding);
+        QFETCH(QString, format);
+        const QString clip = path(name);
+        QCOMPARE(
+            QProcess::execute("ffmpeg", QStringList{"-v", "error", "-y", "-f", "lavfi", "-i",
+                                                    "testsrc=size=160x120:rate=10", "-f", "lavfi",
+                                                    "-i", "sine=frequency=440", "-t", "1"} +
+                                            encoding + QStringList{clip}),
+            0);
+        auto album = newAlbum("clips.mdb");
+        test::ScriptedPromptService prompts;
+        TitleSink sink;
+        const AddOutcome added = add(context(album.get(), prompts, sink, 2), clip);
+        QCOMPARE(added.result, AddResult::Stored);
+        const auto row = album->record(added.rowId);
+        QCOMPARE(row->imageFormat, format);
+        QCOMPARE(row->imageProperties, SizeText(QFileInfo(clip).size()) +
+                                           QStringLiteral("(160x120) (16,777,216 colors)"));
+        QCOMPARE(album->readBytes(added.rowId, PictureField::Image), test::readFile(clip));
+        // The thumbnail view shows a clip's placeholder, not a picture it cannot decode.
+        const PreparedFile prepared = PrepareFile(clip, m_prepare);
+        QVERIFY(!prepared.thumbnail.isNull() && prepared.thumbnail.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAddRecord)

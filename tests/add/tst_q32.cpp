@@ -1,6 +1,7 @@
 // q32 as its users run it: a folder of a thousand mixed files, runs killed at points they report,
 // and the faults a script meets (missing folder, wrong password, another program's file).
 
+#include "FormatSamples.h"
 #include "TestAlbums.h"
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
@@ -144,7 +145,8 @@ private slots:
                                                        QRegularExpression::escape(name) + ": \\S")),
                      qPrintable(name));
         QCOMPARE(r.err.count(QRegularExpression("skipped [^\\n]*deeper/pic\\d+\\.jpg: \\S")), 3);
-        QVERIFY(!r.err.contains("readme.txt"));
+        QVERIFY(r.err.contains(QRegularExpression(
+            "\nleft out [^\n]*/readme.txt: not a picture or clip kind the program reads\n")));
         QVERIFY(r.err.contains(
             QRegularExpression(QStringLiteral("%1 stored, 3 skipped, 5 failed").arg(good.size()))));
 
@@ -169,6 +171,50 @@ private slots:
         const QString firstName = lines.at(1).section('\t', 2, 2);
         QCOMPARE(runQ32({"extract", album, firstRow, path("out.bin")}).exitCode, 0);
         QCOMPARE(fileSha(path("out.bin")), stored.value(firstName));
+    }
+
+    void folderOfTodaysPhotosAndClipsIsAddedWhole() {
+        // A phone's folder: HEIC, AVIF, WebP, JPEG XL, DNG, clips, and files that are none.
+        const QString folder = path("phone");
+        QDir().mkpath(folder);
+        QVERIFY(test::MakeSampleSet(test::Quarters(96, 64), folder));
+        for (const char* clip : {"VID_1.mp4", "VID_2.webm", "VID_3.mkv"})
+            QVERIFY(test::Run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                         "testsrc=size=96x64:rate=10", "-t", "1", "-pix_fmt",
+                                         "yuv420p", folder + "/" + clip}));
+        writeFile(folder + "/notes.txt", "to do");
+        writeFile(folder + "/.nomedia", {});
+        const QStringList others = {"exif.bin", "notes.txt", ".nomedia"};
+
+        const QString album = path("phone.mdb");
+        const Result r = runQ32({"add", album, folder});
+        QCOMPARE(r.exitCode, 0);
+        QStringList wanted = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& other : others)
+            wanted.removeOne(other);
+        const auto stored = storedHashes(album);
+        QCOMPARE(QSet<QString>(stored.keyBegin(), stored.keyEnd()),
+                 QSet<QString>(wanted.cbegin(), wanted.cend()));
+        QVERIFY2(r.err.contains(QStringLiteral("%1 stored, 0 skipped, 0 failed, 3 left out of the "
+                                               "folders\n")
+                                    .arg(wanted.size())),
+                 qPrintable(r.err));
+        const QString unknown = ": not a picture or clip kind the program reads\n";
+        QVERIFY(r.err.contains("left out " + folder + "/exif.bin" + unknown));
+        QVERIFY(r.err.contains("left out " + folder + "/notes.txt" + unknown));
+        QVERIFY(r.err.contains("left out " + folder + "/.nomedia: a hidden file\n"));
+        const QString listed = runQ32({"list", album}).out;
+        for (const char* row :
+             {"\tVID_1.mp4\t95 MPEG-4 Video\t", "\tVID_2.webm\t96 WebM Video\t",
+              "\tVID_3.mkv\t97 Matroska Video\t", "\tphoto.heic\t85 ", "\tphoto.dng\t89 "})
+            QVERIFY2(listed.contains(row), row);
+
+        // A pattern leaves the other kinds out, and says so.
+        const Result some = runQ32({"add", path("some.mdb"), folder, "--pattern", "*.heic"});
+        QCOMPARE(some.exitCode, 0);
+        QVERIFY(
+            some.err.contains("left out " + folder + "/photo.avif: not in the pattern *.heic\n"));
+        QCOMPARE(storedHashes(path("some.mdb")).keys(), QStringList({"photo.heic"}));
     }
 
     void killedRunLeavesExactlyTheReportedRows() {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A new user makes an album from a folder tree: the README's run command with an empty settings
 # folder, File > Create New Image Depository, a new file, Change Image Folder, Recursive,
-# Search, Select All, Add. The main window then shows the new rows and the first picture, and
-# the album holds every file byte for byte. Then the file browser, opened from the menu, previews
+# Search, Select All, Add, the run's summary. The main window then shows the new rows and the
+# first picture, and the album holds every file byte for byte. Then the file browser, opened from the menu, previews
 # a picture of its folder in the main window.
 # Given a third argument (the help's images folder) it writes the help pages' screenshots there.
 set -euo pipefail
@@ -72,7 +72,12 @@ click $((ax + 576)) $((ay + 444)) 1   # Select All
 click $((ax + 800)) $((ay + 444)) 3   # Add
 shot duplicates
 xdotool key Return # "ALLOW DUPLICATE IMAGE FILE NAMES": No
-sleep 4
+find_window "^FYI$" >/dev/null || fail "no summary at the end of the run"
+sleep 0.5
+shot summary
+xdotool key Return # "4 stored, 0 skipped, 0 failed."
+find_window "^SECURITY$" >/dev/null || fail "no protect question after the run"
+sleep 0.5
 shot protect
 xdotool key Escape # no password
 sleep 4

@@ -116,10 +116,12 @@ private slots:
         QVERIFY(test::writeFile(w.state.AppDir + "scan1.scf", "page")); // a scanner page
         w.window.setAlbumPath(w.path("new.mdb"));
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectMessage("FYI");
         w.prompts.expectNewPassword("SECURITY", "");
         QSignalSpy closed(&w.window, &AddImagesController::closeRequested);
         w.add();
         QCOMPARE(albumContents(w.path("new.mdb")), contentsOf(files));
+        QCOMPARE(w.prompts.asked().at(1).text, QStringLiteral("3 stored, 0 skipped, 0 failed."));
         QCOMPARE(w.storingTitles(),
                  QStringList({"Storing image 0 of 3...", "Storing image 1 of 3...",
                               "Storing image 2 of 3..."}));
@@ -149,6 +151,7 @@ private slots:
         w.window.load({sunset});
         w.prompts.expectInput("Image File Name", "Evening sky");
         w.prompts.expectInput("Image Description", "From the balcony");
+        w.prompts.expectMessage("FYI");
         w.prompts.expectNewPassword("SECURITY", "s3cret");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
@@ -167,9 +170,10 @@ private slots:
         const QStringList files = w.listPictures("pics", 2);
         w.window.setAlbumPath(album);
         w.prompts.expectInput("SECURED ALBUM", "pw"); // and no protect question at the end
+        w.prompts.expectMessage("FYI");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
-        QCOMPARE(w.prompts.asked().size(), 1);
+        QCOMPARE(w.prompts.asked().size(), 2);
         QCOMPARE(albumContents(album, "pw"), contentsOf(files));
     }
 
@@ -198,7 +202,8 @@ private slots:
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
         QCOMPARE(w.prompts.asked().first().text,
-                 QStringLiteral("These pictures are already in the album and were not added:\n\n"
+                 QStringLiteral("2 stored, 2 skipped, 0 failed.\n\n"
+                                "These pictures are already in the album and were not added:\n"
                                 "b.jpg: the same picture as record 1 (a.jpg)\n"
                                 "c.jpg: the same picture as record 1 (a.jpg)"));
         QCOMPARE(albumContents(album).keys(), QStringList({"a.jpg", "d.jpg"}));
@@ -265,9 +270,14 @@ private slots:
                          [&](const QStringList& f) { reported << f; });
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)");
+        w.prompts.expectMessage("FYI");
         w.prompts.expectNewPassword("SECURITY", "");
         w.add();
         QCOMPARE(reported, files.mid(0, 2));
+        // The end says what became of each file.
+        QVERIFY(w.prompts.asked().at(2).text.startsWith(
+            "2 stored, 0 skipped, 1 failed.\n2 more were not tried: the run ended before them."
+            "\n\nFailed:\np2.png: "));
         // What was reported stored is in the album byte for byte, and nothing more.
         QCOMPARE(albumContents(w.path("stopped.mdb")), contentsOf(reported));
         QCOMPARE(w.window.run().albumRows(), 2);
@@ -284,6 +294,7 @@ private slots:
         const QString title = "UNEXPECTED ERROR! (AddImages: Command3D4_Click #1)";
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage(title); // once: the run names the file and goes on
+        w.prompts.expectMessage("FYI");
         w.prompts.expectNewPassword("SECURITY", "");
         w.add();
         QCOMPARE(w.prompts.pending(), 0);
@@ -332,9 +343,11 @@ private slots:
         QDir().mkpath(w.path("f/sub"));
         for (const char* name : {"a.png", "b.png", "c.jpg"})
             QVERIFY(makePicture(w.path("f/") + name, 1));
+        QVERIFY(test::writeFile(w.path("f/notes.txt"), "not a picture"));
         w.settings.RegPutString("Directories", "AddImgFromDir", w.path("f"));
         w.window.load();
         QCOMPARE(w.window.folder(), w.path("f/"));
+        // No type chosen yet: every file the program reads.
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
         auto* files = w.window.folderFiles();
         w.window.folderSelection()->select(files->index(2), QItemSelectionModel::Select);
@@ -344,12 +357,18 @@ private slots:
         QCOMPARE(w.window.title(), QStringLiteral("2 images"));
         w.window.addFolderFile(1);
         auto* list = w.window.list();
+        // Select All lists each file once, and the title counts the list as it is.
+        w.window.addAllFiles();
+        QCOMPARE(list->paths(),
+                 QStringList({w.path("f/a.png"), w.path("f/c.jpg"), w.path("f/b.png")}));
+        QCOMPARE(w.window.title(), QStringLiteral("3 images"));
         w.window.listSelection()->select(list->index(0), QItemSelectionModel::Select);
         w.window.listSelection()->select(list->index(2), QItemSelectionModel::Select);
         w.window.retainSelected();
         QCOMPARE(list->paths(), QStringList({w.path("f/a.png"), w.path("f/b.png")}));
         w.window.removeEntry(0);
         QCOMPARE(list->paths(), QStringList({w.path("f/b.png")}));
+        QCOMPARE(w.window.title(), QStringLiteral("1 image"));
         w.window.clearList();
         w.window.folderSelection()->select(files->index(1), QItemSelectionModel::ClearAndSelect);
         w.window.addSelectedFiles();
@@ -361,10 +380,25 @@ private slots:
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png"}));
         w.window.typeBoxClicked(kAllFormatsBox, false);
         QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.___");
-        QVERIFY(w.window.folderFiles()->stringList().isEmpty());
-        w.window.setPatternText("*.jpg"); // the pattern box wins over the boxes
-        w.window.typeBoxClicked(3, true);
+        // No box ticked: every file the program reads, as on a first start.
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
+        w.window.setPatternText("*.jpg"); // the pattern box filters at once, and wins
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg"}));
+        w.window.typeBoxClicked(12, true);
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg"}));
+        w.window.setPatternText("");
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png"}));
+        // "All Formats" takes every kind read: today's, and other names such as "*.jpeg".
+        QVERIFY(makePicture(w.path("f/d.jpeg"), 2));
+        QVERIFY(test::writeFile(w.path("f/e.heic"), "x"));
+        QVERIFY(test::writeFile(w.path("f/f.mp4"), "x"));
+        w.window.typeBoxClicked(kAllFormatsBox, true);
+        QCOMPARE(w.window.folderFiles()->stringList(),
+                 QStringList({"a.png", "b.png", "c.jpg", "d.jpeg", "e.heic", "f.mp4"}));
+        QVERIFY(w.window.typeBoxes().at(kAllFormatsBox + 1)); // today's boxes follow the 28
+        w.window.typeBoxClicked(12, false);                   // PNG off: no longer every format
+        QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"c.jpg", "e.heic", "f.mp4"}));
+        w.window.setPatternText("*.jpg");
 
         w.window.setRecursive(true);
         QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "-1");
@@ -421,6 +455,55 @@ private slots:
         QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 /gone/away/old.mdb").isEmpty());
         QVERIFY(w.prompts.asked().last().file.fileName.isEmpty());
         QCOMPARE(w.state.StatusWord, int16_t(1));
+
+        // The name of an album that exists is said, with the question: No asks for another
+        // name, Yes adds to it, Cancel ends.
+        const QString family = w.path("albums/Family.mdb");
+        QVERIFY(AlbumDb::create(family, false).ok());
+        w.prompts.expectSaveFile("Select A File Name For the Depository", family)
+            .expectMessage("WARNING", MsgResult::No)
+            .expectSaveFile("Select A File Name For the Depository", w.path("albums/Family 2"));
+        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + family), w.path("albums/Family 2"));
+        QCOMPARE(w.prompts.asked().at(3).text,
+                 family + " already exists.\n\nDo you want to add the pictures to this Image "
+                          "Depository?  (No chooses another name.)");
+        QCOMPARE(w.prompts.asked().at(3).style, 3 + 32); // Yes/No/Cancel, question
+        QCOMPARE(w.prompts.asked().at(4).file.fileName, family);
+        w.prompts.expectSaveFile("Select A File Name For the Depository", family)
+            .expectMessage("WARNING", MsgResult::Yes);
+        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + family), family);
+        w.state.StatusWord = 0;
+        w.prompts.expectSaveFile("Select A File Name For the Depository", family)
+            .expectMessage("WARNING", MsgResult::Cancel);
+        QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 " + family).isEmpty());
+        QCOMPARE(w.state.StatusWord, int16_t(1));
+    }
+
+    void runSummaryNamesWhatTheFoldersLeftOut() {
+        Window w;
+        QDir().mkpath(w.path("trip/day2"));
+        QVERIFY(makePicture(w.path("trip/a.jpg"), 1));
+        QVERIFY(makePicture(w.path("trip/day2/b.jpg"), 2));
+        QVERIFY(makePicture(w.path("trip/c.png"), 3));
+        QVERIFY(test::writeFile(w.path("trip/day2/notes.txt"), "day two"));
+        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("trip"));
+        w.window.load();
+        w.window.setRecursive(true);
+        w.window.setPatternText("*.jpg");
+        QSignalSpy searched(&w.window.search(), &AddImagesSearch::finished);
+        w.window.search().click(0);
+        QVERIFY(searched.wait(5000));
+        QCOMPARE(w.window.list()->rowCount(), 2);
+        w.window.setAlbumPath(w.path("trip.mdb"));
+        w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        w.prompts.expectMessage("FYI");
+        w.prompts.expectNewPassword("SECURITY", "");
+        w.add();
+        QCOMPARE(w.prompts.asked().at(1).text,
+                 "2 stored, 0 skipped, 0 failed.\n\nLeft out of the folders:\n" +
+                     w.path("trip/c.png") + ": not in the pattern *.jpg\n" +
+                     w.path("trip/day2/notes.txt") +
+                     ": not a picture or clip kind the program reads");
     }
 
     void searchListsTheTreeAndStops() {
@@ -452,12 +535,16 @@ private slots:
                  QStringList({w.path("t/a.jpg"), w.path("t/sub1/b.jpg"), w.path("t/sub2/d.png"),
                               w.path("t/sub1/deep/c.jpg")}));
         QCOMPARE(w.window.title(), QStringLiteral("3 directories and 4 file(s)"));
-        // The file box ends on the last folder visited, and that folder is kept.
-        QCOMPARE(w.window.folder(), w.path("t/sub1/deep/"));
-        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("t/sub1/deep/"));
+        // The image folder stays the one chosen, and nothing is stored: searching again finds
+        // the same.
+        QCOMPARE(w.window.folder(), w.path("t/"));
+        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("t"));
+        search.click(0);
+        QVERIFY(done.wait(5000));
+        QCOMPARE(w.window.list()->rowCount(), 4);
+        QCOMPARE(w.window.folder(), w.path("t/"));
 
         // A list that is full says so and keeps what it holds.
-        w.window.pointFileBoxAt(w.path("t"), {});
         w.window.list()->setLimit(3);
         w.prompts.expectMessage(QString());
         search.click(0);

@@ -84,6 +84,7 @@ private slots:
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectInput("Image File Name", "First scan");
         w.prompts.expectInput("Image Description", "");
+        w.prompts.expectMessage("FYI");
         w.prompts.expectNewPassword("SECURITY", "");
         const QByteArray scanned = test::readFile(page);
         QSignalSpy done(&w.window.run(), &AddImagesRun::finished);

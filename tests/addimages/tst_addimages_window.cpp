@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -122,6 +123,7 @@ private slots:
                             !window.findChild<QPushButton*>("SSCommand3_0")->isEnabled();
                 });
         a.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        a.prompts.expectMessage("FYI");
         a.prompts.expectNewPassword("SECURITY", "");
         add->click();
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
@@ -169,9 +171,11 @@ private slots:
         p.prompts.expectMessage("FYI"); // recent entry 1 is not an album yet
         p.main.startUp();
         const QStringList files = pictures(p.env, "pics", 3);
-        const QString album = p.env.path("made.mdb");
+        QDir().mkpath(p.env.path("Trips"));
+        const QString album = p.env.path("Trips/Summer Album.mdb");
         p.prompts.expectSaveFile("Select A File Name For the Depository", album);
         p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        p.prompts.expectMessage("FYI");
         p.prompts.expectNewPassword("SECURITY", "");
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
             w->controller().pointFileBoxAt(p.env.path("pics"), {});
@@ -192,6 +196,7 @@ private slots:
         QVERIFY(makePicture(extra, 99));
         p.prompts.expectInput("Image File Name", "extra.png");
         p.prompts.expectInput("Image Description", "");
+        p.prompts.expectMessage("FYI");
         p.prompts.expectNewPassword("SECURITY", "");
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
             w->controller().addDropped({extra});
@@ -208,6 +213,54 @@ private slots:
         p.main.runCommand("ID_CreateNewAlbum");
         QVERIFY(!QFile::exists(p.env.path("no.mdb")));
         QCOMPARE(p.main.browser().album()->path(), album);
+        // The name offered is the open album's, exactly as it is written.
+        QCOMPARE(p.prompts.asked().last().file.fileName, album);
+
+        // Choosing the open album's own file says so; Yes adds the pictures to it.
+        const QString more = p.env.path("more.png");
+        QVERIFY(makePicture(more, 98));
+        p.prompts.expectSaveFile("Select A File Name For the Depository", album);
+        p.prompts.expectMessage("WARNING", MsgResult::Yes);
+        p.prompts.expectInput("Image File Name", "more.png");
+        p.prompts.expectInput("Image Description", "");
+        p.prompts.expectMessage("FYI");
+        p.prompts.expectNewPassword("SECURITY", "");
+        whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
+            w->controller().addDropped({more});
+            w->findChild<QPushButton*>("Command3D4")->click();
+        });
+        p.main.runCommand("ID_CreateNewAlbum");
+        QCOMPARE(p.prompts.pending(), 0);
+        QCOMPARE(albumContents(album).size(), 5);
+        QCOMPARE(p.main.grid()->model()->rowCount(), 5);
+    }
+
+    void todaysClipPlaysInTheClipPane() {
+        Program p;
+        p.prompts.expectMessage("FYI"); // recent entry 1 is not an album yet
+        p.main.startUp();
+        const QString clip = p.env.path("VID_0001.mp4");
+        QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                              "testsrc=size=160x120:rate=10", "-t", "1", "-pix_fmt",
+                                              "yuv420p", clip}),
+                 0);
+        const QString album = p.env.path("clips.mdb");
+        p.prompts.expectSaveFile("Select A File Name For the Depository", album);
+        p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
+        p.prompts.expectInput("Image File Name", "VID_0001.mp4");
+        p.prompts.expectInput("Image Description", "");
+        p.prompts.expectMessage("FYI");
+        p.prompts.expectNewPassword("SECURITY", "");
+        whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
+            w->controller().addDropped({clip});
+            w->findChild<QPushButton*>("Command3D4")->click();
+        });
+        p.main.runCommand("ID_CreateNewAlbum");
+        QCOMPARE(p.prompts.pending(), 0);
+        QCOMPARE(p.state.record.CurrentFormatName, QStringLiteral("MPEG-4 Video"));
+        // Played as a clip: the clip's buttons, not a picture that cannot be decoded.
+        QCOMPARE(p.main.browser().media().kind, MediaKind::Video);
+        QVERIFY(p.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&p.main));
     }
 
     void picturesOnTheCommandLine() {
@@ -220,6 +273,7 @@ private slots:
         p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::Yes);
         p.prompts.expectInput("Image File Name", "Holiday");
         p.prompts.expectInput("Image Description", "At the sea");
+        p.prompts.expectMessage("FYI");
         p.prompts.expectNewPassword("SECURITY", "");
         bool listed = false;
         whenShown<AddImagesWindow>([&](AddImagesWindow* w) {

@@ -116,6 +116,16 @@ private slots:
         QCOMPARE(r.lastFolder, root + "/sub/dir.jpg/");
         QCOMPARE(r.title, QStringLiteral("3 directories and 5 file(s)"));
         QVERIFY(!r.listFull && !r.stopped);
+        // What the visited folders held besides, and why it was left out (a dangling link is no
+        // file, a hidden folder is not visited).
+        QStringList leftOut;
+        for (const LeftOutFile& f : r.leftOut)
+            leftOut << f.path.mid(root.size() + 1) + ": " + LeftOutReasonText(f.reason, r.pattern);
+        QCOMPARE(leftOut,
+                 QStringList({".d.jpg: a hidden file", "c.png: not in the pattern *.jpg;*.tif",
+                              "notes.txt: not a picture or clip kind the program reads",
+                              "sub/readme.txt: not a picture or clip kind the program reads"}));
+        QCOMPARE(r.leftOutCount, 4);
 
         // Recursion off: only the folder's files, its children still counted; empty pattern box
         // falls back to the default pattern.

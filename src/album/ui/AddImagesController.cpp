@@ -1,6 +1,7 @@
 #include "album/ui/AddImagesController.h"
 
 #include "album/DirectoryScan.h"
+#include "album/FormatTable.h"
 #include "album/ui/AddImagesList.h"
 #include "album/ui/AddImagesRun.h"
 #include "album/ui/AddImagesScanner.h"
@@ -116,8 +117,21 @@ void AddImagesController::pointFileBoxAt(const QString& folder, const QString& p
     emit folderLabelChanged(m_folder);
 }
 
+void AddImagesController::setPatternText(const QString& text) {
+    m_patternText = text;
+    if (m_loaded)
+        pointFileBoxAt(m_folder, searchPattern());
+}
+
+QString AddImagesController::defaultPattern() const {
+    const QString stored = m_state.FilesPattern.trimmed();
+    if (stored.isEmpty() || stored == QLatin1String(kNoFilesPattern))
+        return ReadableFilesPattern();
+    return stored;
+}
+
 QString AddImagesController::searchPattern() const {
-    return m_patternText.trimmed().isEmpty() ? m_state.FilesPattern : m_patternText;
+    return m_patternText.trimmed().isEmpty() ? defaultPattern() : m_patternText;
 }
 
 void AddImagesController::storeFolder() {
@@ -129,16 +143,22 @@ void AddImagesController::storeFolder() {
 }
 
 void AddImagesController::titleForListCount() {
-    const qsizetype n = m_list->rowCount();
-    setTitle(QString::number(n) + (n == 1 ? QStringLiteral(" image") : QStringLiteral(" images")));
+    showListCount();
     m_state.StatusWord = 0;
     emit selectAllEnabled(true);
 }
 
+void AddImagesController::showListCount() {
+    const qsizetype n = m_list->rowCount();
+    setTitle(QString::number(n) + (n == 1 ? QStringLiteral(" image") : QStringLiteral(" images")));
+}
+
 void AddImagesController::addFolderFile(int row) {
     const QString path = folderFilePath(row);
-    if (!path.isEmpty())
-        m_list->append({path});
+    if (path.isEmpty())
+        return;
+    m_list->append({path});
+    showListCount();
 }
 
 void AddImagesController::addSelectedFiles() {
@@ -158,6 +178,11 @@ void AddImagesController::addAllFiles() {
     for (int r = 0; r < m_folderFiles->rowCount(); ++r)
         paths << folderFilePath(r);
     m_list->append(paths);
+    // The folder's other files were left out by the pattern.
+    QList<LeftOutFile> others;
+    qint64 count = 0;
+    MatchingFiles(m_folder, FilePattern(m_filePattern), &others, &count);
+    noteLeftOut(others, count, m_filePattern);
     if (m_folderFiles->rowCount() > 0)
         m_folderSelection->select(
             QItemSelection(m_folderFiles->index(0),
@@ -168,10 +193,14 @@ void AddImagesController::addAllFiles() {
 
 void AddImagesController::removeEntry(int row) {
     m_list->removeAt(row);
+    showListCount();
 }
 
 void AddImagesController::clearList() {
     m_list->clear();
+    m_leftOut.clear();
+    m_leftOutNotKept = 0;
+    showListCount();
 }
 
 void AddImagesController::retainSelected() {
@@ -179,12 +208,33 @@ void AddImagesController::retainSelected() {
     for (const QModelIndex& i : m_listSelection->selectedIndexes())
         rows << i.row();
     m_list->retain(rows);
+    showListCount();
+}
+
+void AddImagesController::noteLeftOut(const QList<LeftOutFile>& files, qint64 count,
+                                      const QString& pattern) {
+    for (const LeftOutFile& f : files) {
+        if (m_leftOut.size() >= kLeftOutKept) {
+            ++m_leftOutNotKept;
+            continue;
+        }
+        m_leftOut.insert(f.path, LeftOutReasonText(f.reason, pattern));
+    }
+    m_leftOutNotKept += count - files.size();
+}
+
+QList<QPair<QString, QString>> AddImagesController::leftOut() const {
+    QList<QPair<QString, QString>> out;
+    for (auto it = m_leftOut.cbegin(); it != m_leftOut.cend(); ++it)
+        if (!m_list->contains(it.key()))
+            out.append({it.key(), it.value()});
+    return out;
 }
 
 void AddImagesController::changeFolder() {
     const QString chosen = m_prompts.pickFolder(QStringLiteral("Select Image Folder"), m_folder);
     if (!chosen.isEmpty())
-        pointFileBoxAt(chosen, m_state.FilesPattern);
+        pointFileBoxAt(chosen, searchPattern());
     const int n = m_folderFiles->rowCount();
     emit folderLabelChanged(m_folder + QStringLiteral(" (") + QString::number(n) +
                             (n == 1 ? QStringLiteral(" file)") : QStringLiteral(" files)")));

@@ -4,8 +4,10 @@
 // (each in a class of its own). It asks through the prompt service and tells the window what to
 // show through signals, so every flow runs headless in the tests.
 
+#include "album/DirectoryScan.h"
 #include "album/ui/AddImagesInfo.h"
 
+#include <QMap>
 #include <QObject>
 #include <QStringList>
 #include <memory>
@@ -56,9 +58,14 @@ public:
     QString folderFilePath(int row) const;
     const QString& filePattern() const { return m_filePattern; }
     void pointFileBoxAt(const QString& folder, const QString& pattern);
-    // The pattern box ("File To Search For:"); empty means the default pattern (FilesPattern).
-    void setPatternText(const QString& text) { m_patternText = text; }
+    // The pattern box ("File To Search For:"); empty means the default pattern. The file box
+    // follows it as it is typed.
+    void setPatternText(const QString& text);
     const QString& patternText() const { return m_patternText; }
+    // FilesPattern, the ticked type boxes; with none ticked (or none chosen yet) every kind the
+    // program reads.
+    QString defaultPattern() const;
+    // The pattern box's text, else the default pattern.
     QString searchPattern() const;
     // Keeps the current image folder as AddImgFromDir.
     void storeFolder();
@@ -76,6 +83,12 @@ public:
     // Files and folders dropped from a file manager: a folder gives its files that match the
     // pattern (and those of its subfolders when Recursive is on).
     void addDropped(const QStringList& paths);
+    // Files of the folders added (Select All, Search, a dropped folder) that the pattern left
+    // out, with the reason, by path; the add run's summary names them.
+    void noteLeftOut(const QList<LeftOutFile>& files, qint64 count, const QString& pattern);
+    // Those not in the list after all, and how many more there were than are kept.
+    QList<QPair<QString, QString>> leftOut() const;
+    qint64 leftOutNotKept() const { return m_leftOutNotKept; }
 
     bool recursive() const { return m_recursive; }
     // A click on "Recursive": stored at once.
@@ -120,6 +133,7 @@ signals:
 
 private:
     void titleForListCount();
+    void showListCount();
     void showClipDetails(quint64 generation, const ImageDetails& details);
 
     ProgramState& m_state;
@@ -130,6 +144,8 @@ private:
     QString m_folder;
     QString m_filePattern;
     QString m_patternText;
+    QMap<QString, QString> m_leftOut; // path -> why it was left out
+    qint64 m_leftOutNotKept = 0;
     QString m_title;
     bool m_recursive = false;
     bool m_skipDuplicates = false;

@@ -1,5 +1,6 @@
 #include "album/ui/AddImagesInfo.h"
 
+#include "album/AddRecord.h"
 #include "album/FormatTable.h"
 #include "common/Text.h"
 #include "platform/imaging/Imaging.h"
@@ -30,24 +31,19 @@ QString sizeText(const QString& path) {
 
 } // namespace
 
-bool IsClipPath(const QString& path) {
-    const QString tail = lastThree(path);
-    return tail == QLatin1String("mpg") || tail == QLatin1String("mov");
-}
-
 bool IsVideoPath(const QString& path) {
-    return IsClipPath(path) || lastThree(path) == QLatin1String("avi");
+    return IsClipFileName(path);
 }
 
 ImageDetails InspectImageFile(const QString& path) {
     ImageDetails details;
-    if (IsClipPath(path)) {
+    if (const int clipCode = ClipCodeOf(path)) {
         details.clip = true;
         if (!QFileInfo(path).isFile()) {
             details.condition = ImagingCondition::FileNotFound;
             return details;
         }
-        details.type = FixedFormatText(path).mid(3);
+        details.type = FormatName(clipCode);
         details.size = sizeText(path);
         return details;
     }

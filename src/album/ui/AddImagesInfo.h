@@ -14,11 +14,10 @@ struct ImageDetails {
     QString size;       // "1,234,567 bytes"
     QString resolution; // "640 x 480"
     QString colours;    // "16,777,216 colors"
-    bool clip = false;  // "mpg" and "mov": no preview; the clip's size comes from the player
+    bool clip = false;  // no preview; the clip's size comes from the player
 };
 
-bool IsClipPath(const QString& path); // "mpg" or "mov"
-// Clips that are stored without a preview: "mpg", "avi", "mov".
+// Clips, which are stored without a preview: "mpg", "avi", "mov", "mp4", "webm", ...
 bool IsVideoPath(const QString& path);
 
 // Fast: reads the header only. For clips the resolution and colours are left empty.

@@ -25,26 +25,38 @@ Qt::ItemFlags AddImagesList::flags(const QModelIndex& index) const {
 
 bool AddImagesList::append(const QStringList& paths) {
     const qsizetype room = std::max<qsizetype>(0, m_limit - m_paths.size());
-    const qsizetype count = std::min(room, paths.size());
-    if (count > 0) {
-        beginInsertRows({}, int(m_paths.size()), int(m_paths.size() + count - 1));
-        m_paths.append(paths.mid(0, count));
+    QStringList fresh;
+    bool allFit = true;
+    for (const QString& path : paths) {
+        if (m_present.contains(path))
+            continue;
+        if (fresh.size() == room) {
+            allFit = false;
+            break;
+        }
+        m_present.insert(path);
+        fresh.append(path);
+    }
+    if (!fresh.isEmpty()) {
+        beginInsertRows({}, int(m_paths.size()), int(m_paths.size() + fresh.size() - 1));
+        m_paths.append(fresh);
         endInsertRows();
     }
-    return count == paths.size();
+    return allFit;
 }
 
 void AddImagesList::removeAt(int row) {
     if (row < 0 || row >= m_paths.size())
         return;
     beginRemoveRows({}, row, row);
-    m_paths.removeAt(row);
+    m_present.remove(m_paths.takeAt(row));
     endRemoveRows();
 }
 
 void AddImagesList::clear() {
     beginResetModel();
     m_paths.clear();
+    m_present.clear();
     endResetModel();
 }
 
@@ -58,6 +70,7 @@ void AddImagesList::retain(QList<int> rows) {
             kept.append(m_paths[r]);
     beginResetModel();
     m_paths = std::move(kept);
+    m_present = QSet<QString>(m_paths.cbegin(), m_paths.cend());
     endResetModel();
 }
 

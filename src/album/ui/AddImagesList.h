@@ -3,6 +3,7 @@
 // search of a large tree never holds up the window, and capped at a fixed size.
 
 #include <QAbstractListModel>
+#include <QSet>
 #include <QStringList>
 
 namespace q32 {
@@ -16,8 +17,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Appends what fits under the limit; false when some paths did not fit.
+    // Appends what fits under the limit, leaving out paths the list holds already; false when
+    // some paths did not fit.
     bool append(const QStringList& paths);
+    bool contains(const QString& path) const { return m_present.contains(path); }
     void removeAt(int row);
     void clear();
     // Keeps only the given rows, in their order.
@@ -30,6 +33,7 @@ public:
 
 private:
     QStringList m_paths;
+    QSet<QString> m_present; // m_paths, for the look-up of every path appended
     qsizetype m_limit;
 };
 

@@ -16,7 +16,7 @@ namespace {
 // A person can't follow faster: the entry, its picture and its details follow the run this
 // often, and the storing keeps the processor.
 constexpr qint64 kShowEveryMs = 250;
-// A message box taller than the screen helps no one: the rest is counted.
+// A message box taller than the screen helps no one: the rest of a list is counted.
 constexpr int kDuplicateLines = 15;
 } // namespace
 
@@ -34,7 +34,11 @@ void AddImagesRun::start() {
     state.StatusWord = 0;
     m_albumRows = 0;
     m_protectedAlbum = false;
+    m_ran = false;
+    m_summary = {};
     m_duplicates.clear();
+    m_skipped.clear();
+    m_failed.clear();
     if (m_window.list()->rowCount() == 0) {
         state.StatusWord = 2;
         finish(Next::Finish);
@@ -65,6 +69,7 @@ void AddImagesRun::start() {
     connect(m_job.get(), &AddRunJob::titleChanged, &m_window, &AddImagesController::setTitle);
     connect(m_job.get(), &AddRunJob::finished, this, &AddImagesRun::jobFinished);
     m_sinceShown.invalidate();
+    m_ran = true;
     m_job->start();
 }
 
@@ -94,10 +99,15 @@ void AddImagesRun::itemHandled(const AddProgress& progress) {
 void AddImagesRun::itemsReported(const QList<AddItemReport>& reports) {
     QStringList files;
     for (const AddItemReport& r : reports) {
+        const QString line = FileNameOfPath(r.file) + QStringLiteral(": ") + r.reason;
         if (r.result == AddResult::Stored)
             files << r.file;
         else if (r.sameAsRow != 0)
-            m_duplicates << FileNameOfPath(r.file) + QStringLiteral(": ") + r.reason;
+            m_duplicates << line;
+        else if (r.result == AddResult::Skipped)
+            m_skipped << line;
+        else
+            m_failed << line;
     }
     m_albumRows += files.size();
     if (!files.isEmpty())
@@ -106,9 +116,9 @@ void AddImagesRun::itemsReported(const QList<AddItemReport>& reports) {
 
 void AddImagesRun::jobFinished() {
     const AddRunSummary summary = m_job->summary();
+    m_summary = summary;
     m_job.reset();
     m_album.reset(); // closed before the protect step copies it
-    reportDuplicates();
     if (summary.end == AddRunSummary::End::AlbumFailed && summary.albumError.isEmpty()) {
         // The commit itself failed (a full disk): what was stored before it stays.
         m_window.prompts().beep();
@@ -119,16 +129,33 @@ void AddImagesRun::jobFinished() {
     finish(summary.end == AddRunSummary::End::NameCancelled ? Next::End : Next::Finish);
 }
 
-void AddImagesRun::reportDuplicates() {
-    if (m_duplicates.isEmpty())
-        return;
-    QStringList lines = m_duplicates.mid(0, kDuplicateLines);
-    if (m_duplicates.size() > kDuplicateLines)
-        lines << QStringLiteral("... and %1 more").arg(m_duplicates.size() - kDuplicateLines);
-    m_window.prompts().msgBox(
-        QStringLiteral("These pictures are already in the album and were not added:\n\n") +
-            lines.join(QLatin1Char('\n')),
-        MsgIcon::Information, QStringLiteral("FYI"));
+void AddImagesRun::reportSummary() {
+    QString text = QStringLiteral("%1 stored, %2 skipped, %3 failed.")
+                       .arg(m_summary.stored)
+                       .arg(m_summary.skipped)
+                       .arg(m_summary.failed);
+    if (m_summary.notAttempted > 0)
+        text += QStringLiteral("\n%1 more were not tried: the run ended before them.")
+                    .arg(m_summary.notAttempted);
+    auto section = [&text](const QString& heading, const QStringList& entries, qint64 more = 0) {
+        if (entries.isEmpty() && more == 0)
+            return;
+        QStringList lines = entries.mid(0, kDuplicateLines);
+        more += std::max<qsizetype>(0, entries.size() - kDuplicateLines);
+        if (more > 0)
+            lines << QStringLiteral("... and %1 more").arg(more);
+        text +=
+            QStringLiteral("\n\n") + heading + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+    };
+    section(QStringLiteral("These pictures are already in the album and were not added:"),
+            m_duplicates);
+    section(QStringLiteral("Skipped:"), m_skipped);
+    section(QStringLiteral("Failed:"), m_failed);
+    QStringList leftOut;
+    for (const auto& [path, why] : m_window.leftOut())
+        leftOut << path + QStringLiteral(": ") + why;
+    section(QStringLiteral("Left out of the folders:"), leftOut, m_window.leftOutNotKept());
+    m_window.prompts().msgBox(text, MsgIcon::Information, QStringLiteral("FYI"));
 }
 
 void AddImagesRun::finish(Next next) {
@@ -136,6 +163,8 @@ void AddImagesRun::finish(Next next) {
     PromptService& prompts = m_window.prompts();
     if (next == Next::Finish) {
         emit selectAllCaption(QStringLiteral("Add All"));
+        if (m_ran)
+            reportSummary();
         if (m_albumRows == 0)
             state.StatusWord = 9;
         m_window.deleteScannerFiles();

@@ -45,8 +45,9 @@ private:
     void itemHandled(const AddProgress& progress);
     void itemsReported(const QList<AddItemReport>& reports);
     void jobFinished();
-    // Names the files skipped because the album holds their pictures, and the records it holds.
-    void reportDuplicates();
+    // How many files were stored, skipped and failed, and which were not stored (or left out of
+    // the folders added) and why.
+    void reportSummary();
     void finish(Next next);
 
     AddImagesController& m_window;
@@ -54,9 +55,13 @@ private:
     std::unique_ptr<AddRunJob> m_job;
     QElapsedTimer m_sinceShown; // the file shown last, so a fast run does not redraw each one
     bool m_running = false;
+    bool m_ran = false; // files were handed to the album: the run ends with its summary
+    AddRunSummary m_summary;
     bool m_protectedAlbum = false;
     qint64 m_albumRows = 0;
     QStringList m_duplicates;   // "b.jpg: the same picture as record 1 (a.jpg)"
+    QStringList m_skipped;      // other files skipped, "a.jpg: why"
+    QStringList m_failed;       // "bad.png: why"
     int m_readOnlyFailures = 0; // the window's count: the second read-only failure ends it
 };
 

@@ -37,6 +37,7 @@ void AddImagesSearch::click(int button) {
     }
     if (running())
         return;
+    m_window.clearList();
     m_window.setTitle(QStringLiteral("Searching..."));
     m_window.pointFileBoxAt(m_window.folder(), m_window.searchPattern());
     m_captions[button] = kStop;
@@ -45,7 +46,6 @@ void AddImagesSearch::click(int button) {
     const bool driveScan = button == 1;
     if (driveScan)
         m_window.showRecursive(true);
-    m_window.list()->clear();
     start(button, m_window.folder(), m_window.recursive(), driveScan);
 }
 
@@ -77,7 +77,7 @@ void AddImagesSearch::start(int button, const QString& folder, bool recursive, b
     SearchRequest request;
     request.folder = folder;
     request.pattern = m_window.patternText();
-    request.defaultPattern = m_window.state().FilesPattern;
+    request.defaultPattern = m_window.defaultPattern();
     request.recursive = recursive;
     request.driveScan = driveScan;
     request.listLimit = std::max<qsizetype>(0, m_window.list()->limit() - m_startCount);
@@ -117,7 +117,6 @@ void AddImagesSearch::restore() {
         return;
     m_restored = true;
     if (m_button >= 0) {
-        m_window.storeFolder();
         m_window.showRecursive(m_savedRecursive);
         m_captions[m_button] = idleCaption(m_button);
         emit captionChanged(m_button, m_captions[m_button]);
@@ -131,12 +130,8 @@ void AddImagesSearch::jobFinished() {
     m_directories = result.directories;
     m_listFull = m_listFull || result.listFull;
     m_jobDone = true;
-    // After a collect step the file box shows the last folder it visited.
-    if (m_button >= 0 && !result.lastFolder.isEmpty()) {
-        m_window.pointFileBoxAt(result.lastFolder, m_window.filePattern());
-        if (m_restored) // stopped: the caption is back already, the folder is kept now
-            m_window.storeFolder();
-    }
+    // The image folder stays what the user chose: a search only fills the list.
+    m_window.noteLeftOut(result.leftOut, result.leftOutCount, result.pattern);
     if (!m_feeding) {
         m_feeding = true;
         feedList();

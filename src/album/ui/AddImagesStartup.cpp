@@ -9,9 +9,12 @@
 
 namespace q32 {
 
-QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QString& recentEntry) {
+QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QString& recentEntry,
+                         const QString& openAlbum) {
     // "&1 /path/album.mdb": the path after the three-character prefix.
-    QString offered = recentEntry.startsWith(QLatin1Char('&')) ? recentEntry.mid(3) : QString();
+    QString offered = !openAlbum.isEmpty()                       ? openAlbum
+                      : recentEntry.startsWith(QLatin1Char('&')) ? recentEntry.mid(3)
+                                                                 : QString();
     FileDialogRequest request;
     if (!offered.isEmpty()) {
         const QString folder = offered.left(offered.lastIndexOf(QLatin1Char('/')) + 1);
@@ -27,13 +30,29 @@ QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QStr
     request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
     request.defaultExt = QStringLiteral("mdb");
     request.fileName = offered;
-    const QString chosen = prompts.saveFile(request);
-    if (chosen.isEmpty()) {
-        state.StatusWord = 1;
-        return {};
+    for (;;) {
+        const QString chosen = prompts.saveFile(request);
+        if (chosen.isEmpty()) {
+            state.StatusWord = 1;
+            return {};
+        }
+        // A file that does not exist yet is a new album, made by the first "&Add".
+        const QString path = QFileInfo(chosen).absoluteFilePath();
+        if (!QFileInfo::exists(path))
+            return path;
+        const MsgResult answer = prompts.msgBox(
+            path + QStringLiteral(" already exists.\n\nDo you want to add the pictures to this "
+                                  "Image Depository?  (No chooses another name.)"),
+            MsgIcon::Question, QStringLiteral("WARNING"), MsgButtons::YesNoCancel);
+        if (answer == MsgResult::Yes)
+            return path;
+        if (answer != MsgResult::No) {
+            state.StatusWord = 1;
+            return {};
+        }
+        request.initialDir = QFileInfo(path).absolutePath();
+        request.fileName = path;
     }
-    // A file that does not exist yet is a new album, made by the first "&Add".
-    return QFileInfo(chosen).absoluteFilePath();
 }
 
 StartupRequest ParseStartupArguments(const QStringList& arguments) {

@@ -158,11 +158,16 @@ void AddImagesWindow::buildWidgets() {
     auto* typeGrid = new QGridLayout(types);
     const QList<TypeBox>& boxes = TypeBoxes(TypeBoxSet::AddImages);
     m_typeBoxes.resize(boxes.size());
-    for (int place = 0; place < int(std::size(kBoxOrder)); ++place) {
-        const int box = kBoxOrder[place];
+    constexpr int kColumns = 7;
+    // Today's kinds follow in their own order.
+    QList<int> order(std::begin(kBoxOrder), std::end(kBoxOrder));
+    for (int box = int(std::size(kBoxOrder)); box < boxes.size(); ++box)
+        order << box;
+    for (int place = 0; place < order.size(); ++place) {
+        const int box = order[place];
         auto* check = new QCheckBox(boxes[box].caption, types);
         check->setObjectName(QStringLiteral("SSCheck1_%1").arg(box));
-        typeGrid->addWidget(check, place / 7, place % 7);
+        typeGrid->addWidget(check, place / kColumns, place % kColumns);
         connect(check, &QCheckBox::clicked, this,
                 [this, box](bool on) { m_controller->typeBoxClicked(box, on); });
         m_typeBoxes[box] = check;
@@ -215,7 +220,12 @@ void AddImagesWindow::buildWidgets() {
     layout->addWidget(m_folderLabel);
     layout->addLayout(columns, 1);
     layout->addWidget(types);
-    resize(940, 640);
+    // Rows of type boxes beyond the window's first four make it taller by as much, so everything
+    // above them stays in its place.
+    const int extraRows = (int(order.size()) + kColumns - 1) / kColumns - 4;
+    const int rowStep =
+        m_typeBoxes[0]->sizeHint().height() + std::max(0, typeGrid->verticalSpacing());
+    resize(940, 640 + std::max(0, extraRows) * rowStep);
 
     connect(m_fileBox, &QListView::clicked, this, [this](const QModelIndex& index) {
         if (m_controller->loaded())

@@ -244,6 +244,38 @@ bool CameraRawMagic(const ByteReader& b) {
 
 } // namespace
 
+int SniffClip(const QByteArray& head) {
+    const ByteReader b(head);
+    if (b.at(4, "ftyp")) {
+        if (IsoBmffImageCode(b) != 0)
+            return 0;
+        return b.at(8, "qt  ") ? 94 : 95;
+    }
+    // QuickTime files older than the 'ftyp' box start with their movie or its data.
+    if (b.at(4, "moov") || b.at(4, "mdat") || b.at(4, "wide") || b.at(4, "pnot"))
+        return 94;
+    if (b.at(0, "\x1A\x45\xDF\xA3")) {
+        // The EBML header names the document type within its first few dozen bytes.
+        const QByteArray header = head.left(64);
+        if (header.contains("webm"))
+            return 96;
+        return header.contains("matroska") ? 97 : 0;
+    }
+    if (b.at(0, "RIFF") && b.at(8, "AVI "))
+        return 59;
+    // Program stream pack, or a bare MPEG-1/2 video sequence.
+    if (b.at(0, QByteArrayView("\0\0\x01\xBA", 4)) || b.at(0, QByteArrayView("\0\0\x01\xB3", 4)))
+        return 93;
+    // Transport stream: a sync byte every 188 bytes (192 with the time codes of AVCHD's .m2ts).
+    for (const int lead : {0, 4}) {
+        const int packet = lead == 0 ? 188 : 192;
+        if (b.has(lead + 2 * packet, 1) && b.u8(lead) == 0x47 && b.u8(lead + packet) == 0x47 &&
+            b.u8(lead + 2 * packet) == 0x47)
+            return 93;
+    }
+    return 0;
+}
+
 QByteArray IconWithTrueDirectory(const QByteArray& file) {
     QByteArray out = file;
     const ByteReader b(file);

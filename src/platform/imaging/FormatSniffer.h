@@ -17,6 +17,11 @@ struct Sniffed {
 // head: the file's first bytes (4 KiB is plenty); fileSize: the whole file's length.
 Sniffed SniffFormat(const QByteArray& head, qint64 fileSize);
 
+// A clip, from its container's first bytes: 59 AVI, 93 MPEG (program or transport stream), 94
+// QuickTime, 95 MP4/3GP, 96 WebM, 97 Matroska; 0 for anything else (pictures of the ISO box
+// family, HEIC, AVIF and CR3, included).
+int SniffClip(const QByteArray& head);
+
 // An icon or cursor file whose directory gives each picture the size of its embedded bitmap,
 // for decoders that trust the directory (Qt's, ImageMagick's) when the two disagree.
 QByteArray IconWithTrueDirectory(const QByteArray& file);

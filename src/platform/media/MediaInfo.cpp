@@ -1,5 +1,8 @@
 #include "platform/media/MediaInfo.h"
 
+#include "platform/imaging/FormatSniffer.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <gst/gst.h>
@@ -7,6 +10,13 @@
 #include <mutex>
 
 namespace q32 {
+
+int ClipFormatCode(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return imaging::SniffClip(file.read(imaging::kSniffBytes));
+}
 
 ImagingCondition ReadMediaInfo(const QString& path, MediaInfo& info, int timeoutMs) {
     info = MediaInfo{};

@@ -15,6 +15,9 @@ struct MediaInfo {
     bool hasAudio = false;
 };
 
+// The clip format code of a file from its first bytes (see SniffClip), 0 when it is no clip.
+int ClipFormatCode(const QString& path);
+
 // Synchronous; gives up after timeoutMs (MediaTimeout). FileNotFound for a missing file,
 // UnrecognisedFormat when no stream can be read.
 ImagingCondition ReadMediaInfo(const QString& path, MediaInfo& info, int timeoutMs = 10000);
