@@ -99,8 +99,9 @@ void AlbumBrowser::chooseAlbumToOpen() {
     request.applyFlags(4100);
     const QString chosen = m_prompts.openFile(request);
     if (!chosen.isEmpty()) {
+        // Kept as it is spelt: file names are case-sensitive.
         m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir"),
-                                chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1).toLower());
+                                chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1));
         openAlbum(chosen);
     }
     emit recordToolsChanged();
@@ -148,7 +149,7 @@ std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path, QStr
             return nullptr;
         }
         case AlbumCondition::FileNotFound:
-            m_prompts.msgBox(QStringLiteral("'") + path.toLower() + QStringLiteral("' not found."),
+            m_prompts.msgBox(QStringLiteral("'") + path + QStringLiteral("' not found."),
                              MsgIcon::Exclamation, kFYI);
             return nullptr;
         default:
@@ -167,8 +168,6 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
     QString path = requested.startsWith(QLatin1Char('&')) ? requested.mid(3) : requested;
     if (path.isEmpty())
         return false;
-    // Recent entries are kept in lower case; find the file as it is spelt on disk.
-    path = ResolvePathCase(path);
     BusyGuard busy(m_prompts);
 
     // The open album's password is tried first, as albums often share one.

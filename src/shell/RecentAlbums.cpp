@@ -7,9 +7,7 @@ QString RecentPath(const QString& entry) {
 }
 
 std::optional<RecentEntries> MoveToFront(const RecentEntries& e, const QString& path) {
-    auto same = [&path](const QString& entry) {
-        return RecentPath(entry).compare(path, Qt::CaseInsensitive) == 0;
-    };
+    auto same = [&path](const QString& entry) { return RecentPath(entry) == path; };
     if (same(e[0]))
         return std::nullopt;
     RecentEntries out = e;
@@ -25,8 +23,6 @@ std::optional<RecentEntries> MoveToFront(const RecentEntries& e, const QString& 
         out[1] = entry(2, RecentPath(e[0]));
     }
     out[0] = entry(1, path);
-    for (QString& s : out)
-        s = s.toLower();
     return out;
 }
 

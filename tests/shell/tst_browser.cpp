@@ -67,19 +67,28 @@ private slots:
         QVERIFY(run.main.windowTitle().startsWith("Family.mdb  (3 images)  "));
         QCOMPARE(run.main.grid()->model()->rowCount(), 3);
         QCOMPARE(run.main.grid()->columnWidth(1), 0);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
-        QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a.toLower());
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a);
+        QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a);
         QVERIFY(run.main.commandBar().tool("ID_SortImageFile(Descending)")->isEnabled());
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("beach.png"));
 
         run.open(b);
         QVERIFY(run.main.windowTitle().startsWith("trip.mdb  (1 image)"));
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + a.toLower());
-        // The lower-case entry still opens the album whose name has capitals.
-        run.main.runCommand("ID_DBFile2");
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + a);
+        // An album whose name differs only in case is another album with its own entry, and
+        // each entry opens its own album.
+        const QString c = makeAlbum("family.mdb", {{"x.png"}, {"y.png"}});
+        run.open(c);
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile3"), "&3 " + a);
+        run.main.runCommand("ID_DBFile3");
+        QCOMPARE(run.main.browser().album()->path(), a);
         QCOMPARE(run.state.album.RecordCount, 3);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + b.toLower());
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a);
+        QCOMPARE(run.main.commandBar().caption("ID_DBFile2"), "&2 " + c);
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile3"), "&3 " + b);
+        run.main.runCommand("ID_DBFile2");
+        QCOMPARE(run.main.browser().album()->path(), c);
+        QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.prompts.asked().size(), 0);
     }
 
@@ -106,13 +115,12 @@ private slots:
             QCOMPARE(run.main.findChild<QLabel*>("Label2")->text(), QStringLiteral("The first"));
             QVERIFY(run.main.windowTitle().startsWith("kept.mdb  (2 images)"));
             QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), recent);
-            QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + empty.toLower());
+            QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + empty);
         };
 
         run.prompts.expectMessage("FYI");
         QVERIFY(!run.open(path("Gone.mdb")));
-        QCOMPARE(run.prompts.asked().last().text,
-                 "'" + path("gone.mdb").toLower() + "' not found.");
+        QCOMPARE(run.prompts.asked().last().text, "'" + path("Gone.mdb") + "' not found.");
         stillKept();
 
         QVERIFY(test::writeFile(path("notes.mdb"), "not an album"));
