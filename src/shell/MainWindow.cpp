@@ -43,6 +43,7 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace q32 {
 namespace {
@@ -155,6 +156,17 @@ void MainWindow::buildWidgets() {
     m_grid->verticalHeader()->hide();
     m_grid->move(kGridLeft, kGridTop);
     m_grid->hide();
+    // With no album open the grid says how to get one.
+    m_noAlbumHint = new QLabel(
+        QStringLiteral("No Image Depository is open.\n\n"
+                       "To make one and fill it with your pictures, choose\n"
+                       "File > Create New Image Depository.\n\n"
+                       "To open one, choose File > Open Existing Image Depository... (Ctrl+O)."),
+        m_grid->viewport());
+    m_noAlbumHint->setObjectName(QStringLiteral("NoAlbumHint"));
+    m_noAlbumHint->setAlignment(Qt::AlignCenter);
+    m_noAlbumHint->setWordWrap(true);
+    (new QVBoxLayout(m_grid->viewport()))->addWidget(m_noAlbumHint);
     connect(m_grid, &QTableView::clicked, this,
             [this](const QModelIndex& index) { selectRecord(index.row() + 1); });
     connect(m_grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -389,7 +401,7 @@ void MainWindow::applyLayoutLater(const ToolLayout& layout) {
 void MainWindow::setRecentEntry(int n, const QString& entry) {
     const QString id = QStringLiteral("ID_DBFile%1").arg(n);
     m_commandBar->setCaption(id, entry);
-    m_commandBar->setEnabled(id, !RecentPath(entry).trimmed().isEmpty());
+    m_commandBar->setEnabled(id, IsAlbumEntry(entry));
 }
 
 void MainWindow::runCommand(const QString& toolId) {
@@ -529,8 +541,9 @@ void MainWindow::restoreColumnWidths() {
 }
 
 void MainWindow::openRecentAlbum(int n) {
+    // A factory caption names no album: a first start opens none and reports nothing.
     const QString entry = m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n));
-    if (!entry.startsWith(QLatin1Char('&')))
+    if (!IsAlbumEntry(entry))
         return;
     m_browser->openAlbum(entry);
 }
@@ -590,9 +603,11 @@ void MainWindow::printContactSheet() {
 void MainWindow::refreshCaption() {
     if (!m_state.SlideshowRunning && !m_closing && !isVisible())
         show();
-    const QString text = AlbumStatusText(m_state);
+    const QString text =
+        m_browser->album() ? AlbumStatusText(m_state) : QStringLiteral("No Image Depository open");
     m_band->showStatus(text, palette().color(QPalette::Active, QPalette::Highlight),
                        palette().color(QPalette::Active, QPalette::HighlightedText));
+    m_noAlbumHint->setVisible(!m_browser->album());
     setWindowTitle(m_browser->album() ? text + QStringLiteral(" - Quillon 32")
                                       : QStringLiteral("Quillon 32"));
     if (!m_viewer) // the full-screen viewer stays in front while it is open

@@ -129,6 +129,7 @@ private:
     PreviewPrefetcher* m_ahead = nullptr;
     QPushButton* m_navButtons[4] = {};
     QLabel* m_label2 = nullptr;
+    QLabel* m_noAlbumHint = nullptr;
     QTableView* m_grid = nullptr;
     RecordGridModel* m_gridModel = nullptr;
     RecordWiring* m_records = nullptr;

@@ -1,5 +1,7 @@
 #include "shell/RecentAlbums.h"
 
+#include <QRegularExpression>
+
 namespace q32 {
 
 QString RecentPath(const QString& entry) {
@@ -31,6 +33,16 @@ RecentEntries FactoryRecentEntries() {
     for (int n = 1; n <= 4; ++n)
         out[n - 1] = QStringLiteral("&%1 Database File %1").arg(n);
     return out;
+}
+
+bool IsAlbumEntry(const QString& entry) {
+    if (!entry.startsWith(QLatin1Char('&')))
+        return false;
+    const QString path = RecentPath(entry).trimmed();
+    // Older lists kept the factory captions in lower case.
+    static const QRegularExpression factory(QStringLiteral("^database file [1-4]$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return !path.isEmpty() && !factory.match(path).hasMatch();
 }
 
 } // namespace q32

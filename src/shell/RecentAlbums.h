@@ -20,4 +20,8 @@ std::optional<RecentEntries> MoveToFront(const RecentEntries& entries, const QSt
 // The factory entries "&1 Database File 1" .. "&4 Database File 4".
 RecentEntries FactoryRecentEntries();
 
+// True for an entry that names an album: a blank entry or a factory caption, wherever the list
+// has moved it, names none.
+bool IsAlbumEntry(const QString& entry);
+
 } // namespace q32

@@ -36,10 +36,16 @@ private slots:
         QCOMPARE(
             *MoveToFront(start, "/a/four.mdb"),
             (RecentEntries{"&1 /a/four.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb", "&4 /a/three.mdb"}));
-        // Factory captions are entries like any other.
+        // Factory captions move down like any entry, but name no album wherever they are (an
+        // older list kept them in lower case); nor do blank entries.
         const auto fromFactory = MoveToFront(FactoryRecentEntries(), "/x.mdb");
         QCOMPARE((*fromFactory)[1], QStringLiteral("&2 Database File 1"));
         QCOMPARE(RecentPath("&1 Database File 1"), QStringLiteral("Database File 1"));
+        QVERIFY(IsAlbumEntry((*fromFactory)[0]));
+        for (const QString& entry :
+             {(*fromFactory)[1], QStringLiteral("&2 database file 1"), QStringLiteral("&3 ")})
+            QVERIFY2(!IsAlbumEntry(entry), qPrintable(entry));
+        QVERIFY(IsAlbumEntry("&2 /albums/Database File 1.mdb"));
         // A first start reads missing entries as "": the entries below the new one stay blank.
         QCOMPARE(*MoveToFront(RecentEntries{}, "/Albums/First.mdb"),
                  (RecentEntries{"&1 /Albums/First.mdb", "&2 ", "&3 ", "&4 "}));
