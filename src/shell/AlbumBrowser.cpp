@@ -184,7 +184,7 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
     m_state.album = OpenAlbumState{};
     m_state.album.OpenAlbumPath = path;
     m_state.album.AlbumPassword = password;
-    sortImages(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true);
+    runSort(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true, true);
     rememberRecentAlbum(path);
     emit captionChanged();
     emit recordToolsChanged();
@@ -206,6 +206,35 @@ void AlbumBrowser::rememberRecentAlbum(const QString& path) {
 }
 
 void AlbumBrowser::sortImages(int order, bool skipPrompt) {
+    runSort(order, skipPrompt, false);
+}
+
+int AlbumBrowser::unfilteredOrder(int order) {
+    if (order < KeywordsAscendingDate || order >= SortOrderCount)
+        return order;
+    return order % 2 == 0 ? DateAscending : DateDescending;
+}
+
+QString AlbumBrowser::activeFilter() const {
+    if (!m_album || !m_recordset || !m_recordset->query().isFilter())
+        return {};
+    const AlbumQuery& query = m_recordset->query();
+    const bool keywords =
+        query.order == KeywordsAscendingDate || query.order == KeywordsDescendingDate;
+    return (keywords ? QStringLiteral("Keywords contain \"")
+                     : QStringLiteral("Description contains \"")) +
+           query.filterText() + QLatin1Char('"');
+}
+
+void AlbumBrowser::clearFilter() {
+    if (activeFilter().isEmpty())
+        return;
+    runSort(unfilteredOrder(m_recordset->query().order), true, false);
+    emit captionChanged();
+    emit recordToolsChanged();
+}
+
+void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
     BusyGuard busy(m_prompts);
     emit titleChanged(QStringLiteral("Sorting images..."));
 
@@ -280,6 +309,9 @@ void AlbumBrowser::sortImages(int order, bool skipPrompt) {
             m_prompts.msgBox(QStringLiteral("No picture contains \"") + query.filterText() +
                                  QStringLiteral("\"!"),
                              MsgIcon::Information, kFYI);
+        // A filter kept from another album must not hide every picture of this one.
+        if (opening && query.isFilter() && m_album->rowCount() > 0)
+            return runSort(unfilteredOrder(query.order), true, false);
     } else {
         extractCurrentMedia();
     }

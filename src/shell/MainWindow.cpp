@@ -75,20 +75,10 @@ const QStringList kGridMenuTools = {QStringLiteral("ID_AddImages"),
                                     QStringLiteral("-"),
                                     QStringLiteral("ID_StartSlideshow")};
 
-const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
-                                  QStringLiteral("ID_SortByDate(Descending)"),
-                                  QStringLiteral("ID_SortImageFile(Ascending)"),
-                                  QStringLiteral("ID_SortImageFile(Descending)"),
-                                  QStringLiteral("ID_SortImageFormat(Ascending)"),
-                                  QStringLiteral("ID_SortImageFormat(Descending)"),
-                                  QStringLiteral("ID_DisplayByKeywords(AscendingDate)"),
-                                  QStringLiteral("ID_DisplayByKeywords(DescendingDate)"),
-                                  QStringLiteral("ID_DisplayByDescription(AscendingDate)"),
-                                  QStringLiteral("ID_DisplayByDescription(DescendingDate)"),
-                                  QStringLiteral("ID_AttachSound"),
-                                  QStringLiteral("ID_ExportImage"),
-                                  QStringLiteral("ID_DeleteImage"),
-                                  QStringLiteral("ID_ImageProcessing")};
+// The commands that work on the current record.
+const QStringList kRecordTools = {
+    QStringLiteral("ID_AttachSound"), QStringLiteral("ID_ExportImage"),
+    QStringLiteral("ID_DeleteImage"), QStringLiteral("ID_ImageProcessing")};
 
 } // namespace
 
@@ -115,6 +105,8 @@ void MainWindow::buildWidgets() {
 
     m_band = new CaptionBand(central);
     m_band->move(0, 0);
+    connect(m_band, &CaptionBand::clearFilterClicked, this,
+            [this] { runCommand(QStringLiteral("ID_ClearFilter")); });
 
     m_preview = new PreviewPane(central);
     m_preview->setGeometry(8, kGridTop, 302, 244);
@@ -336,6 +328,8 @@ void MainWindow::registerCommands() {
         d.add(QLatin1String(AlbumBrowser::kSortTools[order]),
               [this, order] { m_browser->sortImages(order, order == DateAscending); });
     d.add(QStringLiteral("ID_DropDownFilters"), [this] { m_browser->nextSortOrder(); });
+    // The status band's button.
+    d.add(QStringLiteral("ID_ClearFilter"), [this] { m_browser->clearFilter(); });
 
     // Option tools copy their checked state into the program-wide flags.
     for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",
@@ -553,6 +547,12 @@ void MainWindow::enableRecordTools() {
     for (const QString& id : kRecordTools)
         if (m_dispatcher.has(id))
             m_commandBar->setEnabled(id, enabled);
+    // The orders and filters follow the album, not the query: a filter that matches nothing
+    // must leave the way out of it open.
+    const bool sortable = enabled || (m_browser->album() && m_browser->album()->rowCount() > 0);
+    for (const char* id : AlbumBrowser::kSortTools)
+        if (m_dispatcher.has(QLatin1String(id)))
+            m_commandBar->setEnabled(QLatin1String(id), sortable);
     enablePrintTools();
 }
 
@@ -607,6 +607,7 @@ void MainWindow::refreshCaption() {
         m_browser->album() ? AlbumStatusText(m_state) : QStringLiteral("No Image Depository open");
     m_band->showStatus(text, palette().color(QPalette::Active, QPalette::Highlight),
                        palette().color(QPalette::Active, QPalette::HighlightedText));
+    m_band->showFilter(m_browser->activeFilter());
     m_noAlbumHint->setVisible(!m_browser->album());
     setWindowTitle(m_browser->album() ? text + QStringLiteral(" - Quillon 32")
                                       : QStringLiteral("Quillon 32"));

@@ -9,6 +9,7 @@
 #include "common/PreviewFit.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
+#include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
 
@@ -22,6 +23,7 @@
 #include <QRandomGenerator>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 using namespace q32;
 
@@ -30,6 +32,17 @@ namespace {
 struct Run : test::MainWindowRun {
     bool open(const QString& path) { return main.browser().openAlbum(path); }
 };
+
+CaptionBand* band(Run& run) {
+    return run.main.findChild<CaptionBand*>();
+}
+
+// The band's "Clear Filter" button, as a person clicks it.
+void clearFilter(Run& run) {
+    auto* button = run.main.findChild<QToolButton*>("ClearFilter");
+    QVERIFY(button && button->isVisibleTo(&run.main));
+    button->click();
+}
 
 using test::readFile;
 
@@ -221,6 +234,7 @@ private slots:
         run.main.runCommand("ID_DisplayByKeywords(AscendingDate)");
         QCOMPARE(names(), QStringList({"c.png"}));
         QVERIFY(run.main.windowTitle().startsWith("filters.mdb  (1 image)"));
+        QCOMPARE(band(run)->filter(), QStringLiteral("Filter: Keywords contain \"sea\""));
         QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
                  QStringLiteral("Display Images With Keywords: sea"));
         QVERIFY(run.state.album.AlbumQuery.contains("LIKE '*sea*'"));
@@ -242,6 +256,17 @@ private slots:
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No picture contains \"xyz\"!"));
         QCOMPARE(run.state.album.RecordCount, 0);
         QVERIFY(run.main.findChild<QLabel*>("Label2")->text().isEmpty());
+        // The way out stays open, also once the tools are looked at again (as after a new
+        // toolbar layout): every order and filter, and the band's button, which keeps the
+        // filter's date order.
+        run.main.enableRecordTools();
+        for (const char* id : AlbumBrowser::kSortTools)
+            QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
+        QCOMPARE(band(run)->filter(), QStringLiteral("Filter: Description contains \"xyz\""));
+        clearFilter(run);
+        QCOMPARE(names(), QStringList({"c.png", "A.png", "b.png"}));
+        QVERIFY(band(run)->filter().isEmpty());
+        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("0"));
 
         run.main.runCommand("ID_SortImageFile(Ascending)");
         QCOMPARE(names(), QStringList({"A.png", "b.png", "c.png"}));
@@ -258,6 +283,30 @@ private slots:
         QCOMPARE(names(), QStringList({"c.png", "b.png", "A.png"}));
         QCOMPARE(run.prompts.pending(), 0);
     }
+
+    // A filter kept in the settings meets an album where it matches nothing: the album opens
+    // in the filter's date order, with every command usable.
+    void aKeptFilterNeverLocksAnAlbum() {
+        const QString trip = makeAlbum("trip2.mdb", {{"a.png", "", "holiday, sea"}, {"b.png"}});
+        const QString work = makeAlbum("work.mdb", {{"m.png"}, {"n.png"}, {"o.png"}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.open(trip);
+        run.prompts.expectInput("DISPLAY BY KEYWORDS", "holiday");
+        run.main.runCommand("ID_DisplayByKeywords(DescendingDate)");
+        QCOMPARE(run.state.album.RecordCount, 1);
+        run.prompts.expectMessage("FYI");
+        QVERIFY(run.open(work));
+        QCOMPARE(run.prompts.asked().last().text,
+                 QStringLiteral("No picture contains \"holiday\"!"));
+        QCOMPARE(run.state.album.RecordCount, 3);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("o.png")); // newest first
+        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("1"));
+        QVERIFY(band(run)->filter().isEmpty());
+        for (const char* id : AlbumBrowser::kSortTools)
+            QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
+    }
+
 
     void workFilesHoldTheStoredBytes() {
         const QString p = path("media.mdb");
