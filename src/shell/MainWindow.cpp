@@ -438,18 +438,20 @@ void MainWindow::startUp() {
     updateOptionFlags();
     if (m_dispatcher.has(QStringLiteral("ID_AddImages")))
         m_commandBar->setEnabled(QStringLiteral("ID_AddImages"), true);
-    // The About window as the opening screen; start-up goes on once it has closed.
-    if (m_state.options.OpeningScreen)
-        AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this);
-    m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
-
-    // Geometry, in the order Left, Top, Width, Height; never below the minimum size.
+    // Geometry, in the order Left, Top, Width, Height; never below the minimum size. Placed
+    // before any window of ours is made: the opening screen makes the main window's own, and a
+    // move after that places the client area, not the frame, at Left and Top.
     move(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Left")),
          m_settings.integer(QLatin1String(section::Main), QStringLiteral("Top")));
     resize(std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Width")),
                     minimumWidth()),
            std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Height")),
                     minimumHeight()));
+
+    // The About window as the opening screen; start-up goes on once it has closed.
+    if (m_state.options.OpeningScreen)
+        AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this);
+    m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
 
     // The file browser's folder, always ending in "/"; a folder that is gone falls back to
     // AppDir.
