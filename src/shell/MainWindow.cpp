@@ -41,6 +41,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -457,6 +458,9 @@ void MainWindow::startUp() {
     // AppDir.
     m_state.ThumbNailsDir = m_settings.RegGetString(QLatin1String(section::Directories),
                                                     QStringLiteral("ThumbNailsDir"));
+    // Until a folder is chosen the browser starts where the pictures are, not at "/".
+    if (m_state.ThumbNailsDir.isEmpty())
+        m_state.ThumbNailsDir = firstBrowseFolder();
     if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
         m_state.ThumbNailsDir += QLatin1Char('/');
     if (!QDir(m_state.ThumbNailsDir).exists())
@@ -498,6 +502,17 @@ void MainWindow::startUp() {
     m_grid->setColumnWidth(1, 0);
     m_thumbnails->restore();
     refreshCaption();
+}
+
+QString MainWindow::firstBrowseFolder() const {
+    const QString images = m_settings.RegGetString(QLatin1String(section::Directories),
+                                                   QStringLiteral("AddImgFromDir"));
+    if (!images.isEmpty() && QFileInfo(images).isDir())
+        return images;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
 }
 
 void MainWindow::openAlbumFromArguments() {
@@ -727,7 +742,22 @@ void MainWindow::showAddImages(const QString& albumPath, const QStringList& pict
 }
 
 void MainWindow::browseFolder() {
-    m_fileBrowser->browse();
+    const QString statusLine = m_label2->text();
+    const QRect preview(m_preview->mapToGlobal(QPoint(0, 0)), m_preview->size());
+    const auto outcome = m_fileBrowser->browse(preview);
+    if (outcome == FileBrowserSession::Outcome::Accepted)
+        return;
+    // Nothing was chosen: the main window shows what it showed before.
+    if (m_browser->recordset() && m_state.album.RecordCount >= 1) {
+        m_browser->showCurrentRecord();
+    } else {
+        m_preview->player().close(); // a clip it previewed
+        m_preview->hidePreview();
+        m_preview->showMedia(RecordMedia{});
+    }
+    m_label2->setText(outcome == FileBrowserSession::Outcome::EmptyFolder
+                          ? QStringLiteral("Empty directory!")
+                          : statusLine);
 }
 
 } // namespace q32

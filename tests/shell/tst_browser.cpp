@@ -12,17 +12,21 @@
 #include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
+#include "viewer/FileBrowser.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QMovie>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace q32;
@@ -45,6 +49,20 @@ void clearFilter(Run& run) {
 }
 
 using test::readFile;
+
+// Runs act on the modal window of type W as soon as it shows.
+template <typename W> void whenShown(std::function<void(W*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        }
+    });
+    timer->start();
+}
 
 } // namespace
 
@@ -307,6 +325,59 @@ private slots:
             QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
     }
 
+    // Browse Picture Files previews in the main window; leaving it without a folder puts the
+    // record and its status line back. It opens beside the preview, not over it.
+    void browsingPictureFilesAndCancelling() {
+        const QString p = makeAlbum("browsed.mdb", {{"land.png", "Kept"}});
+        QDir().mkpath(path("browse"));
+        QDir().mkpath(path("nothing"));
+        QVERIFY(QFile::copy(m_portrait, path("browse/tall.png")));
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.RegPutString("Directories", "ThumbNailsDir", path("browse"));
+        run.main.startUp();
+        run.open(p);
+        QLabel* lead2 = run.main.preview().picture();
+        auto* label2 = run.main.findChild<QLabel*>("Label2");
+        const QSize frame = run.main.preview().frame()->size();
+        QTRY_COMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+
+        // A file clicked, then Cancel.
+        QString shownWhileOpen;
+        whenShown<FileBrowser>([&](FileBrowser* b) {
+            auto* files = b->findChild<QListWidget*>("File1");
+            emit files->itemClicked(files->item(0));
+            shownWhileOpen = label2->text();
+            b->findChild<QPushButton*>("Command3D1_0")->click();
+        });
+        run.main.runCommand("ID_BrowseFolder");
+        QVERIFY(shownWhileOpen.startsWith("tall.png  (100x300)"));
+        QCOMPARE(label2->text(), QStringLiteral("Kept"));
+        QTRY_VERIFY(run.main.preview().idle());
+        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+
+        // An empty folder: Cancel leaves the window as it was; OK can't keep it and says so.
+        for (const char* button : {"Command3D1_0", "Command3D1_1"}) {
+            whenShown<FileBrowser>([&](FileBrowser* b) {
+                b->session().setFolder(path("nothing"));
+                b->findChild<QPushButton*>(button)->click();
+            });
+            run.main.runCommand("ID_BrowseFolder");
+        }
+        QCOMPARE(label2->text(), QStringLiteral("Empty directory!"));
+        QTRY_VERIFY(run.main.preview().idle());
+        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+        QCOMPARE(run.state.ThumbNailsDir, path("browse") + "/");
+
+        // Where the browser opens: its stored place when the preview stays in sight, else
+        // beside the preview (right, else left), always on the screen.
+        const QRect screen(0, 0, 1600, 1000), preview(10, 80, 300, 240);
+        const QSize size(640, 630);
+        QCOMPARE(BrowserPlace(preview, size, screen, QPoint(700, 50)), QPoint(700, 50));
+        QCOMPARE(BrowserPlace(preview, size, screen, QPoint(0, 0)), QPoint(322, 80));
+        QCOMPARE(BrowserPlace(preview.translated(1000, 0), size, screen, std::nullopt),
+                 QPoint(358, 80));
+    }
 
     void workFilesHoldTheStoredBytes() {
         const QString p = path("media.mdb");

@@ -114,6 +114,8 @@ private slots:
 
     void firstStartThenRestart() {
         test::TestEnv env;
+        QDir().mkpath(env.path("user"));
+        qputenv("HOME", env.path("user").toLocal8Bit());
         {
             Run run;
             run.load();
@@ -131,7 +133,8 @@ private slots:
             QCOMPARE(run.main.grid()->columnWidth(1), 0);
             for (int c : {0, 2, 3, 4, 5, 6})
                 QVERIFY(run.main.grid()->columnWidth(c) >= 90);
-            QCOMPARE(run.state.ThumbNailsDir, QStringLiteral("/"));
+            // The file browser starts at home until a folder is chosen, not at "/".
+            QCOMPARE(run.state.ThumbNailsDir, env.path("user") + "/");
             QCOMPARE(run.state.album.SortDirection, QStringLiteral("ASC;"));
             QVERIFY(!run.state.AppDir.isEmpty() && run.state.AppDir.endsWith('/'));
 
@@ -169,6 +172,8 @@ private slots:
                  QStringLiteral("&2 /albums/trip.mdb"));
         QVERIFY(again.main.commandBar().tool("ID_DBFile2")->isEnabled());
         QVERIFY(!again.main.commandBar().tool("ID_DBFile1")->isEnabled());
+        QCOMPARE(again.state.ThumbNailsDir, env.path("user") + "/");
+        qunsetenv("HOME");
     }
 
     // "quillon32 PICTURE" on a first start: no album to report missing, straight to the question
