@@ -113,6 +113,14 @@ void MainWindow::buildWidgets() {
     m_preview->setGeometry(8, kGridTop, 302, 244);
     connect(m_preview, &PreviewPane::pictureClicked, this, &MainWindow::openViewer);
     connect(m_preview, &PreviewPane::soundClicked, this, &MainWindow::toggleSound);
+    // A record whose picture can't be shown says why in the status line.
+    connect(m_preview, &PreviewPane::pictureFailed, this,
+            [this](const RecordMedia& media, const QString& reason) {
+                if (media.rowId != 0 && m_browser->album() &&
+                    media.rowId == m_browser->media().rowId)
+                    m_label2->setText(reason + QStringLiteral(" (") +
+                                      m_state.record.CurrentImageFile + QLatin1Char(')'));
+            });
 
     const QString navTips[4] = {QStringLiteral("First Image"), QStringLiteral("Previous Image"),
                                 QStringLiteral("Next Image"), QStringLiteral("Last Image")};

@@ -379,6 +379,29 @@ private slots:
                  QPoint(358, 80));
     }
 
+    // A picture that can't be decoded shows why, in the status line and in the frame.
+    void aDamagedPictureSaysWhy() {
+        const QByteArray png = readFile(m_landscape);
+        QVERIFY(test::writeFile(path("cut.png"), png.left(png.size() / 2)));
+        const QString p = makeAlbum(
+            "damaged.mdb", {{"good.png", "Fine"}, {"cut.png", "Cut", "", path("cut.png")}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.open(p);
+        auto* label2 = run.main.findChild<QLabel*>("Label2");
+        QTRY_VERIFY(run.main.preview().idle());
+        run.main.selectRecord(2);
+        QTRY_COMPARE(label2->text(), QStringLiteral("Image file is incomplete (cut.png)"));
+        QLabel* lead2 = run.main.preview().picture();
+        QVERIFY(lead2->isVisibleTo(&run.main));
+        QCOMPARE(lead2->text(), QStringLiteral("Image file is incomplete"));
+        // A click on it says why again rather than open a viewer with nothing to show.
+        label2->setText("Cut");
+        QTest::mouseClick(lead2, Qt::LeftButton);
+        QCOMPARE(label2->text(), QStringLiteral("Image file is incomplete (cut.png)"));
+        QVERIFY(!run.main.viewer());
+    }
+
     void workFilesHoldTheStoredBytes() {
         const QString p = path("media.mdb");
         QFile::remove(p);
