@@ -26,16 +26,21 @@ QRect ThumbNailRect(const QSize& picture, const QSize& frame) {
     return {round((fw - width) * 0.5), 0, round(width), fh};
 }
 
-QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize) {
+QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize,
+                    ImagingCondition* condition) {
     ImageInfo info;
     QImage image;
-    if (ReadImageInfo(path, info) == ImagingCondition::None) {
+    ImagingCondition c = ReadImageInfo(path, info);
+    if (c == ImagingCondition::None) {
         const QSize fitted = ThumbNailRect(info.displaySize(), frame).size();
-        if (LoadImage(path, image, LoadOptions{fitted, false, 0, true}) != ImagingCondition::None)
+        c = LoadImage(path, image, LoadOptions{fitted, false, 0, true});
+        if (c != ImagingCondition::None)
             image = QImage();
     }
     if (pictureSize)
         *pictureSize = info.displaySize();
+    if (condition)
+        *condition = c;
     return image;
 }
 

@@ -2,6 +2,8 @@
 // Where a picture goes in a preview frame: never enlarged; a landscape picture wider than the
 // frame fills its width and sits 3 pixels above the centre, a tall portrait fills its height.
 
+#include "platform/imaging/ImagingCondition.h"
+
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -14,8 +16,9 @@ namespace q32 {
 QRect ThumbNailRect(const QSize& picture, const QSize& frame);
 
 // The picture in the file decoded at the size it takes in the frame, turned as its EXIF says;
-// a null image when it cannot be read. pictureSize gets its full size as shown. Slow for big
-// photos: call it from a worker.
-QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize);
+// a null image when it cannot be read, and then why in condition. pictureSize gets its full
+// size as shown. Slow for big photos: call it from a worker.
+QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize,
+                    ImagingCondition* condition = nullptr);
 
 } // namespace q32

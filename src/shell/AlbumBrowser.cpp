@@ -99,8 +99,9 @@ void AlbumBrowser::chooseAlbumToOpen() {
     request.applyFlags(4100);
     const QString chosen = m_prompts.openFile(request);
     if (!chosen.isEmpty()) {
+        // Kept as it is spelt: file names are case-sensitive.
         m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir"),
-                                chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1).toLower());
+                                chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1));
         openAlbum(chosen);
     }
     emit recordToolsChanged();
@@ -153,7 +154,7 @@ std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path, QStr
             return nullptr;
         }
         case AlbumCondition::FileNotFound:
-            m_prompts.msgBox(QStringLiteral("'") + path.toLower() + QStringLiteral("' not found."),
+            m_prompts.msgBox(QStringLiteral("'") + path + QStringLiteral("' not found."),
                              MsgIcon::Exclamation, kFYI);
             return nullptr;
         default:
@@ -172,8 +173,6 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
     QString path = requested.startsWith(QLatin1Char('&')) ? requested.mid(3) : requested;
     if (path.isEmpty())
         return false;
-    // Recent entries are kept in lower case; find the file as it is spelt on disk.
-    path = ResolvePathCase(path);
     BusyGuard busy(m_prompts);
 
     // The open album's password is tried first, as albums often share one.
@@ -190,7 +189,7 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
     m_state.album = OpenAlbumState{};
     m_state.album.OpenAlbumPath = path;
     m_state.album.AlbumPassword = password;
-    sortImages(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true);
+    runSort(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true, true);
     rememberRecentAlbum(path);
     emit captionChanged();
     emit recordToolsChanged();
@@ -212,6 +211,35 @@ void AlbumBrowser::rememberRecentAlbum(const QString& path) {
 }
 
 void AlbumBrowser::sortImages(int order, bool skipPrompt) {
+    runSort(order, skipPrompt, false);
+}
+
+int AlbumBrowser::unfilteredOrder(int order) {
+    if (order < KeywordsAscendingDate || order >= SortOrderCount)
+        return order;
+    return order % 2 == 0 ? DateAscending : DateDescending;
+}
+
+QString AlbumBrowser::activeFilter() const {
+    if (!m_album || !m_recordset || !m_recordset->query().isFilter())
+        return {};
+    const AlbumQuery& query = m_recordset->query();
+    const bool keywords =
+        query.order == KeywordsAscendingDate || query.order == KeywordsDescendingDate;
+    return (keywords ? QStringLiteral("Keywords contain \"")
+                     : QStringLiteral("Description contains \"")) +
+           query.filterText() + QLatin1Char('"');
+}
+
+void AlbumBrowser::clearFilter() {
+    if (activeFilter().isEmpty())
+        return;
+    runSort(unfilteredOrder(m_recordset->query().order), true, false);
+    emit captionChanged();
+    emit recordToolsChanged();
+}
+
+void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
     BusyGuard busy(m_prompts);
     emit titleChanged(QStringLiteral("Sorting images..."));
 
@@ -286,6 +314,9 @@ void AlbumBrowser::sortImages(int order, bool skipPrompt) {
             m_prompts.msgBox(QStringLiteral("No picture contains \"") + query.filterText() +
                                  QStringLiteral("\"!"),
                              MsgIcon::Information, kFYI);
+        // A filter kept from another album must not hide every picture of this one.
+        if (opening && query.isFilter() && m_album->rowCount() > 0)
+            return runSort(unfilteredOrder(query.order), true, false);
     } else {
         extractCurrentMedia();
     }

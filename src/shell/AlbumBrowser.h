@@ -62,6 +62,12 @@ public:
     void closeAlbum();
     // Runs one of the ten orders; the filters ask for their text unless skipPrompt is set.
     void sortImages(int order, bool skipPrompt);
+    // The filter in force (Keywords contain "sea"), empty when the rows are only sorted.
+    QString activeFilter() const;
+    // Drops the filter in force and keeps its date order.
+    void clearFilter();
+    // The plain order a filter sorts by: date ascending or descending.
+    static int unfilteredOrder(int order);
     // The filter tool: the next of the ten orders, reusing the saved filter texts.
     void nextSortOrder();
     // Gives the open album a password or changes it, then opens it again.
@@ -103,6 +109,9 @@ private:
     // The opened album and the password that opened it, or null after reporting why not.
     std::unique_ptr<AlbumDb> openWithRetries(const QString& path, QString& password);
     void rememberRecentAlbum(const QString& path);
+    // sortImages; when opening, a kept filter that matches nothing gives way to its date order,
+    // so that no album opens locked behind a filter.
+    void runSort(int order, bool skipPrompt, bool opening);
     qint64 extract(PictureField field, const QString& file);
 
     ProgramState& m_state;

@@ -1,9 +1,13 @@
 #pragma once
 // The gradient band across the top of the main window carrying the album status text: the
-// window manager owns the real title bar, so the program paints its own band.
+// window manager owns the real title bar, so the program paints its own band. A filter in force
+// shows at its right end with a button that clears it.
 
 #include <QColor>
 #include <QWidget>
+
+class QLabel;
+class QToolButton;
 
 namespace q32 {
 
@@ -15,9 +19,15 @@ public:
     // Sets what the band shows; an empty text draws nothing.
     void showStatus(const QString& text, const QColor& startColour, const QColor& textColour);
     QString text() const { return m_text; }
+    // The filter in force; empty hides it and its button.
+    void showFilter(const QString& filter);
+    QString filter() const;
 
     // The colour of step i (0..127): the start colour at the left fading towards black.
     static QColor stepColour(const QColor& start, int i);
+
+signals:
+    void clearFilterClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -26,6 +36,8 @@ private:
     QString m_text;
     QColor m_start;
     QColor m_textColour;
+    QLabel* m_filter;
+    QToolButton* m_clearFilter;
 };
 
 } // namespace q32

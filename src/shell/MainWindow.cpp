@@ -42,8 +42,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace q32 {
 namespace {
@@ -75,20 +77,10 @@ const QStringList kGridMenuTools = {QStringLiteral("ID_AddImages"),
                                     QStringLiteral("-"),
                                     QStringLiteral("ID_StartSlideshow")};
 
-const QStringList kRecordTools = {QStringLiteral("ID_SortByDate(Ascending)"),
-                                  QStringLiteral("ID_SortByDate(Descending)"),
-                                  QStringLiteral("ID_SortImageFile(Ascending)"),
-                                  QStringLiteral("ID_SortImageFile(Descending)"),
-                                  QStringLiteral("ID_SortImageFormat(Ascending)"),
-                                  QStringLiteral("ID_SortImageFormat(Descending)"),
-                                  QStringLiteral("ID_DisplayByKeywords(AscendingDate)"),
-                                  QStringLiteral("ID_DisplayByKeywords(DescendingDate)"),
-                                  QStringLiteral("ID_DisplayByDescription(AscendingDate)"),
-                                  QStringLiteral("ID_DisplayByDescription(DescendingDate)"),
-                                  QStringLiteral("ID_AttachSound"),
-                                  QStringLiteral("ID_ExportImage"),
-                                  QStringLiteral("ID_DeleteImage"),
-                                  QStringLiteral("ID_ImageProcessing")};
+// The commands that work on the current record.
+const QStringList kRecordTools = {
+    QStringLiteral("ID_AttachSound"), QStringLiteral("ID_ExportImage"),
+    QStringLiteral("ID_DeleteImage"), QStringLiteral("ID_ImageProcessing")};
 
 } // namespace
 
@@ -115,11 +107,21 @@ void MainWindow::buildWidgets() {
 
     m_band = new CaptionBand(central);
     m_band->move(0, 0);
+    connect(m_band, &CaptionBand::clearFilterClicked, this,
+            [this] { runCommand(QStringLiteral("ID_ClearFilter")); });
 
     m_preview = new PreviewPane(central);
     m_preview->setGeometry(8, kGridTop, 302, 244);
     connect(m_preview, &PreviewPane::pictureClicked, this, &MainWindow::openViewer);
     connect(m_preview, &PreviewPane::soundClicked, this, &MainWindow::toggleSound);
+    // A record whose picture can't be shown says why in the status line.
+    connect(m_preview, &PreviewPane::pictureFailed, this,
+            [this](const RecordMedia& media, const QString& reason) {
+                if (media.rowId != 0 && m_browser->album() &&
+                    media.rowId == m_browser->media().rowId)
+                    m_label2->setText(reason + QStringLiteral(" (") +
+                                      m_state.record.CurrentImageFile + QLatin1Char(')'));
+            });
 
     const QString navTips[4] = {QStringLiteral("First Image"), QStringLiteral("Previous Image"),
                                 QStringLiteral("Next Image"), QStringLiteral("Last Image")};
@@ -156,6 +158,17 @@ void MainWindow::buildWidgets() {
     m_grid->verticalHeader()->hide();
     m_grid->move(kGridLeft, kGridTop);
     m_grid->hide();
+    // With no album open the grid says how to get one.
+    m_noAlbumHint = new QLabel(
+        QStringLiteral("No Image Depository is open.\n\n"
+                       "To make one and fill it with your pictures, choose\n"
+                       "File > Create New Image Depository.\n\n"
+                       "To open one, choose File > Open Existing Image Depository... (Ctrl+O)."),
+        m_grid->viewport());
+    m_noAlbumHint->setObjectName(QStringLiteral("NoAlbumHint"));
+    m_noAlbumHint->setAlignment(Qt::AlignCenter);
+    m_noAlbumHint->setWordWrap(true);
+    (new QVBoxLayout(m_grid->viewport()))->addWidget(m_noAlbumHint);
     connect(m_grid, &QTableView::clicked, this,
             [this](const QModelIndex& index) { selectRecord(index.row() + 1); });
     connect(m_grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -325,6 +338,8 @@ void MainWindow::registerCommands() {
         d.add(QLatin1String(AlbumBrowser::kSortTools[order]),
               [this, order] { m_browser->sortImages(order, order == DateAscending); });
     d.add(QStringLiteral("ID_DropDownFilters"), [this] { m_browser->nextSortOrder(); });
+    // The status band's button.
+    d.add(QStringLiteral("ID_ClearFilter"), [this] { m_browser->clearFilter(); });
 
     // Option tools copy their checked state into the program-wide flags.
     for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",
@@ -390,7 +405,7 @@ void MainWindow::applyLayoutLater(const ToolLayout& layout) {
 void MainWindow::setRecentEntry(int n, const QString& entry) {
     const QString id = QStringLiteral("ID_DBFile%1").arg(n);
     m_commandBar->setCaption(id, entry);
-    m_commandBar->setEnabled(id, !RecentPath(entry).trimmed().isEmpty());
+    m_commandBar->setEnabled(id, IsAlbumEntry(entry));
 }
 
 void MainWindow::runCommand(const QString& toolId) {
@@ -433,12 +448,9 @@ void MainWindow::startUp() {
     updateOptionFlags();
     if (m_dispatcher.has(QStringLiteral("ID_AddImages")))
         m_commandBar->setEnabled(QStringLiteral("ID_AddImages"), true);
-    // The About window as the opening screen; start-up goes on once it has closed.
-    if (m_state.options.OpeningScreen)
-        AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this);
-    m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
-
-    // Geometry, in the order Left, Top, Width, Height; never below the minimum size.
+    // Geometry, in the order Left, Top, Width, Height; never below the minimum size. Placed
+    // before any window of ours is made: the opening screen makes the main window's own, and a
+    // move after that places the client area, not the frame, at Left and Top.
     move(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Left")),
          m_settings.integer(QLatin1String(section::Main), QStringLiteral("Top")));
     resize(std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Width")),
@@ -446,10 +458,18 @@ void MainWindow::startUp() {
            std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Height")),
                     minimumHeight()));
 
+    // The About window as the opening screen; start-up goes on once it has closed.
+    if (m_state.options.OpeningScreen)
+        AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this);
+    m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
+
     // The file browser's folder, always ending in "/"; a folder that is gone falls back to
     // AppDir.
     m_state.ThumbNailsDir = m_settings.RegGetString(QLatin1String(section::Directories),
                                                     QStringLiteral("ThumbNailsDir"));
+    // Until a folder is chosen the browser starts where the pictures are, not at "/".
+    if (m_state.ThumbNailsDir.isEmpty())
+        m_state.ThumbNailsDir = firstBrowseFolder();
     if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
         m_state.ThumbNailsDir += QLatin1Char('/');
     if (!QDir(m_state.ThumbNailsDir).exists())
@@ -491,6 +511,17 @@ void MainWindow::startUp() {
     refreshCaption();
 }
 
+QString MainWindow::firstBrowseFolder() const {
+    const QString images = m_settings.RegGetString(QLatin1String(section::Directories),
+                                                   QStringLiteral("AddImgFromDir"));
+    if (!images.isEmpty() && QFileInfo(images).isDir())
+        return images;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+
 void MainWindow::openAlbumFromArguments() {
     // A new album with "KORALTE", an album named on the command line, or recent entry 1.
     // Pictures named on the command line go to the Add Images window once the window shows.
@@ -528,8 +559,9 @@ void MainWindow::restoreColumnWidths() {
 }
 
 void MainWindow::openRecentAlbum(int n) {
+    // A factory caption names no album: a first start opens none and reports nothing.
     const QString entry = m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n));
-    if (!entry.startsWith(QLatin1Char('&')))
+    if (!IsAlbumEntry(entry))
         return;
     m_browser->openAlbum(entry);
 }
@@ -539,6 +571,12 @@ void MainWindow::enableRecordTools() {
     for (const QString& id : kRecordTools)
         if (m_dispatcher.has(id))
             m_commandBar->setEnabled(id, enabled);
+    // The orders and filters follow the album, not the query: a filter that matches nothing
+    // must leave the way out of it open.
+    const bool sortable = enabled || (m_browser->album() && m_browser->album()->rowCount() > 0);
+    for (const char* id : AlbumBrowser::kSortTools)
+        if (m_dispatcher.has(QLatin1String(id)))
+            m_commandBar->setEnabled(QLatin1String(id), sortable);
     enablePrintTools();
 }
 
@@ -589,9 +627,12 @@ void MainWindow::printContactSheet() {
 void MainWindow::refreshCaption() {
     if (!m_state.SlideshowRunning && !m_closing && !isVisible())
         show();
-    const QString text = AlbumStatusText(m_state);
+    const QString text =
+        m_browser->album() ? AlbumStatusText(m_state) : QStringLiteral("No Image Depository open");
     m_band->showStatus(text, palette().color(QPalette::Active, QPalette::Highlight),
                        palette().color(QPalette::Active, QPalette::HighlightedText));
+    m_band->showFilter(m_browser->activeFilter());
+    m_noAlbumHint->setVisible(!m_browser->album());
     setWindowTitle(m_browser->album() ? text + QStringLiteral(" - Quillon 32")
                                       : QStringLiteral("Quillon 32"));
     if (!m_viewer) // the full-screen viewer stays in front while it is open
@@ -709,7 +750,22 @@ void MainWindow::showAddImages(const QString& albumPath, const QStringList& pict
 }
 
 void MainWindow::browseFolder() {
-    m_fileBrowser->browse();
+    const QString statusLine = m_label2->text();
+    const QRect preview(m_preview->mapToGlobal(QPoint(0, 0)), m_preview->size());
+    const auto outcome = m_fileBrowser->browse(preview);
+    if (outcome == FileBrowserSession::Outcome::Accepted)
+        return;
+    // Nothing was chosen: the main window shows what it showed before.
+    if (m_browser->recordset() && m_state.album.RecordCount >= 1) {
+        m_browser->showCurrentRecord();
+    } else {
+        m_preview->player().close(); // a clip it previewed
+        m_preview->hidePreview();
+        m_preview->showMedia(RecordMedia{});
+    }
+    m_label2->setText(outcome == FileBrowserSession::Outcome::EmptyFolder
+                          ? QStringLiteral("Empty directory!")
+                          : statusLine);
 }
 
 } // namespace q32

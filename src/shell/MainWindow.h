@@ -110,6 +110,9 @@ private:
     // Recent entry n (1..4); a blank entry is disabled.
     void setRecentEntry(int n, const QString& entry);
     void openAlbumFromArguments();
+    // Where the file browser starts before a folder was chosen in it: the image folder of Add
+    // Images, else the user's pictures, else home.
+    QString firstBrowseFolder() const;
     // Asks for the previews of the records around the current one.
     void decodeNeighboursAhead();
     void registerViewerCommands();
@@ -129,6 +132,7 @@ private:
     PreviewPrefetcher* m_ahead = nullptr;
     QPushButton* m_navButtons[4] = {};
     QLabel* m_label2 = nullptr;
+    QLabel* m_noAlbumHint = nullptr;
     QTableView* m_grid = nullptr;
     RecordGridModel* m_gridModel = nullptr;
     RecordWiring* m_records = nullptr;

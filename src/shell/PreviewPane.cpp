@@ -30,6 +30,8 @@ PreviewPane::PreviewPane(QWidget* parent) : QFrame(parent), m_player(new VideoCo
     m_picture = new QLabel(m_frame);
     m_picture->setObjectName(QStringLiteral("LEAD2"));
     m_picture->setScaledContents(true);
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->setWordWrap(true);
     m_picture->installEventFilter(this);
     m_picture->hide();
 
@@ -81,7 +83,10 @@ void PreviewPane::useLargeFontLayout() {
 
 bool PreviewPane::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == m_picture)
+        // A picture that could not be shown has nothing for the viewer: the click says why.
+        if (watched == m_picture && m_failed)
+            emit pictureFailed(*m_failed, m_picture->text());
+        else if (watched == m_picture)
             emit pictureClicked();
         else if (watched == m_soundIndicator)
             emit soundClicked();
@@ -98,6 +103,7 @@ void PreviewPane::setSoundPlaying(bool playing) {
 void PreviewPane::hidePreview() {
     ++m_generation; // a decode still on its way is no longer wanted
     m_picture->hide();
+    m_failed.reset();
 }
 
 void PreviewPane::showVideoButtons(bool visible) {
@@ -116,6 +122,7 @@ void PreviewPane::showMedia(const RecordMedia& media,
     if (m_slideshowRunning)
         return;
     m_soundIndicator->setVisible(media.hasSound);
+    m_failed.reset();
     if (m_movie) {
         m_picture->setMovie(nullptr);
         delete m_movie;
@@ -131,6 +138,10 @@ void PreviewPane::showMedia(const RecordMedia& media,
     }
     m_videoPane->hide();
     showVideoButtons(false);
+    if (media.path.isEmpty()) { // nothing to show
+        hidePreview();
+        return;
+    }
     const QSize frame = m_frame->size();
     if (media.kind == MediaKind::Gif) {
         ++m_generation;
@@ -154,30 +165,42 @@ void PreviewPane::showMedia(const RecordMedia& media,
     const quint64 generation = ++m_generation;
     ++m_pending;
     QPointer<PreviewPane> self(this);
-    const QString path = media.path;
-    QThreadPool::globalInstance()->start([self, generation, path, frame] {
+    QThreadPool::globalInstance()->start([self, generation, media, frame] {
         QSize size;
-        const QImage image = DecodeFitted(path, frame, &size);
+        ImagingCondition condition = ImagingCondition::None;
+        const QImage image = DecodeFitted(media.path, frame, &size, &condition);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, generation, image, size] {
+            [self, generation, media, image, size, condition] {
                 if (self)
-                    self->showDecoded(generation, image, size);
+                    self->showDecoded(generation, media, image, size, condition);
             },
             Qt::QueuedConnection);
     });
 }
 
-void PreviewPane::showDecoded(quint64 generation, const QImage& image, const QSize& pictureSize) {
+void PreviewPane::showDecoded(quint64 generation, const RecordMedia& media, const QImage& image,
+                              const QSize& pictureSize, ImagingCondition condition) {
     --m_pending;
     if (generation != m_generation)
         return;
-    if (!image.isNull())
+    if (!image.isNull()) {
         showPicture(image, pictureSize);
+    } else {
+        // Not a blank frame: the frame says why, and a click on it still opens the viewer.
+        const QString reason = ConditionText(
+            condition == ImagingCondition::None ? ImagingCondition::Failure : condition);
+        m_picture->setGeometry(m_frame->rect());
+        m_picture->setText(reason);
+        m_picture->show();
+        m_failed = media;
+        emit pictureFailed(media, reason);
+    }
     emit pictureReady();
 }
 
 void PreviewPane::showPicture(const QImage& image, const QSize& pictureSize) {
+    m_failed.reset();
     m_picture->setGeometry(ThumbNailRect(pictureSize, m_frame->size()));
     m_picture->setPixmap(QPixmap::fromImage(image));
     m_picture->show();

@@ -3,11 +3,13 @@
 // user-interface thread; a newer record always wins), an animated GIF, or a clip in the video
 // pane with its stop and play buttons, and the loudspeaker that shows a record has a sound.
 
+#include "platform/imaging/ImagingCondition.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/PreviewPrefetcher.h"
 
 #include <QFrame>
 #include <QImage>
+#include <optional>
 
 class QLabel;
 class QMovie;
@@ -47,12 +49,15 @@ signals:
     void pictureClicked();
     void soundClicked();
     void pictureReady();
+    // The picture of media could not be shown, or its frame was clicked; reason says why.
+    void pictureFailed(const RecordMedia& media, const QString& reason);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showDecoded(quint64 generation, const QImage& image, const QSize& pictureSize);
+    void showDecoded(quint64 generation, const RecordMedia& media, const QImage& image,
+                     const QSize& pictureSize, ImagingCondition condition);
     void showPicture(const QImage& image, const QSize& pictureSize);
 
     QFrame* m_frameTop;
@@ -66,6 +71,7 @@ private:
     quint64 m_generation = 0;
     int m_pending = 0;
     bool m_slideshowRunning = false;
+    std::optional<RecordMedia> m_failed; // shown in the frame instead of its picture
 };
 
 } // namespace q32

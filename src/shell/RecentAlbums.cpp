@@ -1,5 +1,7 @@
 #include "shell/RecentAlbums.h"
 
+#include <QRegularExpression>
+
 namespace q32 {
 
 QString RecentPath(const QString& entry) {
@@ -7,9 +9,7 @@ QString RecentPath(const QString& entry) {
 }
 
 std::optional<RecentEntries> MoveToFront(const RecentEntries& e, const QString& path) {
-    auto same = [&path](const QString& entry) {
-        return RecentPath(entry).compare(path, Qt::CaseInsensitive) == 0;
-    };
+    auto same = [&path](const QString& entry) { return RecentPath(entry) == path; };
     if (same(e[0]))
         return std::nullopt;
     RecentEntries out = e;
@@ -25,8 +25,6 @@ std::optional<RecentEntries> MoveToFront(const RecentEntries& e, const QString& 
         out[1] = entry(2, RecentPath(e[0]));
     }
     out[0] = entry(1, path);
-    for (QString& s : out)
-        s = s.toLower();
     return out;
 }
 
@@ -35,6 +33,16 @@ RecentEntries FactoryRecentEntries() {
     for (int n = 1; n <= 4; ++n)
         out[n - 1] = QStringLiteral("&%1 Database File %1").arg(n);
     return out;
+}
+
+bool IsAlbumEntry(const QString& entry) {
+    if (!entry.startsWith(QLatin1Char('&')))
+        return false;
+    const QString path = RecentPath(entry).trimmed();
+    // Older lists kept the factory captions in lower case.
+    static const QRegularExpression factory(QStringLiteral("^database file [1-4]$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return !path.isEmpty() && !factory.match(path).hasMatch();
 }
 
 } // namespace q32

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -116,8 +117,6 @@ FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* paren
 
 void FileBrowser::load() {
     m_ready = false;
-    move(m_settings.integer(kSection, QStringLiteral("Left")),
-         m_settings.integer(kSection, QStringLiteral("Top")));
     m_session.load();
     for (int b = 0; b < m_boxes.size(); ++b)
         m_boxes[b]->setChecked(m_session.checkedBoxes().value(b));
@@ -129,9 +128,28 @@ void FileBrowser::load() {
     m_ready = true;
 }
 
-void FileBrowser::browse() {
+FileBrowserSession::Outcome FileBrowser::browse(const QRect& keepClear) {
+    std::optional<QPoint> stored;
+    if (!m_settings.RegGetString(kSection, QStringLiteral("Left")).isEmpty())
+        stored = QPoint(m_settings.integer(kSection, QStringLiteral("Left")),
+                        m_settings.integer(kSection, QStringLiteral("Top")));
+    const QScreen* screen =
+        parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen && keepClear.isValid()) {
+        // Before the first showing the frame is not known yet: room for a title bar.
+        const QSize frame = frameGeometry().size().expandedTo(size() + QSize(0, 32));
+        move(BrowserPlace(keepClear, frame, screen->availableGeometry(), stored));
+    } else if (stored) {
+        move(*stored);
+    }
+    m_outcome = FileBrowserSession::Outcome::Cancelled;
     setListsEnabled(true);
     exec();
+    return m_outcome;
+}
+
+void FileBrowser::reject() {
+    finish(false);
 }
 
 void FileBrowser::chooseDrive(int index) {
@@ -173,6 +191,7 @@ void FileBrowser::previewFile(int row) {
 
 void FileBrowser::finish(bool accept) {
     const FileBrowserSession::Outcome outcome = m_session.finish(accept);
+    m_outcome = outcome;
     if (outcome == FileBrowserSession::Outcome::EmptyFolder) {
         emit descriptionChanged(QStringLiteral("Empty directory!"));
         hide();
@@ -203,6 +222,7 @@ void FileBrowser::savePosition() {
 void FileBrowser::closeEvent(QCloseEvent* event) {
     // The frame's close box cancels.
     m_state.StatusWord = 1;
+    m_outcome = FileBrowserSession::Outcome::Cancelled;
     savePosition();
     event->accept();
 }

@@ -24,8 +24,9 @@ public:
 
     // Start-up loads the window hidden on the remembered folder and pattern.
     void load();
-    // Shows the window modally; StatusWord tells how it ended (0 accepted, 1 cancelled/empty).
-    void browse();
+    // Shows the window modally where it leaves keepClear (the preview it drives, in screen
+    // coordinates) in sight; StatusWord tells how it ended too (0 accepted, 1 cancelled/empty).
+    FileBrowserSession::Outcome browse(const QRect& keepClear = {});
 
     FileBrowserSession& session() { return m_session; }
 
@@ -33,6 +34,10 @@ signals:
     // The main window previews the file and shows the line under its grid.
     void previewRequested(const QString& path);
     void descriptionChanged(const QString& line);
+
+public slots:
+    // Escape cancels as the button does.
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +62,7 @@ private:
     QList<QCheckBox*> m_boxes;
     QPushButton* m_ok;
     QPushButton* m_cancel;
+    FileBrowserSession::Outcome m_outcome = FileBrowserSession::Outcome::Cancelled;
     bool m_ready = false;
     bool m_choosing = false; // the folder tree is being set, not clicked
 };

@@ -35,6 +35,37 @@ QString FileDescriptionLine(const QString& path) {
            FormatThousands(QFileInfo(path).size()) + QStringLiteral(" bytes) ");
 }
 
+QPoint BrowserPlace(const QRect& keepClear, const QSize& frame, const QRect& screen,
+                    const std::optional<QPoint>& stored) {
+    constexpr int gap = 12;
+    auto onScreen = [&](QPoint p) {
+        p.setX(std::max(screen.left(), std::min(p.x(), screen.right() + 1 - frame.width())));
+        p.setY(std::max(screen.top(), std::min(p.y(), screen.bottom() + 1 - frame.height())));
+        return p;
+    };
+    QList<QPoint> candidates;
+    if (stored)
+        candidates << *stored;
+    candidates << QPoint(keepClear.right() + 1 + gap, keepClear.top())
+               << QPoint(keepClear.left() - gap - frame.width(), keepClear.top())
+               << QPoint(keepClear.left(), keepClear.bottom() + 1 + gap)
+               << QPoint(keepClear.left(), keepClear.top() - gap - frame.height());
+    QPoint best;
+    qint64 leastCovered = -1;
+    for (const QPoint& candidate : candidates) {
+        const QPoint p = onScreen(candidate);
+        const QRect covered = QRect(p, frame).intersected(keepClear);
+        const qint64 area = covered.isEmpty() ? 0 : qint64(covered.width()) * covered.height();
+        if (area == 0)
+            return p;
+        if (leastCovered < 0 || area < leastCovered) {
+            leastCovered = area;
+            best = p;
+        }
+    }
+    return best;
+}
+
 FileBrowserSession::FileBrowserSession(ProgramState& state, Settings& settings)
     : m_state(state), m_settings(settings) {}
 
@@ -75,13 +106,13 @@ void FileBrowserSession::listFiles() {
 }
 
 FileBrowserSession::Outcome FileBrowserSession::finish(bool accept) {
-    if (m_files.isEmpty()) {
-        m_state.StatusWord = 1;
-        return Outcome::EmptyFolder;
-    }
     if (!accept) {
         m_state.StatusWord = 1;
         return Outcome::Cancelled;
+    }
+    if (m_files.isEmpty()) {
+        m_state.StatusWord = 1;
+        return Outcome::EmptyFolder;
     }
     // A mount point is stored as it is: its "/" is already there.
     m_state.ThumbNailsDir = m_folder;

@@ -6,8 +6,11 @@
 #include "viewer/FileBrowserPatterns.h"
 
 #include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace q32 {
 
@@ -17,6 +20,12 @@ struct ProgramState;
 // "name  (640x480) (24 bpp) (1,234,567 bytes) ", or "UNRECOGNIZED FILE FORMAT" when the file
 // is not a picture; empty for clips ("avi", "mpg"), which have no such line.
 QString FileDescriptionLine(const QString& path);
+
+// Where the browser's frame goes on the screen: at its stored place when that leaves keepClear
+// (the preview it drives) in sight, else beside keepClear (right, left, below, above), always
+// on the screen. When nothing leaves it clear, the place that covers the least of it.
+QPoint BrowserPlace(const QRect& keepClear, const QSize& frame, const QRect& screen,
+                    const std::optional<QPoint>& stored);
 
 class FileBrowserSession {
 public:
@@ -37,7 +46,8 @@ public:
     const QString& pattern() const { return m_pattern; }
 
     enum class Outcome { Accepted, Cancelled, EmptyFolder };
-    // OK (accept true) or Cancel. An empty folder can't be accepted: "Empty directory!".
+    // OK (accept true) or Cancel. An empty folder can't be accepted: "Empty directory!"; Cancel
+    // always cancels.
     Outcome finish(bool accept);
 
 private:

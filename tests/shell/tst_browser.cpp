@@ -9,19 +9,25 @@
 #include "common/PreviewFit.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
+#include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
+#include "viewer/FileBrowser.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QMovie>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 using namespace q32;
 
@@ -31,7 +37,32 @@ struct Run : test::MainWindowRun {
     bool open(const QString& path) { return main.browser().openAlbum(path); }
 };
 
+CaptionBand* band(Run& run) {
+    return run.main.findChild<CaptionBand*>();
+}
+
+// The band's "Clear Filter" button, as a person clicks it.
+void clearFilter(Run& run) {
+    auto* button = run.main.findChild<QToolButton*>("ClearFilter");
+    QVERIFY(button && button->isVisibleTo(&run.main));
+    button->click();
+}
+
 using test::readFile;
+
+// Runs act on the modal window of type W as soon as it shows.
+template <typename W> void whenShown(std::function<void(W*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        }
+    });
+    timer->start();
+}
 
 } // namespace
 
@@ -67,19 +98,28 @@ private slots:
         QVERIFY(run.main.windowTitle().startsWith("Family.mdb  (3 images)  "));
         QCOMPARE(run.main.grid()->model()->rowCount(), 3);
         QCOMPARE(run.main.grid()->columnWidth(1), 0);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
-        QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a.toLower());
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a);
+        QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a);
         QVERIFY(run.main.commandBar().tool("ID_SortImageFile(Descending)")->isEnabled());
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("beach.png"));
 
         run.open(b);
         QVERIFY(run.main.windowTitle().startsWith("trip.mdb  (1 image)"));
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + a.toLower());
-        // The lower-case entry still opens the album whose name has capitals.
-        run.main.runCommand("ID_DBFile2");
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + a);
+        // An album whose name differs only in case is another album with its own entry, and
+        // each entry opens its own album.
+        const QString c = makeAlbum("family.mdb", {{"x.png"}, {"y.png"}});
+        run.open(c);
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile3"), "&3 " + a);
+        run.main.runCommand("ID_DBFile3");
+        QCOMPARE(run.main.browser().album()->path(), a);
         QCOMPARE(run.state.album.RecordCount, 3);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a.toLower());
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + b.toLower());
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a);
+        QCOMPARE(run.main.commandBar().caption("ID_DBFile2"), "&2 " + c);
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile3"), "&3 " + b);
+        run.main.runCommand("ID_DBFile2");
+        QCOMPARE(run.main.browser().album()->path(), c);
+        QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.prompts.asked().size(), 0);
     }
 
@@ -106,13 +146,12 @@ private slots:
             QCOMPARE(run.main.findChild<QLabel*>("Label2")->text(), QStringLiteral("The first"));
             QVERIFY(run.main.windowTitle().startsWith("kept.mdb  (2 images)"));
             QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), recent);
-            QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + empty.toLower());
+            QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + empty);
         };
 
         run.prompts.expectMessage("FYI");
         QVERIFY(!run.open(path("Gone.mdb")));
-        QCOMPARE(run.prompts.asked().last().text,
-                 "'" + path("gone.mdb").toLower() + "' not found.");
+        QCOMPARE(run.prompts.asked().last().text, "'" + path("Gone.mdb") + "' not found.");
         stillKept();
 
         QVERIFY(test::writeFile(path("notes.mdb"), "not an album"));
@@ -217,6 +256,7 @@ private slots:
         run.main.runCommand("ID_DisplayByKeywords(AscendingDate)");
         QCOMPARE(names(), QStringList({"c.png"}));
         QVERIFY(run.main.windowTitle().startsWith("filters.mdb  (1 image)"));
+        QCOMPARE(band(run)->filter(), QStringLiteral("Filter: Keywords contain \"sea\""));
         QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
                  QStringLiteral("Display Images With Keywords: sea"));
         QVERIFY(run.state.album.AlbumQuery.contains("LIKE '*sea*'"));
@@ -238,6 +278,17 @@ private slots:
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No picture contains \"xyz\"!"));
         QCOMPARE(run.state.album.RecordCount, 0);
         QVERIFY(run.main.findChild<QLabel*>("Label2")->text().isEmpty());
+        // The way out stays open, also once the tools are looked at again (as after a new
+        // toolbar layout): every order and filter, and the band's button, which keeps the
+        // filter's date order.
+        run.main.enableRecordTools();
+        for (const char* id : AlbumBrowser::kSortTools)
+            QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
+        QCOMPARE(band(run)->filter(), QStringLiteral("Filter: Description contains \"xyz\""));
+        clearFilter(run);
+        QCOMPARE(names(), QStringList({"c.png", "A.png", "b.png"}));
+        QVERIFY(band(run)->filter().isEmpty());
+        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("0"));
 
         run.main.runCommand("ID_SortImageFile(Ascending)");
         QCOMPARE(names(), QStringList({"A.png", "b.png", "c.png"}));
@@ -253,6 +304,106 @@ private slots:
         QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("3"));
         QCOMPARE(names(), QStringList({"c.png", "b.png", "A.png"}));
         QCOMPARE(run.prompts.pending(), 0);
+    }
+
+    // A filter kept in the settings meets an album where it matches nothing: the album opens
+    // in the filter's date order, with every command usable.
+    void aKeptFilterNeverLocksAnAlbum() {
+        const QString trip = makeAlbum("trip2.mdb", {{"a.png", "", "holiday, sea"}, {"b.png"}});
+        const QString work = makeAlbum("work.mdb", {{"m.png"}, {"n.png"}, {"o.png"}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.open(trip);
+        run.prompts.expectInput("DISPLAY BY KEYWORDS", "holiday");
+        run.main.runCommand("ID_DisplayByKeywords(DescendingDate)");
+        QCOMPARE(run.state.album.RecordCount, 1);
+        run.prompts.expectMessage("FYI");
+        QVERIFY(run.open(work));
+        QCOMPARE(run.prompts.asked().last().text,
+                 QStringLiteral("No picture contains \"holiday\"!"));
+        QCOMPARE(run.state.album.RecordCount, 3);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("o.png")); // newest first
+        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("1"));
+        QVERIFY(band(run)->filter().isEmpty());
+        for (const char* id : AlbumBrowser::kSortTools)
+            QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
+    }
+
+    // Browse Picture Files previews in the main window; leaving it without a folder puts the
+    // record and its status line back. It opens beside the preview, not over it.
+    void browsingPictureFilesAndCancelling() {
+        const QString p = makeAlbum("browsed.mdb", {{"land.png", "Kept"}});
+        QDir().mkpath(path("browse"));
+        QDir().mkpath(path("nothing"));
+        QVERIFY(QFile::copy(m_portrait, path("browse/tall.png")));
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.RegPutString("Directories", "ThumbNailsDir", path("browse"));
+        run.main.startUp();
+        run.open(p);
+        QLabel* lead2 = run.main.preview().picture();
+        auto* label2 = run.main.findChild<QLabel*>("Label2");
+        const QSize frame = run.main.preview().frame()->size();
+        QTRY_COMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+
+        // A file clicked, then Cancel.
+        QString shownWhileOpen;
+        whenShown<FileBrowser>([&](FileBrowser* b) {
+            auto* files = b->findChild<QListWidget*>("File1");
+            emit files->itemClicked(files->item(0));
+            shownWhileOpen = label2->text();
+            b->findChild<QPushButton*>("Command3D1_0")->click();
+        });
+        run.main.runCommand("ID_BrowseFolder");
+        QVERIFY(shownWhileOpen.startsWith("tall.png  (100x300)"));
+        QCOMPARE(label2->text(), QStringLiteral("Kept"));
+        QTRY_VERIFY(run.main.preview().idle());
+        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+
+        // An empty folder: Cancel leaves the window as it was; OK can't keep it and says so.
+        for (const char* button : {"Command3D1_0", "Command3D1_1"}) {
+            whenShown<FileBrowser>([&](FileBrowser* b) {
+                b->session().setFolder(path("nothing"));
+                b->findChild<QPushButton*>(button)->click();
+            });
+            run.main.runCommand("ID_BrowseFolder");
+        }
+        QCOMPARE(label2->text(), QStringLiteral("Empty directory!"));
+        QTRY_VERIFY(run.main.preview().idle());
+        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+        QCOMPARE(run.state.ThumbNailsDir, path("browse") + "/");
+
+        // Where the browser opens: its stored place when the preview stays in sight, else
+        // beside the preview (right, else left), always on the screen.
+        const QRect screen(0, 0, 1600, 1000), preview(10, 80, 300, 240);
+        const QSize size(640, 630);
+        QCOMPARE(BrowserPlace(preview, size, screen, QPoint(700, 50)), QPoint(700, 50));
+        QCOMPARE(BrowserPlace(preview, size, screen, QPoint(0, 0)), QPoint(322, 80));
+        QCOMPARE(BrowserPlace(preview.translated(1000, 0), size, screen, std::nullopt),
+                 QPoint(358, 80));
+    }
+
+    // A picture that can't be decoded shows why, in the status line and in the frame.
+    void aDamagedPictureSaysWhy() {
+        const QByteArray png = readFile(m_landscape);
+        QVERIFY(test::writeFile(path("cut.png"), png.left(png.size() / 2)));
+        const QString p = makeAlbum(
+            "damaged.mdb", {{"good.png", "Fine"}, {"cut.png", "Cut", "", path("cut.png")}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.open(p);
+        auto* label2 = run.main.findChild<QLabel*>("Label2");
+        QTRY_VERIFY(run.main.preview().idle());
+        run.main.selectRecord(2);
+        QTRY_COMPARE(label2->text(), QStringLiteral("Image file is incomplete (cut.png)"));
+        QLabel* lead2 = run.main.preview().picture();
+        QVERIFY(lead2->isVisibleTo(&run.main));
+        QCOMPARE(lead2->text(), QStringLiteral("Image file is incomplete"));
+        // A click on it says why again rather than open a viewer with nothing to show.
+        label2->setText("Cut");
+        QTest::mouseClick(lead2, Qt::LeftButton);
+        QCOMPARE(label2->text(), QStringLiteral("Image file is incomplete (cut.png)"));
+        QVERIFY(!run.main.viewer());
     }
 
     void workFilesHoldTheStoredBytes() {

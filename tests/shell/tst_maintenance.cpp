@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(run.state.album.OpenAlbumPath, album);
         QCOMPARE(run.state.album.RecordCount, saved);
         QCOMPARE(run.state.album.CurrentRow, 1);
-        QVERIFY(run.settings.RegGetString("Settings", "DBFile1").endsWith(album.toLower()));
+        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + album);
         QVERIFY(QFile::exists(album + ".damaged"));
     }
 

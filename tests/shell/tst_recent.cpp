@@ -15,8 +15,8 @@ private slots:
     void moves() {
         const RecentEntries start = {"&1 /a/one.mdb", "&2 /a/two.mdb", "&3 /a/three.mdb",
                                      "&4 /a/four.mdb"};
-        // Already first: nothing to write, whatever the case it was typed in.
-        QVERIFY(!MoveToFront(start, "/A/ONE.mdb"));
+        // Already first: nothing to write.
+        QVERIFY(!MoveToFront(start, "/a/one.mdb"));
         auto second = MoveToFront(start, "/a/two.mdb");
         QVERIFY(second);
         QCOMPARE(*second, (RecentEntries{"&1 /a/two.mdb", "&2 /a/one.mdb", "&3 /a/three.mdb",
@@ -25,20 +25,30 @@ private slots:
         QCOMPARE(
             *MoveToFront(start, "/a/three.mdb"),
             (RecentEntries{"&1 /a/three.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb", "&4 /a/four.mdb"}));
-        // A new album drops the old entry 4; paths are kept in lower case.
+        // A new album drops the old entry 4; paths are kept exactly as they are, so a name
+        // that differs only in case is another album.
         QCOMPARE(*MoveToFront(start, "/Albums/Trip.MDB"),
-                 (RecentEntries{"&1 /albums/trip.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb",
+                 (RecentEntries{"&1 /Albums/Trip.MDB", "&2 /a/one.mdb", "&3 /a/two.mdb",
                                 "&4 /a/three.mdb"}));
+        QCOMPARE(
+            *MoveToFront(start, "/a/One.mdb"),
+            (RecentEntries{"&1 /a/One.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb", "&4 /a/three.mdb"}));
         QCOMPARE(
             *MoveToFront(start, "/a/four.mdb"),
             (RecentEntries{"&1 /a/four.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb", "&4 /a/three.mdb"}));
-        // Factory captions are entries like any other.
+        // Factory captions move down like any entry, but name no album wherever they are (an
+        // older list kept them in lower case); nor do blank entries.
         const auto fromFactory = MoveToFront(FactoryRecentEntries(), "/x.mdb");
-        QCOMPARE((*fromFactory)[1], QStringLiteral("&2 database file 1"));
+        QCOMPARE((*fromFactory)[1], QStringLiteral("&2 Database File 1"));
         QCOMPARE(RecentPath("&1 Database File 1"), QStringLiteral("Database File 1"));
+        QVERIFY(IsAlbumEntry((*fromFactory)[0]));
+        for (const QString& entry :
+             {(*fromFactory)[1], QStringLiteral("&2 database file 1"), QStringLiteral("&3 ")})
+            QVERIFY2(!IsAlbumEntry(entry), qPrintable(entry));
+        QVERIFY(IsAlbumEntry("&2 /albums/Database File 1.mdb"));
         // A first start reads missing entries as "": the entries below the new one stay blank.
         QCOMPARE(*MoveToFront(RecentEntries{}, "/Albums/First.mdb"),
-                 (RecentEntries{"&1 /albums/first.mdb", "&2 ", "&3 ", "&4 "}));
+                 (RecentEntries{"&1 /Albums/First.mdb", "&2 ", "&3 ", "&4 "}));
     }
 
     void navigation_data() {

@@ -5,12 +5,15 @@
 #include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
 #include <QAction>
 #include <QEventLoop>
 #include <QHeaderView>
+#include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,11 +35,10 @@ struct Run {
     Settings settings{Settings::defaultPath(), &prompts};
     MainWindow main{state, settings, prompts, {}};
 
-    // Recent entry 1 still holds its factory caption, so start-up reports it missing.
+    // The factory recent entries name no album: start-up opens none and asks nothing.
     void load() {
-        prompts.expectMessage("FYI");
         main.startUp();
-        QCOMPARE(prompts.asked().last().text, QStringLiteral("'database file 1' not found."));
+        QCOMPARE(prompts.asked().size(), 0);
     }
 };
 
@@ -112,15 +114,27 @@ private slots:
 
     void firstStartThenRestart() {
         test::TestEnv env;
+        QDir().mkpath(env.path("user"));
+        qputenv("HOME", env.path("user").toLocal8Bit());
         {
             Run run;
             run.load();
             QCOMPARE(run.main.pos(), QPoint(0, 0));
+            // No album: the grid says how to make or open one, the recent entries are off.
+            QVERIFY(!run.main.browser().album());
+            auto* hint = run.main.findChild<QLabel*>("NoAlbumHint");
+            QVERIFY(hint && hint->isVisibleTo(&run.main));
+            QVERIFY(hint->text().contains("File > Create New Image Depository"));
+            QVERIFY(hint->text().contains("File > Open Existing Image Depository"));
+            for (int n = 1; n <= 4; ++n)
+                QVERIFY(
+                    !run.main.commandBar().tool(QStringLiteral("ID_DBFile%1").arg(n))->isEnabled());
             // A first start has readable columns; column 1 is always hidden.
             QCOMPARE(run.main.grid()->columnWidth(1), 0);
             for (int c : {0, 2, 3, 4, 5, 6})
                 QVERIFY(run.main.grid()->columnWidth(c) >= 90);
-            QCOMPARE(run.state.ThumbNailsDir, QStringLiteral("/"));
+            // The file browser starts at home until a folder is chosen, not at "/".
+            QCOMPARE(run.state.ThumbNailsDir, env.path("user") + "/");
             QCOMPARE(run.state.album.SortDirection, QStringLiteral("ASC;"));
             QVERIFY(!run.state.AppDir.isEmpty() && run.state.AppDir.endsWith('/'));
 
@@ -156,6 +170,26 @@ private slots:
         QVERIFY(!again.main.commandBar().checked("ID_NativeStorage"));
         QCOMPARE(again.main.commandBar().caption("ID_DBFile2"),
                  QStringLiteral("&2 /albums/trip.mdb"));
+        QVERIFY(again.main.commandBar().tool("ID_DBFile2")->isEnabled());
+        QVERIFY(!again.main.commandBar().tool("ID_DBFile1")->isEnabled());
+        QCOMPARE(again.state.ThumbNailsDir, env.path("user") + "/");
+        qunsetenv("HOME");
+    }
+
+    // "quillon32 PICTURE" on a first start: no album to report missing, straight to the question
+    // for a new album's file.
+    void firstStartWithAPicture() {
+        test::TestEnv env;
+        QImage(8, 8, QImage::Format_RGB32).save(env.path("photo.png"));
+        ProgramState state;
+        test::ScriptedPromptService prompts;
+        Settings settings{Settings::defaultPath(), &prompts};
+        MainWindow main{state, settings, prompts, {env.path("photo.png")}};
+        prompts.expectSaveFile("Select A File Name For the Depository", "");
+        main.startUp();
+        QTRY_COMPARE(prompts.pending(), 0);
+        QCOMPARE(prompts.asked().size(), 1);
+        QVERIFY(!main.browser().album());
     }
 
     void damagedLayoutFileFallsBackToFactory() {
