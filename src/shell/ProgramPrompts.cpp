@@ -6,7 +6,7 @@ namespace q32 {
 
 std::optional<QString> ProgramPrompts::askPassword(const QString& albumPath) {
     NormalPointer pointer;
-    return PasswordWindow::ask(albumPath, parentWidget());
+    return PasswordWindow::ask(albumPath, owner());
 }
 
 } // namespace q32

@@ -61,6 +61,12 @@ QMessageBox::Icon iconFor(MsgIcon i) {
 
 } // namespace
 
+QWidget* QtPromptService::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return m_parent;
+}
+
 QtPromptService::NormalPointer::NormalPointer() {
     QApplication::setOverrideCursor(Qt::ArrowCursor);
 }
@@ -72,7 +78,7 @@ QtPromptService::NormalPointer::~NormalPointer() {
 MsgResult QtPromptService::message(const MessageRequest& request) {
     QMessageBox box(iconFor(request.icon),
                     request.title.isEmpty() ? QApplication::applicationName() : request.title,
-                    request.text, QMessageBox::NoButton, m_parent);
+                    request.text, QMessageBox::NoButton, owner());
     const auto specs = buttonsFor(request.buttons);
     for (const auto& s : specs)
         box.addButton(s.button);
@@ -93,13 +99,13 @@ QString QtPromptService::input(const QString& prompt, const QString& title,
     NormalPointer pointer;
     bool ok = false;
     const QString text =
-        QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+        QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }
 
 QString QtPromptService::openFile(const FileDialogRequest& request) {
     NormalPointer pointer;
-    QFileDialog dialog(m_parent, request.title, request.initialDir, request.qtFilter());
+    QFileDialog dialog(owner(), request.title, request.initialDir, request.qtFilter());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!request.fileName.isEmpty())
@@ -113,7 +119,7 @@ QString QtPromptService::openFile(const FileDialogRequest& request) {
 
 QString QtPromptService::saveFile(const FileDialogRequest& request) {
     NormalPointer pointer;
-    QFileDialog dialog(m_parent, request.title, request.initialDir, request.qtFilter());
+    QFileDialog dialog(owner(), request.title, request.initialDir, request.qtFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (!request.fileName.isEmpty())
@@ -127,12 +133,12 @@ QString QtPromptService::saveFile(const FileDialogRequest& request) {
 
 QString QtPromptService::pickFolder(const QString& title, const QString& initialDir) {
     NormalPointer pointer;
-    return QFileDialog::getExistingDirectory(m_parent, title, initialDir);
+    return QFileDialog::getExistingDirectory(owner(), title, initialDir);
 }
 
 std::optional<QColor> QtPromptService::chooseColor(const QColor& initial) {
     NormalPointer pointer;
-    const QColor c = QColorDialog::getColor(initial, m_parent);
+    const QColor c = QColorDialog::getColor(initial, owner());
     if (!c.isValid())
         return std::nullopt;
     return c;
@@ -141,7 +147,7 @@ std::optional<QColor> QtPromptService::chooseColor(const QColor& initial) {
 std::optional<QFont> QtPromptService::chooseFont(const QFont& initial) {
     NormalPointer pointer;
     bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, initial, m_parent);
+    const QFont f = QFontDialog::getFont(&ok, initial, owner());
     if (!ok)
         return std::nullopt;
     return f;
@@ -156,12 +162,12 @@ bool QtPromptService::printSetup() {
     }
     NormalPointer pointer;
     QPrinter printer;
-    QPrintDialog dialog(&printer, m_parent);
+    QPrintDialog dialog(&printer, owner());
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtPromptService::printerSettings(QPrinter& printer) {
-    QPrintDialog dialog(&printer, m_parent);
+    QPrintDialog dialog(&printer, owner());
     dialog.setWindowTitle(QStringLiteral("Print Settings"));
     return dialog.exec() == QDialog::Accepted;
 }
@@ -169,7 +175,7 @@ bool QtPromptService::printerSettings(QPrinter& printer) {
 std::optional<QString> QtPromptService::askNewPassword(const QString& title,
                                                        const QString& prompt) {
     NormalPointer pointer;
-    return NewPasswordDialog::ask(title, prompt, m_parent);
+    return NewPasswordDialog::ask(title, prompt, owner());
 }
 
 void QtPromptService::beep() {

@@ -14,6 +14,9 @@ public:
     explicit QtPromptService(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
     QWidget* parentWidget() const { return m_parent; }
+    // The window a question opens over: the topmost modal window when one is open (the save
+    // options, the full-screen viewer), so that the question is in front of it; else the parent.
+    QWidget* owner() const;
 
     MsgResult message(const MessageRequest& request) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
