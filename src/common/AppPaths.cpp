@@ -1,5 +1,7 @@
 #include "common/AppPaths.h"
 
+#include "common/PrivateFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -15,7 +17,7 @@ QString ComputeAppDir() {
         dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
               QStringLiteral("/quillon32");
     dir = QDir::cleanPath(QDir(dir).absolutePath());
-    QDir().mkpath(dir);
+    KeepPrivate(dir);
     // The root folder already ends in its separator.
     return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
 }
@@ -43,13 +45,14 @@ bool CopyShippedFiles(const QString& appDir) {
         const QString target = appDir + relative;
         if (QFileInfo::exists(target))
             continue;
-        QDir().mkpath(QFileInfo(target).absolutePath());
+        KeepPrivate(QFileInfo(target).absolutePath());
         if (!QFile::copy(source, target)) {
             ok = false;
             continue;
         }
-        // Shipped files are read-only in the share folder; the user's copies must be writable.
-        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        // Shipped files are read-only in the share folder; the user's copies are writable, and
+        // the user's alone.
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     return ok;
 }

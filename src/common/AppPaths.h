@@ -5,14 +5,16 @@
 
 namespace q32 {
 
-// $QUILLON32_HOME, else the user's data folder + "quillon32/"; created when missing; ends in "/".
+// $QUILLON32_HOME, else the user's data folder + "quillon32/"; created (0700) when missing; ends
+// in "/".
 QString ComputeAppDir();
 
 // The folder with the shipped read-only files: $QUILLON32_SHARE_DIR, else ../share/quillon32
 // beside the executable, else the source tree's data folder (running from a build tree).
 QString ShareDir();
 
-// Copies every shipped file that AppDir lacks. Returns false when a copy failed.
+// Copies every shipped file that AppDir lacks, readable by the user only. Returns false when a
+// copy failed.
 bool CopyShippedFiles(const QString& appDir);
 
 } // namespace q32

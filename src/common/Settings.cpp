@@ -1,5 +1,6 @@
 #include "common/Settings.h"
 
+#include "common/PrivateFiles.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 
@@ -48,7 +49,12 @@ QString Settings::RegGetString(const QString& keyPath, const QString& name) cons
 
 bool Settings::RegPutString(const QString& keyPath, const QString& name, const QString& text) {
     m_store->setValue(sectionOf(keyPath) + QLatin1Char('/') + name, text);
+    // The file and its folder are the user's alone; a file replaced on sync keeps its rights.
+    if (!m_private)
+        KeepPrivate(QFileInfo(m_store->fileName()).absolutePath());
     m_store->sync();
+    if (!m_private)
+        m_private = KeepPrivate(m_store->fileName());
     if (m_store->status() == QSettings::NoError)
         return true;
     if (m_prompts)

@@ -53,6 +53,7 @@ public:
 private:
     std::unique_ptr<QSettings> m_store;
     PromptService* m_prompts;
+    bool m_private = false; // the file has been made the user's alone
 };
 
 } // namespace q32

@@ -4,12 +4,12 @@
 #include "album/AlbumRecordset.h"
 #include "album/FormatTable.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
 #include "platform/printer/PageOutput.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <cmath>
 #include <memory>
 
@@ -104,7 +104,6 @@ SheetPictureReader AlbumPictureReader(const QString& albumPath, const QString& p
     struct State {
         std::unique_ptr<AlbumDb> album;
         QString openError;
-        QTemporaryDir work;
     };
     auto state = std::make_shared<State>();
     return [state, albumPath, password](const ContactSheetEntry& entry, QSize fitInto,
@@ -122,13 +121,13 @@ SheetPictureReader AlbumPictureReader(const QString& albumPath, const QString& p
         }
         if (IsVideoFormat(entry.imageFormat))
             return {};
-        const QString file = state->work.filePath(QStringLiteral("picture"));
-        if (state->album->extractToFile(entry.rowId, PictureField::Image, file) < 1)
-            return {};
+        // Decoded from memory: nothing of the album is written anywhere.
+        const imaging::InMemoryFile file("quillon-sheet",
+                                         state->album->readBytes(entry.rowId, PictureField::Image));
         QImage picture;
         LoadOptions options;
         options.fitInto = fitInto;
-        if (LoadImage(file, picture, options) != ImagingCondition::None)
+        if (!file.ok() || LoadImage(file.path(), picture, options) != ImagingCondition::None)
             return {};
         return picture;
     };

@@ -18,10 +18,4 @@ ImagingCondition ExportPicture(const QString& source, const QString& target,
                                const SaveOptions& save,
                                const std::optional<StampOptions>& stamp = std::nullopt);
 
-// The same on a worker thread; the calling thread's events keep running (windows repaint and
-// move) until the file is written.
-ImagingCondition ExportPictureOffThread(const QString& source, const QString& target,
-                                        const SaveOptions& save,
-                                        const std::optional<StampOptions>& stamp = std::nullopt);
-
 } // namespace q32

@@ -77,7 +77,7 @@ bool ShowPrintPreview(const PrintPicture& picture, ProgramState& state, Settings
         ImagingCondition c;
         {
             BusyGuard busy(prompts); // a large TIFF takes a moment even for the miniature
-            c = LoadImage(picture.path, miniature, options, &info);
+            c = DecodePrintPicture(picture, miniature, options, &info);
         }
         if (c == ImagingCondition::FileNotFound) {
             prompts.msgBox(QStringLiteral("No current image to print!"), MsgIcon::Exclamation,

@@ -1,6 +1,7 @@
 #include "output/PrintRender.h"
 
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
 #include "platform/printer/PageOutput.h"
 
 #include <QFileInfo>
@@ -20,7 +21,17 @@ QString PrintPicture::title() const {
         return description.trimmed();
     if (!path.isEmpty())
         return QFileInfo(path).fileName();
+    if (!name.isEmpty())
+        return QFileInfo(name).fileName();
     return QStringLiteral("Quillon 32");
+}
+
+ImagingCondition DecodePrintPicture(const PrintPicture& picture, QImage& pixels,
+                                    const LoadOptions& options, ImageInfo* info) {
+    if (picture.bytes.isEmpty())
+        return LoadImage(picture.path, pixels, options, info);
+    const imaging::InMemoryFile file("quillon-print", picture.bytes);
+    return file.ok() ? LoadImage(file.path(), pixels, options, info) : ImagingCondition::Failure;
 }
 
 QString LoadPrintPicture(const PrintPicture& picture, QImage& pixels) {
@@ -28,9 +39,10 @@ QString LoadPrintPicture(const PrintPicture& picture, QImage& pixels) {
         pixels = picture.image;
         return {};
     }
-    const ImagingCondition c = LoadImage(picture.path, pixels);
+    const ImagingCondition c = DecodePrintPicture(picture, pixels);
     if (c != ImagingCondition::None)
-        return ConditionText(c) + QStringLiteral(" (") + QFileInfo(picture.path).fileName() +
+        return ConditionText(c) + QStringLiteral(" (") +
+               QFileInfo(picture.path.isEmpty() ? picture.name : picture.path).fileName() +
                QLatin1Char(')');
     return {};
 }

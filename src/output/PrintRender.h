@@ -3,6 +3,8 @@
 // full-resolution picture (never the screen's miniature) at the page's own resolution, in
 // bands of a few megabytes so a large photo never needs a page-sized copy.
 
+#include "platform/imaging/Imaging.h"
+
 #include <QImage>
 #include <QRectF>
 #include <QString>
@@ -14,13 +16,16 @@ namespace q32 {
 
 class PageOutput;
 
-// A picture to print: a file, read whole when the page is drawn, or pixels already in memory.
+// A picture to print: a file, or a file's bytes (a record's picture, never written anywhere),
+// decoded when the page is drawn, or pixels already in memory.
 struct PrintPicture {
     QString path;
     QImage image;
     QString description;
+    QByteArray bytes;
+    QString name; // the bytes' file name
 
-    bool isEmpty() const { return path.isEmpty() && image.isNull(); }
+    bool isEmpty() const { return path.isEmpty() && bytes.isEmpty() && image.isNull(); }
     // The job's name: the description, else the file's name.
     QString title() const;
 };
@@ -45,6 +50,9 @@ struct PrintOutcome {
 
 // The picture's pixels at full resolution; the error text when it cannot be read.
 QString LoadPrintPicture(const PrintPicture& picture, QImage& pixels);
+// Decodes the picture's file or bytes as LoadImage does.
+ImagingCondition DecodePrintPicture(const PrintPicture& picture, QImage& pixels,
+                                    const LoadOptions& options = {}, ImageInfo* info = nullptr);
 
 // Draws pixels into target, in the painter's device units (printer dots); dither chooses
 // dithered conversions where a picture's colours are reduced. Taking pixels by value lets a

@@ -1,13 +1,16 @@
 #include "shell/AlbumBrowser.h"
 
 #include "album/AlbumMaintenance.h"
+#include "album/AlbumMedia.h"
 #include "album/FormatTable.h"
 #include "common/AppPaths.h"
+#include "common/PrivateFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 
@@ -31,12 +34,13 @@ MediaKind AlbumBrowser::mediaKindOf(const QString& format) {
 
 // An animated WebP plays like a GIF; a still one is a picture like any other. QMovie plays
 // frames as they are stored, so an animation whose EXIF turns it shows its first frame upright.
-bool AlbumBrowser::isAnimatedWebp(const QString& format, const QString& path) {
+bool AlbumBrowser::isAnimatedWebp(const QString& format, const QByteArray& bytes) {
     if (!format.startsWith(QLatin1String("87 ")))
         return false;
+    const imaging::InMemoryFile file("quillon-webp", bytes);
     ImageInfo info;
-    return ReadImageInfo(path, info) == ImagingCondition::None && info.animated &&
-           info.orientation <= 1;
+    return file.ok() && ReadImageInfo(file.path(), info) == ImagingCondition::None &&
+           info.animated && info.orientation <= 1;
 }
 
 const char* const AlbumBrowser::kSortTools[SortOrderCount] = {
@@ -79,7 +83,15 @@ AlbumBrowser::AlbumBrowser(ProgramState& state, Settings& settings, PromptServic
 
 AlbumBrowser::~AlbumBrowser() = default;
 
+void AlbumBrowser::releaseMedia() {
+    if (m_player)
+        m_player->close();
+    m_source.reset();
+    PrivateFiles::remove();
+}
+
 void AlbumBrowser::closeAlbum() {
+    releaseMedia();
     m_recordset.reset();
     m_album.reset();
     m_state.album = OpenAlbumState{};
@@ -182,10 +194,10 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
         emit captionChanged();
         return false;
     }
-    if (m_player)
-        m_player->close();
+    releaseMedia();
     m_recordset.reset();
     m_album = std::move(album);
+    m_source = std::make_shared<AlbumMedia>(*m_album);
     m_state.album = OpenAlbumState{};
     m_state.album.OpenAlbumPath = path;
     m_state.album.AlbumPassword = password;
@@ -354,8 +366,6 @@ void AlbumBrowser::setOrChangePassword() {
     }
     m_lastEnteredPassword = *answer;
     const QString oldPassword = m_state.album.AlbumPassword;
-    if (m_player)
-        m_player->close();
     closeAlbum();
     const AlbumStatus status = ChangeAlbumPassword(path, oldPassword, *answer);
     if (status.condition == AlbumCondition::CannotWrite ||
@@ -381,16 +391,12 @@ void AlbumBrowser::showCurrentRecord() {
     extractCurrentMedia();
 }
 
-qint64 AlbumBrowser::extract(PictureField field, const QString& file) {
-    // The player may hold the work file open.
-    if (m_player)
-        m_player->close();
-    return m_album->extractToFile(m_recordset->currentRowId(), field, file);
-}
-
 void AlbumBrowser::extractCurrentMedia() {
     if (!m_recordset || m_recordset->recordCount() == 0)
         return;
+    // The clip or sound of the record shown before ends.
+    if (m_player)
+        m_player->close();
     AlbumStatus status = m_recordset->moveTo(m_state.album.CurrentRow - 1);
     const auto row = status.ok() ? m_recordset->current(&status) : std::nullopt;
     if (!row) {
@@ -405,30 +411,18 @@ void AlbumBrowser::extractCurrentMedia() {
     RecordMedia media;
     media.rowId = row->rowId;
     media.kind = mediaKindOf(format);
-    auto failed = [this](const QString& what) {
+    media.name = row->imageFile;
+    media.format = format;
+    media.source = m_source;
+    // The size says whether there is anything to show; the bytes are read where they are shown.
+    if (m_album->fieldSize(row->rowId, PictureField::Image) < 1) {
+        const QString what = media.kind == MediaKind::Gif     ? QStringLiteral("GIF")
+                             : media.kind == MediaKind::Video ? QStringLiteral("video")
+                                                              : QStringLiteral("image");
         m_prompts.msgBox(
             QStringLiteral("Error retrieving %1 file from the Image Depository.").arg(what),
             MsgIcon::Critical, QStringLiteral("ERROR"));
-    };
-    if (media.kind == MediaKind::Gif) {
-        media.path = m_state.AppDir + QStringLiteral("image.gif");
-        if (extract(PictureField::Image, media.path) < 1)
-            return failed(QStringLiteral("GIF"));
-        // The viewer, printing and export read a still copy of the GIF.
-        QImage first;
-        if (LoadImage(media.path, first) == ImagingCondition::None)
-            SaveImage(first.convertToFormat(QImage::Format_RGB888),
-                      m_state.AppDir + QStringLiteral("image.pic"), SaveOptions{10, 24, 20, false});
-    } else if (media.kind == MediaKind::Video) {
-        media.path = m_state.AppDir + QStringLiteral("pelorus.vid");
-        if (extract(PictureField::Image, media.path) < 1)
-            return failed(QStringLiteral("video"));
-    } else {
-        media.path = m_state.AppDir + QStringLiteral("image.pic");
-        if (extract(PictureField::Image, media.path) < 1)
-            return failed(QStringLiteral("image"));
-        if (isAnimatedWebp(format, media.path))
-            media.kind = MediaKind::Gif; // played as GIFs are; the work file stays the still copy
+        return;
     }
     // A record without a date keeps the one shown before it.
     if (row->date.isValid())
@@ -446,24 +440,23 @@ void AlbumBrowser::extractCurrentMedia() {
 bool AlbumBrowser::playCurrentSound(VideoControl& player) {
     player.stop();
     player.close();
-    const QString file = m_state.AppDir + QStringLiteral("sound.mtm");
-    QFile::remove(file);
-    if (!m_recordset || !m_recordset->hasCurrent()) {
+    if (!m_recordset || !m_recordset->hasCurrent() || !m_source) {
         m_state.SoundPlaying = false;
         return false;
     }
-    const qint64 n =
-        m_album->extractToFile(m_recordset->currentRowId(), PictureField::SoundFile, file);
-    if (n == 0) {
+    AlbumStatus status;
+    const qint64 rowId = m_recordset->currentRowId();
+    const qint64 size = m_album->fieldSize(rowId, PictureField::SoundFile, &status);
+    if (size == 0) {
         m_state.SoundPlaying = false;
         return false;
     }
-    if (n < 0) {
+    if (size < 0) {
         m_prompts.msgBox(QStringLiteral("Error retrieving sound from database."), MsgIcon::Critical,
                          QStringLiteral("ERROR"));
         return false;
     }
-    player.load(file);
+    player.load(m_source->openStream(rowId, PictureField::SoundFile), QStringLiteral("sound"));
     player.playFromStart();
     m_state.StatusWord = 0;
     return true;

@@ -1,8 +1,9 @@
 #pragma once
 // The open album and its current record: opening (with the recent list, read-only media and
-// passwords), the sort and filter query, moving between records and copying the current
-// record's media into the work files. No widgets: it asks through the prompt service and tells
-// the window what to show through signals.
+// passwords), the sort and filter query, moving between records and telling the window which
+// media the current record holds. The media themselves are read from the album where they are
+// shown, never copied to a file. No widgets: it asks through the prompt service and tells the
+// window what to show through signals.
 
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
@@ -13,6 +14,7 @@
 
 namespace q32 {
 
+class AlbumMedia;
 class PromptService;
 class Settings;
 class VideoControl;
@@ -24,8 +26,13 @@ enum class MediaKind { Still, Gif, Video };
 struct RecordMedia {
     qint64 rowId = 0;
     MediaKind kind = MediaKind::Still;
-    QString path; // "image.pic", "image.gif" or "pelorus.vid" in AppDir
+    QString name;                     // the record's file name
+    QString format;                   // the record's format text
+    std::weak_ptr<AlbumMedia> source; // reads the record's media; null for a file
+    QString path;                     // a file of the file browser instead of a record
     bool hasSound = false;
+
+    bool isEmpty() const { return path.isEmpty() && source.expired(); }
 };
 
 // The ten orders and filters, in the order the filter tool steps through them.
@@ -50,7 +57,7 @@ public:
                  QObject* parent = nullptr);
     ~AlbumBrowser() override;
 
-    // The player that may hold a work file open; closed before the file is rewritten.
+    // The player that may be reading the album; closed before the album is.
     void setPlayer(VideoControl* player) { m_player = player; }
 
     // The open dialog, then the chosen album.
@@ -75,19 +82,23 @@ public:
 
     // Shows record CurrentRow (1-based), clamped to the rows there are.
     void showCurrentRecord();
-    // Copies the current record's media into the work files and fills the current-record state.
+    // Fills the current-record state and tells the window what the current record holds; its
+    // media are read where they are shown. An empty media field is reported here.
     void extractCurrentMedia();
-    // Plays the current record's sound; false when it has none.
+    // Plays the current record's sound, read from the album as it plays; false when it has none.
     bool playCurrentSound(VideoControl& player);
 
     AlbumDb* album() const { return m_album.get(); }
+    // Reads the open album's media off the interface thread; null when no album is open.
+    AlbumMedia* mediaSource() const { return m_source.get(); }
     AlbumRecordset* recordset() const { return m_recordset.get(); }
     const RecordMedia& media() const { return m_media; }
     int readOnlyFailures() const { return m_readOnlyFailures; }
 
     // What a record of this format text shows as.
     static MediaKind mediaKindOf(const QString& imageFormat);
-    static bool isAnimatedWebp(const QString& imageFormat, const QString& path);
+    // Whether a record's picture plays as a GIF does: an animated WebP. Safe on any thread.
+    static bool isAnimatedWebp(const QString& imageFormat, const QByteArray& bytes);
 
     // The tool identifier of each order, and the filter tool's tip for it.
     static const char* const kSortTools[SortOrderCount];
@@ -112,13 +123,16 @@ private:
     // sortImages; when opening, a kept filter that matches nothing gives way to its date order,
     // so that no album opens locked behind a filter.
     void runSort(int order, bool skipPrompt, bool opening);
-    qint64 extract(PictureField field, const QString& file);
+    // Lets go of the album's media: the player stops reading them, and the files handed to a
+    // program outside are removed.
+    void releaseMedia();
 
     ProgramState& m_state;
     Settings& m_settings;
     PromptService& m_prompts;
     VideoControl* m_player = nullptr;
     std::unique_ptr<AlbumDb> m_album;
+    std::shared_ptr<AlbumMedia> m_source; // reads m_album: declared after it, so it goes first
     std::unique_ptr<AlbumRecordset> m_recordset;
     RecordMedia m_media;
     QString m_lastEnteredPassword; // what the password window returned last

@@ -1,36 +1,17 @@
 #include "shell/ImageEditor.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
-#include <cerrno>
-#include <csignal>
 
 namespace q32 {
-namespace {
 
-// Whether the process is still running; a zombie nobody reaped has ended too.
-bool Running(qint64 pid) {
-    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-        return false;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
-}
-
-} // namespace
-
-std::optional<EditorCommand> FindImageEditor(const QString& setting, const QString& appDir,
+std::optional<EditorCommand> FindImageEditor(const QString& setting, const QString& programDir,
                                              const QString& picture) {
     QString text = setting.trimmed();
     if (text.isEmpty()) {
-        const QString tonework = appDir + QStringLiteral("tonework");
+        const QString tonework = programDir + QStringLiteral("tonework");
         if (QFileInfo(tonework).isExecutable())
             text = tonework;
         else if (!QStandardPaths::findExecutable(QStringLiteral("gimp")).isEmpty())
@@ -54,39 +35,49 @@ std::optional<EditorCommand> FindImageEditor(const QString& setting, const QStri
     return command;
 }
 
-EditorRun RunAndWait(const EditorCommand& command, const QString& appDir) {
-    EditorRun run;
-    const QString flag = appDir + QStringLiteral("dbimfile.txt");
-    QFile f(flag);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+EditorRun::EditorRun(QObject* parent) : QObject(parent) {}
+
+EditorRun::~EditorRun() {
+    if (m_process) {
+        // The program is closing: the editor ends with it, quietly.
+        m_process->disconnect(this);
+        delete m_process;
+    }
+    if (!m_flag.isEmpty())
+        QFile::remove(m_flag);
+}
+
+bool EditorRun::start(const EditorCommand& command, const QString& folder) {
+    m_flag = folder + QLatin1Char('/') + QLatin1String(kEditorHandShake);
+    QFile f(m_flag);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate,
+               QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         f.write("READY\n");
     f.close();
 
-    QProcess process;
-    process.setProgram(command.program);
-    process.setArguments(command.arguments);
+    m_process = new QProcess(this);
+    m_process->setProgram(command.program);
+    m_process->setArguments(command.arguments);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLON32_HOME"), appDir);
-    process.setProcessEnvironment(env);
-    qint64 pid = 0;
-    run.started = process.startDetached(&pid);
-    if (!run.started) {
-        run.error = process.errorString();
-        QFile::remove(flag);
-        return run;
-    }
-    // Detached, the editor is not our child: poll whether it is still there.
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!Running(pid))
-            loop.quit();
+    env.insert(QStringLiteral("QUILLON32_HOME"), folder);
+    m_process->setProcessEnvironment(env);
+    connect(m_process, &QProcess::finished, this, [this] {
+        QFile::remove(m_flag);
+        m_process->deleteLater();
+        m_process = nullptr;
+        emit finished();
     });
-    poll.start(100);
-    loop.exec();
-    run.ended = !Running(pid);
-    QFile::remove(flag);
-    return run;
+    m_process->start();
+    // Only the start is waited for; the editor's end comes as a signal.
+    if (!m_process->waitForStarted(10000)) {
+        m_error = m_process->errorString();
+        m_process->disconnect(this);
+        delete m_process;
+        m_process = nullptr;
+        QFile::remove(m_flag);
+        return false;
+    }
+    return true;
 }
 
 } // namespace q32

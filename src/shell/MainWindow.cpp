@@ -1,13 +1,16 @@
 #include "shell/MainWindow.h"
 
+#include "album/AlbumMedia.h"
 #include "album/FormatTable.h"
 #include "album/ui/AddImagesStartup.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/AppPaths.h"
+#include "common/PrivateFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"
+#include "common/WhenReady.h"
 #include "output/ContactSheetWindow.h"
 #include "output/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
@@ -98,7 +101,9 @@ MainWindow::MainWindow(ProgramState& state, Settings& settings, PromptService& p
     applyLayout(ToolLayout::factory());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    PrivateFiles::remove();
+}
 
 void MainWindow::buildWidgets() {
     auto* central = new QWidget(this);
@@ -327,7 +332,9 @@ void MainWindow::registerCommands() {
     auto& d = m_dispatcher;
     d.setAfterCommand([this] {
         m_state.StatusWord = 0;
-        refreshCaption();
+        // A command still working off this thread (the editor, an export) keeps its busy caption.
+        if (!records().busy())
+            refreshCaption();
     });
     for (int n = 1; n <= 4; ++n)
         d.add(QStringLiteral("ID_DBFile%1").arg(n), [this, n] { openRecentAlbum(n); });
@@ -426,9 +433,13 @@ void MainWindow::updateOptionFlags() {
 }
 
 void MainWindow::startUp() {
-    // The program folder, with the shipped files copied in on first use.
+    // The program folder, with the shipped files copied in on first use; it and the settings
+    // are the user's alone. Files a run that was killed handed to a program outside go.
     m_state.AppDir = ComputeAppDir();
     CopyShippedFiles(m_state.AppDir);
+    KeepPrivate(m_state.AppDir, true);
+    KeepPrivate(QFileInfo(m_settings.filePath()).absolutePath(), true);
+    PrivateFiles::removeLeftovers();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         m_state.ScreenWidthPixels = screen->size().width();
@@ -493,9 +504,6 @@ void MainWindow::startUp() {
     });
     connect(m_fileBrowser, &FileBrowser::descriptionChanged, m_label2, &QLabel::setText);
     m_fileBrowser->load();
-
-    // A hand-shake file left by an image processor that did not finish.
-    QFile::remove(m_state.AppDir + QStringLiteral("dbimfile.txt"));
 
     // Large system fonts (120 dpi) move the preview frames.
     if (logicalDpiX() >= 120)
@@ -603,12 +611,22 @@ void MainWindow::enablePrintTools() {
 }
 
 void MainWindow::printCurrentImage() {
+    const RecordMedia& media = m_browser->media();
     PrintPicture picture;
-    // A clip has no picture to print; a GIF prints its first frame.
-    if (m_browser->media().kind != MediaKind::Video)
-        picture.path = m_browser->media().path;
+    picture.name = media.name;
     picture.description = m_state.record.CurrentDescription;
-    ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+    const std::shared_ptr<AlbumMedia> source = media.source.lock();
+    // A clip has no picture to print; a GIF prints its first frame.
+    if (media.kind == MediaKind::Video || !source) {
+        ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+        return;
+    }
+    // The picture is printed from its bytes, read off this thread.
+    WhenReady(this, source->read(media.rowId, PictureField::Image),
+              [this, picture](const QByteArray& bytes) mutable {
+                  picture.bytes = bytes;
+                  ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+              });
 }
 
 void MainWindow::printContactSheet() {
@@ -677,8 +695,9 @@ void MainWindow::saveOnExit() {
     for (int n = 0; n < m_gridModel->columnCount(); ++n)
         m_settings.RegPutString(QLatin1String(section::Grid), QStringLiteral("Column%1").arg(n),
                                 QString::number(m_grid->columnWidth(n)));
-    // The video pane lets go of its media.
+    // The video pane lets go of its media; nothing handed to a program outside stays.
     m_preview->player().close();
+    PrivateFiles::remove();
     m_commandBar->snapshot().save(m_state.AppDir + QStringLiteral("Database.atb"));
 }
 
@@ -727,6 +746,8 @@ void MainWindow::createNewAlbum(const QStringList& pictures) {
 }
 
 void MainWindow::showAddImages(const QString& albumPath, const QStringList& pictures) {
+    // A clip read from the album meanwhile would keep the add run's writes waiting.
+    m_preview->player().close();
     AddImagesResult result;
     {
         AddImagesWindow window(m_state, m_settings, m_prompts, albumPath, this);

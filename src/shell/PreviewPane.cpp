@@ -1,21 +1,42 @@
 #include "shell/PreviewPane.h"
 
+#include "album/AlbumMedia.h"
 #include "common/PreviewFit.h"
+#include "platform/imaging/InMemoryFile.h"
 #include "platform/player/VideoControl.h"
 #include "shell/CommandBar.h"
 
-#include <QCoreApplication>
+#include <QBuffer>
 #include <QEvent>
+#include <QFile>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QMovie>
-#include <QPointer>
 #include <QPushButton>
-#include <QThreadPool>
 #include <QVideoWidget>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace q32 {
 
-PreviewPane::PreviewPane(QWidget* parent) : QFrame(parent), m_player(new VideoControl(this)) {
+PreviewPane::Decoded PreviewPane::decode(const QByteArray& bytes, MediaKind kind,
+                                         const QString& format, const QSize& frame) {
+    Decoded out;
+    if (kind == MediaKind::Gif || AlbumBrowser::isAnimatedWebp(format, bytes)) {
+        out.movie = bytes;
+        return out;
+    }
+    const imaging::InMemoryFile file("quillon-preview", bytes);
+    if (!file.ok()) {
+        out.condition = ImagingCondition::Failure;
+        return out;
+    }
+    out.image = DecodeFitted(file.path(), frame, &out.pictureSize, &out.condition);
+    return out;
+}
+
+PreviewPane::PreviewPane(QWidget* parent)
+    : QFrame(parent), m_player(new VideoControl(this)),
+      m_decoded(new QFutureWatcher<Decoded>(this)) {
     setObjectName(QStringLiteral("Picture3"));
     setFrameShape(QFrame::StyledPanel);
 
@@ -69,11 +90,31 @@ PreviewPane::PreviewPane(QWidget* parent) : QFrame(parent), m_player(new VideoCo
     m_soundIndicator->installEventFilter(this);
     setSoundPlaying(false);
     m_soundIndicator->hide();
+    connect(m_decoded, &QFutureWatcherBase::finished, this, [this] {
+        const QFuture<Decoded> future = m_decoded->future();
+        if (!m_decoding || future.isCanceled() || future.resultCount() == 0)
+            return;
+        showDecoded(future.result());
+    });
 }
 
 PreviewPane::~PreviewPane() {
-    // A decode still running must not call back into a pane that is gone.
-    ++m_generation;
+    cancelDecoding();
+}
+
+void PreviewPane::cancelDecoding() {
+    m_decoding = false;
+    m_reading.cancel();
+    m_decoded->future().cancel();
+    m_decoded->setFuture(QFuture<Decoded>());
+}
+
+void PreviewPane::dropMovie() {
+    if (!m_movie)
+        return;
+    m_picture->setMovie(nullptr);
+    delete m_movie; // and the buffer it plays from
+    m_movie = nullptr;
 }
 
 void PreviewPane::useLargeFontLayout() {
@@ -101,7 +142,7 @@ void PreviewPane::setSoundPlaying(bool playing) {
 }
 
 void PreviewPane::hidePreview() {
-    ++m_generation; // a decode still on its way is no longer wanted
+    cancelDecoding(); // a picture still on its way is no longer wanted
     m_picture->hide();
     m_failed.reset();
 }
@@ -123,73 +164,58 @@ void PreviewPane::showMedia(const RecordMedia& media,
         return;
     m_soundIndicator->setVisible(media.hasSound);
     m_failed.reset();
-    if (m_movie) {
-        m_picture->setMovie(nullptr);
-        delete m_movie;
-        m_movie = nullptr;
-    }
+    cancelDecoding();
+    dropMovie();
+    const std::shared_ptr<AlbumMedia> source = media.source.lock();
     if (media.kind == MediaKind::Video) {
-        ++m_generation;
         m_picture->hide();
         m_videoPane->show();
         showVideoButtons(true);
-        m_player->load(media.path);
+        if (source)
+            m_player->load(source->openStream(media.rowId, PictureField::Image), media.name);
+        else
+            m_player->load(media.path);
         return;
     }
+    m_player->close();
     m_videoPane->hide();
     showVideoButtons(false);
-    if (media.path.isEmpty()) { // nothing to show
+    if (media.isEmpty()) { // nothing to show
         hidePreview();
         return;
     }
-    const QSize frame = m_frame->size();
-    if (media.kind == MediaKind::Gif) {
-        ++m_generation;
-        m_movie = new QMovie(media.path, QByteArray(), this);
-        m_movie->jumpToFrame(0);
-        const QRect r = ThumbNailRect(m_movie->currentImage().size(), frame);
-        m_picture->setGeometry(r);
-        m_picture->setMovie(m_movie);
-        m_movie->start();
-        m_picture->show();
-        emit pictureReady();
-        return;
-    }
-    if (decodedAhead) {
-        ++m_generation;
+    if (decodedAhead && media.kind == MediaKind::Still) {
         showPicture(decodedAhead->image, decodedAhead->pictureSize);
         emit pictureReady();
         return;
     }
-    // Big photos decode on a worker at the size the frame needs; a newer record wins.
-    const quint64 generation = ++m_generation;
-    ++m_pending;
-    QPointer<PreviewPane> self(this);
-    QThreadPool::globalInstance()->start([self, generation, media, frame] {
-        QSize size;
-        ImagingCondition condition = ImagingCondition::None;
-        const QImage image = DecodeFitted(media.path, frame, &size, &condition);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, media, image, size, condition] {
-                if (self)
-                    self->showDecoded(generation, media, image, size, condition);
-            },
-            Qt::QueuedConnection);
+    // Read, then decoded at the size the frame needs, both off this thread.
+    const QString path = media.path;
+    m_reading = source ? source->read(media.rowId, PictureField::Image) : QtConcurrent::run([path] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     });
+    m_decodingMedia = media;
+    m_decoding = true;
+    m_decoded->setFuture(
+        m_reading.then(QtFuture::Launch::Async, [kind = media.kind, format = media.format,
+                                                 frame = m_frame->size()](const QByteArray& bytes) {
+            return decode(bytes, kind, format, frame);
+        }));
 }
 
-void PreviewPane::showDecoded(quint64 generation, const RecordMedia& media, const QImage& image,
-                              const QSize& pictureSize, ImagingCondition condition) {
-    --m_pending;
-    if (generation != m_generation)
-        return;
-    if (!image.isNull()) {
-        showPicture(image, pictureSize);
+void PreviewPane::showDecoded(const Decoded& decoded) {
+    m_decoding = false;
+    const RecordMedia media = m_decodingMedia;
+    if (!decoded.movie.isEmpty()) {
+        showMovie(decoded.movie);
+    } else if (!decoded.image.isNull()) {
+        showPicture(decoded.image, decoded.pictureSize);
     } else {
-        // Not a blank frame: the frame says why, and a click on it still opens the viewer.
-        const QString reason = ConditionText(
-            condition == ImagingCondition::None ? ImagingCondition::Failure : condition);
+        // Not a blank frame: the frame says why, and a click on it says it again.
+        const QString reason =
+            ConditionText(decoded.condition == ImagingCondition::None ? ImagingCondition::Failure
+                                                                      : decoded.condition);
         m_picture->setGeometry(m_frame->rect());
         m_picture->setText(reason);
         m_picture->show();
@@ -197,6 +223,19 @@ void PreviewPane::showDecoded(quint64 generation, const RecordMedia& media, cons
         emit pictureFailed(media, reason);
     }
     emit pictureReady();
+}
+
+void PreviewPane::showMovie(const QByteArray& bytes) {
+    m_movie = new QMovie(this);
+    auto* buffer = new QBuffer(m_movie);
+    buffer->setData(bytes);
+    buffer->open(QIODevice::ReadOnly);
+    m_movie->setDevice(buffer);
+    m_movie->jumpToFrame(0);
+    m_picture->setGeometry(ThumbNailRect(m_movie->currentImage().size(), m_frame->size()));
+    m_picture->setMovie(m_movie);
+    m_movie->start();
+    m_picture->show();
 }
 
 void PreviewPane::showPicture(const QImage& image, const QSize& pictureSize) {

@@ -1,18 +1,21 @@
 #pragma once
-// The main window's preview: the current picture fitted into its frame (decoded off the
-// user-interface thread; a newer record always wins), an animated GIF, or a clip in the video
-// pane with its stop and play buttons, and the loudspeaker that shows a record has a sound.
+// The main window's preview: the current picture fitted into its frame, an animated GIF, or a
+// clip in the video pane with its stop and play buttons, and the loudspeaker that shows a record
+// has a sound. Pictures are read and decoded off the user-interface thread, from memory; a newer
+// record always wins.
 
 #include "platform/imaging/ImagingCondition.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/PreviewPrefetcher.h"
 
 #include <QFrame>
+#include <QFuture>
 #include <QImage>
 #include <optional>
 
 class QLabel;
 class QMovie;
+template <typename T> class QFutureWatcher;
 class QPushButton;
 class QVideoWidget;
 
@@ -43,7 +46,17 @@ public:
     void setSlideshowRunning(bool running) { m_slideshowRunning = running; }
 
     // The last picture shown finished decoding (for tests and the busy pointer).
-    bool idle() const { return m_pending == 0; }
+    bool idle() const { return !m_decoding; }
+    // The picture, GIF or animated WebP of a record as the preview shows it, from its bytes:
+    // a picture fitted to frame, or the bytes a movie plays. Safe on any thread.
+    struct Decoded {
+        QImage image;
+        QSize pictureSize;
+        ImagingCondition condition = ImagingCondition::None;
+        QByteArray movie;
+    };
+    static Decoded decode(const QByteArray& bytes, MediaKind kind, const QString& format,
+                          const QSize& frame);
 
 signals:
     void pictureClicked();
@@ -56,9 +69,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showDecoded(quint64 generation, const RecordMedia& media, const QImage& image,
-                     const QSize& pictureSize, ImagingCondition condition);
+    void showDecoded(const Decoded& decoded);
     void showPicture(const QImage& image, const QSize& pictureSize);
+    void showMovie(const QByteArray& bytes);
+    void dropMovie();
+    // Stops the read and decode on their way.
+    void cancelDecoding();
 
     QFrame* m_frameTop;
     QFrame* m_frame;
@@ -68,8 +84,10 @@ private:
     QPushButton* m_videoButtons[2]; // stop, play from the start
     QLabel* m_soundIndicator;
     VideoControl* m_player;
-    quint64 m_generation = 0;
-    int m_pending = 0;
+    QFutureWatcher<Decoded>* m_decoded;
+    QFuture<QByteArray> m_reading;
+    RecordMedia m_decodingMedia; // the record whose picture is on its way
+    bool m_decoding = false;
     bool m_slideshowRunning = false;
     std::optional<RecordMedia> m_failed; // shown in the frame instead of its picture
 };

@@ -1,21 +1,24 @@
 #include "shell/RecordCommands.h"
 
 #include "album/AddRecord.h"
+#include "album/AlbumMedia.h"
 #include "album/AlbumRecordset.h"
 #include "album/FormatTable.h"
 #include "common/AppPaths.h"
+#include "common/PrivateFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "common/WhenReady.h"
 #include "output/ExportFormats.h"
 #include "output/ExportJob.h"
+#include "platform/imaging/InMemoryFile.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/ImageEditor.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 namespace q32 {
@@ -23,12 +26,9 @@ namespace {
 
 const QString kWarning = QStringLiteral("WARNING");
 
-QByteArray Fingerprint(const QString& path) {
-    QFile f(path);
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
-        return {};
-    return hash.result();
+ImagingCondition InfoOf(const QByteArray& bytes, ImageInfo& info) {
+    const imaging::InMemoryFile file("quillon-export", bytes);
+    return file.ok() ? ReadImageInfo(file.path(), info) : ImagingCondition::Failure;
 }
 
 // Whether the format numbered formatIndex writes files with the extension, in any flavor.
@@ -50,11 +50,10 @@ QString SoundTypeOf(const QString& path) {
 }
 
 // The properties line of a picture file, as an added record gets it.
-QString PropertiesOf(const QString& path, const ImageInfo& info) {
+QString PropertiesOf(qint64 size, const ImageInfo& info) {
     int bits = info.bitsPerPixel == 48 ? 24 : info.bitsPerPixel == 64 ? 32 : info.bitsPerPixel;
     const qint64 colours = bits <= 0 || bits > 32 ? 0 : qint64(1) << bits;
-    return SizeText(QFileInfo(path).size()) + DimensionText(info.width, info.height) +
-           ColourText(colours);
+    return SizeText(size) + DimensionText(info.width, info.height) + ColourText(colours);
 }
 
 } // namespace
@@ -62,6 +61,12 @@ QString PropertiesOf(const QString& path, const ImageInfo& info) {
 RecordCommands::RecordCommands(ProgramState& state, Settings& settings, PromptService& prompts,
                                RecordSite& site)
     : m_state(state), m_settings(settings), m_prompts(prompts), m_site(site) {}
+
+RecordCommands::~RecordCommands() {
+    // An editor still running ends with the program; what was handed to it goes.
+    delete m_editor;
+    PrivateFiles::remove(QLatin1String(kEditorPicture));
+}
 
 bool RecordCommands::syncCurrent() {
     AlbumRecordset* records = m_site.records();
@@ -222,20 +227,28 @@ void RecordCommands::exportCurrentPicture() {
     if (target.isEmpty())
         return;
     m_lastExportDir = QFileInfo(target).absolutePath() + QLatin1Char('/');
+    AlbumMedia* media = m_site.media();
+    if (!media)
+        return;
+    // Read off this thread; the record may change meanwhile, the picture asked for does not.
+    ++m_working;
+    auto busy = std::make_shared<BusyGuard>(m_prompts);
+    WhenReady(&m_context, media->read(records.currentRowId(), PictureField::Image),
+              [this, target, busy](const QByteArray& picture) mutable {
+                  busy.reset();
+                  saveExport(picture, target);
+                  --m_working;
+              });
+}
 
-    // A copy of its own: the work files change when another record is shown meanwhile.
-    QTemporaryFile source(m_state.AppDir + QStringLiteral("export-XXXXXX.pic"));
-    const qint64 extracted =
-        source.open() ? m_site.album()->extractToFile(records.currentRowId(), PictureField::Image,
-                                                      source.fileName())
-                      : -1;
-    if (extracted < 1) {
+void RecordCommands::saveExport(const QByteArray& picture, const QString& target) {
+    if (picture.isEmpty()) {
         m_prompts.msgBox(QStringLiteral("Error retrieving image file from the Image Depository."),
                          MsgIcon::Critical, QStringLiteral("ERROR"));
         return;
     }
     ImageInfo info;
-    ReadImageInfo(source.fileName(), info);
+    InfoOf(picture, info);
     // A typed extension of a format on offer picks that format, unless the one used last writes
     // such files too (".tif" keeps TIFF LZW).
     const QString typedExtension = QFileInfo(target).suffix();
@@ -262,19 +275,28 @@ void RecordCommands::exportCurrentPicture() {
             return;
     }
 
-    ImagingCondition result;
-    {
-        BusyGuard busy(m_prompts);
-        m_site.setBusyCaption(QStringLiteral("BUSY: Saving ") + FileNameOfPath(written) +
-                              QStringLiteral("..."));
-        result = ExportPictureOffThread(source.fileName(), written, choice.save, choice.stamp);
-        m_site.setBusyCaption(QString());
-    }
-    if (result != ImagingCondition::None)
-        m_prompts.msgBox(QStringLiteral("Error Code = %1\n\n%2")
-                             .arg(ConditionNumber(result))
-                             .arg(ConditionText(result)),
-                         MsgIcon::Critical, QStringLiteral("ERROR SAVING ") + written.toUpper());
+    // Decoded from memory and written on a worker; only the chosen file is written.
+    ++m_working;
+    auto busy = std::make_shared<BusyGuard>(m_prompts);
+    m_site.setBusyCaption(QStringLiteral("BUSY: Saving ") + FileNameOfPath(written) +
+                          QStringLiteral("..."));
+    WhenReady(&m_context,
+              QtConcurrent::run([picture, written, save = choice.save, stamp = choice.stamp] {
+                  const imaging::InMemoryFile source("quillon-export", picture);
+                  return source.ok() ? ExportPicture(source.path(), written, save, stamp)
+                                     : ImagingCondition::Failure;
+              }),
+              [this, written, busy](ImagingCondition result) mutable {
+                  m_site.setBusyCaption(QString());
+                  busy.reset();
+                  --m_working;
+                  if (result != ImagingCondition::None)
+                      m_prompts.msgBox(QStringLiteral("Error Code = %1\n\n%2")
+                                           .arg(ConditionNumber(result))
+                                           .arg(ConditionText(result)),
+                                       MsgIcon::Critical,
+                                       QStringLiteral("ERROR SAVING ") + written.toUpper());
+              });
 }
 
 void RecordCommands::editPictureExternally() {
@@ -290,10 +312,12 @@ void RecordCommands::editPictureExternally() {
                          kWarning);
         return;
     }
-    const QString picture = m_state.AppDir + QStringLiteral("image.pic");
+    if (m_editor)
+        return; // the records are locked while an editor runs
+    const QString folder = PrivateFiles::folder();
     const auto editor = FindImageEditor(
         m_settings.RegGetString(QLatin1String(section::Options), QStringLiteral("ImageProcessor")),
-        m_state.AppDir, picture);
+        m_state.AppDir, folder + QLatin1Char('/') + QLatin1String(kEditorPicture));
     if (!editor) {
         m_prompts.msgBox(
             QStringLiteral("No image editor is set. Name the program to run as \"ImageProcessor\" "
@@ -303,25 +327,70 @@ void RecordCommands::editPictureExternally() {
             MsgIcon::Exclamation, kWarning);
         return;
     }
-
-    const QByteArray before = Fingerprint(picture);
+    AlbumMedia* media = m_site.media();
+    if (!media)
+        return;
+    ++m_working;
     m_site.lockRecords(true);
     m_site.setBusyCaption(QStringLiteral("BUSY: Waiting for the image editor to finish..."));
-    const EditorRun run = RunAndWait(*editor, m_state.AppDir);
-    m_site.setBusyCaption(QString());
-    m_site.lockRecords(false);
-    if (!run.started) {
-        m_prompts.msgBox(QStringLiteral("The image editor \"%1\" cannot be started: %2")
-                             .arg(editor->program, run.error),
-                         MsgIcon::Critical, QStringLiteral("ERROR"));
-        return;
-    }
-    // Nothing saved, or the program is closing while the editor still works: nothing to store.
-    if (!run.ended || Fingerprint(picture) == before)
-        return;
+    const qint64 rowId = records.currentRowId();
+    const QString album = m_state.album.OpenAlbumPath;
+    WhenReady(
+        &m_context, media->read(rowId, PictureField::Image),
+        [this, command = *editor, rowId, album](const QByteArray& picture) {
+            // The picture and the hand-shake file exist only while the editor runs.
+            const QString written = PrivateFiles::write(QLatin1String(kEditorPicture), picture);
+            m_editor = new EditorRun;
+            const bool started = !picture.isEmpty() && !written.isEmpty() &&
+                                 m_editor->start(command, QFileInfo(written).absolutePath());
+            if (!started) {
+                const QString why = picture.isEmpty() ? QStringLiteral("the picture cannot be read")
+                                    : written.isEmpty()
+                                        ? QStringLiteral("the picture cannot be handed over")
+                                        : m_editor->error();
+                delete m_editor;
+                m_editor = nullptr;
+                PrivateFiles::remove(QLatin1String(kEditorPicture));
+                m_site.setBusyCaption(QString());
+                m_site.lockRecords(false);
+                --m_working;
+                m_prompts.msgBox(QStringLiteral("The image editor \"%1\" cannot be started: %2")
+                                     .arg(command.program, why),
+                                 MsgIcon::Critical, QStringLiteral("ERROR"));
+                return;
+            }
+            QObject::connect(m_editor, &EditorRun::finished, &m_context,
+                             [this, picture, rowId, album] {
+                                 m_editor->deleteLater();
+                                 m_editor = nullptr;
+                                 m_site.setBusyCaption(QString());
+                                 m_site.lockRecords(false);
+                                 storeEdited(picture, rowId, album);
+                                 PrivateFiles::remove(QLatin1String(kEditorPicture));
+                                 --m_working;
+                             });
+        });
+}
 
+// What the editor left: stored in the record it was given, when that record is still there and
+// the picture changed.
+void RecordCommands::storeEdited(const QByteArray& before, qint64 rowId, const QString& album) {
+    const QString picture =
+        PrivateFiles::folder() + QLatin1Char('/') + QLatin1String(kEditorPicture);
+    QFile f(picture);
+    const QByteArray after = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    f.close();
+    if (after.isEmpty() || after == before)
+        return; // nothing saved
+    AlbumRecordset* records = m_site.records();
+    if (!m_site.album() || !records || m_state.album.OpenAlbumPath != album ||
+        !records->findRowId(rowId).ok())
+        return; // the album closed meanwhile: the edit has nowhere to go
+    const auto row = records->current();
+    if (!row)
+        return;
     ImageInfo info;
-    const ImagingCondition readable = ReadImageInfo(picture, info);
+    const ImagingCondition readable = InfoOf(after, info);
     if (readable != ImagingCondition::None) {
         m_prompts.msgBox(QStringLiteral("The edited picture cannot be read (%1); the record keeps "
                                         "its picture.")
@@ -334,12 +403,12 @@ void RecordCommands::editPictureExternally() {
     PictureRecord edited = *row;
     edited.date = QDate::currentDate();
     edited.imageFormat = FormatText(info.formatCode);
-    edited.imageProperties = PropertiesOf(picture, info);
-    status = records.updateCurrentWithFile(edited, PictureField::Image, picture);
+    edited.imageProperties = PropertiesOf(after.size(), info);
+    const AlbumStatus status = records->updateCurrentWithFile(edited, PictureField::Image, picture);
     if (!status.ok() && status.condition != AlbumCondition::Cancelled)
         unexpected(status, "C_ImageProcessing");
     if (status.ok())
-        m_site.recordChanged(records.position());
+        m_site.recordChanged(records->position());
     m_site.showCurrentRecord();
 }
 

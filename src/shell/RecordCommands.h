@@ -6,6 +6,7 @@
 
 #include "output/SaveOptionsModel.h"
 
+#include <QObject>
 #include <QSize>
 #include <QString>
 #include <functional>
@@ -13,7 +14,9 @@
 namespace q32 {
 
 class AlbumDb;
+class AlbumMedia;
 class AlbumRecordset;
+class EditorRun;
 class PromptService;
 class Settings;
 struct AlbumStatus;
@@ -25,6 +28,8 @@ public:
     virtual ~RecordSite() = default;
     virtual AlbumDb* album() = 0;
     virtual AlbumRecordset* records() = 0;
+    // Reads the open album's media off the interface thread.
+    virtual AlbumMedia* media() = 0;
     // The preview lets go of the current record (hidden until shown again).
     virtual void hidePreview() = 0;
     // Opens the album again: grid, title and first record.
@@ -44,6 +49,7 @@ class RecordCommands {
 public:
     RecordCommands(ProgramState& state, Settings& settings, PromptService& prompts,
                    RecordSite& site);
+    ~RecordCommands();
 
     // The Save Options window: started with the format to offer first and the append choice
     // used last, and the picture (its depth and size) to be saved.
@@ -55,9 +61,15 @@ public:
     // Deletes the current record after asking; the viewer deletes through this too.
     void deleteCurrentRecord();
     void attachSound();
+    // Asks where, reads the picture, asks how, and writes it there: the reading and the writing
+    // run off the interface thread.
     void exportCurrentPicture();
-    // Runs the outside image editor on "image.pic" and stores what it leaves there.
+    // Hands the picture to the outside image editor as "image.pic" in the private runtime folder
+    // and, once the editor has ended, stores what it left there. The records stay locked
+    // meanwhile; the window keeps running.
     void editPictureExternally();
+    // An export or an editor run is on its way (for tests).
+    bool busy() const { return m_working > 0; }
 
     int lastFormatIndex() const { return m_lastFormat; }
     bool lastAppend() const { return m_lastAppend; }
@@ -66,6 +78,9 @@ private:
     // The current record as the recordset holds it, at CurrentRow; false when there is none.
     bool syncCurrent();
     void unexpected(const AlbumStatus& status, const char* procedure);
+    void saveExport(const QByteArray& picture, const QString& target);
+    void startEditor(const QByteArray& picture, qint64 rowId, const QString& album);
+    void storeEdited(const QByteArray& before, qint64 rowId, const QString& album);
 
     ProgramState& m_state;
     Settings& m_settings;
@@ -75,6 +90,9 @@ private:
     int m_lastFormat = 1; // JPEG (JFIF)
     bool m_lastAppend = false;
     QString m_lastExportDir;
+    QObject m_context; // where the results of background work arrive
+    EditorRun* m_editor = nullptr;
+    int m_working = 0;
 };
 
 } // namespace q32

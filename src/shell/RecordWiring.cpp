@@ -23,6 +23,7 @@ public:
 
     AlbumDb* album() override { return m_main.browser().album(); }
     AlbumRecordset* records() override { return m_main.browser().recordset(); }
+    AlbumMedia* media() override { return m_main.browser().mediaSource(); }
     void hidePreview() override { m_main.preview().hidePreview(); }
     void reopenAlbum() override { m_main.browser().openAlbum(m_state.album.OpenAlbumPath); }
     void showCurrentRecord() override { m_main.browser().showCurrentRecord(); }

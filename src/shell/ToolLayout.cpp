@@ -145,6 +145,7 @@ bool ToolLayout::save(const QString& path) const {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner); // the user's alone
     f.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
     return f.commit();
 }

@@ -1,18 +1,13 @@
 #include "shell/ViewerLink.h"
 
-#include "album/FormatTable.h"
+#include "album/AlbumMedia.h"
 #include "common/ProgramState.h"
+#include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
 
-#include <QFile>
-
 namespace q32 {
 namespace {
-
-bool isStill(const QString& format) {
-    return !IsClipFormat(format) && format.mid(3, 3).toLower() != QLatin1String("gif");
-}
 
 ViewerMedia::Kind kindOf(MediaKind kind) {
     switch (kind) {
@@ -30,9 +25,7 @@ ViewerMedia::Kind kindOf(MediaKind kind) {
 ViewerLink::ViewerLink(AlbumBrowser& browser, ProgramState& state, PromptService& prompts)
     : m_browser(browser), m_state(state), m_prompts(prompts) {}
 
-bool ViewerLink::loadCurrent(ViewerMedia& media, const QString& ahead) {
-    if (!ahead.isEmpty() && adopt(media, ahead))
-        return true;
+bool ViewerLink::loadCurrent(ViewerMedia& media) {
     bool shown = false;
     const auto connection = QObject::connect(&m_browser, &AlbumBrowser::recordShown,
                                              [&shown](const RecordMedia&) { shown = true; });
@@ -41,46 +34,31 @@ bool ViewerLink::loadCurrent(ViewerMedia& media, const QString& ahead) {
     if (!shown)
         return false;
     const RecordMedia& m = m_browser.media();
-    media = {kindOf(m.kind), m.path, m.hasSound};
+    media = {kindOf(m.kind), m.hasSound};
     return true;
 }
 
-// The picture read ahead becomes the work file; the texts come from the query, as the
-// album browser fills them.
-bool ViewerLink::adopt(ViewerMedia& media, const QString& ahead) {
+QFuture<ViewerPicture> ViewerLink::readPicture(qint64 row) {
     AlbumRecordset* rows = m_browser.recordset();
-    if (!rows || !rows->moveTo(m_state.album.CurrentRow - 1).ok())
-        return false;
-    const auto row = rows->current();
-    if (!row || !isStill(row->imageFormat))
-        return false;
-    const QString work = m_state.AppDir + QStringLiteral("image.pic");
-    QFile::remove(work);
-    if (!QFile::rename(ahead, work))
-        return false;
-    CurrentRecordState& current = m_state.record;
-    current.CurrentImageFile = row->imageFile;
-    if (row->date.isValid())
-        current.CurrentDate = row->date;
-    current.CurrentDescription = row->description;
-    current.CurrentFormatName = row->imageFormat.mid(3);
-    current.CurrentProperties =
-        row->imageProperties + QStringLiteral(" (") + current.CurrentFormatName + QLatin1Char(')');
-    const bool animated = AlbumBrowser::isAnimatedWebp(row->imageFormat, work);
-    media = {animated ? ViewerMedia::Kind::Gif : ViewerMedia::Kind::Still, work,
-             row->soundSize > 0};
-    m_state.StatusWord = 0;
-    return true;
+    AlbumMedia* source = m_browser.mediaSource();
+    const auto fields = rows && source && row >= 1 && row <= rows->recordCount()
+                            ? rows->recordAt(row - 1)
+                            : std::nullopt;
+    const MediaKind kind =
+        fields ? AlbumBrowser::mediaKindOf(fields->imageFormat) : MediaKind::Video;
+    if (kind == MediaKind::Video)
+        return QtFuture::makeReadyFuture(ViewerPicture{});
+    return source->read(fields->rowId, PictureField::Image)
+        .then(
+            [gif = kind == MediaKind::Gif, format = fields->imageFormat](const QByteArray& bytes) {
+                return ViewerPicture{bytes, gif || AlbumBrowser::isAnimatedWebp(format, bytes)};
+            });
 }
 
-bool ViewerLink::extractAhead(qint64 row, const QString& file) {
-    AlbumRecordset* rows = m_browser.recordset();
-    if (!rows || !m_browser.album() || row < 1 || row > rows->recordCount())
-        return false;
-    const auto fields = rows->recordAt(row - 1);
-    if (!fields || !isStill(fields->imageFormat))
-        return false;
-    return m_browser.album()->extractToFile(rows->rowIdAt(row - 1), PictureField::Image, file) > 0;
+void ViewerLink::playClip(VideoControl& player) {
+    const RecordMedia& m = m_browser.media();
+    if (const std::shared_ptr<AlbumMedia> source = m.source.lock())
+        player.load(source->openStream(m.rowId, PictureField::Image), m.name);
 }
 
 bool ViewerLink::playSound(VideoControl& player) {

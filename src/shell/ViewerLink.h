@@ -20,15 +20,14 @@ public:
     // Deletes the current record after asking (the main window's record commands).
     std::function<void()> deleteRecord;
 
-    bool loadCurrent(ViewerMedia& media, const QString& ahead = {}) override;
-    bool extractAhead(qint64 row, const QString& file) override;
+    bool loadCurrent(ViewerMedia& media) override;
+    QFuture<ViewerPicture> readPicture(qint64 row) override;
+    void playClip(VideoControl& player) override;
     bool playSound(VideoControl& player) override;
     bool storeDescription(const QString& text) override;
     bool deleteCurrent() override;
 
 private:
-    bool adopt(ViewerMedia& media, const QString& ahead);
-
     AlbumBrowser& m_browser;
     ProgramState& m_state;
     PromptService& m_prompts;

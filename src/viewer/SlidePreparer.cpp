@@ -1,18 +1,25 @@
 #include "viewer/SlidePreparer.h"
 
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
 #include "viewer/ViewerLayout.h"
 
 #include <QPainter>
 
 namespace q32 {
 
-PreparedSlide PrepareSlide(const QString& file, QSize area, bool fit,
+PreparedSlide PrepareSlide(const QByteArray& bytes, QSize area, bool fit,
                            const Transition& transition) {
     PreparedSlide slide;
-    slide.file = file;
+    slide.bytes = bytes;
+    if (bytes.isEmpty()) {
+        slide.condition = ImagingCondition::FileNotFound;
+        return slide;
+    }
+    const imaging::InMemoryFile memory("quillon-slide", bytes);
+    const QString file = memory.path();
     ImageInfo info;
-    slide.condition = ReadImageInfo(file, info);
+    slide.condition = memory.ok() ? ReadImageInfo(file, info) : ImagingCondition::Failure;
     if (slide.condition != ImagingCondition::None)
         return slide;
     slide.natural = info.displaySize();

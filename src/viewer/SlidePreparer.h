@@ -1,11 +1,12 @@
 #pragma once
-// A still picture made ready for the viewer off the interface thread: decoded at the size it
-// is shown, laid out on the viewer's area, and, for a slideshow, the transition that brings it
-// in built ahead, so the show only has to paint.
+// A still picture made ready for the viewer off the interface thread, from its bytes: decoded
+// at the size it is shown, laid out on the viewer's area, and, for a slideshow, the transition
+// that brings it in built ahead, so the show only has to paint.
 
 #include "platform/imaging/ImagingCondition.h"
 #include "viewer/TransitionRenderer.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QRectF>
 #include <QString>
@@ -14,7 +15,8 @@
 namespace q32 {
 
 struct PreparedSlide {
-    QString file;
+    QByteArray bytes;      // the picture's file, kept for printing
+    bool animated = false; // plays as a GIF does: only bytes are set
     ImagingCondition condition = ImagingCondition::None;
     QSize natural;    // the picture's own size
     QRectF placement; // where it goes on the area
@@ -22,7 +24,9 @@ struct PreparedSlide {
     std::shared_ptr<const TransitionRenderer> renderer; // null: no transition
 };
 
-// Decodes file and lays it out on an area of the given size. Safe on any thread.
-PreparedSlide PrepareSlide(const QString& file, QSize area, bool fit, const Transition& transition);
+// Decodes the picture file's bytes and lays it out on an area of the given size; no bytes give
+// FileNotFound. Safe on any thread.
+PreparedSlide PrepareSlide(const QByteArray& bytes, QSize area, bool fit,
+                           const Transition& transition);
 
 } // namespace q32

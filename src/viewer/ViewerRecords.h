@@ -1,8 +1,10 @@
 #pragma once
-// What the viewer needs of the album browser: the current record's media in its work files,
-// its sound, its description, its deletion, and a record's picture ahead of time.
+// What the viewer needs of the album browser: the current record and what it holds, a record's
+// picture read from the album off the interface thread (the current one or the next one ahead of
+// time), its clip and its sound played from the album, its description, its deletion.
 
-#include <QString>
+#include <QByteArray>
+#include <QFuture>
 
 namespace q32 {
 
@@ -11,20 +13,25 @@ class VideoControl;
 struct ViewerMedia {
     enum class Kind { Still, Gif, Video };
     Kind kind = Kind::Still;
-    QString path; // the work file: "image.pic", "image.gif" or "pelorus.vid"
     bool hasSound = false;
+};
+
+// A record's picture as the album holds it.
+struct ViewerPicture {
+    QByteArray bytes;      // empty for a clip, or when it could not be read
+    bool animated = false; // a GIF or an animated WebP: played, not decoded as a still
 };
 
 class ViewerRecords {
 public:
     virtual ~ViewerRecords() = default;
-    // Writes the record at CurrentRow into its work file and fills the current-record state.
-    // With ahead (a file written by extractAhead for this row) the file becomes the work file
-    // instead of being read from the album again. False when the record could not be read
-    // (the album browser has said why).
-    virtual bool loadCurrent(ViewerMedia& media, const QString& ahead = {}) = 0;
-    // Writes the picture of row (1-based) to file; false for clips, GIFs and failures.
-    virtual bool extractAhead(qint64 row, const QString& file) = 0;
+    // Makes the record at CurrentRow current, fills the current-record state and says what the
+    // record holds. False when the record could not be read (the album browser has said why).
+    virtual bool loadCurrent(ViewerMedia& media) = 0;
+    // Reads the picture of row (1-based) off the interface thread.
+    virtual QFuture<ViewerPicture> readPicture(qint64 row) = 0;
+    // Plays the current record's clip, read from the album as it plays.
+    virtual void playClip(VideoControl& player) = 0;
     // Plays the current record's sound; false when it has none.
     virtual bool playSound(VideoControl& player) = 0;
     // Stores the text as the current record's description.

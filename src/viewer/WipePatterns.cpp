@@ -87,6 +87,7 @@ bool WipeSelection::writeSelection(const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner); // the user's alone
     QTextStream out(&file);
     m_selectedCount = 0;
     int j = 0;

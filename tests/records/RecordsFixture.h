@@ -6,8 +6,10 @@
 #include "TestEnv.h"
 #include "album/AlbumDb.h"
 #include "shell/AlbumBrowser.h"
+#include "shell/RecordCommands.h"
 
 #include <QTableView>
+#include <QTest>
 
 namespace q32::test {
 
@@ -21,6 +23,12 @@ struct Run : MainWindowRun {
         for (int row = 0; row < main.grid()->model()->rowCount(); ++row)
             if (cell(row, 2) == name)
                 return main.selectRecord(row + 1);
+    }
+    // Runs a record command and waits until what it started off the interface thread (reading
+    // the picture, writing the export, the editor) has ended.
+    void runToEnd(const char* command, int timeoutMs = 30000) {
+        main.runCommand(command);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy(), timeoutMs);
     }
     QString cell(int row, int column) const {
         return main.grid()->model()->index(row, column).data().toString();

@@ -1,22 +1,27 @@
-// The outside image editor: the hand-shake file while it runs, the window alive meanwhile, the
-// edited picture stored back; a missing editor, none set, a clip, the GIMP default.
+// The outside image editor: the picture and the hand-shake file in the private runtime folder,
+// the user's alone and only while it runs, the window alive meanwhile, the edited picture stored
+// back; a missing editor, none set, a clip, the GIMP default.
 
 #include "RecordsFixture.h"
 #include "TestFiles.h"
+#include "common/PrivateFiles.h"
 #include "platform/imaging/Imaging.h"
 #include "shell/ImageEditor.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 using namespace q32;
 using test::Run;
 
 namespace {
 
-// Inverts the picture it is given (or AppDir's image.pic) only while the hand-shake says READY.
+// Inverts the picture it is given (or the image.pic beside the hand-shake) only while the
+// hand-shake says READY.
 const char* kInverter = R"SH(#!/bin/sh
 picture=${2:-$QUILLON32_HOME/image.pic}
 [ "$(cat "$QUILLON32_HOME/dbimfile.txt")" = READY ] || exit 3
@@ -30,6 +35,21 @@ QString writeScript(const QString& path) {
                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
                ? path
                : QString();
+}
+
+// The permission bits of path; -1 when it is not there.
+int modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// Every file below folder.
+QStringList filesBelow(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    return files;
 }
 
 QRgb storedPixel(const QString& album, const QString& name) {
@@ -64,22 +84,33 @@ private slots:
     void editedPictureIsStoredBack() {
         Run run(m_album);
         run.settings.RegPutString("Options", "ImageProcessor", m_script);
+        const QString handedOver = PrivateFiles::folder();
+        QVERIFY(handedOver.startsWith(m_env.runtimeDir() + "/quillon32/"));
         int ticks = 0;
-        bool lockedAndBusy = false, readyWhileRunning = false;
+        bool lockedAndBusy = false, readyWhileRunning = false, privateWhileRunning = false;
         QTimer heartbeat;
         connect(&heartbeat, &QTimer::timeout, this, [&] {
             ++ticks;
             lockedAndBusy |= !run.main.centralWidget()->isEnabled() &&
                              run.main.windowTitle().startsWith("BUSY: ");
-            readyWhileRunning |= test::readFile(run.state.AppDir + "dbimfile.txt") == "READY\n";
+            if (test::readFile(handedOver + "/dbimfile.txt") == "READY\n") {
+                readyWhileRunning = true;
+                privateWhileRunning = modeOf(handedOver + "/image.pic") == 0600 &&
+                                      modeOf(handedOver + "/dbimfile.txt") == 0600 &&
+                                      modeOf(handedOver) == 0700 &&
+                                      modeOf(m_env.runtimeDir() + "/quillon32") == 0700;
+            }
         });
         heartbeat.start(20);
-        run.main.runCommand("ID_ImageProcessing");
+        run.runToEnd("ID_ImageProcessing");
         heartbeat.stop();
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks))); // the window kept running
         QVERIFY(lockedAndBusy);
         QVERIFY(readyWhileRunning);
-        QVERIFY(!QFile::exists(run.state.AppDir + "dbimfile.txt"));
+        QVERIFY(privateWhileRunning);
+        // Nothing handed over stays, and nothing went to AppDir.
+        QCOMPARE(filesBelow(m_env.runtimeDir()), QStringList());
+        QCOMPARE(filesBelow(run.state.AppDir).filter("image.pic"), QStringList());
         QVERIFY(run.main.centralWidget()->isEnabled());
         QCOMPARE(storedPixel(m_album, "meadow.png"), qRgb(255, 155, 255));
         const auto stored = test::StoredRecord(m_album, "meadow.png");
@@ -96,9 +127,9 @@ private slots:
         const QRgb before = storedPixel(m_album, "meadow.png");
         run.settings.RegPutString("Options", "ImageProcessor", path("no such editor"));
         run.prompts.expectMessage("ERROR");
-        run.main.runCommand("ID_ImageProcessing");
+        run.runToEnd("ID_ImageProcessing");
         QVERIFY(run.prompts.asked().last().text.contains("cannot be started"));
-        QVERIFY(!QFile::exists(run.state.AppDir + "dbimfile.txt"));
+        QCOMPARE(filesBelow(m_env.runtimeDir()), QStringList());
         QCOMPARE(storedPixel(m_album, "meadow.png"), before);
 
         // None set, no "tonework", no GIMP on the path.
@@ -147,7 +178,7 @@ private slots:
         run.settings.RegPutString("Options", "ImageProcessor", "");
         const QByteArray savedPath = qgetenv("PATH");
         qputenv("PATH", path("bin").toLocal8Bit() + ":" + savedPath);
-        run.main.runCommand("ID_ImageProcessing");
+        run.runToEnd("ID_ImageProcessing");
         qputenv("PATH", savedPath);
         QCOMPARE(storedPixel(m_album, "meadow.png"),
                  qRgb(255 - qRed(before), 255 - qGreen(before), 255 - qBlue(before)));

@@ -1,6 +1,7 @@
 #include "TestEnv.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace q32::test {
 
@@ -10,6 +11,11 @@ TestEnv::TestEnv() {
     qputenv("QUILLON32_HOME", appDir().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toLocal8Bit());
+    // The files handed to programs outside go here, not into the user's session folder.
+    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit());
 }
 
 QString TestEnv::configFile() const {

@@ -12,6 +12,8 @@ public:
     QString root() const { return m_dir.path(); }
     QString appDir() const { return m_dir.path() + QStringLiteral("/home/"); }
     QString configFile() const;
+    // $XDG_RUNTIME_DIR for the test (0700).
+    QString runtimeDir() const { return m_dir.filePath(QStringLiteral("run")); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private:

@@ -1,6 +1,8 @@
 #include "platform/player/VideoControl.h"
 
 #include <QAudioOutput>
+#include <QFutureWatcher>
+#include <QIODevice>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
 #include <QUrl>
@@ -14,28 +16,58 @@ void VideoControl::chooseBackend() {
 }
 
 VideoControl::VideoControl(QObject* parent)
-    : QObject(parent), m_player(new QMediaPlayer(this)), m_audio(new QAudioOutput(this)) {
+    : QObject(parent), m_player(new QMediaPlayer(this)), m_audio(new QAudioOutput(this)),
+      m_pending(new QFutureWatcher<std::shared_ptr<QIODevice>>(this)) {
     m_player->setAudioOutput(m_audio);
+    connect(m_pending, &QFutureWatcherBase::finished, this, &VideoControl::deviceReady);
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
+                if (status == QMediaPlayer::LoadedMedia)
+                    emit loaded();
                 if (status == QMediaPlayer::EndOfMedia)
                     emit ended();
             });
 }
 
-VideoControl::~VideoControl() = default;
+VideoControl::~VideoControl() {
+    m_pending->future().cancel();
+    // The player lets go of the device before the device goes.
+    m_player->setSource(QUrl());
+}
 
 void VideoControl::setVideoOutput(QObject* output) {
     m_player->setVideoOutput(output);
 }
 
 bool VideoControl::load(const QString& file) {
-    m_player->stop();
+    close();
     m_file = file;
-    // A new URL for the same path still reloads: the work file was just rewritten.
-    m_player->setSource(QUrl());
     m_player->setSource(QUrl::fromLocalFile(file));
     return m_player->error() == QMediaPlayer::NoError;
+}
+
+void VideoControl::load(QFuture<std::shared_ptr<QIODevice>> device, const QString& name) {
+    close();
+    m_waiting = true;
+    m_pendingName = name;
+    m_pending->setFuture(device);
+}
+
+void VideoControl::deviceReady() {
+    const QFuture<std::shared_ptr<QIODevice>> future = m_pending->future();
+    if (!m_waiting || future.isCanceled() || future.resultCount() == 0)
+        return;
+    m_waiting = false;
+    m_device = future.result();
+    m_pending->setFuture(QFuture<std::shared_ptr<QIODevice>>());
+    if (!m_device)
+        return;
+    // The player reads nothing from a device whose source names no file.
+    m_player->setSourceDevice(
+        m_device.get(), QUrl(m_pendingName.isEmpty() ? QStringLiteral("media") : m_pendingName));
+    if (m_playWhenReady)
+        m_player->play();
+    m_playWhenReady = false;
 }
 
 void VideoControl::rewind() {
@@ -43,7 +75,10 @@ void VideoControl::rewind() {
 }
 
 void VideoControl::play() {
-    m_player->play();
+    if (m_waiting)
+        m_playWhenReady = true;
+    else
+        m_player->play();
 }
 
 void VideoControl::playFromStart() {
@@ -52,17 +87,23 @@ void VideoControl::playFromStart() {
 }
 
 void VideoControl::stop() {
+    m_playWhenReady = false;
     m_player->stop();
 }
 
 void VideoControl::close() {
+    m_waiting = false;
+    m_playWhenReady = false;
+    m_pending->future().cancel();
+    m_pending->setFuture(QFuture<std::shared_ptr<QIODevice>>());
     m_player->stop();
     m_player->setSource(QUrl());
+    m_device.reset();
     m_file.clear();
 }
 
 bool VideoControl::isPlaying() const {
-    return m_player->playbackState() == QMediaPlayer::PlayingState;
+    return m_playWhenReady || m_player->playbackState() == QMediaPlayer::PlayingState;
 }
 
 QSize VideoControl::naturalSize() const {

@@ -1,9 +1,8 @@
 #include "platform/printer/CupsOutput.h"
 
-#include <QDir>
+#include <QBuffer>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QTemporaryFile>
 #include <cups/cups.h>
 
 namespace q32 {
@@ -27,12 +26,9 @@ CupsOutput::CupsOutput(const QPrinter& printer, QString title)
 CupsOutput::~CupsOutput() = default;
 
 QString CupsOutput::open() {
-    m_file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
-                                              QStringLiteral("/quillon32-print-XXXXXX.pdf"));
-    if (!m_file->open())
-        return QStringLiteral("Cannot write the print file in %1: %2")
-            .arg(QDir::tempPath(), m_file->errorString());
-    m_writer = std::make_unique<QPdfWriter>(m_file.get());
+    m_pdf = std::make_unique<QBuffer>();
+    m_pdf->open(QIODevice::WriteOnly);
+    m_writer = std::make_unique<QPdfWriter>(m_pdf.get());
     m_writer->setPageLayout(m_layout);
     m_writer->setResolution(m_resolution);
     m_writer->setTitle(m_title);
@@ -46,11 +42,9 @@ QPagedPaintDevice* CupsOutput::device() {
 
 QString CupsOutput::finish(bool discard) {
     m_writer.reset();
-    if (!m_file || discard)
+    if (!m_pdf || discard)
         return {};
-    if (!m_file->flush() || m_file->error() != QFileDevice::NoError)
-        return QStringLiteral("Cannot write the print file %1: %2")
-            .arg(m_file->fileName(), m_file->errorString());
+    const QByteArray& pdf = m_pdf->data();
 
     cups_option_t* options = nullptr;
     int count = 0;
@@ -65,13 +59,30 @@ QString CupsOutput::finish(bool discard) {
     const char* sides[] = {"one-sided", "two-sided-long-edge", "two-sided-short-edge"};
     count = cupsAddOption("sides", sides[m_sides], count, &options);
 
-    m_jobId = cupsPrintFile2(CUPS_HTTP_DEFAULT, m_queue.toUtf8().constData(),
-                             QFile::encodeName(m_file->fileName()).constData(),
-                             m_title.toUtf8().constData(), count, options);
+    const QByteArray queue = m_queue.toUtf8();
+    const QByteArray title = m_title.toUtf8();
+    const int job =
+        cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.constData(), count, options);
     cupsFreeOptions(count, options);
-    if (m_jobId == 0)
-        return QStringLiteral("The printer \"%1\" did not take the job: %2")
-            .arg(m_queue, QString::fromUtf8(cupsLastErrorString()));
+    // The document goes to the scheduler from memory, in pieces.
+    bool sent =
+        job > 0 && cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), job, title.constData(),
+                                     CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
+    constexpr qsizetype kPiece = 1 << 16;
+    for (qsizetype at = 0; sent && at < pdf.size(); at += kPiece)
+        sent =
+            cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData() + at,
+                                 size_t(std::min(kPiece, pdf.size() - at))) == HTTP_STATUS_CONTINUE;
+    if (job > 0 && cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData()) != IPP_STATUS_OK)
+        sent = false;
+    m_pdf.reset();
+    if (!sent) {
+        const QString why = QString::fromUtf8(cupsLastErrorString());
+        if (job > 0)
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.constData(), job, 0);
+        return QStringLiteral("The printer \"%1\" did not take the job: %2").arg(m_queue, why);
+    }
+    m_jobId = job;
     return {};
 }
 

@@ -1,17 +1,17 @@
 #pragma once
-// Pages for a CUPS queue. They are written as a PDF into a temporary file first and handed to
-// CUPS only when the document is complete, so a stopped job prints nothing and a queue that
-// refuses the job is reported (Qt's own printer hands over whatever was painted, and stays
-// silent when CUPS refuses it).
+// Pages for a CUPS queue. They are written as a PDF in memory first (a picture of a protected
+// album must not reach a temporary file) and handed to CUPS only when the document is complete,
+// so a stopped job prints nothing and a queue that refuses the job is reported (Qt's own printer
+// hands over whatever was painted, and stays silent when CUPS refuses it).
 
 #include "platform/printer/PageOutput.h"
 
 #include <QPageLayout>
 #include <memory>
 
+class QBuffer;
 class QPdfWriter;
 class QPrinter;
-class QTemporaryFile;
 
 namespace q32 {
 
@@ -38,7 +38,7 @@ private:
     bool m_grey;
     int m_sides; // 0 one side, 1 long edge, 2 short edge
     int m_jobId = 0;
-    std::unique_ptr<QTemporaryFile> m_file;
+    std::unique_ptr<QBuffer> m_pdf;
     std::unique_ptr<QPdfWriter> m_writer;
 };
 

@@ -100,6 +100,11 @@ public:
     Blob& operator=(const Blob&) = delete;
 
     Error open(Database& db, const char* table, const char* column, int64_t rowId, bool write);
+    void close() {
+        sqlite3_blob_close(m_blob);
+        m_blob = nullptr;
+    }
+    bool isOpen() const { return m_blob != nullptr; }
     int size() const { return m_blob ? sqlite3_blob_bytes(m_blob) : 0; }
     int read(void* buffer, int length, int offset) {
         return sqlite3_blob_read(m_blob, buffer, length, offset);

@@ -2,6 +2,7 @@
 
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "common/WhenReady.h"
 #include "platform/imaging/ImagingCondition.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
@@ -9,8 +10,8 @@
 #include "viewer/ui/CdPanel.h"
 #include "viewer/ui/PictureCanvas.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -19,9 +20,7 @@
 #include <QMenuBar>
 #include <QMovie>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
-#include <QThreadPool>
 #include <QTimer>
 #include <QVideoWidget>
 
@@ -113,6 +112,8 @@ FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService&
     connect(&m_clock, &SlideshowClock::nextPicture, this, &FullPicture::showNextPicture);
     connect(&m_clock, &SlideshowClock::stopIconTick, this, &FullPicture::stopIconTick);
     connect(m_player, &VideoControl::ended, this, &FullPicture::videoEnded);
+    // The clip's size is known once it is open.
+    connect(m_player, &VideoControl::loaded, this, &FullPicture::placeVideo);
     buildMenus();
 }
 
@@ -183,19 +184,17 @@ void FullPicture::showCurrentPicture() {
 
     const bool sliding = m_clock.isEnabled();
     Transition transition;
-    QString aheadFile;
-    std::optional<PreparedSlide> ready;
+    std::optional<QFuture<PreparedSlide>> ready;
     if (sliding) {
         m_image1->setEnabled(true);
         m_image1->show();
         m_image1->raise();
-        if (m_ahead && m_ahead->row == m_state.album.CurrentRow) {
-            // Chosen and prepared while the last picture was on screen.
+        if (m_ahead && m_ahead->row == m_state.album.CurrentRow && m_ahead->choice.pattern >= 0) {
+            // Chosen and read while the last picture was on screen.
             m_pattern = m_ahead->choice.pattern;
             if (m_ahead->choice.delay)
                 m_values.EffectDelay = *m_ahead->choice.delay;
             transition = {m_pattern, m_values.EffectGrain, m_values.EffectDelay};
-            aheadFile = m_ahead->file;
             ready = m_ahead->slide;
         } else {
             transition = chooseTransition();
@@ -206,7 +205,7 @@ void FullPicture::showCurrentPicture() {
     }
     m_ahead.reset();
 
-    if (!m_records.loadCurrent(m_media, aheadFile))
+    if (!m_records.loadCurrent(m_media))
         return;
     setPrintEnabled(!sliding && m_optionsMenu->isEnabled());
     m_text1->clear();
@@ -217,47 +216,58 @@ void FullPicture::showCurrentPicture() {
         delete m_movie;
         m_movie = nullptr;
     }
-    switch (m_media.kind) {
-    case ViewerMedia::Kind::Video:
-        showVideo(m_media.path);
-        return;
-    case ViewerMedia::Kind::Gif:
-        showGif(m_media.path);
-        return;
-    case ViewerMedia::Kind::Still:
-        break;
-    }
-    if (!QFileInfo::exists(m_media.path)) {
-        PreparedSlide missing;
-        missing.condition = ImagingCondition::FileNotFound;
-        finishStill(generation, missing, sliding);
+    if (m_media.kind == ViewerMedia::Kind::Video) {
+        showVideo();
         return;
     }
-    // The clock waits while the picture loads.
+    // The clock waits while the picture is read and decoded.
     m_clock.setEnabled(false);
-    if (ready && ready->condition == ImagingCondition::None && ready->frame.size() == m_area) {
-        finishStill(generation, *ready, sliding);
-        return;
-    }
+    const QFuture<PreparedSlide> slide =
+        ready && ready->isValid()
+            ? *ready
+            : prepare(m_state.album.CurrentRow, sliding ? transition : Transition{});
     ++m_pending;
     m_loadingBusy.emplace(m_prompts);
-    QPointer<FullPicture> self(this);
-    const QString path = m_media.path;
-    const QSize area = m_area;
-    const bool fit = m_state.options.ViewFit;
-    QThreadPool::globalInstance()->start([self, generation, path, area, fit, transition, sliding] {
-        PreparedSlide slide = PrepareSlide(path, area, fit, sliding ? transition : Transition{});
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, slide = std::move(slide), sliding] {
-                if (!self)
-                    return;
-                --self->m_pending;
-                self->m_loadingBusy.reset();
-                self->finishStill(generation, slide, sliding);
-            },
-            Qt::QueuedConnection);
+    WhenReady(this, slide, [this, generation, sliding, transition](const PreparedSlide& prepared) {
+        --m_pending;
+        m_loadingBusy.reset();
+        showPrepared(generation, prepared, sliding, sliding ? transition : Transition{});
     });
+}
+
+QFuture<PreparedSlide> FullPicture::prepare(qint64 row, const Transition& transition) {
+    return m_records.readPicture(row).then(
+        QtFuture::Launch::Async,
+        [area = m_area, fit = m_state.options.ViewFit, transition](const ViewerPicture& picture) {
+            if (picture.animated) {
+                PreparedSlide movie;
+                movie.bytes = picture.bytes;
+                movie.animated = true;
+                return movie;
+            }
+            return PrepareSlide(picture.bytes, area, fit, transition);
+        });
+}
+
+void FullPicture::showPrepared(quint64 generation, const PreparedSlide& slide, bool sliding,
+                               const Transition& transition) {
+    if (generation != m_generation)
+        return; // a newer picture was asked for meanwhile
+    if (slide.animated) {
+        showGif(slide.bytes);
+        return;
+    }
+    // A slide made ready for another area is made again.
+    if (slide.condition == ImagingCondition::None && slide.frame.size() != m_area) {
+        ++m_pending;
+        WhenReady(this, prepare(m_state.album.CurrentRow, transition),
+                  [this, generation, sliding](const PreparedSlide& prepared) {
+                      --m_pending;
+                      finishStill(generation, prepared, sliding);
+                  });
+        return;
+    }
+    finishStill(generation, slide, sliding);
 }
 
 void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bool sliding) {
@@ -298,6 +308,7 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
             m_canvas->startTransition(slide.renderer, slide.frame);
         else
             m_canvas->setFrame(slide.frame);
+        m_still = slide.bytes;
     }
     m_text1->setVisible(m_annotationShown);
     m_text1->raise();
@@ -334,10 +345,16 @@ void FullPicture::skipRecord(const QString& why) {
     });
 }
 
-void FullPicture::showGif(const QString& path) {
+void FullPicture::showGif(const QByteArray& bytes) {
     m_player->stop();
     m_video->hide();
-    m_movie = new QMovie(path, QByteArray(), this);
+    if (m_movie)
+        delete m_movie;
+    m_movie = new QMovie(this);
+    auto* buffer = new QBuffer(m_movie);
+    buffer->setData(bytes);
+    buffer->open(QIODevice::ReadOnly);
+    m_movie->setDevice(buffer);
     m_movie->jumpToFrame(0);
     const QSize natural = m_movie->currentImage().size();
     const QRectF place = PicturePlacement(natural, m_area, m_state.options.ViewFit);
@@ -362,9 +379,9 @@ void FullPicture::showGif(const QString& path) {
     emit pictureShown();
 }
 
-void FullPicture::showVideo(const QString& path) {
+void FullPicture::showVideo() {
     m_skipped = 0;
-    m_player->load(path);
+    m_records.playClip(*m_player);
     updateCaption();
     // The clock waits for the clip to end.
     m_clock.setEnabled(false);
@@ -376,8 +393,6 @@ void FullPicture::showVideo(const QString& path) {
     m_text1->raise();
     m_player->play();
     emit pictureShown();
-    // The clip's size is known once it has started.
-    QTimer::singleShot(300, this, &FullPicture::placeVideo);
 }
 
 void FullPicture::placeVideo() {
@@ -403,39 +418,14 @@ void FullPicture::prepareAhead() {
     Ahead ahead;
     ahead.row = NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
                         m_state.options.RandomImages, [this] { return random(); });
-    ahead.file = m_state.AppDir + QStringLiteral("ahead.pic");
-    if (!m_records.extractAhead(ahead.row, ahead.file)) {
-        // A clip or a GIF comes next: only its row is kept, so a random draw holds.
-        ahead.file.clear();
-        ahead.choice.pattern = -1;
-        m_ahead = ahead;
-        return;
-    }
     ahead.choice =
         m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
-    ahead.generation = ++m_generation;
-    m_ahead = ahead;
     const Transition transition{ahead.choice.pattern, m_values.EffectGrain,
                                 ahead.choice.delay.value_or(m_values.EffectDelay)};
+    ahead.slide = prepare(ahead.row, transition);
+    m_ahead = ahead;
     ++m_pending;
-    QPointer<FullPicture> self(this);
-    const QString file = ahead.file;
-    const QSize area = m_area;
-    const bool fit = m_state.options.ViewFit;
-    const quint64 generation = ahead.generation;
-    QThreadPool::globalInstance()->start([self, file, area, fit, transition, generation] {
-        PreparedSlide slide = PrepareSlide(file, area, fit, transition);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, slide = std::move(slide)] {
-                if (!self)
-                    return;
-                --self->m_pending;
-                if (self->m_ahead && self->m_ahead->generation == generation)
-                    self->m_ahead->slide = slide;
-            },
-            Qt::QueuedConnection);
-    });
+    WhenReady(this, ahead.slide, [this](const PreparedSlide&) { --m_pending; });
 }
 
 void FullPicture::forgetAhead() {
@@ -460,8 +450,6 @@ void FullPicture::showNextPicture() {
     if (m_ahead) {
         // The row was drawn when the slide was prepared.
         m_state.album.CurrentRow = qint32(m_ahead->row);
-        if (m_ahead->choice.pattern < 0)
-            m_ahead.reset();
     } else {
         m_state.album.CurrentRow =
             qint32(NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,

@@ -101,10 +101,14 @@ protected:
 private:
     void buildMenus();
     void loadSettings();
+    // Reads the picture of row and makes it ready off the interface thread.
+    QFuture<PreparedSlide> prepare(qint64 row, const Transition& transition);
+    void showPrepared(quint64 generation, const PreparedSlide& slide, bool sliding,
+                      const Transition& transition);
     void finishStill(quint64 generation, const PreparedSlide& slide, bool sliding);
     void skipRecord(const QString& why);
-    void showGif(const QString& path);
-    void showVideo(const QString& path);
+    void showGif(const QByteArray& bytes);
+    void showVideo();
     void placeVideo();
     void prepareAhead();
     void forgetAhead();
@@ -142,6 +146,7 @@ private:
     WipeChooser m_chooser;
     int m_pattern = 0; // the current wipe pattern
     ViewerMedia m_media;
+    QByteArray m_still; // the file of the still on screen, for printing
     quint64 m_generation = 0;
     int m_pending = 0;
     std::optional<BusyGuard> m_loadingBusy; // while a picture decodes
@@ -152,10 +157,8 @@ private:
     // The next slide, made ready while the current one is on screen.
     struct Ahead {
         qint64 row = 0;
-        QString file;
         WipeChooser::Choice choice;
-        std::optional<PreparedSlide> slide;
-        quint64 generation = 0;
+        QFuture<PreparedSlide> slide;
     };
     std::optional<Ahead> m_ahead;
     std::mt19937 m_random{std::random_device{}()};

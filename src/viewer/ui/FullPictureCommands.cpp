@@ -161,7 +161,8 @@ void FullPicture::printPicture() {
     if (m_movie)
         picture.image = m_movie->currentImage(); // a GIF prints as it is shown
     else
-        picture.path = m_state.AppDir + QStringLiteral("image.pic");
+        picture.bytes = m_still;
+    picture.name = m_state.record.CurrentImageFile;
     picture.description = m_state.record.CurrentDescription;
     ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
     m_clock.setEnabled(running);
