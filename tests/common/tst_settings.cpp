@@ -4,13 +4,27 @@
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "common/AppPaths.h"
+#include "common/PrivateFiles.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace q32;
+
+namespace {
+
+// The permission bits of path; -1 when it is not there.
+int modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+} // namespace
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -94,18 +108,75 @@ private slots:
         QCOMPARE(FileNameOfPath(QStringLiteral("/albums/")), QString());
     }
 
-    void appDirIsSeededOnce() {
+    void appDirIsSeededOnceAndPrivate() {
         test::TestEnv env;
+        QVERIFY(QDir(env.appDir()).removeRecursively());
         const QString appDir = ComputeAppDir();
         QCOMPARE(appDir, env.appDir());
+        QCOMPARE(modeOf(appDir), 0700);
         QVERIFY(CopyShippedFiles(appDir));
         const QString layout = appDir + QStringLiteral("Database (default).atb");
         QVERIFY(QFile::exists(layout));
-        QVERIFY(QFile::exists(appDir + QStringLiteral("help/index.html")));
+        QCOMPARE(modeOf(layout), 0600);
+        QCOMPARE(modeOf(appDir + QStringLiteral("help")), 0700);
+        QCOMPARE(modeOf(appDir + QStringLiteral("help/index.html")), 0600);
         // A file the user changed is never overwritten by a later copy.
         QVERIFY(test::writeFile(layout, "mine"));
         QVERIFY(CopyShippedFiles(appDir));
         QCOMPARE(test::readFile(layout), QByteArray("mine"));
+
+        // Folders and files an older version left open to everyone are tightened.
+        ::chmod(QFile::encodeName(appDir).constData(), 0755);
+        ::chmod(QFile::encodeName(layout).constData(), 0644);
+        QVERIFY(KeepPrivate(appDir, true));
+        QCOMPARE(modeOf(appDir), 0700);
+        QCOMPARE(modeOf(layout), 0600);
+
+        // The settings file and its folder are the user's alone once written.
+        test::ScriptedPromptService prompts;
+        Settings settings(Settings::defaultPath(), &prompts);
+        QVERIFY(settings.RegPutString(QStringLiteral("Main"), QStringLiteral("SortBy"), "1"));
+        QCOMPARE(modeOf(env.configFile()), 0600);
+        QCOMPARE(modeOf(QFileInfo(env.configFile()).path()), 0700);
+    }
+
+    void runtimeFolderIsPrivateAndCleared() {
+        test::TestEnv env;
+        const QString base = env.runtimeDir() + QStringLiteral("/quillon32");
+        const QString own = base + QLatin1Char('/') + QString::number(::getpid());
+        QCOMPARE(PrivateFiles::folder(), own);
+        const QString handed = PrivateFiles::write(QStringLiteral("image.pic"), "picture");
+        QCOMPARE(handed, own + QStringLiteral("/image.pic"));
+        QCOMPARE(test::readFile(handed), QByteArray("picture"));
+        QCOMPARE(modeOf(handed), 0600);
+        QCOMPARE(modeOf(own), 0700);
+        QCOMPARE(modeOf(base), 0700);
+        PrivateFiles::remove(QStringLiteral("image.pic"));
+        QVERIFY(!QFile::exists(handed));
+        PrivateFiles::write(QStringLiteral("x"), "x");
+        PrivateFiles::remove();
+        QVERIFY(!QFileInfo::exists(own));
+
+        // What a killed run left goes at the next start; a run still going keeps its files.
+        const QString dead = base + QStringLiteral("/2147483646"),
+                      alive = base + QLatin1Char('/') + QString::number(::getppid());
+        QVERIFY(QDir().mkpath(dead) && QDir().mkpath(alive));
+        QVERIFY(test::writeFile(dead + QStringLiteral("/image.pic"), "left over"));
+        QVERIFY(test::writeFile(alive + QStringLiteral("/image.pic"), "in use"));
+        PrivateFiles::removeLeftovers();
+        QVERIFY(!QFileInfo::exists(dead));
+        QVERIFY(QFile::exists(alive + QStringLiteral("/image.pic")));
+
+        // No runtime folder, or one we cannot write: a private folder under the cache folder.
+        const QString fallback = env.path(QStringLiteral("cache/quillon32"));
+        // (/proc takes no folder, even from root.)
+        qputenv("XDG_RUNTIME_DIR", "/proc");
+        QCOMPARE(PrivateFiles::base(), fallback);
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(PrivateFiles::base(), fallback);
+        QCOMPARE(modeOf(fallback), 0700);
+        QCOMPARE(modeOf(PrivateFiles::write(QStringLiteral("dbimfile.txt"), "READY\n")), 0600);
+        PrivateFiles::remove();
     }
 
     void filterStringsBecomeQtFilters() {
