@@ -29,10 +29,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # GStreamer back end: without them pictures, tools or clips do not show.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libsqlcipher1 (>= 4.6), qt6-image-formats-plugins, libqt6svg6, adwaita-icon-theme, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
-# Clips in more codecs and CD audio, MIDI sounds and their soundfont, EPS pictures, printing,
-# the help's web browser, and Qt's other platform plugins.
+# MPEG and camera clips, CD audio, MIDI sounds and their soundfont, sound without a sound server,
+# Windows metafiles and EPS pictures, printing, the help's web browser, Qt's other platform
+# plugins.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "gstreamer1.0-plugins-bad, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fluidr3mono-gm-soundfont, ghostscript, cups-client, xdg-utils, qt6-qpa-plugins, fonts-dejavu-core")
+    "gstreamer1.0-plugins-bad, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fluidr3mono-gm-soundfont, gstreamer1.0-alsa, libmagickcore-6.q16-6-extra, ghostscript, cups-client, xdg-utils, qt6-qpa-plugins, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gimp, sane-utils, printer-driver-cups-pdf, hardinfo")
 
 include(CPack)
