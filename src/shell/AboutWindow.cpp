@@ -2,6 +2,7 @@
 
 #include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
+#include "quillon/Version.h"
 #include "shell/AboutSummary.h"
 #include "shell/CommandBar.h"
 
@@ -92,8 +93,7 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
 
     textLabel(QStringLiteral("ProductName"), QStringLiteral("Quillon 32"), 8, this)
         ->setGeometry(110, 18, 350, 40);
-    textLabel(QStringLiteral("Version"), QStringLiteral("Version ") + QStringLiteral("6.04"), 0,
-              this)
+    textLabel(QStringLiteral("Version"), QStringLiteral("Version " QUILLON_VERSION), 0, this)
         ->setGeometry(112, 58, 350, 20);
     textLabel(QStringLiteral("Purpose"),
               QStringLiteral("Your pictures, clips and sounds in one album file."), 0, this)
