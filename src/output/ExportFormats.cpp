@@ -18,7 +18,7 @@ struct ClassicRow {
     bool stamp;
 };
 
-// The classic list, in its order; its position is the format number remembered between exports.
+// The list in its order; its position is the format number remembered between exports.
 // The TIFF JPEG, TIFF CCITT and IBM IOCA codes fill the gaps the classic window left open.
 QList<ClassicRow> ClassicRows() {
     auto one = [](int code) { return QList<ExportFlavor>{{QString(), code}}; };
@@ -84,17 +84,17 @@ QList<ExportFormat> Build() {
         f.index = index;
         f.text = QLatin1String(row.text);
         f.bits = row.bits;
-        for (const ExportFlavor& flavor : row.flavors) {
+        for (ExportFlavor flavor : row.flavors) {
             covered << flavor.code;
-            if (!CanWriteFormat(flavor.code))
-                continue;
+            flavor.writable = CanWriteFormat(flavor.code);
             f.flavors << flavor;
-            // Every flavor must be able to write every bit depth left enabled.
-            const QList<int> writable = WritableBits(flavor.code);
-            f.bits.removeIf([&](int b) { return !writable.contains(b); });
+            // Every flavor that can be written must write every bit depth left enabled.
+            if (flavor.writable) {
+                const QList<int> writable = WritableBits(flavor.code);
+                f.bits.removeIf([&](int b) { return !writable.contains(b); });
+            }
         }
-        if (f.flavors.isEmpty() || f.bits.isEmpty())
-            continue;
+        Q_ASSERT(!f.bits.isEmpty());
         f.defaultBits = PreferredBits(f.bits, row.defaultBits);
         f.append = row.append;
         f.quality = row.quality;
@@ -132,6 +132,28 @@ const ExportFormat* ExportFormatByIndex(int index) {
         if (f.index == index)
             return &f;
     return nullptr;
+}
+
+std::optional<NearestChoice> NearestWritable(int code, int bits) {
+    // Compressed colour goes to JPEG, compressed black and white to the TIFF CCITT coding
+    // closest to it (pages can still be appended), FlashPix without JPEG to TIFF LZW.
+    struct Near {
+        int from, to, bits;
+    };
+    static const Near table[] = {
+        {20, 10, 0}, {26, 29, 1}, {69, 27, 1}, {70, 29, 1}, {71, 27, 1}, {72, 28, 1},
+        {73, 29, 1}, {80, 17, 0}, {81, 17, 0}, {82, 10, 0}, {83, 10, 0},
+    };
+    for (const Near& n : table) {
+        if (n.from != code)
+            continue;
+        for (const ExportFormat& g : ExportFormats())
+            for (int at = 0; at < g.flavors.size(); ++at)
+                if (g.flavors[at].code == n.to && g.flavors[at].writable)
+                    return NearestChoice{g.index, at,
+                                         n.bits ? n.bits : PreferredBits(g.bits, bits)};
+    }
+    return std::nullopt;
 }
 
 int StartingBits(const ExportFormat& f, int pictureBits) {
@@ -172,7 +194,8 @@ constexpr CodeExtension kExtensions[] = {
     {1, "dcx"},   {4, "tga"},   {76, "psd"}, {55, "ras"},  {55, "sun"},  {56, "pct"},  {56, "pict"},
     {16, "eps"},  {15, "wmf"},  {50, "cal"}, {50, "cals"}, {51, "mac"},  {52, "img"},  {53, "msp"},
     {54, "wpg"},  {66, "fax"},  {67, "fax"}, {68, "g4"},   {85, "heic"}, {85, "heif"}, {86, "avif"},
-    {87, "webp"}, {88, "jxl"},  {84, "gif"},
+    {87, "webp"}, {88, "jxl"},  {84, "gif"}, {71, "ica"},  {72, "ica"},  {73, "ica"},  {80, "fpx"},
+    {81, "fpx"},  {82, "fpx"},  {83, "fpx"},
 };
 
 } // namespace

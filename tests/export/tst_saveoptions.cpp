@@ -7,12 +7,15 @@
 #include "output/ResizeModel.h"
 #include "output/SaveOptionsModel.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/OwnCodecs.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+#include <tiffio.h>
 
 using namespace q32;
 
@@ -47,6 +50,36 @@ QImage readStamp(const QString& path, int* bits) {
     return {};
 }
 
+// Bare CCITT data of a page, decoded by libtiff from a TIFF wrapped around it; ink is 1.
+QImage decodeCcitt(const QByteArray& data, QSize size, int compression, int group3Options) {
+    QTemporaryFile file;
+    if (!file.open())
+        return {};
+    const QByteArray name = QFile::encodeName(file.fileName());
+    TIFF* t = TIFFOpen(name.constData(), "w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(size.width()));
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, uint32_t(size.height()));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
+    if (compression == COMPRESSION_CCITTFAX3)
+        TIFFSetField(t, TIFFTAG_GROUP3OPTIONS, group3Options);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, uint32_t(size.height()));
+    TIFFWriteRawStrip(t, 0, const_cast<char*>(data.constData()), data.size());
+    TIFFWriteDirectory(t);
+    TIFFClose(t);
+    t = TIFFOpen(name.constData(), "r");
+    QImage page(size, QImage::Format_Mono);
+    page.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; t && y < size.height(); ++y)
+        if (TIFFReadScanline(t, page.scanLine(y), uint32_t(y)) != 1)
+            page = QImage();
+    if (t)
+        TIFFClose(t);
+    return page;
+}
+
 } // namespace
 
 class TestSaveOptions : public QObject {
@@ -68,33 +101,68 @@ private slots:
         QVERIFY(photo.save(m_photo));
     }
 
+    // Every choice of the window (FlashPix with each answer of its type prompt) writes a file
+    // that reads back as asked; one that cannot be written here says so and its nearest
+    // writable choice does instead.
     void everyChoiceSavesAndReadsBack_data() {
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("flavor");
         QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("type");
         SaveOptionsModel m;
+        QCOMPARE(m.formats().at(23).text, QStringLiteral("Kodak FlashPix"));
         for (const ExportFormat& f : m.formats())
             for (int flavor = 0; flavor < f.flavors.size(); ++flavor)
                 for (int bits : f.bits)
-                    QTest::addRow("%s %s %d bits", qPrintable(f.text),
-                                  qPrintable(f.flavors[flavor].text), bits)
-                        << f.index << flavor << bits;
+                    for (int type = f.index == 23 ? 0 : -1; type < (f.index == 23 ? 4 : 0); ++type)
+                        QTest::addRow("%s %s %d bits%s", qPrintable(f.text),
+                                      qPrintable(f.flavors[flavor].text), bits,
+                                      type < 0 ? ""
+                                               : qPrintable(QStringLiteral(" type %1").arg(type)))
+                            << f.index << flavor << bits << type;
     }
     void everyChoiceSavesAndReadsBack() {
         QFETCH(int, index);
         QFETCH(int, flavor);
         QFETCH(int, bits);
+        QFETCH(int, type);
         SaveOptionsModel m(index);
         m.selectFlavor(flavor);
         m.clickBit(bits);
+        if (type >= 0)
+            QCOMPARE(m.setFlashPixType(QString::number(type)), SaveOptionsModel::TypeAnswer::Valid);
         QVERIFY(m.accept({}));
+        QCOMPARE(m.choice().formatIndex, index);
+        QCOMPARE(m.choice().save.bitsPerPixel, bits);
+        if (!m.writable()) {
+            // Only the files nobody describes in public stay unwritten.
+            const int asked = m.choice().save.formatCode;
+            QVERIFY2(QList<int>({20, 26, 69, 70, 71, 72, 73, 80, 81, 82, 83}).contains(asked),
+                     qPrintable(m.nearestOffer()));
+            QVERIFY2(m.nearestOffer().contains("cannot be written on this system") &&
+                         m.nearestOffer().endsWith("instead?"),
+                     qPrintable(m.nearestOffer()));
+            QVERIFY(m.useNearest());
+            QVERIFY(m.writable());
+            QVERIFY(m.choice().formatIndex != index);
+            bits = m.choice().save.bitsPerPixel;
+        }
         const SaveChoice c = m.choice();
         QVERIFY(c.accepted);
-        QCOMPARE(c.formatIndex, index);
-        QCOMPARE(c.save.bitsPerPixel, bits);
         const int code = c.save.formatCode;
-        const QString out = path(QStringLiteral("t%1_%2_%3").arg(index).arg(flavor).arg(bits));
+        const QString out =
+            path(QStringLiteral("t%1_%2_%3_%4").arg(index).arg(flavor).arg(bits).arg(type));
         QCOMPARE(ExportPicture(m_photo, out, c.save, c.stamp), ImagingCondition::None);
+
+        if (code == 67) { // raw Group 3 2D: libtiff's decoder gives back the picture's ink
+            QImage photo;
+            QCOMPARE(LoadImage(m_photo, photo), ImagingCondition::None);
+            const QImage page = decodeCcitt(test::readFile(out), QSize(120, 80),
+                                            COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING);
+            QVERIFY(!page.isNull());
+            QCOMPARE(page, imaging::ToMonoInk(photo));
+            return;
+        }
 
         if (code == 68) { // a raw Group 4 stream: only its size tells how to decode it
             QProcess p;

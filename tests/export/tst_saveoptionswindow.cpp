@@ -100,6 +100,103 @@ private slots:
         QCOMPARE(c.formatIndex, 18);
     }
 
+    // "LEAD" and its two coding choices at 1 bit, the FlashPix type prompt and its answers, and
+    // the rows whose files cannot be written here: OK offers the nearest writable choice.
+    void rowsWithRulesOfTheirOwn() {
+        test::ScriptedPromptService prompts;
+        SaveOptionsWindow w(0, false, photo(640, 480), prompts);
+        w.show();
+        auto* list = child<QListWidget>(&w, "Format");
+        QVERIFY(list->count() >= 24);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("LEAD"));
+        QCOMPARE(list->item(23)->text(), QStringLiteral("Kodak FlashPix"));
+        QCOMPARE(list->item(20)->text(), QStringLiteral("Winfax"));
+        auto* predef = child<QComboBox>(&w, "PredefQ");
+        auto* box = child<QLineEdit>(&w, "CustomQBox");
+        auto* stamp = child<QCheckBox>(&w, "SaveStampCheck");
+        QVERIFY(child<QRadioButton>(&w, "Bit_1")->isChecked());
+        QCOMPARE(predef->count(), 2);
+        QCOMPARE(predef->itemText(0) + predef->itemText(1), QStringLiteral("LEAD_0LEAD_1"));
+        QCOMPARE(box->text(), QStringLiteral("0"));
+        QVERIFY(!box->isEnabled() && !stamp->isEnabled());
+        QVERIFY(!child<QComboBox>(&w, "Flavors")->isEnabled());
+        predef->setCurrentIndex(1);
+        emit predef->activated(1);
+        QCOMPARE(box->text(), QStringLiteral("1"));
+        QCOMPARE(w.model().choice().save.formatCode, 26);
+        QCOMPARE(w.model().choice().save.qualityFactor, 1);
+        child<QRadioButton>(&w, "Bit_8")->click();
+        QCOMPARE(predef->count(), 10);
+        QCOMPARE(predef->currentText(), QStringLiteral("PQ1"));
+        QCOMPARE(box->text(), QStringLiteral("-1"));
+        QVERIFY(stamp->isEnabled() && !stamp->isChecked());
+        // The custom factor of "LEAD" goes down to -9; 0 and 1 are saved as 2.
+        predef->setCurrentIndex(SaveOptionsModel::kCustom);
+        emit predef->activated(SaveOptionsModel::kCustom);
+        QCOMPARE(child<QScrollBar>(&w, "CustomQBar")->minimum(), -9);
+        box->selectAll();
+        QTest::keyClicks(box, "1");
+        QCOMPARE(w.model().choice().save.formatCode, 20);
+        QCOMPARE(w.model().choice().save.qualityFactor, 2);
+        // These files are not written here: No keeps the window open, Yes takes the nearest.
+        box->selectAll();
+        QTest::keyClicks(box, "-4");
+        prompts.expectMessage("File Save Options", MsgResult::No);
+        child<QPushButton>(&w, "OK")->click();
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.model().choice().accepted);
+        QVERIFY(prompts.asked().last().text.startsWith(
+            "LEAD CMP files cannot be written on this system."));
+        prompts.expectMessage("File Save Options", MsgResult::Yes);
+        child<QPushButton>(&w, "OK")->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        SaveChoice c = w.model().choice();
+        QVERIFY(c.accepted);
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("JPEG (JFIF)"));
+        QCOMPARE(c.save.formatCode, 10);
+        QCOMPARE(c.save.bitsPerPixel, 8);
+        QCOMPARE(c.save.qualityFactor, -4);
+
+        SaveOptionsWindow fax(20, true, photo(640, 480), prompts);
+        fax.show();
+        child<QComboBox>(&fax, "Flavors")->setCurrentIndex(1);
+        emit child<QComboBox>(&fax, "Flavors")->activated(1);
+        QVERIFY(child<QCheckBox>(&fax, "MultipageCheck")->isChecked());
+        prompts.expectMessage("File Save Options", MsgResult::Yes);
+        child<QPushButton>(&fax, "OK")->click();
+        QVERIFY(prompts.asked().last().text.contains("Save as TIFF CCITT G4 at 1 bits"));
+        c = fax.model().choice();
+        QVERIFY(c.accepted && c.save.multiPage);
+        QCOMPARE(c.save.formatCode, 29);
+
+        // FlashPix: an empty answer leaves the window open, one that is not 0 to 3 is refused.
+        SaveOptionsWindow fpx(23, false, photo(640, 480), prompts);
+        fpx.show();
+        auto* ok = child<QPushButton>(&fpx, "OK");
+        for (const char* answer : {"", "7", "abc", "-1"}) {
+            prompts.expectInput("KODAK FLASHPIX TYPE:", answer);
+            if (*answer)
+                prompts.expectMessage("WARNING");
+            ok->click();
+            QVERIFY(fpx.isVisible());
+            QVERIFY(!fpx.model().choice().accepted);
+            QCOMPARE(prompts.pending(), 0);
+        }
+        QCOMPARE(prompts.asked().last().text, QStringLiteral("Invalid entry"));
+        QCOMPARE(prompts.asked().last().style, 48);
+        QCOMPARE(prompts.asked().at(prompts.asked().size() - 2).text,
+                 QStringLiteral("0...no compression\n1...compressed with the single color method\n"
+                                "2...compressed with JPEG, using the default Q factor\n"
+                                "3...compressed with JPEG, using the specified Q factor"));
+        prompts.expectInput("KODAK FLASHPIX TYPE:", "2.6");
+        prompts.expectMessage("File Save Options", MsgResult::No);
+        ok->click();
+        c = fpx.model().choice();
+        QVERIFY(!c.accepted);
+        QCOMPARE(c.save.formatCode, 83);
+        QCOMPARE(c.formatIndex, 23);
+    }
+
     void stampAsksItsSizeAndCancelKeepsTheWindowOpen() {
         test::ScriptedPromptService prompts;
         SaveOptionsWindow w(1, false, photo(800, 1200), prompts);
