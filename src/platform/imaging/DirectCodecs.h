@@ -25,6 +25,9 @@ ImagingCondition WriteTiffFax(const QImage& image, const QString& path, FaxCodin
 // The CCITT data alone, as a fax file or another container holds it: libtiff's coder, one strip
 // for the whole page. Empty on failure.
 QByteArray EncodeFax(const QImage& image, FaxCoding coding);
+// A document of one page holding the picture as one bilevel image object in the given CCITT
+// coding (Group 3 one- or two-dimensional, or Group 4). Empty on failure.
+QByteArray EncodeIoca(const QImage& image, FaxCoding coding);
 // A 24-bit JPEG-compressed TIFF in YCbCr with the given chroma subsampling (1, 1 keeps every
 // sample; 2, 1 halves the columns; 2, 2 rows and columns), quality 1-100.
 ImagingCondition WriteTiffJpeg(const QImage& image, const QString& path, int hsub, int vsub,

@@ -58,6 +58,9 @@ const QList<Writer>& Writers() {
         {56, "PICT", {1, 4, 8, 24}, false},
         {66, "FAX", {1}, false},
         {67, nullptr, {1}, false},
+        {71, nullptr, {1}, false},
+        {72, nullptr, {1}, false},
+        {73, nullptr, {1}, false},
         {68, "G4", {1}, false},
         {75, "PNG", {1, 4, 8, 24, 32}, false},
         {76, "PSD", {1, 8, 24}, false},
@@ -332,6 +335,17 @@ ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, in
     case 67: {
         const QByteArray fax = EncodeFax(image, FaxCoding::Group3TwoD);
         return fax.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, fax);
+    }
+    case 71:
+    case 72:
+    case 73: {
+        const FaxCoding coding = code == 71   ? FaxCoding::Group3
+                                 : code == 72 ? FaxCoding::Group3TwoD
+                                              : FaxCoding::Group4;
+        if (image.width() > 0x7FFF || image.height() > 0x7FFF)
+            return ImagingCondition::TooLarge; // sizes are 15-bit numbers there
+        const QByteArray document = EncodeIoca(image, coding);
+        return document.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, document);
     }
     default:
         return ImagingCondition::NoWriter;
