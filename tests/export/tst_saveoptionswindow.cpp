@@ -157,18 +157,6 @@ private slots:
         QCOMPARE(c.save.bitsPerPixel, 8);
         QCOMPARE(c.save.qualityFactor, -4);
 
-        SaveOptionsWindow fax(20, true, photo(640, 480), prompts);
-        fax.show();
-        child<QComboBox>(&fax, "Flavors")->setCurrentIndex(1);
-        emit child<QComboBox>(&fax, "Flavors")->activated(1);
-        QVERIFY(child<QCheckBox>(&fax, "MultipageCheck")->isChecked());
-        prompts.expectMessage("File Save Options", MsgResult::Yes);
-        child<QPushButton>(&fax, "OK")->click();
-        QVERIFY(prompts.asked().last().text.contains("Save as TIFF CCITT G4 at 1 bits"));
-        c = fax.model().choice();
-        QVERIFY(c.accepted && c.save.multiPage);
-        QCOMPARE(c.save.formatCode, 29);
-
         // FlashPix: an empty answer leaves the window open, one that is not 0 to 3 is refused.
         SaveOptionsWindow fpx(23, false, photo(640, 480), prompts);
         fpx.show();

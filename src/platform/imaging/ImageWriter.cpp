@@ -28,7 +28,7 @@ struct Writer {
 };
 
 // One row per writable code. Codes with no public description of their files (the CMP and noloss
-// formats, WinFax) have no row.
+// formats, WinFax) have no row, and neither has FlashPix yet.
 const QList<Writer>& Writers() {
     static const QList<Writer> writers = {
         {1, "PCX", {1, 4, 8, 24}, true},
