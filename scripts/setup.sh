@@ -17,6 +17,8 @@ PACKAGES=(
   # imaging (ImageMagick's extra coders read Windows metafiles)
   libmagick++-6.q16-dev libmagickcore-6.q16-6-extra imagemagick libjpeg62-turbo-dev
   libjpeg-turbo-progs libtiff-dev libpng-dev zlib1g-dev
+  # compound files for the FlashPix export
+  libgsf-1-dev
   # SHA-256 for the content hashes: the crypto library SQLCipher is built on
   libssl-dev
   graphicsmagick ghostscript

@@ -86,6 +86,8 @@ QList<ExportFormat> Build() {
         f.bits = row.bits;
         for (ExportFlavor flavor : row.flavors) {
             covered << flavor.code;
+            if (flavor.code == 80) // the type prompt picks one of 80 to 83
+                covered << 81 << 82 << 83;
             flavor.writable = CanWriteFormat(flavor.code);
             f.flavors << flavor;
             // Every flavor that can be written must write every bit depth left enabled.

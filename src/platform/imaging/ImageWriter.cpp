@@ -28,7 +28,7 @@ struct Writer {
 };
 
 // One row per writable code. Codes with no public description of their files (the CMP and noloss
-// formats, WinFax) have no row, and neither has FlashPix yet.
+// formats, WinFax) have no row.
 const QList<Writer>& Writers() {
     static const QList<Writer> writers = {
         {1, "PCX", {1, 4, 8, 24}, true},
@@ -61,6 +61,10 @@ const QList<Writer>& Writers() {
         {71, nullptr, {1}, false},
         {72, nullptr, {1}, false},
         {73, nullptr, {1}, false},
+        {80, nullptr, {8, 24}, false},
+        {81, nullptr, {8, 24}, false},
+        {82, nullptr, {8, 24}, false},
+        {83, nullptr, {8, 24}, false},
         {68, "G4", {1}, false},
         {75, "PNG", {1, 4, 8, 24, 32}, false},
         {76, "PSD", {1, 8, 24}, false},
@@ -318,7 +322,8 @@ ImagingCondition WriteWpg(const QImage& image, const QString& path, int bits) {
     return bytes.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, bytes);
 }
 
-ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, int bits) {
+ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, int bits,
+                          int factor) {
     switch (code) {
     case 51:
         return WriteBytes(path, EncodeMacPaint(image));
@@ -346,6 +351,15 @@ ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, in
             return ImagingCondition::TooLarge; // sizes are 15-bit numbers there
         const QByteArray document = EncodeIoca(image, coding);
         return document.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, document);
+    }
+    case 80:
+    case 81:
+    case 82:
+    case 83: {
+        // 82 takes the factor a new JPEG starts with, 83 the one given.
+        const int quality = JpegQualityFromFactor(code == 83 ? factor : 20);
+        const QByteArray file = EncodeFlashPix(image, bits, code - 80, quality);
+        return file.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, file);
     }
     default:
         return ImagingCondition::NoWriter;
@@ -481,7 +495,7 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
     if (IsModernCode(w->code))
         return WriteModern(image, path, w->code, bits, o.qualityFactor);
     if (!w->coder)
-        return WriteOwn(image, path, w->code, bits);
+        return WriteOwn(image, path, w->code, bits, o.qualityFactor);
     if (w->code == 6 && bits >= 16)
         return WriteBmpDirect(image, bits, path);
     if (bits == 16 && w->code == 4)
