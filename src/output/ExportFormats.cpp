@@ -137,15 +137,12 @@ const ExportFormat* ExportFormatByIndex(int index) {
 }
 
 std::optional<NearestChoice> NearestWritable(int code, int bits) {
-    // Compressed colour goes to JPEG, compressed black and white to the TIFF CCITT coding
-    // closest to it (pages can still be appended), FlashPix without JPEG to TIFF LZW.
+    // Compressed colour goes to JPEG, black and white to the TIFF CCITT coding closest to it
+    // (pages can still be appended).
     struct Near {
         int from, to, bits;
     };
-    static const Near table[] = {
-        {20, 10, 0}, {26, 29, 1}, {69, 27, 1}, {70, 29, 1}, {71, 27, 1}, {72, 28, 1},
-        {73, 29, 1}, {80, 17, 0}, {81, 17, 0}, {82, 10, 0}, {83, 10, 0},
-    };
+    static const Near table[] = {{20, 10, 0}, {26, 29, 1}, {69, 27, 1}, {70, 29, 1}};
     for (const Near& n : table) {
         if (n.from != code)
             continue;
