@@ -160,9 +160,9 @@ int StartingBits(const ExportFormat& f, int pictureBits) {
     const int own = pictureBits == 48 ? 24 : pictureBits == 64 ? 32 : pictureBits;
     if (own <= 0)
         return f.defaultBits;
-    // JPEG, Photoshop and EPS files of 8 bits are grey, and 16 bits are grey or 5 bits per
-    // primary: neither carries a colour picture of another depth.
-    static const QList<int> greyAt8 = {10, 21, 23, 11, 22, 24, 76, 16};
+    // JPEG, Photoshop, EPS and FlashPix files of 8 bits are grey, and 16 bits are grey or 5 bits
+    // per primary: neither carries a colour picture of another depth.
+    static const QList<int> greyAt8 = {10, 21, 23, 11, 22, 24, 76, 16, 80};
     const bool grey8 = std::any_of(f.flavors.cbegin(), f.flavors.cend(),
                                    [](const ExportFlavor& v) { return greyAt8.contains(v.code); });
     QList<int> faithful = f.bits;
@@ -194,7 +194,7 @@ constexpr CodeExtension kExtensions[] = {
     {16, "eps"},  {15, "wmf"},  {50, "cal"}, {50, "cals"}, {51, "mac"},  {52, "img"},  {53, "msp"},
     {54, "wpg"},  {66, "fax"},  {67, "fax"}, {68, "g4"},   {85, "heic"}, {85, "heif"}, {86, "avif"},
     {87, "webp"}, {88, "jxl"},  {84, "gif"}, {71, "ica"},  {72, "ica"},  {73, "ica"},  {80, "fpx"},
-    {81, "fpx"},  {82, "fpx"},  {83, "fpx"},
+    {81, "fpx"},  {82, "fpx"},  {83, "fpx"}, {20, "cmp"},  {26, "cmp"},
 };
 
 } // namespace

@@ -214,9 +214,10 @@ QString SaveOptionsModel::nearestOffer() const {
         return kind + QStringLiteral(" files cannot be written on this system.");
     const QString flavor = to->flavors.at(near->flavor).text;
     return kind + QStringLiteral(" files cannot be written on this system.\n\nSave as %1%2 "
-                                 "at %3 bits per pixel instead?")
-                      .arg(to->text, flavor.isEmpty() ? QString() : QStringLiteral(" ") + flavor)
-                      .arg(near->bits);
+                                 "at %3 per pixel instead?")
+                      .arg(to->text, flavor.isEmpty() ? QString() : QStringLiteral(" ") + flavor,
+                           near->bits == 1 ? QStringLiteral("1 bit")
+                                           : QStringLiteral("%1 bits").arg(near->bits));
 }
 
 bool SaveOptionsModel::useNearest() {

@@ -574,7 +574,7 @@ private slots:
         // The depth a format starts with for a picture of this depth.
         const QList<std::tuple<int, int, int>> cases = {{14, 24, 24}, {14, 48, 24}, {14, 1, 1},
                                                         {14, 0, 8},   {1, 8, 24},   {17, 32, 32},
-                                                        {18, 32, 24}, {7, 24, 1}};
+                                                        {18, 32, 24}, {7, 24, 1},   {23, 8, 24}};
         for (const auto& [format, picture, expected] : cases) {
             SaveOptionsModel m(format, false, picture);
             QVERIFY2(m.bits() == expected, qPrintable(QStringLiteral("%1 from %2 bits: %3")

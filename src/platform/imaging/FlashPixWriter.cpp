@@ -240,7 +240,8 @@ QByteArray EncodeFlashPix(const QImage& image, int bits, int kind, int quality) 
         out = QByteArray(
             reinterpret_cast<const char*>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory))),
             qsizetype(gsf_output_size(memory)));
-    gsf_output_close(memory);
+    if (!gsf_output_is_closed(memory)) // closing the compound file closes it too
+        gsf_output_close(memory);
     g_object_unref(memory);
     return out;
 }
