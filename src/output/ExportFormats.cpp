@@ -8,7 +8,7 @@
 namespace q32 {
 namespace {
 
-struct ClassicRow {
+struct ListRow {
     const char* text;
     QList<ExportFlavor> flavors;
     QList<int> bits;
@@ -19,8 +19,8 @@ struct ClassicRow {
 };
 
 // The list in its order; its position is the format number remembered between exports.
-// The TIFF JPEG, TIFF CCITT and IBM IOCA codes fill the gaps the classic window left open.
-QList<ClassicRow> ClassicRows() {
+// Each flavor of TIFF JPEG, TIFF CCITT and IBM IOCA has a code of its own.
+QList<ListRow> ListRows() {
     auto one = [](int code) { return QList<ExportFlavor>{{QString(), code}}; };
     return {
         {"LEAD", {{QString(), 20}}, {1, 8, 24}, 1, false, true, true},
@@ -77,9 +77,9 @@ int PreferredBits(const QList<int>& bits, int wanted) {
 QList<ExportFormat> Build() {
     QList<ExportFormat> out;
     QList<int> covered;
-    const QList<ClassicRow> rows = ClassicRows();
+    const QList<ListRow> rows = ListRows();
     for (int index = 0; index < rows.size(); ++index) {
-        const ClassicRow& row = rows[index];
+        const ListRow& row = rows[index];
         ExportFormat f;
         f.index = index;
         f.text = QLatin1String(row.text);

@@ -16,7 +16,7 @@ struct ExportFlavor {
 };
 
 struct ExportFormat {
-    int index = -1;              // the format's number in the classic list (24 on for new ones)
+    int index = -1;              // the format's number in the list (24 on for new ones)
     QString text;                // the list text
     QList<ExportFlavor> flavors; // never empty; one entry with no text when there are none
     QList<int> bits;             // the bit buttons left enabled
@@ -30,7 +30,7 @@ struct ExportFormat {
 
 // In list order. Built once from the imaging layer's writers.
 const QList<ExportFormat>& ExportFormats();
-// The entry with the classic index; null when that format is not offered.
+// The entry with that number; null when that format is not offered.
 const ExportFormat* ExportFormatByIndex(int index);
 
 // The writable choice nearest to files of code, which cannot be written here: the format row, the

@@ -23,7 +23,7 @@ struct StampOptions {
 
 struct SaveChoice {
     bool accepted = false;
-    int formatIndex = -1; // the classic number of the format, remembered for the next export
+    int formatIndex = -1; // the format's number in the list, remembered for the next export
     SaveOptions save;     // code, bits, quality factor and multi-page flag for SaveImage
     bool append = false;  // the Append box as left, remembered even for formats without pages
     std::optional<StampOptions> stamp;
@@ -36,7 +36,7 @@ public:
     static const QStringList& predefinedNames();
     static constexpr int kLead = 0, kFlashPix = 23; // format numbers with rules of their own
 
-    // Selects the format with the classic index (the first offered one when it is not offered)
+    // Selects the format with that number (the first offered one when it is not offered)
     // and sets the remembered append choice. pictureBits: the depth of the picture to save, which
     // each format starts with where it holds it (0: the format's own default).
     explicit SaveOptionsModel(int formatIndex = 0, bool append = false, int pictureBits = 0,
