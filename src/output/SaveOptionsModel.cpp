@@ -84,7 +84,7 @@ void SaveOptionsModel::clickBit(int bits) {
 }
 
 void SaveOptionsModel::selectPredefined(int position) {
-    if (!qualityEnabled() || position < 0 || position >= predefinedList().size())
+    if (!predefinedEnabled() || position < 0 || position >= predefinedList().size())
         return;
     m_predef = position;
     if (leadBits()) {
@@ -175,8 +175,8 @@ const QString& SaveOptionsModel::flashPixTypeTitle() {
 
 const QString& SaveOptionsModel::flashPixTypePrompt() {
     static const QString prompt =
-        QStringLiteral("0...no compression\n1...compressed with the single color method\n"
-                       "2...compressed with JPEG, using the default Q factor\n"
+        QStringLiteral("0...no compression\r1...compressed with the single color method\r"
+                       "2...compressed with JPEG, using the default Q factor\r"
                        "3...compressed with JPEG, using the specified Q factor");
     return prompt;
 }

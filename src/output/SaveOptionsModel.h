@@ -57,6 +57,8 @@ public:
     // The quality-factor frame: the predefined list, the box and the bar kept in step.
     bool qualityEnabled() const { return format().quality; }
     bool customEnabled() const { return qualityEnabled() && m_predef == kCustom; }
+    // Only "LEAD" chooses among the predefined factors; the JPEG formats keep "CUSTOM".
+    bool predefinedEnabled() const { return qualityEnabled() && isLead(); }
     int predefined() const { return m_predef; }
     // The predefined list as shown: "LEAD" at 1 bit offers its two coding choices instead.
     QStringList predefinedList() const;

@@ -163,7 +163,7 @@ void SaveOptionsWindow::sync() {
             m_predef->addItems(names);
         }
         m_predef->setCurrentIndex(m.qualityEnabled() ? m.predefined() : -1);
-        m_predef->setEnabled(m.qualityEnabled());
+        m_predef->setEnabled(m.predefinedEnabled());
         if (m_customBox->text() != m.boxText()) {
             const QSignalBlocker boxBlock(m_customBox);
             m_customBox->setText(m.boxText());

@@ -478,14 +478,19 @@ private slots:
         QCOMPARE(m.boxText(), QStringLiteral("77"));
         m.setBoxText("1");
         QVERIFY(!m.accept({}));
-        // Predefined factors show in the box and lock the custom controls.
+        // JPEG keeps its custom factor; the predefined ones are LEAD's. They show in the box and
+        // lock the custom controls.
         m.selectPredefined(8);
-        QCOMPARE(m.boxText(), QStringLiteral("-9"));
-        QVERIFY(!m.customEnabled());
-        QVERIFY(m.accept({}));
-        QCOMPARE(m.choice().save.qualityFactor, -9);
-        m.selectPredefined(SaveOptionsModel::kCustom);
-        QCOMPARE(m.boxText(), QStringLiteral("20"));
+        QVERIFY(m.customEnabled());
+        SaveOptionsModel lead(0);
+        lead.clickBit(8);
+        lead.selectPredefined(8);
+        QCOMPARE(lead.boxText(), QStringLiteral("-9"));
+        QVERIFY(!lead.customEnabled());
+        QVERIFY(lead.accept({}));
+        QCOMPARE(lead.choice().save.qualityFactor, -9);
+        lead.selectPredefined(SaveOptionsModel::kCustom);
+        QCOMPARE(lead.boxText(), QStringLiteral("20"));
 
         // 2 is the best picture and the largest file, 255 the smallest.
         qint64 sizes[2];

@@ -57,6 +57,12 @@ private slots:
         QVERIFY(child<QRadioButton>(&w, "Bit_24")->isChecked());
         QVERIFY(!child<QRadioButton>(&w, "Bit_1")->isEnabled());
         QCOMPARE(child<QLineEdit>(&w, "CustomQBox")->text(), QStringLiteral("20"));
+        // JPEG keeps the custom factor: the predefined list shows "CUSTOM" and can't be changed.
+        auto* predef = child<QComboBox>(&w, "PredefQ");
+        QCOMPARE(predef->currentText(), QStringLiteral("CUSTOM"));
+        QVERIFY(!predef->isEnabled());
+        w.model().selectPredefined(0);
+        QCOMPARE(predef->currentText(), QStringLiteral("CUSTOM"));
         QVERIFY(child<QCheckBox>(&w, "SaveStampCheck")->isEnabled());
         QVERIFY(!child<QCheckBox>(&w, "MultipageCheck")->isEnabled());
 
@@ -167,8 +173,8 @@ private slots:
         QCOMPARE(prompts.asked().last().text, QStringLiteral("Invalid entry"));
         QCOMPARE(prompts.asked().last().style, 48);
         QCOMPARE(prompts.asked().at(prompts.asked().size() - 2).text,
-                 QStringLiteral("0...no compression\n1...compressed with the single color method\n"
-                                "2...compressed with JPEG, using the default Q factor\n"
+                 QStringLiteral("0...no compression\r1...compressed with the single color method\r"
+                                "2...compressed with JPEG, using the default Q factor\r"
                                 "3...compressed with JPEG, using the specified Q factor"));
         prompts.expectInput("KODAK FLASHPIX TYPE:", "2.6");
         ok->click();
