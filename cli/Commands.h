@@ -16,5 +16,6 @@ int compactCommand(const QStringList& args);
 int repairCommand(const QStringList& args);
 int passwordCommand(const QStringList& args);
 int duplicatesCommand(const QStringList& args);
+int thumbnailCommand(const QStringList& args);
 
 } // namespace q32::cli

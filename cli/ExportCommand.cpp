@@ -21,7 +21,8 @@ int saveOptionsFrom(const QCommandLineParser& p, SaveOptions& save) {
         QStringList codes;
         for (const ExportFormat& f : ExportFormats())
             for (const ExportFlavor& flavor : f.flavors)
-                codes << QString::number(flavor.code);
+                if (flavor.writable)
+                    codes << QString::number(flavor.code);
         return fail(QStringLiteral("format %1 cannot be written; these can: %2")
                         .arg(p.value(QStringLiteral("format")), codes.join(QStringLiteral(", "))),
                     2);

@@ -2,6 +2,7 @@
 
 #include "CliCommon.h"
 #include "Commands.h"
+#include "quillon/Version.h"
 
 #include <QCoreApplication>
 
@@ -27,6 +28,7 @@ const Command kCommands[] = {
     {"repair", "check and rebuild a damaged album", repairCommand},
     {"password", "set, change or remove an album's password", passwordCommand},
     {"duplicates", "list the records whose pictures are byte for byte the same", duplicatesCommand},
+    {"thumbnail", "draw an album's icon from its first stored thumbnail", thumbnailCommand},
 };
 
 void usage(QTextStream& to) {
@@ -43,7 +45,7 @@ void usage(QTextStream& to) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("q32"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("6.04"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
         usage(err());
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (name == QLatin1String("--version")) {
-        out() << "q32 6.04" << Qt::endl;
+        out() << "q32 " QUILLON_VERSION << Qt::endl;
         return 0;
     }
     for (const Command& c : kCommands)

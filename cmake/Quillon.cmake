@@ -27,3 +27,11 @@ function(quillon_add_test name)
         LABELS "${ARG_LABELS}"
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QUILLON_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
+
+set(QUILLON_HOMEPAGE "https://github.com/quillon32/quillon32" CACHE STRING
+    "The project's home page, named in the About window and the AppStream metadata")
+# The version the programs print, from project(VERSION): #include "quillon/Version.h".
+configure_file(${CMAKE_CURRENT_LIST_DIR}/Version.h.in ${PROJECT_BINARY_DIR}/generated/quillon/Version.h
+               @ONLY)
+add_library(q32_version INTERFACE)
+target_include_directories(q32_version INTERFACE ${PROJECT_BINARY_DIR}/generated)

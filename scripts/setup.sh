@@ -17,6 +17,8 @@ PACKAGES=(
   # imaging (ImageMagick's extra coders read Windows metafiles)
   libmagick++-6.q16-dev libmagickcore-6.q16-6-extra imagemagick libjpeg62-turbo-dev
   libjpeg-turbo-progs libtiff-dev libpng-dev zlib1g-dev
+  # compound files for the FlashPix export
+  libgsf-1-dev
   # SHA-256 for the content hashes: the crypto library SQLCipher is built on
   libssl-dev
   graphicsmagick ghostscript
@@ -35,6 +37,9 @@ PACKAGES=(
   adwaita-icon-theme fonts-dejavu-core
   # tests and benchmarks
   xvfb xauth xdotool x11-utils openbox ffmpeg sox util-linux-extra
+  # the Debian package (cpack), its icons and manual pages, and the checks of the unpacked package
+  dpkg-dev librsvg2-bin help2man desktop-file-utils appstream shared-mime-info xdg-utils
+  libfile-mimeinfo-perl libglib2.0-bin bash-completion man-db
 )
 # The album engine, from bookworm-backports.
 BACKPORTS=(libsqlcipher-dev sqlcipher)

@@ -122,8 +122,7 @@ AlbumStatus CreateAlbumAsking(const QString& path, PromptService& prompts) {
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         return {AlbumCondition::FileExists, path};
     const MsgResult answer = prompts.msgBox(DuplicateQuestionText(path), 292,
-                                            QStringLiteral("ALLOW DUPLICATE IMAGE "
-                                                           "FILE NAMES"));
+                                            QStringLiteral("ALLOW DUPLICATE IMAGE FILE NAMES"));
     return AlbumDb::create(path, answer == MsgResult::Yes);
 }
 
@@ -167,8 +166,8 @@ AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password)
 }
 
 QString CompactReport::message() const {
-    return QStringLiteral("Old size = ") + FormatThousands(oldSize) + QStringLiteral(" bytes\n") +
-           QStringLiteral("New size = ") + FormatThousands(newSize) + QStringLiteral(" bytes\n") +
+    return QStringLiteral("Old size = ") + FormatThousands(oldSize) + QStringLiteral(" bytes\r") +
+           QStringLiteral("New size = ") + FormatThousands(newSize) + QStringLiteral(" bytes\r") +
            QStringLiteral("Gain = ") + QString::number(gain) + QStringLiteral("%");
 }
 

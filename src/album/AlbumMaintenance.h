@@ -41,7 +41,8 @@ struct CompactReport {
     qint64 newSize = 0;
     long long gain = 0; // percent, rounded half to even
 
-    // "Old size = ... bytes", "New size = ... bytes", "Gain = ...%", one per line.
+    // "Old size = ... bytes", "New size = ... bytes", "Gain = ...%", the lines parted by carriage
+    // returns.
     QString message() const;
 };
 

@@ -22,11 +22,6 @@ QString AlbumStatusText(const ProgramState& state) {
            QStringLiteral(" bytes");
 }
 
-bool ShowHelp(const ProgramState& state) {
-    return QDesktopServices::openUrl(
-        QUrl::fromLocalFile(state.AppDir + QStringLiteral("help/index.html")));
-}
-
 bool OpenWebPage(const QString& address) {
     return QDesktopServices::openUrl(QUrl::fromUserInput(address));
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Services every window shares: the album status text, help, web pages.
+// Services every window shares: the album status text and web pages.
 
 #include <QString>
 
@@ -13,8 +13,7 @@ QString AlbumStatusText(const ProgramState& state);
 // The plural tail used in titles: " images)" for two or more, else " image)".
 QString ImagesTail(qint64 count);
 
-// Opens the shipped HTML help in the user's browser. False when it could not be opened.
-bool ShowHelp(const ProgramState& state);
+// Opens the address in the user's web browser. False when no browser could be started.
 bool OpenWebPage(const QString& address);
 
 } // namespace q32

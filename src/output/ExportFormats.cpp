@@ -8,7 +8,7 @@
 namespace q32 {
 namespace {
 
-struct ClassicRow {
+struct ListRow {
     const char* text;
     QList<ExportFlavor> flavors;
     QList<int> bits;
@@ -18,9 +18,9 @@ struct ClassicRow {
     bool stamp;
 };
 
-// The classic list, in its order; its position is the format number remembered between exports.
-// The TIFF JPEG, TIFF CCITT and IBM IOCA codes fill the gaps the classic window left open.
-QList<ClassicRow> ClassicRows() {
+// The list in its order; its position is the format number remembered between exports.
+// Each flavor of TIFF JPEG, TIFF CCITT and IBM IOCA has a code of its own.
+QList<ListRow> ListRows() {
     auto one = [](int code) { return QList<ExportFlavor>{{QString(), code}}; };
     return {
         {"LEAD", {{QString(), 20}}, {1, 8, 24}, 1, false, true, true},
@@ -77,24 +77,26 @@ int PreferredBits(const QList<int>& bits, int wanted) {
 QList<ExportFormat> Build() {
     QList<ExportFormat> out;
     QList<int> covered;
-    const QList<ClassicRow> rows = ClassicRows();
+    const QList<ListRow> rows = ListRows();
     for (int index = 0; index < rows.size(); ++index) {
-        const ClassicRow& row = rows[index];
+        const ListRow& row = rows[index];
         ExportFormat f;
         f.index = index;
         f.text = QLatin1String(row.text);
         f.bits = row.bits;
-        for (const ExportFlavor& flavor : row.flavors) {
+        for (ExportFlavor flavor : row.flavors) {
             covered << flavor.code;
-            if (!CanWriteFormat(flavor.code))
-                continue;
+            if (flavor.code == 80) // the type prompt picks one of 80 to 83
+                covered << 81 << 82 << 83;
+            flavor.writable = CanWriteFormat(flavor.code);
             f.flavors << flavor;
-            // Every flavor must be able to write every bit depth left enabled.
-            const QList<int> writable = WritableBits(flavor.code);
-            f.bits.removeIf([&](int b) { return !writable.contains(b); });
+            // Every flavor that can be written must write every bit depth left enabled.
+            if (flavor.writable) {
+                const QList<int> writable = WritableBits(flavor.code);
+                f.bits.removeIf([&](int b) { return !writable.contains(b); });
+            }
         }
-        if (f.flavors.isEmpty() || f.bits.isEmpty())
-            continue;
+        Q_ASSERT(!f.bits.isEmpty());
         f.defaultBits = PreferredBits(f.bits, row.defaultBits);
         f.append = row.append;
         f.quality = row.quality;
@@ -134,14 +136,33 @@ const ExportFormat* ExportFormatByIndex(int index) {
     return nullptr;
 }
 
+std::optional<NearestChoice> NearestWritable(int code, int bits) {
+    // Compressed colour goes to JPEG, black and white to the TIFF CCITT coding closest to it
+    // (pages can still be appended).
+    struct Near {
+        int from, to, bits;
+    };
+    static const Near table[] = {{20, 10, 0}, {26, 29, 1}, {69, 27, 1}, {70, 29, 1}};
+    for (const Near& n : table) {
+        if (n.from != code)
+            continue;
+        for (const ExportFormat& g : ExportFormats())
+            for (int at = 0; at < g.flavors.size(); ++at)
+                if (g.flavors[at].code == n.to && g.flavors[at].writable)
+                    return NearestChoice{g.index, at,
+                                         n.bits ? n.bits : PreferredBits(g.bits, bits)};
+    }
+    return std::nullopt;
+}
+
 int StartingBits(const ExportFormat& f, int pictureBits) {
     // Deep files are saved with 8 bits per sample.
     const int own = pictureBits == 48 ? 24 : pictureBits == 64 ? 32 : pictureBits;
     if (own <= 0)
         return f.defaultBits;
-    // JPEG, Photoshop and EPS files of 8 bits are grey, and 16 bits are grey or 5 bits per
-    // primary: neither carries a colour picture of another depth.
-    static const QList<int> greyAt8 = {10, 21, 23, 11, 22, 24, 76, 16};
+    // JPEG, Photoshop, EPS and FlashPix files of 8 bits are grey, and 16 bits are grey or 5 bits
+    // per primary: neither carries a colour picture of another depth.
+    static const QList<int> greyAt8 = {10, 21, 23, 11, 22, 24, 76, 16, 80};
     const bool grey8 = std::any_of(f.flavors.cbegin(), f.flavors.cend(),
                                    [](const ExportFlavor& v) { return greyAt8.contains(v.code); });
     QList<int> faithful = f.bits;
@@ -172,7 +193,8 @@ constexpr CodeExtension kExtensions[] = {
     {1, "dcx"},   {4, "tga"},   {76, "psd"}, {55, "ras"},  {55, "sun"},  {56, "pct"},  {56, "pict"},
     {16, "eps"},  {15, "wmf"},  {50, "cal"}, {50, "cals"}, {51, "mac"},  {52, "img"},  {53, "msp"},
     {54, "wpg"},  {66, "fax"},  {67, "fax"}, {68, "g4"},   {85, "heic"}, {85, "heif"}, {86, "avif"},
-    {87, "webp"}, {88, "jxl"},  {84, "gif"},
+    {87, "webp"}, {88, "jxl"},  {84, "gif"}, {71, "ica"},  {72, "ica"},  {73, "ica"},  {80, "fpx"},
+    {81, "fpx"},  {82, "fpx"},  {83, "fpx"}, {20, "cmp"},  {26, "cmp"},
 };
 
 } // namespace

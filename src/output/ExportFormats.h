@@ -1,6 +1,7 @@
 #pragma once
-// The formats the export offers: the classic list of the save-options window, less every choice
-// the imaging layer cannot write, then any other format the imaging layer writes. Headless.
+// The formats the export offers: the fixed list of the save-options window, then any other format
+// the imaging layer writes. Choices of the list that no writer here can make stay on offer, marked
+// so, with the nearest writable choice to offer instead. Headless.
 
 #include <QList>
 #include <QString>
@@ -11,10 +12,11 @@ namespace q32 {
 struct ExportFlavor {
     QString text; // "" for a format without flavors
     int code = 0; // the imaging format code saved for this flavor
+    bool writable = true;
 };
 
 struct ExportFormat {
-    int index = -1;              // the format's number in the classic list (24 on for new ones)
+    int index = -1;              // the format's number in the list (24 on for new ones)
     QString text;                // the list text
     QList<ExportFlavor> flavors; // never empty; one entry with no text when there are none
     QList<int> bits;             // the bit buttons left enabled
@@ -28,8 +30,17 @@ struct ExportFormat {
 
 // In list order. Built once from the imaging layer's writers.
 const QList<ExportFormat>& ExportFormats();
-// The entry with the classic index; null when that format is not offered.
+// The entry with that number; null when that format is not offered.
 const ExportFormat* ExportFormatByIndex(int index);
+
+// The writable choice nearest to files of code, which cannot be written here: the format row, the
+// flavor's position in it and the bit depth to use instead of bits.
+struct NearestChoice {
+    int index = -1;
+    int flavor = 0;
+    int bits = 0;
+};
+std::optional<NearestChoice> NearestWritable(int code, int bits);
 
 // The bit depth an export in format f starts with for a picture of pictureBits (0: not known):
 // the picture's own where the format holds it faithfully, else the nearest deeper one that keeps

@@ -12,6 +12,9 @@
 namespace q32 {
 namespace {
 
+constexpr char16_t kResolutionQuestion[] =
+    u"Unable to obtain printer resolution from printer driver.  Please enter printer resolution:";
+
 // The sheet is drawn as an 8.5 x 11 inch page at 300 twips per inch, and the window's sizes are
 // kept in twips; at the usual 96 pixels per inch a pixel is 15 twips.
 constexpr int kTwipsPerPixel = 15;
@@ -55,10 +58,9 @@ bool PrintLayout::takePrinterFacts(const PrinterFacts& facts) {
     if (facts.resolution != 0) {
         m_resolutionText = QString::number(facts.resolution);
     } else {
-        const QString answer = m_prompts.input(
-            QStringLiteral("Unable to obtain printer resolution from printer driver.  Please "
-                           "enter printer resolution:"),
-            QStringLiteral("PRINTER RESOLUTION"), QStringLiteral("600"));
+        const QString answer =
+            m_prompts.input(QString::fromUtf16(kResolutionQuestion),
+                            QStringLiteral("PRINTER RESOLUTION"), QStringLiteral("600"));
         if (answer.isEmpty()) {
             m_state.StatusWord = 1;
             return false;

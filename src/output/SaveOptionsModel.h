@@ -23,7 +23,7 @@ struct StampOptions {
 
 struct SaveChoice {
     bool accepted = false;
-    int formatIndex = -1; // the classic number of the format, remembered for the next export
+    int formatIndex = -1; // the format's number in the list, remembered for the next export
     SaveOptions save;     // code, bits, quality factor and multi-page flag for SaveImage
     bool append = false;  // the Append box as left, remembered even for formats without pages
     std::optional<StampOptions> stamp;
@@ -34,8 +34,9 @@ class SaveOptionsModel : public QObject {
 public:
     static constexpr int kCustom = 9; // the "CUSTOM" entry of the predefined factors
     static const QStringList& predefinedNames();
+    static constexpr int kLead = 0, kFlashPix = 23; // format numbers with rules of their own
 
-    // Selects the format with the classic index (the first offered one when it is not offered)
+    // Selects the format with that number (the first offered one when it is not offered)
     // and sets the remembered append choice. pictureBits: the depth of the picture to save, which
     // each format starts with where it holds it (0: the format's own default).
     explicit SaveOptionsModel(int formatIndex = 0, bool append = false, int pictureBits = 0,
@@ -56,13 +57,18 @@ public:
     // The quality-factor frame: the predefined list, the box and the bar kept in step.
     bool qualityEnabled() const { return format().quality; }
     bool customEnabled() const { return qualityEnabled() && m_predef == kCustom; }
+    // Only "LEAD" chooses among the predefined factors; the JPEG formats keep "CUSTOM".
+    bool predefinedEnabled() const { return qualityEnabled() && isLead(); }
     int predefined() const { return m_predef; }
+    // The predefined list as shown: "LEAD" at 1 bit offers its two coding choices instead.
+    QStringList predefinedList() const;
     void selectPredefined(int position);
     const QString& boxText() const { return m_box; }
     void setBoxText(const QString& text);
     int barValue() const { return m_bar; }
     void setBarValue(int value);
     static constexpr int kBarMin = 2, kBarMax = 255;
+    int barMin() const { return isLead() ? -9 : kBarMin; }
 
     // Append and stamp: PartiallyChecked shows the box greyed (and disabled).
     Qt::CheckState appendState() const;
@@ -78,6 +84,21 @@ public:
     const QString& refusal() const { return m_refusal; }
     void cancel() { m_accepted = false; }
 
+    // Kodak FlashPix asks how its tiles are compressed: the prompt's title and text.
+    static const QString& flashPixTypeTitle();
+    static const QString& flashPixTypePrompt();
+    enum class TypeAnswer { Empty, Invalid, Valid };
+    // Takes the answer to that prompt; Invalid also withdraws the acceptance.
+    TypeAnswer setFlashPixType(const QString& answer);
+
+    // Whether a writer here can make the chosen format and flavor; when not, what to say and the
+    // nearest choice that can be written (empty when there is none).
+    bool writable() const;
+    QString nearestOffer() const;
+    bool hasNearest() const { return NearestWritable(code(), m_bits).has_value(); }
+    // Switches to that nearest choice, keeping the quality factor and stamp where they apply.
+    bool useNearest();
+
     // What the export does with the choices.
     SaveChoice choice() const;
 
@@ -85,6 +106,11 @@ signals:
     void changed();
 
 private:
+    bool isLead() const { return format().index == kLead; }
+    bool leadBits() const { return isLead() && m_bits == 1; }
+    void startQuality();
+    int code() const;
+
     int m_format = 0;
     int m_flavor = 0;
     int m_bits = 0;
@@ -97,6 +123,7 @@ private:
     int m_pictureBits = 0;
     QString m_refusal;
     std::optional<StampOptions> m_stampSize;
+    int m_flashPixType = 0;
 };
 
 } // namespace q32

@@ -127,10 +127,7 @@ void SaveOptionsWindow::build() {
     buttons->addWidget(cancel);
     grid->addLayout(buttons, 4, 1);
     connect(ok, &QPushButton::clicked, this, &SaveOptionsWindow::confirm);
-    connect(cancel, &QPushButton::clicked, this, [this] {
-        m_model.cancel();
-        reject();
-    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void SaveOptionsWindow::sync() {
@@ -160,14 +157,20 @@ void SaveOptionsWindow::sync() {
     {
         m_qualityFrame->setEnabled(m.qualityEnabled());
         const QSignalBlocker predefBlock(m_predef);
+        if (const QStringList names = m.predefinedList();
+            names.size() != m_predef->count() || names.first() != m_predef->itemText(0)) {
+            m_predef->clear();
+            m_predef->addItems(names);
+        }
         m_predef->setCurrentIndex(m.qualityEnabled() ? m.predefined() : -1);
-        m_predef->setEnabled(m.qualityEnabled());
+        m_predef->setEnabled(m.predefinedEnabled());
         if (m_customBox->text() != m.boxText()) {
             const QSignalBlocker boxBlock(m_customBox);
             m_customBox->setText(m.boxText());
         }
         m_customBox->setEnabled(m.customEnabled());
         const QSignalBlocker barBlock(m_customBar);
+        m_customBar->setMinimum(m.barMin());
         m_customBar->setValue(m.barValue());
         m_customBar->setEnabled(m.customEnabled());
     }
@@ -176,15 +179,47 @@ void SaveOptionsWindow::sync() {
 }
 
 void SaveOptionsWindow::confirm() {
+    if (m_model.format().index == SaveOptionsModel::kFlashPix) {
+        const QString type = m_prompts.input(SaveOptionsModel::flashPixTypePrompt(),
+                                             SaveOptionsModel::flashPixTypeTitle(), QString());
+        switch (m_model.setFlashPixType(type)) {
+        case SaveOptionsModel::TypeAnswer::Empty:
+            return; // no type, nothing to save: the window stays for another choice
+        case SaveOptionsModel::TypeAnswer::Invalid:
+            m_prompts.msgBox(QStringLiteral("Invalid entry"), MsgIcon::Exclamation,
+                             QStringLiteral("WARNING"));
+            return;
+        case SaveOptionsModel::TypeAnswer::Valid:
+            break;
+        }
+    }
     const bool done =
         m_model.accept([this] { return ResizeWindow::Ask(m_picture, m_prompts, this); });
-    if (done) {
-        accept();
-    } else if (!m_model.refusal().isEmpty()) {
-        m_prompts.msgBox(m_model.refusal(), MsgIcon::Exclamation, QStringLiteral("WARNING"));
-        m_customBox->setFocus();
-        m_customBox->selectAll();
+    if (!done) {
+        if (!m_model.refusal().isEmpty()) {
+            m_prompts.msgBox(m_model.refusal(), MsgIcon::Exclamation, QStringLiteral("WARNING"));
+            m_customBox->setFocus();
+            m_customBox->selectAll();
+        }
+        return;
     }
+    if (!m_model.writable()) {
+        const bool canSwitch = m_model.hasNearest();
+        const MsgResult answer = m_prompts.msgBox(
+            m_model.nearestOffer(), canSwitch ? MsgIcon::Question : MsgIcon::Exclamation,
+            windowTitle(), canSwitch ? MsgButtons::YesNo : MsgButtons::Ok);
+        if (answer != MsgResult::Yes || !m_model.useNearest()) {
+            m_model.cancel();
+            return; // stays open for another choice
+        }
+    }
+    accept();
+}
+
+void SaveOptionsWindow::reject() {
+    // Cancel, Escape and the frame's close box alike: nothing is saved.
+    m_model.cancel();
+    QDialog::reject();
 }
 
 void SaveOptionsWindow::showEvent(QShowEvent* event) {

@@ -32,6 +32,8 @@ public:
     static SaveChoice Ask(int formatIndex, bool append, const ImageInfo& picture,
                           PromptService& prompts, QWidget* parent);
 
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -1,7 +1,9 @@
 #include "shell/AboutWindow.h"
 
 #include "common/ProgramState.h"
+#include "common/SharedServices.h"
 #include "platform/prompt/PromptService.h"
+#include "quillon/Version.h"
 #include "shell/AboutSummary.h"
 #include "shell/CommandBar.h"
 
@@ -92,12 +94,20 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
 
     textLabel(QStringLiteral("ProductName"), QStringLiteral("Quillon 32"), 8, this)
         ->setGeometry(110, 18, 350, 40);
-    textLabel(QStringLiteral("Version"), QStringLiteral("Version ") + QStringLiteral("6.04"), 0,
-              this)
+    textLabel(QStringLiteral("Version"), QStringLiteral("Version " QUILLON_VERSION), 0, this)
         ->setGeometry(112, 58, 350, 20);
     textLabel(QStringLiteral("Purpose"),
               QStringLiteral("Your pictures, clips and sounds in one album file."), 0, this)
         ->setGeometry(112, 78, 350, 20);
+
+    auto* web = textLabel(QStringLiteral("WebAddress"),
+                          QStringLiteral("<a href=\"%1\" style=\"color:#c0d8ff\">%1</a>")
+                              .arg(QStringLiteral(QUILLON_HOMEPAGE)),
+                          0, this);
+    web->setGeometry(112, 98, 400, 20);
+    web->setTextFormat(Qt::RichText);
+    web->setToolTip(QStringLiteral("Open the web page in your browser"));
+    connect(web, &QLabel::linkActivated, this, &AboutWindow::openWebAddress);
 
     // The machine summary; a processor the system does not name gets no line.
     const QScreen* screen =
@@ -166,6 +176,14 @@ void AboutWindow::startSystemInfo() {
     }
     m_prompts.msgBox(QStringLiteral("System Information Is Unavailable At This Time"),
                      MsgIcon::None, QString());
+}
+
+void AboutWindow::openWebAddress(const QString& address) {
+    if (OpenWebPage(address))
+        return;
+    m_prompts.msgBox(QStringLiteral("No web browser could be started for ") + address +
+                         QStringLiteral("."),
+                     MsgIcon::Exclamation, QStringLiteral("ABOUT"));
 }
 
 void AboutWindow::paintEvent(QPaintEvent*) {

@@ -1,7 +1,8 @@
 #pragma once
 // The About window "AboutPelorus": product name and version, a small animated picture over a
 // blue gradient, a summary of the machine, a button that starts the system's information
-// program, and the box that turns the opening screen off for later starts.
+// program, the project's web address, and the box that turns the opening screen off for later
+// starts.
 
 #include <QDialog>
 #include <QPixmap>
@@ -29,6 +30,9 @@ public:
     static const QStringList& systemInfoPrograms();
     // Starts the first system-information program on the PATH, or says none is there.
     void startSystemInfo();
+
+    // The web-address label's link: the user's browser, or a message saying none started.
+    void openWebAddress(const QString& address);
 
     bool animating() const;
     int frameNumber() const { return m_frame; }

@@ -125,6 +125,8 @@ void MaintenanceFlow::compactAlbum() {
                              QStringLiteral("\" could not be compacted: ") + reason +
                              QStringLiteral("\nThe Image Depository is left as it was."),
                          MsgIcon::Exclamation, kCompactTitle);
+        // The sizes follow as after every compaction: the same file, nothing gained.
+        m_prompts.msgBox(report.message(), MsgIcon::Information, kCompactTitle);
     }
     reopen(path, password);
 }

@@ -3,6 +3,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "platform/player/VideoControl.h"
+#include "quillon/Version.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramPrompts.h"
 
@@ -13,8 +14,6 @@
 
 namespace q32 {
 namespace {
-
-constexpr char kVersion[] = "6.04";
 
 // --help and --version answer on the terminal and end, before any window (or display) is needed.
 bool answeredOnTerminal(int argc, char** argv) {
@@ -31,7 +30,7 @@ bool answeredOnTerminal(int argc, char** argv) {
             return true;
         }
         if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
-            std::printf("Quillon 32 %s\n", kVersion);
+            std::printf("Quillon 32 %s\n", QUILLON_VERSION);
             return true;
         }
     }
@@ -47,7 +46,7 @@ int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon 32"));
     QApplication::setOrganizationName(QStringLiteral("Quillon 32"));
-    QApplication::setApplicationVersion(QLatin1String(kVersion));
+    QApplication::setApplicationVersion(QLatin1String(QUILLON_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quillon32"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon32/quillon32.svg")));
     // Without a desktop session Qt knows no icon theme; the tools are drawn from Adwaita.

@@ -87,7 +87,7 @@ private:
     PromptService& m_prompts;
     RecordSite& m_site;
     // Kept while the program runs: the export starts where the last one left off.
-    int m_lastFormat = 1; // JPEG (JFIF)
+    int m_lastFormat = 0; // the list's first entry until an export chooses another
     bool m_lastAppend = false;
     QString m_lastExportDir;
     QObject m_context; // where the results of background work arrive

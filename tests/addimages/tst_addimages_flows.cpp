@@ -338,6 +338,37 @@ private slots:
         QCOMPARE(w.prompts.busyDepth(), 0);
     }
 
+    void folderAtLoadGoneOrUnreadable() {
+        // Gone: the program folder, remembered from now on, without a word.
+        Window gone;
+        gone.settings.RegPutString("Directories", "AddImgFromDir", gone.path("gone"));
+        gone.window.load();
+        QCOMPARE(gone.window.folder(), gone.state.AppDir);
+        QCOMPARE(gone.settings.RegGetString("Directories", "AddImgFromDir"), gone.state.AppDir);
+        QCOMPARE(gone.prompts.asked().size(), 0);
+        // There but unreadable (a link to itself fails even for root): the user is told why.
+        Window loop;
+        QVERIFY(QFile::link("loop", loop.path("loop")));
+        loop.settings.RegPutString("Directories", "AddImgFromDir", loop.path("loop"));
+        loop.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Form_Load)");
+        loop.window.load();
+        QCOMPARE(loop.prompts.asked().last().text,
+                 loop.path("loop/") + ": Too many levels of symbolic links");
+        QCOMPARE(loop.prompts.asked().last().style, int(MsgIcon::Critical));
+        QCOMPARE(loop.prompts.beeps(), 1);
+        QCOMPARE(loop.window.folder(), loop.state.AppDir);
+        QCOMPARE(loop.settings.RegGetString("Directories", "AddImgFromDir"), loop.path("loop"));
+
+        // The same for the new album's name beside the recent album.
+        loop.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: GetAlbumName)")
+            .expectSaveFile("Select A File Name For the Depository", "");
+        QVERIFY(AskAlbumFileName(loop.state, loop.prompts, "&1 " + loop.path("loop/old.mdb"))
+                    .isEmpty());
+        QCOMPARE(loop.prompts.asked().at(1).text,
+                 loop.path("loop/") + ": Too many levels of symbolic links");
+        QCOMPARE(loop.prompts.asked().last().file.initialDir, QDir::currentPath());
+    }
+
     void listBuildingFolderAndTypeBoxes() {
         Window w;
         QDir().mkpath(w.path("f/sub"));

@@ -9,5 +9,5 @@ for f in bin/quillon32 "share/quillon32/Database (default).atb" share/quillon32/
          share/applications/quillon32.desktop share/icons/hicolor/scalable/apps/quillon32.svg; do
     [ -e "$prefix/$f" ] || { echo "FAIL: $f not installed"; exit 1; }
 done
-grep -q '^Exec=quillon32 %f' "$prefix/share/applications/quillon32.desktop"
+grep -q '^Exec=quillon32 %F' "$prefix/share/applications/quillon32.desktop"
 echo PASS

@@ -7,12 +7,21 @@
 #include "output/ResizeModel.h"
 #include "output/SaveOptionsModel.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/OwnCodecs.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+#include <QtEndian>
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-utils.h>
+#include <tiffio.h>
 
 using namespace q32;
 
@@ -47,6 +56,207 @@ QImage readStamp(const QString& path, int* bits) {
     return {};
 }
 
+// Bare CCITT data of a page, decoded by libtiff from a TIFF wrapped around it; ink is 1.
+QImage decodeCcitt(const QByteArray& data, QSize size, int compression, int group3Options) {
+    QTemporaryFile file;
+    if (!file.open())
+        return {};
+    const QByteArray name = QFile::encodeName(file.fileName());
+    TIFF* t = TIFFOpen(name.constData(), "w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(size.width()));
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, uint32_t(size.height()));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
+    if (compression == COMPRESSION_CCITTFAX3)
+        TIFFSetField(t, TIFFTAG_GROUP3OPTIONS, group3Options);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, uint32_t(size.height()));
+    TIFFWriteRawStrip(t, 0, const_cast<char*>(data.constData()), data.size());
+    TIFFWriteDirectory(t);
+    TIFFClose(t);
+    t = TIFFOpen(name.constData(), "r");
+    QImage page(size, QImage::Format_Mono);
+    page.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; t && y < size.height(); ++y)
+        if (TIFFReadScanline(t, page.scanLine(y), uint32_t(y)) != 1)
+            page = QImage();
+    if (t)
+        TIFFClose(t);
+    return page;
+}
+
+// A document of structured fields with one IOCA image: its size, bits per point, coding (71 to
+// 73 as the format codes count them) and picture. Fails on anything out of place.
+struct IocaImage {
+    QSize size;
+    int bits = 0;
+    int code = 0;
+    QImage page;
+};
+IocaImage readIoca(const QByteArray& file) {
+    IocaImage out;
+    QByteArray segment;
+    QList<quint32> order;
+    auto be16 = [](const QByteArray& b, qsizetype at) {
+        return (uchar(b[at]) << 8) | uchar(b[at + 1]);
+    };
+    for (qsizetype at = 0; at < file.size();) {
+        if (uchar(file[at]) != 0x5A || at + 9 > file.size())
+            return {};
+        const int length = be16(file, at + 1);
+        const quint32 id =
+            (uchar(file[at + 3]) << 16) | (uchar(file[at + 4]) << 8) | uchar(file[at + 5]);
+        if (length < 8 || at + 1 + length > file.size())
+            return {};
+        if (id == 0xD3EEFB)
+            segment += file.mid(at + 9, length - 8);
+        if (order.isEmpty() || order.last() != id)
+            order << id;
+        at += 1 + length;
+    }
+    // Document, page, active environment, image object and its environment, data, ends.
+    const QList<quint32> expected = {0xD3A8A8, 0xD3A8AF, 0xD3A8C9, 0xD3A6AF, 0xD3A9C9,
+                                     0xD3A8FB, 0xD3A8C7, 0xD3A66B, 0xD3AC6B, 0xD3A6FB,
+                                     0xD3A9C7, 0xD3EEFB, 0xD3A9FB, 0xD3A9AF, 0xD3A9A8};
+    if (order != expected)
+        return {};
+    QByteArray data;
+    int compression = 0;
+    for (qsizetype at = 0; at < segment.size();) {
+        const uchar id = uchar(segment[at]);
+        if (id == 0xFE) {
+            const int n = be16(segment, at + 2);
+            if (uchar(segment[at + 1]) == 0x92)
+                data += segment.mid(at + 4, n);
+            at += 4 + n;
+            continue;
+        }
+        const int n = uchar(segment[at + 1]);
+        const QByteArray p = segment.mid(at + 2, n);
+        if (id == 0x94)
+            out.size = QSize(be16(p, 5), be16(p, 7));
+        else if (id == 0x95)
+            compression = uchar(p[0]);
+        else if (id == 0x96)
+            out.bits = uchar(p[0]);
+        at += 2 + n;
+    }
+    if (!segment.startsWith(QByteArray("\x70\x00\x91\x01\xFF", 5)) ||
+        !segment.endsWith(QByteArray("\x93\x00\x71\x00", 4)) || compression < 0x80 ||
+        compression > 0x82)
+        return {};
+    out.code = 71 + compression - 0x80;
+    out.page = decodeCcitt(data, out.size,
+                           compression == 0x82 ? COMPRESSION_CCITTFAX4 : COMPRESSION_CCITTFAX3,
+                           compression == 0x81 ? GROUP3OPT_2DENCODING : 0);
+    return out;
+}
+
+quint32 le32(const QByteArray& b, qsizetype at) {
+    return at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.constData() + at) : 0;
+}
+
+QByteArray readStream(GsfInfile* dir, const char* name) {
+    GsfInput* in = dir ? gsf_infile_child_by_name(dir, name) : nullptr;
+    if (!in)
+        return {};
+    QByteArray b(qsizetype(gsf_input_size(in)), '\0');
+    gsf_input_read(in, size_t(b.size()), reinterpret_cast<guint8*>(b.data()));
+    g_object_unref(in);
+    return b;
+}
+
+// A FlashPix file read through libgsf: its resolutions, the picture's size and channels, how
+// the tiles of the full picture are stored (0 as they are, 1 one colour, 2 JPEG) and the picture.
+struct FlashPixImage {
+    int resolutions = 0;
+    QSize size;
+    int channels = 0;
+    QSet<quint32> kinds;
+    QImage image;
+};
+FlashPixImage readFlashPix(const QString& path) {
+    FlashPixImage out;
+    gsf_init();
+    GsfInput* file = gsf_input_stdio_new(QFile::encodeName(path).constData(), nullptr);
+    GsfInfile* ole = file ? gsf_infile_msole_new(file, nullptr) : nullptr;
+    if (file)
+        g_object_unref(file);
+    if (!ole)
+        return out;
+    guint8 rootClass[16] = {};
+    gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(ole), rootClass);
+    GsfInput* store = gsf_infile_child_by_name(ole, "Data Object Store 000001");
+    const QByteArray contents = readStream(GSF_INFILE(store), "\005Image Contents");
+    // One section of (identifier, offset) pairs; values are a type and its bytes.
+    QHash<quint32, QByteArray> values;
+    const quint32 section = le32(contents, 44);
+    for (quint32 i = 0; i < le32(contents, section + 4); ++i) {
+        const quint32 at = section + le32(contents, section + 12 + 8 * i);
+        values.insert(le32(contents, section + 8 + 8 * i), contents.mid(at + 4));
+    }
+    const int n = int(le32(values.value(0x01000000), 0));
+    if (le32(QByteArray(reinterpret_cast<const char*>(rootClass), 16), 0) != 0x56616700 || n < 1) {
+        g_object_unref(ole);
+        return out;
+    }
+    out.resolutions = n;
+    out.size =
+        QSize(int(le32(values.value(0x01000002), 0)), int(le32(values.value(0x01000003), 0)));
+    const quint32 top = quint32(n - 1) << 16;
+    out.channels = int(le32(values.value(0x02000002 | top), 8)); // after the blob's length
+    GsfInput* full = gsf_infile_child_by_name(
+        GSF_INFILE(store),
+        qPrintable(QStringLiteral("Resolution %1").arg(n - 1, 4, 10, QChar('0'))));
+    const QByteArray header = readStream(GSF_INFILE(full), "Subimage 0000 Header");
+    const QByteArray data = readStream(GSF_INFILE(full), "Subimage 0000 Data");
+    const QImage::Format format =
+        out.channels == 1 ? QImage::Format_Grayscale8 : QImage::Format_RGB888;
+    const int w = int(le32(header, 32)), h = int(le32(header, 36)), cols = (w + 63) / 64;
+    QImage picture(cols * 64, (h + 63) / 64 * 64, format);
+    const quint32 table = 28 + le32(header, 56), entry = le32(header, 60);
+    for (quint32 i = 0; i < le32(header, 40) && w == out.size.width(); ++i) {
+        const quint32 at = table + i * entry, kind = le32(header, at + 8);
+        const QByteArray tile = data.mid(28 + le32(header, at), le32(header, at + 4));
+        const int x = int(i % cols) * 64, y = int(i / cols) * 64;
+        out.kinds.insert(kind);
+        QImage t(64, 64, format);
+        if (kind == 0 && tile.size() == 64 * 64 * out.channels)
+            for (int row = 0; row < 64; ++row)
+                memcpy(t.scanLine(row), tile.constData() + row * 64 * out.channels,
+                       size_t(64 * out.channels));
+        else if (kind == 1)
+            t.fill(
+                out.channels == 1
+                    ? qRgb(uchar(header[at + 12]), uchar(header[at + 12]), uchar(header[at + 12]))
+                    : qRgb(uchar(header[at + 12]), uchar(header[at + 13]), uchar(header[at + 14])));
+        else if (kind == 2)
+            t = QImage::fromData(tile, "JPG").convertToFormat(format);
+        else
+            return out;
+        for (int row = 0; row < 64; ++row)
+            memcpy(picture.scanLine(y + row) + x * out.channels, t.constScanLine(row),
+                   size_t(64 * out.channels));
+    }
+    out.image = picture.copy(0, 0, w, h);
+    g_object_unref(full);
+    g_object_unref(store);
+    g_object_unref(ole);
+    return out;
+}
+
+double meanDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.format() != b.format())
+        return 255;
+    double sum = 0;
+    const int row = a.width() * a.depth() / 8;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < row; ++x)
+            sum += std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x]));
+    return sum / (double(row) * a.height());
+}
+
 } // namespace
 
 class TestSaveOptions : public QObject {
@@ -68,33 +278,111 @@ private slots:
         QVERIFY(photo.save(m_photo));
     }
 
+    // Every choice of the window (FlashPix with each answer of its type prompt) writes a file
+    // that reads back as asked; one that cannot be written here says so and its nearest
+    // writable choice does instead.
     void everyChoiceSavesAndReadsBack_data() {
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("flavor");
         QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("type");
         SaveOptionsModel m;
+        QCOMPARE(m.formats().at(23).text, QStringLiteral("Kodak FlashPix"));
         for (const ExportFormat& f : m.formats())
             for (int flavor = 0; flavor < f.flavors.size(); ++flavor)
                 for (int bits : f.bits)
-                    QTest::addRow("%s %s %d bits", qPrintable(f.text),
-                                  qPrintable(f.flavors[flavor].text), bits)
-                        << f.index << flavor << bits;
+                    for (int type = f.index == 23 ? 0 : -1; type < (f.index == 23 ? 4 : 0); ++type)
+                        QTest::addRow("%s %s %d bits%s", qPrintable(f.text),
+                                      qPrintable(f.flavors[flavor].text), bits,
+                                      type < 0 ? ""
+                                               : qPrintable(QStringLiteral(" type %1").arg(type)))
+                            << f.index << flavor << bits << type;
     }
     void everyChoiceSavesAndReadsBack() {
         QFETCH(int, index);
         QFETCH(int, flavor);
         QFETCH(int, bits);
+        QFETCH(int, type);
         SaveOptionsModel m(index);
         m.selectFlavor(flavor);
         m.clickBit(bits);
+        if (type >= 0)
+            QCOMPARE(m.setFlashPixType(QString::number(type)), SaveOptionsModel::TypeAnswer::Valid);
         QVERIFY(m.accept({}));
+        QCOMPARE(m.choice().formatIndex, index);
+        QCOMPARE(m.choice().save.bitsPerPixel, bits);
+        if (!m.writable()) {
+            // Only the files nobody describes in public stay unwritten.
+            const int asked = m.choice().save.formatCode;
+            QVERIFY2(QList<int>({20, 26, 69, 70}).contains(asked), qPrintable(m.nearestOffer()));
+            QVERIFY2(m.nearestOffer().contains("cannot be written on this system") &&
+                         m.nearestOffer().endsWith("instead?"),
+                     qPrintable(m.nearestOffer()));
+            QVERIFY(m.useNearest());
+            QVERIFY(m.writable());
+            QVERIFY(m.choice().formatIndex != index);
+            bits = m.choice().save.bitsPerPixel;
+        }
         const SaveChoice c = m.choice();
         QVERIFY(c.accepted);
-        QCOMPARE(c.formatIndex, index);
-        QCOMPARE(c.save.bitsPerPixel, bits);
         const int code = c.save.formatCode;
-        const QString out = path(QStringLiteral("t%1_%2_%3").arg(index).arg(flavor).arg(bits));
+        const QString out =
+            path(QStringLiteral("t%1_%2_%3_%4").arg(index).arg(flavor).arg(bits).arg(type));
         QCOMPARE(ExportPicture(m_photo, out, c.save, c.stamp), ImagingCondition::None);
+
+        // Raw Group 3 2D and IOCA: libtiff's decoder gives back the picture's ink.
+        QImage photo;
+        QCOMPARE(LoadImage(m_photo, photo), ImagingCondition::None);
+        if (code == 67) {
+            const QImage page = decodeCcitt(test::readFile(out), QSize(120, 80),
+                                            COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING);
+            QVERIFY(!page.isNull());
+            QCOMPARE(page, imaging::ToMonoInk(photo));
+            return;
+        }
+        if (code >= 80 && code <= 83) {
+            const FlashPixImage fpx = readFlashPix(out);
+            QCOMPARE(fpx.size, QSize(120, 80));
+            QCOMPARE(fpx.resolutions, 2); // 120 x 80 and one tile of 60 x 40
+            QCOMPARE(fpx.channels * 8, bits);
+            const QImage want = photo.convertToFormat(bits == 8 ? QImage::Format_Grayscale8
+                                                                : QImage::Format_RGB888);
+            if (code <= 81) {
+                QCOMPARE(fpx.kinds, QSet<quint32>({0})); // no tile of the photo is of one colour
+                QCOMPARE(fpx.image, want);
+            } else {
+                QCOMPARE(fpx.kinds, QSet<quint32>({2}));
+                const double difference = meanDifference(fpx.image, want);
+                QVERIFY2(difference < 6, qPrintable(QString::number(difference)));
+                // 83 takes the factor given, 0 here: a better JPEG than 82's usual factor.
+                if (code == 83) {
+                    SaveOptions usual = c.save;
+                    usual.formatCode = 82;
+                    QCOMPARE(ExportPicture(m_photo, out + "_82", usual), ImagingCondition::None);
+                    QVERIFY(difference < meanDifference(readFlashPix(out + "_82").image, want));
+                }
+            }
+            if (code == 81) { // a flat half is kept as tiles of one colour
+                QImage half(200, 100, QImage::Format_RGB32);
+                half.fill(Qt::white);
+                QPainter(&half).drawImage(128, 0, photo);
+                const QString flat = path(QStringLiteral("flat%1.fpx").arg(bits));
+                QVERIFY(half.save(flat + ".png"));
+                QCOMPARE(ExportPicture(flat + ".png", flat, c.save), ImagingCondition::None);
+                const FlashPixImage back = readFlashPix(flat);
+                QCOMPARE(back.kinds, QSet<quint32>({0, 1}));
+                QCOMPARE(back.image, half.convertToFormat(want.format()));
+            }
+            return;
+        }
+        if (code >= 71 && code <= 73) {
+            const IocaImage ioca = readIoca(test::readFile(out));
+            QCOMPARE(ioca.code, code);
+            QCOMPARE(ioca.bits, 1);
+            QCOMPARE(ioca.size, QSize(120, 80));
+            QCOMPARE(ioca.page, imaging::ToMonoInk(photo));
+            return;
+        }
 
         if (code == 68) { // a raw Group 4 stream: only its size tells how to decode it
             QProcess p;
@@ -190,14 +478,19 @@ private slots:
         QCOMPARE(m.boxText(), QStringLiteral("77"));
         m.setBoxText("1");
         QVERIFY(!m.accept({}));
-        // Predefined factors show in the box and lock the custom controls.
+        // JPEG keeps its custom factor; the predefined ones are LEAD's. They show in the box and
+        // lock the custom controls.
         m.selectPredefined(8);
-        QCOMPARE(m.boxText(), QStringLiteral("-9"));
-        QVERIFY(!m.customEnabled());
-        QVERIFY(m.accept({}));
-        QCOMPARE(m.choice().save.qualityFactor, -9);
-        m.selectPredefined(SaveOptionsModel::kCustom);
-        QCOMPARE(m.boxText(), QStringLiteral("20"));
+        QVERIFY(m.customEnabled());
+        SaveOptionsModel lead(0);
+        lead.clickBit(8);
+        lead.selectPredefined(8);
+        QCOMPARE(lead.boxText(), QStringLiteral("-9"));
+        QVERIFY(!lead.customEnabled());
+        QVERIFY(lead.accept({}));
+        QCOMPARE(lead.choice().save.qualityFactor, -9);
+        lead.selectPredefined(SaveOptionsModel::kCustom);
+        QCOMPARE(lead.boxText(), QStringLiteral("20"));
 
         // 2 is the best picture and the largest file, 255 the smallest.
         qint64 sizes[2];
@@ -286,7 +579,7 @@ private slots:
         // The depth a format starts with for a picture of this depth.
         const QList<std::tuple<int, int, int>> cases = {{14, 24, 24}, {14, 48, 24}, {14, 1, 1},
                                                         {14, 0, 8},   {1, 8, 24},   {17, 32, 32},
-                                                        {18, 32, 24}, {7, 24, 1}};
+                                                        {18, 32, 24}, {7, 24, 1},   {23, 8, 24}};
         for (const auto& [format, picture, expected] : cases) {
             SaveOptionsModel m(format, false, picture);
             QVERIFY2(m.bits() == expected, qPrintable(QStringLiteral("%1 from %2 bits: %3")

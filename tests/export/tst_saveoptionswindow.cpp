@@ -57,6 +57,12 @@ private slots:
         QVERIFY(child<QRadioButton>(&w, "Bit_24")->isChecked());
         QVERIFY(!child<QRadioButton>(&w, "Bit_1")->isEnabled());
         QCOMPARE(child<QLineEdit>(&w, "CustomQBox")->text(), QStringLiteral("20"));
+        // JPEG keeps the custom factor: the predefined list shows "CUSTOM" and can't be changed.
+        auto* predef = child<QComboBox>(&w, "PredefQ");
+        QCOMPARE(predef->currentText(), QStringLiteral("CUSTOM"));
+        QVERIFY(!predef->isEnabled());
+        w.model().selectPredefined(0);
+        QCOMPARE(predef->currentText(), QStringLiteral("CUSTOM"));
         QVERIFY(child<QCheckBox>(&w, "SaveStampCheck")->isEnabled());
         QVERIFY(!child<QCheckBox>(&w, "MultipageCheck")->isEnabled());
 
@@ -100,6 +106,83 @@ private slots:
         QCOMPARE(c.formatIndex, 18);
     }
 
+    // "LEAD" and its two coding choices at 1 bit, the FlashPix type prompt and its answers, and
+    // the rows whose files cannot be written here: OK offers the nearest writable choice.
+    void rowsWithRulesOfTheirOwn() {
+        test::ScriptedPromptService prompts;
+        SaveOptionsWindow w(0, false, photo(640, 480), prompts);
+        w.show();
+        auto* list = child<QListWidget>(&w, "Format");
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("LEAD"));
+        auto* predef = child<QComboBox>(&w, "PredefQ");
+        auto* box = child<QLineEdit>(&w, "CustomQBox");
+        auto* stamp = child<QCheckBox>(&w, "SaveStampCheck");
+        QVERIFY(child<QRadioButton>(&w, "Bit_1")->isChecked());
+        QCOMPARE(predef->count(), 2);
+        QCOMPARE(predef->itemText(0) + predef->itemText(1), QStringLiteral("LEAD_0LEAD_1"));
+        QCOMPARE(box->text(), QStringLiteral("0"));
+        QVERIFY(!box->isEnabled() && !stamp->isEnabled());
+        predef->setCurrentIndex(1);
+        emit predef->activated(1);
+        QCOMPARE(box->text(), QStringLiteral("1"));
+        QCOMPARE(w.model().choice().save.formatCode, 26);
+        QCOMPARE(w.model().choice().save.qualityFactor, 1);
+        child<QRadioButton>(&w, "Bit_8")->click();
+        QCOMPARE(predef->currentText(), QStringLiteral("PQ1"));
+        QCOMPARE(box->text(), QStringLiteral("-1"));
+        QVERIFY(stamp->isEnabled() && !stamp->isChecked());
+        // The custom factor of "LEAD" goes down to -9; 0 and 1 are saved as 2.
+        predef->setCurrentIndex(SaveOptionsModel::kCustom);
+        emit predef->activated(SaveOptionsModel::kCustom);
+        QCOMPARE(child<QScrollBar>(&w, "CustomQBar")->minimum(), -9);
+        box->selectAll();
+        QTest::keyClicks(box, "1");
+        QCOMPARE(w.model().choice().save.formatCode, 20);
+        QCOMPARE(w.model().choice().save.qualityFactor, 2);
+        // These files are not written here: No keeps the window open, Yes takes the nearest.
+        box->selectAll();
+        QTest::keyClicks(box, "-4");
+        prompts.expectMessage("File Save Options", MsgResult::No);
+        child<QPushButton>(&w, "OK")->click();
+        QVERIFY(w.isVisible() && !w.model().choice().accepted);
+        QVERIFY(prompts.asked().last().text.startsWith(
+            "LEAD CMP files cannot be written on this system."));
+        prompts.expectMessage("File Save Options", MsgResult::Yes);
+        child<QPushButton>(&w, "OK")->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        SaveChoice c = w.model().choice();
+        QVERIFY(c.accepted);
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("JPEG (JFIF)"));
+        QCOMPARE(c.save.formatCode, 10);
+        QCOMPARE(c.save.bitsPerPixel, 8);
+        QCOMPARE(c.save.qualityFactor, -4);
+
+        // FlashPix: an empty answer leaves the window open, one that is not 0 to 3 is refused.
+        SaveOptionsWindow fpx(23, false, photo(640, 480), prompts);
+        fpx.show();
+        auto* ok = child<QPushButton>(&fpx, "OK");
+        for (const char* answer : {"", "7", "abc", "-1"}) {
+            prompts.expectInput("KODAK FLASHPIX TYPE:", answer);
+            if (*answer)
+                prompts.expectMessage("WARNING");
+            ok->click();
+            QVERIFY(fpx.isVisible());
+            QVERIFY(!fpx.model().choice().accepted);
+            QCOMPARE(prompts.pending(), 0);
+        }
+        QCOMPARE(prompts.asked().last().text, QStringLiteral("Invalid entry"));
+        QCOMPARE(prompts.asked().last().style, 48);
+        QCOMPARE(prompts.asked().at(prompts.asked().size() - 2).text,
+                 QStringLiteral("0...no compression\r1...compressed with the single color method\r"
+                                "2...compressed with JPEG, using the default Q factor\r"
+                                "3...compressed with JPEG, using the specified Q factor"));
+        prompts.expectInput("KODAK FLASHPIX TYPE:", "2.6");
+        ok->click();
+        c = fpx.model().choice();
+        QVERIFY(c.accepted);
+        QCOMPARE(c.save.formatCode, 83);
+    }
+
     void stampAsksItsSizeAndCancelKeepsTheWindowOpen() {
         test::ScriptedPromptService prompts;
         SaveOptionsWindow w(1, false, photo(800, 1200), prompts);
@@ -137,8 +220,7 @@ private slots:
         };
         QTimer::singleShot(0, this, answer);
         child<QPushButton>(&w, "OK")->click();
-        QVERIFY(w.isVisible());
-        QVERIFY(!w.model().choice().accepted);
+        QVERIFY(w.isVisible() && !w.model().choice().accepted);
         QTimer::singleShot(0, this, answer);
         child<QPushButton>(&w, "OK")->click();
         const SaveChoice c = w.model().choice();

@@ -228,8 +228,8 @@ private slots:
         QTest::addColumn<int>("factor");
         QTest::addColumn<ImagingCondition>("expected");
         QTest::newRow("LEAD CMP") << 20 << 24 << 20 << ImagingCondition::NoWriter;
-        QTest::newRow("FlashPix") << 80 << 24 << 0 << ImagingCondition::NoWriter;
-        QTest::newRow("IOCA") << 71 << 1 << 0 << ImagingCondition::NoWriter;
+        QTest::newRow("FlashPix at 1 bit") << 80 << 1 << 0 << ImagingCondition::InvalidBits;
+        QTest::newRow("IOCA at 24 bits") << 71 << 24 << 0 << ImagingCondition::InvalidBits;
         QTest::newRow("WinFax") << 69 << 1 << 0 << ImagingCondition::NoWriter;
         QTest::newRow("CALS at 24 bits") << 50 << 24 << 0 << ImagingCondition::InvalidBits;
         QTest::newRow("JPEG at 1 bit") << 10 << 1 << 20 << ImagingCondition::InvalidBits;

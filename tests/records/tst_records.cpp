@@ -228,12 +228,17 @@ private slots:
         QVERIFY(opened.isEmpty());
         const QString out = path("beach.tif");
         acceptOptions = false;
+        // A name that asks for no format: the first entry of the list, until one is chosen.
+        run.prompts.expectSaveFile("Save Image As...", path("beach"));
+        run.main.runCommand("ID_ExportImage");
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(std::get<0>(opened[0]), 0);
         run.prompts.expectSaveFile("Save Image As...", out);
         run.runToEnd("ID_ExportImage");
         QVERIFY(!QFile::exists(out));
-        QCOMPARE(opened.size(), 1);
-        QCOMPARE(std::get<0>(opened[0]), 18); // the name asks for TIFF
-        QCOMPARE(std::get<2>(opened[0]), QSize(64, 48));
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(std::get<0>(opened[1]), 18); // the name asks for TIFF
+        QCOMPARE(std::get<2>(opened[1]), QSize(64, 48));
 
         acceptOptions = true;
         run.prompts.expectSaveFile("Save Image As...", out);

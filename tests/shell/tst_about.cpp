@@ -1,18 +1,20 @@
 // The About window: the opening screen at start-up and its box round trip through the saved
-// tool state, the animation's click toggle, System Info with and without a program, the
-// gradient's bands as painted, and the machine summary lines.
+// tool state, the animation's click toggle, System Info with and without a program, the web
+// address, the gradient's bands as painted, and the machine summary lines.
 
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "quillon/Version.h"
 #include "shell/AboutSummary.h"
 #include "shell/AboutWindow.h"
 #include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -61,6 +63,15 @@ QColor pixel(const QImage& image, int y) {
 }
 
 } // namespace
+
+// Stands in for the user's web browser.
+class BrowserStandIn : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
 
 class TestAbout : public QObject {
     Q_OBJECT
@@ -126,7 +137,7 @@ private slots:
         QTRY_VERIFY(about.frameNumber() != stoppedAt);
     }
 
-    void systemInfoStartsTheFirstProgramOrSaysSo() {
+    void systemInfoAndWebPageStartOrSaySo() {
         test::TestEnv env;
         ProgramState state;
         test::ScriptedPromptService prompts;
@@ -150,6 +161,21 @@ private slots:
         qputenv("PATH", path);
         QTRY_VERIFY(QFile::exists(marker));
         QCOMPARE(prompts.pending(), 0);
+
+        // The web address opens in the browser, or says that none started.
+        auto* web = about.findChild<QLabel*>("WebAddress");
+        QVERIFY(web && web->text().contains(QUILLON_HOMEPAGE));
+        BrowserStandIn browser;
+        QDesktopServices::setUrlHandler("https", &browser, "open");
+        emit web->linkActivated(QUILLON_HOMEPAGE);
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(browser.opened, QList<QUrl>{QUrl(QUILLON_HOMEPAGE)});
+        qputenv("PATH", bin.toLocal8Bit()); // no xdg-open
+        prompts.expectMessage("ABOUT");
+        emit web->linkActivated(QUILLON_HOMEPAGE);
+        qputenv("PATH", path);
+        QCOMPARE(prompts.asked().last().text,
+                 QStringLiteral("No web browser could be started for " QUILLON_HOMEPAGE "."));
     }
 
     void gradientAndSummaryAsPainted() {

@@ -6,6 +6,7 @@
 #include "album/ui/AddImagesRun.h"
 #include "album/ui/AddImagesScanner.h"
 #include "album/ui/AddImagesSearch.h"
+#include "common/FolderCheck.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
@@ -71,8 +72,15 @@ void AddImagesController::load(const QStringList& files) {
     QString folder = m_settings.RegGetString(QLatin1String(section::Directories),
                                              QStringLiteral("AddImgFromDir"));
     folder = folder.isEmpty() ? firstFolder() : withSlash(folder);
-    // A folder that can't be entered (a disk taken away) gives way to the program folder.
-    if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isExecutable()) {
+    // A folder that is gone (a disk taken away) gives way to the program folder; one that is
+    // there but can't be read says why first, and stays remembered for when it can.
+    const FolderCheck check = CheckFolder(folder);
+    if (check.result == FolderCheck::Result::Failed) {
+        m_prompts.beep();
+        m_prompts.msgBox(folder + QStringLiteral(": ") + check.reason, MsgIcon::Critical,
+                         QStringLiteral("UNEXPECTED ERROR! (AddImages: Form_Load)"));
+        folder = m_state.AppDir;
+    } else if (check.result == FolderCheck::Result::Missing) {
         folder = m_state.AppDir;
         m_settings.RegPutString(QLatin1String(section::Directories),
                                 QStringLiteral("AddImgFromDir"), folder);

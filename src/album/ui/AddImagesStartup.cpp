@@ -1,5 +1,6 @@
 #include "album/ui/AddImagesStartup.h"
 
+#include "common/FolderCheck.h"
 #include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
 
@@ -18,10 +19,15 @@ QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QStr
     FileDialogRequest request;
     if (!offered.isEmpty()) {
         const QString folder = offered.left(offered.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+        const FolderCheck check = CheckFolder(folder);
+        if (check.result == FolderCheck::Result::Usable) {
             request.initialDir = folder;
         } else {
-            // The recent album's folder is gone: start in the working folder, with no name.
+            // The recent album's folder is gone, or can't be read (which the user is told):
+            // start in the working folder, with no name.
+            if (check.result == FolderCheck::Result::Failed)
+                prompts.msgBox(folder + QStringLiteral(": ") + check.reason, MsgIcon::Critical,
+                               QStringLiteral("UNEXPECTED ERROR! (AddImages: GetAlbumName)"));
             offered.clear();
             request.initialDir = QDir::currentPath();
         }

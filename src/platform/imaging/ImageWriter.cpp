@@ -27,15 +27,19 @@ struct Writer {
     bool append;
 };
 
-// One row per writable code. Codes of the export list that stay unwritten (the CMP and noloss
-// formats, WinFax, IBM IOCA, FlashPix, CCITT RLE and Group 3 2D) have no row.
+// One row per writable code. Codes with no public description of their files (the CMP and noloss
+// formats, WinFax) have no row.
 const QList<Writer>& Writers() {
     static const QList<Writer> writers = {
         {1, "PCX", {1, 4, 8, 24}, true},
         {3, "TIFF", {1, 4, 8, 16, 24}, true},
         {17, "TIFF", {1, 4, 8, 16, 24}, true},
         {11, "TIFF", {8, 24}, true},
+        {24, "TIFF", {24}, false},
+        {22, "TIFF", {24}, false},
+        {25, "TIFF", {1}, true},
         {27, "TIFF", {1}, true},
+        {28, "TIFF", {1}, true},
         {29, "TIFF", {1}, true},
         {4, "TGA", {8, 16, 24, 32}, false},
         {6, "BMP3", {1, 4, 8, 16, 24, 32}, false},
@@ -53,6 +57,14 @@ const QList<Writer>& Writers() {
         {55, "SUN", {1, 4, 8, 24, 32}, false},
         {56, "PICT", {1, 4, 8, 24}, false},
         {66, "FAX", {1}, false},
+        {67, nullptr, {1}, false},
+        {71, nullptr, {1}, false},
+        {72, nullptr, {1}, false},
+        {73, nullptr, {1}, false},
+        {80, nullptr, {8, 24}, false},
+        {81, nullptr, {8, 24}, false},
+        {82, nullptr, {8, 24}, false},
+        {83, nullptr, {8, 24}, false},
         {68, "G4", {1}, false},
         {75, "PNG", {1, 4, 8, 24, 32}, false},
         {76, "PSD", {1, 8, 24}, false},
@@ -310,7 +322,8 @@ ImagingCondition WriteWpg(const QImage& image, const QString& path, int bits) {
     return bytes.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, bytes);
 }
 
-ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, int bits) {
+ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, int bits,
+                          int factor) {
     switch (code) {
     case 51:
         return WriteBytes(path, EncodeMacPaint(image));
@@ -324,6 +337,30 @@ ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, in
         return WriteBytes(path, EncodeWmfBitmap(image, bits));
     case 16:
         return WriteBytes(path, EncodeEps(image, bits));
+    case 67: {
+        const QByteArray fax = EncodeFax(image, FaxCoding::Group3TwoD);
+        return fax.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, fax);
+    }
+    case 71:
+    case 72:
+    case 73: {
+        const FaxCoding coding = code == 71   ? FaxCoding::Group3
+                                 : code == 72 ? FaxCoding::Group3TwoD
+                                              : FaxCoding::Group4;
+        if (image.width() > 0x7FFF || image.height() > 0x7FFF)
+            return ImagingCondition::TooLarge; // sizes are 15-bit numbers there
+        const QByteArray document = EncodeIoca(image, coding);
+        return document.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, document);
+    }
+    case 80:
+    case 81:
+    case 82:
+    case 83: {
+        // 82 takes the factor a new JPEG starts with, 83 the one given.
+        const int quality = JpegQualityFromFactor(code == 83 ? factor : 20);
+        const QByteArray file = EncodeFlashPix(image, bits, code - 80, quality);
+        return file.isEmpty() ? ImagingCondition::Failure : WriteBytes(path, file);
+    }
     default:
         return ImagingCondition::NoWriter;
     }
@@ -458,7 +495,7 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
     if (IsModernCode(w->code))
         return WriteModern(image, path, w->code, bits, o.qualityFactor);
     if (!w->coder)
-        return WriteOwn(image, path, w->code, bits);
+        return WriteOwn(image, path, w->code, bits, o.qualityFactor);
     if (w->code == 6 && bits >= 16)
         return WriteBmpDirect(image, bits, path);
     if (bits == 16 && w->code == 4)
@@ -471,6 +508,12 @@ ImagingCondition SaveImage(const QImage& image, const QString& path, const SaveO
         return WritePcx(image, path, bits, append);
     if ((w->code == 3 || w->code == 17) && bits == 24)
         return WriteTiffRgb(image, path, w->code == 17, append);
+    if (w->code == 25 || w->code == 28)
+        return WriteTiffFax(image, path, w->code == 25 ? FaxCoding::Rle : FaxCoding::Group3TwoD,
+                            append);
+    if ((w->code == 11 || w->code == 24 || w->code == 22) && bits == 24)
+        return WriteTiffJpeg(image, path, w->code == 11 ? 1 : 2, w->code == 22 ? 2 : 1,
+                             JpegQualityFromFactor(o.qualityFactor));
     return WriteWithMagick(image, path, *w, o, bits, append);
 }
 

@@ -59,6 +59,13 @@ QMessageBox::Icon iconFor(MsgIcon i) {
     return QMessageBox::NoIcon;
 }
 
+// Texts break their lines with carriage returns as well as line feeds; a label breaks only on
+// line feeds.
+QString shownText(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
 } // namespace
 
 QWidget* QtPromptService::owner() const {
@@ -78,7 +85,7 @@ QtPromptService::NormalPointer::~NormalPointer() {
 MsgResult QtPromptService::message(const MessageRequest& request) {
     QMessageBox box(iconFor(request.icon),
                     request.title.isEmpty() ? QApplication::applicationName() : request.title,
-                    request.text, QMessageBox::NoButton, owner());
+                    shownText(request.text), QMessageBox::NoButton, owner());
     const auto specs = buttonsFor(request.buttons);
     for (const auto& s : specs)
         box.addButton(s.button);
@@ -98,8 +105,8 @@ QString QtPromptService::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     NormalPointer pointer;
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString text = QInputDialog::getText(owner(), title, shownText(prompt), QLineEdit::Normal,
+                                               defaultText, &ok);
     return ok ? text : QString();
 }
 

@@ -1,0 +1,126 @@
+// q32 thumbnail, as a file manager's thumbnailer runs it: the album's first stored thumbnail as a
+// PNG of the asked size, and nothing at all for what it must leave alone.
+
+#include "TestAlbums.h"
+#include "album/AlbumThumbnails.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace q32;
+
+namespace {
+
+int runQ32(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(QStringLiteral(Q32_BINARY), args);
+    p.write(input); // standard input stays open: a password question would hang here
+    if (!p.waitForFinished(20000))
+        p.kill();
+    p.waitForFinished();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// A JPEG of 160 x 120, left red and right blue (so a turned icon shows), or all of fill.
+QByteArray jpeg(QColor fill = {}) {
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(fill.isValid() ? fill : QColor(Qt::blue));
+    for (int y = 0; y < 120 && !fill.isValid(); ++y)
+        for (int x = 0; x < 80; ++x)
+            image.setPixel(x, y, qRgb(255, 0, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    return bytes;
+}
+
+bool near(QRgb pixel, QColor colour) {
+    return qAbs(qRed(pixel) - colour.red()) + qAbs(qGreen(pixel) - colour.green()) +
+               qAbs(qBlue(pixel) - colour.blue()) <
+           60;
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestQ32Thumbnail : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void drawsTheFirstStoredThumbnail() {
+        const QString album = test::MakeAlbum(path("a.mdb"), {{"clip.mpg"}, {"1.png"}, {"2.png"}},
+                                              test::MakePicture(path("p.png"), {40, 30}, Qt::gray));
+        {
+            AlbumStatus status;
+            auto db = AlbumDb::open(album, {}, &status);
+            QVERIFY(db);
+            QVERIFY(StoreThumbnail(*db, 1, QByteArray()).ok()); // a placeholder: passed over
+            QVERIFY(StoreThumbnail(*db, 2, jpeg()).ok());
+            QVERIFY(StoreThumbnail(*db, 3, jpeg(Qt::green)).ok());
+        }
+        const QByteArray before = contents(album);
+        for (const QString size : {"128", ""}) {
+            QStringList args{"thumbnail", album, path(size + "out.png")};
+            if (!size.isEmpty())
+                args << size;
+            QCOMPARE(runQ32(args), 0);
+            const QImage out(path(size + "out.png"), "PNG");
+            QCOMPARE(out.size(), size.isEmpty() ? QSize(160, 120) : QSize(128, 96));
+            QVERIFY(near(out.pixel(out.width() / 8, out.height() / 2), Qt::red));
+            QVERIFY(near(out.pixel(out.width() * 7 / 8, out.height() / 2), Qt::blue));
+        }
+        QCOMPARE(contents(album), before); // read, never written
+    }
+
+    void leavesWhatItCannotDrawAlone() {
+        const QString plain = test::MakeAlbum(path("plain.mdb"), {{"one.png"}},
+                                              test::MakePicture(path("q.png"), {40, 30}, Qt::gray));
+        {
+            AlbumStatus status;
+            auto db = AlbumDb::open(plain, {}, &status);
+            QVERIFY(db && StoreThumbnail(*db, 1, jpeg()).ok());
+        }
+        QVERIFY(QFile::copy(plain, path("protected.mdb")));
+        QCOMPARE(runQ32({"password", path("protected.mdb"), "--set", "--password-stdin"}, "pw\n"),
+                 0);
+        // As an earlier build left it: a writable open would add the table.
+        QVERIFY(QFile::copy(plain, path("older.mdb")));
+        {
+            AlbumStatus status;
+            auto db = AlbumDb::open(path("older.mdb"), {}, &status);
+            QVERIFY(db && db->connection().exec("DROP TABLE Thumbnails").ok());
+        }
+        QFile access(path("access.mdb"));
+        QVERIFY(access.open(QIODevice::WriteOnly));
+        access.write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2048, 'x'));
+        access.close();
+        QFile icon(path("kept.png"));
+        QVERIFY(icon.open(QIODevice::WriteOnly) && icon.write("an earlier icon") > 0);
+        icon.close();
+
+        for (const char* name : {"protected.mdb", "older.mdb", "access.mdb"}) {
+            const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
+            const QByteArray bytes = contents(path(name));
+            QCOMPARE(runQ32({"thumbnail", path(name), path("kept.png"), "128"}), 1);
+            QCOMPARE(contents(path("kept.png")), QByteArray("an earlier icon"));
+            QCOMPARE(contents(path(name)), bytes);
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), files);
+        }
+        for (const char* size : {"0", "5000", "big"})
+            QCOMPARE(runQ32({"thumbnail", plain, path("new.png"), size}), 2);
+        QVERIFY(!QFile::exists(path("new.png")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQ32Thumbnail)
+#include "tst_q32_thumbnail.moc"
