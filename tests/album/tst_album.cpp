@@ -597,8 +597,8 @@ void TestAlbum::compactKeepsBackupAndPassword() {
     QCOMPARE(r.newSize, QFileInfo(file).size());
     QVERIFY(r.newSize < r.oldSize / 2);
     QCOMPARE(r.gain, RoundHalfEven(100.0 - double(r.newSize) / double(r.oldSize) * 100.0));
-    QVERIFY(r.message().startsWith("Old size = " + FormatThousands(r.oldSize) + " bytes\nNew "));
-    QVERIFY(r.message().endsWith(QString("\nGain = %1%").arg(r.gain)));
+    QVERIFY(r.message().startsWith("Old size = " + FormatThousands(r.oldSize) + " bytes\rNew "));
+    QVERIFY(r.message().endsWith(QString("\rGain = %1%").arg(r.gain)));
     QCOMPARE(openCondition(file), AlbumCondition::WrongPassword);
     {
         auto album = openAlbum(file, "pw");
