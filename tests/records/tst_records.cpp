@@ -230,7 +230,7 @@ private slots:
         acceptOptions = false;
         // A name that asks for no format: the first entry of the list, until one is chosen.
         run.prompts.expectSaveFile("Save Image As...", path("beach"));
-        run.main.runCommand("ID_ExportImage");
+        run.runToEnd("ID_ExportImage");
         QCOMPARE(opened.size(), 1);
         QCOMPARE(std::get<0>(opened[0]), 0);
         run.prompts.expectSaveFile("Save Image As...", out);
