@@ -416,12 +416,13 @@ void AlbumBrowser::extractCurrentMedia() {
     media.source = m_source;
     // The size says whether there is anything to show; the bytes are read where they are shown.
     if (m_album->fieldSize(row->rowId, PictureField::Image) < 1) {
-        const QString what = media.kind == MediaKind::Gif     ? QStringLiteral("GIF")
-                             : media.kind == MediaKind::Video ? QStringLiteral("video")
-                                                              : QStringLiteral("image");
-        m_prompts.msgBox(
-            QStringLiteral("Error retrieving %1 file from the Image Depository.").arg(what),
-            MsgIcon::Critical, QStringLiteral("ERROR"));
+        const QString text =
+            media.kind == MediaKind::Gif
+                ? QStringLiteral("Error retrieving GIF file from the Image Depository.")
+            : media.kind == MediaKind::Video
+                ? QStringLiteral("Error retrieving video file from the Image Depository.")
+                : QStringLiteral("Error retrieving image file from the Image Depository.");
+        m_prompts.msgBox(text, MsgIcon::Critical, QStringLiteral("ERROR"));
         return;
     }
     // A record without a date keeps the one shown before it.

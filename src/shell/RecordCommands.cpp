@@ -359,29 +359,28 @@ void RecordCommands::editPictureExternally() {
                                  MsgIcon::Critical, QStringLiteral("ERROR"));
                 return;
             }
-            QObject::connect(m_editor, &EditorRun::finished, &m_context,
-                             [this, picture, rowId, album] {
-                                 m_editor->deleteLater();
-                                 m_editor = nullptr;
-                                 m_site.setBusyCaption(QString());
-                                 m_site.lockRecords(false);
-                                 storeEdited(picture, rowId, album);
-                                 PrivateFiles::remove(QLatin1String(kEditorPicture));
-                                 --m_working;
-                             });
+            QObject::connect(m_editor, &EditorRun::finished, &m_context, [this, rowId, album] {
+                m_editor->deleteLater();
+                m_editor = nullptr;
+                m_site.setBusyCaption(QString());
+                m_site.lockRecords(false);
+                storeEdited(rowId, album);
+                PrivateFiles::remove(QLatin1String(kEditorPicture));
+                --m_working;
+            });
         });
 }
 
-// What the editor left: stored in the record it was given, when that record is still there and
-// the picture changed.
-void RecordCommands::storeEdited(const QByteArray& before, qint64 rowId, const QString& album) {
+// What the editor left: stored in the record it was given, when that record is still there,
+// and dated today, changed or not.
+void RecordCommands::storeEdited(qint64 rowId, const QString& album) {
     const QString picture =
         PrivateFiles::folder() + QLatin1Char('/') + QLatin1String(kEditorPicture);
     QFile f(picture);
     const QByteArray after = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     f.close();
-    if (after.isEmpty() || after == before)
-        return; // nothing saved
+    if (after.isEmpty())
+        return; // the editor took the picture away
     AlbumRecordset* records = m_site.records();
     if (!m_site.album() || !records || m_state.album.OpenAlbumPath != album ||
         !records->findRowId(rowId).ok())

@@ -80,7 +80,7 @@ private:
     void unexpected(const AlbumStatus& status, const char* procedure);
     void saveExport(const QByteArray& picture, const QString& target);
     void startEditor(const QByteArray& picture, qint64 rowId, const QString& album);
-    void storeEdited(const QByteArray& before, qint64 rowId, const QString& album);
+    void storeEdited(qint64 rowId, const QString& album);
 
     ProgramState& m_state;
     Settings& m_settings;

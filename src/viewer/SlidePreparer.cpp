@@ -9,7 +9,7 @@
 namespace q32 {
 
 PreparedSlide PrepareSlide(const QByteArray& bytes, QSize area, bool fit,
-                           const Transition& transition) {
+                           const Transition& transition, int screenHeight) {
     PreparedSlide slide;
     slide.bytes = bytes;
     if (bytes.isEmpty()) {
@@ -23,7 +23,7 @@ PreparedSlide PrepareSlide(const QByteArray& bytes, QSize area, bool fit,
     if (slide.condition != ImagingCondition::None)
         return slide;
     slide.natural = info.displaySize();
-    slide.placement = PicturePlacement(slide.natural, area, fit);
+    slide.placement = PicturePlacement(slide.natural, area, fit, screenHeight);
     // Decode no more pixels than the screen shows: a 24-megapixel photo fitted to the screen is
     // scaled inside the decoder.
     const QSize shown = slide.placement.size().toSize();

@@ -24,9 +24,10 @@ struct PreparedSlide {
     std::shared_ptr<const TransitionRenderer> renderer; // null: no transition
 };
 
-// Decodes the picture file's bytes and lays it out on an area of the given size; no bytes give
-// FileNotFound. Safe on any thread.
+// Decodes the picture file's bytes and lays it out on an area of the given size (placed as
+// PicturePlacement does, on a screen screenHeight high); no bytes give FileNotFound. Safe on any
+// thread.
 PreparedSlide PrepareSlide(const QByteArray& bytes, QSize area, bool fit,
-                           const Transition& transition);
+                           const Transition& transition, int screenHeight);
 
 } // namespace q32

@@ -6,7 +6,8 @@ namespace q32 {
 
 namespace {
 
-// Natural size, centred across, 0.4 of the free height above, never above or left of the area.
+// Natural size, centred across, 0.4 of the free height (of W x H) above, never above or left of
+// the area.
 QRectF NaturalPlacement(double w, double h, double W, double H) {
     return {std::max(0.0, (W - w) / 2), std::max(0.0, (H - h) * 0.4), w, h};
 }
@@ -27,14 +28,14 @@ QRectF FittedPlacement(double w, double h, double W, double H) {
 
 } // namespace
 
-QRectF PicturePlacement(QSize picture, QSize area, bool fit) {
+QRectF PicturePlacement(QSize picture, QSize area, bool fit, int screenHeight) {
     const double w = std::max(1, picture.width()), h = std::max(1, picture.height());
-    const double W = area.width(), H = area.height();
-    return fit ? FittedPlacement(w, h, W, H) : NaturalPlacement(w, h, W, H);
+    const double W = area.width();
+    return fit ? FittedPlacement(w, h, W, area.height()) : NaturalPlacement(w, h, W, screenHeight);
 }
 
-QRectF VideoPlacement(QSize clip, QSize area, bool fit) {
-    return PicturePlacement(clip, area, fit);
+QRectF VideoPlacement(QSize clip, QSize area, bool fit, int screenHeight) {
+    return PicturePlacement(clip, area, fit, screenHeight);
 }
 
 qint64 PreviousRow(qint64 current, qint64 count) {

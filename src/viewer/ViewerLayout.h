@@ -8,11 +8,13 @@
 
 namespace q32 {
 
-// Normal: natural size, centred across, 0.4 of the free height above (never above or left of
-// the area). Fit: as large as the area allows with the whole picture visible, centred.
-QRectF PicturePlacement(QSize picture, QSize area, bool fit);
+// Places a picture in the area under the viewer's menu bar. Normal: natural size, centred
+// across, and 0.4 of the free height of the whole screen (screenHeight) above it, counted from
+// the area's top (never above or left of the area). Fit: as large as the area allows with the
+// whole picture visible, centred.
+QRectF PicturePlacement(QSize picture, QSize area, bool fit, int screenHeight);
 // Clips: the same rules.
-QRectF VideoPlacement(QSize clip, QSize area, bool fit);
+QRectF VideoPlacement(QSize clip, QSize area, bool fit, int screenHeight);
 
 // Previous from row 1 wraps to the last row.
 qint64 PreviousRow(qint64 current, qint64 count);

@@ -119,6 +119,19 @@ private slots:
         QVERIFY(stored->imageProperties.contains("(64x48)"));
         QCOMPARE(run.cell(0, 0), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
         QCOMPARE(run.prompts.asked().size(), 0);
+
+        // An editor that changes nothing: the picture is stored again all the same, dated today.
+        const QString same =
+            test::MakeAlbum(path("same.mdb"), {{"meadow.png", "", "", path("green.png")}});
+        const QString untouched = path("untouched.sh");
+        QVERIFY(test::writeFile(untouched, "#!/bin/sh\nexit 0\n"));
+        QFile::setPermissions(untouched, QFile::ReadOwner | QFile::ExeOwner);
+        Run again(same);
+        again.settings.RegPutString("Options", "ImageProcessor", untouched);
+        again.runToEnd("ID_ImageProcessing");
+        QByteArray bytes;
+        QCOMPARE(test::StoredRecord(same, "meadow.png", &bytes)->date, QDate::currentDate());
+        QCOMPARE(bytes, test::readFile(path("green.png")));
     }
 
     void editorsThatCannotRun() {

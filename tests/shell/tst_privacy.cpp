@@ -15,6 +15,7 @@
 #include "shell/PreviewPane.h"
 #include "shell/RecordCommands.h"
 #include "viewer/ui/FullPicture.h"
+#include "viewer/ui/PictureCanvas.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -232,6 +233,14 @@ private slots:
                 QVERIFY(main.viewer());
                 for (int shown = 1; shown <= count; ++shown) {
                     QTRY_VERIFY_WITH_TIMEOUT(main.viewer()->idle(), 30000);
+                    // The animations play and the clip runs, from the album's bytes.
+                    const QString name = session.state.record.CurrentImageFile;
+                    if (!slideshow && name.startsWith("anim.")) {
+                        const QImage first = main.viewer()->canvas()->frame();
+                        QTRY_VERIFY(main.viewer()->canvas()->frame() != first);
+                    } else if (!slideshow && name == "clip.mpg") {
+                        QTRY_VERIFY(main.viewer()->player().isPlaying());
+                    }
                     if (shown < count)
                         main.viewer()->showNextPicture();
                 }

@@ -102,13 +102,16 @@ private slots:
         QTest::keyClick(v, Qt::Key_PageUp);
         QTRY_VERIFY(v->idle());
         QCOMPARE(v->annotation()->text(), QStringLiteral("Blue sky"));
-        // Normal: the 200 x 400 blue picture at its size, 0.4 of the free height above.
+        // Normal: the 200 x 400 blue picture at its size, 0.4 of the screen's free height above
+        // it, counted from under the menu bar.
         v->action("mnuNormal")->trigger();
         QTRY_VERIFY(v->idle());
         QVERIFY(run.main.commandBar().checked("ID_ViewNormal"));
         const QImage normal = v->canvas()->frame();
-        const int left = (area.width() - 200) / 2, ntop = int((area.height() - 400) * 0.4);
+        const int left = (area.width() - 200) / 2, ntop = int((v->height() - 400) * 0.4);
+        QVERIFY(v->height() - area.height() >= 10); // a menu bar tall enough to tell
         QCOMPARE(normal.pixelColor(left + 2, ntop + 2), QColor(Qt::blue));
+        QCOMPARE(normal.pixelColor(left + 2, ntop - 2), QColor(Qt::black));
         QCOMPARE(normal.pixelColor(left - 2, ntop + 2), QColor(Qt::black));
 
         // Enter in the annotation stores the description.

@@ -54,7 +54,7 @@ private slots:
         QFETCH(QSize, screen);
         QFETCH(bool, fit);
         QFETCH(QRectF, expected);
-        const QRectF r = PicturePlacement(picture, screen, fit);
+        const QRectF r = PicturePlacement(picture, screen, fit, screen.height());
         QVERIFY2(std::abs(r.x() - expected.x()) < 1e-6 && std::abs(r.y() - expected.y()) < 1e-6 &&
                      std::abs(r.width() - expected.width()) < 1e-6 &&
                      std::abs(r.height() - expected.height()) < 1e-6,
@@ -64,7 +64,14 @@ private slots:
                                 .arg(r.width())
                                 .arg(r.height())));
         // Clips follow the same rules.
-        QCOMPARE(VideoPlacement(picture, screen, fit), r);
+        QCOMPARE(VideoPlacement(picture, screen, fit, screen.height()), r);
+        // Under a menu bar Normal keeps its place, reckoned from the screen; Fit stays inside.
+        const QSize below(screen.width(), screen.height() - 30);
+        const QRectF under = PicturePlacement(picture, below, fit, screen.height());
+        if (fit)
+            QVERIFY(under.bottom() < below.height() + 1e-6);
+        else
+            QCOMPARE(under, r);
     }
 
     // Fitted, every picture is whole on screen, centred, with its proportions, and touches two
@@ -74,7 +81,7 @@ private slots:
                                    QSize(1920, 1080), QSize(768, 1024), QSize(1600, 975)}) {
             for (int w = 50; w <= 4000; w += 190) {
                 for (int h = 50; h <= 4000; h += 230) {
-                    const QRectF r = PicturePlacement(QSize(w, h), screen, true);
+                    const QRectF r = PicturePlacement(QSize(w, h), screen, true, screen.height());
                     const QString at = QStringLiteral("%1x%2 on %3x%4")
                                            .arg(w)
                                            .arg(h)

@@ -132,8 +132,9 @@ void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
     setGeometry(s);
     const int menuHeight = m_menuBar->sizeHint().height();
     m_menuBar->setGeometry(0, 0, s.width(), menuHeight);
-    // Pictures are placed on the screen below the menu bar.
+    // Pictures are painted below the menu bar, and placed by the screen's height.
     m_area = QSize(s.width(), s.height() - menuHeight);
+    m_screenHeight = s.height();
     m_stage->setGeometry(0, menuHeight, m_area.width(), m_area.height());
     m_canvas->setGeometry(0, 0, m_area.width(), m_area.height());
     m_image1->move(m_area.width() - 30, 4);
@@ -238,14 +239,15 @@ void FullPicture::showCurrentPicture() {
 QFuture<PreparedSlide> FullPicture::prepare(qint64 row, const Transition& transition) {
     return m_records.readPicture(row).then(
         QtFuture::Launch::Async,
-        [area = m_area, fit = m_state.options.ViewFit, transition](const ViewerPicture& picture) {
+        [area = m_area, screenHeight = m_screenHeight, fit = m_state.options.ViewFit,
+         transition](const ViewerPicture& picture) {
             if (picture.animated) {
                 PreparedSlide movie;
                 movie.bytes = picture.bytes;
                 movie.animated = true;
                 return movie;
             }
-            return PrepareSlide(picture.bytes, area, fit, transition);
+            return PrepareSlide(picture.bytes, area, fit, transition, screenHeight);
         });
 }
 
@@ -357,7 +359,7 @@ void FullPicture::showGif(const QByteArray& bytes) {
     m_movie->setDevice(buffer);
     m_movie->jumpToFrame(0);
     const QSize natural = m_movie->currentImage().size();
-    const QRectF place = PicturePlacement(natural, m_area, m_state.options.ViewFit);
+    const QRectF place = PicturePlacement(natural, m_area, m_state.options.ViewFit, m_screenHeight);
     auto paintFrame = [this, place] {
         QImage frame(m_area, QImage::Format_RGB32);
         frame.fill(Qt::black);
@@ -401,7 +403,8 @@ void FullPicture::placeVideo() {
         m_video->setGeometry(QRect(QPoint(0, 0), m_area));
         return;
     }
-    m_video->setGeometry(VideoPlacement(natural, m_area, m_state.options.ViewFit).toRect());
+    m_video->setGeometry(
+        VideoPlacement(natural, m_area, m_state.options.ViewFit, m_screenHeight).toRect());
 }
 
 void FullPicture::videoEnded() {

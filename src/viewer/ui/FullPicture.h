@@ -140,7 +140,8 @@ private:
     QMenu* m_viewMenu = nullptr;
     SlideshowValues m_values;
     SlideshowClock m_clock;
-    QSize m_area;
+    QSize m_area;           // where pictures are painted: the screen below the menu bar
+    int m_screenHeight = 0; // what their Normal place is reckoned from
 
     std::optional<WipeSelection> m_selection;
     WipeChooser m_chooser;
