@@ -3,10 +3,10 @@
 #include "album/AlbumMedia.h"
 #include "common/PreviewFit.h"
 #include "platform/imaging/InMemoryFile.h"
+#include "platform/imaging/MovieFromBytes.h"
 #include "platform/player/VideoControl.h"
 #include "shell/CommandBar.h"
 
-#include <QBuffer>
 #include <QEvent>
 #include <QFile>
 #include <QFutureWatcher>
@@ -226,12 +226,7 @@ void PreviewPane::showDecoded(const Decoded& decoded) {
 }
 
 void PreviewPane::showMovie(const QByteArray& bytes) {
-    m_movie = new QMovie(this);
-    auto* buffer = new QBuffer(m_movie);
-    buffer->setData(bytes);
-    buffer->open(QIODevice::ReadOnly);
-    m_movie->setDevice(buffer);
-    m_movie->jumpToFrame(0);
+    m_movie = MovieFromBytes(bytes, this);
     m_picture->setGeometry(ThumbNailRect(m_movie->currentImage().size(), m_frame->size()));
     m_picture->setMovie(m_movie);
     m_movie->start();

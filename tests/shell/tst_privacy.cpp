@@ -135,10 +135,29 @@ private slots:
                                 "Random", "-loop", "0", s + "anim.gif"}));
         QVERIFY(run("convert", {"-size", "60x40", "xc:", "+noise", "Random", "xc:", "+noise",
                                 "Random", "-loop", "0", s + "anim.webp"}));
-        QVERIFY(run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                               "testsrc=size=160x120:rate=25:duration=1", "-f", "lavfi", "-i",
-                               "sine=frequency=440:duration=1", "-c:v", "mpeg1video", "-c:a", "mp2",
-                               "-f", "mpeg", s + "clip.mpg"}));
+        // Noise seeded afresh: a test pattern or a tone would be the same bytes in every other
+        // clip made of them, by other tests writing to /tmp meanwhile.
+        const QString seed = QString::number(QRandomGenerator::global()->bounded(1 << 30));
+        QVERIFY(run("ffmpeg", {"-v",
+                               "error",
+                               "-y",
+                               "-f",
+                               "lavfi",
+                               "-i",
+                               "testsrc=size=160x120:rate=25:duration=1",
+                               "-f",
+                               "lavfi",
+                               "-i",
+                               "anoisesrc=duration=1:amplitude=0.2:seed=" + seed,
+                               "-vf",
+                               "noise=alls=20:allf=t:all_seed=" + seed,
+                               "-c:v",
+                               "mpeg1video",
+                               "-c:a",
+                               "mp2",
+                               "-f",
+                               "mpeg",
+                               s + "clip.mpg"}));
         QVERIFY(run("convert", {"-size", "100x80", "xc:", "+noise", "Random", s + "voice.png"}));
         m_sound = s + "voice.wav";
         QVERIFY(run("sox", {"-n", "-r", "8000", "-c", "1", m_sound, "synth", "0.5", "whitenoise"}));
@@ -310,8 +329,8 @@ private slots:
         while (it.hasNext()) {
             const QString file = it.next();
             const bool ours = file.startsWith(m_env.root() + "/");
-            // Another session of this test running beside this one holds the same generated
-            // clip; its own scan covers its folder.
+            // Another session of this test running beside this one has folders of its own;
+            // its own scan covers them.
             const bool sibling = !ours && file.contains("/tst_privacy-");
             if (sibling || file.startsWith(m_sources) || file == exported || file == pdf ||
                 (file == album && password.isEmpty()) ||

@@ -4,13 +4,13 @@
 #include "common/Settings.h"
 #include "common/WhenReady.h"
 #include "platform/imaging/ImagingCondition.h"
+#include "platform/imaging/MovieFromBytes.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 #include "viewer/ViewerLayout.h"
 #include "viewer/ui/CdPanel.h"
 #include "viewer/ui/PictureCanvas.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -352,12 +352,7 @@ void FullPicture::showGif(const QByteArray& bytes) {
     m_video->hide();
     if (m_movie)
         delete m_movie;
-    m_movie = new QMovie(this);
-    auto* buffer = new QBuffer(m_movie);
-    buffer->setData(bytes);
-    buffer->open(QIODevice::ReadOnly);
-    m_movie->setDevice(buffer);
-    m_movie->jumpToFrame(0);
+    m_movie = MovieFromBytes(bytes, this);
     const QSize natural = m_movie->currentImage().size();
     const QRectF place = PicturePlacement(natural, m_area, m_state.options.ViewFit, m_screenHeight);
     auto paintFrame = [this, place] {
