@@ -12,7 +12,7 @@
 namespace q32 {
 
 namespace {
-// The classic store read into a 255-character buffer, terminator included.
+// A value is kept to what a 255-character buffer holds with its terminator.
 constexpr int kMaxValueLength = 254;
 } // namespace
 

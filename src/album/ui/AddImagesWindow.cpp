@@ -32,7 +32,7 @@
 namespace q32 {
 namespace {
 
-// The type boxes as the window has always laid them out (box numbers follow the pattern table).
+// The type boxes in their fixed layout (box numbers follow the pattern table).
 constexpr int kBoxOrder[] = {22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9,
                              8,  7,  6,  5,  4,  3,  2,  1,  23, 24, 0,  25, 26, 27};
 

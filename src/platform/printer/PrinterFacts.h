@@ -7,7 +7,7 @@
 
 namespace q32 {
 
-// Paper codes of the classic device settings; only these two have a known printable area.
+// Paper codes of the device settings; only these two have a known printable area.
 inline constexpr int kPaperLetter = 1;
 inline constexpr int kPaperLegal = 5;
 inline constexpr int kPaperOther = 0;        // another size; printableInches says how large
