@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A protected album's clip playing in the slideshow when the program is killed (SIGKILL); the
-# program started again and quit. Then nothing of the clip is in any file under the session's
+# A protected album's clip playing in the slideshow when the program is killed (SIGKILL), and
+# again while the image editor has a picture; each time the program is started again and quit.
+# Then nothing of the clip or the picture is in any file under the session's
 # HOME, configuration, data, cache and runtime folders or made in /tmp meanwhile (the album file
 # and the clip it was made from aside), and what the program keeps for itself is 0700/0600.
 set -euo pipefail
@@ -62,13 +63,54 @@ for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
 pid=
 
-# Slices of the stored clip, 32 bytes every 4 KiB (any copy longer than that holds one), as hex.
-size=$(stat -c %s "$work/src/clip.mpg")
-for ((at = 1024; at + 32 <= size; at += 4096)); do
-    xxd -p -s "$at" -l 32 "$work/src/clip.mpg" | tr -d '\n'
-    echo
+# Killed again while the image editor holds a picture of the album in the private folder; the
+# editor (a stand-in that waits) outlives the program, as a real one would.
+convert -size 320x240 xc: +noise Random "$work/src/a.jpg"
+echo secret | "$q32" add --password-stdin "$work/album.mdb" "$work/src/a.jpg" 2>/dev/null
+printf '#!/bin/sh\necho $$ >"%s"\nexec sleep 600\n' "$work/editor.pid" >"$work/editor.sh"
+chmod +x "$work/editor.sh"
+settings=$XDG_CONFIG_HOME/quillon32/quillon32.ini
+if grep -q '^\[Options\]' "$settings"; then
+    sed -i "/^\[Options\]/a ImageProcessor=$work/editor.sh" "$settings"
+else
+    printf '[Options]\nImageProcessor=%s\n' "$work/editor.sh" >>"$settings"
+fi
+start
+xdotool windowfocus --sync "$win"
+xdotool key --window "$win" Home # the picture sorts first
+xdotool key --window "$win" alt+d
+sleep 0.5
+xdotool key i
+handed=
+for _ in $(seq 100); do
+    handed=$(find "$XDG_RUNTIME_DIR/quillon32" -name image.pic 2>/dev/null)
+    [ -n "$handed" ] && [ -s "$work/editor.pid" ] && break
+    sleep 0.2
+done
+[ -n "$handed" ] || fail "the editor was not given the picture"
+kill -KILL "$pid"
+wait "$pid" 2>/dev/null || true
+pid=
+kill "$(cat "$work/editor.pid")"
+start
+xdotool windowfocus --sync "$win"
+xdotool key --window "$win" ctrl+q
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
+pid=
+left=$(find "$XDG_RUNTIME_DIR/quillon32" -type f)
+[ -z "$left" ] || fail "a killed run's files are still there: $left"
+
+# Slices of the stored clip and picture, 32 bytes every 4 KiB (any copy longer than that holds
+# one), as hex.
+for stored in "$work/src/clip.mpg" "$work/src/a.jpg"; do
+    size=$(stat -c %s "$stored")
+    for ((at = 1024; at + 32 <= size; at += 4096)); do
+        xxd -p -s "$at" -l 32 "$stored" | tr -d '\n'
+        echo
+    done
 done >"$work/slices.hex"
-echo "$(wc -l <"$work/slices.hex") slices of the clip"
+echo "$(wc -l <"$work/slices.hex") slices of the clip and the picture"
 # (A match at an odd hex position is no real match, but is reported too: it cannot hide a leak.)
 leaks=
 while IFS= read -r -d '' file; do
