@@ -53,7 +53,7 @@
 namespace q32 {
 namespace {
 
-// Colours are stored as the classic number: red + 256 * green + 65536 * blue.
+// Colours are stored as one number: red + 256 * green + 65536 * blue.
 QColor colourFromNumber(qint64 n) {
     return QColor(int(n & 0xff), int((n >> 8) & 0xff), int((n >> 16) & 0xff));
 }

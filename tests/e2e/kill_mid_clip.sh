@@ -37,6 +37,15 @@ start() {
     win=$(find_window "album.mdb" 60) || fail "the main window did not show"
 }
 
+start_and_quit() {
+    start
+    xdotool windowfocus --sync "$win"
+    xdotool key --window "$win" ctrl+q
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
+    pid=
+}
+
 start
 # The slideshow plays the clip: two screens a moment apart differ once it moves.
 xdotool windowfocus --sync "$win"
@@ -56,12 +65,7 @@ wait "$pid" 2>/dev/null || true
 pid=
 
 # Started again, then quit as a person does.
-start
-xdotool windowfocus --sync "$win"
-xdotool key --window "$win" ctrl+q
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
-pid=
+start_and_quit
 
 # Killed again while the image editor holds a picture of the album in the private folder; the
 # editor (a stand-in that waits) outlives the program, as a real one would.
@@ -92,12 +96,7 @@ kill -KILL "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
 kill "$(cat "$work/editor.pid")"
-start
-xdotool windowfocus --sync "$win"
-xdotool key --window "$win" ctrl+q
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
-pid=
+start_and_quit
 left=$(find "$XDG_RUNTIME_DIR/quillon32" -type f)
 [ -z "$left" ] || fail "a killed run's files are still there: $left"
 

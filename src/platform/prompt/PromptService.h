@@ -28,9 +28,9 @@ struct MessageRequest {
     QString title;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
-    int defaultButton = 1; // 1-based, as in the classic message box style
+    int defaultButton = 1; // 1-based, as in the style number
 
-    // Decodes a classic style number: buttons + icon + 256 * (default button - 1).
+    // Decodes a message box style number: buttons + icon + 256 * (default button - 1).
     static MessageRequest fromStyle(const QString& text, int style, const QString& title);
     int style() const;
 };
