@@ -9,7 +9,7 @@ QString FileNameOfPath(const QString& path) {
     return cut < 0 ? QString() : path.mid(cut + 1);
 }
 
-double Val(const QString& text) {
+double Val(const QString& text, bool* overflow) {
     int i = 0;
     const int n = text.size();
     while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
@@ -30,6 +30,8 @@ double Val(const QString& text) {
     }
     bool ok = false;
     const double v = number.toDouble(&ok);
+    if (overflow)
+        *overflow = !ok && std::isinf(v);
     return ok ? v : 0.0;
 }
 

@@ -10,8 +10,9 @@ namespace q32 {
 QString FileNameOfPath(const QString& path);
 
 // Leading-number conversion: leading blanks, a sign, digits and one decimal point are read;
-// anything else ends the number. "" gives 0, "12abc" gives 12.
-double Val(const QString& text);
+// anything else ends the number. "" gives 0, "12abc" gives 12. A number too large for a double
+// gives 0 and sets *overflow when given.
+double Val(const QString& text, bool* overflow = nullptr);
 
 // Rounds to the nearest integer, halves to the even neighbour (12.5 -> 12, 13.5 -> 14).
 long long RoundHalfEven(double value);

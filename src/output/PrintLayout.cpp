@@ -245,9 +245,11 @@ void PrintLayout::changed(PrintBox box) {
         break;
     case PrintBox::Width:
     case PrintBox::Height:
-        // The partner's own change then only redraws: typing settles at once and keeps what
-        // was typed.
-        if (m_preserveRatio && !m_writingPartner) {
+        // The partner's own change leaves the drawing to the box that wrote it: typing
+        // settles at once and keeps what was typed.
+        if (m_writingPartner)
+            return;
+        if (m_preserveRatio) {
             m_writingPartner = true;
             if (box == PrintBox::Width)
                 setBox(PrintBox::Height, PrintNumberText(value(box) / double(ratio)));
@@ -380,6 +382,18 @@ QRectF PrintLayout::pageRect() const {
 }
 
 void PrintLayout::redraw() {
+    // The sheet shows the picture as a control of that size; Qt keeps no control larger than
+    // 16777215 pixels, and a size beyond it would be drawn as something else.
+    constexpr double kLargestControl = 16777215;
+    const QRectF r = sheetRect();
+    for (const double v : {r.left(), r.top(), r.width(), r.height()}) {
+        if (!std::isfinite(v) || std::abs(v) > kLargestControl) {
+            m_prompts.beep();
+            m_prompts.msgBox(QStringLiteral("Overflow"), MsgIcon::Critical,
+                             QStringLiteral("UNEXPECTED ERROR!  (PrintFrm: ImagePreview)"));
+            return;
+        }
+    }
     if (sheetChanged)
         sheetChanged();
 }

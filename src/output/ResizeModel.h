@@ -19,6 +19,7 @@ public:
     explicit ResizeModel(QSize picture, QObject* parent = nullptr);
 
     QString title() const { return QStringLiteral("Stamp Dimensions"); }
+    QString optionCaption() const { return QStringLiteral("8-bit"); }
     // The value in force: what the bar shows and OK hands back. 0 width, 1 height.
     int value(int which) const { return m_bar[which]; }
     // The box may hold what cannot be used yet: typed text, or a coupled value beyond the bar.

@@ -46,8 +46,10 @@ ResizeWindow::ResizeWindow(QSize picture, PromptService& prompts, QWidget* paren
     }
     m_aspect = new QCheckBox(QStringLiteral("Maintain &Aspect-Ratio"), this);
     m_aspect->setObjectName(QStringLiteral("AspectRatioBox"));
-    m_option = new QCheckBox(QStringLiteral("8-bit"), this);
+    // The box resamples in general; the stamp set-up uses it for a reduction to 8 bits.
+    m_option = new QCheckBox(QStringLiteral("&Resample"), this);
     m_option->setObjectName(QStringLiteral("ResampleBox"));
+    m_option->setText(m_model.optionCaption());
     layout->addWidget(m_aspect);
     layout->addWidget(m_option);
     connect(m_aspect, &QCheckBox::toggled, &m_model, &ResizeModel::setAspectLocked);

@@ -25,7 +25,14 @@ int ValuePromptRules::initialBarValue() const {
 
 std::optional<int> ValuePromptRules::barValueFor(const QString& boxText,
                                                  PromptService& prompts) const {
-    const double value = Val(boxText);
+    bool overflow = false;
+    const double value = Val(boxText, &overflow);
+    if (overflow) {
+        prompts.beep();
+        prompts.msgBox(QStringLiteral("Overflow"), MsgIcon::Critical,
+                       QStringLiteral("UNEXPECTED ERROR! (GetValue: GetValueBox_Change)"));
+        return std::nullopt;
+    }
     const double rounded = double(RoundHalfEven(value));
     if (rounded > kHigh16 || rounded < kLow16) {
         prompts.msgBox(QStringLiteral("Value too large."), MsgIcon::Exclamation,

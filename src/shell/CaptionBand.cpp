@@ -63,6 +63,13 @@ void CaptionBand::paintEvent(QPaintEvent*) {
     if (m_text.isEmpty())
         return;
     QPainter p(this);
+    if (!p.isActive()) {
+        if (!m_failureTold)
+            emit drawingFailed();
+        m_failureTold = true;
+        return;
+    }
+    m_failureTold = false;
     p.setPen(Qt::NoPen);
     const int w = width();
     // 128 bands, each a little wider than its share so no seam shows between them.

@@ -28,6 +28,9 @@ public:
 
 signals:
     void clearFilterClicked();
+    // The band could not be drawn (no drawing surface: the system is short of memory). Told
+    // once until a drawing succeeds again.
+    void drawingFailed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,6 +41,7 @@ private:
     QColor m_textColour;
     QLabel* m_filter;
     QToolButton* m_clearFilter;
+    bool m_failureTold = false;
 };
 
 } // namespace q32

@@ -114,6 +114,16 @@ void MainWindow::buildWidgets() {
     m_band->move(0, 0);
     connect(m_band, &CaptionBand::clearFilterClicked, this,
             [this] { runCommand(QStringLiteral("ID_ClearFilter")); });
+    // Asked after the paint, never from inside it.
+    connect(
+        m_band, &CaptionBand::drawingFailed, this,
+        [this] {
+            // clang-format off
+            m_prompts.msgBox(QStringLiteral("An error has occured in the drawing routine.  This is probably due to low memory"),
+                             MsgIcon::None, QString());
+            // clang-format on
+        },
+        Qt::QueuedConnection);
 
     m_preview = new PreviewPane(central);
     m_preview->setGeometry(8, kGridTop, 302, 244);

@@ -276,6 +276,16 @@ private slots:
         QCOMPARE(w.text(PrintBox::Width), QStringLiteral("133.333337306976"));
         QCOMPARE(w.text(PrintBox::Height), QStringLiteral("100"));
 
+        // A partner too large for the sheet to show is an error; the sheet keeps what it showed.
+        Window tall;
+        tall.open({1, 10000});
+        tall.layout.setPreserveRatio(true);
+        tall.redraws = 0;
+        tall.prompts.expectMessage("UNEXPECTED ERROR!  (PrintFrm: ImagePreview)");
+        tall.layout.edit(PrintBox::Width, QStringLiteral("2000000000"));
+        QCOMPARE(tall.prompts.asked().last().text, QStringLiteral("Overflow"));
+        QCOMPARE(tall.redraws, 0);
+
         w.layout.setPreserveRatio(false);
         QCOMPARE(w.stored("PreserveRatio"), QStringLiteral("0"));
         w.layout.edit(PrintBox::Height, QStringLiteral("50"));

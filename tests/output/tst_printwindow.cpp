@@ -132,7 +132,8 @@ private slots:
         const QString picture = Picture(run.env);
         const QString pdf = run.env.path(QStringLiteral("printed.pdf"));
         run.noPrinter(true)
-            .prompts.expectMessage(QStringLiteral("WARNING"))
+            .prompts.expectMessage(QStringLiteral("UNEXPECTED ERROR!  (PrintFrm: ImagePreview)"))
+            .expectMessage(QStringLiteral("WARNING"))
             .expectPrintSetup(false)
             .expectSaveFile(QStringLiteral("Print To PDF File"), pdf);
         bool printed = false;
@@ -147,15 +148,18 @@ private slots:
                 QWidget* onSheet = w->findChild<QWidget*>("LEAD1");
                 QVERIFY(onSheet && onSheet->isVisible() && onSheet->width() > 1);
 
-                // Typed boxes: "-5" gives "0"; Enter stays in the box; a number beyond 32 bits is
-                // refused digit by digit.
+                // Typed boxes: "-5" gives "0"; Enter stays in the box; a height the sheet cannot
+                // show is an error (the sheet keeps the picture as it was); a number beyond 32
+                // bits is refused digit by digit.
                 Type(w->box(PrintBox::Left), QStringLiteral("-5"));
                 QCOMPARE(w->box(PrintBox::Left)->text(), QStringLiteral("0"));
                 QTest::keyClick(w->box(PrintBox::Left), Qt::Key_Return);
                 QVERIFY(w->isVisible());
                 Type(w->box(PrintBox::Height), QStringLiteral("99999999999"));
                 QCOMPARE(w->box(PrintBox::Height)->text(), QStringLiteral("999999999"));
-                QCOMPARE(run.prompts.beeps(), 2);
+                QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Overflow"));
+                QVERIFY(onSheet->height() < 16777215);
+                QCOMPARE(run.prompts.beeps(), 3);
                 Type(w->box(PrintBox::Height), QStringLiteral("300"));
                 // A letter is refused with a message; the box keeps its number.
                 Type(w->box(PrintBox::Left), QStringLiteral("12x"));

@@ -37,6 +37,11 @@ private slots:
         w.box()->setText("40000");
         QCOMPARE(prompts.asked().last().text, QStringLiteral("Value too large."));
         QCOMPARE(w.bar()->value(), 121);
+        // A number no double holds is an error of its own, not a silent zero.
+        prompts.expectMessage("UNEXPECTED ERROR! (GetValue: GetValueBox_Change)");
+        w.box()->setText(QString(400, QLatin1Char('9')));
+        QCOMPARE(prompts.asked().last().text, QStringLiteral("Overflow"));
+        QCOMPARE(w.bar()->value(), 121);
         // 0 is a delay like any other: what the box shows is what OK gives.
         w.box()->setText("0");
         QCOMPARE(w.bar()->value(), 0);
