@@ -130,8 +130,9 @@ private slots:
         QTest::mouseClick(picture, Qt::LeftButton);
         QVERIFY(!about.animating());
         const int stoppedAt = about.frameNumber();
-        QTest::qWait(1000);
-        QCOMPARE(about.frameNumber(), stoppedAt);
+        // Nothing is left that could show another frame.
+        for (const QTimer* timer : about.findChildren<QTimer*>())
+            QVERIFY(!timer->isActive());
         QTest::mouseClick(picture, Qt::LeftButton);
         QVERIFY(about.animating());
         QTRY_VERIFY(about.frameNumber() != stoppedAt);

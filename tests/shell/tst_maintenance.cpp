@@ -12,7 +12,6 @@
 #include "shell/MaintenanceFlow.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -258,17 +257,23 @@ private slots:
         const QString album = makeAlbum(path("killed.mdb"), 48, 1 << 20);
         const QByteArray before = readFile(album);
         const QString temp = album + ".q32new";
-        // Killed while the new copy is being written.
+        // Killed while the new copy is being written: frozen after the new file's journal was
+        // flushed for the third time, when the engine has begun writing the copy's pages.
         QProcess q32;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_PRELOAD", COMMIT_HOLD_LIBRARY);
+        env.insert("Q32_HOLD", "journal-synced:3");
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+        q32.setProcessEnvironment(env);
+        q32.setProcessChannelMode(QProcess::MergedChannels);
         q32.start(QStringLiteral(Q32_BINARY), {"compact", album});
         QVERIFY(q32.waitForStarted());
-        QElapsedTimer waited;
-        waited.start();
-        while (QFileInfo(temp).size() < (2 << 20) && q32.state() == QProcess::Running &&
-               waited.elapsed() < 30000)
-            ::usleep(200);
-        if (q32.state() != QProcess::Running)
-            QSKIP("the compaction ended before it could be killed");
+        QByteArray said;
+        while (!said.contains("q32-hold") && q32.state() == QProcess::Running)
+            if (q32.waitForReadyRead(30000))
+                said += q32.readAll();
+        QVERIFY2(said.contains("q32-hold journal-synced"), said.constData());
+        QVERIFY(QFileInfo(temp).size() > 0);
         ::kill(pid_t(q32.processId()), SIGKILL);
         q32.waitForFinished();
         QCOMPARE(readFile(album), before);

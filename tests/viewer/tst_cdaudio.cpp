@@ -4,7 +4,6 @@
 #include "viewer/CdAudio.h"
 #include "viewer/ui/CdPanel.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -51,22 +50,23 @@ private slots:
 
         CdAudio cd;
         cd.setDevice(m_dir.filePath("disc.cue"));
-        cd.setSink("fakesink sync=true");
+        const QString heard = m_dir.filePath("heard.raw");
+        cd.setSink(QStringLiteral("filesink sync=true location=") + heard);
         QVERIFY2(cd.open(), qPrintable(cd.errorText()));
         QCOMPARE(cd.trackCount(), 2);
         QCOMPARE(cd.state(), CdAudio::State::Stopped);
         cd.next(); // stopped: only moves to track 2
         QCOMPARE(cd.track(), 2);
         QSignalSpy ended(&cd, &CdAudio::trackEnded);
-        QElapsedTimer t;
-        t.start();
         QVERIFY(cd.play());
         QCOMPARE(cd.state(), CdAudio::State::Playing);
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended.first().first().toInt(), 2);
-        // Played in real time, to the end of the 1.5-second track, and the disc stops there.
-        QVERIFY2(t.elapsed() >= 1300, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(cd.state(), CdAudio::State::Stopped);
+        // Track 2 whole, and nothing of track 1, reached the speaker; a disc holds whole sectors
+        // of 2352 bytes, so the half sector at the end of the file is not on it.
+        const QByteArray track2 = test::readFile(m_dir.filePath("t2.raw"));
+        QVERIFY(test::readFile(heard) == track2.left(track2.size() / 2352 * 2352));
 
         // Pause and go on; previous from track 1 wraps to the last.
         QVERIFY(cd.play(1));
