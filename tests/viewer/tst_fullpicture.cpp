@@ -30,11 +30,9 @@ class TstFullPicture : public QObject {
     test::TestEnv m_env;
     QString m_album;
 
-    static FullPicture* waitViewer(Run& run) {
-        FullPicture* v = run.main.viewer();
-        for (int i = 0; v && !v->idle() && i < 1000; ++i)
-            QTest::qWait(10);
-        return v;
+    static bool viewerIdle(Run& run) {
+        const FullPicture* v = run.main.viewer();
+        return v && v->idle();
     }
 
 private slots:
@@ -80,7 +78,8 @@ private slots:
         QVERIFY(run.main.browser().openAlbum(m_album));
         run.state.options.ViewFit = true;
         run.main.openViewer();
-        FullPicture* v = waitViewer(run);
+        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
+        FullPicture* v = run.main.viewer();
         QVERIFY(v && v->isVisible());
         const QSize area = v->area();
         // Fit: the 2:1 red picture fills the width, centred up and down.
@@ -137,7 +136,8 @@ private slots:
             test::writeFile(run.state.AppDir + "Effects2.txt", "0000) Wipe (from left) [5], 1\n"));
         run.settings.RegPutString("Slide Show", "SlideShowInterval", "1");
         run.main.startSlideshow();
-        FullPicture* v = waitViewer(run);
+        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
+        FullPicture* v = run.main.viewer();
         QVERIFY(v);
         SlideshowClock& clock = v->clock();
         QTRY_VERIFY(clock.isEnabled());
@@ -194,7 +194,8 @@ private slots:
         // The clock itself never changes the picture here: the test steps on.
         run.settings.RegPutString("Slide Show", "SlideShowInterval", "1000");
         run.main.startSlideshow();
-        FullPicture* v = waitViewer(run);
+        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
+        FullPicture* v = run.main.viewer();
         QVERIFY(v && v->clock().isEnabled());
         QCOMPARE(run.state.album.CurrentRow, 1);
         QVERIFY(v->notice()->isHidden());
@@ -229,7 +230,8 @@ private slots:
         QVERIFY(QFile::copy(m_album, copy));
         QVERIFY(run.main.browser().openAlbum(copy));
         run.main.openViewer();
-        FullPicture* v = waitViewer(run);
+        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
+        FullPicture* v = run.main.viewer();
         const auto shownColour = [v] {
             const QImage frame = v->canvas()->frame();
             return frame.pixelColor(frame.width() / 2, frame.height() / 2);
