@@ -1,5 +1,7 @@
 #include "album/AlbumMedia.h"
 
+#include "album/AlbumThumbnails.h"
+
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QMutex>
@@ -93,6 +95,11 @@ AlbumMedia::~AlbumMedia() {
     for (const std::weak_ptr<BlobDevice>& d : m_shared->devices)
         if (const auto device = d.lock())
             device->detach();
+}
+
+QImage AlbumMedia::thumbnail(qint64 rowId) {
+    const std::optional<QByteArray> jpeg = ReadThumbnail(m_album, rowId);
+    return jpeg && !jpeg->isEmpty() ? QImage::fromData(*jpeg, "JPEG") : QImage();
 }
 
 QFuture<QByteArray> AlbumMedia::read(qint64 rowId, PictureField field) {

@@ -11,6 +11,7 @@
 #include "album/AlbumDb.h"
 
 #include <QFuture>
+#include <QImage>
 #include <QThreadPool>
 #include <memory>
 
@@ -36,6 +37,10 @@ public:
     // the player makes later (the index at a clip's end first) waits for the album to find its
     // place. Null when the field is empty or cannot be read.
     QFuture<std::shared_ptr<QIODevice>> openStream(qint64 rowId, PictureField field);
+
+    // The record's stored thumbnail, read on the calling thread (a few kilobytes); null when it
+    // has none. Shown while the picture itself is on its way.
+    QImage thumbnail(qint64 rowId);
 
     // Bytes read per step; a read is cancelled between two of them.
     static constexpr int Piece = 4 << 20;

@@ -1,6 +1,7 @@
 #include "shell/PreviewPane.h"
 
 #include "album/AlbumMedia.h"
+#include "album/AlbumThumbnails.h"
 #include "common/PreviewFit.h"
 #include "platform/imaging/InMemoryFile.h"
 #include "platform/imaging/MovieFromBytes.h"
@@ -144,6 +145,7 @@ void PreviewPane::setSoundPlaying(bool playing) {
 void PreviewPane::hidePreview() {
     cancelDecoding(); // a picture still on its way is no longer wanted
     m_picture->hide();
+    m_showingThumbnail = false;
     m_failed.reset();
 }
 
@@ -164,6 +166,7 @@ void PreviewPane::showMedia(const RecordMedia& media,
         return;
     m_soundIndicator->setVisible(media.hasSound);
     m_failed.reset();
+    m_showingThumbnail = false;
     cancelDecoding();
     dropMovie();
     const std::shared_ptr<AlbumMedia> source = media.source.lock();
@@ -189,6 +192,9 @@ void PreviewPane::showMedia(const RecordMedia& media,
         emit pictureReady();
         return;
     }
+    // The stored thumbnail at once, the sharp picture when it is decoded.
+    if (source && media.kind != MediaKind::Video)
+        showThumbnail(source->thumbnail(media.rowId));
     // Read, then decoded at the size the frame needs, both off this thread.
     const QString path = media.path;
     m_reading = source ? source->read(media.rowId, PictureField::Image) : QtConcurrent::run([path] {
@@ -206,6 +212,7 @@ void PreviewPane::showMedia(const RecordMedia& media,
 
 void PreviewPane::showDecoded(const Decoded& decoded) {
     m_decoding = false;
+    m_showingThumbnail = false;
     const RecordMedia media = m_decodingMedia;
     if (!decoded.movie.isEmpty()) {
         showMovie(decoded.movie);
@@ -233,7 +240,22 @@ void PreviewPane::showMovie(const QByteArray& bytes) {
     m_picture->show();
 }
 
+void PreviewPane::showThumbnail(const QImage& thumbnail) {
+    m_showingThumbnail = !thumbnail.isNull();
+    if (!m_showingThumbnail)
+        return;
+    // A thumbnail as large as thumbnails are stands for a picture at least that large, whose
+    // size is not known yet: it takes the place a large picture of its shape takes.
+    QSize size = thumbnail.size();
+    if (std::max(size.width(), size.height()) >= kThumbnailEdge)
+        size.scale(QSize(1 << 16, 1 << 16), Qt::KeepAspectRatio);
+    m_picture->setGeometry(ThumbNailRect(size, m_frame->size()));
+    m_picture->setPixmap(QPixmap::fromImage(thumbnail));
+    m_picture->show();
+}
+
 void PreviewPane::showPicture(const QImage& image, const QSize& pictureSize) {
+    m_showingThumbnail = false;
     m_failed.reset();
     m_picture->setGeometry(ThumbNailRect(pictureSize, m_frame->size()));
     m_picture->setPixmap(QPixmap::fromImage(image));

@@ -47,6 +47,8 @@ public:
 
     // The last picture shown finished decoding (for tests and the busy pointer).
     bool idle() const { return !m_decoding; }
+    // The frame shows the record's stored thumbnail while its picture is decoded.
+    bool showingThumbnail() const { return m_showingThumbnail; }
     // The picture, GIF or animated WebP of a record as the preview shows it, from its bytes:
     // a picture fitted to frame, or the bytes a movie plays. Safe on any thread.
     struct Decoded {
@@ -71,6 +73,7 @@ protected:
 private:
     void showDecoded(const Decoded& decoded);
     void showPicture(const QImage& image, const QSize& pictureSize);
+    void showThumbnail(const QImage& thumbnail);
     void showMovie(const QByteArray& bytes);
     void dropMovie();
     // Stops the read and decode on their way.
@@ -88,6 +91,7 @@ private:
     QFuture<QByteArray> m_reading;
     RecordMedia m_decodingMedia; // the record whose picture is on its way
     bool m_decoding = false;
+    bool m_showingThumbnail = false;
     bool m_slideshowRunning = false;
     std::optional<RecordMedia> m_failed; // shown in the frame instead of its picture
 };

@@ -7,6 +7,7 @@
 #include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumMedia.h"
+#include "album/AlbumThumbnails.h"
 #include "common/PreviewFit.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -513,6 +515,66 @@ private slots:
                     QVERIFY2(!held.contains(stored.left(32)), qPrintable(it.filePath()));
             }
         }
+    }
+
+    void theThumbnailShowsUntilThePictureIsDecoded() {
+        const QString p = path("thumbfirst.mdb");
+        QFile::remove(p);
+        QVERIFY(AlbumDb::create(p, true).ok());
+        AlbumStatus status;
+        auto album = AlbumDb::open(p, {}, &status);
+        const auto png = [](int w, int h, Qt::GlobalColor colour, const char* format) {
+            QImage image(w, h, QImage::Format_RGB32);
+            image.fill(colour);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, format);
+            return bytes;
+        };
+        qint64 withThumbnail = 0, without = 0;
+        PictureRecord r;
+        r.date = QDate::currentDate();
+        r.imageFormat = "75 Portable Network Graphics";
+        r.imageFile = "a-red.png";
+        album->addRecord(r, {}, &withThumbnail);
+        album->storeBytes(withThumbnail, PictureField::Image, png(800, 600, Qt::red, "PNG"));
+        // A thumbnail of another colour tells the two apart.
+        QVERIFY(StoreThumbnail(*album, withThumbnail, png(160, 120, Qt::green, "JPEG")).ok());
+        // Far enough away not to be decoded ahead while another record is shown.
+        for (const char* name : {"b-blue.png", "c-blue.png", "d-blue.png", "e-blue.png"}) {
+            r.imageFile = QString::fromLatin1(name);
+            album->addRecord(r, {}, &without);
+            album->storeBytes(without, PictureField::Image, png(800, 600, Qt::blue, "PNG"));
+        }
+        album.reset();
+
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "2"); // by file name
+        run.open(p);
+        QTRY_VERIFY(run.main.preview().idle());
+        run.main.selectRecord(5);
+        QTRY_VERIFY(run.main.preview().idle());
+        QLabel* lead2 = run.main.preview().picture();
+        const auto centre = [lead2] {
+            const QImage shown = lead2->pixmap().toImage();
+            return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+        };
+        // Before the event loop runs again: the thumbnail, where the picture will be.
+        run.main.selectRecord(1);
+        QVERIFY(run.main.preview().showingThumbnail());
+        QVERIFY(lead2->isVisibleTo(&run.main));
+        QVERIFY(centre().green() > 200 && centre().red() < 60);
+        const QRect placed = lead2->geometry();
+        QTRY_VERIFY(run.main.preview().idle());
+        QVERIFY(!run.main.preview().showingThumbnail());
+        QVERIFY(centre().red() > 200 && centre().green() < 60);
+        QCOMPARE(lead2->geometry(), placed);
+        // Without a thumbnail the picture still comes.
+        run.main.selectRecord(5);
+        QVERIFY(!run.main.preview().showingThumbnail());
+        QTRY_VERIFY(run.main.preview().idle());
+        QVERIFY(centre().blue() > 200 && centre().red() < 60);
     }
 
     void navigationAndThePreviewPlace() {
