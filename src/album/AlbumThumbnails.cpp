@@ -46,6 +46,12 @@ sqlite::Error dropThumbnail(sqlite::Database& db, qint64 rowId) {
 
 } // namespace engine
 
+QSize SizeThumbnailStandsFor(QSize thumbnail) {
+    if (std::max(thumbnail.width(), thumbnail.height()) >= kThumbnailEdge)
+        thumbnail.scale(QSize(1 << 16, 1 << 16), Qt::KeepAspectRatio);
+    return thumbnail;
+}
+
 std::optional<QByteArray> ReadThumbnail(AlbumDb& album, qint64 rowId) {
     sqlite::Statement st =
         album.connection().prepare(QStringLiteral("SELECT Image FROM Thumbnails WHERE ID = ?"));

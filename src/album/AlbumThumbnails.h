@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSize>
 #include <optional>
 
 namespace q32 {
@@ -16,6 +17,10 @@ class AlbumDb;
 
 // The longest side of a thumbnail, in pixels.
 constexpr int kThumbnailEdge = 160;
+
+// The size of picture a thumbnail of this size stands for while the picture is decoded: its own
+// when the picture was no larger than a thumbnail, else a large one of its shape.
+QSize SizeThumbnailStandsFor(QSize thumbnail);
 
 // nullopt when none was made yet (or the album has no table for them yet).
 std::optional<QByteArray> ReadThumbnail(AlbumDb& album, qint64 rowId);

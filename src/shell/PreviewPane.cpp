@@ -244,12 +244,8 @@ void PreviewPane::showThumbnail(const QImage& thumbnail) {
     m_showingThumbnail = !thumbnail.isNull();
     if (!m_showingThumbnail)
         return;
-    // A thumbnail as large as thumbnails are stands for a picture at least that large, whose
-    // size is not known yet: it takes the place a large picture of its shape takes.
-    QSize size = thumbnail.size();
-    if (std::max(size.width(), size.height()) >= kThumbnailEdge)
-        size.scale(QSize(1 << 16, 1 << 16), Qt::KeepAspectRatio);
-    m_picture->setGeometry(ThumbNailRect(size, m_frame->size()));
+    m_picture->setGeometry(
+        ThumbNailRect(SizeThumbnailStandsFor(thumbnail.size()), m_frame->size()));
     m_picture->setPixmap(QPixmap::fromImage(thumbnail));
     m_picture->show();
 }

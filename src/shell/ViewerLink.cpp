@@ -1,6 +1,7 @@
 #include "shell/ViewerLink.h"
 
 #include "album/AlbumMedia.h"
+#include "album/AlbumThumbnails.h"
 #include "common/ProgramState.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
@@ -36,6 +37,15 @@ bool ViewerLink::loadCurrent(ViewerMedia& media) {
     const RecordMedia& m = m_browser.media();
     media = {kindOf(m.kind), m.hasSound};
     return true;
+}
+
+ViewerThumbnail ViewerLink::thumbnail(qint64 row) {
+    AlbumRecordset* rows = m_browser.recordset();
+    AlbumMedia* source = m_browser.mediaSource();
+    if (!rows || !source || row < 1 || row > rows->recordCount())
+        return {};
+    const QImage image = source->thumbnail(rows->rowIdAt(row - 1));
+    return {image, SizeThumbnailStandsFor(image.size())};
 }
 
 QFuture<ViewerPicture> ViewerLink::readPicture(qint64 row) {

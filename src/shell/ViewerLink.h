@@ -22,6 +22,7 @@ public:
 
     bool loadCurrent(ViewerMedia& media) override;
     QFuture<ViewerPicture> readPicture(qint64 row) override;
+    ViewerThumbnail thumbnail(qint64 row) override;
     void playClip(VideoControl& player) override;
     bool playSound(VideoControl& player) override;
     bool storeDescription(const QString& text) override;

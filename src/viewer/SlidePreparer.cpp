@@ -49,4 +49,13 @@ PreparedSlide PrepareSlide(const QByteArray& bytes, QSize area, bool fit,
     return slide;
 }
 
+QImage ThumbnailSlide(const QImage& thumbnail, QSize standsFor, QSize area, int screenHeight) {
+    QImage frame(area, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    QPainter p(&frame);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(PicturePlacement(standsFor, area, true, screenHeight), thumbnail);
+    return frame;
+}
+
 } // namespace q32

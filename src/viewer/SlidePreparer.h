@@ -30,4 +30,8 @@ struct PreparedSlide {
 PreparedSlide PrepareSlide(const QByteArray& bytes, QSize area, bool fit,
                            const Transition& transition, int screenHeight);
 
+// The area with a record's thumbnail fitted where its picture of size standsFor will be, while
+// the picture is decoded.
+QImage ThumbnailSlide(const QImage& thumbnail, QSize standsFor, QSize area, int screenHeight);
+
 } // namespace q32

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QFuture>
+#include <QImage>
 
 namespace q32 {
 
@@ -22,6 +23,12 @@ struct ViewerPicture {
     bool animated = false; // a GIF or an animated WebP: played, not decoded as a still
 };
 
+// A record's stored thumbnail, and the size of the picture it stands for until that is decoded.
+struct ViewerThumbnail {
+    QImage image;
+    QSize standsFor;
+};
+
 class ViewerRecords {
 public:
     virtual ~ViewerRecords() = default;
@@ -30,6 +37,8 @@ public:
     virtual bool loadCurrent(ViewerMedia& media) = 0;
     // Reads the picture of row (1-based) off the interface thread.
     virtual QFuture<ViewerPicture> readPicture(qint64 row) = 0;
+    // The stored thumbnail of row (1-based), read at once; a null image when it has none.
+    virtual ViewerThumbnail thumbnail(qint64 row) = 0;
     // Plays the current record's clip, read from the album as it plays.
     virtual void playClip(VideoControl& player) = 0;
     // Plays the current record's sound; false when it has none.

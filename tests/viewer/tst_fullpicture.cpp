@@ -4,12 +4,14 @@
 #include "TestAlbums.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
+#include "album/AlbumThumbnails.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CommandBar.h"
 #include "viewer/ui/FullPicture.h"
 #include "viewer/ui/PictureCanvas.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,10 +79,24 @@ private slots:
         Run run;
         QVERIFY(run.main.browser().openAlbum(m_album));
         run.state.options.ViewFit = true;
+        // A stored thumbnail of another colour shows at once, where the picture will be.
+        QImage magenta(160, 80, QImage::Format_RGB32);
+        magenta.fill(Qt::magenta);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(magenta.save(&buffer, "JPEG"));
+        QVERIFY(StoreThumbnail(*run.main.browser().album(),
+                               run.main.browser().recordset()->rowIdAt(0), jpeg)
+                    .ok());
         run.main.openViewer();
-        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
         FullPicture* v = run.main.viewer();
-        QVERIFY(v && v->isVisible());
+        QVERIFY(v && v->showingThumbnail());
+        const QImage first = v->canvas()->frame();
+        const QColor standIn = first.pixelColor(first.width() / 2, first.height() / 2);
+        QVERIFY(standIn.red() > 200 && standIn.blue() > 200 && standIn.green() < 60);
+        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
+        QVERIFY(v->isVisible() && !v->showingThumbnail());
         const QSize area = v->area();
         // Fit: the 2:1 red picture fills the width, centred up and down.
         const QImage frame = v->canvas()->frame();

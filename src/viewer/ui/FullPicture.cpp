@@ -223,6 +223,9 @@ void FullPicture::showCurrentPicture() {
     }
     // The clock waits while the picture is read and decoded.
     m_clock.setEnabled(false);
+    // Stepping by hand, a fitted picture's thumbnail shows at once, in its place.
+    if (!sliding && m_state.options.ViewFit)
+        showThumbnail(m_records.thumbnail(m_state.album.CurrentRow));
     const QFuture<PreparedSlide> slide =
         ready && ready->isValid()
             ? *ready
@@ -234,6 +237,17 @@ void FullPicture::showCurrentPicture() {
         m_loadingBusy.reset();
         showPrepared(generation, prepared, sliding, sliding ? transition : Transition{});
     });
+}
+
+void FullPicture::showThumbnail(const ViewerThumbnail& thumbnail) {
+    m_showingThumbnail = !thumbnail.image.isNull();
+    if (!m_showingThumbnail)
+        return;
+    m_player->stop();
+    m_video->hide();
+    m_canvas->show();
+    m_canvas->setFrame(
+        ThumbnailSlide(thumbnail.image, thumbnail.standsFor, m_area, m_screenHeight));
 }
 
 QFuture<PreparedSlide> FullPicture::prepare(qint64 row, const Transition& transition) {
@@ -275,6 +289,9 @@ void FullPicture::showPrepared(quint64 generation, const PreparedSlide& slide, b
 void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bool sliding) {
     if (generation != m_generation)
         return; // a newer picture was asked for meanwhile
+    // A picture that cannot be shown leaves no thumbnail standing for it.
+    if (std::exchange(m_showingThumbnail, false) && slide.condition != ImagingCondition::None)
+        m_canvas->setFrame(QImage());
     if (slide.condition == ImagingCondition::FileNotFound) {
         m_prompts.beep();
         m_prompts.msgBox(QStringLiteral("File not found!"), MsgIcon::Exclamation,

@@ -88,6 +88,8 @@ public:
     WipeSelection& wipeSelection();
     // Nothing is being loaded or prepared (for tests and benchmarks).
     bool idle() const { return m_pending == 0; }
+    // The canvas shows the current record's thumbnail while its picture is decoded.
+    bool showingThumbnail() const { return m_showingThumbnail; }
 
 signals:
     void pictureShown();
@@ -111,6 +113,7 @@ private:
     void showVideo();
     void placeVideo();
     void prepareAhead();
+    void showThumbnail(const ViewerThumbnail& thumbnail);
     void forgetAhead();
     Transition chooseTransition();
     void updateCaption();
@@ -150,6 +153,7 @@ private:
     QByteArray m_still; // the file of the still on screen, for printing
     quint64 m_generation = 0;
     int m_pending = 0;
+    bool m_showingThumbnail = false;
     std::optional<BusyGuard> m_loadingBusy; // while a picture decodes
     bool m_annotationShown = false;
     bool m_cdPanelShown = false;
