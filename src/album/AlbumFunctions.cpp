@@ -132,7 +132,7 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         if (!pattern) {
             std::unique_ptr<Pattern> once(parsePattern(argv[1]));
             const QString value = textArg(argv[0]).toCaseFolded();
-            sqlite3_result_int(ctx, WildcardMatch(value, once->folded) ? 1 : 0);
+            sqlite3_result_int(ctx, LikeMatch(value, once->folded) ? 1 : 0);
             return;
         }
     }
@@ -143,8 +143,8 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
     }
     const QString value = QString::fromUtf8(data, length).toCaseFolded();
-    const bool match = pattern->plainSearch ? value.contains(pattern->needle)
-                                            : WildcardMatch(value, pattern->folded);
+    const bool match =
+        pattern->plainSearch ? value.contains(pattern->needle) : LikeMatch(value, pattern->folded);
     sqlite3_result_int(ctx, match ? 1 : 0);
 }
 
@@ -159,7 +159,7 @@ void sortKeyFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 } // namespace
 
-bool WildcardMatch(QStringView text, QStringView pattern) {
+bool LikeMatch(QStringView text, QStringView pattern) {
     return matchFrom(text, 0, pattern, 0);
 }
 

@@ -15,6 +15,6 @@ void registerFunctions(sqlite::Database& db);
 
 // The match behind q32_like, on case-folded text: "*" any run, "?" one character, "#" one digit,
 // "[abc]", "[!abc]", "[a-z]" one character of a set.
-bool WildcardMatch(QStringView text, QStringView pattern);
+bool LikeMatch(QStringView text, QStringView pattern);
 
 } // namespace q32::engine

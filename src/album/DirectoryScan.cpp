@@ -1,6 +1,7 @@
 #include "album/DirectoryScan.h"
 
 #include "album/FormatTable.h"
+#include "common/Text.h"
 
 #include <QFile>
 #include <QStorageInfo>
@@ -23,12 +24,6 @@ bool NameLess(const QString& a, const QString& b) {
     return c != 0 ? c < 0 : a < b;
 }
 
-QString WithSlash(QString folder) {
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
-
 // Closes the directory stream on every way out.
 struct DirStream {
     explicit DirStream(const QString& folder)
@@ -42,8 +37,9 @@ struct DirStream {
     DIR* dir;
 };
 
-// Wildcard match of an already case-folded name: "*" any run, "?" one character.
-bool WildcardMatch(QStringView pattern, QStringView name) {
+// Whether an already case-folded file name matches a file pattern: "*" any run, "?" one
+// character.
+bool FileNameMatches(QStringView name, QStringView pattern) {
     qsizetype p = 0, n = 0, starP = -1, starN = 0;
     while (n < name.size()) {
         if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || pattern[p] == name[n])) {
@@ -69,7 +65,7 @@ bool WildcardMatch(QStringView pattern, QStringView name) {
 // ---- DirectoryTree
 
 void DirectoryTree::scan(const QString& start) {
-    const QString folder = WithSlash(start);
+    const QString folder = WithTrailingSlash(start);
     m_dirs = {};
     m_dirs.reserve(kGrowStep);
     m_stopped = false;
@@ -100,7 +96,7 @@ void DirectoryTree::append(DirRecord record) {
 }
 
 void DirectoryTree::scanFolder(QString folder) {
-    folder = WithSlash(folder);
+    folder = WithTrailingSlash(folder);
     const std::vector<SubDir> subDirs = listSubdirectories(folder);
     for (const SubDir& sub : subDirs) {
         append({folder + sub.name, sub.mode});
@@ -176,7 +172,7 @@ bool FilePattern::matches(QStringView name) const {
         return false;
     const QString folded = name.toString().toCaseFolded();
     for (const QString& p : m_patterns) {
-        if (WildcardMatch(p, folded))
+        if (FileNameMatches(folded, p))
             return true;
     }
     return false;
@@ -185,12 +181,12 @@ bool FilePattern::matches(QStringView name) const {
 // ---- helpers
 
 QString JoinFolderFile(const QString& folder, const QString& name) {
-    return WithSlash(folder) + name;
+    return WithTrailingSlash(folder) + name;
 }
 
 QString DriveRootOf(const QString& folder) {
     const QStorageInfo info(folder);
-    return WithSlash(info.isValid() ? info.rootPath() : QStringLiteral("/"));
+    return WithTrailingSlash(info.isValid() ? info.rootPath() : QStringLiteral("/"));
 }
 
 QString ScanCountsTitle(qint64 directories, qint64 files, bool listFull) {
@@ -252,7 +248,7 @@ QStringList MatchingFiles(const QString& folder, const FilePattern& pattern,
         std::sort(others.begin(), others.end(), [](const LeftOutFile& a, const LeftOutFile& b) {
             return NameLess(a.path, b.path);
         });
-        const QString prefix = WithSlash(folder);
+        const QString prefix = WithTrailingSlash(folder);
         for (LeftOutFile& other : others) {
             if (leftOut->size() < kLeftOutKept)
                 leftOut->append({prefix + other.path, other.reason});
@@ -304,7 +300,7 @@ CollectResult CollectFiles(const QString& folder, const FilePattern& pattern, bo
         return true;
     };
 
-    if (!addFolder(WithSlash(folder)) || !recursive)
+    if (!addFolder(WithTrailingSlash(folder)) || !recursive)
         return result;
     for (qint64 i = 0; i < dirs.count(); ++i) {
         if (!addFolder(dirs.path(i) + QLatin1Char('/')))
@@ -353,7 +349,7 @@ SearchResult RunSearch(const SearchRequest& request, ScanListener* listener) {
     dirs.setSameFileSystem(request.driveScan);
     dirs.scan(start);
     result.directories = dirs.count();
-    result.lastFolder = WithSlash(request.folder);
+    result.lastFolder = WithTrailingSlash(request.folder);
 
     if (dirs.stopped()) {
         result.stopped = true;

@@ -4,6 +4,12 @@
 
 namespace q32 {
 
+QString WithTrailingSlash(QString folder) {
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
 QString FileNameOfPath(const QString& path) {
     const int cut = path.lastIndexOf(QLatin1Char('/'));
     return cut < 0 ? QString() : path.mid(cut + 1);

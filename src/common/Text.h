@@ -6,6 +6,9 @@
 
 namespace q32 {
 
+// The folder with a "/" at its end; an empty folder stays empty.
+QString WithTrailingSlash(QString folder);
+
 // The text after the path's last "/"; empty when the path holds none.
 QString FileNameOfPath(const QString& path);
 

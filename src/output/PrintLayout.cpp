@@ -232,7 +232,7 @@ void PrintLayout::setBox(PrintBox box, const QString& text) {
 void PrintLayout::changed(PrintBox box) {
     if (!m_armed || m_loading || text(box).isEmpty())
         return;
-    // Held in single precision, as the boxes have always computed the partner.
+    // The ratio is held in single precision: the partner box shows its rounding.
     const float ratio = m_picture.height() > 0 ? float(m_picture.width()) / m_picture.height() : 1;
     switch (box) {
     case PrintBox::Left:

@@ -187,8 +187,8 @@ void AboutWindow::openWebAddress(const QString& address) {
 }
 
 void AboutWindow::paintEvent(QPaintEvent*) {
-    // 63 bands from full blue down in steps of 4, then black. The band height is taken from a
-    // 16-bit height, as the window always computed it.
+    // 63 bands from full blue down in steps of 4, then black. The band height is computed from
+    // the window height held in 16 bits.
     QPainter p(this);
     const int band = int(int16_t(height())) / kBands;
     int top = 0;

@@ -64,7 +64,7 @@ qint64 numberFromColour(const QColor& c) {
 constexpr int kGridLeft = 318;
 constexpr int kGridTop = 28;
 constexpr int kStatusHeight = 22;
-constexpr int kMargin = 15; // right margin of the grid, as the window has always kept it
+constexpr int kMargin = 15; // right margin of the grid
 
 // Readable grid columns on a first start, before the user has widened any.
 constexpr int kFirstStartColumnWidths[] = {90, 0, 190, 200, 240, 170, 260};

@@ -1,5 +1,7 @@
 #include "viewer/FileBrowserDrives.h"
 
+#include "common/Text.h"
+
 #include <QDir>
 #include <QSet>
 #include <QStorageInfo>
@@ -7,12 +9,6 @@
 
 namespace q32 {
 namespace {
-
-QString withSlash(QString path) {
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path;
-}
 
 // Kernel and container file systems nobody keeps pictures on.
 bool isPseudoFileSystem(const QString& type) {
@@ -51,12 +47,12 @@ bool isSystemPlace(const QString& root) {
 
 QList<Drive> UserDrives(const QList<MountEntry>& mounts, const QString& homePath) {
     QList<Drive> drives;
-    const QString home = withSlash(QDir::cleanPath(homePath));
+    const QString home = WithTrailingSlash(QDir::cleanPath(homePath));
     drives.append({home, QStringLiteral("Home (%1)").arg(QDir::cleanPath(homePath))});
     drives.append({QStringLiteral("/"), QStringLiteral("File System (/)")});
     QList<Drive> others;
     for (const MountEntry& m : mounts) {
-        const QString root = withSlash(QDir::cleanPath(m.rootPath));
+        const QString root = WithTrailingSlash(QDir::cleanPath(m.rootPath));
         if (root == QLatin1String("/") || root == home || isPseudoFileSystem(m.fileSystemType) ||
             isSystemPlace(root))
             continue;
@@ -83,7 +79,7 @@ QList<Drive> SystemDrives() {
 }
 
 int DriveIndexOf(const QList<Drive>& drives, const QString& folder) {
-    const QString path = withSlash(QDir::cleanPath(folder));
+    const QString path = WithTrailingSlash(QDir::cleanPath(folder));
     int best = -1;
     for (int i = 0; i < drives.size(); ++i) {
         if (path.startsWith(drives[i].rootPath) &&

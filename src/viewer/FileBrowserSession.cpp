@@ -10,15 +10,6 @@
 #include <QFileInfo>
 
 namespace q32 {
-namespace {
-
-QString withSlash(QString folder) {
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
-
-} // namespace
 
 QString FileDescriptionLine(const QString& path) {
     const QString tail = path.right(3).toLower();
@@ -82,7 +73,7 @@ void FileBrowserSession::load() {
 }
 
 void FileBrowserSession::setFolder(const QString& folder) {
-    m_folder = withSlash(folder);
+    m_folder = WithTrailingSlash(folder);
     listFiles();
 }
 

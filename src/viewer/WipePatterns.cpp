@@ -13,7 +13,7 @@
 namespace q32 {
 namespace {
 
-// Past this position the old list ended; a pattern there is never used.
+// The list ends at this position; a pattern beyond it is never used.
 constexpr int kLastPosition = 1971;
 
 int entryNumber(const QString& text) {

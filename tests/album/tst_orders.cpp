@@ -169,7 +169,7 @@ private slots:
         };
         for (const auto& c : cases) {
             const QString value = QString::fromUtf8(c.value).toCaseFolded();
-            QCOMPARE(engine::WildcardMatch(value, QString::fromUtf8(c.pattern).toCaseFolded()),
+            QCOMPARE(engine::LikeMatch(value, QString::fromUtf8(c.pattern).toCaseFolded()),
                      c.match);
         }
         const QString file = path("filters.mdb");

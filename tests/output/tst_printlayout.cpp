@@ -257,7 +257,7 @@ private slots:
         w.layout.setPreserveRatio(true);
         QCOMPARE(w.stored("PreserveRatio"), QStringLiteral("1"));
         QCOMPARE(w.text(PrintBox::Height), QStringLiteral("480")); // ticking does not resize
-        // The ratio is held in single precision, as the window always held it.
+        // The ratio is held in single precision.
         w.layout.edit(PrintBox::Increment, QStringLiteral("320"));
         w.layout.spinDown(PrintBox::Width);
         QCOMPARE(w.text(PrintBox::Width), QStringLiteral("320"));

@@ -25,16 +25,10 @@
 namespace q32 {
 namespace {
 
-QString withSlash(QString folder) {
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
-
 // Where a first start looks: the user's pictures, else the home folder.
 QString firstFolder() {
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return withSlash(QDir(pictures).exists() ? pictures : QDir::homePath());
+    return WithTrailingSlash(QDir(pictures).exists() ? pictures : QDir::homePath());
 }
 
 QString folderOf(const QString& path) {
@@ -71,7 +65,7 @@ void AddImagesController::load(const QStringList& files) {
 
     QString folder = m_settings.RegGetString(QLatin1String(section::Directories),
                                              QStringLiteral("AddImgFromDir"));
-    folder = folder.isEmpty() ? firstFolder() : withSlash(folder);
+    folder = folder.isEmpty() ? firstFolder() : WithTrailingSlash(folder);
     // A folder that is gone (a disk taken away) gives way to the program folder; one that is
     // there but can't be read says why first, and stays remembered for when it can.
     const FolderCheck check = CheckFolder(folder);
@@ -119,7 +113,7 @@ QString AddImagesController::folderFilePath(int row) const {
 }
 
 void AddImagesController::pointFileBoxAt(const QString& folder, const QString& pattern) {
-    m_folder = withSlash(folder);
+    m_folder = WithTrailingSlash(folder);
     m_filePattern = pattern;
     m_folderFiles->setStringList(MatchingFiles(m_folder, FilePattern(m_filePattern)));
     emit folderLabelChanged(m_folder);
@@ -143,7 +137,7 @@ QString AddImagesController::searchPattern() const {
 }
 
 void AddImagesController::storeFolder() {
-    m_folder = withSlash(m_folder);
+    m_folder = WithTrailingSlash(m_folder);
     // Each write rewrites the settings file and waits for the disk: only a change is written.
     const QString directories = QLatin1String(section::Directories);
     if (m_settings.RegGetString(directories, QStringLiteral("AddImgFromDir")) != m_folder)
