@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <atomic>
 #include <gst/app/gstappsink.h>
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
@@ -16,17 +17,26 @@ namespace {
 constexpr GstClockTime kPoll = 40 * GST_MSECOND;
 // Bytes handed to the demuxer per request at most.
 constexpr qint64 kPiece = 1 << 20;
+// A demuxer that finds no stream in a cut file may say nothing: a frame is decoded from bytes
+// read as it goes, so when nothing has been read for this long, no frame will come.
+constexpr qint64 kStallMs = 3000;
+
+qint64 now() {
+    return QDeadlineTimer::current().deadline();
+}
 
 struct Feed {
     std::mutex mutex; // the callbacks may come from more than one streaming thread
     const ClipReader* read = nullptr;
     qint64 size = 0;
     qint64 offset = 0;
+    std::atomic<qint64> lastAsked = now();
 };
 
 void needData(GstAppSrc* src, guint length, gpointer data) {
     auto* feed = static_cast<Feed*>(data);
     std::lock_guard lock(feed->mutex);
+    feed->lastAsked = now();
     const qint64 n =
         std::min({qint64(length ? length : kPiece), kPiece, feed->size - feed->offset});
     if (n <= 0) {
@@ -55,6 +65,7 @@ gboolean seekData(GstAppSrc*, guint64 offset, gpointer data) {
     if (qint64(offset) > feed->size)
         return FALSE;
     feed->offset = qint64(offset);
+    feed->lastAsked = now();
     return TRUE;
 }
 
@@ -65,12 +76,14 @@ struct Unref {
     }
 };
 
-// Waits for the pipeline to settle after a state change or seek: false on an error, a timeout
-// or a stop.
-bool settle(GstElement* pipeline, const QDeadlineTimer& deadline, const std::atomic_bool* stop) {
+// Waits for the pipeline to settle after a state change or seek: false on an error, a timeout,
+// a stall or a stop.
+bool settle(GstElement* pipeline, const Feed& feed, const QDeadlineTimer& deadline,
+            const std::atomic_bool* stop) {
     GstBus* bus = gst_element_get_bus(pipeline);
     bool ok = false;
-    while (!deadline.hasExpired() && !(stop && *stop)) {
+    auto stalled = [&feed] { return now() - feed.lastAsked > kStallMs; };
+    while (!deadline.hasExpired() && !(stop && *stop) && !stalled()) {
         GstMessage* message = gst_bus_timed_pop_filtered(
             bus, kPoll,
             GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
@@ -142,7 +155,7 @@ std::optional<ClipFrame> TakeClipFrame(qint64 size, const ClipReader& read, QSiz
 
     std::optional<ClipFrame> result;
     if (gst_element_set_state(pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
-        settle(pipeline.get(), deadline, stop)) {
+        settle(pipeline.get(), feed, deadline, stop)) {
         ClipFrame frame;
         gint64 duration = -1;
         if (gst_element_query_duration(pipeline.get(), GST_FORMAT_TIME, &duration) && duration > 0)
@@ -153,7 +166,7 @@ std::optional<ClipFrame> TakeClipFrame(qint64 size, const ClipReader& read, QSiz
             gst_element_seek_simple(pipeline.get(), GST_FORMAT_TIME,
                                     GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                                     moment * GST_MSECOND))
-            ready = settle(pipeline.get(), deadline, stop);
+            ready = settle(pipeline.get(), feed, deadline, stop);
         if (ready)
             if (std::optional<QImage> image = prerolledFrame(sink)) {
                 frame.image =
