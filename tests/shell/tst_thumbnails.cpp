@@ -306,6 +306,9 @@ private slots:
         QVERIFY2(changed > 100 && elsewhere < 50,
                  qPrintable(QStringLiteral("%1 %2").arg(changed).arg(elsewhere)));
         run.main.selectRecord(2);
+        // The grid shows the length in the properties column (this record has no stored text).
+        QCOMPARE(run.main.findChild<QTableView*>()->model()->index(1, 4).data().toString(),
+                 QStringLiteral("0:03"));
         QTRY_VERIFY2(run.state.record.CurrentProperties.contains(QStringLiteral(", 0:03 (MPEG-4")),
                      qPrintable(run.state.record.CurrentProperties));
     }
