@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <thread>
 
 using namespace q32;
 using namespace q32::test;
@@ -93,9 +95,24 @@ private slots:
         timer.start();
         QVERIFY(!TakeClipFrame(m_dir.filePath("cut.mp4"), QSize(160, 160)));
         QVERIFY(!TakeClipFrame(m_dir.filePath("junk.mp4"), QSize(160, 160)));
-        const std::atomic_bool stop = true;
-        QVERIFY(!TakeClipFrame(clip, QSize(160, 160), &stop));
         QVERIFY(timer.elapsed() < 8000);
+
+        // Stopped while its bytes come slowly (an album busy elsewhere): it gives up at once.
+        std::atomic_bool stop = false;
+        const ClipReader slowly = [&](char* data, qint64 length, qint64 offset) {
+            QThread::msleep(20);
+            return fromMemory(data, std::min<qint64>(length, 512), offset);
+        };
+        timer.restart();
+        std::thread stopper([&stop] {
+            QThread::msleep(300);
+            stop = true;
+        });
+        const std::optional<ClipFrame> stopped =
+            TakeClipFrame(bytes.size(), slowly, QSize(160, 160), &stop);
+        stopper.join();
+        QVERIFY(!stopped);
+        QVERIFY2(timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
 
         QCOMPARE(ClipLengthText(7000), QStringLiteral("0:07"));
         QCOMPARE(ClipLengthText(59600), QStringLiteral("1:00"));
