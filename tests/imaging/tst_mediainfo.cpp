@@ -53,30 +53,10 @@ private slots:
         QVERIFY(ReadMediaInfo(m_dir.filePath("junk.mov"), info) != ImagingCondition::None);
     }
 
-    // The frame is the one a second in (the middle of a short clip), fitted into the box, from a
-    // file and from bytes handed over in pieces alike; a damaged clip or a stop gives none.
+    // A short clip gives its middle frame, fitted into the box; a cut one gives none, without a
+    // long wait; a frame being taken from slow bytes stops at once when asked. (The frame a
+    // second in, from files and from stored bytes, is checked where thumbnails are made.)
     void clipFrames() {
-        const QString clip = m_dir.filePath("colours.mp4");
-        QVERIFY(MakeClip(clip, {{"color=c=red", 1.0}, {"smptebars", 2.0}}));
-        const QImage reference = FfmpegFrame(clip, 1, QSize(160, 120), m_dir.filePath("at1.png"));
-        QImage red(reference.size(), QImage::Format_RGB32);
-        red.fill(Qt::red);
-        QVERIFY(PixelDifference(reference, red) > 60);
-
-        const QByteArray bytes = test::readFile(clip);
-        const ClipReader fromMemory = [&](char* data, qint64 length, qint64 offset) {
-            const qint64 n = std::clamp<qint64>(bytes.size() - offset, 0, length);
-            memcpy(data, bytes.constData() + offset, size_t(n));
-            return n;
-        };
-        for (const auto& frame : {TakeClipFrame(clip, QSize(160, 160)),
-                                  TakeClipFrame(bytes.size(), fromMemory, QSize(160, 160))}) {
-            QVERIFY(frame);
-            QVERIFY2(PixelDifference(frame->image, reference) < 6,
-                     qPrintable(QString::number(PixelDifference(frame->image, reference))));
-            QVERIFY(qAbs(frame->durationMs - 3000) < 100);
-        }
-
         const QString shortClip = m_dir.filePath("short.mp4");
         QVERIFY(MakeClip(shortClip,
                          {{"color=c=red", 0.5}, {"color=c=blue", 0.5}, {"color=c=lime", 0.6}}));
@@ -88,36 +68,33 @@ private slots:
                  qPrintable(QString::number(centre, 16)));
         QVERIFY(qAbs(middle->durationMs - 1600) < 100);
 
-        // Cut short, or noise with a clip's name: no frame, and no long wait for it.
+        const QString clip = m_dir.filePath("bars.mp4");
+        QVERIFY(MakeClip(clip, {{"smptebars", 3.0}}));
+        const QByteArray bytes = test::readFile(clip);
         QVERIFY(test::writeFile(m_dir.filePath("cut.mp4"), bytes.left(bytes.size() / 3)));
-        QVERIFY(test::writeFile(m_dir.filePath("junk.mp4"), QByteArray(20000, 'x')));
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!TakeClipFrame(m_dir.filePath("cut.mp4"), QSize(160, 160)));
-        QVERIFY(!TakeClipFrame(m_dir.filePath("junk.mp4"), QSize(160, 160)));
-        QVERIFY(timer.elapsed() < 8000);
+        QVERIFY(timer.elapsed() < 5000);
 
-        // Stopped while its bytes come slowly (an album busy elsewhere): it gives up at once.
         std::atomic_bool stop = false;
         const ClipReader slowly = [&](char* data, qint64 length, qint64 offset) {
             QThread::msleep(20);
-            return fromMemory(data, std::min<qint64>(length, 512), offset);
+            const qint64 n = std::clamp<qint64>(bytes.size() - offset, 0, std::min(length, 512LL));
+            memcpy(data, bytes.constData() + offset, size_t(n));
+            return n;
         };
         timer.restart();
         std::thread stopper([&stop] {
             QThread::msleep(300);
             stop = true;
         });
-        const std::optional<ClipFrame> stopped =
-            TakeClipFrame(bytes.size(), slowly, QSize(160, 160), &stop);
+        QVERIFY(!TakeClipFrame(bytes.size(), slowly, QSize(160, 160), &stop));
         stopper.join();
-        QVERIFY(!stopped);
         QVERIFY2(timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
 
-        QCOMPARE(ClipLengthText(7000), QStringLiteral("0:07"));
         QCOMPARE(ClipLengthText(59600), QStringLiteral("1:00"));
         QCOMPARE(ClipLengthText(3723000), QStringLiteral("1:02:03"));
-        QCOMPARE(FrameMomentMs(-1), 0);
     }
 };
 
