@@ -151,8 +151,7 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
         return file;
     if (options.makeThumbnail) {
         file.thumbnail = MakeThumbnail(file.storedPath, file.formatText, options.decodeThumbnail);
-        if (file.thumbnail.isNull() &&
-            (options.decodeThumbnail || !CanMakeThumbnail(file.formatText)))
+        if (file.thumbnail.isNull() && options.decodeThumbnail)
             file.thumbnail = QByteArray(""); // tried: the placeholder
     }
     if (file.size <= options.inMemoryLimit) {

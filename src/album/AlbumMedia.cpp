@@ -77,6 +77,27 @@ private:
     bool m_detached = false;
 };
 
+FieldReader::FieldReader(AlbumDb& album, qint64 rowId, PictureField field)
+    : m_db(album.connection()), m_rowId(rowId), m_field(field) {
+    if (m_blob.open(m_db, "Pictures", PictureFieldName(field), rowId, false).ok())
+        m_size = m_blob.size();
+}
+
+qint64 FieldReader::read(char* data, qint64 length, qint64 offset) {
+    const qint64 n = std::clamp<qint64>(m_size - offset, 0, length);
+    if (n == 0 || offset < 0)
+        return offset < 0 ? -1 : 0;
+    int rc = m_blob.read(data, int(n), int(offset));
+    if (rc == SQLITE_ABORT || rc == SQLITE_ABORT_ROLLBACK) {
+        // The row's texts were written meanwhile: the same field is read on.
+        if (!m_blob.open(m_db, "Pictures", PictureFieldName(m_field), m_rowId, false).ok() ||
+            m_blob.size() != m_size)
+            return -1;
+        rc = m_blob.read(data, int(n), int(offset));
+    }
+    return rc == SQLITE_OK ? n : -1;
+}
+
 struct AlbumMedia::Shared {
     std::atomic_bool closing = false;
     QMutex mutex; // guards devices

@@ -19,6 +19,25 @@ class QIODevice;
 
 namespace q32 {
 
+// A binary field read in pieces through one blob handle, on any one thread at a time: for a
+// clip's frame, where the demuxer jumps about the field (to the index at its end first). The
+// handle holds a read of the album open while it lives, so it is kept for short work only.
+class FieldReader {
+public:
+    FieldReader(AlbumDb& album, qint64 rowId, PictureField field);
+    // 0 when the field is empty or cannot be read.
+    qint64 size() const { return m_size; }
+    // Up to length bytes at offset: the count read, 0 past the end, -1 on an error.
+    qint64 read(char* data, qint64 length, qint64 offset);
+
+private:
+    sqlite::Database& m_db;
+    const qint64 m_rowId;
+    const PictureField m_field;
+    sqlite::Blob m_blob;
+    qint64 m_size = 0;
+};
+
 class AlbumMedia {
 public:
     // album must outlive this object.

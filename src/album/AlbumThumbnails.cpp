@@ -84,10 +84,12 @@ AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
     return engine::fromSqlite(st.run());
 }
 
-QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan) {
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan,
+                                       QList<qint64>* empty) {
     QList<qint64> ids;
     sqlite::Statement st = album.connection().prepare(
-        QStringLiteral("SELECT p.rowid, t.ID IS NULL FROM (SELECT rowid FROM Pictures WHERE "
+        QStringLiteral("SELECT p.rowid, t.ID IS NULL, coalesce(length(t.Image), 0) = 0 FROM "
+                       "(SELECT rowid FROM Pictures WHERE "
                        "rowid > ? ORDER BY rowid LIMIT ?) AS p LEFT JOIN Thumbnails AS t ON "
                        "t.ID = p.rowid ORDER BY p.rowid"));
     if (!st.isValid())
@@ -98,6 +100,8 @@ QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan) 
         *after = st.int64(0);
         if (st.int64(1))
             ids << *after;
+        else if (empty && st.int64(2))
+            *empty << *after;
     }
     return ids;
 }

@@ -31,8 +31,10 @@ AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
                            qint64 pictureBytes = -1);
 // The records without a thumbnail among the next `scan` records after row id *after, by row id;
 // *after moves past the records looked at and stays where it was once there are none left. A
-// short scan keeps each call short, so a worker can look at other work in between.
-QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan);
+// short scan keeps each call short, so a worker can look at other work in between. With empty,
+// the records among them whose thumbnail is empty (a placeholder) go there.
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan,
+                                       QList<qint64>* empty = nullptr);
 bool HasThumbnailTable(AlbumDb& album);
 
 namespace engine {

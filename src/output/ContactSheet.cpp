@@ -1,10 +1,12 @@
 #include "output/ContactSheet.h"
 
 #include "album/AlbumDb.h"
+#include "album/AlbumMedia.h"
 #include "album/AlbumRecordset.h"
 #include "album/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
+#include "platform/media/ClipFrame.h"
 #include "platform/printer/PageOutput.h"
 
 #include <QFontMetricsF>
@@ -119,8 +121,17 @@ SheetPictureReader AlbumPictureReader(const QString& albumPath, const QString& p
                 *error = state->openError;
             return {};
         }
-        if (IsVideoFormat(entry.imageFormat))
-            return {};
+        if (IsVideoFormat(entry.imageFormat)) {
+            // The clip's frame at the sheet's size, read from the album in pieces.
+            FieldReader field(*state->album, entry.rowId, PictureField::Image);
+            const auto frame = TakeClipFrame(
+                field.size(),
+                [&field](char* data, qint64 length, qint64 offset) {
+                    return field.read(data, length, offset);
+                },
+                fitInto);
+            return frame ? frame->image : QImage();
+        }
         // Decoded from memory: nothing of the album is written anywhere.
         const imaging::InMemoryFile file("quillon-sheet",
                                          state->album->readBytes(entry.rowId, PictureField::Image));

@@ -2,7 +2,9 @@
 
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumMedia.h"
+#include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
+#include "album/ThumbnailMaker.h"
 #include "common/AppPaths.h"
 #include "common/PrivateFiles.h"
 #include "common/ProgramState.h"
@@ -430,8 +432,14 @@ void AlbumBrowser::extractCurrentMedia() {
         current.CurrentDate = row->date;
     current.CurrentDescription = row->description;
     current.CurrentFormatName = format.mid(3);
-    current.CurrentProperties =
-        row->imageProperties + QStringLiteral(" (") + current.CurrentFormatName + QLatin1Char(')');
+    // A clip's length is kept with its frame, not in the stored text, so older records show it.
+    QString length;
+    if (media.kind == MediaKind::Video)
+        if (const auto jpeg = ReadThumbnail(*m_album, row->rowId))
+            if (const auto ms = ClipLengthOfThumbnail(*jpeg))
+                length = QStringLiteral(", ") + ClipLengthText(*ms);
+    current.CurrentProperties = row->imageProperties + length + QStringLiteral(" (") +
+                                current.CurrentFormatName + QLatin1Char(')');
     media.hasSound = row->soundSize > 0;
     m_media = media;
     m_state.StatusWord = 0;

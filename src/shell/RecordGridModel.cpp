@@ -1,6 +1,9 @@
 #include "shell/RecordGridModel.h"
 
 #include "album/AlbumRecordset.h"
+#include "album/AlbumThumbnails.h"
+#include "album/FormatTable.h"
+#include "album/ThumbnailMaker.h"
 
 #include <QLocale>
 
@@ -24,10 +27,13 @@ void RecordGridModel::setRecordset(AlbumRecordset* recordset) {
     beginResetModel();
     m_recordset = recordset;
     m_rows.clear();
+    m_clipLengths.clear();
     endResetModel();
 }
 
 void RecordGridModel::rowChanged(int position) {
+    if (const PictureRecord* cached = m_rows.object(position))
+        m_clipLengths.remove(cached->rowId); // its clip may have been replaced
     m_rows.remove(position);
     emit dataChanged(index(position, 0), index(position, columnCount() - 1));
 }
@@ -53,6 +59,20 @@ const PictureRecord* RecordGridModel::row(int position) const {
     return stored;
 }
 
+QString RecordGridModel::clipLength(qint64 rowId) const {
+    // Kept with the clip's frame, not in its stored texts, so clips stored by any version show
+    // it once their frame is made (in the background, maybe after the row was first shown).
+    auto known = m_clipLengths.constFind(rowId);
+    if (known == m_clipLengths.cend()) {
+        const auto jpeg = ReadThumbnail(m_recordset->album(), rowId);
+        const auto ms = jpeg ? ClipLengthOfThumbnail(*jpeg) : std::nullopt;
+        if (!ms)
+            return {};
+        known = m_clipLengths.insert(rowId, *ms);
+    }
+    return ClipLengthText(*known);
+}
+
 QVariant RecordGridModel::data(const QModelIndex& index, int role) const {
     if (!m_recordset || !index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
@@ -68,8 +88,12 @@ QVariant RecordGridModel::data(const QModelIndex& index, int role) const {
         return r->imageFile;
     case 3:
         return r->imageFormat;
-    case 4:
-        return r->imageProperties;
+    case 4: {
+        const QString length = IsClipFormat(r->imageFormat) ? clipLength(r->rowId) : QString();
+        if (length.isEmpty() || r->imageProperties.isEmpty())
+            return r->imageProperties + length;
+        return r->imageProperties + QStringLiteral(", ") + length;
+    }
     case 5:
         return r->keywords;
     case 6:

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QCache>
+#include <QHash>
 
 namespace q32 {
 
@@ -30,9 +31,12 @@ public:
 
 private:
     const PictureRecord* row(int position) const;
+    // "0:07" for a clip whose length is known, else empty.
+    QString clipLength(qint64 rowId) const;
 
     AlbumRecordset* m_recordset = nullptr;
     mutable QCache<int, PictureRecord> m_rows{4000};
+    mutable QHash<qint64, qint64> m_clipLengths; // by row id, in milliseconds
 };
 
 } // namespace q32

@@ -3,6 +3,7 @@
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
+#include "album/ThumbnailMaker.h"
 #include "shell/ThumbnailSource.h"
 
 #include <QPainter>
@@ -18,8 +19,25 @@ QImage square(const QImage& picture) {
     QImage out(kThumbnailEdge, kThumbnailEdge, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter painter(&out);
-    painter.drawImage((kThumbnailEdge - picture.width()) / 2, kThumbnailEdge - picture.height(),
-                      picture);
+    const QRect place((kThumbnailEdge - picture.width()) / 2, kThumbnailEdge - picture.height(),
+                      picture.width(), picture.height());
+    painter.drawImage(place.topLeft(), picture);
+    // A clip's frame carries the clip's length: shown in its lower right corner.
+    if (const std::optional<qint64> ms = ClipLengthOfImage(picture)) {
+        QFont font = painter.font();
+        font.setPixelSize(12);
+        font.setBold(true);
+        painter.setFont(font);
+        const QString text = ClipLengthText(*ms);
+        QRect box = painter.fontMetrics().boundingRect(text).adjusted(-4, -1, 4, 1);
+        box.moveBottomRight(place.bottomRight() - QPoint(3, 3));
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 0, 170));
+        painter.drawRoundedRect(box, 3, 3);
+        painter.setPen(Qt::white);
+        painter.drawText(box, Qt::AlignCenter, text);
+    }
     return out;
 }
 
@@ -125,11 +143,12 @@ void ThumbnailModel::requestMissing() const {
         QList<qint64> left;
         for (const qint64 rowId : std::as_const(m_missing)) {
             const std::optional<QByteArray> jpeg = ReadThumbnail(m_recordset->album(), rowId);
-            if (!jpeg) {
+            // An empty one may be a clip's from before frames were taken: the worker knows.
+            if (!jpeg || jpeg->isEmpty()) {
                 left << rowId;
                 continue;
             }
-            m_source.insert(rowId, jpeg->isEmpty() ? QImage() : QImage::fromData(*jpeg, "JPG"));
+            m_source.insert(rowId, QImage::fromData(*jpeg, "JPG"));
             const int position = m_asked.value(rowId);
             first = std::min(first, position);
             last = std::max(last, position);

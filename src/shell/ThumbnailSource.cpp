@@ -2,12 +2,14 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
+#include "album/FormatTable.h"
 #include "album/ThumbnailMaker.h"
 
 #include <QCache>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -32,6 +34,8 @@ struct ThumbnailSource::Shared {
     mutable std::mutex mutex;
     std::condition_variable wake;
     bool stop = false;
+    // Tells a clip's frame being taken to give up: the album changes or the source goes.
+    std::atomic_bool abandon = false;
     QString path;
     QString password;
     quint64 albumGeneration = 0;
@@ -54,6 +58,7 @@ ThumbnailSource::~ThumbnailSource() {
         std::lock_guard lock(m_shared->mutex);
         m_shared->stop = true;
     }
+    m_shared->abandon = true;
     m_shared->wake.notify_all();
     m_thread.join();
 }
@@ -65,6 +70,7 @@ void ThumbnailSource::setAlbum(const QString& path, const QString& password) {
         return;
     m_shared->path = path;
     m_shared->password = password;
+    m_shared->abandon = true;
     ++m_shared->albumGeneration;
     m_shared->wanted.clear();
     m_shared->images.clear();
@@ -169,6 +175,7 @@ void ThumbnailSource::work() {
             fillQueue.clear();
             fillAfter = 0;
             generation = s.albumGeneration;
+            s.abandon = false;
             if (s.path.isEmpty()) {
                 s.albumGeneration = 0;
                 generation = 0;
@@ -213,7 +220,12 @@ void ThumbnailSource::work() {
             if (fillQueue.isEmpty()) {
                 lock.unlock();
                 const qint64 before = fillAfter;
-                fillQueue = RecordsWithoutThumbnails(*album, &fillAfter, kScanRows);
+                QList<qint64> empty;
+                fillQueue = RecordsWithoutThumbnails(*album, &fillAfter, kScanRows, &empty);
+                for (const qint64 id : std::as_const(empty))
+                    if (const auto record = album->record(id);
+                        record && IsClipFormat(record->imageFormat))
+                        fillQueue << id;
                 lock.lock();
                 if (fillAfter == before) {
                     s.filled = true;
@@ -237,16 +249,25 @@ void ThumbnailSource::work() {
 
         lock.unlock();
         std::optional<QByteArray> jpeg = ReadThumbnail(*album, rowId);
+        auto record = jpeg && !jpeg->isEmpty() ? std::nullopt : album->record(rowId);
+        const QString format = record ? record->imageFormat : QString();
+        if (jpeg && WantsClipFrame(*jpeg, format))
+            jpeg.reset();
         if (!jpeg) {
-            const auto record = album->record(rowId);
-            const QString format = record ? record->imageFormat : QString();
             const qint64 size = album->fieldSize(rowId, PictureField::Image);
-            // A clip's bytes are never read: it shows a placeholder anyway.
-            const QByteArray picture =
-                size > 0 && size <= kLargestPicture && CanMakeThumbnail(format)
-                    ? album->readBytes(rowId, PictureField::Image)
-                    : QByteArray();
-            jpeg = MakeThumbnailFromBytes(picture, format);
+            if (IsClipFormat(format)) {
+                // Read in pieces as the demuxer asks: a clip may be gigabytes.
+                jpeg = size > 0 ? MakeStoredClipThumbnail(*album, rowId, &s.abandon) : kNoClipFrame;
+                if (jpeg->isNull()) { // given up: the album changes or the source goes
+                    lock.lock();
+                    continue;
+                }
+            } else {
+                const QByteArray picture = size > 0 && size <= kLargestPicture
+                                               ? album->readBytes(rowId, PictureField::Image)
+                                               : QByteArray();
+                jpeg = MakeThumbnailFromBytes(picture, format);
+            }
             if (writable && record) {
                 if (made.isEmpty())
                     madeAge.start();

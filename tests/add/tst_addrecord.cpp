@@ -6,6 +6,7 @@
 #include "album/AddRecord.h"
 #include "album/AddRunOpen.h"
 #include "album/AlbumDb.h"
+#include "album/ThumbnailMaker.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -236,7 +237,7 @@ private slots:
         QCOMPARE(
             QProcess::execute("ffmpeg", QStringList{"-v", "error", "-y", "-f", "lavfi", "-i",
                                                     "testsrc=size=160x120:rate=10", "-f", "lavfi",
-                                                    "-i", "sine=frequency=440", "-t", "1"} +
+                                                    "-i", "sine=frequency=440", "-t", "4"} +
                                             encoding + QStringList{clip}),
             0);
         auto album = newAlbum("clips.mdb");
@@ -249,9 +250,13 @@ private slots:
         QCOMPARE(row->imageProperties, SizeText(QFileInfo(clip).size()) +
                                            QStringLiteral("(160x120) (16,777,216 colors)"));
         QCOMPARE(album->readBytes(added.rowId, PictureField::Image), test::readFile(clip));
-        // The thumbnail view shows a clip's placeholder, not a picture it cannot decode.
+        // Its thumbnail is a frame of it, which also holds its length (a transport stream's
+        // counts from its first time stamp, a little before its first picture; a stream of less
+        // than about four seconds tells none).
         const PreparedFile prepared = PrepareFile(clip, m_prepare);
-        QVERIFY(!prepared.thumbnail.isNull() && prepared.thumbnail.isEmpty());
+        QCOMPARE(QImage::fromData(prepared.thumbnail, "JPG").size(), QSize(160, 120));
+        const qint64 length = ClipLengthOfThumbnail(prepared.thumbnail).value_or(0);
+        QVERIFY2(length >= 3950 && length < 4300, qPrintable(QString::number(length)));
     }
 };
 

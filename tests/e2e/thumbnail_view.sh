@@ -3,7 +3,8 @@
 # in the grid's place with the current record's name highlighted; a click on a thumbnail makes
 # that record current in the preview and, back in the grid, on the grid's highlighted row. The
 # album is first taken back to what an earlier build left (no thumbnail table): the first view
-# makes its thumbnails, and it stays an album q32 reads.
+# makes its thumbnails, and it stays an album q32 reads. A clip added last, red for its first
+# second and magenta after, shows on its tile the frame from a second in, with its length.
 # Usage: thumbnail_view.sh SOURCE_DIR BUILD_DIR [FOLDER_FOR_SCREENSHOTS]
 set -euo pipefail
 source "$(dirname "$0")/x11.sh"
@@ -16,10 +17,13 @@ export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Samp
 
 q32=$build_dir/cli/q32
 bash "$source_dir/scripts/make-sample-album.sh" "$QUILLON_SAMPLE" "$q32" >"$work/make.log" 2>&1
+ffmpeg -v error -y -f lavfi -i "color=c=red:s=320x240:r=25:d=1" -f lavfi -i "color=c=0xC800C8:s=320x240:r=25:d=6" \
+    -filter_complex "[0:v][1:v]concat=n=2:v=1" -c:v libx264 -pix_fmt yuv420p "$work/Walk.mp4"
+"$q32" add "$QUILLON_SAMPLE" "$work/Walk.mp4" >>"$work/make.log" 2>&1
 count() { sqlcipher "$QUILLON_SAMPLE" "SELECT count(*) FROM Thumbnails"; }
 # The sample's pictures carry no camera preview: adding leaves them to the view (clips get
-# their placeholder at once).
-[ "$(count)" -lt 23 ] || { echo "FAIL: q32 add decoded every picture for its thumbnail"; exit 1; }
+# their frame at once).
+[ "$(count)" -lt 24 ] || { echo "FAIL: q32 add decoded every picture for its thumbnail"; exit 1; }
 sqlcipher "$QUILLON_SAMPLE" "DROP TABLE Thumbnails"
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
@@ -90,6 +94,28 @@ want=$((rowy + (r - 1) * (rowh + 1)))
 echo "grid row $r highlighted at y=$by (expected $want)"
 [ $((by - want)) -le 2 ] && [ $((want - by)) -le 2 ] || fail "the grid does not show the clicked record"
 # The older album got every thumbnail, and is still an album (the unit test checks it whole).
-[ "$(count)" = 23 ] || fail "$(count) thumbnails made on first view, not 23"
-[ "$("$q32" list "$QUILLON_SAMPLE" | tail -n +2 | wc -l)" = 23 ] || fail "q32 list does not read it"
+[ "$(count)" = 24 ] || fail "$(count) thumbnails made on first view, not 24"
+[ "$("$q32" list "$QUILLON_SAMPLE" | tail -n +2 | wc -l)" = 24 ] || fail "q32 list does not read it"
+
+# The last records in the thumbnail view: the clip's tile holds the magenta frame (made from
+# the stored bytes, the table having been dropped), whole, with its length in a dark corner.
+xdotool key ctrl+End
+sleep 1
+xdotool key ctrl+t
+sleep 2.5
+shot clip
+magenta="srgb(200,0,200)"
+read -r cw ch cx cy < <(box clip "$magenta" 980 650 300 80)
+echo "clip frame $cw x $ch at $cx,$cy"
+[ "$cw" -ge 150 ] && [ "$cw" -le 162 ] && [ "$ch" -ge 110 ] && [ "$ch" -le 125 ] ||
+    fail "no frame on the clip's tile ($cw x $ch)"
+# Share of magenta in a rectangle w h x y: the length's box covers the frame in its corner.
+magenta_share() {
+    convert "$work/clip.png" -crop "$1x$2+$3+$4" +repage -fuzz 15% -fill black +opaque "$magenta" \
+        -fill white -opaque "$magenta" -format '%[fx:mean]' info:
+}
+corner=$(magenta_share 26 12 $((cx + cw - 32)) $((cy + ch - 17)))
+middle=$(magenta_share 26 12 $((cx + cw / 2)) $((cy + ch / 2)))
+echo "magenta in the corner $corner, in the middle $middle"
+awk -v c="$corner" -v m="$middle" 'BEGIN { exit !(c < 0.2 && m > 0.9) }' || fail "no length on the clip's tile"
 echo "PASS"

@@ -1,12 +1,18 @@
-// Clip information comes from real files made by ffmpeg and sox.
+// Clip information and frames come from real files made by ffmpeg and sox.
+#include "TestClips.h"
 #include "TestFiles.h"
+#include "platform/media/ClipFrame.h"
 #include "platform/media/MediaInfo.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <thread>
 
 using namespace q32;
+using namespace q32::test;
 
 class TstMediaInfo : public QObject {
     Q_OBJECT
@@ -45,6 +51,50 @@ private slots:
         QCOMPARE(ReadMediaInfo(m_dir.filePath("none.mpg"), info), ImagingCondition::FileNotFound);
         QVERIFY(test::writeFile(m_dir.filePath("junk.mov"), QByteArray(5000, 'x')));
         QVERIFY(ReadMediaInfo(m_dir.filePath("junk.mov"), info) != ImagingCondition::None);
+    }
+
+    // A short clip gives its middle frame, fitted into the box; a cut one gives none, without a
+    // long wait; a frame being taken from slow bytes stops at once when asked. (The frame a
+    // second in, from files and from stored bytes, is checked where thumbnails are made.)
+    void clipFrames() {
+        const QString shortClip = m_dir.filePath("short.mp4");
+        QVERIFY(MakeClip(shortClip,
+                         {{"color=c=red", 0.5}, {"color=c=blue", 0.5}, {"color=c=lime", 0.6}}));
+        const auto middle = TakeClipFrame(shortClip, QSize(80, 80));
+        QVERIFY(middle);
+        QCOMPARE(middle->image.size(), QSize(80, 60));
+        const QRgb centre = middle->image.pixel(40, 30);
+        QVERIFY2(qBlue(centre) > 200 && qRed(centre) < 60 && qGreen(centre) < 60,
+                 qPrintable(QString::number(centre, 16)));
+        QVERIFY(qAbs(middle->durationMs - 1600) < 100);
+
+        const QString clip = m_dir.filePath("bars.mp4");
+        QVERIFY(MakeClip(clip, {{"smptebars", 3.0}}));
+        const QByteArray bytes = test::readFile(clip);
+        QVERIFY(test::writeFile(m_dir.filePath("cut.mp4"), bytes.left(bytes.size() / 3)));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!TakeClipFrame(m_dir.filePath("cut.mp4"), QSize(160, 160)));
+        QVERIFY(timer.elapsed() < 5000);
+
+        std::atomic_bool stop = false;
+        const ClipReader slowly = [&](char* data, qint64 length, qint64 offset) {
+            QThread::msleep(20);
+            const qint64 n = std::clamp<qint64>(bytes.size() - offset, 0, std::min(length, 512LL));
+            memcpy(data, bytes.constData() + offset, size_t(n));
+            return n;
+        };
+        timer.restart();
+        std::thread stopper([&stop] {
+            QThread::msleep(300);
+            stop = true;
+        });
+        QVERIFY(!TakeClipFrame(bytes.size(), slowly, QSize(160, 160), &stop));
+        stopper.join();
+        QVERIFY2(timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
+
+        QCOMPARE(ClipLengthText(59600), QStringLiteral("1:00"));
+        QCOMPARE(ClipLengthText(3723000), QStringLiteral("1:02:03"));
     }
 };
 

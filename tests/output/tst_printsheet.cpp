@@ -4,7 +4,9 @@
 
 #include "ScriptedPromptService.h"
 #include "TestAlbums.h"
+#include "TestClips.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumQuery.h"
 #include "album/AlbumRecordset.h"
@@ -211,6 +213,39 @@ private slots:
                      page1.contains(QStringLiteral("Day 6 of the holiday")) &&
                      !page1.contains(QStringLiteral("Day 7 of")),
                  qPrintable(page1));
+    }
+
+    // A clip shows its frame from a second in; one that cannot be read keeps its marked place.
+    void clipsShowTheirFrame() {
+        TestEnv env;
+        const QString clip = env.path(QStringLiteral("walk.mp4"));
+        const QColor after(30, 100, 200);
+        QVERIFY(MakeClip(clip, {{"color=c=red", 1.0}, {"color=c=" + after.name(), 2.0}}));
+        QVERIFY(writeFile(env.path("cut.mp4"), readFile(clip).left(2000)));
+        const QString mp4 = QStringLiteral("95 MPEG-4 Video");
+        const QString album = test::MakeAlbum(
+            env.path(QStringLiteral("clips.mdb")),
+            {{"walk.mp4", "", "", clip, mp4}, {"cut.mp4", "", "", env.path("cut.mp4"), mp4}});
+        const QString pdf = env.path(QStringLiteral("clips.pdf"));
+        PdfFileOutput output(pdf, OpenPdfFilePrinter()->pageLayout(), 150, QString());
+        ContactSheetOptions options;
+        options.columns = 2;
+        options.rows = 2;
+        const PrintOutcome outcome =
+            PrintContactSheet(output, EntriesOf(album), options, AlbumPictureReader(album, {}), {});
+        QVERIFY2(outcome.ok(), qPrintable(outcome.error));
+        const QImage page = RenderPage(pdf, 50, env.root());
+        int framePixels = 0, redPixels = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                framePixels += Near(page.pixel(x, y), after.rgb(), 24) ? 1 : 0;
+                redPixels += Near(page.pixel(x, y), qRgb(255, 0, 0), 60) ? 1 : 0;
+            }
+        // A cell at 50 dpi is about 190 x 230 pixels; the frame fills its width at 4:3.
+        QVERIFY2(framePixels > 15000 && redPixels < 100,
+                 qPrintable(QStringLiteral("%1 %2").arg(framePixels).arg(redPixels)));
+        QCOMPARE(
+            Output(QStringLiteral("pdftotext"), {pdf, "-"}).count(QStringLiteral("Video clip")), 1);
     }
 };
 

@@ -35,7 +35,7 @@ const Part kParts[] = {
     {Kind::MagickCoder, "WMF", "libmagickcore-6.q16-6-extra", "Windows metafiles"},
 
     {Kind::GstElement,
-     "decodebin uridecodebin videoconvert videoscale audioconvert audioresample appsink "
+     "decodebin uridecodebin videoconvert videoscale audioconvert audioresample appsink appsrc "
      "vorbisdec opusdec",
      "gstreamer1.0-plugins-base", "clips and sounds"},
     {Kind::GstElement, "avidemux qtdemux matroskademux vp8dec vp9dec mpg123audiodec wavparse",

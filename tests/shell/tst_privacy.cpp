@@ -1,19 +1,23 @@
 // An album's media stay in the album: after a whole session over an album with and without a
 // password (every record stepped through, viewed, shown in a slideshow, its sounds played, one
-// picture edited, one exported, one printed to a PDF, the program quit), no piece of any stored
-// file is found in any file the session could have written, and every file the program keeps
-// for itself is the user's alone.
+// picture edited, one exported, one printed to a PDF, the thumbnails made, the program quit), no
+// piece of any stored file is found in any file the session could have written, and every file the
+// program keeps for itself is the user's alone.
 
 #include "MainWindowRun.h"
 #include "TestAlbums.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
+#include "album/AlbumThumbnails.h"
+#include "album/ThumbnailMaker.h"
 #include "output/PrintPreviewWindow.h"
 #include "output/PrintRun.h"
 #include "platform/player/VideoControl.h"
 #include "shell/PreviewPane.h"
 #include "shell/RecordCommands.h"
+#include "shell/ThumbnailPane.h"
+#include "shell/ThumbnailSource.h"
 #include "viewer/ui/FullPicture.h"
 #include "viewer/ui/PictureCanvas.h"
 
@@ -296,6 +300,13 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pdf).size() > 0, 60000);
             QTRY_VERIFY(!QApplication::activeModalWidget());
             QCOMPARE(session.prompts.pending(), 0);
+
+            // The thumbnail view, whose clip's frame is taken from the album's bytes.
+            QSignalSpy filled(&main.thumbnails().source(), &ThumbnailSource::fillFinished);
+            main.thumbnails().setOn(true);
+            QVERIFY(filled.wait(60000));
+            const auto clipThumbnail = ReadThumbnail(*main.browser().album(), 5);
+            QVERIFY(clipThumbnail && ClipLengthOfThumbnail(*clipThumbnail));
 
             // Quit, as Ctrl+Q does.
             main.close();

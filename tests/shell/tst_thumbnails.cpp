@@ -4,6 +4,7 @@
 
 #include "MainWindowRun.h"
 #include "TestAlbums.h"
+#include "TestClips.h"
 #include "TestEnv.h"
 #include "album/AddRun.h"
 #include "album/AlbumMaintenance.h"
@@ -248,6 +249,68 @@ private slots:
             for (int at = 0; at + 32 <= jpeg.size(); at += 512)
                 QVERIFY2(!file.contains(jpeg.mid(at, 32)), "thumbnail bytes in plain text");
         }
+    }
+
+    // A protected album filled by a build that took no frames from clips: its clip gets the
+    // frame a second in and its length, read from the stored bytes; a damaged clip keeps its
+    // placeholder and is not tried again; the tile and the record's properties show the length.
+    void clipsGetTheirFrameFromStoredBytes() {
+        QVERIFY(test::MakeClip(path("walk.mp4"), {{"color=c=red", 1.0}, {"smptebars", 2.0}}));
+        const QImage reference =
+            test::FfmpegFrame(path("walk.mp4"), 1, QSize(160, 120), path("walk1.png"));
+        QVERIFY(test::writeFile(path("broken.mp4"), test::readFile(path("walk.mp4")).left(3000)));
+        const QString mp4 = QStringLiteral("95 MPEG-4 Video");
+        const QString p =
+            test::MakeAlbum(path("clips.mdb"), {{"Photo.jpg", "", "", path("photo.jpg"), "10 JPEG"},
+                                                {"walk.mp4", "", "", path("walk.mp4"), mp4},
+                                                {"broken.mp4", "", "", path("broken.mp4"), mp4}});
+        QVERIFY(!p.isEmpty());
+        {
+            AlbumStatus status;
+            auto album = AlbumDb::open(p, {}, &status);
+            QVERIFY(StoreThumbnail(*album, 2, "").ok() && StoreThumbnail(*album, 3, "").ok());
+        }
+        QVERIFY(ChangeAlbumPassword(p, {}, QStringLiteral("secret")).ok());
+        Run run;
+        run.prompts.expectPassword(p, QStringLiteral("secret"));
+        QVERIFY(run.main.browser().openAlbum(p));
+        ThumbnailPane& pane = run.main.thumbnails();
+        QSignalSpy filled(&pane.source(), &ThumbnailSource::fillFinished);
+        pane.setOn(true);
+        QVERIFY(filled.wait(30000));
+        AlbumDb& album = *run.main.browser().album();
+        const QByteArray frame = ReadThumbnail(album, 2).value_or(QByteArray());
+        const double off = test::PixelDifference(QImage::fromData(frame, "JPG"), reference);
+        QVERIFY2(off < 8, qPrintable(QString::number(off)));
+        QVERIFY(qAbs(ClipLengthOfThumbnail(frame).value_or(0) - 3000) < 100);
+        QCOMPARE(ReadThumbnail(album, 3), std::optional<QByteArray>(kNoClipFrame));
+        qint64 after = 0;
+        QList<qint64> empty;
+        QVERIFY(RecordsWithoutThumbnails(album, &after, 10, &empty).isEmpty() && empty.isEmpty());
+
+        // The tile: the frame with its length in a dark box at its lower right corner.
+        QTRY_VERIFY(pane.model().isReady(1) && pane.model().isReady(2));
+        const QImage tile = pane.model()
+                                .data(pane.model().index(1), Qt::DecorationRole)
+                                .value<QIcon>()
+                                .pixmap(kThumbnailEdge)
+                                .toImage();
+        const QImage shown = tile.copy(0, 40, 160, 120);
+        int changed = 0, elsewhere = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 160; ++x) {
+                const QRgb a = shown.pixel(x, y), b = reference.pixel(x, y);
+                const bool differs = qAbs(qGray(a) - qGray(b)) > 40;
+                (x > 110 && y > 95 ? changed : elsewhere) += differs ? 1 : 0;
+            }
+        QVERIFY2(changed > 100 && elsewhere < 50,
+                 qPrintable(QStringLiteral("%1 %2").arg(changed).arg(elsewhere)));
+        run.main.selectRecord(2);
+        // The grid shows the length in the properties column (this record has no stored text).
+        QCOMPARE(run.main.findChild<QTableView*>()->model()->index(1, 4).data().toString(),
+                 QStringLiteral("0:03"));
+        QTRY_VERIFY2(run.state.record.CurrentProperties.contains(QStringLiteral(", 0:03 (MPEG-4")),
+                     qPrintable(run.state.record.CurrentProperties));
     }
 
     void viewFollowsTheCurrentRecord() {
