@@ -2,6 +2,7 @@
 
 #include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
+#include "album/PictureHashes.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
 
@@ -36,7 +37,10 @@ bool CanMakeThumbnail(const QString& formatText) {
     return !IsClipFormat(formatText);
 }
 
-QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode) {
+namespace {
+
+// The picture at path at most a thumbnail's size; null when there is none to show small.
+QImage smallPicture(const QString& path, const QString& formatText, bool decode) {
     if (IsClipFormat(formatText))
         return {};
     const QSize box(kThumbnailEdge, kThumbnailEdge);
@@ -52,6 +56,16 @@ QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool de
     // A codec that cannot decode small gives the whole picture.
     if (picture.width() > kThumbnailEdge || picture.height() > kThumbnailEdge)
         picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
+
+} // namespace
+
+QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode,
+                         std::optional<quint64>* pictureHash) {
+    const QImage picture = smallPicture(path, formatText, decode);
+    if (pictureHash)
+        *pictureHash = PerceptualHash(picture);
     return encode(picture);
 }
 
@@ -60,6 +74,13 @@ QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& format
         return {};
     const imaging::InMemoryFile file("quillon-thumbnail", bytes);
     return file.ok() ? MakeThumbnail(file.path(), formatText) : QByteArray();
+}
+
+std::optional<quint64> PictureHashFromBytes(const QByteArray& bytes, const QString& formatText) {
+    if (bytes.isEmpty() || IsClipFormat(formatText))
+        return std::nullopt;
+    const imaging::InMemoryFile file("quillon-picture-hash", bytes);
+    return file.ok() ? PerceptualHash(smallPicture(file.path(), formatText, true)) : std::nullopt;
 }
 
 } // namespace q32

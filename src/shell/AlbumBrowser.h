@@ -15,6 +15,7 @@
 namespace q32 {
 
 class AlbumMedia;
+class PictureHashFiller;
 class PromptService;
 class Settings;
 class VideoControl;
@@ -73,6 +74,9 @@ public:
     QString activeFilter() const;
     // Drops the filter in force and keeps its date order.
     void clearFilter();
+    // Find Similar's filter: only rows (nearest first) of the pictures like the record named
+    // name within distance bits; Clear Filter ends it like the other filters.
+    void showSimilar(const QList<qint64>& rows, const QString& name, int distance);
     // The plain order a filter sorts by: date ascending or descending.
     static int unfilteredOrder(int order);
     // The filter tool: the next of the ten orders, reusing the saved filter texts.
@@ -127,6 +131,8 @@ private:
     // program outside are removed.
     void releaseMedia();
 
+    // The open album's records without a picture hash get one, in the background.
+    std::unique_ptr<PictureHashFiller> m_hashFiller;
     ProgramState& m_state;
     Settings& m_settings;
     PromptService& m_prompts;
