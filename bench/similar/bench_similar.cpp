@@ -86,8 +86,8 @@ int main(int argc, char** argv) {
     // Hashes, as the album makes them from stored bytes.
     QElapsedTimer hashing;
     hashing.start();
-    std::vector<quint64> originals(size_t(2 * count));
-    std::vector<std::array<quint64, 5>> copies(size_t(count));
+    std::vector<quint64> originals(static_cast<size_t>(2 * count));
+    std::vector<std::array<quint64, 5>> copies(static_cast<size_t>(count));
     QtConcurrent::blockingMap(order, [&](int i) {
         originals[size_t(i)] = hashFile(photos[i].path).value_or(0);
         if (i < count)
