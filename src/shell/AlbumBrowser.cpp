@@ -13,7 +13,6 @@
 #include "platform/imaging/InMemoryFile.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
-#include "shell/PictureHashFiller.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -85,7 +84,6 @@ AlbumBrowser::AlbumBrowser(ProgramState& state, Settings& settings, PromptServic
 AlbumBrowser::~AlbumBrowser() = default;
 
 void AlbumBrowser::releaseMedia() {
-    m_hashFiller.reset();
     if (m_player)
         m_player->close();
     m_source.reset();
@@ -200,8 +198,6 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
     m_recordset.reset();
     m_album = std::move(album);
     m_source = std::make_shared<AlbumMedia>(*m_album);
-    if (!m_album->isReadOnly())
-        m_hashFiller = std::make_unique<PictureHashFiller>(path, password);
     m_state.album = OpenAlbumState{};
     m_state.album.OpenAlbumPath = path;
     m_state.album.AlbumPassword = password;

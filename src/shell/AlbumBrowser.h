@@ -15,7 +15,6 @@
 namespace q32 {
 
 class AlbumMedia;
-class PictureHashFiller;
 class PromptService;
 class Settings;
 class VideoControl;
@@ -131,8 +130,6 @@ private:
     // program outside are removed.
     void releaseMedia();
 
-    // The open album's records without a picture hash get one, in the background.
-    std::unique_ptr<PictureHashFiller> m_hashFiller;
     ProgramState& m_state;
     Settings& m_settings;
     PromptService& m_prompts;

@@ -34,11 +34,9 @@ bool RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& set
     QString kept = settings.RegGetString(section, key);
     if (kept.isEmpty())
         kept = QString::number(kSimilarDistance);
+    // Short: the box is as wide as its question.
     const QString answer = prompts.input(
-        QStringLiteral("Show the pictures that differ from this one by at most how many bits of "
-                       "64? (0: the same picture; %1 finds copies resized, recompressed, "
-                       "slightly cropped or brightened)")
-            .arg(kSimilarDistance),
+        QStringLiteral("Largest difference from this picture, in bits of 64 (0: the same):"),
         QLatin1String(kTitle), kept);
     if (answer.isEmpty())
         return false;

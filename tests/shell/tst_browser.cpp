@@ -15,6 +15,7 @@
 #include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
+#include "shell/ThumbnailPane.h"
 #include "viewer/FileBrowser.h"
 
 #include <QAction>
@@ -341,7 +342,9 @@ private slots:
         };
         const QStringList all = names();
         QCOMPARE(all.size(), 7);
-        // Made by an earlier build's way of adding: no hashes until the background makes them.
+        // Made by an earlier build's way of adding: no hashes until the background makes them,
+        // as it makes the thumbnails, while the thumbnail view is on.
+        run.main.thumbnails().setOn(true);
         AlbumStatus status;
         auto reader = AlbumDb::open(p, OpenOptions{true}, &status);
         QVERIFY(reader);
