@@ -16,6 +16,7 @@ int compactCommand(const QStringList& args);
 int repairCommand(const QStringList& args);
 int passwordCommand(const QStringList& args);
 int duplicatesCommand(const QStringList& args);
+int similarCommand(const QStringList& args);
 int thumbnailCommand(const QStringList& args);
 
 } // namespace q32::cli

@@ -28,6 +28,7 @@ const Command kCommands[] = {
     {"repair", "check and rebuild a damaged album", repairCommand},
     {"password", "set, change or remove an album's password", passwordCommand},
     {"duplicates", "list the records whose pictures are byte for byte the same", duplicatesCommand},
+    {"similar", "list the records whose pictures look alike, nearest first", similarCommand},
     {"thumbnail", "draw an album's icon from its first stored thumbnail", thumbnailCommand},
 };
 

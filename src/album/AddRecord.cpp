@@ -4,6 +4,7 @@
 #include "album/AlbumThumbnails.h"
 #include "album/ContentHashes.h"
 #include "album/FormatTable.h"
+#include "album/PictureHashes.h"
 #include "album/ThumbnailMaker.h"
 #include "common/Text.h"
 #include "platform/imaging/Imaging.h"
@@ -150,7 +151,8 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
     if (file.condition != ImagingCondition::None)
         return file;
     if (options.makeThumbnail) {
-        file.thumbnail = MakeThumbnail(file.storedPath, file.formatText, options.decodeThumbnail);
+        file.thumbnail = MakeThumbnail(file.storedPath, file.formatText, options.decodeThumbnail,
+                                       &file.pictureHash);
         if (file.thumbnail.isNull() && options.decodeThumbnail)
             file.thumbnail = QByteArray(""); // tried: the placeholder
     }
@@ -231,8 +233,10 @@ AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& fi
         case AlbumCondition::None:
             outcome.result = AddResult::Stored;
             // Without it (an album that could not get the table yet) the view makes it later.
-            if (!file.thumbnail.isNull())
+            if (!file.thumbnail.isNull()) {
                 StoreThumbnail(*context.album, outcome.rowId, file.thumbnail);
+                StorePictureHash(*context.album, outcome.rowId, file.pictureHash);
+            }
             return outcome;
         case AlbumCondition::DuplicateKey:
             if (context.askNames) {

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTemporaryFile>
 #include <memory>
+#include <optional>
 
 namespace q32 {
 
@@ -37,6 +38,7 @@ struct PreparedFile {
     QString properties;
     QByteArray thumbnail; // the thumbnail view's JPEG; empty: a placeholder; null: not made
     QByteArray sha256;    // of the stored bytes, when they were read whole
+    std::optional<quint64> pictureHash; // made with the thumbnail (see PictureHashes.h)
     QDate taken; // when the photo was taken, with PrepareOptions::dateTaken and an EXIF date
     // Set when the file cannot be stored; nothing is written for it.
     ImagingCondition condition = ImagingCondition::None;

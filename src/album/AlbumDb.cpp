@@ -8,6 +8,7 @@
 #include "album/BackgroundFlush.h"
 #include "album/ContentHashSchema.h"
 #include "album/ContentHashes.h"
+#include "album/PictureHashes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -227,6 +228,7 @@ std::unique_ptr<AlbumDb> AlbumDb::open(const QString& path, const OpenOptions& o
         engine::SchemaState schema{album->m_unique, album->m_indexes, album->m_keysCurrent};
         engine::completeSchema(album->m_db, schema);
         engine::addMissingThumbnailTable(album->m_db);
+        engine::addMissingPictureHashTable(album->m_db);
         album->m_indexes = schema.indexes;
         album->m_keysCurrent = schema.keysCurrent;
         // The hashes of its pictures are made when first needed (see ContentHashes.h).
@@ -407,6 +409,8 @@ AlbumStatus AlbumDb::deleteRecord(qint64 rowId) {
     if (!tx.beginError().ok())
         return engine::fromSqlite(tx.beginError());
     sqlite::Error e = engine::dropThumbnail(m_db, rowId);
+    if (e.ok())
+        e = engine::dropPictureHash(m_db, rowId);
     if (!e.ok())
         return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("DELETE FROM Pictures WHERE rowid = ?"), &e);
@@ -458,8 +462,8 @@ AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArr
 
 AlbumStatus AlbumDb::replaceField(qint64 rowId, PictureField field, QByteArrayView bytes,
                                   bool null) {
-    // A new picture drops the old one's thumbnail (the view makes it again) in the same
-    // transaction.
+    // A new picture drops the old one's thumbnail and picture hash (made again when needed) in the
+    // same transaction.
     const bool picture = field == PictureField::Image;
     const bool hashed = picture && m_contentHashes;
     std::optional<sqlite::Transaction> tx;
@@ -469,6 +473,8 @@ AlbumStatus AlbumDb::replaceField(qint64 rowId, PictureField field, QByteArrayVi
             return engine::fromSqlite(tx->beginError());
     }
     sqlite::Error e = picture ? engine::dropThumbnail(m_db, rowId) : sqlite::Error{};
+    if (e.ok() && picture)
+        e = engine::dropPictureHash(m_db, rowId);
     if (!e.ok())
         return engine::fromSqlite(e);
     sqlite::Statement st = m_db.prepare(QStringLiteral("UPDATE Pictures SET %1 = ? WHERE rowid = ?")

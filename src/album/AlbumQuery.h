@@ -2,6 +2,7 @@
 // The ten sort and filter orders of the record grid. The query text is kept for display; the
 // engine runs its own form with the filter text bound as a parameter.
 
+#include <QList>
 #include <QString>
 
 namespace q32 {
@@ -21,6 +22,10 @@ struct AlbumQuery {
     int order = 0;       // 0..9
     QString keywords;    // filter text for orders 6 and 7
     QString description; // filter text for orders 8 and 9
+    // Find Similar: only these rows, in this order (nearest first), whatever the order above.
+    QList<qint64> similarRows;
+    QString similarTo; // the file name of the record they look like
+    int similarDistance = 0;
 
     // The query as the user sees it, filter texts pasted in as typed.
     QString text() const;
@@ -33,6 +38,7 @@ struct AlbumQuery {
     // The filter text in force: K, D or empty.
     QString filterText() const;
     bool isFilter() const { return order >= 6 && order <= 9; }
+    bool isSimilar() const { return !similarRows.isEmpty(); }
     // Orders whose rows come out of their index already sorted: their texts can be read a screen
     // at a time, by position.
     bool streamsFromIndex(const OrderIndexes& indexes) const;

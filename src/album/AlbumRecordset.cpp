@@ -20,7 +20,23 @@ AlbumStatus AlbumRecordset::requery() {
     m_stamp = m_album.changeStamp();
     sqlite::Error e;
     const OrderIndexes& indexes = m_album.orderIndexes();
-    if (m_query.streamsFromIndex(indexes)) {
+    if (m_query.isSimilar()) {
+        // A handful of rows in an order of their own: read now, the ones deleted meanwhile left
+        // out.
+        for (const qint64 id : std::as_const(m_query.similarRows)) {
+            AlbumStatus s;
+            const auto r = m_album.record(id, &s);
+            if (!r && s.condition != AlbumCondition::NoCurrentRecord) {
+                e = m_album.connection().lastError();
+                break;
+            }
+            if (!r)
+                continue;
+            m_ids.push_back(id);
+            m_slots.push_back(kNotLoaded);
+            cache(qint64(m_ids.size()) - 1, *r);
+        }
+    } else if (m_query.streamsFromIndex(indexes)) {
         // Only the ids now; each screen's texts are read when it is shown.
         sqlite::Statement st = m_album.connection().prepare(m_query.idsSql(indexes), &e);
         int rc = SQLITE_DONE;

@@ -3,6 +3,7 @@
 #include "album/AlbumEngine.h"
 #include "album/AlbumThumbnails.h"
 #include "album/ContentHashSchema.h"
+#include "album/PictureHashes.h"
 #include "album/SortKey.h"
 
 #include <QStringList>
@@ -126,7 +127,7 @@ AlbumStatus verifyAlbum(sqlite::Database& db, SchemaState* state) {
             if (name.compare(u"Pictures", Qt::CaseInsensitive) == 0)
                 hasPictures = true;
             else if (!name.startsWith(u"sqlite_") && !ownObject(type, name) &&
-                     !isThumbnailTable(name, sql))
+                     !isThumbnailTable(name, sql) && !isPictureHashTable(name, sql))
                 return {AlbumCondition::NotAnAlbum, QStringLiteral("table %1").arg(name)};
             continue;
         }
@@ -179,6 +180,8 @@ AlbumStatus createSchema(sqlite::Database& db, const QString& schema, bool uniqu
             e = db.exec(createSql(object, schema));
     if (e.ok())
         e = createThumbnailTable(db, schema);
+    if (e.ok())
+        e = createPictureHashTable(db, schema);
     if (e.ok())
         e = createContentHashes(db, schema);
     if (e.ok())

@@ -3,6 +3,7 @@
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
+#include "album/PictureHashes.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
 
@@ -90,9 +91,10 @@ bool WantsClipFrame(const QByteArray& stored, const QString& formatText) {
     return stored.isEmpty() && IsClipFormat(formatText);
 }
 
-QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode) {
-    if (IsClipFormat(formatText))
-        return clipThumbnail(TakeClipFrame(path, QSize(kThumbnailEdge, kThumbnailEdge)));
+namespace {
+
+// The picture at path at most a thumbnail's size; null when there is none to show small.
+QImage smallPicture(const QString& path, bool decode) {
     const QSize box(kThumbnailEdge, kThumbnailEdge);
     // A camera's own preview, else the picture decoded small. A preview smaller than a
     // thumbnail would show blurred.
@@ -106,6 +108,18 @@ QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool de
     // A codec that cannot decode small gives the whole picture.
     if (picture.width() > kThumbnailEdge || picture.height() > kThumbnailEdge)
         picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
+
+} // namespace
+
+QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode,
+                         std::optional<quint64>* pictureHash) {
+    if (IsClipFormat(formatText))
+        return clipThumbnail(TakeClipFrame(path, QSize(kThumbnailEdge, kThumbnailEdge)));
+    const QImage picture = smallPicture(path, decode);
+    if (pictureHash)
+        *pictureHash = PerceptualHash(picture);
     return encode(picture);
 }
 
@@ -120,6 +134,13 @@ QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& format
         });
     const imaging::InMemoryFile file("quillon-thumbnail", bytes);
     return file.ok() ? MakeThumbnail(file.path(), formatText) : QByteArray();
+}
+
+std::optional<quint64> PictureHashFromBytes(const QByteArray& bytes, const QString& formatText) {
+    if (bytes.isEmpty() || IsClipFormat(formatText))
+        return std::nullopt;
+    const imaging::InMemoryFile file("quillon-picture-hash", bytes);
+    return file.ok() ? PerceptualHash(smallPicture(file.path(), true)) : std::nullopt;
 }
 
 } // namespace q32

@@ -15,9 +15,14 @@ class AlbumDb;
 // kThumbnailEdge pixels a side, turned as the photo's EXIF says. Empty when there is no picture
 // to show small (sounds, files the imaging layer cannot decode). With decode off only a camera's
 // own preview is used; null when there is none. A clip's is its frame (see MakeClipThumbnail),
-// taken whether decode is on or not: clips have no preview of their own.
-QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode = true);
+// taken whether decode is on or not: clips have no preview of their own. pictureHash, when given,
+// receives the perceptual hash of the same small picture (see PictureHashes.h); none for a clip.
+QByteArray MakeThumbnail(const QString& path, const QString& formatText, bool decode = true,
+                         std::optional<quint64>* pictureHash = nullptr);
 QByteArray MakeThumbnailFromBytes(const QByteArray& bytes, const QString& formatText);
+// The perceptual hash of a record's stored bytes, from the picture the thumbnail is made of;
+// nullopt when it cannot be decoded, and for a clip.
+std::optional<quint64> PictureHashFromBytes(const QByteArray& bytes, const QString& formatText);
 
 // A clip's thumbnail: its frame (see TakeClipFrame) as a JPEG that also holds the clip's length,
 // or kNoClipFrame when no frame can be had. Null when stopped: nothing is known then.

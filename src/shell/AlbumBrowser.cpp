@@ -235,9 +235,15 @@ int AlbumBrowser::unfilteredOrder(int order) {
 }
 
 QString AlbumBrowser::activeFilter() const {
-    if (!m_album || !m_recordset || !m_recordset->query().isFilter())
+    if (!m_album || !m_recordset)
         return {};
     const AlbumQuery& query = m_recordset->query();
+    if (query.isSimilar())
+        return QStringLiteral("Pictures like \"%1\" (within %2 of 64 bits)")
+            .arg(query.similarTo)
+            .arg(query.similarDistance);
+    if (!query.isFilter())
+        return {};
     const bool keywords =
         query.order == KeywordsAscendingDate || query.order == KeywordsDescendingDate;
     return (keywords ? QStringLiteral("Keywords contain \"")
@@ -253,11 +259,41 @@ void AlbumBrowser::clearFilter() {
     emit recordToolsChanged();
 }
 
+void AlbumBrowser::showSimilar(const QList<qint64>& rows, const QString& name, int distance) {
+    if (!m_album || !m_recordset || rows.isEmpty())
+        return;
+    BusyGuard busy(m_prompts);
+    AlbumQuery query = m_recordset->query();
+    query.similarRows = rows;
+    query.similarTo = name;
+    query.similarDistance = distance;
+    emit previewHidden();
+    m_recordset = std::make_unique<AlbumRecordset>(*m_album, query);
+    emit recordsetReset();
+    if (!m_recordset->status().ok())
+        m_prompts.msgBox(m_recordset->status().text(), MsgIcon::Critical,
+                         QStringLiteral("UNEXPECTED ERROR! (Find Similar)"));
+    const qint64 count = m_recordset->recordCount();
+    m_state.album.RecordCount = count;
+    m_state.album.CurrentRow = 1;
+    if (count == 0) {
+        m_state.record = CurrentRecordState{};
+        emit recordCleared();
+    } else {
+        extractCurrentMedia();
+    }
+    emit titleChanged(FileNameOfPath(m_state.album.OpenAlbumPath) + QStringLiteral("  (") +
+                      QString::number(count) + ImagesTail(count));
+    emit captionChanged();
+    emit recordToolsChanged();
+}
+
 void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
     BusyGuard busy(m_prompts);
     emit titleChanged(QStringLiteral("Sorting images..."));
 
     AlbumQuery query = m_recordset ? m_recordset->query() : AlbumQuery{};
+    query.similarRows.clear(); // any order or filter ends Find Similar's
     if (order >= 0 && order < SortOrderCount) {
         query.order = order;
         query.keywords = m_settings.RegGetString(QLatin1String(section::Main),

@@ -73,6 +73,9 @@ public:
     QString activeFilter() const;
     // Drops the filter in force and keeps its date order.
     void clearFilter();
+    // Find Similar's filter: only rows (nearest first) of the pictures like the record named
+    // name within distance bits; Clear Filter ends it like the other filters.
+    void showSimilar(const QList<qint64>& rows, const QString& name, int distance);
     // The plain order a filter sorts by: date ascending or descending.
     static int unfilteredOrder(int order);
     // The filter tool: the next of the ten orders, reusing the saved filter texts.

@@ -27,6 +27,7 @@
 #include "shell/RecordGridModel.h"
 #include "shell/RecordNavigation.h"
 #include "shell/RecordWiring.h"
+#include "shell/SimilarCommand.h"
 #include "shell/ThumbnailPane.h"
 #include "shell/ToolbarCustomizeDialog.h"
 #include "shell/ViewerLink.h"
@@ -77,6 +78,7 @@ const QStringList kGridMenuTools = {QStringLiteral("ID_AddImages"),
                                     QStringLiteral("ID_AttachSound"),
                                     QStringLiteral("ID_ImageProcessing"),
                                     QStringLiteral("ID_PrintImage"),
+                                    QStringLiteral("ID_FindSimilar"),
                                     QStringLiteral("-"),
                                     QStringLiteral("ID_StartSlideshow")};
 
@@ -281,6 +283,11 @@ void MainWindow::connectBrowser() {
             setRecentEntry(n, entries[n - 1]);
     });
     connect(b, &AlbumBrowser::recordToolsChanged, this, &MainWindow::enableRecordTools);
+    // Find Similar follows the current record: off for a clip.
+    for (auto changed : {&AlbumBrowser::recordCleared, &AlbumBrowser::recordsetReset})
+        connect(b, changed, this, [this] { UpdateFindSimilarTool(*m_commandBar, *m_browser); });
+    connect(b, &AlbumBrowser::recordShown, this,
+            [this] { UpdateFindSimilarTool(*m_commandBar, *m_browser); });
     connect(b, &AlbumBrowser::captionChanged, this, &MainWindow::refreshCaption);
 }
 
@@ -357,6 +364,8 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_DropDownFilters"), [this] { m_browser->nextSortOrder(); });
     // The status band's button.
     d.add(QStringLiteral("ID_ClearFilter"), [this] { m_browser->clearFilter(); });
+    d.add(QStringLiteral("ID_FindSimilar"),
+          [this] { RunFindSimilar(*m_browser, m_prompts, m_settings); });
 
     // Option tools copy their checked state into the program-wide flags.
     for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",
@@ -406,6 +415,8 @@ void MainWindow::applyLayout(const ToolLayout& layout) {
     m_thumbnails->syncTool();
     disableUnavailableTools();
     enablePrintTools();
+    if (m_browser)
+        UpdateFindSimilarTool(*m_commandBar, *m_browser);
 }
 
 void MainWindow::applyLayoutLater(const ToolLayout& layout) {
@@ -596,6 +607,7 @@ void MainWindow::enableRecordTools() {
         if (m_dispatcher.has(QLatin1String(id)))
             m_commandBar->setEnabled(QLatin1String(id), sortable);
     enablePrintTools();
+    UpdateFindSimilarTool(*m_commandBar, *m_browser);
 }
 
 // The print tools need a record; without one their tips say why they are off.

@@ -1,5 +1,6 @@
 #include "shell/ThumbnailPane.h"
 
+#include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
@@ -66,6 +67,7 @@ void ThumbnailPane::albumChanged() {
     // worker lets go of the old file first.
     m_model->setRecordset(nullptr);
     m_source->setAlbum(m_state.album.OpenAlbumPath, m_state.album.AlbumPassword);
+    fillPictureHashes();
     m_model->setRecordset(m_main.browser().recordset());
     highlightCurrent();
 }
@@ -88,6 +90,7 @@ void ThumbnailPane::setOn(bool on) {
     m_view->setVisible(on);
     grid->setVisible(!on);
     m_source->setFilling(on);
+    fillPictureHashes();
     if (on) {
         highlightCurrent();
         m_view->setFocus();
@@ -97,6 +100,18 @@ void ThumbnailPane::setOn(bool on) {
     syncTool();
     m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("ThumbnailView"),
                             on ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void ThumbnailPane::fillPictureHashes() {
+    // Like the thumbnails, the picture hashes an album lacks are made while the view is on.
+    const AlbumDb* album = m_main.browser().album();
+    const QString path = m_on && album && !album->isReadOnly() ? album->path() : QString();
+    if (path == m_hashedAlbum)
+        return;
+    m_hashes.reset();
+    m_hashedAlbum = path;
+    if (!path.isEmpty())
+        m_hashes = std::make_unique<PictureHashFiller>(path, m_state.album.AlbumPassword);
 }
 
 void ThumbnailPane::restore() {

@@ -3,10 +3,14 @@
 // their file names, in the grid's place while "Thumbnail View" is on. It follows the current
 // record both ways: a click or an arrow key makes a thumbnail current, and a move in the grid,
 // with the arrow buttons or in the viewer moves its highlight. The state is kept in the
-// settings (section "Options", value "ThumbnailView").
+// settings (section "Options", value "ThumbnailView"). While it is on, the records that lack a
+// thumbnail or a picture hash get them in the background.
+
+#include "shell/PictureHashFiller.h"
 
 #include <QObject>
 #include <QPointer>
+#include <memory>
 
 class QListView;
 
@@ -40,6 +44,8 @@ protected:
 private:
     void albumChanged();
     void highlightCurrent();
+    // Runs the picture hash filler over the open album while the view is on.
+    void fillPictureHashes();
 
     MainWindow& m_main;
     ProgramState& m_state;
@@ -51,6 +57,8 @@ private:
     // destroyed, when the window may no longer be called.
     QPointer<QWidget> m_grid;
     bool m_on = false;
+    std::unique_ptr<PictureHashFiller> m_hashes;
+    QString m_hashedAlbum; // the album m_hashes works on
 };
 
 } // namespace q32

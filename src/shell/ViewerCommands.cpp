@@ -9,6 +9,7 @@
 #include "shell/PreviewPane.h"
 #include "shell/RecordCommands.h"
 #include "shell/RecordGridModel.h"
+#include "shell/SimilarCommand.h"
 #include "shell/ViewerLink.h"
 #include "viewer/SlideshowPrompts.h"
 #include "viewer/SlideshowValues.h"
@@ -29,6 +30,9 @@ void MainWindow::registerViewerCommands() {
         selectGridRow(m_state.album.CurrentRow);
     };
     m_viewerLink->deleteRecord = [this] { records().deleteCurrentRecord(); };
+    m_viewerLink->similarFilter = [this] {
+        return RunFindSimilar(*m_browser, m_prompts, m_settings);
+    };
     m_preview->picture()->setCursor(Qt::PointingHandCursor);
 
     auto& d = m_dispatcher;

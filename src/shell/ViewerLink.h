@@ -19,6 +19,8 @@ public:
     std::function<void()> recordsChanged;
     // Deletes the current record after asking (the main window's record commands).
     std::function<void()> deleteRecord;
+    // Find Similar on the current record (the main window's command); true once it filtered.
+    std::function<bool()> similarFilter;
 
     bool loadCurrent(ViewerMedia& media) override;
     QFuture<ViewerPicture> readPicture(qint64 row) override;
@@ -27,6 +29,7 @@ public:
     bool playSound(VideoControl& player) override;
     bool storeDescription(const QString& text) override;
     bool deleteCurrent() override;
+    bool findSimilar() override { return similarFilter && similarFilter(); }
 
 private:
     AlbumBrowser& m_browser;

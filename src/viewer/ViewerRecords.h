@@ -48,6 +48,9 @@ public:
     // Deletes the current record after asking; false when it is still there (the answer was
     // Cancel, or it could not be removed). RecordCount tells what is left.
     virtual bool deleteCurrent() = 0;
+    // Narrows the records to the pictures like the current one, nearest first, after asking;
+    // false when nothing changed (cancelled, nothing to compare).
+    virtual bool findSimilar() { return false; }
 };
 
 } // namespace q32

@@ -2,18 +2,21 @@
 // sorting and filtering, and the current record's media read from the album, never from files.
 
 #include "MainWindowRun.h"
+#include "PhotoVariants.h"
 #include "TestAlbums.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
+#include "album/PictureHashes.h"
 #include "common/PreviewFit.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
 #include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
+#include "shell/ThumbnailPane.h"
 #include "viewer/FileBrowser.h"
 
 #include <QAction>
@@ -307,6 +310,104 @@ private slots:
             run.main.runCommand("ID_DropDownFilters");
         QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("3"));
         QCOMPARE(names(), QStringList({"c.png", "b.png", "A.png"}));
+        QCOMPARE(run.prompts.pending(), 0);
+    }
+
+    // Find Similar narrows the grid to a photo and its copies, nearest first; the band shows it
+    // and Clear Filter ends it. The album's hashes are made in the background meanwhile.
+    void findSimilarNarrowsTheGrid() {
+        QVERIFY(test::MakePhoto(path("a.jpg"), 41));
+        const QStringList copies = test::MakeVariants(path("a.jpg")); // half q50 crop bright png
+        QCOMPARE(copies.size(), 5);
+        QVERIFY(test::MakePhoto(path("b.jpg"), 42) && test::MakePhoto(path("c.jpg"), 43));
+        const QString clip = QStringLiteral("94 QuickTime Movie");
+        const QString p =
+            test::MakeAlbum(path("similar.mdb"), {{"b.jpg", "", "", path("b.jpg")},
+                                                  {"a-crop.jpg", "", "", copies[2]},
+                                                  {"c.jpg", "", "", path("c.jpg")},
+                                                  {"a.jpg", "", "", path("a.jpg")},
+                                                  {"a-half.jpg", "", "", copies[0]},
+                                                  {"film.mov", "", "", path("c.jpg"), clip},
+                                                  {"a-bright.jpg", "", "", copies[3]}});
+        QVERIFY(!p.isEmpty());
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        QAction* tool = run.main.commandBar().tool("ID_FindSimilar");
+        QVERIFY(tool && !tool->isEnabled());
+        QVERIFY2(tool->toolTip().endsWith("(no Depository open)"), qPrintable(tool->toolTip()));
+        QVERIFY(run.open(p));
+        auto names = [&run] {
+            QStringList out;
+            for (int r = 0; r < run.main.grid()->model()->rowCount(); ++r)
+                out << run.main.grid()->model()->index(r, 2).data().toString();
+            return out;
+        };
+        const QStringList all = names();
+        QCOMPARE(all.size(), 7);
+        // Made by an earlier build's way of adding: no hashes until the background makes them,
+        // as it makes the thumbnails, while the thumbnail view is on.
+        run.main.thumbnails().setOn(true);
+        AlbumStatus status;
+        auto reader = AlbumDb::open(p, OpenOptions{true}, &status);
+        QVERIFY(reader);
+        QTRY_COMPARE_WITH_TIMEOUT(ReadPictureHashes(*reader).size(), size_t(6), 30000);
+        QVERIFY(ReadPictureHash(*reader, 6) && !*ReadPictureHash(*reader, 6)); // the clip
+
+        run.main.selectRecord(4);
+        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("a.jpg"));
+        QVERIFY(tool->isEnabled());
+        QVERIFY(!tool->toolTip().contains('('));
+        // Cancelled, or not a distance: nothing changes.
+        run.prompts.expectInput("FIND SIMILAR", "");
+        run.main.runCommand("ID_FindSimilar");
+        run.prompts.expectInput("FIND SIMILAR", "seven").expectMessage("FIND SIMILAR");
+        run.main.runCommand("ID_FindSimilar");
+        QCOMPARE(run.prompts.asked().last().text,
+                 QStringLiteral("\"seven\" is not a distance: give a whole number from 0 to 64."));
+        QCOMPARE(names(), all);
+        QVERIFY(band(run)->filter().isEmpty());
+
+        run.prompts.expectInput("FIND SIMILAR", QString::number(kSimilarDistance));
+        run.main.runCommand("ID_FindSimilar");
+        const QStringList like = names();
+        QCOMPARE(like.first(), QStringLiteral("a.jpg"));
+        QCOMPARE(QSet<QString>(like.begin(), like.end()),
+                 QSet<QString>({"a.jpg", "a-crop.jpg", "a-half.jpg", "a-bright.jpg"}));
+        // Nearest first, by the hashes the album keeps.
+        const quint64 own = **ReadPictureHash(*reader, 4);
+        int last = 0;
+        for (int r = 0; r < like.size(); ++r) {
+            const qint64 id = run.main.browser().recordset()->rowIdAt(r);
+            const int distance = HashDistance(own, **ReadPictureHash(*reader, id));
+            QVERIFY(distance >= last && distance <= kSimilarDistance);
+            last = distance;
+        }
+        QCOMPARE(run.state.album.RecordCount, 4);
+        QVERIFY(run.main.windowTitle().startsWith("similar.mdb  (4 images)"));
+        QCOMPARE(band(run)->filter(),
+                 QStringLiteral("Filter: Pictures like \"a.jpg\" (within %1 of 64 bits)")
+                     .arg(kSimilarDistance));
+        QCOMPARE(run.settings.RegGetString("Main", "SimilarDistance"),
+                 QString::number(kSimilarDistance));
+        // The distance asked last is offered next time.
+        run.main.selectRecord(2);
+        run.prompts.expectInput("FIND SIMILAR", "0");
+        run.main.runCommand("ID_FindSimilar");
+        QCOMPARE(run.prompts.asked().last().defaultText, QString::number(kSimilarDistance));
+        // Only pictures of the very same hash: the record itself first, never another photo.
+        const QStringList same = names();
+        QCOMPARE(same.first(), like[1]);
+        for (const QString& name : same)
+            QVERIFY(like.contains(name));
+
+        clearFilter(run);
+        QCOMPARE(names(), all);
+        QVERIFY(band(run)->filter().isEmpty());
+        // A clip has no picture to compare.
+        run.main.selectRecord(6);
+        QVERIFY(!tool->isEnabled());
+        QVERIFY2(tool->toolTip().endsWith("(the current record is a clip)"),
+                 qPrintable(tool->toolTip()));
         QCOMPARE(run.prompts.pending(), 0);
     }
 

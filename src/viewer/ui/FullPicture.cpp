@@ -209,6 +209,7 @@ void FullPicture::showCurrentPicture() {
     if (!m_records.loadCurrent(m_media))
         return;
     setPrintEnabled(!sliding && m_optionsMenu->isEnabled());
+    action("mnuFindSimilar")->setEnabled(!sliding && m_media.kind != ViewerMedia::Kind::Video);
     m_text1->clear();
     if (!m_state.record.CurrentDescription.isEmpty())
         m_text1->setText(m_state.record.CurrentDescription);

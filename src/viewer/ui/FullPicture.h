@@ -61,6 +61,7 @@ public:
     void stopVideo();
     void setViewFit(bool fit);
     void deleteCurrentImage();
+    void findSimilarPictures();
     void storeAnnotation();
     void toggleAnnotation();
     void toggleCdPanel();

@@ -60,6 +60,8 @@ void FullPicture::buildMenus() {
     add(operations, "mnuStop", QStringLiteral("S&top SlideShow"), &FullPicture::stopSlideshow);
     add(operations, "mnuPlayVideo", QStringLiteral("Play &Video"), &FullPicture::playVideo);
     add(operations, "mnuStopVideo", QStringLiteral("St&op Video"), &FullPicture::stopVideo);
+    add(operations, "mnuFindSimilar", QStringLiteral("Find &Similar"),
+        &FullPicture::findSimilarPictures);
 
     m_optionsMenu = m_menuBar->addMenu(QStringLiteral("&Options"));
     QMenu* o = m_optionsMenu;
@@ -202,6 +204,15 @@ void FullPicture::deleteCurrentImage() {
     // row, and at the start the next one has moved up to row 1.
     m_state.album.CurrentRow =
         qint32(std::clamp<qint64>(deleted - 1, 1, m_state.album.RecordCount));
+    showCurrentPicture();
+}
+
+void FullPicture::findSimilarPictures() {
+    if (!m_records.findSimilar())
+        return;
+    // Row 1 is the picture the others look like: the viewer goes on from it.
+    forgetAhead();
+    m_state.album.CurrentRow = 1;
     showCurrentPicture();
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// Find Similar: the grid shows only the pictures that look like the current record's, nearest
+// first, within a distance the user is asked for.
+
+#include <QString>
+
+namespace q32 {
+
+class AlbumBrowser;
+class CommandBar;
+class PromptService;
+class Settings;
+
+// Why Find Similar cannot run now (no album, no record, a clip); empty when it can.
+QString FindSimilarUnavailableReason(const AlbumBrowser& browser);
+
+// Asks the distance, compares and filters the grid; reports a record with no picture to compare
+// and a distance that is not one.
+// True once the grid shows the pictures found.
+bool RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& settings);
+
+// Enables the tool ID_FindSimilar, or disables it with a tip saying why.
+void UpdateFindSimilarTool(CommandBar& bar, const AlbumBrowser& browser);
+
+} // namespace q32
