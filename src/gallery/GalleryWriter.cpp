@@ -1,0 +1,302 @@
+#include "gallery/GalleryWriter.h"
+
+#include "album/AlbumRecordset.h"
+#include "album/AlbumThumbnails.h"
+#include "album/FormatTable.h"
+#include "gallery/GalleryHtml.h"
+#include "platform/imaging/FormatSniffer.h"
+#include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
+#include "platform/prompt/PromptService.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QUuid>
+
+namespace q32 {
+
+using namespace gallery;
+
+bool ConfirmGalleryOfProtectedAlbum(PromptService& prompts, const AlbumDb& album) {
+    if (!album.isEncrypted())
+        return true;
+    MessageRequest ask;
+    ask.title = QStringLiteral("Export Web Gallery");
+    ask.text = QStringLiteral("This album is protected by a password, but a web gallery is not: "
+                              "its pictures and texts are written as ordinary files that anyone "
+                              "who can read the folder can open.\n\nExport it anyway?");
+    ask.buttons = MsgButtons::YesNo;
+    ask.icon = MsgIcon::Exclamation;
+    ask.defaultButton = 2;
+    return prompts.message(ask) == MsgResult::Yes;
+}
+
+namespace {
+
+using Outcome = GalleryResult::Outcome;
+
+class Site {
+public:
+    explicit Site(const QString& root) : m_root(root) {}
+
+    // Writes bytes to the site's relative path; the reason when it could not.
+    QString write(const QString& path, const QByteArray& bytes) const {
+        QFile file(m_root.filePath(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+            !file.flush()) {
+            const QString why = file.errorString();
+            file.close();
+            return QStringLiteral("%1 could not be written: %2").arg(path, why);
+        }
+        file.close();
+        if (file.error() != QFileDevice::NoError)
+            return QStringLiteral("%1 could not be written: %2").arg(path, file.errorString());
+        return {};
+    }
+    QString writeText(const QString& path, const QString& text) const {
+        return write(path, text.toUtf8());
+    }
+    // The picture as PNG when it has alpha, else JPEG; path gets the extension.
+    QString writeImage(QString& path, const QImage& image) const {
+        const bool alpha = image.hasAlphaChannel();
+        path += alpha ? QStringLiteral(".png") : QStringLiteral(".jpg");
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, alpha ? "png" : "jpeg");
+        if (!alpha)
+            writer.setQuality(88);
+        if (!writer.write(alpha ? image : image.convertToFormat(QImage::Format_RGB32)))
+            return QStringLiteral("%1 could not be encoded: %2").arg(path, writer.errorString());
+        return write(path, bytes);
+    }
+
+private:
+    QDir m_root;
+};
+
+QImage placeholder(bool clip) {
+    QImage image(320, 240, QImage::Format_RGB32);
+    image.fill(QColor(0x3a, 0x3a, 0x3a));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0xcc, 0xcc, 0xcc), 8));
+    if (clip) {
+        p.setBrush(QColor(0xcc, 0xcc, 0xcc));
+        p.drawPolygon(QPolygon({QPoint(130, 80), QPoint(130, 160), QPoint(200, 120)}));
+    } else {
+        p.drawLine(120, 80, 200, 160);
+        p.drawLine(200, 80, 120, 160);
+    }
+    return image;
+}
+
+// Browsers animate GIFs and animated WebPs: those are copied as they are stored.
+bool copiedAsStored(const QByteArray& bytes, const QString& decodable) {
+    if (bytes.startsWith("GIF8"))
+        return true;
+    if (!(bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP"))
+        return false;
+    ImageInfo info;
+    return ReadImageInfo(decodable, info) == ImagingCondition::None && info.animated &&
+           info.orientation <= 1;
+}
+
+struct Work {
+    AlbumDb& album;
+    const GalleryOptions& options;
+    const Site& site;
+    GalleryResult& result;
+};
+
+// Writes one record's picture, thumbnail and page; the reason when the site could not be
+// written.
+QString writeRecord(Work& w, const PictureRecord& record, GalleryEntry& e) {
+    const QByteArray bytes = w.album.readBytes(record.rowId, PictureField::Image);
+    const QString stored = siteFileName(e.number, record.imageFile);
+    QString problem;
+    e.clip = IsClipFormat(record.imageFormat) || imaging::SniffClip(bytes.left(64)) != 0;
+    if (!bytes.isEmpty() && w.options.copyOriginals) {
+        e.original = QStringLiteral("originals/") + stored;
+        if (!(problem = w.site.write(e.original, bytes)).isEmpty())
+            return problem;
+    }
+    const QString base = siteFileName(e.number, record.imageFile, QStringLiteral("x")).chopped(2);
+    if (e.clip) {
+        e.picture = QStringLiteral("pictures/") + stored;
+        if (!(problem = w.site.write(e.picture, bytes)).isEmpty())
+            return problem;
+        const QByteArray frame = ReadThumbnail(w.album, record.rowId).value_or(QByteArray());
+        if (frame.startsWith("\xff\xd8")) {
+            e.thumbnail = QStringLiteral("thumbs/") + base + QStringLiteral(".jpg");
+            return w.site.write(e.thumbnail, frame);
+        }
+        e.thumbnail = QLatin1String(kClipPlaceholder);
+        return {};
+    }
+    QImage picture;
+    const imaging::InMemoryFile file("quillon-gallery", bytes);
+    const int edge = w.options.pictureSize;
+    if (bytes.isEmpty() || !file.ok() ||
+        LoadImage(file.path(), picture, {QSize(edge, edge)}) != ImagingCondition::None ||
+        picture.isNull()) {
+        ++w.result.unreadable;
+        e.picture = e.thumbnail = QStringLiteral("missing.png");
+        return {};
+    }
+    if (copiedAsStored(bytes, file.path())) {
+        e.picture =
+            QStringLiteral("pictures/") +
+            siteFileName(e.number, record.imageFile,
+                         bytes.startsWith("GIF8") ? QStringLiteral("gif") : QStringLiteral("webp"));
+        problem = w.site.write(e.picture, bytes);
+    } else {
+        e.picture = QStringLiteral("pictures/") + base;
+        problem = w.site.writeImage(e.picture, picture);
+    }
+    if (!problem.isEmpty())
+        return problem;
+    const int thumb = w.options.thumbnailSize;
+    const QImage small =
+        picture.width() > thumb || picture.height() > thumb
+            ? picture.scaled(thumb, thumb, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : picture;
+    e.thumbnail = QStringLiteral("thumbs/") + base;
+    return w.site.writeImage(e.thumbnail, small);
+}
+
+// Puts the finished site at target: into a new or empty folder, or in place of an earlier
+// gallery, whose folder is only removed once the new one is there.
+QString moveIntoPlace(QTemporaryDir& built, const QString& target) {
+    const QDir dir(target);
+    QString old;
+    if (dir.exists()) {
+        if (dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+            QDir().rmdir(target);
+        } else {
+            old = target + QStringLiteral(".old-") + QUuid::createUuid().toString(QUuid::Id128);
+            if (!QDir().rename(target, old))
+                return QStringLiteral("%1 could not be replaced").arg(target);
+        }
+    }
+    if (!QDir().rename(built.path(), target)) {
+        if (!old.isEmpty())
+            QDir().rename(old, target);
+        return QStringLiteral("the gallery could not be moved to %1").arg(target);
+    }
+    built.setAutoRemove(false);
+    if (!old.isEmpty())
+        QDir(old).removeRecursively();
+    return {};
+}
+
+GalleryResult failed(const QString& problem) {
+    return {Outcome::Failed, problem, 0, 0};
+}
+
+} // namespace
+
+GalleryResult WriteGallery(AlbumDb& album, const AlbumQuery& query, const GalleryOptions& options,
+                           GalleryListener& listener) {
+    const QString target = QDir::cleanPath(QDir().absoluteFilePath(options.folder));
+    const QFileInfo info(target);
+    if (options.folder.isEmpty() || info.isRoot())
+        return failed(QStringLiteral("choose a folder for the gallery"));
+    if (info.exists() && !info.isDir())
+        return failed(QStringLiteral("%1 is a file, not a folder").arg(target));
+    const QDir existing(target);
+    if (info.isDir() &&
+        !existing.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System) &&
+        !existing.exists(QLatin1String(kMarker)))
+        return failed(QStringLiteral("%1 already holds other files; choose an empty folder or a "
+                                     "new one")
+                          .arg(target));
+    const QString parent = info.absolutePath();
+    if (!QDir().mkpath(parent))
+        return failed(QStringLiteral("%1 cannot be made").arg(parent));
+    QTemporaryDir built(parent + QStringLiteral("/.") + info.fileName() +
+                        QStringLiteral("-XXXXXX"));
+    if (!built.isValid())
+        return failed(QStringLiteral("%1 cannot be written: %2").arg(parent, built.errorString()));
+    const Site site(built.path());
+    QStringList folders{QStringLiteral("pages"), QStringLiteral("pictures"),
+                        QStringLiteral("thumbs")};
+    if (options.copyOriginals)
+        folders << QStringLiteral("originals");
+    for (const QString& sub : folders)
+        if (!QDir(built.path()).mkdir(sub))
+            return failed(QStringLiteral("%1 cannot be written").arg(parent));
+
+    AlbumRecordset rows(album, query);
+    if (!rows.status().ok())
+        return failed(rows.status().text());
+    GalleryResult result;
+    const qint64 count = rows.recordCount();
+    GalleryOptions opts = options;
+    opts.perPage = qMax(1, options.perPage);
+    opts.thumbnailSize = qBound(32, options.thumbnailSize, 1024);
+    opts.pictureSize = qBound(64, options.pictureSize, 8192);
+    Work work{album, opts, site, result};
+    QList<GalleryEntry> entries;
+    entries.reserve(count);
+    for (qint64 i = 0; i < count; ++i) {
+        if (listener.stopRequested())
+            return {Outcome::Cancelled, {}, 0, 0};
+        AlbumStatus status;
+        const auto record = rows.recordAt(i, &status);
+        if (!record)
+            return failed(status.text());
+        GalleryEntry e;
+        e.number = int(i + 1);
+        e.fileName = record->imageFile;
+        e.date = record->date;
+        e.description = record->description;
+        e.keywords = record->keywords;
+        e.properties = record->imageProperties;
+        if (const QString problem = writeRecord(work, *record, e); !problem.isEmpty())
+            return failed(problem);
+        const QString page = recordPage(opts, e, e.number > 1 ? e.number - 1 : 0,
+                                        i + 1 < count ? e.number + 1 : 0, int(count));
+        if (const QString problem = site.writeText(recordPageName(e.number), page);
+            !problem.isEmpty())
+            return failed(problem);
+        entries << e;
+        listener.progress(i + 1, count, record->imageFile);
+    }
+    const int pages = int(qMax<qint64>(1, (count + opts.perPage - 1) / opts.perPage));
+    QList<std::pair<QString, QByteArray>> files{
+        {QLatin1String(kStyleSheet), styleSheet(opts).toUtf8()},
+        {QLatin1String(kScript), script().toUtf8()},
+        {QLatin1String(kMarker),
+         QByteArray("Written by Quillon 32; replaced by its next export.\n")}};
+    for (const auto& [name, image] :
+         {std::pair{QStringLiteral("clip.png"), placeholder(true)},
+          std::pair{QStringLiteral("missing.png"), placeholder(false)}}) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "png");
+        files.append({name, png});
+    }
+    for (int page = 1; page <= pages; ++page)
+        files.append(
+            {indexPageName(page),
+             indexPage(opts, entries.mid((page - 1) * opts.perPage, opts.perPage), page, pages)
+                 .toUtf8()});
+    for (const auto& [name, bytes] : files)
+        if (const QString problem = site.write(name, bytes); !problem.isEmpty())
+            return failed(problem);
+    if (listener.stopRequested())
+        return {Outcome::Cancelled, {}, 0, 0};
+    if (const QString problem = moveIntoPlace(built, target); !problem.isEmpty())
+        return failed(problem);
+    result.outcome = Outcome::Written;
+    result.records = count;
+    return result;
+}
+
+} // namespace q32
