@@ -192,4 +192,13 @@ void GalleryWindow::reject() {
     QDialog::reject();
 }
 
+GalleryWindow* ShowGalleryWindow(AlbumDb& album, const AlbumQuery& query, PromptService& prompts,
+                                 QWidget* parent) {
+    auto* window = new GalleryWindow(album, query, prompts, parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    return window;
+}
+
 } // namespace q32

@@ -57,4 +57,8 @@ private:
     QPushButton* m_cancel;
 };
 
+// Opens the window over parent, application-modal; it deletes itself when closed.
+GalleryWindow* ShowGalleryWindow(AlbumDb& album, const AlbumQuery& query, PromptService& prompts,
+                                 QWidget* parent);
+
 } // namespace q32
