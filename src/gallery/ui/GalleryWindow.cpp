@@ -42,6 +42,7 @@ GalleryWindow::GalleryWindow(AlbumDb& album, AlbumQuery query, PromptService& pr
     : QDialog(parent), m_album(album), m_query(std::move(query)), m_prompts(prompts) {
     setObjectName(QStringLiteral("WebGallery"));
     setWindowTitle(QStringLiteral("Export Web Gallery"));
+    setProperty("helpPage", QStringLiteral("web-gallery.html"));
     const GalleryOptions defaults;
     const QString name = QFileInfo(album.path()).completeBaseName();
 
