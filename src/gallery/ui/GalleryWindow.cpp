@@ -67,7 +67,9 @@ GalleryWindow::GalleryWindow(AlbumDb& album, AlbumQuery query, PromptService& pr
                                defaults.copyOriginals, this);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Folder:"), folderRow);
+    auto* folderLabel = new QLabel(QStringLiteral("&Folder:"), this);
+    folderLabel->setBuddy(m_folder);
+    form->addRow(folderLabel, folderRow);
     form->addRow(QStringLiteral("&Title:"), m_title);
     form->addRow(QStringLiteral("T&humbnail size:"), m_thumbnailSize);
     form->addRow(QStringLiteral("Pi&cture size:"), m_pictureSize);
