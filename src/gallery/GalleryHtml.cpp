@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 
 namespace q32::gallery {
 
@@ -54,9 +55,9 @@ QString siteFileName(int number, const QString& storedName, const QString& ext) 
     }
     QString newExt = ext.isEmpty() ? oldExt : ext;
     // A stored extension that is not a plain word is dropped rather than trusted.
-    for (const QChar c : newExt)
-        if (!c.isLetterOrNumber() || c.unicode() > 0x7f)
-            newExt.clear();
+    if (!std::all_of(newExt.begin(), newExt.end(),
+                     [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }))
+        newExt.clear();
     base = base.trimmed().left(80);
     if (base.isEmpty())
         base = QStringLiteral("record");
