@@ -206,8 +206,9 @@ int exportCommand(const QStringList& args) {
                  QStringLiteral("D")});
     p.addOption(passwordStdinOption());
     parse(p, QStringLiteral("export"),
-          QStringLiteral("Write a record's picture in another format, or every record into a "
-                         "folder. Progress and errors go to standard error."),
+          QStringLiteral("Write a record's picture in another format, every record into a "
+                         "folder, or a web gallery of them. Progress and errors go to standard "
+                         "error."),
           args);
     const QStringList pos = p.positionalArguments();
     if (p.isSet(QStringLiteral("web"))) {
