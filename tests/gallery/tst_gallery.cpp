@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace q32;
 using namespace q32::gallery;
@@ -235,6 +237,28 @@ private slots:
         r = WriteGallery(*album, {}, o, quiet);
         QCOMPARE(int(r.outcome), int(GalleryResult::Outcome::Failed));
         QVERIFY(!r.problem.isEmpty());
+
+        // Writes that stop short, as on a full disk: a clear reason, and nothing left behind. The
+        // limit is on files written, so the record's page, long with its description, hits it.
+        const QString longPath = test::MakeAlbum(
+            out.filePath("long.mdb"),
+            {{"a.png", QString(60000, 'x'), "", m_files["alpha"], "75 Portable Network Graphics"}});
+        auto longAlbum = AlbumDb::open(longPath, {true}, &status);
+        QVERIFY(longAlbum);
+        o.folder = out.filePath("full");
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{30000, limit.rlim_max};
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        r = WriteGallery(*longAlbum, {}, o, quiet);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(int(r.outcome), int(GalleryResult::Outcome::Failed));
+        QVERIFY2(r.problem.contains("could not be written"), qPrintable(r.problem));
+        QVERIFY(!QFileInfo::exists(o.folder));
+        QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList({"long.mdb", "mine", "site"}));
     }
 
     void protectedAlbumAsksInTheWindowAndInQ32() {
