@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its figures beside a reference measured in the
 # same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|thumbnails|print|export|viewer
-# |addwindow|compact ...] (default: all).
+# |addwindow|compact|gallery ...] (default: all).
 # They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +10,7 @@ bash scripts/build.sh
 build=${QUILLON_BUILD_DIR:-build}
 work=${QUILLON_BENCH_DIR:-/tmp}
 which=("$@")
-[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse thumbnails print export viewer addwindow compact)
+[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse thumbnails print export viewer addwindow compact gallery)
 for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
@@ -27,6 +27,8 @@ for b in "${which[@]}"; do
         xvfb-run -a -s "-screen 0 1920x1080x24" "$build/bench/viewer/bench_slideshow" 100 "$work" ;;
     addwindow) "$build/bench/addwindow/bench_addwindow" 1000 "$work" ;;
     compact) "$build/bench/compact/bench_compact" "$work" ;;
+    # Its album of 100,000 records is made once and kept beside the benchmark.
+    gallery) "$build/bench/gallery/bench_gallery" "$build/bench/gallery/gallery-100k.mdb" 5 ;;
     *) echo "unknown benchmark $b" >&2; exit 2 ;;
     esac
 done
