@@ -77,7 +77,8 @@ int exportWebGallery(const QCommandLineParser& p) {
                         .arg(path));
 
     GalleryJob job(*opened.album, query, options);
-    QObject::connect(&job, &GalleryJob::progress,
+    // Printed on this thread, between the worker's reports.
+    QObject::connect(&job, &GalleryJob::progress, &job,
                      [](qint64 done, qint64 total, const QString& file) {
                          err() << '[' << done << '/' << total << "] " << file << Qt::endl;
                      });
