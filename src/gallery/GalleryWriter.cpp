@@ -4,7 +4,6 @@
 #include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
 #include "gallery/GalleryHtml.h"
-#include "platform/imaging/FormatSniffer.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
 #include "platform/prompt/PromptService.h"
@@ -56,6 +55,17 @@ public:
         if (file.error() != QFileDevice::NoError)
             return QStringLiteral("%1 could not be written: %2").arg(path, file.errorString());
         return {};
+    }
+    // The record's stored file copied out of the album to path: its size, 0 when it is empty,
+    // or minus the condition number.
+    qint64 extract(AlbumDb& album, qint64 rowId, const QString& path) const {
+        return album.extractToFile(rowId, PictureField::Image, m_root.filePath(path));
+    }
+    QString copy(const QString& from, const QString& to) const {
+        QFile source(m_root.filePath(from));
+        return source.copy(m_root.filePath(to))
+                   ? QString()
+                   : QStringLiteral("%1 could not be written: %2").arg(to, source.errorString());
     }
     QString writeText(const QString& path, const QString& text) const {
         return write(path, text.toUtf8());
@@ -116,20 +126,27 @@ struct Work {
 // Writes one record's picture, thumbnail and page; the reason when the site could not be
 // written.
 QString writeRecord(Work& w, const PictureRecord& record, GalleryEntry& e) {
-    const QByteArray bytes = w.album.readBytes(record.rowId, PictureField::Image);
     const QString stored = siteFileName(e.number, record.imageFile);
-    QString problem;
-    e.clip = IsClipFormat(record.imageFormat) || imaging::SniffClip(bytes.left(64)) != 0;
-    if (!bytes.isEmpty() && w.options.copyOriginals) {
-        e.original = QStringLiteral("originals/") + stored;
-        if (!(problem = w.site.write(e.original, bytes)).isEmpty())
-            return problem;
-    }
     const QString base = siteFileName(e.number, record.imageFile, QStringLiteral("x")).chopped(2);
+    QString problem;
+    e.clip = IsClipFormat(record.imageFormat);
     if (e.clip) {
+        // A clip is copied out in pieces, never held whole.
         e.picture = QStringLiteral("pictures/") + stored;
-        if (!(problem = w.site.write(e.picture, bytes)).isEmpty())
-            return problem;
+        if (const qint64 n = w.site.extract(w.album, record.rowId, e.picture); n <= 0) {
+            if (n < 0)
+                return QStringLiteral("%1 could not be written: %2")
+                    .arg(e.picture, AlbumConditionText(AlbumCondition(-n)));
+            ++w.result.unreadable;
+            e.picture = e.thumbnail = QStringLiteral("missing.png");
+            e.clip = false;
+            return {};
+        }
+        if (w.options.copyOriginals) {
+            e.original = QStringLiteral("originals/") + stored;
+            if (!(problem = w.site.copy(e.picture, e.original)).isEmpty())
+                return problem;
+        }
         const QByteArray frame = ReadThumbnail(w.album, record.rowId).value_or(QByteArray());
         if (frame.startsWith("\xff\xd8")) {
             e.thumbnail = QStringLiteral("thumbs/") + base + QStringLiteral(".jpg");
@@ -137,6 +154,12 @@ QString writeRecord(Work& w, const PictureRecord& record, GalleryEntry& e) {
         }
         e.thumbnail = QLatin1String(kClipPlaceholder);
         return {};
+    }
+    const QByteArray bytes = w.album.readBytes(record.rowId, PictureField::Image);
+    if (!bytes.isEmpty() && w.options.copyOriginals) {
+        e.original = QStringLiteral("originals/") + stored;
+        if (!(problem = w.site.write(e.original, bytes)).isEmpty())
+            return problem;
     }
     QImage picture;
     const imaging::InMemoryFile file("quillon-gallery", bytes);

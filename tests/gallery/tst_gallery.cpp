@@ -190,6 +190,23 @@ private slots:
         o.folder = out.filePath("sea");
         QCOMPARE(WriteGallery(*album, sea, o, quiet).records, 3);
         QCOMPARE(QDir(o.folder + "/pages").count() - 2, 3u);
+
+        // A picture that cannot be read shows a placeholder; the rest of the site is written.
+        QFile damaged(out.filePath("damaged.jpg"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(readAll(m_files["jpeg"]).left(200));
+        damaged.close();
+        const QString mixed = test::MakeAlbum(
+            out.filePath("mixed.mdb"),
+            {{"damaged.jpg", "", "", damaged.fileName(), "10 JPEG File Interchange Format"},
+             {"photo.jpg", "", "", m_files["jpeg"], "10 JPEG File Interchange Format"}});
+        auto mixedAlbum = AlbumDb::open(mixed, {true}, &status);
+        o.folder = out.filePath("mixed");
+        const GalleryResult m = WriteGallery(*mixedAlbum, {}, o, quiet);
+        QCOMPARE(int(m.outcome), int(GalleryResult::Outcome::Written));
+        QCOMPARE(m.unreadable, 1);
+        QVERIFY(readAll(o.folder + "/pages/1.html").contains("src=\"../missing.png\""));
+        QCOMPARE(danglingLinks(o.folder), QStringList());
     }
 
     void cancelsAndFailuresLeaveTheFolderAsItWas() {
