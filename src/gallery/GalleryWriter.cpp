@@ -15,6 +15,9 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <QtConcurrent/QtConcurrentMap>
+#include <utility>
+#include <vector>
 
 namespace q32 {
 
@@ -120,76 +123,92 @@ struct Work {
     AlbumDb& album;
     const GalleryOptions& options;
     const Site& site;
-    GalleryResult& result;
 };
 
-// Writes one record's picture, thumbnail and page; the reason when the site could not be
-// written.
-QString writeRecord(Work& w, const PictureRecord& record, GalleryEntry& e) {
-    const QString stored = siteFileName(e.number, record.imageFile);
-    const QString base = siteFileName(e.number, record.imageFile, QStringLiteral("x")).chopped(2);
-    QString problem;
+// One record on its way: read from the album in order, then its pictures made on any thread.
+struct Item {
+    GalleryEntry entry;
+    QString storedName;
+    QByteArray bytes; // a picture's stored file, until its pictures are written
+    QString problem;  // why the site could not be written
+    bool unreadable = false;
+};
+
+void markUnreadable(Item& item) {
+    item.unreadable = true;
+    item.entry.clip = false;
+    item.entry.picture = item.entry.thumbnail = QStringLiteral("missing.png");
+}
+
+// The album's part, on the writer's thread: a clip is copied out whole (in pieces, never held
+// in memory) with its poster, a picture's bytes are read.
+QString readRecord(Work& w, const PictureRecord& record, Item& item) {
+    GalleryEntry& e = item.entry;
+    item.storedName = siteFileName(e.number, record.imageFile);
     e.clip = IsClipFormat(record.imageFormat);
-    if (e.clip) {
-        // A clip is copied out in pieces, never held whole.
-        e.picture = QStringLiteral("pictures/") + stored;
-        if (const qint64 n = w.site.extract(w.album, record.rowId, e.picture); n <= 0) {
-            if (n < 0)
-                return QStringLiteral("%1 could not be written: %2")
-                    .arg(e.picture, AlbumConditionText(AlbumCondition(-n)));
-            ++w.result.unreadable;
-            e.picture = e.thumbnail = QStringLiteral("missing.png");
-            e.clip = false;
-            return {};
-        }
-        if (w.options.copyOriginals) {
-            e.original = QStringLiteral("originals/") + stored;
-            if (!(problem = w.site.copy(e.picture, e.original)).isEmpty())
-                return problem;
-        }
-        const QByteArray frame = ReadThumbnail(w.album, record.rowId).value_or(QByteArray());
-        if (frame.startsWith("\xff\xd8")) {
-            e.thumbnail = QStringLiteral("thumbs/") + base + QStringLiteral(".jpg");
-            return w.site.write(e.thumbnail, frame);
-        }
+    if (!e.clip) {
+        item.bytes = w.album.readBytes(record.rowId, PictureField::Image);
+        return {};
+    }
+    e.picture = QStringLiteral("pictures/") + item.storedName;
+    if (const qint64 n = w.site.extract(w.album, record.rowId, e.picture); n <= 0) {
+        if (n < 0)
+            return QStringLiteral("%1 could not be written: %2")
+                .arg(e.picture, AlbumConditionText(AlbumCondition(-n)));
+        markUnreadable(item);
+        return {};
+    }
+    if (w.options.copyOriginals) {
+        e.original = QStringLiteral("originals/") + item.storedName;
+        if (const QString problem = w.site.copy(e.picture, e.original); !problem.isEmpty())
+            return problem;
+    }
+    const QByteArray frame = ReadThumbnail(w.album, record.rowId).value_or(QByteArray());
+    if (!frame.startsWith("\xff\xd8")) {
         e.thumbnail = QLatin1String(kClipPlaceholder);
         return {};
     }
-    const QByteArray bytes = w.album.readBytes(record.rowId, PictureField::Image);
-    if (!bytes.isEmpty() && w.options.copyOriginals) {
-        e.original = QStringLiteral("originals/") + stored;
-        if (!(problem = w.site.write(e.original, bytes)).isEmpty())
-            return problem;
+    e.thumbnail = QStringLiteral("thumbs/") + siteFileName(e.number, record.imageFile, "jpg");
+    return w.site.write(e.thumbnail, frame);
+}
+
+// A picture's files: the original when asked, the picture and its thumbnail. Touches nothing
+// but the item and its own files, so pictures are made side by side.
+void writePicture(const GalleryOptions& options, const Site& site, Item& item) {
+    GalleryEntry& e = item.entry;
+    const QByteArray bytes = std::exchange(item.bytes, {});
+    if (!bytes.isEmpty() && options.copyOriginals) {
+        e.original = QStringLiteral("originals/") + item.storedName;
+        if (!(item.problem = site.write(e.original, bytes)).isEmpty())
+            return;
     }
     QImage picture;
     const imaging::InMemoryFile file("quillon-gallery", bytes);
-    const int edge = w.options.pictureSize;
+    const int edge = options.pictureSize;
     if (bytes.isEmpty() || !file.ok() ||
         LoadImage(file.path(), picture, {QSize(edge, edge)}) != ImagingCondition::None ||
         picture.isNull()) {
-        ++w.result.unreadable;
-        e.picture = e.thumbnail = QStringLiteral("missing.png");
-        return {};
+        markUnreadable(item);
+        return;
     }
+    const QString base = siteFileName(e.number, e.fileName, QStringLiteral("x")).chopped(2);
     if (copiedAsStored(bytes, file.path())) {
-        e.picture =
-            QStringLiteral("pictures/") +
-            siteFileName(e.number, record.imageFile,
-                         bytes.startsWith("GIF8") ? QStringLiteral("gif") : QStringLiteral("webp"));
-        problem = w.site.write(e.picture, bytes);
+        e.picture = QStringLiteral("pictures/") + base +
+                    (bytes.startsWith("GIF8") ? QStringLiteral(".gif") : QStringLiteral(".webp"));
+        item.problem = site.write(e.picture, bytes);
     } else {
         e.picture = QStringLiteral("pictures/") + base;
-        problem = w.site.writeImage(e.picture, picture);
+        item.problem = site.writeImage(e.picture, picture);
     }
-    if (!problem.isEmpty())
-        return problem;
-    const int thumb = w.options.thumbnailSize;
+    if (!item.problem.isEmpty())
+        return;
+    const int thumb = options.thumbnailSize;
     const QImage small =
         picture.width() > thumb || picture.height() > thumb
             ? picture.scaled(thumb, thumb, Qt::KeepAspectRatio, Qt::SmoothTransformation)
             : picture;
     e.thumbnail = QStringLiteral("thumbs/") + base;
-    return w.site.writeImage(e.thumbnail, small);
+    item.problem = site.writeImage(e.thumbnail, small);
 }
 
 // Puts the finished site at target: into a new or empty folder, or in place of an earlier
@@ -263,32 +282,55 @@ GalleryResult WriteGallery(AlbumDb& album, const AlbumQuery& query, const Galler
     opts.perPage = qMax(1, options.perPage);
     opts.thumbnailSize = qBound(32, options.thumbnailSize, 1024);
     opts.pictureSize = qBound(64, options.pictureSize, 8192);
-    Work work{album, opts, site, result};
+    Work work{album, opts, site};
     QList<GalleryEntry> entries;
     entries.reserve(count);
-    for (qint64 i = 0; i < count; ++i) {
+    // Records go in batches: read in order, their pictures made on every core, then their pages
+    // written in order. A batch holds a few records, or fewer when their pictures are large.
+    constexpr int kBatchRecords = 16;
+    constexpr qint64 kBatchBytes = 128 << 20;
+    for (qint64 next = 0; next < count;) {
         if (listener.stopRequested())
             return {Outcome::Cancelled, {}, 0, 0};
-        AlbumStatus status;
-        const auto record = rows.recordAt(i, &status);
-        if (!record)
-            return failed(status.text());
-        GalleryEntry e;
-        e.number = int(i + 1);
-        e.fileName = record->imageFile;
-        e.date = record->date;
-        e.description = record->description;
-        e.keywords = record->keywords;
-        e.properties = record->imageProperties;
-        if (const QString problem = writeRecord(work, *record, e); !problem.isEmpty())
-            return failed(problem);
-        const QString page = recordPage(opts, e, e.number > 1 ? e.number - 1 : 0,
-                                        i + 1 < count ? e.number + 1 : 0, int(count));
-        if (const QString problem = site.writeText(recordPageName(e.number), page);
-            !problem.isEmpty())
-            return failed(problem);
-        entries << e;
-        listener.progress(i + 1, count, record->imageFile);
+        std::vector<Item> batch;
+        qint64 batchBytes = 0;
+        QString lastName;
+        while (next < count && int(batch.size()) < kBatchRecords && batchBytes < kBatchBytes) {
+            AlbumStatus status;
+            const auto record = rows.recordAt(next, &status);
+            if (!record)
+                return failed(status.text());
+            Item item;
+            GalleryEntry& e = item.entry;
+            e.number = int(++next);
+            e.fileName = record->imageFile;
+            e.date = record->date;
+            e.description = record->description;
+            e.keywords = record->keywords;
+            e.properties = record->imageProperties;
+            if (const QString problem = readRecord(work, *record, item); !problem.isEmpty())
+                return failed(problem);
+            batchBytes += item.bytes.size();
+            lastName = record->imageFile;
+            batch.push_back(std::move(item));
+        }
+        QtConcurrent::blockingMap(batch, [&opts, &site](Item& item) {
+            if (!item.entry.clip && !item.unreadable)
+                writePicture(opts, site, item);
+        });
+        for (Item& item : batch) {
+            if (!item.problem.isEmpty())
+                return failed(item.problem);
+            result.unreadable += item.unreadable;
+            const GalleryEntry& e = item.entry;
+            const QString page = recordPage(opts, e, e.number > 1 ? e.number - 1 : 0,
+                                            e.number < count ? e.number + 1 : 0, int(count));
+            if (const QString problem = site.writeText(recordPageName(e.number), page);
+                !problem.isEmpty())
+                return failed(problem);
+            entries << e;
+        }
+        listener.progress(next, count, lastName);
     }
     const int pages = int(qMax<qint64>(1, (count + opts.perPage - 1) / opts.perPage));
     QList<std::pair<QString, QByteArray>> files{
