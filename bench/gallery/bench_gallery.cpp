@@ -144,6 +144,7 @@ int main(int argc, char** argv) {
     std::printf("q32 export --web of %d records: %6.1f s (%4.0f records/s), %d index pages\n"
                 "   reference, q32 export --all of the same records: %6.1f s\n",
                 kRecords, web, kRecords / web, pages, all);
+    std::fflush(stdout);
 
     const QString empty = work + QStringLiteral("/empty.html");
     QFile e(empty);
