@@ -48,6 +48,23 @@ QString escapedField(QString text) {
     return text;
 }
 
+int queryFromOptions(const QCommandLineParser& p, AlbumQuery& query) {
+    bool ok = false;
+    query.order = p.value(QStringLiteral("sort")).toInt(&ok);
+    if (!ok || query.order < 0 || query.order >= AlbumQuery::OrderCount)
+        return fail(QStringLiteral("--sort takes a number from 0 to 9"), 2);
+    if (p.isSet(QStringLiteral("keywords")) && p.isSet(QStringLiteral("description")))
+        return fail(QStringLiteral("give --keywords or --description, not both"), 2);
+    if (p.isSet(QStringLiteral("keywords"))) {
+        query.keywords = p.value(QStringLiteral("keywords"));
+        query.order = query.order == 7 ? 7 : 6;
+    } else if (p.isSet(QStringLiteral("description"))) {
+        query.description = p.value(QStringLiteral("description"));
+        query.order = query.order == 9 ? 9 : 8;
+    }
+    return 0;
+}
+
 OpenedAlbum openForCommand(const QString& path, const QCommandLineParser& parser, Access access) {
     OpenedAlbum opened;
     const bool fromStdin = parser.isSet(QStringLiteral("password-stdin"));

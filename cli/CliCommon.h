@@ -27,6 +27,10 @@ void parse(QCommandLineParser& parser, const QString& command, const QString& de
 // A field of q32 list: tabs, newlines and backslashes written as \t, \n and \\.
 QString escapedField(QString text);
 
+// The order or filter of --sort, --keywords and --description (a filter takes order 6 or 8,
+// or 7 or 9 when --sort says so); the exit code of the line printed about a bad one, else 0.
+int queryFromOptions(const QCommandLineParser& p, AlbumQuery& query);
+
 enum class Access { ReadOnly, Writable, ReadOnlyEvenDamaged };
 
 // An album opened for a command, or the exit code of the line already printed about it.

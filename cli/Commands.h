@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+class QCommandLineParser;
+
 namespace q32::cli {
 
 int createCommand(const QStringList& args);
@@ -10,6 +12,8 @@ int addCommand(const QStringList& args);
 int listCommand(const QStringList& args);
 int extractCommand(const QStringList& args);
 int exportCommand(const QStringList& args);
+// q32 export ALBUM --web DIR, its options already parsed.
+int exportWebGallery(const QCommandLineParser& p);
 int editCommand(const QStringList& args);
 int infoCommand(const QStringList& args);
 int compactCommand(const QStringList& args);

@@ -99,19 +99,8 @@ QString targetName(const QDir& folder, const PictureRecord& record, int code,
 
 int exportAll(const QCommandLineParser& p, const std::optional<SaveOptions>& save) {
     AlbumQuery query;
-    bool ok = false;
-    query.order = p.value(QStringLiteral("sort")).toInt(&ok);
-    if (!ok || query.order < 0 || query.order >= AlbumQuery::OrderCount)
-        return fail(QStringLiteral("--sort takes a number from 0 to 9"), 2);
-    if (p.isSet(QStringLiteral("keywords")) && p.isSet(QStringLiteral("description")))
-        return fail(QStringLiteral("give --keywords or --description, not both"), 2);
-    if (p.isSet(QStringLiteral("keywords"))) {
-        query.keywords = p.value(QStringLiteral("keywords"));
-        query.order = query.order == 7 ? 7 : 6;
-    } else if (p.isSet(QStringLiteral("description"))) {
-        query.description = p.value(QStringLiteral("description"));
-        query.order = query.order == 9 ? 9 : 8;
-    }
+    if (const int code = queryFromOptions(p, query))
+        return code;
     const QString path = p.positionalArguments().at(0);
     const QString folderPath = p.value(QStringLiteral("all"));
     if (!QDir().mkpath(folderPath) || !QFileInfo(folderPath).isWritable())
@@ -179,24 +168,60 @@ int exportCommand(const QStringList& args) {
                                 "names kept (a clash is numbered); without --format the stored "
                                 "files as they are."),
                  QStringLiteral("DIR")});
-    p.addOption({QStringLiteral("sort"), QStringLiteral("With --all: the order 0-9, as q32 list."),
+    p.addOption({QStringLiteral("web"),
+                 QStringLiteral("Write a web gallery of the order or filter into DIR instead: "
+                                "index pages of thumbnails and a page per record, to open from "
+                                "disk or any web server. DIR must be new, empty or an earlier "
+                                "gallery, which is replaced."),
+                 QStringLiteral("DIR")});
+    p.addOption({QStringLiteral("title"), QStringLiteral("With --web: the gallery's title."),
+                 QStringLiteral("T")});
+    p.addOption({QStringLiteral("size"),
+                 QStringLiteral("With --web: the longest side of the pictures (default 1280)."),
+                 QStringLiteral("PIXELS"), QStringLiteral("1280")});
+    p.addOption({QStringLiteral("thumbnail-size"),
+                 QStringLiteral("With --web: the longest side of the thumbnails (default 200)."),
+                 QStringLiteral("PIXELS"), QStringLiteral("200")});
+    p.addOption({QStringLiteral("per-page"),
+                 QStringLiteral("With --web: thumbnails on one index page (default 240)."),
+                 QStringLiteral("N"), QStringLiteral("240")});
+    p.addOption({QStringLiteral("show"),
+                 QStringLiteral("With --web: the texts shown beside a picture, any of "
+                                "description,keywords,date,properties (default the first "
+                                "three)."),
+                 QStringLiteral("LIST"), QStringLiteral("description,keywords,date")});
+    p.addOption({QStringLiteral("originals"),
+                 QStringLiteral("With --web: copy the stored files beside the pictures.")});
+    p.addOption({QStringLiteral("unprotected"),
+                 QStringLiteral("With --web: write the gallery of a password-protected album "
+                                "(its pictures become ordinary files).")});
+    p.addOption({QStringLiteral("sort"),
+                 QStringLiteral("With --all or --web: the order 0-9, as q32 list."),
                  QStringLiteral("N"), QStringLiteral("0")});
     p.addOption({QStringLiteral("keywords"),
-                 QStringLiteral("With --all: only pictures whose keywords contain K."),
+                 QStringLiteral("With --all or --web: only pictures whose keywords contain K."),
                  QStringLiteral("K")});
     p.addOption({QStringLiteral("description"),
-                 QStringLiteral("With --all: only pictures whose description contains D."),
+                 QStringLiteral("With --all or --web: only pictures whose description contains D."),
                  QStringLiteral("D")});
     p.addOption(passwordStdinOption());
     parse(p, QStringLiteral("export"),
-          QStringLiteral("Write a record's picture in another format, or every record into a "
-                         "folder. Progress and errors go to standard error."),
+          QStringLiteral("Write a record's picture in another format, every record into a "
+                         "folder, or a web gallery of them. Progress and errors go to standard "
+                         "error."),
           args);
     const QStringList pos = p.positionalArguments();
+    if (p.isSet(QStringLiteral("web"))) {
+        if (pos.size() != 1 || p.isSet(QStringLiteral("all")) || p.isSet(QStringLiteral("format")))
+            return fail(QStringLiteral("export --web needs ALBUM --web DIR, without --all or "
+                                       "--format"),
+                        2);
+        return exportWebGallery(p);
+    }
     const bool all = p.isSet(QStringLiteral("all"));
     if (all ? pos.size() != 1 : pos.size() != 3)
         return fail(QStringLiteral("export needs ALBUM ROWID OUTFILE --format CODE, or ALBUM "
-                                   "--all DIR"),
+                                   "--all DIR, or ALBUM --web DIR"),
                     2);
     std::optional<SaveOptions> save;
     if (p.isSet(QStringLiteral("format"))) {

@@ -37,6 +37,8 @@ PACKAGES=(
   adwaita-icon-theme fonts-dejavu-core
   # tests and benchmarks
   xvfb xauth xdotool x11-utils openbox ffmpeg sox util-linux-extra
+  # the web gallery opened in a real browser, driven through WebDriver
+  chromium chromium-driver
   # the Debian package (cpack), its icons and manual pages, and the checks of the unpacked package
   dpkg-dev librsvg2-bin help2man desktop-file-utils appstream shared-mime-info xdg-utils
   libfile-mimeinfo-perl libglib2.0-bin bash-completion man-db

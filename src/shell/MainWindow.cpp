@@ -11,6 +11,7 @@
 #include "common/SharedServices.h"
 #include "common/Text.h"
 #include "common/WhenReady.h"
+#include "gallery/ui/GalleryWindow.h"
 #include "output/ContactSheetWindow.h"
 #include "output/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
@@ -377,6 +378,11 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_PrintSetup"), [this] { m_prompts.printSetup(); });
     d.add(QStringLiteral("ID_PrintImage"), [this] { printCurrentImage(); });
     d.add(QStringLiteral("ID_PrintContactSheet"), [this] { printContactSheet(); });
+    d.add(QStringLiteral("ID_ExportWebGallery"), [this] {
+        if (m_browser->album() && m_browser->recordset())
+            ShowGalleryWindow(*m_browser->album(), m_browser->recordset()->query(), m_prompts,
+                              this);
+    });
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
@@ -610,12 +616,16 @@ void MainWindow::enableRecordTools() {
     UpdateFindSimilarTool(*m_commandBar, *m_browser);
 }
 
-// The print tools need a record; without one their tips say why they are off.
+// The print tools need a record, the web gallery an album; while they are off their tips say why.
 void MainWindow::enablePrintTools() {
-    const QString why = QStringLiteral(" (no current image: open a Depository with pictures)");
-    const bool enabled = m_state.album.RecordCount >= 1;
-    for (const QString& id :
-         {QStringLiteral("ID_PrintImage"), QStringLiteral("ID_PrintContactSheet")}) {
+    const bool hasRecord = m_state.album.RecordCount >= 1;
+    const QString noRecord = QStringLiteral(" (no current image: open a Depository with pictures)");
+    const QString noAlbum = QStringLiteral(" (no Depository open)");
+    const std::tuple<QString, bool, QString> tools[] = {
+        {QStringLiteral("ID_PrintImage"), hasRecord, noRecord},
+        {QStringLiteral("ID_PrintContactSheet"), hasRecord, noRecord},
+        {QStringLiteral("ID_ExportWebGallery"), m_browser->album() != nullptr, noAlbum}};
+    for (const auto& [id, enabled, why] : tools) {
         QAction* tool = m_commandBar->tool(id);
         if (!tool)
             continue;

@@ -11,6 +11,7 @@
 #include "album/AlbumThumbnails.h"
 #include "album/PictureHashes.h"
 #include "common/PreviewFit.h"
+#include "gallery/ui/GalleryWindow.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
@@ -26,11 +27,13 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMovie>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -409,6 +412,34 @@ private slots:
         QVERIFY2(tool->toolTip().endsWith("(the current record is a clip)"),
                  qPrintable(tool->toolTip()));
         QCOMPARE(run.prompts.pending(), 0);
+    }
+
+    // File > Export Web Gallery: off with a tip while no album is open; its window writes the
+    // records of the filter in force.
+    void webGalleryOfTheFilterInForce() {
+        const QString p = makeAlbum(
+            "gallery.mdb", {{"c.png", "Waves", "Seaside, beach"}, {"A.png", "Café", "Mountains"}});
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "0");
+        run.main.enableRecordTools();
+        QAction* tool = run.main.commandBar().tool("ID_ExportWebGallery");
+        QVERIFY(!tool->isEnabled());
+        QVERIFY(tool->toolTip().endsWith(" (no Depository open)"));
+        run.open(p);
+        QVERIFY(tool->isEnabled());
+        QVERIFY(!tool->toolTip().contains("no Depository"));
+        run.prompts.expectInput("DISPLAY BY KEYWORDS", "sea");
+        run.main.runCommand("ID_DisplayByKeywords(AscendingDate)");
+        run.main.runCommand("ID_ExportWebGallery");
+        auto* window = run.main.findChild<GalleryWindow*>();
+        QVERIFY(window && window->isVisible() && window->isModal());
+        window->findChild<QLineEdit*>("Folder")->setText(path("web"));
+        run.prompts.expectMessage("Export Web Gallery");
+        window->findChild<QPushButton*>("Export")->click();
+        QSignalSpy finished(window->job(), &GalleryJob::finished);
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(QDir(path("web/pages")).entryList(QDir::Files), QStringList{"1.html"});
+        QVERIFY(readFile(path("web/pages/1.html")).contains("c.png"));
     }
 
     // A filter kept in the settings meets an album where it matches nothing: the album opens

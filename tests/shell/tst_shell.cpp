@@ -65,8 +65,8 @@ private slots:
         QCOMPARE(menuEntries(run.main.commandBar().menu("ID_mnuFile")),
                  QStringList({"ID_CreateNewAlbum", "ID_OpenAlbum", "-", "ID_Set/ChangePassword",
                               "ID_CompactDatabase", "ID_RepairDatabase", "-", "ID_PrintSetup",
-                              "ID_PrintContactSheet", "-", "ID_DBFile1", "ID_DBFile2", "ID_DBFile3",
-                              "ID_DBFile4", "-", "ID_Exit"}));
+                              "ID_PrintContactSheet", "ID_ExportWebGallery", "-", "ID_DBFile1",
+                              "ID_DBFile2", "ID_DBFile3", "ID_DBFile4", "-", "ID_Exit"}));
         QStringList buttons;
         for (QAction* a : run.main.commandBar().toolBar()->actions())
             if (auto* w =
