@@ -365,8 +365,9 @@ void MainWindow::registerCommands() {
     d.add(QStringLiteral("ID_DropDownFilters"), [this] { m_browser->nextSortOrder(); });
     // The status band's button.
     d.add(QStringLiteral("ID_ClearFilter"), [this] { m_browser->clearFilter(); });
-    d.add(QStringLiteral("ID_FindSimilar"),
-          [this] { RunFindSimilar(*m_browser, m_prompts, m_settings); });
+    d.add(QStringLiteral("ID_FindSimilar"), [this] {
+        RunFindSimilar(*m_browser, m_prompts, m_settings, m_state.album.AlbumPassword, this);
+    });
 
     // Option tools copy their checked state into the program-wide flags.
     for (const char* id : {"ID_AudioCDAutoStart", "ID_AutoSound", "ID_RandomImages",

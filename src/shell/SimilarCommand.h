@@ -3,6 +3,9 @@
 // first, within a distance the user is asked for.
 
 #include <QString>
+#include <functional>
+
+class QWidget;
 
 namespace q32 {
 
@@ -14,10 +17,12 @@ class Settings;
 // Why Find Similar cannot run now (no album, no record, a clip); empty when it can.
 QString FindSimilarUnavailableReason(const AlbumBrowser& browser);
 
-// Asks the distance, compares and filters the grid; reports a record with no picture to compare
-// and a distance that is not one.
-// True once the grid shows the pictures found.
-bool RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& settings);
+// Asks the distance, compares and filters the grid, then calls shown; reports a record with no
+// picture to compare and a distance that is not one. Pictures not hashed yet are hashed first off
+// the interface thread (over a connection of their own, opened with password), with a progress
+// window over parent whose Cancel leaves the grid as it was.
+void RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& settings,
+                    const QString& password, QWidget* parent, std::function<void()> shown = {});
 
 // Enables the tool ID_FindSimilar, or disables it with a tip saying why.
 void UpdateFindSimilarTool(CommandBar& bar, const AlbumBrowser& browser);

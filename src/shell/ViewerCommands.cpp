@@ -30,8 +30,9 @@ void MainWindow::registerViewerCommands() {
         selectGridRow(m_state.album.CurrentRow);
     };
     m_viewerLink->deleteRecord = [this] { records().deleteCurrentRecord(); };
-    m_viewerLink->similarFilter = [this] {
-        return RunFindSimilar(*m_browser, m_prompts, m_settings);
+    m_viewerLink->similarFilter = [this](QWidget* over, std::function<void()> shown) {
+        RunFindSimilar(*m_browser, m_prompts, m_settings, m_state.album.AlbumPassword, over,
+                       std::move(shown));
     };
     m_preview->picture()->setCursor(Qt::PointingHandCursor);
 

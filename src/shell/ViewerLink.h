@@ -20,7 +20,7 @@ public:
     // Deletes the current record after asking (the main window's record commands).
     std::function<void()> deleteRecord;
     // Find Similar on the current record (the main window's command); true once it filtered.
-    std::function<bool()> similarFilter;
+    std::function<void(QWidget*, std::function<void()>)> similarFilter;
 
     bool loadCurrent(ViewerMedia& media) override;
     QFuture<ViewerPicture> readPicture(qint64 row) override;
@@ -29,7 +29,10 @@ public:
     bool playSound(VideoControl& player) override;
     bool storeDescription(const QString& text) override;
     bool deleteCurrent() override;
-    bool findSimilar() override { return similarFilter && similarFilter(); }
+    void findSimilar(QWidget* over, std::function<void()> shown) override {
+        if (similarFilter)
+            similarFilter(over, std::move(shown));
+    }
 
 private:
     AlbumBrowser& m_browser;

@@ -6,6 +6,9 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QImage>
+#include <functional>
+
+class QWidget;
 
 namespace q32 {
 
@@ -48,9 +51,13 @@ public:
     // Deletes the current record after asking; false when it is still there (the answer was
     // Cancel, or it could not be removed). RecordCount tells what is left.
     virtual bool deleteCurrent() = 0;
-    // Narrows the records to the pictures like the current one, nearest first, after asking;
-    // false when nothing changed (cancelled, nothing to compare).
-    virtual bool findSimilar() { return false; }
+    // Narrows the records to the pictures like the current one, nearest first, after asking
+    // (over the window over); calls shown once they are narrowed, which may be later, or never
+    // when nothing changed (cancelled, nothing to compare).
+    virtual void findSimilar(QWidget* over, std::function<void()> shown) {
+        (void)over;
+        (void)shown;
+    }
 };
 
 } // namespace q32

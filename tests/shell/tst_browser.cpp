@@ -31,6 +31,7 @@
 #include <QListWidget>
 #include <QMovie>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -412,6 +413,46 @@ private slots:
         QVERIFY2(tool->toolTip().endsWith("(the current record is a clip)"),
                  qPrintable(tool->toolTip()));
         QCOMPARE(run.prompts.pending(), 0);
+    }
+
+    // An album whose pictures have no hashes yet: they are made off the interface thread while a
+    // progress window shows; its Cancel leaves the grid as it was.
+    void findSimilarHashesInTheBackground() {
+        QVERIFY(test::MakePhoto(path("bg-a.jpg"), 51));
+        const QStringList copies = test::MakeVariants(path("bg-a.jpg"));
+        QList<QStringList> rows = {{"a.jpg", "", "", path("bg-a.jpg")},
+                                   {"a-half.jpg", "", "", copies[0]},
+                                   {"a-png.png", "", "", copies[4]}};
+        for (int i = 0; i < 12; ++i) {
+            const QString other = path(QStringLiteral("bg-%1.jpg").arg(i));
+            QVERIFY(test::MakePhoto(other, 60 + i));
+            rows.append({QStringLiteral("z%1.jpg").arg(i, 2, 10, QLatin1Char('0')), "", "", other});
+        }
+        const QString p = test::MakeAlbum(path("background.mdb"), rows);
+        Run run;
+        run.settings.RegPutString("Main", "SortBy", "2"); // by file name: one of the a's first
+        QVERIFY(run.open(p));
+        const int all = run.main.grid()->model()->rowCount();
+        const QString current = run.state.record.CurrentImageFile;
+        QVERIFY(current.startsWith('a'));
+        const auto progress = [&run] {
+            return run.main.findChild<QProgressDialog*>("FindSimilarProgress");
+        };
+        run.prompts.expectInput("FIND SIMILAR", QString::number(kSimilarDistance));
+        run.main.runCommand("ID_FindSimilar");
+        QVERIFY(progress());
+        progress()->findChild<QPushButton*>()->click();
+        QTRY_VERIFY(!progress());
+        QCOMPARE(run.main.grid()->model()->rowCount(), all);
+        QVERIFY(band(run)->filter().isEmpty());
+
+        run.prompts.expectInput("FIND SIMILAR", QString::number(kSimilarDistance));
+        run.main.runCommand("ID_FindSimilar");
+        QVERIFY(progress());
+        QTRY_VERIFY_WITH_TIMEOUT(!band(run)->filter().isEmpty(), 30000);
+        QVERIFY(!progress());
+        QCOMPARE(run.main.grid()->model()->rowCount(), 3); // the three a's
+        QCOMPARE(run.state.record.CurrentImageFile, current);
     }
 
     // File > Export Web Gallery: off with a tip while no album is open; its window writes the

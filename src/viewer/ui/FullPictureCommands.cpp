@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMovie>
+#include <QPointer>
 #include <algorithm>
 
 namespace q32 {
@@ -208,12 +209,14 @@ void FullPicture::deleteCurrentImage() {
 }
 
 void FullPicture::findSimilarPictures() {
-    if (!m_records.findSimilar())
-        return;
-    // Row 1 is the picture the others look like: the viewer goes on from it.
-    forgetAhead();
-    m_state.album.CurrentRow = 1;
-    showCurrentPicture();
+    m_records.findSimilar(this, [viewer = QPointer<FullPicture>(this)] {
+        if (!viewer)
+            return;
+        // Row 1 is the picture the others look like: the viewer goes on from it.
+        viewer->forgetAhead();
+        viewer->m_state.album.CurrentRow = 1;
+        viewer->showCurrentPicture();
+    });
 }
 
 void FullPicture::storeAnnotation() {
