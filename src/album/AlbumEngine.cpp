@@ -144,6 +144,9 @@ AlbumStatus openKeyed(const QString& path, int flags, const QString& password, s
         e = db.open(path, flags);
         if (!e.ok())
             return fromSqlite(e);
+        // Another connection's commit holds the file for a moment: the check waits for it, as
+        // every later statement does, instead of taking the album for a damaged one.
+        db.setBusyTimeout(5000);
         // A file from a stranger is only read: nothing in its schema may call our functions
         // unless they are marked harmless.
         db.exec(QStringLiteral("PRAGMA trusted_schema = OFF"));

@@ -14,12 +14,16 @@ constexpr qint64 kLargestPicture = qint64(256) << 20;
 // A fill holds the write lock this long at most before letting others in.
 constexpr int kCommitEveryMs = 250;
 
-std::optional<quint64> hashStoredPicture(AlbumDb& album, qint64 rowId, AlbumStatus& status) {
+// The hash of a record's stored picture; size receives the picture's size in bytes.
+std::optional<quint64> hashStoredPicture(AlbumDb& album, qint64 rowId, AlbumStatus& status,
+                                         qint64* size = nullptr) {
     const auto record = album.record(rowId, &status);
     if (!record)
         return std::nullopt;
-    const qint64 size = album.fieldSize(rowId, PictureField::Image, &status);
-    if (!status.ok() || size <= 0 || size > kLargestPicture)
+    const qint64 bytesStored = album.fieldSize(rowId, PictureField::Image, &status);
+    if (size)
+        *size = bytesStored;
+    if (!status.ok() || bytesStored <= 0 || bytesStored > kLargestPicture)
         return std::nullopt;
     const QByteArray bytes = album.readBytes(rowId, PictureField::Image, &status);
     return status.ok() ? PictureHashFromBytes(bytes, record->imageFormat) : std::nullopt;
@@ -36,32 +40,51 @@ AlbumStatus FillPictureHashes(AlbumDb& album, qint64* made, const std::function<
     const QList<qint64> missing = RecordsWithoutPictureHashes(album, &s);
     if (!s.ok())
         return s;
+    struct Made {
+        qint64 rowId;
+        std::optional<quint64> hash;
+        qint64 pictureBytes;
+    };
     qsizetype next = 0;
     while (next < missing.size()) {
-        sqlite::Transaction tx(album.connection());
-        if (!tx.beginError().ok())
-            return engine::fromSqlite(tx.beginError());
+        // Pictures are decoded outside any transaction; the hashes of a quarter second's work
+        // are then written in one short one, so the album is locked for the writing only.
+        QList<Made> group;
         QElapsedTimer age;
         age.start();
-        qint64 inGroup = 0;
+        bool stopped = false;
         for (; next < missing.size() && age.elapsed() < kCommitEveryMs; ++next) {
-            if (stop && stop())
+            if (stop && stop()) {
+                stopped = true;
                 break;
-            const std::optional<quint64> hash = hashStoredPicture(album, missing[next], s);
+            }
+            Made m{missing[next], std::nullopt, -1};
+            m.hash = hashStoredPicture(album, m.rowId, s, &m.pictureBytes);
             // A record deleted meanwhile is simply passed over.
-            if (s.condition == AlbumCondition::NoCurrentRecord)
+            if (s.condition == AlbumCondition::NoCurrentRecord) {
                 s = {};
-            if (s.ok())
-                s = StorePictureHash(album, missing[next], hash);
+                continue;
+            }
             if (!s.ok())
                 return s;
-            ++inGroup;
+            group << m;
         }
-        if (const sqlite::Error e = tx.commit(); !e.ok())
-            return engine::fromSqlite(e);
-        if (made)
-            *made += inGroup;
-        if (stop && stop())
+        if (!group.isEmpty()) {
+            sqlite::Transaction tx(album.connection());
+            if (!tx.beginError().ok())
+                return engine::fromSqlite(tx.beginError());
+            for (const Made& m : std::as_const(group)) {
+                // Kept only while the record holds the picture it was made from.
+                s = StorePictureHash(album, m.rowId, m.hash, std::max<qint64>(m.pictureBytes, 0));
+                if (!s.ok())
+                    return s;
+            }
+            if (const sqlite::Error e = tx.commit(); !e.ok())
+                return engine::fromSqlite(e);
+            if (made)
+                *made += group.size();
+        }
+        if (stopped)
             return {AlbumCondition::Cancelled, {}};
     }
     return {};

@@ -267,25 +267,31 @@ void AlbumBrowser::showSimilar(const QList<qint64>& rows, const QString& name, i
     query.similarRows = rows;
     query.similarTo = name;
     query.similarDistance = distance;
+    const qint64 count = showQuery(query, QStringLiteral("UNEXPECTED ERROR! (Find Similar)"));
+    if (count > 0)
+        extractCurrentMedia();
+    emit titleChanged(FileNameOfPath(m_state.album.OpenAlbumPath) + QStringLiteral("  (") +
+                      QString::number(count) + ImagesTail(count));
+    emit captionChanged();
+    emit recordToolsChanged();
+}
+
+qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitle) {
     emit previewHidden();
     m_recordset = std::make_unique<AlbumRecordset>(*m_album, query);
     emit recordsetReset();
-    if (!m_recordset->status().ok())
-        m_prompts.msgBox(m_recordset->status().text(), MsgIcon::Critical,
-                         QStringLiteral("UNEXPECTED ERROR! (Find Similar)"));
+    if (!m_recordset->status().ok()) {
+        m_prompts.beep();
+        m_prompts.msgBox(m_recordset->status().text(), MsgIcon::Critical, errorTitle);
+    }
     const qint64 count = m_recordset->recordCount();
     m_state.album.RecordCount = count;
     m_state.album.CurrentRow = 1;
     if (count == 0) {
         m_state.record = CurrentRecordState{};
         emit recordCleared();
-    } else {
-        extractCurrentMedia();
     }
-    emit titleChanged(FileNameOfPath(m_state.album.OpenAlbumPath) + QStringLiteral("  (") +
-                      QString::number(count) + ImagesTail(count));
-    emit captionChanged();
-    emit recordToolsChanged();
+    return count;
 }
 
 void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
@@ -342,21 +348,9 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
             MsgIcon::Critical, QStringLiteral("ERROR"));
         return;
     }
-    emit previewHidden();
-    m_recordset = std::make_unique<AlbumRecordset>(*m_album, query);
-    emit recordsetReset();
-    if (!m_recordset->status().ok()) {
-        m_prompts.beep();
-        m_prompts.msgBox(m_recordset->status().text(), MsgIcon::Critical,
-                         QStringLiteral("UNEXPECTED ERROR! (PELORUS: SortImages)"));
-    }
-
-    const qint64 count = m_recordset->recordCount();
-    m_state.album.RecordCount = count;
-    m_state.album.CurrentRow = 1;
+    const qint64 count =
+        showQuery(query, QStringLiteral("UNEXPECTED ERROR! (PELORUS: SortImages)"));
     if (count == 0) {
-        m_state.record = CurrentRecordState{};
-        emit recordCleared();
         // An empty album says so once; a filter that matches nothing names its text.
         if (m_album->rowCount() == 0)
             m_prompts.msgBox(QStringLiteral("No image in this Main."), MsgIcon::Exclamation, kFYI);

@@ -122,6 +122,9 @@ signals:
 private:
     // The opened album and the password that opened it, or null after reporting why not.
     std::unique_ptr<AlbumDb> openWithRetries(const QString& path, QString& password);
+    // Shows the records of query from the first, saying with errorTitle when they cannot be
+    // read; their number.
+    qint64 showQuery(const AlbumQuery& query, const QString& errorTitle);
     void rememberRecentAlbum(const QString& path);
     // sortImages; when opening, a kept filter that matches nothing gives way to its date order,
     // so that no album opens locked behind a filter.
