@@ -140,6 +140,8 @@ void RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& set
     });
     tick->start(100);
     QObject::connect(progress, &QProgressDialog::canceled, progress, [stop] { *stop = true; });
+    // Gone with its window: the work is no longer wanted.
+    QObject::connect(progress, &QObject::destroyed, [stop] { *stop = true; });
     WhenReady(progress, work, [progress, path, &browser, show](const SimilarOutcome& outcome) {
         progress->deleteLater();
         // Nothing changes when the search was stopped or another album is open by now.
