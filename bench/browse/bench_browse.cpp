@@ -1,7 +1,8 @@
 // Browsing speed: a click on a row until its stored thumbnail shows, and until the fitted preview
-// of a 24-megapixel photo shows, against djpeg -scale 1/8 of the same file; and opening an album of 100,000 records until its
-// first screen of rows is on the grid, with the memory it took; and the longest time the event loop
-// is held up by a step to or from a record holding a 500 MB clip, beside the same for 24 MP JPEGs.
+// of a 24-megapixel photo shows, against djpeg -scale 1/8 of the same file; and opening an album
+// of 100,000 records until its first screen of rows is on the grid, with the memory it took; and
+// the longest time the event loop is held up by a step to or from a record holding a 500 MB clip,
+// beside the same for 24 MP JPEGs.
 // Usage: bench_browse [WORK_FOLDER]
 
 #include "BenchFigures.h"
