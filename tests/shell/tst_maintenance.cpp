@@ -338,7 +338,8 @@ private slots:
         QCOMPARE(run.prompts.pending(), 0);
 
         // Cancel while it runs: the file is left as it was and the album open before is back.
-        const QString other = makeAlbum(path("other.mdb"), 5, 1000);
+        // Large enough that the repair is still running when the click comes.
+        const QString other = makeAlbum(path("other.mdb"), 40, 1 << 20);
         const QByteArray otherBefore = readFile(other);
         auto cancelling = connect(
             run.flow(), &MaintenanceFlow::workStarted, this,
