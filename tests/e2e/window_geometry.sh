@@ -38,11 +38,14 @@ start() {
     win=$(find_window "^Quillon 32$" 30) || fail "no main window"
 }
 
-# quit WINDOW: File > Exit through its key; the program must end.
+# quit WINDOW: File > Exit through its key; the program must end. A key pressed before the
+# window has the keyboard is lost, so it is pressed again until the program has ended.
 quit() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-    xdotool key --window "$1" ctrl+q
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq 10); do
+        xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+        xdotool key ctrl+q
+        for _ in $(seq 10); do kill -0 "$pid" 2>/dev/null || break 2; sleep 0.1; done
+    done
     kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
     wait "$pid" || true
     pid=
