@@ -10,7 +10,7 @@
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/ThumbnailMaker.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "platform/sqlite/SqliteDb.h"

@@ -9,12 +9,12 @@
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
+#include "album/thumbnails/ThumbnailModel.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "platform/sqlite/SqliteDb.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
-#include "shell/ThumbnailModel.h"
 #include "shell/ThumbnailPane.h"
 
 #include <QApplication>

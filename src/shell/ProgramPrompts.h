@@ -1,7 +1,7 @@
 #pragma once
 // The program's prompt service: the Qt dialogs plus the "SECURED DATABASE" password window.
 
-#include "platform/prompt/QtPromptService.h"
+#include "platform/prompt/ui/QtPromptService.h"
 
 namespace q32 {
 

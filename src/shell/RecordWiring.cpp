@@ -1,7 +1,7 @@
 #include "shell/RecordWiring.h"
 
 #include "common/ProgramState.h"
-#include "output/SaveOptionsWindow.h"
+#include "output/export/ui/SaveOptionsWindow.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CaptionBand.h"
 #include "shell/MainWindow.h"

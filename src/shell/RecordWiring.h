@@ -2,7 +2,7 @@
 // The record commands in the main window: the tools, the status-line click, shortcuts, and the
 // window's side of what the commands show.
 
-#include "shell/RecordCommands.h"
+#include "shell/records/RecordCommands.h"
 
 #include <QObject>
 #include <memory>

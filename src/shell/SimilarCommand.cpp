@@ -1,6 +1,6 @@
 #include "shell/SimilarCommand.h"
 
-#include "album/SimilarPictures.h"
+#include "album/add/SimilarPictures.h"
 #include "common/Settings.h"
 #include "common/WhenReady.h"
 #include "platform/prompt/PromptService.h"

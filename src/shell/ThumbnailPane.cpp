@@ -2,12 +2,12 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
+#include "album/thumbnails/ThumbnailModel.h"
+#include "album/thumbnails/ThumbnailSource.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
-#include "shell/ThumbnailModel.h"
-#include "shell/ThumbnailSource.h"
 
 #include <QEvent>
 #include <QListView>
