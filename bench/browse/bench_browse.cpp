@@ -14,9 +14,9 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "platform/sqlite/SqliteDb.h"
-#include "shell/MainWindow.h"
-#include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -14,8 +14,8 @@
 #include "common/Settings.h"
 #include "platform/sqlite/SqliteDb.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
-#include "shell/ThumbnailPane.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ThumbnailPane.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

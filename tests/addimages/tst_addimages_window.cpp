@@ -12,8 +12,8 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
-#include "shell/PreviewPane.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QApplication>
 #include <QCheckBox>

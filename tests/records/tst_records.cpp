@@ -6,8 +6,8 @@
 #include "output/export/SaveOptionsModel.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/player/VideoControl.h"
-#include "shell/PreviewPane.h"
 #include "shell/records/RecordCommands.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QAction>
 #include <QDir>

@@ -15,9 +15,9 @@
 #include "output/print/PrintRun.h"
 #include "output/print/ui/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
-#include "shell/PreviewPane.h"
-#include "shell/ThumbnailPane.h"
 #include "shell/records/RecordCommands.h"
+#include "shell/ui/PreviewPane.h"
+#include "shell/ui/ThumbnailPane.h"
 #include "viewer/ui/FullPicture.h"
 #include "viewer/ui/PictureCanvas.h"
 

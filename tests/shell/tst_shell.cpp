@@ -6,8 +6,8 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
-#include "shell/ToolbarCustomizeDialog.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ToolbarCustomizeDialog.h"
 
 #include <QAction>
 #include <QEventLoop>

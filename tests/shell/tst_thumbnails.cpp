@@ -18,8 +18,8 @@
 #include "common/Settings.h"
 #include "platform/imaging/Imaging.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
-#include "shell/ThumbnailPane.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ThumbnailPane.h"
 
 #include <QAction>
 #include <QFile>

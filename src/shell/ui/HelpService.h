@@ -4,7 +4,7 @@
 // "page.html#part"); a widget without one shows the page of the nearest parent that has one.
 
 #include "shell/HelpIndex.h"
-#include "shell/HelpWindow.h"
+#include "shell/ui/HelpWindow.h"
 
 #include <QObject>
 #include <QPointer>

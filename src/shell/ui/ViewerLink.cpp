@@ -1,4 +1,4 @@
-#include "shell/ViewerLink.h"
+#include "shell/ui/ViewerLink.h"
 
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"

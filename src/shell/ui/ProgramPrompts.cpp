@@ -1,4 +1,4 @@
-#include "shell/ProgramPrompts.h"
+#include "shell/ui/ProgramPrompts.h"
 
 #include "album/ui/PasswordWindow.h"
 

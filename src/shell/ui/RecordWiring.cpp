@@ -1,12 +1,12 @@
-#include "shell/RecordWiring.h"
+#include "shell/ui/RecordWiring.h"
 
 #include "common/ProgramState.h"
 #include "output/export/ui/SaveOptionsWindow.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/CaptionBand.h"
-#include "shell/MainWindow.h"
-#include "shell/PreviewPane.h"
 #include "shell/RecordGridModel.h"
+#include "shell/ui/CaptionBand.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QCoreApplication>
 #include <QLabel>

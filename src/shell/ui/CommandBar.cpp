@@ -1,4 +1,4 @@
-#include "shell/CommandBar.h"
+#include "shell/ui/CommandBar.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,4 +1,4 @@
-#include "shell/PreviewPane.h"
+#include "shell/ui/PreviewPane.h"
 
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
@@ -6,7 +6,7 @@
 #include "platform/imaging/InMemoryFile.h"
 #include "platform/imaging/MovieFromBytes.h"
 #include "platform/player/VideoControl.h"
-#include "shell/CommandBar.h"
+#include "shell/ui/CommandBar.h"
 
 #include <QEvent>
 #include <QFile>

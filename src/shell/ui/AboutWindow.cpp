@@ -1,11 +1,11 @@
-#include "shell/AboutWindow.h"
+#include "shell/ui/AboutWindow.h"
 
 #include "common/ProgramState.h"
 #include "common/SharedServices.h"
 #include "platform/prompt/PromptService.h"
 #include "quillon/Version.h"
 #include "shell/AboutSummary.h"
-#include "shell/CommandBar.h"
+#include "shell/ui/CommandBar.h"
 
 #include <QApplication>
 #include <QCheckBox>

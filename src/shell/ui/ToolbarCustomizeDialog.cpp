@@ -1,7 +1,7 @@
-#include "shell/ToolbarCustomizeDialog.h"
+#include "shell/ui/ToolbarCustomizeDialog.h"
 
 #include "platform/prompt/PromptService.h"
-#include "shell/CommandBar.h"
+#include "shell/ui/CommandBar.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "shell/ThumbnailPane.h"
+#include "shell/ui/ThumbnailPane.h"
 
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
@@ -7,7 +7,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QEvent>
 #include <QListView>

@@ -1,10 +1,10 @@
-#include "shell/MaintenanceCommands.h"
+#include "shell/ui/MaintenanceCommands.h"
 
 #include "platform/player/VideoControl.h"
-#include "shell/MainWindow.h"
 #include "shell/MaintenanceFlow.h"
-#include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QPointer>
 #include <QProgressDialog>

@@ -1,7 +1,7 @@
-#include "shell/HelpWindow.h"
+#include "shell/ui/HelpWindow.h"
 
 #include "platform/prompt/PromptService.h"
-#include "shell/CommandBar.h"
+#include "shell/ui/CommandBar.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

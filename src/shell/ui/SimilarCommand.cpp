@@ -1,11 +1,11 @@
-#include "shell/SimilarCommand.h"
+#include "shell/ui/SimilarCommand.h"
 
 #include "album/add/SimilarPictures.h"
 #include "common/Settings.h"
 #include "common/WhenReady.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/CommandBar.h"
+#include "shell/ui/CommandBar.h"
 
 #include <QAction>
 #include <QProgressDialog>

@@ -1,4 +1,4 @@
-#include "shell/CaptionBand.h"
+#include "shell/ui/CaptionBand.h"
 
 #include "common/Text.h"
 

@@ -1,7 +1,7 @@
-#include "shell/HelpService.h"
+#include "shell/ui/HelpService.h"
 
 #include "platform/prompt/PromptService.h"
-#include "shell/HelpWindow.h"
+#include "shell/ui/HelpWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
-#include "shell/Program.h"
+#include "shell/ui/Program.h"
 
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "platform/player/VideoControl.h"
 #include "quillon/Version.h"
-#include "shell/MainWindow.h"
-#include "shell/ProgramPrompts.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ProgramPrompts.h"
 
 #include <QApplication>
 #include <QIcon>

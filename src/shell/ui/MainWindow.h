@@ -1,9 +1,9 @@
 #pragma once
 // The main window "Main": start-up, shutdown, layout of the album browser, and the command table.
 
-#include "shell/CommandBar.h"
 #include "shell/CommandDispatcher.h"
 #include "shell/RecordNavigation.h"
+#include "shell/ui/CommandBar.h"
 
 #include <QColor>
 #include <QMainWindow>
