@@ -19,6 +19,13 @@ void SlideshowSequence::begin(bool slideshow) {
     m_clock.setEnabled(slideshow);
 }
 
+void SlideshowSequence::start() {
+    m_state.SlideshowRunning = true;
+    m_clock.setEnabled(true);
+    if (m_state.album.CurrentRow != 0)
+        m_state.album.CurrentRow = 1;
+}
+
 void SlideshowSequence::end() {
     m_clock.setEnabled(false);
     m_ahead.reset();

@@ -37,6 +37,9 @@ public:
 
     // The viewer opens: the clock runs from the start for a slideshow.
     void begin(bool slideshow);
+    // The show starts from the viewer: the clock runs, and its first change is to the row after
+    // row 1.
+    void start();
     // The clock stops; the show is over.
     void end();
 

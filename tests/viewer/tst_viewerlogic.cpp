@@ -239,6 +239,11 @@ private slots:
         show.clipEnded();
         QVERIFY(!show.sliding());
         QVERIFY(!show.soundDue(true));
+        // Started again from the viewer it goes on from the first record.
+        state.album.CurrentRow = 3;
+        show.start();
+        QVERIFY(state.SlideshowRunning && show.sliding());
+        QCOMPARE(state.album.CurrentRow, 1);
     }
 
     void captionSetting() {

@@ -132,12 +132,8 @@ void FullPicture::applyCaption(const CaptionProperties& c) {
 }
 
 void FullPicture::startSlideshow() {
-    m_state.SlideshowRunning = true;
-    m_clock.setEnabled(true);
+    m_sequence.start();
     enableViewerMenus(false);
-    // The first picture change comes from the clock: the row after row 1.
-    if (m_state.album.CurrentRow != 0)
-        m_state.album.CurrentRow = 1;
     if (!m_state.record.CurrentImageFile.isEmpty())
         m_state.StatusWord = 0;
 }
