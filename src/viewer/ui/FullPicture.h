@@ -48,30 +48,10 @@ public:
     void showCurrentPicture();
     void showPreviousPicture();
     void showNextPicture();
-    void enableViewerMenus(bool enabled);
 
     void startSlideshow();
     void stopSlideshow();
     void pressStopIcon();
-    void closeByClick();
-    void printPicture();
-    void playVideo();
-    void stopVideo();
-    void setViewFit(bool fit);
-    void deleteCurrentImage();
-    void findSimilarPictures();
-    void storeAnnotation();
-    void toggleAnnotation();
-    void toggleCdPanel();
-    void toggleCdAutoStart();
-    void toggleRandomWipes();
-    void toggleRandomImages();
-    void chooseWipePatterns();
-    void askEffectDelay();
-    void askEffectGrain();
-    void askInterval();
-    void editCaption();
-    void applyCaption(const CaptionProperties& caption);
 
     SlideshowClock& clock() { return m_clock; }
     SlideshowValues& values() { return m_values; }
@@ -101,6 +81,28 @@ protected:
     void done(int result) override;
 
 private:
+    // The menu commands.
+    void enableViewerMenus(bool enabled);
+    void closeByClick();
+    void printPicture();
+    void playVideo();
+    void stopVideo();
+    void setViewFit(bool fit);
+    void deleteCurrentImage();
+    void findSimilarPictures();
+    void storeAnnotation();
+    void toggleAnnotation();
+    void toggleCdPanel();
+    void toggleCdAutoStart();
+    void toggleRandomWipes();
+    void toggleRandomImages();
+    void chooseWipePatterns();
+    void askEffectDelay();
+    void askEffectGrain();
+    void askInterval();
+    void editCaption();
+    void applyCaption(const CaptionProperties& caption);
+
     void buildMenus();
     void loadSettings();
     // Reads the picture of row and makes it ready off the interface thread.
