@@ -5,9 +5,7 @@
 #include "common/WhenReady.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/CommandBar.h"
 
-#include <QAction>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
