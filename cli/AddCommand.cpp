@@ -4,7 +4,7 @@
 #include "album/AddRun.h"
 #include "album/AddRunOpen.h"
 #include "album/DirectoryScan.h"
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "album/DirectoryScan.h"
 
-#include "album/FormatTable.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 
 #include <QFile>
 #include <QStorageInfo>

@@ -1,7 +1,6 @@
 #include "shell/MainWindow.h"
 
 #include "album/AlbumMedia.h"
-#include "album/FormatTable.h"
 #include "album/ui/AddImagesStartup.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/AppPaths.h"
@@ -11,6 +10,7 @@
 #include "common/SharedServices.h"
 #include "common/Text.h"
 #include "common/WhenReady.h"
+#include "formats/FormatTable.h"
 #include "gallery/ui/GalleryWindow.h"
 #include "output/ContactSheetWindow.h"
 #include "output/PrintPreviewWindow.h"
@@ -219,7 +219,7 @@ void MainWindow::decodeNeighboursAhead() {
     // The likeliest next step first.
     for (const qint64 offset : {1, -1, 2, -2}) {
         const auto record = rows->recordAt(current + offset);
-        if (record && AlbumBrowser::mediaKindOf(record->imageFormat) == MediaKind::Still)
+        if (record && MediaKindOfFormat(record->imageFormat) == MediaKind::Still)
             ids << record->rowId;
     }
     m_ahead->prefetch(ids, m_preview->frameSize(), album->changeStamp());
@@ -522,11 +522,8 @@ void MainWindow::startUp() {
     // The file browser, loaded hidden on ThumbNailsDir and FilesPattern.
     m_fileBrowser = new FileBrowser(m_state, m_settings, this);
     connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
-        const QString tail = path.right(3).toLower();
         RecordMedia media;
-        media.kind = tail == QLatin1String("gif") ? MediaKind::Gif
-                     : IsClipFileName(path)       ? MediaKind::Video
-                                                  : MediaKind::Still;
+        media.kind = MediaKindOfFile(path);
         media.path = path;
         m_preview->showMedia(media);
     });

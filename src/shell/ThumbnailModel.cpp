@@ -2,8 +2,8 @@
 
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
-#include "album/FormatTable.h"
 #include "album/ThumbnailMaker.h"
+#include "formats/FormatTable.h"
 #include "shell/ThumbnailSource.h"
 
 #include <QPainter>

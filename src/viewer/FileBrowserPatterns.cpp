@@ -1,6 +1,6 @@
 #include "viewer/FileBrowserPatterns.h"
 
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -1,7 +1,6 @@
 #include "album/ui/AddImagesController.h"
 
 #include "album/DirectoryScan.h"
-#include "album/FormatTable.h"
 #include "album/ui/AddImagesList.h"
 #include "album/ui/AddImagesRun.h"
 #include "album/ui/AddImagesScanner.h"
@@ -10,6 +9,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/prompt/PromptService.h"
 #include "viewer/FileBrowserPatterns.h"
 
