@@ -1,5 +1,6 @@
 #include "shell/AlbumBrowser.h"
 
+#include "album/AlbumFileDialog.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
@@ -97,13 +98,9 @@ void AlbumBrowser::closeAlbum() {
 }
 
 void AlbumBrowser::chooseAlbumToOpen() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open Image Depository");
-    request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
-    request.initialDir = ResolvePathCase(
-        m_settings.RegGetString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir")));
-    request.applyFlags(4100);
-    const QString chosen = m_prompts.openFile(request);
+    const QString chosen = AskAlbumToOpen(
+        m_prompts, ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
+                                                           QStringLiteral("AlbumsDir"))));
     if (!chosen.isEmpty()) {
         // Kept as it is spelt: file names are case-sensitive.
         m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir"),
