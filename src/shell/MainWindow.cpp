@@ -509,8 +509,7 @@ void MainWindow::startUp() {
     // Until a folder is chosen the browser starts where the pictures are, not at "/".
     if (m_state.ThumbNailsDir.isEmpty())
         m_state.ThumbNailsDir = firstBrowseFolder();
-    if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
-        m_state.ThumbNailsDir += QLatin1Char('/');
+    m_state.ThumbNailsDir = WithTrailingSlash(m_state.ThumbNailsDir);
     if (!QDir(m_state.ThumbNailsDir).exists())
         m_state.ThumbNailsDir = m_state.AppDir;
 

@@ -42,7 +42,7 @@ std::optional<PreviewPrefetcher::Picture> decodeFitted(const QByteArray& bytes,
     if (file.ok() && ReadImageInfo(path, info) == ImagingCondition::None) {
         PreviewPrefetcher::Picture p;
         p.pictureSize = info.displaySize();
-        const QSize fitted = ThumbNailRect(p.pictureSize, frame).size();
+        const QSize fitted = PreviewPlace(p.pictureSize, frame).size();
         if (LoadImage(path, p.image, LoadOptions{fitted, false, 0, true}) == ImagingCondition::None)
             out = std::move(p);
     }
