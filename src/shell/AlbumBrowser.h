@@ -9,6 +9,7 @@
 #include "album/AlbumRecordset.h"
 #include "formats/FormatTable.h"
 #include "shell/RecentAlbums.h"
+#include "shell/ToolStates.h"
 
 #include <QObject>
 #include <memory>
@@ -140,5 +141,8 @@ private:
     QString m_lastEnteredPassword; // what the password window returned last
     int m_readOnlyFailures = 0;    // lives as long as the program
 };
+
+// What the tools' states depend on, as the browser stands.
+ToolContext ToolContextOf(const AlbumBrowser& browser);
 
 } // namespace q32
