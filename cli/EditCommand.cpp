@@ -1,22 +1,10 @@
 #include "CliCommon.h"
 #include "Commands.h"
+#include "formats/FormatTable.h"
 
 #include <QFileInfo>
 
 namespace q32::cli {
-namespace {
-
-// The kind of a sound by the last three characters of its file name, any case.
-QString soundTypeOf(const QString& file) {
-    const QString tail = file.right(3).toLower();
-    if (tail == QLatin1String("wav"))
-        return QStringLiteral("WAVE");
-    if (tail == QLatin1String("mid"))
-        return QStringLiteral("MIDI");
-    return QStringLiteral("OTHER");
-}
-
-} // namespace
 
 int editCommand(const QStringList& args) {
     QCommandLineParser p;
@@ -57,7 +45,7 @@ int editCommand(const QStringList& args) {
         status = album.storeFile(record.rowId, PictureField::SoundFile, sound);
         if (!status.ok())
             return albumFailure(pos.at(0), status);
-        record.soundType = soundTypeOf(sound);
+        record.soundType = SoundTypeOf(sound);
     }
     status = album.updateRecord(record);
     return status.ok() ? 0 : albumFailure(pos.at(0), status);

@@ -59,7 +59,7 @@ QString exportRecord(AlbumDb& album, const PictureRecord& record, const QString&
                : n < 0 ? AlbumConditionText(AlbumCondition(-n))
                        : QStringLiteral("the record holds nothing");
     }
-    if (IsClipFormatText(record.imageFormat))
+    if (IsClipFormat(record.imageFormat))
         return QStringLiteral("a video clip, not a picture");
     QTemporaryFile source(QFileInfo(target).absolutePath() + QStringLiteral("/.q32-XXXXXX"));
     if (!source.open())
@@ -87,7 +87,7 @@ QString targetName(const QDir& folder, const PictureRecord& record, int code,
         base = name.left(dot);
         ext = name.mid(dot + 1);
     }
-    if (code != 0 && !IsClipFormatText(record.imageFormat))
+    if (code != 0 && !IsClipFormat(record.imageFormat))
         ext = ExportExtension(code);
     const QString tail = ext.isEmpty() ? QString() : QLatin1Char('.') + ext;
     QString candidate = base + tail;
@@ -125,7 +125,7 @@ int exportAll(const QCommandLineParser& p, const std::optional<SaveOptions>& sav
         const QString target = targetName(folder, *record, code, taken);
         err() << '[' << (i + 1) << '/' << count << "] " << QFileInfo(target).fileName() << Qt::endl;
         // Clips are copied as they are stored when a format is asked for.
-        const bool clip = save && IsClipFormatText(record->imageFormat);
+        const bool clip = save && IsClipFormat(record->imageFormat);
         const QString problem =
             exportRecord(*opened.album, *record, target, clip ? std::nullopt : save);
         if (!problem.isEmpty()) {

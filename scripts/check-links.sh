@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a library links one in a higher layer. Layers, lowest first:
-#   src/platform < src/common < src/formats < src/album < src/viewer = src/output < src/shell
+#   src/formats < src/platform < src/common < src/album < src/viewer = src/output < src/shell
 #   < app = cli
 # A target's layer is the one of the folder it is defined in; targets elsewhere (tests, bench,
 # fuzz) are not checked. Reads the link graph CMake writes at configure time
@@ -15,9 +15,9 @@ function layer(folder,   top) {
     if (folder !~ /^src\//) return -1
     split(folder, part, "/")
     top = part[2]
-    if (top == "platform") return 0
-    if (top == "common") return 1
-    if (top == "formats") return 2
+    if (top == "formats") return 0
+    if (top == "platform") return 1
+    if (top == "common") return 2
     if (top == "album") return 3
     if (top == "viewer" || top == "output") return 4
     if (top == "shell") return 5

@@ -1,60 +1,12 @@
 #include "album/AlbumFunctions.h"
 
 #include "album/SortKey.h"
+#include "common/Wildcard.h"
 
 #include <memory>
 
 namespace q32::engine {
 namespace {
-
-bool matchFrom(QStringView text, qsizetype t, QStringView pattern, qsizetype p) {
-    while (p < pattern.size()) {
-        const QChar pc = pattern.at(p);
-        if (pc == u'*') {
-            while (p < pattern.size() && pattern.at(p) == u'*')
-                ++p;
-            if (p == pattern.size())
-                return true;
-            for (qsizetype i = t; i <= text.size(); ++i)
-                if (matchFrom(text, i, pattern, p))
-                    return true;
-            return false;
-        }
-        if (t >= text.size())
-            return false;
-        const QChar tc = text.at(t);
-        if (pc == u'?') {
-        } else if (pc == u'#') {
-            if (!tc.isDigit())
-                return false;
-        } else if (pc == u'[') {
-            const qsizetype close = pattern.indexOf(u']', p + 1);
-            if (close < 0)
-                return tc == pc && matchFrom(text, t + 1, pattern, p + 1);
-            qsizetype i = p + 1;
-            const bool negate = i < close && pattern.at(i) == u'!';
-            if (negate)
-                ++i;
-            bool inSet = false;
-            for (; i < close; ++i) {
-                if (i + 2 < close && pattern.at(i + 1) == u'-') {
-                    inSet = inSet || (tc >= pattern.at(i) && tc <= pattern.at(i + 2));
-                    i += 2;
-                } else {
-                    inSet = inSet || tc == pattern.at(i);
-                }
-            }
-            if (inSet == negate)
-                return false;
-            p = close;
-        } else if (pc != tc) {
-            return false;
-        }
-        ++p;
-        ++t;
-    }
-    return t == text.size();
-}
 
 QString textArg(sqlite3_value* value) {
     const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
@@ -132,7 +84,7 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         if (!pattern) {
             std::unique_ptr<Pattern> once(parsePattern(argv[1]));
             const QString value = textArg(argv[0]).toCaseFolded();
-            sqlite3_result_int(ctx, LikeMatch(value, once->folded) ? 1 : 0);
+            sqlite3_result_int(ctx, WildcardMatch(value, once->folded, Wildcards::Album) ? 1 : 0);
             return;
         }
     }
@@ -143,8 +95,9 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
     }
     const QString value = QString::fromUtf8(data, length).toCaseFolded();
-    const bool match =
-        pattern->plainSearch ? value.contains(pattern->needle) : LikeMatch(value, pattern->folded);
+    const bool match = pattern->plainSearch
+                           ? value.contains(pattern->needle)
+                           : WildcardMatch(value, pattern->folded, Wildcards::Album);
     sqlite3_result_int(ctx, match ? 1 : 0);
 }
 
@@ -158,10 +111,6 @@ void sortKeyFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 } // namespace
-
-bool LikeMatch(QStringView text, QStringView pattern) {
-    return matchFrom(text, 0, pattern, 0);
-}
 
 void registerFunctions(sqlite::Database& db) {
     // Innocuous: the name order's index may call it even when the schema is not trusted.

@@ -1,6 +1,7 @@
 #include "common/AppPaths.h"
 
 #include "common/PrivateFiles.h"
+#include "common/Text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,8 +19,7 @@ QString ComputeAppDir() {
               QStringLiteral("/quillon32");
     dir = QDir::cleanPath(QDir(dir).absolutePath());
     KeepPrivate(dir);
-    // The root folder already ends in its separator.
-    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    return WithTrailingSlash(dir);
 }
 
 QString ShareDir() {

@@ -5,7 +5,7 @@
 
 namespace q32 {
 
-QRect ThumbNailRect(const QSize& picture, const QSize& frame) {
+QRect PreviewPlace(const QSize& picture, const QSize& frame) {
     const int w = picture.width();
     const int h = picture.height();
     if (w <= 0 || h <= 0)
@@ -32,7 +32,7 @@ QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize,
     QImage image;
     ImagingCondition c = ReadImageInfo(path, info);
     if (c == ImagingCondition::None) {
-        const QSize fitted = ThumbNailRect(info.displaySize(), frame).size();
+        const QSize fitted = PreviewPlace(info.displaySize(), frame).size();
         c = LoadImage(path, image, LoadOptions{fitted, false, 0, true});
         if (c != ImagingCondition::None)
             image = QImage();

@@ -13,7 +13,7 @@ namespace q32 {
 
 // picture: the bitmap's size; frame: the frame to fit into. Returns the control's rectangle
 // relative to the frame (it may overflow a wide, low frame).
-QRect ThumbNailRect(const QSize& picture, const QSize& frame);
+QRect PreviewPlace(const QSize& picture, const QSize& frame);
 
 // The picture in the file decoded at the size it takes in the frame, turned as its EXIF says;
 // a null image when it cannot be read, and then why in condition. pictureSize gets its full

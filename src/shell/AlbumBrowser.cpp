@@ -1,9 +1,9 @@
 #include "shell/AlbumBrowser.h"
 
+#include "album/AlbumFileDialog.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
-#include "album/FormatTable.h"
 #include "album/add/ThumbnailMaker.h"
 #include "common/AppPaths.h"
 #include "common/PrivateFiles.h"
@@ -11,6 +11,7 @@
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
 #include "platform/player/VideoControl.h"
@@ -26,18 +27,10 @@ const QString kFYI = QStringLiteral("FYI");
 
 } // namespace
 
-MediaKind AlbumBrowser::mediaKindOf(const QString& format) {
-    if (IsClipFormat(format))
-        return MediaKind::Video;
-    if (format.mid(3, 3).toLower() == QLatin1String("gif"))
-        return MediaKind::Gif;
-    return MediaKind::Still;
-}
-
 // An animated WebP plays like a GIF; a still one is a picture like any other. QMovie plays
 // frames as they are stored, so an animation whose EXIF turns it shows its first frame upright.
 bool AlbumBrowser::isAnimatedWebp(const QString& format, const QByteArray& bytes) {
-    if (!format.startsWith(QLatin1String("87 ")))
+    if (FormatCodeOf(format) != kWebpCode)
         return false;
     const imaging::InMemoryFile file("quillon-webp", bytes);
     ImageInfo info;
@@ -105,13 +98,9 @@ void AlbumBrowser::closeAlbum() {
 }
 
 void AlbumBrowser::chooseAlbumToOpen() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open Image Depository");
-    request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
-    request.initialDir = ResolvePathCase(
-        m_settings.RegGetString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir")));
-    request.applyFlags(4100);
-    const QString chosen = m_prompts.openFile(request);
+    const QString chosen = AskAlbumToOpen(
+        m_prompts, ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
+                                                           QStringLiteral("AlbumsDir"))));
     if (!chosen.isEmpty()) {
         // Kept as it is spelt: file names are case-sensitive.
         m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir"),
@@ -442,7 +431,7 @@ void AlbumBrowser::extractCurrentMedia() {
     const QString& format = row->imageFormat;
     RecordMedia media;
     media.rowId = row->rowId;
-    media.kind = mediaKindOf(format);
+    media.kind = MediaKindOfFormat(format);
     media.name = row->imageFile;
     media.format = format;
     media.source = m_source;

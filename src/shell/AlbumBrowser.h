@@ -7,6 +7,7 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
+#include "formats/FormatTable.h"
 #include "shell/RecentAlbums.h"
 #include "shell/records/ToolStates.h"
 
@@ -20,9 +21,6 @@ class PromptService;
 class Settings;
 class VideoControl;
 struct ProgramState;
-
-// What the preview shows for the current record.
-enum class MediaKind { Still, Gif, Video };
 
 struct RecordMedia {
     qint64 rowId = 0;
@@ -99,8 +97,6 @@ public:
     const RecordMedia& media() const { return m_media; }
     int readOnlyFailures() const { return m_readOnlyFailures; }
 
-    // What a record of this format text shows as.
-    static MediaKind mediaKindOf(const QString& imageFormat);
     // Whether a record's picture plays as a GIF does: an animated WebP. Safe on any thread.
     static bool isAnimatedWebp(const QString& imageFormat, const QByteArray& bytes);
 

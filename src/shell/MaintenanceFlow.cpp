@@ -1,5 +1,6 @@
 #include "shell/MaintenanceFlow.h"
 
+#include "album/AlbumFileDialog.h"
 #include "common/AppPaths.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
@@ -152,13 +153,9 @@ void MaintenanceFlow::repairAlbum() {
     BusyGuard busy(m_prompts);
     emit titleChanged(QStringLiteral("Repairing ") + m_state.album.OpenAlbumPath +
                       QStringLiteral("..."));
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open Image Depository");
-    request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
-    request.initialDir = ResolvePathCase(
-        m_settings.RegGetString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir")));
-    request.applyFlags(4100);
-    const QString path = m_prompts.openFile(request);
+    const QString path = AskAlbumToOpen(
+        m_prompts, ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
+                                                           QStringLiteral("AlbumsDir"))));
     if (path.isEmpty())
         return;
 

@@ -43,7 +43,7 @@ std::optional<PreviewPrefetcher::Picture> decodeFitted(const QByteArray& bytes,
     if (file.ok() && ReadImageInfo(path, info) == ImagingCondition::None) {
         PreviewPrefetcher::Picture p;
         p.pictureSize = info.displaySize();
-        const QSize fitted = ThumbNailRect(p.pictureSize, frame).size();
+        const QSize fitted = PreviewPlace(p.pictureSize, frame).size();
         if (LoadImage(path, p.image, LoadOptions{fitted, false, 0, true}) == ImagingCondition::None)
             out = std::move(p);
     }
@@ -163,7 +163,7 @@ void PreviewPrefetcher::prefetchAround(AlbumRecordset& rows, qint64 position, co
     QList<qint64> ids;
     for (const qint64 offset : {1, -1, 2, -2}) {
         const auto record = rows.recordAt(position + offset);
-        if (record && AlbumBrowser::mediaKindOf(record->imageFormat) == MediaKind::Still)
+        if (record && MediaKindOfFormat(record->imageFormat) == MediaKind::Still)
             ids << record->rowId;
     }
     prefetch(ids, frame, stamp);

@@ -2,8 +2,8 @@
 
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
-#include "album/FormatTable.h"
 #include "album/add/ThumbnailMaker.h"
+#include "formats/FormatTable.h"
 
 #include <QLocale>
 

@@ -139,7 +139,8 @@ private slots:
                      QLocale().toString(QFileInfo(tree + "a.jpg").size()) + " bytes) ");
         QCOMPARE(FileDescriptionLine(tree + "notes.txt"),
                  QStringLiteral("UNRECOGNIZED FILE FORMAT"));
-        QVERIFY(FileDescriptionLine(tree + "clip.mpg").isEmpty());
+        for (const char* clip : {"clip.mpg", "clip.MP4", "clip.mov", "clip.avi", "clip.mkv"})
+            QVERIFY2(FileDescriptionLine(tree + clip).isEmpty(), clip);
 
         QCOMPARE(session.finish(false), FileBrowserSession::Outcome::Cancelled);
         QCOMPARE(state.StatusWord, int16_t(1));

@@ -7,6 +7,7 @@
 #include "album/AlbumFunctions.h"
 #include "album/AlbumRecordset.h"
 #include "album/SortKey.h"
+#include "common/Wildcard.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -169,9 +170,16 @@ private slots:
         };
         for (const auto& c : cases) {
             const QString value = QString::fromUtf8(c.value).toCaseFolded();
-            QCOMPARE(engine::LikeMatch(value, QString::fromUtf8(c.pattern).toCaseFolded()),
-                     c.match);
+            QCOMPARE(
+                WildcardMatch(value, QString::fromUtf8(c.pattern).toCaseFolded(), Wildcards::Album),
+                c.match);
         }
+        // A file pattern's "#" and "[" are characters of the name.
+        QVERIFY(WildcardMatch(u"scan#1[a].jpg", u"scan#1[a]*", Wildcards::FileName));
+        QVERIFY(!WildcardMatch(u"scan#1[a].jpg", u"scan#1[a]*", Wildcards::Album));
+        QVERIFY(WildcardMatch(u"scan51a.jpg", u"scan#1[a]*", Wildcards::Album) &&
+                WildcardMatch(u"ab", u"a*?", Wildcards::FileName) &&
+                !WildcardMatch(u"a", u"a*?", Wildcards::FileName));
         const QString file = path("filters.mdb");
         QVERIFY(AlbumDb::create(file, true).ok());
         auto album = AlbumDb::open(file, {}, nullptr);

@@ -38,7 +38,7 @@ private slots:
         QFETCH(QSize, picture);
         QFETCH(QSize, frame);
         QFETCH(QRect, expected);
-        QCOMPARE(ThumbNailRect(picture, frame), expected);
+        QCOMPARE(PreviewPlace(picture, frame), expected);
     }
 };
 

@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(again.RegGetString(QStringLiteral("Main"), QStringLiteral("Nothing")), QString());
         QCOMPARE(again.integer(QStringLiteral("Main"), QStringLiteral("Nothing")), 0);
         QCOMPARE(again.integer(QStringLiteral("Main"), QStringLiteral("Left")), 120);
-        // Long values are cut as the classic buffer cut them.
+        // Long values are cut to the 254 characters a value may hold.
         again.RegPutString(QStringLiteral("Main"), QStringLiteral("Long"), QString(300, u'x'));
         QCOMPARE(again.RegGetString(QStringLiteral("Main"), QStringLiteral("Long")).size(), 254);
     }

@@ -3,7 +3,7 @@
 // cut or crafted.
 #include "FormatSamples.h"
 #include "TestFiles.h"
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 
 #include <QBuffer>

@@ -521,7 +521,7 @@ private slots:
         QLabel* lead2 = run.main.preview().picture();
         auto* label2 = run.main.findChild<QLabel*>("Label2");
         const QSize frame = run.main.preview().frame()->size();
-        QTRY_COMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+        QTRY_COMPARE(lead2->geometry(), PreviewPlace({400, 200}, frame));
 
         // A file clicked, then Cancel.
         QString shownWhileOpen;
@@ -535,7 +535,7 @@ private slots:
         QVERIFY(shownWhileOpen.startsWith("tall.png  (100x300)"));
         QCOMPARE(label2->text(), QStringLiteral("Kept"));
         QTRY_VERIFY(run.main.preview().idle());
-        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+        QCOMPARE(lead2->geometry(), PreviewPlace({400, 200}, frame));
 
         // An empty folder: Cancel leaves the window as it was; OK can't keep it and says so.
         for (const char* button : {"Command3D1_0", "Command3D1_1"}) {
@@ -547,7 +547,7 @@ private slots:
         }
         QCOMPARE(label2->text(), QStringLiteral("Empty directory!"));
         QTRY_VERIFY(run.main.preview().idle());
-        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+        QCOMPARE(lead2->geometry(), PreviewPlace({400, 200}, frame));
         QCOMPARE(run.state.ThumbNailsDir, path("browse") + "/");
 
         // Where the browser opens: its stored place when the preview stays in sight, else
@@ -760,7 +760,7 @@ private slots:
         QLabel* lead2 = run.main.preview().picture();
         const QSize frame = run.main.preview().frame()->size();
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
-        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+        QCOMPARE(lead2->geometry(), PreviewPlace({400, 200}, frame));
 
         // The next picture is decoded while the window idles, and shows the moment it is asked
         // for; the GIF after it is not decoded ahead.
@@ -775,7 +775,7 @@ private slots:
         QVERIFY(lead2->isVisibleTo(&run.main));
         QVERIFY(run.main.preview().idle());
         QCOMPARE(run.state.album.CurrentRow, 2);
-        QCOMPARE(lead2->geometry(), ThumbNailRect({100, 300}, frame));
+        QCOMPARE(lead2->geometry(), PreviewPlace({100, 300}, frame));
         // A picture decoded before the album changed is not shown for the changed one.
         const qint64 landId = run.main.browser().recordset()->rowIdAt(0);
         QTRY_VERIFY(ahead.picture(landId, frame, stamp()));
@@ -788,7 +788,7 @@ private slots:
         run.main.moveRecord(Step::Last);
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("anim.gif"));
         QTRY_VERIFY(lead2->movie());
-        QCOMPARE(lead2->geometry(), ThumbNailRect({60, 40}, frame));
+        QCOMPARE(lead2->geometry(), PreviewPlace({60, 40}, frame));
 
         // Next on the last row keeps the record shown.
         run.main.moveRecord(Step::Next);
@@ -814,7 +814,7 @@ private slots:
         run.main.selectRecord(2);
         run.main.selectRecord(1);
         QTRY_VERIFY(run.main.preview().idle());
-        QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
+        QCOMPARE(lead2->geometry(), PreviewPlace({400, 200}, frame));
     }
 };
 

@@ -3,10 +3,10 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
 #include "album/ContentHashes.h"
-#include "album/FormatTable.h"
 #include "album/PictureHashes.h"
 #include "album/add/ThumbnailMaker.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/media/MediaInfo.h"
 #include "platform/prompt/PromptService.h"
@@ -21,10 +21,6 @@ namespace {
 // A cancelled save is tried again, but never without end.
 constexpr int kCancelledRetries = 3;
 
-QString lastThree(const QString& path) {
-    return path.right(3).toLower();
-}
-
 qint64 coloursOf(int bitsPerPixel) {
     // Deep pictures (16 bits a channel) are shown at 8 bits a channel: count those colours.
     if (bitsPerPixel == 48)
@@ -36,7 +32,8 @@ qint64 coloursOf(int bitsPerPixel) {
 
 // Fills the format text and the dimension and colour parts of the properties line.
 ImagingCondition inspect(PreparedFile& file) {
-    const QString kind = lastThree(file.storedPath);
+    // GIF, MPEG and QuickTime files keep the text their name gives them.
+    const QString fixed = FixedFormatText(file.storedPath);
     QString dimensions;
     qint64 colours = 0;
     if (const int clipCode = ClipCodeOf(file.storedPath)) {
@@ -44,7 +41,6 @@ ImagingCondition inspect(PreparedFile& file) {
         const ImagingCondition condition = ReadMediaInfo(file.storedPath, clip);
         if (condition != ImagingCondition::None)
             return condition;
-        const QString fixed = FixedFormatText(file.storedPath);
         file.formatText = fixed.isEmpty() ? FormatText(clipCode) : fixed;
         dimensions = DimensionText(clip.width, clip.height);
         colours = qint64(1) << 24;
@@ -53,8 +49,7 @@ ImagingCondition inspect(PreparedFile& file) {
         const ImagingCondition condition = ReadImageInfo(file.storedPath, info);
         if (condition != ImagingCondition::None)
             return condition;
-        file.formatText = kind == QLatin1String("gif") ? FixedFormatText(file.storedPath)
-                                                       : FormatText(info.formatCode);
+        file.formatText = fixed.isEmpty() ? FormatText(info.formatCode) : fixed;
         dimensions = DimensionText(info.width, info.height);
         // A GIF's colours come from its own depth, as for every other picture.
         colours = coloursOf(info.bitsPerPixel);
@@ -104,12 +99,8 @@ bool readWhole(QFile& file, qint64 size, QByteArray& buffer) {
 } // namespace
 
 int ClipCodeOf(const QString& path) {
-    const QString kind = lastThree(path);
-    if (kind == QLatin1String("mpg"))
-        return 93;
-    if (kind == QLatin1String("mov"))
-        return 94;
-    return ClipFormatCode(path);
+    const int named = FormatCodeOf(FixedFormatText(path));
+    return IsClipCode(named) ? named : ClipFormatCode(path);
 }
 
 QString SizeText(qint64 bytes) {
@@ -130,7 +121,7 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options, QBy
     file.storedPath = path;
     file.bytes = std::move(buffer);
     // Bitmaps go in as JPEG when storage is compressed.
-    if (options.compressStorage && lastThree(path) == QLatin1String("bmp")) {
+    if (options.compressStorage && path.endsWith(QLatin1String("bmp"), Qt::CaseInsensitive)) {
         file.workFile = compressBitmap(path, options.workFolder, file.condition);
         if (!file.workFile)
             return file;

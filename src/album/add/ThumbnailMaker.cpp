@@ -2,8 +2,8 @@
 
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
-#include "album/FormatTable.h"
 #include "album/PictureHashes.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
 

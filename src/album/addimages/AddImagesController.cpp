@@ -1,6 +1,5 @@
 #include "album/addimages/AddImagesController.h"
 
-#include "album/FormatTable.h"
 #include "album/addimages/AddImagesList.h"
 #include "album/addimages/AddImagesRun.h"
 #include "album/addimages/AddImagesScanner.h"
@@ -11,6 +10,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/prompt/PromptService.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "album/addimages/AddImagesInfo.h"
 
-#include "album/FormatTable.h"
 #include "album/add/AddRecord.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/media/MediaInfo.h"
 
@@ -10,10 +10,6 @@
 
 namespace q32 {
 namespace {
-
-QString lastThree(const QString& path) {
-    return path.right(3).toLower();
-}
 
 QString coloursText(int bitsPerPixel) {
     // Deep pictures are shown at 8 bits a channel, as the album counts them.
@@ -31,10 +27,6 @@ QString sizeText(const QString& path) {
 
 } // namespace
 
-bool IsVideoPath(const QString& path) {
-    return IsClipFileName(path);
-}
-
 ImageDetails InspectImageFile(const QString& path) {
     ImageDetails details;
     if (const int clipCode = ClipCodeOf(path)) {
@@ -51,7 +43,7 @@ ImageDetails InspectImageFile(const QString& path) {
     details.condition = ReadImageInfo(path, info);
     if (details.condition != ImagingCondition::None)
         return details;
-    details.type = lastThree(path) == QLatin1String("gif")
+    details.type = MediaKindOfFile(path) == MediaKind::Gif
                        ? QStringLiteral("Graphics Interchange Format")
                        : FormatName(info.formatCode);
     details.size = sizeText(path);

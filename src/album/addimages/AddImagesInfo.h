@@ -17,9 +17,6 @@ struct ImageDetails {
     bool clip = false;  // no preview; the clip's size comes from the player
 };
 
-// Clips, which are stored without a preview: "mpg", "avi", "mov", "mp4", "webm", ...
-bool IsVideoPath(const QString& path);
-
 // Fast: reads the header only. For clips the resolution and colours are left empty.
 ImageDetails InspectImageFile(const QString& path);
 // Slow (asks the media player): the clip's resolution and colours.

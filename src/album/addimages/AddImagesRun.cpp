@@ -6,6 +6,7 @@
 #include "album/addimages/AddImagesList.h"
 #include "common/ProgramState.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/prompt/PromptService.h"
 
 #include <QItemSelectionModel>
@@ -92,7 +93,7 @@ void AddImagesRun::itemHandled(const AddProgress& progress) {
         return;
     // The run has said what was wrong with a file; here only what it is.
     m_window.showImageInfo(progress.file, AddImagesController::Reporting::Quiet);
-    if (IsVideoPath(progress.file))
+    if (IsClipFileName(progress.file))
         emit m_window.previewHidden();
 }
 

@@ -1,5 +1,6 @@
 #include "album/addimages/AddImagesStartup.h"
 
+#include "album/AlbumFileDialog.h"
 #include "common/FolderCheck.h"
 #include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
@@ -16,7 +17,8 @@ QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QStr
     QString offered = !openAlbum.isEmpty()                       ? openAlbum
                       : recentEntry.startsWith(QLatin1Char('&')) ? recentEntry.mid(3)
                                                                  : QString();
-    FileDialogRequest request;
+    FileDialogRequest request =
+        AlbumFileRequest(QStringLiteral("Select A File Name For the Depository"));
     if (!offered.isEmpty()) {
         const QString folder = offered.left(offered.lastIndexOf(QLatin1Char('/')) + 1);
         const FolderCheck check = CheckFolder(folder);
@@ -32,8 +34,6 @@ QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QStr
             request.initialDir = QDir::currentPath();
         }
     }
-    request.title = QStringLiteral("Select A File Name For the Depository");
-    request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
     request.defaultExt = QStringLiteral("mdb");
     request.fileName = offered;
     for (;;) {

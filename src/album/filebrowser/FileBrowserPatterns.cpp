@@ -1,6 +1,6 @@
 #include "album/filebrowser/FileBrowserPatterns.h"
 
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 
 #include <QDir>
@@ -12,8 +13,7 @@
 namespace q32 {
 
 QString FileDescriptionLine(const QString& path) {
-    const QString tail = path.right(3).toLower();
-    if (tail == QLatin1String("avi") || tail == QLatin1String("mpg"))
+    if (IsClipFileName(path))
         return {};
     ImageInfo info;
     if (ReadImageInfo(path, info) != ImagingCondition::None)

@@ -18,7 +18,7 @@ class Settings;
 struct ProgramState;
 
 // "name  (640x480) (24 bpp) (1,234,567 bytes) ", or "UNRECOGNIZED FILE FORMAT" when the file
-// is not a picture; empty for clips ("avi", "mpg"), which have no such line.
+// is not a picture; empty for clips, which have no such line.
 QString FileDescriptionLine(const QString& path);
 
 // Where the browser's frame goes on the screen: at its stored place when that leaves keepClear

@@ -1,7 +1,8 @@
 #include "album/scan/DirectoryScan.h"
 
-#include "album/FormatTable.h"
 #include "common/Text.h"
+#include "common/Wildcard.h"
+#include "formats/FormatTable.h"
 
 #include <QFile>
 #include <QStorageInfo>
@@ -36,29 +37,6 @@ struct DirStream {
     DirStream& operator=(const DirStream&) = delete;
     DIR* dir;
 };
-
-// Whether an already case-folded file name matches a file pattern: "*" any run, "?" one
-// character.
-bool FileNameMatches(QStringView name, QStringView pattern) {
-    qsizetype p = 0, n = 0, starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
-            starP = p++;
-            starN = n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
-        ++p;
-    return p == pattern.size();
-}
 
 } // namespace
 
@@ -172,7 +150,7 @@ bool FilePattern::matches(QStringView name) const {
         return false;
     const QString folded = name.toString().toCaseFolded();
     for (const QString& p : m_patterns) {
-        if (FileNameMatches(folded, p))
+        if (WildcardMatch(folded, p, Wildcards::FileName))
             return true;
     }
     return false;

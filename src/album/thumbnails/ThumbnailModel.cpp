@@ -2,9 +2,9 @@
 
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
-#include "album/FormatTable.h"
 #include "album/add/ThumbnailMaker.h"
 #include "album/thumbnails/ThumbnailSource.h"
+#include "formats/FormatTable.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -9,12 +9,12 @@
 
 namespace q32 {
 
-AddImagesPreview::AddImagesPreview(QWidget* parent) : QFrame(parent), m_lead1(new QLabel(this)) {
+AddImagesPreview::AddImagesPreview(QWidget* parent) : QFrame(parent), m_picture(new QLabel(this)) {
     setObjectName(QStringLiteral("Picture2"));
     setFrameShape(QFrame::StyledPanel);
-    m_lead1->setObjectName(QStringLiteral("LEAD1"));
-    m_lead1->setScaledContents(true);
-    m_lead1->hide();
+    m_picture->setObjectName(QStringLiteral("LEAD1"));
+    m_picture->setScaledContents(true);
+    m_picture->hide();
 }
 
 AddImagesPreview::~AddImagesPreview() {
@@ -30,7 +30,7 @@ void AddImagesPreview::showPicture(const QString& path) {
 void AddImagesPreview::hidePicture() {
     ++m_generation;
     m_wanted.clear();
-    m_lead1->hide();
+    m_picture->hide();
 }
 
 void AddImagesPreview::decodeNext() {
@@ -58,10 +58,10 @@ void AddImagesPreview::decodeNext() {
 void AddImagesPreview::decoded(quint64 generation, const QImage& image, const QSize& pictureSize) {
     m_decoding = false;
     if (generation == m_generation && !image.isNull()) {
-        const QRect place = ThumbNailRect(pictureSize, contentsRect().size());
-        m_lead1->setGeometry(place.translated(contentsRect().topLeft()));
-        m_lead1->setPixmap(QPixmap::fromImage(image));
-        m_lead1->show();
+        const QRect place = PreviewPlace(pictureSize, contentsRect().size());
+        m_picture->setGeometry(place.translated(contentsRect().topLeft()));
+        m_picture->setPixmap(QPixmap::fromImage(image));
+        m_picture->show();
         emit pictureShown();
     }
     decodeNext();

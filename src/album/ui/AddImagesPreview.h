@@ -17,7 +17,7 @@ public:
 
     void showPicture(const QString& path);
     void hidePicture();
-    QLabel* picture() const { return m_lead1; }
+    QLabel* picture() const { return m_picture; }
     bool idle() const { return !m_decoding && m_wanted.isEmpty(); }
 
 signals:
@@ -27,7 +27,7 @@ private:
     void decodeNext();
     void decoded(quint64 generation, const QImage& image, const QSize& pictureSize);
 
-    QLabel* m_lead1;
+    QLabel* m_picture;
     QString m_wanted; // the picture asked for while another was decoding
     quint64 m_generation = 0;
     bool m_decoding = false;

@@ -1,6 +1,6 @@
 #include "output/export/ExportFormats.h"
 
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 
 #include <algorithm>
@@ -160,11 +160,12 @@ int StartingBits(const ExportFormat& f, int pictureBits) {
     const int own = pictureBits == 48 ? 24 : pictureBits == 64 ? 32 : pictureBits;
     if (own <= 0)
         return f.defaultBits;
-    // JPEG, Photoshop, EPS and FlashPix files of 8 bits are grey, and 16 bits are grey or 5 bits
-    // per primary: neither carries a colour picture of another depth.
-    static const QList<int> greyAt8 = {10, 21, 23, 11, 22, 24, 76, 16, 80};
-    const bool grey8 = std::any_of(f.flavors.cbegin(), f.flavors.cend(),
-                                   [](const ExportFlavor& v) { return greyAt8.contains(v.code); });
+    // Some formats' files of 8 bits are grey, and 16 bits are grey or 5 bits per primary:
+    // neither carries a colour picture of another depth.
+    const bool grey8 = std::any_of(f.flavors.cbegin(), f.flavors.cend(), [](const ExportFlavor& v) {
+        const FormatFacts* facts = FindFormat(v.code);
+        return facts && facts->eightBitsGrey;
+    });
     QList<int> faithful = f.bits;
     faithful.removeIf([&](int b) { return (b == 8 && grey8) || (b == 16 && own != 16); });
     std::sort(faithful.begin(), faithful.end());
@@ -178,48 +179,9 @@ int StartingBits(const ExportFormat& f, int pictureBits) {
     return f.defaultBits;
 }
 
-namespace {
-
-// Codes and the extensions their files carry. A code's first entry is the extension given to
-// its files; an extension's first entry is the code that extension picks for an export.
-struct CodeExtension {
-    int code;
-    const char* extension;
-};
-constexpr CodeExtension kExtensions[] = {
-    {10, "jpg"},  {10, "jpeg"}, {10, "jpe"}, {10, "jfif"}, {21, "jpg"},  {23, "jpg"},  {3, "tif"},
-    {3, "tiff"},  {17, "tif"},  {11, "tif"}, {22, "tif"},  {24, "tif"},  {25, "tif"},  {27, "tif"},
-    {28, "tif"},  {29, "tif"},  {75, "png"}, {6, "bmp"},   {6, "dib"},   {14, "bmp"},  {1, "pcx"},
-    {1, "dcx"},   {4, "tga"},   {76, "psd"}, {55, "ras"},  {55, "sun"},  {56, "pct"},  {56, "pict"},
-    {16, "eps"},  {15, "wmf"},  {50, "cal"}, {50, "cals"}, {51, "mac"},  {52, "img"},  {53, "msp"},
-    {54, "wpg"},  {66, "fax"},  {67, "fax"}, {68, "g4"},   {85, "heic"}, {85, "heif"}, {86, "avif"},
-    {87, "webp"}, {88, "jxl"},  {84, "gif"}, {71, "ica"},  {72, "ica"},  {73, "ica"},  {80, "fpx"},
-    {81, "fpx"},  {82, "fpx"},  {83, "fpx"}, {20, "cmp"},  {26, "cmp"},
-};
-
-} // namespace
-
 QString ExportExtension(int code) {
-    for (const CodeExtension& e : kExtensions)
-        if (e.code == code)
-            return QLatin1String(e.extension);
-    return QStringLiteral("img");
-}
-
-int CodeForExtension(const QString& extension) {
-    const QString wanted = extension.toLower();
-    for (const CodeExtension& e : kExtensions)
-        if (wanted == QLatin1String(e.extension))
-            return e.code;
-    return 0;
-}
-
-bool ExtensionFitsCode(const QString& extension, int code) {
-    // "tiff" fits every TIFF kind, "jpeg" every JPEG flavor: the extensions of one kind.
-    const int named = CodeForExtension(extension);
-    const bool known = std::any_of(std::begin(kExtensions), std::end(kExtensions),
-                                   [code](const CodeExtension& e) { return e.code == code; });
-    return named != 0 && known && ExportExtension(named) == ExportExtension(code);
+    const QString extension = FileExtension(code);
+    return extension.isEmpty() ? QStringLiteral("img") : extension;
 }
 
 QString FileNameForFormat(const QString& path, int code) {
@@ -227,7 +189,9 @@ QString FileNameForFormat(const QString& path, int code) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     const bool hasExtension = dot > slash + 1;
     const QString base =
-        hasExtension && CodeForExtension(path.mid(dot + 1)) != 0 ? path.left(dot) : path;
+        hasExtension && CodeForExtension(path.mid(dot + 1)) != 0 && !IsClipFileName(path)
+            ? path.left(dot)
+            : path;
     return base + QLatin1Char('.') + ExportExtension(code);
 }
 

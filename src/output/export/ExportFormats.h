@@ -3,6 +3,8 @@
 // the imaging layer writes. Choices of the list that no writer here can make stay on offer, marked
 // so, with the nearest writable choice to offer instead. Headless.
 
+#include "formats/FormatTable.h"
+
 #include <QList>
 #include <QString>
 #include <optional>
@@ -49,10 +51,6 @@ int StartingBits(const ExportFormat& f, int pictureBits);
 
 // The usual file extension of a code's files, without the dot ("png"); "img" when unknown.
 QString ExportExtension(int code);
-// The code a file name's extension ("PNG", "tiff", without the dot) stands for; 0 when unknown.
-int CodeForExtension(const QString& extension);
-// Whether files of this code may carry the extension ("tif" and "tiff" for every TIFF kind).
-bool ExtensionFitsCode(const QString& extension, int code);
 
 // The number (ExportFormat::index) of the offered format that writes files with this
 // extension; nothing when none does.

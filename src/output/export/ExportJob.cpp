@@ -1,13 +1,9 @@
 #include "output/export/ExportJob.h"
 
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 #include "output/export/JpegStamp.h"
 
 namespace q32 {
-
-bool IsClipFormatText(const QString& formatText) {
-    return IsClipFormat(formatText);
-}
 
 ImagingCondition ExportPicture(const QString& source, const QString& target,
                                const SaveOptions& save, const std::optional<StampOptions>& stamp) {

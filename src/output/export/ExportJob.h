@@ -10,9 +10,6 @@
 
 namespace q32 {
 
-// Whether an album row's format text names a video clip, which holds no picture to export.
-bool IsClipFormatText(const QString& formatText);
-
 // Decodes the picture file at source and saves it to target. Safe on any thread.
 ImagingCondition ExportPicture(const QString& source, const QString& target,
                                const SaveOptions& save,

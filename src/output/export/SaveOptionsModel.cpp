@@ -1,7 +1,7 @@
 #include "output/export/SaveOptionsModel.h"
 
-#include "album/FormatTable.h"
 #include "common/Text.h"
+#include "formats/FormatTable.h"
 
 namespace q32 {
 namespace {

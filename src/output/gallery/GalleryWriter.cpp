@@ -2,7 +2,7 @@
 
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 #include "output/gallery/GalleryHtml.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"

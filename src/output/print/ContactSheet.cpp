@@ -3,7 +3,7 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumMedia.h"
 #include "album/AlbumRecordset.h"
-#include "album/FormatTable.h"
+#include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
 #include "platform/media/ClipFrame.h"
@@ -88,10 +88,6 @@ QSize ContactSheetLayout::decodeSize(int indexOnPage) const {
     return {std::max(1, int(std::ceil(area.width()))), std::max(1, int(std::ceil(area.height())))};
 }
 
-bool IsVideoFormat(const QString& imageFormat) {
-    return IsClipFormat(imageFormat);
-}
-
 QList<ContactSheetEntry> ContactSheetEntries(AlbumRecordset& recordset) {
     QList<ContactSheetEntry> entries;
     entries.reserve(recordset.recordCount());
@@ -121,7 +117,7 @@ SheetPictureReader AlbumPictureReader(const QString& albumPath, const QString& p
                 *error = state->openError;
             return {};
         }
-        if (IsVideoFormat(entry.imageFormat)) {
+        if (IsClipFormat(entry.imageFormat)) {
             // The clip's frame at the sheet's size, read from the album in pieces.
             FieldReader field(*state->album, entry.rowId, PictureField::Image);
             const auto frame = TakeClipFrame(
@@ -197,8 +193,8 @@ PrintOutcome PrintContactSheet(PageOutput& output, const QList<ContactSheetEntry
                 painter.setPen(QColor(90, 90, 90));
                 painter.setFont(captionFont);
                 painter.drawText(area, Qt::AlignCenter,
-                                 IsVideoFormat(entry.imageFormat) ? QStringLiteral("Video clip")
-                                                                  : QStringLiteral("No picture"));
+                                 IsClipFormat(entry.imageFormat) ? QStringLiteral("Video clip")
+                                                                 : QStringLiteral("No picture"));
             } else {
                 const QRectF place = layout.pictureRect(cell, picture.size());
                 painter.drawImage(place, picture);

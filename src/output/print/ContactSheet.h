@@ -76,8 +76,6 @@ QList<ContactSheetEntry> ContactSheetEntries(AlbumRecordset& recordset);
 // Pictures straight from an album file, opened read-only on first use.
 SheetPictureReader AlbumPictureReader(const QString& albumPath, const QString& password);
 
-bool IsVideoFormat(const QString& imageFormat);
-
 // Draws every page; nothing is handed on when the job is stopped or fails.
 PrintOutcome PrintContactSheet(PageOutput& output, const QList<ContactSheetEntry>& entries,
                                const ContactSheetOptions& options,

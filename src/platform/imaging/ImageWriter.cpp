@@ -27,60 +27,65 @@ struct Writer {
     bool append;
 };
 
-// One row per writable code. Codes with no public description of their files (the CMP and noloss
-// formats, WinFax) have no row.
+// The ImageMagick coder that writes a code's files; nullptr where our own writer does.
+const char* MagickWriterCoder(int code) {
+    switch (code) {
+    case 1:
+        return "PCX";
+    case 3:
+    case 11:
+    case 17:
+    case 22:
+    case 24:
+    case 25:
+    case 27:
+    case 28:
+    case 29:
+        return "TIFF";
+    case 4:
+        return "TGA";
+    case 6:
+        return "BMP3";
+    case 14:
+        return "BMP2";
+    case 10:
+    case 21:
+    case 23:
+        return "JPEG";
+    case 50:
+        return "CALS";
+    case 55:
+        return "SUN";
+    case 56:
+        return "PICT";
+    case 66:
+        return "FAX";
+    case 68:
+        return "G4";
+    case 75:
+        return "PNG";
+    case 76:
+        return "PSD";
+    default:
+        return nullptr;
+    }
+}
+
+// One writer for each code the format table gives writer bits; HEIC and AVIF only where libheif
+// has the encoder plug-in (x265, libaom) for them.
 const QList<Writer>& Writers() {
-    static const QList<Writer> writers = {
-        {1, "PCX", {1, 4, 8, 24}, true},
-        {3, "TIFF", {1, 4, 8, 16, 24}, true},
-        {17, "TIFF", {1, 4, 8, 16, 24}, true},
-        {11, "TIFF", {8, 24}, true},
-        {24, "TIFF", {24}, false},
-        {22, "TIFF", {24}, false},
-        {25, "TIFF", {1}, true},
-        {27, "TIFF", {1}, true},
-        {28, "TIFF", {1}, true},
-        {29, "TIFF", {1}, true},
-        {4, "TGA", {8, 16, 24, 32}, false},
-        {6, "BMP3", {1, 4, 8, 16, 24, 32}, false},
-        {14, "BMP2", {1, 4, 8, 24}, false},
-        {10, "JPEG", {8, 24}, false},
-        {23, "JPEG", {8, 24}, false},
-        {21, "JPEG", {8, 24}, false},
-        {15, nullptr, {1, 4, 8, 24}, false},
-        {16, nullptr, {8, 24}, false},
-        {50, "CALS", {1}, false},
-        {51, nullptr, {1}, false},
-        {52, nullptr, {1}, false},
-        {53, nullptr, {1}, false},
-        {54, nullptr, {1, 4, 8}, false},
-        {55, "SUN", {1, 4, 8, 24, 32}, false},
-        {56, "PICT", {1, 4, 8, 24}, false},
-        {66, "FAX", {1}, false},
-        {67, nullptr, {1}, false},
-        {71, nullptr, {1}, false},
-        {72, nullptr, {1}, false},
-        {73, nullptr, {1}, false},
-        {80, nullptr, {8, 24}, false},
-        {81, nullptr, {8, 24}, false},
-        {82, nullptr, {8, 24}, false},
-        {83, nullptr, {8, 24}, false},
-        {68, "G4", {1}, false},
-        {75, "PNG", {1, 4, 8, 24, 32}, false},
-        {76, "PSD", {1, 8, 24}, false},
-        {kWebpCode, nullptr, {24, 32}, false},
-        {kJxlCode, nullptr, {24, 32}, false},
-    };
-    static const QList<Writer> withHeif = [] {
-        QList<Writer> all = writers;
-        // libheif writes only what its encoder plug-ins (x265, libaom) are there for.
-        if (HeifCanWrite(false))
-            all.append({kHeifCode, nullptr, {24, 32}, false});
-        if (HeifCanWrite(true))
-            all.append({kAvifCode, nullptr, {24, 32}, false});
+    static const QList<Writer> writers = [] {
+        QList<Writer> all;
+        for (const FormatFacts& f : KnownFormats()) {
+            if (f.writerBits.isEmpty())
+                continue;
+            if ((f.code == kHeifCode || f.code == kAvifCode) && !HeifCanWrite(f.code == kAvifCode))
+                continue;
+            all.append({f.code, MagickWriterCoder(f.code), f.writerBits, f.appendsPages});
+        }
         return all;
     }();
-    return withHeif;
+    return writers;
 }
 
 const Writer* FindWriter(int code) {
@@ -382,10 +387,6 @@ ImagingCondition WriteModern(const QImage& image, const QString& path, int code,
     }
 }
 
-bool IsJpegFamily(int code) {
-    return code == 10 || code == 23 || code == 21 || code == 11 || code == 24 || code == 22;
-}
-
 ImagingCondition WriteWithMagick(const QImage& image, const QString& path, const Writer& w,
                                  const SaveOptions& o, int bits, bool append) {
     EnsureMagick();
@@ -464,7 +465,8 @@ ImagingCondition WritePcx(const QImage& image, const QString& path, int bits, bo
 } // namespace
 
 bool UsesQualityFactor(int code) {
-    return IsJpegFamily(code) || (IsModernCode(code) && FindWriter(code));
+    const FormatFacts* f = FindFormat(code);
+    return f && f->qualityFactor && FindWriter(code);
 }
 
 bool CanWriteFormat(int code) {

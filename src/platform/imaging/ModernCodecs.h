@@ -5,6 +5,7 @@
 // stored, before its orientation is applied (except what libheif applies itself, see IsoBmff.h).
 // A valid target lets a decoder stop at a smaller picture that still covers it.
 
+#include "formats/FormatTable.h"
 #include "platform/imaging/ImageInfo.h"
 #include "platform/imaging/ImagingCondition.h"
 
@@ -15,13 +16,6 @@
 #include <optional>
 
 namespace q32::imaging {
-
-inline constexpr int kHeifCode = 85;
-inline constexpr int kAvifCode = 86;
-inline constexpr int kWebpCode = 87;
-inline constexpr int kJxlCode = 88;
-inline constexpr int kDngCode = 89;
-inline constexpr int kCameraRawCode = 90;
 
 inline bool IsModernCode(int code) {
     return code >= kHeifCode && code <= kCameraRawCode;

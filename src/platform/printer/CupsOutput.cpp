@@ -28,11 +28,7 @@ CupsOutput::~CupsOutput() = default;
 QString CupsOutput::open() {
     m_pdf = std::make_unique<QBuffer>();
     m_pdf->open(QIODevice::WriteOnly);
-    m_writer = std::make_unique<QPdfWriter>(m_pdf.get());
-    m_writer->setPageLayout(m_layout);
-    m_writer->setResolution(m_resolution);
-    m_writer->setTitle(m_title);
-    m_writer->setCreator(QStringLiteral("Quillon 32"));
+    m_writer = NewPdfWriter(m_pdf.get(), m_layout, m_resolution, m_title);
     return {};
 }
 

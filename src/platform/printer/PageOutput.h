@@ -3,8 +3,12 @@
 // between open() and finish(); both may run on a worker thread.
 
 #include <QString>
+#include <memory>
 
+class QIODevice;
+class QPageLayout;
 class QPagedPaintDevice;
+class QPdfWriter;
 
 namespace q32 {
 
@@ -18,5 +22,9 @@ public:
     // set (a stopped or failed job prints nothing). An error text when handing on failed.
     virtual QString finish(bool discard) = 0;
 };
+
+// Both outputs draw into a PDF: one on device with the pages' layout, resolution and title.
+std::unique_ptr<QPdfWriter> NewPdfWriter(QIODevice* device, const QPageLayout& layout,
+                                         int resolution, const QString& title);
 
 } // namespace q32

@@ -5,6 +5,16 @@
 
 namespace q32 {
 
+std::unique_ptr<QPdfWriter> NewPdfWriter(QIODevice* device, const QPageLayout& layout,
+                                         int resolution, const QString& title) {
+    auto writer = std::make_unique<QPdfWriter>(device);
+    writer->setPageLayout(layout);
+    writer->setResolution(resolution);
+    writer->setTitle(title);
+    writer->setCreator(QStringLiteral("Quillon 32"));
+    return writer;
+}
+
 PdfFileOutput::PdfFileOutput(QString path, QPageLayout layout, int resolution, QString title)
     : m_path(std::move(path)), m_layout(std::move(layout)), m_resolution(resolution),
       m_title(std::move(title)) {}
@@ -15,11 +25,7 @@ QString PdfFileOutput::open() {
     m_file = std::make_unique<QSaveFile>(m_path);
     if (!m_file->open(QIODevice::WriteOnly))
         return QStringLiteral("Cannot write \"%1\": %2").arg(m_path, m_file->errorString());
-    m_writer = std::make_unique<QPdfWriter>(m_file.get());
-    m_writer->setPageLayout(m_layout);
-    m_writer->setResolution(m_resolution);
-    m_writer->setTitle(m_title);
-    m_writer->setCreator(QStringLiteral("Quillon 32"));
+    m_writer = NewPdfWriter(m_file.get(), m_layout, m_resolution, m_title);
     return {};
 }
 

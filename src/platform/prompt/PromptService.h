@@ -46,8 +46,8 @@ struct FileDialogRequest {
 
     // Qt's form of the filter: "Name (*.ext);;Other (*.a *.b)".
     QString qtFilter() const;
-    // Classic dialog flags: 2 = ask before overwrite, 2048 = path must exist, 4096 = file must
-    // exist.
+    // The callers' flag numbers: 2 = ask before overwrite, 2048 = path must exist, 4096 = file
+    // must exist.
     void applyFlags(int flags);
 };
 

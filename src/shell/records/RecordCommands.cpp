@@ -2,7 +2,6 @@
 
 #include "album/AlbumMedia.h"
 #include "album/AlbumRecordset.h"
-#include "album/FormatTable.h"
 #include "album/add/AddRecord.h"
 #include "common/AppPaths.h"
 #include "common/PrivateFiles.h"
@@ -10,6 +9,7 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/WhenReady.h"
+#include "formats/FormatTable.h"
 #include "output/export/ExportFormats.h"
 #include "output/export/ExportJob.h"
 #include "platform/imaging/InMemoryFile.h"
@@ -38,15 +38,6 @@ bool FormatWritesExtension(int formatIndex, const QString& extension) {
                                  [&](const ExportFlavor& flavor) {
                                      return ExtensionFitsCode(extension, flavor.code);
                                  });
-}
-
-QString SoundTypeOf(const QString& path) {
-    const QString tail = path.right(3).toLower();
-    if (tail == QLatin1String("wav"))
-        return QStringLiteral("WAVE");
-    if (tail == QLatin1String("mid"))
-        return QStringLiteral("MIDI");
-    return QStringLiteral("OTHER");
 }
 
 // The properties line of a picture file, as an added record gets it.
@@ -207,7 +198,7 @@ void RecordCommands::exportCurrentPicture() {
     const auto row = records.current(&status);
     if (!row)
         return unexpected(status, "ExportImage");
-    if (IsClipFormatText(row->imageFormat)) {
+    if (IsClipFormat(row->imageFormat)) {
         m_prompts.msgBox(QStringLiteral("A video clip cannot be exported as a picture."),
                          MsgIcon::Exclamation, kWarning);
         return;
@@ -307,7 +298,7 @@ void RecordCommands::editPictureExternally() {
     const auto row = records.current(&status);
     if (!row)
         return unexpected(status, "C_ImageProcessing");
-    if (IsClipFormatText(row->imageFormat)) {
+    if (IsClipFormat(row->imageFormat)) {
         m_prompts.msgBox(QStringLiteral("Cannot process video file."), MsgIcon::Exclamation,
                          kWarning);
         return;

@@ -1,12 +1,13 @@
 #include "shell/ui/AddImagesCommands.h"
 
 #include "album/AlbumMedia.h"
-#include "album/FormatTable.h"
 #include "album/addimages/AddImagesStartup.h"
 #include "album/filebrowser/ui/FileBrowser.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
+#include "common/Text.h"
+#include "formats/FormatTable.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/CommandDispatcher.h"
@@ -78,8 +79,7 @@ void AddImagesCommands::loadFileBrowser() {
     // Until a folder is chosen the browser starts where the pictures are, not at "/".
     if (m_state.ThumbNailsDir.isEmpty())
         m_state.ThumbNailsDir = firstBrowseFolder();
-    if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
-        m_state.ThumbNailsDir += QLatin1Char('/');
+    m_state.ThumbNailsDir = WithTrailingSlash(m_state.ThumbNailsDir);
     if (!QDir(m_state.ThumbNailsDir).exists())
         m_state.ThumbNailsDir = m_state.AppDir;
     m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
@@ -87,11 +87,8 @@ void AddImagesCommands::loadFileBrowser() {
 
     m_fileBrowser = new FileBrowser(m_state, m_settings, &m_window);
     connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
-        const QString tail = path.right(3).toLower();
         RecordMedia media;
-        media.kind = tail == QLatin1String("gif") ? MediaKind::Gif
-                     : IsClipFileName(path)       ? MediaKind::Video
-                                                  : MediaKind::Still;
+        media.kind = MediaKindOfFile(path);
         media.path = path;
         m_preview.showMedia(media);
     });

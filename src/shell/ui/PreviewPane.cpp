@@ -234,7 +234,7 @@ void PreviewPane::showDecoded(const Decoded& decoded) {
 
 void PreviewPane::showMovie(const QByteArray& bytes) {
     m_movie = MovieFromBytes(bytes, this);
-    m_picture->setGeometry(ThumbNailRect(m_movie->currentImage().size(), m_frame->size()));
+    m_picture->setGeometry(PreviewPlace(m_movie->currentImage().size(), m_frame->size()));
     m_picture->setMovie(m_movie);
     m_movie->start();
     m_picture->show();
@@ -244,8 +244,7 @@ void PreviewPane::showThumbnail(const QImage& thumbnail) {
     m_showingThumbnail = !thumbnail.isNull();
     if (!m_showingThumbnail)
         return;
-    m_picture->setGeometry(
-        ThumbNailRect(SizeThumbnailStandsFor(thumbnail.size()), m_frame->size()));
+    m_picture->setGeometry(PreviewPlace(SizeThumbnailStandsFor(thumbnail.size()), m_frame->size()));
     m_picture->setPixmap(QPixmap::fromImage(thumbnail));
     m_picture->show();
 }
@@ -253,7 +252,7 @@ void PreviewPane::showThumbnail(const QImage& thumbnail) {
 void PreviewPane::showPicture(const QImage& image, const QSize& pictureSize) {
     m_showingThumbnail = false;
     m_failed.reset();
-    m_picture->setGeometry(ThumbNailRect(pictureSize, m_frame->size()));
+    m_picture->setGeometry(PreviewPlace(pictureSize, m_frame->size()));
     m_picture->setPixmap(QPixmap::fromImage(image));
     m_picture->show();
 }

@@ -54,8 +54,7 @@ QFuture<ViewerPicture> ViewerLink::readPicture(qint64 row) {
     const auto fields = rows && source && row >= 1 && row <= rows->recordCount()
                             ? rows->recordAt(row - 1)
                             : std::nullopt;
-    const MediaKind kind =
-        fields ? AlbumBrowser::mediaKindOf(fields->imageFormat) : MediaKind::Video;
+    const MediaKind kind = fields ? MediaKindOfFormat(fields->imageFormat) : MediaKind::Video;
     if (kind == MediaKind::Video)
         return QtFuture::makeReadyFuture(ViewerPicture{});
     return source->read(fields->rowId, PictureField::Image)

@@ -31,10 +31,10 @@ WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& s
     setObjectName(QStringLiteral("WipePatterns"));
     setWindowTitle(QStringLiteral("Select Wipe Patterns"));
     setProperty("helpPage", QStringLiteral("wipe-patterns.html"));
-    m_list1 = new QListWidget(this);
-    m_list1->setObjectName(QStringLiteral("List1"));
-    m_list2 = new QListWidget(this);
-    m_list2->setObjectName(QStringLiteral("List2"));
+    m_availableList = new QListWidget(this);
+    m_availableList->setObjectName(QStringLiteral("List1"));
+    m_selectedList = new QListWidget(this);
+    m_selectedList->setObjectName(QStringLiteral("List2"));
     m_check = new QCheckBox(
         QStringLiteral("Check this box and click on the desired pattern to set the time delay"),
         this);
@@ -56,8 +56,8 @@ WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& s
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Available patterns"), this), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("Selected patterns"), this), 0, 1);
-    grid->addWidget(m_list1, 1, 0);
-    grid->addWidget(m_list2, 1, 1);
+    grid->addWidget(m_availableList, 1, 0);
+    grid->addWidget(m_selectedList, 1, 1);
     grid->addWidget(hint, 2, 0);
     grid->addWidget(m_check, 2, 1);
     grid->addWidget(all, 3, 0);
@@ -66,10 +66,10 @@ WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& s
     grid->addWidget(cancelButton, 4, 1);
     resize(760, 520);
 
-    connect(m_list1, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { selectCatalogueEntry(m_list1->row(item)); });
-    connect(m_list2, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { selectionEntryClicked(m_list2->row(item)); });
+    connect(m_availableList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { selectCatalogueEntry(m_availableList->row(item)); });
+    connect(m_selectedList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { selectionEntryClicked(m_selectedList->row(item)); });
     connect(all, &QPushButton::clicked, this, &WipePatternsWindow::selectAll);
     connect(none, &QPushButton::clicked, this, &WipePatternsWindow::deselectAll);
     connect(ok, &QPushButton::clicked, this, &WipePatternsWindow::save);
@@ -101,8 +101,8 @@ void WipePatternsWindow::refresh() {
             item->setData(Qt::UserRole, e.pattern);
         }
     };
-    fill(m_list1, m_selection.available());
-    fill(m_list2, m_selection.selected());
+    fill(m_availableList, m_selection.available());
+    fill(m_selectedList, m_selection.selected());
 }
 
 void WipePatternsWindow::selectCatalogueEntry(int row) {

@@ -27,8 +27,8 @@ public:
     // Loads both lists (when not loaded yet) and shows the window modally.
     void run();
 
-    QListWidget* available() const { return m_list1; }
-    QListWidget* selected() const { return m_list2; }
+    QListWidget* available() const { return m_availableList; }
+    QListWidget* selected() const { return m_selectedList; }
     QCheckBox* delayBox() const { return m_check; }
 
     void selectCatalogueEntry(int row);  // double click on the left
@@ -51,8 +51,8 @@ private:
     Settings& m_settings;
     PromptService& m_prompts;
     std::function<void(const QString&)> m_caption;
-    QListWidget* m_list1;
-    QListWidget* m_list2;
+    QListWidget* m_availableList;
+    QListWidget* m_selectedList;
     QCheckBox* m_check;
 };
 

@@ -40,20 +40,20 @@ FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* paren
     setProperty("helpPage", QStringLiteral("file-browser.html"));
     setModal(true);
 
-    m_drive1 = new QComboBox(this);
-    m_drive1->setObjectName(QStringLiteral("Drive1"));
+    m_driveBox = new QComboBox(this);
+    m_driveBox->setObjectName(QStringLiteral("Drive1"));
     m_folders = new QFileSystemModel(this);
     m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     m_folders->setReadOnly(true);
-    m_dir1 = new QTreeView(this);
-    m_dir1->setObjectName(QStringLiteral("Dir1"));
-    m_dir1->setModel(m_folders);
+    m_folderTree = new QTreeView(this);
+    m_folderTree->setObjectName(QStringLiteral("Dir1"));
+    m_folderTree->setModel(m_folders);
     for (int c = 1; c < m_folders->columnCount(); ++c)
-        m_dir1->hideColumn(c);
-    m_dir1->header()->hide();
-    m_file1 = new QListWidget(this);
-    m_file1->setObjectName(QStringLiteral("File1"));
-    m_file1->setUniformItemSizes(true);
+        m_folderTree->hideColumn(c);
+    m_folderTree->header()->hide();
+    m_fileList = new QListWidget(this);
+    m_fileList->setObjectName(QStringLiteral("File1"));
+    m_fileList->setUniformItemSizes(true);
 
     auto* types = new QGroupBox(QStringLiteral("File Types"), this);
     auto* typeGrid = new QGridLayout(types);
@@ -85,12 +85,12 @@ FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* paren
 
     auto* left = new QVBoxLayout;
     left->addWidget(new QLabel(QStringLiteral("Drives:"), this));
-    left->addWidget(m_drive1);
+    left->addWidget(m_driveBox);
     left->addWidget(new QLabel(QStringLiteral("Folders:"), this));
-    left->addWidget(m_dir1, 1);
+    left->addWidget(m_folderTree, 1);
     auto* middle = new QVBoxLayout;
     middle->addWidget(new QLabel(QStringLiteral("Files:"), this));
-    middle->addWidget(m_file1, 1);
+    middle->addWidget(m_fileList, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
@@ -104,15 +104,15 @@ FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* paren
     layout->addLayout(buttons);
     resize(640, 600);
 
-    connect(m_drive1, &QComboBox::activated, this, &FileBrowser::chooseDrive);
+    connect(m_driveBox, &QComboBox::activated, this, &FileBrowser::chooseDrive);
     // Keys move through the folders as clicks do.
-    connect(m_dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(m_folderTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& index) {
                 if (!m_choosing && index.isValid())
                     chooseFolder(m_folders->filePath(index));
             });
-    connect(m_file1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { previewFile(m_file1->row(item)); });
+    connect(m_fileList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { previewFile(m_fileList->row(item)); });
 }
 
 void FileBrowser::load() {
@@ -121,9 +121,9 @@ void FileBrowser::load() {
     for (int b = 0; b < m_boxes.size(); ++b)
         m_boxes[b]->setChecked(m_session.checkedBoxes().value(b));
     m_drives = SystemDrives();
-    m_drive1->clear();
+    m_driveBox->clear();
     for (const Drive& d : m_drives)
-        m_drive1->addItem(d.label, d.rootPath);
+        m_driveBox->addItem(d.label, d.rootPath);
     chooseFolder(m_session.folder());
     m_ready = true;
 }
@@ -163,19 +163,19 @@ void FileBrowser::chooseFolder(const QString& folder) {
     m_session.setFolder(folder);
     const int drive = DriveIndexOf(m_drives, m_session.folder());
     if (drive >= 0) {
-        m_drive1->setCurrentIndex(drive);
-        m_dir1->setRootIndex(m_folders->setRootPath(m_drives[drive].rootPath));
+        m_driveBox->setCurrentIndex(drive);
+        m_folderTree->setRootIndex(m_folders->setRootPath(m_drives[drive].rootPath));
     }
     const QModelIndex current = m_folders->index(m_session.folder());
-    m_dir1->setCurrentIndex(current);
-    m_dir1->expand(current);
-    m_dir1->scrollTo(current);
+    m_folderTree->setCurrentIndex(current);
+    m_folderTree->expand(current);
+    m_folderTree->scrollTo(current);
     showFiles();
 }
 
 void FileBrowser::showFiles() {
-    m_file1->clear();
-    m_file1->addItems(m_session.files());
+    m_fileList->clear();
+    m_fileList->addItems(m_session.files());
 }
 
 void FileBrowser::previewFile(int row) {
@@ -201,7 +201,7 @@ void FileBrowser::finish(bool accept) {
     if (outcome == FileBrowserSession::Outcome::Accepted) {
         // The first file is shown while the lists can't be changed under it.
         setListsEnabled(false);
-        m_file1->setCurrentRow(0);
+        m_fileList->setCurrentRow(0);
         previewFile(0);
         setListsEnabled(true);
     }
@@ -209,8 +209,8 @@ void FileBrowser::finish(bool accept) {
 }
 
 void FileBrowser::setListsEnabled(bool on) {
-    m_drive1->setEnabled(on);
-    m_dir1->setEnabled(on);
+    m_driveBox->setEnabled(on);
+    m_folderTree->setEnabled(on);
     m_ok->setEnabled(on);
 }
 

@@ -55,10 +55,10 @@ private:
     Settings& m_settings;
     FileBrowserSession m_session;
     QList<Drive> m_drives;
-    QComboBox* m_drive1;
-    QTreeView* m_dir1;
+    QComboBox* m_driveBox;
+    QTreeView* m_folderTree;
     QFileSystemModel* m_folders;
-    QListWidget* m_file1;
+    QListWidget* m_fileList;
     QList<QCheckBox*> m_boxes;
     QPushButton* m_ok;
     QPushButton* m_cancel;
