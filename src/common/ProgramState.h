@@ -5,7 +5,6 @@
 
 #include <QDate>
 #include <QString>
-#include <cstdint>
 
 namespace q32 {
 
@@ -55,10 +54,6 @@ struct ProgramState {
 
     bool SlideshowRunning = false;
     bool SoundPlaying = false;
-
-    // Reports between windows: 0 normal, 1 cancelled/stopped, 2 stopped (empty list or error),
-    // 9 nothing added / close the viewer, 99 abort.
-    int16_t StatusWord = 0;
 };
 
 } // namespace q32

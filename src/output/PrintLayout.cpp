@@ -1,6 +1,5 @@
 #include "output/PrintLayout.h"
 
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
@@ -49,8 +48,8 @@ QString PrintSingleText(float value) {
     return QString::number(double(value), 'g', 7);
 }
 
-PrintLayout::PrintLayout(Settings& settings, PromptService& prompts, ProgramState& state)
-    : m_settings(settings), m_prompts(prompts), m_state(state) {}
+PrintLayout::PrintLayout(Settings& settings, PromptService& prompts)
+    : m_settings(settings), m_prompts(prompts) {}
 
 bool PrintLayout::takePrinterFacts(const PrinterFacts& facts) {
     m_printerName = facts.deviceName.section(QChar(0), 0, 0);
@@ -61,11 +60,8 @@ bool PrintLayout::takePrinterFacts(const PrinterFacts& facts) {
         const QString answer =
             m_prompts.input(QString::fromUtf16(kResolutionQuestion),
                             QStringLiteral("PRINTER RESOLUTION"), QStringLiteral("600"));
-        if (answer.isEmpty()) {
-            m_state.StatusWord = 1;
+        if (answer.isEmpty())
             return false;
-        }
-        m_state.StatusWord = 0;
         m_resolutionText = answer;
     }
     m_copiesText = QString::number(facts.copies);

@@ -17,7 +17,6 @@ namespace q32 {
 
 class PromptService;
 class Settings;
-struct ProgramState;
 
 // Where the print window keeps its values.
 namespace printsection {
@@ -29,7 +28,7 @@ enum class PrintBox { Left, Top, Width, Height, Increment };
 
 class PrintLayout {
 public:
-    PrintLayout(Settings& settings, PromptService& prompts, ProgramState& state);
+    PrintLayout(Settings& settings, PromptService& prompts);
 
     // Takes the printer's name, resolution, paper and orientation, and asks for the resolution
     // or the paper size when the printer reports none. False when the resolution question was
@@ -107,7 +106,6 @@ private:
 
     Settings& m_settings;
     PromptService& m_prompts;
-    ProgramState& m_state;
 
     QString m_printerName;
     QString m_resolutionText;

@@ -472,7 +472,6 @@ void AlbumBrowser::extractCurrentMedia() {
                                 current.CurrentFormatName + QLatin1Char(')');
     media.hasSound = row->soundSize > 0;
     m_media = media;
-    m_state.StatusWord = 0;
     emit recordShown(m_media);
 }
 
@@ -497,7 +496,6 @@ bool AlbumBrowser::playCurrentSound(VideoControl& player) {
     }
     player.load(m_source->openStream(rowId, PictureField::SoundFile), QStringLiteral("sound"));
     player.playFromStart();
-    m_state.StatusWord = 0;
     return true;
 }
 

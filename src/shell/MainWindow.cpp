@@ -349,7 +349,6 @@ void MainWindow::toggleSound() {
 void MainWindow::registerCommands() {
     auto& d = m_dispatcher;
     d.setAfterCommand([this] {
-        m_state.StatusWord = 0;
         // A command still working off this thread (the editor, an export) keeps its busy caption.
         if (!records().busy())
             refreshCaption();
@@ -564,10 +563,8 @@ void MainWindow::openAlbumFromArguments() {
     const StartupRequest request = ParseStartupArguments(m_arguments);
     if (request.newAlbum) {
         m_newAlbumPending = true;
-        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
-            createNewAlbum(pictures);
-            m_state.StatusWord = 0;
-        });
+        QTimer::singleShot(0, this,
+                           [this, pictures = request.pictures] { createNewAlbum(pictures); });
         return;
     }
     if (!request.album.isEmpty())
@@ -575,10 +572,7 @@ void MainWindow::openAlbumFromArguments() {
     else
         openRecentAlbum(1);
     if (!request.pictures.isEmpty())
-        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
-            addImages(pictures);
-            m_state.StatusWord = 0;
-        });
+        QTimer::singleShot(0, this, [this, pictures = request.pictures] { addImages(pictures); });
 }
 
 void MainWindow::restoreColumnWidths() {
@@ -651,14 +645,14 @@ void MainWindow::printCurrentImage() {
     const std::shared_ptr<AlbumMedia> source = media.source.lock();
     // A clip has no picture to print; a GIF prints its first frame.
     if (media.kind == MediaKind::Video || !source) {
-        ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+        ShowPrintPreview(picture, m_settings, m_prompts, this);
         return;
     }
     // The picture is printed from its bytes, read off this thread.
     WhenReady(this, source->read(media.rowId, PictureField::Image),
               [this, picture](const QByteArray& bytes) mutable {
                   picture.bytes = bytes;
-                  ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+                  ShowPrintPreview(picture, m_settings, m_prompts, this);
               });
 }
 
@@ -772,7 +766,7 @@ void MainWindow::addImages(const QStringList& pictures) {
 void MainWindow::createNewAlbum(const QStringList& pictures) {
     m_newAlbumPending = true;
     const QString chosen =
-        AskAlbumFileName(m_state, m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")),
+        AskAlbumFileName(m_prompts, m_commandBar->caption(QStringLiteral("ID_DBFile1")),
                          m_browser->album() ? m_browser->album()->path() : QString());
     if (!chosen.isEmpty())
         showAddImages(chosen, pictures);
@@ -796,7 +790,7 @@ void MainWindow::showAddImages(const QString& albumPath, const QStringList& pict
         // A new album exists only once something was added to it.
         if (QFileInfo::exists(albumPath))
             m_browser->openAlbum(albumPath);
-    } else if (m_state.StatusWord == 0 && result.albumRows >= 1) {
+    } else if (result.albumRows >= 1) {
         // Opened again rather than re-read: a protect step puts a new file in the album's place.
         m_browser->openAlbum(albumPath);
     }

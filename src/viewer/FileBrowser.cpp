@@ -221,7 +221,6 @@ void FileBrowser::savePosition() {
 
 void FileBrowser::closeEvent(QCloseEvent* event) {
     // The frame's close box cancels.
-    m_state.StatusWord = 1;
     m_outcome = FileBrowserSession::Outcome::Cancelled;
     savePosition();
     event->accept();

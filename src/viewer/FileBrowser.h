@@ -25,7 +25,7 @@ public:
     // Start-up loads the window hidden on the remembered folder and pattern.
     void load();
     // Shows the window modally where it leaves keepClear (the preview it drives, in screen
-    // coordinates) in sight; StatusWord tells how it ended too (0 accepted, 1 cancelled/empty).
+    // coordinates) in sight, and tells how it ended.
     FileBrowserSession::Outcome browse(const QRect& keepClear = {});
 
     FileBrowserSession& session() { return m_session; }

@@ -97,19 +97,14 @@ void FileBrowserSession::listFiles() {
 }
 
 FileBrowserSession::Outcome FileBrowserSession::finish(bool accept) {
-    if (!accept) {
-        m_state.StatusWord = 1;
+    if (!accept)
         return Outcome::Cancelled;
-    }
-    if (m_files.isEmpty()) {
-        m_state.StatusWord = 1;
+    if (m_files.isEmpty())
         return Outcome::EmptyFolder;
-    }
     // A mount point is stored as it is: its "/" is already there.
     m_state.ThumbNailsDir = m_folder;
     m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("ThumbNailsDir"),
                             m_folder);
-    m_state.StatusWord = 0;
     return Outcome::Accepted;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the file browser (DriveAssignments) does, without its widgets: the folder and its files
 // filtered by the type boxes, the description line of a clicked file, and accepting or
-// cancelling, which report through StatusWord and store the folder and the pattern.
+// cancelling, which store the folder and the pattern.
 
 #include "viewer/FileBrowserPatterns.h"
 

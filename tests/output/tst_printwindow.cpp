@@ -4,7 +4,6 @@
 
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "output/PrintPreviewSheet.h"
 #include "output/PrintPreviewWindow.h"
@@ -29,7 +28,6 @@ namespace {
 
 struct Run {
     TestEnv env;
-    ProgramState state;
     ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath(), &prompts};
 
@@ -55,7 +53,7 @@ struct Run {
                 w->reject();
         });
         poll.start();
-        return ShowPrintPreview(picture, state, settings, prompts);
+        return ShowPrintPreview(picture, settings, prompts);
     }
 };
 

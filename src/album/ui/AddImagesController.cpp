@@ -146,7 +146,7 @@ void AddImagesController::storeFolder() {
 
 void AddImagesController::titleForListCount() {
     showListCount();
-    m_state.StatusWord = 0;
+    m_cancelled = false;
     emit selectAllEnabled(true);
 }
 
@@ -327,7 +327,7 @@ void AddImagesController::showImageInfo(const QString& path, Reporting reporting
     m_currentImagePath = path;
     if (!details.clip)
         emit previewRequested(path);
-    if (m_state.StatusWord == 1)
+    if (m_cancelled)
         return;
     emit detailsShown(details);
     if (details.clip) {
@@ -369,7 +369,7 @@ void AddImagesController::deleteScannerFiles() {
 }
 
 bool AddImagesController::cancel() {
-    m_state.StatusWord = 1;
+    m_cancelled = true;
     if (m_run->running()) {
         m_run->requestStop(); // the run stops after the file in hand, then closes the window
         return false;
@@ -382,7 +382,7 @@ bool AddImagesController::cancel() {
 }
 
 bool AddImagesController::closeBoxClicked() {
-    m_state.StatusWord = 1;
+    m_cancelled = true;
     if (m_run->running()) {
         m_run->requestStop();
         return false;

@@ -151,6 +151,7 @@ private:
     bool m_skipDuplicates = false;
     bool m_loaded = false;
     bool m_settingBoxes = false;
+    bool m_cancelled = false; // "&Cancel" or the close box: a selection shows no details
     QList<bool> m_typeBoxes;
     QStringListModel* m_folderFiles;
     QItemSelectionModel* m_folderSelection;

@@ -31,7 +31,6 @@ void AddImagesRun::start() {
     PromptService& prompts = m_window.prompts();
     m_running = true;
     emit buttonsEnabled(false);
-    state.StatusWord = 0;
     m_albumRows = 0;
     m_protectedAlbum = false;
     m_ran = false;
@@ -40,7 +39,6 @@ void AddImagesRun::start() {
     m_skipped.clear();
     m_failed.clear();
     if (m_window.list()->rowCount() == 0) {
-        state.StatusWord = 2;
         finish(Next::Finish);
         return;
     }
@@ -159,14 +157,11 @@ void AddImagesRun::reportSummary() {
 }
 
 void AddImagesRun::finish(Next next) {
-    ProgramState& state = m_window.state();
     PromptService& prompts = m_window.prompts();
     if (next == Next::Finish) {
         emit selectAllCaption(QStringLiteral("Add All"));
         if (m_ran)
             reportSummary();
-        if (m_albumRows == 0)
-            state.StatusWord = 9;
         m_window.deleteScannerFiles();
         if (m_albumRows == 0) {
             const MsgResult answer = prompts.msgBox(
@@ -188,7 +183,6 @@ void AddImagesRun::finish(Next next) {
     m_window.setTitle(QString::number(files) +
                       (files < 2 ? QStringLiteral(" file") : QStringLiteral(" files")));
     m_window.storeFolder();
-    state.StatusWord = 0;
     m_running = false;
     emit finished();
     emit m_window.closeRequested();

@@ -20,9 +20,11 @@ class Settings;
 struct ImageDetails;
 struct ProgramState;
 
-// How the window ended, beside StatusWord.
+// How the window ended.
 struct AddImagesResult {
-    qint64 albumRows = 0; // rows in the album after the last run; 0 when none ran
+    // Rows in the album after the last run; 0 when none ran. Only a run counts rows, and a run
+    // that counted any closes the window.
+    qint64 albumRows = 0;
 };
 
 class AddImagesWindow : public QDialog {
@@ -33,7 +35,7 @@ public:
     ~AddImagesWindow() override;
 
     // Loads the window (with pictures from outside listed, the first selected) and shows it
-    // modally; StatusWord and the result tell the caller how it ended.
+    // modally; the result tells the caller how it ended.
     AddImagesResult showModal(const QStringList& pictures = {});
     void load(const QStringList& pictures = {});
 

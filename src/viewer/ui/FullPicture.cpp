@@ -62,7 +62,7 @@ QPixmap speakerIcon() {
 FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
                          ViewerRecords& records, QWidget* parent)
     : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts), m_records(records),
-      m_clock(state, m_values) {
+      m_clock(m_values) {
     setObjectName(QStringLiteral("FullPicture"));
     setProperty("helpPage", QStringLiteral("viewer.html"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -145,10 +145,6 @@ void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
     m_skipped = 0;
     m_clock.setEnabled(slideshow);
     enableViewerMenus(!slideshow);
-    if (m_state.StatusWord == 9) {
-        m_state.StatusWord = 0;
-        return;
-    }
     showFullScreen();
     m_canvas->setFocus();
     showCurrentPicture();
@@ -297,7 +293,6 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
         m_prompts.beep();
         m_prompts.msgBox(QStringLiteral("File not found!"), MsgIcon::Exclamation,
                          QStringLiteral("ERROR! (PELORUS: ShowFullPicture #1)"));
-        m_state.StatusWord = 9;
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
     }
@@ -484,7 +479,7 @@ void FullPicture::stopIconTick(bool clockEnabled) {
 void FullPicture::closeByClick() {
     m_state.SlideshowRunning = false;
     m_clock.setEnabled(false);
-    m_state.StatusWord = 99;
+    emit closedByClick();
     reject();
 }
 

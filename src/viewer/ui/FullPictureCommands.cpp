@@ -139,7 +139,7 @@ void FullPicture::startSlideshow() {
     if (m_state.album.CurrentRow != 0)
         m_state.album.CurrentRow = 1;
     if (!m_state.record.CurrentImageFile.isEmpty())
-        m_state.StatusWord = 0;
+        m_clock.resume();
 }
 
 void FullPicture::stopSlideshow() {
@@ -149,7 +149,7 @@ void FullPicture::stopSlideshow() {
 
 void FullPicture::pressStopIcon() {
     m_image1->hide();
-    m_state.StatusWord = 2;
+    m_clock.stop();
     if (m_clock.isEnabled()) {
         m_cdPanel->cd().stop();
         enableViewerMenus(true);
@@ -167,7 +167,7 @@ void FullPicture::printPicture() {
         picture.bytes = m_still;
     picture.name = m_state.record.CurrentImageFile;
     picture.description = m_state.record.CurrentDescription;
-    ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+    ShowPrintPreview(picture, m_settings, m_prompts, this);
     m_clock.setEnabled(running);
 }
 
@@ -275,7 +275,7 @@ void FullPicture::toggleRandomImages() {
 WipeSelection& FullPicture::wipeSelection() {
     if (!m_selection) {
         m_selection.emplace();
-        LoadWipePatterns(*m_selection, m_state, m_settings, m_values, nullptr);
+        LoadWipePatterns(*m_selection, m_state.AppDir, m_settings, m_values, nullptr);
     }
     return *m_selection;
 }
@@ -283,13 +283,12 @@ WipeSelection& FullPicture::wipeSelection() {
 void FullPicture::chooseWipePatterns() {
     setWindowTitle(QStringLiteral("BUSY: Loading wipe patterns..."));
     std::optional<BusyGuard> busy(std::in_place, m_prompts);
-    WipePatternsWindow window(wipeSelection(), m_state, m_values, m_settings, m_prompts, this);
+    WipePatternsWindow window(wipeSelection(), m_state.AppDir, m_values, m_settings, m_prompts,
+                              this);
+    connect(this, &FullPicture::closedByClick, &window, &WipePatternsWindow::stop);
     window.setCaptionSink([this](const QString& text) { setWindowTitle(text); });
     busy.reset();
     window.run();
-    // The window reports its closing with 99; the viewer goes on.
-    if (m_state.StatusWord == 99)
-        m_state.StatusWord = 0;
     forgetAhead();
     updateCaption();
 }
