@@ -141,8 +141,8 @@ int main(int argc, char** argv) {
         qsizetype listed = 0;
         for (int i = 0; i < 3; ++i) {
             AddImagesWindow window(state, settings, prompts, work + "/unused.mdb");
-            settings.RegPutString("Directories", "AddImgFromDir", tree);
-            settings.RegPutString("Options", "Recursive", "-1");
+            settings.set(key::AddImgFromDir, tree);
+            settings.set(key::Recursive, true);
             window.load();
             window.show();
             window.findChild<QLineEdit*>("Text2")->setText("*.jpg");
@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
 
         // Stop pressed a third of the way into a search.
         {
-            settings.RegPutString("Directories", "AddImgFromDir", tree);
+            settings.set(key::AddImgFromDir, tree);
             AddImagesWindow window(state, settings, prompts, work + "/unused.mdb");
             window.load();
             window.show();

@@ -130,31 +130,25 @@ QSize PrintLayout::sheetSize() const {
 }
 
 QPoint PrintLayout::savedWindowPosition() const {
-    return {m_settings.integer(QLatin1String(printsection::Window), QStringLiteral("Left")),
-            m_settings.integer(QLatin1String(printsection::Window), QStringLiteral("Top"))};
+    return m_settings.get(key::PrintPlace);
 }
 
 void PrintLayout::saveWindowPosition(QPoint position) {
-    m_settings.RegPutString(QLatin1String(printsection::Window), QStringLiteral("Left"),
-                            QString::number(position.x()));
-    m_settings.RegPutString(QLatin1String(printsection::Window), QStringLiteral("Top"),
-                            QString::number(position.y()));
+    m_settings.set(key::PrintPlace, position);
 }
 
 bool PrintLayout::dither() const {
-    return m_settings.number(QLatin1String(section::Options), QStringLiteral("DitherPaint")) != 0;
+    return m_settings.get(key::DitherPaint);
 }
 
 void PrintLayout::load(QSize pictureSize) {
     m_armed = false;
     m_loading = true;
     m_picture = pictureSize;
-    const QString hardCopy = QLatin1String(printsection::HardCopy);
-    m_preserveRatio = m_settings.number(hardCopy, QStringLiteral("PreserveRatio")) != 0;
-    m_increment = ToInt16(m_settings.number(hardCopy, QStringLiteral("SpinIncrement")));
-    setBox(PrintBox::Left,
-           PrintNumberText(m_settings.number(hardCopy, QStringLiteral("PrintLeft"))));
-    setBox(PrintBox::Top, PrintNumberText(m_settings.number(hardCopy, QStringLiteral("PrintTop"))));
+    m_preserveRatio = m_settings.get(key::PreserveRatio) != 0;
+    m_increment = ToInt16(m_settings.get(key::SpinIncrement));
+    setBox(PrintBox::Left, PrintNumberText(m_settings.get(key::PrintLeft)));
+    setBox(PrintBox::Top, PrintNumberText(m_settings.get(key::PrintTop)));
     setBox(PrintBox::Increment, QString::number(m_increment));
     setBox(PrintBox::Width, PrintSingleText(float(pictureSize.width())));
     setBox(PrintBox::Height, PrintSingleText(float(pictureSize.height())));
@@ -237,7 +231,7 @@ void PrintLayout::changed(PrintBox box) {
             setBox(box, QStringLiteral("0")); // stores and redraws
             return;
         }
-        store(box == PrintBox::Left ? "PrintLeft" : "PrintTop", text(box));
+        m_settings.set(box == PrintBox::Left ? key::PrintLeft : key::PrintTop, text(box));
         break;
     case PrintBox::Width:
     case PrintBox::Height:
@@ -256,7 +250,7 @@ void PrintLayout::changed(PrintBox box) {
         break;
     case PrintBox::Increment:
         m_increment = ToInt16(value(box));
-        store("SpinIncrement", text(box));
+        m_settings.set(key::SpinIncrement, text(box));
         return;
     }
     redraw();
@@ -274,7 +268,7 @@ void PrintLayout::setPreserveRatio(bool on) {
         return;
     m_preserveRatio = on;
     // Ticking does not resize: the next change of either size does.
-    store("PreserveRatio", on ? QStringLiteral("1") : QStringLiteral("0"));
+    m_settings.set(key::PreserveRatio, on ? 1 : 0);
 }
 
 void PrintLayout::spinUp(PrintBox box) {
@@ -392,10 +386,6 @@ void PrintLayout::redraw() {
     }
     if (sheetChanged)
         sheetChanged();
-}
-
-void PrintLayout::store(const char* name, const QString& text) {
-    m_settings.RegPutString(QLatin1String(printsection::HardCopy), QLatin1String(name), text);
 }
 
 } // namespace q32

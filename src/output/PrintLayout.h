@@ -18,12 +18,6 @@ namespace q32 {
 class PromptService;
 class Settings;
 
-// Where the print window keeps its values.
-namespace printsection {
-inline constexpr char HardCopy[] = "Hard Copy";
-inline constexpr char Window[] = "PrintFrm";
-} // namespace printsection
-
 enum class PrintBox { Left, Top, Width, Height, Increment };
 
 class PrintLayout {
@@ -98,7 +92,6 @@ private:
     void changed(PrintBox box);
     void spinSize(PrintBox box, bool up);
     void redraw();
-    void store(const char* name, const QString& text);
     double value(PrintBox box) const;
     // The largest Left (or Top) at which the picture ends on the page.
     double furthest(PrintBox box) const;

@@ -55,21 +55,10 @@
 namespace q32 {
 namespace {
 
-// Colours are stored as one number: red + 256 * green + 65536 * blue.
-QColor colourFromNumber(qint64 n) {
-    return QColor(int(n & 0xff), int((n >> 8) & 0xff), int((n >> 16) & 0xff));
-}
-qint64 numberFromColour(const QColor& c) {
-    return c.red() + 256 * c.green() + 65536 * c.blue();
-}
-
 constexpr int kGridLeft = 318;
 constexpr int kGridTop = 28;
 constexpr int kStatusHeight = 22;
 constexpr int kMargin = 15; // right margin of the grid
-
-// Readable grid columns on a first start, before the user has widened any.
-constexpr int kFirstStartColumnWidths[] = {90, 0, 190, 200, 240, 170, 260};
 
 // The record commands offered on the grid's context menu.
 const QStringList kGridMenuTools = {QStringLiteral("ID_AddImages"),
@@ -486,15 +475,12 @@ void MainWindow::startUp() {
     updateOptionFlags();
     if (m_dispatcher.has(QStringLiteral("ID_AddImages")))
         m_commandBar->setEnabled(QStringLiteral("ID_AddImages"), true);
-    // Geometry, in the order Left, Top, Width, Height; never below the minimum size. Placed
-    // before any window of ours is made: the opening screen makes the main window's own, and a
-    // move after that places the client area, not the frame, at Left and Top.
-    move(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Left")),
-         m_settings.integer(QLatin1String(section::Main), QStringLiteral("Top")));
-    resize(std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Width")),
-                    minimumWidth()),
-           std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Height")),
-                    minimumHeight()));
+    // Never below the minimum size. Placed before any window of ours is made: the opening
+    // screen makes the main window's own, and a move after that places the client area, not
+    // the frame, at Left and Top.
+    const QRect frame = m_settings.mainWindowFrame();
+    move(frame.topLeft());
+    resize(frame.size().expandedTo(minimumSize()));
 
     // The About window as the opening screen; start-up goes on once it has closed.
     if (m_state.options.OpeningScreen)
@@ -503,8 +489,7 @@ void MainWindow::startUp() {
 
     // The file browser's folder, always ending in "/"; a folder that is gone falls back to
     // AppDir.
-    m_state.ThumbNailsDir = m_settings.RegGetString(QLatin1String(section::Directories),
-                                                    QStringLiteral("ThumbNailsDir"));
+    m_state.ThumbNailsDir = m_settings.get(key::ThumbNailsDir);
     // Until a folder is chosen the browser starts where the pictures are, not at "/".
     if (m_state.ThumbNailsDir.isEmpty())
         m_state.ThumbNailsDir = firstBrowseFolder();
@@ -513,10 +498,8 @@ void MainWindow::startUp() {
     if (!QDir(m_state.ThumbNailsDir).exists())
         m_state.ThumbNailsDir = m_state.AppDir;
 
-    m_selImgBackColor = colourFromNumber(qint64(
-        m_settings.number(QLatin1String(section::Options), QStringLiteral("SelImgBackColor"))));
-    m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
-                                                   QStringLiteral("FilesPattern"));
+    m_selImgBackColor = m_settings.get(key::SelImgBackColor);
+    m_state.FilesPattern = m_settings.get(key::FilesPattern);
 
     // The file browser, loaded hidden on ThumbNailsDir and FilesPattern.
     m_fileBrowser = new FileBrowser(m_state, m_settings, this);
@@ -547,8 +530,7 @@ void MainWindow::startUp() {
 }
 
 QString MainWindow::firstBrowseFolder() const {
-    const QString images = m_settings.RegGetString(QLatin1String(section::Directories),
-                                                   QStringLiteral("AddImgFromDir"));
+    const QString images = m_settings.get(key::AddImgFromDir);
     if (!images.isEmpty() && QFileInfo(images).isDir())
         return images;
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -576,16 +558,9 @@ void MainWindow::openAlbumFromArguments() {
 }
 
 void MainWindow::restoreColumnWidths() {
-    for (int n = 0; n < m_gridModel->columnCount(); ++n) {
-        const QString stored = m_settings.RegGetString(QLatin1String(section::Grid),
-                                                       QStringLiteral("Column%1").arg(n));
-        // A first start has no widths yet: columns wide enough to read.
-        const int width = stored.isEmpty() && n < int(std::size(kFirstStartColumnWidths))
-                              ? kFirstStartColumnWidths[n]
-                              : m_settings.integer(QLatin1String(section::Grid),
-                                                   QStringLiteral("Column%1").arg(n));
-        m_grid->setColumnWidth(n, width);
-    }
+    const QList<int> widths = m_settings.gridColumnWidths(m_gridModel->columnCount());
+    for (int n = 0; n < widths.size(); ++n)
+        m_grid->setColumnWidth(n, widths[n]);
 }
 
 void MainWindow::openRecentAlbum(int n) {
@@ -690,9 +665,7 @@ void MainWindow::restoreDefaultToolbar() {
         layout->addMissingTools(ToolLayout::factory());
     applyLayoutLater(layout ? *layout : ToolLayout::factory());
     const RecentEntries factory = FactoryRecentEntries();
-    for (int n = 4; n >= 1; --n)
-        m_settings.RegPutString(QLatin1String(section::Recent), QStringLiteral("DBFile%1").arg(n),
-                                factory[n - 1]);
+    m_settings.setRecentAlbums(QStringList(factory.cbegin(), factory.cend()));
 }
 
 void MainWindow::chooseImageBackColor() {
@@ -700,8 +673,7 @@ void MainWindow::chooseImageBackColor() {
     if (!colour)
         return;
     m_selImgBackColor = *colour;
-    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("SelImgBackColor"),
-                            QString::number(numberFromColour(m_selImgBackColor)));
+    m_settings.set(key::SelImgBackColor, m_selImgBackColor);
 }
 
 void MainWindow::customizeToolbar() {
@@ -711,17 +683,11 @@ void MainWindow::customizeToolbar() {
 }
 
 void MainWindow::saveOnExit() {
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Left"),
-                            QString::number(x()));
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Top"),
-                            QString::number(y()));
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Width"),
-                            QString::number(width()));
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Height"),
-                            QString::number(height()));
+    m_settings.setMainWindowFrame(QRect(pos(), size()));
+    QList<int> widths;
     for (int n = 0; n < m_gridModel->columnCount(); ++n)
-        m_settings.RegPutString(QLatin1String(section::Grid), QStringLiteral("Column%1").arg(n),
-                                QString::number(m_grid->columnWidth(n)));
+        widths << m_grid->columnWidth(n);
+    m_settings.setGridColumnWidths(widths);
     // The video pane lets go of its media; nothing handed to a program outside stays.
     m_preview->player().close();
     PrivateFiles::remove();

@@ -155,8 +155,7 @@ void MaintenanceFlow::repairAlbum() {
     FileDialogRequest request;
     request.title = QStringLiteral("Open Image Depository");
     request.filter = QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb");
-    request.initialDir = ResolvePathCase(
-        m_settings.RegGetString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir")));
+    request.initialDir = ResolvePathCase(m_settings.get(key::AlbumsDir));
     request.applyFlags(4100);
     const QString path = m_prompts.openFile(request);
     if (path.isEmpty())

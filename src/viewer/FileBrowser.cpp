@@ -23,8 +23,6 @@
 namespace q32 {
 namespace {
 
-const QString kSection = QStringLiteral("DriveAssignment");
-
 // Hourglass for the life of the guard.
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -129,10 +127,7 @@ void FileBrowser::load() {
 }
 
 FileBrowserSession::Outcome FileBrowser::browse(const QRect& keepClear) {
-    std::optional<QPoint> stored;
-    if (!m_settings.RegGetString(kSection, QStringLiteral("Left")).isEmpty())
-        stored = QPoint(m_settings.integer(kSection, QStringLiteral("Left")),
-                        m_settings.integer(kSection, QStringLiteral("Top")));
+    const std::optional<QPoint> stored = m_settings.stored(key::FileBrowserPlace);
     const QScreen* screen =
         parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen && keepClear.isValid()) {
@@ -215,8 +210,7 @@ void FileBrowser::setListsEnabled(bool on) {
 }
 
 void FileBrowser::savePosition() {
-    m_settings.RegPutString(kSection, QStringLiteral("Left"), QString::number(x()));
-    m_settings.RegPutString(kSection, QStringLiteral("Top"), QString::number(y()));
+    m_settings.set(key::FileBrowserPlace, pos());
 }
 
 void FileBrowser::closeEvent(QCloseEvent* event) {

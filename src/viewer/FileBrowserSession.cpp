@@ -61,8 +61,7 @@ FileBrowserSession::FileBrowserSession(ProgramState& state, Settings& settings)
     : m_state(state), m_settings(settings) {}
 
 void FileBrowserSession::load() {
-    m_pattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
-                                        QStringLiteral("FilesPattern"));
+    m_pattern = m_settings.get(key::FilesPattern);
     m_state.FilesPattern = m_pattern;
     m_checked = CheckedBoxesForPattern(m_pattern, TypeBoxSet::FileBrowser);
     QString folder = m_state.ThumbNailsDir;
@@ -87,8 +86,7 @@ void FileBrowserSession::boxClicked(int box, bool on) {
     m_checked = ApplyBoxClick(m_checked, box, on);
     m_pattern = PatternForCheckedBoxes(m_checked, TypeBoxSet::FileBrowser);
     m_state.FilesPattern = m_pattern;
-    m_settings.RegPutString(QLatin1String(section::FilesParameters), QStringLiteral("FilesPattern"),
-                            m_pattern);
+    m_settings.set(key::FilesPattern, m_pattern);
     listFiles();
 }
 
@@ -103,8 +101,7 @@ FileBrowserSession::Outcome FileBrowserSession::finish(bool accept) {
         return Outcome::EmptyFolder;
     // A mount point is stored as it is: its "/" is already there.
     m_state.ThumbNailsDir = m_folder;
-    m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("ThumbNailsDir"),
-                            m_folder);
+    m_settings.set(key::ThumbNailsDir, m_folder);
     return Outcome::Accepted;
 }
 

@@ -155,8 +155,7 @@ bool LoadWipePatterns(WipeSelection& selection, const QString& appDir, Settings&
     if (stopped)
         return false;
     selection.setCatalogue(entries);
-    values.EffectDelay =
-        settings.integer(QLatin1String(section::SlideShow), QStringLiteral("EffectDelay"));
+    values.EffectDelay = settings.get(key::EffectDelay);
     selection.readSelection(appDir + QStringLiteral("Effects2.txt"));
     return true;
 }

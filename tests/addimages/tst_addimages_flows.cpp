@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(closed.size(), 1);
         QCOMPARE(w.window.title(), QStringLiteral("3 files"));
         QVERIFY(!QFile::exists(w.state.AppDir + "scan1.scf"));
-        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("pics/"));
+        QCOMPARE(w.settings.storedText("Directories", "AddImgFromDir"), w.path("pics/"));
         QCOMPARE(w.prompts.pending(), 0);
     }
 
@@ -208,7 +208,7 @@ private slots:
         auto opened = AlbumDb::open(album, {true}, &status);
         QCOMPARE(opened->record(1)->date, QDate::currentDate()); // no date taken: today
         QCOMPARE(opened->record(2)->date, QDate(2011, 2, 3));
-        QCOMPARE(w.settings.RegGetString("Options", "SkipDuplicates"), QStringLiteral("-1"));
+        QCOMPARE(w.settings.storedText("Options", "SkipDuplicates"), QStringLiteral("-1"));
     }
 
     void anotherProgramsFileIsLeftAlone() {
@@ -337,15 +337,15 @@ private slots:
     void folderAtLoadGoneOrUnreadable() {
         // Gone: the program folder, remembered from now on, without a word.
         Window gone;
-        gone.settings.RegPutString("Directories", "AddImgFromDir", gone.path("gone"));
+        gone.settings.storeText("Directories", "AddImgFromDir", gone.path("gone"));
         gone.window.load();
         QCOMPARE(gone.window.folder(), gone.state.AppDir);
-        QCOMPARE(gone.settings.RegGetString("Directories", "AddImgFromDir"), gone.state.AppDir);
+        QCOMPARE(gone.settings.storedText("Directories", "AddImgFromDir"), gone.state.AppDir);
         QCOMPARE(gone.prompts.asked().size(), 0);
         // There but unreadable (a link to itself fails even for root): the user is told why.
         Window loop;
         QVERIFY(QFile::link("loop", loop.path("loop")));
-        loop.settings.RegPutString("Directories", "AddImgFromDir", loop.path("loop"));
+        loop.settings.storeText("Directories", "AddImgFromDir", loop.path("loop"));
         loop.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Form_Load)");
         loop.window.load();
         QCOMPARE(loop.prompts.asked().last().text,
@@ -353,7 +353,7 @@ private slots:
         QCOMPARE(loop.prompts.asked().last().style, int(MsgIcon::Critical));
         QCOMPARE(loop.prompts.beeps(), 1);
         QCOMPARE(loop.window.folder(), loop.state.AppDir);
-        QCOMPARE(loop.settings.RegGetString("Directories", "AddImgFromDir"), loop.path("loop"));
+        QCOMPARE(loop.settings.storedText("Directories", "AddImgFromDir"), loop.path("loop"));
 
         // The same for the new album's name beside the recent album.
         loop.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: GetAlbumName)")
@@ -370,7 +370,7 @@ private slots:
         for (const char* name : {"a.png", "b.png", "c.jpg"})
             QVERIFY(makePicture(w.path("f/") + name, 1));
         QVERIFY(test::writeFile(w.path("f/notes.txt"), "not a picture"));
-        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("f"));
+        w.settings.storeText("Directories", "AddImgFromDir", w.path("f"));
         w.window.load();
         QCOMPARE(w.window.folder(), w.path("f/"));
         // No type chosen yet: every file the program reads.
@@ -402,10 +402,10 @@ private slots:
 
         // The PNG box makes the default pattern, and the file box follows it.
         w.window.typeBoxClicked(12, true);
-        QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.png");
+        QCOMPARE(w.settings.storedText("Files Parameters", "FilesPattern"), "*.png");
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png"}));
         w.window.typeBoxClicked(kAllFormatsBox, false);
-        QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.___");
+        QCOMPARE(w.settings.storedText("Files Parameters", "FilesPattern"), "*.___");
         // No box ticked: every file the program reads, as on a first start.
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
         w.window.setPatternText("*.jpg"); // the pattern box filters at once, and wins
@@ -427,9 +427,9 @@ private slots:
         w.window.setPatternText("*.jpg");
 
         w.window.setRecursive(true);
-        QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "-1");
+        QCOMPARE(w.settings.storedText("Options", "Recursive"), "-1");
         w.window.setRecursive(false);
-        QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "0");
+        QCOMPARE(w.settings.storedText("Options", "Recursive"), "0");
 
         QSignalSpy label(&w.window, &AddImagesController::folderLabelChanged);
         w.prompts.expectFolder("Select Image Folder", ""); // cancelled: the folder stays
@@ -509,7 +509,7 @@ private slots:
         QVERIFY(makePicture(w.path("trip/day2/b.jpg"), 2));
         QVERIFY(makePicture(w.path("trip/c.png"), 3));
         QVERIFY(test::writeFile(w.path("trip/day2/notes.txt"), "day two"));
-        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("trip"));
+        w.settings.storeText("Directories", "AddImgFromDir", w.path("trip"));
         w.window.load();
         w.window.setRecursive(true);
         w.window.setPatternText("*.jpg");
@@ -536,7 +536,7 @@ private slots:
             QDir().mkpath(QFileInfo(w.path(f)).path());
             QVERIFY(test::writeFile(w.path(f), "x"));
         }
-        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("t"));
+        w.settings.storeText("Directories", "AddImgFromDir", w.path("t"));
         w.window.load();
         w.window.setPatternText("*.jpg;*.png");
         AddImagesSearch& search = w.window.search();
@@ -561,7 +561,7 @@ private slots:
         // The image folder stays the one chosen, and nothing is stored: searching again finds
         // the same.
         QCOMPARE(w.window.folder(), w.path("t/"));
-        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("t"));
+        QCOMPARE(w.settings.storedText("Directories", "AddImgFromDir"), w.path("t"));
         search.click(0);
         QVERIFY(done.wait(5000));
         QCOMPARE(w.window.list()->rowCount(), 4);

@@ -87,7 +87,7 @@ private slots:
     void controlsAndARunThroughTheButtons() {
         Alone a;
         const QStringList files = pictures(a.env, "pics", 2);
-        a.settings.RegPutString("Directories", "AddImgFromDir", a.env.path("pics"));
+        a.settings.storeText("Directories", "AddImgFromDir", a.env.path("pics"));
         AddImagesWindow window(a.state, a.settings, a.prompts, a.env.path("clicked.mdb"));
         window.load();
         window.show();
@@ -129,7 +129,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
         QVERIFY(disabledWhileRunning);
         QCOMPARE(albumContents(a.env.path("clicked.mdb")), contentsOf(files));
-        QCOMPARE(a.settings.RegGetString("AddImages", "Left"), QString::number(window.x()));
+        QCOMPARE(a.settings.storedText("AddImages", "Left"), QString::number(window.x()));
     }
 
     void dropsEscapeAndAnEmptyRun() {
@@ -289,7 +289,7 @@ private slots:
     void fileBrowserFromTheMenuPreviewsInTheMainWindow() {
         Program p;
         const QStringList files = pictures(p.env, "browse", 2);
-        p.settings.RegPutString("Directories", "ThumbNailsDir", p.env.path("browse"));
+        p.settings.storeText("Directories", "ThumbNailsDir", p.env.path("browse"));
         p.main.startUp();
         QVERIFY(p.main.fileBrowser() && !p.main.fileBrowser()->isVisible());
         QCOMPARE(p.main.fileBrowser()->session().folder(), p.env.path("browse/"));

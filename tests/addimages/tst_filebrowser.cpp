@@ -130,7 +130,7 @@ private slots:
         session.boxClicked(3, true);  // JPEG
         session.boxClicked(16, true); // TIFF
         QCOMPARE(session.files(), QStringList({"a.jpg", "c.TIF"}));
-        QCOMPARE(settings.RegGetString("Files Parameters", "FilesPattern"), "*.jpg;*.tif");
+        QCOMPARE(settings.storedText("Files Parameters", "FilesPattern"), "*.jpg;*.tif");
         QCOMPARE(state.FilesPattern, QStringLiteral("*.jpg;*.tif"));
 
         // The description line of a picture, and of a file that is none.
@@ -142,7 +142,7 @@ private slots:
         QVERIFY(FileDescriptionLine(tree + "clip.mpg").isEmpty());
 
         QCOMPARE(session.finish(false), FileBrowserSession::Outcome::Cancelled);
-        QVERIFY(settings.RegGetString("Directories", "ThumbNailsDir").isEmpty());
+        QVERIFY(settings.storedText("Directories", "ThumbNailsDir").isEmpty());
 
         session.setFolder(tree + "empty");
         QCOMPARE(session.finish(true), FileBrowserSession::Outcome::EmptyFolder);
@@ -150,7 +150,7 @@ private slots:
         session.setFolder(tree.chopped(1)); // without its "/": it is added
         QCOMPARE(session.finish(true), FileBrowserSession::Outcome::Accepted);
         QCOMPARE(state.ThumbNailsDir, tree);
-        QCOMPARE(settings.RegGetString("Directories", "ThumbNailsDir"), tree);
+        QCOMPARE(settings.storedText("Directories", "ThumbNailsDir"), tree);
 
         // A stored pattern ticks the boxes when the browser opens again; "/" stays single.
         FileBrowserSession again(state, settings);
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(png->text(), QStringLiteral("PNG"));
         png->click();
         QCOMPARE(files->count(), 1);
-        QCOMPARE(settings.RegGetString("Files Parameters", "FilesPattern"), "*.png");
+        QCOMPARE(settings.storedText("Files Parameters", "FilesPattern"), "*.png");
         window.findChild<QCheckBox*>("SSCheck1_27")->click(); // All Formats
         QCOMPARE(files->count(), 2);
         QVERIFY(window.findChild<QCheckBox*>("SSCheck1_28")->isChecked());
@@ -195,7 +195,7 @@ private slots:
         window.show();
         window.findChild<QPushButton*>("Command3D1_1")->click(); // OK
         QVERIFY(!window.isVisible());
-        QCOMPARE(settings.RegGetString("Directories", "ThumbNailsDir"), pics);
+        QCOMPARE(settings.storedText("Directories", "ThumbNailsDir"), pics);
         QCOMPARE(previews.last().at(0).toString(), pics + "one.png"); // the first file is shown
         QVERIFY(window.findChild<QComboBox*>("Drive1")->isEnabled());
     }

@@ -42,7 +42,7 @@ struct Window {
         redraws = 0;
     }
     QString stored(const char* name) const {
-        return settings.RegGetString(QStringLiteral("Hard Copy"), QLatin1String(name));
+        return settings.storedText(QStringLiteral("Hard Copy"), QLatin1String(name));
     }
     QString text(PrintBox b) const { return layout.text(b); }
 };
@@ -150,8 +150,8 @@ private slots:
         QCOMPARE(w.layout.pageRect(), QRectF(0, 0, 640, 480));
 
         auto put = [&w](const char* name, const char* value) {
-            w.settings.RegPutString(QStringLiteral("Hard Copy"), QLatin1String(name),
-                                    QLatin1String(value));
+            w.settings.storeText(QStringLiteral("Hard Copy"), QLatin1String(name),
+                                 QLatin1String(value));
         };
         put("PrintLeft", "120.5");
         put("PrintTop", "33abc");

@@ -236,7 +236,7 @@ private slots:
         Run run;
         run.load();
         run.main.commandBar().setCaption("ID_DBFile1", "&1 /albums/family.mdb");
-        run.settings.RegPutString("Settings", "DBFile1", "&1 /albums/family.mdb");
+        run.settings.storeText("Settings", "DBFile1", "&1 /albums/family.mdb");
         run.main.commandBar().tool("ID_CompressStorage")->trigger();
         // Chosen from the menu: the entry's own action is replaced by the new layout while it
         // is still delivering the click.
@@ -244,8 +244,7 @@ private slots:
         entry->trigger();
         QTRY_VERIFY(!entry);
         for (int n = 1; n <= 4; ++n)
-            QCOMPARE(run.settings.RegGetString("Software\\Quillon 32\\Settings",
-                                               QStringLiteral("DBFile%1").arg(n)),
+            QCOMPARE(run.settings.storedText("Settings", QStringLiteral("DBFile%1").arg(n)),
                      QStringLiteral("&%1 Database File %1").arg(n));
         QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), QStringLiteral("&1 Database File 1"));
         QVERIFY(!run.state.options.CompressStorage);
@@ -329,7 +328,7 @@ private slots:
         run.load();
         run.prompts.expectColour(QColor(0x10, 0x20, 0x30)).expectColour(std::nullopt);
         run.main.runCommand("ID_ImageBackColor");
-        QCOMPARE(run.settings.RegGetString("Options", "SelImgBackColor"),
+        QCOMPARE(run.settings.storedText("Options", "SelImgBackColor"),
                  QString::number(0x10 + 0x20 * 256 + 0x30 * 65536));
         // Cancelling keeps the colour.
         run.main.runCommand("ID_ImageBackColor");

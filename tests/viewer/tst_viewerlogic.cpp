@@ -154,7 +154,7 @@ private slots:
         Settings settings(env.configFile());
         CaptionProperties c = GetCaptionProperties(settings, 1280);
         QCOMPARE(c.width, 1280); // no setting: the screen width, stored at once
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionWidth"), QStringLiteral("1280"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionWidth"), QStringLiteral("1280"));
         // No setting: readable text one line high, in colours of their own.
         QVERIFY(c.fontSize >= 10);
         QVERIFY(!c.fontName.isEmpty());
@@ -162,11 +162,11 @@ private slots:
         QVERIFY(std::abs(c.foreColor.lightnessF() - c.backColor.lightnessF()) > 0.5);
         // Both colours stored alike (the caption window accepted with no setting): the text
         // still stands out from its box.
-        settings.RegPutString("ImageCaption", "CaptionForeColor", "0");
-        settings.RegPutString("ImageCaption", "CaptionBackColor", "0");
+        settings.storeText("ImageCaption", "CaptionForeColor", "0");
+        settings.storeText("ImageCaption", "CaptionBackColor", "0");
         QCOMPARE(GetCaptionProperties(settings, 1280).foreColor, QColor(Qt::white));
-        settings.RegPutString("ImageCaption", "CaptionForeColor", "16777215");
-        settings.RegPutString("ImageCaption", "CaptionBackColor", "16777215");
+        settings.storeText("ImageCaption", "CaptionForeColor", "16777215");
+        settings.storeText("ImageCaption", "CaptionBackColor", "16777215");
         QCOMPARE(GetCaptionProperties(settings, 1280).foreColor, QColor(Qt::black));
         c.fontName = "DejaVu Sans";
         c.fontSize = 18;
@@ -177,8 +177,8 @@ private slots:
         c.left = 10;
         c.height = 30;
         StoreCaptionProperties(settings, c);
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionFontBold"), QStringLiteral("-1"));
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionForeColor"),
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionFontBold"), QStringLiteral("-1"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionForeColor"),
                  QString::number(255 + 256 * 255));
         const CaptionProperties back = GetCaptionProperties(settings, 800);
         QCOMPARE(back.width, 1280);

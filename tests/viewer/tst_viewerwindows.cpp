@@ -57,10 +57,9 @@ private slots:
             w.chooseBackColour();
             w.confirm();
         }
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBorderStyle"), QStringLiteral("1"));
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBackColor"),
-                 QStringLiteral("65535"));
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionHeight"), QStringLiteral("1"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionBorderStyle"), QStringLiteral("1"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionBackColor"), QStringLiteral("65535"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionHeight"), QStringLiteral("1"));
         {
             ImageCaptionWindow w(settings, prompts, 1024);
             QVERIFY(w.findChild<QRadioButton*>("Option3D1_1")->isChecked());
@@ -70,8 +69,7 @@ private slots:
             QCOMPARE(w.properties().backColor, QColor(0, 0, 255));
             w.cancel();
         }
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBackColor"),
-                 QStringLiteral("65535"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionBackColor"), QStringLiteral("65535"));
         QCOMPARE(prompts.pending(), 0);
     }
 
@@ -82,7 +80,7 @@ private slots:
         ProgramState state;
         state.AppDir = env.appDir();
         SlideshowValues values;
-        settings.RegPutString("Slide Show", "EffectDelay", "30");
+        settings.storeText("Slide Show", "EffectDelay", "30");
         QVERIFY(test::writeFile(state.AppDir + "Effects.txt",
                                 "0000,Wipe,1\n0001,Iris,2\n0002,Clock,3\n"));
 

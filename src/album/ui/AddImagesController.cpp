@@ -56,15 +56,12 @@ AddImagesController::~AddImagesController() {
 
 void AddImagesController::load(const QStringList& files) {
     BusyGuard busy(m_prompts);
-    m_recursive = Val(m_settings.RegGetString(QLatin1String(section::Options),
-                                              QStringLiteral("Recursive"))) != 0;
+    m_recursive = m_settings.get(key::Recursive);
     emit recursiveChanged(m_recursive);
-    m_skipDuplicates = Val(m_settings.RegGetString(QLatin1String(section::Options),
-                                                   QStringLiteral("SkipDuplicates"))) != 0;
+    m_skipDuplicates = m_settings.get(key::SkipDuplicates);
     emit skipDuplicatesChanged(m_skipDuplicates);
 
-    QString folder = m_settings.RegGetString(QLatin1String(section::Directories),
-                                             QStringLiteral("AddImgFromDir"));
+    QString folder = m_settings.get(key::AddImgFromDir);
     folder = folder.isEmpty() ? firstFolder() : WithTrailingSlash(folder);
     // A folder that is gone (a disk taken away) gives way to the program folder; one that is
     // there but can't be read says why first, and stays remembered for when it can.
@@ -76,11 +73,9 @@ void AddImagesController::load(const QStringList& files) {
         folder = m_state.AppDir;
     } else if (check.result == FolderCheck::Result::Missing) {
         folder = m_state.AppDir;
-        m_settings.RegPutString(QLatin1String(section::Directories),
-                                QStringLiteral("AddImgFromDir"), folder);
+        m_settings.set(key::AddImgFromDir, folder);
     }
-    m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
-                                                   QStringLiteral("FilesPattern"));
+    m_state.FilesPattern = m_settings.get(key::FilesPattern);
 
     if (files.isEmpty()) {
         pointFileBoxAt(folder, searchPattern());
@@ -139,9 +134,8 @@ QString AddImagesController::searchPattern() const {
 void AddImagesController::storeFolder() {
     m_folder = WithTrailingSlash(m_folder);
     // Each write rewrites the settings file and waits for the disk: only a change is written.
-    const QString directories = QLatin1String(section::Directories);
-    if (m_settings.RegGetString(directories, QStringLiteral("AddImgFromDir")) != m_folder)
-        m_settings.RegPutString(directories, QStringLiteral("AddImgFromDir"), m_folder);
+    if (m_settings.get(key::AddImgFromDir) != m_folder)
+        m_settings.set(key::AddImgFromDir, m_folder);
 }
 
 void AddImagesController::titleForListCount() {
@@ -262,14 +256,12 @@ void AddImagesController::addDropped(const QStringList& paths) {
 
 void AddImagesController::setRecursive(bool on) {
     m_recursive = on;
-    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("Recursive"),
-                            on ? QStringLiteral("-1") : QStringLiteral("0"));
+    m_settings.set(key::Recursive, on);
 }
 
 void AddImagesController::setSkipDuplicates(bool on) {
     m_skipDuplicates = on;
-    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("SkipDuplicates"),
-                            on ? QStringLiteral("-1") : QStringLiteral("0"));
+    m_settings.set(key::SkipDuplicates, on);
 }
 
 void AddImagesController::showRecursive(bool on) {
@@ -283,8 +275,7 @@ void AddImagesController::typeBoxClicked(int box, bool on) {
     BusyGuard busy(m_prompts);
     m_typeBoxes = ApplyBoxClick(m_typeBoxes, box, on);
     m_state.FilesPattern = PatternForCheckedBoxes(m_typeBoxes, TypeBoxSet::AddImages);
-    m_settings.RegPutString(QLatin1String(section::FilesParameters), QStringLiteral("FilesPattern"),
-                            m_state.FilesPattern);
+    m_settings.set(key::FilesPattern, m_state.FilesPattern);
     m_settingBoxes = true;
     emit typeBoxesChanged();
     m_settingBoxes = false;

@@ -9,10 +9,6 @@
 #include "platform/scanner/ScanJob.h"
 
 namespace q32 {
-namespace {
-const QString kSection = QStringLiteral("Scanner");
-}
-
 AddImagesScanner::AddImagesScanner(AddImagesController& window) : m_window(window) {}
 
 AddImagesScanner::~AddImagesScanner() = default;
@@ -23,17 +19,17 @@ bool AddImagesScanner::running() const {
 
 ScanSettings AddImagesScanner::savedSettings() const {
     Settings& s = m_window.settings();
-    return {s.RegGetString(kSection, QStringLiteral("Device")),
-            s.RegGetString(kSection, QStringLiteral("Source")),
-            s.integer(kSection, QStringLiteral("Resolution"))};
+    return {s.get(key::ScannerDevice), s.get(key::ScannerSource), s.get(key::ScannerResolution)};
 }
 
 void AddImagesScanner::saveSettings(const ScanSettings& settings) {
     Settings& s = m_window.settings();
-    s.RegPutString(kSection, QStringLiteral("Device"), settings.device);
-    s.RegPutString(kSection, QStringLiteral("Source"), settings.source);
-    s.RegPutString(kSection, QStringLiteral("Resolution"),
-                   settings.resolution > 0 ? QString::number(settings.resolution) : QString());
+    s.set(key::ScannerDevice, settings.device);
+    s.set(key::ScannerSource, settings.source);
+    if (settings.resolution > 0)
+        s.set(key::ScannerResolution, settings.resolution);
+    else
+        s.clear(key::ScannerResolution);
 }
 
 void AddImagesScanner::scan() {

@@ -303,8 +303,7 @@ void AddImagesWindow::connectController() {
 }
 
 void AddImagesWindow::load(const QStringList& pictures) {
-    move(m_settings.integer(QLatin1String(section::AddImages), QStringLiteral("Left")),
-         m_settings.integer(QLatin1String(section::AddImages), QStringLiteral("Top")));
+    move(m_settings.get(key::AddImagesPlace));
     m_controller->load(pictures);
 }
 
@@ -383,10 +382,7 @@ bool AddImagesWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AddImagesWindow::savePosition() {
-    m_settings.RegPutString(QLatin1String(section::AddImages), QStringLiteral("Left"),
-                            QString::number(x()));
-    m_settings.RegPutString(QLatin1String(section::AddImages), QStringLiteral("Top"),
-                            QString::number(y()));
+    m_settings.set(key::AddImagesPlace, pos());
 }
 
 void AddImagesWindow::finish() {

@@ -24,15 +24,6 @@
 #include <algorithm>
 
 namespace q32 {
-namespace {
-
-const QString kSlideShow = QLatin1String(section::SlideShow);
-
-QString flag(bool on) {
-    return on ? QStringLiteral("-1") : QStringLiteral("0");
-}
-
-} // namespace
 
 QAction* FullPicture::action(const char* name) const {
     return findChild<QAction*>(QLatin1String(name));
@@ -93,11 +84,11 @@ void FullPicture::buildMenus() {
 }
 
 void FullPicture::loadSettings() {
-    m_values.SlideInterval = m_settings.integer(kSlideShow, QStringLiteral("SlideShowInterval"));
-    m_cdPanelShown = m_settings.integer(kSlideShow, QStringLiteral("ShowCDPanel")) != 0;
-    m_annotationShown = m_settings.integer(kSlideShow, QStringLiteral("ShowAnnotation")) != 0;
-    m_values.EffectDelay = m_settings.integer(kSlideShow, QStringLiteral("EffectDelay"));
-    m_values.EffectGrain = m_settings.integer(kSlideShow, QStringLiteral("EffectGrain"));
+    m_values.SlideInterval = m_settings.get(key::SlideShowInterval);
+    m_cdPanelShown = m_settings.get(key::ShowCDPanel);
+    m_annotationShown = m_settings.get(key::ShowAnnotation);
+    m_values.EffectDelay = m_settings.get(key::EffectDelay);
+    m_values.EffectGrain = m_settings.get(key::EffectGrain);
 
     m_cdPanel->setVisible(m_cdPanelShown);
     action("mnuPlayCD")
@@ -229,7 +220,7 @@ void FullPicture::toggleAnnotation() {
     action("mnuShowMemo")
         ->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
                                     : QStringLiteral("Show Annotation"));
-    m_settings.RegPutString(kSlideShow, QStringLiteral("ShowAnnotation"), flag(m_annotationShown));
+    m_settings.set(key::ShowAnnotation, m_annotationShown);
 }
 
 void FullPicture::toggleCdPanel() {
@@ -245,7 +236,7 @@ void FullPicture::toggleCdPanel() {
     action("mnuPlayCD")
         ->setText(m_cdPanelShown ? QStringLiteral("Hide CD Panel")
                                  : QStringLiteral("Show CD Panel"));
-    m_settings.RegPutString(kSlideShow, QStringLiteral("ShowCDPanel"), flag(m_cdPanelShown));
+    m_settings.set(key::ShowCDPanel, m_cdPanelShown);
 }
 
 void FullPicture::toggleCdAutoStart() {

@@ -16,11 +16,7 @@
 #include <QPushButton>
 
 namespace q32 {
-namespace {
-
-const QString kSection = QStringLiteral("WipePatterns");
-
-} // namespace
+namespace {} // namespace
 
 WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, const QString& appDir,
                                        SlideshowValues& values, Settings& settings,
@@ -76,8 +72,7 @@ WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, const QString& 
 }
 
 void WipePatternsWindow::run() {
-    move(m_settings.integer(kSection, QStringLiteral("Left")),
-         m_settings.integer(kSection, QStringLiteral("Top")));
+    move(m_settings.get(key::WipePatternsPlace));
     if (m_selection.catalogueLines() == 0) {
         const bool loaded = LoadWipePatterns(m_selection, m_appDir, m_settings, m_values,
                                              [this](const QString& line) {
@@ -139,8 +134,7 @@ void WipePatternsWindow::deselectAll() {
 }
 
 void WipePatternsWindow::storePosition() {
-    m_settings.RegPutString(kSection, QStringLiteral("Left"), QString::number(x()));
-    m_settings.RegPutString(kSection, QStringLiteral("Top"), QString::number(y()));
+    m_settings.set(key::WipePatternsPlace, pos());
 }
 
 void WipePatternsWindow::save() {
