@@ -140,7 +140,8 @@ int main(int argc, char** argv) {
         QList<double> searches, blocks;
         qsizetype listed = 0;
         for (int i = 0; i < 3; ++i) {
-            AddImagesWindow window(state, settings, prompts, work + "/unused.mdb");
+            AddImagesWindow window(state.AppDir, state.options, settings, prompts,
+                                   work + "/unused.mdb");
             settings.set(key::AddImgFromDir, tree);
             settings.set(key::Recursive, true);
             window.load();
@@ -168,7 +169,8 @@ int main(int argc, char** argv) {
         // Stop pressed a third of the way into a search.
         {
             settings.set(key::AddImgFromDir, tree);
-            AddImagesWindow window(state, settings, prompts, work + "/unused.mdb");
+            AddImagesWindow window(state.AppDir, state.options, settings, prompts,
+                                   work + "/unused.mdb");
             window.load();
             window.show();
             window.findChild<QLineEdit*>("Text2")->setText("*.jpg");
@@ -230,7 +232,7 @@ int main(int argc, char** argv) {
     auto addByWindow = [&] {
         const QString album = work + "/window.mdb";
         AlbumDb::create(album, false);
-        AddImagesWindow window(state, settings, prompts, album);
+        AddImagesWindow window(state.AppDir, state.options, settings, prompts, album);
         window.load();
         window.show();
         window.controller().list()->append(files);

@@ -3,22 +3,12 @@
 // windows; nothing reaches it through a global. Procedures take what they work on as arguments;
 // what stays here is what several windows share for the life of the program.
 
+#include "common/OptionFlags.h"
+
 #include <QDate>
 #include <QString>
 
 namespace q32 {
-
-// The option tools' checked states, copied here whenever a tool changes.
-struct OptionFlags {
-    bool AudioCDAutoStart = false;
-    bool AutoSound = false;
-    bool RandomImages = false;
-    bool RandomWipes = false;
-    bool ViewFit = false;
-    bool CompressStorage = false;
-    bool DateTakenFromPhoto = false; // new records dated by their photo's EXIF date taken
-    bool OpeningScreen = false;
-};
 
 // The album the main window holds open.
 struct OpenAlbumState {
@@ -47,10 +37,6 @@ struct ProgramState {
     OptionFlags options;
     OpenAlbumState album;
     CurrentRecordState record;
-
-    // The file browser's folder (always ending in "/") and pattern.
-    QString ThumbNailsDir;
-    QString FilesPattern;
 
     bool SlideshowRunning = false;
     bool SoundPlaying = false;

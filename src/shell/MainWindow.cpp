@@ -386,7 +386,7 @@ void MainWindow::registerCommands() {
     // Compaction and repair, the About window, and help (F1 on any window shows its page).
     AddMaintenanceCommands(*this, m_state, m_settings, m_prompts);
     d.add(QStringLiteral("ID_About"),
-          [this] { AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this); });
+          [this] { AboutWindow::showModal(m_state.options, m_prompts, *m_commandBar, this); });
     setProperty("helpPage", QStringLiteral("main-window.html"));
     auto* help = new HelpService(m_prompts, this);
     d.add(QStringLiteral("ID_Contents"), [help] { help->showContents(); });
@@ -484,25 +484,13 @@ void MainWindow::startUp() {
 
     // The About window as the opening screen; start-up goes on once it has closed.
     if (m_state.options.OpeningScreen)
-        AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this);
+        AboutWindow::showModal(m_state.options, m_prompts, *m_commandBar, this);
     m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
 
-    // The file browser's folder, always ending in "/"; a folder that is gone falls back to
-    // AppDir.
-    m_state.ThumbNailsDir = m_settings.get(key::ThumbNailsDir);
-    // Until a folder is chosen the browser starts where the pictures are, not at "/".
-    if (m_state.ThumbNailsDir.isEmpty())
-        m_state.ThumbNailsDir = firstBrowseFolder();
-    if (!m_state.ThumbNailsDir.endsWith(QLatin1Char('/')))
-        m_state.ThumbNailsDir += QLatin1Char('/');
-    if (!QDir(m_state.ThumbNailsDir).exists())
-        m_state.ThumbNailsDir = m_state.AppDir;
-
     m_selImgBackColor = m_settings.get(key::SelImgBackColor);
-    m_state.FilesPattern = m_settings.get(key::FilesPattern);
 
-    // The file browser, loaded hidden on ThumbNailsDir and FilesPattern.
-    m_fileBrowser = new FileBrowser(m_state, m_settings, this);
+    // The file browser, loaded hidden on its remembered folder and pattern.
+    m_fileBrowser = new FileBrowser(m_state.AppDir, m_settings, this);
     connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
         const QString tail = path.right(3).toLower();
         RecordMedia media;
@@ -527,16 +515,6 @@ void MainWindow::startUp() {
     m_grid->setColumnWidth(1, 0);
     m_thumbnails->restore();
     refreshCaption();
-}
-
-QString MainWindow::firstBrowseFolder() const {
-    const QString images = m_settings.get(key::AddImgFromDir);
-    if (!images.isEmpty() && QFileInfo(images).isDir())
-        return images;
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
-        return pictures;
-    return QDir::homePath();
 }
 
 void MainWindow::openAlbumFromArguments() {
@@ -743,7 +721,8 @@ void MainWindow::showAddImages(const QString& albumPath, const QStringList& pict
     m_preview->player().close();
     AddImagesResult result;
     {
-        AddImagesWindow window(m_state, m_settings, m_prompts, albumPath, this);
+        AddImagesWindow window(m_state.AppDir, m_state.options, m_settings, m_prompts, albumPath,
+                               this);
         // Questions asked while the window is up belong to it.
         auto* dialogs = dynamic_cast<QtPromptService*>(&m_prompts);
         if (dialogs)

@@ -112,7 +112,6 @@ private:
     void openAlbumFromArguments();
     // Where the file browser starts before a folder was chosen in it: the image folder of Add
     // Images, else the user's pictures, else home.
-    QString firstBrowseFolder() const;
     // Asks for the previews of the records around the current one.
     void decodeNeighboursAhead();
     void registerViewerCommands();

@@ -1,6 +1,5 @@
 #include "viewer/FileBrowser.h"
 
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 
 #include <QApplication>
@@ -31,8 +30,8 @@ struct WaitCursor {
 
 } // namespace
 
-FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* parent)
-    : QDialog(parent), m_state(state), m_settings(settings), m_session(state, settings) {
+FileBrowser::FileBrowser(const QString& appDir, Settings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_session(appDir, settings) {
     setObjectName(QStringLiteral("DriveAssignments"));
     setWindowTitle(QStringLiteral("Browse Picture Files"));
     setProperty("helpPage", QStringLiteral("file-browser.html"));

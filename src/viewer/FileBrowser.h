@@ -20,7 +20,7 @@ namespace q32 {
 class FileBrowser : public QDialog {
     Q_OBJECT
 public:
-    FileBrowser(ProgramState& state, Settings& settings, QWidget* parent = nullptr);
+    FileBrowser(const QString& appDir, Settings& settings, QWidget* parent = nullptr);
 
     // Start-up loads the window hidden on the remembered folder and pattern.
     void load();
@@ -51,7 +51,6 @@ private:
     void setListsEnabled(bool on);
     void savePosition();
 
-    ProgramState& m_state;
     Settings& m_settings;
     FileBrowserSession m_session;
     QList<Drive> m_drives;

@@ -10,7 +10,7 @@
 #include "album/ui/AddImagesRun.h"
 #include "album/ui/AddImagesSearch.h"
 #include "album/ui/AddImagesStartup.h"
-#include "common/ProgramState.h"
+#include "common/OptionFlags.h"
 #include "common/Settings.h"
 #include "viewer/FileBrowserPatterns.h"
 
@@ -43,14 +43,13 @@ struct HookedPrompts : test::ScriptedPromptService {
 // One Add Images window with its own settings, program folder and scripted answers.
 struct Window {
     test::TestEnv env;
-    ProgramState state;
+    OptionFlags options;
     HookedPrompts prompts;
     Settings settings{Settings::defaultPath()};
-    AddImagesController window{state, settings, prompts};
+    AddImagesController window{env.appDir(), options, settings, prompts};
     QStringList titles;
 
     Window() {
-        state.AppDir = env.appDir();
         QObject::connect(&window, &AddImagesController::titleChanged,
                          [this](const QString& t) { titles << t; });
     }
@@ -111,7 +110,7 @@ private slots:
         Window w;
         const QStringList files = w.listPictures("pics", 3);
         QCOMPARE(w.window.title(), QStringLiteral("3 images"));
-        QVERIFY(test::writeFile(w.state.AppDir + "scan1.scf", "page")); // a scanner page
+        QVERIFY(test::writeFile(w.env.appDir() + "scan1.scf", "page")); // a scanner page
         w.window.setAlbumPath(w.path("new.mdb"));
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage("FYI");
@@ -126,7 +125,7 @@ private slots:
         QCOMPARE(w.window.run().albumRows(), 3);
         QCOMPARE(closed.size(), 1);
         QCOMPARE(w.window.title(), QStringLiteral("3 files"));
-        QVERIFY(!QFile::exists(w.state.AppDir + "scan1.scf"));
+        QVERIFY(!QFile::exists(w.env.appDir() + "scan1.scf"));
         QCOMPARE(w.settings.storedText("Directories", "AddImgFromDir"), w.path("pics/"));
         QCOMPARE(w.prompts.pending(), 0);
     }
@@ -190,7 +189,7 @@ private slots:
         w.window.load();
         QVERIFY(!w.window.skipDuplicates()); // off at first
         w.window.setSkipDuplicates(true);
-        w.state.options.DateTakenFromPhoto = true;
+        w.options.DateTakenFromPhoto = true;
         w.window.pointFileBoxAt(w.path("pics"), {});
         w.window.addAllFiles();
         w.window.setAlbumPath(album);
@@ -339,8 +338,8 @@ private slots:
         Window gone;
         gone.settings.storeText("Directories", "AddImgFromDir", gone.path("gone"));
         gone.window.load();
-        QCOMPARE(gone.window.folder(), gone.state.AppDir);
-        QCOMPARE(gone.settings.storedText("Directories", "AddImgFromDir"), gone.state.AppDir);
+        QCOMPARE(gone.window.folder(), gone.env.appDir());
+        QCOMPARE(gone.settings.storedText("Directories", "AddImgFromDir"), gone.env.appDir());
         QCOMPARE(gone.prompts.asked().size(), 0);
         // There but unreadable (a link to itself fails even for root): the user is told why.
         Window loop;
@@ -352,7 +351,7 @@ private slots:
                  loop.path("loop/") + ": Too many levels of symbolic links");
         QCOMPARE(loop.prompts.asked().last().style, int(MsgIcon::Critical));
         QCOMPARE(loop.prompts.beeps(), 1);
-        QCOMPARE(loop.window.folder(), loop.state.AppDir);
+        QCOMPARE(loop.window.folder(), loop.env.appDir());
         QCOMPARE(loop.settings.storedText("Directories", "AddImgFromDir"), loop.path("loop"));
 
         // The same for the new album's name beside the recent album.
@@ -593,7 +592,7 @@ private slots:
         // Files and folders dropped on the list join what it holds.
         w.window.clearList();
         w.window.setPatternText({});
-        w.state.FilesPattern = "*.jpg";
+        w.window.typeBoxClicked(3, true); // JPEG
         w.window.addDropped({w.path("t/sub2/d.png"), w.path("t/sub1")});
         QCOMPARE(w.window.list()->paths(), QStringList({w.path("t/sub2/d.png")}));
         QVERIFY(done.wait(5000));

@@ -88,7 +88,8 @@ private slots:
         Alone a;
         const QStringList files = pictures(a.env, "pics", 2);
         a.settings.storeText("Directories", "AddImgFromDir", a.env.path("pics"));
-        AddImagesWindow window(a.state, a.settings, a.prompts, a.env.path("clicked.mdb"));
+        AddImagesWindow window(a.state.AppDir, a.state.options, a.settings, a.prompts,
+                               a.env.path("clicked.mdb"));
         window.load();
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("Add Images to Depository"));
@@ -135,7 +136,8 @@ private slots:
     void dropsEscapeAndAnEmptyRun() {
         Alone a;
         const QStringList files = pictures(a.env, "drop", 2);
-        AddImagesWindow window(a.state, a.settings, a.prompts, a.env.path("unused.mdb"));
+        AddImagesWindow window(a.state.AppDir, a.state.options, a.settings, a.prompts,
+                               a.env.path("unused.mdb"));
         window.load();
         window.show();
 

@@ -3,7 +3,6 @@
 
 #include "TestEnv.h"
 #include "TestFiles.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "viewer/FileBrowser.h"
 
@@ -118,12 +117,12 @@ private slots:
         touch(tree + ".hidden.jpg");
         touch(tree + "notes.txt", 1234567);
 
-        ProgramState state;
-        state.AppDir = env.appDir();
-        state.ThumbNailsDir = tree;
         Settings settings(Settings::defaultPath());
-        FileBrowserSession session(state, settings);
+        // No folder chosen yet: the browser starts where pictures were last added from.
+        settings.set(key::AddImgFromDir, tree);
+        FileBrowserSession session(env.appDir(), settings);
         session.load();
+        QCOMPARE(session.folder(), tree);
         // No stored pattern: every file shows until a box is changed.
         QCOMPARE(session.files(), QStringList({"a.jpg", "b.png", "c.TIF", "notes.txt"}));
 
@@ -131,7 +130,6 @@ private slots:
         session.boxClicked(16, true); // TIFF
         QCOMPARE(session.files(), QStringList({"a.jpg", "c.TIF"}));
         QCOMPARE(settings.storedText("Files Parameters", "FilesPattern"), "*.jpg;*.tif");
-        QCOMPARE(state.FilesPattern, QStringLiteral("*.jpg;*.tif"));
 
         // The description line of a picture, and of a file that is none.
         QCOMPARE(FileDescriptionLine(session.pathOf(0)),
@@ -149,12 +147,12 @@ private slots:
 
         session.setFolder(tree.chopped(1)); // without its "/": it is added
         QCOMPARE(session.finish(true), FileBrowserSession::Outcome::Accepted);
-        QCOMPARE(state.ThumbNailsDir, tree);
         QCOMPARE(settings.storedText("Directories", "ThumbNailsDir"), tree);
 
         // A stored pattern ticks the boxes when the browser opens again; "/" stays single.
-        FileBrowserSession again(state, settings);
+        FileBrowserSession again(env.appDir(), settings);
         again.load();
+        QCOMPARE(again.folder(), tree);
         QCOMPARE(again.checkedBoxes(), ticked(TypeBoxSet::FileBrowser, {3, 16}));
         again.setFolder("/");
         QCOMPARE(again.folder(), QStringLiteral("/"));
@@ -166,11 +164,9 @@ private slots:
         const QString pics = env.path("pics/");
         QImage(300, 200, QImage::Format_RGB32).save(pics + "one.png");
         QImage(30, 20, QImage::Format_RGB32).save(pics + "two.bmp");
-        ProgramState state;
-        state.AppDir = env.appDir();
-        state.ThumbNailsDir = pics;
         Settings settings(Settings::defaultPath());
-        FileBrowser window(state, settings);
+        settings.set(key::ThumbNailsDir, pics);
+        FileBrowser window(env.appDir(), settings);
         window.load();
         QSignalSpy previews(&window, &FileBrowser::previewRequested);
         QSignalSpy lines(&window, &FileBrowser::descriptionChanged);

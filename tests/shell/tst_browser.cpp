@@ -548,7 +548,8 @@ private slots:
         QCOMPARE(label2->text(), QStringLiteral("Empty directory!"));
         QTRY_VERIFY(run.main.preview().idle());
         QCOMPARE(lead2->geometry(), ThumbNailRect({400, 200}, frame));
-        QCOMPARE(run.state.ThumbNailsDir, path("browse") + "/");
+        // Neither changed the folder the browser keeps.
+        QCOMPARE(run.settings.get(key::ThumbNailsDir), path("browse"));
 
         // Where the browser opens: its stored place when the preview stays in sight, else
         // beside the preview (right, else left), always on the screen.

@@ -8,6 +8,7 @@
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 #include "shell/ToolbarCustomizeDialog.h"
+#include "viewer/FileBrowser.h"
 
 #include <QAction>
 #include <QEventLoop>
@@ -132,7 +133,7 @@ private slots:
             for (int c : {0, 2, 3, 4, 5, 6})
                 QVERIFY(run.main.grid()->columnWidth(c) >= 90);
             // The file browser starts at home until a folder is chosen, not at "/".
-            QCOMPARE(run.state.ThumbNailsDir, env.path("user") + "/");
+            QCOMPARE(run.main.fileBrowser()->session().folder(), env.path("user") + "/");
             QCOMPARE(run.state.album.SortDirection, QStringLiteral("ASC;"));
             QVERIFY(!run.state.AppDir.isEmpty() && run.state.AppDir.endsWith('/'));
 
@@ -170,7 +171,7 @@ private slots:
                  QStringLiteral("&2 /albums/trip.mdb"));
         QVERIFY(again.main.commandBar().tool("ID_DBFile2")->isEnabled());
         QVERIFY(!again.main.commandBar().tool("ID_DBFile1")->isEnabled());
-        QCOMPARE(again.state.ThumbNailsDir, env.path("user") + "/");
+        QCOMPARE(again.main.fileBrowser()->session().folder(), env.path("user") + "/");
         qunsetenv("HOME");
     }
 

@@ -7,7 +7,7 @@
 #include "album/ui/AddImagesScanner.h"
 #include "album/ui/AddImagesSearch.h"
 #include "common/FolderCheck.h"
-#include "common/ProgramState.h"
+#include "common/OptionFlags.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
@@ -38,10 +38,11 @@ QString folderOf(const QString& path) {
 
 } // namespace
 
-AddImagesController::AddImagesController(ProgramState& state, Settings& settings,
-                                         PromptService& prompts, QObject* parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_prompts(prompts),
-      m_folderFiles(new QStringListModel(this)),
+AddImagesController::AddImagesController(const QString& appDir, const OptionFlags& options,
+                                         Settings& settings, PromptService& prompts,
+                                         QObject* parent)
+    : QObject(parent), m_appDir(appDir), m_options(options), m_settings(settings),
+      m_prompts(prompts), m_folderFiles(new QStringListModel(this)),
       m_folderSelection(new QItemSelectionModel(m_folderFiles, this)),
       m_list(new AddImagesList(kDefaultListLimit, this)),
       m_listSelection(new QItemSelectionModel(m_list, this)),
@@ -70,12 +71,12 @@ void AddImagesController::load(const QStringList& files) {
         m_prompts.beep();
         m_prompts.msgBox(folder + QStringLiteral(": ") + check.reason, MsgIcon::Critical,
                          QStringLiteral("UNEXPECTED ERROR! (AddImages: Form_Load)"));
-        folder = m_state.AppDir;
+        folder = m_appDir;
     } else if (check.result == FolderCheck::Result::Missing) {
-        folder = m_state.AppDir;
+        folder = m_appDir;
         m_settings.set(key::AddImgFromDir, folder);
     }
-    m_state.FilesPattern = m_settings.get(key::FilesPattern);
+    m_storedPattern = m_settings.get(key::FilesPattern);
 
     if (files.isEmpty()) {
         pointFileBoxAt(folder, searchPattern());
@@ -92,7 +93,7 @@ void AddImagesController::load(const QStringList& files) {
     }
 
     m_settingBoxes = true;
-    m_typeBoxes = CheckedBoxesForPattern(m_state.FilesPattern, TypeBoxSet::AddImages);
+    m_typeBoxes = CheckedBoxesForPattern(m_storedPattern, TypeBoxSet::AddImages);
     emit typeBoxesChanged();
     m_settingBoxes = false;
 
@@ -121,7 +122,7 @@ void AddImagesController::setPatternText(const QString& text) {
 }
 
 QString AddImagesController::defaultPattern() const {
-    const QString stored = m_state.FilesPattern.trimmed();
+    const QString stored = m_storedPattern.trimmed();
     if (stored.isEmpty() || stored == QLatin1String(kNoFilesPattern))
         return ReadableFilesPattern();
     return stored;
@@ -274,8 +275,8 @@ void AddImagesController::typeBoxClicked(int box, bool on) {
         return;
     BusyGuard busy(m_prompts);
     m_typeBoxes = ApplyBoxClick(m_typeBoxes, box, on);
-    m_state.FilesPattern = PatternForCheckedBoxes(m_typeBoxes, TypeBoxSet::AddImages);
-    m_settings.set(key::FilesPattern, m_state.FilesPattern);
+    m_storedPattern = PatternForCheckedBoxes(m_typeBoxes, TypeBoxSet::AddImages);
+    m_settings.set(key::FilesPattern, m_storedPattern);
     m_settingBoxes = true;
     emit typeBoxesChanged();
     m_settingBoxes = false;
@@ -354,7 +355,7 @@ void AddImagesController::setTitle(const QString& title) {
 }
 
 void AddImagesController::deleteScannerFiles() {
-    QDir app(m_state.AppDir);
+    QDir app(m_appDir);
     for (const QString& name : app.entryList({QStringLiteral("*.scf")}, QDir::Files))
         app.remove(name);
 }

@@ -4,7 +4,7 @@
 #include "album/AddRunOpen.h"
 #include "album/ui/AddImagesController.h"
 #include "album/ui/AddImagesList.h"
-#include "common/ProgramState.h"
+#include "common/OptionFlags.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 
@@ -27,7 +27,6 @@ AddImagesRun::~AddImagesRun() = default;
 void AddImagesRun::start() {
     if (m_running)
         return;
-    ProgramState& state = m_window.state();
     PromptService& prompts = m_window.prompts();
     m_running = true;
     emit buttonsEnabled(false);
@@ -55,10 +54,10 @@ void AddImagesRun::start() {
     emit selectAllCaption(QStringLiteral("Cancel"));
 
     AddRunOptions options;
-    options.compressStorage = state.options.CompressStorage;
-    options.dateTaken = state.options.DateTakenFromPhoto;
+    options.compressStorage = m_window.options().CompressStorage;
+    options.dateTaken = m_window.options().DateTakenFromPhoto;
     options.skipDuplicates = m_window.skipDuplicates();
-    options.workFolder = state.AppDir;
+    options.workFolder = m_window.appDir();
     options.askNames = m_window.list()->rowCount() == 1;
     options.fileErrorMessages = true;
     m_job = std::make_unique<AddRunJob>(*m_album, prompts, m_window.list()->paths(), options);

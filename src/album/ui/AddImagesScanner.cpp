@@ -2,7 +2,7 @@
 
 #include "album/ui/AddImagesController.h"
 #include "album/ui/AddImagesList.h"
-#include "common/ProgramState.h"
+#include "common/OptionFlags.h"
 #include "common/Settings.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/prompt/PromptService.h"
@@ -52,7 +52,6 @@ void AddImagesScanner::cancel() {
 
 void AddImagesScanner::finished() {
     PromptService& prompts = m_window.prompts();
-    ProgramState& state = m_window.state();
     const ScanResult& result = m_job->result();
     m_busy.reset();
     emit runningChanged(false);
@@ -78,11 +77,11 @@ void AddImagesScanner::finished() {
         return;
     }
 
-    const QString path =
-        state.AppDir + QStringLiteral("scan") + QString::number(m_counter) + QStringLiteral(".scf");
+    const QString path = m_window.appDir() + QStringLiteral("scan") + QString::number(m_counter) +
+                         QStringLiteral(".scf");
     m_window.setCurrentImagePath(path);
-    const SaveOptions options = state.options.CompressStorage ? SaveOptions{10, 24, 20, false}
-                                                              : SaveOptions{6, 24, 0, false};
+    const SaveOptions options = m_window.options().CompressStorage ? SaveOptions{10, 24, 20, false}
+                                                                   : SaveOptions{6, 24, 0, false};
     const ImagingCondition saved = SaveImage(result.page, path, options);
     if (saved != ImagingCondition::None) {
         prompts.beep();

@@ -3,7 +3,6 @@
 #include "album/DirectoryScanJob.h"
 #include "album/ui/AddImagesController.h"
 #include "album/ui/AddImagesList.h"
-#include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
 
 #include <QTimer>

@@ -7,7 +7,6 @@
 #include "album/ui/AddImagesScanner.h"
 #include "album/ui/AddImagesScannerDialog.h"
 #include "album/ui/AddImagesSearch.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "viewer/FileBrowserPatterns.h"
 
@@ -47,10 +46,11 @@ QPushButton* button(const QString& caption, const QString& name, const QString& 
 
 } // namespace
 
-AddImagesWindow::AddImagesWindow(ProgramState& state, Settings& settings, PromptService& prompts,
+AddImagesWindow::AddImagesWindow(const QString& appDir, const OptionFlags& options,
+                                 Settings& settings, PromptService& prompts,
                                  const QString& albumPath, QWidget* parent)
-    : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts),
-      m_controller(new AddImagesController(state, settings, prompts, this)) {
+    : QDialog(parent), m_settings(settings), m_prompts(prompts),
+      m_controller(new AddImagesController(appDir, options, settings, prompts, this)) {
     setObjectName(QStringLiteral("AddImages"));
     setWindowTitle(QStringLiteral("Add Images to Depository"));
     setProperty("helpPage", QStringLiteral("add-images.html"));

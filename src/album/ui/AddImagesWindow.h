@@ -18,7 +18,7 @@ class AddImagesPreview;
 class PromptService;
 class Settings;
 struct ImageDetails;
-struct ProgramState;
+struct OptionFlags;
 
 // How the window ended.
 struct AddImagesResult {
@@ -30,8 +30,8 @@ struct AddImagesResult {
 class AddImagesWindow : public QDialog {
     Q_OBJECT
 public:
-    AddImagesWindow(ProgramState& state, Settings& settings, PromptService& prompts,
-                    const QString& albumPath, QWidget* parent = nullptr);
+    AddImagesWindow(const QString& appDir, const OptionFlags& options, Settings& settings,
+                    PromptService& prompts, const QString& albumPath, QWidget* parent = nullptr);
     ~AddImagesWindow() override;
 
     // Loads the window (with pictures from outside listed, the first selected) and shows it
@@ -58,7 +58,6 @@ private:
     void savePosition();
     void finish();
 
-    ProgramState& m_state;
     Settings& m_settings;
     PromptService& m_prompts;
     AddImagesController* m_controller;
