@@ -195,7 +195,7 @@ void MainWindow::buildWidgets() {
     connect(m_preview, &PreviewPane::pictureReady, this, &MainWindow::decodeNeighboursAhead,
             Qt::QueuedConnection);
     connectBrowser();
-    m_thumbnails = new ThumbnailPane(*this, m_state, m_settings, central);
+    m_thumbnails = new ThumbnailPane(*this, m_state.album, m_settings, central);
 }
 
 void MainWindow::decodeNeighboursAhead() {
@@ -384,7 +384,7 @@ void MainWindow::registerCommands() {
     registerViewerCommands();
 
     // Compaction and repair, the About window, and help (F1 on any window shows its page).
-    AddMaintenanceCommands(*this, m_state, m_settings, m_prompts);
+    AddMaintenanceCommands(*this, m_state.album, m_settings, m_prompts);
     d.add(QStringLiteral("ID_About"),
           [this] { AboutWindow::showModal(m_state.options, m_prompts, *m_commandBar, this); });
     setProperty("helpPage", QStringLiteral("main-window.html"));
@@ -625,8 +625,8 @@ void MainWindow::printContactSheet() {
 void MainWindow::refreshCaption() {
     if (!m_state.SlideshowRunning && !m_closing && !isVisible())
         show();
-    const QString text =
-        m_browser->album() ? AlbumStatusText(m_state) : QStringLiteral("No Image Depository open");
+    const QString text = m_browser->album() ? AlbumStatusText(m_state.album)
+                                            : QStringLiteral("No Image Depository open");
     m_band->showStatus(text, palette().color(QPalette::Active, QPalette::Highlight),
                        palette().color(QPalette::Active, QPalette::HighlightedText));
     m_band->showFilter(m_browser->activeFilter());

@@ -11,9 +11,9 @@
 
 namespace q32 {
 
-MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, Settings& settings,
+MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, OpenAlbumState& album, Settings& settings,
                                         PromptService& prompts) {
-    auto* flow = new MaintenanceFlow(state, settings, prompts, main.browser(), &main);
+    auto* flow = new MaintenanceFlow(album, settings, prompts, main.browser(), &main);
     flow->setReleaseHandles([&main] {
         main.preview().player().stop();
         main.preview().player().close();

@@ -8,10 +8,10 @@ class MainWindow;
 class MaintenanceFlow;
 class PromptService;
 class Settings;
-struct ProgramState;
+struct OpenAlbumState;
 
 // Registers "ID_CompactDatabase" and "ID_RepairDatabase" with the main window's commands.
-MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, Settings& settings,
+MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, OpenAlbumState& album, Settings& settings,
                                         PromptService& prompts);
 
 } // namespace q32

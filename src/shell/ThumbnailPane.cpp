@@ -20,9 +20,9 @@ const QString kTool = QStringLiteral("ID_ThumbnailView");
 
 } // namespace
 
-ThumbnailPane::ThumbnailPane(MainWindow& main, ProgramState& state, Settings& settings,
+ThumbnailPane::ThumbnailPane(MainWindow& main, const OpenAlbumState& album, Settings& settings,
                              QWidget* parent)
-    : QObject(parent), m_main(main), m_state(state), m_settings(settings) {
+    : QObject(parent), m_main(main), m_album(album), m_settings(settings) {
     m_source = new ThumbnailSource(this);
     m_model = new ThumbnailModel(*m_source, this);
     m_view = new QListView(parent);
@@ -49,7 +49,7 @@ ThumbnailPane::ThumbnailPane(MainWindow& main, ProgramState& state, Settings& se
     grid->installEventFilter(this);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid() && current.row() + 1 != m_state.album.CurrentRow)
+                if (current.isValid() && current.row() + 1 != m_album.CurrentRow)
                     m_main.selectRecord(current.row() + 1);
             });
     connect(m_view, &QListView::doubleClicked, &m_main, [this] { m_main.openViewer(); });
@@ -66,14 +66,14 @@ void ThumbnailPane::albumChanged() {
     // Reset by the browser before the album is replaced (compaction, a new password): the
     // worker lets go of the old file first.
     m_model->setRecordset(nullptr);
-    m_source->setAlbum(m_state.album.OpenAlbumPath, m_state.album.AlbumPassword);
+    m_source->setAlbum(m_album.OpenAlbumPath, m_album.AlbumPassword);
     fillPictureHashes();
     m_model->setRecordset(m_main.browser().recordset());
     highlightCurrent();
 }
 
 void ThumbnailPane::highlightCurrent() {
-    const qint64 row = m_state.album.CurrentRow;
+    const qint64 row = m_album.CurrentRow;
     if (row < 1 || row > m_model->rowCount())
         return;
     const QModelIndex index = m_model->index(int(row - 1));
@@ -110,7 +110,7 @@ void ThumbnailPane::fillPictureHashes() {
     m_hashes.reset();
     m_hashedAlbum = path;
     if (!path.isEmpty())
-        m_hashes = std::make_unique<PictureHashFiller>(path, m_state.album.AlbumPassword);
+        m_hashes = std::make_unique<PictureHashFiller>(path, m_album.AlbumPassword);
 }
 
 void ThumbnailPane::restore() {

@@ -20,12 +20,13 @@ class MainWindow;
 class Settings;
 class ThumbnailModel;
 class ThumbnailSource;
-struct ProgramState;
+struct OpenAlbumState;
 
 class ThumbnailPane : public QObject {
     Q_OBJECT
 public:
-    ThumbnailPane(MainWindow& main, ProgramState& state, Settings& settings, QWidget* parent);
+    ThumbnailPane(MainWindow& main, const OpenAlbumState& album, Settings& settings,
+                  QWidget* parent);
 
     QListView* view() const { return m_view; }
     ThumbnailModel& model() { return *m_model; }
@@ -48,7 +49,7 @@ private:
     void fillPictureHashes();
 
     MainWindow& m_main;
-    ProgramState& m_state;
+    const OpenAlbumState& m_album;
     Settings& m_settings;
     ThumbnailSource* m_source = nullptr;
     ThumbnailModel* m_model = nullptr;
