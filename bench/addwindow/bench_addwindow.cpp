@@ -140,9 +140,10 @@ int main(int argc, char** argv) {
         QList<double> searches, blocks;
         qsizetype listed = 0;
         for (int i = 0; i < 3; ++i) {
-            AddImagesWindow window(state, settings, prompts, work + "/unused.mdb");
-            settings.RegPutString("Directories", "AddImgFromDir", tree);
-            settings.RegPutString("Options", "Recursive", "-1");
+            AddImagesWindow window(state.AppDir, state.options, settings, prompts,
+                                   work + "/unused.mdb");
+            settings.set(key::AddImgFromDir, tree);
+            settings.set(key::Recursive, true);
             window.load();
             window.show();
             window.findChild<QLineEdit*>("Text2")->setText("*.jpg");
@@ -167,8 +168,9 @@ int main(int argc, char** argv) {
 
         // Stop pressed a third of the way into a search.
         {
-            settings.RegPutString("Directories", "AddImgFromDir", tree);
-            AddImagesWindow window(state, settings, prompts, work + "/unused.mdb");
+            settings.set(key::AddImgFromDir, tree);
+            AddImagesWindow window(state.AppDir, state.options, settings, prompts,
+                                   work + "/unused.mdb");
             window.load();
             window.show();
             window.findChild<QLineEdit*>("Text2")->setText("*.jpg");
@@ -230,7 +232,7 @@ int main(int argc, char** argv) {
     auto addByWindow = [&] {
         const QString album = work + "/window.mdb";
         AlbumDb::create(album, false);
-        AddImagesWindow window(state, settings, prompts, album);
+        AddImagesWindow window(state.AppDir, state.options, settings, prompts, album);
         window.load();
         window.show();
         window.controller().list()->append(files);

@@ -3,23 +3,12 @@
 // windows; nothing reaches it through a global. Procedures take what they work on as arguments;
 // what stays here is what several windows share for the life of the program.
 
+#include "common/OptionFlags.h"
+
 #include <QDate>
 #include <QString>
-#include <cstdint>
 
 namespace q32 {
-
-// The option tools' checked states, copied here whenever a tool changes.
-struct OptionFlags {
-    bool AudioCDAutoStart = false;
-    bool AutoSound = false;
-    bool RandomImages = false;
-    bool RandomWipes = false;
-    bool ViewFit = false;
-    bool CompressStorage = false;
-    bool DateTakenFromPhoto = false; // new records dated by their photo's EXIF date taken
-    bool OpeningScreen = false;
-};
 
 // The album the main window holds open.
 struct OpenAlbumState {
@@ -49,16 +38,8 @@ struct ProgramState {
     OpenAlbumState album;
     CurrentRecordState record;
 
-    // The file browser's folder (always ending in "/") and pattern.
-    QString ThumbNailsDir;
-    QString FilesPattern;
-
     bool SlideshowRunning = false;
     bool SoundPlaying = false;
-
-    // Reports between windows: 0 normal, 1 cancelled/stopped, 2 stopped (empty list or error),
-    // 9 nothing added / close the viewer, 99 abort.
-    int16_t StatusWord = 0;
 };
 
 } // namespace q32

@@ -33,13 +33,12 @@ QString Settings::filePath() const {
     return m_store->fileName();
 }
 
-QString Settings::sectionOf(const QString& keyPath) {
-    const int cut = keyPath.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? keyPath : keyPath.mid(cut + 1);
+QString Settings::nameOf(const char* name, int number) {
+    return number < 0 ? QLatin1String(name) : QLatin1String(name) + QString::number(number);
 }
 
-QString Settings::RegGetString(const QString& keyPath, const QString& name) const {
-    const QVariant v = m_store->value(sectionOf(keyPath) + QLatin1Char('/') + name);
+QString Settings::storedText(const QString& section, const QString& name) const {
+    const QVariant v = m_store->value(section + QLatin1Char('/') + name);
     // A hand-edited value with an unquoted comma comes back as a list.
     const QString text = v.typeId() == QMetaType::QStringList
                              ? v.toStringList().join(QStringLiteral(", "))
@@ -47,8 +46,8 @@ QString Settings::RegGetString(const QString& keyPath, const QString& name) cons
     return text.left(kMaxValueLength);
 }
 
-bool Settings::RegPutString(const QString& keyPath, const QString& name, const QString& text) {
-    m_store->setValue(sectionOf(keyPath) + QLatin1Char('/') + name, text);
+bool Settings::storeText(const QString& section, const QString& name, const QString& text) {
+    m_store->setValue(section + QLatin1Char('/') + name, text);
     // The file and its folder are the user's alone; a file replaced on sync keeps its rights.
     if (!m_private)
         KeepPrivate(QFileInfo(m_store->fileName()).absolutePath());
@@ -64,12 +63,120 @@ bool Settings::RegPutString(const QString& keyPath, const QString& name, const Q
     return false;
 }
 
-double Settings::number(const QString& keyPath, const QString& name) const {
-    return Val(RegGetString(keyPath, name));
+QString Settings::get(const TextSetting& key) const {
+    const QString text = textOf(key);
+    return text.isEmpty() ? QString::fromUtf8(key.fallback) : text;
 }
 
-int Settings::integer(const QString& keyPath, const QString& name) const {
-    return static_cast<int>(RoundHalfEven(number(keyPath, name)));
+double Settings::get(const NumberSetting& key) const {
+    const QString text = textOf(key);
+    return text.isEmpty() ? key.fallback : Val(text);
+}
+
+int Settings::get(const IntSetting& key) const {
+    const QString text = textOf(key);
+    return text.isEmpty() ? key.fallback : static_cast<int>(RoundHalfEven(Val(text)));
+}
+
+bool Settings::get(const FlagSetting& key) const {
+    const QString text = textOf(key);
+    return text.isEmpty() ? key.fallback : Val(text) != 0;
+}
+
+QColor Settings::get(const ColourSetting& key) const {
+    const QString text = textOf(key);
+    return ColourFromNumber(text.isEmpty() ? key.fallback : qint64(Val(text)));
+}
+
+QPoint Settings::get(const PlaceSetting& key) const {
+    return stored(key).value_or(QPoint());
+}
+
+std::optional<QPoint> Settings::stored(const PlaceSetting& key) const {
+    const IntSetting left{key.section, "Left"};
+    if (!isStored(left))
+        return std::nullopt;
+    return QPoint(get(left), get(IntSetting{key.section, "Top"}));
+}
+
+bool Settings::set(const TextSetting& key, const QString& text) {
+    return put(key, text);
+}
+
+bool Settings::set(const IntSetting& key, int value) {
+    return put(key, QString::number(value));
+}
+
+bool Settings::set(const NumberSetting& key, double value) {
+    return put(key, value == 0 ? QStringLiteral("0") : QString::number(value, 'g', 15));
+}
+
+bool Settings::set(const NumberSetting& key, const QString& typed) {
+    return put(key, typed);
+}
+
+bool Settings::set(const FlagSetting& key, bool on) {
+    return put(key, on ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+bool Settings::set(const ColourSetting& key, const QColor& colour) {
+    return put(key, QString::number(NumberFromColour(colour)));
+}
+
+bool Settings::set(const PlaceSetting& key, QPoint place) {
+    return set(IntSetting{key.section, "Left"}, place.x()) &&
+           set(IntSetting{key.section, "Top"}, place.y());
+}
+
+QRect Settings::mainWindowFrame() const {
+    return {get(key::MainPlace), QSize(get(key::MainWidth), get(key::MainHeight))};
+}
+
+bool Settings::setMainWindowFrame(const QRect& frame) {
+    // In the order Left, Top, Width, Height.
+    return set(key::MainPlace, frame.topLeft()) && set(key::MainWidth, frame.width()) &&
+           set(key::MainHeight, frame.height());
+}
+
+QList<int> Settings::gridColumnWidths(int columns) const {
+    // Readable columns on a first start, before the user has widened any.
+    static constexpr int kFirstStart[] = {90, 0, 190, 200, 240, 170, 260};
+    QList<int> widths;
+    for (int n = 0; n < columns; ++n)
+        widths << (!isStored(key::GridColumn[n]) && n < int(std::size(kFirstStart))
+                       ? kFirstStart[n]
+                       : get(key::GridColumn[n]));
+    return widths;
+}
+
+bool Settings::setGridColumnWidths(const QList<int>& widths) {
+    bool ok = true;
+    for (int n = 0; n < widths.size(); ++n)
+        ok = set(key::GridColumn[n], widths[n]) && ok;
+    return ok;
+}
+
+QStringList Settings::recentAlbums() const {
+    QStringList entries;
+    for (int n = 1; n <= key::RecentAlbumCount; ++n)
+        entries << get(key::RecentAlbum[n]);
+    return entries;
+}
+
+bool Settings::setRecentAlbums(const QStringList& entries) {
+    // Written from the last entry up, as a reader of entry 1 expects the others already there.
+    bool ok = true;
+    for (int n = std::min<int>(entries.size(), key::RecentAlbumCount); n >= 1; --n)
+        ok = set(key::RecentAlbum[n], entries[n - 1]) && ok;
+    return ok;
+}
+
+QColor ColourFromNumber(qint64 n) {
+    return QColor(int(n & 0xff), int((n >> 8) & 0xff), int((n >> 16) & 0xff));
+}
+
+qint64 NumberFromColour(const QColor& c) {
+    return c.red() + 256 * c.green() + 65536 * qint64(c.blue());
 }
 
 } // namespace q32

@@ -13,12 +13,12 @@ QString ImagesTail(qint64 count) {
     return count >= 2 ? QStringLiteral(" images)") : QStringLiteral(" image)");
 }
 
-QString AlbumStatusText(const ProgramState& state) {
-    const QString& path = state.album.OpenAlbumPath;
+QString AlbumStatusText(const OpenAlbumState& album) {
+    const QString& path = album.OpenAlbumPath;
     const QFileInfo info(path);
     const qint64 size = info.isFile() ? info.size() : 0;
-    return FileNameOfPath(path) + QStringLiteral("  (") + QString::number(state.album.RecordCount) +
-           ImagesTail(state.album.RecordCount) + QStringLiteral("  ") + FormatThousands(size) +
+    return FileNameOfPath(path) + QStringLiteral("  (") + QString::number(album.RecordCount) +
+           ImagesTail(album.RecordCount) + QStringLiteral("  ") + FormatThousands(size) +
            QStringLiteral(" bytes");
 }
 

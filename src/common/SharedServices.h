@@ -5,10 +5,10 @@
 
 namespace q32 {
 
-struct ProgramState;
+struct OpenAlbumState;
 
 // "family.mdb  (12 images)  1,234,567 bytes"; the size part is empty when the file can't be read.
-QString AlbumStatusText(const ProgramState& state);
+QString AlbumStatusText(const OpenAlbumState& album);
 
 // The plural tail used in titles: " images)" for two or more, else " image)".
 QString ImagesTail(qint64 count);

@@ -98,13 +98,11 @@ void AlbumBrowser::closeAlbum() {
 }
 
 void AlbumBrowser::chooseAlbumToOpen() {
-    const QString chosen = AskAlbumToOpen(
-        m_prompts, ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
-                                                           QStringLiteral("AlbumsDir"))));
+    const QString chosen =
+        AskAlbumToOpen(m_prompts, ResolvePathCase(m_settings.get(key::AlbumsDir)));
     if (!chosen.isEmpty()) {
         // Kept as it is spelt: file names are case-sensitive.
-        m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir"),
-                                chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1));
+        m_settings.set(key::AlbumsDir, chosen.left(chosen.lastIndexOf(QLatin1Char('/')) + 1));
         openAlbum(chosen);
     }
     emit recordToolsChanged();
@@ -192,7 +190,7 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
     m_state.album = OpenAlbumState{};
     m_state.album.OpenAlbumPath = path;
     m_state.album.AlbumPassword = password;
-    runSort(m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")), true, true);
+    runSort(m_settings.get(key::SortBy), true, true);
     rememberRecentAlbum(path);
     emit captionChanged();
     emit recordToolsChanged();
@@ -201,14 +199,11 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
 
 void AlbumBrowser::rememberRecentAlbum(const QString& path) {
     // Missing values read as "": a first start keeps blank entries below the new one.
+    const QStringList stored = m_settings.recentAlbums();
     RecentEntries entries;
-    for (int n = 0; n < 4; ++n)
-        entries[n] = m_settings.RegGetString(QLatin1String(section::Recent),
-                                             QStringLiteral("DBFile%1").arg(n + 1));
+    std::copy_n(stored.cbegin(), entries.size(), entries.begin());
     if (const auto moved = MoveToFront(entries, path)) {
-        for (int n = 4; n >= 1; --n)
-            m_settings.RegPutString(QLatin1String(section::Recent),
-                                    QStringLiteral("DBFile%1").arg(n), (*moved)[n - 1]);
+        m_settings.setRecentAlbums(QStringList(moved->cbegin(), moved->cend()));
         emit recentEntriesChanged(*moved);
     }
 }
@@ -291,10 +286,8 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
     query.similarRows.clear(); // any order or filter ends Find Similar's
     if (order >= 0 && order < SortOrderCount) {
         query.order = order;
-        query.keywords = m_settings.RegGetString(QLatin1String(section::Main),
-                                                 QStringLiteral("KeywordsToDisplay"));
-        query.description =
-            m_settings.RegGetString(QLatin1String(section::Main), QStringLiteral("DescToDisplay"));
+        query.keywords = m_settings.get(key::KeywordsToDisplay);
+        query.description = m_settings.get(key::DescToDisplay);
         const bool keywords = order == KeywordsAscendingDate || order == KeywordsDescendingDate;
         const bool description =
             order == DescriptionAscendingDate || order == DescriptionDescendingDate;
@@ -311,18 +304,14 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
                 return;
             }
             (keywords ? query.keywords : query.description) = answer;
-            m_settings.RegPutString(QLatin1String(section::Main),
-                                    keywords ? QStringLiteral("KeywordsToDisplay")
-                                             : QStringLiteral("DescToDisplay"),
-                                    answer);
+            m_settings.set(keywords ? key::KeywordsToDisplay : key::DescToDisplay, answer);
         }
         if (order <= FormatDescending)
             m_state.album.SortDirection =
                 order % 2 == 0 ? QStringLiteral("ASC;") : QStringLiteral("DESC;");
         emit filterToolChanged(QLatin1String(kSortTools[order]),
                                sortToolTip(order, query.keywords, query.description));
-        m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("SortBy"),
-                                QString::number(order));
+        m_settings.set(key::SortBy, order);
     }
     m_state.album.AlbumQuery = query.text();
     if (!m_album)
@@ -358,7 +347,7 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
 }
 
 void AlbumBrowser::nextSortOrder() {
-    int next = m_settings.integer(QLatin1String(section::Main), QStringLiteral("SortBy")) + 1;
+    int next = m_settings.get(key::SortBy) + 1;
     if (next >= SortOrderCount)
         next = DateAscending;
     sortImages(next, true);
@@ -461,7 +450,6 @@ void AlbumBrowser::extractCurrentMedia() {
                                 current.CurrentFormatName + QLatin1Char(')');
     media.hasSound = row->soundSize > 0;
     m_media = media;
-    m_state.StatusWord = 0;
     emit recordShown(m_media);
 }
 
@@ -486,7 +474,6 @@ bool AlbumBrowser::playCurrentSound(VideoControl& player) {
     }
     player.load(m_source->openStream(rowId, PictureField::SoundFile), QStringLiteral("sound"));
     player.playFromStart();
-    m_state.StatusWord = 0;
     return true;
 }
 

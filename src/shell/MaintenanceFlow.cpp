@@ -29,9 +29,9 @@ int percentOf(const MaintenanceProgress& progress) {
 
 } // namespace
 
-MaintenanceFlow::MaintenanceFlow(ProgramState& state, Settings& settings, PromptService& prompts,
+MaintenanceFlow::MaintenanceFlow(OpenAlbumState& album, Settings& settings, PromptService& prompts,
                                  AlbumBrowser& browser, QObject* parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_prompts(prompts),
+    : QObject(parent), m_album(album), m_settings(settings), m_prompts(prompts),
       m_browser(browser) {}
 
 void MaintenanceFlow::cancel() {
@@ -80,12 +80,12 @@ void MaintenanceFlow::releaseAlbum() {
 
 void MaintenanceFlow::reopen(const QString& path, const QString& password) {
     // The browser tries the open album's password first; closing the album forgot it.
-    m_state.album.AlbumPassword = password;
+    m_album.AlbumPassword = password;
     m_browser.openAlbum(path);
 }
 
 void MaintenanceFlow::compactAlbum() {
-    const QString path = m_state.album.OpenAlbumPath;
+    const QString path = m_album.OpenAlbumPath;
     if (path.isEmpty() || !m_browser.album()) {
         m_prompts.msgBox(QStringLiteral("No Image Depository is open: open the one to compact "
                                         "first."),
@@ -94,7 +94,7 @@ void MaintenanceFlow::compactAlbum() {
     }
     BusyGuard busy(m_prompts);
     emit titleChanged(QStringLiteral("Compacting ") + path + QStringLiteral("..."));
-    const QString password = m_state.album.AlbumPassword;
+    const QString password = m_album.AlbumPassword;
     releaseAlbum();
 
     CompactReport report;
@@ -151,17 +151,15 @@ bool MaintenanceFlow::repairAsking(const QString& path, QString& password, Repai
 
 void MaintenanceFlow::repairAlbum() {
     BusyGuard busy(m_prompts);
-    emit titleChanged(QStringLiteral("Repairing ") + m_state.album.OpenAlbumPath +
-                      QStringLiteral("..."));
-    const QString path = AskAlbumToOpen(
-        m_prompts, ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
-                                                           QStringLiteral("AlbumsDir"))));
+    emit titleChanged(QStringLiteral("Repairing ") + m_album.OpenAlbumPath + QStringLiteral("..."));
+    const QString path =
+        AskAlbumToOpen(m_prompts, ResolvePathCase(m_settings.get(key::AlbumsDir)));
     if (path.isEmpty())
         return;
 
-    const QString openBefore = m_state.album.OpenAlbumPath;
+    const QString openBefore = m_album.OpenAlbumPath;
     // Albums often share a password: the open album's is tried first.
-    QString password = m_state.album.AlbumPassword;
+    QString password = m_album.AlbumPassword;
     const QString passwordBefore = password;
     releaseAlbum();
     RepairReport report;

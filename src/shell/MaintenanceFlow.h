@@ -14,12 +14,12 @@ namespace q32 {
 class AlbumBrowser;
 class PromptService;
 class Settings;
-struct ProgramState;
+struct OpenAlbumState;
 
 class MaintenanceFlow : public QObject {
     Q_OBJECT
 public:
-    MaintenanceFlow(ProgramState& state, Settings& settings, PromptService& prompts,
+    MaintenanceFlow(OpenAlbumState& album, Settings& settings, PromptService& prompts,
                     AlbumBrowser& browser, QObject* parent = nullptr);
 
     // Lets go of what the window holds outside the browser: the video pane's media, the
@@ -54,7 +54,7 @@ private:
     // Repairs path, asking for its password when the one tried does not open it.
     bool repairAsking(const QString& path, QString& password, RepairReport& report);
 
-    ProgramState& m_state;
+    OpenAlbumState& m_album;
     Settings& m_settings;
     PromptService& m_prompts;
     AlbumBrowser& m_browser;

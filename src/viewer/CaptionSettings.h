@@ -29,8 +29,4 @@ struct CaptionProperties {
 CaptionProperties GetCaptionProperties(Settings& settings, int screenWidth);
 void StoreCaptionProperties(Settings& settings, const CaptionProperties& caption);
 
-// Colours as the settings hold them: red + 256 * green + 65536 * blue.
-QColor ColourFromNumber(qint64 number);
-qint64 NumberFromColour(const QColor& colour);
-
 } // namespace q32

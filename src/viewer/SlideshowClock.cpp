@@ -1,12 +1,11 @@
 #include "viewer/SlideshowClock.h"
 
-#include "common/ProgramState.h"
 #include "viewer/SlideshowValues.h"
 
 namespace q32 {
 
-SlideshowClock::SlideshowClock(ProgramState& state, const SlideshowValues& values, QObject* parent)
-    : QObject(parent), m_state(state), m_values(values) {
+SlideshowClock::SlideshowClock(const SlideshowValues& values, QObject* parent)
+    : QObject(parent), m_values(values) {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &SlideshowClock::tick);
 }
@@ -19,7 +18,7 @@ void SlideshowClock::setEnabled(bool enabled) {
 }
 
 void SlideshowClock::tick() {
-    if (m_state.StatusWord == 2) {
+    if (m_stopping) {
         emit stopIconTick(isEnabled());
         return;
     }

@@ -7,30 +7,33 @@
 
 namespace q32 {
 
-struct ProgramState;
 struct SlideshowValues;
 
 class SlideshowClock : public QObject {
     Q_OBJECT
 public:
-    SlideshowClock(ProgramState& state, const SlideshowValues& values, QObject* parent = nullptr);
+    explicit SlideshowClock(const SlideshowValues& values, QObject* parent = nullptr);
 
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_timer.isActive(); }
     int counter() const { return m_counter; }
     // One tick, as the timer gives it (public for tests).
     void tick();
+    // The stop icon was pressed: from the next tick on, ticks only report it.
+    void stop() { m_stopping = true; }
+    // A show started again counts pictures again.
+    void resume() { m_stopping = false; }
 
 signals:
     void nextPicture();
-    // The stop icon was pressed (StatusWord 2): hide the icon; close when still enabled.
+    // A tick after stop(): hide the icon; close when still enabled.
     void stopIconTick(bool clockEnabled);
 
 private:
-    ProgramState& m_state;
     const SlideshowValues& m_values;
     QTimer m_timer;
     int m_counter = 0;
+    bool m_stopping = false;
 };
 
 } // namespace q32

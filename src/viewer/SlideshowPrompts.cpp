@@ -8,7 +8,7 @@ namespace q32 {
 namespace {
 
 struct NumberPrompt {
-    const char* value; // the setting's name in "Slide Show"
+    IntSetting value;
     QString prompt;
     QString title;
     QString what; // "delay", for the refusal
@@ -18,8 +18,7 @@ struct NumberPrompt {
 
 // Offers the value in force, asks again after an answer it cannot use, and stores what it took.
 std::optional<int> askNumber(Settings& settings, PromptService& prompts, const NumberPrompt& p) {
-    const QString section = QLatin1String(section::SlideShow);
-    const int inForce = settings.integer(section, QLatin1String(p.value));
+    const int inForce = settings.get(p.value);
     for (;;) {
         const QString answer = prompts.input(p.prompt, p.title, QString::number(inForce));
         if (answer.isEmpty())
@@ -27,7 +26,7 @@ std::optional<int> askNumber(Settings& settings, PromptService& prompts, const N
         bool whole = false;
         const int taken = answer.trimmed().toInt(&whole);
         if (whole && taken >= p.low && taken <= p.high) {
-            settings.RegPutString(section, QLatin1String(p.value), QString::number(taken));
+            settings.set(p.value, taken);
             return taken;
         }
         // The answer goes in last, so no "%" in it is taken for a place-holder.
@@ -47,7 +46,7 @@ std::optional<int> askNumber(Settings& settings, PromptService& prompts, const N
 std::optional<int> PromptEffectGrain(Settings& settings, PromptService& prompts,
                                      SlideshowValues& values) {
     const auto grain = askNumber(settings, prompts,
-                                 {"EffectGrain", QStringLiteral("Enter grain value (1-256):"),
+                                 {key::EffectGrain, QStringLiteral("Enter grain value (1-256):"),
                                   QStringLiteral("TRANSITIONAL EFFECT GRAIN SIZE"),
                                   QStringLiteral("grain"), QStringLiteral("pixels"), 1, 256});
     if (grain)
@@ -60,7 +59,7 @@ std::optional<int> PromptEffectDelay(Settings& settings, PromptService& prompts,
     // The same limit as the delay of a selected pattern.
     const auto delay =
         askNumber(settings, prompts,
-                  {"EffectDelay", QStringLiteral("Enter time delay (milliseconds):"),
+                  {key::EffectDelay, QStringLiteral("Enter time delay (milliseconds):"),
                    QStringLiteral("TRANSITIONAL EFFECT DELAY"), QStringLiteral("delay"),
                    QStringLiteral("milliseconds"), 0, 32767});
     if (delay)
@@ -73,7 +72,7 @@ std::optional<int> PromptSlideInterval(Settings& settings, PromptService& prompt
     // Up to a day: a picture frame may change once a day.
     const auto interval =
         askNumber(settings, prompts,
-                  {"SlideShowInterval", QStringLiteral("Enter Interval (seconds):"),
+                  {key::SlideShowInterval, QStringLiteral("Enter Interval (seconds):"),
                    QStringLiteral("SLIDESHOW INTERVAL"), QStringLiteral("interval"),
                    QStringLiteral("seconds"), 0, 86400});
     if (interval)

@@ -7,8 +7,7 @@ namespace q32 {
 
 SlideshowSequence::SlideshowSequence(ProgramState& state, std::function<WipeSelection&()> selection,
                                      QObject* parent)
-    : QObject(parent), m_state(state), m_selection(std::move(selection)), m_clock(state, m_values) {
-}
+    : QObject(parent), m_state(state), m_selection(std::move(selection)), m_clock(m_values) {}
 
 double SlideshowSequence::random() {
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);

@@ -140,25 +140,23 @@ void WipeSelection::setDelay(int selectedIndex, int delay) {
     insertSorted(m_selected, std::move(entry));
 }
 
-bool LoadWipePatterns(WipeSelection& selection, ProgramState& state, Settings& settings,
-                      SlideshowValues& values, const std::function<void(const QString&)>& caption) {
-    QString catalogue = state.AppDir + QStringLiteral("Effects.txt");
+bool LoadWipePatterns(WipeSelection& selection, const QString& appDir, Settings& settings,
+                      SlideshowValues& values,
+                      const std::function<bool(const QString&)>& progress) {
+    QString catalogue = appDir + QStringLiteral("Effects.txt");
     if (!QFile::exists(catalogue))
         catalogue = ShareDir() + QStringLiteral("/Effects.txt");
     bool stopped = false;
     const QList<WipeEntry> entries = ReadWipeCatalogue(catalogue, [&](const QString& line) {
-        if (caption)
-            caption(QStringLiteral("BUSY: Loading wipe patterns (") + line +
-                    QStringLiteral(")..."));
-        stopped = state.StatusWord == 99;
+        stopped = progress && !progress(QStringLiteral("BUSY: Loading wipe patterns (") + line +
+                                        QStringLiteral(")..."));
         return !stopped;
     });
     if (stopped)
         return false;
     selection.setCatalogue(entries);
-    values.EffectDelay =
-        settings.integer(QLatin1String(section::SlideShow), QStringLiteral("EffectDelay"));
-    selection.readSelection(state.AppDir + QStringLiteral("Effects2.txt"));
+    values.EffectDelay = settings.get(key::EffectDelay);
+    selection.readSelection(appDir + QStringLiteral("Effects2.txt"));
     return true;
 }
 

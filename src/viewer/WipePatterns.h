@@ -72,13 +72,12 @@ private:
 };
 
 class Settings;
-struct ProgramState;
 struct SlideshowValues;
 
-// Fills both lists from AppDir's "Effects.txt" (the shipped one when AppDir has none) and
-// "Effects2.txt", and reads the effect delay. caption sees "BUSY: Loading wipe patterns (line)..."
-// for each line and may let window events run; StatusWord 99 stops the loading (false).
-bool LoadWipePatterns(WipeSelection& selection, ProgramState& state, Settings& settings,
-                      SlideshowValues& values, const std::function<void(const QString&)>& caption);
+// Fills both lists from appDir's "Effects.txt" (the shipped one when appDir has none) and
+// "Effects2.txt", and reads the effect delay. progress sees "BUSY: Loading wipe patterns
+// (line)..." for each line; its false stops the loading, which then returns false.
+bool LoadWipePatterns(WipeSelection& selection, const QString& appDir, Settings& settings,
+                      SlideshowValues& values, const std::function<bool(const QString&)>& progress);
 
 } // namespace q32

@@ -43,14 +43,13 @@ struct HookedPrompts : test::ScriptedPromptService {
 // One Add Images window with its own settings, program folder and scripted answers.
 struct Window {
     test::TestEnv env;
-    ProgramState state;
+    OptionFlags options;
     HookedPrompts prompts;
     Settings settings{Settings::defaultPath()};
-    AddImagesController window{state, settings, prompts};
+    AddImagesController window{env.appDir(), options, settings, prompts};
     QStringList titles;
 
     Window() {
-        state.AppDir = env.appDir();
         QObject::connect(&window, &AddImagesController::titleChanged,
                          [this](const QString& t) { titles << t; });
     }
@@ -96,7 +95,6 @@ private slots:
         QCOMPARE(w.prompts.asked().last().text,
                  QStringLiteral("No image was selected.  Are you sure you want to exit?"));
         QCOMPARE(w.prompts.asked().last().style, 4 + 64); // Yes/No, information
-        QCOMPARE(w.state.StatusWord, int16_t(9));
         QCOMPARE(buttons.size(), 2);
         QCOMPARE(buttons.last().at(0).toBool(), true);
         QCOMPARE(closed.size(), 0);
@@ -105,7 +103,6 @@ private slots:
         w.prompts.expectMessage("FYI", MsgResult::Yes);
         w.add();
         QCOMPARE(closed.size(), 1);
-        QCOMPARE(w.state.StatusWord, int16_t(0));
         QCOMPARE(w.prompts.pending(), 0);
     }
 
@@ -113,7 +110,7 @@ private slots:
         Window w;
         const QStringList files = w.listPictures("pics", 3);
         QCOMPARE(w.window.title(), QStringLiteral("3 images"));
-        QVERIFY(test::writeFile(w.state.AppDir + "scan1.scf", "page")); // a scanner page
+        QVERIFY(test::writeFile(w.env.appDir() + "scan1.scf", "page")); // a scanner page
         w.window.setAlbumPath(w.path("new.mdb"));
         w.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         w.prompts.expectMessage("FYI");
@@ -126,11 +123,10 @@ private slots:
                  QStringList({"Storing image 0 of 3...", "Storing image 1 of 3...",
                               "Storing image 2 of 3..."}));
         QCOMPARE(w.window.run().albumRows(), 3);
-        QCOMPARE(w.state.StatusWord, int16_t(0));
         QCOMPARE(closed.size(), 1);
         QCOMPARE(w.window.title(), QStringLiteral("3 files"));
-        QVERIFY(!QFile::exists(w.state.AppDir + "scan1.scf"));
-        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("pics/"));
+        QVERIFY(!QFile::exists(w.env.appDir() + "scan1.scf"));
+        QCOMPARE(w.settings.storedText("Directories", "AddImgFromDir"), w.path("pics/"));
         QCOMPARE(w.prompts.pending(), 0);
     }
 
@@ -193,7 +189,7 @@ private slots:
         w.window.load();
         QVERIFY(!w.window.skipDuplicates()); // off at first
         w.window.setSkipDuplicates(true);
-        w.state.options.DateTakenFromPhoto = true;
+        w.options.DateTakenFromPhoto = true;
         w.window.pointFileBoxAt(w.path("pics"), {});
         w.window.addAllFiles();
         w.window.setAlbumPath(album);
@@ -211,7 +207,7 @@ private slots:
         auto opened = AlbumDb::open(album, {true}, &status);
         QCOMPARE(opened->record(1)->date, QDate::currentDate()); // no date taken: today
         QCOMPARE(opened->record(2)->date, QDate(2011, 2, 3));
-        QCOMPARE(w.settings.RegGetString("Options", "SkipDuplicates"), QStringLiteral("-1"));
+        QCOMPARE(w.settings.storedText("Options", "SkipDuplicates"), QStringLiteral("-1"));
     }
 
     void anotherProgramsFileIsLeftAlone() {
@@ -226,7 +222,6 @@ private slots:
         w.add();
         QCOMPARE(w.prompts.asked().first().text, QStringLiteral("This is not an Quillon 32 Main."));
         QCOMPARE(readFile(other), QByteArray("Shopping list: bread, milk\n"));
-        QCOMPARE(w.state.StatusWord, int16_t(0));
     }
 
     void readOnlyAlbumIsRefusedAfterOneRetry() {
@@ -341,29 +336,28 @@ private slots:
     void folderAtLoadGoneOrUnreadable() {
         // Gone: the program folder, remembered from now on, without a word.
         Window gone;
-        gone.settings.RegPutString("Directories", "AddImgFromDir", gone.path("gone"));
+        gone.settings.storeText("Directories", "AddImgFromDir", gone.path("gone"));
         gone.window.load();
-        QCOMPARE(gone.window.folder(), gone.state.AppDir);
-        QCOMPARE(gone.settings.RegGetString("Directories", "AddImgFromDir"), gone.state.AppDir);
+        QCOMPARE(gone.window.folder(), gone.env.appDir());
+        QCOMPARE(gone.settings.storedText("Directories", "AddImgFromDir"), gone.env.appDir());
         QCOMPARE(gone.prompts.asked().size(), 0);
         // There but unreadable (a link to itself fails even for root): the user is told why.
         Window loop;
         QVERIFY(QFile::link("loop", loop.path("loop")));
-        loop.settings.RegPutString("Directories", "AddImgFromDir", loop.path("loop"));
+        loop.settings.storeText("Directories", "AddImgFromDir", loop.path("loop"));
         loop.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: Form_Load)");
         loop.window.load();
         QCOMPARE(loop.prompts.asked().last().text,
                  loop.path("loop/") + ": Too many levels of symbolic links");
         QCOMPARE(loop.prompts.asked().last().style, int(MsgIcon::Critical));
         QCOMPARE(loop.prompts.beeps(), 1);
-        QCOMPARE(loop.window.folder(), loop.state.AppDir);
-        QCOMPARE(loop.settings.RegGetString("Directories", "AddImgFromDir"), loop.path("loop"));
+        QCOMPARE(loop.window.folder(), loop.env.appDir());
+        QCOMPARE(loop.settings.storedText("Directories", "AddImgFromDir"), loop.path("loop"));
 
         // The same for the new album's name beside the recent album.
         loop.prompts.expectMessage("UNEXPECTED ERROR! (AddImages: GetAlbumName)")
             .expectSaveFile("Select A File Name For the Depository", "");
-        QVERIFY(AskAlbumFileName(loop.state, loop.prompts, "&1 " + loop.path("loop/old.mdb"))
-                    .isEmpty());
+        QVERIFY(AskAlbumFileName(loop.prompts, "&1 " + loop.path("loop/old.mdb")).isEmpty());
         QCOMPARE(loop.prompts.asked().at(1).text,
                  loop.path("loop/") + ": Too many levels of symbolic links");
         QCOMPARE(loop.prompts.asked().last().file.initialDir, QDir::currentPath());
@@ -375,7 +369,7 @@ private slots:
         for (const char* name : {"a.png", "b.png", "c.jpg"})
             QVERIFY(makePicture(w.path("f/") + name, 1));
         QVERIFY(test::writeFile(w.path("f/notes.txt"), "not a picture"));
-        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("f"));
+        w.settings.storeText("Directories", "AddImgFromDir", w.path("f"));
         w.window.load();
         QCOMPARE(w.window.folder(), w.path("f/"));
         // No type chosen yet: every file the program reads.
@@ -407,10 +401,10 @@ private slots:
 
         // The PNG box makes the default pattern, and the file box follows it.
         w.window.typeBoxClicked(12, true);
-        QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.png");
+        QCOMPARE(w.settings.storedText("Files Parameters", "FilesPattern"), "*.png");
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png"}));
         w.window.typeBoxClicked(kAllFormatsBox, false);
-        QCOMPARE(w.settings.RegGetString("Files Parameters", "FilesPattern"), "*.___");
+        QCOMPARE(w.settings.storedText("Files Parameters", "FilesPattern"), "*.___");
         // No box ticked: every file the program reads, as on a first start.
         QCOMPARE(w.window.folderFiles()->stringList(), QStringList({"a.png", "b.png", "c.jpg"}));
         w.window.setPatternText("*.jpg"); // the pattern box filters at once, and wins
@@ -432,9 +426,9 @@ private slots:
         w.window.setPatternText("*.jpg");
 
         w.window.setRecursive(true);
-        QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "-1");
+        QCOMPARE(w.settings.storedText("Options", "Recursive"), "-1");
         w.window.setRecursive(false);
-        QCOMPARE(w.settings.RegGetString("Options", "Recursive"), "0");
+        QCOMPARE(w.settings.storedText("Options", "Recursive"), "0");
 
         QSignalSpy label(&w.window, &AddImagesController::folderLabelChanged);
         w.prompts.expectFolder("Select Image Folder", ""); // cancelled: the folder stays
@@ -475,17 +469,16 @@ private slots:
         Window w;
         QDir().mkpath(w.path("albums"));
         w.prompts.expectSaveFile("Select A File Name For the Depository", w.path("albums/new"));
-        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + w.path("albums/old.mdb")),
+        QCOMPARE(AskAlbumFileName(w.prompts, "&1 " + w.path("albums/old.mdb")),
                  w.path("albums/new"));
         const test::Asked& asked = w.prompts.asked().last();
         QCOMPARE(asked.file.initialDir, w.path("albums/"));
         QCOMPARE(asked.file.fileName, w.path("albums/old.mdb"));
         QCOMPARE(asked.file.filter, QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb"));
-        // A recent album whose folder is gone: no name offered; Cancel reports 1.
+        // A recent album whose folder is gone: no name offered; Cancel gives no name.
         w.prompts.expectSaveFile("Select A File Name For the Depository", "");
-        QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 /gone/away/old.mdb").isEmpty());
+        QVERIFY(AskAlbumFileName(w.prompts, "&1 /gone/away/old.mdb").isEmpty());
         QVERIFY(w.prompts.asked().last().file.fileName.isEmpty());
-        QCOMPARE(w.state.StatusWord, int16_t(1));
 
         // The name of an album that exists is said, with the question: No asks for another
         // name, Yes adds to it, Cancel ends.
@@ -494,7 +487,7 @@ private slots:
         w.prompts.expectSaveFile("Select A File Name For the Depository", family)
             .expectMessage("WARNING", MsgResult::No)
             .expectSaveFile("Select A File Name For the Depository", w.path("albums/Family 2"));
-        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + family), w.path("albums/Family 2"));
+        QCOMPARE(AskAlbumFileName(w.prompts, "&1 " + family), w.path("albums/Family 2"));
         QCOMPARE(w.prompts.asked().at(3).text,
                  family + " already exists.\n\nDo you want to add the pictures to this Image "
                           "Depository?  (No chooses another name.)");
@@ -502,12 +495,10 @@ private slots:
         QCOMPARE(w.prompts.asked().at(4).file.fileName, family);
         w.prompts.expectSaveFile("Select A File Name For the Depository", family)
             .expectMessage("WARNING", MsgResult::Yes);
-        QCOMPARE(AskAlbumFileName(w.state, w.prompts, "&1 " + family), family);
-        w.state.StatusWord = 0;
+        QCOMPARE(AskAlbumFileName(w.prompts, "&1 " + family), family);
         w.prompts.expectSaveFile("Select A File Name For the Depository", family)
             .expectMessage("WARNING", MsgResult::Cancel);
-        QVERIFY(AskAlbumFileName(w.state, w.prompts, "&1 " + family).isEmpty());
-        QCOMPARE(w.state.StatusWord, int16_t(1));
+        QVERIFY(AskAlbumFileName(w.prompts, "&1 " + family).isEmpty());
     }
 
     void runSummaryNamesWhatTheFoldersLeftOut() {
@@ -517,7 +508,7 @@ private slots:
         QVERIFY(makePicture(w.path("trip/day2/b.jpg"), 2));
         QVERIFY(makePicture(w.path("trip/c.png"), 3));
         QVERIFY(test::writeFile(w.path("trip/day2/notes.txt"), "day two"));
-        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("trip"));
+        w.settings.storeText("Directories", "AddImgFromDir", w.path("trip"));
         w.window.load();
         w.window.setRecursive(true);
         w.window.setPatternText("*.jpg");
@@ -544,7 +535,7 @@ private slots:
             QDir().mkpath(QFileInfo(w.path(f)).path());
             QVERIFY(test::writeFile(w.path(f), "x"));
         }
-        w.settings.RegPutString("Directories", "AddImgFromDir", w.path("t"));
+        w.settings.storeText("Directories", "AddImgFromDir", w.path("t"));
         w.window.load();
         w.window.setPatternText("*.jpg;*.png");
         AddImagesSearch& search = w.window.search();
@@ -569,7 +560,7 @@ private slots:
         // The image folder stays the one chosen, and nothing is stored: searching again finds
         // the same.
         QCOMPARE(w.window.folder(), w.path("t/"));
-        QCOMPARE(w.settings.RegGetString("Directories", "AddImgFromDir"), w.path("t"));
+        QCOMPARE(w.settings.storedText("Directories", "AddImgFromDir"), w.path("t"));
         search.click(0);
         QVERIFY(done.wait(5000));
         QCOMPARE(w.window.list()->rowCount(), 4);
@@ -601,7 +592,7 @@ private slots:
         // Files and folders dropped on the list join what it holds.
         w.window.clearList();
         w.window.setPatternText({});
-        w.state.FilesPattern = "*.jpg";
+        w.window.typeBoxClicked(3, true); // JPEG
         w.window.addDropped({w.path("t/sub2/d.png"), w.path("t/sub1")});
         QCOMPARE(w.window.list()->paths(), QStringList({w.path("t/sub2/d.png")}));
         QVERIFY(done.wait(5000));

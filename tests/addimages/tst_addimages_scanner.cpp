@@ -29,14 +29,11 @@ void useBackends(const QString& folder, const QByteArray& backends) {
 
 struct Window {
     test::TestEnv env;
-    ProgramState state;
+    OptionFlags options;
     test::ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath()};
-    AddImagesController window{state, settings, prompts};
-    Window() {
-        state.AppDir = env.appDir();
-        window.load();
-    }
+    AddImagesController window{env.appDir(), options, settings, prompts};
+    Window() { window.load(); }
     // Presses the scanner button and waits for the page (or the message).
     bool scan() {
         QSignalSpy running(&window.scanner(), &AddImagesScanner::runningChanged);
@@ -68,7 +65,7 @@ private slots:
 
         QSignalSpy progress(&w.window.scanner(), &AddImagesScanner::progress);
         QVERIFY(w.scan());
-        const QString page = w.state.AppDir + "scan1.scf";
+        const QString page = w.env.appDir() + "scan1.scf";
         QCOMPARE(w.window.list()->paths(), QStringList({page}));
         QCOMPARE(w.window.currentImagePath(), page);
         QVERIFY(progress.size() >= 2);
@@ -104,11 +101,11 @@ private slots:
 
         // Compressed storage saves the next page as JPEG, under the next number.
         Window again;
-        again.state.options.CompressStorage = true;
+        again.options.CompressStorage = true;
         QVERIFY(again.scan());
         QVERIFY(again.scan());
         QCOMPARE(again.window.list()->rowCount(), 2);
-        QCOMPARE(ReadImageInfo(again.state.AppDir + "scan2.scf", info), ImagingCondition::None);
+        QCOMPARE(ReadImageInfo(again.env.appDir() + "scan2.scf", info), ImagingCondition::None);
         QCOMPARE(info.formatCode, 10);
     }
 
@@ -133,7 +130,7 @@ private slots:
         QVERIFY(running.wait(20000));
         QCOMPARE(w.prompts.asked().size(), 1);
         QCOMPARE(w.window.list()->rowCount(), 0);
-        QVERIFY(!QFile::exists(w.state.AppDir + "scan2.scf"));
+        QVERIFY(!QFile::exists(w.env.appDir() + "scan2.scf"));
     }
 };
 

@@ -87,8 +87,9 @@ private slots:
     void controlsAndARunThroughTheButtons() {
         Alone a;
         const QStringList files = pictures(a.env, "pics", 2);
-        a.settings.RegPutString("Directories", "AddImgFromDir", a.env.path("pics"));
-        AddImagesWindow window(a.state, a.settings, a.prompts, a.env.path("clicked.mdb"));
+        a.settings.storeText("Directories", "AddImgFromDir", a.env.path("pics"));
+        AddImagesWindow window(a.state.AppDir, a.state.options, a.settings, a.prompts,
+                               a.env.path("clicked.mdb"));
         window.load();
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("Add Images to Depository"));
@@ -129,13 +130,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
         QVERIFY(disabledWhileRunning);
         QCOMPARE(albumContents(a.env.path("clicked.mdb")), contentsOf(files));
-        QCOMPARE(a.settings.RegGetString("AddImages", "Left"), QString::number(window.x()));
+        QCOMPARE(a.settings.storedText("AddImages", "Left"), QString::number(window.x()));
     }
 
     void dropsEscapeAndAnEmptyRun() {
         Alone a;
         const QStringList files = pictures(a.env, "drop", 2);
-        AddImagesWindow window(a.state, a.settings, a.prompts, a.env.path("unused.mdb"));
+        AddImagesWindow window(a.state.AppDir, a.state.options, a.settings, a.prompts,
+                               a.env.path("unused.mdb"));
         window.load();
         window.show();
 
@@ -162,7 +164,6 @@ private slots:
         QVERIFY(test::writeFile(a.state.AppDir + "scan3.scf", "page"));
         QTest::keyClick(&window, Qt::Key_Escape); // as "&Cancel"
         QVERIFY(!window.isVisible());
-        QCOMPARE(a.state.StatusWord, int16_t(1));
         QVERIFY(!QFile::exists(a.state.AppDir + "scan3.scf"));
     }
 
@@ -290,14 +291,13 @@ private slots:
     void fileBrowserFromTheMenuPreviewsInTheMainWindow() {
         Program p;
         const QStringList files = pictures(p.env, "browse", 2);
-        p.settings.RegPutString("Directories", "ThumbNailsDir", p.env.path("browse"));
+        p.settings.storeText("Directories", "ThumbNailsDir", p.env.path("browse"));
         p.main.startUp();
         QVERIFY(p.main.fileBrowser() && !p.main.fileBrowser()->isVisible());
         QCOMPARE(p.main.fileBrowser()->session().folder(), p.env.path("browse/"));
         whenShown<FileBrowser>(
             [](FileBrowser* b) { b->findChild<QPushButton*>("Command3D1_1")->click(); });
         p.main.runCommand("ID_BrowseFolder");
-        QCOMPARE(p.state.StatusWord, int16_t(0)); // reset after the command, as every command
         QTRY_VERIFY(p.main.preview().picture()->isVisible());
         QVERIFY(p.main.findChild<QLabel*>("Label2")->text().startsWith("photo0.jpg  (320x200)"));
     }

@@ -118,20 +118,19 @@ private slots:
         touch(tree + ".hidden.jpg");
         touch(tree + "notes.txt", 1234567);
 
-        ProgramState state;
-        state.AppDir = env.appDir();
-        state.ThumbNailsDir = tree;
         Settings settings(Settings::defaultPath());
-        FileBrowserSession session(state, settings);
+        // No folder chosen yet: the browser starts where pictures were last added from.
+        settings.set(key::AddImgFromDir, tree);
+        FileBrowserSession session(env.appDir(), settings);
         session.load();
+        QCOMPARE(session.folder(), tree);
         // No stored pattern: every file shows until a box is changed.
         QCOMPARE(session.files(), QStringList({"a.jpg", "b.png", "c.TIF", "notes.txt"}));
 
         session.boxClicked(3, true);  // JPEG
         session.boxClicked(16, true); // TIFF
         QCOMPARE(session.files(), QStringList({"a.jpg", "c.TIF"}));
-        QCOMPARE(settings.RegGetString("Files Parameters", "FilesPattern"), "*.jpg;*.tif");
-        QCOMPARE(state.FilesPattern, QStringLiteral("*.jpg;*.tif"));
+        QCOMPARE(settings.storedText("Files Parameters", "FilesPattern"), "*.jpg;*.tif");
 
         // The description line of a picture, and of a file that is none.
         QCOMPARE(FileDescriptionLine(session.pathOf(0)),
@@ -143,22 +142,19 @@ private slots:
             QVERIFY2(FileDescriptionLine(tree + clip).isEmpty(), clip);
 
         QCOMPARE(session.finish(false), FileBrowserSession::Outcome::Cancelled);
-        QCOMPARE(state.StatusWord, int16_t(1));
-        QVERIFY(settings.RegGetString("Directories", "ThumbNailsDir").isEmpty());
+        QVERIFY(settings.storedText("Directories", "ThumbNailsDir").isEmpty());
 
         session.setFolder(tree + "empty");
         QCOMPARE(session.finish(true), FileBrowserSession::Outcome::EmptyFolder);
-        QCOMPARE(state.StatusWord, int16_t(1));
 
         session.setFolder(tree.chopped(1)); // without its "/": it is added
         QCOMPARE(session.finish(true), FileBrowserSession::Outcome::Accepted);
-        QCOMPARE(state.StatusWord, int16_t(0));
-        QCOMPARE(state.ThumbNailsDir, tree);
-        QCOMPARE(settings.RegGetString("Directories", "ThumbNailsDir"), tree);
+        QCOMPARE(settings.storedText("Directories", "ThumbNailsDir"), tree);
 
         // A stored pattern ticks the boxes when the browser opens again; "/" stays single.
-        FileBrowserSession again(state, settings);
+        FileBrowserSession again(env.appDir(), settings);
         again.load();
+        QCOMPARE(again.folder(), tree);
         QCOMPARE(again.checkedBoxes(), ticked(TypeBoxSet::FileBrowser, {3, 16}));
         again.setFolder("/");
         QCOMPARE(again.folder(), QStringLiteral("/"));
@@ -170,11 +166,9 @@ private slots:
         const QString pics = env.path("pics/");
         QImage(300, 200, QImage::Format_RGB32).save(pics + "one.png");
         QImage(30, 20, QImage::Format_RGB32).save(pics + "two.bmp");
-        ProgramState state;
-        state.AppDir = env.appDir();
-        state.ThumbNailsDir = pics;
         Settings settings(Settings::defaultPath());
-        FileBrowser window(state, settings);
+        settings.set(key::ThumbNailsDir, pics);
+        FileBrowser window(env.appDir(), settings);
         window.load();
         QSignalSpy previews(&window, &FileBrowser::previewRequested);
         QSignalSpy lines(&window, &FileBrowser::descriptionChanged);
@@ -185,7 +179,7 @@ private slots:
         QCOMPARE(png->text(), QStringLiteral("PNG"));
         png->click();
         QCOMPARE(files->count(), 1);
-        QCOMPARE(settings.RegGetString("Files Parameters", "FilesPattern"), "*.png");
+        QCOMPARE(settings.storedText("Files Parameters", "FilesPattern"), "*.png");
         window.findChild<QCheckBox*>("SSCheck1_27")->click(); // All Formats
         QCOMPARE(files->count(), 2);
         QVERIFY(window.findChild<QCheckBox*>("SSCheck1_28")->isChecked());
@@ -199,8 +193,7 @@ private slots:
         window.show();
         window.findChild<QPushButton*>("Command3D1_1")->click(); // OK
         QVERIFY(!window.isVisible());
-        QCOMPARE(state.StatusWord, int16_t(0));
-        QCOMPARE(settings.RegGetString("Directories", "ThumbNailsDir"), pics);
+        QCOMPARE(settings.storedText("Directories", "ThumbNailsDir"), pics);
         QCOMPARE(previews.last().at(0).toString(), pics + "one.png"); // the first file is shown
         QVERIFY(window.findChild<QComboBox*>("Drive1")->isEnabled());
     }

@@ -29,34 +29,61 @@ int modeOf(const QString& path) {
 class TestSettings : public QObject {
     Q_OBJECT
 private slots:
-    void roundTripAcrossInstances() {
+    void fileOfAnEarlierVersionReadsTheSame() {
         test::TestEnv env;
-        {
-            Settings s(Settings::defaultPath());
-            QVERIFY(s.RegPutString(QStringLiteral("Software\\Quillon 32\\Main"),
-                                   QStringLiteral("Left"), QStringLiteral("120")));
-            QVERIFY(s.RegPutString(QStringLiteral("Files Parameters"),
-                                   QStringLiteral("FilesPattern"),
-                                   QStringLiteral("*.jpg;*.png, *.gif")));
-            QVERIFY(
-                s.RegPutString(QStringLiteral("Settings"), QStringLiteral("DBFile1"), QString()));
-        }
-        QVERIFY(QFile::exists(env.configFile()));
+        // Written by an earlier version, as its settings file holds the values.
+        QVERIFY(QDir().mkpath(QFileInfo(env.configFile()).path()));
+        QVERIFY(test::writeFile(env.configFile(), "[Main]\n"
+                                                  "Left=120\nTop=-8\nWidth=1024\nHeight=700\n"
+                                                  "SortBy=3.6\nKeywordsToDisplay=beach,sea\n"
+                                                  "SimilarDistance=\n"
+                                                  "[Files%20Parameters]\n"
+                                                  "FilesPattern=\"*.jpg;*.png\"\n"
+                                                  "[Settings]\n"
+                                                  "DBFile1=&1 /albums/Family.mdb\nDBFile2=\n"
+                                                  "[MSFlexGrid1]\nColumn0=95\nColumn2=210\n"
+                                                  "[Options]\nThumbnailView=-1\nRecursive=0\n"
+                                                  "SelImgBackColor=16744448\n"
+                                                  "[ImageCaption]\nCaptionForeColor=255\n"
+                                                  "[Hard%20Copy]\nPrintLeft=1.50\n"
+                                                  "[Scanner]\nResolution=\n"));
+        Settings s(Settings::defaultPath());
+        QCOMPARE(s.mainWindowFrame(), QRect(120, -8, 1024, 700));
+        QCOMPARE(s.get(key::SortBy), 4);
+        // A hand-edited value with an unquoted comma.
+        QCOMPARE(s.get(key::KeywordsToDisplay), QStringLiteral("beach, sea"));
+        QCOMPARE(s.get(key::SimilarDistance), 12); // stored empty: its fallback
+        QCOMPARE(s.get(key::FilesPattern), QStringLiteral("*.jpg;*.png"));
+        QCOMPARE(s.recentAlbums(),
+                 QStringList({"&1 /albums/Family.mdb", QString(), QString(), QString()}));
+        // Columns never widened keep readable first-start widths.
+        QCOMPARE(s.gridColumnWidths(7), (QList<int>{95, 0, 210, 200, 240, 170, 260}));
+        QVERIFY(s.get(key::ThumbnailView));
+        QVERIFY(!s.get(key::Recursive));
+        QCOMPARE(s.get(key::SelImgBackColor), QColor(0, 128, 255));
+        QCOMPARE(s.get(key::CaptionForeColor), QColor(255, 0, 0));
+        QCOMPARE(s.get(key::CaptionBackColor), QColor(Qt::black));
+        QCOMPARE(s.get(key::PrintLeft), 1.5);
+        QCOMPARE(s.get(key::ScannerResolution), 0);
+        QVERIFY(!s.stored(key::FileBrowserPlace));
+
+        // What is written reads back the same in a new instance, in the text the file held.
+        QVERIFY(s.set(key::Recursive, true));
+        QVERIFY(s.set(key::PrintTop, QStringLiteral("0.50")));
+        QVERIFY(s.set(key::FileBrowserPlace, QPoint(-5, 40)));
+        QVERIFY(s.set(key::CaptionBackColor, QColor(1, 2, 3)));
+        QVERIFY(s.setRecentAlbums({"&1 /a.mdb", "&2 /b.mdb", "&3 /c.mdb", "&4 /d.mdb"}));
+        QVERIFY(s.clear(key::ThumbnailView));
+        s.storeText("Main", "Long", QString(300, u'x'));
         Settings again(Settings::defaultPath());
-        QCOMPARE(again.RegGetString(QStringLiteral("Main"), QStringLiteral("Left")),
-                 QStringLiteral("120"));
-        // The section is the last part of the key path, whichever way it is named.
-        QCOMPARE(again.RegGetString(QStringLiteral("Software\\Quillon 32\\Files Parameters"),
-                                    QStringLiteral("FilesPattern")),
-                 QStringLiteral("*.jpg;*.png, *.gif"));
-        QCOMPARE(again.RegGetString(QStringLiteral("Settings"), QStringLiteral("DBFile1")),
-                 QString());
-        QCOMPARE(again.RegGetString(QStringLiteral("Main"), QStringLiteral("Nothing")), QString());
-        QCOMPARE(again.integer(QStringLiteral("Main"), QStringLiteral("Nothing")), 0);
-        QCOMPARE(again.integer(QStringLiteral("Main"), QStringLiteral("Left")), 120);
-        // Long values are cut to the 254 characters a value may hold.
-        again.RegPutString(QStringLiteral("Main"), QStringLiteral("Long"), QString(300, u'x'));
-        QCOMPARE(again.RegGetString(QStringLiteral("Main"), QStringLiteral("Long")).size(), 254);
+        QCOMPARE(again.storedText("Options", "Recursive"), QStringLiteral("-1"));
+        QCOMPARE(again.storedText("Hard Copy", "PrintTop"), QStringLiteral("0.50"));
+        QCOMPARE(again.stored(key::FileBrowserPlace), std::optional<QPoint>(QPoint(-5, 40)));
+        QCOMPARE(again.storedText("ImageCaption", "CaptionBackColor"), QStringLiteral("197121"));
+        QCOMPARE(again.storedText("Settings", "DBFile4"), QStringLiteral("&4 /d.mdb"));
+        QVERIFY(!again.get(key::ThumbnailView));
+        // Long values are cut to what a 255-character buffer holds.
+        QCOMPARE(again.storedText("Main", "Long").size(), 254);
     }
 
     void unwritableStoreReportsAndGoesOn() {
@@ -67,8 +94,8 @@ private slots:
         test::ScriptedPromptService prompts;
         prompts.expectMessage(QStringLiteral("ERROR"));
         Settings s(blocked, &prompts);
-        QVERIFY(!s.RegPutString(QStringLiteral("Main"), QStringLiteral("Width"),
-                                QStringLiteral("800")));
+        QVERIFY(
+            !s.storeText(QStringLiteral("Main"), QStringLiteral("Width"), QStringLiteral("800")));
         QCOMPARE(prompts.asked().at(0).text,
                  QStringLiteral("Error writing Width in the system registry."));
         QCOMPARE(prompts.asked().at(0).style, int(MsgIcon::Critical));
@@ -135,7 +162,7 @@ private slots:
         // The settings file and its folder are the user's alone once written.
         test::ScriptedPromptService prompts;
         Settings settings(Settings::defaultPath(), &prompts);
-        QVERIFY(settings.RegPutString(QStringLiteral("Main"), QStringLiteral("SortBy"), "1"));
+        QVERIFY(settings.storeText(QStringLiteral("Main"), QStringLiteral("SortBy"), "1"));
         QCOMPARE(modeOf(env.configFile()), 0600);
         QCOMPARE(modeOf(QFileInfo(env.configFile()).path()), 0700);
     }

@@ -3,7 +3,6 @@
 
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "output/print/PrintLayout.h"
 
@@ -26,10 +25,9 @@ PrinterFacts Facts(int paper, int orientation = kOrientationPortrait, int dpi = 
 
 struct Window {
     test::TestEnv env;
-    ProgramState state;
     test::ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath(), &prompts};
-    PrintLayout layout{settings, prompts, state};
+    PrintLayout layout{settings, prompts};
     int redraws = 0;
     QList<PrintBox> rewrites;
 
@@ -44,7 +42,7 @@ struct Window {
         redraws = 0;
     }
     QString stored(const char* name) const {
-        return settings.RegGetString(QStringLiteral("Hard Copy"), QLatin1String(name));
+        return settings.storedText(QStringLiteral("Hard Copy"), QLatin1String(name));
     }
     QString text(PrintBox b) const { return layout.text(b); }
 };
@@ -106,7 +104,6 @@ private slots:
         QCOMPARE(w.layout.paperWidthInches(), width);
         QCOMPARE(w.layout.paperLengthInches(), length);
         QVERIFY(qAbs(w.layout.printableShortSideDots() - shortSideDots) < 0.5f);
-        QCOMPARE(w.state.StatusWord, int16_t(0));
         const bool landscape = orientation != kOrientationPortrait;
         QCOMPARE(w.layout.orientationText(),
                  landscape ? QStringLiteral("Landscape") : QStringLiteral("Portrait"));
@@ -119,25 +116,19 @@ private slots:
     void resolutionAskedOnlyWhenNotReported() {
         {
             Window w;
-            w.state.StatusWord = 9;
             w.prompts.expectInput(QStringLiteral("PRINTER RESOLUTION"), QString());
             QVERIFY(!w.layout.takePrinterFacts(Facts(kPaperLetter, 1, 0)));
-            QCOMPARE(w.state.StatusWord, int16_t(1));
             QCOMPARE(w.prompts.asked().at(0).defaultText, QStringLiteral("600"));
         }
         {
             Window w;
-            w.state.StatusWord = 9;
             w.prompts.expectInput(QStringLiteral("PRINTER RESOLUTION"), QStringLiteral("300"));
             QVERIFY(w.layout.takePrinterFacts(Facts(kPaperLetter, 1, 0)));
-            QCOMPARE(w.state.StatusWord, int16_t(0));
             QCOMPARE(w.layout.resolutionText(), QStringLiteral("300"));
             QCOMPARE(w.layout.printableShortSideDots(), 2250.0f);
         }
-        Window w; // a reported resolution leaves the status word alone
-        w.state.StatusWord = 9;
+        Window w; // a reported resolution is taken without asking
         QVERIFY(w.layout.takePrinterFacts(Facts(kPaperLetter, 1, 1200)));
-        QCOMPARE(w.state.StatusWord, int16_t(9));
         QCOMPARE(w.layout.resolutionText(), QStringLiteral("1200"));
     }
 
@@ -159,8 +150,8 @@ private slots:
         QCOMPARE(w.layout.pageRect(), QRectF(0, 0, 640, 480));
 
         auto put = [&w](const char* name, const char* value) {
-            w.settings.RegPutString(QStringLiteral("Hard Copy"), QLatin1String(name),
-                                    QLatin1String(value));
+            w.settings.storeText(QStringLiteral("Hard Copy"), QLatin1String(name),
+                                 QLatin1String(value));
         };
         put("PrintLeft", "120.5");
         put("PrintTop", "33abc");
@@ -168,7 +159,7 @@ private slots:
         put("SpinIncrement", "2.5");
         w.layout.saveWindowPosition({40, 60});
         // The next opening reads them back.
-        PrintLayout second(w.settings, w.prompts, w.state);
+        PrintLayout second(w.settings, w.prompts);
         QVERIFY(second.takePrinterFacts(Facts(kPaperLetter)));
         second.load({300, 200});
         QCOMPARE(second.text(PrintBox::Left), QStringLiteral("120.5"));
@@ -179,7 +170,7 @@ private slots:
         QCOMPARE(second.savedWindowPosition(), QPoint(40, 60));
         put("SpinIncrement", "3.5");
         put("PreserveRatio", "0");
-        PrintLayout third(w.settings, w.prompts, w.state);
+        PrintLayout third(w.settings, w.prompts);
         QVERIFY(third.takePrinterFacts(Facts(kPaperLetter)));
         third.load({300, 200});
         QCOMPARE(third.spinIncrement(), 4);

@@ -186,7 +186,7 @@ private slots:
         // saved with descriptions beneath.
         ScriptedPromptService prompts;
         Settings settings(Settings::defaultPath(), &prompts);
-        settings.RegPutString(QStringLiteral("Contact Sheet"), QStringLiteral("Columns"), "3");
+        settings.storeText(QStringLiteral("Contact Sheet"), QStringLiteral("Columns"), "3");
         const QString pdf = env.path(QStringLiteral("window.pdf"));
         prompts.expectSaveFile(QStringLiteral("Save Contact Sheet As PDF"), pdf);
         ContactSheetWindow window({entries, album, {}}, nullptr, settings, prompts);
@@ -206,7 +206,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&window] { return !window.run().running(); }, 60000));
         QVERIFY(window.made());
         QCOMPARE(PageCount(pdf), 5);
-        QCOMPARE(settings.RegGetString(QStringLiteral("Contact Sheet"), QStringLiteral("Rows")),
+        QCOMPARE(settings.storedText(QStringLiteral("Contact Sheet"), QStringLiteral("Rows")),
                  QStringLiteral("3"));
         const QString page1 = Output(QStringLiteral("pdftotext"), {"-l", "1", pdf, "-"});
         QVERIFY2(page1.contains(QStringLiteral("Day 1 of the holiday")) &&

@@ -4,7 +4,6 @@
 
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "output/print/PrintRun.h"
 #include "output/print/ui/PrintPreviewSheet.h"
@@ -29,7 +28,6 @@ namespace {
 
 struct Run {
     TestEnv env;
-    ProgramState state;
     ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath(), &prompts};
 
@@ -55,7 +53,7 @@ struct Run {
                 w->reject();
         });
         poll.start();
-        return ShowPrintPreview(picture, state, settings, prompts);
+        return ShowPrintPreview(picture, settings, prompts);
     }
 };
 
@@ -193,9 +191,9 @@ private slots:
             });
         QVERIFY(printed);
         QCOMPARE(run.prompts.pending(), 0);
-        QCOMPARE(run.settings.RegGetString("Hard Copy", "PrintLeft"), QStringLiteral("600"));
-        QCOMPARE(run.settings.RegGetString("Hard Copy", "PreserveRatio"), QStringLiteral("1"));
-        QVERIFY(!run.settings.RegGetString("PrintFrm", "Left").isEmpty());
+        QCOMPARE(run.settings.storedText("Hard Copy", "PrintLeft"), QStringLiteral("600"));
+        QCOMPARE(run.settings.storedText("Hard Copy", "PreserveRatio"), QStringLiteral("1"));
+        QVERIFY(!run.settings.storedText("PrintFrm", "Left").isEmpty());
 
         // On paper: margins of half an inch at the side and a quarter at the top, then one
         // inch and half an inch more, two inches by an inch and a half.

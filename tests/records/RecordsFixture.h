@@ -15,7 +15,7 @@ namespace q32::test {
 
 struct Run : MainWindowRun {
     explicit Run(const QString& album) {
-        settings.RegPutString("Main", "SortBy", "0");
+        settings.storeText("Main", "SortBy", "0");
         main.browser().openAlbum(album);
     }
     // Makes the record with this file name current, as a click on its grid row does.

@@ -83,7 +83,7 @@ private slots:
 
     void editedPictureIsStoredBack() {
         Run run(m_album);
-        run.settings.RegPutString("Options", "ImageProcessor", m_script);
+        run.settings.storeText("Options", "ImageProcessor", m_script);
         const QString handedOver = PrivateFiles::folder();
         QVERIFY(handedOver.startsWith(m_env.runtimeDir() + "/quillon32/"));
         int ticks = 0;
@@ -127,7 +127,7 @@ private slots:
         QVERIFY(test::writeFile(untouched, "#!/bin/sh\nexit 0\n"));
         QFile::setPermissions(untouched, QFile::ReadOwner | QFile::ExeOwner);
         Run again(same);
-        again.settings.RegPutString("Options", "ImageProcessor", untouched);
+        again.settings.storeText("Options", "ImageProcessor", untouched);
         again.runToEnd("ID_ImageProcessing");
         QByteArray bytes;
         QCOMPARE(test::StoredRecord(same, "meadow.png", &bytes)->date, QDate::currentDate());
@@ -138,7 +138,7 @@ private slots:
         Run run(m_album);
         run.select("meadow.png");
         const QRgb before = storedPixel(m_album, "meadow.png");
-        run.settings.RegPutString("Options", "ImageProcessor", path("no such editor"));
+        run.settings.storeText("Options", "ImageProcessor", path("no such editor"));
         run.prompts.expectMessage("ERROR");
         run.runToEnd("ID_ImageProcessing");
         QVERIFY(run.prompts.asked().last().text.contains("cannot be started"));
@@ -149,7 +149,7 @@ private slots:
         const QByteArray savedPath = qgetenv("PATH");
         QDir().mkpath(path("emptybin"));
         qputenv("PATH", path("emptybin").toLocal8Bit());
-        run.settings.RegPutString("Options", "ImageProcessor", "");
+        run.settings.storeText("Options", "ImageProcessor", "");
         run.prompts.expectMessage("WARNING");
         run.main.runCommand("ID_ImageProcessing");
         QVERIFY(run.prompts.asked().last().text.startsWith("No image editor is set."));
@@ -158,7 +158,7 @@ private slots:
 
         // A clip is not a picture.
         run.select("clip.mpg");
-        run.settings.RegPutString("Options", "ImageProcessor", m_script);
+        run.settings.storeText("Options", "ImageProcessor", m_script);
         run.prompts.expectMessage("WARNING");
         run.main.runCommand("ID_ImageProcessing");
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Cannot process video file."));
@@ -188,7 +188,7 @@ private slots:
         Run run(m_album);
         run.select("meadow.png");
         const QRgb before = storedPixel(m_album, "meadow.png");
-        run.settings.RegPutString("Options", "ImageProcessor", "");
+        run.settings.storeText("Options", "ImageProcessor", "");
         const QByteArray savedPath = qgetenv("PATH");
         qputenv("PATH", path("bin").toLocal8Bit() + ":" + savedPath);
         run.runToEnd("ID_ImageProcessing");

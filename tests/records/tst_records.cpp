@@ -150,7 +150,7 @@ private slots:
         for (const char* name : {"song.mid", "song.rmi"})
             QVERIFY(test::writeFile(path(name), QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14)));
         Run run(album);
-        run.settings.RegPutString("Directories", "AlbumsDir", m_env.root() + "/");
+        run.settings.storeText("Directories", "AlbumsDir", m_env.root() + "/");
         auto* speaker = run.main.preview().soundIndicator();
         QVERIFY(!speaker->isVisible());
 

@@ -119,7 +119,7 @@ private slots:
     void clickTogglesTheAnimation() {
         ProgramState state;
         test::ScriptedPromptService prompts;
-        AboutWindow about(state, prompts);
+        AboutWindow about(state.options, prompts);
         about.show();
         auto* picture = about.findChild<QLabel*>("Picture1");
         // Each tick shows the next of the three frames.
@@ -142,7 +142,7 @@ private slots:
         test::TestEnv env;
         ProgramState state;
         test::ScriptedPromptService prompts;
-        AboutWindow about(state, prompts);
+        AboutWindow about(state.options, prompts);
         const QByteArray path = qgetenv("PATH");
         const QString bin = env.path("bin");
         QDir().mkpath(bin);
@@ -182,7 +182,7 @@ private slots:
     void gradientAndSummaryAsPainted() {
         ProgramState state;
         test::ScriptedPromptService prompts;
-        AboutWindow about(state, prompts);
+        AboutWindow about(state.options, prompts);
         // 330 pixels: bands of 5 pixels, then of 6.
         const QImage image = about.grab().toImage();
         QCOMPARE(image.height(), 330);

@@ -103,31 +103,31 @@ private slots:
         const QString a = makeAlbum("Family.mdb", {{"beach.png"}, {"hill.png"}, {"lake.png"}});
         const QString b = makeAlbum("trip.mdb", {{"one.png"}});
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.storeText("Main", "SortBy", "0");
         run.open(a);
         QCOMPARE(run.state.album.RecordCount, 3);
         QVERIFY(run.main.windowTitle().startsWith("Family.mdb  (3 images)  "));
         QCOMPARE(run.main.grid()->model()->rowCount(), 3);
         QCOMPARE(run.main.grid()->columnWidth(1), 0);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a);
+        QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + a);
         QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a);
         QVERIFY(run.main.commandBar().tool("ID_SortImageFile(Descending)")->isEnabled());
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("beach.png"));
 
         run.open(b);
         QVERIFY(run.main.windowTitle().startsWith("trip.mdb  (1 image)"));
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + a);
+        QCOMPARE(run.settings.storedText("Settings", "DBFile2"), "&2 " + a);
         // An album whose name differs only in case is another album with its own entry, and
         // each entry opens its own album.
         const QString c = makeAlbum("family.mdb", {{"x.png"}, {"y.png"}});
         run.open(c);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile3"), "&3 " + a);
+        QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + a);
         run.main.runCommand("ID_DBFile3");
         QCOMPARE(run.main.browser().album()->path(), a);
         QCOMPARE(run.state.album.RecordCount, 3);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + a);
+        QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + a);
         QCOMPARE(run.main.commandBar().caption("ID_DBFile2"), "&2 " + c);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile3"), "&3 " + b);
+        QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + b);
         run.main.runCommand("ID_DBFile2");
         QCOMPARE(run.main.browser().album()->path(), c);
         QCOMPARE(run.state.album.RecordCount, 2);
@@ -148,7 +148,7 @@ private slots:
         // A failed open leaves the album that was open as it was, and out of the recent list.
         run.open(kept);
         QCOMPARE(run.main.findChild<QLabel*>("Label2")->text(), QStringLiteral("The first"));
-        const QString recent = run.settings.RegGetString("Settings", "DBFile1");
+        const QString recent = run.settings.storedText("Settings", "DBFile1");
         auto stillKept = [&] {
             QCOMPARE(run.main.browser().album()->path(), kept);
             QCOMPARE(run.state.album.RecordCount, 2);
@@ -156,8 +156,8 @@ private slots:
             QCOMPARE(run.main.grid()->model()->rowCount(), 2);
             QCOMPARE(run.main.findChild<QLabel*>("Label2")->text(), QStringLiteral("The first"));
             QVERIFY(run.main.windowTitle().startsWith("kept.mdb  (2 images)"));
-            QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), recent);
-            QCOMPARE(run.settings.RegGetString("Settings", "DBFile2"), "&2 " + empty);
+            QCOMPARE(run.settings.storedText("Settings", "DBFile1"), recent);
+            QCOMPARE(run.settings.storedText("Settings", "DBFile2"), "&2 " + empty);
         };
 
         run.prompts.expectMessage("FYI");
@@ -254,7 +254,7 @@ private slots:
                                                     {"A.png", "Café in Zürich", "Mountains"},
                                                     {"b.png", "O'Brien's party", "forest"}});
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.storeText("Main", "SortBy", "0");
         run.open(p);
         auto names = [&run] {
             QStringList out;
@@ -275,7 +275,7 @@ private slots:
         // Cancelling the prompt leaves everything as it was.
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "");
         run.main.runCommand("ID_DisplayByDescription(AscendingDate)");
-        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("6"));
+        QCOMPARE(run.settings.storedText("Main", "SortBy"), QStringLiteral("6"));
         QCOMPARE(names(), QStringList({"c.png"}));
 
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "o'brien");
@@ -299,7 +299,7 @@ private slots:
         clearFilter(run);
         QCOMPARE(names(), QStringList({"c.png", "A.png", "b.png"}));
         QVERIFY(band(run)->filter().isEmpty());
-        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("0"));
+        QCOMPARE(run.settings.storedText("Main", "SortBy"), QStringLiteral("0"));
 
         run.main.runCommand("ID_SortImageFile(Ascending)");
         QCOMPARE(names(), QStringList({"A.png", "b.png", "c.png"}));
@@ -312,7 +312,7 @@ private slots:
         run.prompts.expectMessage("FYI").expectMessage("FYI");
         for (int i = 0; i < 10; ++i)
             run.main.runCommand("ID_DropDownFilters");
-        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("3"));
+        QCOMPARE(run.settings.storedText("Main", "SortBy"), QStringLiteral("3"));
         QCOMPARE(names(), QStringList({"c.png", "b.png", "A.png"}));
         QCOMPARE(run.prompts.pending(), 0);
     }
@@ -335,7 +335,7 @@ private slots:
                                                   {"a-bright.jpg", "", "", copies[3]}});
         QVERIFY(!p.isEmpty());
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.storeText("Main", "SortBy", "0");
         QAction* tool = run.main.commandBar().tool("ID_FindSimilar");
         QVERIFY(tool && !tool->isEnabled());
         QVERIFY2(tool->toolTip().endsWith("(no Depository open)"), qPrintable(tool->toolTip()));
@@ -391,7 +391,7 @@ private slots:
         QCOMPARE(band(run)->filter(),
                  QStringLiteral("Filter: Pictures like \"a.jpg\" (within %1 of 64 bits)")
                      .arg(kSimilarDistance));
-        QCOMPARE(run.settings.RegGetString("Main", "SimilarDistance"),
+        QCOMPARE(run.settings.storedText("Main", "SimilarDistance"),
                  QString::number(kSimilarDistance));
         // The distance asked last is offered next time.
         run.main.selectRecord(2);
@@ -430,7 +430,7 @@ private slots:
         }
         const QString p = test::MakeAlbum(path("background.mdb"), rows);
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "2"); // by file name: one of the a's first
+        run.settings.storeText("Main", "SortBy", "2"); // by file name: one of the a's first
         QVERIFY(run.open(p));
         const int all = run.main.grid()->model()->rowCount();
         const QString current = run.state.record.CurrentImageFile;
@@ -461,7 +461,7 @@ private slots:
         const QString p = makeAlbum(
             "gallery.mdb", {{"c.png", "Waves", "Seaside, beach"}, {"A.png", "Café", "Mountains"}});
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.storeText("Main", "SortBy", "0");
         run.main.enableRecordTools();
         QAction* tool = run.main.commandBar().tool("ID_ExportWebGallery");
         QVERIFY(!tool->isEnabled());
@@ -489,7 +489,7 @@ private slots:
         const QString trip = makeAlbum("trip2.mdb", {{"a.png", "", "holiday, sea"}, {"b.png"}});
         const QString work = makeAlbum("work.mdb", {{"m.png"}, {"n.png"}, {"o.png"}});
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.storeText("Main", "SortBy", "0");
         run.open(trip);
         run.prompts.expectInput("DISPLAY BY KEYWORDS", "holiday");
         run.main.runCommand("ID_DisplayByKeywords(DescendingDate)");
@@ -500,7 +500,7 @@ private slots:
                  QStringLiteral("No picture contains \"holiday\"!"));
         QCOMPARE(run.state.album.RecordCount, 3);
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("o.png")); // newest first
-        QCOMPARE(run.settings.RegGetString("Main", "SortBy"), QStringLiteral("1"));
+        QCOMPARE(run.settings.storedText("Main", "SortBy"), QStringLiteral("1"));
         QVERIFY(band(run)->filter().isEmpty());
         for (const char* id : AlbumBrowser::kSortTools)
             QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
@@ -514,8 +514,8 @@ private slots:
         QDir().mkpath(path("nothing"));
         QVERIFY(QFile::copy(m_portrait, path("browse/tall.png")));
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
-        run.settings.RegPutString("Directories", "ThumbNailsDir", path("browse"));
+        run.settings.storeText("Main", "SortBy", "0");
+        run.settings.storeText("Directories", "ThumbNailsDir", path("browse"));
         run.main.startUp();
         run.open(p);
         QLabel* lead2 = run.main.preview().picture();
@@ -548,7 +548,8 @@ private slots:
         QCOMPARE(label2->text(), QStringLiteral("Empty directory!"));
         QTRY_VERIFY(run.main.preview().idle());
         QCOMPARE(lead2->geometry(), PreviewPlace({400, 200}, frame));
-        QCOMPARE(run.state.ThumbNailsDir, path("browse") + "/");
+        // Neither changed the folder the browser keeps.
+        QCOMPARE(run.settings.get(key::ThumbNailsDir), path("browse"));
 
         // Where the browser opens: its stored place when the preview stays in sight, else
         // beside the preview (right, else left), always on the screen.
@@ -567,7 +568,7 @@ private slots:
         const QString p = makeAlbum(
             "damaged.mdb", {{"good.png", "Fine"}, {"cut.png", "Cut", "", path("cut.png")}});
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.storeText("Main", "SortBy", "0");
         run.open(p);
         auto* label2 = run.main.findChild<QLabel*>("Label2");
         QTRY_VERIFY(run.main.preview().idle());
@@ -623,7 +624,7 @@ private slots:
         album.reset();
 
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "2"); // by file name
+        run.settings.storeText("Main", "SortBy", "2"); // by file name
         run.open(p);
         // Each field read whole, across the reader's pieces, and a clip streamed: any piece from
         // anywhere, its end included; an empty field gives nothing.
@@ -723,7 +724,7 @@ private slots:
         album.reset();
 
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "2"); // by file name
+        run.settings.storeText("Main", "SortBy", "2"); // by file name
         run.open(p);
         QTRY_VERIFY(run.main.preview().idle());
         run.main.selectRecord(5);
@@ -755,7 +756,7 @@ private slots:
                                                 {"port.png", "", "", m_portrait},
                                                 {"anim.gif", "", "", m_gif, "84 GIF"}});
         Run run;
-        run.settings.RegPutString("Main", "SortBy", "0");
+        run.settings.storeText("Main", "SortBy", "0");
         run.open(p);
         QLabel* lead2 = run.main.preview().picture();
         const QSize frame = run.main.preview().frame()->size();

@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(help->window()->windowTitle(),
                  QStringLiteral("The main window - Quillon 32 Help"));
 
-        AboutWindow about(run.state, run.prompts, &main);
+        AboutWindow about(run.state.options, run.prompts, &main);
         about.show();
         QTest::keyClick(about.findChild<QPushButton*>("cmdOK"), Qt::Key_F1);
         QCOMPARE(shownPage(*help), QStringLiteral("about.html"));

@@ -299,7 +299,7 @@ private slots:
             }
         }
         Run run;
-        run.settings.RegPutString("Directories", "AlbumsDir", m_env.root() + "/");
+        run.settings.storeText("Directories", "AlbumsDir", m_env.root() + "/");
         QSignalSpy titles(run.flow(), &MaintenanceFlow::titleChanged);
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), album);
         run.prompts.expectMessage(QString());
@@ -320,7 +320,7 @@ private slots:
         QCOMPARE(run.state.album.OpenAlbumPath, album);
         QCOMPARE(run.state.album.RecordCount, saved);
         QCOMPARE(run.state.album.CurrentRow, 1);
-        QCOMPARE(run.settings.RegGetString("Settings", "DBFile1"), "&1 " + album);
+        QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + album);
         QVERIFY(QFile::exists(album + ".damaged"));
     }
 

@@ -275,7 +275,7 @@ private slots:
             main.selectRecord(1);
             QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
             QCOMPARE(session.state.record.CurrentImageFile, QStringLiteral("noise.jpg"));
-            session.settings.RegPutString("Options", "ImageProcessor", m_editor + " %f");
+            session.settings.storeText("Options", "ImageProcessor", m_editor + " %f");
             main.runCommand("ID_ImageProcessing");
             QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy(), 30000);
 

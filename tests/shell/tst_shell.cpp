@@ -7,6 +7,7 @@
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/records/ToolStates.h"
+#include "album/filebrowser/ui/FileBrowser.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ThumbnailPane.h"
 #include "shell/ui/ToolbarCustomizeDialog.h"
@@ -97,7 +98,6 @@ private slots:
         auto& d = run.main.dispatcher();
         d.add("ID_Slow", [&] {
             ++slowRuns;
-            run.state.StatusWord = 2;
             // While the command waits, events run and another click arrives.
             QEventLoop loop;
             QTimer::singleShot(10, [&] {
@@ -111,7 +111,6 @@ private slots:
         QVERIFY(d.run("ID_Slow"));
         QCOMPARE(slowRuns, 1);
         QCOMPARE(quickRuns, 0);
-        QCOMPARE(run.state.StatusWord, 0); // every command ends with a clear status word
         QVERIFY(d.run("ID_Quick"));
         QCOMPARE(quickRuns, 1);
         QVERIFY(d.run("ID_NoSuchTool")); // does nothing, but is not busy
@@ -139,7 +138,7 @@ private slots:
             for (int c : {0, 2, 3, 4, 5, 6})
                 QVERIFY(run.main.grid()->columnWidth(c) >= 90);
             // The file browser starts at home until a folder is chosen, not at "/".
-            QCOMPARE(run.state.ThumbNailsDir, env.path("user") + "/");
+            QCOMPARE(run.main.fileBrowser()->session().folder(), env.path("user") + "/");
             QCOMPARE(run.state.album.SortDirection, QStringLiteral("ASC;"));
             QVERIFY(!run.state.AppDir.isEmpty() && run.state.AppDir.endsWith('/'));
 
@@ -177,7 +176,7 @@ private slots:
                  QStringLiteral("&2 /albums/trip.mdb"));
         QVERIFY(again.main.commandBar().tool("ID_DBFile2")->isEnabled());
         QVERIFY(!again.main.commandBar().tool("ID_DBFile1")->isEnabled());
-        QCOMPARE(again.state.ThumbNailsDir, env.path("user") + "/");
+        QCOMPARE(again.main.fileBrowser()->session().folder(), env.path("user") + "/");
         qunsetenv("HOME");
     }
 
@@ -243,7 +242,7 @@ private slots:
         Run run;
         run.load();
         run.main.commandBar().setCaption("ID_DBFile1", "&1 /albums/family.mdb");
-        run.settings.RegPutString("Settings", "DBFile1", "&1 /albums/family.mdb");
+        run.settings.storeText("Settings", "DBFile1", "&1 /albums/family.mdb");
         run.main.commandBar().tool("ID_CompressStorage")->trigger();
         // Chosen from the menu: the entry's own action is replaced by the new layout while it
         // is still delivering the click.
@@ -251,8 +250,7 @@ private slots:
         entry->trigger();
         QTRY_VERIFY(!entry);
         for (int n = 1; n <= 4; ++n)
-            QCOMPARE(run.settings.RegGetString("Software\\Quillon 32\\Settings",
-                                               QStringLiteral("DBFile%1").arg(n)),
+            QCOMPARE(run.settings.storedText("Settings", QStringLiteral("DBFile%1").arg(n)),
                      QStringLiteral("&%1 Database File %1").arg(n));
         QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), QStringLiteral("&1 Database File 1"));
         QVERIFY(!run.state.options.CompressStorage);
@@ -400,7 +398,7 @@ private slots:
         run.load();
         run.prompts.expectColour(QColor(0x10, 0x20, 0x30)).expectColour(std::nullopt);
         run.main.runCommand("ID_ImageBackColor");
-        QCOMPARE(run.settings.RegGetString("Options", "SelImgBackColor"),
+        QCOMPARE(run.settings.storedText("Options", "SelImgBackColor"),
                  QString::number(0x10 + 0x20 * 256 + 0x30 * 65536));
         // Cancelling keeps the colour.
         run.main.runCommand("ID_ImageBackColor");

@@ -364,7 +364,7 @@ private slots:
         run.main.commandBar().tool(QStringLiteral("ID_ThumbnailView"))->trigger();
         QVERIFY(!pane.isOn());
         QVERIFY(run.main.grid()->isVisible());
-        QCOMPARE(run.settings.integer("Options", "ThumbnailView"), 0);
+        QVERIFY(!run.settings.get(key::ThumbnailView));
         pane.setOn(true);
         Run next;
         next.main.thumbnails().restore();

@@ -117,10 +117,9 @@ private slots:
     }
 
     void clock() {
-        ProgramState state;
         SlideshowValues values;
         values.SlideInterval = 5;
-        SlideshowClock clock(state, values);
+        SlideshowClock clock(values);
         QSignalSpy next(&clock, &SlideshowClock::nextPicture);
         QSignalSpy stop(&clock, &SlideshowClock::stopIconTick);
         QList<int> changes;
@@ -138,13 +137,14 @@ private slots:
         QCOMPARE(next.size(), 3); // every second tick
         // After the stop icon: the next tick only reports it.
         clock.setEnabled(true);
-        state.StatusWord = 2;
+        clock.stop();
         clock.tick();
-        QCOMPARE(stop.size(), 1);
+        clock.tick();
+        QCOMPARE(stop.size(), 2);
         QCOMPARE(stop.first().first().toBool(), true);
         QCOMPARE(next.size(), 3);
-        // The real timer ticks once a second.
-        state.StatusWord = 0;
+        // A show started again counts again; the real timer ticks once a second.
+        clock.resume();
         values.SlideInterval = -1;
         QVERIFY(QSignalSpy(&clock, &SlideshowClock::nextPicture).wait(2500));
         clock.setEnabled(false);
@@ -251,7 +251,7 @@ private slots:
         Settings settings(env.configFile());
         CaptionProperties c = GetCaptionProperties(settings, 1280);
         QCOMPARE(c.width, 1280); // no setting: the screen width, stored at once
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionWidth"), QStringLiteral("1280"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionWidth"), QStringLiteral("1280"));
         // No setting: readable text one line high, in colours of their own.
         QVERIFY(c.fontSize >= 10);
         QVERIFY(!c.fontName.isEmpty());
@@ -259,11 +259,11 @@ private slots:
         QVERIFY(std::abs(c.foreColor.lightnessF() - c.backColor.lightnessF()) > 0.5);
         // Both colours stored alike (the caption window accepted with no setting): the text
         // still stands out from its box.
-        settings.RegPutString("ImageCaption", "CaptionForeColor", "0");
-        settings.RegPutString("ImageCaption", "CaptionBackColor", "0");
+        settings.storeText("ImageCaption", "CaptionForeColor", "0");
+        settings.storeText("ImageCaption", "CaptionBackColor", "0");
         QCOMPARE(GetCaptionProperties(settings, 1280).foreColor, QColor(Qt::white));
-        settings.RegPutString("ImageCaption", "CaptionForeColor", "16777215");
-        settings.RegPutString("ImageCaption", "CaptionBackColor", "16777215");
+        settings.storeText("ImageCaption", "CaptionForeColor", "16777215");
+        settings.storeText("ImageCaption", "CaptionBackColor", "16777215");
         QCOMPARE(GetCaptionProperties(settings, 1280).foreColor, QColor(Qt::black));
         c.fontName = "DejaVu Sans";
         c.fontSize = 18;
@@ -274,8 +274,8 @@ private slots:
         c.left = 10;
         c.height = 30;
         StoreCaptionProperties(settings, c);
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionFontBold"), QStringLiteral("-1"));
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionForeColor"),
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionFontBold"), QStringLiteral("-1"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionForeColor"),
                  QString::number(255 + 256 * 255));
         const CaptionProperties back = GetCaptionProperties(settings, 800);
         QCOMPARE(back.width, 1280);

@@ -57,10 +57,9 @@ private slots:
             w.chooseBackColour();
             w.confirm();
         }
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBorderStyle"), QStringLiteral("1"));
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBackColor"),
-                 QStringLiteral("65535"));
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionHeight"), QStringLiteral("1"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionBorderStyle"), QStringLiteral("1"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionBackColor"), QStringLiteral("65535"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionHeight"), QStringLiteral("1"));
         {
             ImageCaptionWindow w(settings, prompts, 1024);
             QVERIFY(w.findChild<QRadioButton*>("Option3D1_1")->isChecked());
@@ -70,8 +69,7 @@ private slots:
             QCOMPARE(w.properties().backColor, QColor(0, 0, 255));
             w.cancel();
         }
-        QCOMPARE(settings.RegGetString("ImageCaption", "CaptionBackColor"),
-                 QStringLiteral("65535"));
+        QCOMPARE(settings.storedText("ImageCaption", "CaptionBackColor"), QStringLiteral("65535"));
         QCOMPARE(prompts.pending(), 0);
     }
 
@@ -82,12 +80,12 @@ private slots:
         ProgramState state;
         state.AppDir = env.appDir();
         SlideshowValues values;
-        settings.RegPutString("Slide Show", "EffectDelay", "30");
+        settings.storeText("Slide Show", "EffectDelay", "30");
         QVERIFY(test::writeFile(state.AppDir + "Effects.txt",
                                 "0000,Wipe,1\n0001,Iris,2\n0002,Clock,3\n"));
 
         WipeSelection selection;
-        WipePatternsWindow w(selection, state, values, settings, prompts);
+        WipePatternsWindow w(selection, state.AppDir, values, settings, prompts);
         QStringList captions;
         w.setCaptionSink([&captions](const QString& c) { captions << c; });
         whenShown(&w, [&w] {
@@ -107,12 +105,10 @@ private slots:
         w.run();
         QCOMPARE(captions.first(), QStringLiteral("BUSY: Loading wipe patterns (0000,Wipe,1)..."));
         QCOMPARE(captions.last(), QStringLiteral("BUSY: Saving configuration..."));
-        QCOMPARE(state.StatusWord, 99);
         const QByteArray kept("0000) Wipe [30], 1\n0002) Clock [75], 3\n");
         QCOMPARE(test::readFile(state.AppDir + "Effects2.txt"), kept);
 
         // Unticked, a double click removes; Cancel leaves the file as it was.
-        state.StatusWord = 0;
         whenShown(&w, [&w] {
             w.delayBox()->setChecked(false);
             w.selectionEntryClicked(0);
@@ -124,6 +120,19 @@ private slots:
         w.run();
         QCOMPARE(test::readFile(state.AppDir + "Effects2.txt"), kept);
         QCOMPARE(prompts.pending(), 0);
+
+        // The viewer closed while the lists load: loading stops and no window shows.
+        WipeSelection unloaded;
+        WipePatternsWindow stopped(unloaded, state.AppDir, values, settings, prompts);
+        int lines = 0;
+        stopped.setCaptionSink([&](const QString&) {
+            if (++lines == 2)
+                stopped.stop();
+        });
+        stopped.run();
+        QCOMPARE(lines, 2);
+        QVERIFY(!stopped.isVisible());
+        QCOMPARE(unloaded.catalogueLines(), 0);
     }
 };
 

@@ -172,7 +172,7 @@ private slots:
         QVERIFY(!PromptEffectGrain(settings, prompts, values)); // empty: nothing changes
         QCOMPARE(prompts.asked().last().defaultText, QStringLiteral("16"));
         QVERIFY(!PromptEffectGrain(settings, prompts, values));
-        QCOMPARE(settings.RegGetString("Slide Show", "EffectGrain"), QStringLiteral("16"));
+        QCOMPARE(settings.storedText("Slide Show", "EffectGrain"), QStringLiteral("16"));
         QCOMPARE(values.EffectGrain, 16);
 
         // A first use offers the value in force, 0, not an empty box.
@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(*PromptEffectDelay(settings, prompts, values), 40);
         QCOMPARE(prompts.asked().at(prompts.asked().size() - 3).defaultText, QStringLiteral("0"));
         QVERIFY(prompts.asked().at(prompts.asked().size() - 2).text.contains("stays 0 milli"));
-        QCOMPARE(settings.RegGetString("Slide Show", "EffectDelay"), QStringLiteral("40"));
+        QCOMPARE(settings.storedText("Slide Show", "EffectDelay"), QStringLiteral("40"));
         QCOMPARE(values.EffectDelay, 40);
 
         prompts.expectInput("SLIDESHOW INTERVAL", "abc")

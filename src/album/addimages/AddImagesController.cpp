@@ -7,7 +7,7 @@
 #include "album/filebrowser/FileBrowserPatterns.h"
 #include "album/scan/DirectoryScan.h"
 #include "common/FolderCheck.h"
-#include "common/ProgramState.h"
+#include "common/OptionFlags.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "formats/FormatTable.h"
@@ -38,10 +38,11 @@ QString folderOf(const QString& path) {
 
 } // namespace
 
-AddImagesController::AddImagesController(ProgramState& state, Settings& settings,
-                                         PromptService& prompts, QObject* parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_prompts(prompts),
-      m_folderFiles(new QStringListModel(this)),
+AddImagesController::AddImagesController(const QString& appDir, const OptionFlags& options,
+                                         Settings& settings, PromptService& prompts,
+                                         QObject* parent)
+    : QObject(parent), m_appDir(appDir), m_options(options), m_settings(settings),
+      m_prompts(prompts), m_folderFiles(new QStringListModel(this)),
       m_folderSelection(new QItemSelectionModel(m_folderFiles, this)),
       m_list(new AddImagesList(kDefaultListLimit, this)),
       m_listSelection(new QItemSelectionModel(m_list, this)),
@@ -56,15 +57,12 @@ AddImagesController::~AddImagesController() {
 
 void AddImagesController::load(const QStringList& files) {
     BusyGuard busy(m_prompts);
-    m_recursive = Val(m_settings.RegGetString(QLatin1String(section::Options),
-                                              QStringLiteral("Recursive"))) != 0;
+    m_recursive = m_settings.get(key::Recursive);
     emit recursiveChanged(m_recursive);
-    m_skipDuplicates = Val(m_settings.RegGetString(QLatin1String(section::Options),
-                                                   QStringLiteral("SkipDuplicates"))) != 0;
+    m_skipDuplicates = m_settings.get(key::SkipDuplicates);
     emit skipDuplicatesChanged(m_skipDuplicates);
 
-    QString folder = m_settings.RegGetString(QLatin1String(section::Directories),
-                                             QStringLiteral("AddImgFromDir"));
+    QString folder = m_settings.get(key::AddImgFromDir);
     folder = folder.isEmpty() ? firstFolder() : WithTrailingSlash(folder);
     // A folder that is gone (a disk taken away) gives way to the program folder; one that is
     // there but can't be read says why first, and stays remembered for when it can.
@@ -73,14 +71,12 @@ void AddImagesController::load(const QStringList& files) {
         m_prompts.beep();
         m_prompts.msgBox(folder + QStringLiteral(": ") + check.reason, MsgIcon::Critical,
                          QStringLiteral("UNEXPECTED ERROR! (AddImages: Form_Load)"));
-        folder = m_state.AppDir;
+        folder = m_appDir;
     } else if (check.result == FolderCheck::Result::Missing) {
-        folder = m_state.AppDir;
-        m_settings.RegPutString(QLatin1String(section::Directories),
-                                QStringLiteral("AddImgFromDir"), folder);
+        folder = m_appDir;
+        m_settings.set(key::AddImgFromDir, folder);
     }
-    m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
-                                                   QStringLiteral("FilesPattern"));
+    m_storedPattern = m_settings.get(key::FilesPattern);
 
     if (files.isEmpty()) {
         pointFileBoxAt(folder, searchPattern());
@@ -97,7 +93,7 @@ void AddImagesController::load(const QStringList& files) {
     }
 
     m_settingBoxes = true;
-    m_typeBoxes = CheckedBoxesForPattern(m_state.FilesPattern, TypeBoxSet::AddImages);
+    m_typeBoxes = CheckedBoxesForPattern(m_storedPattern, TypeBoxSet::AddImages);
     emit typeBoxesChanged();
     m_settingBoxes = false;
 
@@ -126,7 +122,7 @@ void AddImagesController::setPatternText(const QString& text) {
 }
 
 QString AddImagesController::defaultPattern() const {
-    const QString stored = m_state.FilesPattern.trimmed();
+    const QString stored = m_storedPattern.trimmed();
     if (stored.isEmpty() || stored == QLatin1String(kNoFilesPattern))
         return ReadableFilesPattern();
     return stored;
@@ -139,14 +135,13 @@ QString AddImagesController::searchPattern() const {
 void AddImagesController::storeFolder() {
     m_folder = WithTrailingSlash(m_folder);
     // Each write rewrites the settings file and waits for the disk: only a change is written.
-    const QString directories = QLatin1String(section::Directories);
-    if (m_settings.RegGetString(directories, QStringLiteral("AddImgFromDir")) != m_folder)
-        m_settings.RegPutString(directories, QStringLiteral("AddImgFromDir"), m_folder);
+    if (m_settings.get(key::AddImgFromDir) != m_folder)
+        m_settings.set(key::AddImgFromDir, m_folder);
 }
 
 void AddImagesController::titleForListCount() {
     showListCount();
-    m_state.StatusWord = 0;
+    m_cancelled = false;
     emit selectAllEnabled(true);
 }
 
@@ -262,14 +257,12 @@ void AddImagesController::addDropped(const QStringList& paths) {
 
 void AddImagesController::setRecursive(bool on) {
     m_recursive = on;
-    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("Recursive"),
-                            on ? QStringLiteral("-1") : QStringLiteral("0"));
+    m_settings.set(key::Recursive, on);
 }
 
 void AddImagesController::setSkipDuplicates(bool on) {
     m_skipDuplicates = on;
-    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("SkipDuplicates"),
-                            on ? QStringLiteral("-1") : QStringLiteral("0"));
+    m_settings.set(key::SkipDuplicates, on);
 }
 
 void AddImagesController::showRecursive(bool on) {
@@ -282,9 +275,8 @@ void AddImagesController::typeBoxClicked(int box, bool on) {
         return;
     BusyGuard busy(m_prompts);
     m_typeBoxes = ApplyBoxClick(m_typeBoxes, box, on);
-    m_state.FilesPattern = PatternForCheckedBoxes(m_typeBoxes, TypeBoxSet::AddImages);
-    m_settings.RegPutString(QLatin1String(section::FilesParameters), QStringLiteral("FilesPattern"),
-                            m_state.FilesPattern);
+    m_storedPattern = PatternForCheckedBoxes(m_typeBoxes, TypeBoxSet::AddImages);
+    m_settings.set(key::FilesPattern, m_storedPattern);
     m_settingBoxes = true;
     emit typeBoxesChanged();
     m_settingBoxes = false;
@@ -327,7 +319,7 @@ void AddImagesController::showImageInfo(const QString& path, Reporting reporting
     m_currentImagePath = path;
     if (!details.clip)
         emit previewRequested(path);
-    if (m_state.StatusWord == 1)
+    if (m_cancelled)
         return;
     emit detailsShown(details);
     if (details.clip) {
@@ -363,13 +355,13 @@ void AddImagesController::setTitle(const QString& title) {
 }
 
 void AddImagesController::deleteScannerFiles() {
-    QDir app(m_state.AppDir);
+    QDir app(m_appDir);
     for (const QString& name : app.entryList({QStringLiteral("*.scf")}, QDir::Files))
         app.remove(name);
 }
 
 bool AddImagesController::cancel() {
-    m_state.StatusWord = 1;
+    m_cancelled = true;
     if (m_run->running()) {
         m_run->requestStop(); // the run stops after the file in hand, then closes the window
         return false;
@@ -382,7 +374,7 @@ bool AddImagesController::cancel() {
 }
 
 bool AddImagesController::closeBoxClicked() {
-    m_state.StatusWord = 1;
+    m_cancelled = true;
     if (m_run->running()) {
         m_run->requestStop();
         return false;

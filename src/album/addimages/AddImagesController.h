@@ -23,13 +23,14 @@ class AddImagesScanner;
 class AddImagesSearch;
 class PromptService;
 class Settings;
-struct ProgramState;
+struct OptionFlags;
 
 class AddImagesController : public QObject {
     Q_OBJECT
 public:
-    AddImagesController(ProgramState& state, Settings& settings, PromptService& prompts,
-                        QObject* parent = nullptr);
+    // options: the option tools, as they are when a run or a scan starts.
+    AddImagesController(const QString& appDir, const OptionFlags& options, Settings& settings,
+                        PromptService& prompts, QObject* parent = nullptr);
     ~AddImagesController() override;
 
     // Opening the window. files: pictures named on the command line; they become the list and
@@ -44,7 +45,8 @@ public:
     const QString& currentImagePath() const { return m_currentImagePath; }
     void setCurrentImagePath(const QString& path) { m_currentImagePath = path; }
 
-    ProgramState& state() { return m_state; }
+    const QString& appDir() const { return m_appDir; }
+    const OptionFlags& options() const { return m_options; }
     Settings& settings() { return m_settings; }
     PromptService& prompts() { return m_prompts; }
     AddImagesSearch& search() { return *m_search; }
@@ -136,7 +138,8 @@ private:
     void showListCount();
     void showClipDetails(quint64 generation, const ImageDetails& details);
 
-    ProgramState& m_state;
+    QString m_appDir; // where scanned pages wait, and the folder of last resort
+    const OptionFlags& m_options;
     Settings& m_settings;
     PromptService& m_prompts;
     QString m_albumPath;
@@ -144,6 +147,7 @@ private:
     QString m_folder;
     QString m_filePattern;
     QString m_patternText;
+    QString m_storedPattern;          // the pattern of the ticked type boxes, as stored
     QMap<QString, QString> m_leftOut; // path -> why it was left out
     qint64 m_leftOutNotKept = 0;
     QString m_title;
@@ -151,6 +155,7 @@ private:
     bool m_skipDuplicates = false;
     bool m_loaded = false;
     bool m_settingBoxes = false;
+    bool m_cancelled = false; // "&Cancel" or the close box: a selection shows no details
     QList<bool> m_typeBoxes;
     QStringListModel* m_folderFiles;
     QItemSelectionModel* m_folderSelection;

@@ -28,11 +28,9 @@ AddImagesRun::~AddImagesRun() = default;
 void AddImagesRun::start() {
     if (m_running)
         return;
-    ProgramState& state = m_window.state();
     PromptService& prompts = m_window.prompts();
     m_running = true;
     emit buttonsEnabled(false);
-    state.StatusWord = 0;
     m_albumRows = 0;
     m_protectedAlbum = false;
     m_ran = false;
@@ -41,7 +39,6 @@ void AddImagesRun::start() {
     m_skipped.clear();
     m_failed.clear();
     if (m_window.list()->rowCount() == 0) {
-        state.StatusWord = 2;
         finish(Next::Finish);
         return;
     }
@@ -58,10 +55,10 @@ void AddImagesRun::start() {
     emit selectAllCaption(QStringLiteral("Cancel"));
 
     AddRunOptions options;
-    options.compressStorage = state.options.CompressStorage;
-    options.dateTaken = state.options.DateTakenFromPhoto;
+    options.compressStorage = m_window.options().CompressStorage;
+    options.dateTaken = m_window.options().DateTakenFromPhoto;
     options.skipDuplicates = m_window.skipDuplicates();
-    options.workFolder = state.AppDir;
+    options.workFolder = m_window.appDir();
     options.askNames = m_window.list()->rowCount() == 1;
     options.fileErrorMessages = true;
     m_job = std::make_unique<AddRunJob>(*m_album, prompts, m_window.list()->paths(), options);
@@ -160,14 +157,11 @@ void AddImagesRun::reportSummary() {
 }
 
 void AddImagesRun::finish(Next next) {
-    ProgramState& state = m_window.state();
     PromptService& prompts = m_window.prompts();
     if (next == Next::Finish) {
         emit selectAllCaption(QStringLiteral("Add All"));
         if (m_ran)
             reportSummary();
-        if (m_albumRows == 0)
-            state.StatusWord = 9;
         m_window.deleteScannerFiles();
         if (m_albumRows == 0) {
             const MsgResult answer = prompts.msgBox(
@@ -189,7 +183,6 @@ void AddImagesRun::finish(Next next) {
     m_window.setTitle(QString::number(files) +
                       (files < 2 ? QStringLiteral(" file") : QStringLiteral(" files")));
     m_window.storeFolder();
-    state.StatusWord = 0;
     m_running = false;
     emit finished();
     emit m_window.closeRequested();

@@ -9,10 +9,6 @@
 #include "platform/scanner/ScanJob.h"
 
 namespace q32 {
-namespace {
-const QString kSection = QStringLiteral("Scanner");
-}
-
 AddImagesScanner::AddImagesScanner(AddImagesController& window) : m_window(window) {}
 
 AddImagesScanner::~AddImagesScanner() = default;
@@ -23,17 +19,17 @@ bool AddImagesScanner::running() const {
 
 ScanSettings AddImagesScanner::savedSettings() const {
     Settings& s = m_window.settings();
-    return {s.RegGetString(kSection, QStringLiteral("Device")),
-            s.RegGetString(kSection, QStringLiteral("Source")),
-            s.integer(kSection, QStringLiteral("Resolution"))};
+    return {s.get(key::ScannerDevice), s.get(key::ScannerSource), s.get(key::ScannerResolution)};
 }
 
 void AddImagesScanner::saveSettings(const ScanSettings& settings) {
     Settings& s = m_window.settings();
-    s.RegPutString(kSection, QStringLiteral("Device"), settings.device);
-    s.RegPutString(kSection, QStringLiteral("Source"), settings.source);
-    s.RegPutString(kSection, QStringLiteral("Resolution"),
-                   settings.resolution > 0 ? QString::number(settings.resolution) : QString());
+    s.set(key::ScannerDevice, settings.device);
+    s.set(key::ScannerSource, settings.source);
+    if (settings.resolution > 0)
+        s.set(key::ScannerResolution, settings.resolution);
+    else
+        s.clear(key::ScannerResolution);
 }
 
 void AddImagesScanner::scan() {
@@ -56,7 +52,6 @@ void AddImagesScanner::cancel() {
 
 void AddImagesScanner::finished() {
     PromptService& prompts = m_window.prompts();
-    ProgramState& state = m_window.state();
     const ScanResult& result = m_job->result();
     m_busy.reset();
     emit runningChanged(false);
@@ -82,11 +77,11 @@ void AddImagesScanner::finished() {
         return;
     }
 
-    const QString path =
-        state.AppDir + QStringLiteral("scan") + QString::number(m_counter) + QStringLiteral(".scf");
+    const QString path = m_window.appDir() + QStringLiteral("scan") + QString::number(m_counter) +
+                         QStringLiteral(".scf");
     m_window.setCurrentImagePath(path);
-    const SaveOptions options = state.options.CompressStorage ? SaveOptions{10, 24, 20, false}
-                                                              : SaveOptions{6, 24, 0, false};
+    const SaveOptions options = m_window.options().CompressStorage ? SaveOptions{10, 24, 20, false}
+                                                                   : SaveOptions{6, 24, 0, false};
     const ImagingCondition saved = SaveImage(result.page, path, options);
     if (saved != ImagingCondition::None) {
         prompts.beep();

@@ -2,7 +2,6 @@
 
 #include "album/AlbumFileDialog.h"
 #include "common/FolderCheck.h"
-#include "common/ProgramState.h"
 #include "platform/prompt/PromptService.h"
 
 #include <QDir>
@@ -11,7 +10,7 @@
 
 namespace q32 {
 
-QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QString& recentEntry,
+QString AskAlbumFileName(PromptService& prompts, const QString& recentEntry,
                          const QString& openAlbum) {
     // "&1 /path/album.mdb": the path after the three-character prefix.
     QString offered = !openAlbum.isEmpty()                       ? openAlbum
@@ -38,10 +37,8 @@ QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QStr
     request.fileName = offered;
     for (;;) {
         const QString chosen = prompts.saveFile(request);
-        if (chosen.isEmpty()) {
-            state.StatusWord = 1;
+        if (chosen.isEmpty())
             return {};
-        }
         // A file that does not exist yet is a new album, made by the first "&Add".
         const QString path = QFileInfo(chosen).absoluteFilePath();
         if (!QFileInfo::exists(path))
@@ -52,10 +49,8 @@ QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QStr
             MsgIcon::Question, QStringLiteral("WARNING"), MsgButtons::YesNoCancel);
         if (answer == MsgResult::Yes)
             return path;
-        if (answer != MsgResult::No) {
-            state.StatusWord = 1;
+        if (answer != MsgResult::No)
             return {};
-        }
         request.initialDir = QFileInfo(path).absolutePath();
         request.fileName = path;
     }

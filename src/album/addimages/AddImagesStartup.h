@@ -8,14 +8,13 @@
 namespace q32 {
 
 class PromptService;
-struct ProgramState;
 
 // Asks for the file of a new album, starting where the first recent album lives, and returns
-// it; empty (and StatusWord 1) when cancelled. The file need not exist: the first "&Add" of the
+// it; empty when cancelled. The file need not exist: the first "&Add" of the
 // Add Images window creates it. A file that exists is named, with the question whether the
 // pictures go into that album (No asks for another name). recentEntry is the caption of recent
 // entry 1; openAlbum, when an album is open, is offered instead, its name exactly as it is.
-QString AskAlbumFileName(ProgramState& state, PromptService& prompts, const QString& recentEntry,
+QString AskAlbumFileName(PromptService& prompts, const QString& recentEntry,
                          const QString& openAlbum = {});
 
 struct StartupRequest {

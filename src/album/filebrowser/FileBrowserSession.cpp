@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace q32 {
 
@@ -57,18 +58,29 @@ QPoint BrowserPlace(const QRect& keepClear, const QSize& frame, const QRect& scr
     return best;
 }
 
-FileBrowserSession::FileBrowserSession(ProgramState& state, Settings& settings)
-    : m_state(state), m_settings(settings) {}
+FileBrowserSession::FileBrowserSession(const QString& appDir, Settings& settings)
+    : m_appDir(appDir), m_settings(settings) {}
+
+namespace {
+QString FirstFolder(const Settings& settings) {
+    const QString images = settings.get(key::AddImgFromDir);
+    if (!images.isEmpty() && QFileInfo(images).isDir())
+        return images;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+} // namespace
 
 void FileBrowserSession::load() {
-    m_pattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
-                                        QStringLiteral("FilesPattern"));
-    m_state.FilesPattern = m_pattern;
+    m_pattern = m_settings.get(key::FilesPattern);
     m_checked = CheckedBoxesForPattern(m_pattern, TypeBoxSet::FileBrowser);
-    QString folder = m_state.ThumbNailsDir;
-    // A folder that is gone (a disk taken away) falls back to the program folder.
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = m_state.AppDir;
+    QString folder = m_settings.get(key::ThumbNailsDir);
+    if (folder.isEmpty())
+        folder = FirstFolder(m_settings);
+    if (!QDir(folder).exists())
+        folder = m_appDir;
     setFolder(folder);
 }
 
@@ -86,9 +98,7 @@ QString FileBrowserSession::pathOf(int fileIndex) const {
 void FileBrowserSession::boxClicked(int box, bool on) {
     m_checked = ApplyBoxClick(m_checked, box, on);
     m_pattern = PatternForCheckedBoxes(m_checked, TypeBoxSet::FileBrowser);
-    m_state.FilesPattern = m_pattern;
-    m_settings.RegPutString(QLatin1String(section::FilesParameters), QStringLiteral("FilesPattern"),
-                            m_pattern);
+    m_settings.set(key::FilesPattern, m_pattern);
     listFiles();
 }
 
@@ -97,19 +107,12 @@ void FileBrowserSession::listFiles() {
 }
 
 FileBrowserSession::Outcome FileBrowserSession::finish(bool accept) {
-    if (!accept) {
-        m_state.StatusWord = 1;
+    if (!accept)
         return Outcome::Cancelled;
-    }
-    if (m_files.isEmpty()) {
-        m_state.StatusWord = 1;
+    if (m_files.isEmpty())
         return Outcome::EmptyFolder;
-    }
     // A mount point is stored as it is: its "/" is already there.
-    m_state.ThumbNailsDir = m_folder;
-    m_settings.RegPutString(QLatin1String(section::Directories), QStringLiteral("ThumbNailsDir"),
-                            m_folder);
-    m_state.StatusWord = 0;
+    m_settings.set(key::ThumbNailsDir, m_folder);
     return Outcome::Accepted;
 }
 

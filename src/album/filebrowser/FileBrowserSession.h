@@ -1,7 +1,7 @@
 #pragma once
 // What the file browser (DriveAssignments) does, without its widgets: the folder and its files
 // filtered by the type boxes, the description line of a clicked file, and accepting or
-// cancelling, which report through StatusWord and store the folder and the pattern.
+// cancelling, which store the folder and the pattern.
 
 #include "album/filebrowser/FileBrowserPatterns.h"
 
@@ -15,7 +15,6 @@
 namespace q32 {
 
 class Settings;
-struct ProgramState;
 
 // "name  (640x480) (24 bpp) (1,234,567 bytes) ", or "UNRECOGNIZED FILE FORMAT" when the file
 // is not a picture; empty for clips, which have no such line.
@@ -29,9 +28,11 @@ QPoint BrowserPlace(const QRect& keepClear, const QSize& frame, const QRect& scr
 
 class FileBrowserSession {
 public:
-    FileBrowserSession(ProgramState& state, Settings& settings);
+    FileBrowserSession(const QString& appDir, Settings& settings);
 
-    // Start-up: the folder and pattern the program remembers (ThumbNailsDir, FilesPattern).
+    // Start-up: the folder and pattern the program remembers. Until a folder is chosen the
+    // browser starts where pictures were last added from, else in the pictures folder, else
+    // home; a folder that is gone (a disk taken away) gives way to the program folder.
     void load();
 
     const QString& folder() const { return m_folder; }
@@ -53,7 +54,7 @@ public:
 private:
     void listFiles();
 
-    ProgramState& m_state;
+    QString m_appDir;
     Settings& m_settings;
     QString m_folder;
     QString m_pattern;

@@ -47,10 +47,11 @@ QPushButton* button(const QString& caption, const QString& name, const QString& 
 
 } // namespace
 
-AddImagesWindow::AddImagesWindow(ProgramState& state, Settings& settings, PromptService& prompts,
+AddImagesWindow::AddImagesWindow(const QString& appDir, const OptionFlags& options,
+                                 Settings& settings, PromptService& prompts,
                                  const QString& albumPath, QWidget* parent)
-    : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts),
-      m_controller(new AddImagesController(state, settings, prompts, this)) {
+    : QDialog(parent), m_settings(settings), m_prompts(prompts),
+      m_controller(new AddImagesController(appDir, options, settings, prompts, this)) {
     setObjectName(QStringLiteral("AddImages"));
     setWindowTitle(QStringLiteral("Add Images to Depository"));
     setProperty("helpPage", QStringLiteral("add-images.html"));
@@ -303,8 +304,7 @@ void AddImagesWindow::connectController() {
 }
 
 void AddImagesWindow::load(const QStringList& pictures) {
-    move(m_settings.integer(QLatin1String(section::AddImages), QStringLiteral("Left")),
-         m_settings.integer(QLatin1String(section::AddImages), QStringLiteral("Top")));
+    move(m_settings.get(key::AddImagesPlace));
     m_controller->load(pictures);
 }
 
@@ -383,10 +383,7 @@ bool AddImagesWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AddImagesWindow::savePosition() {
-    m_settings.RegPutString(QLatin1String(section::AddImages), QStringLiteral("Left"),
-                            QString::number(x()));
-    m_settings.RegPutString(QLatin1String(section::AddImages), QStringLiteral("Top"),
-                            QString::number(y()));
+    m_settings.set(key::AddImagesPlace, pos());
 }
 
 void AddImagesWindow::finish() {

@@ -18,22 +18,24 @@ class AddImagesPreview;
 class PromptService;
 class Settings;
 struct ImageDetails;
-struct ProgramState;
+struct OptionFlags;
 
-// How the window ended, beside StatusWord.
+// How the window ended.
 struct AddImagesResult {
-    qint64 albumRows = 0; // rows in the album after the last run; 0 when none ran
+    // Rows in the album after the last run; 0 when none ran. Only a run counts rows, and a run
+    // that counted any closes the window.
+    qint64 albumRows = 0;
 };
 
 class AddImagesWindow : public QDialog {
     Q_OBJECT
 public:
-    AddImagesWindow(ProgramState& state, Settings& settings, PromptService& prompts,
-                    const QString& albumPath, QWidget* parent = nullptr);
+    AddImagesWindow(const QString& appDir, const OptionFlags& options, Settings& settings,
+                    PromptService& prompts, const QString& albumPath, QWidget* parent = nullptr);
     ~AddImagesWindow() override;
 
     // Loads the window (with pictures from outside listed, the first selected) and shows it
-    // modally; StatusWord and the result tell the caller how it ended.
+    // modally; the result tells the caller how it ended.
     AddImagesResult showModal(const QStringList& pictures = {});
     void load(const QStringList& pictures = {});
 
@@ -56,7 +58,6 @@ private:
     void savePosition();
     void finish();
 
-    ProgramState& m_state;
     Settings& m_settings;
     PromptService& m_prompts;
     AddImagesController* m_controller;

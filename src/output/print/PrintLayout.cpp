@@ -1,6 +1,5 @@
 #include "output/print/PrintLayout.h"
 
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
@@ -49,8 +48,8 @@ QString PrintSingleText(float value) {
     return QString::number(double(value), 'g', 7);
 }
 
-PrintLayout::PrintLayout(Settings& settings, PromptService& prompts, ProgramState& state)
-    : m_settings(settings), m_prompts(prompts), m_state(state) {}
+PrintLayout::PrintLayout(Settings& settings, PromptService& prompts)
+    : m_settings(settings), m_prompts(prompts) {}
 
 bool PrintLayout::takePrinterFacts(const PrinterFacts& facts) {
     m_printerName = facts.deviceName.section(QChar(0), 0, 0);
@@ -61,11 +60,8 @@ bool PrintLayout::takePrinterFacts(const PrinterFacts& facts) {
         const QString answer =
             m_prompts.input(QString::fromUtf16(kResolutionQuestion),
                             QStringLiteral("PRINTER RESOLUTION"), QStringLiteral("600"));
-        if (answer.isEmpty()) {
-            m_state.StatusWord = 1;
+        if (answer.isEmpty())
             return false;
-        }
-        m_state.StatusWord = 0;
         m_resolutionText = answer;
     }
     m_copiesText = QString::number(facts.copies);
@@ -134,31 +130,25 @@ QSize PrintLayout::sheetSize() const {
 }
 
 QPoint PrintLayout::savedWindowPosition() const {
-    return {m_settings.integer(QLatin1String(printsection::Window), QStringLiteral("Left")),
-            m_settings.integer(QLatin1String(printsection::Window), QStringLiteral("Top"))};
+    return m_settings.get(key::PrintPlace);
 }
 
 void PrintLayout::saveWindowPosition(QPoint position) {
-    m_settings.RegPutString(QLatin1String(printsection::Window), QStringLiteral("Left"),
-                            QString::number(position.x()));
-    m_settings.RegPutString(QLatin1String(printsection::Window), QStringLiteral("Top"),
-                            QString::number(position.y()));
+    m_settings.set(key::PrintPlace, position);
 }
 
 bool PrintLayout::dither() const {
-    return m_settings.number(QLatin1String(section::Options), QStringLiteral("DitherPaint")) != 0;
+    return m_settings.get(key::DitherPaint);
 }
 
 void PrintLayout::load(QSize pictureSize) {
     m_armed = false;
     m_loading = true;
     m_picture = pictureSize;
-    const QString hardCopy = QLatin1String(printsection::HardCopy);
-    m_preserveRatio = m_settings.number(hardCopy, QStringLiteral("PreserveRatio")) != 0;
-    m_increment = ToInt16(m_settings.number(hardCopy, QStringLiteral("SpinIncrement")));
-    setBox(PrintBox::Left,
-           PrintNumberText(m_settings.number(hardCopy, QStringLiteral("PrintLeft"))));
-    setBox(PrintBox::Top, PrintNumberText(m_settings.number(hardCopy, QStringLiteral("PrintTop"))));
+    m_preserveRatio = m_settings.get(key::PreserveRatio) != 0;
+    m_increment = ToInt16(m_settings.get(key::SpinIncrement));
+    setBox(PrintBox::Left, PrintNumberText(m_settings.get(key::PrintLeft)));
+    setBox(PrintBox::Top, PrintNumberText(m_settings.get(key::PrintTop)));
     setBox(PrintBox::Increment, QString::number(m_increment));
     setBox(PrintBox::Width, PrintSingleText(float(pictureSize.width())));
     setBox(PrintBox::Height, PrintSingleText(float(pictureSize.height())));
@@ -241,7 +231,7 @@ void PrintLayout::changed(PrintBox box) {
             setBox(box, QStringLiteral("0")); // stores and redraws
             return;
         }
-        store(box == PrintBox::Left ? "PrintLeft" : "PrintTop", text(box));
+        m_settings.set(box == PrintBox::Left ? key::PrintLeft : key::PrintTop, text(box));
         break;
     case PrintBox::Width:
     case PrintBox::Height:
@@ -260,7 +250,7 @@ void PrintLayout::changed(PrintBox box) {
         break;
     case PrintBox::Increment:
         m_increment = ToInt16(value(box));
-        store("SpinIncrement", text(box));
+        m_settings.set(key::SpinIncrement, text(box));
         return;
     }
     redraw();
@@ -278,7 +268,7 @@ void PrintLayout::setPreserveRatio(bool on) {
         return;
     m_preserveRatio = on;
     // Ticking does not resize: the next change of either size does.
-    store("PreserveRatio", on ? QStringLiteral("1") : QStringLiteral("0"));
+    m_settings.set(key::PreserveRatio, on ? 1 : 0);
 }
 
 void PrintLayout::spinUp(PrintBox box) {
@@ -396,10 +386,6 @@ void PrintLayout::redraw() {
     }
     if (sheetChanged)
         sheetChanged();
-}
-
-void PrintLayout::store(const char* name, const QString& text) {
-    m_settings.RegPutString(QLatin1String(printsection::HardCopy), QLatin1String(name), text);
 }
 
 } // namespace q32

@@ -17,19 +17,12 @@ namespace q32 {
 
 class PromptService;
 class Settings;
-struct ProgramState;
-
-// Where the print window keeps its values.
-namespace printsection {
-inline constexpr char HardCopy[] = "Hard Copy";
-inline constexpr char Window[] = "PrintFrm";
-} // namespace printsection
 
 enum class PrintBox { Left, Top, Width, Height, Increment };
 
 class PrintLayout {
 public:
-    PrintLayout(Settings& settings, PromptService& prompts, ProgramState& state);
+    PrintLayout(Settings& settings, PromptService& prompts);
 
     // Takes the printer's name, resolution, paper and orientation, and asks for the resolution
     // or the paper size when the printer reports none. False when the resolution question was
@@ -99,7 +92,6 @@ private:
     void changed(PrintBox box);
     void spinSize(PrintBox box, bool up);
     void redraw();
-    void store(const char* name, const QString& text);
     double value(PrintBox box) const;
     // The largest Left (or Top) at which the picture ends on the page.
     double furthest(PrintBox box) const;
@@ -107,7 +99,6 @@ private:
 
     Settings& m_settings;
     PromptService& m_prompts;
-    ProgramState& m_state;
 
     QString m_printerName;
     QString m_resolutionText;

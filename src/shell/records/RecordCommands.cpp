@@ -166,8 +166,7 @@ void RecordCommands::attachSound() {
     request.title = QStringLiteral("Select Sound File");
     request.filter =
         QStringLiteral("Wave Files (*.wav)|*.wav|MIDI Files (*.mid)|*.mid|All Files (*.*)|*.*");
-    request.initialDir = ResolvePathCase(
-        m_settings.RegGetString(QLatin1String(section::Directories), QStringLiteral("AlbumsDir")));
+    request.initialDir = ResolvePathCase(m_settings.get(key::AlbumsDir));
     request.applyFlags(4100);
     const QString chosen = m_prompts.openFile(request);
     if (chosen.isEmpty())
@@ -208,11 +207,9 @@ void RecordCommands::exportCurrentPicture() {
     request.filter = QStringLiteral("All Files|*.*");
     request.fileName = row->imageFile;
     // Where the last export went, else the albums' folder.
-    request.initialDir =
-        !m_lastExportDir.isEmpty()
-            ? m_lastExportDir
-            : ResolvePathCase(m_settings.RegGetString(QLatin1String(section::Directories),
-                                                      QStringLiteral("AlbumsDir")));
+    request.initialDir = !m_lastExportDir.isEmpty()
+                             ? m_lastExportDir
+                             : ResolvePathCase(m_settings.get(key::AlbumsDir));
     request.applyFlags(2050);
     const QString target = m_prompts.saveFile(request);
     if (target.isEmpty())
@@ -306,9 +303,8 @@ void RecordCommands::editPictureExternally() {
     if (m_editor)
         return; // the records are locked while an editor runs
     const QString folder = PrivateFiles::folder();
-    const auto editor = FindImageEditor(
-        m_settings.RegGetString(QLatin1String(section::Options), QStringLiteral("ImageProcessor")),
-        m_state.AppDir, folder + QLatin1Char('/') + QLatin1String(kEditorPicture));
+    const auto editor = FindImageEditor(m_settings.get(key::ImageProcessor), m_state.AppDir,
+                                        folder + QLatin1Char('/') + QLatin1String(kEditorPicture));
     if (!editor) {
         m_prompts.msgBox(
             QStringLiteral("No image editor is set. Name the program to run as \"ImageProcessor\" "

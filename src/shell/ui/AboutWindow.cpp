@@ -1,6 +1,6 @@
 #include "shell/ui/AboutWindow.h"
 
-#include "common/ProgramState.h"
+#include "common/OptionFlags.h"
 #include "common/SharedServices.h"
 #include "platform/prompt/PromptService.h"
 #include "quillon/Version.h"
@@ -71,8 +71,8 @@ QLabel* textLabel(const QString& name, const QString& text, int pointDelta, QWid
 
 } // namespace
 
-AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* parent)
-    : QDialog(parent), m_state(state), m_prompts(prompts), m_picture(new QLabel(this)),
+AboutWindow::AboutWindow(OptionFlags& options, PromptService& prompts, QWidget* parent)
+    : QDialog(parent), m_options(options), m_prompts(prompts), m_picture(new QLabel(this)),
       m_timer(new QTimer(this)), m_openingBox(new QCheckBox(this)) {
     setObjectName(QStringLiteral("AboutPelorus"));
     setWindowTitle(QStringLiteral("About Quillon 32"));
@@ -130,9 +130,9 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
     m_openingBox->setPalette(boxPalette);
     m_openingBox->setGeometry(24, 244, 496, 24);
     // A ticked box means no opening screen at the next start.
-    m_openingBox->setChecked(!m_state.options.OpeningScreen);
+    m_openingBox->setChecked(!m_options.OpeningScreen);
     connect(m_openingBox, &QCheckBox::clicked, this,
-            [this](bool ticked) { m_state.options.OpeningScreen = !ticked; });
+            [this](bool ticked) { m_options.OpeningScreen = !ticked; });
 
     auto* systemInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     systemInfo->setObjectName(QStringLiteral("Command1"));
@@ -150,9 +150,9 @@ AboutWindow::AboutWindow(ProgramState& state, PromptService& prompts, QWidget* p
     m_timer->start();
 }
 
-void AboutWindow::showModal(ProgramState& state, PromptService& prompts, CommandBar& tools,
+void AboutWindow::showModal(OptionFlags& options, PromptService& prompts, CommandBar& tools,
                             QWidget* parent) {
-    AboutWindow about(state, prompts, parent);
+    AboutWindow about(options, prompts, parent);
     connect(&about, &AboutWindow::openingScreenChosen, &tools,
             [&tools](bool show) { tools.setChecked(QStringLiteral("ID_OpeningScreen"), show); });
     about.exec();
@@ -229,7 +229,7 @@ void AboutWindow::showNextFrame() {
 
 void AboutWindow::closeWithOk() {
     m_timer->stop();
-    emit openingScreenChosen(m_state.options.OpeningScreen);
+    emit openingScreenChosen(m_options.OpeningScreen);
     accept();
 }
 

@@ -15,15 +15,15 @@ namespace q32 {
 
 class CommandBar;
 class PromptService;
-struct ProgramState;
+struct OptionFlags;
 
 class AboutWindow : public QDialog {
     Q_OBJECT
 public:
-    AboutWindow(ProgramState& state, PromptService& prompts, QWidget* parent = nullptr);
+    AboutWindow(OptionFlags& options, PromptService& prompts, QWidget* parent = nullptr);
 
     // Shows the window modally; OK gives the tool "ID_OpeningScreen" the opening-screen flag.
-    static void showModal(ProgramState& state, PromptService& prompts, CommandBar& tools,
+    static void showModal(OptionFlags& options, PromptService& prompts, CommandBar& tools,
                           QWidget* parent);
 
     // The programs tried by "System Info", first found on the PATH first.
@@ -50,7 +50,7 @@ private:
     void toggleAnimation();
     void closeWithOk();
 
-    ProgramState& m_state;
+    OptionFlags& m_options;
     PromptService& m_prompts;
     QLabel* m_picture;   // Picture1
     QLabel* m_frames[3]; // Picture2, indexes 0..2, never shown themselves

@@ -45,7 +45,7 @@ void AddImagesCommands::addImages(const QStringList& pictures) {
 void AddImagesCommands::createNewAlbum(const QStringList& pictures) {
     m_newAlbumPending = true;
     const QString chosen =
-        AskAlbumFileName(m_state, m_prompts, offeredAlbumName ? offeredAlbumName() : QString(),
+        AskAlbumFileName(m_prompts, offeredAlbumName ? offeredAlbumName() : QString(),
                          m_browser.album() ? m_browser.album()->path() : QString());
     if (!chosen.isEmpty())
         showAddImages(chosen, pictures);
@@ -57,14 +57,15 @@ void AddImagesCommands::showAddImages(const QString& albumPath, const QStringLis
     AddImagesResult result;
     {
         // Questions asked while it is up open over it: it is the topmost modal window.
-        AddImagesWindow window(m_state, m_settings, m_prompts, albumPath, &m_window);
+        AddImagesWindow window(m_state.AppDir, m_state.options, m_settings, m_prompts, albumPath,
+                               &m_window);
         result = window.showModal(pictures);
     }
     if (m_newAlbumPending) {
         // A new album exists only once something was added to it.
         if (QFileInfo::exists(albumPath))
             m_browser.openAlbum(albumPath);
-    } else if (m_state.StatusWord == 0 && result.albumRows >= 1) {
+    } else if (result.albumRows >= 1) {
         // Opened again rather than re-read: a protect step puts a new file in the album's place.
         m_browser.openAlbum(albumPath);
     }
@@ -72,20 +73,8 @@ void AddImagesCommands::showAddImages(const QString& albumPath, const QStringLis
 }
 
 void AddImagesCommands::loadFileBrowser() {
-    // The file browser's folder, always ending in "/"; a folder that is gone falls back to
-    // AppDir.
-    m_state.ThumbNailsDir = m_settings.RegGetString(QLatin1String(section::Directories),
-                                                    QStringLiteral("ThumbNailsDir"));
-    // Until a folder is chosen the browser starts where the pictures are, not at "/".
-    if (m_state.ThumbNailsDir.isEmpty())
-        m_state.ThumbNailsDir = firstBrowseFolder();
-    m_state.ThumbNailsDir = WithTrailingSlash(m_state.ThumbNailsDir);
-    if (!QDir(m_state.ThumbNailsDir).exists())
-        m_state.ThumbNailsDir = m_state.AppDir;
-    m_state.FilesPattern = m_settings.RegGetString(QLatin1String(section::FilesParameters),
-                                                   QStringLiteral("FilesPattern"));
-
-    m_fileBrowser = new FileBrowser(m_state, m_settings, &m_window);
+    // Loaded hidden on its remembered folder and pattern.
+    m_fileBrowser = new FileBrowser(m_state.AppDir, m_settings, &m_window);
     connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
         RecordMedia media;
         media.kind = MediaKindOfFile(path);
@@ -94,17 +83,6 @@ void AddImagesCommands::loadFileBrowser() {
     });
     connect(m_fileBrowser, &FileBrowser::descriptionChanged, &m_statusLine, &QLabel::setText);
     m_fileBrowser->load();
-}
-
-QString AddImagesCommands::firstBrowseFolder() const {
-    const QString images = m_settings.RegGetString(QLatin1String(section::Directories),
-                                                   QStringLiteral("AddImgFromDir"));
-    if (!images.isEmpty() && QFileInfo(images).isDir())
-        return images;
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
-        return pictures;
-    return QDir::homePath();
 }
 
 void AddImagesCommands::browseFolder() {

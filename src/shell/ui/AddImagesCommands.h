@@ -50,7 +50,6 @@ private:
     void showAddImages(const QString& albumPath, const QStringList& pictures);
     // Where the file browser starts before a folder was chosen in it: the image folder of Add
     // Images, else the user's pictures, else home.
-    QString firstBrowseFolder() const;
 
     AlbumBrowser& m_browser;
     PreviewPane& m_preview;

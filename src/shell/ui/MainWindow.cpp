@@ -43,20 +43,7 @@
 #include <QVBoxLayout>
 
 namespace q32 {
-namespace {
-
-// Colours are stored as one number: red + 256 * green + 65536 * blue.
-QColor colourFromNumber(qint64 n) {
-    return QColor(int(n & 0xff), int((n >> 8) & 0xff), int((n >> 16) & 0xff));
-}
-qint64 numberFromColour(const QColor& c) {
-    return c.red() + 256 * c.green() + 65536 * c.blue();
-}
-
-// Readable grid columns on a first start, before the user has widened any.
-constexpr int kFirstStartColumnWidths[] = {90, 0, 190, 200, 240, 170, 260};
-
-} // namespace
+namespace {} // namespace
 
 MainWindow::MainWindow(ProgramState& state, Settings& settings, PromptService& prompts,
                        QStringList arguments, QWidget* parent)
@@ -287,7 +274,6 @@ void MainWindow::toggleSound() {
 void MainWindow::registerCommands() {
     auto& d = m_dispatcher;
     d.setAfterCommand([this] {
-        m_state.StatusWord = 0;
         // A command still working off this thread (the editor, an export) keeps its busy caption.
         if (!records().busy())
             refreshCaption();
@@ -339,7 +325,7 @@ void MainWindow::registerCommands() {
     };
     AddMaintenanceCommands(d, *m_browser, releaseAlbum, *this, m_state, m_settings, m_prompts);
     d.add(QStringLiteral("ID_About"),
-          [this] { AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this); });
+          [this] { AboutWindow::showModal(m_state.options, m_prompts, *m_commandBar, this); });
     setProperty("helpPage", QStringLiteral("main-window.html"));
     auto* help = new HelpService(m_prompts, this);
     d.add(QStringLiteral("ID_Contents"), [help] { help->showContents(); });
@@ -428,23 +414,19 @@ void MainWindow::startUp() {
 
     // The option flags follow the tools' checked states.
     updateOptionFlags();
-    // Geometry, in the order Left, Top, Width, Height; never below the minimum size. Placed
-    // before any window of ours is made: the opening screen makes the main window's own, and a
-    // move after that places the client area, not the frame, at Left and Top.
-    move(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Left")),
-         m_settings.integer(QLatin1String(section::Main), QStringLiteral("Top")));
-    resize(std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Width")),
-                    minimumWidth()),
-           std::max(m_settings.integer(QLatin1String(section::Main), QStringLiteral("Height")),
-                    minimumHeight()));
+    // Never below the minimum size. Placed before any window of ours is made: the opening
+    // screen makes the main window's own, and a move after that places the client area, not
+    // the frame, at Left and Top.
+    const QRect frame = m_settings.mainWindowFrame();
+    move(frame.topLeft());
+    resize(frame.size().expandedTo(minimumSize()));
 
     // The About window as the opening screen; start-up goes on once it has closed.
     if (m_state.options.OpeningScreen)
-        AboutWindow::showModal(m_state, m_prompts, *m_commandBar, this);
+        AboutWindow::showModal(m_state.options, m_prompts, *m_commandBar, this);
     m_commandBar->setChecked(QStringLiteral("ID_OpeningScreen"), m_state.options.OpeningScreen);
 
-    m_selImgBackColor = colourFromNumber(qint64(
-        m_settings.number(QLatin1String(section::Options), QStringLiteral("SelImgBackColor"))));
+    m_selImgBackColor = m_settings.get(key::SelImgBackColor);
 
     // The file browser, loaded hidden.
     m_adding->loadFileBrowser();
@@ -468,10 +450,8 @@ void MainWindow::openAlbumFromArguments() {
     // Pictures named on the command line go to the Add Images window once the window shows.
     const StartupRequest request = ParseStartupArguments(m_arguments);
     if (request.newAlbum) {
-        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
-            m_adding->createNewAlbum(pictures);
-            m_state.StatusWord = 0;
-        });
+        QTimer::singleShot(
+            0, this, [this, pictures = request.pictures] { m_adding->createNewAlbum(pictures); });
         return;
     }
     if (!request.album.isEmpty())
@@ -479,23 +459,14 @@ void MainWindow::openAlbumFromArguments() {
     else
         openRecentAlbum(1);
     if (!request.pictures.isEmpty())
-        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
-            m_adding->addImages(pictures);
-            m_state.StatusWord = 0;
-        });
+        QTimer::singleShot(0, this,
+                           [this, pictures = request.pictures] { m_adding->addImages(pictures); });
 }
 
 void MainWindow::restoreColumnWidths() {
-    for (int n = 0; n < m_grid->rows().columnCount(); ++n) {
-        const QString stored = m_settings.RegGetString(QLatin1String(section::Grid),
-                                                       QStringLiteral("Column%1").arg(n));
-        // A first start has no widths yet: columns wide enough to read.
-        const int width = stored.isEmpty() && n < int(std::size(kFirstStartColumnWidths))
-                              ? kFirstStartColumnWidths[n]
-                              : m_settings.integer(QLatin1String(section::Grid),
-                                                   QStringLiteral("Column%1").arg(n));
-        m_grid->setColumnWidth(n, width);
-    }
+    const QList<int> widths = m_settings.gridColumnWidths(m_grid->rows().columnCount());
+    for (int n = 0; n < widths.size(); ++n)
+        m_grid->setColumnWidth(n, widths[n]);
 }
 
 void MainWindow::openRecentAlbum(int n) {
@@ -526,8 +497,8 @@ void MainWindow::showBusyCaption(const QString& caption) {
 void MainWindow::refreshCaption() {
     if (!m_state.SlideshowRunning && !m_closing && !isVisible())
         show();
-    const QString text =
-        m_browser->album() ? AlbumStatusText(m_state) : QStringLiteral("No Image Depository open");
+    const QString text = m_browser->album() ? AlbumStatusText(m_state.album)
+                                            : QStringLiteral("No Image Depository open");
     m_band->showStatus(text, palette().color(QPalette::Active, QPalette::Highlight),
                        palette().color(QPalette::Active, QPalette::HighlightedText));
     m_band->showFilter(m_browser->activeFilter());
@@ -544,9 +515,7 @@ void MainWindow::restoreDefaultToolbar() {
         layout->addMissingTools(ToolLayout::factory());
     applyLayoutLater(layout ? *layout : ToolLayout::factory());
     const RecentEntries factory = FactoryRecentEntries();
-    for (int n = 4; n >= 1; --n)
-        m_settings.RegPutString(QLatin1String(section::Recent), QStringLiteral("DBFile%1").arg(n),
-                                factory[n - 1]);
+    m_settings.setRecentAlbums(QStringList(factory.cbegin(), factory.cend()));
 }
 
 void MainWindow::chooseImageBackColor() {
@@ -554,8 +523,7 @@ void MainWindow::chooseImageBackColor() {
     if (!colour)
         return;
     m_selImgBackColor = *colour;
-    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("SelImgBackColor"),
-                            QString::number(numberFromColour(m_selImgBackColor)));
+    m_settings.set(key::SelImgBackColor, m_selImgBackColor);
 }
 
 void MainWindow::customizeToolbar() {
@@ -565,17 +533,11 @@ void MainWindow::customizeToolbar() {
 }
 
 void MainWindow::saveOnExit() {
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Left"),
-                            QString::number(x()));
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Top"),
-                            QString::number(y()));
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Width"),
-                            QString::number(width()));
-    m_settings.RegPutString(QLatin1String(section::Main), QStringLiteral("Height"),
-                            QString::number(height()));
+    m_settings.setMainWindowFrame(QRect(pos(), size()));
+    QList<int> widths;
     for (int n = 0; n < m_grid->rows().columnCount(); ++n)
-        m_settings.RegPutString(QLatin1String(section::Grid), QStringLiteral("Column%1").arg(n),
-                                QString::number(m_grid->columnWidth(n)));
+        widths << m_grid->columnWidth(n);
+    m_settings.setGridColumnWidths(widths);
     // The video pane lets go of its media; nothing handed to a program outside stays.
     m_preview->player().close();
     PrivateFiles::remove();

@@ -1,5 +1,6 @@
 #include "shell/ui/MaintenanceCommands.h"
 
+#include "common/ProgramState.h"
 #include "shell/CommandDispatcher.h"
 #include "shell/MaintenanceFlow.h"
 
@@ -12,7 +13,7 @@ MaintenanceFlow* AddMaintenanceCommands(CommandDispatcher& commands, AlbumBrowse
                                         std::function<void()> releaseHandles, QWidget& main,
                                         ProgramState& state, Settings& settings,
                                         PromptService& prompts) {
-    auto* flow = new MaintenanceFlow(state, settings, prompts, browser, &main);
+    auto* flow = new MaintenanceFlow(state.album, settings, prompts, browser, &main);
     flow->setReleaseHandles(std::move(releaseHandles));
     QObject::connect(flow, &MaintenanceFlow::titleChanged, &main, &QWidget::setWindowTitle);
 

@@ -24,14 +24,14 @@ void printCurrentImage(AlbumBrowser& browser, ProgramState& state, Settings& set
     const std::shared_ptr<AlbumMedia> source = media.source.lock();
     // A clip has no picture to print; a GIF prints its first frame.
     if (media.kind == MediaKind::Video || !source) {
-        ShowPrintPreview(picture, state, settings, prompts, parent);
+        ShowPrintPreview(picture, settings, prompts, parent);
         return;
     }
     // The picture is printed from its bytes, read off this thread.
     WhenReady(parent, source->read(media.rowId, PictureField::Image),
-              [&state, &settings, &prompts, parent, picture](const QByteArray& bytes) mutable {
+              [&settings, &prompts, parent, picture](const QByteArray& bytes) mutable {
                   picture.bytes = bytes;
-                  ShowPrintPreview(picture, state, settings, prompts, parent);
+                  ShowPrintPreview(picture, settings, prompts, parent);
               });
 }
 

@@ -37,11 +37,8 @@ void RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& set
                     const QString& password, QWidget* parent, std::function<void()> shown) {
     if (!FindSimilarUnavailableReason(browser).isEmpty())
         return;
-    const QString section = QStringLiteral("Main");
-    const QString key = QStringLiteral("SimilarDistance");
-    QString kept = settings.RegGetString(section, key);
-    if (kept.isEmpty())
-        kept = QString::number(kSimilarDistance);
+    static_assert(key::SimilarDistance.fallback == kSimilarDistance);
+    const QString kept = QString::number(settings.get(key::SimilarDistance));
     // Short: the box is as wide as its question.
     const QString answer = prompts.input(
         QStringLiteral("Largest difference from this picture, in bits of 64 (0: the same):"),
@@ -57,7 +54,7 @@ void RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& set
                        MsgIcon::Exclamation, QLatin1String(kTitle));
         return;
     }
-    settings.RegPutString(section, key, QString::number(distance));
+    settings.set(key::SimilarDistance, distance);
 
     AlbumRecordset& rows = *browser.recordset();
     const qint64 rowId = rows.currentRowId();

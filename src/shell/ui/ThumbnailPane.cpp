@@ -93,8 +93,7 @@ void ThumbnailPane::setOn(bool on) {
         m_grid->setFocus();
     }
     syncTool();
-    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("ThumbnailView"),
-                            on ? QStringLiteral("-1") : QStringLiteral("0"));
+    m_settings.set(key::ThumbnailView, on);
 }
 
 void ThumbnailPane::fillPictureHashes() {
@@ -110,8 +109,7 @@ void ThumbnailPane::fillPictureHashes() {
 }
 
 void ThumbnailPane::restore() {
-    setOn(m_settings.integer(QLatin1String(section::Options), QStringLiteral("ThumbnailView")) !=
-          0);
+    setOn(m_settings.get(key::ThumbnailView));
 }
 
 void ThumbnailPane::syncTool() {

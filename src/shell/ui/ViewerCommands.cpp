@@ -52,7 +52,7 @@ void MainWindow::registerViewerCommands() {
     d.add(QStringLiteral("ID_SelectWipePatterns"), [this] {
         WipeSelection selection;
         SlideshowValues values;
-        WipePatternsWindow window(selection, m_state, values, m_settings, m_prompts, this);
+        WipePatternsWindow window(selection, m_state.AppDir, values, m_settings, m_prompts, this);
         window.run();
     });
 }

@@ -141,10 +141,6 @@ void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
     loadSettings();
     m_sequence.begin(slideshow);
     enableViewerMenus(!slideshow);
-    if (m_state.StatusWord == 9) {
-        m_state.StatusWord = 0;
-        return;
-    }
     showFullScreen();
     m_canvas->setFocus();
     showCurrentPicture();
@@ -277,7 +273,6 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
         m_prompts.beep();
         m_prompts.msgBox(QStringLiteral("File not found!"), MsgIcon::Exclamation,
                          QStringLiteral("ERROR! (PELORUS: ShowFullPicture #1)"));
-        m_state.StatusWord = 9;
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
     }
@@ -434,7 +429,7 @@ void FullPicture::stopIconTick(bool clockEnabled) {
 void FullPicture::closeByClick() {
     m_state.SlideshowRunning = false;
     m_clock.setEnabled(false);
-    m_state.StatusWord = 99;
+    emit closedByClick();
     reject();
 }
 

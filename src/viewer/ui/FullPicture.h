@@ -73,6 +73,8 @@ public:
 
 signals:
     void pictureShown();
+    // A click on the picture closes the viewer; work it started stops.
+    void closedByClick();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -24,15 +24,6 @@
 #include <algorithm>
 
 namespace q32 {
-namespace {
-
-const QString kSlideShow = QLatin1String(section::SlideShow);
-
-QString flag(bool on) {
-    return on ? QStringLiteral("-1") : QStringLiteral("0");
-}
-
-} // namespace
 
 QAction* FullPicture::action(const char* name) const {
     return findChild<QAction*>(QLatin1String(name));
@@ -93,11 +84,11 @@ void FullPicture::buildMenus() {
 }
 
 void FullPicture::loadSettings() {
-    m_values.SlideInterval = m_settings.integer(kSlideShow, QStringLiteral("SlideShowInterval"));
-    m_cdPanelShown = m_settings.integer(kSlideShow, QStringLiteral("ShowCDPanel")) != 0;
-    m_annotationShown = m_settings.integer(kSlideShow, QStringLiteral("ShowAnnotation")) != 0;
-    m_values.EffectDelay = m_settings.integer(kSlideShow, QStringLiteral("EffectDelay"));
-    m_values.EffectGrain = m_settings.integer(kSlideShow, QStringLiteral("EffectGrain"));
+    m_values.SlideInterval = m_settings.get(key::SlideShowInterval);
+    m_cdPanelShown = m_settings.get(key::ShowCDPanel);
+    m_annotationShown = m_settings.get(key::ShowAnnotation);
+    m_values.EffectDelay = m_settings.get(key::EffectDelay);
+    m_values.EffectGrain = m_settings.get(key::EffectGrain);
 
     m_cdPanel->setVisible(m_cdPanelShown);
     action("mnuPlayCD")
@@ -135,7 +126,7 @@ void FullPicture::startSlideshow() {
     m_sequence.start();
     enableViewerMenus(false);
     if (!m_state.record.CurrentImageFile.isEmpty())
-        m_state.StatusWord = 0;
+        m_clock.resume();
 }
 
 void FullPicture::stopSlideshow() {
@@ -145,7 +136,7 @@ void FullPicture::stopSlideshow() {
 
 void FullPicture::pressStopIcon() {
     m_stopIcon->hide();
-    m_state.StatusWord = 2;
+    m_clock.stop();
     if (m_clock.isEnabled()) {
         m_cdPanel->cd().stop();
         enableViewerMenus(true);
@@ -163,7 +154,7 @@ void FullPicture::printPicture() {
         picture.bytes = m_still;
     picture.name = m_state.record.CurrentImageFile;
     picture.description = m_state.record.CurrentDescription;
-    ShowPrintPreview(picture, m_state, m_settings, m_prompts, this);
+    ShowPrintPreview(picture, m_settings, m_prompts, this);
     m_clock.setEnabled(running);
 }
 
@@ -225,7 +216,7 @@ void FullPicture::toggleAnnotation() {
     action("mnuShowMemo")
         ->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
                                     : QStringLiteral("Show Annotation"));
-    m_settings.RegPutString(kSlideShow, QStringLiteral("ShowAnnotation"), flag(m_annotationShown));
+    m_settings.set(key::ShowAnnotation, m_annotationShown);
 }
 
 void FullPicture::toggleCdPanel() {
@@ -241,7 +232,7 @@ void FullPicture::toggleCdPanel() {
     action("mnuPlayCD")
         ->setText(m_cdPanelShown ? QStringLiteral("Hide CD Panel")
                                  : QStringLiteral("Show CD Panel"));
-    m_settings.RegPutString(kSlideShow, QStringLiteral("ShowCDPanel"), flag(m_cdPanelShown));
+    m_settings.set(key::ShowCDPanel, m_cdPanelShown);
 }
 
 void FullPicture::toggleCdAutoStart() {
@@ -271,7 +262,7 @@ void FullPicture::toggleRandomImages() {
 WipeSelection& FullPicture::wipeSelection() {
     if (!m_selection) {
         m_selection.emplace();
-        LoadWipePatterns(*m_selection, m_state, m_settings, m_values, nullptr);
+        LoadWipePatterns(*m_selection, m_state.AppDir, m_settings, m_values, nullptr);
     }
     return *m_selection;
 }
@@ -279,13 +270,12 @@ WipeSelection& FullPicture::wipeSelection() {
 void FullPicture::chooseWipePatterns() {
     setWindowTitle(QStringLiteral("BUSY: Loading wipe patterns..."));
     std::optional<BusyGuard> busy(std::in_place, m_prompts);
-    WipePatternsWindow window(wipeSelection(), m_state, m_values, m_settings, m_prompts, this);
+    WipePatternsWindow window(wipeSelection(), m_state.AppDir, m_values, m_settings, m_prompts,
+                              this);
+    connect(this, &FullPicture::closedByClick, &window, &WipePatternsWindow::stop);
     window.setCaptionSink([this](const QString& text) { setWindowTitle(text); });
     busy.reset();
     window.run();
-    // The window reports its closing with 99; the viewer goes on.
-    if (m_state.StatusWord == 99)
-        m_state.StatusWord = 0;
     m_sequence.forgetAhead();
     updateCaption();
 }

@@ -17,8 +17,6 @@
 namespace q32 {
 namespace {
 
-const QString kSection = QStringLiteral("ImageCaption");
-
 // A label that opens the colour dialog when clicked.
 class Swatch : public QLabel {
 public:
@@ -137,8 +135,7 @@ ImageCaptionWindow::ImageCaptionWindow(Settings& settings, PromptService& prompt
     grid->addWidget(m_border[1], 3, 1);
     grid->addWidget(ok, 4, 0);
     grid->addWidget(cancelButton, 4, 1);
-    move(m_settings.integer(kSection, QStringLiteral("Left")),
-         m_settings.integer(kSection, QStringLiteral("Top")));
+    move(m_settings.get(key::CaptionWindowPlace));
 }
 
 void ImageCaptionWindow::paintSwatch(QLabel* swatch, const QColor& colour) {
@@ -190,8 +187,7 @@ CaptionProperties ImageCaptionWindow::properties() const {
 }
 
 void ImageCaptionWindow::storePosition() {
-    m_settings.RegPutString(kSection, QStringLiteral("Left"), QString::number(x()));
-    m_settings.RegPutString(kSection, QStringLiteral("Top"), QString::number(y()));
+    m_settings.set(key::CaptionWindowPlace, pos());
 }
 
 void ImageCaptionWindow::confirm() {

@@ -1,6 +1,5 @@
 #include "viewer/ui/WipePatternsWindow.h"
 
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "output/valueprompt/ui/ValuePromptWindow.h"
@@ -17,16 +16,12 @@
 #include <QPushButton>
 
 namespace q32 {
-namespace {
+namespace {} // namespace
 
-const QString kSection = QStringLiteral("WipePatterns");
-
-} // namespace
-
-WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& state,
+WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, const QString& appDir,
                                        SlideshowValues& values, Settings& settings,
                                        PromptService& prompts, QWidget* parent)
-    : QDialog(parent), m_selection(selection), m_state(state), m_values(values),
+    : QDialog(parent), m_selection(selection), m_appDir(appDir), m_values(values),
       m_settings(settings), m_prompts(prompts) {
     setObjectName(QStringLiteral("WipePatterns"));
     setWindowTitle(QStringLiteral("Select Wipe Patterns"));
@@ -77,14 +72,14 @@ WipePatternsWindow::WipePatternsWindow(WipeSelection& selection, ProgramState& s
 }
 
 void WipePatternsWindow::run() {
-    move(m_settings.integer(kSection, QStringLiteral("Left")),
-         m_settings.integer(kSection, QStringLiteral("Top")));
+    move(m_settings.get(key::WipePatternsPlace));
     if (m_selection.catalogueLines() == 0) {
-        const bool loaded = LoadWipePatterns(m_selection, m_state, m_settings, m_values,
+        const bool loaded = LoadWipePatterns(m_selection, m_appDir, m_settings, m_values,
                                              [this](const QString& line) {
                                                  if (m_caption)
                                                      m_caption(line);
                                                  QCoreApplication::processEvents();
+                                                 return !m_stopped;
                                              });
         if (!loaded)
             return; // a click on the viewer stopped the loading
@@ -139,25 +134,22 @@ void WipePatternsWindow::deselectAll() {
 }
 
 void WipePatternsWindow::storePosition() {
-    m_settings.RegPutString(kSection, QStringLiteral("Left"), QString::number(x()));
-    m_settings.RegPutString(kSection, QStringLiteral("Top"), QString::number(y()));
+    m_settings.set(key::WipePatternsPlace, pos());
 }
 
 void WipePatternsWindow::save() {
     BusyGuard busy(m_prompts);
     if (m_caption)
         m_caption(QStringLiteral("BUSY: Saving configuration..."));
-    if (!m_selection.writeSelection(m_state.AppDir + QStringLiteral("Effects2.txt")))
-        m_prompts.msgBox(QStringLiteral("Unable to save the selected patterns in ") +
-                             m_state.AppDir + QStringLiteral("Effects2.txt"),
+    if (!m_selection.writeSelection(m_appDir + QStringLiteral("Effects2.txt")))
+        m_prompts.msgBox(QStringLiteral("Unable to save the selected patterns in ") + m_appDir +
+                             QStringLiteral("Effects2.txt"),
                          MsgIcon::Critical, QStringLiteral("ERROR"));
     storePosition();
-    m_state.StatusWord = 99;
     accept();
 }
 
 void WipePatternsWindow::cancel() {
-    m_state.StatusWord = 99;
     reject();
 }
 

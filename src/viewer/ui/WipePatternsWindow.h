@@ -13,13 +13,12 @@ namespace q32 {
 class PromptService;
 class Settings;
 class WipeSelection;
-struct ProgramState;
 struct SlideshowValues;
 
 class WipePatternsWindow : public QDialog {
     Q_OBJECT
 public:
-    WipePatternsWindow(WipeSelection& selection, ProgramState& state, SlideshowValues& values,
+    WipePatternsWindow(WipeSelection& selection, const QString& appDir, SlideshowValues& values,
                        Settings& settings, PromptService& prompts, QWidget* parent = nullptr);
 
     // Where the loading shows its progress (the viewer's caption).
@@ -37,6 +36,8 @@ public:
     void deselectAll();
     void save();   // "&OK"
     void cancel(); // "&Cancel"
+    // Stops a loading under way (the viewer was closed meanwhile): run() then shows nothing.
+    void stop() { m_stopped = true; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -46,7 +47,7 @@ private:
     void storePosition();
 
     WipeSelection& m_selection;
-    ProgramState& m_state;
+    QString m_appDir; // where the selection file lives
     SlideshowValues& m_values;
     Settings& m_settings;
     PromptService& m_prompts;
@@ -54,6 +55,7 @@ private:
     QListWidget* m_availableList;
     QListWidget* m_selectedList;
     QCheckBox* m_check;
+    bool m_stopped = false;
 };
 
 } // namespace q32

@@ -1,6 +1,5 @@
 #include "album/filebrowser/ui/FileBrowser.h"
 
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 
 #include <QApplication>
@@ -23,8 +22,6 @@
 namespace q32 {
 namespace {
 
-const QString kSection = QStringLiteral("DriveAssignment");
-
 // Hourglass for the life of the guard.
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -33,8 +30,8 @@ struct WaitCursor {
 
 } // namespace
 
-FileBrowser::FileBrowser(ProgramState& state, Settings& settings, QWidget* parent)
-    : QDialog(parent), m_state(state), m_settings(settings), m_session(state, settings) {
+FileBrowser::FileBrowser(const QString& appDir, Settings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_session(appDir, settings) {
     setObjectName(QStringLiteral("DriveAssignments"));
     setWindowTitle(QStringLiteral("Browse Picture Files"));
     setProperty("helpPage", QStringLiteral("file-browser.html"));
@@ -129,10 +126,7 @@ void FileBrowser::load() {
 }
 
 FileBrowserSession::Outcome FileBrowser::browse(const QRect& keepClear) {
-    std::optional<QPoint> stored;
-    if (!m_settings.RegGetString(kSection, QStringLiteral("Left")).isEmpty())
-        stored = QPoint(m_settings.integer(kSection, QStringLiteral("Left")),
-                        m_settings.integer(kSection, QStringLiteral("Top")));
+    const std::optional<QPoint> stored = m_settings.stored(key::FileBrowserPlace);
     const QScreen* screen =
         parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen && keepClear.isValid()) {
@@ -215,13 +209,11 @@ void FileBrowser::setListsEnabled(bool on) {
 }
 
 void FileBrowser::savePosition() {
-    m_settings.RegPutString(kSection, QStringLiteral("Left"), QString::number(x()));
-    m_settings.RegPutString(kSection, QStringLiteral("Top"), QString::number(y()));
+    m_settings.set(key::FileBrowserPlace, pos());
 }
 
 void FileBrowser::closeEvent(QCloseEvent* event) {
     // The frame's close box cancels.
-    m_state.StatusWord = 1;
     m_outcome = FileBrowserSession::Outcome::Cancelled;
     savePosition();
     event->accept();

@@ -20,12 +20,12 @@ namespace q32 {
 class FileBrowser : public QDialog {
     Q_OBJECT
 public:
-    FileBrowser(ProgramState& state, Settings& settings, QWidget* parent = nullptr);
+    FileBrowser(const QString& appDir, Settings& settings, QWidget* parent = nullptr);
 
     // Start-up loads the window hidden on the remembered folder and pattern.
     void load();
     // Shows the window modally where it leaves keepClear (the preview it drives, in screen
-    // coordinates) in sight; StatusWord tells how it ended too (0 accepted, 1 cancelled/empty).
+    // coordinates) in sight, and tells how it ended.
     FileBrowserSession::Outcome browse(const QRect& keepClear = {});
 
     FileBrowserSession& session() { return m_session; }
@@ -51,7 +51,6 @@ private:
     void setListsEnabled(bool on);
     void savePosition();
 
-    ProgramState& m_state;
     Settings& m_settings;
     FileBrowserSession m_session;
     QList<Drive> m_drives;

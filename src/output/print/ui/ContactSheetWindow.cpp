@@ -22,7 +22,6 @@
 namespace q32 {
 namespace {
 
-constexpr char kSection[] = "Contact Sheet";
 constexpr int kPdfResolution = 300; // plenty for pictures a few centimetres wide
 
 } // namespace
@@ -50,7 +49,6 @@ ContactSheetWindow::ContactSheetWindow(ContactSheetSource source, std::unique_pt
 ContactSheetWindow::~ContactSheetWindow() = default;
 
 void ContactSheetWindow::buildWidgets() {
-    const QString section = QLatin1String(kSection);
     auto spin = [this](const char* name, int max, int stored, int fallback) {
         auto* s = new QSpinBox(this);
         s->setObjectName(QLatin1String(name));
@@ -59,14 +57,13 @@ void ContactSheetWindow::buildWidgets() {
         connect(s, &QSpinBox::valueChanged, this, &ContactSheetWindow::showPageCount);
         return s;
     };
-    m_columns = spin("Columns", 12, m_settings.integer(section, QStringLiteral("Columns")), 4);
-    m_rows = spin("Rows", 16, m_settings.integer(section, QStringLiteral("Rows")), 5);
+    m_columns = spin("Columns", 12, m_settings.get(key::SheetColumns), 4);
+    m_rows = spin("Rows", 16, m_settings.get(key::SheetRows), 5);
     m_names = new QRadioButton(QStringLiteral("File names"), this);
     m_names->setObjectName(QStringLiteral("CaptionFileNames"));
     m_descriptions = new QRadioButton(QStringLiteral("Descriptions"), this);
     m_descriptions->setObjectName(QStringLiteral("CaptionDescriptions"));
-    (m_settings.integer(section, QStringLiteral("Captions")) == 1 ? m_descriptions : m_names)
-        ->setChecked(true);
+    (m_settings.get(key::SheetCaptions) == 1 ? m_descriptions : m_names)->setChecked(true);
     auto* captions = new QHBoxLayout;
     captions->addWidget(m_names);
     captions->addWidget(m_descriptions);
@@ -150,13 +147,9 @@ void ContactSheetWindow::showPageCount() {
 }
 
 void ContactSheetWindow::storeOptions() {
-    const QString section = QLatin1String(kSection);
-    m_settings.RegPutString(section, QStringLiteral("Columns"),
-                            QString::number(m_columns->value()));
-    m_settings.RegPutString(section, QStringLiteral("Rows"), QString::number(m_rows->value()));
-    m_settings.RegPutString(section, QStringLiteral("Captions"),
-                            m_descriptions->isChecked() ? QStringLiteral("1")
-                                                        : QStringLiteral("0"));
+    m_settings.set(key::SheetColumns, m_columns->value());
+    m_settings.set(key::SheetRows, m_rows->value());
+    m_settings.set(key::SheetCaptions, m_descriptions->isChecked() ? 1 : 0);
 }
 
 void ContactSheetWindow::printSheet() {

@@ -39,8 +39,8 @@ QLabel* valueLabel(const char* name, QWidget* parent) {
 
 } // namespace
 
-bool ShowPrintPreview(const PrintPicture& picture, ProgramState& state, Settings& settings,
-                      PromptService& prompts, QWidget* parent) {
+bool ShowPrintPreview(const PrintPicture& picture, Settings& settings, PromptService& prompts,
+                      QWidget* parent) {
     std::unique_ptr<QPrinter> printer = OpenDefaultPrinter();
     if (!printer) {
         prompts.msgBox(QStringLiteral("Unable to open default printer"), MsgIcon::Critical,
@@ -52,7 +52,7 @@ bool ShowPrintPreview(const PrintPicture& picture, ProgramState& state, Settings
         printer = OpenPdfFilePrinter();
     }
 
-    PrintLayout layout(settings, prompts, state);
+    PrintLayout layout(settings, prompts);
     const PrinterFacts facts = FactsOf(*printer);
     if (!layout.takePrinterFacts(facts))
         return false;

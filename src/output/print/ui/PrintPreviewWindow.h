@@ -24,13 +24,12 @@ class BusyGuard;
 class PrintRun;
 class PromptService;
 class Settings;
-struct ProgramState;
 
 // Shows "Print Preview" for a picture and returns when the window has closed: the entry point
 // for the viewer's "&Print" and the main window's "Print Current Image". Asks through prompts
 // when there is no printer (and offers a PDF file instead). True when a page was printed.
-bool ShowPrintPreview(const PrintPicture& picture, ProgramState& state, Settings& settings,
-                      PromptService& prompts, QWidget* parent = nullptr);
+bool ShowPrintPreview(const PrintPicture& picture, Settings& settings, PromptService& prompts,
+                      QWidget* parent = nullptr);
 
 class PrintPreviewWindow : public QDialog {
     Q_OBJECT
