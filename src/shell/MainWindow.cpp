@@ -244,8 +244,6 @@ void MainWindow::connectBrowser() {
     AlbumBrowser* b = m_browser;
     connect(b, &AlbumBrowser::titleChanged, this, [this](const QString& title) {
         setWindowTitle(title + QStringLiteral(" - Quillon 32"));
-        // The title must show before a long query starts.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
     connect(b, &AlbumBrowser::recordsetReset, this, [this] {
         m_gridModel->setRecordset(m_browser->recordset());

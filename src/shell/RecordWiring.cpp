@@ -8,7 +8,6 @@
 #include "shell/PreviewPane.h"
 #include "shell/RecordGridModel.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -44,7 +43,6 @@ public:
         if (auto* band = m_main.findChild<CaptionBand*>())
             band->showStatus(caption, m_main.palette().color(QPalette::Active, QPalette::Highlight),
                              m_main.palette().color(QPalette::Active, QPalette::HighlightedText));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     void lockRecords(bool locked) override { m_main.centralWidget()->setEnabled(!locked); }
 

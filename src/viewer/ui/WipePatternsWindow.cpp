@@ -80,12 +80,7 @@ void WipePatternsWindow::run() {
     move(m_settings.integer(kSection, QStringLiteral("Left")),
          m_settings.integer(kSection, QStringLiteral("Top")));
     if (m_selection.catalogueLines() == 0) {
-        const bool loaded = LoadWipePatterns(m_selection, m_state, m_settings, m_values,
-                                             [this](const QString& line) {
-                                                 if (m_caption)
-                                                     m_caption(line);
-                                                 QCoreApplication::processEvents();
-                                             });
+        const bool loaded = LoadWipePatterns(m_selection, m_state, m_settings, m_values, m_caption);
         if (!loaded)
             return; // a click on the viewer stopped the loading
     }
