@@ -5,13 +5,24 @@
 
 namespace q32 {
 
+namespace {
+
+struct WorkPool : QThreadPool {
+    explicit WorkPool(QThread::Priority priority) {
+        setMaxThreadCount(std::numeric_limits<int>::max());
+        setThreadPriority(priority);
+    }
+};
+
+} // namespace
+
 QThreadPool& LongWorkPool() {
-    static QThreadPool pool;
-    static const bool sized = [] {
-        pool.setMaxThreadCount(std::numeric_limits<int>::max());
-        return true;
-    }();
-    Q_UNUSED(sized);
+    static WorkPool pool(QThread::InheritPriority);
+    return pool;
+}
+
+QThreadPool& IdleWorkPool() {
+    static WorkPool pool(QThread::IdlePriority);
     return pool;
 }
 
@@ -28,13 +39,12 @@ BackgroundJob::~BackgroundJob() {
     m_watcher.waitForFinished();
 }
 
-bool BackgroundJob::start(Work work) {
+bool BackgroundJob::start(Work work, QThreadPool& pool) {
     if (m_running)
         return false;
     m_stop = false;
     m_running = true;
-    m_watcher.setFuture(
-        QtConcurrent::run(&LongWorkPool(), [this, work = std::move(work)] { work(m_stop); }));
+    m_watcher.setFuture(QtConcurrent::run(&pool, [this, work = std::move(work)] { work(m_stop); }));
     return true;
 }
 

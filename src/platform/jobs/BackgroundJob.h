@@ -20,6 +20,8 @@ namespace q32 {
 
 // Long jobs' pool: as many threads as jobs at once, so one job never waits for another.
 QThreadPool& LongWorkPool();
+// The same for work that may only use time nothing else wants (filling hashes of a whole album).
+QThreadPool& IdleWorkPool();
 
 // A long piece of work that only returns a result (see WhenReady): runs on LongWorkPool.
 template <typename Work> auto RunLong(Work&& work) {
@@ -38,7 +40,7 @@ public:
     ~BackgroundJob() override;
 
     // False when a job is still running.
-    bool start(Work work);
+    bool start(Work work, QThreadPool& pool = LongWorkPool());
     void requestStop() { m_stop = true; }
     bool stopRequested() const { return m_stop; }
     // From start() until the work has returned.
