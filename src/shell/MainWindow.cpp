@@ -568,15 +568,18 @@ void MainWindow::openAlbumFromArguments() {
         });
         return;
     }
+    // The pictures go into the album once the open has ended.
+    auto addPictures = [this, pictures = request.pictures](bool) {
+        if (!pictures.isEmpty())
+            QTimer::singleShot(0, this, [this, pictures] {
+                addImages(pictures);
+                m_state.StatusWord = 0;
+            });
+    };
     if (!request.album.isEmpty())
-        m_browser->openAlbum(request.album);
+        m_browser->openAlbum(request.album, addPictures);
     else
-        openRecentAlbum(1);
-    if (!request.pictures.isEmpty())
-        QTimer::singleShot(0, this, [this, pictures = request.pictures] {
-            addImages(pictures);
-            m_state.StatusWord = 0;
-        });
+        openRecentAlbum(1, addPictures);
 }
 
 void MainWindow::restoreColumnWidths() {
@@ -592,12 +595,15 @@ void MainWindow::restoreColumnWidths() {
     }
 }
 
-void MainWindow::openRecentAlbum(int n) {
+void MainWindow::openRecentAlbum(int n, std::function<void(bool)> done) {
     // A factory caption names no album: a first start opens none and reports nothing.
     const QString entry = m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n));
-    if (!IsAlbumEntry(entry))
+    if (!IsAlbumEntry(entry)) {
+        if (done)
+            done(false);
         return;
-    m_browser->openAlbum(entry);
+    }
+    m_browser->openAlbum(entry, std::move(done));
 }
 
 void MainWindow::enableRecordTools() {

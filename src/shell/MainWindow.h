@@ -54,7 +54,7 @@ public:
 
     // Runs the command of a tool (a menu entry, a button or a shortcut).
     void runCommand(const QString& toolId);
-    void openRecentAlbum(int n);
+    void openRecentAlbum(int n, std::function<void(bool)> done = {});
     // Enables the commands that need a record when the query holds one.
     void enableRecordTools();
     // Repaints the status band and the window title.

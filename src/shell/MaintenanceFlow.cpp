@@ -79,10 +79,10 @@ void MaintenanceFlow::releaseAlbum() {
     m_browser.closeAlbum();
 }
 
-void MaintenanceFlow::reopen(const QString& path, const QString& password) {
+void MaintenanceFlow::reopenAndEnd(const QString& path, const QString& password) {
     // The browser tries the open album's password first; closing the album forgot it.
     m_state.album.AlbumPassword = password;
-    m_browser.openAlbum(path);
+    m_browser.openAlbum(path, [this](bool) { end(); });
 }
 
 void MaintenanceFlow::compactAlbum() {
@@ -135,8 +135,7 @@ void MaintenanceFlow::compactReported(const QString& path, const QString& passwo
         // The sizes follow as after every compaction: the same file, nothing gained.
         m_prompts.msgBox(report.message(), MsgIcon::Information, kCompactTitle);
     }
-    reopen(path, password);
-    end();
+    reopenAndEnd(path, password);
 }
 
 void MaintenanceFlow::repairAsking(const QString& path, const QString& password, int attempt) {
@@ -191,15 +190,18 @@ void MaintenanceFlow::repairReported(const QString& path, const QString& passwor
         m_prompts.msgBox(QStringLiteral("Repair cancelled. \"") + path +
                              QStringLiteral("\" is left as it was."),
                          MsgIcon::Information, QStringLiteral("FYI"));
-        if (!m_openBefore.isEmpty())
-            reopen(m_openBefore, m_passwordBefore);
+        if (!m_openBefore.isEmpty()) {
+            reopenAndEnd(m_openBefore, m_passwordBefore);
+            return;
+        }
     } else if (!report.status.ok()) {
         m_prompts.beep();
         m_prompts.msgBox(report.status.text(), MsgIcon::Critical,
                          QStringLiteral("CRITICAL ERROR! (PELORUS: FixDatabase)"));
     } else {
         m_prompts.msgBox(report.message(path), MsgIcon::None, QString());
-        reopen(path, password);
+        reopenAndEnd(path, password);
+        return;
     }
     end();
 }

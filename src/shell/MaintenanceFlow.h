@@ -60,8 +60,8 @@ private:
     // thread; never when the flow is gone by then.
     void runInBackground(Work work, const QString& what, std::function<void()> then);
     void releaseAlbum();
-    // Opens path again with the password it was opened with.
-    void reopen(const QString& path, const QString& password);
+    // Opens path again with the password it was opened with, then ends the command.
+    void reopenAndEnd(const QString& path, const QString& password);
     // Repairs path, asking for its password when the one tried does not open it, then
     // reports (repairReported).
     void repairAsking(const QString& path, const QString& password, int attempt);

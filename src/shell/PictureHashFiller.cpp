@@ -14,7 +14,7 @@ PictureHashFiller::PictureHashFiller(const QString& path, const QString& passwor
             if (album && HasPictureHashTable(*album))
                 FillPictureHashes(*album, nullptr, [&stop] { return stop.load(); });
         },
-        IdleWorkPool());
+        BackgroundJob::Priority::Lowest);
 }
 
 } // namespace q32

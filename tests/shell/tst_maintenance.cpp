@@ -118,7 +118,7 @@ private slots:
         Run run;
         if (!password.isEmpty())
             run.prompts.expectPassword(album, password);
-        QVERIFY(run.main.browser().openAlbum(album));
+        QVERIFY(test::OpenAlbum(run.main.browser(), album));
         run.main.selectRecord(3);
         const QByteArray before = readFile(album);
         QSignalSpy titles(run.flow(), &MaintenanceFlow::titleChanged);
@@ -146,7 +146,7 @@ private slots:
     void compactionKeepsTheWindowResponsiveAndCancels() {
         const QString album = makeAlbum(path("large.mdb"), 40, 1 << 20);
         Run run;
-        QVERIFY(run.main.browser().openAlbum(album));
+        QVERIFY(test::OpenAlbum(run.main.browser(), album));
         const QByteArray before = readFile(album);
 
         // The command hands the window back while the engine copies, and the progress grows.
@@ -184,7 +184,7 @@ private slots:
         // over the report, where it held the report's OK until its own Cancel was pressed.
         const QString album = makeAlbum(path("small.mdb"), 3, 1000);
         ReadingRun run;
-        QVERIFY(run.main.browser().openAlbum(album));
+        QVERIFY(test::OpenAlbum(run.main.browser(), album));
         int reports = 0;
         QList<int> progressOver; // the reports that had a progress window over them
         run.prompts.whileShown = [&] {
@@ -237,7 +237,7 @@ private slots:
         QVERIFY(before.size() > 1024 * 1024);
 
         Run run;
-        QVERIFY(run.main.browser().openAlbum(album));
+        QVERIFY(test::OpenAlbum(run.main.browser(), album));
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
         QVERIFY(RunToEnd(run.main, "ID_CompactDatabase"));
@@ -329,7 +329,7 @@ private slots:
     void repairCancelledOrRefused() {
         const QString album = makeAlbum(path("kept.mdb"), 5, 1000);
         Run run;
-        QVERIFY(run.main.browser().openAlbum(album));
+        QVERIFY(test::OpenAlbum(run.main.browser(), album));
         run.main.selectRecord(2);
 
         // Cancelling the file dialog changes nothing.

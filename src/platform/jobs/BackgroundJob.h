@@ -20,8 +20,6 @@ namespace q32 {
 
 // Long jobs' pool: as many threads as jobs at once, so one job never waits for another.
 QThreadPool& LongWorkPool();
-// The same for work that may only use time nothing else wants (filling hashes of a whole album).
-QThreadPool& IdleWorkPool();
 
 // A long piece of work that only returns a result (see WhenReady): runs on LongWorkPool.
 template <typename Work> auto RunLong(Work&& work) {
@@ -39,8 +37,13 @@ public:
     // let it run on.
     ~BackgroundJob() override;
 
+    enum class Priority {
+        Normal,
+        // Work that yields to everything else (filling the hashes of a whole album).
+        Lowest,
+    };
     // False when a job is still running.
-    bool start(Work work, QThreadPool& pool = LongWorkPool());
+    bool start(Work work, Priority priority = Priority::Normal);
     void requestStop() { m_stop = true; }
     bool stopRequested() const { return m_stop; }
     // From start() until the work has returned.
