@@ -3,7 +3,9 @@
 # virtual X display of their own when none is there.
 # Then the whole suite runs again under AddressSanitizer and UBSan, in a build folder of its own
 # (QUILLON_SKIP_ASAN=1 skips that stage): every path of the program reads files strangers make.
-# Last, the tests that use threads run under ThreadSanitizer (QUILLON_SKIP_TSAN=1 skips it).
+# With QUILLON_TSAN=1 the tests that use threads then run under ThreadSanitizer. Not yet by
+# default: Debian's Qt is not built with TSan, so the ordering its own locks give (a future's
+# end, a queued signal) is invisible to it and it reports races that are none.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -36,7 +38,7 @@ if [ "${QUILLON_SKIP_ASAN:-0}" != 1 ]; then
   set -e
   grep -qE '^100% tests passed, 0 tests failed' "$asan_log" || status=1
 fi
-if [ "${QUILLON_SKIP_TSAN:-0}" != 1 ]; then
+if [ "${QUILLON_TSAN:-0}" = 1 ]; then
   echo "test: the tests that use threads (label \"threads\") under ThreadSanitizer"
   TSAN_DIR=${QUILLON_TSAN_BUILD_DIR:-build-tsan}
   generator=()
