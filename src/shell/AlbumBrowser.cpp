@@ -4,7 +4,7 @@
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/ThumbnailMaker.h"
 #include "common/AppPaths.h"
 #include "common/PrivateFiles.h"
 #include "common/ProgramState.h"
@@ -533,6 +533,16 @@ bool AlbumBrowser::playCurrentSound(VideoControl& player) {
     player.playFromStart();
     m_state.StatusWord = 0;
     return true;
+}
+
+ToolContext ToolContextOf(const AlbumBrowser& browser) {
+    ToolContext c;
+    c.albumOpen = browser.album() != nullptr;
+    c.albumRows = c.albumOpen ? browser.album()->rowCount() : 0;
+    c.queryRows = browser.recordset() ? browser.recordset()->recordCount() : 0;
+    c.hasCurrent = browser.recordset() && browser.recordset()->hasCurrent();
+    c.currentIsClip = browser.media().kind == MediaKind::Video;
+    return c;
 }
 
 } // namespace q32

@@ -2,6 +2,7 @@
 
 #include "album/AlbumDb.h"
 #include "common/PreviewFit.h"
+#include "shell/AlbumBrowser.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -134,6 +135,17 @@ PreviewPrefetcher::picture(qint64 rowId, const QSize& frame, const Stamp& stamp)
     if (it == m_shared->pictures.cend())
         return std::nullopt;
     return *it;
+}
+
+void PreviewPrefetcher::prefetchAround(AlbumRecordset& rows, qint64 position, const QSize& frame,
+                                       const Stamp& stamp) {
+    QList<qint64> ids;
+    for (const qint64 offset : {1, -1, 2, -2}) {
+        const auto record = rows.recordAt(position + offset);
+        if (record && AlbumBrowser::mediaKindOf(record->imageFormat) == MediaKind::Still)
+            ids << record->rowId;
+    }
+    prefetch(ids, frame, stamp);
 }
 
 } // namespace q32

@@ -9,8 +9,8 @@
 #include "common/Settings.h"
 #include "quillon/Version.h"
 #include "shell/AboutSummary.h"
-#include "shell/AboutWindow.h"
-#include "shell/MainWindow.h"
+#include "shell/ui/AboutWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -7,7 +7,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QTest>
 #include <memory>
