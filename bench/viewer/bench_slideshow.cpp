@@ -5,6 +5,7 @@
 // Usage: bench_slideshow [PICTURES] [WORK_FOLDER]
 #include "BenchFigures.h"
 #include "BenchWork.h"
+#include "MainWindowRun.h"
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "common/ProgramState.h"
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
     test::ScriptedPromptService prompts;
     Settings settings(work + "/bench.ini", &prompts);
     MainWindow main(state, settings, prompts, {});
-    main.browser().openAlbum(album);
+    test::OpenAlbum(main.browser(), album);
     state.options.ViewFit = true;
     const long before = statusKb("VmRSS:");
 

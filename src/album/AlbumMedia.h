@@ -68,6 +68,8 @@ private:
     struct Shared;
     AlbumDb& m_album;
     std::shared_ptr<Shared> m_shared; // with the work on its way
+    // Futures like every short piece of work, on a pool of one thread: reads of the one
+    // connection come one after the other, in the order asked.
     QThreadPool m_worker;
 };
 

@@ -7,6 +7,9 @@
 // a flush, so every commit still waited for all of it. The early flushes change nothing of what
 // a commit makes durable; they only do the waiting sooner, where nobody waits for it. What they
 // have written is then dropped from the kernel's file cache (see dropCleanPages).
+//
+// A thread of its own rather than a background job: it lives for the whole run and waits for
+// requests; a flush in hand is finished before it stops, as the commit would wait for it anyway.
 
 #include <QString>
 #include <condition_variable>

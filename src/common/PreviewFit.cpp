@@ -2,6 +2,9 @@
 
 #include "common/Text.h"
 #include "platform/imaging/Imaging.h"
+#include "platform/imaging/InMemoryFile.h"
+
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace q32 {
 
@@ -42,6 +45,24 @@ QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize,
     if (condition)
         *condition = c;
     return image;
+}
+
+FittedPicture DecodeFittedBytes(const QByteArray& bytes, const QSize& frame) {
+    FittedPicture out;
+    const imaging::InMemoryFile file("quillon-preview", bytes);
+    if (bytes.isEmpty() || !file.ok())
+        out.condition = ImagingCondition::Failure;
+    else
+        out.image = DecodeFitted(file.path(), frame, &out.pictureSize, &out.condition);
+    return out;
+}
+
+QFuture<FittedPicture> DecodeFittedInBackground(const QString& path, const QSize& frame) {
+    return QtConcurrent::run([path, frame] {
+        FittedPicture out;
+        out.image = DecodeFitted(path, frame, &out.pictureSize, &out.condition);
+        return out;
+    });
 }
 
 } // namespace q32

@@ -4,6 +4,7 @@
 
 #include "platform/imaging/ImagingCondition.h"
 
+#include <QFuture>
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -20,5 +21,16 @@ QRect PreviewPlace(const QSize& picture, const QSize& frame);
 // size as shown. Slow for big photos: call it from a worker.
 QImage DecodeFitted(const QString& path, const QSize& frame, QSize* pictureSize,
                     ImagingCondition* condition = nullptr);
+
+struct FittedPicture {
+    QImage image;      // null when the picture cannot be read
+    QSize pictureSize; // its full size as shown
+    ImagingCondition condition = ImagingCondition::None;
+};
+
+// DecodeFitted for a picture held in memory (a record's), never written to the disk.
+FittedPicture DecodeFittedBytes(const QByteArray& bytes, const QSize& frame);
+// DecodeFitted of a file on Qt's global pool, for WhenReady.
+QFuture<FittedPicture> DecodeFittedInBackground(const QString& path, const QSize& frame);
 
 } // namespace q32

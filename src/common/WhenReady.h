@@ -6,12 +6,13 @@
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QObject>
+#include <type_traits>
 #include <utility>
 
 namespace q32 {
 
-// Calls done(result) on context's thread when future has finished; never when it was cancelled,
-// gave no result, or context is gone by then.
+// Calls done(result) (done() for a QFuture<void>) on context's thread when future has finished;
+// never when it was cancelled, gave no result, or context is gone by then.
 template <typename T, typename Done>
 void WhenReady(QObject* context, QFuture<T> future, Done done) {
     auto* watcher = new QFutureWatcher<T>(context);
@@ -19,8 +20,12 @@ void WhenReady(QObject* context, QFuture<T> future, Done done) {
                      [watcher, done = std::move(done)]() mutable {
                          watcher->deleteLater();
                          const QFuture<T> f = watcher->future();
-                         if (!f.isCanceled() && f.resultCount() > 0)
+                         if constexpr (std::is_void_v<T>) {
+                             if (!f.isCanceled())
+                                 done();
+                         } else if (!f.isCanceled() && f.resultCount() > 0) {
                              done(f.result());
+                         }
                      });
     watcher->setFuture(std::move(future));
 }

@@ -11,9 +11,11 @@
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"
+#include "common/WhenReady.h"
 #include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
+#include "platform/jobs/BackgroundJob.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 
@@ -108,81 +110,107 @@ void AlbumBrowser::chooseAlbumToOpen() {
     emit recordToolsChanged();
 }
 
-std::unique_ptr<AlbumDb> AlbumBrowser::openWithRetries(const QString& path, QString& password) {
+struct AlbumBrowser::Opening {
+    QString path;
+    QString password;
     bool readOnly = false;
     int passwordAttempts = 0;
-    for (;;) {
-        AlbumStatus status;
-        auto album = AlbumDb::open(path, OpenOptions{readOnly, password}, &status);
-        if (album)
-            return album;
-        switch (status.condition) {
-        case AlbumCondition::CannotWrite:
-        case AlbumCondition::PathAccess:
-            if (readOnly)
-                break;
-            ++m_readOnlyFailures;
-            if (m_readOnlyFailures > 1) {
-                m_prompts.msgBox(
-                    path +
-                        QStringLiteral(" cannot be updated.  The Image Depository may reside on "
-                                       "read-only media such as CD-ROM or network drive.  Images "
-                                       "cannot be added or removed."),
-                    MsgIcon::Critical, QStringLiteral("WARNING"));
-                readOnly = true;
-            } else {
-                // The read-only attribute is cleared, then the writable open tried again.
-                QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-            }
-            continue;
-        case AlbumCondition::WrongPassword: {
-            // A typed password that failed is named as wrong before the window asks again.
-            if (passwordAttempts > 0)
-                m_prompts.msgBox(QStringLiteral("The password you typed is wrong for ") + path +
-                                     QStringLiteral("."),
-                                 MsgIcon::Exclamation, QStringLiteral("WARNING"));
-            ++passwordAttempts;
-            const std::optional<QString> answer = m_prompts.askPassword(path);
-            if (answer)
-                m_lastEnteredPassword = *answer;
-            // Closed by its frame: the last answer is tried again.
-            password = m_lastEnteredPassword;
-            if (!password.isEmpty() && passwordAttempts < 3)
-                continue;
-            m_prompts.beep();
-            m_prompts.msgBox(QStringLiteral("Access denied"), MsgIcon::Critical,
-                             QStringLiteral("WARNING"));
-            return nullptr;
-        }
-        case AlbumCondition::FileNotFound:
-            m_prompts.msgBox(QStringLiteral("'") + path + QStringLiteral("' not found."),
-                             MsgIcon::Exclamation, kFYI);
-            return nullptr;
-        default:
+    std::function<void(bool)> done;
+    BusyGuard busy;
+};
+
+bool AlbumBrowser::retryAfter(Opening& opening, const AlbumStatus& status) {
+    const QString& path = opening.path;
+    switch (status.condition) {
+    case AlbumCondition::CannotWrite:
+    case AlbumCondition::PathAccess:
+        if (opening.readOnly)
             break;
+        ++m_readOnlyFailures;
+        if (m_readOnlyFailures > 1) {
+            m_prompts.msgBox(
+                path + QStringLiteral(" cannot be updated.  The Image Depository may reside on "
+                                      "read-only media such as CD-ROM or network drive.  Images "
+                                      "cannot be added or removed."),
+                MsgIcon::Critical, QStringLiteral("WARNING"));
+            opening.readOnly = true;
+        } else {
+            // The read-only attribute is cleared, then the writable open tried again.
+            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
         }
+        return true;
+    case AlbumCondition::WrongPassword: {
+        // A typed password that failed is named as wrong before the window asks again.
+        if (opening.passwordAttempts > 0)
+            m_prompts.msgBox(QStringLiteral("The password you typed is wrong for ") + path +
+                                 QStringLiteral("."),
+                             MsgIcon::Exclamation, QStringLiteral("WARNING"));
+        ++opening.passwordAttempts;
+        const std::optional<QString> answer = m_prompts.askPassword(path);
+        if (answer)
+            m_lastEnteredPassword = *answer;
+        // Closed by its frame: the last answer is tried again.
+        opening.password = m_lastEnteredPassword;
+        if (!opening.password.isEmpty() && opening.passwordAttempts < 3)
+            return true;
         m_prompts.beep();
-        m_prompts.msgBox(status.text(), MsgIcon::Critical,
-                         QStringLiteral("UNEXPECTED ERROR! (PELORUS: OpenAlbum)"));
-        return nullptr;
+        m_prompts.msgBox(QStringLiteral("Access denied"), MsgIcon::Critical,
+                         QStringLiteral("WARNING"));
+        return false;
     }
+    case AlbumCondition::FileNotFound:
+        m_prompts.msgBox(QStringLiteral("'") + path + QStringLiteral("' not found."),
+                         MsgIcon::Exclamation, kFYI);
+        return false;
+    default:
+        break;
+    }
+    m_prompts.beep();
+    m_prompts.msgBox(status.text(), MsgIcon::Critical,
+                     QStringLiteral("UNEXPECTED ERROR! (PELORUS: OpenAlbum)"));
+    return false;
 }
 
-bool AlbumBrowser::openAlbum(const QString& requested) {
-    if (requested.isEmpty())
-        return false;
-    QString path = requested.startsWith(QLatin1Char('&')) ? requested.mid(3) : requested;
-    if (path.isEmpty())
-        return false;
-    BusyGuard busy(m_prompts);
-
-    // The open album's password is tried first, as albums often share one.
-    QString password = m_state.album.AlbumPassword;
-    auto album = openWithRetries(path, password);
-    if (!album) {
-        emit captionChanged();
-        return false;
+void AlbumBrowser::openAlbum(const QString& requested, std::function<void(bool)> done) {
+    const QString path = requested.startsWith(QLatin1Char('&')) ? requested.mid(3) : requested;
+    if (path.isEmpty() || m_opening) {
+        if (done)
+            done(false);
+        return;
     }
+    // The open album's password is tried first, as albums often share one.
+    m_opening.reset(new Opening{path, m_state.album.AlbumPassword, false, 0, std::move(done),
+                                BusyGuard(m_prompts)});
+    attemptOpen();
+}
+
+void AlbumBrowser::attemptOpen() {
+    struct Attempt {
+        std::unique_ptr<AlbumDb> album;
+        AlbumStatus status;
+    };
+    auto attempt = std::make_shared<Attempt>();
+    const QString path = m_opening->path;
+    const OpenOptions options{m_opening->readOnly, m_opening->password};
+    // Dropped with the browser when it goes first: the album then closes on the worker.
+    WhenReady(this, RunLong([attempt, path, options] {
+                  attempt->album = AlbumDb::open(path, options, &attempt->status);
+              }),
+              [this, attempt] {
+                  if (attempt->album) {
+                      adoptAlbum(std::move(attempt->album), m_opening->path, m_opening->password);
+                      finishOpening(true);
+                  } else if (retryAfter(*m_opening, attempt->status)) {
+                      attemptOpen();
+                  } else {
+                      emit captionChanged();
+                      finishOpening(false);
+                  }
+              });
+}
+
+void AlbumBrowser::adoptAlbum(std::unique_ptr<AlbumDb> album, const QString& path,
+                              const QString& password) {
     releaseMedia();
     m_recordset.reset();
     m_album = std::move(album);
@@ -194,7 +222,13 @@ bool AlbumBrowser::openAlbum(const QString& requested) {
     rememberRecentAlbum(path);
     emit captionChanged();
     emit recordToolsChanged();
-    return true;
+}
+
+void AlbumBrowser::finishOpening(bool opened) {
+    const std::unique_ptr<Opening> opening = std::move(m_opening);
+    if (opening->done)
+        opening->done(opened);
+    emit albumOpened(opened);
 }
 
 void AlbumBrowser::rememberRecentAlbum(const QString& path) {

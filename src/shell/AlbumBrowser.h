@@ -12,6 +12,7 @@
 #include "shell/records/ToolStates.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 namespace q32 {
@@ -61,9 +62,15 @@ public:
 
     // The open dialog, then the chosen album.
     void chooseAlbumToOpen();
-    // Opens the album at path (a recent entry's "&N " prefix is dropped). When it cannot be
-    // opened the album that was open stays open as it was, and the recent list is untouched.
-    bool openAlbum(const QString& path);
+    // Opens the album at path (a recent entry's "&N " prefix is dropped). The file is opened
+    // in the background (a protected album's keys take a while, an older album gets its
+    // indexes), questions about it are asked here, and the window stays live meanwhile; done
+    // and albumOpened() follow. When it cannot be opened the album that was open stays open as
+    // it was, and the recent list is untouched. A request while another open is under way is
+    // refused (done(false)).
+    void openAlbum(const QString& path, std::function<void(bool opened)> done = {});
+    // From openAlbum() until albumOpened().
+    bool opening() const { return m_opening != nullptr; }
     // Lets go of the album: no records, nothing current.
     void closeAlbum();
     // Runs one of the ten orders; the filters ask for their text unless skipPrompt is set.
@@ -115,10 +122,19 @@ signals:
     void recentEntriesChanged(const RecentEntries& entries);
     void recordToolsChanged();
     void captionChanged();
+    // An openAlbum() has ended: the album is the open one, or it could not be opened.
+    void albumOpened(bool opened);
 
 private:
-    // The opened album and the password that opened it, or null after reporting why not.
-    std::unique_ptr<AlbumDb> openWithRetries(const QString& path, QString& password);
+    struct Opening;
+    // Opens the file in the background with the options of the attempt in hand.
+    void attemptOpen();
+    // After a failed attempt: true when another is to be made (the options changed), false
+    // once the reason has been reported.
+    bool retryAfter(Opening& opening, const AlbumStatus& status);
+    // The album opened: it becomes the open one, on its first record.
+    void adoptAlbum(std::unique_ptr<AlbumDb> album, const QString& path, const QString& password);
+    void finishOpening(bool opened);
     // Shows the records of query from the first, saying with errorTitle when they cannot be
     // read; their number.
     qint64 showQuery(const AlbumQuery& query, const QString& errorTitle);
@@ -138,6 +154,7 @@ private:
     std::shared_ptr<AlbumMedia> m_source; // reads m_album: declared after it, so it goes first
     std::unique_ptr<AlbumRecordset> m_recordset;
     RecordMedia m_media;
+    std::unique_ptr<Opening> m_opening;
     QString m_lastEnteredPassword; // what the password window returned last
     int m_readOnlyFailures = 0;    // lives as long as the program
 };

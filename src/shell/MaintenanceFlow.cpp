@@ -5,16 +5,13 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "platform/jobs/BackgroundJob.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <QThread>
-#include <QTimer>
 #include <algorithm>
-#include <memory>
 
 namespace q32 {
 namespace {
@@ -32,7 +29,19 @@ int percentOf(const MaintenanceProgress& progress) {
 MaintenanceFlow::MaintenanceFlow(OpenAlbumState& album, Settings& settings, PromptService& prompts,
                                  AlbumBrowser& browser, QObject* parent)
     : QObject(parent), m_album(album), m_settings(settings), m_prompts(prompts),
-      m_browser(browser) {}
+      m_browser(browser) {
+    m_poll.setInterval(100);
+    connect(&m_poll, &QTimer::timeout, this, [this] {
+        if (m_progress)
+            emit progressChanged(percentOf(*m_progress));
+    });
+}
+
+MaintenanceFlow::~MaintenanceFlow() {
+    // The engine stops where it is, which leaves the album as it was.
+    if (m_progress)
+        m_progress->cancelled = true;
+}
 
 void MaintenanceFlow::cancel() {
     if (!m_progress)
@@ -41,35 +50,28 @@ void MaintenanceFlow::cancel() {
     m_cancelled = true;
 }
 
-bool MaintenanceFlow::runOffThread(const std::function<void(MaintenanceProgress&)>& work,
-                                   const QString& what) {
-    MaintenanceProgress progress;
-    m_progress = &progress;
+void MaintenanceFlow::runInBackground(Work work, const QString& what, std::function<void()> then) {
+    auto progress = std::make_shared<MaintenanceProgress>();
+    m_progress = progress;
     m_cancelled = false;
-    std::atomic<bool> done{false};
-    QEventLoop loop;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        work(progress);
-        done = true;
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    }));
-    QTimer poll;
-    poll.setInterval(100);
-    connect(&poll, &QTimer::timeout, this, [&] { emit progressChanged(percentOf(progress)); });
     emit workStarted(what);
     emit progressChanged(-1);
-    worker->start();
-    poll.start();
-    loop.exec();
-    // Only the program closing ends the loop early: the work stops where it is, which leaves
-    // the album as it was.
-    if (!done)
-        progress.cancelled = true;
-    worker->wait();
-    poll.stop();
-    m_progress = nullptr;
-    emit workFinished();
-    return done;
+    m_poll.start();
+    auto* watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, then = std::move(then)] {
+        watcher->deleteLater();
+        m_poll.stop();
+        m_progress.reset();
+        emit workFinished();
+        then();
+    });
+    watcher->setFuture(RunLong([progress, work = std::move(work)] { work(*progress); }));
+}
+
+void MaintenanceFlow::end() {
+    m_busy = false;
+    m_busyGuard.reset();
+    emit ended();
 }
 
 void MaintenanceFlow::releaseAlbum() {
@@ -78,13 +80,15 @@ void MaintenanceFlow::releaseAlbum() {
     m_browser.closeAlbum();
 }
 
-void MaintenanceFlow::reopen(const QString& path, const QString& password) {
+void MaintenanceFlow::reopenAndEnd(const QString& path, const QString& password) {
     // The browser tries the open album's password first; closing the album forgot it.
     m_album.AlbumPassword = password;
-    m_browser.openAlbum(path);
+    m_browser.openAlbum(path, [this](bool) { end(); });
 }
 
 void MaintenanceFlow::compactAlbum() {
+    if (m_busy)
+        return;
     const QString path = m_album.OpenAlbumPath;
     if (path.isEmpty() || !m_browser.album()) {
         m_prompts.msgBox(QStringLiteral("No Image Depository is open: open the one to compact "
@@ -92,20 +96,23 @@ void MaintenanceFlow::compactAlbum() {
                          MsgIcon::Information, QStringLiteral("FYI"));
         return;
     }
-    BusyGuard busy(m_prompts);
+    m_busy = true;
+    m_busyGuard = std::make_unique<BusyGuard>(m_prompts);
     emit titleChanged(QStringLiteral("Compacting ") + path + QStringLiteral("..."));
     const QString password = m_album.AlbumPassword;
     releaseAlbum();
 
-    CompactReport report;
-    const bool finished = runOffThread(
-        [&](MaintenanceProgress& progress) {
-            report = CompactAlbumFile(path, password, &progress);
+    auto report = std::make_shared<CompactReport>();
+    runInBackground(
+        [path, password, report](MaintenanceProgress& progress) {
+            *report = CompactAlbumFile(path, password, &progress);
         },
-        QStringLiteral("Compacting ") + FileNameOfPath(path) + QStringLiteral("..."));
-    if (!finished)
-        return;
+        QStringLiteral("Compacting ") + FileNameOfPath(path) + QStringLiteral("..."),
+        [this, path, password, report] { compactReported(path, password, *report); });
+}
 
+void MaintenanceFlow::compactReported(const QString& path, const QString& password,
+                                      const CompactReport& report) {
     if (report.status.ok()) {
         m_prompts.msgBox(report.message(), MsgIcon::Information, kCompactTitle);
     } else if (report.status.condition == AlbumCondition::Cancelled || m_cancelled) {
@@ -129,60 +136,69 @@ void MaintenanceFlow::compactAlbum() {
         // The sizes follow as after every compaction: the same file, nothing gained.
         m_prompts.msgBox(report.message(), MsgIcon::Information, kCompactTitle);
     }
-    reopen(path, password);
+    reopenAndEnd(path, password);
 }
 
-bool MaintenanceFlow::repairAsking(const QString& path, QString& password, RepairReport& report) {
-    for (int attempt = 0;; ++attempt) {
-        if (!runOffThread(
-                [&](MaintenanceProgress& progress) {
-                    report = RepairAlbumFile(path, password, &progress);
-                },
-                QStringLiteral("Repairing ") + FileNameOfPath(path) + QStringLiteral("...")))
-            return false;
-        if (report.status.condition != AlbumCondition::WrongPassword || attempt == 2)
-            return true;
-        const std::optional<QString> answer = m_prompts.askPassword(path);
-        if (!answer || answer->isEmpty())
-            return true;
-        password = *answer;
-    }
+void MaintenanceFlow::repairAsking(const QString& path, const QString& password, int attempt) {
+    auto report = std::make_shared<RepairReport>();
+    runInBackground(
+        [path, password, report](MaintenanceProgress& progress) {
+            *report = RepairAlbumFile(path, password, &progress);
+        },
+        QStringLiteral("Repairing ") + FileNameOfPath(path) + QStringLiteral("..."),
+        [this, path, password, report, attempt] {
+            if (report->status.condition == AlbumCondition::WrongPassword && attempt < 2) {
+                const std::optional<QString> answer = m_prompts.askPassword(path);
+                if (answer && !answer->isEmpty()) {
+                    repairAsking(path, *answer, attempt + 1);
+                    return;
+                }
+            }
+            repairReported(path, password, *report);
+        });
 }
 
 void MaintenanceFlow::repairAlbum() {
-    BusyGuard busy(m_prompts);
+    if (m_busy)
+        return;
+    m_busy = true;
+    m_busyGuard = std::make_unique<BusyGuard>(m_prompts);
     emit titleChanged(QStringLiteral("Repairing ") + m_album.OpenAlbumPath + QStringLiteral("..."));
     const QString path =
         AskAlbumToOpen(m_prompts, ResolvePathCase(m_settings.get(key::AlbumsDir)));
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        end();
         return;
+    }
 
-    const QString openBefore = m_album.OpenAlbumPath;
+    m_openBefore = m_album.OpenAlbumPath;
     // Albums often share a password: the open album's is tried first.
-    QString password = m_album.AlbumPassword;
-    const QString passwordBefore = password;
+    m_passwordBefore = m_album.AlbumPassword;
     releaseAlbum();
-    RepairReport report;
-    if (!repairAsking(path, password, report))
-        return;
+    repairAsking(path, m_passwordBefore, 0);
+}
 
+void MaintenanceFlow::repairReported(const QString& path, const QString& password,
+                                     const RepairReport& report) {
     if (!report.status.ok() &&
         (report.status.condition == AlbumCondition::Cancelled || m_cancelled)) {
         m_prompts.msgBox(QStringLiteral("Repair cancelled. \"") + path +
                              QStringLiteral("\" is left as it was."),
                          MsgIcon::Information, QStringLiteral("FYI"));
-        if (!openBefore.isEmpty())
-            reopen(openBefore, passwordBefore);
-        return;
-    }
-    if (!report.status.ok()) {
+        if (!m_openBefore.isEmpty()) {
+            reopenAndEnd(m_openBefore, m_passwordBefore);
+            return;
+        }
+    } else if (!report.status.ok()) {
         m_prompts.beep();
         m_prompts.msgBox(report.status.text(), MsgIcon::Critical,
                          QStringLiteral("CRITICAL ERROR! (PELORUS: FixDatabase)"));
+    } else {
+        m_prompts.msgBox(report.message(path), MsgIcon::None, QString());
+        reopenAndEnd(path, password);
         return;
     }
-    m_prompts.msgBox(report.message(path), MsgIcon::None, QString());
-    reopen(path, password);
+    end();
 }
 
 } // namespace q32

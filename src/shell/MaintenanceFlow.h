@@ -1,17 +1,20 @@
 #pragma once
 // Compacting and repairing an album from the main window. Every handle on the album is let go
-// first; the engine then works on a worker thread while the window stays responsive and shows
+// first; the engine then works in the background while the window stays responsive and shows
 // the progress it is told about; the report follows and the album is opened again. No widgets:
 // every question goes through the prompt service.
 
 #include "album/AlbumMaintenance.h"
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace q32 {
 
 class AlbumBrowser;
+class BusyGuard;
 class PromptService;
 class Settings;
 struct OpenAlbumState;
@@ -21,6 +24,9 @@ class MaintenanceFlow : public QObject {
 public:
     MaintenanceFlow(OpenAlbumState& album, Settings& settings, PromptService& prompts,
                     AlbumBrowser& browser, QObject* parent = nullptr);
+    // Work still under way is told to stop and left to end on its own; the album stays as it
+    // was.
+    ~MaintenanceFlow() override;
 
     // Lets go of what the window holds outside the browser: the video pane's media, the
     // previews read ahead. Runs before the engine touches the file.
@@ -30,10 +36,13 @@ public:
     void compactAlbum();
     // "ID_RepairDatabase": asks for an album file, repairs it and opens it.
     void repairAlbum();
+    // Both return once the work has started; ended() follows the last report. A command given
+    // while one is under way is ignored.
 
     // Stops the compaction or repair under way; the album stays as it was.
     void cancel();
-    bool running() const { return m_progress != nullptr; }
+    // From the command until its last report.
+    bool busy() const { return m_busy; }
 
 signals:
     void titleChanged(const QString& title);
@@ -42,25 +51,36 @@ signals:
     // 0..100, or -1 while how far it is cannot be told.
     void progressChanged(int percent);
     void workFinished();
+    // The command has ended, whichever way.
+    void ended();
 
 private:
-    // Runs work on a worker thread while the event loop goes on. False when the loop was ended
-    // from outside (the program is closing): the work was stopped and nothing more may be
-    // shown.
-    bool runOffThread(const std::function<void(MaintenanceProgress&)>& work, const QString& what);
+    using Work = std::function<void(MaintenanceProgress&)>;
+    // Runs work in the background while the event loop goes on, then calls then() on this
+    // thread; never when the flow is gone by then.
+    void runInBackground(Work work, const QString& what, std::function<void()> then);
     void releaseAlbum();
-    // Opens path again with the password it was opened with.
-    void reopen(const QString& path, const QString& password);
-    // Repairs path, asking for its password when the one tried does not open it.
-    bool repairAsking(const QString& path, QString& password, RepairReport& report);
+    // Opens path again with the password it was opened with, then ends the command.
+    void reopenAndEnd(const QString& path, const QString& password);
+    // Repairs path, asking for its password when the one tried does not open it, then
+    // reports (repairReported).
+    void repairAsking(const QString& path, const QString& password, int attempt);
+    void repairReported(const QString& path, const QString& password, const RepairReport& report);
+    void compactReported(const QString& path, const QString& password, const CompactReport& report);
+    void end();
 
     OpenAlbumState& m_album;
     Settings& m_settings;
     PromptService& m_prompts;
     AlbumBrowser& m_browser;
     std::function<void()> m_release;
-    MaintenanceProgress* m_progress = nullptr;
+    std::shared_ptr<MaintenanceProgress> m_progress; // the work under way's, else null
+    QTimer m_poll;
     bool m_cancelled = false; // the user stopped the work last run
+    bool m_busy = false;
+    std::unique_ptr<BusyGuard> m_busyGuard;
+    QString m_openBefore; // the album open before a repair, and its password
+    QString m_passwordBefore;
 };
 
 } // namespace q32

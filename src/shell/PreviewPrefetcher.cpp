@@ -2,8 +2,6 @@
 
 #include "album/AlbumDb.h"
 #include "common/PreviewFit.h"
-#include "platform/imaging/Imaging.h"
-#include "platform/imaging/InMemoryFile.h"
 #include "shell/AlbumBrowser.h"
 
 #include <QCoreApplication>
@@ -30,27 +28,6 @@ struct PreviewPrefetcher::Shared {
     QSize picturesFrame;
     Stamp picturesStamp;
 };
-
-namespace {
-
-// Decodes a record's bytes at the size the frame needs.
-std::optional<PreviewPrefetcher::Picture> decodeFitted(const QByteArray& bytes,
-                                                       const QSize& frame) {
-    const imaging::InMemoryFile file("quillon-preview", bytes);
-    const QString path = file.path();
-    std::optional<PreviewPrefetcher::Picture> out;
-    ImageInfo info;
-    if (file.ok() && ReadImageInfo(path, info) == ImagingCondition::None) {
-        PreviewPrefetcher::Picture p;
-        p.pictureSize = info.displaySize();
-        const QSize fitted = PreviewPlace(p.pictureSize, frame).size();
-        if (LoadImage(path, p.image, LoadOptions{fitted, false, 0, true}) == ImagingCondition::None)
-            out = std::move(p);
-    }
-    return out;
-}
-
-} // namespace
 
 PreviewPrefetcher::PreviewPrefetcher(QObject* parent)
     : QObject(parent), m_shared(std::make_shared<Shared>()) {
@@ -128,8 +105,10 @@ void PreviewPrefetcher::prefetch(const QList<qint64>& rowIds, const QSize& frame
             AlbumDb* album = shared->album.get();
             lock.unlock();
             const QByteArray bytes = album->readBytes(rowId, PictureField::Image);
-            std::optional<Picture> picture =
-                bytes.isEmpty() ? std::nullopt : decodeFitted(bytes, frame);
+            FittedPicture fitted = DecodeFittedBytes(bytes, frame);
+            std::optional<Picture> picture;
+            if (!fitted.image.isNull())
+                picture = Picture{std::move(fitted.image), fitted.pictureSize};
             lock.relock();
             if (shared->generation != generation && !shared->wanted.contains(rowId))
                 return;

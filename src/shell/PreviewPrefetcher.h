@@ -46,6 +46,8 @@ signals:
 private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
+    // Futures like every short piece of work, on a pool of one thread: the rows are read over
+    // one connection, one after the other.
     QThreadPool m_worker;
 };
 

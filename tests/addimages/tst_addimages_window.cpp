@@ -77,6 +77,11 @@ struct Program {
     MainWindow main;
     explicit Program(QStringList arguments = {})
         : main(state, settings, prompts, std::move(arguments)) {}
+    // Runs a command and lets the events run until the album it opens is open.
+    void runToOpen(const char* command) {
+        main.runCommand(command);
+        QVERIFY(QTest::qWaitFor([this] { return !main.browser().opening(); }, 120000));
+    }
 };
 
 } // namespace
@@ -182,7 +187,7 @@ private slots:
             w->findChild<QPushButton*>("Command3D2")->click();
             w->findChild<QPushButton*>("Command3D4")->click();
         });
-        p.main.runCommand("ID_CreateNewAlbum");
+        p.runToOpen("ID_CreateNewAlbum");
         QCOMPARE(p.prompts.pending(), 0);
         QCOMPARE(albumContents(album), contentsOf(files));
         // The main window opened the new album: its rows in the grid, the first one shown.
@@ -202,7 +207,7 @@ private slots:
             w->controller().addDropped({extra});
             w->findChild<QPushButton*>("Command3D4")->click();
         });
-        p.main.runCommand("ID_AddImages");
+        p.runToOpen("ID_AddImages");
         QCOMPARE(p.prompts.pending(), 0);
         QCOMPARE(p.main.grid()->model()->rowCount(), 4);
 
@@ -210,7 +215,7 @@ private slots:
         p.prompts.expectSaveFile("Select A File Name For the Depository", p.env.path("no.mdb"));
         whenShown<AddImagesWindow>(
             [](AddImagesWindow* w) { w->findChild<QPushButton*>("Command3D3")->click(); });
-        p.main.runCommand("ID_CreateNewAlbum");
+        p.runToOpen("ID_CreateNewAlbum");
         QVERIFY(!QFile::exists(p.env.path("no.mdb")));
         QCOMPARE(p.main.browser().album()->path(), album);
         // The name offered is the open album's, exactly as it is written.
@@ -229,7 +234,7 @@ private slots:
             w->controller().addDropped({more});
             w->findChild<QPushButton*>("Command3D4")->click();
         });
-        p.main.runCommand("ID_CreateNewAlbum");
+        p.runToOpen("ID_CreateNewAlbum");
         QCOMPARE(p.prompts.pending(), 0);
         QCOMPARE(albumContents(album).size(), 5);
         QCOMPARE(p.main.grid()->model()->rowCount(), 5);
@@ -254,7 +259,7 @@ private slots:
             w->controller().addDropped({clip});
             w->findChild<QPushButton*>("Command3D4")->click();
         });
-        p.main.runCommand("ID_CreateNewAlbum");
+        p.runToOpen("ID_CreateNewAlbum");
         QCOMPARE(p.prompts.pending(), 0);
         QCOMPARE(p.state.record.CurrentFormatName, QStringLiteral("MPEG-4 Video"));
         // Played as a clip: the clip's buttons, not a picture that cannot be decoded.

@@ -6,4 +6,4 @@ quillon_add_test(tst_printcups SOURCES tst_printcups.cpp LIBS q32_print q32_prin
 quillon_add_test(tst_printwindow SOURCES tst_printwindow.cpp LIBS q32_print_ui)
 set_property(TEST tst_printwindow APPEND PROPERTY ENVIRONMENT
              "CUPS_SERVER=${CMAKE_CURRENT_BINARY_DIR}/no-cups-here.sock")
-quillon_add_test(tst_printsheet SOURCES tst_printsheet.cpp LIBS q32_print_ui)
+quillon_add_test(tst_printsheet SOURCES tst_printsheet.cpp LIBS q32_print_ui LABELS threads)

@@ -16,7 +16,7 @@ namespace q32::test {
 struct Run : MainWindowRun {
     explicit Run(const QString& album) {
         settings.storeText("Main", "SortBy", "0");
-        main.browser().openAlbum(album);
+        QVERIFY(test::OpenAlbum(main.browser(), album));
     }
     // Makes the record with this file name current, as a click on its grid row does.
     void select(const QString& name) {
@@ -25,10 +25,10 @@ struct Run : MainWindowRun {
                 return main.selectRecord(row + 1);
     }
     // Runs a record command and waits until what it started off the interface thread (reading
-    // the picture, writing the export, the editor) has ended.
+    // the picture, writing the export, the editor, opening the album again) has ended.
     void runToEnd(const char* command, int timeoutMs = 30000) {
         main.runCommand(command);
-        QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy(), timeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy() && !main.browser().opening(), timeoutMs);
     }
     QString cell(int row, int column) const {
         return main.grid()->model()->index(row, column).data().toString();

@@ -117,7 +117,7 @@ private slots:
 
         // OK removes it and shows the album again from its first record.
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
-        run.main.runCommand("ID_DeleteImage");
+        run.runToEnd("ID_DeleteImage");
         QVERIFY(!test::StoredRecord(album, "hill.png"));
         QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.state.album.CurrentRow, 1);
@@ -127,6 +127,7 @@ private slots:
 
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         run.main.records().deleteCurrentRecord();
+        QTRY_VERIFY(!run.main.browser().opening());
         QCOMPARE(run.state.album.RecordCount, 1);
         QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("lake.png"));
         QVERIFY(run.main.windowTitle().startsWith("delete.mdb  (1 image)"));

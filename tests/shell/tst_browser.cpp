@@ -45,7 +45,7 @@ using namespace q32;
 namespace {
 
 struct Run : test::MainWindowRun {
-    bool open(const QString& path) { return main.browser().openAlbum(path); }
+    bool open(const QString& path) { return test::OpenAlbum(main.browser(), path); }
 };
 
 CaptionBand* band(Run& run) {
@@ -122,13 +122,13 @@ private slots:
         const QString c = makeAlbum("family.mdb", {{"x.png"}, {"y.png"}});
         run.open(c);
         QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + a);
-        run.main.runCommand("ID_DBFile3");
+        QVERIFY(run.runToOpen("ID_DBFile3"));
         QCOMPARE(run.main.browser().album()->path(), a);
         QCOMPARE(run.state.album.RecordCount, 3);
         QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + a);
         QCOMPARE(run.main.commandBar().caption("ID_DBFile2"), "&2 " + c);
         QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + b);
-        run.main.runCommand("ID_DBFile2");
+        QVERIFY(run.runToOpen("ID_DBFile2"));
         QCOMPARE(run.main.browser().album()->path(), c);
         QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.prompts.asked().size(), 0);
@@ -234,14 +234,24 @@ private slots:
         QVERIFY(!run.open(p));
         QCOMPARE(run.main.browser().album()->path(), other);
 
+        // The file is opened off the interface thread: the window is back at once with the album
+        // open before still in place, and another open meanwhile is refused.
         run.prompts.expectPassword(p, "nope").expectMessage("WARNING").expectPassword(p, "right");
-        QVERIFY(run.open(p));
+        QSignalSpy opened(&run.main.browser(), &AlbumBrowser::albumOpened);
+        run.main.browser().openAlbum(p);
+        QVERIFY(run.main.browser().opening());
+        QCOMPARE(run.main.browser().album()->path(), other);
+        bool refused = false;
+        run.main.browser().openAlbum(other, [&refused](bool ok) { refused = !ok; });
+        QVERIFY(refused);
+        QVERIFY(opened.wait(60000));
+        QCOMPARE(opened.value(0).value(0).toBool(), true);
         QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("right"));
 
         // Changing the password: the window asks for the new one, then for it again to open.
         run.prompts.expectNewPassword("SECURED DATABASE", "newer").expectPassword(p, "newer");
-        run.main.runCommand("ID_Set/ChangePassword");
+        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("newer"));
         AlbumStatus status;

@@ -148,19 +148,19 @@ private slots:
         const QString picture = test::MakePicture(env.path("p.png"), {40, 30}, Qt::red);
         const QString p = test::MakeAlbum(env.path("family.mdb"), {{"a.png"}, {"b.png"}}, picture);
         test::MainWindowRun run;
-        QVERIFY(run.main.browser().openAlbum(p));
+        QVERIFY(test::OpenAlbum(run.main.browser(), p));
         const QString title = QStringLiteral("SECURED DATABASE");
 
         // Cancel, or nothing typed on an album without a password: nothing happens.
         run.prompts.expectNewPassword(title, std::nullopt).expectNewPassword(title, "");
-        run.main.runCommand("ID_Set/ChangePassword");
-        run.main.runCommand("ID_Set/ChangePassword");
+        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
+        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Enter password for ") + p);
         QCOMPARE(rowsWithKey(p, {}), 2);
 
         // Set: the album is encrypted with it, and reopening asks for it.
         run.prompts.expectNewPassword(title, "s3cret").expectPassword(p, "s3cret");
-        run.main.runCommand("ID_Set/ChangePassword");
+        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(run.state.album.RecordCount, 2);
         QCOMPARE(rowsWithKey(p, {}), -1);
         QCOMPARE(rowsWithKey(p, "s3cret"), 2);
@@ -170,7 +170,7 @@ private slots:
             .expectPassword(p, "s3cret")
             .expectMessage("WARNING")
             .expectPassword(p, "newer");
-        run.main.runCommand("ID_Set/ChangePassword");
+        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(run.prompts.asked().at(run.prompts.asked().size() - 2).text,
                  QStringLiteral("The password you typed is wrong for ") + p + ".");
         QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("newer"));
@@ -179,11 +179,11 @@ private slots:
 
         // Nothing typed on a protected album offers to remove the password; No keeps it.
         run.prompts.expectNewPassword(title, "").expectMessage(title, MsgResult::No);
-        run.main.runCommand("ID_Set/ChangePassword");
+        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(run.prompts.asked().last().style, 4 + 32 + 256); // Yes/No, question, No first
         QCOMPARE(rowsWithKey(p, "newer"), 2);
         run.prompts.expectNewPassword(title, "").expectMessage(title, MsgResult::Yes);
-        run.main.runCommand("ID_Set/ChangePassword");
+        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(rowsWithKey(p, {}), 2);
         QCOMPARE(run.state.album.RecordCount, 2);
         QVERIFY(run.state.album.AlbumPassword.isEmpty());

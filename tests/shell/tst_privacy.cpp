@@ -222,7 +222,7 @@ private slots:
             session.main.startUp();
             if (!password.isEmpty())
                 session.prompts.expectPassword(album, password);
-            QVERIFY(session.main.browser().openAlbum(album));
+            QVERIFY(test::OpenAlbum(session.main.browser(), album));
             MainWindow& main = session.main;
             const int count = int(m_files.size());
             QCOMPARE(session.state.album.RecordCount, count);

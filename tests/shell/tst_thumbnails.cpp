@@ -168,7 +168,7 @@ private slots:
             QVERIFY(!HasThumbnailTable(*album));
         }
         Run run;
-        QVERIFY(run.main.browser().openAlbum(p));
+        QVERIFY(test::OpenAlbum(run.main.browser(), p));
         ThumbnailPane& pane = run.main.thumbnails();
         QSignalSpy filled(&pane.source(), &ThumbnailSource::fillFinished);
         pane.setOn(true);
@@ -213,7 +213,7 @@ private slots:
         // Made in the plain album first, where their bytes are plainly in the file.
         {
             Run run;
-            QVERIFY(run.main.browser().openAlbum(p));
+            QVERIFY(test::OpenAlbum(run.main.browser(), p));
             QSignalSpy filled(&run.main.thumbnails().source(), &ThumbnailSource::fillFinished);
             run.main.thumbnails().setOn(true);
             QVERIFY(filled.wait(20000));
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(ChangeAlbumPassword(p, {}, QStringLiteral("secret")).ok());
         Run run;
         run.prompts.expectPassword(p, QStringLiteral("secret"));
-        QVERIFY(run.main.browser().openAlbum(p));
+        QVERIFY(test::OpenAlbum(run.main.browser(), p));
         ThumbnailPane& pane = run.main.thumbnails();
         QSignalSpy filled(&pane.source(), &ThumbnailSource::fillFinished);
         pane.setOn(true);
@@ -318,7 +318,7 @@ private slots:
         Run run;
         run.main.resize(900, 600);
         run.main.show();
-        QVERIFY(run.main.browser().openAlbum(p));
+        QVERIFY(test::OpenAlbum(run.main.browser(), p));
         ThumbnailPane& pane = run.main.thumbnails();
         QListView* view = pane.view();
         pane.setOn(true);

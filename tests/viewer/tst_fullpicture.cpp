@@ -77,7 +77,7 @@ private slots:
 
     void viewerOnTheCurrentRecord() {
         Run run;
-        QVERIFY(run.main.browser().openAlbum(m_album));
+        QVERIFY(test::OpenAlbum(run.main.browser(), m_album));
         run.state.options.ViewFit = true;
         // A stored thumbnail of another colour shows at once, where the picture will be.
         QImage magenta(160, 80, QImage::Format_RGB32);
@@ -145,7 +145,7 @@ private slots:
 
     void slideshow() {
         Run run;
-        QVERIFY(run.main.browser().openAlbum(m_album));
+        QVERIFY(test::OpenAlbum(run.main.browser(), m_album));
         run.state.options.ViewFit = true;
         run.state.options.AutoSound = true;
         QVERIFY(
@@ -204,7 +204,7 @@ private slots:
              {"green.png", "", "", test::MakePicture(m_env.path("g.png"), {64, 48}, Qt::green)}});
         QVERIFY(!path.isEmpty());
         Run run;
-        QVERIFY(run.main.browser().openAlbum(path));
+        QVERIFY(test::OpenAlbum(run.main.browser(), path));
         run.state.options.ViewFit = true;
         // The clock itself never changes the picture here: the test steps on.
         run.settings.storeText("Slide Show", "SlideShowInterval", "1000");
@@ -243,7 +243,7 @@ private slots:
         const QString copy = m_env.path("copy.mdb");
         QFile::remove(copy);
         QVERIFY(QFile::copy(m_album, copy));
-        QVERIFY(run.main.browser().openAlbum(copy));
+        QVERIFY(test::OpenAlbum(run.main.browser(), copy));
         run.main.openViewer();
         QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
         FullPicture* v = run.main.viewer();

@@ -2,7 +2,6 @@
 
 #include "platform/prompt/PromptService.h"
 
-#include <QThread>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -113,7 +112,7 @@ private:
 class AddRunJob::Listener : public AddRunListener {
 public:
     explicit Listener(AddRunJob* job) : m_job(job) {}
-    bool stopRequested() override { return m_job->m_stop; }
+    bool stopRequested() override { return m_job->m_job.stopRequested(); }
     void progress(const AddProgress& progress) override { emit m_job->progress(progress); }
     void reported(const QList<AddItemReport>& reports) override { emit m_job->reported(reports); }
     void setTitle(const QString& title) override { emit m_job->titleChanged(title); }
@@ -129,31 +128,24 @@ AddRunJob::AddRunJob(AlbumDb& album, PromptService& prompts, QStringList files,
     qRegisterMetaType<q32::AddProgress>();
     qRegisterMetaType<q32::AddItemReport>();
     qRegisterMetaType<QList<q32::AddItemReport>>();
+    connect(&m_job, &BackgroundJob::finished, this, &AddRunJob::finished);
 }
 
 AddRunJob::~AddRunJob() {
-    m_stop = true;
+    // A question the worker waits on is answered first, so the job's own wait ends.
+    m_job.requestStop();
     m_relay->abandon();
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
 }
 
 void AddRunJob::start() {
-    if (m_thread)
+    if (m_started)
         return;
-    m_thread = QThread::create([this] {
+    m_started = true;
+    m_job.start([this](const std::atomic<bool>&) {
         Listener listener(this);
         AddRun run(m_album, *m_relay, m_options);
         m_summary = run.run(m_files, &listener);
     });
-    connect(m_thread, &QThread::finished, this, &AddRunJob::finished);
-    m_thread->start();
-}
-
-bool AddRunJob::isRunning() const {
-    return m_thread && m_thread->isRunning();
 }
 
 } // namespace q32

@@ -1,16 +1,14 @@
 #pragma once
-// Runs an AddRun on a worker thread so the window stays responsive. The album is used only by the
+// Runs an AddRun in the background so the window stays responsive. The album is used only by the
 // worker while the job runs. The run's questions (the naming prompts, its messages) are asked
 // through the window's prompt service on the job's own thread while the worker waits for the
 // answer. Signals arrive on the job's thread; requestStop() may be called from any thread.
 
 #include "album/add/AddRun.h"
+#include "platform/jobs/BackgroundJob.h"
 
 #include <QObject>
-#include <atomic>
 #include <memory>
-
-class QThread;
 
 namespace q32 {
 
@@ -19,13 +17,14 @@ class AddRunJob : public QObject {
 public:
     AddRunJob(AlbumDb& album, PromptService& prompts, QStringList files, AddRunOptions options,
               QObject* parent = nullptr);
-    // Stops a running job and waits for it; an unanswered question is answered with Cancel.
+    // Stops a running job and waits for the file in hand to be committed; an unanswered
+    // question is answered with Cancel.
     ~AddRunJob() override;
 
     void start();
     // The run ends after the file in hand, once what it stored is committed.
-    void requestStop() { m_stop = true; }
-    bool isRunning() const;
+    void requestStop() { m_job.requestStop(); }
+    bool isRunning() const { return m_job.isRunning(); }
     // Valid once finished() has been emitted.
     const AddRunSummary& summary() const { return m_summary; }
 
@@ -42,9 +41,9 @@ private:
     QStringList m_files;
     AddRunOptions m_options;
     AddRunSummary m_summary;
-    std::atomic<bool> m_stop{false};
     std::unique_ptr<Relay> m_relay;
-    QThread* m_thread = nullptr;
+    bool m_started = false;
+    BackgroundJob m_job;
 };
 
 } // namespace q32

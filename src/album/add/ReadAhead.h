@@ -8,6 +8,10 @@
 // held the run back on a two-processor machine while the storing thread waited. So the two share
 // it: the thread reads ahead first, then hashes the newest file still waiting, and the one taking
 // a file hashes it itself when the thread has not got to it yet.
+//
+// A thread of its own rather than a background job: it serves a queue for the whole run and
+// hands files over one by one, not one result at the end. It stops as a job does, between two
+// files, when the run stops or the object goes.
 
 #include "album/add/AddRecord.h"
 

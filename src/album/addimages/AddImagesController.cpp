@@ -10,17 +10,16 @@
 #include "common/OptionFlags.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "common/WhenReady.h"
 #include "formats/FormatTable.h"
 #include "platform/prompt/PromptService.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
-#include <QPointer>
 #include <QStandardPaths>
 #include <QStringListModel>
-#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace q32 {
 namespace {
@@ -324,17 +323,9 @@ void AddImagesController::showImageInfo(const QString& path, Reporting reporting
     emit detailsShown(details);
     if (details.clip) {
         // The player takes a moment to read a clip: its size arrives when it is known.
-        QPointer<AddImagesController> self(this);
-        QThreadPool::globalInstance()->start([self, generation, path] {
-            const ImageDetails clip = InspectClip(path);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, generation, clip] {
-                    if (self)
-                        self->showClipDetails(generation, clip);
-                },
-                Qt::QueuedConnection);
-        });
+        WhenReady(
+            this, QtConcurrent::run([path] { return InspectClip(path); }),
+            [this, generation](const ImageDetails& clip) { showClipDetails(generation, clip); });
     }
 }
 

@@ -1,7 +1,6 @@
 #include "album/scan/DirectoryScanJob.h"
 
 #include <QElapsedTimer>
-#include <QThread>
 #include <utility>
 
 namespace q32 {
@@ -26,7 +25,7 @@ public:
             emit m_job->progress(p.directories, p.files);
         }
     }
-    bool stopRequested() const override { return m_job->m_stop; }
+    bool stopRequested() const override { return m_job->m_job.stopRequested(); }
     void filesListed(const QStringList& files) override {
         m_batch += files;
         if (!m_batchTimer.isValid() || m_batchTimer.elapsed() >= kSignalIntervalMs)
@@ -47,33 +46,16 @@ private:
 };
 
 DirectoryScanJob::DirectoryScanJob(SearchRequest request, QObject* parent)
-    : QObject(parent), m_request(std::move(request)) {}
-
-DirectoryScanJob::~DirectoryScanJob() {
-    if (m_thread) {
-        m_stop = true;
-        m_thread->wait();
-        delete m_thread;
-    }
+    : QObject(parent), m_request(std::move(request)) {
+    connect(&m_job, &BackgroundJob::finished, this, &DirectoryScanJob::finished);
 }
 
 void DirectoryScanJob::start() {
-    if (isRunning())
-        return;
-    delete m_thread;
-    m_stop = false;
-    m_thread = QThread::create([this] {
+    m_job.start([this](const std::atomic<bool>&) {
         Listener listener(this);
         m_result = RunSearch(m_request, &listener);
         listener.flush();
     });
-    // QThread::finished comes from the worker; the job's own thread sees it queued.
-    connect(m_thread, &QThread::finished, this, &DirectoryScanJob::finished);
-    m_thread->start();
-}
-
-bool DirectoryScanJob::isRunning() const {
-    return m_thread && m_thread->isRunning();
 }
 
 } // namespace q32

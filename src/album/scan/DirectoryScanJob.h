@@ -1,13 +1,11 @@
 #pragma once
-// Runs one "Search" / "Scan Drive" on a worker thread so the window stays responsive. Signals
+// Runs one "Search" / "Scan Drive" in the background so the window stays responsive. Signals
 // arrive on the thread that owns the job; requestStop() may be called from any thread.
 
 #include "album/scan/DirectoryScan.h"
+#include "platform/jobs/BackgroundJob.h"
 
 #include <QObject>
-#include <atomic>
-
-class QThread;
 
 namespace q32 {
 
@@ -15,12 +13,12 @@ class DirectoryScanJob : public QObject {
     Q_OBJECT
 public:
     explicit DirectoryScanJob(SearchRequest request, QObject* parent = nullptr);
-    // Stops a running scan and waits for it.
-    ~DirectoryScanJob() override;
+    // Stops a running scan and waits for the folder in hand.
+    ~DirectoryScanJob() override = default;
 
     void start();
-    void requestStop() { m_stop = true; }
-    bool isRunning() const;
+    void requestStop() { m_job.requestStop(); }
+    bool isRunning() const { return m_job.isRunning(); }
     // Valid once finished() has been emitted.
     const SearchResult& result() const { return m_result; }
 
@@ -37,8 +35,7 @@ private:
     class Listener;
     SearchRequest m_request;
     SearchResult m_result;
-    std::atomic<bool> m_stop{false};
-    QThread* m_thread = nullptr;
+    BackgroundJob m_job;
 };
 
 } // namespace q32

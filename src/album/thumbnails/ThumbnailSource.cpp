@@ -77,9 +77,8 @@ void ThumbnailSource::setAlbum(const QString& path, const QString& password) {
     m_shared->filled = false;
     m_shared->asked = false;
     m_shared->wake.notify_all();
-    // The worker takes the new album (closing the old connection) before it looks for work.
-    if (path.isEmpty())
-        m_shared->wake.wait(lock, [&] { return m_shared->albumGeneration == 0 || m_shared->stop; });
+    // The worker takes the new album (closing the old connection) before it looks for work;
+    // nobody waits for that here.
 }
 
 void ThumbnailSource::request(const QList<qint64>& rowIds) {
@@ -168,7 +167,12 @@ void ThumbnailSource::work() {
     std::unique_lock lock(s.mutex);
     while (!s.stop) {
         if (generation != s.albumGeneration) {
+            const bool released = s.path.isEmpty();
             lock.unlock();
+            // A released album may be about to be replaced (compacted, given a password): what
+            // was made is not written into it, and is made again later.
+            if (released)
+                made.clear();
             store();
             album.reset();
             lock.lock();
@@ -176,11 +180,6 @@ void ThumbnailSource::work() {
             fillAfter = 0;
             generation = s.albumGeneration;
             s.abandon = false;
-            if (s.path.isEmpty()) {
-                s.albumGeneration = 0;
-                generation = 0;
-                s.wake.notify_all();
-            }
             continue;
         }
         const bool work = !s.wanted.isEmpty() || (s.filling && s.asked && !s.filled);

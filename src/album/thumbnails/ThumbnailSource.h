@@ -5,6 +5,9 @@
 // window never waits; the rows asked for last come first. While filling is on, the worker also
 // makes the missing thumbnails of the whole album, a few per transaction so the window's own
 // writes wait at most a moment.
+// The worker is a thread of its own rather than a background job: it lives as long as the view
+// and serves a queue that changes with every scroll. Like a job it is told to stop and stops
+// between two thumbnails.
 
 #include <QImage>
 #include <QObject>
@@ -18,10 +21,11 @@ class ThumbnailSource : public QObject {
     Q_OBJECT
 public:
     explicit ThumbnailSource(QObject* parent = nullptr);
+    // Waits for the thumbnail in hand; a clip's frame being taken is given up at once.
     ~ThumbnailSource() override;
 
-    // The album to read; an empty path forgets everything and closes the connection before
-    // returning (the album may be about to be replaced).
+    // The album to read; an empty path forgets everything, and the worker closes its
+    // connection after the thumbnail in hand without storing what it made meanwhile.
     void setAlbum(const QString& path, const QString& password);
     // These rows are wanted now, most wanted first, before the ones asked for earlier.
     void request(const QList<qint64>& rowIds);

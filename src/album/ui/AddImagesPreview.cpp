@@ -1,11 +1,9 @@
 #include "album/ui/AddImagesPreview.h"
 
 #include "common/PreviewFit.h"
+#include "common/WhenReady.h"
 
-#include <QCoreApplication>
 #include <QLabel>
-#include <QPointer>
-#include <QThreadPool>
 
 namespace q32 {
 
@@ -41,18 +39,10 @@ void AddImagesPreview::decodeNext() {
     m_decoding = true;
     const quint64 generation = ++m_generation;
     const QSize frame = contentsRect().size();
-    QPointer<AddImagesPreview> self(this);
-    QThreadPool::globalInstance()->start([self, generation, path, frame] {
-        QSize size;
-        const QImage image = DecodeFitted(path, frame, &size);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, image, size] {
-                if (self)
-                    self->decoded(generation, image, size);
-            },
-            Qt::QueuedConnection);
-    });
+    WhenReady(this, DecodeFittedInBackground(path, frame),
+              [this, generation](const FittedPicture& fitted) {
+                  decoded(generation, fitted.image, fitted.pictureSize);
+              });
 }
 
 void AddImagesPreview::decoded(quint64 generation, const QImage& image, const QSize& pictureSize) {

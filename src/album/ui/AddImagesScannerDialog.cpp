@@ -1,12 +1,12 @@
 #include "album/ui/AddImagesScannerDialog.h"
 
+#include "common/WhenReady.h"
+#include "platform/jobs/BackgroundJob.h"
+
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
-#include <QPointer>
-#include <QThread>
 
 namespace q32 {
 
@@ -34,30 +34,10 @@ AddImagesScannerDialog::AddImagesScannerDialog(ScanSettings current, QWidget* pa
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_device, &QComboBox::activated, this, &AddImagesScannerDialog::deviceChosen);
 
-    QPointer<AddImagesScannerDialog> self(this);
-    QThread* worker = QThread::create([self] {
-        QList<ScannerDevice> found;
-        {
-            SaneSession sane;
-            found = sane.devices();
-        }
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, found] {
-                if (self)
-                    self->devicesFound(found);
-            },
-            Qt::QueuedConnection);
-    });
-    m_workers << worker;
-    worker->start();
-}
-
-AddImagesScannerDialog::~AddImagesScannerDialog() {
-    for (QThread* t : m_workers) {
-        t->wait();
-        delete t;
-    }
+    // SANE's discovery can take many seconds: it uses nothing of the window, so a window
+    // closed meanwhile does not wait for it, and its answer is then dropped.
+    WhenReady(this, RunLong([] { return SaneSession().devices(); }),
+              [this](const QList<ScannerDevice>& found) { devicesFound(found); });
 }
 
 void AddImagesScannerDialog::devicesFound(const QList<ScannerDevice>& devices) {
@@ -76,23 +56,8 @@ void AddImagesScannerDialog::devicesFound(const QList<ScannerDevice>& devices) {
 void AddImagesScannerDialog::deviceChosen(int index) {
     const QString device = m_device->itemData(index).toString();
     m_status->setText(QStringLiteral("Asking the scanner..."));
-    QPointer<AddImagesScannerDialog> self(this);
-    QThread* worker = QThread::create([self, device] {
-        ScannerOptions options;
-        {
-            SaneSession sane;
-            options = sane.options(device);
-        }
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, device, options] {
-                if (self)
-                    self->optionsFound(device, options);
-            },
-            Qt::QueuedConnection);
-    });
-    m_workers << worker;
-    worker->start();
+    WhenReady(this, RunLong([device] { return SaneSession().options(device); }),
+              [this, device](const ScannerOptions& options) { optionsFound(device, options); });
 }
 
 void AddImagesScannerDialog::optionsFound(const QString& device, const ScannerOptions& options) {

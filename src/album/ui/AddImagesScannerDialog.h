@@ -1,6 +1,6 @@
 #pragma once
 // The scanner settings of the Add Images window: which scanner, its source and resolution.
-// The devices are looked for on a worker thread (network scanners take a while to answer).
+// The devices are looked for in the background (network scanners take a while to answer).
 
 #include "platform/scanner/Scanner.h"
 
@@ -15,7 +15,6 @@ class AddImagesScannerDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AddImagesScannerDialog(ScanSettings current, QWidget* parent = nullptr);
-    ~AddImagesScannerDialog() override;
     ScanSettings settings() const;
 
 private:
@@ -28,7 +27,6 @@ private:
     QComboBox* m_source;
     QComboBox* m_resolution;
     QLabel* m_status;
-    QList<QThread*> m_workers;
 };
 
 } // namespace q32

@@ -1,7 +1,6 @@
 #include "output/gallery/GalleryJob.h"
 
 #include <QElapsedTimer>
-#include <QThread>
 
 namespace q32 {
 
@@ -15,7 +14,7 @@ public:
             emit m_job.progress(done, total, fileName);
         }
     }
-    bool stopRequested() override { return m_job.m_stop; }
+    bool stopRequested() override { return m_job.m_job.stopRequested(); }
 
 private:
     GalleryJob& m_job;
@@ -23,30 +22,18 @@ private:
 };
 
 GalleryJob::GalleryJob(AlbumDb& album, AlbumQuery query, GalleryOptions options, QObject* parent)
-    : QObject(parent), m_album(album), m_query(std::move(query)), m_options(std::move(options)) {}
-
-GalleryJob::~GalleryJob() {
-    if (m_thread) {
-        m_stop = true;
-        m_thread->wait();
-        delete m_thread;
-    }
-}
-
-bool GalleryJob::isRunning() const {
-    return m_thread && m_thread->isRunning();
+    : QObject(parent), m_album(album), m_query(std::move(query)), m_options(std::move(options)) {
+    connect(&m_job, &BackgroundJob::finished, this, &GalleryJob::finished);
 }
 
 void GalleryJob::start() {
-    if (m_thread)
+    if (m_started)
         return;
-    m_stop = false;
-    m_thread = QThread::create([this] {
+    m_started = true;
+    m_job.start([this](const std::atomic<bool>&) {
         Listener listener(*this);
         m_result = WriteGallery(m_album, m_query, m_options, listener);
     });
-    connect(m_thread, &QThread::finished, this, &GalleryJob::finished);
-    m_thread->start();
 }
 
 } // namespace q32

@@ -1,14 +1,12 @@
 #pragma once
-// Runs WriteGallery on a worker thread: progress and the end arrive as signals on the job's
+// Runs WriteGallery in the background: progress and the end arrive as signals on the job's
 // thread, requestStop() may be called from any thread (q32's Ctrl-C handler too). The album is
 // read through its own connection, which SQLite serialises; it must stay open while the job runs.
 
 #include "output/gallery/GalleryWriter.h"
+#include "platform/jobs/BackgroundJob.h"
 
 #include <QObject>
-#include <atomic>
-
-class QThread;
 
 namespace q32 {
 
@@ -17,11 +15,11 @@ class GalleryJob : public QObject {
 public:
     GalleryJob(AlbumDb& album, AlbumQuery query, GalleryOptions options, QObject* parent = nullptr);
     // Asks a running job to stop and waits for the record in hand.
-    ~GalleryJob() override;
+    ~GalleryJob() override = default;
 
     void start();
-    void requestStop() { m_stop = true; }
-    bool isRunning() const;
+    void requestStop() { m_job.requestStop(); }
+    bool isRunning() const { return m_job.isRunning(); }
     // Valid once finished() has been emitted.
     const GalleryResult& result() const { return m_result; }
 
@@ -35,8 +33,8 @@ private:
     AlbumQuery m_query;
     GalleryOptions m_options;
     GalleryResult m_result;
-    std::atomic<bool> m_stop{false};
-    QThread* m_thread = nullptr;
+    bool m_started = false;
+    BackgroundJob m_job;
 };
 
 } // namespace q32

@@ -1,14 +1,11 @@
 #pragma once
-// Runs one print job on a thread of its own so the window stays live: it reports progress,
+// Runs one print job in the background so the window stays live: it reports progress,
 // and a stop request is honoured between bands and between pictures.
 
 #include "output/print/PrintRender.h"
+#include "platform/jobs/BackgroundJob.h"
 
 #include <QObject>
-#include <atomic>
-#include <memory>
-
-class QThread;
 
 namespace q32 {
 
@@ -18,22 +15,21 @@ public:
     using Job = std::function<PrintOutcome(const PrintProgress&)>;
 
     explicit PrintRun(QObject* parent = nullptr);
-    // Waits for a job still running, after asking it to stop.
-    ~PrintRun() override;
+    // Asks a job still running to stop and waits for the band in hand.
+    ~PrintRun() override = default;
 
     void start(Job job);
-    void stop() { m_stop = true; }
-    bool running() const { return m_running; }
-    bool stopRequested() const { return m_stop; }
+    void stop() { m_job.requestStop(); }
+    bool running() const { return m_job.isRunning(); }
+    bool stopRequested() const { return m_job.stopRequested(); }
 
 signals:
     void progress(int percent);
     void finished(const q32::PrintOutcome& outcome);
 
 private:
-    std::unique_ptr<QThread> m_thread;
-    std::atomic<bool> m_stop = false;
-    bool m_running = false;
+    PrintOutcome m_outcome;
+    BackgroundJob m_job;
 };
 
 } // namespace q32

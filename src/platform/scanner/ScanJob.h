@@ -1,13 +1,11 @@
 #pragma once
-// Acquires one page on a worker thread, so the window stays live while the page arrives.
+// Acquires one page in the background, so the window stays live while the page arrives.
 // Signals arrive on the thread that owns the job; cancel() may be called at any time.
 
+#include "platform/jobs/BackgroundJob.h"
 #include "platform/scanner/Scanner.h"
 
 #include <QObject>
-#include <atomic>
-
-class QThread;
 
 namespace q32 {
 
@@ -15,12 +13,12 @@ class ScanJob : public QObject {
     Q_OBJECT
 public:
     explicit ScanJob(ScanSettings settings, QObject* parent = nullptr);
-    // Cancels a running scan and waits for the scanner to let go.
-    ~ScanJob() override;
+    // A running scan is cancelled; the scanner lets go at once.
+    ~ScanJob() override = default;
 
     void start();
-    void cancel() { m_cancel = true; }
-    bool isRunning() const;
+    void cancel() { m_job.requestStop(); }
+    bool isRunning() const { return m_job.isRunning(); }
     // Valid once finished() has been emitted.
     const ScanResult& result() const { return m_result; }
 
@@ -31,8 +29,7 @@ signals:
 private:
     ScanSettings m_settings;
     ScanResult m_result;
-    std::atomic<bool> m_cancel{false};
-    QThread* m_thread = nullptr;
+    BackgroundJob m_job;
 };
 
 } // namespace q32

@@ -182,8 +182,6 @@ void MainWindow::connectBrowser() {
     AlbumBrowser* b = m_browser;
     connect(b, &AlbumBrowser::titleChanged, this, [this](const QString& title) {
         setWindowTitle(title + QStringLiteral(" - Quillon 32"));
-        // The title must show before a long query starts.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
     connect(b, &AlbumBrowser::recordsetReset, this, [this] {
         m_grid->rows().setRecordset(m_browser->recordset());
@@ -454,13 +452,15 @@ void MainWindow::openAlbumFromArguments() {
             0, this, [this, pictures = request.pictures] { m_adding->createNewAlbum(pictures); });
         return;
     }
+    // The pictures go into the album once the open has ended.
+    auto addPictures = [this, pictures = request.pictures](bool) {
+        if (!pictures.isEmpty())
+            QTimer::singleShot(0, this, [this, pictures] { m_adding->addImages(pictures); });
+    };
     if (!request.album.isEmpty())
-        m_browser->openAlbum(request.album);
+        m_browser->openAlbum(request.album, addPictures);
     else
-        openRecentAlbum(1);
-    if (!request.pictures.isEmpty())
-        QTimer::singleShot(0, this,
-                           [this, pictures = request.pictures] { m_adding->addImages(pictures); });
+        openRecentAlbum(1, addPictures);
 }
 
 void MainWindow::restoreColumnWidths() {
@@ -469,12 +469,15 @@ void MainWindow::restoreColumnWidths() {
         m_grid->setColumnWidth(n, widths[n]);
 }
 
-void MainWindow::openRecentAlbum(int n) {
+void MainWindow::openRecentAlbum(int n, std::function<void(bool)> done) {
     // A factory caption names no album: a first start opens none and reports nothing.
     const QString entry = m_commandBar->caption(QStringLiteral("ID_DBFile%1").arg(n));
-    if (!IsAlbumEntry(entry))
+    if (!IsAlbumEntry(entry)) {
+        if (done)
+            done(false);
         return;
-    m_browser->openAlbum(entry);
+    }
+    m_browser->openAlbum(entry, std::move(done));
 }
 
 void MainWindow::enableRecordTools() {

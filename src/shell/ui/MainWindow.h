@@ -56,7 +56,7 @@ public:
 
     // Runs the command of a tool (a menu entry, a button or a shortcut).
     void runCommand(const QString& toolId);
-    void openRecentAlbum(int n);
+    void openRecentAlbum(int n, std::function<void(bool)> done = {});
     // Turns the tools on or off as the album and its current record allow.
     void enableRecordTools();
     // Repaints the status band and the window title.

@@ -3,7 +3,6 @@
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
 #include "common/PreviewFit.h"
-#include "platform/imaging/InMemoryFile.h"
 #include "platform/imaging/MovieFromBytes.h"
 #include "platform/player/VideoControl.h"
 #include "shell/ui/CommandBar.h"
@@ -26,12 +25,10 @@ PreviewPane::Decoded PreviewPane::decode(const QByteArray& bytes, MediaKind kind
         out.movie = bytes;
         return out;
     }
-    const imaging::InMemoryFile file("quillon-preview", bytes);
-    if (!file.ok()) {
-        out.condition = ImagingCondition::Failure;
-        return out;
-    }
-    out.image = DecodeFitted(file.path(), frame, &out.pictureSize, &out.condition);
+    FittedPicture fitted = DecodeFittedBytes(bytes, frame);
+    out.image = std::move(fitted.image);
+    out.pictureSize = fitted.pictureSize;
+    out.condition = fitted.condition;
     return out;
 }
 

@@ -9,7 +9,6 @@
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/PreviewPane.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -34,11 +33,7 @@ public:
             m_parts.statusLine.setText(m_state.record.CurrentDescription);
     }
     void showSoundIndicator() override { m_parts.preview.soundIndicator()->show(); }
-    void setBusyCaption(const QString& caption) override {
-        m_parts.showCaption(caption);
-        if (!caption.isEmpty())
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+    void setBusyCaption(const QString& caption) override { m_parts.showCaption(caption); }
     void lockRecords(bool locked) override { m_parts.recordArea.setEnabled(!locked); }
 
 private:

@@ -3,12 +3,12 @@
 #include "album/add/SimilarPictures.h"
 #include "common/Settings.h"
 #include "common/WhenReady.h"
+#include "platform/jobs/BackgroundJob.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
 
 #include <QProgressDialog>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <atomic>
 #include <memory>
 
@@ -96,27 +96,26 @@ void RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& set
     const QString path = album.path();
     auto stop = std::make_shared<std::atomic_bool>(false);
     auto looked = std::make_shared<std::atomic<qint64>>(0);
-    QFuture<SimilarOutcome> work =
-        QtConcurrent::run([path, password, rowId, distance, stop, looked] {
-            SimilarOutcome outcome;
-            std::unique_ptr<AlbumDb> own =
-                AlbumDb::open(path, OpenOptions{false, password, false}, &outcome.status);
-            if (!own) // a read-only album: the hashes are made in memory
-                own = AlbumDb::open(path, OpenOptions{true, password, false}, &outcome.status);
-            if (!own)
-                return outcome;
-            outcome.status = {};
-            FillPictureHashes(*own, nullptr, [&] {
-                ++*looked;
-                return stop->load();
-            });
-            if (stop->load()) {
-                outcome.stopped = true;
-                return outcome;
-            }
-            outcome.found = FindSimilarRecords(*own, rowId, distance, &outcome.status);
+    QFuture<SimilarOutcome> work = RunLong([path, password, rowId, distance, stop, looked] {
+        SimilarOutcome outcome;
+        std::unique_ptr<AlbumDb> own =
+            AlbumDb::open(path, OpenOptions{false, password, false}, &outcome.status);
+        if (!own) // a read-only album: the hashes are made in memory
+            own = AlbumDb::open(path, OpenOptions{true, password, false}, &outcome.status);
+        if (!own)
             return outcome;
+        outcome.status = {};
+        FillPictureHashes(*own, nullptr, [&] {
+            ++*looked;
+            return stop->load();
         });
+        if (stop->load()) {
+            outcome.stopped = true;
+            return outcome;
+        }
+        outcome.found = FindSimilarRecords(*own, rowId, distance, &outcome.status);
+        return outcome;
+    });
     auto* progress = new QProgressDialog(
         QStringLiteral("Looking at %1 pictures for the first time...").arg(missing),
         QStringLiteral("Cancel"), 0, int(missing), parent);

@@ -78,7 +78,6 @@ void WipePatternsWindow::run() {
                                              [this](const QString& line) {
                                                  if (m_caption)
                                                      m_caption(line);
-                                                 QCoreApplication::processEvents();
                                                  return !m_stopped;
                                              });
         if (!loaded)
