@@ -1,12 +1,8 @@
 // The main window's start-up, shutdown and command table.
 
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
-#include "TestFiles.h"
-#include "common/ProgramState.h"
-#include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
 #include <QAction>
@@ -28,13 +24,7 @@ using namespace q32;
 
 namespace {
 
-// Everything one program run needs, with its own settings and program folder.
-struct Run {
-    ProgramState state;
-    test::ScriptedPromptService prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-
+struct Run : test::MainWindowRun {
     // The factory recent entries name no album: start-up opens none and asks nothing.
     void load() {
         main.startUp();
@@ -315,13 +305,15 @@ private slots:
         Run run;
         run.load();
         run.main.show();
-        for (const QSize size : {QSize(1000, 700), QSize(800, 560)}) {
+        int gridWidth = 0;
+        for (const QSize size : {QSize(800, 560), QSize(1000, 700)}) {
             run.main.resize(size);
             QTRY_COMPARE(run.main.size(), size);
             const int client = run.main.centralWidget()->width();
             QCOMPARE(run.main.findChild<QWidget*>("Label2")->width(), client);
             const QWidget* grid = run.main.grid();
-            QCOMPARE(grid->x() + grid->width() + 15, client);
+            QVERIFY(grid->width() > gridWidth && grid->x() + grid->width() <= client);
+            gridWidth = grid->width();
         }
     }
 
