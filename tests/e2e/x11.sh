@@ -46,3 +46,70 @@ window_manager() {
     done
     fail "the window manager did not start"
 }
+
+# wait_for SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds; fails
+# when it has not within SECONDS.
+wait_for() {
+    local tries=$(($1 * 10))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+
+# no_window TITLE-PATTERN: no visible window has that title (asked twice, since a search that
+# meets a closing window fails and prints nothing).
+no_window() {
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] &&
+        [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]
+}
+window_gone() { wait_for "${2:-20}" no_window "$1"; }
+# closed WINDOW: the window is no longer on the screen.
+closed() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# ended PID: the process is gone. program_ended PID [SECONDS] waits for it.
+ended() { ! kill -0 "$1" 2>/dev/null; }
+program_ended() { wait_for "${2:-10}" ended "$1"; }
+
+# focus WINDOW: gives the window the keyboard and waits until it has it, so that no key is lost.
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+take_focus() { xdotool windowfocus "$1" 2>/dev/null || true; has_focus "$1"; }
+focus() { wait_for 10 take_focus "$1" || fail "window $1 did not take the keyboard"; }
+
+# The ids of the visible windows, menus and tips included.
+visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort || true; }
+new_window_since() { [ -n "$(comm -13 <(echo "$1") <(visible_windows))" ]; }
+# menu WINDOW KEY LETTER: opens one of WINDOW's menus by its key (alt+f) and, once the menu
+# shows, picks the entry by its LETTER.
+menu() {
+    focus "$1"
+    local before
+    before=$(visible_windows)
+    xdotool key "$2"
+    wait_for 10 new_window_since "$before" || fail "the menu of $2 did not open"
+    xdotool key "$3"
+}
+
+# Geometry of a window as X Y WIDTH HEIGHT.
+geometry() {
+    local X Y WIDTH HEIGHT WINDOW SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+# window_shot FILE WINDOW: the window's pixels as on the screen.
+window_shot() {
+    local x y w h
+    read -r x y w h < <(geometry "$2")
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$1"
+}
+# colour_box FILE COLOUR [W H X Y]: the bounding box "w h x y" of one colour in the image (or in
+# the rectangle W H X Y of it), in the image's pixels; nothing when the colour is not there.
+colour_box() {
+    local crop=()
+    [ $# -lt 6 ] || crop=(-crop "$3x$4+$5+$6" +repage)
+    convert "$1" "${crop[@]}" -fuzz 4% -fill black +opaque "$2" -fill white -opaque "$2" \
+        -format '%[fx:mean>0] %w %h %X %Y\n' -trim info: | tr -d '+' |
+        awk -v x="${5:-0}" -v y="${6:-0}" '$1 == 1 { print $2, $3, $4 + x, $5 + y }'
+}
