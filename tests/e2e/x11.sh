@@ -81,14 +81,19 @@ focus() { wait_for 10 take_focus "$1" || fail "window $1 did not take the keyboa
 # The ids of the visible windows, menus and tips included.
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort || true; }
 new_window_since() { [ -n "$(comm -13 <(echo "$1") <(visible_windows))" ]; }
-# menu WINDOW KEY LETTER: opens one of WINDOW's menus by its key (alt+f) and, once the menu
-# shows, picks the entry by its LETTER.
-menu() {
+# open_menu WINDOW KEY: opens one of WINDOW's menus by its key (alt+f), waits until it shows and
+# prints its id.
+open_menu() {
     focus "$1"
     local before
     before=$(visible_windows)
     xdotool key "$2"
     wait_for 10 new_window_since "$before" || fail "the menu of $2 did not open"
+    comm -13 <(echo "$before") <(visible_windows) | head -1
+}
+# menu WINDOW KEY LETTER: picks an entry of that menu by its LETTER.
+menu() {
+    open_menu "$1" "$2" >/dev/null
     xdotool key "$3"
 }
 
@@ -112,4 +117,36 @@ colour_box() {
     convert "$1" "${crop[@]}" -fuzz 4% -fill black +opaque "$2" -fill white -opaque "$2" \
         -format '%[fx:mean>0] %w %h %X %Y\n' -trim info: | tr -d '+' |
         awk -v x="${5:-0}" -v y="${6:-0}" '$1 == 1 { print $2, $3, $4 + x, $5 + y }'
+}
+
+# text_box FILE WORD...: the box "x y w h" (in the image's pixels) of the words, one after the
+# other on one line, as tesseract reads the image; nothing when they are not there. The image is
+# read three times enlarged, for the small print of buttons and menus.
+text_box() {
+    local file=$1
+    shift
+    convert "$file" -resize 300% "$file.read.png"
+    tesseract "$file.read.png" - tsv 2>/dev/null | awk -F'\t' -v words="$*" '
+        BEGIN { n = split(words, want, " ") }
+        NR == 1 || $12 == "" { next }
+        {
+            at = $3 " " $4 " " $5
+            if (at != line) { line = at; k = 0 }
+            if ($12 != want[k + 1]) k = 0
+            if ($12 == want[k + 1]) {
+                if (k == 0) { x = $7; y = $8 }
+                k++
+                if (k == n) { print int(x / 3), int(y / 3), int(($7 + $9 - x) / 3), int(($8 + $10 - y) / 3); exit }
+            }
+        }'
+}
+# click_text WINDOW WORD...: waits until the words show in the window, then clicks on them.
+text_shown() {
+    window_shot "$work/text.png" "$1" && read -r tx ty tw th < <(text_box "$work/text.png" "${@:2}")
+}
+click_text() {
+    local wx wy tx ty tw th
+    wait_for 10 text_shown "$@" || fail "no \"${*:2}\" in window $1"
+    read -r wx wy _ _ < <(geometry "$1")
+    xdotool mousemove $((wx + tx + tw / 2)) $((wy + ty + th / 2)) click 1
 }
