@@ -50,13 +50,12 @@ window_manager() {
 # wait_for SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds; fails
 # when it has not within SECONDS.
 wait_for() {
-    local tries=$(($1 * 10))
+    local end=$((SECONDS + $1))
     shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
         sleep 0.1
     done
-    "$@"
 }
 
 # no_window TITLE-PATTERN: no visible window has that title (asked twice, since a search that
@@ -81,6 +80,12 @@ focus() { wait_for 10 take_focus "$1" || fail "window $1 did not take the keyboa
 # The ids of the visible windows, menus and tips included.
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort || true; }
 new_window_since() { [ -n "$(comm -13 <(echo "$1") <(visible_windows))" ]; }
+# new_window BEFORE: waits for a window that is not in the list BEFORE (from visible_windows)
+# and prints its id.
+new_window() {
+    wait_for 20 new_window_since "$1" || return 1
+    comm -13 <(echo "$1") <(visible_windows) | head -1
+}
 # open_menu WINDOW KEY: opens one of WINDOW's menus by its key (alt+f), waits until it shows and
 # prints its id.
 open_menu() {
@@ -88,8 +93,7 @@ open_menu() {
     local before
     before=$(visible_windows)
     xdotool key "$2"
-    wait_for 10 new_window_since "$before" || fail "the menu of $2 did not open"
-    comm -13 <(echo "$before") <(visible_windows) | head -1
+    new_window "$before" || fail "the menu of $2 did not open"
 }
 # menu WINDOW KEY LETTER: picks an entry of that menu by its LETTER.
 menu() {
@@ -120,8 +124,9 @@ colour_box() {
 }
 
 # text_box FILE WORD...: the box "x y w h" (in the image's pixels) of the words, one after the
-# other on one line, as tesseract reads the image; nothing when they are not there. The image is
-# read three times enlarged, for the small print of buttons and menus.
+# other on one line and standing apart from other text there (a button's caption, not the same
+# word inside a sentence; marks such as a check box's tick or an icon do not count), as tesseract reads the image; nothing when they are not there. The
+# image is read three times enlarged, for the small print of buttons and menus.
 text_box() {
     local file=$1
     shift
@@ -129,20 +134,40 @@ text_box() {
     tesseract "$file.read.png" - tsv 2>/dev/null | awk -F'\t' -v words="$*" '
         BEGIN { n = split(words, want, " ") }
         NR == 1 || $12 == "" { next }
-        {
-            at = $3 " " $4 " " $5
-            if (at != line) { line = at; k = 0 }
-            if ($12 != want[k + 1]) k = 0
-            if ($12 == want[k + 1]) {
-                if (k == 0) { x = $7; y = $8 }
-                k++
-                if (k == n) { print int(x / 3), int(y / 3), int(($7 + $9 - x) / 3), int(($8 + $10 - y) / 3); exit }
+        { at = $3 " " $4 " " $5; m++; line[m] = at; word[m] = $12; x[m] = $7; y[m] = $8; w[m] = $9; h[m] = $10 }
+        END {
+            for (i = 1; i + n - 1 <= m; i++) {
+                ok = 1
+                for (k = 0; k < n && ok; k++)
+                    ok = word[i + k] == want[k + 1] && line[i + k] == line[i]
+                if (!ok) continue
+                j = i + n - 1
+                gap = 2 * h[i]
+                if (i > 1 && line[i - 1] == line[i] && word[i - 1] ~ /[A-Za-z][A-Za-z][A-Za-z]/ &&
+                    x[i] - (x[i - 1] + w[i - 1]) < gap) continue
+                if (j < m && line[j + 1] == line[i] && word[j + 1] ~ /[A-Za-z][A-Za-z][A-Za-z]/ &&
+                    x[j + 1] - (x[j] + w[j]) < gap) continue
+                print int(x[i] / 3), int(y[i] / 3), int((x[j] + w[j] - x[i]) / 3), int((y[i] + h[i] - y[i]) / 3)
+                exit
             }
         }'
+}
+# text_in FILE PATTERN: the text tesseract reads in the image has a line matching PATTERN.
+text_in() {
+    convert "$1" -resize 300% "$1.read.png"
+    tesseract "$1.read.png" - 2>/dev/null | grep -q -- "$2"
 }
 # click_text WINDOW WORD...: waits until the words show in the window, then clicks on them.
 text_shown() {
     window_shot "$work/text.png" "$1" && read -r tx ty tw th < <(text_box "$work/text.png" "${@:2}")
+}
+# text_place WINDOW WORD...: waits until the words show in the window and prints their box
+# "x y w h" on the screen.
+text_place() {
+    local wx wy tx ty tw th
+    wait_for 10 text_shown "$@" || return 1
+    read -r wx wy _ _ < <(geometry "$1")
+    echo $((wx + tx)) $((wy + ty)) "$tw" "$th"
 }
 click_text() {
     local wx wy tx ty tw th
