@@ -118,9 +118,10 @@ window_shot() {
 colour_box() {
     local crop=()
     [ $# -lt 6 ] || crop=(-crop "$3x$4+$5+$6" +repage)
-    convert "$1" "${crop[@]}" -fuzz 4% -fill black +opaque "$2" -fill white -opaque "$2" \
-        -format '%[fx:mean>0] %w %h %X %Y\n' -trim info: | tr -d '+' |
-        awk -v x="${5:-0}" -v y="${6:-0}" '$1 == 1 { print $2, $3, $4 + x, $5 + y }'
+    convert "$1" "${crop[@]}" -fuzz 4% -fill black +opaque "$2" -fill white -opaque "$2" "$1.mask.png"
+    [ "$(convert "$1.mask.png" -format '%[fx:mean>0]' info:)" = 1 ] || return 0
+    convert "$1.mask.png" -trim -format '%w %h %X %Y\n' info: | tr -d '+' |
+        awk -v x="${5:-0}" -v y="${6:-0}" '{ print $1, $2, $3 + x, $4 + y }'
 }
 
 # text_box FILE WORD...: the box "x y w h" (in the image's pixels) of the words, one after the
