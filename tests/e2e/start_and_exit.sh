@@ -9,7 +9,7 @@ new_session
 
 # --help and --version answer on the terminal, even without a display, and open no window.
 help=$(DISPLAY= "$program" --help)
-echo "$help" | grep -q "^Usage: quillon32" || { echo "FAIL: --help printed: $help"; exit 1; }
+grep -q "^Usage: quillon32" <<<"$help" || { echo "FAIL: --help printed: $help"; exit 1; }
 [ "$(DISPLAY= "$program" --version)" = "Quillon 32 6.04" ] || { echo "FAIL: --version"; exit 1; }
 
 "$program" &

@@ -126,13 +126,14 @@ colour_box() {
 
 # text_box FILE WORD...: the box "x y w h" (in the image's pixels) of the words, one after the
 # other on one line and standing apart from other text there (a button's caption, not the same
-# word inside a sentence; marks such as a check box's tick or an icon do not count), as tesseract reads the image; nothing when they are not there. The
-# image is read three times enlarged, for the small print of buttons and menus.
+# word inside a sentence; a check box's tick or an icon does not count), as tesseract reads the
+# image; nothing when they are not there. The image is read twice enlarged, for the small print
+# of buttons and menus, on one thread (the machine runs the program and other tests meanwhile).
 text_box() {
     local file=$1
     shift
-    convert "$file" -resize 300% "$file.read.png"
-    tesseract "$file.read.png" - tsv 2>/dev/null | awk -F'\t' -v words="$*" '
+    convert "$file" -resize 200% "$file.read.png"
+    OMP_THREAD_LIMIT=1 tesseract "$file.read.png" - tsv 2>/dev/null | awk -F'\t' -v words="$*" '
         BEGIN { n = split(words, want, " ") }
         NR == 1 || $12 == "" { next }
         { at = $3 " " $4 " " $5; m++; line[m] = at; word[m] = $12; x[m] = $7; y[m] = $8; w[m] = $9; h[m] = $10 }
@@ -148,15 +149,15 @@ text_box() {
                     x[i] - (x[i - 1] + w[i - 1]) < gap) continue
                 if (j < m && line[j + 1] == line[i] && word[j + 1] ~ /[A-Za-z][A-Za-z][A-Za-z]/ &&
                     x[j + 1] - (x[j] + w[j]) < gap) continue
-                print int(x[i] / 3), int(y[i] / 3), int((x[j] + w[j] - x[i]) / 3), int((y[i] + h[i] - y[i]) / 3)
+                print int(x[i] / 2), int(y[i] / 2), int((x[j] + w[j] - x[i]) / 2), int(h[i] / 2)
                 exit
             }
         }'
 }
 # text_in FILE PATTERN: the text tesseract reads in the image has a line matching PATTERN.
 text_in() {
-    convert "$1" -resize 300% "$1.read.png"
-    tesseract "$1.read.png" - 2>/dev/null | grep -q -- "$2"
+    convert "$1" -resize 200% "$1.read.png"
+    OMP_THREAD_LIMIT=1 tesseract "$1.read.png" - 2>/dev/null | grep -q -- "$2"
 }
 # click_text WINDOW WORD...: waits until the words show in the window, then clicks on them.
 text_shown() {
