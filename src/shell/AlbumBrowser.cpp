@@ -501,4 +501,14 @@ bool AlbumBrowser::playCurrentSound(VideoControl& player) {
     return true;
 }
 
+ToolContext ToolContextOf(const AlbumBrowser& browser) {
+    ToolContext c;
+    c.albumOpen = browser.album() != nullptr;
+    c.albumRows = c.albumOpen ? browser.album()->rowCount() : 0;
+    c.queryRows = browser.recordset() ? browser.recordset()->recordCount() : 0;
+    c.hasCurrent = browser.recordset() && browser.recordset()->hasCurrent();
+    c.currentIsClip = browser.media().kind == MediaKind::Video;
+    return c;
+}
+
 } // namespace q32

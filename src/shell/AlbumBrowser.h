@@ -8,6 +8,7 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
 #include "shell/RecentAlbums.h"
+#include "shell/ToolStates.h"
 
 #include <QObject>
 #include <memory>
@@ -144,5 +145,8 @@ private:
     QString m_lastEnteredPassword; // what the password window returned last
     int m_readOnlyFailures = 0;    // lives as long as the program
 };
+
+// What the tools' states depend on, as the browser stands.
+ToolContext ToolContextOf(const AlbumBrowser& browser);
 
 } // namespace q32

@@ -218,4 +218,22 @@ void CommandBar::setUnavailable(const QString& id, const QString& reason) {
     a->setStatusTip(tip);
 }
 
+void CommandBar::setAvailable(const QString& id, bool on, const QString& reasonWhenOff) {
+    if (!on && !reasonWhenOff.isEmpty()) {
+        setUnavailable(id, reasonWhenOff);
+        return;
+    }
+    QAction* a = tool(id);
+    const Tool* t = m_layout.find(id);
+    if (!a || !t)
+        return;
+    if (m_unavailable.remove(id)) {
+        const QString tip =
+            t->tip.isEmpty() ? QString(t->caption).remove(QLatin1Char('&')) : t->tip;
+        a->setToolTip(tip);
+        a->setStatusTip(tip);
+    }
+    a->setEnabled(on);
+}
+
 } // namespace q32

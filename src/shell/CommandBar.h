@@ -40,6 +40,8 @@ public:
     // Disables a tool whose command cannot run in this build; its tip says why. The saved layout
     // keeps the tool's own tip.
     void setUnavailable(const QString& id, const QString& reason);
+    // Enables the tool with its own tip, or disables it; a reason is added to the tip meanwhile.
+    void setAvailable(const QString& id, bool on, const QString& reasonWhenOff);
 
     static QIcon iconFor(const QString& themeName, const QString& caption);
 

@@ -16,6 +16,7 @@ class QTableView;
 
 namespace q32 {
 
+class AddImagesCommands;
 class AlbumBrowser;
 class CaptionBand;
 class FileBrowser;
@@ -25,6 +26,7 @@ class PreviewPrefetcher;
 class ViewerLink;
 class PromptService;
 class RecordCommands;
+class RecordGrid;
 class RecordGridModel;
 class RecordWiring;
 class Settings;
@@ -44,7 +46,7 @@ public:
 
     CommandBar& commandBar() { return *m_commandBar; }
     CommandDispatcher& dispatcher() { return m_dispatcher; }
-    QTableView* grid() const { return m_grid; }
+    QTableView* grid() const;
     AlbumBrowser& browser() { return *m_browser; }
     PreviewPane& preview() { return *m_preview; }
     // Editing, deleting, sounds, export and the outside editor for the current record.
@@ -55,7 +57,7 @@ public:
     // Runs the command of a tool (a menu entry, a button or a shortcut).
     void runCommand(const QString& toolId);
     void openRecentAlbum(int n);
-    // Enables the commands that need a record when the query holds one.
+    // Turns the tools on or off as the album and its current record allow.
     void enableRecordTools();
     // Repaints the status band and the window title.
     void refreshCaption();
@@ -73,24 +75,17 @@ public:
     void startSlideshow();
     FullPicture* viewer() const { return m_viewer; }
 
-    // Adding pictures: the Add Images window over the open album (a new album when none is
-    // open), a new album made through it, and the file browser.
-    void addImages(const QStringList& pictures = {});
-    void createNewAlbum(const QStringList& pictures = {});
-    void showAddImages(const QString& albumPath, const QStringList& pictures = {});
-    void browseFolder();
-    FileBrowser* fileBrowser() const { return m_fileBrowser; }
-
-    bool newAlbumPending() const { return m_newAlbumPending; }
+    // Adding pictures: the Add Images window, new albums and the file browser.
+    AddImagesCommands& adding() { return *m_adding; }
+    FileBrowser* fileBrowser() const;
     QColor selImgBackColor() const { return m_selImgBackColor; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
+    QWidget* buildNavigation();
     void registerCommands();
     // Applies a toolbar layout once the command that asked for it has finished: the command's
     // own action may be among those the new layout replaces.
@@ -98,21 +93,17 @@ private:
     void applyLayout(const ToolLayout& layout);
     // Tools whose window is not built yet are disabled and say so.
     void disableUnavailableTools();
-    void enablePrintTools();
-    void printCurrentImage();
-    void printContactSheet();
     void restoreColumnWidths();
     void saveOnExit();
     void customizeToolbar();
     void connectBrowser();
-    void selectGridRow(qint64 row);
-    void showGridMenu(const QPoint& pos);
+    // A record the grid moved to by key or menu becomes current.
+    void followGrid(qint64 row);
     // Recent entry n (1..4); a blank entry is disabled.
     void setRecentEntry(int n, const QString& entry);
     void openAlbumFromArguments();
-    // Where the file browser starts before a folder was chosen in it: the image folder of Add
-    // Images, else the user's pictures, else home.
-    QString firstBrowseFolder() const;
+    // A busy caption in the title and the status band; empty: the album's caption again.
+    void showBusyCaption(const QString& caption);
     // Asks for the previews of the records around the current one.
     void decodeNeighboursAhead();
     void registerViewerCommands();
@@ -131,15 +122,12 @@ private:
     PreviewPane* m_preview = nullptr;
     PreviewPrefetcher* m_ahead = nullptr;
     QPushButton* m_navButtons[4] = {};
-    QLabel* m_label2 = nullptr;
-    QLabel* m_noAlbumHint = nullptr;
-    QTableView* m_grid = nullptr;
-    RecordGridModel* m_gridModel = nullptr;
+    QLabel* m_statusLine = nullptr;
+    RecordGrid* m_grid = nullptr;
     RecordWiring* m_records = nullptr;
     ThumbnailPane* m_thumbnails = nullptr;
 
-    FileBrowser* m_fileBrowser = nullptr;
-    bool m_newAlbumPending = false;
+    AddImagesCommands* m_adding = nullptr;
     QColor m_selImgBackColor;
     bool m_closing = false;
     std::unique_ptr<ViewerLink> m_viewerLink;

@@ -1,25 +1,19 @@
 #include "shell/MaintenanceCommands.h"
 
-#include "platform/player/VideoControl.h"
-#include "shell/MainWindow.h"
+#include "shell/CommandDispatcher.h"
 #include "shell/MaintenanceFlow.h"
-#include "shell/PreviewPane.h"
-#include "shell/PreviewPrefetcher.h"
 
 #include <QPointer>
 #include <QProgressDialog>
 
 namespace q32 {
 
-MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, Settings& settings,
+MaintenanceFlow* AddMaintenanceCommands(CommandDispatcher& commands, AlbumBrowser& browser,
+                                        std::function<void()> releaseHandles, QWidget& main,
+                                        ProgramState& state, Settings& settings,
                                         PromptService& prompts) {
-    auto* flow = new MaintenanceFlow(state, settings, prompts, main.browser(), &main);
-    flow->setReleaseHandles([&main] {
-        main.preview().player().stop();
-        main.preview().player().close();
-        main.preview().hidePreview();
-        main.previewsAhead().setAlbum({}, {});
-    });
+    auto* flow = new MaintenanceFlow(state, settings, prompts, browser, &main);
+    flow->setReleaseHandles(std::move(releaseHandles));
     QObject::connect(flow, &MaintenanceFlow::titleChanged, &main, &QWidget::setWindowTitle);
 
     // Shown only when the work lasts: a small album is done before the dialog would appear.
@@ -50,8 +44,8 @@ MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, S
         delete dialog->data();
     });
 
-    main.dispatcher().add(QStringLiteral("ID_CompactDatabase"), [flow] { flow->compactAlbum(); });
-    main.dispatcher().add(QStringLiteral("ID_RepairDatabase"), [flow] { flow->repairAlbum(); });
+    commands.add(QStringLiteral("ID_CompactDatabase"), [flow] { flow->compactAlbum(); });
+    commands.add(QStringLiteral("ID_RepairDatabase"), [flow] { flow->repairAlbum(); });
     return flow;
 }
 

@@ -2,16 +2,24 @@
 // Compaction and repair in the main window: the commands, the handles the window lets go of
 // first, and the progress dialog with its Cancel button.
 
+#include <functional>
+
+class QWidget;
+
 namespace q32 {
 
-class MainWindow;
+class AlbumBrowser;
+class CommandDispatcher;
 class MaintenanceFlow;
 class PromptService;
 class Settings;
 struct ProgramState;
 
-// Registers "ID_CompactDatabase" and "ID_RepairDatabase" with the main window's commands.
-MaintenanceFlow* AddMaintenanceCommands(MainWindow& main, ProgramState& state, Settings& settings,
+// Registers "ID_CompactDatabase" and "ID_RepairDatabase"; releaseHandles lets go of what the
+// window reads from the album, window shows the progress and the work in its title.
+MaintenanceFlow* AddMaintenanceCommands(CommandDispatcher& commands, AlbumBrowser& browser,
+                                        std::function<void()> releaseHandles, QWidget& window,
+                                        ProgramState& state, Settings& settings,
                                         PromptService& prompts);
 
 } // namespace q32

@@ -4,6 +4,7 @@
 #include "common/PreviewFit.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
+#include "shell/AlbumBrowser.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -155,6 +156,17 @@ PreviewPrefetcher::picture(qint64 rowId, const QSize& frame, const Stamp& stamp)
     if (it == m_shared->pictures.cend())
         return std::nullopt;
     return *it;
+}
+
+void PreviewPrefetcher::prefetchAround(AlbumRecordset& rows, qint64 position, const QSize& frame,
+                                       const Stamp& stamp) {
+    QList<qint64> ids;
+    for (const qint64 offset : {1, -1, 2, -2}) {
+        const auto record = rows.recordAt(position + offset);
+        if (record && AlbumBrowser::mediaKindOf(record->imageFormat) == MediaKind::Still)
+            ids << record->rowId;
+    }
+    prefetch(ids, frame, stamp);
 }
 
 } // namespace q32

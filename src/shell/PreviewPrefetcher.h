@@ -13,6 +13,8 @@
 
 namespace q32 {
 
+class AlbumRecordset;
+
 class PreviewPrefetcher : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +34,9 @@ public:
     // Decodes these rows (still pictures only) fitted into frame, dropping every other row held.
     // stamp is the album's change stamp now.
     void prefetch(const QList<qint64>& rowIds, const QSize& frame, const Stamp& stamp);
+    // Decodes the still pictures around 0-based position of rows, the likeliest next step first.
+    void prefetchAround(AlbumRecordset& rows, qint64 position, const QSize& frame,
+                        const Stamp& stamp);
     // The picture of rowId fitted into frame, when it is ready and the album has not changed.
     std::optional<Picture> picture(qint64 rowId, const QSize& frame, const Stamp& stamp) const;
 

@@ -5,19 +5,39 @@
 #include "shell/RecordCommands.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
+
+class QLabel;
 
 namespace q32 {
 
-class MainWindow;
+class AlbumBrowser;
+class CommandDispatcher;
+class PreviewPane;
 class PromptService;
+class RecordGridModel;
 class Settings;
 struct ProgramState;
+
+// The parts of the main window the record commands show their work in.
+struct RecordWindowParts {
+    QWidget& window;     // owns the shortcuts and the commands' dialogs
+    QWidget& recordArea; // locked while a command changes the records
+    AlbumBrowser& browser;
+    PreviewPane& preview;
+    RecordGridModel& grid;
+    QLabel& statusLine; // the current description; a click edits the texts
+    CommandDispatcher& dispatcher;
+    // Shows a busy caption in the title and the status band; empty: the album's caption again.
+    std::function<void(const QString&)> showCaption;
+};
 
 class RecordWiring : public QObject {
     Q_OBJECT
 public:
-    RecordWiring(MainWindow& main, ProgramState& state, Settings& settings, PromptService& prompts);
+    RecordWiring(RecordWindowParts parts, ProgramState& state, Settings& settings,
+                 PromptService& prompts);
     ~RecordWiring() override;
 
     RecordCommands& commands() { return *m_commands; }
@@ -29,8 +49,7 @@ private:
     void registerTools();
     void addShortcuts();
 
-    MainWindow& m_main;
-    ProgramState& m_state;
+    RecordWindowParts m_parts;
     std::unique_ptr<RecordSite> m_site;
     std::unique_ptr<RecordCommands> m_commands;
 };

@@ -5,9 +5,7 @@
 #include "common/WhenReady.h"
 #include "platform/prompt/PromptService.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/CommandBar.h"
 
-#include <QAction>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
@@ -29,12 +27,9 @@ struct SimilarOutcome {
 } // namespace
 
 QString FindSimilarUnavailableReason(const AlbumBrowser& browser) {
-    if (!browser.album())
-        return QStringLiteral(" (no Depository open)");
-    if (!browser.recordset() || !browser.recordset()->hasCurrent())
-        return QStringLiteral(" (no current image)");
-    if (browser.media().kind == MediaKind::Video)
-        return QStringLiteral(" (the current record is a clip)");
+    for (const ToolState& tool : ComputeToolStates(ToolContextOf(browser), {}))
+        if (tool.id == QLatin1String(kTool))
+            return tool.whyOff;
     return {};
 }
 
@@ -149,21 +144,6 @@ void RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& set
             return;
         show(outcome);
     });
-}
-
-void UpdateFindSimilarTool(CommandBar& bar, const AlbumBrowser& browser) {
-    QAction* tool = bar.tool(QLatin1String(kTool));
-    if (!tool)
-        return;
-    const QString why = FindSimilarUnavailableReason(browser);
-    // The tip names the reason while there is one, and loses it again after.
-    QString tip = tool->toolTip();
-    const qsizetype open = tip.lastIndexOf(QStringLiteral(" ("));
-    if (open > 0 && tip.endsWith(QLatin1Char(')')))
-        tip.truncate(open);
-    tool->setToolTip(tip + why);
-    tool->setStatusTip(tip + why);
-    tool->setEnabled(why.isEmpty());
 }
 
 } // namespace q32

@@ -10,7 +10,6 @@ class QWidget;
 namespace q32 {
 
 class AlbumBrowser;
-class CommandBar;
 class PromptService;
 class Settings;
 
@@ -23,8 +22,5 @@ QString FindSimilarUnavailableReason(const AlbumBrowser& browser);
 // window over parent whose Cancel leaves the grid as it was.
 void RunFindSimilar(AlbumBrowser& browser, PromptService& prompts, Settings& settings,
                     const QString& password, QWidget* parent, std::function<void()> shown = {});
-
-// Enables the tool ID_FindSimilar, or disables it with a tip saying why.
-void UpdateFindSimilarTool(CommandBar& bar, const AlbumBrowser& browser);
 
 } // namespace q32

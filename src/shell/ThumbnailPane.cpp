@@ -5,11 +5,10 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
+#include "shell/CommandBar.h"
 #include "shell/ThumbnailModel.h"
 #include "shell/ThumbnailSource.h"
 
-#include <QEvent>
 #include <QListView>
 #include <QTableView>
 
@@ -20,9 +19,10 @@ const QString kTool = QStringLiteral("ID_ThumbnailView");
 
 } // namespace
 
-ThumbnailPane::ThumbnailPane(MainWindow& main, ProgramState& state, Settings& settings,
-                             QWidget* parent)
-    : QObject(parent), m_main(main), m_state(state), m_settings(settings) {
+ThumbnailPane::ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar& tools,
+                             ProgramState& state, Settings& settings, QWidget* parent)
+    : QObject(parent), m_browser(browser), m_tools(tools), m_state(state), m_settings(settings),
+      m_grid(&grid) {
     m_source = new ThumbnailSource(this);
     m_model = new ThumbnailModel(*m_source, this);
     m_view = new QListView(parent);
@@ -44,21 +44,17 @@ ThumbnailPane::ThumbnailPane(MainWindow& main, ProgramState& state, Settings& se
     m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_view->hide();
 
-    QTableView* grid = m_main.grid();
-    m_grid = grid;
-    grid->installEventFilter(this);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid() && current.row() + 1 != m_state.album.CurrentRow)
-                    m_main.selectRecord(current.row() + 1);
+                    emit recordChosen(current.row() + 1);
             });
-    connect(m_view, &QListView::doubleClicked, &m_main, [this] { m_main.openViewer(); });
+    connect(m_view, &QListView::doubleClicked, this, &ThumbnailPane::viewRequested);
 
-    AlbumBrowser& browser = m_main.browser();
     connect(&browser, &AlbumBrowser::recordsetReset, this, &ThumbnailPane::albumChanged);
     connect(&browser, &AlbumBrowser::recordShown, this, &ThumbnailPane::highlightCurrent);
     // A record edited in place (a new picture from the outside editor, new texts).
-    connect(grid->model(), &QAbstractItemModel::dataChanged, this,
+    connect(grid.model(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft) { m_model->rowChanged(topLeft.row()); });
 }
 
@@ -68,7 +64,7 @@ void ThumbnailPane::albumChanged() {
     m_model->setRecordset(nullptr);
     m_source->setAlbum(m_state.album.OpenAlbumPath, m_state.album.AlbumPassword);
     fillPictureHashes();
-    m_model->setRecordset(m_main.browser().recordset());
+    m_model->setRecordset(m_browser.recordset());
     highlightCurrent();
 }
 
@@ -85,17 +81,16 @@ void ThumbnailPane::highlightCurrent() {
 
 void ThumbnailPane::setOn(bool on) {
     m_on = on;
-    QTableView* grid = m_main.grid();
-    m_view->setGeometry(grid->geometry());
     m_view->setVisible(on);
-    grid->setVisible(!on);
+    if (m_grid)
+        m_grid->setVisible(!on);
     m_source->setFilling(on);
     fillPictureHashes();
     if (on) {
         highlightCurrent();
         m_view->setFocus();
-    } else {
-        grid->setFocus();
+    } else if (m_grid) {
+        m_grid->setFocus();
     }
     syncTool();
     m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("ThumbnailView"),
@@ -104,7 +99,7 @@ void ThumbnailPane::setOn(bool on) {
 
 void ThumbnailPane::fillPictureHashes() {
     // Like the thumbnails, the picture hashes an album lacks are made while the view is on.
-    const AlbumDb* album = m_main.browser().album();
+    const AlbumDb* album = m_browser.album();
     const QString path = m_on && album && !album->isReadOnly() ? album->path() : QString();
     if (path == m_hashedAlbum)
         return;
@@ -120,14 +115,7 @@ void ThumbnailPane::restore() {
 }
 
 void ThumbnailPane::syncTool() {
-    m_main.commandBar().setChecked(kTool, m_on);
-}
-
-bool ThumbnailPane::eventFilter(QObject* watched, QEvent* event) {
-    // The thumbnails take the grid's place, wherever the window puts it.
-    if (watched == m_grid && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        m_view->setGeometry(m_grid->geometry());
-    return QObject::eventFilter(watched, event);
+    m_tools.setChecked(kTool, m_on);
 }
 
 } // namespace q32

@@ -13,10 +13,12 @@
 #include <memory>
 
 class QListView;
+class QTableView;
 
 namespace q32 {
 
-class MainWindow;
+class AlbumBrowser;
+class CommandBar;
 class Settings;
 class ThumbnailModel;
 class ThumbnailSource;
@@ -25,7 +27,9 @@ struct ProgramState;
 class ThumbnailPane : public QObject {
     Q_OBJECT
 public:
-    ThumbnailPane(MainWindow& main, ProgramState& state, Settings& settings, QWidget* parent);
+    // The view is made for the grid's place in parent; the window lays it out there.
+    ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar& tools, ProgramState& state,
+                  Settings& settings, QWidget* parent);
 
     QListView* view() const { return m_view; }
     ThumbnailModel& model() { return *m_model; }
@@ -38,8 +42,10 @@ public:
     // The tool shows the state again (a toolbar layout was applied).
     void syncTool();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+signals:
+    // A thumbnail was made current (1-based row), or double-clicked to be viewed.
+    void recordChosen(qint64 row);
+    void viewRequested();
 
 private:
     void albumChanged();
@@ -47,15 +53,14 @@ private:
     // Runs the picture hash filler over the open album while the view is on.
     void fillPictureHashes();
 
-    MainWindow& m_main;
+    AlbumBrowser& m_browser;
+    CommandBar& m_tools;
     ProgramState& m_state;
     Settings& m_settings;
     ThumbnailSource* m_source = nullptr;
     ThumbnailModel* m_model = nullptr;
     QListView* m_view = nullptr;
-    // The grid as a plain widget: its events also come while the main window is being
-    // destroyed, when the window may no longer be called.
-    QPointer<QWidget> m_grid;
+    QPointer<QTableView> m_grid;
     bool m_on = false;
     std::unique_ptr<PictureHashFiller> m_hashes;
     QString m_hashedAlbum; // the album m_hashes works on

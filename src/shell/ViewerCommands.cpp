@@ -3,12 +3,11 @@
 #include "common/Settings.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
-#include "platform/prompt/QtPromptService.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/MainWindow.h"
 #include "shell/PreviewPane.h"
 #include "shell/RecordCommands.h"
-#include "shell/RecordGridModel.h"
+#include "shell/RecordGrid.h"
 #include "shell/SimilarCommand.h"
 #include "shell/ViewerLink.h"
 #include "viewer/SlideshowPrompts.h"
@@ -26,8 +25,8 @@ void MainWindow::registerViewerCommands() {
     m_viewerLink->recordsChanged = [this] {
         // The grid reads its rows again and shows the record the viewer is on.
         emit m_browser->recordsetReset();
-        m_label2->setText(m_state.record.CurrentDescription);
-        selectGridRow(m_state.album.CurrentRow);
+        m_statusLine->setText(m_state.record.CurrentDescription);
+        m_grid->showRecord(m_state.album.CurrentRow);
     };
     m_viewerLink->deleteRecord = [this] { records().deleteCurrentRecord(); };
     m_viewerLink->similarFilter = [this](QWidget* over, std::function<void()> shown) {
@@ -92,18 +91,9 @@ void MainWindow::showViewer(bool slideshow) {
     m_viewer->setToolChecked = [this](const QString& tool, bool checked) {
         m_commandBar->setChecked(tool, checked);
     };
-    // Questions asked while the viewer covers the screen open in front of it, not behind it over
-    // the main window.
-    auto* dialogs = dynamic_cast<QtPromptService*>(&m_prompts);
-    const auto backToMain = [this, dialogs] {
-        if (dialogs)
-            dialogs->setParent(this);
-    };
-    if (dialogs)
-        dialogs->setParent(m_viewer);
-    connect(m_viewer, &QObject::destroyed, this, backToMain);
-    connect(m_viewer, &QDialog::finished, this, [this, backToMain] {
-        backToMain();
+    // Questions asked while the viewer covers the screen open in front of it: it is the topmost
+    // modal window.
+    connect(m_viewer, &QDialog::finished, this, [this] {
         m_viewer = nullptr;
         m_state.SlideshowRunning = false;
         m_preview->setSlideshowRunning(false);

@@ -4,4 +4,5 @@ quillon_add_library(q32_records
     SOURCES
         ${CMAKE_CURRENT_LIST_DIR}/ImageEditor.cpp
         ${CMAKE_CURRENT_LIST_DIR}/RecordCommands.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/ToolStates.cpp
     PUBLIC_LIBS q32_add q32_export q32_common q32_platform)

@@ -3,6 +3,9 @@
 #include "MainWindowRun.h"
 #include "TestEnv.h"
 #include "shell/AlbumBrowser.h"
+#include "shell/MainWindow.h"
+#include "shell/ThumbnailPane.h"
+#include "shell/ToolStates.h"
 #include "shell/ToolbarCustomizeDialog.h"
 
 #include <QAction>
@@ -10,6 +13,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +25,8 @@
 #include <QToolButton>
 
 using namespace q32;
+
+Q_DECLARE_METATYPE(q32::ToolContext)
 
 namespace {
 
@@ -300,21 +306,83 @@ private slots:
         QCOMPARE(out.toolBar.mid(0, 2), QStringList({"ID_OpenAlbum", "ID_CreateNewAlbum"}));
     }
 
+    // The grid takes what the window gains; the preview keeps its size beside it, and the
+    // thumbnails stand exactly where the grid stood.
     void resizingStretchesTheStatusLineAndTheGrid() {
         test::TestEnv env;
         Run run;
         run.load();
         run.main.show();
-        int gridWidth = 0;
-        for (const QSize size : {QSize(800, 560), QSize(1000, 700)}) {
+        const QWidget* grid = run.main.grid();
+        const QWidget* preview = run.main.findChild<QWidget*>("Picture3");
+        QSize gridBefore;
+        for (const QSize size : {QSize(1000, 700), QSize(1600, 1000)}) {
             run.main.resize(size);
             QTRY_COMPARE(run.main.size(), size);
-            const int client = run.main.centralWidget()->width();
-            QCOMPARE(run.main.findChild<QWidget*>("Label2")->width(), client);
-            const QWidget* grid = run.main.grid();
-            QVERIFY(grid->width() > gridWidth && grid->x() + grid->width() <= client);
-            gridWidth = grid->width();
+            QCOMPARE(run.main.findChild<QWidget*>("Label2")->width(),
+                     run.main.centralWidget()->width());
+            QVERIFY(preview->geometry().right() < grid->x());
+            if (gridBefore.isValid())
+                QCOMPARE(grid->size() - gridBefore, QSize(600, 300));
+            gridBefore = grid->size();
         }
+        const QRect gridPlace = grid->geometry();
+        run.main.thumbnails().setOn(true);
+        QTRY_COMPARE(run.main.thumbnails().view()->geometry(), gridPlace);
+        QVERIFY(!grid->isVisible());
+    }
+
+    // Which tools are on follows the album and its current record; a tool that is off and
+    // says why loses the reason once it is on again.
+    void toolStatesFollowTheAlbum_data() {
+        QTest::addColumn<ToolContext>("context");
+        QTest::addColumn<QStringList>("on");
+        QTest::addColumn<QStringList>("offWithReason");
+        const QStringList record = {"ID_AttachSound",     "ID_ExportImage", "ID_DeleteImage",
+                                    "ID_ImageProcessing", "ID_PrintImage",  "ID_PrintContactSheet"};
+        const QStringList album = {"ID_AddImages", "ID_ExportWebGallery", "ID_DropDownFilters"};
+        QTest::newRow("no album") << ToolContext{} << QStringList{"ID_AddImages"}
+                                  << QStringList{"ID_PrintImage", "ID_ExportWebGallery",
+                                                 "ID_FindSimilar"};
+        QTest::newRow("a picture")
+            << ToolContext{true, 5, 5, true, false}
+            << record + album + QStringList{"ID_FindSimilar"} << QStringList{};
+        // The way out of a filter that matched nothing stays open.
+        QTest::newRow("empty filter") << ToolContext{true, 5, 0, false, false} << album
+                                      << QStringList{"ID_PrintImage", "ID_FindSimilar"};
+        QTest::newRow("a clip") << ToolContext{true, 1, 1, true, true} << record + album
+                                << QStringList{"ID_FindSimilar"};
+    }
+    void toolStatesFollowTheAlbum() {
+        QFETCH(ToolContext, context);
+        QFETCH(QStringList, on);
+        QFETCH(QStringList, offWithReason);
+        const char* const sortTools[] = {"ID_DropDownFilters"};
+        QHash<QString, ToolState> states;
+        for (const ToolState& t : ComputeToolStates(context, sortTools))
+            states.insert(t.id, t);
+        for (const QString& id : on)
+            QVERIFY2(states.value(id).enabled, qPrintable(id));
+        for (const QString& id : offWithReason) {
+            QVERIFY2(!states.value(id).enabled, qPrintable(id));
+            QVERIFY2(states.value(id).whyOff.startsWith(" ("), qPrintable(id));
+        }
+        for (const ToolState& t : std::as_const(states))
+            if (!on.contains(t.id))
+                QVERIFY2(!t.enabled, qPrintable(t.id));
+
+        // Applied to the window's tools: off with its reason, then on with its own tip.
+        test::TestEnv env;
+        Run run;
+        run.load();
+        QAction* similar = run.main.commandBar().tool("ID_FindSimilar");
+        const QString ownTip = ToolLayout::factory().find("ID_FindSimilar")->tip;
+        const ToolState state = states.value("ID_FindSimilar");
+        run.main.commandBar().setAvailable(state.id, state.enabled, state.whyOff);
+        QCOMPARE(similar->toolTip(), ownTip + state.whyOff);
+        run.main.commandBar().setAvailable(state.id, true, state.whyOff);
+        QVERIFY(similar->isEnabled());
+        QCOMPARE(similar->toolTip(), ownTip);
     }
 
     void imageBackColourIsStoredAsANumber() {

@@ -1,9 +1,10 @@
-// Placement, previous/next, the slideshow clock and the caption setting.
+// Placement, previous/next, the slideshow clock and sequence, and the caption setting.
 #include "TestEnv.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "viewer/CaptionSettings.h"
 #include "viewer/SlideshowClock.h"
+#include "viewer/SlideshowSequence.h"
 #include "viewer/SlideshowValues.h"
 #include "viewer/ViewerLayout.h"
 
@@ -148,6 +149,101 @@ private slots:
         QVERIFY(QSignalSpy(&clock, &SlideshowClock::nextPicture).wait(2500));
         clock.setEnabled(false);
         QVERIFY(!clock.isEnabled());
+    }
+
+    // The slideshow's order of events as the clock, the pictures and the clips drive it.
+    void slideshowSequence() {
+        ProgramState state;
+        state.album.RecordCount = 3;
+        state.album.CurrentRow = 1;
+        state.SlideshowRunning = true;
+        WipeSelection wipes;
+        wipes.setCatalogue({{"0000) Cut", 0}, {"0001) Wipe", 7}, {"0002) Iris", 9}});
+        wipes.select(1, 25);
+        wipes.select(2, 40);
+        SlideshowSequence show(state, [&]() -> WipeSelection& { return wipes; });
+        show.begin(true);
+        QVERIFY(show.sliding());
+
+        // Records in turn, round to the first; back from the first to the last.
+        show.stepNext();
+        QCOMPARE(state.album.CurrentRow, 2);
+        show.stepNext();
+        show.stepNext();
+        QCOMPARE(state.album.CurrentRow, 1);
+        show.stepPrevious();
+        QCOMPARE(state.album.CurrentRow, 3);
+
+        // Wipes in the selection's turn, each with its own delay.
+        show.values().EffectGrain = 4;
+        const Transition first = show.planCurrent().transition;
+        const Transition second = show.planCurrent().transition;
+        QCOMPARE((QList<int>{first.style, first.delay, second.style, second.delay}),
+                 (QList<int>{9, 40, 7, 25}));
+        QCOMPARE(second.grain, 4);
+        QCOMPARE(show.pattern(), 7);
+
+        // The slide made ready ahead decides the next record and its wipe, and is used once.
+        state.options.RandomImages = true;
+        show.seed(7);
+        qint64 preparedRow = 0;
+        Transition preparedWith;
+        const auto prepare = [&](qint64 row, const Transition& t) {
+            preparedRow = row;
+            preparedWith = t;
+            return QtFuture::makeReadyFuture(PreparedSlide{});
+        };
+        show.prepareAhead(prepare);
+        QCOMPARE(show.aheadRow(), std::optional<qint64>(preparedRow));
+        show.stepNext();
+        QCOMPARE(state.album.CurrentRow, preparedRow);
+        const SlideshowSequence::Plan plan = show.planCurrent();
+        QVERIFY(plan.ready && plan.ready->isFinished());
+        QCOMPARE(plan.transition.style, preparedWith.style);
+        QCOMPARE(plan.transition.delay, preparedWith.delay);
+        QVERIFY(!show.planCurrent().ready);
+        // Stepping back by hand forgets it.
+        show.prepareAhead(prepare);
+        show.stepPrevious();
+        QVERIFY(!show.aheadRow());
+
+        // The clock waits while a picture is read and while a clip plays.
+        show.loading();
+        QVERIFY(!show.sliding());
+        show.shown();
+        QVERIFY(show.sliding());
+        show.clipStarted();
+        QVERIFY(!show.sliding());
+        show.clipEnded();
+        QVERIFY(show.sliding());
+
+        // Records that cannot be shown are passed over at once until every one has failed; a
+        // picture shown ends the run.
+        QVERIFY(show.skipped());
+        QVERIFY(show.skipped());
+        QVERIFY(!show.skipped());
+        QVERIFY(show.sliding());
+        show.shown();
+        QVERIFY(show.skipped());
+
+        // A picture's sound plays only in a running show with automatic sound on.
+        QVERIFY(!show.soundDue(true));
+        state.options.AutoSound = true;
+        QVERIFY(show.soundDue(true));
+        QVERIFY(!show.soundDue(false));
+
+        // Once the show has ended nothing starts the clock again.
+        show.end();
+        QVERIFY(!state.SlideshowRunning);
+        show.shown();
+        show.clipEnded();
+        QVERIFY(!show.sliding());
+        QVERIFY(!show.soundDue(true));
+        // Started again from the viewer it goes on from the first record.
+        state.album.CurrentRow = 3;
+        show.start();
+        QVERIFY(state.SlideshowRunning && show.sliding());
+        QCOMPARE(state.album.CurrentRow, 1);
     }
 
     void captionSetting() {

@@ -62,7 +62,8 @@ QPixmap speakerIcon() {
 FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
                          ViewerRecords& records, QWidget* parent)
     : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts), m_records(records),
-      m_clock(state, m_values) {
+      m_sequence(state, [this]() -> WipeSelection& { return wipeSelection(); }),
+      m_values(m_sequence.values()), m_clock(m_sequence.clock()) {
     setObjectName(QStringLiteral("FullPicture"));
     setProperty("helpPage", QStringLiteral("viewer.html"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -80,17 +81,17 @@ FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService&
     m_player = new VideoControl(this);
     m_player->setVideoOutput(m_video);
 
-    m_text1 = new QLineEdit(m_stage);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->installEventFilter(this);
-    m_image1 = new QLabel(m_stage);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setToolTip(QStringLiteral("Stop the slideshow"));
-    m_image1->setPixmap(stopIcon());
-    m_image1->resize(24, 24);
-    m_image1->setCursor(Qt::PointingHandCursor);
-    m_image1->installEventFilter(this);
-    m_image1->hide();
+    m_annotation = new QLineEdit(m_stage);
+    m_annotation->setObjectName(QStringLiteral("Text1"));
+    m_annotation->installEventFilter(this);
+    m_stopIcon = new QLabel(m_stage);
+    m_stopIcon->setObjectName(QStringLiteral("Image1"));
+    m_stopIcon->setToolTip(QStringLiteral("Stop the slideshow"));
+    m_stopIcon->setPixmap(stopIcon());
+    m_stopIcon->resize(24, 24);
+    m_stopIcon->setCursor(Qt::PointingHandCursor);
+    m_stopIcon->installEventFilter(this);
+    m_stopIcon->hide();
     m_speaker = new QLabel(m_stage);
     m_speaker->setObjectName(QStringLiteral("SoundIndicator"));
     m_speaker->setPixmap(speakerIcon());
@@ -121,10 +122,6 @@ FullPicture::~FullPicture() {
     ++m_generation; // a slide still being prepared is no longer wanted
 }
 
-double FullPicture::random() {
-    return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
-}
-
 void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
     const QScreen* screen = onScreenOf && onScreenOf->screen() ? onScreenOf->screen()
                                                                : QGuiApplication::primaryScreen();
@@ -137,13 +134,12 @@ void FullPicture::open(QWidget* onScreenOf, bool slideshow) {
     m_screenHeight = s.height();
     m_stage->setGeometry(0, menuHeight, m_area.width(), m_area.height());
     m_canvas->setGeometry(0, 0, m_area.width(), m_area.height());
-    m_image1->move(m_area.width() - 30, 4);
+    m_stopIcon->move(m_area.width() - 30, 4);
     m_speaker->move(m_area.width() - 60, 4);
     m_cdPanel->move(m_area.width() - m_cdPanel->width(),
                     std::max(0, s.height() - 110 - menuHeight));
     loadSettings();
-    m_skipped = 0;
-    m_clock.setEnabled(slideshow);
+    m_sequence.begin(slideshow);
     enableViewerMenus(!slideshow);
     if (m_state.StatusWord == 9) {
         m_state.StatusWord = 0;
@@ -160,21 +156,12 @@ void FullPicture::enableViewerMenus(bool enabled) {
     m_optionsMenu->setEnabled(enabled);
     m_viewMenu->setEnabled(enabled);
     setPrintEnabled(enabled);
-    m_text1->setEnabled(enabled);
+    m_annotation->setEnabled(enabled);
 }
 
 void FullPicture::setPrintEnabled(bool enabled) {
     // A clip has no picture to print.
     action("mnuPrint")->setEnabled(enabled && m_media.kind != ViewerMedia::Kind::Video);
-}
-
-Transition FullPicture::chooseTransition() {
-    const WipeChooser::Choice choice =
-        m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
-    m_pattern = choice.pattern;
-    if (choice.delay)
-        m_values.EffectDelay = *choice.delay;
-    return {m_pattern, m_values.EffectGrain, m_values.EffectDelay};
 }
 
 void FullPicture::showCurrentPicture() {
@@ -187,32 +174,25 @@ void FullPicture::showCurrentPicture() {
     Transition transition;
     std::optional<QFuture<PreparedSlide>> ready;
     if (sliding) {
-        m_image1->setEnabled(true);
-        m_image1->show();
-        m_image1->raise();
-        if (m_ahead && m_ahead->row == m_state.album.CurrentRow && m_ahead->choice.pattern >= 0) {
-            // Chosen and read while the last picture was on screen.
-            m_pattern = m_ahead->choice.pattern;
-            if (m_ahead->choice.delay)
-                m_values.EffectDelay = *m_ahead->choice.delay;
-            transition = {m_pattern, m_values.EffectGrain, m_values.EffectDelay};
-            ready = m_ahead->slide;
-        } else {
-            transition = chooseTransition();
-        }
+        m_stopIcon->setEnabled(true);
+        m_stopIcon->show();
+        m_stopIcon->raise();
+        SlideshowSequence::Plan plan = m_sequence.planCurrent();
+        transition = plan.transition;
+        ready = std::move(plan.ready);
         setPrintEnabled(false);
     } else {
+        m_sequence.forgetAhead();
         setPrintEnabled(true);
     }
-    m_ahead.reset();
 
     if (!m_records.loadCurrent(m_media))
         return;
     setPrintEnabled(!sliding && m_optionsMenu->isEnabled());
     action("mnuFindSimilar")->setEnabled(!sliding && m_media.kind != ViewerMedia::Kind::Video);
-    m_text1->clear();
+    m_annotation->clear();
     if (!m_state.record.CurrentDescription.isEmpty())
-        m_text1->setText(m_state.record.CurrentDescription);
+        m_annotation->setText(m_state.record.CurrentDescription);
 
     if (m_movie) {
         delete m_movie;
@@ -223,7 +203,7 @@ void FullPicture::showCurrentPicture() {
         return;
     }
     // The clock waits while the picture is read and decoded.
-    m_clock.setEnabled(false);
+    m_sequence.loading();
     // Stepping by hand, a fitted picture's thumbnail shows at once, in its place.
     if (!sliding && m_state.options.ViewFit)
         showThumbnail(m_records.thumbnail(m_state.album.CurrentRow));
@@ -314,11 +294,8 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
         m_prompts.beep();
         m_prompts.msgBox(why, MsgIcon::Critical,
                          QStringLiteral("UNEXPECTED ERROR! (PELORUS: ShowFullPicture #2)"));
-    } else {
-        m_skipped = 0;
     }
-    if (m_state.SlideshowRunning)
-        m_clock.setEnabled(true);
+    m_sequence.shown();
     updateCaption();
     m_player->stop();
     m_video->hide();
@@ -330,10 +307,10 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
             m_canvas->setFrame(slide.frame);
         m_still = slide.bytes;
     }
-    m_text1->setVisible(m_annotationShown);
-    m_text1->raise();
+    m_annotation->setVisible(m_annotationShown);
+    m_annotation->raise();
     bool playing = false;
-    if (m_state.SlideshowRunning && m_state.options.AutoSound && m_media.hasSound) {
+    if (m_sequence.soundDue(m_media.hasSound)) {
         m_state.SoundPlaying = true;
         playing = m_records.playSound(*m_player);
         if (!playing)
@@ -355,9 +332,7 @@ void FullPicture::skipRecord(const QString& why) {
     m_notice->show();
     m_notice->raise();
     m_noticeTimer->start();
-    if (m_state.SlideshowRunning)
-        m_clock.setEnabled(true);
-    if (++m_skipped >= m_state.album.RecordCount)
+    if (!m_sequence.skipped())
         return; // the clock tries again after the interval
     QTimer::singleShot(0, this, [this] {
         if (m_clock.isEnabled())
@@ -384,28 +359,25 @@ void FullPicture::showGif(const QByteArray& bytes) {
     connect(m_movie, &QMovie::frameChanged, this, paintFrame);
     paintFrame();
     m_movie->start();
-    m_skipped = 0;
-    if (m_state.SlideshowRunning)
-        m_clock.setEnabled(true);
+    m_sequence.shown();
     updateCaption();
     m_canvas->show();
-    m_text1->setVisible(m_annotationShown);
-    m_text1->raise();
+    m_annotation->setVisible(m_annotationShown);
+    m_annotation->raise();
     emit pictureShown();
 }
 
 void FullPicture::showVideo() {
-    m_skipped = 0;
     m_records.playClip(*m_player);
     updateCaption();
     // The clock waits for the clip to end.
-    m_clock.setEnabled(false);
+    m_sequence.clipStarted();
     m_canvas->setFrame(QImage());
     placeVideo();
     m_video->show();
     m_video->raise();
-    m_text1->setVisible(m_annotationShown);
-    m_text1->raise();
+    m_annotation->setVisible(m_annotationShown);
+    m_annotation->raise();
     m_player->play();
     emit pictureShown();
 }
@@ -423,60 +395,38 @@ void FullPicture::placeVideo() {
 void FullPicture::videoEnded() {
     m_player->stop();
     m_speaker->hide();
-    if (m_state.SlideshowRunning)
-        m_clock.setEnabled(true);
-    m_state.SoundPlaying = false;
+    m_sequence.clipEnded();
 }
 
 void FullPicture::prepareAhead() {
-    if (m_state.album.RecordCount < 1)
+    const QFuture<PreparedSlide> slide = m_sequence.prepareAhead(
+        [this](qint64 row, const Transition& transition) { return prepare(row, transition); });
+    if (!slide.isValid())
         return;
-    Ahead ahead;
-    ahead.row = NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
-                        m_state.options.RandomImages, [this] { return random(); });
-    ahead.choice =
-        m_chooser.next(wipeSelection(), m_state.options.RandomWipes, [this] { return random(); });
-    const Transition transition{ahead.choice.pattern, m_values.EffectGrain,
-                                ahead.choice.delay.value_or(m_values.EffectDelay)};
-    ahead.slide = prepare(ahead.row, transition);
-    m_ahead = ahead;
     ++m_pending;
-    WhenReady(this, ahead.slide, [this](const PreparedSlide&) { --m_pending; });
-}
-
-void FullPicture::forgetAhead() {
-    m_ahead.reset();
+    WhenReady(this, slide, [this](const PreparedSlide&) { --m_pending; });
 }
 
 void FullPicture::updateCaption() {
     setWindowTitle(m_state.record.CurrentProperties + QStringLiteral(" (%1-%2-%3)")
-                                                          .arg(m_pattern)
+                                                          .arg(m_sequence.pattern())
                                                           .arg(m_values.EffectDelay)
                                                           .arg(m_values.EffectGrain));
 }
 
 void FullPicture::showPreviousPicture() {
-    forgetAhead();
-    m_state.album.CurrentRow =
-        qint32(PreviousRow(m_state.album.CurrentRow, m_state.album.RecordCount));
+    m_sequence.stepPrevious();
     showCurrentPicture();
 }
 
 void FullPicture::showNextPicture() {
-    if (m_ahead) {
-        // The row was drawn when the slide was prepared.
-        m_state.album.CurrentRow = qint32(m_ahead->row);
-    } else {
-        m_state.album.CurrentRow =
-            qint32(NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
-                           m_state.options.RandomImages, [this] { return random(); }));
-    }
+    m_sequence.stepNext();
     showCurrentPicture();
 }
 
 void FullPicture::stopIconTick(bool clockEnabled) {
-    m_image1->setEnabled(false);
-    m_image1->hide();
+    m_stopIcon->setEnabled(false);
+    m_stopIcon->hide();
     if (clockEnabled)
         reject();
 }
@@ -509,11 +459,11 @@ void FullPicture::keyPressEvent(QKeyEvent* event) {
 }
 
 bool FullPicture::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_image1 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_stopIcon && event->type() == QEvent::MouseButtonRelease) {
         pressStopIcon();
         return true;
     }
-    if (watched == m_text1 && event->type() == QEvent::KeyPress) {
+    if (watched == m_annotation && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             storeAnnotation();
@@ -530,9 +480,8 @@ bool FullPicture::eventFilter(QObject* watched, QEvent* event) {
 void FullPicture::done(int result) {
     // However the viewer closes, its clock, clip and sound end with it.
     ++m_generation;
-    m_clock.setEnabled(false);
+    m_sequence.end();
     m_player->close();
-    m_state.SlideshowRunning = false;
     if (m_movie)
         m_movie->stop();
     QDialog::done(result);

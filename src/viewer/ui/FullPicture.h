@@ -5,15 +5,13 @@
 
 #include "platform/prompt/PromptService.h"
 #include "viewer/SlidePreparer.h"
-#include "viewer/SlideshowClock.h"
-#include "viewer/SlideshowValues.h"
+#include "viewer/SlideshowSequence.h"
 #include "viewer/ViewerRecords.h"
 #include "viewer/WipePatterns.h"
 
 #include <QDialog>
 #include <functional>
 #include <optional>
-#include <random>
 
 class QAction;
 class QLabel;
@@ -50,35 +48,16 @@ public:
     void showCurrentPicture();
     void showPreviousPicture();
     void showNextPicture();
-    void enableViewerMenus(bool enabled);
 
     void startSlideshow();
     void stopSlideshow();
     void pressStopIcon();
-    void closeByClick();
-    void printPicture();
-    void playVideo();
-    void stopVideo();
-    void setViewFit(bool fit);
-    void deleteCurrentImage();
-    void findSimilarPictures();
-    void storeAnnotation();
-    void toggleAnnotation();
-    void toggleCdPanel();
-    void toggleCdAutoStart();
-    void toggleRandomWipes();
-    void toggleRandomImages();
-    void chooseWipePatterns();
-    void askEffectDelay();
-    void askEffectGrain();
-    void askInterval();
-    void editCaption();
-    void applyCaption(const CaptionProperties& caption);
 
     SlideshowClock& clock() { return m_clock; }
     SlideshowValues& values() { return m_values; }
+    SlideshowSequence& sequence() { return m_sequence; }
     PictureCanvas* canvas() const { return m_canvas; }
-    QLineEdit* annotation() const { return m_text1; }
+    QLineEdit* annotation() const { return m_annotation; }
     // The line across the bottom that says which record a slideshow passed over, and why.
     QLabel* notice() const { return m_notice; }
     VideoControl& player() { return *m_player; }
@@ -102,6 +81,28 @@ protected:
     void done(int result) override;
 
 private:
+    // The menu commands.
+    void enableViewerMenus(bool enabled);
+    void closeByClick();
+    void printPicture();
+    void playVideo();
+    void stopVideo();
+    void setViewFit(bool fit);
+    void deleteCurrentImage();
+    void findSimilarPictures();
+    void storeAnnotation();
+    void toggleAnnotation();
+    void toggleCdPanel();
+    void toggleCdAutoStart();
+    void toggleRandomWipes();
+    void toggleRandomImages();
+    void chooseWipePatterns();
+    void askEffectDelay();
+    void askEffectGrain();
+    void askInterval();
+    void editCaption();
+    void applyCaption(const CaptionProperties& caption);
+
     void buildMenus();
     void loadSettings();
     // Reads the picture of row and makes it ready off the interface thread.
@@ -115,13 +116,10 @@ private:
     void placeVideo();
     void prepareAhead();
     void showThumbnail(const ViewerThumbnail& thumbnail);
-    void forgetAhead();
-    Transition chooseTransition();
     void updateCaption();
     void setPrintEnabled(bool enabled);
     void videoEnded();
     void stopIconTick(bool clockEnabled);
-    double random();
 
     ProgramState& m_state;
     Settings& m_settings;
@@ -132,8 +130,8 @@ private:
     QWidget* m_stage;
     PictureCanvas* m_canvas;
     QVideoWidget* m_video;
-    QLineEdit* m_text1;
-    QLabel* m_image1;
+    QLineEdit* m_annotation;
+    QLabel* m_stopIcon;
     QLabel* m_speaker;
     QLabel* m_notice;
     QTimer* m_noticeTimer;
@@ -142,14 +140,13 @@ private:
     QMovie* m_movie = nullptr;
     QMenu* m_optionsMenu = nullptr;
     QMenu* m_viewMenu = nullptr;
-    SlideshowValues m_values;
-    SlideshowClock m_clock;
+    SlideshowSequence m_sequence;
+    SlideshowValues& m_values;
+    SlideshowClock& m_clock;
     QSize m_area;           // where pictures are painted: the screen below the menu bar
     int m_screenHeight = 0; // what their Normal place is reckoned from
 
     std::optional<WipeSelection> m_selection;
-    WipeChooser m_chooser;
-    int m_pattern = 0; // the current wipe pattern
     ViewerMedia m_media;
     QByteArray m_still; // the file of the still on screen, for printing
     quint64 m_generation = 0;
@@ -158,16 +155,6 @@ private:
     std::optional<BusyGuard> m_loadingBusy; // while a picture decodes
     bool m_annotationShown = false;
     bool m_cdPanelShown = false;
-    qint64 m_skipped = 0; // records the slideshow passed over since it last showed one
-
-    // The next slide, made ready while the current one is on screen.
-    struct Ahead {
-        qint64 row = 0;
-        WipeChooser::Choice choice;
-        QFuture<PreparedSlide> slide;
-    };
-    std::optional<Ahead> m_ahead;
-    std::mt19937 m_random{std::random_device{}()};
 };
 
 } // namespace q32

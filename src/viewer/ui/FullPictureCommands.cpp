@@ -111,7 +111,7 @@ void FullPicture::loadSettings() {
 
     applyCaption(GetCaptionProperties(
         m_settings, m_state.ScreenWidthPixels > 0 ? m_state.ScreenWidthPixels : m_area.width()));
-    m_text1->setVisible(m_annotationShown);
+    m_annotation->setVisible(m_annotationShown);
     action("mnuShowMemo")
         ->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
                                     : QStringLiteral("Show Annotation"));
@@ -120,24 +120,20 @@ void FullPicture::loadSettings() {
 }
 
 void FullPicture::applyCaption(const CaptionProperties& c) {
-    QPalette p = m_text1->palette();
+    QPalette p = m_annotation->palette();
     p.setColor(QPalette::Text, c.foreColor);
     p.setColor(QPalette::Base, c.backColor);
-    m_text1->setPalette(p);
-    m_text1->setFont(c.font());
+    m_annotation->setPalette(p);
+    m_annotation->setFont(c.font());
     // A box without a stored height is one line of its font high.
-    const int height = c.height > 0 ? c.height : m_text1->sizeHint().height();
-    m_text1->setGeometry(c.left, c.top, c.width, height);
-    m_text1->raise();
+    const int height = c.height > 0 ? c.height : m_annotation->sizeHint().height();
+    m_annotation->setGeometry(c.left, c.top, c.width, height);
+    m_annotation->raise();
 }
 
 void FullPicture::startSlideshow() {
-    m_state.SlideshowRunning = true;
-    m_clock.setEnabled(true);
+    m_sequence.start();
     enableViewerMenus(false);
-    // The first picture change comes from the clock: the row after row 1.
-    if (m_state.album.CurrentRow != 0)
-        m_state.album.CurrentRow = 1;
     if (!m_state.record.CurrentImageFile.isEmpty())
         m_state.StatusWord = 0;
 }
@@ -148,7 +144,7 @@ void FullPicture::stopSlideshow() {
 }
 
 void FullPicture::pressStopIcon() {
-    m_image1->hide();
+    m_stopIcon->hide();
     m_state.StatusWord = 2;
     if (m_clock.isEnabled()) {
         m_cdPanel->cd().stop();
@@ -185,7 +181,7 @@ void FullPicture::setViewFit(bool fit) {
         setToolChecked(fit ? QStringLiteral("ID_ViewFit") : QStringLiteral("ID_ViewNormal"), true);
     action("mnuViewFit")->setChecked(fit);
     action("mnuNormal")->setChecked(!fit);
-    forgetAhead();
+    m_sequence.forgetAhead();
     if (m_media.kind != ViewerMedia::Kind::Video && !isMinimized())
         showCurrentPicture();
     else
@@ -196,7 +192,7 @@ void FullPicture::deleteCurrentImage() {
     const qint64 deleted = m_state.album.CurrentRow;
     if (!m_records.deleteCurrent())
         return; // Cancel: the same record stays on screen
-    forgetAhead();
+    m_sequence.forgetAhead();
     if (m_state.album.RecordCount < 1) {
         reject();
         return;
@@ -213,19 +209,19 @@ void FullPicture::findSimilarPictures() {
         if (!viewer)
             return;
         // Row 1 is the picture the others look like: the viewer goes on from it.
-        viewer->forgetAhead();
+        viewer->m_sequence.forgetAhead();
         viewer->m_state.album.CurrentRow = 1;
         viewer->showCurrentPicture();
     });
 }
 
 void FullPicture::storeAnnotation() {
-    m_records.storeDescription(m_text1->text());
+    m_records.storeDescription(m_annotation->text());
 }
 
 void FullPicture::toggleAnnotation() {
     m_annotationShown = !m_annotationShown;
-    m_text1->setVisible(m_annotationShown);
+    m_annotation->setVisible(m_annotationShown);
     action("mnuShowMemo")
         ->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
                                     : QStringLiteral("Show Annotation"));
@@ -261,7 +257,7 @@ void FullPicture::toggleRandomWipes() {
     action("mnuRandomWipe")->setChecked(m_state.options.RandomWipes);
     if (setToolChecked)
         setToolChecked(QStringLiteral("ID_RandomWipes"), m_state.options.RandomWipes);
-    forgetAhead();
+    m_sequence.forgetAhead();
 }
 
 void FullPicture::toggleRandomImages() {
@@ -269,7 +265,7 @@ void FullPicture::toggleRandomImages() {
     action("mnuRandomImage")->setChecked(m_state.options.RandomImages);
     if (setToolChecked)
         setToolChecked(QStringLiteral("ID_RandomImages"), m_state.options.RandomImages);
-    forgetAhead();
+    m_sequence.forgetAhead();
 }
 
 WipeSelection& FullPicture::wipeSelection() {
@@ -290,18 +286,18 @@ void FullPicture::chooseWipePatterns() {
     // The window reports its closing with 99; the viewer goes on.
     if (m_state.StatusWord == 99)
         m_state.StatusWord = 0;
-    forgetAhead();
+    m_sequence.forgetAhead();
     updateCaption();
 }
 
 void FullPicture::askEffectDelay() {
     PromptEffectDelay(m_settings, m_prompts, m_values);
-    forgetAhead();
+    m_sequence.forgetAhead();
 }
 
 void FullPicture::askEffectGrain() {
     PromptEffectGrain(m_settings, m_prompts, m_values);
-    forgetAhead();
+    m_sequence.forgetAhead();
 }
 
 void FullPicture::askInterval() {
