@@ -1,4 +1,4 @@
-#include "shell/Program.h"
+#include "shell/ui/Program.h"
 
 int main(int argc, char** argv) {
     return q32::RunProgram(argc, argv);

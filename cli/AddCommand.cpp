@@ -1,10 +1,10 @@
 #include "CliCommon.h"
 #include "CliPrompts.h"
 #include "Commands.h"
-#include "album/AddRun.h"
-#include "album/AddRunOpen.h"
-#include "album/DirectoryScan.h"
 #include "album/FormatTable.h"
+#include "album/add/AddRun.h"
+#include "album/add/AddRunOpen.h"
+#include "album/scan/DirectoryScan.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "CliCommon.h"
 #include "Commands.h"
 #include "album/AlbumRecordset.h"
-#include "output/ExportFormats.h"
-#include "output/ExportJob.h"
+#include "output/export/ExportFormats.h"
+#include "output/export/ExportJob.h"
 #include "platform/imaging/QualityFactor.h"
 
 #include <QDir>

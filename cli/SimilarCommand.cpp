@@ -1,6 +1,6 @@
 #include "CliCommon.h"
 #include "Commands.h"
-#include "album/SimilarPictures.h"
+#include "album/add/SimilarPictures.h"
 
 #include <QFileInfo>
 

@@ -4,7 +4,7 @@
 #include "CliCommon.h"
 #include "CliPrompts.h"
 #include "Commands.h"
-#include "gallery/GalleryJob.h"
+#include "output/gallery/GalleryJob.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

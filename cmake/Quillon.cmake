@@ -35,3 +35,33 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/Version.h.in ${PROJECT_BINARY_DIR}/gene
                @ONLY)
 add_library(q32_version INTERFACE)
 target_include_directories(q32_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
+
+# quillon_write_link_graph(FILE): one line per target of the project, "name|folder|links", the
+# folder relative to the source tree and the links those the target was given (PUBLIC, PRIVATE
+# and INTERFACE). scripts/check-links.sh reads it to keep libraries linking only downwards.
+function(quillon_write_link_graph file)
+    set(lines "")
+    set(dirs ${PROJECT_SOURCE_DIR})
+    while(dirs)
+        list(POP_FRONT dirs dir)
+        get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+        list(APPEND dirs ${subdirs})
+        get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+        file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${dir})
+        foreach(target ${targets})
+            get_target_property(type ${target} TYPE)
+            set(links "")
+            if(NOT type STREQUAL "INTERFACE_LIBRARY")
+                get_target_property(links ${target} LINK_LIBRARIES)
+            endif()
+            get_target_property(interface ${target} INTERFACE_LINK_LIBRARIES)
+            list(APPEND links ${interface})
+            # Links added from another folder come between "::@" markers.
+            list(FILTER links EXCLUDE REGEX "(-NOTFOUND|^::@.*)$")
+            list(TRANSFORM links REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1")
+            list(REMOVE_DUPLICATES links)
+            string(APPEND lines "${target}|${folder}|${links}\n")
+        endforeach()
+    endwhile()
+    file(WRITE ${file} "${lines}")
+endfunction()

@@ -5,9 +5,9 @@
 #include "BenchFigures.h"
 #include "BenchWork.h"
 #include "ScriptedPromptService.h"
-#include "album/AddRun.h"
 #include "album/AlbumDb.h"
 #include "album/ContentHashes.h"
+#include "album/add/AddRun.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

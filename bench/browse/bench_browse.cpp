@@ -10,13 +10,13 @@
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/ThumbnailMaker.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "platform/sqlite/SqliteDb.h"
-#include "shell/MainWindow.h"
-#include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "BenchTools.h"
 #include "BenchWork.h"
 #include "album/AlbumDb.h"
-#include "output/ExportJob.h"
+#include "output/export/ExportJob.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

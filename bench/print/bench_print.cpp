@@ -6,7 +6,7 @@
 //
 // usage: bench_print [runs] [picture]   (3 runs; the test picture is kept at picture if given)
 //        bench_print --print PICTURE OUT.pdf   (one print, the measured child)
-#include "output/PrintRender.h"
+#include "output/print/PrintRender.h"
 #include "platform/printer/PdfFileOutput.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // Usage: bench_scan [PARENT_FOLDER]   (the tree is built in a temporary folder there)
 
 #include "BenchFigures.h"
-#include "album/DirectoryScan.h"
+#include "album/scan/DirectoryScan.h"
 
 #include <QCoreApplication>
 #include <QDir>

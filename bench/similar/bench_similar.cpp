@@ -9,8 +9,8 @@
 #include "BenchFigures.h"
 #include "PhotoVariants.h"
 #include "album/AlbumDb.h"
-#include "album/SimilarPictures.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/SimilarPictures.h"
+#include "album/add/ThumbnailMaker.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -9,13 +9,13 @@
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
+#include "album/thumbnails/ThumbnailModel.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "platform/sqlite/SqliteDb.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
-#include "shell/ThumbnailModel.h"
-#include "shell/ThumbnailPane.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ThumbnailPane.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

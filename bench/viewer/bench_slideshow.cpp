@@ -11,7 +11,7 @@
 #include "common/Settings.h"
 #include "platform/imaging/Imaging.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
+#include "shell/ui/MainWindow.h"
 #include "viewer/ui/FullPicture.h"
 #include "viewer/ui/PictureCanvas.h"
 

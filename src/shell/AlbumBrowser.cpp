@@ -4,7 +4,7 @@
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/ThumbnailMaker.h"
 #include "common/AppPaths.h"
 #include "common/PrivateFiles.h"
 #include "common/ProgramState.h"

@@ -8,7 +8,7 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
 #include "shell/RecentAlbums.h"
-#include "shell/ToolStates.h"
+#include "shell/records/ToolStates.h"
 
 #include <QObject>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "shell/PictureHashFiller.h"
 
 #include "album/AlbumDb.h"
-#include "album/SimilarPictures.h"
+#include "album/add/SimilarPictures.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

@@ -3,7 +3,7 @@
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
 #include "album/FormatTable.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/ThumbnailMaker.h"
 
 #include <QLocale>
 

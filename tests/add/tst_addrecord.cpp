@@ -3,10 +3,10 @@
 
 #include "ScriptedPromptService.h"
 #include "TestFiles.h"
-#include "album/AddRecord.h"
-#include "album/AddRunOpen.h"
 #include "album/AlbumDb.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/AddRecord.h"
+#include "album/add/AddRunOpen.h"
+#include "album/add/ThumbnailMaker.h"
 
 #include <QCryptographicHash>
 #include <QFile>

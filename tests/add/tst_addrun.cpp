@@ -4,8 +4,8 @@
 
 #include "ScriptedPromptService.h"
 #include "TestFiles.h"
-#include "album/AddRunJob.h"
 #include "album/AlbumDb.h"
+#include "album/add/AddRunJob.h"
 
 #include <QCryptographicHash>
 #include <QDir>

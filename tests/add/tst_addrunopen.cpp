@@ -2,8 +2,8 @@
 // another program's file are covered through the window in tst_addimages_flows.
 
 #include "ScriptedPromptService.h"
-#include "album/AddRunOpen.h"
 #include "album/AlbumMaintenance.h"
+#include "album/add/AddRunOpen.h"
 
 #include <QTemporaryDir>
 #include <QTest>

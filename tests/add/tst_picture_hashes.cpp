@@ -5,11 +5,11 @@
 #include "PhotoVariants.h"
 #include "ScriptedPromptService.h"
 #include "TestFiles.h"
-#include "album/AddRecord.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
-#include "album/SimilarPictures.h"
-#include "album/ThumbnailMaker.h"
+#include "album/add/AddRecord.h"
+#include "album/add/SimilarPictures.h"
+#include "album/add/ThumbnailMaker.h"
 
 #include <QFile>
 #include <QImage>

@@ -5,14 +5,14 @@
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
 #include "album/AlbumMaintenance.h"
-#include "album/ui/AddImagesController.h"
-#include "album/ui/AddImagesList.h"
-#include "album/ui/AddImagesRun.h"
-#include "album/ui/AddImagesSearch.h"
-#include "album/ui/AddImagesStartup.h"
+#include "album/addimages/AddImagesController.h"
+#include "album/addimages/AddImagesList.h"
+#include "album/addimages/AddImagesRun.h"
+#include "album/addimages/AddImagesSearch.h"
+#include "album/addimages/AddImagesStartup.h"
+#include "album/filebrowser/FileBrowserPatterns.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "viewer/FileBrowserPatterns.h"
 
 #include <QDir>
 #include <QItemSelectionModel>

@@ -5,16 +5,16 @@
 #include "ModalWindows.h"
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
-#include "album/ui/AddImagesController.h"
-#include "album/ui/AddImagesList.h"
+#include "album/addimages/AddImagesController.h"
+#include "album/addimages/AddImagesList.h"
+#include "album/filebrowser/ui/FileBrowser.h"
 #include "album/ui/AddImagesPreview.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
-#include "shell/PreviewPane.h"
-#include "viewer/FileBrowser.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QApplication>
 #include <QCheckBox>

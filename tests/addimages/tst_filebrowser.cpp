@@ -3,9 +3,9 @@
 
 #include "TestEnv.h"
 #include "TestFiles.h"
+#include "album/filebrowser/ui/FileBrowser.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "viewer/FileBrowser.h"
 
 #include <QCheckBox>
 #include <QComboBox>

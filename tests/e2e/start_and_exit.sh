@@ -10,7 +10,7 @@ new_session
 # --help and --version answer on the terminal, even without a display, and open no window.
 help=$(DISPLAY= "$program" --help)
 grep -q "^Usage: quillon32" <<<"$help" || { echo "FAIL: --help printed: $help"; exit 1; }
-[ "$(DISPLAY= "$program" --version)" = "Quillon 32 6.04" ] || { echo "FAIL: --version"; exit 1; }
+[ "$(DISPLAY= "$program" --version)" = "Quillon 32 $QUILLON_VERSION" ] || { echo "FAIL: --version"; exit 1; }
 
 "$program" &
 pid=$!

@@ -3,9 +3,9 @@
 // factors, the box and bar in step, and the stamp with its size prompt.
 
 #include "TestFiles.h"
-#include "output/ExportJob.h"
-#include "output/ResizeModel.h"
-#include "output/SaveOptionsModel.h"
+#include "output/export/ExportJob.h"
+#include "output/export/ResizeModel.h"
+#include "output/export/SaveOptionsModel.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/OwnCodecs.h"
 

@@ -2,8 +2,8 @@
 // follow the chosen format, typing and scrolling stay in step, OK and Cancel hand back the choice.
 
 #include "ScriptedPromptService.h"
-#include "output/ResizeWindow.h"
-#include "output/SaveOptionsWindow.h"
+#include "output/export/ui/ResizeWindow.h"
+#include "output/export/ui/SaveOptionsWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

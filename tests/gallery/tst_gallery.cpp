@@ -5,9 +5,9 @@
 #include "ScriptedPromptService.h"
 #include "TestAlbums.h"
 #include "album/AlbumMaintenance.h"
-#include "gallery/GalleryHtml.h"
-#include "gallery/GalleryWriter.h"
-#include "gallery/ui/GalleryWindow.h"
+#include "output/gallery/GalleryHtml.h"
+#include "output/gallery/GalleryWriter.h"
+#include "output/gallery/ui/GalleryWindow.h"
 
 #include <QDirIterator>
 #include <QLineEdit>

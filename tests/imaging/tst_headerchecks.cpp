@@ -5,8 +5,8 @@
 #include "ScriptedPromptService.h"
 #include "TestFiles.h"
 #include "TiffBuilder.h"
-#include "album/AddRecord.h"
 #include "album/AlbumDb.h"
+#include "album/add/AddRecord.h"
 #include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/Imaging.h"
 

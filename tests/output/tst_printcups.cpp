@@ -2,7 +2,7 @@
 // one): a generated picture placed and sized in printer dots comes out of the queue where and
 // as large as it was asked for, in its colours.
 
-#include "output/PrintRender.h"
+#include "output/print/PrintRender.h"
 #include "platform/printer/CupsOutput.h"
 #include "platform/printer/DefaultPrinter.h"
 #include "printpages.h"

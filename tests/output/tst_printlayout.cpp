@@ -5,7 +5,7 @@
 #include "TestEnv.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "output/PrintLayout.h"
+#include "output/print/PrintLayout.h"
 
 #include <QSizeF>
 #include <QTest>

@@ -6,9 +6,9 @@
 #include "TestEnv.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "output/PrintPreviewSheet.h"
-#include "output/PrintPreviewWindow.h"
-#include "output/PrintRun.h"
+#include "output/print/PrintRun.h"
+#include "output/print/ui/PrintPreviewSheet.h"
+#include "output/print/ui/PrintPreviewWindow.h"
 #include "printpages.h"
 
 #include <QApplication>

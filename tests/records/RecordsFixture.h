@@ -6,7 +6,7 @@
 #include "TestEnv.h"
 #include "album/AlbumDb.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/RecordCommands.h"
+#include "shell/records/RecordCommands.h"
 
 #include <QTableView>
 #include <QTest>

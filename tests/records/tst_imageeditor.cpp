@@ -6,7 +6,7 @@
 #include "TestFiles.h"
 #include "common/PrivateFiles.h"
 #include "platform/imaging/Imaging.h"
-#include "shell/ImageEditor.h"
+#include "shell/records/ImageEditor.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -3,11 +3,11 @@
 
 #include "RecordsFixture.h"
 #include "TestFiles.h"
-#include "output/SaveOptionsModel.h"
+#include "output/export/SaveOptionsModel.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/player/VideoControl.h"
-#include "shell/PreviewPane.h"
-#include "shell/RecordCommands.h"
+#include "shell/records/RecordCommands.h"
+#include "shell/ui/PreviewPane.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Directory list and collect step of "Search" / "Scan Drive", on real trees in a temporary folder.
 
 #include "TestFiles.h"
-#include "album/DirectoryScan.h"
-#include "album/DirectoryScanJob.h"
+#include "album/scan/DirectoryScan.h"
+#include "album/scan/DirectoryScanJob.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "TestEnv.h"
 #include "quillon/Version.h"
 #include "shell/AboutSummary.h"
-#include "shell/AboutWindow.h"
+#include "shell/ui/AboutWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -11,15 +11,15 @@
 #include "album/AlbumMedia.h"
 #include "album/AlbumThumbnails.h"
 #include "album/PictureHashes.h"
+#include "album/filebrowser/ui/FileBrowser.h"
 #include "common/PreviewFit.h"
-#include "gallery/ui/GalleryWindow.h"
+#include "output/gallery/ui/GalleryWindow.h"
 #include "platform/player/VideoControl.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/CaptionBand.h"
-#include "shell/PreviewPane.h"
 #include "shell/PreviewPrefetcher.h"
-#include "shell/ThumbnailPane.h"
-#include "viewer/FileBrowser.h"
+#include "shell/ui/CaptionBand.h"
+#include "shell/ui/PreviewPane.h"
+#include "shell/ui/ThumbnailPane.h"
 
 #include <QAction>
 #include <QApplication>

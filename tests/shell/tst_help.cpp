@@ -7,10 +7,10 @@
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "album/ui/PasswordWindow.h"
-#include "shell/AboutWindow.h"
-#include "shell/HelpService.h"
-#include "shell/HelpWindow.h"
 #include "shell/ToolLayout.h"
+#include "shell/ui/AboutWindow.h"
+#include "shell/ui/HelpService.h"
+#include "shell/ui/HelpWindow.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "TestAlbums.h"
 #include "TestEnv.h"
 #include "album/ui/PasswordWindow.h"
-#include "platform/prompt/NewPasswordDialog.h"
+#include "platform/prompt/ui/NewPasswordDialog.h"
 #include "shell/AlbumBrowser.h"
 
 #include <QGuiApplication>

@@ -3,10 +3,10 @@
 #include "MainWindowRun.h"
 #include "TestEnv.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/MainWindow.h"
-#include "shell/ThumbnailPane.h"
-#include "shell/ToolStates.h"
-#include "shell/ToolbarCustomizeDialog.h"
+#include "shell/records/ToolStates.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ThumbnailPane.h"
+#include "shell/ui/ToolbarCustomizeDialog.h"
 
 #include <QAction>
 #include <QEventLoop>

@@ -6,7 +6,7 @@
 #include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "shell/MainWindow.h"
+#include "shell/ui/MainWindow.h"
 
 namespace q32::test {
 

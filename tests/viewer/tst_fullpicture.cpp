@@ -6,7 +6,7 @@
 #include "TestFiles.h"
 #include "album/AlbumThumbnails.h"
 #include "shell/AlbumBrowser.h"
-#include "shell/CommandBar.h"
+#include "shell/ui/CommandBar.h"
 #include "viewer/ui/FullPicture.h"
 #include "viewer/ui/PictureCanvas.h"
 

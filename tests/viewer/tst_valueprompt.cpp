@@ -1,6 +1,6 @@
 // GetValue: limits, the bar and the box in step, and when OK closes.
 #include "ScriptedPromptService.h"
-#include "output/ValuePromptWindow.h"
+#include "output/valueprompt/ui/ValuePromptWindow.h"
 
 #include <QLineEdit>
 #include <QPushButton>

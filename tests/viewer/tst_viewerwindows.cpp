@@ -4,7 +4,7 @@
 #include "TestFiles.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "output/ValuePromptWindow.h"
+#include "output/valueprompt/ui/ValuePromptWindow.h"
 #include "viewer/SlideshowValues.h"
 #include "viewer/WipePatterns.h"
 #include "viewer/ui/ImageCaptionWindow.h"

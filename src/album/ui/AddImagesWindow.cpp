@@ -1,15 +1,15 @@
 #include "album/ui/AddImagesWindow.h"
 
-#include "album/ui/AddImagesController.h"
-#include "album/ui/AddImagesList.h"
+#include "album/addimages/AddImagesController.h"
+#include "album/addimages/AddImagesList.h"
+#include "album/addimages/AddImagesRun.h"
+#include "album/addimages/AddImagesScanner.h"
+#include "album/addimages/AddImagesSearch.h"
+#include "album/filebrowser/FileBrowserPatterns.h"
 #include "album/ui/AddImagesPreview.h"
-#include "album/ui/AddImagesRun.h"
-#include "album/ui/AddImagesScanner.h"
 #include "album/ui/AddImagesScannerDialog.h"
-#include "album/ui/AddImagesSearch.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "viewer/FileBrowserPatterns.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

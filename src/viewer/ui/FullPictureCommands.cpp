@@ -1,7 +1,7 @@
 // The viewer's menus and the commands behind them.
 #include "common/ProgramState.h"
 #include "common/Settings.h"
-#include "output/PrintPreviewWindow.h"
+#include "output/print/ui/PrintPreviewWindow.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
 #include "viewer/CaptionSettings.h"

@@ -3,7 +3,7 @@
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/Text.h"
-#include "output/ValuePromptWindow.h"
+#include "output/valueprompt/ui/ValuePromptWindow.h"
 #include "platform/prompt/PromptService.h"
 #include "viewer/SlideshowValues.h"
 #include "viewer/WipePatterns.h"

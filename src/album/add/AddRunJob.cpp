@@ -1,0 +1,159 @@
+#include "album/add/AddRunJob.h"
+
+#include "platform/prompt/PromptService.h"
+
+#include <QThread>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+
+namespace q32 {
+
+// Forwards each question to the real prompt service on the job's thread and waits for the
+// answer. When the job is torn down first, the question gets the answer of Cancel.
+class AddRunJob::Relay : public PromptService {
+public:
+    Relay(QObject* home, PromptService& target) : m_home(home), m_target(target) {}
+
+    // Wakes a waiting question with the Cancel answer; later questions get it at once.
+    void abandon() {
+        {
+            std::lock_guard lock(m_state->mutex);
+            m_state->abandoned = true;
+        }
+        m_state->changed.notify_all();
+    }
+
+    MsgResult message(const MessageRequest& request) override {
+        return ask<MsgResult>([request](PromptService& p) { return p.message(request); },
+                              MsgResult::Cancel);
+    }
+    QString input(const QString& prompt, const QString& title,
+                  const QString& defaultText) override {
+        return ask<QString>([=](PromptService& p) { return p.input(prompt, title, defaultText); },
+                            QString());
+    }
+    QString openFile(const FileDialogRequest& request) override {
+        return ask<QString>([request](PromptService& p) { return p.openFile(request); }, {});
+    }
+    QString saveFile(const FileDialogRequest& request) override {
+        return ask<QString>([request](PromptService& p) { return p.saveFile(request); }, {});
+    }
+    QString pickFolder(const QString& title, const QString& initialDir) override {
+        return ask<QString>([=](PromptService& p) { return p.pickFolder(title, initialDir); }, {});
+    }
+    std::optional<QColor> chooseColor(const QColor& initial) override {
+        return ask<std::optional<QColor>>([=](PromptService& p) { return p.chooseColor(initial); },
+                                          std::nullopt);
+    }
+    std::optional<QFont> chooseFont(const QFont& initial) override {
+        return ask<std::optional<QFont>>([=](PromptService& p) { return p.chooseFont(initial); },
+                                         std::nullopt);
+    }
+    bool printSetup() override {
+        return ask<bool>([](PromptService& p) { return p.printSetup(); }, false);
+    }
+    void beep() override {
+        QMetaObject::invokeMethod(m_home, [&target = m_target] { target.beep(); });
+    }
+    std::optional<QString> askPassword(const QString& albumPath) override {
+        return ask<std::optional<QString>>(
+            [=](PromptService& p) { return p.askPassword(albumPath); }, QString());
+    }
+    std::optional<QString> askNewPassword(const QString& title, const QString& prompt) override {
+        return ask<std::optional<QString>>(
+            [=](PromptService& p) { return p.askNewPassword(title, prompt); }, std::nullopt);
+    }
+
+protected:
+    void showBusy(bool busy) override {
+        // The pointer belongs to the window's thread: one guard there while the job is busy.
+        QMetaObject::invokeMethod(m_home, [this, busy] {
+            if (busy)
+                m_busy.emplace(m_target);
+            else
+                m_busy.reset();
+        });
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool abandoned = false;
+    };
+    template <typename R, typename Question> R ask(Question question, R cancelled) {
+        if (QThread::currentThread() == m_home->thread())
+            return question(m_target);
+        auto answer = std::make_shared<std::optional<R>>();
+        std::shared_ptr<State> state = m_state;
+        // A call queued to a job that is gone is dropped by Qt, so the target is never used late.
+        QMetaObject::invokeMethod(
+            m_home,
+            [question, answer, state, &target = m_target] {
+                R value = question(target);
+                {
+                    std::lock_guard lock(state->mutex);
+                    *answer = std::move(value);
+                }
+                state->changed.notify_all();
+            },
+            Qt::QueuedConnection);
+        std::unique_lock lock(state->mutex);
+        state->changed.wait(lock, [&] { return answer->has_value() || state->abandoned; });
+        return answer->has_value() ? std::move(**answer) : cancelled;
+    }
+
+    QObject* m_home;
+    PromptService& m_target;
+    std::shared_ptr<State> m_state = std::make_shared<State>();
+    std::optional<BusyGuard> m_busy;
+};
+
+class AddRunJob::Listener : public AddRunListener {
+public:
+    explicit Listener(AddRunJob* job) : m_job(job) {}
+    bool stopRequested() override { return m_job->m_stop; }
+    void progress(const AddProgress& progress) override { emit m_job->progress(progress); }
+    void reported(const QList<AddItemReport>& reports) override { emit m_job->reported(reports); }
+    void setTitle(const QString& title) override { emit m_job->titleChanged(title); }
+
+private:
+    AddRunJob* m_job;
+};
+
+AddRunJob::AddRunJob(AlbumDb& album, PromptService& prompts, QStringList files,
+                     AddRunOptions options, QObject* parent)
+    : QObject(parent), m_album(album), m_files(std::move(files)), m_options(std::move(options)),
+      m_relay(std::make_unique<Relay>(this, prompts)) {
+    qRegisterMetaType<q32::AddProgress>();
+    qRegisterMetaType<q32::AddItemReport>();
+    qRegisterMetaType<QList<q32::AddItemReport>>();
+}
+
+AddRunJob::~AddRunJob() {
+    m_stop = true;
+    m_relay->abandon();
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+    }
+}
+
+void AddRunJob::start() {
+    if (m_thread)
+        return;
+    m_thread = QThread::create([this] {
+        Listener listener(this);
+        AddRun run(m_album, *m_relay, m_options);
+        m_summary = run.run(m_files, &listener);
+    });
+    connect(m_thread, &QThread::finished, this, &AddRunJob::finished);
+    m_thread->start();
+}
+
+bool AddRunJob::isRunning() const {
+    return m_thread && m_thread->isRunning();
+}
+
+} // namespace q32

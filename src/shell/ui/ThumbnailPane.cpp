@@ -1,0 +1,121 @@
+#include "shell/ui/ThumbnailPane.h"
+
+#include "album/AlbumDb.h"
+#include "album/AlbumThumbnails.h"
+#include "album/thumbnails/ThumbnailModel.h"
+#include "album/thumbnails/ThumbnailSource.h"
+#include "common/ProgramState.h"
+#include "common/Settings.h"
+#include "shell/AlbumBrowser.h"
+#include "shell/ui/CommandBar.h"
+
+#include <QListView>
+#include <QTableView>
+
+namespace q32 {
+namespace {
+
+const QString kTool = QStringLiteral("ID_ThumbnailView");
+
+} // namespace
+
+ThumbnailPane::ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar& tools,
+                             ProgramState& state, Settings& settings, QWidget* parent)
+    : QObject(parent), m_browser(browser), m_tools(tools), m_state(state), m_settings(settings),
+      m_grid(&grid) {
+    m_source = new ThumbnailSource(this);
+    m_model = new ThumbnailModel(*m_source, this);
+    m_view = new QListView(parent);
+    m_view->setObjectName(QStringLiteral("ThumbnailView"));
+    m_view->setModel(m_model);
+    m_view->setViewMode(QListView::IconMode);
+    m_view->setMovement(QListView::Static);
+    m_view->setResizeMode(QListView::Adjust);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every item the same size: the view lays out 100,000 of them by arithmetic.
+    m_view->setUniformItemSizes(true);
+    m_view->setWordWrap(false);
+    m_view->setTextElideMode(Qt::ElideMiddle);
+    m_view->setIconSize(QSize(kThumbnailEdge, kThumbnailEdge));
+    m_view->setGridSize(
+        QSize(kThumbnailEdge + 16, kThumbnailEdge + m_view->fontMetrics().height() + 14));
+    m_view->setSpacing(0);
+    m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_view->hide();
+
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && current.row() + 1 != m_state.album.CurrentRow)
+                    emit recordChosen(current.row() + 1);
+            });
+    connect(m_view, &QListView::doubleClicked, this, &ThumbnailPane::viewRequested);
+
+    connect(&browser, &AlbumBrowser::recordsetReset, this, &ThumbnailPane::albumChanged);
+    connect(&browser, &AlbumBrowser::recordShown, this, &ThumbnailPane::highlightCurrent);
+    // A record edited in place (a new picture from the outside editor, new texts).
+    connect(grid.model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft) { m_model->rowChanged(topLeft.row()); });
+}
+
+void ThumbnailPane::albumChanged() {
+    // Reset by the browser before the album is replaced (compaction, a new password): the
+    // worker lets go of the old file first.
+    m_model->setRecordset(nullptr);
+    m_source->setAlbum(m_state.album.OpenAlbumPath, m_state.album.AlbumPassword);
+    fillPictureHashes();
+    m_model->setRecordset(m_browser.recordset());
+    highlightCurrent();
+}
+
+void ThumbnailPane::highlightCurrent() {
+    const qint64 row = m_state.album.CurrentRow;
+    if (row < 1 || row > m_model->rowCount())
+        return;
+    const QModelIndex index = m_model->index(int(row - 1));
+    if (m_view->currentIndex() != index)
+        m_view->setCurrentIndex(index);
+    if (m_on)
+        m_view->scrollTo(index);
+}
+
+void ThumbnailPane::setOn(bool on) {
+    m_on = on;
+    m_view->setVisible(on);
+    if (m_grid)
+        m_grid->setVisible(!on);
+    m_source->setFilling(on);
+    fillPictureHashes();
+    if (on) {
+        highlightCurrent();
+        m_view->setFocus();
+    } else if (m_grid) {
+        m_grid->setFocus();
+    }
+    syncTool();
+    m_settings.RegPutString(QLatin1String(section::Options), QStringLiteral("ThumbnailView"),
+                            on ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void ThumbnailPane::fillPictureHashes() {
+    // Like the thumbnails, the picture hashes an album lacks are made while the view is on.
+    const AlbumDb* album = m_browser.album();
+    const QString path = m_on && album && !album->isReadOnly() ? album->path() : QString();
+    if (path == m_hashedAlbum)
+        return;
+    m_hashes.reset();
+    m_hashedAlbum = path;
+    if (!path.isEmpty())
+        m_hashes = std::make_unique<PictureHashFiller>(path, m_state.album.AlbumPassword);
+}
+
+void ThumbnailPane::restore() {
+    setOn(m_settings.integer(QLatin1String(section::Options), QStringLiteral("ThumbnailView")) !=
+          0);
+}
+
+void ThumbnailPane::syncTool() {
+    m_tools.setChecked(kTool, m_on);
+}
+
+} // namespace q32
