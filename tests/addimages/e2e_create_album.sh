@@ -26,17 +26,10 @@ pictures="coast.jpg day1/market.jpg day1/evening/lamps.jpg day2/boat.png"
 
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
-find_window "Sample.mdb" 120 >/dev/null || fail "the main window did not show"
-sleep 2
+sample_window=$(find_window "Sample.mdb" 120) || fail "the main window did not show"
 
 shot() { import -window root "$work/$1.png"; }
 fail() { echo "FAIL: $*"; cp "$work"/*.png "${QUILLON_E2E_SHOTS:-/tmp}/" 2>/dev/null || true; exit 1; }
-# Top-left corner of the visible window whose title matches.
-origin() {
-    local id; id=$(find_window "$1")
-    xdotool getwindowgeometry "$id" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p'
-}
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.7}"; }
 # keep NAME WINDOW-ID: the window's pixels, small, for the help pages.
 keep() {
     [ -n "$shots_dir" ] || return 0
@@ -46,42 +39,55 @@ keep() {
         "PNG8:$shots_dir/$1.png"
 }
 
-read -r mx my < <(origin "Sample.mdb")
-echo "main window at $mx,$my"
-# File > Create New Image Depository.
-click $((mx + 20)) $((my + 8))
-click $((mx + 80)) $((my + 29)) 1.5
-shot savedialog
-xdotool type --delay 20 "$work/Trip album"
-xdotool key Return
-sleep 2
+# type_into BEFORE TEXT: types the text and Return into the dialog that opened after BEFORE.
+type_into() {
+    local dialog
+    dialog=$(new_window "$1") || fail "no dialog opened"
+    focus "$dialog"
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+    wait_for 20 closed "$dialog" || fail "the dialog did not take $2"
+}
+# File > Create New Image Depository (its file dialog).
+before=$(visible_windows)
+menu "$sample_window" alt+f n
+type_into "$before" "$work/Trip album"
 
-read -r ax ay < <(origin "Add Images to Depository")
 add_window=$(find_window "Add Images to Depository") || fail "no Add Images window"
-echo "Add Images at $ax,$ay"
 shot addimages
-click $((ax + 152)) $((ay + 472)) 1.5 # Change Image Folder
-xdotool type --delay 20 "$tree"
-xdotool key Return
-sleep 1
-click $((ax + 212)) $((ay + 444)) 0.5 # Recursive
-click $((ax + 56)) $((ay + 444)) 3    # Search
-shot searched
+before=$(visible_windows)
+click_text "$add_window" Change Image Folder
+type_into "$before" "$tree"
+click_text "$add_window" Recursive
+click_text "$add_window" Search
+shows() { window_shot "$work/$1.png" "$add_window" && text_in "$work/$1.png" "$2"; }
+wait_for 20 shows searched lamps.jpg || fail "Search listed no file of the tree"
 keep add-images "$add_window"
-click $((ax + 576)) $((ay + 444)) 1   # Select All
-click $((ax + 800)) $((ay + 444)) 3   # Add
-shot duplicates
+click_text "$add_window" Select All
+wait_for 10 shows selected boat.png || fail "Select All listed nothing"
+before=$(visible_windows)
+click_text "$add_window" Add
+duplicates=$(new_window "$before") || fail "no question about duplicate names"
+focus "$duplicates"
 xdotool key Return # "ALLOW DUPLICATE IMAGE FILE NAMES": No
-find_window "^FYI$" >/dev/null || fail "no summary at the end of the run"
-sleep 0.5
+summary=$(find_window "^FYI$") || fail "no summary at the end of the run"
 shot summary
+focus "$summary"
 xdotool key Return # "4 stored, 0 skipped, 0 failed."
-find_window "^SECURITY$" >/dev/null || fail "no protect question after the run"
-sleep 0.5
-shot protect
+protect=$(find_window "^SECURITY$") || fail "no protect question after the run"
+focus "$protect"
 xdotool key Escape # no password
-sleep 4
-shot main
+main_window=$(find_window "Trip album.mdb") || fail "the main window did not open the new album"
+read -r mx my _ _ < <(geometry "$main_window")
+# The grid's first row highlighted and a picture in the preview.
+highlight="srgb(48,140,198)"
+preview_colours() { convert "$work/main.png" -crop "240x180+$((mx + 8 + 30))+$((my + 28 + 30 + 60))" +repage -format %k info:; }
+shown() {
+    shot main
+    convert "$work/main.png" -crop 1000x600+$((mx + 300))+$((my + 60)) +repage -fill black +opaque "$highlight" \
+        -format '%[fx:mean<1]' info: | grep -q 1 && [ "$(preview_colours)" -gt 50 ]
+}
+wait_for 20 shown || true
 
 album="$work/Trip album.mdb"
 [ -f "$album" ] || fail "no album was made"
@@ -95,11 +101,9 @@ for p in $pictures; do
     "$q32" extract "$album" "$id" "$work/out" >/dev/null 2>&1
     cmp -s "$work/out" "$tree/$p" || fail "$p is not stored byte for byte"
 done
-find_window "Trip album.mdb" >/dev/null || fail "the main window did not open the new album"
 
 # The screenshot: four rows with text in the grid, the fifth empty; the first row highlighted;
 # a picture in the preview frame.
-read -r mx my < <(origin "Trip album.mdb")
 highlight="srgb(48,140,198)"
 read -r _ rowh rowx rowy < <(convert "$work/main.png" -crop 1000x600+$((mx + 300))+$((my + 60)) +repage \
     -fill black +opaque "$highlight" -fill white -opaque "$highlight" -trim -format '%w %h %X %Y\n' info: | tr -d '+')
@@ -116,34 +120,40 @@ for r in 2 3 4; do
 done
 n=$(text_in_row 5); echo "row 5: $n dark pixels"
 [ "$n" -lt 5 ] || fail "the grid shows a fifth row"
-colours=$(convert "$work/main.png" -crop "240x180+$((mx + 8 + 30))+$((my + 28 + 30 + 60))" +repage -format %k info:)
+colours=$(preview_colours)
 echo "preview frame: $colours colours"
 [ "$colours" -gt 50 ] || fail "no picture in the preview"
 
 # The file browser from the Depository menu: the Home drive, the trip's folder, a click on a
 # picture; OK keeps the folder and shows its first picture with its description line.
-click $((mx + 77)) $((my + 8))
-click $((mx + 133)) $((my + 51)) 1.5
-read -r bx by < <(origin "Browse Picture Files")
+menu "$main_window" alt+d b
 browser_window=$(find_window "Browse Picture Files") || fail "no file browser"
-click $((bx + 163)) $((by + 41)) 1 # Drive1
+# The drive box lies under its label "Drives:".
+read -r x y _ h < <(text_place "$browser_window" Drives:) || fail "no Drives: label"
+before=$(visible_windows)
+xdotool mousemove $((x + 20)) $((y + h + 14)) click 1
+new_window "$before" >/dev/null || fail "the drive box did not open"
 shot drives
 xdotool key Home Return
-sleep 1
-click $((bx + 60)) $((by + 88)) 0.5 # into the folder tree
-xdotool type --delay 100 "Trip"
-sleep 1.5
+click_text "$browser_window" Trip
 shot browser
-click $((bx + 360)) $((by + 52)) 1.5 # the second file
+click_text "$browser_window" coast.jpg
+id=$(find_window "Trip album.mdb") || fail "no main window"
+read -r _ _ _ mh < <(geometry "$id")
+status_dark() {
+    convert "$work/accepted.png" -crop "700x18+$mx+$((my + mh - 20))" +repage -colorspace gray -threshold 50% \
+        -negate -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+described() { shot accepted && [ "$(status_dark)" -gt 100 ]; }
+wait_for 10 described || true
 shot browsed
 keep file-browser "$browser_window"
-click $((bx + 502)) $((by + 577)) 2 # OK
+focus "$browser_window"
+xdotool key alt+o
+wait_for 10 closed "$browser_window" || fail "OK did not close the file browser"
 shot accepted
 grep -q "^ThumbNailsDir=$tree/\$" "$XDG_CONFIG_HOME/quillon32/quillon32.ini" || fail "the folder was not kept"
-id=$(find_window "Trip album.mdb") || fail "no main window"
-mh=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
-status=$(convert "$work/accepted.png" -crop "700x18+$mx+$((my + mh - 20))" +repage -colorspace gray -threshold 50% \
-    -negate -format '%[fx:int(mean*w*h+0.5)]' info:)
+status=$(status_dark)
 echo "status line: $status dark pixels"
 [ "$status" -gt 100 ] || fail "no description line under the grid"
 [ -n "${QUILLON_E2E_SHOTS:-}" ] && cp "$work"/*.png "$QUILLON_E2E_SHOTS/"

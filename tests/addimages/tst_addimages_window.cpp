@@ -2,6 +2,7 @@
 // from a file manager, Escape; and the main window's commands and start-up that lead to it.
 
 #include "AddImagesTestData.h"
+#include "ModalWindows.h"
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
 #include "album/addimages/AddImagesController.h"
@@ -33,22 +34,9 @@ using test::albumContents;
 using test::contentsOf;
 using test::makePicture;
 using test::readFile;
+using test::whenShown;
 
 namespace {
-
-// Runs check on the modal window of type W as soon as it shows.
-template <typename W> void whenShown(std::function<void(W*)> check) {
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, check] {
-        if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            check(w);
-        }
-    });
-    timer->start();
-}
 
 QStringList pictures(const test::TestEnv& env, const QString& folder, int n) {
     QDir().mkpath(env.path(folder));

@@ -38,17 +38,12 @@ grep -A4 '"ID_OpeningScreen"' "$QUILLON32_HOME/Database.atb" | grep -q '"checked
 "$build_dir/app/quillon32" "$work/Sample.mdb" >"$work/run.log" 2>&1 &
 pid=$!
 
-# Geometry of a window as X Y WIDTH HEIGHT.
-geometry() {
-    local X Y WIDTH HEIGHT WINDOW SCREEN
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    echo "$X $Y $WIDTH $HEIGHT"
-}
 # shot NAME WINDOW: the window's pixels in $work/NAME.png.
-shot() {
-    read -r x y w h < <(geometry "$2")
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/$1.png"
-}
+shot() { window_shot "$work/$1.png" "$2"; }
+# shot_until NAME WINDOW TEST...: shoots the window until TEST holds for the shot (it has
+# painted), for at most ten seconds.
+shot_shows() { shot "$1" "$2" && "${@:3}"; }
+shot_until() { wait_for 10 shot_shows "$@" || true; }
 pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:; }
 colours() { convert "$work/$1.png" -format %k info:; }
 # keep NAME [SCALE]: a small copy for the help pages.
@@ -58,8 +53,8 @@ keep() {
 }
 
 about=$(find_window "^About Quillon 32$" 60) || fail "no About window at start-up"
-sleep 1
-shot about "$about"
+painted() { [ "$(pixel "$1" 2 1)" = "0,0,255" ] && [ "$(colours "$1")" -gt "$2" ]; }
+shot_until about "$about" painted about 60
 read -r _ _ aw ah < <(geometry "$about")
 echo "About window ${aw}x${ah}, $(colours about) colours"
 # The main window waits for the opening screen to close.
@@ -74,15 +69,15 @@ case "$bottom" in 0,0,*) ;; *) fail "the gradient does not end in blue: $bottom"
 keep about
 
 # OK (the default button) closes it; the main window shows the sample album.
-xdotool windowfocus --sync "$about" 2>/dev/null || true; sleep 0.3
+focus "$about"
 xdotool key Return
 main=$(find_window "Sample.mdb" 60) || fail "the main window did not open after OK"
-sleep 3
-if find_window "^About Quillon 32$" 1 >/dev/null; then
-    fail "the About window stayed open"
-fi
-shot main "$main"
-highlight=$(convert "$work/main.png" -fill black +opaque "srgb(48,140,198)" -format '%[fx:int(mean*w*h)]' info:)
+window_gone "^About Quillon 32$" 10 || fail "the About window stayed open"
+# The grid shows its current row, the preview its picture.
+highlighted() { convert "$work/main.png" -fill black +opaque "srgb(48,140,198)" -format '%[fx:int(mean*w*h)]' info:; }
+shown() { [ "$(highlighted)" -gt 500 ] && [ "$(colours main)" -gt 500 ]; }
+shot_until main "$main" shown
+highlight=$(highlighted)
 echo "main window: $(colours main) colours, $highlight highlighted pixels"
 [ "$highlight" -gt 500 ] || fail "no current row highlighted in the grid"
 [ "$(colours main)" -gt 500 ] || fail "the main window shows no picture"
@@ -90,80 +85,71 @@ mv "$work/main.png" "$work/main-window.png"
 keep main-window 70
 
 # Help > Contents opens the help window on its contents.
-xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
-xdotool key alt+h
-sleep 1
-xdotool key c
+menu "$main" alt+h c
 help=$(find_window "^Contents - Quillon 32 Help$" 20) || fail "Help > Contents opened no help window"
-sleep 1
-shot help "$help"
+many_colours() { [ "$(colours "$1")" -gt "$2" ]; }
+shot_until help "$help" many_colours help 30
 [ "$(colours help)" -gt 30 ] || fail "the help window is blank"
 keep help 70
 
 # F1 on the main window: its own page.
-xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+focus "$main"
 xdotool key F1
 find_window "^The main window - Quillon 32 Help$" 20 >/dev/null || fail "F1 did not show the main window's page"
 
 # File > Compact Depository: the report, the backup, the album again.
-xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
-xdotool key alt+f
-sleep 1
-xdotool key y
+menu "$main" alt+f y
 report=$(find_window "^COMPACT DATABASE$" 60) || fail "no compaction report"
 # The progress window goes with the work: it never comes up over the report. (The main window,
 # its album closed meanwhile, bears the same title.)
-for _ in $(seq 8); do
-    progress=$(xdotool search --onlyvisible --name "^Quillon 32$" 2>/dev/null | grep -vx "$main") || true
-    [ -z "$progress" ] || fail "a progress window came up over the compaction report"
-    sleep 0.25
-done
-shot compact-report "$report"
+progress=$(xdotool search --onlyvisible --name "^Quillon 32$" 2>/dev/null | grep -vx "$main") || true
+[ -z "$progress" ] || fail "a progress window came up over the compaction report"
+shot_until compact-report "$report" many_colours compact-report 2
 keep compact-report
 [ -s "$work/Sample.bak" ] || fail "no backup Sample.bak"
 cmp -s "$work/Sample.bak" "$sample" || fail "the backup is not the album as it was"
-xdotool windowfocus --sync "$report" 2>/dev/null || true; sleep 0.3
+focus "$report"
 xdotool key Return
 find_window "Sample.mdb" 30 >/dev/null || fail "the album did not open again"
 
 # The other windows the help shows.
-xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
-xdotool key alt+o
-sleep 1
-xdotool key t
+menu "$main" alt+o t
 customize=$(find_window "^Customize Toolbar$" 20) || fail "no Customize Toolbar window"
-sleep 0.5
-shot customize-toolbar "$customize"
+shot_until customize-toolbar "$customize" many_colours customize-toolbar 2
 keep customize-toolbar
-xdotool windowfocus --sync "$customize" 2>/dev/null || true; sleep 0.3
+focus "$customize"
 xdotool key Escape
-sleep 0.5
-xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
-xdotool key alt+f
-sleep 1
-xdotool key p
+window_gone "^Customize Toolbar$" || fail "Escape did not close Customize Toolbar"
+menu "$main" alt+f p
 password=$(find_window "^SECURED DATABASE$" 20) || fail "no password window"
-sleep 0.5
-shot password "$password"
+shot_until password "$password" many_colours password 2
 keep password
-xdotool windowfocus --sync "$password" 2>/dev/null || true; sleep 0.3
+focus "$password"
 xdotool key Escape
-for _ in $(seq 20); do find_window "^SECURED DATABASE$" 1 >/dev/null || break; sleep 0.25; done
+window_gone "^SECURED DATABASE$" || fail "Escape did not close the password window"
 
-# F1 in the full-screen viewer (a click on the preview): the viewer's page, above it.
-xdotool mousemove 150 200 click 1
-sleep 3
+# F1 in the full-screen viewer (a double click on the grid's current row): the viewer's page,
+# above it.
+shot main "$main"
+# The caption band starts in the same colour at the window's left edge; the row is below it.
+read -r mx my mw mh < <(geometry "$main")
+read -r _ bh _ by < <(colour_box "$work/main.png" "srgb(48,140,198)" 4 "$mh" 0 0)
+[ -n "${bh:-}" ] || fail "no caption band"
+read -r rw rh rx ry < <(colour_box "$work/main.png" "srgb(48,140,198)" "$mw" $((mh - by - bh)) 0 $((by + bh)))
+[ -n "${rh:-}" ] || fail "no current row"
+xdotool mousemove $((mx + rx + rw / 2)) $((my + ry + rh / 2)) click --repeat 2 1
+focus_left() { ! has_focus "$main" && [ "$(xdotool getwindowfocus 2>/dev/null)" -gt 1 ]; }
+wait_for 20 focus_left || fail "the viewer did not open"
 viewer=$(xdotool getwindowfocus)
 xdotool key F1
 find_window "^The viewer and the slideshow - Quillon 32 Help$" 20 >/dev/null || fail "F1 did not show the viewer's page"
-xdotool windowfocus --sync "$viewer" 2>/dev/null || true; sleep 0.3
+focus "$viewer"
 xdotool key Escape
-sleep 1
+wait_for 20 closed "$viewer" || fail "Escape did not close the viewer"
 
 # Exit by its key (Alt+F may now open Filters, which shares the F).
-xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+focus "$main"
 xdotool key ctrl+q
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && fail "Exit did not end the program"
+program_ended $pid 10 || fail "Exit did not end the program"
 pid=""
 echo PASS

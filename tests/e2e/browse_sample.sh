@@ -13,7 +13,6 @@ export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$build_dir QUILLON_SAMPLE=$work/Samp
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
 find_window "Sample.mdb" 120 >/dev/null || fail "the main window did not show"
-sleep 2
 q32=$build_dir/cli/q32
 
 shot() { import -window root "$work/$1.png"; }
@@ -24,8 +23,10 @@ content() {
         -fill white +opaque black -trim -format '%w %h %X %Y\n' info: | tr -d '+'
 }
 
-shot start
 highlight="srgb(48,140,198)"
+# The grid shows its first row highlighted once the album is read.
+row_shown() { shot start && [ -n "$(colour_box "$work/start.png" "$highlight" 980 600 300 110)" ]; }
+wait_for 30 row_shown || fail "no highlighted row"
 # The first row is current and highlighted; the grid's cells start 319 pixels into the client.
 read -r _ rowh rowx rowy < <(convert "$work/start.png" -crop 1280x700+300+110 +repage -fill black +opaque "$highlight" \
     -fill white -opaque "$highlight" -trim -format '%w %h %X %Y\n' info: | tr -d '+')
@@ -45,15 +46,18 @@ row_of() { # 1-based grid row of a file name in date order
 click_row() {
     local y=$((rowy + ($1 - 1) * (rowh + 1) + rowh / 2)) # one grid line between rows
     xdotool mousemove $((rowx + 60)) "$y" click 1
-    sleep 1.5
+}
+placed() { # row expected-w expected-h expected-left expected-top
+    shot "row$1"
+    read -r w h x y < <(content "row$1" 240 180 "$frame_x" "$frame_y")
+    [ "$w" -eq "$2" ] && [ "$h" -eq "$3" ] && [ "$x" -eq "$4" ] && [ "$y" -eq "$5" ]
 }
 check_place() { # name expected-w expected-h expected-left expected-top
     local r; r=$(row_of "$1")
     click_row "$r"
-    shot "row$r"
-    read -r w h x y < <(content "row$r" 240 180 "$frame_x" "$frame_y")
+    wait_for 10 placed "$r" "${@:2}" || true
     echo "$1: ${w}x${h} at $x,$y in the frame"
-    [ "$w" -eq "$2" ] && [ "$h" -eq "$3" ] && [ "$x" -eq "$4" ] && [ "$y" -eq "$5" ] || fail "$1 is not where it belongs"
+    placed "$r" "${@:2}" || fail "$1 is not where it belongs"
 }
 # Landscape 1800 x 1200 fills the width, 3 above the centre; portrait 1000 x 1500 fills the height
 # at the top edge, centred; the GIF 240 x 160 as the landscape.
@@ -66,14 +70,14 @@ r=$(row_of "Test pattern.mpg")
 click_row "$r"
 play_x=$((clientx + 8 + 112 + 40 + 18)); play_y=$((clienty + 28 + 214 + 13))
 xdotool mousemove "$play_x" "$play_y" click 1
-sleep 1
-shot playing
-playing=$(convert "$work/playing.png" -crop "240x180+$((clientx + 8 + 37))+$((clienty + 28 + 30))" +repage -format %k info:)
+pane_colours() {
+    shot "$1"
+    convert "$work/$1.png" -crop "240x180+$((clientx + 8 + 37))+$((clienty + 28 + 30))" +repage -format %k info:
+}
+plays() { playing=$(pane_colours playing) && [ "$playing" -gt 6 ]; }
+wait_for 10 plays || fail "the clip does not play ($playing colours)"
 echo "video pane while playing: $playing colours"
-[ "$playing" -gt 6 ] || fail "the clip does not play"
-sleep 4
-shot ended
-ended=$(convert "$work/ended.png" -crop "240x180+$((clientx + 8 + 37))+$((clienty + 28 + 30))" +repage -format %k info:)
+has_ended() { ended=$(pane_colours ended) && [ "$ended" -le 6 ]; }
+wait_for 20 has_ended || fail "the clip did not end ($ended colours)"
 echo "video pane after the end: $ended colours"
-[ "$ended" -lt "$playing" ] || fail "the clip did not end"
 echo PASS

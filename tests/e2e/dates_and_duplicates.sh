@@ -18,7 +18,6 @@ fail() {
     echo "FAIL: $* (screen in $shots/dates_and_duplicates-failure.png)"
     exit 1
 }
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.7}"; }
 
 photos=$work/photos
 mkdir -p "$photos"
@@ -37,38 +36,38 @@ printf '[Main]\nLeft=0\nTop=0\nWidth=1100\nHeight=700\n[Directories]\nAddImgFrom
 "$program" "$album" >"$work/run.log" 2>&1 &
 pid=$!
 main=$(find_window "Trip.mdb") || fail "the main window did not show the album"
-sleep 2
-xdotool windowfocus --sync "$main" 2>/dev/null || true
-sleep 0.3
-# Options > Date Taken From Photo (the fourth entry).
-xdotool key alt+o
-sleep 1
-import -window root "$work/options.png"
-click 343 119
+options=$(open_menu "$main" alt+o) || fail "no Options menu"
+click_text "$options" Date Taken From Photo
+wait_for 10 closed "$options" || fail "the Options menu stayed open"
+focus "$main"
 xdotool key ctrl+i
-sleep 3
-import -window root "$work/addimages.png"
-click 676 417 0.5 # Skip pictures already in the album
-click 572 444 1   # Select All
-click 798 444 3   # Add
+add=$(find_window "^Add Images to Depository$") || fail "Ctrl+I opened no Add Images window"
+click_text "$add" Skip pictures already
+click_text "$add" Select All
+# The three copies and the dated photo are listed before they are added.
+listed() { window_shot "$work/listed.png" "$add" && text_in "$work/listed.png" market.jpg; }
+wait_for 10 listed || fail "Select All listed nothing"
+click_text "$add" Add
 message=$(find_window "^FYI$") || fail "no message about the pictures already in the album"
-sleep 0.5
-import -window root "$shots/dates_and_duplicates-message.png"
-eval "$(xdotool getwindowgeometry --shell "$message")"
-convert "$shots/dates_and_duplicates-message.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage \
-    -resize 300% "$work/message.png"
-text=$(tesseract "$work/message.png" - 2>/dev/null)
+names_all() {
+    window_shot "$shots/dates_and_duplicates-message.png" "$message"
+    convert "$shots/dates_and_duplicates-message.png" -resize 300% "$work/message.png"
+    text=$(tesseract "$work/message.png" - 2>/dev/null)
+    [ "$(grep -c "the same picture as record 1 (old" <<<"$text")" = 3 ]
+}
+wait_for 10 names_all || true
 echo "$text"
 [ "$(grep -c "the same picture as record 1 (old" <<<"$text")" = 3 ] ||
     fail "the message does not name record 1 for each of the three copies"
 for name in "beach copy" "beach" "holiday"; do
     grep -q "^$name\.jpg" <<<"$text" || fail "the message does not name $name.jpg"
 done
-xdotool windowfocus --sync "$message" 2>/dev/null || true
+focus "$message"
 xdotool key Return
-find_window "^SECURITY$" >/dev/null || fail "no protect question after the run"
+security=$(find_window "^SECURITY$") || fail "no protect question after the run"
+focus "$security"
 xdotool key Escape
-sleep 2
+window_gone "^SECURITY$" || fail "Escape did not answer the protect question"
 
 "$q32" list "$album" | cut -f2,3 | tail -n +2 | sort >"$work/list.txt"
 printf '%s\told.jpg\n2014-05-06\tmarket.jpg\n' "$(date +%F)" | sort | diff - "$work/list.txt" ||

@@ -18,36 +18,29 @@ convert -size 300x200 xc:white -fill black -draw "rectangle 40,40 139,139" \
 "$program" "$work/album.mdb" &
 pid=$!
 win=$(find_window "album.mdb" 60) || fail "the main window did not show"
-sleep 1
 
 # Depository > Export Current Image, the file name, then the options window.
 export_as() { # file, keys for the options window...
     local file=$1; shift
-    xdotool windowfocus --sync "$win"
-    xdotool key --window "$win" alt+d
-    sleep 0.5
-    xdotool key e
+    menu "$win" alt+d e
     local dialog; dialog=$(find_window "Save Image As") || fail "no file dialog"
-    xdotool windowfocus --sync "$dialog"
-    sleep 0.5
+    focus "$dialog"
     xdotool key ctrl+a
     xdotool type --delay 30 "$file"
     xdotool key Return
     local options; options=$(find_window "File Save Options") || fail "no options window"
-    xdotool windowfocus --sync "$options"
-    sleep 0.5
+    focus "$options"
     for keys in "$@"; do
         case $keys in
         key:*) xdotool key "${keys#key:}" ;;
         *) xdotool type --delay 60 "$keys" ;;
         esac
-        sleep 0.5
     done
-    import -window root "$work/options.png"
+    painted() { window_shot "$work/options.png" "$options" && [ "$(convert "$work/options.png" -format %k info:)" -gt 20 ]; }
+    wait_for 10 painted || true
     xdotool key Return
-    for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.2; done
-    [ -s "$file" ] || fail "$file was not written"
-    sleep 0.5
+    wait_for 20 closed "$options" || fail "the options window stayed open"
+    wait_for 20 identify "$file" >/dev/null 2>&1 || fail "$file was not written"
 }
 
 export_as "$work/squares-out.png" "PNG"
@@ -70,9 +63,7 @@ echo "TIFF: $kind $w x $h, $depth bit, $compression"
 [ "$(pixel "$work/squares-g4.tif" 90 90)" = "0,0,0" ] || fail "no black square in the TIFF"
 [ "$(pixel "$work/squares-g4.tif" 5 5)" = "255,255,255" ] || fail "no white ground in the TIFF"
 
-xdotool windowfocus --sync "$win"
-xdotool key --window "$win" alt+f
-sleep 0.5
-xdotool key x
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+menu "$win" alt+f x
+program_ended $pid 10 || fail "File > Exit did not end the program"
+pid=
 echo PASS

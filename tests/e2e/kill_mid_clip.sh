@@ -30,8 +30,7 @@ start() {
     pid=$!
     local ask
     ask=$(find_window "SECURED DATABASE" 60) || fail "no password window"
-    xdotool windowfocus --sync "$ask"
-    sleep 0.5
+    focus "$ask"
     xdotool type --delay 30 secret
     xdotool key Return
     win=$(find_window "album.mdb" 60) || fail "the main window did not show"
@@ -39,27 +38,25 @@ start() {
 
 start_and_quit() {
     start
-    xdotool windowfocus --sync "$win"
-    xdotool key --window "$win" ctrl+q
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
+    focus "$win"
+    xdotool key ctrl+q
+    program_ended "$pid" 10 || fail "the program did not quit"
     pid=
 }
 
 start
 # The slideshow plays the clip: two screens a moment apart differ once it moves.
-xdotool windowfocus --sync "$win"
-xdotool key --window "$win" F5
-playing=
-for _ in $(seq 60); do
+focus "$win"
+xdotool key F5
+moving() {
     import -window root "$work/a.png"
     sleep 0.3
     import -window root "$work/b.png"
     changed=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
-    if [ "${changed%%.*}" -gt 500 ] 2>/dev/null; then playing=1; break; fi
-done
+    [ "${changed%%.*}" -gt 500 ] 2>/dev/null
+}
+wait_for 40 moving || fail "the clip did not play"
 rm -f "$work/a.png" "$work/b.png"
-[ -n "$playing" ] || fail "the clip did not play"
 kill -KILL "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
@@ -80,18 +77,11 @@ else
     printf '[Options]\nImageProcessor=%s\n' "$work/editor.sh" >>"$settings"
 fi
 start
-xdotool windowfocus --sync "$win"
-xdotool key --window "$win" Home # the picture sorts first
-xdotool key --window "$win" alt+d
-sleep 0.5
-xdotool key i
-handed=
-for _ in $(seq 100); do
-    handed=$(find "$XDG_RUNTIME_DIR/quillon32" -name image.pic 2>/dev/null)
-    [ -n "$handed" ] && [ -s "$work/editor.pid" ] && break
-    sleep 0.2
-done
-[ -n "$handed" ] || fail "the editor was not given the picture"
+focus "$win"
+xdotool key Home # the picture sorts first
+menu "$win" alt+d i
+handed() { [ -n "$(find "$XDG_RUNTIME_DIR/quillon32" -name image.pic 2>/dev/null)" ] && [ -s "$work/editor.pid" ]; }
+wait_for 20 handed || fail "the editor was not given the picture"
 kill -KILL "$pid"
 wait "$pid" 2>/dev/null || true
 pid=

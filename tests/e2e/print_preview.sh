@@ -30,31 +30,30 @@ bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
 main=$(window "Sample.mdb" 120)
 [ -n "$main" ] || fail "the sample album did not open"
-sleep 2
 
 # The first record is current: Depository > Print Current Image.
 first=$("$build_dir/cli/q32" list "$QUILLON_SAMPLE" | sed -n 2p | cut -f3)
 [ "$first" = "Autumn colours.bmp" ] || fail "the sample album starts with $first, not Autumn colours.bmp"
-xdotool windowfocus --sync "$main"
-xdotool key alt+d
-sleep 0.5
-xdotool key p
+menu "$main" alt+d p
 error=$(window "^PRINT ERROR$")
 [ -n "$error" ] || fail "no message about the missing printer"
 shot no-printer
-xdotool windowfocus --sync "$error" key Return
+focus "$error"
+xdotool key Return
 question=$(window "^PRINT TO FILE$")
 [ -n "$question" ] || fail "no offer to print to a file"
-xdotool windowfocus --sync "$question" key Return
+focus "$question"
+xdotool key Return
 
 preview=$(window "^Print Preview$")
 [ -n "$preview" ] || fail "the Print Preview window did not open"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$preview")"
-wx=$X wy=$Y
-shot preview
+read -r wx wy _ _ < <(geometry "$preview")
 # The sheet: 170 x 220 pixels inside the panel at 8,8 of the window.
 sheet_x=$((wx + 11)) sheet_y=$((wy + 10))
+# picture_at NAME: shoots the screen and reads the picture's box on the sheet into w h x y.
+picture_at() { shot "$1" && read -r w h x y < <(picture_box "$1" 170 220 "$sheet_x" "$sheet_y"); }
+on_sheet() { picture_at preview && [ "$w" -ge 15 ]; }
+wait_for 10 on_sheet || true
 read -r pw ph px py < <(picture_box preview 170 220 "$sheet_x" "$sheet_y")
 echo "picture on the sheet: ${pw}x${ph} at $px,$py"
 [ "$pw" -ge 15 ] && [ "$pw" -le 40 ] && [ "$ph" -ge 10 ] && [ "$px" -le 2 ] && [ "$py" -le 2 ] ||
@@ -63,14 +62,11 @@ echo "picture on the sheet: ${pw}x${ph} at $px,$py"
 
 # Drag it: its top-left corner goes where the mouse lets go.
 xdotool mousemove $((sheet_x + px + pw / 2)) $((sheet_y + py + ph / 2)) mousedown 1
-sleep 0.2
 xdotool mousemove $((sheet_x + 50)) $((sheet_y + 60))
-sleep 0.2
 xdotool mousemove $((sheet_x + 70)) $((sheet_y + 90))
-sleep 0.3
 xdotool mouseup 1
-sleep 0.5
-shot dragged
+dropped() { picture_at dragged && [ "$x" -ge 60 ] && [ -n "$(setting PrintLeft)" ]; }
+wait_for 10 dropped || true
 read -r dw dh dx dy < <(picture_box dragged 170 220 "$sheet_x" "$sheet_y")
 echo "after the drag: ${dw}x${dh} at $dx,$dy"
 [ $((dx - 70)) -ge -1 ] && [ $((dx - 70)) -le 1 ] && [ $((dy - 90)) -ge -1 ] && [ $((dy - 90)) -le 1 ] ||
@@ -81,18 +77,16 @@ echo "Left $left, Top $top"
     fail "Left and Top did not change with the drag"
 
 # "&Print" has the focus: Enter prints, into the file asked for.
-xdotool windowfocus --sync "$preview" key Return
+focus "$preview"
+xdotool key Return
 dialog=$(window "^Print To PDF File$")
 [ -n "$dialog" ] || fail "no file was asked for"
-sleep 0.5
-xdotool windowfocus --sync "$dialog" key ctrl+a
+focus "$dialog"
+xdotool key ctrl+a
 xdotool type --delay 20 "$work/printed.pdf"
 xdotool key Return
-for _ in $(seq 1 60); do
-    [ -s "$work/printed.pdf" ] && ! xdotool search --onlyvisible --name "^Print Preview$" >/dev/null && break
-    sleep 0.5
-done
-[ -s "$work/printed.pdf" ] || fail "no PDF was written"
+printed() { [ -s "$work/printed.pdf" ] && no_window "^Print Preview$"; }
+wait_for 30 printed || fail "no PDF was written"
 cp "$work/printed.pdf" "$keep/"
 
 # On paper at 100 dpi: half an inch of margin at the side, a quarter at the top, then Left and

@@ -9,22 +9,19 @@ new_session
 
 # --help and --version answer on the terminal, even without a display, and open no window.
 help=$(DISPLAY= "$program" --help)
-echo "$help" | grep -q "^Usage: quillon32" || { echo "FAIL: --help printed: $help"; exit 1; }
+grep -q "^Usage: quillon32" <<<"$help" || { echo "FAIL: --help printed: $help"; exit 1; }
 [ "$(DISPLAY= "$program" --version)" = "Quillon 32 $QUILLON_VERSION" ] || { echo "FAIL: --version"; exit 1; }
 
 "$program" &
 pid=$!
 # A first start opens no album: the empty window comes straight up, with no message.
 win=$(find_window "^Quillon 32$" 20) || fail "no main window"
-sleep 1
-import -window root "$work/screen.png"
-geometry=$(xdotool getwindowgeometry --shell "$win")
-eval "$geometry"
-convert "$work/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/window.png"
-colours=$(convert "$work/window.png" -format %k info:)
-echo "window ${WIDTH}x${HEIGHT} at ${X},${Y} with $colours colours"
+read -r X Y WIDTH HEIGHT < <(geometry "$win")
 # A blank or unpainted frame has a handful of colours; menus, icons, text and the band have many.
-[ "$colours" -gt 40 ] || { echo "FAIL: the window did not paint"; exit 1; }
+colours() { convert "$work/window.png" -format %k info:; }
+painted() { window_shot "$work/window.png" "$win" && [ "$(colours)" -gt 40 ]; }
+wait_for 10 painted || { echo "FAIL: the window did not paint"; exit 1; }
+echo "window ${WIDTH}x${HEIGHT} at ${X},${Y} with $(colours) colours"
 # The band below the button bar runs from the highlight colour towards black.
 left=$(convert "$work/window.png" -crop 1x1+6+70 -format '%[fx:int(255*(r+g+b))]' info:)
 right=$(convert "$work/window.png" -crop "1x1+$((WIDTH - 4))+70" -format '%[fx:int(255*(r+g+b))]' info:)
@@ -32,16 +29,9 @@ echo "band brightness left=$left right=$right"
 [ "$left" -gt "$right" ] || { echo "FAIL: no gradient band"; exit 1; }
 
 # File > Exit through the keyboard, as a person would.
-xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
-xdotool key --window "$win" alt+f
-sleep 0.5
-xdotool key x
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 $pid 2>/dev/null; then
-    kill $pid
-    echo "FAIL: File > Exit did not end the program"
-    exit 1
-fi
+menu "$win" alt+f x
+program_ended $pid 10 || fail "File > Exit did not end the program"
+pid=
 [ -s "$QUILLON32_HOME/Database.atb" ] || { echo "FAIL: Database.atb not saved"; exit 1; }
 grep -q '^Width=' "$XDG_CONFIG_HOME/quillon32/quillon32.ini" || { echo "FAIL: geometry not saved"; exit 1; }
 echo "PASS"

@@ -29,7 +29,6 @@ sqlcipher "$QUILLON_SAMPLE" "DROP TABLE Thumbnails"
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
 main=$(find_window "Sample.mdb" 120) || fail "the main window did not show"
-sleep 2
 
 shot() { import -window root "$work/$1.png"; [ -z "$keep" ] || cp "$work/$1.png" "$keep/thumbnail_view_$1.png"; }
 # Bounding box "w h x y" (screen pixels) of one colour inside a rectangle w h x y.
@@ -44,15 +43,18 @@ row_of() { # 1-based row of a file name in date order
     "$q32" list "$QUILLON_SAMPLE" | tail -n +2 | cut -f3 | grep -n -x -F "$1" | cut -d: -f1
 }
 
-shot grid
+# shows NAME COLOUR W H X Y: a shot of the screen holds that colour in the rectangle.
+shows() { shot "$1" && [ -n "$(colour_box "$work/$1.png" "${@:2}")" ]; }
 # The grid's first row is current; its rows' height gives the place of any other row.
+wait_for 20 shows grid "$highlight" 980 600 300 80 || fail "no highlighted row in the grid"
 read -r _ rowh _ rowy < <(box grid "$highlight" 980 600 300 80)
 echo "grid rows of $rowh pixels from y=$rowy"
 
-xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.3
+focus "$main"
 xdotool key ctrl+t
-sleep 2.5
-shot thumbnails
+# Every picture's thumbnail is made on this first view: the wall has many colours once done.
+wall() { shot thumbnails && [ "$(convert "$work/thumbnails.png" -crop "370x360+320+86" +repage -format '%k' info:)" -gt 2000 ]; }
+wait_for 30 wall || true
 # A thumbnail wall: the GIF's navy picture, thumbnail sized, where the grid was.
 read -r nw nh nx ny < <(box thumbnails "$navy" 980 600 300 80)
 echo "navy thumbnail $nw x $nh at $nx,$ny"
@@ -71,12 +73,16 @@ colours=$(convert "$work/thumbnails.png" -crop "370x360+320+86" +repage -format 
 
 # A click on the GIF's thumbnail makes it the current record.
 xdotool mousemove $((nx + nw / 2)) $((ny + nh / 2)) click 1
-sleep 2
-shot clicked
 # The preview (left of the wall) shows the GIF now, no longer the first record's gradient.
 convert "$work/thumbnails.png" -crop "$((nx - 420))x300+0+80" +repage "$work/before.png"
-convert "$work/clicked.png" -crop "$((nx - 420))x300+0+80" +repage "$work/after.png"
-changed=$(compare -metric AE -fuzz 10% "$work/before.png" "$work/after.png" null: 2>&1 || true)
+preview_changed() {
+    shot clicked
+    convert "$work/clicked.png" -crop "$((nx - 420))x300+0+80" +repage "$work/after.png"
+    changed=$(compare -metric AE -fuzz 10% "$work/before.png" "$work/after.png" null: 2>&1 || true)
+    [ "${changed%%.*}" -gt 20000 ] &&
+        [ -n "$(colour_box "$work/clicked.png" "$highlight" $((nw + 20)) 60 $((nx - 10)) $((ny + nh)))" ]
+}
+wait_for 10 preview_changed || true
 echo "preview pixels changed: $changed"
 [ "${changed%%.*}" -gt 20000 ] || fail "the preview does not show the clicked record"
 read -r hw hh hx hy < <(box clicked "$highlight" $((nw + 20)) 60 $((nx - 10)) $((ny + nh)))
@@ -86,11 +92,14 @@ echo "highlighted name $hw x $hh at $hx,$hy"
 
 # Back to the grid: its highlighted row is the clicked record.
 xdotool key ctrl+t
-sleep 1.5
-shot back
-read -r _ _ _ by < <(box back "$highlight" 980 600 300 80)
 r=$(row_of "Blinking lights.gif")
 want=$((rowy + (r - 1) * (rowh + 1)))
+grid_row() {
+    shot back && read -r _ _ _ by < <(colour_box "$work/back.png" "$highlight" 980 600 300 80) &&
+        [ "$by" -ge $((want - 2)) ] && [ "$by" -le $((want + 2)) ]
+}
+wait_for 10 grid_row || true
+read -r _ _ _ by < <(box back "$highlight" 980 600 300 80)
 echo "grid row $r highlighted at y=$by (expected $want)"
 [ $((by - want)) -le 2 ] && [ $((want - by)) -le 2 ] || fail "the grid does not show the clicked record"
 # The older album got every thumbnail, and is still an album (the unit test checks it whole).
@@ -100,11 +109,13 @@ echo "grid row $r highlighted at y=$by (expected $want)"
 # The last records in the thumbnail view: the clip's tile holds the magenta frame (made from
 # the stored bytes, the table having been dropped), whole, with its length in a dark corner.
 xdotool key ctrl+End
-sleep 1
+# The last row is current in the grid, below the GIF's.
+last=$("$q32" list "$QUILLON_SAMPLE" | tail -n +2 | wc -l)
+last_row() { shot end && read -r _ _ _ ey < <(colour_box "$work/end.png" "$highlight" 980 650 300 80) && [ "$ey" -gt "$by" ]; }
+wait_for 10 last_row || fail "Ctrl+End did not move to the last of $last records"
 xdotool key ctrl+t
-sleep 2.5
-shot clip
 magenta="srgb(200,0,200)"
+wait_for 20 shows clip "$magenta" 980 650 300 80 || true
 read -r cw ch cx cy < <(box clip "$magenta" 980 650 300 80)
 echo "clip frame $cw x $ch at $cx,$cy"
 [ "$cw" -ge 150 ] && [ "$cw" -le 162 ] && [ "$ch" -ge 110 ] && [ "$ch" -le 125 ] ||

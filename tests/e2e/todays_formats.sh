@@ -33,15 +33,15 @@ expect_row photo.dng "89 Adobe Digital Negative (DNG)" "(480x320) (16,777,216 co
 "$build_dir/app/quillon32" "$album" >"$work/run.log" 2>&1 &
 pid=$!
 find_window "Formats.mdb" 60 >/dev/null || fail "the main window did not show"
-sleep 2
 shot() { import -window root "$work/$1.png"; }
 pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[pixel:p]' info:; }
 content() { # bounding box "w h x y" of what is not the window's grey inside a rectangle
     convert "$work/$1.png" -crop "$2x$3+$4+$5" +repage -fuzz 3% -fill black -opaque "srgb(239,239,239)" \
         -fill white +opaque black -trim -format '%w %h %X %Y\n' info: | tr -d '+'
 }
-shot start
 highlight="srgb(48,140,198)"
+row_shown() { shot start && [ -n "$(colour_box "$work/start.png" "$highlight" 980 590 300 110)" ]; }
+wait_for 30 row_shown || fail "no highlighted row"
 # The current row is highlighted; the grid's cells start 319 pixels into the client area, below
 # the caption band of the same colour.
 read -r _ rowh rowx rowy < <(convert "$work/start.png" -crop 1280x700+300+110 +repage -fill black +opaque "$highlight" \
@@ -64,8 +64,11 @@ n=0
 while IFS=$'\t' read -r _ _ name _; do
     n=$((n + 1))
     xdotool mousemove $((rowx + 60)) $((rowy + (n - 1) * (rowh + 1) + rowh / 2)) click 1
-    sleep 2
-    shot "row$n"
+    upright() {
+        shot "row$n" && read -r w h x y < <(content "row$n" 240 180 "$frame_x" "$frame_y") &&
+            [ "$w" -eq 120 ] && [ "$h" -eq 180 ] && near "row$n" $((frame_x + 90)) $((frame_y + 45)) 30 30 220 >/dev/null
+    }
+    wait_for 10 upright || true
     read -r w h x y < <(content "row$n" 240 180 "$frame_x" "$frame_y")
     echo "$name: ${w}x${h} at $x,$y in the frame"
     # Portrait 320 x 480 fills the frame's height, centred: 120 x 180 at 60,0.

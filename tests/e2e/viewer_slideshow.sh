@@ -58,8 +58,7 @@ printf '0000) Wipe (from left) [250], 1\n0001) Wipe (from right) [250], 2\n0002)
 bash "$source_dir/scripts/run.sh" >"$work/run.log" 2>&1 &
 pid=$!
 main=$(find_window "Sample.mdb" 150) || fail "the main window did not show"
-sleep 2
-read -r wx wy < <(xdotool getwindowgeometry "$main" | awk '/Position/ {split($2, p, ","); print p[1], p[2]}')
+read -r wx wy _ _ < <(geometry "$main")
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; }
 shot() { import -window root "$work/$1.png"; }
 pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[pixel:p]' info:; }
@@ -72,23 +71,37 @@ row_top() {
         +opaque "$highlight" -fill white -opaque "$highlight" -trim -format '%Y' info: | tr -d '+')
     echo $((y + wy + 100))
 }
-shot start
+# row_moved NAME FROM: a shot of the screen shows the highlighted row below FROM.
+row_moved() {
+    shot "$1" && [ -n "$(colour_box "$work/$1.png" "$highlight" 20 640 $((wx + 330)) $((wy + 100)))" ] &&
+        [ "$(row_top "$1")" -gt "$2" ]
+}
+wait_for 30 row_moved start 0 || fail "no highlighted row"
 first_row_y=$(row_top start)
 # Row 8, "Grandmother's garden.jpg" (1000 x 1500, "Roses in June"): seven times Next.
-for _ in 1 2 3 4 5 6 7; do click 115 347; sleep 0.7; done
-shot row8
+y=$first_row_y
+for _ in 1 2 3 4 5 6 7; do
+    click 115 347
+    wait_for 10 row_moved row8 "$y" || fail "Next did not move the grid's row"
+    y=$(row_top row8)
+done
 row_h=$((($(row_top row8) - first_row_y) / 7))
 echo "grid rows from y=$first_row_y, $row_h pixels apart"
 [ "$row_h" -gt 10 ] || fail "the grid did not move to row 8"
 click 160 200 # the preview opens the viewer
-sleep 3
-shot viewer
-# The menu bar ends where the first black pixel of the stage's left edge is.
-menu=""
-for y in $(seq 5 60); do
-    if [ "$(pixel viewer 3 "$y")" = "srgb(0,0,0)" ]; then menu=$y; break; fi
-done
+# The menu bar ends where the first black pixel of the stage's left edge is; the caption box
+# is painted last.
+viewer_shown() {
+    shot viewer
+    menu=""
+    for y in $(seq 5 60); do
+        if [ "$(pixel viewer 3 "$y")" = "srgb(0,0,0)" ]; then menu=$y; break; fi
+    done
+    [ -n "$menu" ] && [ "$(pixel viewer 1270 $((menu + 705)))" = "srgb(255,255,0)" ]
+}
+wait_for 20 viewer_shown || true
 [ -n "$menu" ] || fail "no viewer on screen"
+viewer=$(xdotool getwindowfocus)
 area_h=$((800 - menu))
 # Fit, portrait: height = the area's, width = height x 2/3, centred across, top 0.
 read -r w h x y < <(convert "$work/viewer.png" -crop "1280x$((700 - menu))+0+$menu" +repage \
@@ -105,14 +118,17 @@ dark=$(convert "$work/viewer.png" -crop "400x40+0+$((menu + 700))" +repage -thre
 echo "caption text pixels: $dark"
 [ "$dark" -gt 50 ] || fail "no caption text"
 xdotool key Escape
-sleep 1.5
+wait_for 10 closed "$viewer" || fail "Escape did not close the viewer"
 
-# The slideshow from the toolbar.
+# The slideshow from the toolbar, watched until both pictures showed in one frame and the
+# loudspeaker came and went again.
 click 287 37
 both=""
 speaker=""
-for i in $(seq 1 24); do
-    sleep 0.25
+i=0
+end=$((SECONDS + 40))
+while [ "$SECONDS" -lt "$end" ]; do
+    i=$((i + 1))
     shot "show$i"
     # Pixels of the first picture (red to yellow) and of the beach walk (blue), in one frame.
     read -r warm cool < <(convert "$work/show$i.png" -crop "1280x600+0+40" +repage -resize 128x60! \
@@ -121,31 +137,36 @@ for i in $(seq 1 24); do
             END { print warm + 0, cool + 0 }')
     if [ "$warm" -gt 300 ] && [ "$cool" -gt 300 ] && [ -z "$both" ]; then both=$i; fi
     # The loudspeaker beside the stop icon while the beach walk's sound plays.
-    if [ "$(pixel "show$i" 1225 $((menu + 16)))" = "srgb(255,255,255)" ]; then speaker="$speaker $i"; fi
+    if [ "$(pixel "show$i" 1225 $((menu + 16)))" = "srgb(255,255,255)" ]; then
+        speaker="$speaker $i"
+    elif [ -n "$both" ] && [ -n "$speaker" ]; then
+        break
+    fi
 done
-echo "both pictures in frame $both; loudspeaker in frames:$speaker"
+echo "both pictures in frame $both; loudspeaker in frames:$speaker; $i frames"
 [ -n "$both" ] || fail "no frame holds both pictures"
 [ -n "$speaker" ] || fail "the sound did not play"
 last=${speaker##* }
-[ "$last" -lt 24 ] || fail "the sound did not end"
+[ "$last" -lt "$i" ] || fail "the sound did not end"
 
 # Escape: the main window on the record the show reached.
 reached=
-for _ in 1 2 3 4; do
+caption() {
     reached=$( (xdotool search --onlyvisible --name "bytes\)" | while read -r id; do xdotool getwindowname "$id"; done) 2>/dev/null | grep -v "Sample.mdb" | head -1) || true
-    [ -n "$reached" ] && break
-    sleep 0.25
-done
+    [ -n "$reached" ]
+}
+wait_for 5 caption || true
+show=$(xdotool getwindowfocus)
 xdotool key Escape
-sleep 2
-shot back
+wait_for 10 closed "$show" || fail "Escape did not end the slideshow"
 echo "viewer showed: $reached"
 # The caption: properties, " (" format ")", " (pattern-delay-grain)".
 props=${reached% (*}
 props=${props% (*}
 row=$("$build_dir/cli/q32" list "$QUILLON_SAMPLE" | tail -n +2 | cut -f5 | grep -n -x -F "$props" | head -1 | cut -d: -f1)
 [ -n "$row" ] || fail "the viewer's caption names no record: $reached"
-rowy=$(row_top back)
+on_row() { shot back && rowy=$(row_top back) && [ $(((rowy - first_row_y + row_h / 2) / row_h + 1)) -eq "$row" ]; }
+wait_for 10 on_row || true
 echo "record $row reached; highlighted row at y=$rowy"
-[ $(((rowy - first_row_y + row_h / 2) / row_h + 1)) -eq "$row" ] || fail "the main window is not on row $row"
+on_row || fail "the main window is not on row $row"
 echo PASS

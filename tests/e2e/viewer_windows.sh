@@ -51,6 +51,7 @@ geometry() {
         /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print x, y, w, h }'
 }
 active() { xdotool getactivewindow 2>/dev/null || true; }
+is_active() { [ "$(active)" = "$1" ]; }
 # The window manager's stacking order, bottom to top, as decimal ids.
 stacking() {
     xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g' | xargs -n1 printf '%d\n'
@@ -60,7 +61,7 @@ stacking() {
 # viewer behind it.
 in_front() {
     local id=$1 what=$2 x y w h face
-    for _ in $(seq 40); do [ "$(active)" = "$id" ] && break; sleep 0.25; done
+    wait_for 10 is_active "$id" || true
     [ "$(active)" = "$id" ] || fail "$what does not have the focus (active: $(active))"
     [ "$(stacking | tail -1)" = "$id" ] || fail "$what is not on top of the stacking order"
     read -r x y w h < <(geometry "$id")
@@ -78,13 +79,8 @@ in_front() {
 }
 
 # title_is WINDOW PATTERN: waits until the window's title matches.
-title_is() {
-    for _ in $(seq 40); do
-        xdotool getwindowname "$1" 2>/dev/null | grep -q "$2" && return 0
-        sleep 0.25
-    done
-    return 1
-}
+title_matches() { xdotool getwindowname "$1" 2>/dev/null | grep -q "$2"; }
+title_is() { wait_for 10 title_matches "$@"; }
 
 # A click on the preview opens the viewer on the first record, the chess board.
 read -r mx my _ _ < <(geometry "$main")
@@ -136,12 +132,12 @@ left=$(((1600 - expect_w) / 2))
 [ $((bx - left)) -le 2 ] && [ $((left - bx)) -le 2 ] || fail "the board is not centred ($bx, not $left)"
 
 # File > Delete Current Image: the question in front; Cancel keeps the chess board.
-xdotool key alt+f Return
+open_menu "$viewer" alt+f >/dev/null
+xdotool key Return
 question=$(find_window "^WARNING$" 20) || fail "no delete question"
 in_front "$question" question
 xdotool key Escape
-for _ in $(seq 40); do [ "$(active)" = "$viewer" ] && break; sleep 0.25; done
-[ "$(active)" = "$viewer" ] || fail "the viewer did not get the focus back"
+wait_for 10 is_active "$viewer" || fail "the viewer did not get the focus back"
 xdotool getwindowname "$viewer" | grep -q "(640x480)" || fail "Cancel moved to $(xdotool getwindowname "$viewer")"
 
 # On to the white picture and delete it: the grey one, the record before it, comes back.
@@ -149,7 +145,8 @@ xdotool key Page_Up
 title_is "$viewer" "(300x200)" || fail "no grey picture"
 xdotool key Page_Up
 title_is "$viewer" "(300x300)" || fail "no white picture"
-xdotool key alt+f Return
+open_menu "$viewer" alt+f >/dev/null
+xdotool key Return
 question=$(find_window "^WARNING$" 20) || fail "no delete question"
 in_front "$question" question2
 xdotool key Return
@@ -157,7 +154,8 @@ title_is "$viewer" "(300x200)" || fail "after the delete: $(xdotool getwindownam
 [ "$("$q32" list "$work/album.mdb" | tail -n +2 | wc -l)" -eq 2 ] || fail "the record was not deleted"
 
 # Options > Image Caption (the last entry), then its foreground colour.
-xdotool key alt+o Right Up Return
+open_menu "$viewer" alt+o >/dev/null
+xdotool key Right Up Return
 caption=$(find_window "^Photo Album Caption Properties$" 20) || fail "no Image Caption window"
 in_front "$caption" caption
 read -r cx cy cw ch < <(geometry "$caption")
@@ -168,13 +166,11 @@ xdotool mousemove $((cx + sx + sw / 2)) $((cy + sy + sh / 2)) click 1
 colour=$(find_window "^Select Color$" 20) || fail "no colour dialog"
 in_front "$colour" colour
 xdotool key Escape
-for _ in $(seq 40); do [ "$(active)" = "$caption" ] && break; sleep 0.25; done
+wait_for 10 is_active "$caption" || fail "the caption window did not get the focus back"
 xdotool key Escape
-for _ in $(seq 40); do [ "$(active)" = "$viewer" ] && break; sleep 0.25; done
-[ "$(active)" = "$viewer" ] || fail "the viewer did not get the focus back"
+wait_for 10 is_active "$viewer" || fail "the viewer did not get the focus back"
 
 # Escape: back to the main window.
 xdotool key Escape
-for _ in $(seq 40); do xdotool search --onlyvisible --name "\(300x200\)" >/dev/null 2>&1 || break; sleep 0.25; done
-xdotool search --onlyvisible --name "\(300x200\)" >/dev/null 2>&1 && fail "the viewer did not close"
+window_gone "\(300x200\)" 10 || fail "the viewer did not close"
 echo PASS

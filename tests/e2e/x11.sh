@@ -46,3 +46,134 @@ window_manager() {
     done
     fail "the window manager did not start"
 }
+
+# wait_for SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds; fails
+# when it has not within SECONDS.
+wait_for() {
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+# no_window TITLE-PATTERN: no visible window has that title (asked twice, since a search that
+# meets a closing window fails and prints nothing).
+no_window() {
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] &&
+        [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]
+}
+window_gone() { wait_for "${2:-20}" no_window "$1"; }
+# closed WINDOW: the window is no longer on the screen.
+closed() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# ended PID: the process is gone. program_ended PID [SECONDS] waits for it.
+ended() { ! kill -0 "$1" 2>/dev/null; }
+program_ended() { wait_for "${2:-10}" ended "$1"; }
+
+# focus WINDOW: gives the window the keyboard and waits until it has it, so that no key is lost.
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+take_focus() { xdotool windowfocus "$1" 2>/dev/null || true; has_focus "$1"; }
+focus() { wait_for 10 take_focus "$1" || fail "window $1 did not take the keyboard"; }
+
+# The ids of the visible windows, menus and tips included.
+visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort || true; }
+new_window_since() { [ -n "$(comm -13 <(echo "$1") <(visible_windows))" ]; }
+# new_window BEFORE: waits for a window that is not in the list BEFORE (from visible_windows)
+# and prints its id.
+new_window() {
+    wait_for 20 new_window_since "$1" || return 1
+    comm -13 <(echo "$1") <(visible_windows) | head -1
+}
+# open_menu WINDOW KEY: opens one of WINDOW's menus by its key (alt+f), waits until it shows and
+# prints its id.
+open_menu() {
+    focus "$1"
+    local before
+    before=$(visible_windows)
+    xdotool key "$2"
+    new_window "$before" || fail "the menu of $2 did not open"
+}
+# menu WINDOW KEY LETTER: picks an entry of that menu by its LETTER.
+menu() {
+    open_menu "$1" "$2" >/dev/null
+    xdotool key "$3"
+}
+
+# Geometry of a window as X Y WIDTH HEIGHT.
+geometry() {
+    local X Y WIDTH HEIGHT WINDOW SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+# window_shot FILE WINDOW: the window's pixels as on the screen.
+window_shot() {
+    local x y w h
+    read -r x y w h < <(geometry "$2")
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$1"
+}
+# colour_box FILE COLOUR [W H X Y]: the bounding box "w h x y" of one colour in the image (or in
+# the rectangle W H X Y of it), in the image's pixels; nothing when the colour is not there.
+colour_box() {
+    local crop=()
+    [ $# -lt 6 ] || crop=(-crop "$3x$4+$5+$6" +repage)
+    convert "$1" "${crop[@]}" -fuzz 4% -fill black +opaque "$2" -fill white -opaque "$2" "$1.mask.png"
+    [ "$(convert "$1.mask.png" -format '%[fx:mean>0]' info:)" = 1 ] || return 0
+    convert "$1.mask.png" -trim -format '%w %h %X %Y\n' info: | tr -d '+' |
+        awk -v x="${5:-0}" -v y="${6:-0}" '{ print $1, $2, $3 + x, $4 + y }'
+}
+
+# text_box FILE WORD...: the box "x y w h" (in the image's pixels) of the words, one after the
+# other on one line and standing apart from other text there (a button's caption, not the same
+# word inside a sentence; a check box's tick or an icon does not count), as tesseract reads the
+# image; nothing when they are not there. The image is read twice enlarged, for the small print
+# of buttons and menus, on one thread (the machine runs the program and other tests meanwhile).
+text_box() {
+    local file=$1
+    shift
+    convert "$file" -resize 200% "$file.read.png"
+    OMP_THREAD_LIMIT=1 tesseract "$file.read.png" - tsv 2>/dev/null | awk -F'\t' -v words="$*" '
+        BEGIN { n = split(words, want, " ") }
+        NR == 1 || $12 == "" { next }
+        { at = $3 " " $4 " " $5; m++; line[m] = at; word[m] = $12; x[m] = $7; y[m] = $8; w[m] = $9; h[m] = $10 }
+        END {
+            for (i = 1; i + n - 1 <= m; i++) {
+                ok = 1
+                for (k = 0; k < n && ok; k++)
+                    ok = word[i + k] == want[k + 1] && line[i + k] == line[i]
+                if (!ok) continue
+                j = i + n - 1
+                gap = 2 * h[i]
+                if (i > 1 && line[i - 1] == line[i] && word[i - 1] ~ /[A-Za-z][A-Za-z][A-Za-z]/ &&
+                    x[i] - (x[i - 1] + w[i - 1]) < gap) continue
+                if (j < m && line[j + 1] == line[i] && word[j + 1] ~ /[A-Za-z][A-Za-z][A-Za-z]/ &&
+                    x[j + 1] - (x[j] + w[j]) < gap) continue
+                print int(x[i] / 2), int(y[i] / 2), int((x[j] + w[j] - x[i]) / 2), int(h[i] / 2)
+                exit
+            }
+        }'
+}
+# text_in FILE PATTERN: the text tesseract reads in the image has a line matching PATTERN.
+text_in() {
+    convert "$1" -resize 200% "$1.read.png"
+    OMP_THREAD_LIMIT=1 tesseract "$1.read.png" - 2>/dev/null | grep -q -- "$2"
+}
+# click_text WINDOW WORD...: waits until the words show in the window, then clicks on them.
+text_shown() {
+    window_shot "$work/text.png" "$1" && read -r tx ty tw th < <(text_box "$work/text.png" "${@:2}")
+}
+# text_place WINDOW WORD...: waits until the words show in the window and prints their box
+# "x y w h" on the screen.
+text_place() {
+    local wx wy tx ty tw th
+    wait_for 10 text_shown "$@" || return 1
+    read -r wx wy _ _ < <(geometry "$1")
+    echo $((wx + tx)) $((wy + ty)) "$tw" "$th"
+}
+click_text() {
+    local wx wy tx ty tw th
+    wait_for 10 text_shown "$@" || fail "no \"${*:2}\" in window $1"
+    read -r wx wy _ _ < <(geometry "$1")
+    xdotool mousemove $((wx + tx + tw / 2)) $((wy + ty + th / 2)) click 1
+}

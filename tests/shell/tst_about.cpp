@@ -2,15 +2,11 @@
 // tool state, the animation's click toggle, System Info with and without a program, the web
 // address, the gradient's bands as painted, and the machine summary lines.
 
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
-#include "TestFiles.h"
-#include "common/ProgramState.h"
-#include "common/Settings.h"
 #include "quillon/Version.h"
 #include "shell/AboutSummary.h"
 #include "shell/ui/AboutWindow.h"
-#include "shell/ui/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,12 +22,7 @@ using namespace q32;
 
 namespace {
 
-struct Run {
-    ProgramState state;
-    test::ScriptedPromptService prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-
+struct Run : test::MainWindowRun {
     // Starts up; aboutAnswer runs on the About window when start-up shows it.
     bool startUp(const std::function<void(AboutWindow*)>& aboutAnswer) {
         bool shown = false;

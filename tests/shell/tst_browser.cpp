@@ -2,6 +2,7 @@
 // sorting and filtering, and the current record's media read from the album, never from files.
 
 #include "MainWindowRun.h"
+#include "ModalWindows.h"
 #include "PhotoVariants.h"
 #include "TestAlbums.h"
 #include "TestEnv.h"
@@ -60,20 +61,7 @@ void clearFilter(Run& run) {
 }
 
 using test::readFile;
-
-// Runs act on the modal window of type W as soon as it shows.
-template <typename W> void whenShown(std::function<void(W*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(w);
-        }
-    });
-    timer->start();
-}
+using test::whenShown;
 
 } // namespace
 

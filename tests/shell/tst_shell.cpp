@@ -1,10 +1,7 @@
 // The main window's start-up, shutdown and command table.
 
-#include "ScriptedPromptService.h"
+#include "MainWindowRun.h"
 #include "TestEnv.h"
-#include "TestFiles.h"
-#include "common/ProgramState.h"
-#include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/records/ToolStates.h"
 #include "album/filebrowser/ui/FileBrowser.h"
@@ -34,13 +31,7 @@ Q_DECLARE_METATYPE(q32::ToolContext)
 
 namespace {
 
-// Everything one program run needs, with its own settings and program folder.
-struct Run {
-    ProgramState state;
-    test::ScriptedPromptService prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-
+struct Run : test::MainWindowRun {
     // The factory recent entries name no album: start-up opens none and asks nothing.
     void load() {
         main.startUp();
