@@ -209,6 +209,21 @@ void AlbumBrowser::attemptOpen() {
               });
 }
 
+void AlbumBrowser::reloadRecords() {
+    if (!m_album)
+        return;
+    const OpenAlbumState open = m_state.album;
+    releaseMedia();
+    m_recordset.reset();
+    m_source = std::make_shared<AlbumMedia>(*m_album);
+    m_state.album = OpenAlbumState{};
+    m_state.album.OpenAlbumPath = open.OpenAlbumPath;
+    m_state.album.AlbumPassword = open.AlbumPassword;
+    runSort(m_settings.get(key::SortBy), true, true);
+    emit captionChanged();
+    emit recordToolsChanged();
+}
+
 void AlbumBrowser::adoptAlbum(std::unique_ptr<AlbumDb> album, const QString& path,
                               const QString& password) {
     releaseMedia();

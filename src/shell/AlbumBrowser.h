@@ -73,6 +73,9 @@ public:
     bool opening() const { return m_opening != nullptr; }
     // Lets go of the album: no records, nothing current.
     void closeAlbum();
+    // Reads the open album's records again in the kept order, as a new open would show them,
+    // without opening the file again (after a record was deleted).
+    void reloadRecords();
     // Runs one of the ten orders; the filters ask for their text unless skipPrompt is set.
     void sortImages(int order, bool skipPrompt);
     // The filter in force (Keywords contain "sea"), empty when the rows are only sorted.

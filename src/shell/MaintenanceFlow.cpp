@@ -164,8 +164,7 @@ void MaintenanceFlow::repairAlbum() {
     m_busy = true;
     m_busyGuard = std::make_unique<BusyGuard>(m_prompts);
     emit titleChanged(QStringLiteral("Repairing ") + m_album.OpenAlbumPath + QStringLiteral("..."));
-    const QString path =
-        AskAlbumToOpen(m_prompts, ResolvePathCase(m_settings.get(key::AlbumsDir)));
+    const QString path = AskAlbumToOpen(m_prompts, ResolvePathCase(m_settings.get(key::AlbumsDir)));
     if (path.isEmpty()) {
         end();
         return;

@@ -2,9 +2,9 @@
 
 #include "MainWindowRun.h"
 #include "TestEnv.h"
+#include "album/filebrowser/ui/FileBrowser.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/records/ToolStates.h"
-#include "album/filebrowser/ui/FileBrowser.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ThumbnailPane.h"
 #include "shell/ui/ToolbarCustomizeDialog.h"

@@ -156,7 +156,7 @@ void RecordCommands::deleteCurrentRecord() {
     m_state.album.CurrentRow = 1;
     m_state.album.RecordCount -= 1;
     if (m_state.album.RecordCount > 0)
-        m_site.reopenAlbum();
+        m_site.reloadRecords();
 }
 
 void RecordCommands::attachSound() {

@@ -32,8 +32,8 @@ public:
     virtual AlbumMedia* media() = 0;
     // The preview lets go of the current record (hidden until shown again).
     virtual void hidePreview() = 0;
-    // Opens the album again: grid, title and first record.
-    virtual void reopenAlbum() = 0;
+    // Reads the records again: grid, title and first record.
+    virtual void reloadRecords() = 0;
     // Extracts and shows the current record again (its picture changed).
     virtual void showCurrentRecord() = 0;
     // The record at this 0-based position has new texts: its grid row and the status line.

@@ -25,7 +25,7 @@ public:
     AlbumRecordset* records() override { return m_parts.browser.recordset(); }
     AlbumMedia* media() override { return m_parts.browser.mediaSource(); }
     void hidePreview() override { m_parts.preview.hidePreview(); }
-    void reopenAlbum() override { m_parts.browser.openAlbum(m_state.album.OpenAlbumPath); }
+    void reloadRecords() override { m_parts.browser.reloadRecords(); }
     void showCurrentRecord() override { m_parts.browser.showCurrentRecord(); }
     void recordChanged(qint64 position) override {
         m_parts.grid.rowChanged(int(position));
