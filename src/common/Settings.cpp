@@ -47,7 +47,22 @@ QString Settings::storedText(const QString& section, const QString& name) const 
 }
 
 bool Settings::storeText(const QString& section, const QString& name, const QString& text) {
-    m_store->setValue(section + QLatin1Char('/') + name, text);
+    const QString path = section + QLatin1Char('/') + name;
+    // A value written again as it stands costs a wait for the disk and changes nothing.
+    if (m_store->contains(path) && m_store->value(path).toString() == text)
+        return true;
+    m_store->setValue(path, text);
+    return m_holdWrites > 0 ? true : writeOut(name);
+}
+
+bool Settings::inOneWrite(const std::function<void()>& puts, const QString& name) {
+    // Each replacement of the file waits for the disk: a group of values goes in one.
+    ++m_holdWrites;
+    puts();
+    return --m_holdWrites > 0 ? true : writeOut(name);
+}
+
+bool Settings::writeOut(const QString& name) {
     // The file and its folder are the user's alone; a file replaced on sync keeps its rights.
     if (!m_private)
         KeepPrivate(QFileInfo(m_store->fileName()).absolutePath());
@@ -124,8 +139,12 @@ bool Settings::set(const ColourSetting& key, const QColor& colour) {
 }
 
 bool Settings::set(const PlaceSetting& key, QPoint place) {
-    return set(IntSetting{key.section, "Left"}, place.x()) &&
-           set(IntSetting{key.section, "Top"}, place.y());
+    return inOneWrite(
+        [&] {
+            set(IntSetting{key.section, "Left"}, place.x());
+            set(IntSetting{key.section, "Top"}, place.y());
+        },
+        QStringLiteral("Left"));
 }
 
 QRect Settings::mainWindowFrame() const {
@@ -133,9 +152,13 @@ QRect Settings::mainWindowFrame() const {
 }
 
 bool Settings::setMainWindowFrame(const QRect& frame) {
-    // In the order Left, Top, Width, Height.
-    return set(key::MainPlace, frame.topLeft()) && set(key::MainWidth, frame.width()) &&
-           set(key::MainHeight, frame.height());
+    return inOneWrite(
+        [&] {
+            set(key::MainPlace, frame.topLeft());
+            set(key::MainWidth, frame.width());
+            set(key::MainHeight, frame.height());
+        },
+        QStringLiteral("Width"));
 }
 
 QList<int> Settings::gridColumnWidths(int columns) const {
@@ -150,10 +173,12 @@ QList<int> Settings::gridColumnWidths(int columns) const {
 }
 
 bool Settings::setGridColumnWidths(const QList<int>& widths) {
-    bool ok = true;
-    for (int n = 0; n < widths.size(); ++n)
-        ok = set(key::GridColumn[n], widths[n]) && ok;
-    return ok;
+    return inOneWrite(
+        [&] {
+            for (int n = 0; n < widths.size(); ++n)
+                set(key::GridColumn[n], widths[n]);
+        },
+        QStringLiteral("Column"));
 }
 
 QStringList Settings::recentAlbums() const {
@@ -164,11 +189,12 @@ QStringList Settings::recentAlbums() const {
 }
 
 bool Settings::setRecentAlbums(const QStringList& entries) {
-    // Written from the last entry up, as a reader of entry 1 expects the others already there.
-    bool ok = true;
-    for (int n = std::min<int>(entries.size(), key::RecentAlbumCount); n >= 1; --n)
-        ok = set(key::RecentAlbum[n], entries[n - 1]) && ok;
-    return ok;
+    return inOneWrite(
+        [&] {
+            for (int n = 1; n <= std::min<int>(entries.size(), key::RecentAlbumCount); ++n)
+                set(key::RecentAlbum[n], entries[n - 1]);
+        },
+        QStringLiteral("DBFile"));
 }
 
 QColor ColourFromNumber(qint64 n) {

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -183,6 +184,9 @@ public:
 
 private:
     static QString nameOf(const char* name, int number);
+    // Runs puts, then writes the file once; name is the setting named if that fails.
+    bool inOneWrite(const std::function<void()>& puts, const QString& name);
+    bool writeOut(const QString& name);
     template <typename T, typename F> QString textOf(const Setting<T, F>& key) const {
         return storedText(QLatin1String(key.section), nameOf(key.name, key.number));
     }
@@ -193,6 +197,7 @@ private:
     std::unique_ptr<QSettings> m_store;
     PromptService* m_prompts;
     bool m_private = false; // the file has been made the user's alone
+    int m_holdWrites = 0;   // inside inOneWrite
 };
 
 } // namespace q32

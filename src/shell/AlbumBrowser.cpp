@@ -187,18 +187,24 @@ void AlbumBrowser::openAlbum(const QString& requested, std::function<void(bool)>
 void AlbumBrowser::attemptOpen() {
     struct Attempt {
         std::unique_ptr<AlbumDb> album;
+        std::unique_ptr<AlbumRecordset> records;
         AlbumStatus status;
     };
     auto attempt = std::make_shared<Attempt>();
     const QString path = m_opening->path;
     const OpenOptions options{m_opening->readOnly, m_opening->password};
+    // The first rows are read on the worker too: in a large protected album reading the order's
+    // ids decrypts many pages.
+    const AlbumQuery query = queryOf(m_settings.get(key::SortBy), {});
     // Dropped with the browser when it goes first: the album then closes on the worker.
-    WhenReady(this, RunLong([attempt, path, options] {
+    WhenReady(this, RunLong([attempt, path, options, query] {
                   attempt->album = AlbumDb::open(path, options, &attempt->status);
+                  if (attempt->album)
+                      attempt->records = std::make_unique<AlbumRecordset>(*attempt->album, query);
               }),
               [this, attempt] {
                   if (attempt->album) {
-                      adoptAlbum(std::move(attempt->album), m_opening->path, m_opening->password);
+                      adoptAlbum(std::move(attempt->album), std::move(attempt->records));
                       finishOpening(true);
                   } else if (retryAfter(*m_opening, attempt->status)) {
                       attemptOpen();
@@ -224,17 +230,17 @@ void AlbumBrowser::reloadRecords() {
     emit recordToolsChanged();
 }
 
-void AlbumBrowser::adoptAlbum(std::unique_ptr<AlbumDb> album, const QString& path,
-                              const QString& password) {
+void AlbumBrowser::adoptAlbum(std::unique_ptr<AlbumDb> album,
+                              std::unique_ptr<AlbumRecordset> records) {
     releaseMedia();
     m_recordset.reset();
     m_album = std::move(album);
     m_source = std::make_shared<AlbumMedia>(*m_album);
     m_state.album = OpenAlbumState{};
-    m_state.album.OpenAlbumPath = path;
-    m_state.album.AlbumPassword = password;
-    runSort(m_settings.get(key::SortBy), true, true);
-    rememberRecentAlbum(path);
+    m_state.album.OpenAlbumPath = m_opening->path;
+    m_state.album.AlbumPassword = m_opening->password;
+    runSort(m_settings.get(key::SortBy), true, true, std::move(records));
+    rememberRecentAlbum(m_opening->path);
     emit captionChanged();
     emit recordToolsChanged();
 }
@@ -309,9 +315,10 @@ void AlbumBrowser::showSimilar(const QList<qint64>& rows, const QString& name, i
     emit recordToolsChanged();
 }
 
-qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitle) {
+qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitle,
+                               std::unique_ptr<AlbumRecordset> ready) {
     emit previewHidden();
-    m_recordset = std::make_unique<AlbumRecordset>(*m_album, query);
+    m_recordset = ready ? std::move(ready) : std::make_unique<AlbumRecordset>(*m_album, query);
     emit recordsetReset();
     if (!m_recordset->status().ok()) {
         m_prompts.beep();
@@ -327,16 +334,23 @@ qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitl
     return count;
 }
 
-void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
-    BusyGuard busy(m_prompts);
-    emit titleChanged(QStringLiteral("Sorting images..."));
-
-    AlbumQuery query = m_recordset ? m_recordset->query() : AlbumQuery{};
+AlbumQuery AlbumBrowser::queryOf(int order, AlbumQuery query) const {
     query.similarRows.clear(); // any order or filter ends Find Similar's
     if (order >= 0 && order < SortOrderCount) {
         query.order = order;
         query.keywords = m_settings.get(key::KeywordsToDisplay);
         query.description = m_settings.get(key::DescToDisplay);
+    }
+    return query;
+}
+
+void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening,
+                           std::unique_ptr<AlbumRecordset> ready) {
+    BusyGuard busy(m_prompts);
+    emit titleChanged(QStringLiteral("Sorting images..."));
+
+    AlbumQuery query = queryOf(order, m_recordset ? m_recordset->query() : AlbumQuery{});
+    if (order >= 0 && order < SortOrderCount) {
         const bool keywords = order == KeywordsAscendingDate || order == KeywordsDescendingDate;
         const bool description =
             order == DescriptionAscendingDate || order == DescriptionDescendingDate;
@@ -360,7 +374,9 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
                 order % 2 == 0 ? QStringLiteral("ASC;") : QStringLiteral("DESC;");
         emit filterToolChanged(QLatin1String(kSortTools[order]),
                                sortToolTip(order, query.keywords, query.description));
-        m_settings.set(key::SortBy, order);
+        // An open sorts in the kept order: nothing to write.
+        if (!opening)
+            m_settings.set(key::SortBy, order);
     }
     m_state.album.AlbumQuery = query.text();
     if (!m_album)
@@ -375,8 +391,10 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening) {
             MsgIcon::Critical, QStringLiteral("ERROR"));
         return;
     }
-    const qint64 count =
-        showQuery(query, QStringLiteral("UNEXPECTED ERROR! (PELORUS: SortImages)"));
+    if (ready && ready->query().text() != query.text())
+        ready.reset();
+    const qint64 count = showQuery(query, QStringLiteral("UNEXPECTED ERROR! (PELORUS: SortImages)"),
+                                   std::move(ready));
     if (count == 0) {
         // An empty album says so once; a filter that matches nothing names its text.
         if (m_album->rowCount() == 0)

@@ -136,15 +136,20 @@ private:
     // once the reason has been reported.
     bool retryAfter(Opening& opening, const AlbumStatus& status);
     // The album opened: it becomes the open one, on its first record.
-    void adoptAlbum(std::unique_ptr<AlbumDb> album, const QString& path, const QString& password);
+    // records: the kept order's rows, read with the album when they could be.
+    void adoptAlbum(std::unique_ptr<AlbumDb> album, std::unique_ptr<AlbumRecordset> records);
     void finishOpening(bool opened);
     // Shows the records of query from the first, saying with errorTitle when they cannot be
-    // read; their number.
-    qint64 showQuery(const AlbumQuery& query, const QString& errorTitle);
+    // read; their number. ready: the rows of query when they were read already.
+    qint64 showQuery(const AlbumQuery& query, const QString& errorTitle,
+                     std::unique_ptr<AlbumRecordset> ready = {});
     void rememberRecentAlbum(const QString& path);
     // sortImages; when opening, a kept filter that matches nothing gives way to its date order,
     // so that no album opens locked behind a filter.
-    void runSort(int order, bool skipPrompt, bool opening);
+    void runSort(int order, bool skipPrompt, bool opening,
+                 std::unique_ptr<AlbumRecordset> ready = {});
+    // query in order with the kept filter texts; an order out of range keeps query's.
+    AlbumQuery queryOf(int order, AlbumQuery query) const;
     // Lets go of the album's media: the player stops reading them, and the files handed to a
     // program outside are removed.
     void releaseMedia();
