@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(work + "/home");
 
     ProgramState state;
-    state.AppDir = work + "/home/";
+    state.paths.AppDir = work + "/home/";
     test::ScriptedPromptService prompts;
     Settings settings(Settings::defaultPath());
 
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
         QList<double> searches, blocks;
         qsizetype listed = 0;
         for (int i = 0; i < 3; ++i) {
-            AddImagesWindow window(state.AppDir, state.options, settings, prompts,
+            AddImagesWindow window(state.paths.AppDir, state.options, settings, prompts,
                                    work + "/unused.mdb");
             settings.set(key::AddImgFromDir, tree);
             settings.set(key::Recursive, true);
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
         // Stop pressed a third of the way into a search.
         {
             settings.set(key::AddImgFromDir, tree);
-            AddImagesWindow window(state.AppDir, state.options, settings, prompts,
+            AddImagesWindow window(state.paths.AppDir, state.options, settings, prompts,
                                    work + "/unused.mdb");
             window.load();
             window.show();
@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
     auto addByWindow = [&] {
         const QString album = work + "/window.mdb";
         AlbumDb::create(album, false);
-        AddImagesWindow window(state.AppDir, state.options, settings, prompts, album);
+        AddImagesWindow window(state.paths.AppDir, state.options, settings, prompts, album);
         window.load();
         window.show();
         window.controller().list()->append(files);

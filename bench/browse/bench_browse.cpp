@@ -63,7 +63,7 @@ struct Window {
     MainWindow main;
     explicit Window(const QString& ini)
         : settings(ini, &prompts), main(state, settings, prompts, {}) {
-        state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
+        state.paths.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
     }
 };
 
@@ -342,8 +342,9 @@ int main(int argc, char** argv) {
                 firstScreen << w.main.grid()->model()->index(row, col).data().toString();
         open << t.nsecsElapsed() / 1e6;
         peak = std::max(peak, peakKb() - before);
-        if (w.state.album.RecordCount != 100000)
-            std::printf("unexpected record count %lld\n", qlonglong(w.state.album.RecordCount));
+        if (w.main.browser().albumState().RecordCount != 100000)
+            std::printf("unexpected record count %lld\n",
+                        qlonglong(w.main.browser().albumState().RecordCount));
     }
     std::printf("open 100,000 records to the first screen of rows: %7.1f ms, %ld MB more memory at "
                 "peak (aim 150 ms, 150 MB)\n",

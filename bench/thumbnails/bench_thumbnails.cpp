@@ -42,7 +42,7 @@ struct Window {
     MainWindow main;
     explicit Window(const QString& ini)
         : settings(ini, &prompts), main(state, settings, prompts, {}) {
-        state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
+        state.paths.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
         main.resize(1100, 720);
         main.show();
         QCoreApplication::processEvents();

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     selection.close();
 
     ProgramState state;
-    state.AppDir = work + "/home/";
+    state.paths.AppDir = work + "/home/";
     test::ScriptedPromptService prompts;
     Settings settings(work + "/bench.ini", &prompts);
     MainWindow main(state, settings, prompts, {});

@@ -1,7 +1,6 @@
 #pragma once
-// The program-wide state every window reads. main creates the one instance and hands it to the
-// windows; nothing reaches it through a global. Procedures take what they work on as arguments;
-// what stays here is what several windows share for the life of the program.
+// The program-wide state several windows share, in parts by owner and lifetime. Nothing reaches
+// it through a global: each class receives the parts it uses.
 
 #include "common/OptionFlags.h"
 
@@ -10,7 +9,20 @@
 
 namespace q32 {
 
-// The album the main window holds open.
+// Set once as the program starts, read-only after.
+struct ProgramPaths {
+    QString AppDir; // per-user program folder, always ending in "/"
+    int ScreenWidthPixels = 0;
+    int ScreenHeightPixels = 0;
+};
+
+// What the viewer is playing; the main window's tools read it.
+struct PlaybackState {
+    bool SlideshowRunning = false;
+    bool SoundPlaying = false;
+};
+
+// The album the main window holds open; the album browser owns it.
 struct OpenAlbumState {
     QString OpenAlbumPath;          // empty while no album is open
     QString AlbumPassword;          // the key it was opened with
@@ -20,7 +32,8 @@ struct OpenAlbumState {
     qint64 CurrentRow = 0;          // 1-based position in the current query
 };
 
-// The current record, as the preview, the viewer and the status texts show it.
+// The current record, as the preview, the viewer and the status texts show it; the album
+// browser owns it.
 struct CurrentRecordState {
     QString CurrentImageFile;
     QDate CurrentDate;
@@ -29,17 +42,11 @@ struct CurrentRecordState {
     QString CurrentProperties;
 };
 
+// What main makes once and hands to the main window, which gives each part only what it uses.
 struct ProgramState {
-    QString AppDir; // per-user program folder, always ending in "/"
-    int ScreenWidthPixels = 0;
-    int ScreenHeightPixels = 0;
-
+    ProgramPaths paths;
     OptionFlags options;
-    OpenAlbumState album;
-    CurrentRecordState record;
-
-    bool SlideshowRunning = false;
-    bool SoundPlaying = false;
+    PlaybackState playback;
 };
 
 } // namespace q32

@@ -74,9 +74,9 @@ QString AlbumBrowser::sortToolTip(int order, const QString& keywords, const QStr
     }
 }
 
-AlbumBrowser::AlbumBrowser(ProgramState& state, Settings& settings, PromptService& prompts,
+AlbumBrowser::AlbumBrowser(PlaybackState& playback, Settings& settings, PromptService& prompts,
                            QObject* parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_prompts(prompts) {}
+    : QObject(parent), m_playback(playback), m_settings(settings), m_prompts(prompts) {}
 
 AlbumBrowser::~AlbumBrowser() = default;
 
@@ -91,8 +91,8 @@ void AlbumBrowser::closeAlbum() {
     releaseMedia();
     m_recordset.reset();
     m_album.reset();
-    m_state.album = OpenAlbumState{};
-    m_state.record = CurrentRecordState{};
+    m_open = OpenAlbumState{};
+    m_current = CurrentRecordState{};
     emit recordsetReset();
     emit recordCleared();
     emit recordToolsChanged();
@@ -179,8 +179,8 @@ void AlbumBrowser::openAlbum(const QString& requested, std::function<void(bool)>
         return;
     }
     // The open album's password is tried first, as albums often share one.
-    m_opening.reset(new Opening{path, m_state.album.AlbumPassword, false, 0, std::move(done),
-                                BusyGuard(m_prompts)});
+    m_opening.reset(
+        new Opening{path, m_open.AlbumPassword, false, 0, std::move(done), BusyGuard(m_prompts)});
     attemptOpen();
 }
 
@@ -218,13 +218,13 @@ void AlbumBrowser::attemptOpen() {
 void AlbumBrowser::reloadRecords() {
     if (!m_album)
         return;
-    const OpenAlbumState open = m_state.album;
+    const OpenAlbumState open = m_open;
     releaseMedia();
     m_recordset.reset();
     m_source = std::make_shared<AlbumMedia>(*m_album);
-    m_state.album = OpenAlbumState{};
-    m_state.album.OpenAlbumPath = open.OpenAlbumPath;
-    m_state.album.AlbumPassword = open.AlbumPassword;
+    m_open = OpenAlbumState{};
+    m_open.OpenAlbumPath = open.OpenAlbumPath;
+    m_open.AlbumPassword = open.AlbumPassword;
     runSort(m_settings.get(key::SortBy), true, true);
     emit captionChanged();
     emit recordToolsChanged();
@@ -236,9 +236,9 @@ void AlbumBrowser::adoptAlbum(std::unique_ptr<AlbumDb> album,
     m_recordset.reset();
     m_album = std::move(album);
     m_source = std::make_shared<AlbumMedia>(*m_album);
-    m_state.album = OpenAlbumState{};
-    m_state.album.OpenAlbumPath = m_opening->path;
-    m_state.album.AlbumPassword = m_opening->password;
+    m_open = OpenAlbumState{};
+    m_open.OpenAlbumPath = m_opening->path;
+    m_open.AlbumPassword = m_opening->password;
     runSort(m_settings.get(key::SortBy), true, true, std::move(records));
     rememberRecentAlbum(m_opening->path);
     emit captionChanged();
@@ -309,7 +309,7 @@ void AlbumBrowser::showSimilar(const QList<qint64>& rows, const QString& name, i
     const qint64 count = showQuery(query, QStringLiteral("UNEXPECTED ERROR! (Find Similar)"));
     if (count > 0)
         extractCurrentMedia();
-    emit titleChanged(FileNameOfPath(m_state.album.OpenAlbumPath) + QStringLiteral("  (") +
+    emit titleChanged(FileNameOfPath(m_open.OpenAlbumPath) + QStringLiteral("  (") +
                       QString::number(count) + ImagesTail(count));
     emit captionChanged();
     emit recordToolsChanged();
@@ -325,10 +325,10 @@ qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitl
         m_prompts.msgBox(m_recordset->status().text(), MsgIcon::Critical, errorTitle);
     }
     const qint64 count = m_recordset->recordCount();
-    m_state.album.RecordCount = count;
-    m_state.album.CurrentRow = 1;
+    m_open.RecordCount = count;
+    m_open.CurrentRow = 1;
     if (count == 0) {
-        m_state.record = CurrentRecordState{};
+        m_current = CurrentRecordState{};
         emit recordCleared();
     }
     return count;
@@ -370,7 +370,7 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening,
             m_settings.set(keywords ? key::KeywordsToDisplay : key::DescToDisplay, answer);
         }
         if (order <= FormatDescending)
-            m_state.album.SortDirection =
+            m_open.SortDirection =
                 order % 2 == 0 ? QStringLiteral("ASC;") : QStringLiteral("DESC;");
         emit filterToolChanged(QLatin1String(kSortTools[order]),
                                sortToolTip(order, query.keywords, query.description));
@@ -378,11 +378,11 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening,
         if (!opening)
             m_settings.set(key::SortBy, order);
     }
-    m_state.album.AlbumQuery = query.text();
+    m_open.AlbumQuery = query.text();
     if (!m_album)
         return;
 
-    const QString& albumPath = m_state.album.OpenAlbumPath;
+    const QString& albumPath = m_open.OpenAlbumPath;
     if (!QFileInfo::exists(albumPath)) {
         m_prompts.msgBox(
             QStringLiteral("'") + albumPath +
@@ -421,7 +421,7 @@ void AlbumBrowser::nextSortOrder() {
 }
 
 void AlbumBrowser::setOrChangePassword() {
-    const QString path = m_state.album.OpenAlbumPath;
+    const QString path = m_open.OpenAlbumPath;
     if (path.isEmpty())
         return;
     const std::optional<QString> answer = m_prompts.askNewPassword(
@@ -442,7 +442,7 @@ void AlbumBrowser::setOrChangePassword() {
             return;
     }
     m_lastEnteredPassword = *answer;
-    const QString oldPassword = m_state.album.AlbumPassword;
+    const QString oldPassword = m_open.AlbumPassword;
     closeAlbum();
     const AlbumStatus status = ChangeAlbumPassword(path, oldPassword, *answer);
     if (status.condition == AlbumCondition::CannotWrite ||
@@ -457,12 +457,12 @@ void AlbumBrowser::setOrChangePassword() {
     }
     // A new password: the old one is tried first and no longer opens the album, so the password
     // window asks for the new one. A removed one opens without any.
-    m_state.album.AlbumPassword = removing && status.ok() ? QString() : oldPassword;
+    m_open.AlbumPassword = removing && status.ok() ? QString() : oldPassword;
     openAlbum(path);
 }
 
 void AlbumBrowser::showCurrentRecord() {
-    OpenAlbumState& album = m_state.album;
+    OpenAlbumState& album = m_open;
     album.CurrentRow =
         std::clamp<qint64>(album.CurrentRow, 1, std::max<qint64>(1, album.RecordCount));
     extractCurrentMedia();
@@ -474,7 +474,7 @@ void AlbumBrowser::extractCurrentMedia() {
     // The clip or sound of the record shown before ends.
     if (m_player)
         m_player->close();
-    AlbumStatus status = m_recordset->moveTo(m_state.album.CurrentRow - 1);
+    AlbumStatus status = m_recordset->moveTo(m_open.CurrentRow - 1);
     const auto row = status.ok() ? m_recordset->current(&status) : std::nullopt;
     if (!row) {
         m_prompts.beep();
@@ -482,7 +482,7 @@ void AlbumBrowser::extractCurrentMedia() {
                          QStringLiteral("UNEXPECTED ERROR! (PELORUS: GetOLEImages)"));
         return;
     }
-    CurrentRecordState& current = m_state.record;
+    CurrentRecordState& current = m_current;
     current.CurrentImageFile = row->imageFile;
     const QString& format = row->imageFormat;
     RecordMedia media;
@@ -524,14 +524,14 @@ bool AlbumBrowser::playCurrentSound(VideoControl& player) {
     player.stop();
     player.close();
     if (!m_recordset || !m_recordset->hasCurrent() || !m_source) {
-        m_state.SoundPlaying = false;
+        m_playback.SoundPlaying = false;
         return false;
     }
     AlbumStatus status;
     const qint64 rowId = m_recordset->currentRowId();
     const qint64 size = m_album->fieldSize(rowId, PictureField::SoundFile, &status);
     if (size == 0) {
-        m_state.SoundPlaying = false;
+        m_playback.SoundPlaying = false;
         return false;
     }
     if (size < 0) {

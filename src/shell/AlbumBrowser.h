@@ -7,6 +7,7 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
+#include "common/ProgramState.h"
 #include "formats/FormatTable.h"
 #include "shell/RecentAlbums.h"
 #include "shell/records/ToolStates.h"
@@ -21,7 +22,7 @@ class AlbumMedia;
 class PromptService;
 class Settings;
 class VideoControl;
-struct ProgramState;
+struct PlaybackState;
 
 struct RecordMedia {
     qint64 rowId = 0;
@@ -53,7 +54,8 @@ enum SortOrder : int {
 class AlbumBrowser : public QObject {
     Q_OBJECT
 public:
-    AlbumBrowser(ProgramState& state, Settings& settings, PromptService& prompts,
+    // playback: the sound stops counting as playing when the record has none.
+    AlbumBrowser(PlaybackState& playback, Settings& settings, PromptService& prompts,
                  QObject* parent = nullptr);
     ~AlbumBrowser() override;
 
@@ -99,6 +101,12 @@ public:
     void extractCurrentMedia();
     // Plays the current record's sound, read from the album as it plays; false when it has none.
     bool playCurrentSound(VideoControl& player);
+
+    // The open album's path, query and position, and the current record's texts: kept here,
+    // moved and read by the windows that show them.
+    OpenAlbumState& albumState() { return m_open; }
+    const OpenAlbumState& albumState() const { return m_open; }
+    CurrentRecordState& recordState() { return m_current; }
 
     AlbumDb* album() const { return m_album.get(); }
     // Reads the open album's media off the interface thread; null when no album is open.
@@ -154,7 +162,7 @@ private:
     // program outside are removed.
     void releaseMedia();
 
-    ProgramState& m_state;
+    PlaybackState& m_playback;
     Settings& m_settings;
     PromptService& m_prompts;
     VideoControl* m_player = nullptr;
@@ -163,6 +171,8 @@ private:
     std::unique_ptr<AlbumRecordset> m_recordset;
     RecordMedia m_media;
     std::unique_ptr<Opening> m_opening;
+    OpenAlbumState m_open;
+    CurrentRecordState m_current;
     QString m_lastEnteredPassword; // what the password window returned last
     int m_readOnlyFailures = 0;    // lives as long as the program
 };

@@ -5,9 +5,11 @@
 
 namespace q32 {
 
-SlideshowSequence::SlideshowSequence(ProgramState& state, std::function<WipeSelection&()> selection,
-                                     QObject* parent)
-    : QObject(parent), m_state(state), m_selection(std::move(selection)), m_clock(m_values) {}
+SlideshowSequence::SlideshowSequence(PlaybackState& playback, OpenAlbumState& album,
+                                     const OptionFlags& options,
+                                     std::function<WipeSelection&()> selection, QObject* parent)
+    : QObject(parent), m_playback(playback), m_album(album), m_options(options),
+      m_selection(std::move(selection)), m_clock(m_values) {}
 
 double SlideshowSequence::random() {
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
@@ -19,34 +21,34 @@ void SlideshowSequence::begin(bool slideshow) {
 }
 
 void SlideshowSequence::start() {
-    m_state.SlideshowRunning = true;
+    m_playback.SlideshowRunning = true;
     m_clock.setEnabled(true);
-    if (m_state.album.CurrentRow != 0)
-        m_state.album.CurrentRow = 1;
+    if (m_album.CurrentRow != 0)
+        m_album.CurrentRow = 1;
 }
 
 void SlideshowSequence::end() {
     m_clock.setEnabled(false);
     m_ahead.reset();
-    m_state.SlideshowRunning = false;
+    m_playback.SlideshowRunning = false;
 }
 
 void SlideshowSequence::stepNext() {
-    auto& album = m_state.album;
+    OpenAlbumState& album = m_album;
     // The row of a slide made ready was drawn when it was prepared.
     album.CurrentRow = m_ahead ? m_ahead->row
                                : NextRow(album.CurrentRow, album.RecordCount,
-                                         m_state.options.RandomImages, [this] { return random(); });
+                                         m_options.RandomImages, [this] { return random(); });
 }
 
 void SlideshowSequence::stepPrevious() {
     m_ahead.reset();
-    m_state.album.CurrentRow = PreviousRow(m_state.album.CurrentRow, m_state.album.RecordCount);
+    m_album.CurrentRow = PreviousRow(m_album.CurrentRow, m_album.RecordCount);
 }
 
 Transition SlideshowSequence::chooseTransition() {
     const WipeChooser::Choice choice =
-        m_chooser.next(m_selection(), m_state.options.RandomWipes, [this] { return random(); });
+        m_chooser.next(m_selection(), m_options.RandomWipes, [this] { return random(); });
     m_pattern = choice.pattern;
     if (choice.delay)
         m_values.EffectDelay = *choice.delay;
@@ -55,7 +57,7 @@ Transition SlideshowSequence::chooseTransition() {
 
 SlideshowSequence::Plan SlideshowSequence::planCurrent() {
     Plan plan;
-    if (m_ahead && m_ahead->row == m_state.album.CurrentRow && m_ahead->choice.pattern >= 0) {
+    if (m_ahead && m_ahead->row == m_album.CurrentRow && m_ahead->choice.pattern >= 0) {
         // Chosen and read while the last picture was on screen.
         m_pattern = m_ahead->choice.pattern;
         if (m_ahead->choice.delay)
@@ -70,13 +72,13 @@ SlideshowSequence::Plan SlideshowSequence::planCurrent() {
 }
 
 QFuture<PreparedSlide> SlideshowSequence::prepareAhead(const Prepare& prepare) {
-    if (m_state.album.RecordCount < 1)
+    if (m_album.RecordCount < 1)
         return {};
     Ahead ahead;
-    ahead.row = NextRow(m_state.album.CurrentRow, m_state.album.RecordCount,
-                        m_state.options.RandomImages, [this] { return random(); });
+    ahead.row = NextRow(m_album.CurrentRow, m_album.RecordCount, m_options.RandomImages,
+                        [this] { return random(); });
     ahead.choice =
-        m_chooser.next(m_selection(), m_state.options.RandomWipes, [this] { return random(); });
+        m_chooser.next(m_selection(), m_options.RandomWipes, [this] { return random(); });
     const Transition transition{ahead.choice.pattern, m_values.EffectGrain,
                                 ahead.choice.delay.value_or(m_values.EffectDelay)};
     ahead.slide = prepare(ahead.row, transition);
@@ -90,14 +92,14 @@ std::optional<qint64> SlideshowSequence::aheadRow() const {
 
 void SlideshowSequence::shown() {
     m_skipped = 0;
-    if (m_state.SlideshowRunning)
+    if (m_playback.SlideshowRunning)
         m_clock.setEnabled(true);
 }
 
 bool SlideshowSequence::skipped() {
-    if (m_state.SlideshowRunning)
+    if (m_playback.SlideshowRunning)
         m_clock.setEnabled(true);
-    return ++m_skipped < m_state.album.RecordCount;
+    return ++m_skipped < m_album.RecordCount;
 }
 
 void SlideshowSequence::clipStarted() {
@@ -106,13 +108,13 @@ void SlideshowSequence::clipStarted() {
 }
 
 void SlideshowSequence::clipEnded() {
-    if (m_state.SlideshowRunning)
+    if (m_playback.SlideshowRunning)
         m_clock.setEnabled(true);
-    m_state.SoundPlaying = false;
+    m_playback.SoundPlaying = false;
 }
 
 bool SlideshowSequence::soundDue(bool hasSound) const {
-    return m_state.SlideshowRunning && m_state.options.AutoSound && hasSound;
+    return m_playback.SlideshowRunning && m_options.AutoSound && hasSound;
 }
 
 } // namespace q32

@@ -4,6 +4,7 @@
 // clip playing), whether a picture's sound plays, and how far a run of records that could not be
 // shown goes on. The next record's slide is made ready while the current one is on screen.
 
+#include "common/ProgramState.h"
 #include "viewer/SlidePreparer.h"
 #include "viewer/SlideshowClock.h"
 #include "viewer/SlideshowValues.h"
@@ -17,7 +18,15 @@
 
 namespace q32 {
 
-struct ProgramState;
+// The parts of the program's state the viewer reads and moves: the slideshow moves the current
+// row, the viewer's menu changes the options.
+struct ViewerState {
+    const ProgramPaths& paths;
+    OptionFlags& options;
+    PlaybackState& playback;
+    OpenAlbumState& album;
+    CurrentRecordState& record;
+};
 
 class SlideshowSequence : public QObject {
     Q_OBJECT
@@ -26,8 +35,8 @@ public:
     using Prepare = std::function<QFuture<PreparedSlide>(qint64 row, const Transition&)>;
 
     // selection gives the wipe patterns, read when first needed.
-    SlideshowSequence(ProgramState& state, std::function<WipeSelection&()> selection,
-                      QObject* parent = nullptr);
+    SlideshowSequence(PlaybackState& playback, OpenAlbumState& album, const OptionFlags& options,
+                      std::function<WipeSelection&()> selection, QObject* parent = nullptr);
 
     SlideshowClock& clock() { return m_clock; }
     SlideshowValues& values() { return m_values; }
@@ -80,7 +89,9 @@ public:
 private:
     Transition chooseTransition();
 
-    ProgramState& m_state;
+    PlaybackState& m_playback;
+    OpenAlbumState& m_album;
+    const OptionFlags& m_options;
     std::function<WipeSelection&()> m_selection;
     SlideshowValues m_values;
     SlideshowClock m_clock;

@@ -54,7 +54,7 @@ struct Alone {
     ProgramState state;
     test::ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath()};
-    Alone() { state.AppDir = env.appDir(); }
+    Alone() { state.paths.AppDir = env.appDir(); }
 };
 
 struct Program {
@@ -81,7 +81,7 @@ private slots:
         Alone a;
         const QStringList files = pictures(a.env, "pics", 2);
         a.settings.storeText("Directories", "AddImgFromDir", a.env.path("pics"));
-        AddImagesWindow window(a.state.AppDir, a.state.options, a.settings, a.prompts,
+        AddImagesWindow window(a.state.paths.AppDir, a.state.options, a.settings, a.prompts,
                                a.env.path("clicked.mdb"));
         window.load();
         window.show();
@@ -129,7 +129,7 @@ private slots:
     void dropsEscapeAndAnEmptyRun() {
         Alone a;
         const QStringList files = pictures(a.env, "drop", 2);
-        AddImagesWindow window(a.state.AppDir, a.state.options, a.settings, a.prompts,
+        AddImagesWindow window(a.state.paths.AppDir, a.state.options, a.settings, a.prompts,
                                a.env.path("unused.mdb"));
         window.load();
         window.show();
@@ -154,10 +154,10 @@ private slots:
                                  "SSCommand4", "SSCommand5", "SSCommand3_0", "SSCommand3_1"})
             QVERIFY2(window.findChild<QPushButton*>(name)->isEnabled(), name);
 
-        QVERIFY(test::writeFile(a.state.AppDir + "scan3.scf", "page"));
+        QVERIFY(test::writeFile(a.state.paths.AppDir + "scan3.scf", "page"));
         QTest::keyClick(&window, Qt::Key_Escape); // as "&Cancel"
         QVERIFY(!window.isVisible());
-        QVERIFY(!QFile::exists(a.state.AppDir + "scan3.scf"));
+        QVERIFY(!QFile::exists(a.state.paths.AppDir + "scan3.scf"));
     }
 
     void createNewAlbumFromTheMainWindow() {
@@ -182,7 +182,7 @@ private slots:
         QVERIFY(p.main.browser().album());
         QCOMPARE(p.main.browser().album()->path(), album);
         QCOMPARE(p.main.grid()->model()->rowCount(), 3);
-        QCOMPARE(p.state.album.RecordCount, 3);
+        QCOMPARE(p.main.browser().albumState().RecordCount, 3);
 
         // One more picture through "A&dd Images": the grid follows.
         const QString extra = p.env.path("extra.png");
@@ -249,7 +249,7 @@ private slots:
         });
         p.runToOpen("ID_CreateNewAlbum");
         QCOMPARE(p.prompts.pending(), 0);
-        QCOMPARE(p.state.record.CurrentFormatName, QStringLiteral("MPEG-4 Video"));
+        QCOMPARE(p.main.browser().recordState().CurrentFormatName, QStringLiteral("MPEG-4 Video"));
         // Played as a clip: the clip's buttons, not a picture that cannot be decoded.
         QCOMPARE(p.main.browser().media().kind, MediaKind::Video);
         QVERIFY(p.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&p.main));

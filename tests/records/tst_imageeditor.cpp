@@ -110,7 +110,7 @@ private slots:
         QVERIFY(privateWhileRunning);
         // Nothing handed over stays, and nothing went to AppDir.
         QCOMPARE(filesBelow(m_env.runtimeDir()), QStringList());
-        QCOMPARE(filesBelow(run.state.AppDir).filter("image.pic"), QStringList());
+        QCOMPARE(filesBelow(run.state.paths.AppDir).filter("image.pic"), QStringList());
         QVERIFY(run.main.centralWidget()->isEnabled());
         QCOMPARE(storedPixel(m_album, "meadow.png"), qRgb(255, 155, 255));
         const auto stored = test::StoredRecord(m_album, "meadow.png");

@@ -73,7 +73,7 @@ private slots:
             .expectInput("KEYWORDS", "");
         QTest::keyClick(&run.main, Qt::Key_F2);
         QCOMPARE(run.cell(2, 2), QStringLiteral("pond.png"));
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("pond.png"));
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("pond.png"));
         QVERIFY(test::StoredRecord(album, "pond.png"));
 
         // A name another record has: said in plain words and asked again, with what was typed
@@ -104,7 +104,7 @@ private slots:
         const QString album = threeRecords("delete.mdb");
         Run run(album);
         run.main.selectRecord(2);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("hill.png"));
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("hill.png"));
         // Cancel keeps everything.
         run.prompts.expectMessage("WARNING", MsgResult::Cancel);
         run.main.runCommand("ID_DeleteImage");
@@ -112,24 +112,24 @@ private slots:
                  QStringLiteral("Are you sure you want to remove the current image from this "
                                 "album?"));
         QCOMPARE(run.prompts.asked().last().style, 1 + 16); // OK/Cancel, critical
-        QCOMPARE(run.state.album.RecordCount, 3);
+        QCOMPARE(run.album().RecordCount, 3);
         QVERIFY(test::StoredRecord(album, "hill.png"));
 
         // OK removes it and shows the album again from its first record.
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         run.runToEnd("ID_DeleteImage");
         QVERIFY(!test::StoredRecord(album, "hill.png"));
-        QCOMPARE(run.state.album.RecordCount, 2);
-        QCOMPARE(run.state.album.CurrentRow, 1);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("beach.png"));
+        QCOMPARE(run.album().RecordCount, 2);
+        QCOMPARE(run.album().CurrentRow, 1);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("beach.png"));
         QCOMPARE(run.main.grid()->model()->rowCount(), 2);
         QVERIFY(run.main.windowTitle().startsWith("delete.mdb  (2 images)"));
 
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         run.main.records().deleteCurrentRecord();
         QTRY_VERIFY(!run.main.browser().opening());
-        QCOMPARE(run.state.album.RecordCount, 1);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("lake.png"));
+        QCOMPARE(run.album().RecordCount, 1);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("lake.png"));
         QVERIFY(run.main.windowTitle().startsWith("delete.mdb  (1 image)"));
         // The last one stays.
         run.prompts.expectMessage("WARNING");
@@ -173,7 +173,7 @@ private slots:
             run.main.runCommand("ID_AttachSound");
             QByteArray sound;
             const auto stored =
-                test::StoredRecord(album, run.state.record.CurrentImageFile, nullptr, &sound);
+                test::StoredRecord(album, run.record().CurrentImageFile, nullptr, &sound);
             QCOMPARE(stored->soundType, type);
             QCOMPARE(sound, test::readFile(file));
             QCOMPARE(run.cell(row - 1, 1), type);
@@ -186,14 +186,14 @@ private slots:
         QVERIFY(speaker->isVisibleTo(&run.main));
         QSignalSpy ended(&run.main.preview().player(), &VideoControl::ended);
         run.main.toggleSound();
-        QVERIFY(run.state.SoundPlaying);
+        QVERIFY(run.state.playback.SoundPlaying);
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 15000);
         run.main.toggleSound();
 
         // The sound is read from the album as it plays: nothing of it is written to AppDir.
-        const QStringList appDirAfter = QDir(run.state.AppDir).entryList(QDir::Files);
+        const QStringList appDirAfter = QDir(run.state.paths.AppDir).entryList(QDir::Files);
         for (const QString& name : appDirAfter)
-            QVERIFY2(!test::readFile(run.state.AppDir + name).contains(test::readFile(wav)),
+            QVERIFY2(!test::readFile(run.state.paths.AppDir + name).contains(test::readFile(wav)),
                      qPrintable(name));
     }
 

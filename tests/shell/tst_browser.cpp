@@ -93,14 +93,14 @@ private slots:
         Run run;
         run.settings.storeText("Main", "SortBy", "0");
         run.open(a);
-        QCOMPARE(run.state.album.RecordCount, 3);
+        QCOMPARE(run.album().RecordCount, 3);
         QVERIFY(run.main.windowTitle().startsWith("Family.mdb  (3 images)  "));
         QCOMPARE(run.main.grid()->model()->rowCount(), 3);
         QCOMPARE(run.main.grid()->columnWidth(1), 0);
         QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + a);
         QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a);
         QVERIFY(run.main.commandBar().tool("ID_SortImageFile(Descending)")->isEnabled());
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("beach.png"));
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("beach.png"));
 
         run.open(b);
         QVERIFY(run.main.windowTitle().startsWith("trip.mdb  (1 image)"));
@@ -112,13 +112,13 @@ private slots:
         QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + a);
         QVERIFY(run.runToOpen("ID_DBFile3"));
         QCOMPARE(run.main.browser().album()->path(), a);
-        QCOMPARE(run.state.album.RecordCount, 3);
+        QCOMPARE(run.album().RecordCount, 3);
         QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + a);
         QCOMPARE(run.main.commandBar().caption("ID_DBFile2"), "&2 " + c);
         QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + b);
         QVERIFY(run.runToOpen("ID_DBFile2"));
         QCOMPARE(run.main.browser().album()->path(), c);
-        QCOMPARE(run.state.album.RecordCount, 2);
+        QCOMPARE(run.album().RecordCount, 2);
         QCOMPARE(run.prompts.asked().size(), 0);
     }
 
@@ -129,7 +129,7 @@ private slots:
         run.prompts.expectMessage("FYI");
         run.open(empty);
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No image in this Main."));
-        QCOMPARE(run.state.album.RecordCount, 0);
+        QCOMPARE(run.album().RecordCount, 0);
         QVERIFY(!run.main.commandBar().tool("ID_SortByDate(Ascending)")->isEnabled());
         QVERIFY(run.main.windowTitle().startsWith("empty.mdb  (0 image)"));
 
@@ -139,8 +139,8 @@ private slots:
         const QString recent = run.settings.storedText("Settings", "DBFile1");
         auto stillKept = [&] {
             QCOMPARE(run.main.browser().album()->path(), kept);
-            QCOMPARE(run.state.album.RecordCount, 2);
-            QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("one.png"));
+            QCOMPARE(run.album().RecordCount, 2);
+            QCOMPARE(run.record().CurrentImageFile, QStringLiteral("one.png"));
             QCOMPARE(run.main.grid()->model()->rowCount(), 2);
             QCOMPARE(run.main.findChild<QLabel*>("Label2")->text(), QStringLiteral("The first"));
             QVERIFY(run.main.windowTitle().startsWith("kept.mdb  (2 images)"));
@@ -163,7 +163,7 @@ private slots:
         run.prompts.expectMessage("FYI");
         QVERIFY(run.open(empty));
         QVERIFY(run.main.findChild<QLabel*>("Label2")->text().isEmpty());
-        QVERIFY(run.state.record.CurrentImageFile.isEmpty());
+        QVERIFY(run.record().CurrentImageFile.isEmpty());
     }
 
     void readOnlyMediaOpenAfterTheWarning() {
@@ -182,7 +182,7 @@ private slots:
                      mnt + "/Holiday.mdb cannot be updated.  The Image Depository may reside on "
                            "read-only media such "
                            "as CD-ROM or network drive.  Images cannot be added or removed.");
-            QCOMPARE(run.state.album.RecordCount, 2);
+            QCOMPARE(run.album().RecordCount, 2);
             QVERIFY(run.main.browser().album()->isReadOnly());
             // The failures are remembered: the next read-only album warns at once.
             run.prompts.expectMessage("WARNING");
@@ -210,8 +210,8 @@ private slots:
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("Access denied"));
         // The album that was open stays open.
         QCOMPARE(run.main.browser().album()->path(), other);
-        QCOMPARE(run.state.album.RecordCount, 1);
-        QVERIFY(run.state.album.AlbumPassword.isEmpty());
+        QCOMPARE(run.album().RecordCount, 1);
+        QVERIFY(run.album().AlbumPassword.isEmpty());
 
         // Cancel ends at once; the window closed by its frame tries the last answer again.
         run.prompts.expectPassword(p, "").expectMessage("WARNING");
@@ -234,14 +234,14 @@ private slots:
         QVERIFY(refused);
         QVERIFY(opened.wait(60000));
         QCOMPARE(opened.value(0).value(0).toBool(), true);
-        QCOMPARE(run.state.album.RecordCount, 2);
-        QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("right"));
+        QCOMPARE(run.album().RecordCount, 2);
+        QCOMPARE(run.album().AlbumPassword, QStringLiteral("right"));
 
         // Changing the password: the window asks for the new one, then for it again to open.
         run.prompts.expectNewPassword("SECURED DATABASE", "newer").expectPassword(p, "newer");
         QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
-        QCOMPARE(run.state.album.RecordCount, 2);
-        QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("newer"));
+        QCOMPARE(run.album().RecordCount, 2);
+        QCOMPARE(run.album().AlbumPassword, QStringLiteral("newer"));
         AlbumStatus status;
         QVERIFY(!AlbumDb::open(p, OpenOptions{true, "right"}, &status));
         QCOMPARE(status.condition, AlbumCondition::WrongPassword);
@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(band(run)->filter(), QStringLiteral("Filter: Keywords contain \"sea\""));
         QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
                  QStringLiteral("Display Images With Keywords: sea"));
-        QVERIFY(run.state.album.AlbumQuery.contains("LIKE '*sea*'"));
+        QVERIFY(run.album().AlbumQuery.contains("LIKE '*sea*'"));
 
         // Cancelling the prompt leaves everything as it was.
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "");
@@ -285,7 +285,7 @@ private slots:
         run.prompts.expectInput("DISPLAY BY DESCRIPTION", "xyz").expectMessage("FYI");
         run.main.runCommand("ID_DisplayByDescription(AscendingDate)");
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No picture contains \"xyz\"!"));
-        QCOMPARE(run.state.album.RecordCount, 0);
+        QCOMPARE(run.album().RecordCount, 0);
         QVERIFY(run.main.findChild<QLabel*>("Label2")->text().isEmpty());
         // The way out stays open, also once the tools are looked at again (as after a new
         // toolbar layout): every order and filter, and the band's button, which keeps the
@@ -356,7 +356,7 @@ private slots:
         QVERIFY(ReadPictureHash(*reader, 6) && !*ReadPictureHash(*reader, 6)); // the clip
 
         run.main.selectRecord(4);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("a.jpg"));
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("a.jpg"));
         QVERIFY(tool->isEnabled());
         QVERIFY(!tool->toolTip().contains('('));
         // Cancelled, or not a distance: nothing changes.
@@ -384,7 +384,7 @@ private slots:
             QVERIFY(distance >= last && distance <= kSimilarDistance);
             last = distance;
         }
-        QCOMPARE(run.state.album.RecordCount, 4);
+        QCOMPARE(run.album().RecordCount, 4);
         QVERIFY(run.main.windowTitle().startsWith("similar.mdb  (4 images)"));
         QCOMPARE(band(run)->filter(),
                  QStringLiteral("Filter: Pictures like \"a.jpg\" (within %1 of 64 bits)")
@@ -431,7 +431,7 @@ private slots:
         run.settings.storeText("Main", "SortBy", "2"); // by file name: one of the a's first
         QVERIFY(run.open(p));
         const int all = run.main.grid()->model()->rowCount();
-        const QString current = run.state.record.CurrentImageFile;
+        const QString current = run.record().CurrentImageFile;
         QVERIFY(current.startsWith('a'));
         const auto progress = [&run] {
             return run.main.findChild<QProgressDialog*>("FindSimilarProgress");
@@ -450,7 +450,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!band(run)->filter().isEmpty(), 30000);
         QVERIFY(!progress());
         QCOMPARE(run.main.grid()->model()->rowCount(), 3); // the three a's
-        QCOMPARE(run.state.record.CurrentImageFile, current);
+        QCOMPARE(run.record().CurrentImageFile, current);
     }
 
     // File > Export Web Gallery: off with a tip while no album is open; its window writes the
@@ -491,13 +491,13 @@ private slots:
         run.open(trip);
         run.prompts.expectInput("DISPLAY BY KEYWORDS", "holiday");
         run.main.runCommand("ID_DisplayByKeywords(DescendingDate)");
-        QCOMPARE(run.state.album.RecordCount, 1);
+        QCOMPARE(run.album().RecordCount, 1);
         run.prompts.expectMessage("FYI");
         QVERIFY(run.open(work));
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("No picture contains \"holiday\"!"));
-        QCOMPARE(run.state.album.RecordCount, 3);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("o.png")); // newest first
+        QCOMPARE(run.album().RecordCount, 3);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("o.png")); // newest first
         QCOMPARE(run.settings.storedText("Main", "SortBy"), QStringLiteral("1"));
         QVERIFY(band(run)->filter().isEmpty());
         for (const char* id : AlbumBrowser::kSortTools)
@@ -657,7 +657,7 @@ private slots:
         run.main.selectRecord(3);
         QTRY_VERIFY(lead2->movie());
         QCOMPARE(lead2->movie()->frameCount(), readFile(m_gif).count("\x21\xf9"));
-        QCOMPARE(run.state.record.CurrentFormatName, QStringLiteral("GIF"));
+        QCOMPARE(run.record().CurrentFormatName, QStringLiteral("GIF"));
 
         run.main.selectRecord(4);
         QVERIFY(run.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&run.main));
@@ -679,7 +679,7 @@ private slots:
         QVERIFY(!lead2->movie());
 
         // Nothing of any record was written to AppDir or handed to the runtime folder.
-        for (const QString& folder : {run.state.AppDir, m_env.runtimeDir()}) {
+        for (const QString& folder : {run.state.paths.AppDir, m_env.runtimeDir()}) {
             QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             while (it.hasNext()) {
                 const QByteArray held = readFile(it.next());
@@ -773,7 +773,7 @@ private slots:
         run.main.moveRecord(Step::Next);
         QVERIFY(lead2->isVisibleTo(&run.main));
         QVERIFY(run.main.preview().idle());
-        QCOMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.album().CurrentRow, 2);
         QCOMPARE(lead2->geometry(), PreviewPlace({100, 300}, frame));
         // A picture decoded before the album changed is not shown for the changed one.
         const qint64 landId = run.main.browser().recordset()->rowIdAt(0);
@@ -785,29 +785,29 @@ private slots:
             run.main.browser().album()->storeFile(landId, PictureField::Image, m_landscape).ok());
 
         run.main.moveRecord(Step::Last);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("anim.gif"));
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("anim.gif"));
         QTRY_VERIFY(lead2->movie());
         QCOMPARE(lead2->geometry(), PreviewPlace({60, 40}, frame));
 
         // Next on the last row keeps the record shown.
         run.main.moveRecord(Step::Next);
-        QCOMPARE(run.state.album.CurrentRow, 3);
+        QCOMPARE(run.album().CurrentRow, 3);
         QVERIFY(lead2->isVisibleTo(&run.main));
         QCOMPARE(run.main.grid()->currentIndex().row(), 2);
         run.main.moveRecord(Step::First);
-        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.album().CurrentRow, 1);
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
         run.main.moveRecord(Step::Previous);
-        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.album().CurrentRow, 1);
         QVERIFY(lead2->isVisibleTo(&run.main));
 
         // The arrow keys move through the records too.
         run.main.grid()->setFocus();
         QTest::keyClick(run.main.grid(), Qt::Key_Down);
-        QTRY_COMPARE(run.state.album.CurrentRow, 2);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("port.png"));
+        QTRY_COMPARE(run.album().CurrentRow, 2);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("port.png"));
         QTest::keyClick(run.main.grid(), Qt::Key_Up);
-        QTRY_COMPARE(run.state.album.CurrentRow, 1);
+        QTRY_COMPARE(run.album().CurrentRow, 1);
 
         // Clicks that come faster than the decoding: the last one wins.
         run.main.selectRecord(2);

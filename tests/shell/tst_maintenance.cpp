@@ -49,7 +49,9 @@ struct ReadingRun {
     ReadingPrompts prompts;
     Settings settings{Settings::defaultPath(), &prompts};
     MainWindow main{state, settings, prompts, {}};
-    ReadingRun() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+    ReadingRun() { state.paths.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+    OpenAlbumState& album() { return main.browser().albumState(); }
+    CurrentRecordState& record() { return main.browser().recordState(); }
 };
 
 // Runs a maintenance command and lets the window's events run until it has ended.
@@ -133,10 +135,10 @@ private slots:
         QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Information));
         QCOMPARE(readFile(path("family.bak")), before);
         // Opened again on its first record, with the password it had.
-        QCOMPARE(run.state.album.OpenAlbumPath, album);
-        QCOMPARE(run.state.album.RecordCount, 7);
-        QCOMPARE(run.state.album.CurrentRow, 1);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("picture0.jpg"));
+        QCOMPARE(run.album().OpenAlbumPath, album);
+        QCOMPARE(run.album().RecordCount, 7);
+        QCOMPARE(run.album().CurrentRow, 1);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("picture0.jpg"));
         AlbumStatus status;
         QCOMPARE(bool(AlbumDb::open(album, {true, {}}, &status)), password.isEmpty());
         QVERIFY(AlbumDb::open(album, {true, password}, &status));
@@ -175,8 +177,8 @@ private slots:
                  "Compaction cancelled. \"" + album + "\" is left as it was.");
         QCOMPARE(readFile(album), compacted);
         QVERIFY(!QFile::exists(album + ".q32new"));
-        QCOMPARE(run.state.album.OpenAlbumPath, album);
-        QCOMPARE(run.state.album.RecordCount, 27);
+        QCOMPARE(run.album().OpenAlbumPath, album);
+        QCOMPARE(run.album().RecordCount, 27);
     }
 
     void progressNeverOutlivesTheWork() {
@@ -215,7 +217,7 @@ private slots:
         QCOMPARE(reports, 2);
         QCOMPARE(progressOver, QList<int>());
         QVERIFY(!run.main.findChild<QProgressDialog*>("MaintenanceProgress"));
-        QCOMPARE(run.state.album.OpenAlbumPath, album);
+        QCOMPARE(run.album().OpenAlbumPath, album);
         QVERIFY(run.prompts.verifyDone());
     }
 
@@ -251,8 +253,8 @@ private slots:
         QCOMPARE(run.prompts.beeps(), 1);
         QCOMPARE(readFile(album), before);
         QVERIFY(!QFile::exists(album + ".q32new"));
-        QCOMPARE(run.state.album.OpenAlbumPath, album);
-        QCOMPARE(run.state.album.RecordCount, 8);
+        QCOMPARE(run.album().OpenAlbumPath, album);
+        QCOMPARE(run.album().RecordCount, 8);
     }
 
     void killedCompactionLeavesTheAlbum() {
@@ -319,9 +321,9 @@ private slots:
         const int lost = report.value(2).section(": ", 1).toInt();
         QVERIFY(saved > 15 && lost > 0 && saved + lost <= 40);
         // The repaired album is the open one and recent entry 1.
-        QCOMPARE(run.state.album.OpenAlbumPath, album);
-        QCOMPARE(run.state.album.RecordCount, saved);
-        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.album().OpenAlbumPath, album);
+        QCOMPARE(run.album().RecordCount, saved);
+        QCOMPARE(run.album().CurrentRow, 1);
         QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + album);
         QVERIFY(QFile::exists(album + ".damaged"));
     }
@@ -336,7 +338,7 @@ private slots:
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), QString());
         QVERIFY(RunToEnd(run.main, "ID_RepairDatabase"));
         QVERIFY(run.main.browser().album());
-        QCOMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.album().CurrentRow, 2);
         QCOMPARE(run.prompts.pending(), 0);
 
         // Cancel while it runs: the file is left as it was and the album open before is back.
@@ -358,7 +360,7 @@ private slots:
         QCOMPARE(run.prompts.asked().last().text,
                  "Repair cancelled. \"" + other + "\" is left as it was.");
         QCOMPARE(readFile(other), otherBefore);
-        QCOMPARE(run.state.album.OpenAlbumPath, album);
+        QCOMPARE(run.album().OpenAlbumPath, album);
 
         // A file that is no album: the engine's reason, and no album is open afterwards.
         const QString notAlbum = path("letter.mdb");

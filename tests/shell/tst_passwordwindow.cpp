@@ -161,7 +161,7 @@ private slots:
         // Set: the album is encrypted with it, and reopening asks for it.
         run.prompts.expectNewPassword(title, "s3cret").expectPassword(p, "s3cret");
         QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
-        QCOMPARE(run.state.album.RecordCount, 2);
+        QCOMPARE(run.album().RecordCount, 2);
         QCOMPARE(rowsWithKey(p, {}), -1);
         QCOMPARE(rowsWithKey(p, "s3cret"), 2);
 
@@ -173,7 +173,7 @@ private slots:
         QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(run.prompts.asked().at(run.prompts.asked().size() - 2).text,
                  QStringLiteral("The password you typed is wrong for ") + p + ".");
-        QCOMPARE(run.state.album.AlbumPassword, QStringLiteral("newer"));
+        QCOMPARE(run.album().AlbumPassword, QStringLiteral("newer"));
         QCOMPARE(rowsWithKey(p, "s3cret"), -1);
         QCOMPARE(rowsWithKey(p, "newer"), 2);
 
@@ -185,8 +185,8 @@ private slots:
         run.prompts.expectNewPassword(title, "").expectMessage(title, MsgResult::Yes);
         QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
         QCOMPARE(rowsWithKey(p, {}), 2);
-        QCOMPARE(run.state.album.RecordCount, 2);
-        QVERIFY(run.state.album.AlbumPassword.isEmpty());
+        QCOMPARE(run.album().RecordCount, 2);
+        QVERIFY(run.album().AlbumPassword.isEmpty());
         QVERIFY(!run.main.browser().album()->isEncrypted());
         QCOMPARE(run.prompts.pending(), 0);
     }

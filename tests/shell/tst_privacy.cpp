@@ -227,14 +227,14 @@ private slots:
             QVERIFY(test::OpenAlbum(session.main.browser(), album));
             MainWindow& main = session.main;
             const int count = int(m_files.size());
-            QCOMPARE(session.state.album.RecordCount, count);
+            QCOMPARE(session.main.browser().albumState().RecordCount, count);
 
             // Every record in the main window; the clip and each sound played to their end.
             VideoControl& player = main.preview().player();
             for (int row = 1; row <= count; ++row) {
                 main.selectRecord(row);
                 QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-                const QString name = session.state.record.CurrentImageFile;
+                const QString name = session.main.browser().recordState().CurrentImageFile;
                 if (name == "clip.mpg" || name == "voice.png") {
                     QSignalSpy ended(&player, &VideoControl::ended);
                     if (name == "clip.mpg")
@@ -259,7 +259,7 @@ private slots:
                 for (int shown = 1; shown <= count; ++shown) {
                     QTRY_VERIFY_WITH_TIMEOUT(main.viewer()->idle(), 30000);
                     // The animations play and the clip runs, from the album's bytes.
-                    const QString name = session.state.record.CurrentImageFile;
+                    const QString name = session.main.browser().recordState().CurrentImageFile;
                     if (!slideshow && name.startsWith("anim.")) {
                         const QImage first = main.viewer()->canvas()->frame();
                         QTRY_VERIFY(main.viewer()->canvas()->frame() != first);
@@ -276,7 +276,8 @@ private slots:
             // The editor round trip on the JPEG.
             main.selectRecord(1);
             QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-            QCOMPARE(session.state.record.CurrentImageFile, QStringLiteral("noise.jpg"));
+            QCOMPARE(session.main.browser().recordState().CurrentImageFile,
+                     QStringLiteral("noise.jpg"));
             session.settings.storeText("Options", "ImageProcessor", m_editor + " %f");
             main.runCommand("ID_ImageProcessing");
             QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy(), 30000);

@@ -130,8 +130,8 @@ private slots:
                 QVERIFY(run.main.grid()->columnWidth(c) >= 90);
             // The file browser starts at home until a folder is chosen, not at "/".
             QCOMPARE(run.main.fileBrowser()->session().folder(), env.path("user") + "/");
-            QCOMPARE(run.state.album.SortDirection, QStringLiteral("ASC;"));
-            QVERIFY(!run.state.AppDir.isEmpty() && run.state.AppDir.endsWith('/'));
+            QCOMPARE(run.album().SortDirection, QStringLiteral("ASC;"));
+            QVERIFY(!run.state.paths.AppDir.isEmpty() && run.state.paths.AppDir.endsWith('/'));
 
             run.main.move(40, 30);
             run.main.resize(900, 640);

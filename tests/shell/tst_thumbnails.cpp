@@ -309,8 +309,8 @@ private slots:
         // The grid shows the length in the properties column (this record has no stored text).
         QCOMPARE(run.main.findChild<QTableView*>()->model()->index(1, 4).data().toString(),
                  QStringLiteral("0:03"));
-        QTRY_VERIFY2(run.state.record.CurrentProperties.contains(QStringLiteral(", 0:03 (MPEG-4")),
-                     qPrintable(run.state.record.CurrentProperties));
+        QTRY_VERIFY2(run.record().CurrentProperties.contains(QStringLiteral(", 0:03 (MPEG-4")),
+                     qPrintable(run.record().CurrentProperties));
     }
 
     void viewFollowsTheCurrentRecord() {
@@ -339,11 +339,11 @@ private slots:
         const QModelIndex third = view->model()->index(2, 0);
         view->scrollTo(third);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(third).center());
-        QCOMPARE(run.state.album.CurrentRow, 3);
+        QCOMPARE(run.album().CurrentRow, 3);
         QCOMPARE(run.main.grid()->currentIndex().row(), 2);
-        QCOMPARE(run.state.record.CurrentImageFile, third.data().toString());
+        QCOMPARE(run.record().CurrentImageFile, third.data().toString());
         QTest::keyClick(view, Qt::Key_Right);
-        QCOMPARE(run.state.album.CurrentRow, 4);
+        QCOMPARE(run.album().CurrentRow, 4);
         QTRY_VERIFY(pane.model().isReady(3));
         const QImage shown = view->model()
                                  ->index(3, 0)

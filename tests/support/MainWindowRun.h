@@ -29,7 +29,9 @@ struct MainWindowRun {
     Settings settings{Settings::defaultPath(), &prompts};
     MainWindow main{state, settings, prompts, {}};
 
-    MainWindowRun() { state.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+    MainWindowRun() { state.paths.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
+    OpenAlbumState& album() { return main.browser().albumState(); }
+    CurrentRecordState& record() { return main.browser().recordState(); }
     // Runs a command and lets the events run until an album it opens is open (or refused).
     bool runToOpen(const char* command) {
         main.runCommand(QString::fromLatin1(command));

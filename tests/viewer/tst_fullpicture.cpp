@@ -110,10 +110,10 @@ private slots:
         // Previous from row 1 wraps to the last; Page Up is next.
         QTest::keyClick(v, Qt::Key_PageDown);
         QTRY_VERIFY(v->idle());
-        QCOMPARE(run.state.album.CurrentRow, 3);
+        QCOMPARE(run.album().CurrentRow, 3);
         QTest::keyClick(v, Qt::Key_PageUp);
         QTRY_VERIFY(v->idle());
-        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.album().CurrentRow, 1);
         QTest::keyClick(v, Qt::Key_PageUp);
         QTRY_VERIFY(v->idle());
         QCOMPARE(v->annotation()->text(), QStringLiteral("Blue sky"));
@@ -139,8 +139,8 @@ private slots:
         // Escape: back in the main window on the record reached.
         QTest::keyClick(v, Qt::Key_Escape);
         QTRY_VERIFY(!run.main.viewer());
-        QCOMPARE(run.state.album.CurrentRow, 2);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("blue.png"));
+        QCOMPARE(run.album().CurrentRow, 2);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("blue.png"));
     }
 
     void slideshow() {
@@ -148,8 +148,8 @@ private slots:
         QVERIFY(test::OpenAlbum(run.main.browser(), m_album));
         run.state.options.ViewFit = true;
         run.state.options.AutoSound = true;
-        QVERIFY(
-            test::writeFile(run.state.AppDir + "Effects2.txt", "0000) Wipe (from left) [5], 1\n"));
+        QVERIFY(test::writeFile(run.state.paths.AppDir + "Effects2.txt",
+                                "0000) Wipe (from left) [5], 1\n"));
         run.settings.storeText("Slide Show", "SlideShowInterval", "1");
         run.main.startSlideshow();
         QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
@@ -161,10 +161,10 @@ private slots:
         // Interval 1: the third tick asks for the next picture, prepared while red was shown.
         clock.tick();
         clock.tick();
-        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.album().CurrentRow, 1);
         QSignalSpy shown(v, &FullPicture::pictureShown);
         clock.tick();
-        QCOMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.album().CurrentRow, 2);
         QTRY_VERIFY(shown.size() == 1);
         QVERIFY(v->canvas()->inTransition());
         QTRY_VERIFY(finished.size() >= 1);
@@ -173,16 +173,16 @@ private slots:
         QCOMPARE(frame.pixelColor(frame.width() / 2, frame.height() / 2), QColor(Qt::blue));
         QVERIFY(v->windowTitle().endsWith("(1-5-0)"));
         // The blue record's sound plays, and ends.
-        QVERIFY(run.state.SoundPlaying);
+        QVERIFY(run.state.playback.SoundPlaying);
         QVERIFY(v->findChild<QWidget*>("SoundIndicator")->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!run.state.SoundPlaying, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.state.playback.SoundPlaying, 10000);
         QVERIFY(!v->findChild<QWidget*>("SoundIndicator")->isVisible());
         // The stop icon: the next tick closes the viewer.
         v->pressStopIcon();
         clock.tick();
         QTRY_VERIFY(!run.main.viewer());
-        QCOMPARE(run.state.album.CurrentRow, 2);
-        QVERIFY(!run.state.SlideshowRunning);
+        QCOMPARE(run.album().CurrentRow, 2);
+        QVERIFY(!run.state.playback.SlideshowRunning);
     }
 
     // A running show passes over a record it cannot show, says so and goes on; the same record
@@ -212,10 +212,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
         FullPicture* v = run.main.viewer();
         QVERIFY(v && v->clock().isEnabled());
-        QCOMPARE(run.state.album.CurrentRow, 1);
+        QCOMPARE(run.album().CurrentRow, 1);
         QVERIFY(v->notice()->isHidden());
         v->showNextPicture();
-        QTRY_COMPARE(run.state.album.CurrentRow, 3);
+        QTRY_COMPARE(run.album().CurrentRow, 3);
         QTRY_VERIFY(v->idle() && !v->canvas()->inTransition());
         const QImage frame = v->canvas()->frame();
         QCOMPARE(frame.pixelColor(frame.width() / 2, frame.height() / 2), QColor(Qt::green));
@@ -233,7 +233,7 @@ private slots:
         QCOMPARE(run.prompts.asked().constFirst().text,
                  QStringLiteral("Invalid or damaged image data (c.tiff)"));
         QVERIFY(v->notice()->isHidden()); // the message says it
-        QCOMPARE(run.state.album.CurrentRow, 2);
+        QCOMPARE(run.album().CurrentRow, 2);
         QTest::keyClick(v, Qt::Key_Escape);
         QTRY_VERIFY(!run.main.viewer());
     }
@@ -257,26 +257,26 @@ private slots:
         run.prompts.expectMessage("WARNING", MsgResult::Cancel);
         v->action("mnuDeleteImage")->trigger();
         QTRY_VERIFY(v->idle());
-        QCOMPARE(run.state.album.RecordCount, 3);
-        QCOMPARE(run.state.album.CurrentRow, 2);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("blue.png"));
+        QCOMPARE(run.album().RecordCount, 3);
+        QCOMPARE(run.album().CurrentRow, 2);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("blue.png"));
         QCOMPARE(shownColour(), QColor(Qt::blue));
         // After a deletion the record before the deleted one shows...
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         v->action("mnuDeleteImage")->trigger();
         QTRY_VERIFY(v->idle());
-        QCOMPARE(run.state.album.RecordCount, 2);
-        QCOMPARE(run.state.album.CurrentRow, 1);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("red.png"));
+        QCOMPARE(run.album().RecordCount, 2);
+        QCOMPARE(run.album().CurrentRow, 1);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("red.png"));
         QCOMPARE(shownColour(), QColor(Qt::red));
         QCOMPARE(run.main.browser().album()->rowCount(), 2);
         // ... or, at the start, the one after it.
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         v->action("mnuDeleteImage")->trigger();
         QTRY_VERIFY(v->idle());
-        QCOMPARE(run.state.album.RecordCount, 1);
-        QCOMPARE(run.state.album.CurrentRow, 1);
-        QCOMPARE(run.state.record.CurrentImageFile, QStringLiteral("green.png"));
+        QCOMPARE(run.album().RecordCount, 1);
+        QCOMPARE(run.album().CurrentRow, 1);
+        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("green.png"));
         QCOMPARE(shownColour(), QColor(Qt::green));
         // A still picture can be printed from the viewer.
         QVERIFY(v->action("mnuPrint")->isEnabled());

@@ -153,26 +153,28 @@ private slots:
 
     // The slideshow's order of events as the clock, the pictures and the clips drive it.
     void slideshowSequence() {
-        ProgramState state;
-        state.album.RecordCount = 3;
-        state.album.CurrentRow = 1;
-        state.SlideshowRunning = true;
+        PlaybackState playback;
+        OpenAlbumState album;
+        OptionFlags options;
+        album.RecordCount = 3;
+        album.CurrentRow = 1;
+        playback.SlideshowRunning = true;
         WipeSelection wipes;
         wipes.setCatalogue({{"0000) Cut", 0}, {"0001) Wipe", 7}, {"0002) Iris", 9}});
         wipes.select(1, 25);
         wipes.select(2, 40);
-        SlideshowSequence show(state, [&]() -> WipeSelection& { return wipes; });
+        SlideshowSequence show(playback, album, options, [&]() -> WipeSelection& { return wipes; });
         show.begin(true);
         QVERIFY(show.sliding());
 
         // Records in turn, round to the first; back from the first to the last.
         show.stepNext();
-        QCOMPARE(state.album.CurrentRow, 2);
+        QCOMPARE(album.CurrentRow, 2);
         show.stepNext();
         show.stepNext();
-        QCOMPARE(state.album.CurrentRow, 1);
+        QCOMPARE(album.CurrentRow, 1);
         show.stepPrevious();
-        QCOMPARE(state.album.CurrentRow, 3);
+        QCOMPARE(album.CurrentRow, 3);
 
         // Wipes in the selection's turn, each with its own delay.
         show.values().EffectGrain = 4;
@@ -184,7 +186,7 @@ private slots:
         QCOMPARE(show.pattern(), 7);
 
         // The slide made ready ahead decides the next record and its wipe, and is used once.
-        state.options.RandomImages = true;
+        options.RandomImages = true;
         show.seed(7);
         qint64 preparedRow = 0;
         Transition preparedWith;
@@ -196,7 +198,7 @@ private slots:
         show.prepareAhead(prepare);
         QCOMPARE(show.aheadRow(), std::optional<qint64>(preparedRow));
         show.stepNext();
-        QCOMPARE(state.album.CurrentRow, preparedRow);
+        QCOMPARE(album.CurrentRow, preparedRow);
         const SlideshowSequence::Plan plan = show.planCurrent();
         QVERIFY(plan.ready && plan.ready->isFinished());
         QCOMPARE(plan.transition.style, preparedWith.style);
@@ -228,22 +230,22 @@ private slots:
 
         // A picture's sound plays only in a running show with automatic sound on.
         QVERIFY(!show.soundDue(true));
-        state.options.AutoSound = true;
+        options.AutoSound = true;
         QVERIFY(show.soundDue(true));
         QVERIFY(!show.soundDue(false));
 
         // Once the show has ended nothing starts the clock again.
         show.end();
-        QVERIFY(!state.SlideshowRunning);
+        QVERIFY(!playback.SlideshowRunning);
         show.shown();
         show.clipEnded();
         QVERIFY(!show.sliding());
         QVERIFY(!show.soundDue(true));
         // Started again from the viewer it goes on from the first record.
-        state.album.CurrentRow = 3;
+        album.CurrentRow = 3;
         show.start();
-        QVERIFY(state.SlideshowRunning && show.sliding());
-        QCOMPARE(state.album.CurrentRow, 1);
+        QVERIFY(playback.SlideshowRunning && show.sliding());
+        QCOMPARE(album.CurrentRow, 1);
     }
 
     void captionSetting() {

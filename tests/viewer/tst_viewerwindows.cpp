@@ -78,14 +78,14 @@ private slots:
         test::ScriptedPromptService prompts;
         Settings settings(env.configFile(), &prompts);
         ProgramState state;
-        state.AppDir = env.appDir();
+        state.paths.AppDir = env.appDir();
         SlideshowValues values;
         settings.storeText("Slide Show", "EffectDelay", "30");
-        QVERIFY(test::writeFile(state.AppDir + "Effects.txt",
+        QVERIFY(test::writeFile(state.paths.AppDir + "Effects.txt",
                                 "0000,Wipe,1\n0001,Iris,2\n0002,Clock,3\n"));
 
         WipeSelection selection;
-        WipePatternsWindow w(selection, state.AppDir, values, settings, prompts);
+        WipePatternsWindow w(selection, state.paths.AppDir, values, settings, prompts);
         QStringList captions;
         w.setCaptionSink([&captions](const QString& c) { captions << c; });
         whenShown(&w, [&w] {
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(captions.first(), QStringLiteral("BUSY: Loading wipe patterns (0000,Wipe,1)..."));
         QCOMPARE(captions.last(), QStringLiteral("BUSY: Saving configuration..."));
         const QByteArray kept("0000) Wipe [30], 1\n0002) Clock [75], 3\n");
-        QCOMPARE(test::readFile(state.AppDir + "Effects2.txt"), kept);
+        QCOMPARE(test::readFile(state.paths.AppDir + "Effects2.txt"), kept);
 
         // Unticked, a double click removes; Cancel leaves the file as it was.
         whenShown(&w, [&w] {
@@ -118,12 +118,12 @@ private slots:
             w.cancel();
         });
         w.run();
-        QCOMPARE(test::readFile(state.AppDir + "Effects2.txt"), kept);
+        QCOMPARE(test::readFile(state.paths.AppDir + "Effects2.txt"), kept);
         QCOMPARE(prompts.pending(), 0);
 
         // The viewer closed while the lists load: loading stops and no window shows.
         WipeSelection unloaded;
-        WipePatternsWindow stopped(unloaded, state.AppDir, values, settings, prompts);
+        WipePatternsWindow stopped(unloaded, state.paths.AppDir, values, settings, prompts);
         int lines = 0;
         stopped.setCaptionSink([&](const QString&) {
             if (++lines == 2)

@@ -49,9 +49,11 @@ QString PropertiesOf(qint64 size, const ImageInfo& info) {
 
 } // namespace
 
-RecordCommands::RecordCommands(ProgramState& state, Settings& settings, PromptService& prompts,
-                               RecordSite& site)
-    : m_state(state), m_settings(settings), m_prompts(prompts), m_site(site) {}
+RecordCommands::RecordCommands(const ProgramPaths& paths, OpenAlbumState& album,
+                               CurrentRecordState& record, Settings& settings,
+                               PromptService& prompts, RecordSite& site)
+    : m_paths(paths), m_open(album), m_record(record), m_settings(settings), m_prompts(prompts),
+      m_site(site) {}
 
 RecordCommands::~RecordCommands() {
     // An editor still running ends with the program; what was handed to it goes.
@@ -63,7 +65,7 @@ bool RecordCommands::syncCurrent() {
     AlbumRecordset* records = m_site.records();
     if (!m_site.album() || !records || records->recordCount() == 0)
         return false;
-    return records->moveTo(m_state.album.CurrentRow - 1).ok();
+    return records->moveTo(m_open.CurrentRow - 1).ok();
 }
 
 void RecordCommands::unexpected(const AlbumStatus& status, const char* procedure) {
@@ -123,13 +125,13 @@ void RecordCommands::editTexts() {
             unexpected(status, "Label2_Click");
         return;
     }
-    m_state.record.CurrentDescription = edited.description;
-    m_state.record.CurrentImageFile = edited.imageFile;
+    m_record.CurrentDescription = edited.description;
+    m_record.CurrentImageFile = edited.imageFile;
     m_site.recordChanged(records.position());
 }
 
 void RecordCommands::deleteCurrentRecord() {
-    if (m_state.album.RecordCount == 1) {
+    if (m_open.RecordCount == 1) {
         m_prompts.msgBox(
             QStringLiteral("The last image in the Image Depository cannot be removed!"),
             MsgIcon::Exclamation, kWarning);
@@ -153,9 +155,9 @@ void RecordCommands::deleteCurrentRecord() {
         m_site.showCurrentRecord();
         return;
     }
-    m_state.album.CurrentRow = 1;
-    m_state.album.RecordCount -= 1;
-    if (m_state.album.RecordCount > 0)
+    m_open.CurrentRow = 1;
+    m_open.RecordCount -= 1;
+    if (m_open.RecordCount > 0)
         m_site.reloadRecords();
 }
 
@@ -190,7 +192,7 @@ void RecordCommands::attachSound() {
 }
 
 void RecordCommands::exportCurrentPicture() {
-    if (m_state.record.CurrentImageFile.isEmpty() || !syncCurrent())
+    if (m_record.CurrentImageFile.isEmpty() || !syncCurrent())
         return;
     AlbumRecordset& records = *m_site.records();
     AlbumStatus status;
@@ -303,7 +305,7 @@ void RecordCommands::editPictureExternally() {
     if (m_editor)
         return; // the records are locked while an editor runs
     const QString folder = PrivateFiles::folder();
-    const auto editor = FindImageEditor(m_settings.get(key::ImageProcessor), m_state.AppDir,
+    const auto editor = FindImageEditor(m_settings.get(key::ImageProcessor), m_paths.AppDir,
                                         folder + QLatin1Char('/') + QLatin1String(kEditorPicture));
     if (!editor) {
         m_prompts.msgBox(
@@ -321,7 +323,7 @@ void RecordCommands::editPictureExternally() {
     m_site.lockRecords(true);
     m_site.setBusyCaption(QStringLiteral("BUSY: Waiting for the image editor to finish..."));
     const qint64 rowId = records.currentRowId();
-    const QString album = m_state.album.OpenAlbumPath;
+    const QString album = m_open.OpenAlbumPath;
     WhenReady(
         &m_context, media->read(rowId, PictureField::Image),
         [this, command = *editor, rowId, album](const QByteArray& picture) {
@@ -369,7 +371,7 @@ void RecordCommands::storeEdited(qint64 rowId, const QString& album) {
     if (after.isEmpty())
         return; // the editor took the picture away
     AlbumRecordset* records = m_site.records();
-    if (!m_site.album() || !records || m_state.album.OpenAlbumPath != album ||
+    if (!m_site.album() || !records || m_open.OpenAlbumPath != album ||
         !records->findRowId(rowId).ok())
         return; // the album closed meanwhile: the edit has nowhere to go
     const auto row = records->current();

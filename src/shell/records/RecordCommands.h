@@ -20,7 +20,9 @@ class EditorRun;
 class PromptService;
 class Settings;
 struct AlbumStatus;
-struct ProgramState;
+struct CurrentRecordState;
+struct OpenAlbumState;
+struct ProgramPaths;
 
 // What the commands need of the window that holds the open album.
 class RecordSite {
@@ -47,8 +49,8 @@ public:
 
 class RecordCommands {
 public:
-    RecordCommands(ProgramState& state, Settings& settings, PromptService& prompts,
-                   RecordSite& site);
+    RecordCommands(const ProgramPaths& paths, OpenAlbumState& album, CurrentRecordState& record,
+                   Settings& settings, PromptService& prompts, RecordSite& site);
     ~RecordCommands();
 
     // The Save Options window: started with the format to offer first and the append choice
@@ -82,7 +84,9 @@ private:
     void startEditor(const QByteArray& picture, qint64 rowId, const QString& album);
     void storeEdited(qint64 rowId, const QString& album);
 
-    ProgramState& m_state;
+    const ProgramPaths& m_paths;
+    OpenAlbumState& m_open;
+    CurrentRecordState& m_record;
     Settings& m_settings;
     PromptService& m_prompts;
     RecordSite& m_site;

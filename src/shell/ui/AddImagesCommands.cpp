@@ -21,10 +21,12 @@
 namespace q32 {
 
 AddImagesCommands::AddImagesCommands(AlbumBrowser& browser, PreviewPane& preview,
-                                     QLabel& statusLine, ProgramState& state, Settings& settings,
+                                     QLabel& statusLine, const ProgramPaths& paths,
+                                     OptionFlags& options, Settings& settings,
                                      PromptService& prompts, QWidget& window)
     : QObject(&window), m_browser(browser), m_preview(preview), m_statusLine(statusLine),
-      m_state(state), m_settings(settings), m_prompts(prompts), m_window(window) {}
+      m_paths(paths), m_options(options), m_settings(settings), m_prompts(prompts),
+      m_window(window) {}
 
 void AddImagesCommands::registerTo(CommandDispatcher& d) {
     d.add(QStringLiteral("ID_CreateNewAlbum"), [this] { createNewAlbum(); });
@@ -57,7 +59,7 @@ void AddImagesCommands::showAddImages(const QString& albumPath, const QStringLis
     AddImagesResult result;
     {
         // Questions asked while it is up open over it: it is the topmost modal window.
-        AddImagesWindow window(m_state.AppDir, m_state.options, m_settings, m_prompts, albumPath,
+        AddImagesWindow window(m_paths.AppDir, m_options, m_settings, m_prompts, albumPath,
                                &m_window);
         result = window.showModal(pictures);
     }
@@ -74,7 +76,7 @@ void AddImagesCommands::showAddImages(const QString& albumPath, const QStringLis
 
 void AddImagesCommands::loadFileBrowser() {
     // Loaded hidden on its remembered folder and pattern.
-    m_fileBrowser = new FileBrowser(m_state.AppDir, m_settings, &m_window);
+    m_fileBrowser = new FileBrowser(m_paths.AppDir, m_settings, &m_window);
     connect(m_fileBrowser, &FileBrowser::previewRequested, this, [this](const QString& path) {
         RecordMedia media;
         media.kind = MediaKindOfFile(path);
@@ -94,7 +96,7 @@ void AddImagesCommands::browseFolder() {
     if (outcome == FileBrowserSession::Outcome::Accepted)
         return;
     // Nothing was chosen: the main window shows what it showed before.
-    if (m_browser.recordset() && m_state.album.RecordCount >= 1) {
+    if (m_browser.recordset() && m_browser.albumState().RecordCount >= 1) {
         m_browser.showCurrentRecord();
     } else {
         m_preview.player().close(); // a clip it previewed

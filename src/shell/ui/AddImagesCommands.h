@@ -17,15 +17,16 @@ class FileBrowser;
 class PreviewPane;
 class PromptService;
 class Settings;
-struct ProgramState;
+struct OptionFlags;
+struct ProgramPaths;
 
 class AddImagesCommands : public QObject {
     Q_OBJECT
 public:
     // statusLine shows the browsed file's description; window owns the windows opened.
     AddImagesCommands(AlbumBrowser& browser, PreviewPane& preview, QLabel& statusLine,
-                      ProgramState& state, Settings& settings, PromptService& prompts,
-                      QWidget& window);
+                      const ProgramPaths& paths, OptionFlags& options, Settings& settings,
+                      PromptService& prompts, QWidget& window);
 
     // "ID_CreateNewAlbum", "ID_AddImages" and "ID_BrowseFolder".
     void registerTo(CommandDispatcher& commands);
@@ -54,7 +55,8 @@ private:
     AlbumBrowser& m_browser;
     PreviewPane& m_preview;
     QLabel& m_statusLine;
-    ProgramState& m_state;
+    const ProgramPaths& m_paths;
+    OptionFlags& m_options;
     Settings& m_settings;
     PromptService& m_prompts;
     QWidget& m_window;

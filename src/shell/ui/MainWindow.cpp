@@ -87,13 +87,13 @@ void MainWindow::buildWidgets() {
     connect(m_preview, &PreviewPane::pictureClicked, this, &MainWindow::openViewer);
     connect(m_preview, &PreviewPane::soundClicked, this, &MainWindow::toggleSound);
     // A record whose picture can't be shown says why in the status line.
-    connect(m_preview, &PreviewPane::pictureFailed, this,
-            [this](const RecordMedia& media, const QString& reason) {
-                if (media.rowId != 0 && m_browser->album() &&
-                    media.rowId == m_browser->media().rowId)
-                    m_statusLine->setText(reason + QStringLiteral(" (") +
-                                          m_state.record.CurrentImageFile + QLatin1Char(')'));
-            });
+    connect(
+        m_preview, &PreviewPane::pictureFailed, this,
+        [this](const RecordMedia& media, const QString& reason) {
+            if (media.rowId != 0 && m_browser->album() && media.rowId == m_browser->media().rowId)
+                m_statusLine->setText(reason + QStringLiteral(" (") +
+                                      m_browser->recordState().CurrentImageFile + QLatin1Char(')'));
+        });
 
     m_statusLine = new QLabel(central);
     m_statusLine->setObjectName(QStringLiteral("Label2"));
@@ -111,15 +111,14 @@ void MainWindow::buildWidgets() {
         followGrid(index.row() + 1);
         openViewer();
     });
-    m_browser = new AlbumBrowser(m_state, m_settings, m_prompts, this);
+    m_browser = new AlbumBrowser(m_state.playback, m_settings, m_prompts, this);
     m_browser->setPlayer(&m_preview->player());
     m_ahead = new PreviewPrefetcher(this);
     // Once the current picture is up, the ones around it are decoded while the window idles.
     connect(m_preview, &PreviewPane::pictureReady, this, &MainWindow::decodeNeighboursAhead,
             Qt::QueuedConnection);
     connectBrowser();
-    m_thumbnails =
-        new ThumbnailPane(*m_browser, *m_grid, *m_commandBar, m_state, m_settings, central);
+    m_thumbnails = new ThumbnailPane(*m_browser, *m_grid, *m_commandBar, m_settings, central);
     connect(m_thumbnails, &ThumbnailPane::recordChosen, this, &MainWindow::selectRecord);
     connect(m_thumbnails, &ThumbnailPane::viewRequested, this, &MainWindow::openViewer);
 
@@ -173,9 +172,9 @@ QWidget* MainWindow::buildNavigation() {
 void MainWindow::decodeNeighboursAhead() {
     AlbumRecordset* rows = m_browser->recordset();
     AlbumDb* album = m_browser->album();
-    if (rows && album && !m_state.SlideshowRunning)
-        m_ahead->prefetchAround(*rows, m_state.album.CurrentRow - 1, m_preview->frameSize(),
-                                album->changeStamp());
+    if (rows && album && !m_state.playback.SlideshowRunning)
+        m_ahead->prefetchAround(*rows, m_browser->albumState().CurrentRow - 1,
+                                m_preview->frameSize(), album->changeStamp());
 }
 
 void MainWindow::connectBrowser() {
@@ -186,12 +185,13 @@ void MainWindow::connectBrowser() {
     connect(b, &AlbumBrowser::recordsetReset, this, [this] {
         m_grid->rows().setRecordset(m_browser->recordset());
         m_grid->setColumnWidth(1, 0);
-        m_ahead->setAlbum(m_state.album.OpenAlbumPath, m_state.album.AlbumPassword);
+        m_ahead->setAlbum(m_browser->albumState().OpenAlbumPath,
+                          m_browser->albumState().AlbumPassword);
     });
     connect(b, &AlbumBrowser::previewHidden, m_preview, &PreviewPane::hidePreview);
     connect(b, &AlbumBrowser::recordShown, this, [this](const RecordMedia& media) {
-        m_statusLine->setText(m_state.record.CurrentDescription);
-        m_grid->showRecord(m_state.album.CurrentRow);
+        m_statusLine->setText(m_browser->recordState().CurrentDescription);
+        m_grid->showRecord(m_browser->albumState().CurrentRow);
         if (m_viewer)
             return; // the viewer shows the record and plays its sound
         std::optional<PreviewPrefetcher::Picture> ahead;
@@ -202,7 +202,7 @@ void MainWindow::connectBrowser() {
         if (m_state.options.AutoSound && media.kind != MediaKind::Video) {
             m_browser->playCurrentSound(m_preview->player());
             m_preview->setSoundPlaying(true);
-            m_state.SoundPlaying = true;
+            m_state.playback.SoundPlaying = true;
         }
     });
     connect(b, &AlbumBrowser::recordCleared, this, [this] {
@@ -228,7 +228,7 @@ void MainWindow::connectBrowser() {
 }
 
 void MainWindow::followGrid(qint64 row) {
-    if (row != m_state.album.CurrentRow)
+    if (row != m_browser->albumState().CurrentRow)
         selectRecord(row);
 }
 
@@ -239,34 +239,35 @@ QTableView* MainWindow::grid() const {
 void MainWindow::selectRecord(qint64 row) {
     BusyGuard busy(m_prompts);
     m_preview->hidePreview();
-    m_state.album.CurrentRow = row;
+    m_browser->albumState().CurrentRow = row;
     m_browser->showCurrentRecord();
     refreshCaption();
 }
 
 void MainWindow::moveRecord(Step step) {
     const QModelIndex current = m_grid->currentIndex();
-    const qint64 gridRow = current.isValid() ? current.row() + 1 : m_state.album.CurrentRow;
+    const qint64 gridRow =
+        current.isValid() ? current.row() + 1 : m_browser->albumState().CurrentRow;
     // Past either end the current record stays shown.
-    const auto target = stepTarget(step, gridRow, m_state.album.RecordCount);
+    const auto target = stepTarget(step, gridRow, m_browser->albumState().RecordCount);
     if (!target)
         return;
     BusyGuard busy(m_prompts);
     m_preview->hidePreview();
-    m_state.album.CurrentRow = *target;
+    m_browser->albumState().CurrentRow = *target;
     m_grid->showRecord(*target);
     m_browser->showCurrentRecord();
 }
 
 void MainWindow::toggleSound() {
-    m_state.SoundPlaying = !m_state.SoundPlaying;
-    if (m_state.SoundPlaying) {
+    m_state.playback.SoundPlaying = !m_state.playback.SoundPlaying;
+    if (m_state.playback.SoundPlaying) {
         m_browser->playCurrentSound(m_preview->player());
     } else {
         m_preview->player().stop();
         m_preview->player().close();
     }
-    m_preview->setSoundPlaying(m_state.SoundPlaying);
+    m_preview->setSoundPlaying(m_state.playback.SoundPlaying);
 }
 
 void MainWindow::registerCommands() {
@@ -288,7 +289,8 @@ void MainWindow::registerCommands() {
     // The status band's button.
     d.add(QStringLiteral("ID_ClearFilter"), [this] { m_browser->clearFilter(); });
     d.add(QStringLiteral("ID_FindSimilar"), [this] {
-        RunFindSimilar(*m_browser, m_prompts, m_settings, m_state.album.AlbumPassword, this);
+        RunFindSimilar(*m_browser, m_prompts, m_settings, m_browser->albumState().AlbumPassword,
+                       this);
     });
 
     // Option tools copy their checked state into the program-wide flags.
@@ -298,12 +300,12 @@ void MainWindow::registerCommands() {
         d.add(QLatin1String(id), [this] { updateOptionFlags(); });
 
     d.add(QStringLiteral("ID_ImageBackColor"), [this] { chooseImageBackColor(); });
-    AddOutputCommands(d, *m_browser, m_state, m_settings, m_prompts, this);
+    AddOutputCommands(d, *m_browser, m_settings, m_prompts, this);
     d.add(QStringLiteral("ID_CustomizeToolbar"), [this] { customizeToolbar(); });
     d.add(QStringLiteral("ID_DefaultToolbar"), [this] { restoreDefaultToolbar(); });
     d.add(QStringLiteral("ID_Exit"), [this] { close(); });
-    m_adding = new AddImagesCommands(*m_browser, *m_preview, *m_statusLine, m_state, m_settings,
-                                     m_prompts, *this);
+    m_adding = new AddImagesCommands(*m_browser, *m_preview, *m_statusLine, m_state.paths,
+                                     m_state.options, m_settings, m_prompts, *this);
     m_adding->offeredAlbumName = [this] {
         return m_commandBar->caption(QStringLiteral("ID_DBFile1"));
     };
@@ -321,7 +323,7 @@ void MainWindow::registerCommands() {
         m_preview->hidePreview();
         m_ahead->setAlbum({}, {});
     };
-    AddMaintenanceCommands(d, *m_browser, releaseAlbum, *this, m_state, m_settings, m_prompts);
+    AddMaintenanceCommands(d, *m_browser, releaseAlbum, *this, m_settings, m_prompts);
     d.add(QStringLiteral("ID_About"),
           [this] { AboutWindow::showModal(m_state.options, m_prompts, *m_commandBar, this); });
     setProperty("helpPage", QStringLiteral("main-window.html"));
@@ -330,7 +332,7 @@ void MainWindow::registerCommands() {
     m_records = new RecordWiring({*this, *centralWidget(), *m_browser, *m_preview, m_grid->rows(),
                                   *m_statusLine, m_dispatcher,
                                   [this](const QString& caption) { showBusyCaption(caption); }},
-                                 m_state, m_settings, m_prompts);
+                                 m_state.paths, m_settings, m_prompts);
 }
 
 RecordCommands& MainWindow::records() {
@@ -390,20 +392,20 @@ void MainWindow::updateOptionFlags() {
 void MainWindow::startUp() {
     // The program folder, with the shipped files copied in on first use; it and the settings
     // are the user's alone. Files a run that was killed handed to a program outside go.
-    m_state.AppDir = ComputeAppDir();
-    CopyShippedFiles(m_state.AppDir);
-    KeepPrivate(m_state.AppDir, true);
+    m_state.paths.AppDir = ComputeAppDir();
+    CopyShippedFiles(m_state.paths.AppDir);
+    KeepPrivate(m_state.paths.AppDir, true);
     KeepPrivate(QFileInfo(m_settings.filePath()).absolutePath(), true);
     PrivateFiles::removeLeftovers();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        m_state.ScreenWidthPixels = screen->size().width();
-        m_state.ScreenHeightPixels = screen->size().height();
+        m_state.paths.ScreenWidthPixels = screen->size().width();
+        m_state.paths.ScreenHeightPixels = screen->size().height();
     }
 
     // The toolbar layout saved at the last exit; the factory layout stays when there is none.
     // Tools added since it was saved join it.
-    if (auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database.atb"))) {
+    if (auto layout = ToolLayout::load(m_state.paths.AppDir + QStringLiteral("Database.atb"))) {
         layout->addMissingTools(ToolLayout::factory());
         applyLayout(*layout);
     }
@@ -498,9 +500,9 @@ void MainWindow::showBusyCaption(const QString& caption) {
 }
 
 void MainWindow::refreshCaption() {
-    if (!m_state.SlideshowRunning && !m_closing && !isVisible())
+    if (!m_state.playback.SlideshowRunning && !m_closing && !isVisible())
         show();
-    const QString text = m_browser->album() ? AlbumStatusText(m_state.album)
+    const QString text = m_browser->album() ? AlbumStatusText(m_browser->albumState())
                                             : QStringLiteral("No Image Depository open");
     m_band->showStatus(text, palette().color(QPalette::Active, QPalette::Highlight),
                        palette().color(QPalette::Active, QPalette::HighlightedText));
@@ -513,7 +515,7 @@ void MainWindow::refreshCaption() {
 }
 
 void MainWindow::restoreDefaultToolbar() {
-    auto layout = ToolLayout::load(m_state.AppDir + QStringLiteral("Database (default).atb"));
+    auto layout = ToolLayout::load(m_state.paths.AppDir + QStringLiteral("Database (default).atb"));
     if (layout)
         layout->addMissingTools(ToolLayout::factory());
     applyLayoutLater(layout ? *layout : ToolLayout::factory());
@@ -544,7 +546,7 @@ void MainWindow::saveOnExit() {
     // The video pane lets go of its media; nothing handed to a program outside stays.
     m_preview->player().close();
     PrivateFiles::remove();
-    m_commandBar->snapshot().save(m_state.AppDir + QStringLiteral("Database.atb"));
+    m_commandBar->snapshot().save(m_state.paths.AppDir + QStringLiteral("Database.atb"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

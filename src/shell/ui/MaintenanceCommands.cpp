@@ -1,6 +1,6 @@
 #include "shell/ui/MaintenanceCommands.h"
 
-#include "common/ProgramState.h"
+#include "shell/AlbumBrowser.h"
 #include "shell/CommandDispatcher.h"
 #include "shell/MaintenanceFlow.h"
 
@@ -11,9 +11,8 @@ namespace q32 {
 
 MaintenanceFlow* AddMaintenanceCommands(CommandDispatcher& commands, AlbumBrowser& browser,
                                         std::function<void()> releaseHandles, QWidget& main,
-                                        ProgramState& state, Settings& settings,
-                                        PromptService& prompts) {
-    auto* flow = new MaintenanceFlow(state.album, settings, prompts, browser, &main);
+                                        Settings& settings, PromptService& prompts) {
+    auto* flow = new MaintenanceFlow(browser.albumState(), settings, prompts, browser, &main);
     flow->setReleaseHandles(std::move(releaseHandles));
     QObject::connect(flow, &MaintenanceFlow::titleChanged, &main, &QWidget::setWindowTitle);
 

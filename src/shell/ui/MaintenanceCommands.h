@@ -13,13 +13,11 @@ class CommandDispatcher;
 class MaintenanceFlow;
 class PromptService;
 class Settings;
-struct ProgramState;
 
 // Registers "ID_CompactDatabase" and "ID_RepairDatabase"; releaseHandles lets go of what the
 // window reads from the album, window shows the progress and the work in its title.
 MaintenanceFlow* AddMaintenanceCommands(CommandDispatcher& commands, AlbumBrowser& browser,
                                         std::function<void()> releaseHandles, QWidget& window,
-                                        ProgramState& state, Settings& settings,
-                                        PromptService& prompts);
+                                        Settings& settings, PromptService& prompts);
 
 } // namespace q32

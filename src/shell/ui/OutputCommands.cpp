@@ -15,12 +15,12 @@
 namespace q32 {
 namespace {
 
-void printCurrentImage(AlbumBrowser& browser, ProgramState& state, Settings& settings,
-                       PromptService& prompts, QWidget* parent) {
+void printCurrentImage(AlbumBrowser& browser, Settings& settings, PromptService& prompts,
+                       QWidget* parent) {
     const RecordMedia& media = browser.media();
     PrintPicture picture;
     picture.name = media.name;
-    picture.description = state.record.CurrentDescription;
+    picture.description = browser.recordState().CurrentDescription;
     const std::shared_ptr<AlbumMedia> source = media.source.lock();
     // A clip has no picture to print; a GIF prints its first frame.
     if (media.kind == MediaKind::Video || !source) {
@@ -35,30 +35,30 @@ void printCurrentImage(AlbumBrowser& browser, ProgramState& state, Settings& set
               });
 }
 
-void printContactSheet(AlbumBrowser& browser, ProgramState& state, Settings& settings,
-                       PromptService& prompts, QWidget* parent) {
+void printContactSheet(AlbumBrowser& browser, Settings& settings, PromptService& prompts,
+                       QWidget* parent) {
     AlbumRecordset* records = browser.recordset();
     if (!records || records->recordCount() == 0)
         return;
     ContactSheetSource source;
     {
         BusyGuard busy(prompts);
-        source = {ContactSheetEntries(*records), state.album.OpenAlbumPath,
-                  state.album.AlbumPassword};
+        source = {ContactSheetEntries(*records), browser.albumState().OpenAlbumPath,
+                  browser.albumState().AlbumPassword};
     }
     ShowContactSheet(std::move(source), settings, prompts, parent);
 }
 
 } // namespace
 
-void AddOutputCommands(CommandDispatcher& d, AlbumBrowser& browser, ProgramState& state,
-                       Settings& settings, PromptService& prompts, QWidget* parent) {
+void AddOutputCommands(CommandDispatcher& d, AlbumBrowser& browser, Settings& settings,
+                       PromptService& prompts, QWidget* parent) {
     d.add(QStringLiteral("ID_PrintSetup"), [&prompts] { prompts.printSetup(); });
-    d.add(QStringLiteral("ID_PrintImage"), [&browser, &state, &settings, &prompts, parent] {
-        printCurrentImage(browser, state, settings, prompts, parent);
+    d.add(QStringLiteral("ID_PrintImage"), [&browser, &settings, &prompts, parent] {
+        printCurrentImage(browser, settings, prompts, parent);
     });
-    d.add(QStringLiteral("ID_PrintContactSheet"), [&browser, &state, &settings, &prompts, parent] {
-        printContactSheet(browser, state, settings, prompts, parent);
+    d.add(QStringLiteral("ID_PrintContactSheet"), [&browser, &settings, &prompts, parent] {
+        printContactSheet(browser, settings, prompts, parent);
     });
     d.add(QStringLiteral("ID_ExportWebGallery"), [&browser, &prompts, parent] {
         if (browser.album() && browser.recordset())

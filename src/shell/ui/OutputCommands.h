@@ -10,11 +10,10 @@ class AlbumBrowser;
 class CommandDispatcher;
 class PromptService;
 class Settings;
-struct ProgramState;
 
 // Registers "ID_PrintSetup", "ID_PrintImage", "ID_PrintContactSheet" and "ID_ExportWebGallery";
 // their windows open over parent.
-void AddOutputCommands(CommandDispatcher& commands, AlbumBrowser& browser, ProgramState& state,
-                       Settings& settings, PromptService& prompts, QWidget* parent);
+void AddOutputCommands(CommandDispatcher& commands, AlbumBrowser& browser, Settings& settings,
+                       PromptService& prompts, QWidget* parent);
 
 } // namespace q32

@@ -18,8 +18,7 @@ namespace {
 
 class MainRecordSite : public RecordSite {
 public:
-    MainRecordSite(const RecordWindowParts& parts, ProgramState& state)
-        : m_parts(parts), m_state(state) {}
+    explicit MainRecordSite(const RecordWindowParts& parts) : m_parts(parts) {}
 
     AlbumDb* album() override { return m_parts.browser.album(); }
     AlbumRecordset* records() override { return m_parts.browser.recordset(); }
@@ -29,8 +28,8 @@ public:
     void showCurrentRecord() override { m_parts.browser.showCurrentRecord(); }
     void recordChanged(qint64 position) override {
         m_parts.grid.rowChanged(int(position));
-        if (position == m_state.album.CurrentRow - 1)
-            m_parts.statusLine.setText(m_state.record.CurrentDescription);
+        if (position == m_parts.browser.albumState().CurrentRow - 1)
+            m_parts.statusLine.setText(m_parts.browser.recordState().CurrentDescription);
     }
     void showSoundIndicator() override { m_parts.preview.soundIndicator()->show(); }
     void setBusyCaption(const QString& caption) override { m_parts.showCaption(caption); }
@@ -38,16 +37,17 @@ public:
 
 private:
     const RecordWindowParts& m_parts;
-    ProgramState& m_state;
 };
 
 } // namespace
 
-RecordWiring::RecordWiring(RecordWindowParts parts, ProgramState& state, Settings& settings,
+RecordWiring::RecordWiring(RecordWindowParts parts, const ProgramPaths& paths, Settings& settings,
                            PromptService& prompts)
     : QObject(&parts.window), m_parts(std::move(parts)),
-      m_site(std::make_unique<MainRecordSite>(m_parts, state)),
-      m_commands(std::make_unique<RecordCommands>(state, settings, prompts, *m_site)) {
+      m_site(std::make_unique<MainRecordSite>(m_parts)),
+      m_commands(std::make_unique<RecordCommands>(paths, m_parts.browser.albumState(),
+                                                  m_parts.browser.recordState(), settings, prompts,
+                                                  *m_site)) {
     m_commands->askSaveOptions = [this, &prompts](int format, bool append,
                                                   const ImageInfo& picture) {
         return SaveOptionsWindow::Ask(format, append, picture, prompts, &m_parts.window);

@@ -18,7 +18,7 @@ class PreviewPane;
 class PromptService;
 class RecordGridModel;
 class Settings;
-struct ProgramState;
+struct ProgramPaths;
 
 // The parts of the main window the record commands show their work in.
 struct RecordWindowParts {
@@ -36,7 +36,7 @@ struct RecordWindowParts {
 class RecordWiring : public QObject {
     Q_OBJECT
 public:
-    RecordWiring(RecordWindowParts parts, ProgramState& state, Settings& settings,
+    RecordWiring(RecordWindowParts parts, const ProgramPaths& paths, Settings& settings,
                  PromptService& prompts);
     ~RecordWiring() override;
 

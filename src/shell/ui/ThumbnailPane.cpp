@@ -20,9 +20,8 @@ const QString kTool = QStringLiteral("ID_ThumbnailView");
 } // namespace
 
 ThumbnailPane::ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar& tools,
-                             ProgramState& state, Settings& settings, QWidget* parent)
-    : QObject(parent), m_browser(browser), m_tools(tools), m_state(state), m_settings(settings),
-      m_grid(&grid) {
+                             Settings& settings, QWidget* parent)
+    : QObject(parent), m_browser(browser), m_tools(tools), m_settings(settings), m_grid(&grid) {
     m_source = new ThumbnailSource(this);
     m_model = new ThumbnailModel(*m_source, this);
     m_view = new QListView(parent);
@@ -46,7 +45,7 @@ ThumbnailPane::ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar
 
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid() && current.row() + 1 != m_state.album.CurrentRow)
+                if (current.isValid() && current.row() + 1 != m_browser.albumState().CurrentRow)
                     emit recordChosen(current.row() + 1);
             });
     connect(m_view, &QListView::doubleClicked, this, &ThumbnailPane::viewRequested);
@@ -62,14 +61,14 @@ void ThumbnailPane::albumChanged() {
     // Reset by the browser before the album is replaced (compaction, a new password): the
     // worker lets go of the old file first.
     m_model->setRecordset(nullptr);
-    m_source->setAlbum(m_state.album.OpenAlbumPath, m_state.album.AlbumPassword);
+    m_source->setAlbum(m_browser.albumState().OpenAlbumPath, m_browser.albumState().AlbumPassword);
     fillPictureHashes();
     m_model->setRecordset(m_browser.recordset());
     highlightCurrent();
 }
 
 void ThumbnailPane::highlightCurrent() {
-    const qint64 row = m_state.album.CurrentRow;
+    const qint64 row = m_browser.albumState().CurrentRow;
     if (row < 1 || row > m_model->rowCount())
         return;
     const QModelIndex index = m_model->index(int(row - 1));
@@ -105,7 +104,7 @@ void ThumbnailPane::fillPictureHashes() {
     m_hashes.reset();
     m_hashedAlbum = path;
     if (!path.isEmpty())
-        m_hashes = std::make_unique<PictureHashFiller>(path, m_state.album.AlbumPassword);
+        m_hashes = std::make_unique<PictureHashFiller>(path, m_browser.albumState().AlbumPassword);
 }
 
 void ThumbnailPane::restore() {

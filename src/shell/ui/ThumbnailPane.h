@@ -22,14 +22,13 @@ class CommandBar;
 class Settings;
 class ThumbnailModel;
 class ThumbnailSource;
-struct ProgramState;
 
 class ThumbnailPane : public QObject {
     Q_OBJECT
 public:
     // The view is made for the grid's place in parent; the window lays it out there.
-    ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar& tools, ProgramState& state,
-                  Settings& settings, QWidget* parent);
+    ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar& tools, Settings& settings,
+                  QWidget* parent);
 
     QListView* view() const { return m_view; }
     ThumbnailModel& model() { return *m_model; }
@@ -55,7 +54,6 @@ private:
 
     AlbumBrowser& m_browser;
     CommandBar& m_tools;
-    ProgramState& m_state;
     Settings& m_settings;
     ThumbnailSource* m_source = nullptr;
     ThumbnailModel* m_model = nullptr;

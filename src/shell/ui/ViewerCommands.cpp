@@ -21,17 +21,17 @@
 namespace q32 {
 
 void MainWindow::registerViewerCommands() {
-    m_viewerLink = std::make_unique<ViewerLink>(*m_browser, m_state, m_prompts);
+    m_viewerLink = std::make_unique<ViewerLink>(*m_browser, m_prompts);
     m_viewerLink->recordsChanged = [this] {
         // The grid reads its rows again and shows the record the viewer is on.
         emit m_browser->recordsetReset();
-        m_statusLine->setText(m_state.record.CurrentDescription);
-        m_grid->showRecord(m_state.album.CurrentRow);
+        m_statusLine->setText(m_browser->recordState().CurrentDescription);
+        m_grid->showRecord(m_browser->albumState().CurrentRow);
     };
     m_viewerLink->deleteRecord = [this] { records().deleteCurrentRecord(); };
     m_viewerLink->similarFilter = [this](QWidget* over, std::function<void()> shown) {
-        RunFindSimilar(*m_browser, m_prompts, m_settings, m_state.album.AlbumPassword, over,
-                       std::move(shown));
+        RunFindSimilar(*m_browser, m_prompts, m_settings, m_browser->albumState().AlbumPassword,
+                       over, std::move(shown));
     };
     m_preview->picture()->setCursor(Qt::PointingHandCursor);
 
@@ -52,32 +52,33 @@ void MainWindow::registerViewerCommands() {
     d.add(QStringLiteral("ID_SelectWipePatterns"), [this] {
         WipeSelection selection;
         SlideshowValues values;
-        WipePatternsWindow window(selection, m_state.AppDir, values, m_settings, m_prompts, this);
+        WipePatternsWindow window(selection, m_state.paths.AppDir, values, m_settings, m_prompts,
+                                  this);
         window.run();
     });
 }
 
 void MainWindow::openViewer() {
-    if (m_viewer || m_state.album.RecordCount < 1)
+    if (m_viewer || m_browser->albumState().RecordCount < 1)
         return;
-    if (m_state.album.CurrentRow > m_state.album.RecordCount)
-        m_state.album.CurrentRow = 1;
+    if (m_browser->albumState().CurrentRow > m_browser->albumState().RecordCount)
+        m_browser->albumState().CurrentRow = 1;
     showViewer(false);
 }
 
 void MainWindow::startSlideshow() {
-    if (m_state.album.RecordCount == 0) {
+    if (m_browser->albumState().RecordCount == 0) {
         m_prompts.msgBox(QStringLiteral("No images to play."), MsgIcon::Information,
                          QStringLiteral("WARNING"));
         return;
     }
     if (m_viewer)
         return;
-    m_state.SoundPlaying = false;
-    if (m_state.album.CurrentRow != 0)
-        m_state.album.CurrentRow = 1;
-    if (!m_state.record.CurrentImageFile.isEmpty())
-        m_state.SlideshowRunning = true;
+    m_state.playback.SoundPlaying = false;
+    if (m_browser->albumState().CurrentRow != 0)
+        m_browser->albumState().CurrentRow = 1;
+    if (!m_browser->recordState().CurrentImageFile.isEmpty())
+        m_state.playback.SlideshowRunning = true;
     showViewer(true);
 }
 
@@ -85,7 +86,9 @@ void MainWindow::showViewer(bool slideshow) {
     m_preview->hidePreview();
     m_preview->player().stop();
     m_preview->setSlideshowRunning(true); // the preview rests while the viewer shows records
-    m_viewer = new FullPicture(m_state, m_settings, m_prompts, *m_viewerLink, this);
+    m_viewer = new FullPicture(ViewerState{m_state.paths, m_state.options, m_state.playback,
+                                           m_browser->albumState(), m_browser->recordState()},
+                               m_settings, m_prompts, *m_viewerLink, this);
     m_viewer->setAttribute(Qt::WA_DeleteOnClose);
     m_viewer->setWindowModality(Qt::ApplicationModal);
     m_viewer->setToolChecked = [this](const QString& tool, bool checked) {
@@ -95,10 +98,10 @@ void MainWindow::showViewer(bool slideshow) {
     // modal window.
     connect(m_viewer, &QDialog::finished, this, [this] {
         m_viewer = nullptr;
-        m_state.SlideshowRunning = false;
+        m_state.playback.SlideshowRunning = false;
         m_preview->setSlideshowRunning(false);
         // Back on the record the viewer reached.
-        if (m_state.album.RecordCount > 0)
+        if (m_browser->albumState().RecordCount > 0)
             m_browser->showCurrentRecord();
         refreshCaption();
     });

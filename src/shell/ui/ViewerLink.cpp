@@ -23,8 +23,8 @@ ViewerMedia::Kind kindOf(MediaKind kind) {
 
 } // namespace
 
-ViewerLink::ViewerLink(AlbumBrowser& browser, ProgramState& state, PromptService& prompts)
-    : m_browser(browser), m_state(state), m_prompts(prompts) {}
+ViewerLink::ViewerLink(AlbumBrowser& browser, PromptService& prompts)
+    : m_browser(browser), m_prompts(prompts) {}
 
 bool ViewerLink::loadCurrent(ViewerMedia& media) {
     bool shown = false;
@@ -76,7 +76,7 @@ bool ViewerLink::playSound(VideoControl& player) {
 
 bool ViewerLink::storeDescription(const QString& text) {
     AlbumRecordset* rows = m_browser.recordset();
-    if (!rows || !rows->moveTo(m_state.album.CurrentRow - 1).ok())
+    if (!rows || !rows->moveTo(m_browser.albumState().CurrentRow - 1).ok())
         return false;
     AlbumStatus status;
     auto fields = rows->current(&status);
@@ -89,7 +89,7 @@ bool ViewerLink::storeDescription(const QString& text) {
                          QStringLiteral("UNEXPECTED ERROR! (FullPicture: Text1_KeyDown)"));
         return false;
     }
-    m_state.record.CurrentDescription = text;
+    m_browser.recordState().CurrentDescription = text;
     if (recordsChanged)
         recordsChanged();
     return true;
@@ -97,10 +97,10 @@ bool ViewerLink::storeDescription(const QString& text) {
 
 bool ViewerLink::deleteCurrent() {
     // The record commands ask, delete and open the album again; only a deletion lowers the count.
-    const qint64 before = m_state.album.RecordCount;
+    const qint64 before = m_browser.albumState().RecordCount;
     if (deleteRecord)
         deleteRecord();
-    return m_state.album.RecordCount < before;
+    return m_browser.albumState().RecordCount < before;
 }
 
 } // namespace q32

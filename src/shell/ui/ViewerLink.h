@@ -9,11 +9,10 @@ namespace q32 {
 
 class AlbumBrowser;
 class PromptService;
-struct ProgramState;
 
 class ViewerLink : public ViewerRecords {
 public:
-    ViewerLink(AlbumBrowser& browser, ProgramState& state, PromptService& prompts);
+    ViewerLink(AlbumBrowser& browser, PromptService& prompts);
 
     // Called after a description was stored or a record deleted, so the grid shows it.
     std::function<void()> recordsChanged;
@@ -36,7 +35,6 @@ public:
 
 private:
     AlbumBrowser& m_browser;
-    ProgramState& m_state;
     PromptService& m_prompts;
 };
 

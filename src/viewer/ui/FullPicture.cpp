@@ -59,10 +59,11 @@ QPixmap speakerIcon() {
 
 } // namespace
 
-FullPicture::FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
+FullPicture::FullPicture(ViewerState state, Settings& settings, PromptService& prompts,
                          ViewerRecords& records, QWidget* parent)
     : QDialog(parent), m_state(state), m_settings(settings), m_prompts(prompts), m_records(records),
-      m_sequence(state, [this]() -> WipeSelection& { return wipeSelection(); }),
+      m_sequence(state.playback, state.album, state.options,
+                 [this]() -> WipeSelection& { return wipeSelection(); }),
       m_values(m_sequence.values()), m_clock(m_sequence.clock()) {
     setObjectName(QStringLiteral("FullPicture"));
     setProperty("helpPage", QStringLiteral("viewer.html"));
@@ -306,10 +307,10 @@ void FullPicture::finishStill(quint64 generation, const PreparedSlide& slide, bo
     m_annotation->raise();
     bool playing = false;
     if (m_sequence.soundDue(m_media.hasSound)) {
-        m_state.SoundPlaying = true;
+        m_state.playback.SoundPlaying = true;
         playing = m_records.playSound(*m_player);
         if (!playing)
-            m_state.SoundPlaying = false;
+            m_state.playback.SoundPlaying = false;
     }
     m_speaker->setVisible(playing);
     m_speaker->raise();
@@ -427,7 +428,7 @@ void FullPicture::stopIconTick(bool clockEnabled) {
 }
 
 void FullPicture::closeByClick() {
-    m_state.SlideshowRunning = false;
+    m_state.playback.SlideshowRunning = false;
     m_clock.setEnabled(false);
     emit closedByClick();
     reject();
@@ -483,7 +484,7 @@ void FullPicture::done(int result) {
 }
 
 void FullPicture::closeEvent(QCloseEvent* event) {
-    m_state.SlideshowRunning = false;
+    m_state.playback.SlideshowRunning = false;
     QDialog::closeEvent(event);
 }
 

@@ -29,12 +29,11 @@ class PictureCanvas;
 class Settings;
 class VideoControl;
 struct CaptionProperties;
-struct ProgramState;
 
 class FullPicture : public QDialog {
     Q_OBJECT
 public:
-    FullPicture(ProgramState& state, Settings& settings, PromptService& prompts,
+    FullPicture(ViewerState state, Settings& settings, PromptService& prompts,
                 ViewerRecords& records, QWidget* parent = nullptr);
     ~FullPicture() override;
 
@@ -123,7 +122,7 @@ private:
     void videoEnded();
     void stopIconTick(bool clockEnabled);
 
-    ProgramState& m_state;
+    ViewerState m_state;
     Settings& m_settings;
     PromptService& m_prompts;
     ViewerRecords& m_records;

@@ -100,8 +100,9 @@ void FullPicture::loadSettings() {
     action("mnuRandomWipe")->setChecked(m_state.options.RandomWipes);
     action("mnuRandomImage")->setChecked(m_state.options.RandomImages);
 
-    applyCaption(GetCaptionProperties(
-        m_settings, m_state.ScreenWidthPixels > 0 ? m_state.ScreenWidthPixels : m_area.width()));
+    applyCaption(GetCaptionProperties(m_settings, m_state.paths.ScreenWidthPixels > 0
+                                                      ? m_state.paths.ScreenWidthPixels
+                                                      : m_area.width()));
     m_annotation->setVisible(m_annotationShown);
     action("mnuShowMemo")
         ->setText(m_annotationShown ? QStringLiteral("Hide Annotation")
@@ -262,7 +263,7 @@ void FullPicture::toggleRandomImages() {
 WipeSelection& FullPicture::wipeSelection() {
     if (!m_selection) {
         m_selection.emplace();
-        LoadWipePatterns(*m_selection, m_state.AppDir, m_settings, m_values, nullptr);
+        LoadWipePatterns(*m_selection, m_state.paths.AppDir, m_settings, m_values, nullptr);
     }
     return *m_selection;
 }
@@ -270,8 +271,8 @@ WipeSelection& FullPicture::wipeSelection() {
 void FullPicture::chooseWipePatterns() {
     setWindowTitle(QStringLiteral("BUSY: Loading wipe patterns..."));
     std::optional<BusyGuard> busy(std::in_place, m_prompts);
-    WipePatternsWindow window(wipeSelection(), m_state.AppDir, m_values, m_settings, m_prompts,
-                              this);
+    WipePatternsWindow window(wipeSelection(), m_state.paths.AppDir, m_values, m_settings,
+                              m_prompts, this);
     connect(this, &FullPicture::closedByClick, &window, &WipePatternsWindow::stop);
     window.setCaptionSink([this](const QString& text) { setWindowTitle(text); });
     busy.reset();
@@ -295,9 +296,10 @@ void FullPicture::askInterval() {
 }
 
 void FullPicture::editCaption() {
-    ImageCaptionWindow window(
-        m_settings, m_prompts,
-        m_state.ScreenWidthPixels > 0 ? m_state.ScreenWidthPixels : m_area.width(), this);
+    ImageCaptionWindow window(m_settings, m_prompts,
+                              m_state.paths.ScreenWidthPixels > 0 ? m_state.paths.ScreenWidthPixels
+                                                                  : m_area.width(),
+                              this);
     connect(&window, &ImageCaptionWindow::accepted, this,
             [this, &window] { applyCaption(window.properties()); });
     window.exec();
