@@ -1,11 +1,13 @@
 // The add run: reports only what is committed, stops after any file with exactly what it
 // reported, tells each skip and failure with its reason, and runs on a worker thread with the
-// window's questions answered on the window's thread.
+// window's questions answered on the window's thread; the album opened for it and protected after.
 
 #include "ScriptedPromptService.h"
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
+#include "album/AlbumMaintenance.h"
 #include "album/add/AddRunJob.h"
+#include "album/add/AddRunOpen.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -236,14 +238,9 @@ private slots:
     void workerThreadAsksOnTheWindowsThread() {
         const QString album = newAlbum("worker.mdb");
         auto db = AlbumDb::open(album, {}, nullptr);
-        struct ThreadCheckingPrompts : test::ScriptedPromptService {
-            QList<QThread*> threads;
-            QString input(const QString& prompt, const QString& title,
-                          const QString& defaultText) override {
-                threads << QThread::currentThread();
-                return ScriptedPromptService::input(prompt, title, defaultText);
-            }
-        } prompts;
+        test::ScriptedPromptService prompts;
+        QList<QThread*> threads;
+        prompts.onAsked = [&threads](const test::Asked&) { threads << QThread::currentThread(); };
         prompts.expectInput("Image File Name", "Beach day.png")
             .expectInput("Image Description", "Low tide");
         AddRunOptions options;
@@ -255,8 +252,7 @@ private slots:
         job.start();
         QVERIFY(finished.wait(20000));
         QCOMPARE(prompts.pending(), 0);
-        QCOMPARE(prompts.threads,
-                 (QList<QThread*>{QThread::currentThread(), QThread::currentThread()}));
+        QCOMPARE(threads, (QList<QThread*>{QThread::currentThread(), QThread::currentThread()}));
         QCOMPARE(job.summary().stored, 1);
         QCOMPARE(reported.size(), 1);
         const auto reports = reported.at(0).at(0).value<QList<AddItemReport>>();
@@ -275,6 +271,40 @@ private slots:
         }
         QCOMPARE(unanswered.asked().size(), 0);
         QCOMPARE(db->rowCount(), 1);
+    }
+
+    // Opening a protected album for a run, and the protect step at its end (creation and another
+    // program's file are covered through the window in tst_addimages_flows).
+    void passwordsAndTheProtectStep() {
+        const QString file = path("secret.mdb");
+        QVERIFY(AlbumDb::create(file, false).ok());
+        // Cancelling the protect question leaves the album open to all.
+        test::ScriptedPromptService prompts;
+        prompts.expectNewPassword("SECURITY", "");
+        QVERIFY(ProtectAlbumStep(file, prompts).ok());
+        int readOnly = 0;
+        QVERIFY(OpenAlbumForAdding(file, prompts, readOnly).album);
+
+        prompts.expectNewPassword("SECURITY", "s3cret");
+        QVERIFY(ProtectAlbumStep(file, prompts).ok());
+        QCOMPARE(prompts.asked().last().text,
+                 QStringLiteral("Enter password to protect this Image Depository:"));
+
+        // A wrong answer asks again; the right one opens and marks the album protected.
+        prompts.expectInput("SECURED ALBUM", "wrong").expectInput("SECURED ALBUM", "s3cret");
+        AddRunAlbum run = OpenAlbumForAdding(file, prompts, readOnly);
+        QVERIFY(run.album);
+        QVERIFY(run.protectedAlbum);
+        QVERIFY(run.album->isEncrypted());
+        QCOMPARE(prompts.asked().last().text, QStringLiteral("Password:"));
+        run.album.reset();
+
+        // An empty answer: "Access denied", and no album.
+        prompts.expectInput("SECURED ALBUM", "").expectMessage("WARNING");
+        QVERIFY(!OpenAlbumForAdding(file, prompts, readOnly).album);
+        QCOMPARE(prompts.asked().last().text, QStringLiteral("Access denied"));
+        QCOMPARE(prompts.beeps(), 1);
+        QCOMPARE(prompts.pending(), 0);
     }
 };
 

@@ -2,6 +2,7 @@
 // and the faults a script meets (missing folder, wrong password, another program's file).
 
 #include "FormatSamples.h"
+#include "Q32Run.h"
 #include "TestAlbums.h"
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
@@ -23,22 +24,8 @@ using test::writeFile;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result runQ32(const QStringList& args, const QByteArray& input = {},
-              const QString& program = QStringLiteral(Q32_BINARY)) {
-    QProcess p;
-    p.start(program, args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(300000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using Result = test::Q32Result;
+using test::RunQ32;
 
 QByteArray sha(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
@@ -137,7 +124,7 @@ private slots:
         writeFile(folder + "/readme.txt", "not a picture kind at all");
 
         const QString album = path("mixed.mdb");
-        const Result r = runQ32({"add", album, folder, "--recursive"});
+        const Result r = RunQ32({"add", album, folder, "--recursive"});
         QCOMPARE(r.exitCode, 1); // some files failed
         // Every failed or skipped file is named with a reason.
         for (const QString& name : failedNames)
@@ -157,7 +144,7 @@ private slots:
             QVERIFY2(stored.value(it.key()) == fileSha(it.value()), qPrintable(it.key()));
 
         // The list shows the names as they are, the apostrophe and accents included.
-        const Result list = runQ32({"list", album, "--sort", "2"});
+        const Result list = RunQ32({"list", album, "--sort", "2"});
         QCOMPARE(list.exitCode, 0);
         const QStringList lines = list.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.first(), QStringLiteral("RowId\tDate\tImageFile\tImageFormat\tImagePropertie"
@@ -169,7 +156,7 @@ private slots:
         // extract writes the stored bytes.
         const QString firstRow = lines.at(1).section('\t', 0, 0);
         const QString firstName = lines.at(1).section('\t', 2, 2);
-        QCOMPARE(runQ32({"extract", album, firstRow, path("out.bin")}).exitCode, 0);
+        QCOMPARE(RunQ32({"extract", album, firstRow, path("out.bin")}).exitCode, 0);
         QCOMPARE(fileSha(path("out.bin")), stored.value(firstName));
     }
 
@@ -187,7 +174,7 @@ private slots:
         const QStringList others = {"exif.bin", "notes.txt", ".nomedia"};
 
         const QString album = path("phone.mdb");
-        const Result r = runQ32({"add", album, folder});
+        const Result r = RunQ32({"add", album, folder});
         QCOMPARE(r.exitCode, 0);
         QStringList wanted = QDir(folder).entryList(QDir::Files | QDir::Hidden);
         for (const QString& other : others)
@@ -203,14 +190,14 @@ private slots:
         QVERIFY(r.err.contains("left out " + folder + "/exif.bin" + unknown));
         QVERIFY(r.err.contains("left out " + folder + "/notes.txt" + unknown));
         QVERIFY(r.err.contains("left out " + folder + "/.nomedia: a hidden file\n"));
-        const QString listed = runQ32({"list", album}).out;
+        const QString listed = RunQ32({"list", album}).out;
         for (const char* row :
              {"\tVID_1.mp4\t95 MPEG-4 Video\t", "\tVID_2.webm\t96 WebM Video\t",
               "\tVID_3.mkv\t97 Matroska Video\t", "\tphoto.heic\t85 ", "\tphoto.dng\t89 "})
             QVERIFY2(listed.contains(row), row);
 
         // A pattern leaves the other kinds out, and says so.
-        const Result some = runQ32({"add", path("some.mdb"), folder, "--pattern", "*.heic"});
+        const Result some = RunQ32({"add", path("some.mdb"), folder, "--pattern", "*.heic"});
         QCOMPARE(some.exitCode, 0);
         QVERIFY(
             some.err.contains("left out " + folder + "/photo.avif: not in the pattern *.heic\n"));
@@ -296,26 +283,25 @@ private slots:
         // in the middle of the one group, which leaves a journal to roll back.
         for (const char* group : {"1", "1024"}) {
             const QString album = path(QStringLiteral("full-%1.mdb").arg(group));
-            QCOMPARE(runQ32({"create", album}).exitCode, 0);
-            const Result run = runQ32(
-                {"-c", QStringLiteral("trap '' XFSZ; exec prlimit --fsize=2500000 %1 add %2 %3 "
-                                      "--group %4")
-                           .arg(Q32_BINARY, album, folder, group)},
-                {}, "sh");
+            QCOMPARE(RunQ32({"create", album}).exitCode, 0);
+            const Result run = test::RunProgram(
+                "sh", {"-c", QStringLiteral("trap '' XFSZ; exec prlimit --fsize=2500000 %1 add %2 "
+                                            "%3 --group %4")
+                                 .arg(Q32_BINARY, album, folder, group)});
             QCOMPARE(run.exitCode, 1);
             QVERIFY2(run.err.contains("disk I/O error") && !run.err.contains("no transaction"),
                      qPrintable(run.err));
             const QSet<QString> reported = reportedStored(run.err);
             QVERIFY(reported.size() < sources.size());
             // A reader rolls the journal back itself; the album holds exactly what was reported.
-            const Result listed = runQ32({"list", album});
+            const Result listed = RunQ32({"list", album});
             QCOMPARE(listed.exitCode, 0);
             QCOMPARE(listed.out.count('\n') - 1, reported.size());
             const auto stored = storedHashes(album);
             QCOMPARE(QSet<QString>(stored.keyBegin(), stored.keyEnd()), reported);
             for (auto it = stored.cbegin(); it != stored.cend(); ++it)
                 QCOMPARE(it.value(), sources.value(it.key()));
-            QCOMPARE(runQ32({"add", album, folder + "/f15.bmp"}).exitCode, 0);
+            QCOMPARE(RunQ32({"add", album, folder + "/f15.bmp"}).exitCode, 0);
         }
     }
 
@@ -325,12 +311,12 @@ private slots:
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
             QSKIP("cannot mount a file system here");
         QVERIFY(!test::MakePicture(path("blue.png"), {8, 8}, Qt::blue).isEmpty());
-        QCOMPARE(runQ32({"add", mnt + "/disc.mdb", path("blue.png")}).exitCode, 0);
+        QCOMPARE(RunQ32({"add", mnt + "/disc.mdb", path("blue.png")}).exitCode, 0);
         QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mnt}), 0);
-        const Result refused = runQ32({"add", mnt + "/disc.mdb", path("blue.png")});
+        const Result refused = RunQ32({"add", mnt + "/disc.mdb", path("blue.png")});
         QCOMPARE(refused.exitCode, 1);
         QVERIFY(refused.err.contains(mnt + "/disc.mdb is read-only."));
-        const Result listed = runQ32({"list", mnt + "/disc.mdb"});
+        const Result listed = RunQ32({"list", mnt + "/disc.mdb"});
         QCOMPARE(listed.exitCode, 0);
         QVERIFY(listed.out.contains("\tblue.png\t"));
         QProcess::execute("umount", {mnt});
@@ -338,45 +324,45 @@ private slots:
 
     void faultsGiveOneClearLineAndAnExitCode() {
         const QString album = path("faults.mdb");
-        QCOMPARE(runQ32({"create", album}).exitCode, 0);
-        const Result again = runQ32({"create", album});
+        QCOMPARE(RunQ32({"create", album}).exitCode, 0);
+        const Result again = RunQ32({"create", album});
         QCOMPARE(again.exitCode, 1);
         QVERIFY(again.err.contains("already exists"));
 
-        const Result missing = runQ32({"add", album, path("no such folder")});
+        const Result missing = RunQ32({"add", album, path("no such folder")});
         QCOMPARE(missing.exitCode, 1);
         QVERIFY(missing.err.contains("no such folder: no such file or folder"));
 
         // A protected album: the right password works, a wrong one is one clear line.
         QVERIFY(!test::MakePicture(path("red.png"), {8, 8}, Qt::red).isEmpty());
-        QCOMPARE(runQ32({"add", album, path("red.png")}).exitCode, 0);
+        QCOMPARE(RunQ32({"add", album, path("red.png")}).exitCode, 0);
         // Editing a record's texts and sounds, the sound's kind by its name.
         QFile::copy(path("red.png"), path("TUNE.WAV"));
         QFile::copy(path("red.png"), path("song.rmi"));
-        QCOMPARE(runQ32({"edit", album, "1", "--keywords", "Seaside, beach", "--sound",
+        QCOMPARE(RunQ32({"edit", album, "1", "--keywords", "Seaside, beach", "--sound",
                          path("TUNE.WAV")})
                      .exitCode,
                  0);
-        QVERIFY(runQ32({"list", album}).out.contains("\tSeaside, beach\t\tWAVE\n"));
+        QVERIFY(RunQ32({"list", album}).out.contains("\tSeaside, beach\t\tWAVE\n"));
         QCOMPARE(
-            runQ32({"edit", album, "1", "--sound", path("song.rmi"), "--description", "tab\there"})
+            RunQ32({"edit", album, "1", "--sound", path("song.rmi"), "--description", "tab\there"})
                 .exitCode,
             0);
-        QVERIFY(runQ32({"list", album, "--keywords", "BEACH"})
+        QVERIFY(RunQ32({"list", album, "--keywords", "BEACH"})
                     .out.contains("\tSeaside, beach\ttab\\there\tOTHER\n"));
-        QCOMPARE(runQ32({"edit", album, "99", "--keywords", "x"}).exitCode, 1);
-        QCOMPARE(runQ32({"password", album, "--set", "--password-stdin"}, "p4ss\n").exitCode, 0);
-        const Result wrong = runQ32({"list", album, "--password-stdin"}, "nope\n");
+        QCOMPARE(RunQ32({"edit", album, "99", "--keywords", "x"}).exitCode, 1);
+        QCOMPARE(RunQ32({"password", album, "--set", "--password-stdin"}, "p4ss\n").exitCode, 0);
+        const Result wrong = RunQ32({"list", album, "--password-stdin"}, "nope\n");
         QCOMPARE(wrong.exitCode, 1);
         QCOMPARE(wrong.err.trimmed().count('\n'), 0);
         QVERIFY(wrong.err.contains("password"));
-        const Result right = runQ32({"list", album, "--password-stdin"}, "p4ss\n");
+        const Result right = RunQ32({"list", album, "--password-stdin"}, "p4ss\n");
         QCOMPARE(right.exitCode, 0);
         QVERIFY(right.out.contains("\tred.png\t"));
         QCOMPARE(storedHashes(album, "p4ss").value("red.png"), fileSha(path("red.png")));
-        QCOMPARE(runQ32({"password", album, "--remove", "--password-stdin"}, "p4ss\n").exitCode, 0);
+        QCOMPARE(RunQ32({"password", album, "--remove", "--password-stdin"}, "p4ss\n").exitCode, 0);
         // info names the engine: SQLite 3.46 under SQLCipher 4.6 from bookworm-backports.
-        const Result info = runQ32({"info", album});
+        const Result info = RunQ32({"info", album});
         QCOMPARE(info.exitCode, 0);
         QVERIFY(info.out.contains(QRegularExpression("\nSQLite: 3\\.(4[6-9]|[5-9]\\d)\\.")));
         QVERIFY(info.out.contains(QRegularExpression("\nSQLCipher: 4\\.([6-9]|\\d\\d)\\.")));
@@ -389,15 +375,15 @@ private slots:
                 "sqlcipher", {other, "CREATE TABLE notes(t TEXT); INSERT INTO notes VALUES('x');"}),
             0);
         const QByteArray before = fileSha(other);
-        const Result refused = runQ32({"add", other, path("red.png")});
+        const Result refused = RunQ32({"add", other, path("red.png")});
         QCOMPARE(refused.exitCode, 1);
         QVERIFY(refused.err.contains("This is not an Quillon 32 Main."));
-        QCOMPARE(runQ32({"list", other}).exitCode, 1);
+        QCOMPARE(RunQ32({"list", other}).exitCode, 1);
         QCOMPARE(fileSha(other), before);
 
-        const Result usage = runQ32({"frobnicate"});
+        const Result usage = RunQ32({"frobnicate"});
         QCOMPARE(usage.exitCode, 2);
-        const Result help = runQ32({"add", "--help"});
+        const Result help = RunQ32({"add", "--help"});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains("--recursive") && help.out.contains("--pattern") &&
                 help.out.contains("--compress"));

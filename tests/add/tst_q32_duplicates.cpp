@@ -1,6 +1,9 @@
-// q32 add --date-taken and --skip-duplicates, and q32 duplicates, as a script runs them: photos
-// made by ImageMagick and dated by exiftool.
+// q32 add --date-taken and --skip-duplicates, q32 duplicates and q32 similar, as a script runs
+// them: photos made by ImageMagick and dated by exiftool, and the copies a user ends up with,
+// compared over the whole album and around one record.
 
+#include "PhotoVariants.h"
+#include "Q32Run.h"
 #include "album/AlbumDb.h"
 
 #include <QDir>
@@ -13,19 +16,8 @@ using namespace q32;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result runQ32(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(Q32_BINARY), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using Result = test::Q32Result;
+using test::RunQ32;
 
 // File name -> Date of every record.
 QMap<QString, QDate> datesIn(const QString& albumPath) {
@@ -39,6 +31,15 @@ QMap<QString, QDate> datesIn(const QString& albumPath) {
         if (const auto r = album->record(st.int64(0)))
             out.insert(r->imageFile, r->date);
     return out;
+}
+
+// The tab-separated lines after the header.
+QList<QStringList> rows(const QString& out) {
+    QList<QStringList> r;
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        r << lines[i].split(QLatin1Char('\t'));
+    return r;
 }
 
 } // namespace
@@ -67,7 +68,7 @@ private slots:
     }
 
     void dateTakenOrToday() {
-        QCOMPARE(runQ32({"add", path("taken.mdb"), path("photos/beach.jpg"), path("photos/sky.jpg"),
+        QCOMPARE(RunQ32({"add", path("taken.mdb"), path("photos/beach.jpg"), path("photos/sky.jpg"),
                          "--date-taken"})
                      .exitCode,
                  0);
@@ -75,12 +76,12 @@ private slots:
         QCOMPARE(dates.value("beach.jpg"), QDate(2016, 8, 21));
         QCOMPARE(dates.value("sky.jpg"), QDate::currentDate()); // it carries no date
 
-        QCOMPARE(runQ32({"add", path("today.mdb"), path("photos/beach.jpg")}).exitCode, 0);
+        QCOMPARE(RunQ32({"add", path("today.mdb"), path("photos/beach.jpg")}).exitCode, 0);
         QCOMPARE(datesIn(path("today.mdb")).value("beach.jpg"), QDate::currentDate());
     }
 
     void samePhotoUnderThreeNamesIsStoredOnce() {
-        const Result r = runQ32({"add", path("once.mdb"), path("photos"), "--skip-duplicates"});
+        const Result r = RunQ32({"add", path("once.mdb"), path("photos"), "--skip-duplicates"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(datesIn(path("once.mdb")).keys(), QStringList({"beach.jpg", "sky.jpg"}));
         QVERIFY2(r.err.contains("2 stored, 2 skipped, 0 failed"), qPrintable(r.err));
@@ -93,28 +94,90 @@ private slots:
         // A second run finds the photo stored by the first, under a name the album lacks.
         QVERIFY(QFile::copy(path("photos/sky.jpg"), path("sky again.jpg")));
         const Result again =
-            runQ32({"add", path("once.mdb"), path("sky again.jpg"), "--skip-duplicates"});
+            RunQ32({"add", path("once.mdb"), path("sky again.jpg"), "--skip-duplicates"});
         QVERIFY2(again.err.contains("the same picture as record 2 (sky.jpg)"),
                  qPrintable(again.err));
         QCOMPARE(datesIn(path("once.mdb")).size(), 2);
     }
 
     void duplicatesListsAPlantedGroup() {
-        QCOMPARE(runQ32({"create", path("planted.mdb"), "--allow-duplicates"}).exitCode, 0);
-        QCOMPARE(runQ32({"add", path("planted.mdb"), path("photos")}).exitCode, 0);
+        QCOMPARE(RunQ32({"create", path("planted.mdb"), "--allow-duplicates"}).exitCode, 0);
+        QCOMPARE(RunQ32({"add", path("planted.mdb"), path("photos")}).exitCode, 0);
         {
             // Records stored by an earlier build carry no hash: the command makes them.
             AlbumStatus status;
             auto album = AlbumDb::open(path("planted.mdb"), OpenOptions{}, &status);
             QVERIFY(album->connection().exec("DROP TABLE ContentHashes").ok());
         }
-        const Result r = runQ32({"duplicates", path("planted.mdb")});
+        const Result r = RunQ32({"duplicates", path("planted.mdb")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QStringLiteral("Group\tRowId\tImageFile\n1\t1\tbeach.jpg\n"
                                        "1\t2\tcopy of beach.jpg\n1\t4\tzz beach.jpg\n"));
         AlbumStatus status;
         auto album = AlbumDb::open(path("planted.mdb"), OpenOptions{true}, &status);
         QVERIFY(album && album->hasContentHashes()); // kept for next time
+    }
+
+    void groupsAndNeighboursOfARecord() {
+        // Row ids in the order of the names: a1 (a photo), a2..a4 (its copies), b, c (others).
+        QDir().mkpath(path("looks"));
+        QVERIFY(test::MakePhoto(path("a1.jpg"), 31));
+        const QStringList copies = test::MakeVariants(path("a1.jpg"));
+        QCOMPARE(copies.size(), 5);
+        QVERIFY(QFile::copy(path("a1.jpg"), path("looks/a1.jpg")));
+        QVERIFY(QFile::copy(path("a1-crop.jpg"), path("looks/a2.jpg")));
+        QVERIFY(QFile::copy(path("a1-bright.jpg"), path("looks/a3.jpg")));
+        QVERIFY(QFile::copy(path("a1-half.jpg"), path("looks/a4.jpg")));
+        QVERIFY(test::MakePhoto(path("looks/b.jpg"), 32));
+        QVERIFY(test::MakePhoto(path("looks/c.jpg"), 33));
+        const QString album = path("looks.mdb");
+        QCOMPARE(RunQ32({"add", album, path("looks")}).exitCode, 0);
+        {
+            // Hashes are made by the command for records that have none.
+            AlbumStatus status;
+            auto opened = AlbumDb::open(album, OpenOptions{}, &status);
+            QVERIFY(opened && opened->connection().exec("DELETE FROM PictureHashes").ok());
+        }
+
+        const Result all = RunQ32({"similar", album});
+        QCOMPARE(all.exitCode, 0);
+        QVERIFY(all.out.startsWith("Group\tRowId\tDistance\tImageFile\n"));
+        const QList<QStringList> grouped = rows(all.out);
+        QCOMPARE(grouped.size(), 4);
+        QStringList names;
+        int last = 0;
+        for (const QStringList& row : grouped) {
+            QCOMPARE(row.value(0), QStringLiteral("1"));
+            const int distance = row.value(2).toInt();
+            QVERIFY(distance >= last && distance <= 12); // nearest first
+            last = distance;
+            names << row.value(3);
+        }
+        QCOMPARE(names.first(), QStringLiteral("a1.jpg"));
+        names.sort();
+        QCOMPARE(names, QStringList({"a1.jpg", "a2.jpg", "a3.jpg", "a4.jpg"}));
+        QVERIFY2(all.err.contains("1 groups of similar pictures, 4 records"), qPrintable(all.err));
+
+        // Around one copy: the photo and the other copies, not the unrelated ones.
+        const Result near = RunQ32({"similar", album, "3"});
+        QCOMPARE(near.exitCode, 0);
+        const QList<QStringList> neighbours = rows(near.out);
+        QCOMPARE(neighbours.size(), 3);
+        for (const QStringList& row : neighbours)
+            QVERIFY(row.value(2).startsWith('a') && row.value(0) != "3");
+        // A distance of nothing at all finds none of the altered copies.
+        const Result exact = RunQ32({"similar", album, "3", "--distance", "0"});
+        QCOMPARE(exact.exitCode, 0);
+        QCOMPARE(rows(exact.out).size(), 0);
+
+        // Bad input says what is wrong.
+        const Result badDistance = RunQ32({"similar", album, "--distance", "many"});
+        QCOMPARE(badDistance.exitCode, 2);
+        QVERIFY(badDistance.err.contains("--distance must be a number from 0 to 64"));
+        const Result noRecord = RunQ32({"similar", album, "99"});
+        QCOMPARE(noRecord.exitCode, 1);
+        QVERIFY2(noRecord.err.contains("no record 99"), qPrintable(noRecord.err));
+        QCOMPARE(RunQ32({"similar", album, "x"}).exitCode, 2);
     }
 };
 

@@ -1,10 +1,12 @@
 // q32 thumbnail, as a file manager's thumbnailer runs it: the album's first stored thumbnail as a
 // PNG of the asked size, and nothing at all for what it must leave alone.
 
+#include "Q32Run.h"
 #include "TestAlbums.h"
+#include "TestFiles.h"
+#include "TestImages.h"
 #include "album/AlbumThumbnails.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,39 +16,18 @@ using namespace q32;
 
 namespace {
 
+// Standard input stays open: a password question would hang here.
 int runQ32(const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(QStringLiteral(Q32_BINARY), args);
-    p.write(input); // standard input stays open: a password question would hang here
-    if (!p.waitForFinished(20000))
-        p.kill();
-    p.waitForFinished();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return test::RunQ32(args, input, true, 20000).exitCode;
 }
 
 // A JPEG of 160 x 120, left red and right blue (so a turned icon shows), or all of fill.
 QByteArray jpeg(QColor fill = {}) {
-    QImage image(160, 120, QImage::Format_RGB32);
-    image.fill(fill.isValid() ? fill : QColor(Qt::blue));
+    QImage image = test::Filled({160, 120}, fill.isValid() ? fill : QColor(Qt::blue));
     for (int y = 0; y < 120 && !fill.isValid(); ++y)
         for (int x = 0; x < 80; ++x)
             image.setPixel(x, y, qRgb(255, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 95);
-    return bytes;
-}
-
-bool near(QRgb pixel, QColor colour) {
-    return qAbs(qRed(pixel) - colour.red()) + qAbs(qGreen(pixel) - colour.green()) +
-               qAbs(qBlue(pixel) - colour.blue()) <
-           60;
-}
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return test::Encoded(image, "JPEG", 95);
 }
 
 } // namespace
@@ -68,7 +49,7 @@ private slots:
             QVERIFY(StoreThumbnail(*db, 2, jpeg()).ok());
             QVERIFY(StoreThumbnail(*db, 3, jpeg(Qt::green)).ok());
         }
-        const QByteArray before = contents(album);
+        const QByteArray before = test::readFile(album);
         for (const QString size : {"128", ""}) {
             QStringList args{"thumbnail", album, path(size + "out.png")};
             if (!size.isEmpty())
@@ -76,10 +57,12 @@ private slots:
             QCOMPARE(runQ32(args), 0);
             const QImage out(path(size + "out.png"), "PNG");
             QCOMPARE(out.size(), size.isEmpty() ? QSize(160, 120) : QSize(128, 96));
-            QVERIFY(near(out.pixel(out.width() / 8, out.height() / 2), Qt::red));
-            QVERIFY(near(out.pixel(out.width() * 7 / 8, out.height() / 2), Qt::blue));
+            QVERIFY(test::NearColour(out.pixel(out.width() / 8, out.height() / 2), qRgb(255, 0, 0),
+                                     59));
+            QVERIFY(test::NearColour(out.pixel(out.width() * 7 / 8, out.height() / 2),
+                                     qRgb(0, 0, 255), 59));
         }
-        QCOMPARE(contents(album), before); // read, never written
+        QCOMPARE(test::readFile(album), before); // read, never written
     }
 
     void leavesWhatItCannotDrawAlone() {
@@ -110,10 +93,10 @@ private slots:
 
         for (const char* name : {"protected.mdb", "older.mdb", "access.mdb"}) {
             const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
-            const QByteArray bytes = contents(path(name));
+            const QByteArray bytes = test::readFile(path(name));
             QCOMPARE(runQ32({"thumbnail", path(name), path("kept.png"), "128"}), 1);
-            QCOMPARE(contents(path("kept.png")), QByteArray("an earlier icon"));
-            QCOMPARE(contents(path(name)), bytes);
+            QCOMPARE(test::readFile(path("kept.png")), QByteArray("an earlier icon"));
+            QCOMPARE(test::readFile(path(name)), bytes);
             QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), files);
         }
         for (const char* size : {"0", "5000", "big"})

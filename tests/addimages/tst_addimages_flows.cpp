@@ -29,22 +29,11 @@ using test::readFile;
 
 namespace {
 
-// Scripted answers, and a hook that sees each message as it is asked (on the window's thread,
-// while the run's worker waits for the answer).
-struct HookedPrompts : test::ScriptedPromptService {
-    std::function<void(const MessageRequest&)> onMessage;
-    MsgResult message(const MessageRequest& request) override {
-        if (onMessage)
-            onMessage(request);
-        return ScriptedPromptService::message(request);
-    }
-};
-
 // One Add Images window with its own settings, program folder and scripted answers.
 struct Window {
     test::TestEnv env;
     OptionFlags options;
-    HookedPrompts prompts;
+    test::ScriptedPromptService prompts;
     Settings settings{Settings::defaultPath()};
     AddImagesController window{env.appDir(), options, settings, prompts};
     QStringList titles;
@@ -256,7 +245,8 @@ private slots:
         w.window.clearList();
         w.window.list()->append(files);
         w.window.setAlbumPath(w.path("stopped.mdb"));
-        w.prompts.onMessage = [&](const MessageRequest& m) {
+        // Asked on the window's thread while the run's worker waits for the answer.
+        w.prompts.onAsked = [&](const test::Asked& m) {
             if (m.title.endsWith("#1)"))
                 QVERIFY(!w.window.cancel()); // the run is still going: it only stops
         };

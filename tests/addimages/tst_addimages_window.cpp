@@ -1,5 +1,7 @@
 // The Add Images window as a person meets it: its controls, the run through its buttons, drops
-// from a file manager, Escape; and the main window's commands and start-up that lead to it.
+// from a file manager, Escape; and the main window's commands and start-up that lead to it. A
+// clip added shows as a clip by its stored text (tst_addrecord, tst_formattable, tst_browser);
+// Browse Picture Files previews in the main window (tst_filebrowser, tst_browser).
 
 #include "AddImagesTestData.h"
 #include "ModalWindows.h"
@@ -7,14 +9,12 @@
 #include "TestEnv.h"
 #include "album/addimages/AddImagesController.h"
 #include "album/addimages/AddImagesList.h"
-#include "album/filebrowser/ui/FileBrowser.h"
 #include "album/ui/AddImagesPreview.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/ui/MainWindow.h"
-#include "shell/ui/PreviewPane.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -228,33 +227,6 @@ private slots:
         QCOMPARE(p.main.grid()->model()->rowCount(), 5);
     }
 
-    void todaysClipPlaysInTheClipPane() {
-        Program p;
-        p.main.startUp();
-        const QString clip = p.env.path("VID_0001.mp4");
-        QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                              "testsrc=size=160x120:rate=10", "-t", "1", "-pix_fmt",
-                                              "yuv420p", clip}),
-                 0);
-        const QString album = p.env.path("clips.mdb");
-        p.prompts.expectSaveFile("Select A File Name For the Depository", album);
-        p.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
-        p.prompts.expectInput("Image File Name", "VID_0001.mp4");
-        p.prompts.expectInput("Image Description", "");
-        p.prompts.expectMessage("FYI");
-        p.prompts.expectNewPassword("SECURITY", "");
-        whenShown<AddImagesWindow>([&](AddImagesWindow* w) {
-            w->controller().addDropped({clip});
-            w->findChild<QPushButton*>("Command3D4")->click();
-        });
-        p.runToOpen("ID_CreateNewAlbum");
-        QCOMPARE(p.prompts.pending(), 0);
-        QCOMPARE(p.main.browser().recordState().CurrentFormatName, QStringLiteral("MPEG-4 Video"));
-        // Played as a clip: the clip's buttons, not a picture that cannot be decoded.
-        QCOMPARE(p.main.browser().media().kind, MediaKind::Video);
-        QVERIFY(p.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&p.main));
-    }
-
     void picturesOnTheCommandLine() {
         test::TestEnv outside;
         const QString picture = outside.path("holiday.png");
@@ -279,20 +251,6 @@ private slots:
         QTRY_VERIFY(p.main.browser().album());
         QCOMPARE(albumContents(album).value("Holiday"), readFile(picture));
         QCOMPARE(p.main.grid()->model()->rowCount(), 1);
-    }
-
-    void fileBrowserFromTheMenuPreviewsInTheMainWindow() {
-        Program p;
-        const QStringList files = pictures(p.env, "browse", 2);
-        p.settings.storeText("Directories", "ThumbNailsDir", p.env.path("browse"));
-        p.main.startUp();
-        QVERIFY(p.main.fileBrowser() && !p.main.fileBrowser()->isVisible());
-        QCOMPARE(p.main.fileBrowser()->session().folder(), p.env.path("browse/"));
-        whenShown<FileBrowser>(
-            [](FileBrowser* b) { b->findChild<QPushButton*>("Command3D1_1")->click(); });
-        p.main.runCommand("ID_BrowseFolder");
-        QTRY_VERIFY(p.main.preview().picture()->isVisible());
-        QVERIFY(p.main.findChild<QLabel*>("Label2")->text().startsWith("photo0.jpg  (320x200)"));
     }
 };
 

@@ -1,9 +1,8 @@
 // The content hashes kept beside the pictures: in step with every store, replacement and
-// deletion; made for albums of an earlier build; encrypted with the album. A hash table of other
-// columns is refused as tst_orders' schema check shows.
+// deletion; made for albums of an earlier build (encrypted with the album: tst_picture_hashes). A
+// hash table of other columns is refused as tst_orders' schema check shows.
 
 #include "AlbumTestData.h"
-#include "album/AlbumMaintenance.h"
 #include "album/ContentHashes.h"
 
 #include <QCryptographicHash>
@@ -107,23 +106,6 @@ private slots:
         QVERIFY(FillContentHashes(*album, &hashed).ok());
         QCOMPARE(hashed, 0);
         QVERIFY(album->integrityCheck().ok());
-    }
-
-    void hashesOfAProtectedAlbumAreEncrypted() {
-        const QByteArray picture = randomBytes(4000, 9);
-        const QByteArray hash = sha(picture);
-        for (const QString& password : {QString(), QStringLiteral("secret")}) {
-            const QString file = path(password.isEmpty() ? "plain.mdb" : "locked.mdb");
-            QVERIFY(AlbumDb::create(file, false).ok());
-            if (!password.isEmpty())
-                QVERIFY(ChangeAlbumPassword(file, {}, password).ok());
-            auto album = openAlbum(file, password);
-            QVERIFY(album->addRecordBytes(makeRecord("p.jpg"), picture).ok());
-            QCOMPARE(keptHashes(*album).value(1), hash);
-            album.reset();
-            // The check would see the hash in a plain album, so it means something here.
-            QCOMPARE(readFile(file).contains(hash), password.isEmpty());
-        }
     }
 };
 

@@ -11,20 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace q32;
 
-namespace {
-
-// The permission bits of path; -1 when it is not there.
-int modeOf(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
-
-} // namespace
+using test::modeOf;
 
 class TestSettings : public QObject {
     Q_OBJECT

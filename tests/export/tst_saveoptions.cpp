@@ -3,6 +3,7 @@
 // factors, the box and bar in step, and the stamp with its size prompt.
 
 #include "TestFiles.h"
+#include "TestImages.h"
 #include "output/export/ExportJob.h"
 #include "output/export/ResizeModel.h"
 #include "output/export/SaveOptionsModel.h"
@@ -246,17 +247,6 @@ FlashPixImage readFlashPix(const QString& path) {
     return out;
 }
 
-double meanDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size() || a.format() != b.format())
-        return 255;
-    double sum = 0;
-    const int row = a.width() * a.depth() / 8;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < row; ++x)
-            sum += std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x]));
-    return sum / (double(row) * a.height());
-}
-
 } // namespace
 
 class TestSaveOptions : public QObject {
@@ -352,14 +342,15 @@ private slots:
                 QCOMPARE(fpx.image, want);
             } else {
                 QCOMPARE(fpx.kinds, QSet<quint32>({2}));
-                const double difference = meanDifference(fpx.image, want);
+                const double difference = test::PixelDifference(fpx.image, want);
                 QVERIFY2(difference < 6, qPrintable(QString::number(difference)));
                 // 83 takes the factor given, 0 here: a better JPEG than 82's usual factor.
                 if (code == 83) {
                     SaveOptions usual = c.save;
                     usual.formatCode = 82;
                     QCOMPARE(ExportPicture(m_photo, out + "_82", usual), ImagingCondition::None);
-                    QVERIFY(difference < meanDifference(readFlashPix(out + "_82").image, want));
+                    QVERIFY(difference <
+                            test::PixelDifference(readFlashPix(out + "_82").image, want));
                 }
             }
             if (code == 81) { // a flat half is kept as tiles of one colour

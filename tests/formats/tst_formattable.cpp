@@ -4,8 +4,6 @@
 #include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace q32;
@@ -104,30 +102,6 @@ private slots:
         QCOMPARE(CodeForExtension(""), 0);
         QCOMPARE(CodeForExtension("TIFF"), 3);
         QVERIFY(!ExtensionFitsCode("png", 10) && !ExtensionFitsCode("", 10));
-    }
-
-    void everyWriterWritesItsBits() {
-        // What the table offers to write, the writers write: each code at each of its depths.
-        QTemporaryDir dir;
-        QImage picture(24, 16, QImage::Format_RGB32);
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                picture.setPixel(x, y, qRgb(x * 10, y * 15, (x ^ y) * 8));
-        for (const FormatFacts& f : KnownFormats()) {
-            if (!CanWriteFormat(f.code))
-                continue;
-            for (int bits : f.writerBits) {
-                const QString file = dir.filePath(
-                    QStringLiteral("%1-%2.%3").arg(f.code).arg(bits).arg(FileExtension(f.code)));
-                const ImagingCondition c = SaveImage(picture, file, SaveOptions{f.code, bits, 20});
-                QVERIFY2(c == ImagingCondition::None && QFileInfo(file).size() > 0,
-                         qPrintable(file));
-                // Which formats keep colour at 8 bits, the save options' starting depth relies on.
-                QImage back;
-                if (bits == 8 && f.readable && LoadImage(file, back) == ImagingCondition::None)
-                    QVERIFY2(back.allGray() == f.eightBitsGrey, qPrintable(file));
-            }
-        }
     }
 
     void todaysBoxesAreAllReadKinds() {

@@ -2,8 +2,10 @@
 // of every page followed to a file, the target folder watched through cancels and failures, the
 // question about protected albums, the window and q32 export --web.
 
+#include "Q32Run.h"
 #include "ScriptedPromptService.h"
 #include "TestAlbums.h"
+#include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
 #include "output/gallery/GalleryHtml.h"
 #include "output/gallery/GalleryWriter.h"
@@ -36,9 +38,7 @@ QStringList danglingLinks(const QString& site) {
     QDirIterator pages(site, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
     while (pages.hasNext()) {
         const QFileInfo page(pages.next());
-        QFile f(page.filePath());
-        f.open(QIODevice::ReadOnly);
-        const QString html = QString::fromUtf8(f.readAll());
+        const QString html = QString::fromUtf8(test::readFile(page.filePath()));
         for (auto m = link.globalMatch(html); m.hasNext();) {
             const QString target = QUrl::fromPercentEncoding(m.next().captured(1).toUtf8());
             if (!target.isEmpty() && !QFileInfo::exists(page.dir().filePath(target)))
@@ -46,11 +46,6 @@ QStringList danglingLinks(const QString& site) {
         }
     }
     return missing;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Stops the export once `after` records are written.
@@ -148,27 +143,28 @@ private slots:
         QImage tiff(picture("scan"));
         QVERIFY(picture("scan").endsWith(".jpg"));
         QCOMPARE(tiff.size(), QSize(300, 200));
-        QVERIFY(readAll(picture("scan")).startsWith("\xff\xd8"));
+        QVERIFY(test::readFile(picture("scan")).startsWith("\xff\xd8"));
         QVERIFY(picture("100%").endsWith(".jpg") && !QImage(picture("100%")).isNull());
         QImage alpha(picture("alpha"));
         QVERIFY(picture("alpha").endsWith(".png"));
         QCOMPARE(qAlpha(alpha.pixel(0, 0)), 0);
         // GIFs and clips keep their bytes; originals are copied only when asked.
-        QCOMPARE(readAll(picture("anim")), readAll(m_files["gif"]));
-        QCOMPARE(readAll(picture("clip")), readAll(m_files["clip"]));
+        QCOMPARE(test::readFile(picture("anim")), test::readFile(m_files["gif"]));
+        QCOMPARE(test::readFile(picture("clip")), test::readFile(m_files["clip"]));
         QCOMPARE(QDir(site.filePath("originals")).entryList(QDir::Files).size(), 6);
 
         // The name that tried to climb out of the folder stays inside, encoded in the links.
         QVERIFY(picture("my #pic é 100%").contains("/pictures/"));
-        const QString index = QString::fromUtf8(readAll(site.filePath("index.html")) +
-                                                readAll(site.filePath("index-2.html")));
+        const QString index = QString::fromUtf8(test::readFile(site.filePath("index.html")) +
+                                                test::readFile(site.filePath("index-2.html")));
         QVERIFY(index.contains("my%20%23pic%20%C3%A9%20100%25"));
         QVERIFY(index.contains("<title>Mine &lt;&amp;&gt;</title>"));
 
         // The description shows as text; pages link both ways, and Escape leads to their index.
         QString photoPage, clipPage;
         for (int n = 1; n <= 6; ++n) {
-            const QString page = QString::fromUtf8(readAll(site.filePath(recordPageName(n))));
+            const QString page =
+                QString::fromUtf8(test::readFile(site.filePath(recordPageName(n))));
             QCOMPARE(page.contains("id=\"prev\""), n > 1);
             QCOMPARE(page.contains("id=\"next\""), n < 6);
             QVERIFY(page.contains(QStringLiteral("id=\"up\" href=\"../%1#r%2\"")
@@ -183,18 +179,11 @@ private slots:
         QVERIFY(photoPage.contains("&lt;b&gt;&amp;&quot;&lt;/b&gt; then &lt;script&gt;"));
         QVERIFY(clipPage.contains(" download>"));
 
-        // A filter writes its records only.
-        AlbumQuery sea;
-        sea.order = 6;
-        sea.keywords = "sea";
-        o.folder = out.filePath("sea");
-        QCOMPARE(WriteGallery(*album, sea, o, quiet).records, 3);
-        QCOMPARE(QDir(o.folder + "/pages").count() - 2, 3u);
-
+        // A filter's records only: in the window (tst_browser) and in q32 (below).
         // A picture that cannot be read shows a placeholder; the rest of the site is written.
         QFile damaged(out.filePath("damaged.jpg"));
         QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write(readAll(m_files["jpeg"]).left(200));
+        damaged.write(test::readFile(m_files["jpeg"]).left(200));
         damaged.close();
         const QString mixed = test::MakeAlbum(
             out.filePath("mixed.mdb"),
@@ -205,7 +194,7 @@ private slots:
         const GalleryResult m = WriteGallery(*mixedAlbum, {}, o, quiet);
         QCOMPARE(int(m.outcome), int(GalleryResult::Outcome::Written));
         QCOMPARE(m.unreadable, 1);
-        QVERIFY(readAll(o.folder + "/pages/1.html").contains("src=\"../missing.png\""));
+        QVERIFY(test::readFile(o.folder + "/pages/1.html").contains("src=\"../missing.png\""));
         QCOMPARE(danglingLinks(o.folder), QStringList());
     }
 
@@ -226,12 +215,12 @@ private slots:
         // An earlier gallery stays whole through a cancelled one, and is replaced by a good one.
         QCOMPARE(int(WriteGallery(*album, {}, o, quiet).outcome),
                  int(GalleryResult::Outcome::Written));
-        const QByteArray before = readAll(o.folder + "/index-3.html");
+        const QByteArray before = test::readFile(o.folder + "/index-3.html");
         QVERIFY(!before.isEmpty());
         stop.done = 0;
         QCOMPARE(int(WriteGallery(*album, {}, o, stop).outcome),
                  int(GalleryResult::Outcome::Cancelled));
-        QCOMPARE(readAll(o.folder + "/index-3.html"), before);
+        QCOMPARE(test::readFile(o.folder + "/index-3.html"), before);
         QCOMPARE(danglingLinks(o.folder), QStringList());
         o.perPage = 100;
         QCOMPARE(int(WriteGallery(*album, {}, o, quiet).outcome),
@@ -305,14 +294,12 @@ private slots:
 
         // q32 asks through the same question: refused unless --unprotected answers it.
         const auto q32 = [&](const QStringList& extra) {
-            QProcess p;
-            p.start(Q32_BINARY, QStringList{"export", path, "--web", out.filePath("web"),
-                                            "--password-stdin", "--keywords", "sea"} +
-                                    extra);
-            p.write("pw\n");
-            p.closeWriteChannel();
-            p.waitForFinished(60000);
-            return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+            const test::Q32Result r =
+                test::RunQ32(QStringList{"export", path, "--web", out.filePath("web"),
+                                         "--password-stdin", "--keywords", "sea"} +
+                                 extra,
+                             "pw\n");
+            return std::pair{r.exitCode, r.err};
         };
         auto [code, err] = q32({});
         QCOMPARE(code, 1);

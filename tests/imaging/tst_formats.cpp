@@ -3,6 +3,7 @@
 // cut or crafted.
 #include "FormatSamples.h"
 #include "TestFiles.h"
+#include "TestImages.h"
 #include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 
@@ -23,12 +24,6 @@ namespace {
 
 constexpr int kWidth = 96, kHeight = 64; // as stored; shown 64 x 96
 
-bool Near(QRgb a, QRgb b, int tolerance = 40) {
-    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
-               std::abs(qBlue(a) - qBlue(b)) <=
-           tolerance;
-}
-
 // The quarters of a picture stored landscape and shown turned a quarter clockwise.
 bool ShownTurned(const QImage& img, QString& why) {
     const int w = img.width(), h = img.height();
@@ -37,29 +32,11 @@ bool ShownTurned(const QImage& img, QString& why) {
     } probes[] = {
         {w / 4, h / 4, 2}, {3 * w / 4, h / 4, 0}, {w / 4, 3 * h / 4, 3}, {3 * w / 4, 3 * h / 4, 1}};
     for (const auto& p : probes)
-        if (!Near(img.pixel(p.x, p.y), QuarterColour(p.quarter))) {
+        if (!NearColour(img.pixel(p.x, p.y), QuarterColour(p.quarter))) {
             why = QStringLiteral("at %1,%2: %3").arg(p.x).arg(p.y).arg(img.pixel(p.x, p.y), 0, 16);
             return false;
         }
     return true;
-}
-
-double MeanDiff(const QImage& a, const QImage& b) {
-    const QImage x = a.convertToFormat(QImage::Format_RGB32),
-                 y = b.convertToFormat(QImage::Format_RGB32);
-    double sum = 0;
-    for (int j = 0; j < x.height(); ++j)
-        for (int i = 0; i < x.width(); ++i) {
-            const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    return sum / (3.0 * x.width() * x.height());
-}
-
-bool IsRefusal(ImagingCondition c) {
-    const int n = ConditionNumber(c);
-    return (n >= 20030 && n <= 20062) || c == ImagingCondition::UnrecognisedFormat;
 }
 
 } // namespace
@@ -131,7 +108,7 @@ private slots:
         if (frames > 1) {
             QCOMPARE(LoadImage(path(file), shown, LoadOptions{QSize(), false, 2, true}),
                      ImagingCondition::None);
-            QVERIFY(Near(shown.pixel(10, 10), QuarterColour(3)));
+            QVERIFY(NearColour(shown.pixel(10, 10), QuarterColour(3)));
         }
     }
 
@@ -185,7 +162,8 @@ private slots:
         QCOMPARE(info.size(), source.size());
         QImage back;
         QCOMPARE(LoadImage(file, back), ImagingCondition::None);
-        QVERIFY2(MeanDiff(source, back) < 6, qPrintable(QString::number(MeanDiff(source, back))));
+        QVERIFY2(PixelDifference(source, back) < 6,
+                 qPrintable(QString::number(PixelDifference(source, back))));
         if (bits == 32)
             QCOMPARE(qAlpha(back.pixel(2, 2)), 0);
         // Refused before anything is written.
@@ -267,9 +245,9 @@ private slots:
         const ImagingCondition probed = ReadImageInfo(crafted, info);
         QImage img;
         const ImagingCondition loaded = LoadImage(crafted, img);
-        QVERIFY2(probed == ImagingCondition::None || IsRefusal(probed),
+        QVERIFY2(probed == ImagingCondition::None || IsDamageCondition(probed),
                  qPrintable(QString::number(ConditionNumber(probed))));
-        QVERIFY2(loaded == ImagingCondition::None || IsRefusal(loaded),
+        QVERIFY2(loaded == ImagingCondition::None || IsDamageCondition(loaded),
                  qPrintable(QString::number(ConditionNumber(loaded))));
         QCOMPARE(loaded == ImagingCondition::None, !img.isNull());
         if (damage != "scrambled") // anything else must be refused

@@ -9,13 +9,13 @@
 #include "shell/records/ImageEditor.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
-#include <sys/stat.h>
 
 using namespace q32;
+using test::filesBelow;
+using test::modeOf;
 using test::Run;
 
 namespace {
@@ -35,21 +35,6 @@ QString writeScript(const QString& path) {
                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
                ? path
                : QString();
-}
-
-// The permission bits of path; -1 when it is not there.
-int modeOf(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
-
-// Every file below folder.
-QStringList filesBelow(const QString& folder) {
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    return files;
 }
 
 QRgb storedPixel(const QString& album, const QString& name) {

@@ -1,6 +1,7 @@
 // q32 export as scripts use it: one record, every record of a filter into a folder, a protected
 // album, and the faults a script meets (a format that cannot be written, a folder that cannot).
 
+#include "Q32Run.h"
 #include "TestAlbums.h"
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
@@ -16,23 +17,8 @@
 
 using namespace q32;
 
-namespace {
-
-struct Result {
-    int exitCode = -1;
-    QString err;
-};
-
-Result runQ32(const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(QStringLiteral(Q32_BINARY), args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-}
-
-} // namespace
+using Result = test::Q32Result;
+using test::RunQ32;
 
 class TestQ32Export : public QObject {
     Q_OBJECT
@@ -71,18 +57,18 @@ private slots:
 
     void oneRecord() {
         const QString out = path("one.tif");
-        Result r = runQ32({"export", m_album, "3", out, "--format", "17", "--bits", "8"});
+        Result r = RunQ32({"export", m_album, "3", out, "--format", "17", "--bits", "8"});
         QCOMPARE(r.exitCode, 0);
         ImageInfo info;
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, 17);
         QCOMPARE(info.size(), QSize(60, 30));
         // Appending makes a second page.
-        QCOMPARE(runQ32({"export", m_album, "1", out, "--format", "17", "--append"}).exitCode, 0);
+        QCOMPARE(RunQ32({"export", m_album, "1", out, "--format", "17", "--append"}).exitCode, 0);
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
         QCOMPARE(info.pageCount, 2);
         // A clip holds no picture.
-        r = runQ32({"export", m_album, "4", path("clip.png"), "--format", "75"});
+        r = RunQ32({"export", m_album, "4", path("clip.png"), "--format", "75"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("video clip"));
     }
@@ -90,7 +76,7 @@ private slots:
     void allOfAFilterIntoAFolder() {
         const QString folder = path("coast");
         const Result r =
-            runQ32({"export", m_album, "--all", folder, "--keywords", "coast", "--format", "75"});
+            RunQ32({"export", m_album, "--all", folder, "--keywords", "coast", "--format", "75"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.err.contains("[3/3]"));
         QStringList names = QDir(folder).entryList(QDir::Files);
@@ -102,7 +88,7 @@ private slots:
         QCOMPARE(second.size(), QSize(50, 30));
         QCOMPARE(QColor(second.pixel(1, 1)), QColor(Qt::darkBlue));
         // The clip is kept as stored; a second run numbers around the files already there.
-        QCOMPARE(runQ32({"export", m_album, "--all", folder, "--keywords", "coast"}).exitCode, 0);
+        QCOMPARE(RunQ32({"export", m_album, "--all", folder, "--keywords", "coast"}).exitCode, 0);
         QVERIFY(QFile::exists(QDir(folder).filePath("waves (2).mpg")));
         QVERIFY(QFile::exists(QDir(folder).filePath("sea (2).png")));
         QVERIFY(!QFile::exists(QDir(folder).filePath("hill.png")));
@@ -112,11 +98,11 @@ private slots:
         const QString locked = path("locked.mdb");
         QVERIFY(QFile::copy(m_album, locked));
         QVERIFY(ChangeAlbumPassword(locked, {}, "s3cret").ok());
-        Result r = runQ32({"export", locked, "3", path("locked.png"), "--format", "75"});
+        Result r = RunQ32({"export", locked, "3", path("locked.png"), "--format", "75"});
         QVERIFY(r.exitCode != 0);
         QVERIFY(r.err.contains("password"));
         QVERIFY(!QFile::exists(path("locked.png")));
-        r = runQ32(
+        r = RunQ32(
             {"export", locked, "3", path("locked.png"), "--format", "75", "--password-stdin"},
             "s3cret\n");
         QCOMPARE(r.exitCode, 0);
@@ -124,19 +110,19 @@ private slots:
     }
 
     void faultsGetOneLineAndAnExitCode() {
-        Result r = runQ32({"export", m_album, "1", path("x.out"), "--format", "99"});
+        Result r = RunQ32({"export", m_album, "1", path("x.out"), "--format", "99"});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.startsWith("q32: format 99 cannot be written"));
         QCOMPARE(r.err.count('\n'), 1);
-        r = runQ32({"export", m_album, "1", path("x.out"), "--format", "50", "--bits", "24"});
+        r = RunQ32({"export", m_album, "1", path("x.out"), "--format", "50", "--bits", "24"});
         QCOMPARE(r.exitCode, 2);
         QCOMPARE(r.err.trimmed(), QStringLiteral("q32: format 50 takes --bits 1"));
         // A folder that cannot be made (a file stands where it would go).
         QVERIFY(test::writeFile(path("blocker"), {}));
-        r = runQ32({"export", m_album, "--all", path("blocker/pictures"), "--format", "75"});
+        r = RunQ32({"export", m_album, "--all", path("blocker/pictures"), "--format", "75"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("cannot be written"));
-        r = runQ32({"export", m_album, "1", path("blocker/one.png"), "--format", "75"});
+        r = RunQ32({"export", m_album, "1", path("blocker/one.png"), "--format", "75"});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(!QFile::exists(path("blocker/one.png")));

@@ -10,7 +10,6 @@
 #include "shell/ui/PreviewPane.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
@@ -188,13 +187,7 @@ private slots:
         run.main.toggleSound();
         QVERIFY(run.state.playback.SoundPlaying);
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 15000);
-        run.main.toggleSound();
-
-        // The sound is read from the album as it plays: nothing of it is written to AppDir.
-        const QStringList appDirAfter = QDir(run.state.paths.AppDir).entryList(QDir::Files);
-        for (const QString& name : appDirAfter)
-            QVERIFY2(!test::readFile(run.state.paths.AppDir + name).contains(test::readFile(wav)),
-                     qPrintable(name));
+        run.main.toggleSound(); // read from the album as it plays: tst_privacy looks for its bytes
     }
 
     void exportGoesThroughTheSaveOptions() {

@@ -33,27 +33,6 @@ struct Run : test::MainWindowRun {
     MaintenanceFlow* flow() { return main.findChild<MaintenanceFlow*>(); }
 };
 
-// A message box keeps the window's events running while it is up; these answers do too, for
-// as long as someone reads the message.
-struct ReadingPrompts : test::ScriptedPromptService {
-    std::function<void()> whileShown;
-    MsgResult message(const MessageRequest& request) override {
-        if (whileShown)
-            whileShown();
-        return ScriptedPromptService::message(request);
-    }
-};
-
-struct ReadingRun {
-    ProgramState state;
-    ReadingPrompts prompts;
-    Settings settings{Settings::defaultPath(), &prompts};
-    MainWindow main{state, settings, prompts, {}};
-    ReadingRun() { state.paths.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME")); }
-    OpenAlbumState& album() { return main.browser().albumState(); }
-    CurrentRecordState& record() { return main.browser().recordState(); }
-};
-
 // Runs a maintenance command and lets the window's events run until it has ended.
 bool RunToEnd(MainWindow& main, const char* command) {
     auto* flow = main.findChild<MaintenanceFlow*>();
@@ -185,11 +164,14 @@ private slots:
         // A small album is done before the progress window is due: it must not come later,
         // over the report, where it held the report's OK until its own Cancel was pressed.
         const QString album = makeAlbum(path("small.mdb"), 3, 1000);
-        ReadingRun run;
+        Run run;
         QVERIFY(test::OpenAlbum(run.main.browser(), album));
         int reports = 0;
         QList<int> progressOver; // the reports that had a progress window over them
-        run.prompts.whileShown = [&] {
+        // Each message is read for a while, with the window's events running meanwhile.
+        run.prompts.onAsked = [&](const test::Asked& asked) {
+            if (asked.kind != test::PromptKind::Message)
+                return;
             ++reports;
             QEventLoop reading;
             QTimer look;

@@ -5,7 +5,9 @@
 // program keeps for itself is the user's alone.
 
 #include "MainWindowRun.h"
+#include "ModalWindows.h"
 #include "TestAlbums.h"
+#include "TestClips.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
@@ -29,13 +31,12 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <string_view>
-#include <sys/stat.h>
 #include <unordered_set>
 #include <vector>
 
 using namespace q32;
+using test::modeOf;
 
 namespace {
 
@@ -80,11 +81,6 @@ private:
     std::vector<bool> m_seen = std::vector<bool>(size_t(1) << 24);
 };
 
-int modeOf(const QString& path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
-
 bool run(const QString& program, const QStringList& arguments) {
     return QProcess::execute(program, arguments) == 0;
 }
@@ -95,22 +91,14 @@ convert "$1" -negate "$1.new.jpg" && mv "$1.new.jpg" "$1"
 )SH";
 
 // Prints the picture the Print Preview window shows as soon as it opens, then closes it.
-void printWhenShown(QWidget* main) {
-    auto* timer = new QTimer(main);
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, main] {
-        auto* w = main->findChild<PrintPreviewWindow*>();
-        if (!w || !w->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
+void printWhenShown() {
+    test::whenShown<PrintPreviewWindow>([](PrintPreviewWindow* w) {
         QTest::mouseClick(w->findChild<QPushButton*>("SSCommand2"), Qt::LeftButton);
         if (!QTest::qWaitFor([w] { return !w->run().running(); }, 60000))
             qWarning("the print run did not end");
         if (w->isVisible())
             w->reject();
     });
-    timer->start();
 }
 
 } // namespace
@@ -144,26 +132,13 @@ private slots:
         // Noise seeded afresh: a test pattern or a tone would be the same bytes in every other
         // clip made of them, by other tests writing to /tmp meanwhile.
         const QString seed = QString::number(QRandomGenerator::global()->bounded(1 << 30));
-        QVERIFY(run("ffmpeg", {"-v",
-                               "error",
-                               "-y",
-                               "-f",
-                               "lavfi",
-                               "-i",
-                               "testsrc=size=160x120:rate=25:duration=1",
-                               "-f",
-                               "lavfi",
-                               "-i",
-                               "anoisesrc=duration=1:amplitude=0.2:seed=" + seed,
-                               "-vf",
-                               "noise=alls=20:allf=t:all_seed=" + seed,
-                               "-c:v",
-                               "mpeg1video",
-                               "-c:a",
-                               "mp2",
-                               "-f",
-                               "mpeg",
-                               s + "clip.mpg"}));
+        QVERIFY(
+            test::Ffmpeg(QStringLiteral("-f lavfi -i testsrc=size=160x120:rate=25:duration=1 "
+                                        "-f lavfi -i anoisesrc=duration=1:amplitude=0.2:seed=%1 "
+                                        "-vf noise=alls=20:allf=t:all_seed=%1 -c:v mpeg1video "
+                                        "-c:a mp2 -f mpeg %2")
+                             .arg(seed, s + "clip.mpg")
+                             .split(' ')));
         QVERIFY(run("convert", {"-size", "100x80", "xc:", "+noise", "Random", s + "voice.png"}));
         m_sound = s + "voice.wav";
         QVERIFY(run("sox", {"-n", "-r", "8000", "-c", "1", m_sound, "synth", "0.5", "whitenoise"}));
@@ -298,7 +273,7 @@ private slots:
             session.prompts.expectMessage("PRINT ERROR")
                 .expectMessage("PRINT TO FILE", MsgResult::Yes)
                 .expectSaveFile("Print To PDF File", pdf);
-            printWhenShown(&main);
+            printWhenShown();
             main.runCommand("ID_PrintImage");
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pdf).size() > 0, 60000);
             QTRY_VERIFY(!QApplication::activeModalWidget());

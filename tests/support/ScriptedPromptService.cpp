@@ -5,30 +5,12 @@
 namespace q32::test {
 namespace {
 
+// In the order of PromptKind.
 const char* kindName(PromptKind k) {
-    switch (k) {
-    case PromptKind::Message:
-        return "message";
-    case PromptKind::Input:
-        return "input";
-    case PromptKind::OpenFile:
-        return "open-file";
-    case PromptKind::SaveFile:
-        return "save-file";
-    case PromptKind::Folder:
-        return "folder";
-    case PromptKind::Colour:
-        return "colour";
-    case PromptKind::Font:
-        return "font";
-    case PromptKind::PrintSetup:
-        return "print-setup";
-    case PromptKind::Password:
-        return "password";
-    case PromptKind::NewPassword:
-        return "new-password";
-    }
-    return "?";
+    static const char* const names[] = {"message",  "input",       "open-file", "save-file",
+                                        "folder",   "colour",      "font",      "print-setup",
+                                        "password", "new-password"};
+    return names[int(k)];
 }
 
 } // namespace
@@ -105,6 +87,8 @@ ScriptedPromptService& ScriptedPromptService::expectNewPassword(const QString& t
 }
 
 QVariant ScriptedPromptService::next(const Asked& asked) {
+    if (onAsked)
+        onAsked(asked);
     m_asked.append(asked);
     const QString what = QStringLiteral("%1 \"%2\": %3")
                              .arg(QLatin1String(kindName(asked.kind)), asked.title, asked.text);

@@ -58,6 +58,10 @@ public:
     // is well. Runs by itself when the service goes out of scope.
     bool verifyDone();
 
+    // Sees each prompt as it is asked, on the asking thread, before it is answered (a person
+    // reading a message keeps the window's events running meanwhile).
+    std::function<void(const Asked&)> onAsked;
+
     // Everything asked so far, in order.
     const QList<Asked>& asked() const { return m_asked; }
     int pending() const { return int(m_script.size()); }

@@ -1,6 +1,8 @@
 #pragma once
 // Clips made by ffmpeg whose colour changes at known moments, so a test can tell which moment a
-// frame came from, and a comparison of pictures by their pixels.
+// frame came from (compared with TestImages.h).
+
+#include "TestImages.h"
 
 #include <QImage>
 #include <QList>
@@ -48,22 +50,6 @@ inline QImage FfmpegFrame(const QString& clip, double seconds, QSize size, const
                  QStringLiteral("scale=%1:%2").arg(size.width()).arg(size.height()), png}))
         return {};
     return QImage(png);
-}
-
-// Mean difference per channel of two pictures; 255 when their sizes differ.
-inline double PixelDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size() || a.isNull())
-        return 255;
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    qint64 sum = 0;
-    for (int row = 0; row < x.height(); ++row)
-        for (int col = 0; col < x.width(); ++col) {
-            const QRgb p = x.pixel(col, row), q = y.pixel(col, row);
-            sum +=
-                qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
-        }
-    return double(sum) / (3.0 * x.width() * x.height());
 }
 
 } // namespace q32::test

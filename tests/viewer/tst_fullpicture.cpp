@@ -4,6 +4,7 @@
 #include "TestAlbums.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
+#include "TestImages.h"
 #include "album/AlbumThumbnails.h"
 #include "shell/AlbumBrowser.h"
 #include "shell/ui/CommandBar.h"
@@ -11,7 +12,6 @@
 #include "viewer/ui/PictureCanvas.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,12 +80,7 @@ private slots:
         QVERIFY(test::OpenAlbum(run.main.browser(), m_album));
         run.state.options.ViewFit = true;
         // A stored thumbnail of another colour shows at once, where the picture will be.
-        QImage magenta(160, 80, QImage::Format_RGB32);
-        magenta.fill(Qt::magenta);
-        QByteArray jpeg;
-        QBuffer buffer(&jpeg);
-        buffer.open(QIODevice::WriteOnly);
-        QVERIFY(magenta.save(&buffer, "JPEG"));
+        const QByteArray jpeg = test::Encoded(test::Filled({160, 80}, Qt::magenta), "JPEG");
         QVERIFY(StoreThumbnail(*run.main.browser().album(),
                                run.main.browser().recordset()->rowIdAt(0), jpeg)
                     .ok());

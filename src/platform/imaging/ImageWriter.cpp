@@ -338,8 +338,16 @@ ImagingCondition WriteOwn(const QImage& image, const QString& path, int code, in
         return WriteBytes(path, EncodeMsp(image));
     case 54:
         return WriteWpg(image, path, bits);
-    case 15:
-        return WriteBytes(path, EncodeWmfBitmap(image, bits));
+    case 15: {
+        // A palette of the picture's own colours: the first 16 of a general palette would
+        // repaint it.
+        QImage src = image;
+        if (bits == 4 || bits == 8)
+            if (const ImagingCondition c = ReduceToIndexed(image, bits, src);
+                c != ImagingCondition::None)
+                return c;
+        return WriteBytes(path, EncodeWmfBitmap(src, bits));
+    }
     case 16:
         return WriteBytes(path, EncodeEps(image, bits));
     case 67: {
