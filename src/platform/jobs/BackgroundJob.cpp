@@ -1,5 +1,7 @@
 #include "platform/jobs/BackgroundJob.h"
 
+#include "platform/jobs/HandOff.h"
+
 #include <QThreadPool>
 #include <limits>
 #include <sys/resource.h>
@@ -29,6 +31,7 @@ QThreadPool& LongWorkPool() {
 
 BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {
     connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
+        TakeOver(this);
         m_running = false;
         emit finished();
     });
@@ -38,6 +41,7 @@ BackgroundJob::~BackgroundJob() {
     m_stop = true;
     m_watcher.disconnect(this);
     m_watcher.waitForFinished();
+    TakeOver(this);
 }
 
 bool BackgroundJob::start(Work work, Priority priority) {
@@ -46,11 +50,14 @@ bool BackgroundJob::start(Work work, Priority priority) {
     m_stop = false;
     m_running = true;
     const bool lowest = priority == Priority::Lowest;
+    HandOver(this);
     m_watcher.setFuture(QtConcurrent::run(lowest ? &LowestPriorityPool() : &LongWorkPool(),
                                           [this, lowest, work = std::move(work)] {
                                               if (lowest)
                                                   setpriority(PRIO_PROCESS, id_t(gettid()), 19);
+                                              TakeOver(this);
                                               work(m_stop);
+                                              HandOver(this);
                                           }));
     return true;
 }
