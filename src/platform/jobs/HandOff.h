@@ -20,6 +20,10 @@
 #include <sanitizer/tsan_interface.h>
 #endif
 
+#include <functional>
+
+class QObject;
+
 namespace q32 {
 
 inline void HandOver([[maybe_unused]] const void* token) {
@@ -33,5 +37,10 @@ inline void TakeOver([[maybe_unused]] const void* token) {
     __tsan_acquire(const_cast<void*>(token));
 #endif
 }
+
+// Calls call() on context's thread: at once when already on it, otherwise later through its event
+// loop, and never when context is gone by then. Unlike a queued call, everything the calling
+// thread did before is seen by call() under ThreadSanitizer too.
+void CallOnThreadOf(QObject* context, std::function<void()> call);
 
 } // namespace q32
