@@ -8,19 +8,12 @@
 #include <unistd.h>
 
 namespace q32 {
+
 namespace {
 
 struct WorkPool : QThreadPool {
     WorkPool() { setMaxThreadCount(std::numeric_limits<int>::max()); }
 };
-
-// Its threads are given the lowest nice value for good: a thread cannot be given its priority
-// back without privileges. Not SCHED_IDLE: a job that holds the album's write lock must still
-// get the processor on a busy machine, or every other writer waits for it.
-QThreadPool& LowestPriorityPool() {
-    static WorkPool pool;
-    return pool;
-}
 
 } // namespace
 
@@ -29,36 +22,33 @@ QThreadPool& LongWorkPool() {
     return pool;
 }
 
-BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {
-    connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
-        TakeOver(this);
-        m_running = false;
-        emit finished();
-    });
-}
+BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {}
 
 BackgroundJob::~BackgroundJob() {
     m_stop = true;
-    m_watcher.disconnect(this);
-    m_watcher.waitForFinished();
-    TakeOver(this);
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 bool BackgroundJob::start(Work work, Priority priority) {
     if (m_running)
         return false;
+    if (m_thread.joinable()) // ended, its finished() not delivered yet
+        m_thread.join();
     m_stop = false;
     m_running = true;
-    const bool lowest = priority == Priority::Lowest;
-    HandOver(this);
-    m_watcher.setFuture(QtConcurrent::run(lowest ? &LowestPriorityPool() : &LongWorkPool(),
-                                          [this, lowest, work = std::move(work)] {
-                                              if (lowest)
-                                                  setpriority(PRIO_PROCESS, id_t(gettid()), 19);
-                                              TakeOver(this);
-                                              work(m_stop);
-                                              HandOver(this);
-                                          }));
+    m_thread = std::thread([this, priority, work = std::move(work)] {
+        // Not SCHED_IDLE: a job that holds the album's write lock must still get the processor
+        // on a busy machine, or every other writer waits for it.
+        if (priority == Priority::Lowest)
+            setpriority(PRIO_PROCESS, id_t(gettid()), 19);
+        work(m_stop);
+        CallOnThreadOf(this, [this] {
+            m_thread.join();
+            m_running = false;
+            emit finished();
+        });
+    });
     return true;
 }
 
