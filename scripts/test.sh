@@ -50,7 +50,9 @@ if [ "${QUILLON_TSAN:-0}" = 1 ]; then
   tsan_start=$(date +%s)
   cmake --build "$TSAN_DIR" --parallel "$(nproc)" --target "${tsan_targets[@]}"
   set +e
-  (cd "$TSAN_DIR" && TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp" \
+  # The path taken before the cd: $PWD inside the subshell is the build folder.
+  supp="$PWD/scripts/tsan.supp"
+  (cd "$TSAN_DIR" && TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$supp" \
     ctest --output-on-failure --timeout 1800 -j "$(nproc)" -L threads) 2>&1 | tee "$tsan_log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   set -e
