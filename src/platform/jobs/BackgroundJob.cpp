@@ -33,8 +33,6 @@ BackgroundJob::~BackgroundJob() {
 bool BackgroundJob::start(Work work, Priority priority) {
     if (m_running)
         return false;
-    if (m_thread.joinable()) // ended, its finished() not delivered yet
-        m_thread.join();
     m_stop = false;
     m_running = true;
     m_thread = std::thread([this, priority, work = std::move(work)] {
