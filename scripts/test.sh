@@ -3,9 +3,10 @@
 # virtual X display of their own when none is there.
 # Then the whole suite runs again under AddressSanitizer and UBSan, in a build folder of its own
 # (QUILLON_SKIP_ASAN=1 skips that stage): every path of the program reads files strangers make.
-# With QUILLON_TSAN=1 the tests that use threads then run under ThreadSanitizer. Not yet by
-# default: Debian's Qt is not built with TSan, so the ordering its own locks give (a future's
-# end, a queued signal) is invisible to it and it reports races that are none.
+# With QUILLON_TSAN=1 the tests that use threads (label "threads") then run under ThreadSanitizer,
+# in a third build folder. Where Qt's own locks order a hand-over, which TSan cannot see in
+# Debian's Qt, the job mechanism says so (src/platform/jobs/HandOff.h). Not yet by default: the
+# main window's tests still meet such edges inside Qt Multimedia, GStreamer and Qt's futures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -46,31 +47,34 @@ if [ "${QUILLON_TSAN:-0}" = 1 ]; then
   cmake "${generator[@]}" -S . -B "$TSAN_DIR" -DQUILLON_BUILD_BENCH=OFF >/dev/null
   # Only what the labelled tests need: the whole tree under TSan would double the stage's time.
   mapfile -t tsan_targets < <(cd "$TSAN_DIR" && ctest -N -L threads | sed -nE 's/^ *Test +#[0-9]+: +//p')
+  tsan_start=$(date +%s)
   cmake --build "$TSAN_DIR" --parallel "$(nproc)" --target "${tsan_targets[@]}"
   set +e
-  (cd "$TSAN_DIR" && TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp" \
+  # The path taken before the cd: $PWD inside the subshell is the build folder.
+  supp="$PWD/scripts/tsan.supp"
+  (cd "$TSAN_DIR" && TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$supp" \
     ctest --output-on-failure --timeout 1800 -j "$(nproc)" -L threads) 2>&1 | tee "$tsan_log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   set -e
   grep -qE '^100% tests passed, 0 tests failed' "$tsan_log" || status=1
+  echo "test: the ThreadSanitizer stage took $(( $(date +%s) - tsan_start )) s"
 fi
-# The count of both runs, last, so the closing line speaks for every test.
-summary() {
-  grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$1" | tail -n 1 |
-    sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/'
+# The counts of the three stages, last, so the closing lines speak for every test.
+stage() {
+  local counts
+  counts=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$2" | tail -n 1 |
+    sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/') || true
+  if [ "$3" = 1 ]; then
+    echo "$1: skipped"
+  elif [ -z "$counts" ]; then
+    echo "$1: did not run to the end"
+  else
+    read -r total failed <<<"$counts"
+    echo "$1: $((total - failed)) passed, $failed failed"
+  fi
 }
-read -r total failed <<<"$(summary "$log")" || true
-if [ -n "${total:-}" ]; then
-  line="all tests: $((total - failed)) passed, $failed failed"
-  if [ -s "$asan_log" ]; then
-    read -r atotal afailed <<<"$(summary "$asan_log")" || true
-    [ -n "${atotal:-}" ] && line+="; under the sanitizers: $((atotal - afailed)) passed, $afailed failed"
-  fi
-  if [ -s "$tsan_log" ]; then
-    read -r ttotal tfailed <<<"$(summary "$tsan_log")" || true
-    [ -n "${ttotal:-}" ] && line+="; under ThreadSanitizer: $((ttotal - tfailed)) passed, $tfailed failed"
-  fi
-  echo "$line"
-fi
+stage "all tests" "$log" 0
+stage "all tests under ASan and UBSan" "$asan_log" "${QUILLON_SKIP_ASAN:-0}"
+stage "threads tests under ThreadSanitizer" "$tsan_log" "$([ "${QUILLON_TSAN:-0}" = 1 ] && echo 0 || echo 1)"
 echo "test: $(( ($(date +%s) - start) / 60 )) min $(( ($(date +%s) - start) % 60 )) s in all"
 exit $status

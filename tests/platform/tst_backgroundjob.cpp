@@ -3,6 +3,7 @@
 // destroyed while running stops its work before the work's data goes.
 
 #include "platform/jobs/BackgroundJob.h"
+#include "platform/jobs/BlockingMap.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -70,6 +71,45 @@ private slots:
         // Destroyed while running: the work has stopped once the job is gone.
         first.reset();
         QCOMPARE(running.load(), 0);
+    }
+
+    void callsFromWorkersReachTheOwnerInOrderAndNeverLate() {
+        // Plain values written by the worker before each call: under ThreadSanitizer the call
+        // must see them without a report.
+        BackgroundJob job;
+        std::vector<int> written;
+        QList<int> seen;
+        bool onOwnersThread = true;
+        QObject context;
+        auto gone = std::make_unique<QObject>();
+        QObject* late = gone.get();
+        std::atomic<bool> sent{false};
+        QVERIFY(job.start([&](const std::atomic<bool>&) {
+            CallOnThreadOf(late, [&] { seen << -1; });
+            for (int i = 0; i < 5; ++i) {
+                written.push_back(i);
+                CallOnThreadOf(&context, [&, i] {
+                    onOwnersThread = onOwnersThread && QThread::currentThread() == thread();
+                    seen << written.at(i);
+                });
+            }
+            sent = true;
+        }));
+        // Gone after the call was sent and before it arrives (no events run here): dropped.
+        while (!sent)
+            QThread::msleep(1);
+        gone.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 5, 10000);
+        QCOMPARE(seen, QList<int>({0, 1, 2, 3, 4}));
+        QVERIFY(onOwnersThread);
+        // On the context's own thread the call is made at once.
+        CallOnThreadOf(&context, [&] { seen.clear(); });
+        QVERIFY(seen.isEmpty());
+
+        // What the parallel calls wrote is there when BlockingMap returns.
+        std::vector<int> items(64);
+        BlockingMap(items, [](int& item) { item = 7; });
+        QCOMPARE(std::count(items.begin(), items.end(), 7), 64);
     }
 };
 

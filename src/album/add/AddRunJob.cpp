@@ -1,5 +1,6 @@
 #include "album/add/AddRunJob.h"
 
+#include "platform/jobs/HandOff.h"
 #include "platform/prompt/PromptService.h"
 
 #include <condition_variable>
@@ -53,7 +54,7 @@ public:
         return ask<bool>([](PromptService& p) { return p.printSetup(); }, false);
     }
     void beep() override {
-        QMetaObject::invokeMethod(m_home, [&target = m_target] { target.beep(); });
+        CallOnThreadOf(m_home, [&target = m_target] { target.beep(); });
     }
     std::optional<QString> askPassword(const QString& albumPath) override {
         return ask<std::optional<QString>>(
@@ -67,7 +68,7 @@ public:
 protected:
     void showBusy(bool busy) override {
         // The pointer belongs to the window's thread: one guard there while the job is busy.
-        QMetaObject::invokeMethod(m_home, [this, busy] {
+        CallOnThreadOf(m_home, [this, busy] {
             if (busy)
                 m_busy.emplace(m_target);
             else
@@ -86,18 +87,15 @@ private:
             return question(m_target);
         auto answer = std::make_shared<std::optional<R>>();
         std::shared_ptr<State> state = m_state;
-        // A call queued to a job that is gone is dropped by Qt, so the target is never used late.
-        QMetaObject::invokeMethod(
-            m_home,
-            [question, answer, state, &target = m_target] {
-                R value = question(target);
-                {
-                    std::lock_guard lock(state->mutex);
-                    *answer = std::move(value);
-                }
-                state->changed.notify_all();
-            },
-            Qt::QueuedConnection);
+        // A call to a job that is gone is dropped, so the target is never used late.
+        CallOnThreadOf(m_home, [question, answer, state, &target = m_target] {
+            R value = question(target);
+            {
+                std::lock_guard lock(state->mutex);
+                *answer = std::move(value);
+            }
+            state->changed.notify_all();
+        });
         std::unique_lock lock(state->mutex);
         state->changed.wait(lock, [&] { return answer->has_value() || state->abandoned; });
         return answer->has_value() ? std::move(**answer) : cancelled;

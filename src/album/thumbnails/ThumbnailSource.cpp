@@ -4,11 +4,10 @@
 #include "album/AlbumThumbnails.h"
 #include "album/add/ThumbnailMaker.h"
 #include "formats/FormatTable.h"
+#include "platform/jobs/HandOff.h"
 
 #include <QCache>
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QPointer>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -126,7 +125,6 @@ bool ThumbnailSource::filled() const {
 
 void ThumbnailSource::work() {
     Shared& s = *m_shared;
-    QPointer<ThumbnailSource> self(this);
     std::unique_ptr<AlbumDb> album;
     bool writable = false;
     quint64 generation = ~quint64(0);
@@ -154,15 +152,8 @@ void ThumbnailSource::work() {
         // Not stored (the album busy for long): made again another time.
         made.clear();
     };
-    auto post = [self](auto&& call) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, call] {
-                if (self)
-                    call(self.data());
-            },
-            Qt::QueuedConnection);
-    };
+    // The source outlives the worker; a call arriving after it is gone is dropped.
+    auto post = [this](auto&& call) { CallOnThreadOf(this, [this, call] { call(this); }); };
 
     std::unique_lock lock(s.mutex);
     while (!s.stop) {

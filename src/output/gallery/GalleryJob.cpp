@@ -1,5 +1,7 @@
 #include "output/gallery/GalleryJob.h"
 
+#include "platform/jobs/HandOff.h"
+
 #include <QElapsedTimer>
 
 namespace q32 {
@@ -8,10 +10,12 @@ class GalleryJob::Listener : public GalleryListener {
 public:
     explicit Listener(GalleryJob& job) : m_job(job) {}
     void progress(qint64 done, qint64 total, const QString& fileName) override {
-        // Queued to the job's thread; at most a few reports a second reach it.
+        // On the job's thread; at most a few reports a second reach it.
         if (done == total || m_clock.elapsed() >= 100 || !m_clock.isValid()) {
             m_clock.start();
-            emit m_job.progress(done, total, fileName);
+            CallOnThreadOf(&m_job, [job = &m_job, done, total, fileName] {
+                emit job->progress(done, total, fileName);
+            });
         }
     }
     bool stopRequested() override { return m_job.m_job.stopRequested(); }

@@ -6,6 +6,7 @@
 #include "output/gallery/GalleryHtml.h"
 #include "platform/imaging/Imaging.h"
 #include "platform/imaging/InMemoryFile.h"
+#include "platform/jobs/BlockingMap.h"
 #include "platform/prompt/PromptService.h"
 
 #include <QBuffer>
@@ -15,7 +16,6 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QUuid>
-#include <QtConcurrent/QtConcurrentMap>
 #include <utility>
 #include <vector>
 
@@ -314,7 +314,7 @@ GalleryResult WriteGallery(AlbumDb& album, const AlbumQuery& query, const Galler
             lastName = record->imageFile;
             batch.push_back(std::move(item));
         }
-        QtConcurrent::blockingMap(batch, [&opts, &site](Item& item) {
+        BlockingMap(batch, [&opts, &site](Item& item) {
             if (!item.entry.clip && !item.unreadable)
                 writePicture(opts, site, item);
         });

@@ -1,24 +1,19 @@
 #include "platform/jobs/BackgroundJob.h"
 
+#include "platform/jobs/HandOff.h"
+
 #include <QThreadPool>
 #include <limits>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace q32 {
+
 namespace {
 
 struct WorkPool : QThreadPool {
     WorkPool() { setMaxThreadCount(std::numeric_limits<int>::max()); }
 };
-
-// Its threads are given the lowest nice value for good: a thread cannot be given its priority
-// back without privileges. Not SCHED_IDLE: a job that holds the album's write lock must still
-// get the processor on a busy machine, or every other writer waits for it.
-QThreadPool& LowestPriorityPool() {
-    static WorkPool pool;
-    return pool;
-}
 
 } // namespace
 
@@ -27,17 +22,12 @@ QThreadPool& LongWorkPool() {
     return pool;
 }
 
-BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {
-    connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
-        m_running = false;
-        emit finished();
-    });
-}
+BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {}
 
 BackgroundJob::~BackgroundJob() {
     m_stop = true;
-    m_watcher.disconnect(this);
-    m_watcher.waitForFinished();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 bool BackgroundJob::start(Work work, Priority priority) {
@@ -45,13 +35,18 @@ bool BackgroundJob::start(Work work, Priority priority) {
         return false;
     m_stop = false;
     m_running = true;
-    const bool lowest = priority == Priority::Lowest;
-    m_watcher.setFuture(QtConcurrent::run(lowest ? &LowestPriorityPool() : &LongWorkPool(),
-                                          [this, lowest, work = std::move(work)] {
-                                              if (lowest)
-                                                  setpriority(PRIO_PROCESS, id_t(gettid()), 19);
-                                              work(m_stop);
-                                          }));
+    m_thread = std::thread([this, priority, work = std::move(work)] {
+        // Not SCHED_IDLE: a job that holds the album's write lock must still get the processor
+        // on a busy machine, or every other writer waits for it.
+        if (priority == Priority::Lowest)
+            setpriority(PRIO_PROCESS, id_t(gettid()), 19);
+        work(m_stop);
+        CallOnThreadOf(this, [this] {
+            m_thread.join();
+            m_running = false;
+            emit finished();
+        });
+    });
     return true;
 }
 
