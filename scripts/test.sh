@@ -3,10 +3,10 @@
 # virtual X display of their own when none is there.
 # Then the whole suite runs again under AddressSanitizer and UBSan, in a build folder of its own
 # (QUILLON_SKIP_ASAN=1 skips that stage): every path of the program reads files strangers make.
-# With QUILLON_TSAN=1 the tests that use threads (label "threads") then run under ThreadSanitizer,
-# in a third build folder. Where Qt's own locks order a hand-over, which TSan cannot see in
-# Debian's Qt, the job mechanism says so (src/platform/jobs/HandOff.h). Not yet by default: the
-# main window's tests still meet such edges inside Qt Multimedia, GStreamer and Qt's futures.
+# Last the tests that use threads (label "threads") run under ThreadSanitizer, in a third build
+# folder (QUILLON_SKIP_TSAN=1 skips it). It judges only what we build: Qt, GStreamer, PulseAudio
+# and GLib are not built with it, so their own calls are not checked, and where Qt's locks order
+# a hand-over of ours the job mechanism names it (src/platform/jobs/HandOff.h).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -39,7 +39,7 @@ if [ "${QUILLON_SKIP_ASAN:-0}" != 1 ]; then
   set -e
   grep -qE '^100% tests passed, 0 tests failed' "$asan_log" || status=1
 fi
-if [ "${QUILLON_TSAN:-0}" = 1 ]; then
+if [ "${QUILLON_SKIP_TSAN:-0}" != 1 ]; then
   echo "test: the tests that use threads (label \"threads\") under ThreadSanitizer"
   TSAN_DIR=${QUILLON_TSAN_BUILD_DIR:-build-tsan}
   generator=()
@@ -52,7 +52,7 @@ if [ "${QUILLON_TSAN:-0}" = 1 ]; then
   set +e
   # The path taken before the cd: $PWD inside the subshell is the build folder.
   supp="$PWD/scripts/tsan.supp"
-  (cd "$TSAN_DIR" && TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$supp" \
+  (cd "$TSAN_DIR" && TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$supp" \
     ctest --output-on-failure --timeout 1800 -j "$(nproc)" -L threads) 2>&1 | tee "$tsan_log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   set -e
@@ -75,6 +75,6 @@ stage() {
 }
 stage "all tests" "$log" 0
 stage "all tests under ASan and UBSan" "$asan_log" "${QUILLON_SKIP_ASAN:-0}"
-stage "threads tests under ThreadSanitizer" "$tsan_log" "$([ "${QUILLON_TSAN:-0}" = 1 ] && echo 0 || echo 1)"
+stage "threads tests under ThreadSanitizer" "$tsan_log" "${QUILLON_SKIP_TSAN:-0}"
 echo "test: $(( ($(date +%s) - start) / 60 )) min $(( ($(date +%s) - start) % 60 )) s in all"
 exit $status
