@@ -193,6 +193,15 @@ AlbumStatus attachTarget(sqlite::Database& db, const QString& path, const QStrin
     return fromSqlite(e);
 }
 
+bool hasTable(sqlite::Database& db, const QString& name) {
+    sqlite::Statement st =
+        db.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    if (!st.isValid())
+        return false;
+    st.bind(1, name);
+    return st.step() == SQLITE_ROW;
+}
+
 bool atomicReplace(const QString& source, const QString& target) {
     if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
         return false;

@@ -33,6 +33,9 @@ void configure(sqlite::Database& db);
 AlbumStatus attachTarget(sqlite::Database& db, const QString& path, const QString& schema,
                          const QString& password);
 
+// Whether the main schema has a table of that name.
+bool hasTable(sqlite::Database& db, const QString& name);
+
 // Renames over target and flushes the folder, so the switch survives a crash.
 bool atomicReplace(const QString& source, const QString& target);
 

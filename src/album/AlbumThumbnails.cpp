@@ -6,35 +6,29 @@
 namespace q32 {
 namespace {
 
-const char* const kDefinition = "CREATE TABLE Thumbnails (ID INTEGER PRIMARY KEY, Image BLOB)";
-
-bool tableExists(sqlite::Database& db) {
-    sqlite::Statement st = db.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Thumbnails'"));
-    return st.isValid() && st.step() == SQLITE_ROW;
-}
+const char* const kThumbnailTable = "CREATE TABLE Thumbnails (ID INTEGER PRIMARY KEY, Image BLOB)";
 
 } // namespace
 
 namespace engine {
 
 bool isThumbnailTable(const QString& name, const QString& simplifiedSql) {
-    return name == u"Thumbnails" && simplifiedSql == QLatin1String(kDefinition);
+    return name == u"Thumbnails" && simplifiedSql == QLatin1String(kThumbnailTable);
 }
 
 sqlite::Error createThumbnailTable(sqlite::Database& db, const QString& schema) {
-    QString sql = QLatin1String(kDefinition);
+    QString sql = QLatin1String(kThumbnailTable);
     return db.exec(sql.replace(QStringLiteral("TABLE "), QStringLiteral("TABLE %1.").arg(schema)));
 }
 
 void addMissingThumbnailTable(sqlite::Database& db) {
     // Busy or a full disk: the album works without it and gets it at another open.
-    if (!tableExists(db))
+    if (!engine::hasTable(db, QStringLiteral("Thumbnails")))
         createThumbnailTable(db, QStringLiteral("main"));
 }
 
 sqlite::Error dropThumbnail(sqlite::Database& db, qint64 rowId) {
-    if (!tableExists(db))
+    if (!engine::hasTable(db, QStringLiteral("Thumbnails")))
         return {};
     sqlite::Error e;
     sqlite::Statement st = db.prepare(QStringLiteral("DELETE FROM Thumbnails WHERE ID = ?"), &e);
@@ -107,7 +101,7 @@ QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan,
 }
 
 bool HasThumbnailTable(AlbumDb& album) {
-    return tableExists(album.connection());
+    return engine::hasTable(album.connection(), QStringLiteral("Thumbnails"));
 }
 
 } // namespace q32

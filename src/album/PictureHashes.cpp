@@ -14,13 +14,7 @@ namespace {
 constexpr int kSide = 32;       // the grey picture the hash is made from
 constexpr int kFrequencies = 8; // per direction, after the average (frequency 0)
 
-const char* const kDefinition = "CREATE TABLE PictureHashes (ID INTEGER PRIMARY KEY, Hash INTEGER)";
-
-bool tableExists(sqlite::Database& db) {
-    sqlite::Statement st = db.prepare(QStringLiteral(
-        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'PictureHashes'"));
-    return st.isValid() && st.step() == SQLITE_ROW;
-}
+const char* const kHashTable = "CREATE TABLE PictureHashes (ID INTEGER PRIMARY KEY, Hash INTEGER)";
 
 // cos((2x + 1) u pi / 64) for the frequencies 1..8 the hash uses.
 const std::array<std::array<double, kSide>, kFrequencies>& cosines() {
@@ -136,22 +130,22 @@ QList<QList<SimilarMatch>> GroupSimilarHashes(const std::vector<HashEntry>& entr
 namespace engine {
 
 bool isPictureHashTable(const QString& name, const QString& simplifiedSql) {
-    return name == u"PictureHashes" && simplifiedSql == QLatin1String(kDefinition);
+    return name == u"PictureHashes" && simplifiedSql == QLatin1String(kHashTable);
 }
 
 sqlite::Error createPictureHashTable(sqlite::Database& db, const QString& schema) {
-    QString sql = QLatin1String(kDefinition);
+    QString sql = QLatin1String(kHashTable);
     return db.exec(sql.replace(QStringLiteral("TABLE "), QStringLiteral("TABLE %1.").arg(schema)));
 }
 
 void addMissingPictureHashTable(sqlite::Database& db) {
     // Busy or a full disk: the album works without it and gets it at another open.
-    if (!tableExists(db))
+    if (!engine::hasTable(db, QStringLiteral("PictureHashes")))
         createPictureHashTable(db, QStringLiteral("main"));
 }
 
 sqlite::Error dropPictureHash(sqlite::Database& db, qint64 rowId) {
-    if (!tableExists(db))
+    if (!engine::hasTable(db, QStringLiteral("PictureHashes")))
         return {};
     sqlite::Error e;
     sqlite::Statement st = db.prepare(QStringLiteral("DELETE FROM PictureHashes WHERE ID = ?"), &e);
@@ -164,7 +158,7 @@ sqlite::Error dropPictureHash(sqlite::Database& db, qint64 rowId) {
 } // namespace engine
 
 bool HasPictureHashTable(AlbumDb& album) {
-    return tableExists(album.connection());
+    return engine::hasTable(album.connection(), QStringLiteral("PictureHashes"));
 }
 
 AlbumStatus StorePictureHash(AlbumDb& album, qint64 rowId, std::optional<quint64> hash,

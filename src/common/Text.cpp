@@ -41,6 +41,12 @@ double Val(const QString& text, bool* overflow) {
     return ok ? v : 0.0;
 }
 
+std::optional<int> WholeNumber(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
 long long RoundHalfEven(double value) {
     // nearbyint rounds in the current mode, which is to-nearest-even unless someone changed it.
     return static_cast<long long>(std::nearbyint(value));

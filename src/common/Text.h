@@ -3,6 +3,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <optional>
 
 namespace q32 {
 
@@ -16,6 +17,9 @@ QString FileNameOfPath(const QString& path);
 // anything else ends the number. "" gives 0, "12abc" gives 12. A number too large for a double
 // gives 0 and sets *overflow when given.
 double Val(const QString& text, bool* overflow = nullptr);
+
+// A whole number typed in a box, blanks around it allowed; nothing for any other text.
+std::optional<int> WholeNumber(const QString& text);
 
 // Rounds to the nearest integer, halves to the even neighbour (12.5 -> 12, 13.5 -> 14).
 long long RoundHalfEven(double value);

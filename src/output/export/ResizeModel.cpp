@@ -10,12 +10,6 @@ namespace {
 
 const QString kSide[2] = {QStringLiteral("width"), QStringLiteral("height")};
 
-std::optional<int> WholeNumber(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
 bool Usable(const std::optional<int>& value) {
     return value && *value >= ResizeModel::kMin && *value <= ResizeModel::kMax;
 }

@@ -4,15 +4,6 @@
 #include "formats/FormatTable.h"
 
 namespace q32 {
-namespace {
-
-std::optional<int> WholeNumber(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-} // namespace
 
 const QStringList& SaveOptionsModel::predefinedNames() {
     static const QStringList names = {QStringLiteral("PQ1"), QStringLiteral("PQ2"),

@@ -15,7 +15,7 @@
 namespace q32 {
 namespace {
 
-const char kTool[] = "ID_FindSimilar";
+const char kSimilarTool[] = "ID_FindSimilar";
 const char kTitle[] = "FIND SIMILAR";
 
 struct SimilarOutcome {
@@ -28,7 +28,7 @@ struct SimilarOutcome {
 
 QString FindSimilarUnavailableReason(const AlbumBrowser& browser) {
     for (const ToolState& tool : ComputeToolStates(ToolContextOf(browser), {}))
-        if (tool.id == QLatin1String(kTool))
+        if (tool.id == QLatin1String(kSimilarTool))
             return tool.whyOff;
     return {};
 }

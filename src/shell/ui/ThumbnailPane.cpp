@@ -15,7 +15,7 @@
 namespace q32 {
 namespace {
 
-const QString kTool = QStringLiteral("ID_ThumbnailView");
+const QString kThumbnailTool = QStringLiteral("ID_ThumbnailView");
 
 } // namespace
 
@@ -112,7 +112,7 @@ void ThumbnailPane::restore() {
 }
 
 void ThumbnailPane::syncTool() {
-    m_tools.setChecked(kTool, m_on);
+    m_tools.setChecked(kThumbnailTool, m_on);
 }
 
 } // namespace q32
