@@ -7,7 +7,6 @@
 #include "album/add/ThumbnailMaker.h"
 #include "common/AppPaths.h"
 #include "common/PrivateFiles.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "common/SharedServices.h"
 #include "common/Text.h"

@@ -22,7 +22,6 @@ class AlbumMedia;
 class PromptService;
 class Settings;
 class VideoControl;
-struct PlaybackState;
 
 struct RecordMedia {
     qint64 rowId = 0;
