@@ -13,7 +13,8 @@ int duplicatesCommand(const QStringList& args) {
     parse(p, QStringLiteral("duplicates"),
           QStringLiteral("List the groups of records whose stored pictures are byte for byte the "
                          "same: a header line, then one tab-separated line per record (group "
-                         "number, row id, ImageFile). Records stored by an earlier build are "
+                         "number, row id, ImageFile). Records without a hash yet (added since the "
+                         "program last ran on the album, or stored by an earlier build) are "
                          "hashed first; the hashes are kept when the album is writable."),
           args);
     if (p.positionalArguments().size() != 1)

@@ -78,4 +78,7 @@ say "adding keywords, descriptions and a sound ..."
     "Test pattern.mpg") "$q32" edit "$album" "$id" --keywords "Video" --description "Three seconds of colour bars and a tone" ;;
     esac
 done
+# The content hashes the program would make in the background at its first open, made now, so
+# the sample stays byte for byte what the program leaves.
+"$q32" duplicates "$album" >/dev/null
 say "ready in $((SECONDS - started)) s: $album"

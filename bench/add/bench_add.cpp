@@ -73,9 +73,10 @@ double processorSeconds() {
 
 // The add run of q32 add, in this process, into a new album with or without content hashes
 // (an album of an earlier build, left as it was). processor: the run's user and kernel time.
-// cached: how much of the album the file cache holds once the run is over.
+// cached: how much of the album the file cache holds once the run is over. filled: how long the
+// hashes the run left for the background took to make afterwards.
 double addRun(const QString& album, const QStringList& files, bool hashes, double* processor,
-              double* cached = nullptr) {
+              double* cached = nullptr, double* filled = nullptr) {
     using namespace q32;
     QFile::remove(album);
     AlbumDb::create(album, false);
@@ -100,9 +101,18 @@ double addRun(const QString& album, const QStringList& files, bool hashes, doubl
     *processor = processorSeconds() - processorBefore;
     if (summary.stored != files.size())
         std::fprintf(stderr, "stored %lld of %lld\n", summary.stored, qint64(files.size()));
-    opened.reset();
     if (hashes && cached)
         *cached = cachedMegabytes(album);
+    if (hashes && filled) {
+        QElapsedTimer fill;
+        fill.start();
+        qint64 hashed = 0;
+        q32::FillContentHashes(*opened, &hashed);
+        *filled = fill.nsecsElapsed() / 1e9;
+        if (hashed != files.size())
+            std::fprintf(stderr, "hashed %lld of %lld afterwards\n", hashed, qint64(files.size()));
+    }
+    opened.reset();
     QFile::remove(album);
     return seconds;
 }
@@ -195,21 +205,24 @@ int main(int argc, char** argv) {
     report("q32 add (with a password), median", q32::bench::Median(secret), reference);
     std::printf("\naims: 0.7 of cp -r + sync without a password, 0.3 with one\n");
 
-    // Each photo's SHA-256 is made while it waits to be stored, by the thread reading ahead or
-    // by the storing one; the album then writes one 32-byte row more. The same add run with and
-    // without, alternately, five times: this machine's disk and processors wander enough that one
+    // An add that does not skip duplicates stores no hashes: they are made afterwards, in the
+    // background. The same add run into an album that keeps hashes and into one without the
+    // table, alternately, five times: this machine's disk and processors wander enough that one
     // slow run says little.
     QStringList files;
     for (const QFileInfo& f : QDir(work + "/photos").entryInfoList(QDir::Files, QDir::Name))
         files << f.filePath();
     QList<double> with, without, withProcessor, withoutProcessor;
     double cachedAfter = 0;
+    QList<double> filledAfter;
     for (int round = 0; round < 5; ++round) {
         double processor = 0;
         without << addRun(work + "/unhashed.mdb", files, false, &processor);
         withoutProcessor << processor;
         syncDisk();
-        with << addRun(work + "/hashed.mdb", files, true, &processor, &cachedAfter);
+        double filled = 0;
+        with << addRun(work + "/hashed.mdb", files, true, &processor, &cachedAfter, &filled);
+        filledAfter << filled;
         withProcessor << processor;
         syncDisk();
     }
@@ -232,7 +245,11 @@ int main(int argc, char** argv) {
                 "%.2f s, on %u processors\n",
                 q32::bench::Median(withoutProcessor), q32::bench::Median(withProcessor),
                 std::thread::hardware_concurrency());
-    std::printf("aim: the hashes cost under 10 %% of the add throughput\n");
+    const double fill = q32::bench::Median(filledAfter);
+    std::printf("  the hashes made afterwards (the background run's work, median) %6.2f s "
+                "%6.0f MB/s\n",
+                fill, mb / fill);
+    std::printf("aim: the hashes cost at most 5 %% of the add throughput\n");
     // The add drops what it has written from the file cache (a copy keeps all of it there).
     std::printf("\nthe album in the file cache after the add run: %.0f MB of %.0f MB\n",
                 cachedAfter, mb);

@@ -350,7 +350,7 @@ AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, std::optional<QByteA
     }
     // The row and its hash go in together (a savepoint inside the add run's group).
     std::optional<sqlite::Transaction> tx;
-    if (image && m_contentHashes) {
+    if (image && m_contentHashes && !sha256.isEmpty()) {
         tx.emplace(m_db);
         if (!tx->beginError().ok())
             return engine::fromSqlite(tx->beginError());
@@ -366,7 +366,7 @@ AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, std::optional<QByteA
         return engine::fromSqlite(e);
     const qint64 id = m_db.lastInsertRowId();
     if (tx) {
-        e = engine::storeContentHash(m_db, id, sha256.isEmpty() ? ContentHash(*image) : sha256);
+        e = engine::storeContentHash(m_db, id, sha256);
         if (e.ok())
             e = tx->commit();
         if (!e.ok())

@@ -51,8 +51,8 @@ struct OpenOptions {
     // format. Compaction and password changes write a new file anyway and turn this off.
     bool migrate = true;
     // A writable open gives an album made by an earlier build the content hash table. Off, such
-    // an album stays as that build made it and its new pictures are not hashed (bench/add
-    // measures the add with and without the hashes this way).
+    // an album stays as that build made it and its pictures are never hashed (bench/add adds to
+    // one for reference).
     bool addContentHashes = true;
 };
 
@@ -96,9 +96,10 @@ public:
     qint64 rowCount(AlbumStatus* status = nullptr);
     std::optional<PictureRecord> record(qint64 rowId, AlbumStatus* status = nullptr);
     // Adds a row with the text fields of fields and, when imagePath is given, that whole file in
-    // Image, with its content hash, as one transaction: either the complete row is stored or
-    // nothing. sha256, when given, is the picture's hash already made (the add run makes it
-    // while reading ahead).
+    // Image: either the complete row is stored or nothing. sha256, when given, is the picture's
+    // content hash, stored with the row in the same transaction (the add run makes it while
+    // reading ahead when it skips duplicates); without it the row has no hash until one is made
+    // from the stored bytes (ContentHashes.h), so adding never waits for hashing.
     AlbumStatus addRecord(const PictureRecord& fields, const QString& imagePath = {},
                           qint64* rowId = nullptr, const QByteArray& sha256 = {});
     // The same with the picture's bytes already in memory (the add run reads files ahead).

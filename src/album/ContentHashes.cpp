@@ -137,13 +137,6 @@ QByteArray hashStoredPicture(sqlite::Database& db, qint64 rowId, sqlite::Error* 
 
 } // namespace engine
 
-namespace {
-
-// A long fill commits now and then, so a stop or a crash keeps what was hashed.
-constexpr int kCommitEveryMs = 2000;
-
-} // namespace
-
 QByteArray ContentHash(QByteArrayView bytes) {
     Sha256 hash;
     hash.add(bytes);
@@ -166,7 +159,8 @@ QByteArray FileContentHash(const QString& path) {
     }
 }
 
-AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::function<bool()>& stop) {
+AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::function<bool()>& stop,
+                              int commitEveryMs) {
     if (hashed)
         *hashed = 0;
     if (album.isReadOnly() || !album.hasContentHashes())
@@ -185,6 +179,7 @@ AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::functio
     if (!e.ok())
         return engine::fromSqlite(e);
 
+    // A long fill commits now and then, so a stop or a crash keeps what was hashed.
     qsizetype next = 0;
     while (next < missing.size()) {
         sqlite::Transaction tx(db);
@@ -193,7 +188,8 @@ AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::functio
         QElapsedTimer age;
         age.start();
         qint64 inGroup = 0;
-        for (; next < missing.size() && age.elapsed() < kCommitEveryMs; ++next) {
+        // At least one record a group, however short the groups are.
+        for (; next < missing.size() && (inGroup == 0 || age.elapsed() < commitEveryMs); ++next) {
             if (stop && stop())
                 break;
             const QByteArray sha = engine::hashStoredPicture(db, missing[next], &e);

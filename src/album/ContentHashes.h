@@ -1,10 +1,11 @@
 #pragma once
 // Pictures found by their bytes: the SHA-256 of every stored picture, kept in a table of its own
 // beside Pictures (ContentHashes: ID = the record's row id, Sha256), so Pictures keeps its fields
-// and the hashes live, encrypted or not, in the one album file. AlbumDb keeps a row's hash in step
-// whenever its picture is stored, replaced or deleted. Rows without one (stored by an earlier
-// build, or rebuilt by a repair) are hashed when the hashes are first needed: hashing a large
-// album reads every picture, which no one should wait for on a plain open.
+// and the hashes live, encrypted or not, in the one album file. AlbumDb drops or replaces a row's
+// hash whenever its picture is replaced or deleted. Rows without one (added without a hash, stored
+// by an earlier build, rebuilt by a repair) are hashed afterwards by the window's background run
+// (HashFiller) or when the hashes are first needed: hashing a large album reads every picture,
+// which no one should wait for on an add or a plain open.
 
 #include "album/AlbumCondition.h"
 
@@ -28,11 +29,13 @@ struct ContentMatch {
     QString imageFile;
 };
 
-// Hashes the stored pictures of every record that has no hash yet, committing now and then;
-// stop is asked between records. hashed, when given, receives the number of records hashed.
-// CannotWrite for an album opened read-only.
+// Hashes the stored pictures of every record that has no hash yet, committing after at most
+// commitEveryMs of hashing (a background run keeps it short, as other writers wait meanwhile);
+// stop is asked between records. Each hash is made and stored in the transaction that reads the
+// picture, so it always matches the stored bytes. hashed, when given, receives the number of
+// records hashed. CannotWrite for an album opened read-only.
 AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed = nullptr,
-                              const std::function<bool()>& stop = {});
+                              const std::function<bool()>& stop = {}, int commitEveryMs = 2000);
 
 // The record (of the lowest row id) whose stored picture has the hash sha256.
 std::optional<ContentMatch> FindByContent(AlbumDb& album, const QByteArray& sha256,

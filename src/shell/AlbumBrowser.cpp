@@ -17,6 +17,7 @@
 #include "platform/jobs/BackgroundJob.h"
 #include "platform/player/VideoControl.h"
 #include "platform/prompt/PromptService.h"
+#include "shell/HashFiller.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -87,6 +88,7 @@ void AlbumBrowser::releaseMedia() {
 }
 
 void AlbumBrowser::closeAlbum() {
+    m_hashFiller.reset();
     releaseMedia();
     m_recordset.reset();
     m_album.reset();
@@ -231,6 +233,7 @@ void AlbumBrowser::reloadRecords() {
 
 void AlbumBrowser::adoptAlbum(std::unique_ptr<AlbumDb> album,
                               std::unique_ptr<AlbumRecordset> records) {
+    m_hashFiller.reset();
     releaseMedia();
     m_recordset.reset();
     m_album = std::move(album);
@@ -238,6 +241,10 @@ void AlbumBrowser::adoptAlbum(std::unique_ptr<AlbumDb> album,
     m_open = OpenAlbumState{};
     m_open.OpenAlbumPath = m_opening->path;
     m_open.AlbumPassword = m_opening->password;
+    // Records added without a content hash (and those of a run cut short) get theirs now.
+    if (!m_album->isReadOnly() && m_album->hasContentHashes())
+        m_hashFiller = std::make_unique<HashFiller>(HashFiller::Kind::Content, m_open.OpenAlbumPath,
+                                                    m_open.AlbumPassword);
     runSort(m_settings.get(key::SortBy), true, true, std::move(records));
     rememberRecentAlbum(m_opening->path);
     emit captionChanged();

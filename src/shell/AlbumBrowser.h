@@ -19,6 +19,7 @@
 namespace q32 {
 
 class AlbumMedia;
+class HashFiller;
 class PromptService;
 class Settings;
 class VideoControl;
@@ -167,6 +168,8 @@ private:
     VideoControl* m_player = nullptr;
     std::unique_ptr<AlbumDb> m_album;
     std::shared_ptr<AlbumMedia> m_source; // reads m_album: declared after it, so it goes first
+    // Hashes the records added without one; stopped before the album is let go of.
+    std::unique_ptr<HashFiller> m_hashFiller;
     std::unique_ptr<AlbumRecordset> m_recordset;
     RecordMedia m_media;
     std::unique_ptr<Opening> m_opening;

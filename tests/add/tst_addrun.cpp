@@ -23,8 +23,9 @@ using namespace q32;
 
 namespace {
 
-// Every stored row of the album by name, read through a connection of its own. Rows whose kept
-// content hash is not the SHA-256 of their bytes are named in wrongHashes.
+// Every stored row of the album by name, read through a connection of its own. Rows that keep a
+// content hash other than the SHA-256 of their bytes are named in wrongHashes (a row may have
+// none yet: the add leaves them to the background run).
 QHash<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHashes = nullptr) {
     QHash<QString, QByteArray> rows;
     auto reader = AlbumDb::open(album, {true, {}}, nullptr);
@@ -36,7 +37,7 @@ QHash<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHa
     while (st.step() == SQLITE_ROW) {
         const QByteArray bytes = reader->readBytes(st.int64(0), PictureField::Image);
         rows.insert(st.text(1), bytes);
-        if (wrongHashes &&
+        if (wrongHashes && !st.blob(2).isEmpty() &&
             st.blob(2) != QCryptographicHash::hash(bytes, QCryptographicHash::Sha256))
             *wrongHashes << st.text(1);
     }

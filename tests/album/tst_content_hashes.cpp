@@ -43,10 +43,16 @@ private slots:
         const QByteArray one = randomBytes(5000, 1), two = randomBytes(70000, 2);
         QVERIFY(writeFile(path("two.bin"), two));
         qint64 a = 0, b = 0, c = 0, none = 0;
+        // Added without a hash, as an add run that does not skip duplicates stores them, and with
+        // the one made while reading ahead.
         QVERIFY(album->addRecordBytes(makeRecord("a.jpg"), one, &a).ok());
         QVERIFY(album->addRecord(makeRecord("b.jpg"), path("two.bin"), &b).ok());
-        QVERIFY(album->addRecordBytes(makeRecord("c.jpg"), one, &c).ok());
+        QVERIFY(album->addRecordBytes(makeRecord("c.jpg"), one, &c, sha(one)).ok());
         QVERIFY(album->addRecord(makeRecord("no picture.jpg"), {}, &none).ok());
+        QCOMPARE(keptHashes(*album).keys(), QList<qint64>({c}));
+        qint64 hashed = 0;
+        QVERIFY(FillContentHashes(*album, &hashed).ok());
+        QCOMPARE(hashed, 2);
         QMap<qint64, QByteArray> kept = keptHashes(*album);
         QCOMPARE(kept.keys(), QList<qint64>({a, b, c}));
         QCOMPARE(kept[a], sha(one));
@@ -106,6 +112,31 @@ private slots:
         QVERIFY(FillContentHashes(*album, &hashed).ok());
         QCOMPARE(hashed, 0);
         QVERIFY(album->integrityCheck().ok());
+    }
+
+    void aStoppedFillKeepsItsGroupsAndTheNextOneEndsIt() {
+        QVERIFY(AlbumDb::create(path("later.mdb"), true).ok());
+        auto album = openAlbum(path("later.mdb"));
+        QList<QByteArray> pictures;
+        for (int i = 0; i < 8; ++i) {
+            pictures << randomBytes(20000, quint32(100 + i));
+            QVERIFY(album->addRecordBytes(makeRecord("p.jpg"), pictures.last()).ok());
+        }
+        // Groups of one record; stop is asked before each record and after each commit, and
+        // says yes after the third group: three kept, each right.
+        int asked = 0;
+        qint64 hashed = 0;
+        const AlbumStatus stopped = FillContentHashes(
+            *album, &hashed, [&asked] { return ++asked > 5; }, 0);
+        QCOMPARE(stopped.condition, AlbumCondition::Cancelled);
+        QCOMPARE(hashed, 3);
+        QCOMPARE(keptHashes(*album).size(), 3);
+        QVERIFY(FillContentHashes(*album, &hashed).ok());
+        QCOMPARE(hashed, 5);
+        const QMap<qint64, QByteArray> kept = keptHashes(*album);
+        QCOMPARE(kept.size(), 8);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(kept.value(i + 1), sha(pictures[i]));
     }
 };
 

@@ -25,6 +25,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -448,6 +449,32 @@ private slots:
         QVERIFY(!progress());
         QCOMPARE(run.main.grid()->model()->rowCount(), 3); // the three a's
         QCOMPARE(run.record().CurrentImageFile, current);
+    }
+
+    // Records added without content hashes get them in the background once the album is open,
+    // each the SHA-256 of the stored picture.
+    void contentHashesAreMadeInTheBackground() {
+        QVERIFY(test::MakePhoto(path("h1.jpg"), 71));
+        QVERIFY(test::MakePhoto(path("h2.jpg"), 72));
+        const QString p =
+            test::MakeAlbum(path("unhashed.mdb"), {{"h1.jpg", "", "", path("h1.jpg")},
+                                                   {"h2.jpg", "", "", path("h2.jpg")}});
+        const auto kept = [&p] {
+            QMap<qint64, QByteArray> hashes;
+            auto reader = AlbumDb::open(p, {true, {}}, nullptr);
+            sqlite::Statement st =
+                reader->connection().prepare("SELECT ID, Sha256 FROM ContentHashes");
+            while (st.step() == SQLITE_ROW)
+                hashes.insert(st.int64(0), st.blob(1));
+            return hashes;
+        };
+        QVERIFY(kept().isEmpty());
+        Run run;
+        QVERIFY(run.open(p));
+        const auto sha = [this](const char* name) {
+            return QCryptographicHash::hash(test::readFile(path(name)), QCryptographicHash::Sha256);
+        };
+        QTRY_COMPARE(kept(), (QMap<qint64, QByteArray>{{1, sha("h1.jpg")}, {2, sha("h2.jpg")}}));
     }
 
     // File > Export Web Gallery: off with a tip while no album is open; its window writes the

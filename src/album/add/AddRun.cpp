@@ -57,7 +57,9 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     prepare.inMemoryLimit = m_options.inMemoryLimit;
     prepare.dateTaken = m_options.dateTaken;
     prepare.decodeThumbnail = m_options.decodeThumbnails;
-    prepare.contentHash = m_album.hasContentHashes();
+    // Only skipping duplicates needs the hashes now; the others are made afterwards, in the
+    // background (HashFiller), so the run stores at full speed.
+    prepare.contentHash = m_options.skipDuplicates && m_album.hasContentHashes();
     // The naming questions come between reading a file and storing it: nothing to read ahead.
     ReadAhead ahead(files, prepare, m_options.askNames ? 0 : m_options.readAhead);
 

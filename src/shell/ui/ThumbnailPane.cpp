@@ -104,7 +104,8 @@ void ThumbnailPane::fillPictureHashes() {
     m_hashes.reset();
     m_hashedAlbum = path;
     if (!path.isEmpty())
-        m_hashes = std::make_unique<PictureHashFiller>(path, m_browser.albumState().AlbumPassword);
+        m_hashes = std::make_unique<HashFiller>(HashFiller::Kind::Picture, path,
+                                                m_browser.albumState().AlbumPassword);
 }
 
 void ThumbnailPane::restore() {

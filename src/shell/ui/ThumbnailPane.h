@@ -6,7 +6,7 @@
 // settings (section "Options", value "ThumbnailView"). While it is on, the records that lack a
 // thumbnail or a picture hash get them in the background.
 
-#include "shell/PictureHashFiller.h"
+#include "shell/HashFiller.h"
 
 #include <QObject>
 #include <QPointer>
@@ -60,7 +60,7 @@ private:
     QListView* m_view = nullptr;
     QPointer<QTableView> m_grid;
     bool m_on = false;
-    std::unique_ptr<PictureHashFiller> m_hashes;
+    std::unique_ptr<HashFiller> m_hashes;
     QString m_hashedAlbum; // the album m_hashes works on
 };
 
