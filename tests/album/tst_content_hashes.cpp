@@ -8,6 +8,9 @@
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace q32;
 using namespace q32::test;
@@ -114,7 +117,7 @@ private slots:
         QVERIFY(album->integrityCheck().ok());
     }
 
-    void aStoppedFillKeepsItsGroupsAndTheNextOneEndsIt() {
+    void aStoppedOrKilledFillKeepsItsGroupsAndTheNextOneEndsIt() {
         QVERIFY(AlbumDb::create(path("later.mdb"), true).ok());
         auto album = openAlbum(path("later.mdb"));
         QList<QByteArray> pictures;
@@ -131,12 +134,35 @@ private slots:
         QCOMPARE(stopped.condition, AlbumCondition::Cancelled);
         QCOMPARE(hashed, 3);
         QCOMPARE(keptHashes(*album).size(), 3);
+        // Killed inside a group, two records hashed and written but not committed: the group is
+        // rolled back, the three kept before stay, and the next fill ends the work.
+        album.reset();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            auto child = openAlbum(path("later.mdb"));
+            int childAsked = 0;
+            FillContentHashes(
+                *child, nullptr,
+                [&childAsked] {
+                    if (++childAsked == 3) // before the third record of the one group
+                        raise(SIGKILL);
+                    return false;
+                },
+                60000);
+            _exit(1);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        album = openAlbum(path("later.mdb"));
+        QCOMPARE(keptHashes(*album).size(), 3);
         QVERIFY(FillContentHashes(*album, &hashed).ok());
         QCOMPARE(hashed, 5);
         const QMap<qint64, QByteArray> kept = keptHashes(*album);
         QCOMPARE(kept.size(), 8);
         for (int i = 0; i < 8; ++i)
             QCOMPARE(kept.value(i + 1), sha(pictures[i]));
+        QVERIFY(album->integrityCheck().ok());
     }
 };
 
