@@ -10,6 +10,7 @@
 #include "ScriptedPromptService.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumThumbnails.h"
+#include "album/ContentHashes.h"
 #include "album/thumbnails/ThumbnailModel.h"
 #include "common/ProgramState.h"
 #include "common/Settings.h"
@@ -116,6 +117,9 @@ int main(int argc, char** argv) {
             StoreThumbnail(*db, id, thumbnail);
         }
         tx.commit();
+        // Hashed, as the program's background run leaves an album, so that run does not compete
+        // with what is measured.
+        FillContentHashes(*db);
     }
 
     QList<double> gridOpen, thumbOpen, thumbAfterOpen;
