@@ -21,9 +21,6 @@ public:
     HashFiller(const HashFiller&) = delete;
     HashFiller& operator=(const HashFiller&) = delete;
 
-    // True once every record is hashed, or nothing could be done.
-    bool finished() const { return !m_job.isRunning(); }
-
 private:
     BackgroundJob m_job;
 };
