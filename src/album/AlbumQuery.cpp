@@ -21,6 +21,9 @@ QString orderBy(const QStringList& leading, const QString& direction, bool skipD
     return QStringLiteral("ORDER BY ") + terms.join(QStringLiteral(", "));
 }
 
+const QLatin1String kRowColumns("SELECT rowid, Date, SoundType, ImageFile, ImageFormat, "
+                                "ImageProperties, Keywords, Description FROM Pictures ");
+
 } // namespace
 
 QString AlbumQuery::text() const {
@@ -62,9 +65,7 @@ QString AlbumQuery::indexHint(const OrderIndexes& indexes) const {
 }
 
 QString AlbumQuery::rowsSql(const OrderIndexes& indexes) const {
-    return QStringLiteral("SELECT rowid, Date, SoundType, ImageFile, ImageFormat, ImageProperties, "
-                          "Keywords, Description FROM Pictures ") +
-           indexHint(indexes) + clauses();
+    return kRowColumns + indexHint(indexes) + clauses();
 }
 
 QString AlbumQuery::idsSql(const OrderIndexes& indexes) const {
@@ -73,6 +74,23 @@ QString AlbumQuery::idsSql(const OrderIndexes& indexes) const {
 
 QString AlbumQuery::blockSql(const OrderIndexes& indexes) const {
     return rowsSql(indexes) + QStringLiteral(" LIMIT ?1 OFFSET ?2");
+}
+
+int AlbumQuery::leadingText() const {
+    return order == 2 || order == 3 ? 2 : order == 4 || order == 5 ? 3 : 0;
+}
+
+QString AlbumQuery::seekSql(const OrderIndexes& indexes, bool nullLead) const {
+    const QString lead = order == 2 || order == 3   ? QStringLiteral("q32_sortkey1(ImageFile)")
+                         : order == 4 || order == 5 ? QStringLiteral("q32_sortkey1(ImageFormat)")
+                                                    : QStringLiteral("Date");
+    const QString bound =
+        lead == u"Date" ? QStringLiteral("?1") : QStringLiteral("q32_sortkey1(?1)");
+    const QString where =
+        nullLead ? lead + QStringLiteral(" IS NULL ")
+                 : lead + (order % 2 == 0 ? QStringLiteral(" >= ") : QStringLiteral(" <= ")) +
+                       bound + QLatin1Char(' ');
+    return kRowColumns + indexHint(indexes) + QStringLiteral("WHERE ") + where + clauses();
 }
 
 QString AlbumQuery::clauses() const {

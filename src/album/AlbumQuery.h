@@ -45,6 +45,13 @@ struct AlbumQuery {
     // For those: the row ids alone, and a block of rows (?1 rows from position ?2).
     QString idsSql(const OrderIndexes& indexes) const;
     QString blockSql(const OrderIndexes& indexes) const;
+    // For those too: the rows from the first whose leading sort term equals that of the texts
+    // bound to ?1 (a Date, ImageFile or ImageFormat as the order leads with), so that a block is
+    // entered through the index instead of counted from the top. With nullLead the rows whose
+    // leading term is Null, which a descending order puts last.
+    QString seekSql(const OrderIndexes& indexes, bool nullLead) const;
+    // Which of the row texts (in rowsSql's order, Date = 0) the order leads with.
+    int leadingText() const;
 
 private:
     QString indexHint(const OrderIndexes& indexes) const;

@@ -2,6 +2,10 @@
 
 #include "album/AlbumEngine.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
+#include <limits>
+
 namespace q32 {
 
 AlbumRecordset::AlbumRecordset(AlbumDb& album, const AlbumQuery& query)
@@ -9,14 +13,26 @@ AlbumRecordset::AlbumRecordset(AlbumDb& album, const AlbumQuery& query)
     requery();
 }
 
+namespace {
+
+// Ids read with the count when a large album opens: the first screens and their neighbours.
+constexpr qint64 kFirstIds = 4096;
+// Rows sharing the leading sort term with a known row that are stepped over to reach it before a
+// block is read by counting from the top instead.
+constexpr int kMostStepped = 20000;
+
+} // namespace
+
 AlbumStatus AlbumRecordset::requery() {
     const qint64 keep = currentRowId();
+    m_idReader = {};
     m_ids.clear();
     m_text.clear();
     m_spans.clear();
     m_slots.clear();
     m_positions.clear();
     m_pos = -1;
+    m_count = 0;
     m_stamp = m_album.changeStamp();
     sqlite::Error e;
     const OrderIndexes& indexes = m_album.orderIndexes();
@@ -36,15 +52,28 @@ AlbumStatus AlbumRecordset::requery() {
             m_slots.push_back(kNotLoaded);
             cache(qint64(m_ids.size()) - 1, *r);
         }
+        m_count = qint64(m_ids.size());
     } else if (m_query.streamsFromIndex(indexes)) {
-        // Only the ids now; each screen's texts are read when it is shown.
-        sqlite::Statement st = m_album.connection().prepare(m_query.idsSql(indexes), &e);
-        int rc = SQLITE_DONE;
-        while (e.ok() && (rc = st.step()) == SQLITE_ROW)
-            m_ids.push_back(st.int64(0));
-        if (e.ok() && rc != SQLITE_DONE)
+        // The first ids, then the count while the reader keeps the album as it read them; each
+        // screen's texts are read when it is shown.
+        m_idReader = m_album.connection().prepare(m_query.idsSql(indexes), &e);
+        if (e.ok()) {
+            m_count = std::numeric_limits<qint64>::max();
+            readIdsTo(kFirstIds - 1);
             e = m_album.connection().lastError();
-        m_slots.assign(m_ids.size(), kNotLoaded);
+            if (e.ok() && !idsComplete()) {
+                sqlite::Statement count = m_album.connection().prepare(
+                    QStringLiteral("SELECT count(*) FROM Pictures"), &e);
+                if (e.ok() && count.step() == SQLITE_ROW)
+                    m_count = count.int64(0);
+                else if (e.ok())
+                    e = m_album.connection().lastError();
+            }
+            if (idsComplete())
+                m_count = qint64(m_ids.size());
+        }
+        if (e.ok())
+            m_slots.assign(size_t(m_count), kNotLoaded);
     } else {
         sqlite::Statement st = m_album.connection().prepare(m_query.rowsSql(indexes), &e);
         if (e.ok()) {
@@ -66,23 +95,53 @@ AlbumStatus AlbumRecordset::requery() {
             if (rc != SQLITE_DONE)
                 e = m_album.connection().lastError();
         }
+        m_count = qint64(m_ids.size());
     }
     m_status = engine::fromSqlite(e);
     if (!m_status.ok()) {
+        m_idReader = {};
         m_ids.clear();
         m_text.clear();
         m_spans.clear();
         m_slots.clear();
+        m_count = 0;
     }
-    if (!m_ids.empty()) {
+    if (m_count > 0) {
         const qint64 at = keep ? positionOf(keep) : -1;
         m_pos = at >= 0 ? at : 0;
     }
     return m_status;
 }
 
+void AlbumRecordset::readIdsTo(qint64 position) const {
+    while (m_idReader.isValid() && (position < 0 || qint64(m_ids.size()) <= position)) {
+        if (m_idReader.step() == SQLITE_ROW) {
+            m_ids.push_back(m_idReader.int64(0));
+            continue;
+        }
+        // Done (or failed: the positions left read as deleted rows). The read lock goes with it.
+        m_idReader = {};
+        if (qint64(m_ids.size()) < m_count && m_count != std::numeric_limits<qint64>::max())
+            m_ids.resize(size_t(m_count), 0);
+    }
+    // With the last id read, the reader goes at once rather than at its next step.
+    if (qint64(m_ids.size()) >= m_count)
+        m_idReader = {};
+}
+
+bool AlbumRecordset::readMoreIds(int budgetMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!idsComplete() && !clock.hasExpired(budgetMs))
+        readIdsTo(qint64(m_ids.size()) + 4095);
+    return !idsComplete();
+}
+
 qint64 AlbumRecordset::rowIdAt(qint64 position) const {
-    return position >= 0 && position < recordCount() ? m_ids[size_t(position)] : 0;
+    if (position < 0 || position >= recordCount())
+        return 0;
+    readIdsTo(position);
+    return position < qint64(m_ids.size()) ? m_ids[size_t(position)] : 0;
 }
 
 AlbumStatus AlbumRecordset::moveTo(qint64 position) {
@@ -93,6 +152,13 @@ AlbumStatus AlbumRecordset::moveTo(qint64 position) {
 }
 
 qint64 AlbumRecordset::positionOf(qint64 rowId) const {
+    if (!idsComplete()) {
+        // Mostly a row of the first screens: found without reading every id.
+        const auto at = std::find(m_ids.begin(), m_ids.end(), rowId);
+        if (at != m_ids.end())
+            return qint64(at - m_ids.begin());
+        readIdsTo(-1);
+    }
     if (m_positions.isEmpty() && !m_ids.empty()) {
         m_positions.reserve(qsizetype(m_ids.size()));
         for (size_t i = 0; i < m_ids.size(); ++i)
@@ -116,7 +182,7 @@ std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStat
             *status = {AlbumCondition::NoCurrentRecord, {}};
         return std::nullopt;
     }
-    const qint64 id = m_ids[size_t(position)];
+    const qint64 id = rowIdAt(position);
     if (m_album.changeStamp() != m_stamp)
         return m_album.record(id, status);
     ensureLoaded(position);
@@ -142,37 +208,87 @@ void AlbumRecordset::ensureLoaded(qint64 position) {
         return;
     const qint64 first = position - position % kBlock;
     const qint64 last = std::min(first + kBlock, recordCount());
-    sqlite::Error e;
-    sqlite::Statement st =
-        m_album.connection().prepare(m_query.blockSql(m_album.orderIndexes()), &e);
-    if (e.ok()) {
-        st.bind(1, kBlock);
-        st.bind(2, first);
-        sqlite3_stmt* raw = st.handle();
-        for (qint64 at = first; st.step() == SQLITE_ROW; ++at) {
-            // Rows edited here since the ids were read may have moved: place each by its id.
-            const qint64 id = st.int64(0);
-            const qint64 p = at < last && m_ids[size_t(at)] == id ? at : positionOf(id);
-            if (p < first || p >= last || m_slots[size_t(p)] != kNotLoaded)
-                continue;
-            Span* span = newSlot(p);
-            for (int c = 1; c <= kTexts; ++c) {
-                const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
-                span[c - 1] =
-                    data ? Span{qint64(m_text.size()), sqlite3_column_bytes(raw, c)} : Span{};
-                if (data)
-                    m_text.append(data, span[c - 1].length);
-            }
+    readIdsTo(last - 1);
+    if (!readBlockAfterKnownRow(first, last)) {
+        // Counted from the top of the index: the cost grows with the position.
+        sqlite::Error e;
+        sqlite::Statement st =
+            m_album.connection().prepare(m_query.blockSql(m_album.orderIndexes()), &e);
+        if (e.ok()) {
+            st.bind(1, kBlock);
+            st.bind(2, first);
+            for (qint64 at = first; st.step() == SQLITE_ROW; ++at)
+                storeBlockRow(st.handle(), at, first, last);
         }
     }
     // Whatever the block did not bring is read row by row.
     for (qint64 p = first; p < last; ++p) {
         if (m_slots[size_t(p)] != kNotLoaded)
             continue;
-        if (const auto r = m_album.record(m_ids[size_t(p)]))
+        if (const auto r = m_album.record(rowIdAt(p)))
             cache(p, *r);
         else
             newSlot(p); // unreadable: every text Null
+    }
+}
+
+bool AlbumRecordset::readBlockAfterKnownRow(qint64 first, qint64 last) {
+    // The row just before the block is known when the grid scrolls on or a list is read through.
+    qint64 known = first - 1;
+    while (known >= 0 && known >= first - kBlock && m_slots[size_t(known)] == kNotLoaded)
+        --known;
+    if (known < 0 || known < first - kBlock)
+        return false;
+    const qint64 knownId = m_ids[size_t(known)];
+    const Span lead = m_spans[size_t(m_slots[size_t(known)] + m_query.leadingText())];
+    const bool descending = m_query.order % 2 == 1;
+    const OrderIndexes& indexes = m_album.orderIndexes();
+    // Rows led by the known row's term from the first one; in a descending order those led by
+    // Null follow them. An ascending order puts Null first: with a Null lead it reads from the top.
+    QStringList passes;
+    if (lead.length >= 0)
+        passes << m_query.seekSql(indexes, false);
+    if (lead.length < 0 && !descending)
+        passes << m_query.rowsSql(indexes);
+    if (descending)
+        passes << m_query.seekSql(indexes, true);
+    bool found = false;
+    int stepped = 0;
+    qint64 at = known + 1;
+    for (const QString& sql : std::as_const(passes)) {
+        sqlite::Error e;
+        sqlite::Statement st = m_album.connection().prepare(sql, &e);
+        if (!e.ok())
+            return false;
+        if (lead.length >= 0 && sql.contains(QLatin1String("?1")))
+            st.bind(1, QString::fromUtf8(m_text.constData() + lead.start, lead.length));
+        while (at < last && st.step() == SQLITE_ROW) {
+            if (found) {
+                storeBlockRow(st.handle(), at++, known + 1, last);
+            } else if (st.int64(0) == knownId) {
+                found = true;
+            } else if (++stepped > kMostStepped) {
+                return false;
+            }
+        }
+        if (!found)
+            return false;
+    }
+    return found;
+}
+
+void AlbumRecordset::storeBlockRow(sqlite3_stmt* row, qint64 at, qint64 first, qint64 last) {
+    // Rows edited here since the ids were read may have moved: place each by its id.
+    const qint64 id = sqlite3_column_int64(row, 0);
+    const qint64 p = at < last && m_ids[size_t(at)] == id ? at : positionOf(id);
+    if (p < first || p >= last || m_slots[size_t(p)] != kNotLoaded)
+        return;
+    Span* span = newSlot(p);
+    for (int c = 1; c <= kTexts; ++c) {
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(row, c));
+        span[c - 1] = data ? Span{qint64(m_text.size()), sqlite3_column_bytes(row, c)} : Span{};
+        if (data)
+            m_text.append(data, span[c - 1].length);
     }
 }
 
@@ -224,6 +340,7 @@ void AlbumRecordset::cache(qint64 position, const PictureRecord& r) {
 AlbumStatus AlbumRecordset::updateCurrent(const PictureRecord& fields) {
     if (!hasCurrent())
         return {AlbumCondition::NoCurrentRecord, {}};
+    readIdsTo(-1); // the reader's read lock would hold up the write
     PictureRecord r = fields;
     r.rowId = currentRowId();
     const bool fresh = m_album.changeStamp() == m_stamp;
@@ -239,6 +356,7 @@ AlbumStatus AlbumRecordset::updateCurrentWithFile(const PictureRecord& fields, P
                                                   const QString& filePath) {
     if (!hasCurrent())
         return {AlbumCondition::NoCurrentRecord, {}};
+    readIdsTo(-1);
     PictureRecord r = fields;
     r.rowId = currentRowId();
     const bool fresh = m_album.changeStamp() == m_stamp;
@@ -260,6 +378,7 @@ AlbumStatus AlbumRecordset::updateCurrentWithFile(const PictureRecord& fields, P
 AlbumStatus AlbumRecordset::deleteCurrent() {
     if (!hasCurrent())
         return {AlbumCondition::NoCurrentRecord, {}};
+    readIdsTo(-1);
     const bool fresh = m_album.changeStamp() == m_stamp;
     const AlbumStatus s = m_album.deleteRecord(currentRowId());
     if (!s.ok())
@@ -268,6 +387,7 @@ AlbumStatus AlbumRecordset::deleteCurrent() {
         m_stamp = m_album.changeStamp();
     m_ids.erase(m_ids.begin() + m_pos);
     m_slots.erase(m_slots.begin() + m_pos);
+    --m_count;
     m_positions.clear();
     if (m_pos >= recordCount())
         m_pos = recordCount() - 1;

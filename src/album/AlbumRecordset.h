@@ -3,6 +3,10 @@
 // fields in one pass (from the text index, never the pictures), held compactly as UTF-8; media
 // are read only through AlbumDb. After a change the recordset did not make itself, a row's text
 // is read again from the album.
+//
+// In the orders that come sorted out of an index, only the row count and the first ids are read
+// at once; the other ids follow when a position needs them or readMoreIds() is given time, so a
+// large album shows its first screen without waiting for all of them.
 
 #include "album/AlbumDb.h"
 #include "album/AlbumQuery.h"
@@ -24,11 +28,14 @@ public:
     AlbumDb& album() const { return m_album; }
     const AlbumQuery& query() const { return m_query; }
 
-    qint64 recordCount() const { return qint64(m_ids.size()); }
+    qint64 recordCount() const { return m_count; }
+    // Reads further ids for about budgetMs; false once every id is read.
+    bool readMoreIds(int budgetMs);
+    bool idsComplete() const { return !m_idReader.isValid(); }
     // 0-based position of the current row; -1 when there is none.
     qint64 position() const { return m_pos; }
     bool hasCurrent() const { return m_pos >= 0 && m_pos < recordCount(); }
-    qint64 currentRowId() const { return hasCurrent() ? m_ids[size_t(m_pos)] : 0; }
+    qint64 currentRowId() const { return rowIdAt(m_pos); }
     qint64 rowIdAt(qint64 position) const;
 
     // NoCurrentRecord when the move lands outside the rows.
@@ -62,7 +69,13 @@ private:
         qint64 start = 0;
         int length = -1; // -1: Null
     };
+    // Reads the order's ids up to position (all with -1).
+    void readIdsTo(qint64 position) const;
     void ensureLoaded(qint64 position);
+    // Reads the texts of the block [first, last) from the index, entering it at the nearest row
+    // before it whose texts are here; false when there is none or the rows have moved.
+    bool readBlockAfterKnownRow(qint64 first, qint64 last);
+    void storeBlockRow(sqlite3_stmt* row, qint64 at, qint64 first, qint64 last);
     // Makes room for a row's texts (all Null) and points the row at it.
     Span* newSlot(qint64 position);
     PictureRecord cached(qint64 position) const;
@@ -72,7 +85,11 @@ private:
     AlbumDb& m_album;
     AlbumQuery m_query;
     AlbumStatus m_status;
-    std::vector<qint64> m_ids;
+    qint64 m_count = 0;
+    // The ids read so far, and the statement that reads the rest (while open, it keeps the
+    // album's read lock, so it is read to the end before the recordset writes).
+    mutable std::vector<qint64> m_ids;
+    mutable sqlite::Statement m_idReader;
     QByteArray m_text;           // every text read, back to back
     std::vector<Span> m_spans;   // kTexts per row read
     std::vector<qint32> m_slots; // per row: its first span, or kNotLoaded

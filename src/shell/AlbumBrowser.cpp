@@ -76,7 +76,13 @@ QString AlbumBrowser::sortToolTip(int order, const QString& keywords, const QStr
 
 AlbumBrowser::AlbumBrowser(PlaybackState& playback, Settings& settings, PromptService& prompts,
                            QObject* parent)
-    : QObject(parent), m_playback(playback), m_settings(settings), m_prompts(prompts) {}
+    : QObject(parent), m_playback(playback), m_settings(settings), m_prompts(prompts) {
+    m_idReading.setSingleShot(true);
+    connect(&m_idReading, &QTimer::timeout, this, [this] {
+        if (m_recordset && m_recordset->readMoreIds(8))
+            m_idReading.start();
+    });
+}
 
 AlbumBrowser::~AlbumBrowser() = default;
 
@@ -325,6 +331,8 @@ qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitl
                                std::unique_ptr<AlbumRecordset> ready) {
     emit previewHidden();
     m_recordset = ready ? std::move(ready) : std::make_unique<AlbumRecordset>(*m_album, query);
+    if (!m_recordset->idsComplete())
+        m_idReading.start(0);
     emit recordsetReset();
     if (!m_recordset->status().ok()) {
         m_prompts.beep();

@@ -13,6 +13,7 @@
 #include "shell/records/ToolStates.h"
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -171,6 +172,8 @@ private:
     // Hashes the records added without one; stopped before the album is let go of.
     std::unique_ptr<HashFiller> m_hashFiller;
     std::unique_ptr<AlbumRecordset> m_recordset;
+    // Reads the rest of a large order's ids between events, a few milliseconds at a time.
+    QTimer m_idReading;
     RecordMedia m_media;
     std::unique_ptr<Opening> m_opening;
     OpenAlbumState m_open;

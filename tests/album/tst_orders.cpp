@@ -117,6 +117,78 @@ private slots:
         QVERIFY(album->integrityCheck().ok());
     }
 
+    // A large album's order reads its ids as positions need them, and each block of texts from
+    // the row before it: read on, read backwards and jumped into, every position holds the same
+    // row with its own texts, sorted, Null leading terms included.
+    void largeOrdersReadTheSameRowsWhicheverWayTheyAreRead() {
+        const QString file = path("large.mdb");
+        QVERIFY(AlbumDb::create(file, true).ok());
+        auto album = AlbumDb::open(file, {}, nullptr);
+        constexpr int kRows = 5000;
+        {
+            sqlite::Transaction tx(album->connection());
+            for (int i = 0; i < kRows; ++i) {
+                // Few dates and formats, so that many rows share a leading term; some Null.
+                PictureRecord r = makeRecord(QStringLiteral("P%1.jpg").arg((i * 7919) % kRows),
+                                             i % 5 ? QDate(2020, 1, 1).addDays(i % 7) : QDate());
+                r.imageFormat = i % 11 == 0 ? QString() : QStringLiteral("%1 F").arg(i % 3);
+                r.keywords = QString::number(i);
+                QVERIFY(album->addRecord(r).ok());
+            }
+            QVERIFY(tx.commit().ok());
+        }
+        for (int order = 0; order < 6; ++order) {
+            AlbumRecordset ahead(*album, {order, {}, {}});
+            QCOMPARE(ahead.recordCount(), kRows);
+            QVERIFY2(!ahead.idsComplete(), "the ids were all read before the first screen");
+            QList<qint64> ids;
+            QList<QString> texts;
+            for (qint64 p = 0; p < kRows; ++p) {
+                const auto r = ahead.recordAt(p);
+                QVERIFY(r);
+                QCOMPARE(r->rowId, ahead.rowIdAt(p));
+                ids << r->rowId;
+                texts << r->imageFile + '|' + r->keywords;
+            }
+            QVERIFY(ahead.idsComplete());
+            QCOMPARE(QSet<qint64>(ids.begin(), ids.end()).size(), kRows);
+            // Sorted by the leading term; Null first going up, last going down.
+            const bool up = order % 2 == 0;
+            auto lead = [&](qint64 id) {
+                const auto r = album->record(id);
+                const QString text = order < 2   ? r->date.toString(Qt::ISODate)
+                                     : order < 4 ? r->imageFile
+                                                 : r->imageFormat;
+                return text.isNull() ? std::optional<QByteArray>() : NameSortKey(text);
+            };
+            for (int p = 1; p < kRows; ++p) {
+                const auto before = lead(ids[p - 1]), here = lead(ids[p]);
+                QVERIFY2(up ? before <= here : (here <= before || !here),
+                         qPrintable(QStringLiteral("order %1 at %2").arg(order).arg(p)));
+            }
+            // Backwards, each block is counted from the top; jumps land in the middle of one.
+            AlbumRecordset back(*album, {order, {}, {}});
+            for (qint64 p = kRows - 1; p >= 0; p -= 97) {
+                const auto r = back.recordAt(p);
+                QCOMPARE(r->rowId, ids[p]);
+                QCOMPARE(r->imageFile + '|' + r->keywords, texts[p]);
+            }
+            for (const qint64 p : {4500, 4563, 4564, 4700, 100}) {
+                const auto r = back.recordAt(p);
+                QCOMPARE(r->rowId, ids[p]);
+                QCOMPARE(r->imageFile + '|' + r->keywords, texts[p]);
+            }
+        }
+        // Read in idle time to the end, the album's read lock goes: another connection writes.
+        AlbumRecordset idle(*album, {0, {}, {}});
+        while (idle.readMoreIds(5)) {
+        }
+        QCOMPARE(idle.rowIdAt(kRows - 1) != 0, true);
+        auto other = AlbumDb::open(file, {}, nullptr);
+        other->setBusyTimeout(0);
+        QVERIFY(other->addRecord(makeRecord("after.jpg")).ok());
+    }
+
     void keysOfAnotherVersionAreRebuilt() {
         const QString file = path("stale.mdb");
         QVERIFY(AlbumDb::create(file, true).ok());
