@@ -5,6 +5,7 @@
 // Usage: bench_thumbnails [WORK_FOLDER]
 
 #include "BenchFigures.h"
+#include "BenchWindow.h"
 #include "BenchWork.h"
 #include "MainWindowRun.h"
 #include "ScriptedPromptService.h"
@@ -32,50 +33,8 @@
 
 using namespace q32;
 using bench::Median;
+using bench::Window;
 using bench::Worst;
-
-namespace {
-
-struct Window {
-    ProgramState state;
-    test::ScriptedPromptService prompts;
-    Settings settings;
-    MainWindow main;
-    explicit Window(const QString& ini)
-        : settings(ini, &prompts), main(state, settings, prompts, {}) {
-        state.paths.AppDir = QString::fromLocal8Bit(qgetenv("QUILLON32_HOME"));
-        main.resize(1100, 720);
-        main.show();
-        QCoreApplication::processEvents();
-    }
-};
-
-QList<int> visibleRows(QListView* view) {
-    QList<int> rows;
-    const QModelIndex first = view->indexAt(QPoint(8, 8));
-    for (int row = std::max(0, first.row()); row < view->model()->rowCount(); ++row) {
-        const QRect r = view->visualRect(view->model()->index(row, 0));
-        if (r.top() > view->viewport()->height())
-            break;
-        if (r.intersects(view->viewport()->rect()))
-            rows << row;
-    }
-    return rows;
-}
-
-// Lets the window run until every thumbnail on screen is there, then paints it.
-void waitForScreen(ThumbnailPane& pane) {
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        const QList<int> rows = visibleRows(pane.view());
-        if (!rows.isEmpty() &&
-            std::all_of(rows.begin(), rows.end(), [&](int r) { return pane.model().isReady(r); }))
-            break;
-    }
-    pane.view()->viewport()->repaint();
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -152,7 +111,7 @@ int main(int argc, char** argv) {
             t.start();
             test::OpenAlbum(w.main.browser(), large);
             const double opened = t.nsecsElapsed() / 1e6;
-            waitForScreen(pane);
+            bench::WaitForScreen(pane);
             thumbOpen << t.nsecsElapsed() / 1e6;
             thumbAfterOpen << thumbOpen.last() - opened;
             QScrollBar* bar = pane.view()->verticalScrollBar();
@@ -162,7 +121,7 @@ int main(int argc, char** argv) {
                 bar->setValue(bar->value() + bar->pageStep());
                 pane.view()->viewport()->repaint();
                 thumbFrames << f.nsecsElapsed() / 1e6;
-                waitForScreen(pane);
+                bench::WaitForScreen(pane);
                 thumbPages << f.nsecsElapsed() / 1e6;
             }
         }
