@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <limits>
+#include <numeric>
 
 namespace q32 {
 
@@ -159,12 +160,28 @@ qint64 AlbumRecordset::positionOf(qint64 rowId) const {
             return qint64(at - m_ids.begin());
         readIdsTo(-1);
     }
-    if (m_positions.isEmpty() && !m_ids.empty()) {
-        m_positions.reserve(qsizetype(m_ids.size()));
-        for (size_t i = 0; i < m_ids.size(); ++i)
-            m_positions.insert(m_ids[i], qint64(i));
+    if (m_positions.empty() && !m_ids.empty()) {
+        // Row ids are mostly dense: a position for every id up to the largest takes 4 bytes a
+        // row where a hash would take over 40; with ids far apart, positions sorted by id.
+        const qint64 largest = *std::max_element(m_ids.begin(), m_ids.end());
+        m_denseIds = largest <= 4 * qint64(m_ids.size()) + 4096;
+        if (m_denseIds) {
+            m_positions.assign(size_t(largest) + 1, -1);
+            for (size_t i = 0; i < m_ids.size(); ++i)
+                if (m_ids[i] > 0)
+                    m_positions[size_t(m_ids[i])] = qint32(i);
+        } else {
+            m_positions.resize(m_ids.size());
+            std::iota(m_positions.begin(), m_positions.end(), 0);
+            std::sort(m_positions.begin(), m_positions.end(),
+                      [&](qint32 a, qint32 b) { return m_ids[size_t(a)] < m_ids[size_t(b)]; });
+        }
     }
-    return m_positions.value(rowId, -1);
+    if (m_denseIds)
+        return rowId > 0 && rowId < qint64(m_positions.size()) ? m_positions[size_t(rowId)] : -1;
+    const auto at = std::lower_bound(m_positions.begin(), m_positions.end(), rowId,
+                                     [&](qint32 p, qint64 id) { return m_ids[size_t(p)] < id; });
+    return at != m_positions.end() && m_ids[size_t(*at)] == rowId ? *at : -1;
 }
 
 AlbumStatus AlbumRecordset::findRowId(qint64 rowId) {

@@ -11,7 +11,6 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumQuery.h"
 
-#include <QHash>
 #include <string>
 #include <vector>
 
@@ -94,7 +93,9 @@ private:
     std::vector<Span> m_spans;   // kTexts per row read
     std::vector<qint32> m_slots; // per row: its first span, or kNotLoaded
     std::pair<qint64, qint64> m_stamp{-1, -1};
-    mutable QHash<qint64, qint64> m_positions; // built on the first find
+    // Built on the first find: each id's position, or the positions in the order of their ids.
+    mutable std::vector<qint32> m_positions;
+    mutable bool m_denseIds = false;
     qint64 m_pos = -1;
 };
 

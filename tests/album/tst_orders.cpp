@@ -187,6 +187,21 @@ private slots:
         auto other = AlbumDb::open(file, {}, nullptr);
         other->setBusyTimeout(0);
         QVERIFY(other->addRecord(makeRecord("after.jpg")).ok());
+        other.reset();
+
+        // Rows are found by id, dense ids or ids far apart.
+        for (const bool farApart : {false, true}) {
+            if (farApart)
+                QVERIFY(
+                    album->connection()
+                        .exec("UPDATE Pictures SET rowid = rowid + 100000000 WHERE rowid % 2 = 0")
+                        .ok());
+            AlbumRecordset rows(*album, {1, {}, {}});
+            for (qint64 p = rows.recordCount() - 1; p >= 0; p -= 37)
+                QCOMPARE(rows.positionOf(rows.rowIdAt(p)), p);
+            QCOMPARE(rows.positionOf(50000000), -1);
+            QCOMPARE(rows.positionOf(900000000), -1);
+        }
     }
 
     void keysOfAnotherVersionAreRebuilt() {
