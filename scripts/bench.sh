@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its figures beside a reference measured in the
 # same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|thumbnails|print|export|viewer
-# |addwindow|compact|similar|gallery ...] (default: all).
+# |addwindow|compact|similar|gallery|million ...] (default: all).
 # They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +10,8 @@ bash scripts/build.sh
 build=${QUILLON_BUILD_DIR:-build}
 work=${QUILLON_BENCH_DIR:-/tmp}
 which=("$@")
-[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse thumbnails print export viewer addwindow compact similar gallery)
+[ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse thumbnails print export viewer addwindow compact similar gallery
+    million)
 for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
@@ -30,6 +31,8 @@ for b in "${which[@]}"; do
     similar) "$build/bench/similar/bench_similar" "$work" 200 ;;
     # Its album of 100,000 records is made once and kept beside the benchmark.
     gallery) "$build/bench/gallery/bench_gallery" "$build/bench/gallery/gallery-100k.mdb" 5 ;;
+    # Its album of a million records (2 GB) is made once in the work folder and kept.
+    million) "$build/bench/million/bench_million" "$work" ;;
     *) echo "unknown benchmark $b" >&2; exit 2 ;;
     esac
 done
