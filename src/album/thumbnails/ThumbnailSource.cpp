@@ -15,8 +15,9 @@
 namespace q32 {
 namespace {
 
-// A few screens of thumbnails stay decoded.
-constexpr int kCachedImages = 1500;
+// A few screens of thumbnails stay decoded (as many as the view keeps icons of: each decoded
+// thumbnail takes up to 100 KB).
+constexpr int kCachedImages = 600;
 // Made thumbnails are stored in groups: a commit costs several disk flushes.
 constexpr int kGroupRows = 24;
 constexpr int kGroupMilliseconds = 400;

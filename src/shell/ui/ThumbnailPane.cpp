@@ -50,8 +50,11 @@ ThumbnailPane::ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar
     m_view->setResizeMode(QListView::Adjust);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Every item the same size: the view lays out a million of them by arithmetic.
+    // Every item the same size: the view lays out a million of them by arithmetic, a batch at a
+    // time between events, so that the first screen shows before the last item is placed.
     m_view->setUniformItemSizes(true);
+    m_view->setLayoutMode(QListView::Batched);
+    m_view->setBatchSize(20000);
     m_view->setWordWrap(false);
     m_view->setTextElideMode(Qt::ElideMiddle);
     m_view->setIconSize(QSize(kThumbnailEdge, kThumbnailEdge));
