@@ -259,7 +259,7 @@ void storeAndExtract(QTemporaryDir& temp) {
         const double extract = extractAll(album, password, out);
         const double extractCpu = g_lastCpuMs;
         line(qPrintable(QString("extract%1").arg(tag)), mb / extract, mb / cat, "cat",
-             password.isEmpty() ? 0.7 : 0.0);
+             password.isEmpty() ? 0.7 : 1.0);
         std::printf("  processor time: store %.0f MB/s, extract %.0f MB/s of processor%s\n",
                     mb / (storeCpu / 1000), mb / (extractCpu / 1000), tag);
     }

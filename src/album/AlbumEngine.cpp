@@ -170,8 +170,12 @@ AlbumStatus openKeyed(const QString& path, int flags, const QString& password, s
     return fromSqlite(e);
 }
 
-AlbumStatus attachTarget(sqlite::Database& db, const QString& path, const QString& schema,
-                         const QString& password) {
+namespace {
+
+// password null: the key main was opened with, as the engine hands it to an attachment without
+// a KEY clause (the derived key and its salt, so no second derivation).
+AlbumStatus attach(sqlite::Database& db, const QString& path, const QString& schema,
+                   const QString* password) {
     // Connections do not create files: the new file is made empty first.
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
@@ -183,14 +187,29 @@ AlbumStatus attachTarget(sqlite::Database& db, const QString& path, const QStrin
     if (!e.ok())
         return fromSqlite(e);
     attach.bind(1, path);
-    attach.bind(2, password.isEmpty() ? QStringLiteral("") : password);
+    if (password)
+        attach.bind(2, password->isEmpty() ? QStringLiteral("") : *password);
+    else
+        attach.bindNull(2);
     e = attach.run();
     if (!e.ok())
         return fromSqlite(e);
-    e = password.isEmpty()
+    e = password && password->isEmpty()
             ? db.exec(QStringLiteral("PRAGMA %1.page_size = %2").arg(schema).arg(AlbumDb::PageSize))
             : applyCipher(db, schema, CipherFormat::Current);
     return fromSqlite(e);
+}
+
+} // namespace
+
+AlbumStatus attachTarget(sqlite::Database& db, const QString& path, const QString& schema,
+                         const QString& password) {
+    return attach(db, path, schema, &password);
+}
+
+AlbumStatus attachTargetWithMainKey(sqlite::Database& db, const QString& path,
+                                    const QString& schema) {
+    return attach(db, path, schema, nullptr);
 }
 
 bool hasTable(sqlite::Database& db, const QString& name) {

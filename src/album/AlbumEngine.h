@@ -33,6 +33,11 @@ void configure(sqlite::Database& db);
 AlbumStatus attachTarget(sqlite::Database& db, const QString& path, const QString& schema,
                          const QString& password);
 
+// The same with the key main was opened with, taken over without deriving it again (the new
+// file gets main's salt). Only for a main schema in the current format, encrypted.
+AlbumStatus attachTargetWithMainKey(sqlite::Database& db, const QString& path,
+                                    const QString& schema);
+
 // Whether the main schema has a table of that name.
 bool hasTable(sqlite::Database& db, const QString& name);
 

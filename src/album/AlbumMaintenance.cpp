@@ -9,10 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace q32 {
@@ -22,13 +27,31 @@ namespace {
 const char* const kColumns = "Date, Thumbnail, Image, SoundFile, SoundType, ImageFile, "
                              "ImageFormat, ImageProperties, Keywords, Description";
 
-// Copies the whole album on db's main schema into a new file at target with password, in the
-// current cipher format.
-AlbumStatus exportTo(sqlite::Database& db, const QString& target, const QString& password) {
+// Copies the whole album on db's main schema into a new file at target, in the current cipher
+// format: with password (empty: plain), or without one with the key main was opened with. The
+// copy is not flushed: copyInPlace() does that once it is checked.
+AlbumStatus exportTo(sqlite::Database& db, const QString& target,
+                     const std::optional<QString>& password) {
     QFile::remove(target);
-    AlbumStatus s = engine::attachTarget(db, target, QStringLiteral("target"), password);
+    AlbumStatus s = password
+                        ? engine::attachTarget(db, target, QStringLiteral("target"), *password)
+                        : engine::attachTargetWithMainKey(db, target, QStringLiteral("target"));
+    if (s.ok()) {
+        // The copy takes the album's place only when complete, checked and flushed, so until
+        // then it may be left half-written by a crash: no journal on disk, no flush per commit.
+        s = engine::fromSqlite(db.exec(QStringLiteral("PRAGMA target.journal_mode = MEMORY")));
+        if (s.ok())
+            s = engine::fromSqlite(db.exec(QStringLiteral("PRAGMA target.synchronous = OFF")));
+    }
     if (s.ok())
         s = engine::fromSqlite(db.exec(QStringLiteral("SELECT sqlcipher_export('target')")));
+    if (s.ok() && !password) {
+        // Taking main's key over is the engine's doing: a copy it left plain must not replace a
+        // protected album.
+        QFile copy(target);
+        if (!copy.open(QIODevice::ReadOnly) || copy.read(16) == QByteArray("SQLite format 3", 16))
+            s = {AlbumCondition::Unexpected, target};
+    }
     // The version of the sort keys in the order indexes travels with them.
     sqlite::Statement version = db.prepare(QStringLiteral("PRAGMA main.user_version"));
     if (s.ok() && version.isValid() && version.step() == SQLITE_ROW)
@@ -91,12 +114,96 @@ AlbumStatus checkCopy(const QString& path, const QString& password,
     return s;
 }
 
-void syncFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
+AlbumStatus syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0)
         ::close(fd);
+    if (synced)
+        return {};
+    return {error == ENOSPC || error == EDQUOT ? AlbumCondition::DiskFull
+                                               : AlbumCondition::PathAccess,
+            path};
+}
+
+// Flushes a file being written, a few dozen megabytes at a time, on a thread of its own: the disk
+// writes the copy while the engine still makes it, instead of all of it at the final flush. The
+// pages stay cached for the check that reads the copy back. The file is opened once it exists.
+class FlushBehind {
+public:
+    explicit FlushBehind(const QString& path) : m_path(QFile::encodeName(path)) {
+        m_thread = std::thread([this] { work(); });
     }
+    ~FlushBehind() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FlushBehind(const FlushBehind&) = delete;
+    FlushBehind& operator=(const FlushBehind&) = delete;
+
+private:
+    static constexpr qint64 kStep = 32 << 20;
+
+    void work() {
+        std::unique_lock lock(m_mutex);
+        qint64 flushed = 0;
+        while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_stop; })) {
+            if (m_fd < 0)
+                m_fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC);
+            struct stat st {};
+            if (m_fd < 0 || ::fstat(m_fd, &st) != 0 || st.st_size - flushed < kStep)
+                continue;
+            lock.unlock();
+            // A failure is met again, and reported, by the final flush.
+            ::fdatasync(m_fd);
+            flushed = st.st_size;
+            lock.lock();
+        }
+    }
+
+    QByteArray m_path;
+    int m_fd = -1;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+// Copies the album on db's main schema with exportTo() into a new file beside path and puts it
+// in the album's place: checked (with password) while the disk still writes it, then flushed,
+// then renamed over path. Until that rename the album is untouched; on any failure the copy is
+// removed.
+AlbumStatus copyInPlace(sqlite::Database& db, const QString& path,
+                        const std::optional<QString>& key, const QString& password,
+                        MaintenanceProgress* progress = nullptr) {
+    const QString temp = path + QStringLiteral(".q32new");
+    QFile::remove(temp);
+    AlbumStatus s;
+    {
+        const FlushBehind behind(temp);
+        {
+            const FollowCopy follow(db, temp, progress);
+            s = exportTo(db, temp, key);
+        }
+        if (s.ok())
+            s = checkCopy(temp, password, progress);
+        if (progress && progress->cancelled)
+            s = {AlbumCondition::Cancelled, path};
+    }
+    if (s.ok())
+        s = syncFile(temp);
+    if (s.ok() && !engine::atomicReplace(temp, path))
+        s = {AlbumCondition::PathAccess, path};
+    if (!s.ok())
+        QFile::remove(temp);
+    return s;
 }
 
 // Row ids reachable by a scan in one statement, up to the first error.
@@ -134,16 +241,7 @@ AlbumStatus ChangeAlbumPassword(const QString& path, const QString& oldPassword,
         return s;
     if (!oldPassword.isEmpty() && !album->isEncrypted())
         return {AlbumCondition::WrongPassword, {}};
-    const QString temp = path + QStringLiteral(".q32new");
-    s = exportTo(album->connection(), temp, newPassword);
-    album.reset();
-    if (s.ok())
-        s = checkCopy(temp, newPassword);
-    if (s.ok() && !engine::atomicReplace(temp, path))
-        s = {AlbumCondition::PathAccess, path};
-    if (!s.ok())
-        QFile::remove(temp);
-    return s;
+    return copyInPlace(album->connection(), path, newPassword, newPassword);
 }
 
 AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password) {
@@ -153,16 +251,7 @@ AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password)
     if (!s.ok() || format != engine::CipherFormat::Version3)
         return s;
     engine::configure(db);
-    const QString temp = path + QStringLiteral(".q32new");
-    s = exportTo(db, temp, password);
-    db.close();
-    if (s.ok())
-        s = checkCopy(temp, password);
-    if (s.ok() && !engine::atomicReplace(temp, path))
-        s = {AlbumCondition::PathAccess, path};
-    if (!s.ok())
-        QFile::remove(temp);
-    return s;
+    return copyInPlace(db, path, password, password);
 }
 
 QString CompactReport::message() const {
@@ -187,22 +276,30 @@ CompactReport CompactAlbumFile(const QString& path, const QString& password,
                             QFile::encodeName(r.backupPath).constData()) != 0) {
         r.status = {AlbumCondition::PathAccess, path};
     } else {
-        auto album = AlbumDb::open(r.backupPath, {false, password, false}, &r.status);
-        const QString temp = path + QStringLiteral(".q32new");
-        if (album) {
-            const FollowCopy follow(album->connection(), temp, progress);
-            r.status = exportTo(album->connection(), temp, album->isEncrypted() ? password : "");
-        }
-        album.reset();
+        // Opened by the engine alone: the album is only read, and its key is derived once, for
+        // the copy too when it is in the current format.
+        sqlite::Database db;
+        engine::CipherFormat format = engine::CipherFormat::Plain;
+        r.status = engine::openKeyed(r.backupPath, SQLITE_OPEN_READWRITE, password, db, &format);
+        if (r.status.ok() && db.isReadOnly())
+            r.status = {AlbumCondition::CannotWrite, path};
+        engine::SchemaState schema;
         if (r.status.ok())
-            r.status = checkCopy(temp, password, progress);
-        if (progress && progress->cancelled)
+            r.status = engine::verifyAlbum(db, &schema);
+        if (r.status.ok()) {
+            engine::configure(db);
+            const std::optional<QString> key =
+                format == engine::CipherFormat::Current
+                    ? std::nullopt
+                    : std::optional<QString>(format == engine::CipherFormat::Plain ? "" : password);
+            r.status = copyInPlace(db, path, key, password, progress);
+        }
+        db.close();
+        if (!r.status.ok() && progress && progress->cancelled)
             r.status = {AlbumCondition::Cancelled, path};
-        if (r.status.ok() && !engine::atomicReplace(temp, path))
-            r.status = {AlbumCondition::PathAccess, path};
         if (!r.status.ok()) {
             // The album stays where it was; the user loses nothing.
-            QFile::remove(temp);
+            QFile::remove(path + QStringLiteral(".q32new"));
             if (!linked)
                 ::rename(QFile::encodeName(r.backupPath).constData(),
                          QFile::encodeName(path).constData());
@@ -336,10 +433,12 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password,
     }
     db.close();
     if (r.status.ok()) {
-        syncFile(temp);
+        // Checked while the system still writes it out, then flushed.
         r.status = checkCopy(temp, encrypted ? password : QString(), progress);
         if (progress && progress->cancelled)
             r.status = {AlbumCondition::Cancelled, path};
+        if (r.status.ok())
+            r.status = syncFile(temp);
     }
     if (r.status.ok()) {
         const QString damaged = path + QStringLiteral(".damaged");

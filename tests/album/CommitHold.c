@@ -2,6 +2,7 @@
  * test (whose forked children use it) or preloaded into q32 with LD_PRELOAD. Q32_HOLD names
  * the point and which occurrence:
  *   journal-synced:N   after the Nth flush of a rollback journal (journal written, album not)
+ *   file-synced:N      after the Nth flush of a file that is neither a journal nor a folder
  *   journal-delete:N   before the Nth deletion of a rollback journal (album written, the
  *                      commit not yet final)
  *   reported:N         after the Nth line containing ": stored" written to standard error
@@ -14,6 +15,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 /* POSIX's way of turning dlsym's answer into a function pointer. */
@@ -59,10 +61,18 @@ static int isJournal(int fd) {
     return strcmp(target + n - 8, "-journal") == 0;
 }
 
+static int isPlainFile(int fd) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !isJournal(fd);
+}
+
 static void afterSync(int fd) {
-    const long limit = limitFor("journal-synced");
+    long limit = limitFor("journal-synced");
     if (limit > 0 && isJournal(fd) && ++count == limit)
         holdHere("journal-synced");
+    limit = limitFor("file-synced");
+    if (limit > 0 && isPlainFile(fd) && ++count == limit)
+        holdHere("file-synced");
 }
 
 int fdatasync(int fd) {
