@@ -67,9 +67,10 @@ public:
     // Do not descend into directories on another file system (used by "Scan Drive").
     void setSameFileSystem(bool on) { m_sameFileSystem = on; }
 
-    // The other entries the scan read in a folder (index -1: the scanned folder itself), so the
-    // collect step need not read it again: each is its d_type byte, its name and a NUL. Null
-    // when the folder was not read whole or the names kept would have taken too much memory.
+    // The entries that may be files (regular, links, untyped) the scan read in a folder (index
+    // -1: the scanned folder itself), so the collect step need not read it again: each is its
+    // d_type byte, its name and a NUL. Null when the folder was not read whole or keeping its
+    // names would have taken too much memory.
     struct Entries {
         const char* data = nullptr;
         size_t size = 0;
