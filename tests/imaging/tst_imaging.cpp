@@ -312,6 +312,41 @@ private slots:
                  qPrintable(QStringLiteral("%1").arg(c, 0, 16)));
     }
 
+    // A JPEG fitted into a box is decoded at a reduced size and then smoothed down: it must
+    // look like the whole picture smoothed down, turned the same way, at every reduction.
+    void fitLooksLikeTheWholePicture() {
+        const QImage picture =
+            Photo().scaled(1600, 1200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        for (const bool turned : {false, true}) {
+            const QString file = path(turned ? "fit_turned.jpg" : "fit.jpg");
+            QImageWriter w(file, "jpeg");
+            w.setQuality(95);
+            if (turned)
+                w.setTransformation(QImageIOHandler::TransformationRotate90);
+            QVERIFY(w.write(picture));
+            QImage whole;
+            QCOMPARE(LoadImage(file, whole), ImagingCondition::None);
+            QCOMPARE(whole.size(), turned ? QSize(1200, 1600) : QSize(1600, 1200));
+            // Boxes needing 1/8, 3/8, 5/8 and 6/8 of the stored size.
+            for (QSize box :
+                 {QSize(200, 150), QSize(560, 420), QSize(900, 700), QSize(1100, 825)}) {
+                if (turned)
+                    box.transpose();
+                QImage fitted;
+                QCOMPARE(LoadImage(file, fitted, LoadOptions{box, false, 0, true}),
+                         ImagingCondition::None);
+                const QImage expected = whole.scaled(
+                    FitSize(whole.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                const double difference = PixelDifference(fitted, expected);
+                QVERIFY2(difference < 2.0, qPrintable(QStringLiteral("%1 in %2x%3: %4")
+                                                          .arg(file)
+                                                          .arg(box.width())
+                                                          .arg(box.height())
+                                                          .arg(difference)));
+            }
+        }
+    }
+
     void animatedGif() {
         const QString file = path("anim.gif");
         QVERIFY(Convert({"-delay", "10", "-size", "30x20", "xc:red", "xc:blue", "xc:green", file}));

@@ -99,6 +99,84 @@ private slots:
         QVERIFY(!FilePattern(QStringLiteral("*.___")).matches(u"x.jpg"));
     }
 
+    // Names are matched as the file system holds them, without decoding plain ASCII ones: the
+    // answer must be the same as for the decoded name.
+    void patternsMatchNamesAsStored_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("expected");
+        const auto row = [](const char* tag, const QString& pattern, const QByteArray& name,
+                            bool expected) { QTest::newRow(tag) << pattern << name << expected; };
+        row("suffix, other case", "*.jpg", "A.JPG", true);
+        row("suffix, mixed case", "*.JpG", "a.jPg", true);
+        row("suffix alone is no name", "*.jpg", ".jpg", false);
+        row("shorter than suffix", "*.jpeg", "jpeg", false);
+        row("suffix in the middle", "*.jpg", "a.jpg.txt", false);
+        row("second suffix", "*.tif;*.png", "b.PNG", true);
+        row("bracket is not a letter", "*.{", "a.[", false);
+        row("at sign is not a letter", "*.`", "a.@", false);
+        row("underscore", "*._", "a._", true);
+        row("question mark", "?b.png", "AB.png", true);
+        row("question mark, one too many", "?b.png", "xAB.png", false);
+        row("star prefix", "photo*", "Photo 1.bmp", true);
+        row("star prefix, no", "photo*", "a photo", false);
+        row("every file", "*.*", "README", true);
+        row("ASCII pattern, accented name", "*.jpg", "\xc3\xa9t\xc3\xa9.JPG", true);
+        row("accented pattern, ASCII name", "*.\u00e9t\u00e9", "x.ete", false);
+        row("accented pattern and name", "*.\u00c9T\u00c9", "x.\xc3\xa9t\xc3\xa9", true);
+        row("Kelvin sign folds to k", "*.jpk", "x.jp\xe2\x84\xaa", true);
+        row("not UTF-8", "*.jpg", "bad\xff.jpg", true);
+        row("not UTF-8, other suffix", "*.png", "bad\xff.jpg", false);
+    }
+    void patternsMatchNamesAsStored() {
+        QFETCH(QString, pattern);
+        QFETCH(QByteArray, name);
+        QFETCH(bool, expected);
+        const FilePattern p(pattern);
+        QCOMPARE(p.matchesBytes(name), expected);
+        QCOMPARE(p.matches(QFile::decodeName(name)), expected);
+    }
+
+    // Collected names are sorted without decoding plain ASCII ones; the order must be Qt's:
+    // case-insensitive first, then case-sensitive.
+    void collectedNamesSortAsQtCompares() {
+        QTemporaryDir tmp;
+        const QString root = tmp.path();
+        QStringList names = {"a.jpg",      "A.jpg",      "a_.jpg", "ab.jpg", "B.jpg",  "b.jpg",
+                             "_x.jpg",     "[x.jpg",     "{x.jpg", "Zz.jpg", "zZ.jpg", "z.jpg",
+                             "\u00e9.jpg", "\u00c9.jpg", "e.jpg",  "f.jpg",  "a.JPG",  "1.jpg"};
+        makeTree(root, {"sub"}, names);
+        for (const QString& n : names)
+            QVERIFY(test::writeFile(root + "/sub/" + n, {}));
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            const int c = a.compare(b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        QCOMPARE(MatchingFiles(root, FilePattern("*.jpg")), names);
+        const SearchResult r = RunSearch({root, "*.jpg", {}, true});
+        QCOMPARE(r.files, prefixed(root, names) + prefixed(root + "/sub", names));
+    }
+
+    // Past the kept number of left-out files the rest are only counted, links followed: "b"
+    // fills the list, "c" is counted alone.
+    void leftOutFilesBeyondTheKeptNumber() {
+        QTemporaryDir tmp;
+        const QString root = tmp.path();
+        QStringList many;
+        for (int i = 0; i < kLeftOutKept - 1; ++i)
+            many.append(QString::asprintf("a/%05d.txt", i));
+        makeTree(root, {"a", "b", "c"},
+                 many + QStringList{"b/x.txt", "b/y.txt", "b/.hidden", "c/x.txt", "c/.hidden"});
+        for (const QString& folder : {root + "/b/", root + "/c/"}) {
+            QVERIFY(QFile::link(folder + "x.txt", folder + "link.txt"));
+            QVERIFY(QFile::link(folder + "missing", folder + "dangling.txt"));
+        }
+        const SearchResult r = RunSearch({root, "*.jpg", {}, true});
+        QCOMPARE(r.leftOut.size(), kLeftOutKept);
+        QCOMPARE(r.leftOut.last().path, root + "/b/.hidden");
+        QCOMPARE(r.leftOutCount, kLeftOutKept - 1 + 4 + 3);
+    }
+
     void collectListsFolderThenEachDirectory() {
         QTemporaryDir tmp;
         const QString root = tmp.path();

@@ -4,6 +4,7 @@
 // the caller sees the scan only through a ScanListener, so a window and the command-line tool can
 // share it, on the caller's thread or on a worker thread (see DirectoryScanJob).
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -66,17 +67,38 @@ public:
     // Do not descend into directories on another file system (used by "Scan Drive").
     void setSameFileSystem(bool on) { m_sameFileSystem = on; }
 
+    // The entries that may be files (regular, links, untyped) the scan read in a folder (index
+    // -1: the scanned folder itself), so the collect step need not read it again: each is its
+    // d_type byte, its name and a NUL. Null when the folder was not read whole or keeping its
+    // names would have taken too much memory.
+    struct Entries {
+        const char* data = nullptr;
+        size_t size = 0;
+    };
+    Entries entries(qint64 index) const;
+    // The scanned folder, ending in "/".
+    const QString& folder() const { return m_folder; }
+
 private:
     struct SubDir {
         QString name;
         quint32 mode = 0;
     };
-    void scanFolder(QString folder);
-    std::vector<SubDir> listSubdirectories(const QString& folder) const;
+    struct Kept {
+        size_t begin = 0;
+        size_t end = 0;
+        bool whole = false;
+    };
+    void scanFolder(QString folder, qint64 index);
+    std::vector<SubDir> listSubdirectories(const QString& folder, Kept& kept);
     void append(DirRecord record);
 
     ScanListener* m_listener = nullptr;
     std::vector<DirRecord> m_dirs;
+    QString m_folder;
+    std::vector<char> m_names; // what entries() hands out
+    std::vector<Kept> m_kept;  // per record, in step with m_dirs
+    Kept m_folderKept;
     bool m_stopped = false;
     bool m_sameFileSystem = false;
     quint64 m_device = 0;
@@ -89,11 +111,15 @@ class FilePattern {
 public:
     explicit FilePattern(const QString& text);
     bool matches(QStringView name) const;
+    // The same answer for a name as the file system holds it (UTF-8).
+    bool matchesBytes(QByteArrayView name) const;
     bool isEmpty() const { return m_patterns.isEmpty(); }
 
 private:
     QStringList m_patterns; // case-folded
     QStringList m_suffixes; // case-folded ".ext" for the common "*.ext" form, matched fast
+    QList<QByteArray> m_asciiSuffixes; // m_suffixes in bytes, when every pattern is ASCII
+    bool m_ascii = true;               // no pattern holds a non-ASCII character
 };
 
 // folder + name with exactly one "/" between them.

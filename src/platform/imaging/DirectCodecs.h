@@ -37,8 +37,9 @@ QByteArray EncodeFlashPix(const QImage& image, int bits, int kind, int quality);
 ImagingCondition WriteTiffJpeg(const QImage& image, const QString& path, int hsub, int vsub,
                                int quality);
 
-// Decodes a JPEG file. With a valid target, libjpeg scales inside the DCT to the smallest
-// size of n/8 that still covers target, and the result is then shrunk to target exactly.
+// Decodes a JPEG file. With a valid target, libjpeg scales inside the DCT to the smallest of
+// 1/8, 1/4, 1/2, 5/8 or the whole size that still covers target (the sizes it decodes fastest),
+// and the result is then shrunk to target exactly.
 // CMYK files come out as RGB; a cut-off file gives Truncated.
 ImagingCondition DecodeJpeg(const QString& path, const QSize& target, QImage& out);
 // The same for a JPEG held in memory (a camera raw file's preview).
