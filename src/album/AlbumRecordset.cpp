@@ -65,9 +65,10 @@ AlbumStatus AlbumRecordset::requery() {
             if (e.ok() && !idsComplete()) {
                 sqlite::Statement count = m_album.connection().prepare(
                     QStringLiteral("SELECT count(*) FROM Pictures"), &e);
-                if (e.ok() && count.step() == SQLITE_ROW)
+                if (e.ok() && count.step() == SQLITE_ROW) {
                     m_count = count.int64(0);
-                else if (e.ok())
+                    m_ids.reserve(size_t(m_count)); // no copy of a million ids while they grow
+                } else if (e.ok())
                     e = m_album.connection().lastError();
             }
             if (idsComplete())
