@@ -321,10 +321,16 @@ private slots:
         QVERIFY(test::OpenAlbum(run.main.browser(), p));
         ThumbnailPane& pane = run.main.thumbnails();
         QListView* view = pane.view();
+        // The view places its items a batch at a time: turned on at the last record, it shows
+        // it although that record's batch has not come yet.
+        view->setBatchSize(4);
+        run.main.moveRecord(Step::Last);
         pane.setOn(true);
         QVERIFY(view->isVisible());
         QVERIFY(!run.main.grid()->isVisible());
         QCOMPARE(view->model()->rowCount(), 31);
+        QCOMPARE(view->currentIndex().row(), 30);
+        QVERIFY(view->viewport()->rect().intersects(view->visualRect(view->currentIndex())));
 
         // The grid, the arrow buttons and the viewer move the highlight...
         run.main.selectRecord(7);

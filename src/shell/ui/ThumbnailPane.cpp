@@ -95,8 +95,15 @@ void ThumbnailPane::highlightCurrent() {
     const QModelIndex index = m_model->index(int(row - 1));
     if (m_view->currentIndex() != index)
         m_view->setCurrentIndex(index);
-    if (m_on)
-        m_view->scrollTo(index);
+    if (!m_on)
+        return;
+    if (m_view->visualRect(index).isEmpty()) {
+        // Not placed yet: its batch has not come. Place them all now to show it.
+        m_view->setLayoutMode(QListView::SinglePass);
+        m_view->doItemsLayout();
+        m_view->setLayoutMode(QListView::Batched);
+    }
+    m_view->scrollTo(index);
 }
 
 void ThumbnailPane::setOn(bool on) {
