@@ -6,10 +6,10 @@
 //
 //   build/bench/album/bench_album [work folder]
 
+#include "BenchOpen.h"
 #include "BenchWork.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
-#include "album/AlbumRecordset.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,7 +20,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -83,12 +82,6 @@ double copyEachDurable(const QString& src, const QString& dst) {
     return seconds(t);
 }
 
-double cpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
 // Processor time of the last storeAll or extractAll, for a busy machine where the clock says
 // more about the neighbours than about us.
 double g_lastCpuMs = 0;
@@ -100,7 +93,7 @@ double storeAll(const QString& album, const QString& password, const QString& sr
         ChangeAlbumPassword(album, {}, password);
     auto db = AlbumDb::open(album, {false, password}, nullptr);
     const qint64 written = bytesWritten();
-    const double cpuStart = cpuMs();
+    const double cpuStart = bench::ProcessorMs();
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < kFiles; ++i) {
@@ -111,7 +104,7 @@ double storeAll(const QString& album, const QString& password, const QString& sr
             std::printf("store failed\n");
     }
     const double s = seconds(t);
-    g_lastCpuMs = cpuMs() - cpuStart;
+    g_lastCpuMs = bench::ProcessorMs() - cpuStart;
     std::printf("  store wrote %.2f bytes per byte stored\n",
                 double(bytesWritten() - written) / double(kFiles * kFileSize));
     return s;
@@ -119,13 +112,13 @@ double storeAll(const QString& album, const QString& password, const QString& sr
 
 double extractAll(const QString& album, const QString& password, const QString& out) {
     auto db = AlbumDb::open(album, {true, password}, nullptr);
-    const double cpuStart = cpuMs();
+    const double cpuStart = bench::ProcessorMs();
     QElapsedTimer t;
     t.start();
     for (int i = 1; i <= kFiles; ++i)
         if (db->extractToFile(i, PictureField::Image, out) != kFileSize)
             std::printf("extract failed\n");
-    g_lastCpuMs = cpuMs() - cpuStart;
+    g_lastCpuMs = bench::ProcessorMs() - cpuStart;
     return seconds(t);
 }
 
@@ -150,46 +143,6 @@ void fillAlbum(const QString& file, int rows, qint64 pictureSize) {
     tx.commit();
 }
 
-// Runs in its own process so that its peak memory is its own. Prints wall and processor time:
-// on a busy machine the second is the one that says what the open costs.
-int openFirstScreen(const QString& album, int order) {
-    const double cpuStart = cpuMs();
-    QElapsedTimer t;
-    t.start();
-    auto db = AlbumDb::open(album, {true, {}}, nullptr);
-    const double opened = cpuMs() - cpuStart;
-    AlbumRecordset rs(*db, {order, "tag3", "sunset"});
-    const double queried = cpuMs() - cpuStart;
-    int read = 0;
-    for (qint64 i = 0; i < kScreenRows && i < rs.recordCount(); ++i)
-        read += rs.recordAt(i).has_value();
-    const double ms = double(t.nsecsElapsed()) / 1e6;
-    const double cpu = cpuMs() - cpuStart;
-    if (qEnvironmentVariableIsSet("BENCH_DETAIL"))
-        std::fprintf(stderr, "open %.1f, query %.1f, screen %.1f ms\n", opened, queried - opened,
-                     cpu - queried);
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("%.1f %ld %d %lld %.1f\n", ms, usage.ru_maxrss / 1024, read, rs.recordCount(), cpu);
-    return 0;
-}
-
-void openAll(const QString& file, const char* what) {
-    std::printf("%s\n", what);
-    for (int order = 0; order < AlbumQuery::OrderCount; ++order) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--open", file, QString::number(order)});
-        child.waitForFinished(-1);
-        const QStringList f = QString::fromUtf8(child.readAllStandardOutput()).split(' ');
-        if (f.size() == 5)
-            std::printf("  order %d: %6s rows, first %s read: %8.1f ms, processor %6.1f ms (aim "
-                        "< 100)  peak %4s MB (aim < 100)\n",
-                        order, qPrintable(f[3]), qPrintable(f[2]), f[0].toDouble(), f[4].toDouble(),
-                        qPrintable(f[1]));
-    }
-}
-
 void storeAndExtract(QTemporaryDir& temp);
 
 } // namespace
@@ -198,7 +151,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 4 && args[1] == "--open")
-        return openFirstScreen(args[2], args[3].toInt());
+        return bench::OpenFirstScreen(args[2], args[3].toInt(), kScreenRows);
     if (args.size() == 5 && args[1] == "--fill") { // an album to profile with
         fillAlbum(args[2], args[3].toInt(), args[4].toLongLong());
         return 0;
@@ -213,11 +166,13 @@ int main(int argc, char** argv) {
     if (part != "store") {
         const QString small = temp.filePath("small.mdb");
         fillAlbum(small, kRows, 2048);
-        openAll(small, "open 100,000 records of 2 KB pictures, first screen of rows:");
+        bench::OpenInEveryOrder(
+            small, "open 100,000 records of 2 KB pictures, first screen of rows:", 100, 100);
         QFile::remove(small);
         const QString large = temp.filePath("large.mdb");
         fillAlbum(large, kLargeRows, kLargeSize);
-        openAll(large, "open 2,000 records of 2 MB pictures, first screen of rows:");
+        bench::OpenInEveryOrder(
+            large, "open 2,000 records of 2 MB pictures, first screen of rows:", 100, 100);
         QFile::remove(large);
     }
     return 0;
