@@ -251,7 +251,20 @@ AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password)
     if (!s.ok() || format != engine::CipherFormat::Version3)
         return s;
     engine::configure(db);
-    return copyInPlace(db, path, password, password);
+    // A one-time conversion, done as plainly as can be: the album's file is let go of before the
+    // copy is checked, flushed and renamed over it.
+    const QString temp = path + QStringLiteral(".q32new");
+    s = exportTo(db, temp, password);
+    db.close();
+    if (s.ok())
+        s = checkCopy(temp, password);
+    if (s.ok())
+        s = syncFile(temp);
+    if (s.ok() && !engine::atomicReplace(temp, path))
+        s = {AlbumCondition::PathAccess, path};
+    if (!s.ok())
+        QFile::remove(temp);
+    return s;
 }
 
 QString CompactReport::message() const {
