@@ -446,12 +446,11 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password,
     }
     db.close();
     if (r.status.ok()) {
-        // Checked while the system still writes it out, then flushed.
-        r.status = checkCopy(temp, encrypted ? password : QString(), progress);
+        r.status = syncFile(temp);
+        if (r.status.ok())
+            r.status = checkCopy(temp, encrypted ? password : QString(), progress);
         if (progress && progress->cancelled)
             r.status = {AlbumCondition::Cancelled, path};
-        if (r.status.ok())
-            r.status = syncFile(temp);
     }
     if (r.status.ok()) {
         const QString damaged = path + QStringLiteral(".damaged");
