@@ -11,10 +11,21 @@
 #include "shell/ui/ThumbnailPane.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QListView>
 #include <algorithm>
 
 namespace q32::bench {
+
+// The process's peak resident memory so far, in KB.
+inline long PeakKb() {
+    QFile f("/proc/self/status");
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
 
 struct Window {
     ProgramState state;

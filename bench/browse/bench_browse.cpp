@@ -7,6 +7,7 @@
 // Usage: bench_browse [WORK_FOLDER]
 
 #include "BenchFigures.h"
+#include "BenchWindow.h"
 #include "BenchWork.h"
 #include "MainWindowRun.h"
 #include "ScriptedPromptService.h"
@@ -41,15 +42,6 @@ using bench::Median;
 using bench::Worst;
 
 namespace {
-
-long peakKb() {
-    QFile f("/proc/self/status");
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 void resetPeak() {
     QFile f("/proc/self/clear_refs");
@@ -337,7 +329,7 @@ int main(int argc, char** argv) {
         w.main.grid()->resize(760, 600);
         QCoreApplication::processEvents();
         resetPeak();
-        const long before = peakKb();
+        const long before = bench::PeakKb();
         QElapsedTimer t;
         t.start();
         test::OpenAlbum(w.main.browser(), large);
@@ -347,7 +339,7 @@ int main(int argc, char** argv) {
             for (int col = 0; col < 7; ++col)
                 firstScreen << w.main.grid()->model()->index(row, col).data().toString();
         open << t.nsecsElapsed() / 1e6;
-        peak = std::max(peak, peakKb() - before);
+        peak = std::max(peak, bench::PeakKb() - before);
         if (w.main.browser().albumState().RecordCount != 100000)
             std::printf("unexpected record count %lld\n",
                         qlonglong(w.main.browser().albumState().RecordCount));

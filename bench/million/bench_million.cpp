@@ -99,15 +99,6 @@ double firstListedLine(const QString& album) {
     return ms;
 }
 
-long peakKb() {
-    QFile f("/proc/self/status");
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
-
 // The frames of pages scrolled one after another, each painted.
 QList<double> scrollPages(QAbstractScrollArea* view, int pages, ThumbnailPane* pane = nullptr) {
     QList<double> frames;
@@ -213,13 +204,14 @@ int main(int argc, char** argv) {
     // The window: the grid's and the thumbnail view's first screen, and pages scrolled.
     QList<double> gridOpen, thumbOpen, gridTop, gridMiddle, thumbTop, thumbMiddle;
     long peak = 0;
-    const long atStart = peakKb();
+    const long atStart = bench::PeakKb();
     for (int i = 0; i < 3 && parts.contains("window"); ++i) {
         {
             Window w(work + QStringLiteral("/g%1.ini").arg(i));
             w.main.grid()->show();
             if (qEnvironmentVariableIsSet("BENCH_DETAIL"))
-                std::fprintf(stderr, "peak with the window, no album: %ld MB\n", peakKb() / 1024);
+                std::fprintf(stderr, "peak with the window, no album: %ld MB\n",
+                             bench::PeakKb() / 1024);
             QElapsedTimer t;
             t.start();
             test::OpenAlbum(w.main.browser(), album);
@@ -232,7 +224,8 @@ int main(int argc, char** argv) {
             QCoreApplication::processEvents();
             gridMiddle << scrollPages(w.main.grid(), 20);
             if (qEnvironmentVariableIsSet("BENCH_DETAIL"))
-                std::fprintf(stderr, "peak with the grid's album: %ld MB\n", peakKb() / 1024);
+                std::fprintf(stderr, "peak with the grid's album: %ld MB\n",
+                             bench::PeakKb() / 1024);
         }
         {
             Window w(work + QStringLiteral("/t%1.ini").arg(i));
@@ -254,7 +247,7 @@ int main(int argc, char** argv) {
             bench::WaitForScreen(pane);
             thumbMiddle << scrollPages(pane.view(), 10, &pane);
         }
-        peak = std::max(peak, peakKb());
+        peak = std::max(peak, bench::PeakKb());
     }
     if (parts.contains("window"))
         printWindowFigures(gridOpen, thumbOpen, gridTop, gridMiddle, thumbTop, thumbMiddle, peak,
