@@ -34,7 +34,7 @@ inline int OpenFirstScreen(const QString& album, int order, int screenRows = 40)
     AlbumRecordset rs(*db, {order, "tag3", "sunset"});
     const double queried = ProcessorMs() - cpuStart;
     int read = 0;
-    for (qint64 i = 0; i < screenRows && i < rs.recordCount(); ++i)
+    for (qint64 i = 0; i < screenRows && i < rs.knownCount(); ++i)
         read += rs.recordAt(i).has_value();
     const double ms = double(t.nsecsElapsed()) / 1e6;
     const double cpu = ProcessorMs() - cpuStart;

@@ -52,9 +52,12 @@ int listCommand(const QStringList& args) {
         return albumFailure(path, rows.status());
     out() << "RowId\tDate\tImageFile\tImageFormat\tImageProperties\tKeywords\tDescription\tSoundTyp"
              "e\n";
-    for (qint64 i = 0; i < rows.recordCount(); ++i) {
+    // Streamed: a filter's first rows are written while the rest are still being found.
+    for (qint64 i = 0;; ++i) {
         AlbumStatus status;
         const auto r = rows.recordAt(i, &status);
+        if (!r && status.condition == AlbumCondition::NoCurrentRecord)
+            break;
         if (!r)
             return albumFailure(path, status);
         out() << r->rowId << '\t' << r->date.toString(Qt::ISODate) << '\t'

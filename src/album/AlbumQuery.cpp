@@ -42,6 +42,10 @@ bool AlbumQuery::streamsFromIndex(const OrderIndexes& indexes) const {
     switch (order) {
     case 0:
     case 1:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
         return indexes.texts;
     case 2:
     case 3:
@@ -55,21 +59,20 @@ bool AlbumQuery::streamsFromIndex(const OrderIndexes& indexes) const {
 }
 
 QString AlbumQuery::indexHint(const OrderIndexes& indexes) const {
-    if (order >= 6 || order < 0)
-        return indexes.texts ? QStringLiteral("INDEXED BY Pictures_Texts ") : QString();
     if (!streamsFromIndex(indexes))
         return {};
-    return order < 2   ? QStringLiteral("INDEXED BY Pictures_Texts ")
-           : order < 4 ? QStringLiteral("INDEXED BY Pictures_Names ")
-                       : QStringLiteral("INDEXED BY Pictures_Formats ");
+    return order < 2 || order >= 6 ? QStringLiteral("INDEXED BY Pictures_Texts ")
+           : order < 4             ? QStringLiteral("INDEXED BY Pictures_Names ")
+                                   : QStringLiteral("INDEXED BY Pictures_Formats ");
 }
 
 QString AlbumQuery::rowsSql(const OrderIndexes& indexes) const {
-    return kRowColumns + indexHint(indexes) + clauses();
+    return kRowColumns + indexHint(indexes) + where({}) + orderClause();
 }
 
 QString AlbumQuery::idsSql(const OrderIndexes& indexes) const {
-    return QStringLiteral("SELECT rowid FROM Pictures ") + indexHint(indexes) + clauses();
+    return QStringLiteral("SELECT rowid FROM Pictures ") + indexHint(indexes) + where({}) +
+           orderClause();
 }
 
 QString AlbumQuery::blockSql(const OrderIndexes& indexes) const {
@@ -86,21 +89,31 @@ QString AlbumQuery::seekSql(const OrderIndexes& indexes, bool nullLead) const {
                                                     : QStringLiteral("Date");
     const QString bound =
         lead == u"Date" ? QStringLiteral("?1") : QStringLiteral("q32_sortkey1(?1)");
-    const QString where =
-        nullLead ? lead + QStringLiteral(" IS NULL ")
-                 : lead + (order % 2 == 0 ? QStringLiteral(" >= ") : QStringLiteral(" <= ")) +
-                       bound + QLatin1Char(' ');
-    return kRowColumns + indexHint(indexes) + QStringLiteral("WHERE ") + where + clauses();
+    const QString from =
+        nullLead
+            ? lead + QStringLiteral(" IS NULL")
+            : lead + (order % 2 == 0 ? QStringLiteral(" >= ") : QStringLiteral(" <= ")) + bound;
+    return kRowColumns + indexHint(indexes) + where(from) + orderClause();
 }
 
-QString AlbumQuery::clauses() const {
+QString AlbumQuery::where(const QString& seek) const {
+    QStringList terms;
+    if (!seek.isEmpty())
+        terms << seek;
+    if (isFilter())
+        terms << QStringLiteral("q32_like(%1, ?3)")
+                     .arg(order == 6 || order == 7 ? QStringLiteral("Keywords")
+                                                   : QStringLiteral("Description"));
+    return terms.isEmpty()
+               ? QString()
+               : QStringLiteral("WHERE ") + terms.join(QStringLiteral(" AND ")) + QLatin1Char(' ');
+}
+
+QString AlbumQuery::orderClause() const {
     const QString dir = (order % 2 == 0) ? QStringLiteral("ASC") : QStringLiteral("DESC");
     // Names and formats sort by their keys (natural order, without case for every language);
     // ties keep the order of the indexes' own columns, turned round with the direction.
     switch (order) {
-    case 0:
-    case 1:
-        return orderBy({QStringLiteral("Date")}, dir, true);
     case 2:
     case 3:
         return orderBy({QStringLiteral("q32_sortkey1(ImageFile)")}, dir, false);
@@ -111,11 +124,9 @@ QString AlbumQuery::clauses() const {
                         QStringLiteral("q32_sortkey1(ImageFile)")},
                        dir, false);
     default:
-        break;
+        // The dates, and the filters in date order.
+        return orderBy({QStringLiteral("Date")}, dir, true);
     }
-    const QString field =
-        (order == 6 || order == 7) ? QStringLiteral("Keywords") : QStringLiteral("Description");
-    return QStringLiteral("WHERE q32_like(%1, ?1) ORDER BY Date %2, rowid %2").arg(field, dir);
 }
 
 QString AlbumQuery::pattern() const {

@@ -30,17 +30,18 @@ struct AlbumQuery {
     // The query as the user sees it, filter texts pasted in as typed.
     QString text() const;
     // The rows with their text fields: rowid, Date, SoundType, ImageFile, ImageFormat,
-    // ImageProperties, Keywords, Description; ?1 bound to pattern(). With the order's index every
-    // row is read from that index alone.
+    // ImageProperties, Keywords, Description; ?3 bound to pattern() in every statement of a
+    // filter. With the order's index every row is read from that index alone.
     QString rowsSql(const OrderIndexes& indexes) const;
-    // The wildcard pattern bound to ?1; null for the orders without a filter.
+    // The wildcard pattern bound to ?3; null for the orders without a filter.
     QString pattern() const;
     // The filter text in force: K, D or empty.
     QString filterText() const;
     bool isFilter() const { return order >= 6 && order <= 9; }
     bool isSimilar() const { return !similarRows.isEmpty(); }
     // Orders whose rows come out of their index already sorted: their texts can be read a screen
-    // at a time, by position.
+    // at a time, by position. A filter's rows are found as its index is read, so its count is
+    // known only at the end.
     bool streamsFromIndex(const OrderIndexes& indexes) const;
     // For those: the row ids alone, and a block of rows (?1 rows from position ?2).
     QString idsSql(const OrderIndexes& indexes) const;
@@ -55,7 +56,9 @@ struct AlbumQuery {
 
 private:
     QString indexHint(const OrderIndexes& indexes) const;
-    QString clauses() const;
+    // WHERE with the seek term (if any) and the filter's; empty when there is neither.
+    QString where(const QString& seek) const;
+    QString orderClause() const;
 };
 
 } // namespace q32

@@ -18,6 +18,9 @@ namespace {
 
 // Ids read with the count when a large album opens: the first screens and their neighbours.
 constexpr qint64 kFirstIds = 4096;
+// A filter's rows found before its first screen shows; the rest are found later, as its index is
+// read on.
+constexpr qint64 kFirstFound = 256;
 // Rows sharing the leading sort term with a known row that are stepped over to reach it before a
 // block is read by counting from the top instead.
 constexpr int kMostStepped = 20000;
@@ -56,31 +59,28 @@ AlbumStatus AlbumRecordset::requery() {
         m_count = qint64(m_ids.size());
     } else if (m_query.streamsFromIndex(indexes)) {
         // The first ids, then the count while the reader keeps the album as it read them; each
-        // screen's texts are read when it is shown.
+        // screen's texts are read when it is shown. A filter's count waits for its last row.
         m_idReader = m_album.connection().prepare(m_query.idsSql(indexes), &e);
         if (e.ok()) {
-            m_count = std::numeric_limits<qint64>::max();
-            readIdsTo(kFirstIds - 1);
+            bindPattern(m_idReader);
+            m_count = -1;
+            readIdsTo((m_query.isFilter() ? kFirstFound : kFirstIds) - 1);
             e = m_album.connection().lastError();
-            if (e.ok() && !idsComplete()) {
+            if (e.ok() && !idsComplete() && !m_query.isFilter()) {
                 sqlite::Statement count = m_album.connection().prepare(
                     QStringLiteral("SELECT count(*) FROM Pictures"), &e);
                 if (e.ok() && count.step() == SQLITE_ROW) {
                     m_count = count.int64(0);
                     m_ids.reserve(size_t(m_count)); // no copy of a million ids while they grow
+                    m_slots.resize(size_t(m_count), kNotLoaded);
                 } else if (e.ok())
                     e = m_album.connection().lastError();
             }
-            if (idsComplete())
-                m_count = qint64(m_ids.size());
         }
-        if (e.ok())
-            m_slots.assign(size_t(m_count), kNotLoaded);
     } else {
         sqlite::Statement st = m_album.connection().prepare(m_query.rowsSql(indexes), &e);
         if (e.ok()) {
-            if (m_query.isFilter())
-                st.bind(1, m_query.pattern());
+            bindPattern(st);
             sqlite3_stmt* raw = st.handle();
             int rc;
             while ((rc = st.step()) == SQLITE_ROW) {
@@ -108,14 +108,14 @@ AlbumStatus AlbumRecordset::requery() {
         m_slots.clear();
         m_count = 0;
     }
-    if (m_count > 0) {
+    if (knownCount() > 0) {
         const qint64 at = keep ? positionOf(keep) : -1;
         m_pos = at >= 0 ? at : 0;
     }
     return m_status;
 }
 
-void AlbumRecordset::readIdsTo(qint64 position) const {
+bool AlbumRecordset::readIdsTo(qint64 position) const {
     while (m_idReader.isValid() && (position < 0 || qint64(m_ids.size()) <= position)) {
         if (m_idReader.step() == SQLITE_ROW) {
             m_ids.push_back(m_idReader.int64(0));
@@ -123,12 +123,28 @@ void AlbumRecordset::readIdsTo(qint64 position) const {
         }
         // Done (or failed: the positions left read as deleted rows). The read lock goes with it.
         m_idReader = {};
-        if (qint64(m_ids.size()) < m_count && m_count != std::numeric_limits<qint64>::max())
+        if (m_count < 0)
+            m_count = qint64(m_ids.size());
+        else if (qint64(m_ids.size()) < m_count)
             m_ids.resize(size_t(m_count), 0);
     }
     // With the last id read, the reader goes at once rather than at its next step.
-    if (qint64(m_ids.size()) >= m_count)
+    if (m_count >= 0 && qint64(m_ids.size()) >= m_count)
         m_idReader = {};
+    if (m_slots.size() < m_ids.size())
+        m_slots.resize(m_ids.size(), kNotLoaded);
+    return position >= 0 && position < knownCount();
+}
+
+qint64 AlbumRecordset::recordCount() const {
+    if (m_count < 0)
+        readIdsTo(-1);
+    return m_count;
+}
+
+void AlbumRecordset::bindPattern(sqlite::Statement& statement) const {
+    if (m_query.isFilter())
+        statement.bind(3, m_query.pattern());
 }
 
 bool AlbumRecordset::readMoreIds(int budgetMs) {
@@ -140,14 +156,11 @@ bool AlbumRecordset::readMoreIds(int budgetMs) {
 }
 
 qint64 AlbumRecordset::rowIdAt(qint64 position) const {
-    if (position < 0 || position >= recordCount())
-        return 0;
-    readIdsTo(position);
-    return position < qint64(m_ids.size()) ? m_ids[size_t(position)] : 0;
+    return readIdsTo(position) ? m_ids[size_t(position)] : 0;
 }
 
 AlbumStatus AlbumRecordset::moveTo(qint64 position) {
-    if (position < 0 || position >= recordCount())
+    if (!readIdsTo(position))
         return {AlbumCondition::NoCurrentRecord, {}};
     m_pos = position;
     return {};
@@ -195,7 +208,7 @@ std::optional<PictureRecord> AlbumRecordset::current(AlbumStatus* status) {
 }
 
 std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStatus* status) {
-    if (position < 0 || position >= recordCount()) {
+    if (!readIdsTo(position)) {
         if (status)
             *status = {AlbumCondition::NoCurrentRecord, {}};
         return std::nullopt;
@@ -225,8 +238,8 @@ void AlbumRecordset::ensureLoaded(qint64 position) {
     if (m_slots[size_t(position)] != kNotLoaded)
         return;
     const qint64 first = position - position % kBlock;
-    const qint64 last = std::min(first + kBlock, recordCount());
-    readIdsTo(last - 1);
+    readIdsTo(first + kBlock - 1);
+    const qint64 last = std::min(first + kBlock, knownCount());
     if (!readBlockAfterKnownRow(first, last)) {
         // Counted from the top of the index: the cost grows with the position.
         sqlite::Error e;
@@ -235,6 +248,7 @@ void AlbumRecordset::ensureLoaded(qint64 position) {
         if (e.ok()) {
             st.bind(1, kBlock);
             st.bind(2, first);
+            bindPattern(st);
             for (qint64 at = first; st.step() == SQLITE_ROW; ++at)
                 storeBlockRow(st.handle(), at, first, last);
         }
@@ -280,6 +294,7 @@ bool AlbumRecordset::readBlockAfterKnownRow(qint64 first, qint64 last) {
             return false;
         if (lead.length >= 0 && sql.contains(QLatin1String("?1")))
             st.bind(1, QString::fromUtf8(m_text.constData() + lead.start, lead.length));
+        bindPattern(st);
         while (at < last && st.step() == SQLITE_ROW) {
             if (found) {
                 storeBlockRow(st.handle(), at++, known + 1, last);
@@ -407,8 +422,8 @@ AlbumStatus AlbumRecordset::deleteCurrent() {
     m_slots.erase(m_slots.begin() + m_pos);
     --m_count;
     m_positions.clear();
-    if (m_pos >= recordCount())
-        m_pos = recordCount() - 1;
+    if (m_pos >= m_count)
+        m_pos = m_count - 1;
     return {};
 }
 

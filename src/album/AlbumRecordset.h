@@ -6,11 +6,14 @@
 //
 // In the orders that come sorted out of an index, only the row count and the first ids are read
 // at once; the other ids follow when a position needs them or readMoreIds() is given time, so a
-// large album shows its first screen without waiting for all of them.
+// large album shows its first screen without waiting for all of them. A filter's count is not
+// known before its index is read to the end: knownCount() grows until then.
 
 #include "album/AlbumDb.h"
 #include "album/AlbumQuery.h"
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -27,13 +30,17 @@ public:
     AlbumDb& album() const { return m_album; }
     const AlbumQuery& query() const { return m_query; }
 
-    qint64 recordCount() const { return m_count; }
+    // Every row of the query: a filter's are all found first.
+    qint64 recordCount() const;
+    // The rows found so far: all of them once countKnown().
+    qint64 knownCount() const { return m_count >= 0 ? m_count : qint64(m_ids.size()); }
+    bool countKnown() const { return m_count >= 0; }
     // Reads further ids for about budgetMs; false once every id is read.
     bool readMoreIds(int budgetMs);
     bool idsComplete() const { return !m_idReader.isValid(); }
     // 0-based position of the current row; -1 when there is none.
     qint64 position() const { return m_pos; }
-    bool hasCurrent() const { return m_pos >= 0 && m_pos < recordCount(); }
+    bool hasCurrent() const { return m_pos >= 0 && m_pos < knownCount(); }
     qint64 currentRowId() const { return rowIdAt(m_pos); }
     qint64 rowIdAt(qint64 position) const;
 
@@ -68,8 +75,9 @@ private:
         qint64 start = 0;
         int length = -1; // -1: Null
     };
-    // Reads the order's ids up to position (all with -1).
-    void readIdsTo(qint64 position) const;
+    // Reads the order's ids up to position (all with -1); true when that position exists.
+    bool readIdsTo(qint64 position) const;
+    void bindPattern(sqlite::Statement& statement) const;
     void ensureLoaded(qint64 position);
     // Reads the texts of the block [first, last) from the index, entering it at the nearest row
     // before it whose texts are here; false when there is none or the rows have moved.
@@ -84,19 +92,24 @@ private:
     AlbumDb& m_album;
     AlbumQuery m_query;
     AlbumStatus m_status;
-    qint64 m_count = 0;
+    mutable qint64 m_count = 0; // -1 while a filter's rows are still being found
     // The ids read so far, and the statement that reads the rest (while open, it keeps the
     // album's read lock, so it is read to the end before the recordset writes).
     mutable std::vector<qint64> m_ids;
     mutable sqlite::Statement m_idReader;
-    QByteArray m_text;           // every text read, back to back
-    std::vector<Span> m_spans;   // kTexts per row read
-    std::vector<qint32> m_slots; // per row: its first span, or kNotLoaded
+    QByteArray m_text;                   // every text read, back to back
+    std::vector<Span> m_spans;           // kTexts per row read
+    mutable std::vector<qint32> m_slots; // per row: its first span, or kNotLoaded
     std::pair<qint64, qint64> m_stamp{-1, -1};
     // Built on the first find: each id's position, or the positions in the order of their ids.
     mutable std::vector<qint32> m_positions;
     mutable bool m_denseIds = false;
     qint64 m_pos = -1;
 };
+
+// The rows a view shows of a recordset (none for none): those found so far, within an int.
+inline int ViewRows(const AlbumRecordset* rows) {
+    return rows ? int(std::min<qint64>(rows->knownCount(), std::numeric_limits<int>::max())) : 0;
+}
 
 } // namespace q32

@@ -79,7 +79,9 @@ AlbumBrowser::AlbumBrowser(PlaybackState& playback, Settings& settings, PromptSe
     : QObject(parent), m_playback(playback), m_settings(settings), m_prompts(prompts) {
     m_idReading.setSingleShot(true);
     connect(&m_idReading, &QTimer::timeout, this, [this] {
-        if (m_recordset && m_recordset->readMoreIds(8))
+        const bool more = m_recordset && m_recordset->readMoreIds(8);
+        noteFoundRows();
+        if (more)
             m_idReading.start();
     });
 }
@@ -331,6 +333,7 @@ qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitl
                                std::unique_ptr<AlbumRecordset> ready) {
     emit previewHidden();
     m_recordset = ready ? std::move(ready) : std::make_unique<AlbumRecordset>(*m_album, query);
+    m_countTitlePending = false;
     if (!m_recordset->idsComplete())
         m_idReading.start(0);
     emit recordsetReset();
@@ -338,7 +341,7 @@ qint64 AlbumBrowser::showQuery(const AlbumQuery& query, const QString& errorTitl
         m_prompts.beep();
         m_prompts.msgBox(m_recordset->status().text(), MsgIcon::Critical, errorTitle);
     }
-    const qint64 count = m_recordset->recordCount();
+    const qint64 count = m_recordset->knownCount();
     m_open.RecordCount = count;
     m_open.CurrentRow = 1;
     if (count == 0) {
@@ -423,8 +426,31 @@ void AlbumBrowser::runSort(int order, bool skipPrompt, bool opening,
     } else {
         extractCurrentMedia();
     }
-    emit titleChanged(FileNameOfPath(albumPath) + QStringLiteral("  (") + QString::number(count) +
-                      ImagesTail(count));
+    // A filter still being read keeps "Sorting images..." until its count is known.
+    m_countTitlePending = true;
+    noteFoundRows();
+}
+
+void AlbumBrowser::noteFoundRows() {
+    if (!m_recordset)
+        return;
+    const qint64 known = m_recordset->knownCount();
+    if (known > m_open.RecordCount) {
+        m_open.RecordCount = known;
+        emit rowsFound();
+    }
+    if (m_countTitlePending && m_recordset->countKnown()) {
+        m_countTitlePending = false;
+        emit titleChanged(FileNameOfPath(m_open.OpenAlbumPath) + QStringLiteral("  (") +
+                          QString::number(known) + ImagesTail(known));
+    }
+}
+
+void AlbumBrowser::findEveryRow() {
+    if (m_recordset) {
+        m_recordset->recordCount();
+        noteFoundRows();
+    }
 }
 
 void AlbumBrowser::nextSortOrder() {
@@ -483,7 +509,7 @@ void AlbumBrowser::showCurrentRecord() {
 }
 
 void AlbumBrowser::extractCurrentMedia() {
-    if (!m_recordset || m_recordset->recordCount() == 0)
+    if (!m_recordset || m_recordset->knownCount() == 0)
         return;
     // The clip or sound of the record shown before ends.
     if (m_player)
@@ -562,7 +588,7 @@ ToolContext ToolContextOf(const AlbumBrowser& browser) {
     ToolContext c;
     c.albumOpen = browser.album() != nullptr;
     c.albumRows = c.albumOpen ? browser.album()->rowCount() : 0;
-    c.queryRows = browser.recordset() ? browser.recordset()->recordCount() : 0;
+    c.queryRows = browser.recordset() ? browser.recordset()->knownCount() : 0;
     c.hasCurrent = browser.recordset() && browser.recordset()->hasCurrent();
     c.currentIsClip = browser.media().kind == MediaKind::Video;
     return c;

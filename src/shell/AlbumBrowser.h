@@ -113,6 +113,8 @@ public:
     // Reads the open album's media off the interface thread; null when no album is open.
     AlbumMedia* mediaSource() const { return m_source.get(); }
     AlbumRecordset* recordset() const { return m_recordset.get(); }
+    // Reads the rest of a filter still being read, so that its last record is known.
+    void findEveryRow();
     const RecordMedia& media() const { return m_media; }
     int readOnlyFailures() const { return m_readOnlyFailures; }
 
@@ -125,6 +127,8 @@ public:
 
 signals:
     void titleChanged(const QString& title);
+    // A filter being read found more rows: RecordCount has grown, the rows are at the end.
+    void rowsFound();
     void recordsetReset();
     void previewHidden();
     void recordShown(const RecordMedia& media);
@@ -162,6 +166,8 @@ private:
     // Lets go of the album's media: the player stops reading them, and the files handed to a
     // program outside are removed.
     void releaseMedia();
+    // Tells the windows of rows found since, and the title of the count once it is known.
+    void noteFoundRows();
 
     PlaybackState& m_playback;
     Settings& m_settings;
@@ -174,6 +180,7 @@ private:
     std::unique_ptr<AlbumRecordset> m_recordset;
     // Reads the rest of a large order's ids between events, a few milliseconds at a time.
     QTimer m_idReading;
+    bool m_countTitlePending = false; // the title waits for the count of the rows found
     RecordMedia m_media;
     std::unique_ptr<Opening> m_opening;
     OpenAlbumState m_open;

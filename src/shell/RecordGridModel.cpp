@@ -26,6 +26,7 @@ const QStringList& RecordGridModel::columnNames() {
 void RecordGridModel::setRecordset(AlbumRecordset* recordset) {
     beginResetModel();
     m_recordset = recordset;
+    m_rowCount = ViewRows(recordset);
     m_rows.clear();
     m_clipLengths.clear();
     endResetModel();
@@ -38,10 +39,17 @@ void RecordGridModel::rowChanged(int position) {
     emit dataChanged(index(position, 0), index(position, columnCount() - 1));
 }
 
+void RecordGridModel::rowsFound() {
+    const int found = ViewRows(m_recordset);
+    if (found <= m_rowCount)
+        return;
+    beginInsertRows({}, m_rowCount, found - 1);
+    m_rowCount = found;
+    endInsertRows();
+}
+
 int RecordGridModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !m_recordset)
-        return 0;
-    return int(std::min<qint64>(m_recordset->recordCount(), std::numeric_limits<int>::max()));
+    return parent.isValid() ? 0 : m_rowCount;
 }
 
 int RecordGridModel::columnCount(const QModelIndex& parent) const {

@@ -20,6 +20,8 @@ public:
     void setRecordset(AlbumRecordset* recordset);
     // The row at this 0-based position has new texts (from the recordset, not the album).
     void rowChanged(int position);
+    // The recordset found more rows (a filter being read): they are added at the end.
+    void rowsFound();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,6 +37,7 @@ private:
     QString clipLength(qint64 rowId) const;
 
     AlbumRecordset* m_recordset = nullptr;
+    int m_rowCount = 0; // as the view was told
     mutable QCache<int, PictureRecord> m_rows{4000};
     mutable QHash<qint64, qint64> m_clipLengths; // by row id, in milliseconds
 };

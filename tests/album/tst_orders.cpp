@@ -117,14 +117,15 @@ private slots:
         QVERIFY(album->integrityCheck().ok());
     }
 
-    // A large album's order reads its ids as positions need them, and each block of texts from
-    // the row before it: read on, read backwards and jumped into, every position holds the same
-    // row with its own texts, sorted, Null leading terms included.
+    // A large album's order or filter reads its ids as positions need them, and each block of
+    // texts from the row before it: read on, read backwards and jumped into, every position holds
+    // the same row with its own texts, sorted, Null leading terms included.
     void largeOrdersReadTheSameRowsWhicheverWayTheyAreRead() {
         const QString file = path("large.mdb");
         QVERIFY(AlbumDb::create(file, true).ok());
         auto album = AlbumDb::open(file, {}, nullptr);
         constexpr int kRows = 5000;
+        qint64 keywordsWith7 = 0;
         {
             sqlite::Transaction tx(album->connection());
             for (int i = 0; i < kRows; ++i) {
@@ -133,47 +134,61 @@ private slots:
                                              i % 5 ? QDate(2020, 1, 1).addDays(i % 7) : QDate());
                 r.imageFormat = i % 11 == 0 ? QString() : QStringLiteral("%1 F").arg(i % 3);
                 r.keywords = QString::number(i);
+                keywordsWith7 += r.keywords.contains('7');
+                r.description = i % 3 ? QStringLiteral("Sunset") : QStringLiteral("Dawn");
                 QVERIFY(album->addRecord(r).ok());
             }
             QVERIFY(tx.commit().ok());
         }
-        for (int order = 0; order < 6; ++order) {
-            AlbumRecordset ahead(*album, {order, {}, {}});
-            QCOMPARE(ahead.recordCount(), kRows);
+        for (int order = 0; order < AlbumQuery::OrderCount; ++order) {
+            // A filter's rows are found as its index is read: its count is known at the end.
+            const AlbumQuery query{order, "7", "SUN"};
+            auto matches = [&](const PictureRecord& r) {
+                return order < 6 ||
+                       (order < 8 ? r.keywords.contains('7')
+                                  : r.description.contains("sun", Qt::CaseInsensitive));
+            };
+            const qint64 expected = order < 6 ? kRows : order < 8 ? keywordsWith7 : kRows * 2 / 3;
+            AlbumRecordset ahead(*album, query);
             QVERIFY2(!ahead.idsComplete(), "the ids were all read before the first screen");
+            QCOMPARE(ahead.countKnown(), order < 6);
+            QVERIFY(ahead.knownCount() >= std::min<qint64>(expected, 256));
             QList<qint64> ids;
             QList<QString> texts;
-            for (qint64 p = 0; p < kRows; ++p) {
+            for (qint64 p = 0; p < expected; ++p) {
                 const auto r = ahead.recordAt(p);
-                QVERIFY(r);
+                QVERIFY(r && matches(*r));
                 QCOMPARE(r->rowId, ahead.rowIdAt(p));
                 ids << r->rowId;
                 texts << r->imageFile + '|' + r->keywords;
             }
-            QVERIFY(ahead.idsComplete());
-            QCOMPARE(QSet<qint64>(ids.begin(), ids.end()).size(), kRows);
+            QVERIFY(!ahead.recordAt(expected));
+            QVERIFY(ahead.idsComplete() && ahead.countKnown());
+            QCOMPARE(ahead.recordCount(), expected);
+            QCOMPARE(QSet<qint64>(ids.begin(), ids.end()).size(), expected);
             // Sorted by the leading term; Null first going up, last going down.
             const bool up = order % 2 == 0;
             auto lead = [&](qint64 id) {
                 const auto r = album->record(id);
-                const QString text = order < 2   ? r->date.toString(Qt::ISODate)
-                                     : order < 4 ? r->imageFile
-                                                 : r->imageFormat;
+                const QString text = order < 2 || order >= 6 ? r->date.toString(Qt::ISODate)
+                                     : order < 4             ? r->imageFile
+                                                             : r->imageFormat;
                 return text.isNull() ? std::optional<QByteArray>() : NameSortKey(text);
             };
-            for (int p = 1; p < kRows; ++p) {
+            for (int p = 1; p < expected; ++p) {
                 const auto before = lead(ids[p - 1]), here = lead(ids[p]);
                 QVERIFY2(up ? before <= here : (here <= before || !here),
                          qPrintable(QStringLiteral("order %1 at %2").arg(order).arg(p)));
             }
             // Backwards, each block is counted from the top; jumps land in the middle of one.
-            AlbumRecordset back(*album, {order, {}, {}});
-            for (qint64 p = kRows - 1; p >= 0; p -= 97) {
+            AlbumRecordset back(*album, query);
+            for (qint64 p = expected - 1; p >= 0; p -= 97) {
                 const auto r = back.recordAt(p);
                 QCOMPARE(r->rowId, ids[p]);
                 QCOMPARE(r->imageFile + '|' + r->keywords, texts[p]);
             }
-            for (const qint64 p : {4500, 4563, 4564, 4700, 100}) {
+            for (const qint64 jump : {4500, 4563, 4564, 4700, 100}) {
+                const qint64 p = jump % expected;
                 const auto r = back.recordAt(p);
                 QCOMPARE(r->rowId, ids[p]);
                 QCOMPARE(r->imageFile + '|' + r->keywords, texts[p]);

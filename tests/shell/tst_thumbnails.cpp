@@ -377,6 +377,45 @@ private slots:
         QVERIFY(next.main.thumbnails().isOn());
         QVERIFY(next.main.commandBar().checked(QStringLiteral("ID_ThumbnailView")));
     }
+
+    // A filter shows its first rows before its index is read to the end; the grid and the
+    // thumbnails grow as more are found, the title gives the count once it is known, and the last
+    // record is the filter's last, found or not.
+    void filterGrowsAsItsRowsAreFound() {
+        const QString jpeg = QStringLiteral("10 JPEG File Interchange Format");
+        QVERIFY(convert({"-size", "8x8", "xc:green", path("dot.jpg")}));
+        QList<QStringList> rows;
+        for (int i = 1; i <= 900; ++i)
+            rows.append({QStringLiteral("Dot %1.jpg").arg(i), "", i % 3 ? "beach" : "hill",
+                         path("dot.jpg"), jpeg});
+        const QString p = test::MakeAlbum(path("grow.mdb"), rows);
+        QVERIFY(!p.isEmpty());
+        Run run;
+        run.settings.set(key::KeywordsToDisplay, QStringLiteral("BEACH"));
+        run.main.show();
+        QVERIFY(test::OpenAlbum(run.main.browser(), p));
+        QAbstractItemModel* grid = run.main.grid()->model();
+        QAbstractItemModel* thumbnails = run.main.thumbnails().view()->model();
+        for (const bool ascending : {true, false}) {
+            run.main.browser().sortImages(
+                ascending ? KeywordsAscendingDate : KeywordsDescendingDate, true);
+            // The first rows, before any event has let the rest be found.
+            QVERIFY2(grid->rowCount() < 600, "every row was found before the first screen");
+            QCOMPARE(thumbnails->rowCount(), grid->rowCount());
+            QCOMPARE(run.main.windowTitle(), QStringLiteral("Sorting images... - Quillon 32"));
+            if (ascending) {
+                run.main.moveRecord(Step::Last);
+                QCOMPARE(run.album().CurrentRow, 600);
+                QCOMPARE(run.record().CurrentImageFile, QStringLiteral("Dot 899.jpg"));
+                QCOMPARE(run.main.grid()->currentIndex().row(), 599);
+            }
+            QTRY_COMPARE(grid->rowCount(), 600);
+            QCOMPARE(thumbnails->rowCount(), 600);
+            QCOMPARE(grid->index(599, 2).data().toString(),
+                     ascending ? QStringLiteral("Dot 899.jpg") : QStringLiteral("Dot 1.jpg"));
+            QCOMPARE(run.main.windowTitle(), QStringLiteral("grow.mdb  (600 images) - Quillon 32"));
+        }
+    }
 };
 
 QTEST_MAIN(TestThumbnails)

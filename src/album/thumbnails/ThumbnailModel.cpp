@@ -59,6 +59,7 @@ ThumbnailModel::ThumbnailModel(ThumbnailSource& source, QObject* parent)
 void ThumbnailModel::setRecordset(AlbumRecordset* recordset) {
     beginResetModel();
     m_recordset = recordset;
+    m_rowCount = ViewRows(recordset);
     m_icons.clear();
     m_asked.clear();
     m_missing.clear();
@@ -75,10 +76,17 @@ void ThumbnailModel::rowChanged(int position) {
     emit dataChanged(index(position), index(position));
 }
 
+void ThumbnailModel::rowsFound() {
+    const int found = ViewRows(m_recordset);
+    if (found <= m_rowCount)
+        return;
+    beginInsertRows({}, m_rowCount, found - 1);
+    m_rowCount = found;
+    endInsertRows();
+}
+
 int ThumbnailModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !m_recordset)
-        return 0;
-    return int(std::min<qint64>(m_recordset->recordCount(), std::numeric_limits<int>::max()));
+    return parent.isValid() ? 0 : m_rowCount;
 }
 
 bool ThumbnailModel::isReady(int position) const {

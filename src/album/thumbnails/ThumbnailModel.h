@@ -23,6 +23,8 @@ public:
     void setRecordset(AlbumRecordset* recordset);
     // The record at this 0-based position has a new picture or texts.
     void rowChanged(int position);
+    // The recordset found more rows (a filter being read): they are added at the end.
+    void rowsFound();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -39,6 +41,7 @@ private:
 
     ThumbnailSource& m_source;
     AlbumRecordset* m_recordset = nullptr;
+    int m_rowCount = 0; // as the view was told
     mutable QCache<qint64, QIcon> m_icons{600};
     mutable QHash<qint64, int> m_asked; // row id -> position, for rows waited for
     mutable QList<qint64> m_missing;    // rows painted without their thumbnail, in paint order

@@ -63,7 +63,7 @@ RecordCommands::~RecordCommands() {
 
 bool RecordCommands::syncCurrent() {
     AlbumRecordset* records = m_site.records();
-    if (!m_site.album() || !records || records->recordCount() == 0)
+    if (!m_site.album() || !records || records->knownCount() == 0)
         return false;
     return records->moveTo(m_open.CurrentRow - 1).ok();
 }

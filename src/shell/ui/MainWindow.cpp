@@ -188,6 +188,7 @@ void MainWindow::connectBrowser() {
         m_ahead->setAlbum(m_browser->albumState().OpenAlbumPath,
                           m_browser->albumState().AlbumPassword);
     });
+    connect(b, &AlbumBrowser::rowsFound, &m_grid->rows(), &RecordGridModel::rowsFound);
     connect(b, &AlbumBrowser::previewHidden, m_preview, &PreviewPane::hidePreview);
     connect(b, &AlbumBrowser::recordShown, this, [this](const RecordMedia& media) {
         m_statusLine->setText(m_browser->recordState().CurrentDescription);
@@ -245,6 +246,8 @@ void MainWindow::selectRecord(qint64 row) {
 }
 
 void MainWindow::moveRecord(Step step) {
+    if (step == Step::Last)
+        m_browser->findEveryRow();
     const QModelIndex current = m_grid->currentIndex();
     const qint64 gridRow =
         current.isValid() ? current.row() + 1 : m_browser->albumState().CurrentRow;

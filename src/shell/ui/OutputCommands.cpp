@@ -38,7 +38,7 @@ void printCurrentImage(AlbumBrowser& browser, Settings& settings, PromptService&
 void printContactSheet(AlbumBrowser& browser, Settings& settings, PromptService& prompts,
                        QWidget* parent) {
     AlbumRecordset* records = browser.recordset();
-    if (!records || records->recordCount() == 0)
+    if (!records || records->knownCount() == 0)
         return;
     ContactSheetSource source;
     {

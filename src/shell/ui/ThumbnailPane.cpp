@@ -72,6 +72,7 @@ ThumbnailPane::ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar
     connect(m_view, &QListView::doubleClicked, this, &ThumbnailPane::viewRequested);
 
     connect(&browser, &AlbumBrowser::recordsetReset, this, &ThumbnailPane::albumChanged);
+    connect(&browser, &AlbumBrowser::rowsFound, m_model, &ThumbnailModel::rowsFound);
     connect(&browser, &AlbumBrowser::recordShown, this, &ThumbnailPane::highlightCurrent);
     // A record edited in place (a new picture from the outside editor, new texts).
     connect(grid.model(), &QAbstractItemModel::dataChanged, this,

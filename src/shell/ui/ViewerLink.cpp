@@ -42,7 +42,7 @@ bool ViewerLink::loadCurrent(ViewerMedia& media) {
 ViewerThumbnail ViewerLink::thumbnail(qint64 row) {
     AlbumRecordset* rows = m_browser.recordset();
     AlbumMedia* source = m_browser.mediaSource();
-    if (!rows || !source || row < 1 || row > rows->recordCount())
+    if (!rows || !source || row < 1 || row > rows->knownCount())
         return {};
     const QImage image = source->thumbnail(rows->rowIdAt(row - 1));
     return {image, SizeThumbnailStandsFor(image.size())};
@@ -51,7 +51,7 @@ ViewerThumbnail ViewerLink::thumbnail(qint64 row) {
 QFuture<ViewerPicture> ViewerLink::readPicture(qint64 row) {
     AlbumRecordset* rows = m_browser.recordset();
     AlbumMedia* source = m_browser.mediaSource();
-    const auto fields = rows && source && row >= 1 && row <= rows->recordCount()
+    const auto fields = rows && source && row >= 1 && row <= rows->knownCount()
                             ? rows->recordAt(row - 1)
                             : std::nullopt;
     const MediaKind kind = fields ? MediaKindOfFormat(fields->imageFormat) : MediaKind::Video;
