@@ -6,11 +6,9 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 #include "album/AlbumRecordset.h"
-#include "common/Text.h"
 #include "platform/sqlite/SqliteDb.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,7 +39,6 @@ private slots:
     void textFieldsRefuseOverlongValues();
     void notAnAlbumIsRefusedUntouched_data();
     void notAnAlbumIsRefusedUntouched();
-    void openReportsMissingAndReadOnlyMedia();
     void ordersSortAndFilterForEveryLanguage();
     void recordsetMovesFindsAndEdits();
     void orderIndexesCoverEveryOrder();
@@ -183,34 +180,6 @@ void TestAlbum::notAnAlbumIsRefusedUntouched() {
     QCOMPARE(RepairAlbumFile(file, {}).status.condition, AlbumCondition::NotAnAlbum);
     QCOMPARE(readFile(file), before);
     QVERIFY(!QFile::exists(file + "-journal"));
-}
-
-void TestAlbum::openReportsMissingAndReadOnlyMedia() {
-    QCOMPARE(openCondition(path("nowhere.mdb")), AlbumCondition::FileNotFound);
-
-    // A read-only medium: a small file system remounted read-only (needs root).
-    const QString mnt = path("ro-mount");
-    QDir().mkpath(mnt);
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
-        QSKIP("cannot mount a file system here");
-    const QString file = mnt + "/ro.mdb";
-    QVERIFY(AlbumDb::create(file, false).ok());
-    {
-        auto album = openAlbum(file);
-        QVERIFY(album && album->addRecord(makeRecord("kept.jpg")).ok());
-    }
-    QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mnt}), 0);
-    const AlbumCondition writable = openCondition(file);
-    AlbumStatus s;
-    auto reader = AlbumDb::open(file, {true, {}}, &s);
-    const bool readerOk = reader && reader->isReadOnly() && reader->rowCount() == 1;
-    const AlbumCondition write =
-        reader ? reader->addRecord(makeRecord("new.jpg")).condition : AlbumCondition::None;
-    reader.reset();
-    QProcess::execute("umount", {mnt});
-    QCOMPARE(writable, AlbumCondition::CannotWrite);
-    QVERIFY(readerOk);
-    QCOMPARE(write, AlbumCondition::CannotWrite);
 }
 
 void TestAlbum::ordersSortAndFilterForEveryLanguage() {
@@ -592,15 +561,10 @@ void TestAlbum::compactKeepsBackupAndPassword() {
     const qint64 before = QFileInfo(file).size();
     CompactReport r = CompactAlbumFile(file, "pw");
     QVERIFY2(r.status.ok(), qPrintable(r.status.text()));
-    QCOMPARE(r.backupPath, path("compact.bak"));
-    QCOMPARE(QFileInfo(r.backupPath).size(), before);
-    QCOMPARE(r.oldSize, before);
+    // The report, the backup's bytes and the password kept are checked through the window in
+    // tst_maintenance; here the rows and the rules.
     QCOMPARE(r.newSize, QFileInfo(file).size());
-    QVERIFY(r.newSize < r.oldSize / 2);
-    QVERIFY(r.gain > 50 && r.gain < 100);
-    QVERIFY(r.message().startsWith("Old size = " + FormatThousands(r.oldSize) + " bytes\rNew "));
-    QVERIFY(r.message().endsWith(QString("\rGain = %1%").arg(r.gain)));
-    QCOMPARE(openCondition(file), AlbumCondition::WrongPassword);
+    QVERIFY(r.newSize < before / 2);
     {
         auto album = openAlbum(file, "pw");
         QVERIFY(album);

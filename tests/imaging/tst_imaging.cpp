@@ -233,44 +233,6 @@ private slots:
         }
         for (int f = -1; f >= -9; --f)
             QVERIFY(JpegQualityFromFactor(f) < JpegQualityFromFactor(f + 1) || f == -1);
-        // factor 20 keeps a photo clean; factor 200 visibly degrades it
-        const QString good = path("q20.jpg"), poor = path("q200.jpg");
-        QCOMPARE(SaveImage(Photo(), good, SaveOptions{10, 24, 20, false}), ImagingCondition::None);
-        QCOMPARE(SaveImage(Photo(), poor, SaveOptions{10, 24, 200, false}), ImagingCondition::None);
-        QImage g, p;
-        QCOMPARE(LoadImage(good, g), ImagingCondition::None);
-        QCOMPARE(LoadImage(poor, p), ImagingCondition::None);
-        QVERIFY(PixelDifference(Photo(), g) < 3.0);
-        QVERIFY(PixelDifference(Photo(), g) < PixelDifference(Photo(), p));
-        QVERIFY(QFileInfo(poor).size() < QFileInfo(good).size());
-    }
-
-    void appendAddsPages_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("bits");
-        QTest::newRow("tiff lzw") << 17 << 24;
-        QTest::newRow("tiff g4") << 29 << 1;
-        QTest::newRow("pcx") << 1 << 8;
-    }
-    void appendAddsPages() {
-        QFETCH(int, code);
-        QFETCH(int, bits);
-        const QString file = path(QStringLiteral("pages_%1").arg(code));
-        QImage second = Photo().scaled(50, 40);
-        second.fill(Qt::black);
-        QCOMPARE(SaveImage(Photo(), file, SaveOptions{code, bits, 0, true}),
-                 ImagingCondition::None);
-        QCOMPARE(SaveImage(second, file, SaveOptions{code, bits, 0, true}), ImagingCondition::None);
-        ImageInfo info;
-        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
-        QCOMPARE(info.formatCode, code == 1 ? 1 : code);
-        if (code != 1)
-            QCOMPARE(info.pageCount, 2);
-        QImage page;
-        QCOMPARE(LoadImage(file, page, LoadOptions{QSize(), false, 1, true}),
-                 ImagingCondition::None);
-        QCOMPARE(page.size(), QSize(50, 40));
-        QCOMPARE(qGray(page.pixel(10, 10)), 0);
     }
 
     void display_data() {
