@@ -156,11 +156,11 @@ bool AlbumRecordset::readMoreIds(int budgetMs) {
 }
 
 qint64 AlbumRecordset::rowIdAt(qint64 position) const {
-    return readIdsTo(position) ? m_ids[size_t(position)] : 0;
+    return hasPosition(position) ? m_ids[size_t(position)] : 0;
 }
 
 AlbumStatus AlbumRecordset::moveTo(qint64 position) {
-    if (!readIdsTo(position))
+    if (!hasPosition(position))
         return {AlbumCondition::NoCurrentRecord, {}};
     m_pos = position;
     return {};
@@ -208,7 +208,7 @@ std::optional<PictureRecord> AlbumRecordset::current(AlbumStatus* status) {
 }
 
 std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStatus* status) {
-    if (!readIdsTo(position)) {
+    if (!hasPosition(position)) {
         if (status)
             *status = {AlbumCondition::NoCurrentRecord, {}};
         return std::nullopt;

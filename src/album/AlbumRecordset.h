@@ -77,6 +77,7 @@ private:
     };
     // Reads the order's ids up to position (all with -1); true when that position exists.
     bool readIdsTo(qint64 position) const;
+    bool hasPosition(qint64 position) const { return position >= 0 && readIdsTo(position); }
     void bindPattern(sqlite::Statement& statement) const;
     void ensureLoaded(qint64 position);
     // Reads the texts of the block [first, last) from the index, entering it at the nearest row

@@ -150,6 +150,8 @@ private slots:
             };
             const qint64 expected = order < 6 ? kRows : order < 8 ? keywordsWith7 : kRows * 2 / 3;
             AlbumRecordset ahead(*album, query);
+            // Asked for a row before the first (the neighbours of the first record), it reads none.
+            QVERIFY(!ahead.recordAt(-1) && !ahead.rowIdAt(-2) && !ahead.moveTo(-1).ok());
             QVERIFY2(!ahead.idsComplete(), "the ids were all read before the first screen");
             QCOMPARE(ahead.countKnown(), order < 6);
             QVERIFY(ahead.knownCount() >= std::min<qint64>(expected, 256));

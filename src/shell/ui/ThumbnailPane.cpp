@@ -10,6 +10,7 @@
 #include "shell/ui/CommandBar.h"
 
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 namespace q32 {
@@ -32,6 +33,20 @@ protected:
         option->displayAlignment = Qt::AlignCenter;
         option->showDecorationSelected = false;
     }
+};
+
+// Every item fills its cell of the grid. Measured through the model, the view, told that all
+// items are of one size, would read the last row (in a large album, the ids of every row) and ask
+// for its thumbnail before the first screen's.
+class CellSizedItems : public QStyledItemDelegate {
+public:
+    CellSizedItems(QSize cell, QObject* parent) : QStyledItemDelegate(parent), m_cell(cell) {}
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return m_cell;
+    }
+
+private:
+    QSize m_cell;
 };
 
 } // namespace
@@ -60,6 +75,7 @@ ThumbnailPane::ThumbnailPane(AlbumBrowser& browser, QTableView& grid, CommandBar
     m_view->setIconSize(QSize(kThumbnailEdge, kThumbnailEdge));
     m_view->setGridSize(
         QSize(kThumbnailEdge + 16, kThumbnailEdge + m_view->fontMetrics().height() + 14));
+    m_view->setItemDelegate(new CellSizedItems(m_view->gridSize(), m_view));
     m_view->setSpacing(0);
     m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_view->hide();
