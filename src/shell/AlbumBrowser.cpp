@@ -438,6 +438,7 @@ void AlbumBrowser::noteFoundRows() {
     if (known > m_open.RecordCount) {
         m_open.RecordCount = known;
         emit rowsFound();
+        emit captionChanged();
     }
     if (m_countTitlePending && m_recordset->countKnown()) {
         m_countTitlePending = false;

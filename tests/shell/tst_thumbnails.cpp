@@ -18,6 +18,7 @@
 #include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
 #include "shell/AlbumBrowser.h"
+#include "shell/ui/CaptionBand.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ThumbnailPane.h"
 
@@ -429,6 +430,8 @@ private slots:
                      ascending ? QStringLiteral("Dot 5000.jpg") : QStringLiteral("Dot 1.jpg"));
             QCOMPARE(run.main.windowTitle(),
                      QStringLiteral("grow.mdb  (3334 images) - Quillon 32"));
+            QVERIFY(
+                run.main.findChild<CaptionBand*>()->text().startsWith("grow.mdb  (3334 images)"));
         }
     }
 };
