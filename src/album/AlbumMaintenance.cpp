@@ -3,6 +3,7 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumEngine.h"
 #include "album/AlbumSchema.h"
+#include "album/BackgroundFlush.h"
 #include "common/Text.h"
 #include "platform/prompt/PromptService.h"
 
@@ -11,13 +12,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <fcntl.h>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace q32 {
@@ -65,17 +63,19 @@ AlbumStatus exportTo(sqlite::Database& db, const QString& target,
 }
 
 // Follows the copy into a new file while the engine writes it: the engine calls step() every few
-// instructions of its program, which reports the file's size now and then and stops the engine
-// once the user has cancelled.
+// instructions of its program, which reports the file's size now and then, asks for a flush of
+// every few dozen megabytes written (so that the disk writes the copy while the engine still makes
+// it, instead of all of it at the final flush), and stops the engine once the user has cancelled.
 class FollowCopy {
 public:
-    FollowCopy(sqlite::Database& db, const QString& target, MaintenanceProgress* progress)
-        : m_db(db), m_target(QFile::encodeName(target)), m_progress(progress) {
-        if (m_progress)
+    FollowCopy(sqlite::Database& db, const QString& target, MaintenanceProgress* progress,
+               BackgroundFlush* flush = nullptr)
+        : m_db(db), m_target(QFile::encodeName(target)), m_progress(progress), m_flush(flush) {
+        if (m_progress || m_flush)
             sqlite3_progress_handler(m_db.handle(), 64, &FollowCopy::step, this);
     }
     ~FollowCopy() {
-        if (m_progress && m_db.isOpen())
+        if ((m_progress || m_flush) && m_db.isOpen())
             sqlite3_progress_handler(m_db.handle(), 0, nullptr, nullptr);
     }
     FollowCopy(const FollowCopy&) = delete;
@@ -84,21 +84,30 @@ public:
 private:
     static int step(void* self) {
         auto* f = static_cast<FollowCopy*>(self);
-        if (f->m_progress->cancelled)
+        if (f->m_progress && f->m_progress->cancelled)
             return 1;
         const auto now = std::chrono::steady_clock::now();
         if (now - f->m_lastLook > std::chrono::milliseconds(50)) {
             f->m_lastLook = now;
             struct stat st {};
-            if (!f->m_target.isEmpty() && ::stat(f->m_target.constData(), &st) == 0)
+            if (f->m_target.isEmpty() || ::stat(f->m_target.constData(), &st) != 0)
+                return 0;
+            if (f->m_progress)
                 f->m_progress->done = st.st_size;
+            if (f->m_flush && st.st_size - f->m_flushAsked >= kFlushStep) {
+                f->m_flush->request();
+                f->m_flushAsked = st.st_size;
+            }
         }
         return 0;
     }
 
+    static constexpr qint64 kFlushStep = 32 << 20;
     sqlite::Database& m_db;
     QByteArray m_target;
     MaintenanceProgress* m_progress;
+    BackgroundFlush* m_flush;
+    qint64 m_flushAsked = 0;
     std::chrono::steady_clock::time_point m_lastLook;
 };
 
@@ -127,55 +136,6 @@ AlbumStatus syncFile(const QString& path) {
             path};
 }
 
-// Flushes a file being written, a few dozen megabytes at a time, on a thread of its own: the disk
-// writes the copy while the engine still makes it, instead of all of it at the final flush. The
-// pages stay cached for the check that reads the copy back. The file is opened once it exists.
-class FlushBehind {
-public:
-    explicit FlushBehind(const QString& path) : m_path(QFile::encodeName(path)) {
-        m_thread = std::thread([this] { work(); });
-    }
-    ~FlushBehind() {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FlushBehind(const FlushBehind&) = delete;
-    FlushBehind& operator=(const FlushBehind&) = delete;
-
-private:
-    static constexpr qint64 kStep = 32 << 20;
-
-    void work() {
-        std::unique_lock lock(m_mutex);
-        qint64 flushed = 0;
-        while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_stop; })) {
-            if (m_fd < 0)
-                m_fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC);
-            struct stat st {};
-            if (m_fd < 0 || ::fstat(m_fd, &st) != 0 || st.st_size - flushed < kStep)
-                continue;
-            lock.unlock();
-            // A failure is met again, and reported, by the final flush.
-            ::fdatasync(m_fd);
-            flushed = st.st_size;
-            lock.lock();
-        }
-    }
-
-    QByteArray m_path;
-    int m_fd = -1;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stop = false;
-    std::thread m_thread;
-};
-
 // Copies the album on db's main schema with exportTo() into a new file beside path and puts it
 // in the album's place: checked (with password) while the disk still writes it, then flushed,
 // then renamed over path. Until that rename the album is untouched; on any failure the copy is
@@ -187,13 +147,16 @@ AlbumStatus copyInPlace(sqlite::Database& db, const QString& path,
     QFile::remove(temp);
     AlbumStatus s;
     {
-        const FlushBehind behind(temp);
+        // The pages flushed stay cached for the check.
+        BackgroundFlush flush(temp, BackgroundFlush::Pages::KeptCached);
         {
-            const FollowCopy follow(db, temp, progress);
+            const FollowCopy follow(db, temp, progress, &flush);
             s = exportTo(db, temp, key);
         }
-        if (s.ok())
+        if (s.ok()) {
+            flush.request(); // the rest, while the copy is checked
             s = checkCopy(temp, password, progress);
+        }
         if (progress && progress->cancelled)
             s = {AlbumCondition::Cancelled, path};
     }

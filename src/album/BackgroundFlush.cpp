@@ -6,10 +6,10 @@
 
 namespace q32 {
 
-BackgroundFlush::BackgroundFlush(const QString& path)
-    : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {
-    if (m_fd >= 0)
-        m_thread = std::thread([this] { work(); });
+BackgroundFlush::BackgroundFlush(const QString& path, Pages afterFlush)
+    : m_path(QFile::encodeName(path)), m_afterFlush(afterFlush),
+      m_fd(::open(m_path.constData(), O_RDONLY | O_CLOEXEC)) {
+    m_thread = std::thread([this] { work(); });
 }
 
 BackgroundFlush::~BackgroundFlush() {
@@ -18,8 +18,7 @@ BackgroundFlush::~BackgroundFlush() {
         m_stop = true;
     }
     m_wake.notify_one();
-    if (m_thread.joinable())
-        m_thread.join();
+    m_thread.join();
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -40,8 +39,10 @@ void BackgroundFlush::work() {
             return;
         m_pending = false;
         lock.unlock();
-        // A failure here is met again, and reported, by the commit's own flush.
-        if (::fdatasync(m_fd) == 0)
+        if (m_fd < 0)
+            m_fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC);
+        // A failure here is met again, and reported, by the final flush.
+        if (m_fd >= 0 && ::fdatasync(m_fd) == 0 && m_afterFlush == Pages::Dropped)
             dropCleanPages();
         lock.lock();
     }

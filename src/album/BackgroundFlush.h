@@ -8,6 +8,9 @@
 // a commit makes durable; they only do the waiting sooner, where nobody waits for it. What they
 // have written is then dropped from the kernel's file cache (see dropCleanPages).
 //
+// A compaction asks the same while the engine writes its copy, and keeps the flushed pages cached
+// for the check that reads the copy back.
+//
 // A thread of its own rather than a background job: it lives for the whole run and waits for
 // requests; a flush in hand is finished before it stops, as the commit would wait for it anyway.
 
@@ -20,7 +23,9 @@ namespace q32 {
 
 class BackgroundFlush {
 public:
-    explicit BackgroundFlush(const QString& path);
+    enum class Pages { Dropped, KeptCached };
+    // The file is opened at the first request when it does not exist yet.
+    explicit BackgroundFlush(const QString& path, Pages afterFlush = Pages::Dropped);
     // Waits for a flush under way.
     ~BackgroundFlush();
     BackgroundFlush(const BackgroundFlush&) = delete;
@@ -34,6 +39,8 @@ private:
     void work();
     void dropCleanPages();
 
+    QByteArray m_path;
+    Pages m_afterFlush;
     int m_fd = -1;
     std::mutex m_mutex;
     std::condition_variable m_wake;
