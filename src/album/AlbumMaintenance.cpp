@@ -136,6 +136,17 @@ AlbumStatus syncFile(const QString& path) {
             path};
 }
 
+// A copy checked with status s is flushed and renamed over path; one that failed is removed.
+AlbumStatus putInPlace(AlbumStatus s, const QString& temp, const QString& path) {
+    if (s.ok())
+        s = syncFile(temp);
+    if (s.ok() && !engine::atomicReplace(temp, path))
+        s = {AlbumCondition::PathAccess, path};
+    if (!s.ok())
+        QFile::remove(temp);
+    return s;
+}
+
 // Copies the album on db's main schema with exportTo() into a new file beside path and puts it
 // in the album's place: checked (with password) while the disk still writes it, then flushed,
 // then renamed over path. Until that rename the album is untouched; on any failure the copy is
@@ -160,13 +171,7 @@ AlbumStatus copyInPlace(sqlite::Database& db, const QString& path,
         if (progress && progress->cancelled)
             s = {AlbumCondition::Cancelled, path};
     }
-    if (s.ok())
-        s = syncFile(temp);
-    if (s.ok() && !engine::atomicReplace(temp, path))
-        s = {AlbumCondition::PathAccess, path};
-    if (!s.ok())
-        QFile::remove(temp);
-    return s;
+    return putInPlace(s, temp, path);
 }
 
 // Row ids reachable by a scan in one statement, up to the first error.
@@ -221,13 +226,7 @@ AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password)
     db.close();
     if (s.ok())
         s = checkCopy(temp, password);
-    if (s.ok())
-        s = syncFile(temp);
-    if (s.ok() && !engine::atomicReplace(temp, path))
-        s = {AlbumCondition::PathAccess, path};
-    if (!s.ok())
-        QFile::remove(temp);
-    return s;
+    return putInPlace(s, temp, path);
 }
 
 QString CompactReport::message() const {

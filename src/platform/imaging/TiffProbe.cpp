@@ -1,5 +1,5 @@
 // The TIFF header walk: size, depth, compression and page count from the directories alone,
-// for classic TIFF and BigTIFF, and the marks that tell a camera's raw file from a TIFF.
+// for TIFF and BigTIFF, and the marks that tell a camera's raw file from a TIFF.
 #include "platform/imaging/ByteOrder.h"
 #include "platform/imaging/FileProbe.h"
 
