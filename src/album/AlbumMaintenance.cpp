@@ -325,6 +325,11 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password,
     engine::SchemaState schema;
     const AlbumStatus verified = engine::verifyAlbum(db, &schema);
     const bool unique = schema.unique;
+    // A check the cancel interrupted proves nothing about the file, which is left as it was.
+    if (progress && progress->cancelled) {
+        r.status = {AlbumCondition::Cancelled, path};
+        return r;
+    }
     if (verified.condition == AlbumCondition::NotAnAlbum) {
         r.status = verified;
         return r;
@@ -338,10 +343,6 @@ RepairReport RepairAlbumFile(const QString& path, const QString& password,
                 return r;
             }
         }
-    }
-    if (progress && progress->cancelled) {
-        r.status = {AlbumCondition::Cancelled, path};
-        return r;
     }
     r.wasDamaged = true;
     engine::configure(db);
