@@ -40,7 +40,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 window_manager() {
     openbox --sm-disable >/dev/null 2>&1 &
     wm_pid=$!
-    for _ in $(seq 100); do
+    # Up to 30 s: its first start on a new machine builds the font caches.
+    for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.1
     done
