@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <algorithm>
 #include <openssl/evp.h>
 #include <vector>
 
@@ -169,15 +170,20 @@ AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::functio
     sqlite::Error e;
     QList<qint64> missing;
     {
-        sqlite::Statement st = db.prepare(
-            QStringLiteral("SELECT rowid FROM Pictures WHERE Image IS NOT NULL AND rowid NOT IN "
-                           "(SELECT ID FROM ContentHashes) ORDER BY rowid"),
-            &e);
+        // Only row ids: the engine reads them from the smallest index, not from the table, whose
+        // pages hold the pictures (a test of Image would read every one at each open). Rows
+        // without a picture come along and are passed over below.
+        sqlite::Statement st =
+            db.prepare(QStringLiteral("SELECT rowid FROM Pictures WHERE rowid NOT IN "
+                                      "(SELECT ID FROM ContentHashes)"),
+                       &e);
         while (e.ok() && st.step() == SQLITE_ROW)
             missing << st.int64(0);
     }
     if (!e.ok())
         return engine::fromSqlite(e);
+    // In the table's order, so the pictures are read front to back.
+    std::sort(missing.begin(), missing.end());
 
     // A long fill commits now and then, so a stop or a crash keeps what was hashed.
     qsizetype next = 0;
@@ -188,13 +194,16 @@ AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::functio
         QElapsedTimer age;
         age.start();
         qint64 inGroup = 0;
+        qint64 stored = 0;
         // At least one record a group, however short the groups are.
         for (; next < missing.size() && (inGroup == 0 || age.elapsed() < commitEveryMs); ++next) {
             if (stop && stop())
                 break;
             const QByteArray sha = engine::hashStoredPicture(db, missing[next], &e);
-            if (e.ok() && !sha.isEmpty())
+            if (e.ok() && !sha.isEmpty()) {
                 e = engine::storeContentHash(db, missing[next], sha);
+                ++stored;
+            }
             if (!e.ok())
                 return engine::fromSqlite(e);
             ++inGroup;
@@ -203,7 +212,7 @@ AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::functio
         if (!e.ok())
             return engine::fromSqlite(e);
         if (hashed)
-            *hashed += inGroup;
+            *hashed += stored;
         if (stop && stop())
             return {AlbumCondition::Cancelled, {}};
     }
