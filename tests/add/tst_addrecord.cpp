@@ -29,7 +29,7 @@ struct TitleSink : AddRunSink {
 class TestAddRecord : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString m_jpg, m_bmp, m_gif, m_mpg, m_png8;
+    QString m_jpg, m_bmp, m_gif, m_png8;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -42,10 +42,6 @@ class TestAddRecord : public QObject {
         return AlbumDb::open(p, {}, &status);
     }
 
-    StoreContext context(AlbumDb* album, test::ScriptedPromptService& prompts, TitleSink& sink,
-                         int listCount) {
-        return StoreContext{album, &prompts, &sink, listCount == 1};
-    }
     PrepareOptions m_prepare;
     AddOutcome add(const StoreContext& c, const QString& file) {
         return AddFileAsRecord(c, file, m_prepare);
@@ -70,16 +66,11 @@ private slots:
         QCOMPARE(QProcess::execute("convert",
                                    {"-size", "32x24", "xc:red", "xc:blue", "-loop", "0", m_gif}),
                  0);
-        m_mpg = path("clip.mpg");
-        QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                              "testsrc=size=160x120:rate=25:duration=1", "-c:v",
-                                              "mpeg1video", "-f", "mpeg", m_mpg}),
-                 0);
     }
 
     void textsOfThePropertiesLine() {
-        QCOMPARE(SizeText(12345), QStringLiteral("(12,345 bytes) "));
-        QCOMPARE(SizeText(0), QStringLiteral("( bytes) ")); // the pattern prints nothing for zero
+        QCOMPARE(SizeText(12345), "(12,345 bytes) ");
+        QCOMPARE(SizeText(0), "( bytes) "); // the pattern prints nothing for zero
     }
 
     void severalFilesStoreAndSkipDuplicates() {
@@ -87,34 +78,32 @@ private slots:
         QVERIFY(album);
         test::ScriptedPromptService prompts; // several files: nothing may be asked
         TitleSink sink;
-        const StoreContext c = context(album.get(), prompts, sink, 3);
+        const StoreContext c{album.get(), &prompts, &sink, false};
 
         AddOutcome first = add(c, m_jpg);
         QCOMPARE(first.result, AddResult::Stored);
         const auto row = album->record(first.rowId);
         QVERIFY(row);
-        QCOMPARE(row->imageFile, QStringLiteral("a.jpg"));
-        QCOMPARE(row->imageFormat, QStringLiteral("10 JPEG File Interchange Format"));
-        QCOMPARE(row->imageProperties, SizeText(QFileInfo(m_jpg).size()) +
-                                           QStringLiteral("(640x480) (16,777,216 colors)"));
+        QCOMPARE(row->imageFile, "a.jpg");
+        QCOMPARE(row->imageFormat, "10 JPEG File Interchange Format");
+        QCOMPARE(row->imageProperties,
+                 SizeText(QFileInfo(m_jpg).size()) + "(640x480) (16,777,216 colors)");
         QCOMPARE(row->date, QDate::currentDate());
         QVERIFY(row->description.isEmpty());
         QCOMPARE(album->readBytes(first.rowId, PictureField::Image), test::readFile(m_jpg));
-        QCOMPARE(sink.titles.first(), QStringLiteral("BUSY: Adding images to the Depository..."));
+        QCOMPARE(sink.titles.first(), "BUSY: Adding images to the Depository...");
 
         const AddOutcome palette = add(c, m_png8);
         QCOMPARE(palette.result, AddResult::Stored);
-        QVERIFY(album->record(palette.rowId)
-                    ->imageProperties.endsWith(QStringLiteral("(640x480) (256 colors)")));
-        QVERIFY(album->record(palette.rowId)->imageFormat.startsWith(QStringLiteral("75 ")));
+        QVERIFY(album->record(palette.rowId)->imageProperties.endsWith("(640x480) (256 colors)"));
+        QVERIFY(album->record(palette.rowId)->imageFormat.startsWith("75 "));
 
         // The same name from another folder is skipped, and the run is told why.
         QDir().mkpath(path("other"));
         QFile::copy(m_png8, path("other/a.jpg"));
         const AddOutcome dup = add(c, path("other/a.jpg"));
         QCOMPARE(dup.result, AddResult::Skipped);
-        QCOMPARE(sink.titles.last(),
-                 QStringLiteral("Cannot add image: a.jpg already exists in this album!"));
+        QCOMPARE(sink.titles.last(), "Cannot add image: a.jpg already exists in this album!");
         QCOMPARE(album->rowCount(), 2);
         // A file gone since it was listed (the empty and the unknown ones are in tst_addrun).
         QCOMPARE(add(c, path("gone.png")).imaging, ImagingCondition::FileNotFound);
@@ -126,17 +115,17 @@ private slots:
         auto album = newAlbum("one.mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
-        const StoreContext c = context(album.get(), prompts, sink, 1);
+        const StoreContext c{album.get(), &prompts, &sink, true};
 
         prompts.expectInput("Image File Name", "beach.jpg")
             .expectInput("Image Description", "Sunny day");
         const AddOutcome first = add(c, m_jpg);
         QCOMPARE(first.result, AddResult::Stored);
-        QCOMPARE(prompts.asked().at(0).text, QStringLiteral("File Name?"));
-        QCOMPARE(prompts.asked().at(0).defaultText, QStringLiteral("a.jpg"));
-        QCOMPARE(prompts.asked().at(1).text, QStringLiteral("Memo?"));
-        QCOMPARE(album->record(first.rowId)->imageFile, QStringLiteral("beach.jpg"));
-        QCOMPARE(album->record(first.rowId)->description, QStringLiteral("Sunny day"));
+        QCOMPARE(prompts.asked().at(0).text, "File Name?");
+        QCOMPARE(prompts.asked().at(0).defaultText, "a.jpg");
+        QCOMPARE(prompts.asked().at(1).text, "Memo?");
+        QCOMPARE(album->record(first.rowId)->imageFile, "beach.jpg");
+        QCOMPARE(album->record(first.rowId)->description, "Sunny day");
 
         // A taken name brings the prompt back; the message names the file, not the typed name.
         prompts.expectInput("Image File Name", "beach.jpg")
@@ -148,7 +137,7 @@ private slots:
         QCOMPARE(second.result, AddResult::Stored);
         QCOMPARE(prompts.asked().at(4).text, QStringLiteral("\"a.jpg\" has already been used."));
         QCOMPARE(prompts.asked().at(4).style, int(MsgIcon::Information));
-        QCOMPARE(album->record(second.rowId)->imageFile, QStringLiteral("beach2.jpg"));
+        QCOMPARE(album->record(second.rowId)->imageFile, "beach2.jpg");
         QVERIFY(album->record(second.rowId)->description.isEmpty());
 
         // Cancelling the name adds nothing and ends the run.
@@ -159,57 +148,38 @@ private slots:
         QCOMPARE(prompts.busyDepth(), 0);
     }
 
-    void compressedAndNativeStorage() {
-        auto album = newAlbum("storage.mdb");
+    void formatTextsAndCompressedStorage() {
+        auto album = newAlbum("kinds.mdb", true); // the bitmap twice
         test::ScriptedPromptService prompts;
         TitleSink sink;
-        StoreContext c = context(album.get(), prompts, sink, 2);
-
-        const AddOutcome native = add(c, m_bmp);
-        QCOMPARE(native.result, AddResult::Stored);
-        QCOMPARE(album->record(native.rowId)->imageFormat,
-                 QStringLiteral("06 Microsoft Windows Bitmap"));
-        QCOMPARE(album->readBytes(native.rowId, PictureField::Image), test::readFile(m_bmp));
-
-        QVERIFY(AlbumDb::create(path("compressed.mdb"), true).ok());
-        AlbumStatus status;
-        auto compressed = AlbumDb::open(path("compressed.mdb"), {}, &status);
-        c.album = compressed.get();
-        m_prepare.compressStorage = true;
-        const AddOutcome jpeg = add(c, m_bmp);
-        QCOMPARE(jpeg.result, AddResult::Stored);
-        const auto row = compressed->record(jpeg.rowId);
-        QCOMPARE(row->imageFile, QStringLiteral("photo.BMP"));
-        QCOMPARE(row->imageFormat, QStringLiteral("10 JPEG File Interchange Format"));
-        const QByteArray stored = compressed->readBytes(jpeg.rowId, PictureField::Image);
-        QVERIFY(stored.startsWith("\xFF\xD8"));
-        QVERIFY(stored.size() < QFileInfo(m_bmp).size() / 4);
-        QVERIFY(row->imageProperties.startsWith(SizeText(stored.size())));
-        m_prepare.compressStorage = false;
-    }
-
-    void fixedTextsForGifAndClips() {
-        auto album = newAlbum("media.mdb");
-        test::ScriptedPromptService prompts;
-        TitleSink sink;
-        const StoreContext c = context(album.get(), prompts, sink, 2);
-        const AddOutcome gif = add(c, m_gif);
-        QCOMPARE(gif.result, AddResult::Stored);
-        QCOMPARE(album->record(gif.rowId)->imageFormat, QStringLiteral("84 GIF"));
-        QVERIFY(album->record(gif.rowId)->imageProperties.contains(QStringLiteral("(32x24) ")));
-
-        const AddOutcome clip = add(c, m_mpg);
-        QCOMPARE(clip.result, AddResult::Stored);
-        QCOMPARE(album->record(clip.rowId)->imageFormat, QStringLiteral("93 MPEG"));
-        QVERIFY(album->record(clip.rowId)
-                    ->imageProperties.endsWith(QStringLiteral("(160x120) (16,777,216 colors)")));
-        QCOMPARE(album->readBytes(clip.rowId, PictureField::Image), test::readFile(m_mpg));
-
-        // A name ending in "jpeg" takes the general path.
-        QFile::copy(m_jpg, path("x.jpeg"));
-        const AddOutcome jpeg = add(c, path("x.jpeg"));
-        QCOMPARE(album->record(jpeg.rowId)->imageFormat,
-                 QStringLiteral("10 JPEG File Interchange Format"));
+        const StoreContext c{album.get(), &prompts, &sink, false};
+        QVERIFY(QFile::copy(m_jpg, path("x.jpeg"))); // takes the general path
+        const struct {
+            QString file;
+            bool compress;
+            const char* format;
+            const char* size;
+        } kinds[] = {{m_bmp, false, "06 Microsoft Windows Bitmap", "(640x480) "},
+                     {m_gif, false, "84 GIF", "(32x24) "},
+                     {path("x.jpeg"), false, "10 JPEG File Interchange Format", "(640x480) "},
+                     {m_bmp, true, "10 JPEG File Interchange Format", "(640x480) "}};
+        for (const auto& k : kinds) {
+            m_prepare.compressStorage = k.compress;
+            const AddOutcome added = add(c, k.file);
+            m_prepare.compressStorage = false;
+            QCOMPARE(added.result, AddResult::Stored);
+            const auto row = album->record(added.rowId);
+            QCOMPARE(row->imageFile, QFileInfo(k.file).fileName());
+            QCOMPARE(row->imageFormat, k.format);
+            QVERIFY2(row->imageProperties.contains(k.size), qPrintable(row->imageProperties));
+            const QByteArray stored = album->readBytes(added.rowId, PictureField::Image);
+            QVERIFY(row->imageProperties.startsWith(SizeText(stored.size())));
+            if (!k.compress)
+                QCOMPARE(stored, test::readFile(k.file));
+            else
+                QVERIFY(stored.startsWith("\xFF\xD8") &&
+                        stored.size() < QFileInfo(m_bmp).size() / 4);
+        }
     }
 
     void todaysClipsAreStoredAsClips_data() {
@@ -223,6 +193,9 @@ private slots:
         QTest::newRow("mkv") << "clip.mkv" << h264 << "97 Matroska Video";
         QTest::newRow("avi") << "clip.avi" << QStringList{"-c:v", "mpeg4", "-c:a", "mp3"}
                              << "59 Video for Windows";
+        QTest::newRow("mpeg-1") << "clip.mpg"
+                                << QStringList{"-c:v", "mpeg1video", "-r", "25", "-f", "mpeg"}
+                                << "93 MPEG";
         QTest::newRow("camcorder mts")
             << "00001.MTS" << h264 + QStringList{"-f", "mpegts"} << "93 MPEG";
         // A camera's QuickTime file under another name is told by its brand.
@@ -243,12 +216,12 @@ private slots:
         auto album = newAlbum("clips.mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
-        const AddOutcome added = add(context(album.get(), prompts, sink, 2), clip);
+        const AddOutcome added = add(StoreContext{album.get(), &prompts, &sink, false}, clip);
         QCOMPARE(added.result, AddResult::Stored);
         const auto row = album->record(added.rowId);
         QCOMPARE(row->imageFormat, format);
-        QCOMPARE(row->imageProperties, SizeText(QFileInfo(clip).size()) +
-                                           QStringLiteral("(160x120) (16,777,216 colors)"));
+        QCOMPARE(row->imageProperties,
+                 SizeText(QFileInfo(clip).size()) + "(160x120) (16,777,216 colors)");
         QCOMPARE(album->readBytes(added.rowId, PictureField::Image), test::readFile(clip));
         // Its thumbnail is a frame of it, which also holds its length (a transport stream's
         // counts from its first time stamp, a little before its first picture; a stream of less

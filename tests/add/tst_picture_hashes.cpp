@@ -86,24 +86,16 @@ private slots:
         white.fill(Qt::white);
         QCOMPARE(PerceptualHash(clear), PerceptualHash(white));
 
-        // The search: nearest first, ties by row id, nothing past the distance.
+        // The search: nearest first, ties by row id, nothing past the distance (groups of the
+        // album's records: tst_q32_duplicates).
         const std::vector<HashEntry> entries = {
             {5, 0b1111}, {2, 0b0111}, {9, 0}, {3, 0b0111}, {7, ~quint64(0)}};
-        const QList<SimilarMatch> near = NearestHashes(entries, 0b0111, 3);
-        QCOMPARE(near.size(), 4);
-        QCOMPARE(near[0].rowId, 2);
-        QCOMPARE(near[1].rowId, 3);
-        QCOMPARE(near[2].rowId, 5);
-        QCOMPARE(near[2].distance, 1);
-        QCOMPARE(near[3].rowId, 9);
-        QCOMPARE(near[3].distance, 3);
-        // Groups start at the lowest row id not yet taken; loners are left out.
+        QList<std::pair<qint64, int>> near;
+        for (const SimilarMatch& m : NearestHashes(entries, 0b0111, 3))
+            near.append({m.rowId, m.distance});
+        QCOMPARE(near, (QList<std::pair<qint64, int>>{{2, 0}, {3, 0}, {5, 1}, {9, 3}}));
         const QList<QList<SimilarMatch>> groups = GroupSimilarHashes(entries, 1);
-        QCOMPARE(groups.size(), 1);
-        QCOMPARE(groups[0].size(), 3);
-        QCOMPARE(groups[0][0].rowId, 2);
-        QCOMPARE(groups[0][1].rowId, 3);
-        QCOMPARE(groups[0][2].rowId, 5);
+        QVERIFY(groups.size() == 1 && groups[0].size() == 3 && groups[0][0].rowId == 2);
     }
 
     void tableFollowsThePictures() {

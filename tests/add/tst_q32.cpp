@@ -1,5 +1,6 @@
 // q32 as its users run it: a folder of a thousand mixed files, runs killed at points they report,
-// and the faults a script meets (missing folder, wrong password, another program's file).
+// and the faults a script meets (missing folder, wrong password, another program's file; a
+// read-only album is refused through the window in tst_addimages_flows).
 
 #include "FormatSamples.h"
 #include "Q32Run.h"
@@ -50,13 +51,24 @@ QHash<QString, QByteArray> storedHashes(const QString& albumPath, const QString&
     return out;
 }
 
-// The names of the files q32 add reported stored, from its progress lines.
-QSet<QString> reportedStored(const QString& progress) {
-    static const QRegularExpression storedLine(QStringLiteral("\\] \\S+/([^/\\s]+): stored"));
-    QSet<QString> names;
-    for (auto m = storedLine.globalMatch(progress); m.hasNext();)
-        names.insert(m.next().captured(1));
-    return names;
+// The hashes of the files q32 add reported stored, from its progress lines, by name.
+QHash<QString, QByteArray> reportedStored(const QString& progress,
+                                          const QHash<QString, QByteArray>& sources) {
+    static const QRegularExpression storedLine("\\] \\S+/([^/\\s]+): stored");
+    QHash<QString, QByteArray> reported;
+    for (auto m = storedLine.globalMatch(progress); m.hasNext();) {
+        const QString name = m.next().captured(1);
+        reported.insert(name, sources.value(name));
+    }
+    return reported;
+}
+
+// Whether q32 ended with code, saying text; what it said goes to the log when not.
+bool endedWith(const Result& r, int code, const QString& text) {
+    if (r.exitCode == code && r.err.contains(text))
+        return true;
+    qWarning() << r.exitCode << r.err;
+    return false;
 }
 
 } // namespace
@@ -103,11 +115,13 @@ private slots:
             }
         }
         // Names that trip careless code.
-        for (const QString& name :
-             {QStringLiteral("O'Brien's party.jpg"), QStringLiteral("Zürich été Ålesund.png")}) {
+        for (const QString& name : {"O'Brien's party.jpg", "Zürich été Ålesund.png"}) {
             QVERIFY(!test::MakePicture(folder + "/" + name, {20, 20}, Qt::green).isEmpty());
             good.insert(name, folder + "/" + name);
         }
+        // A name longer than the field: skipped with the field's limit.
+        const QString longName = folder + "/" + QString(125, 'n') + ".png";
+        QVERIFY(QFile::copy(good.value("pic0001.png"), longName));
         // Duplicate names in a subfolder: skipped, the first one found is stored.
         for (int i = 1; i <= 3; ++i) {
             const QString name = QStringLiteral("pic%1.jpg").arg(i * 3, 4, 10, QLatin1Char('0'));
@@ -122,6 +136,18 @@ private slots:
         writeFile(folder + "/cut.gif", QByteArray("GIF89a\x10"));
         failedNames = {"empty.jpg", "notes.jpg", "garbage.png", "cut.png", "cut.gif"};
         writeFile(folder + "/readme.txt", "not a picture kind at all");
+        // A phone's folder: HEIC, AVIF, WebP, JPEG XL, DNG, clips, and files that are none.
+        const QString phone = folder + "/phone";
+        QVERIFY(QDir().mkpath(phone) && test::MakeSampleSet(test::Quarters(96, 64), phone));
+        for (const char* clip : {"VID_1.mp4", "VID_2.webm", "VID_3.mkv"})
+            QVERIFY(test::Run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                         "testsrc=size=96x64:rate=10", "-t", "1", "-pix_fmt",
+                                         "yuv420p", phone + "/" + clip}));
+        writeFile(phone + "/notes.txt", "to do");
+        writeFile(phone + "/.nomedia", {});
+        for (const QString& name : QDir(phone).entryList(QDir::Files))
+            if (name != "exif.bin" && name != "notes.txt")
+                good.insert(name, phone + "/" + name);
 
         const QString album = path("mixed.mdb");
         const Result r = RunQ32({"add", album, folder, "--recursive"});
@@ -132,10 +158,16 @@ private slots:
                                                        QRegularExpression::escape(name) + ": \\S")),
                      qPrintable(name));
         QCOMPARE(r.err.count(QRegularExpression("skipped [^\\n]*deeper/pic\\d+\\.jpg: \\S")), 3);
-        QVERIFY(r.err.contains(QRegularExpression(
-            "\nleft out [^\n]*/readme.txt: not a picture or clip kind the program reads\n")));
-        QVERIFY(r.err.contains(
-            QRegularExpression(QStringLiteral("%1 stored, 3 skipped, 5 failed").arg(good.size()))));
+        QVERIFY(r.err.contains("ImageFile holds at most 128 characters"));
+        const QString unknown = ": not a picture or clip kind the program reads\n";
+        for (const QString& file :
+             {folder + "/readme.txt", phone + "/exif.bin", phone + "/notes.txt"})
+            QVERIFY2(r.err.contains("left out " + file + unknown), qPrintable(file));
+        QVERIFY(r.err.contains("left out " + phone + "/.nomedia: a hidden file\n"));
+        QVERIFY2(r.err.contains(QStringLiteral("%1 stored, 4 skipped, 5 failed, 4 left out of the "
+                                               "folders\n")
+                                    .arg(good.size())),
+                 qPrintable(r.err));
 
         // Everything good is there byte for byte, and nothing else.
         const auto stored = storedHashes(album);
@@ -152,55 +184,22 @@ private slots:
         QCOMPARE(lines.size() - 1, stored.size());
         QVERIFY(list.out.contains("\tO'Brien's party.jpg\t10 JPEG File Interchange Format\t"));
         QVERIFY(list.out.contains("\tZürich été Ålesund.png\t75 Portable Network Graphics\t"));
+        for (const char* row :
+             {"\tVID_1.mp4\t95 MPEG-4 Video\t", "\tVID_2.webm\t96 WebM Video\t",
+              "\tVID_3.mkv\t97 Matroska Video\t", "\tphoto.heic\t85 ", "\tphoto.dng\t89 "})
+            QVERIFY2(list.out.contains(row), row);
 
         // extract writes the stored bytes.
         const QString firstRow = lines.at(1).section('\t', 0, 0);
         const QString firstName = lines.at(1).section('\t', 2, 2);
         QCOMPARE(RunQ32({"extract", album, firstRow, path("out.bin")}).exitCode, 0);
         QCOMPARE(fileSha(path("out.bin")), stored.value(firstName));
-    }
-
-    void folderOfTodaysPhotosAndClipsIsAddedWhole() {
-        // A phone's folder: HEIC, AVIF, WebP, JPEG XL, DNG, clips, and files that are none.
-        const QString folder = path("phone");
-        QDir().mkpath(folder);
-        QVERIFY(test::MakeSampleSet(test::Quarters(96, 64), folder));
-        for (const char* clip : {"VID_1.mp4", "VID_2.webm", "VID_3.mkv"})
-            QVERIFY(test::Run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                         "testsrc=size=96x64:rate=10", "-t", "1", "-pix_fmt",
-                                         "yuv420p", folder + "/" + clip}));
-        writeFile(folder + "/notes.txt", "to do");
-        writeFile(folder + "/.nomedia", {});
-        const QStringList others = {"exif.bin", "notes.txt", ".nomedia"};
-
-        const QString album = path("phone.mdb");
-        const Result r = RunQ32({"add", album, folder});
-        QCOMPARE(r.exitCode, 0);
-        QStringList wanted = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-        for (const QString& other : others)
-            wanted.removeOne(other);
-        const auto stored = storedHashes(album);
-        QCOMPARE(QSet<QString>(stored.keyBegin(), stored.keyEnd()),
-                 QSet<QString>(wanted.cbegin(), wanted.cend()));
-        QVERIFY2(r.err.contains(QStringLiteral("%1 stored, 0 skipped, 0 failed, 3 left out of the "
-                                               "folders\n")
-                                    .arg(wanted.size())),
-                 qPrintable(r.err));
-        const QString unknown = ": not a picture or clip kind the program reads\n";
-        QVERIFY(r.err.contains("left out " + folder + "/exif.bin" + unknown));
-        QVERIFY(r.err.contains("left out " + folder + "/notes.txt" + unknown));
-        QVERIFY(r.err.contains("left out " + folder + "/.nomedia: a hidden file\n"));
-        const QString listed = RunQ32({"list", album}).out;
-        for (const char* row :
-             {"\tVID_1.mp4\t95 MPEG-4 Video\t", "\tVID_2.webm\t96 WebM Video\t",
-              "\tVID_3.mkv\t97 Matroska Video\t", "\tphoto.heic\t85 ", "\tphoto.dng\t89 "})
-            QVERIFY2(listed.contains(row), row);
 
         // A pattern leaves the other kinds out, and says so.
-        const Result some = RunQ32({"add", path("some.mdb"), folder, "--pattern", "*.heic"});
+        const Result some = RunQ32({"add", path("some.mdb"), phone, "--pattern", "*.heic"});
         QCOMPARE(some.exitCode, 0);
         QVERIFY(
-            some.err.contains("left out " + folder + "/photo.avif: not in the pattern *.heic\n"));
+            some.err.contains("left out " + phone + "/photo.avif: not in the pattern *.heic\n"));
         QCOMPARE(storedHashes(path("some.mdb")).keys(), QStringList({"photo.heic"}));
     }
 
@@ -209,12 +208,11 @@ private slots:
         QDir().mkpath(folder);
         QHash<QString, QByteArray> sources;
         for (int i = 0; i < 60; ++i) {
-            QImage img(400, 300, QImage::Format_RGB888);
-            img.fill(QColor::fromHsv(i * 3, 200, 200));
-            img.setPixel(i, i, qRgb(1, 2, 3));
-            const QString p = folder + QStringLiteral("/k%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
-            QVERIFY(img.save(p));
-            sources.insert(QFileInfo(p).fileName(), fileSha(p));
+            const QString name = QString("k%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
+            QVERIFY(!test::MakePicture(folder + "/" + name, {400, 300},
+                                       QColor::fromHsv(i * 3, 200, 200))
+                         .isEmpty());
+            sources.insert(name, fileSha(folder + "/" + name));
         }
         // q32 is frozen where it says (after its Nth report, inside a commit) and killed there:
         // committing after every file and in groups of about a megabyte (three files).
@@ -233,8 +231,7 @@ private slots:
             env.insert("LD_PRELOAD", COMMIT_HOLD_LIBRARY);
             env.insert("Q32_HOLD", trial.hold);
             // A sanitizer build wants its runtime first; the hold library comes before it.
-            env.insert("ASAN_OPTIONS",
-                       env.value("ASAN_OPTIONS") + QStringLiteral(":verify_asan_link_order=0"));
+            env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
             p.setProcessEnvironment(env);
             p.start(QStringLiteral(Q32_BINARY), {"add", album, folder, "--group", trial.group});
             QVERIFY(p.waitForStarted());
@@ -254,19 +251,19 @@ private slots:
             QCOMPARE(QFile::exists(album + "-journal"), insideCommit);
 
             // Exactly the files reported stored are in the album, byte for byte.
-            const QSet<QString> reported = reportedStored(QString::fromUtf8(report));
+            const auto reported = reportedStored(QString::fromUtf8(report), sources);
             AlbumStatus status;
             auto opened = AlbumDb::open(album, {}, &status);
             QVERIFY2(opened, qPrintable(status.text()));
             QVERIFY(opened->integrityCheck().ok());
             opened.reset();
-            const auto stored = storedHashes(album);
-            QCOMPARE(QSet<QString>(stored.keyBegin(), stored.keyEnd()), reported);
-            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-                QCOMPARE(it.value(), sources.value(it.key()));
+            QCOMPARE(storedHashes(album), reported);
             // Killed part way: some files stored, not all (the last trial's one group excepted).
             if (QByteArray(trial.group) != "256")
                 QVERIFY2(!reported.isEmpty() && reported.size() < sources.size(), trial.hold);
+            // The next run writes on from what the kill left, and adds the rest.
+            QCOMPARE(RunQ32({"add", album, folder}).exitCode, 0);
+            QCOMPARE(storedHashes(album), sources);
         }
     }
 
@@ -275,9 +272,11 @@ private slots:
         QDir().mkpath(folder);
         QHash<QString, QByteArray> sources;
         for (int i = 0; i < 16; ++i) {
-            const QString p = folder + QStringLiteral("/f%1.bmp").arg(i, 2, 10, QLatin1Char('0'));
-            QVERIFY(!test::MakePicture(p, {400, 300}, QColor::fromHsv(i * 20, 200, 200)).isEmpty());
-            sources.insert(QFileInfo(p).fileName(), fileSha(p));
+            const QString name = QString("f%1.bmp").arg(i, 2, 10, QLatin1Char('0'));
+            QVERIFY(!test::MakePicture(folder + "/" + name, {400, 300},
+                                       QColor::fromHsv(i * 20, 200, 200))
+                         .isEmpty());
+            sources.insert(name, fileSha(folder + "/" + name));
         }
         // The album may not grow past 2.5 MB: the disk fills in a commit (groups of 1 MiB) or
         // in the middle of the one group, which leaves a journal to roll back.
@@ -288,57 +287,31 @@ private slots:
                 "sh", {"-c", QStringLiteral("trap '' XFSZ; exec prlimit --fsize=2500000 %1 add %2 "
                                             "%3 --group %4")
                                  .arg(Q32_BINARY, album, folder, group)});
-            QCOMPARE(run.exitCode, 1);
-            QVERIFY2(run.err.contains("disk I/O error") && !run.err.contains("no transaction"),
-                     qPrintable(run.err));
-            const QSet<QString> reported = reportedStored(run.err);
+            QVERIFY(endedWith(run, 1, "disk I/O error") && !run.err.contains("no transaction"));
+            const auto reported = reportedStored(run.err, sources);
             QVERIFY(reported.size() < sources.size());
             // A reader rolls the journal back itself; the album holds exactly what was reported.
             const Result listed = RunQ32({"list", album});
             QCOMPARE(listed.exitCode, 0);
             QCOMPARE(listed.out.count('\n') - 1, reported.size());
-            const auto stored = storedHashes(album);
-            QCOMPARE(QSet<QString>(stored.keyBegin(), stored.keyEnd()), reported);
-            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-                QCOMPARE(it.value(), sources.value(it.key()));
+            QCOMPARE(storedHashes(album), reported);
             QCOMPARE(RunQ32({"add", album, folder + "/f15.bmp"}).exitCode, 0);
         }
-    }
-
-    void readOnlyAlbumIsListedButNotAddedTo() {
-        const QString mnt = path("cdrom");
-        QDir().mkpath(mnt);
-        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mnt}) != 0)
-            QSKIP("cannot mount a file system here");
-        QVERIFY(!test::MakePicture(path("blue.png"), {8, 8}, Qt::blue).isEmpty());
-        QCOMPARE(RunQ32({"add", mnt + "/disc.mdb", path("blue.png")}).exitCode, 0);
-        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", mnt}), 0);
-        const Result refused = RunQ32({"add", mnt + "/disc.mdb", path("blue.png")});
-        QCOMPARE(refused.exitCode, 1);
-        QVERIFY(refused.err.contains(mnt + "/disc.mdb is read-only."));
-        const Result listed = RunQ32({"list", mnt + "/disc.mdb"});
-        QCOMPARE(listed.exitCode, 0);
-        QVERIFY(listed.out.contains("\tblue.png\t"));
-        QProcess::execute("umount", {mnt});
     }
 
     void faultsGiveOneClearLineAndAnExitCode() {
         const QString album = path("faults.mdb");
         QCOMPARE(RunQ32({"create", album}).exitCode, 0);
-        const Result again = RunQ32({"create", album});
-        QCOMPARE(again.exitCode, 1);
-        QVERIFY(again.err.contains("already exists"));
-
-        const Result missing = RunQ32({"add", album, path("no such folder")});
-        QCOMPARE(missing.exitCode, 1);
-        QVERIFY(missing.err.contains("no such folder: no such file or folder"));
+        QVERIFY(endedWith(RunQ32({"create", album}), 1, "already exists"));
+        QVERIFY(endedWith(RunQ32({"add", album, path("no such folder")}), 1,
+                          "no such folder: no such file or folder"));
 
         // A protected album: the right password works, a wrong one is one clear line.
         QVERIFY(!test::MakePicture(path("red.png"), {8, 8}, Qt::red).isEmpty());
         QCOMPARE(RunQ32({"add", album, path("red.png")}).exitCode, 0);
         // Editing a record's texts and sounds, the sound's kind by its name.
-        QFile::copy(path("red.png"), path("TUNE.WAV"));
-        QFile::copy(path("red.png"), path("song.rmi"));
+        QVERIFY(QFile::copy(path("red.png"), path("TUNE.WAV")) &&
+                QFile::copy(path("red.png"), path("song.rmi")));
         QCOMPARE(RunQ32({"edit", album, "1", "--keywords", "Seaside, beach", "--sound",
                          path("TUNE.WAV")})
                      .exitCode,
@@ -353,9 +326,7 @@ private slots:
         QCOMPARE(RunQ32({"edit", album, "99", "--keywords", "x"}).exitCode, 1);
         QCOMPARE(RunQ32({"password", album, "--set", "--password-stdin"}, "p4ss\n").exitCode, 0);
         const Result wrong = RunQ32({"list", album, "--password-stdin"}, "nope\n");
-        QCOMPARE(wrong.exitCode, 1);
-        QCOMPARE(wrong.err.trimmed().count('\n'), 0);
-        QVERIFY(wrong.err.contains("password"));
+        QVERIFY(endedWith(wrong, 1, "password") && wrong.err.trimmed().count('\n') == 0);
         const Result right = RunQ32({"list", album, "--password-stdin"}, "p4ss\n");
         QCOMPARE(right.exitCode, 0);
         QVERIFY(right.out.contains("\tred.png\t"));
@@ -375,18 +346,12 @@ private slots:
                 "sqlcipher", {other, "CREATE TABLE notes(t TEXT); INSERT INTO notes VALUES('x');"}),
             0);
         const QByteArray before = fileSha(other);
-        const Result refused = RunQ32({"add", other, path("red.png")});
-        QCOMPARE(refused.exitCode, 1);
-        QVERIFY(refused.err.contains("This is not an Quillon 32 Main."));
+        QVERIFY(endedWith(RunQ32({"add", other, path("red.png")}), 1,
+                          "This is not an Quillon 32 Main."));
         QCOMPARE(RunQ32({"list", other}).exitCode, 1);
         QCOMPARE(fileSha(other), before);
 
-        const Result usage = RunQ32({"frobnicate"});
-        QCOMPARE(usage.exitCode, 2);
-        const Result help = RunQ32({"add", "--help"});
-        QCOMPARE(help.exitCode, 0);
-        QVERIFY(help.out.contains("--recursive") && help.out.contains("--pattern") &&
-                help.out.contains("--compress"));
+        QCOMPARE(RunQ32({"frobnicate"}).exitCode, 2);
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
+#include "platform/sqlite/SqliteDb.h"
 
 #include <QByteArray>
 #include <QDebug>
@@ -37,5 +38,19 @@ inline std::unique_ptr<AlbumDb> openAlbum(const QString& path, const QString& pa
 inline QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
+
+// Opens path with the raw engine and the given cipher settings; true when it reads.
+inline bool readsWith(const QString& path, const QString& password, const QString& settings) {
+    sqlite::Database db;
+    if (!db.open(path, SQLITE_OPEN_READONLY).ok())
+        return false;
+    db.key(password.toUtf8());
+    db.exec(settings);
+    return db.exec("SELECT count(*) FROM sqlite_master").ok();
+}
+
+// SQLCipher 4 with HMAC-SHA256 on 64 KiB pages.
+inline const char* const kOurSettings =
+    "PRAGMA cipher_page_size = 65536; PRAGMA cipher_hmac_algorithm = HMAC_SHA256";
 
 } // namespace q32::test

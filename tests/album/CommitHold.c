@@ -1,6 +1,5 @@
-/* Freezes a writer at a point it reports, so a test can kill it exactly there. Linked into a
- * test (whose forked children use it) or preloaded into q32 with LD_PRELOAD. Q32_HOLD names
- * the point and which occurrence:
+/* Freezes a writer at a point it reports, so a test can kill it exactly there; preloaded into
+ * q32 with LD_PRELOAD. Q32_HOLD names the point and which occurrence:
  *   journal-synced:N   after the Nth flush of a rollback journal (journal written, album not)
  *   file-synced:N      after the Nth flush of a file that is neither a journal nor a folder
  *   journal-delete:N   before the Nth deletion of a rollback journal (album written, the

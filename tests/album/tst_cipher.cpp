@@ -1,6 +1,5 @@
-// Protected albums on SQLCipher 4: the cipher settings every new protected album gets, and
-// albums protected by the SQLCipher 3 build, which open with their password and are converted
-// in place on a writable open with every row kept byte for byte.
+// Albums protected by the SQLCipher 3 build: they open with their password and are converted in
+// place on a writable open with every row kept byte for byte (new ones: tst_album).
 
 #include "AlbumTestData.h"
 #include "album/AlbumDb.h"
@@ -18,20 +17,6 @@ namespace {
 QString testData(const QString& name) {
     return qEnvironmentVariable("QUILLON_TEST_DATA") + QStringLiteral("/sqlcipher3/") + name;
 }
-
-// Opens path with the raw engine and the given cipher settings; true when it reads.
-bool readsWith(const QString& path, const QString& password, const QString& settings) {
-    sqlite::Database db;
-    if (!db.open(path, SQLITE_OPEN_READONLY).ok())
-        return false;
-    db.key(password.toUtf8());
-    db.exec(settings);
-    return db.exec("SELECT count(*) FROM sqlite_master").ok();
-}
-
-const char* const kOurSettings =
-    "PRAGMA cipher_page_size = 65536; PRAGMA cipher_hmac_algorithm = HMAC_SHA256";
-const char* const kDefaultHmac = "PRAGMA cipher_page_size = 65536";
 
 // The rows of the album made by the SQLCipher 3 build, as its README describes them.
 void checkOldRows(AlbumDb& album) {
@@ -55,24 +40,6 @@ class TestCipher : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private slots:
-    void protectedAlbumsUseOurSettings() {
-        const QString file = path("new.mdb");
-        QVERIFY(AlbumDb::create(file, false).ok());
-        QVERIFY(writeFile(path("p.bin"), randomBytes(300000, 1)));
-        {
-            auto album = AlbumDb::open(file, {}, nullptr);
-            QVERIFY(album && album->addRecord(makeRecord("p.jpg"), path("p.bin")).ok());
-        }
-        QVERIFY(ChangeAlbumPassword(file, {}, "pw").ok());
-        // SQLCipher 4 with HMAC-SHA256 on 64 KiB pages, and nothing else opens it.
-        QVERIFY(readsWith(file, "pw", kOurSettings));
-        QVERIFY(!readsWith(file, "pw", kDefaultHmac));
-        QVERIFY(!readsWith(file, "pw", "PRAGMA cipher_compatibility = 3"));
-        auto album = AlbumDb::open(file, {true, "pw"}, nullptr);
-        QVERIFY(album && album->isEncrypted() && !album->hasVersion3Encryption());
-        QCOMPARE(album->readBytes(1, PictureField::Image), randomBytes(300000, 1));
-    }
-
     void version3AlbumOpensAndIsConverted() {
         const QString file = path("old3.mdb");
         QVERIFY(QFile::copy(testData("old3.mdb"), file));

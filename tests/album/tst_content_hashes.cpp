@@ -56,11 +56,8 @@ private slots:
         qint64 hashed = 0;
         QVERIFY(FillContentHashes(*album, &hashed).ok());
         QCOMPARE(hashed, 2);
-        QMap<qint64, QByteArray> kept = keptHashes(*album);
-        QCOMPARE(kept.keys(), QList<qint64>({a, b, c}));
-        QCOMPARE(kept[a], sha(one));
-        QCOMPARE(kept[b], sha(two));
-        QCOMPARE(kept[c], kept[a]);
+        QCOMPARE(keptHashes(*album),
+                 (QMap<qint64, QByteArray>{{a, sha(one)}, {b, sha(two)}, {c, sha(one)}}));
 
         QCOMPARE(FindByContent(*album, sha(two))->rowId, b);
         QCOMPARE(FindByContent(*album, sha(one))->imageFile, QStringLiteral("a.jpg"));
@@ -158,10 +155,10 @@ private slots:
         QCOMPARE(keptHashes(*album).size(), 3);
         QVERIFY(FillContentHashes(*album, &hashed).ok());
         QCOMPARE(hashed, 5);
-        const QMap<qint64, QByteArray> kept = keptHashes(*album);
-        QCOMPARE(kept.size(), 8);
+        QMap<qint64, QByteArray> expected;
         for (int i = 0; i < 8; ++i)
-            QCOMPARE(kept.value(i + 1), sha(pictures[i]));
+            expected.insert(i + 1, sha(pictures[i]));
+        QCOMPARE(keptHashes(*album), expected);
         QVERIFY(album->integrityCheck().ok());
     }
 };

@@ -35,18 +35,24 @@ QString make(const QString& path, const QString& program, const QStringList& arg
 QStringList danglingLinks(const QString& site) {
     QStringList missing;
     static const QRegularExpression link(QStringLiteral("(?:src|href|poster)=\"([^\"#]*)"));
-    QDirIterator pages(site, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator pages(site, {"*.html"}, QDir::Files, QDirIterator::Subdirectories);
     while (pages.hasNext()) {
         const QFileInfo page(pages.next());
         const QString html = QString::fromUtf8(test::readFile(page.filePath()));
         for (auto m = link.globalMatch(html); m.hasNext();) {
             const QString target = QUrl::fromPercentEncoding(m.next().captured(1).toUtf8());
             if (!target.isEmpty() && !QFileInfo::exists(page.dir().filePath(target)))
-                missing << page.fileName() + QStringLiteral(" -> ") + target;
+                missing << page.fileName() + " -> " + target;
         }
     }
     return missing;
 }
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+using Outcome = GalleryResult::Outcome;
 
 // Stops the export once `after` records are written.
 struct StopAfter : GalleryListener {
@@ -96,9 +102,7 @@ private slots:
     }
 
     void textsEscapedAndNamesSafe() {
-        QCOMPARE(escapeHtml("<b>&\"'"), QStringLiteral("&lt;b&gt;&amp;&quot;&#39;"));
-        QCOMPARE(urlSegment("my #pic é 100%.jpg"),
-                 QStringLiteral("my%20%23pic%20%C3%A9%20100%25.jpg"));
+        QCOMPARE(escapeHtml("<b>&\"'"), "&lt;b&gt;&amp;&quot;&#39;");
         for (const char* stored : {"../../etc/passwd", "..\\..\\x.jpg", "/abs/.hidden.jpg",
                                    "a\nb\x01.jpg", "..", "", "x.j/pg"}) {
             const QString name = siteFileName(7, QString::fromUtf8(stored));
@@ -106,7 +110,7 @@ private slots:
                          !name.contains("..") && !name.contains('\n') && !name.contains('\x01'),
                      qPrintable(name));
         }
-        QCOMPARE(siteFileName(3, "Beach.TIF", "jpg"), QStringLiteral("3-Beach.jpg"));
+        QCOMPARE(siteFileName(3, "Beach.TIF", "jpg"), "3-Beach.jpg");
     }
 
     void siteOfTheOrderInForce() {
@@ -123,14 +127,13 @@ private slots:
         o.copyOriginals = true;
         GalleryListener quiet;
         const GalleryResult r = WriteGallery(*album, AlbumQuery{2}, o, quiet); // by file name
-        QCOMPARE(int(r.outcome), int(GalleryResult::Outcome::Written));
+        QCOMPARE(r.outcome, Outcome::Written);
         QCOMPARE(r.records, 6);
         QCOMPARE(r.unreadable, 0);
         const QDir site(o.folder);
-        QVERIFY(site.exists("index.html") && site.exists("index-2.html"));
-        QVERIFY(!site.exists("index-3.html"));
+        QCOMPARE(site.entryList({"*.html"}, QDir::Files),
+                 QStringList({"index-2.html", "index.html"}));
         QCOMPARE(danglingLinks(o.folder), QStringList());
-        QCOMPARE(site.entryList({"*"}, QDir::Files, QDir::Name).filter(".html").size(), 2);
 
         // Pictures browsers cannot show become JPEG, or PNG with alpha, at the chosen size.
         const QStringList pictures = QDir(site.filePath("pictures")).entryList(QDir::Files);
@@ -140,14 +143,12 @@ private slots:
                     return site.filePath("pictures/" + p);
             return QString();
         };
-        QImage tiff(picture("scan"));
         QVERIFY(picture("scan").endsWith(".jpg"));
-        QCOMPARE(tiff.size(), QSize(300, 200));
         QVERIFY(test::readFile(picture("scan")).startsWith("\xff\xd8"));
+        QCOMPARE(QImage(picture("scan")).size(), QSize(300, 200));
         QVERIFY(picture("100%").endsWith(".jpg") && !QImage(picture("100%")).isNull());
-        QImage alpha(picture("alpha"));
         QVERIFY(picture("alpha").endsWith(".png"));
-        QCOMPARE(qAlpha(alpha.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(QImage(picture("alpha")).pixel(0, 0)), 0);
         // GIFs and clips keep their bytes; originals are copied only when asked.
         QCOMPARE(test::readFile(picture("anim")), test::readFile(m_files["gif"]));
         QCOMPARE(test::readFile(picture("clip")), test::readFile(m_files["clip"]));
@@ -160,8 +161,8 @@ private slots:
         QVERIFY(index.contains("my%20%23pic%20%C3%A9%20100%25"));
         QVERIFY(index.contains("<title>Mine &lt;&amp;&gt;</title>"));
 
-        // The description shows as text; pages link both ways, and Escape leads to their index.
-        QString photoPage, clipPage;
+        // Pages link both ways, and Escape leads to their index (the description shown as text
+        // and the clip's download link: e2e/web_gallery.sh, in a browser).
         for (int n = 1; n <= 6; ++n) {
             const QString page =
                 QString::fromUtf8(test::readFile(site.filePath(recordPageName(n))));
@@ -170,29 +171,20 @@ private slots:
             QVERIFY(page.contains(QStringLiteral("id=\"up\" href=\"../%1#r%2\"")
                                       .arg(indexPageName((n - 1) / 4 + 1))
                                       .arg(n)));
-            if (page.contains("photo.jpg"))
-                photoPage = page;
-            if (page.contains("<video"))
-                clipPage = page;
         }
-        QVERIFY(!photoPage.contains("<script>") && !photoPage.contains("<b>"));
-        QVERIFY(photoPage.contains("&lt;b&gt;&amp;&quot;&lt;/b&gt; then &lt;script&gt;"));
-        QVERIFY(clipPage.contains(" download>"));
 
         // A filter's records only: in the window (tst_browser) and in q32 (below).
         // A picture that cannot be read shows a placeholder; the rest of the site is written.
-        QFile damaged(out.filePath("damaged.jpg"));
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write(test::readFile(m_files["jpeg"]).left(200));
-        damaged.close();
+        const QString damaged = out.filePath("damaged.jpg");
+        QVERIFY(test::writeFile(damaged, test::readFile(m_files["jpeg"]).left(200)));
         const QString mixed = test::MakeAlbum(
             out.filePath("mixed.mdb"),
-            {{"damaged.jpg", "", "", damaged.fileName(), "10 JPEG File Interchange Format"},
+            {{"damaged.jpg", "", "", damaged, "10 JPEG File Interchange Format"},
              {"photo.jpg", "", "", m_files["jpeg"], "10 JPEG File Interchange Format"}});
         auto mixedAlbum = AlbumDb::open(mixed, {true}, &status);
         o.folder = out.filePath("mixed");
         const GalleryResult m = WriteGallery(*mixedAlbum, {}, o, quiet);
-        QCOMPARE(int(m.outcome), int(GalleryResult::Outcome::Written));
+        QCOMPARE(m.outcome, Outcome::Written);
         QCOMPARE(m.unreadable, 1);
         QVERIFY(test::readFile(o.folder + "/pages/1.html").contains("src=\"../missing.png\""));
         QCOMPARE(danglingLinks(o.folder), QStringList());
@@ -207,42 +199,36 @@ private slots:
         o.perPage = 2;
         GalleryListener quiet;
         StopAfter stop(2);
+        const auto write = [&](AlbumDb& a, GalleryListener& l) {
+            return WriteGallery(a, {}, o, l);
+        };
         // A first export cancelled leaves nothing at all.
-        QCOMPARE(int(WriteGallery(*album, {}, o, stop).outcome),
-                 int(GalleryResult::Outcome::Cancelled));
-        QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList());
+        QCOMPARE(write(*album, stop).outcome, Outcome::Cancelled);
+        QCOMPARE(entries(out.path()), QStringList());
         // An earlier gallery stays whole through a cancelled one, and is replaced by a good one.
-        QCOMPARE(int(WriteGallery(*album, {}, o, quiet).outcome),
-                 int(GalleryResult::Outcome::Written));
+        QCOMPARE(write(*album, quiet).outcome, Outcome::Written);
         const QByteArray before = test::readFile(o.folder + "/index-3.html");
         QVERIFY(!before.isEmpty());
         stop.done = 0;
-        QCOMPARE(int(WriteGallery(*album, {}, o, stop).outcome),
-                 int(GalleryResult::Outcome::Cancelled));
+        QCOMPARE(write(*album, stop).outcome, Outcome::Cancelled);
         QCOMPARE(test::readFile(o.folder + "/index-3.html"), before);
         QCOMPARE(danglingLinks(o.folder), QStringList());
         o.perPage = 100;
-        QCOMPARE(int(WriteGallery(*album, {}, o, quiet).outcome),
-                 int(GalleryResult::Outcome::Written));
+        QCOMPARE(write(*album, quiet).outcome, Outcome::Written);
         QVERIFY(!QFileInfo::exists(o.folder + "/index-3.html"));
-        QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{"site"});
+        QCOMPARE(entries(out.path()), QStringList{"site"});
 
         // A folder of other files is never written into, nor a folder below a file.
         const QString mine = out.filePath("mine");
-        QDir().mkpath(mine);
-        QFile(mine + "/letter.txt").open(QIODevice::WriteOnly);
+        QVERIFY(QDir().mkpath(mine) && test::writeFile(mine + "/letter.txt", {}));
         o.folder = mine;
-        GalleryResult r = WriteGallery(*album, {}, o, quiet);
-        QCOMPARE(int(r.outcome), int(GalleryResult::Outcome::Failed));
+        GalleryResult r = write(*album, quiet);
+        QCOMPARE(r.outcome, Outcome::Failed);
         QVERIFY(r.problem.contains("other files"));
-        QCOMPARE(QDir(mine).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{"letter.txt"});
+        QCOMPARE(entries(mine), QStringList{"letter.txt"});
         o.folder = mine + "/letter.txt/site";
-        r = WriteGallery(*album, {}, o, quiet);
-        QCOMPARE(int(r.outcome), int(GalleryResult::Outcome::Failed));
-        QVERIFY(!r.problem.isEmpty());
+        r = write(*album, quiet);
+        QVERIFY(r.outcome == Outcome::Failed && !r.problem.isEmpty());
 
         // Writes that stop short, as on a full disk: a clear reason, and nothing left behind. The
         // limit is on files written, so the record's page, long with its description, hits it.
@@ -257,14 +243,12 @@ private slots:
         const rlimit small{30000, limit.rlim_max};
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &small);
-        r = WriteGallery(*longAlbum, {}, o, quiet);
+        r = write(*longAlbum, quiet);
         setrlimit(RLIMIT_FSIZE, &limit);
         std::signal(SIGXFSZ, oldHandler);
-        QCOMPARE(int(r.outcome), int(GalleryResult::Outcome::Failed));
+        QCOMPARE(r.outcome, Outcome::Failed);
         QVERIFY2(r.problem.contains("could not be written"), qPrintable(r.problem));
-        QVERIFY(!QFileInfo::exists(o.folder));
-        QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList({"long.mdb", "mine", "site"}));
+        QCOMPARE(entries(out.path()), QStringList({"long.mdb", "mine", "site"}));
     }
 
     void protectedAlbumAsksInTheWindowAndInQ32() {

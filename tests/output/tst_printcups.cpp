@@ -23,15 +23,15 @@ namespace {
 
 // Where cups-pdf puts the jobs of this user: the "Out" line of its configuration.
 QString CupsPdfFolder() {
-    QString out = QStringLiteral("${HOME}/PDF");
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    QString out = "${HOME}/PDF";
+    QFile conf("/etc/cups/cups-pdf.conf");
     if (conf.open(QIODevice::ReadOnly))
         for (const QByteArray& line : conf.readAll().split('\n'))
             if (line.startsWith("Out "))
                 out = QString::fromLocal8Bit(line.mid(4).trimmed());
     const passwd* pw = getpwuid(getuid());
-    out.replace(QStringLiteral("${HOME}"), QString::fromLocal8Bit(pw ? pw->pw_dir : ""));
-    out.replace(QStringLiteral("${USER}"), QString::fromLocal8Bit(pw ? pw->pw_name : ""));
+    out.replace("${HOME}", QString::fromLocal8Bit(pw ? pw->pw_dir : ""));
+    out.replace("${USER}", QString::fromLocal8Bit(pw ? pw->pw_name : ""));
     return out;
 }
 
@@ -47,7 +47,7 @@ QString WaitForPdf(const QString& folder, const QString& title, int seconds) {
     };
     for (int i = 0; i < seconds * 4; ++i) {
         const QStringList found =
-            QDir(folder).entryList({QStringLiteral("*%1*.pdf").arg(title)}, QDir::Files);
+            QDir(folder).entryList({QString("*%1*.pdf").arg(title)}, QDir::Files);
         if (!found.isEmpty()) {
             const QString path = QDir(folder).filePath(found.first());
             const qint64 size = QFileInfo(path).size();
@@ -75,14 +75,14 @@ private slots:
             QSKIP("no default CUPS printer here (.ci/run starts one with cups-pdf)");
         }
         QTemporaryDir work;
-        const QString picture = work.filePath(QStringLiteral("quarters.png"));
+        const QString picture = work.filePath("quarters.png");
         QVERIFY(FourQuarters(400, 300).save(picture));
 
         // One inch in and an inch and a half down from the printable corner, two inches wide
         // and an inch and a half high: the picture is enlarged, and not at one dot a pixel.
         const int dpi = printer->resolution();
         const QRectF target(dpi * 1.0, dpi * 1.5, dpi * 2.0, dpi * 1.5);
-        const QString title = QStringLiteral("q32cups%1").arg(QDateTime::currentMSecsSinceEpoch());
+        const QString title = QString("q32cups%1").arg(QDateTime::currentMSecsSinceEpoch());
         CupsOutput output(*printer, title);
         const PrintOutcome outcome =
             PrintPictureOn(output, {picture, {}, title}, target, false, {});
@@ -90,8 +90,7 @@ private slots:
         QVERIFY(output.jobId() > 0);
 
         const QString pdf = WaitForPdf(CupsPdfFolder(), title, 60);
-        QVERIFY2(!pdf.isEmpty(),
-                 qPrintable(QStringLiteral("nothing from the queue in ") + CupsPdfFolder()));
+        QVERIFY2(!pdf.isEmpty(), qPrintable("nothing from the queue in " + CupsPdfFolder()));
         constexpr int kRender = 150;
         const QImage page = RenderPage(pdf, kRender, work.path());
         QVERIFY(!page.isNull());

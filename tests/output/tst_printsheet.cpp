@@ -39,7 +39,7 @@ QColor ColourOf(int i) {
 }
 
 QString NameOf(int i) {
-    return QStringLiteral("Holiday%1.png").arg(i + 1, 2, 10, QLatin1Char('0'));
+    return QString("Holiday%1.png").arg(i + 1, 2, 10, QLatin1Char('0'));
 }
 
 // An album whose record i holds a picture of one colour, named NameOf(i).
@@ -47,11 +47,11 @@ QString MakeAlbum(const TestEnv& env) {
     QList<QStringList> rows;
     for (int i = 0; i < kRecords; ++i)
         rows.append({NameOf(i),
-                     QStringLiteral("Day %1 of the holiday").arg(i + 1),
+                     QString("Day %1 of the holiday").arg(i + 1),
                      {},
                      MakePicture(env.path(NameOf(i)), i % 3 ? QSize(320, 240) : QSize(240, 320),
                                  ColourOf(i))});
-    return test::MakeAlbum(env.path(QStringLiteral("sheet.mdb")), rows);
+    return test::MakeAlbum(env.path("sheet.mdb"), rows);
 }
 
 QList<ContactSheetEntry> EntriesOf(const QString& albumPath) {
@@ -70,8 +70,8 @@ QString Output(const QString& program, const QStringList& arguments) {
 }
 
 int PageCount(const QString& pdf) {
-    static const QRegularExpression pages(QStringLiteral("\\nPages:\\s*(\\d+)"));
-    const auto m = pages.match(Output(QStringLiteral("pdfinfo"), {pdf}));
+    static const QRegularExpression pages("\\nPages:\\s*(\\d+)");
+    const auto m = pages.match(Output("pdfinfo", {pdf}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
@@ -117,12 +117,12 @@ private slots:
         QVERIFY(!album.isEmpty());
         const QList<ContactSheetEntry> entries = EntriesOf(album);
         QCOMPARE(entries.size(), kRecords);
-        const QString pdf = env.path(QStringLiteral("sheet.pdf"));
-        PdfFileOutput output(pdf, OpenPdfFilePrinter()->pageLayout(), 300, QStringLiteral("sheet"));
+        const QString pdf = env.path("sheet.pdf");
+        PdfFileOutput output(pdf, OpenPdfFilePrinter()->pageLayout(), 300, "sheet");
         ContactSheetOptions options;
         options.columns = 4;
         options.rows = 5;
-        options.albumName = QStringLiteral("sheet.mdb");
+        options.albumName = "sheet.mdb";
         int lastProgress = 0;
         PrintProgress progress;
         progress.progress = [&lastProgress](int p) { lastProgress = p; };
@@ -134,7 +134,7 @@ private slots:
 
         // Each page holds its records in order, and their names read back off it as a person
         // sees them.
-        const bool ocr = !QStandardPaths::findExecutable(QStringLiteral("tesseract")).isEmpty();
+        const bool ocr = !QStandardPaths::findExecutable("tesseract").isEmpty();
         for (int page = 1; page <= 2; ++page) {
             const QImage rendered = RenderPage(pdf, 50, env.root(), page);
             QVERIFY(!rendered.isNull());
@@ -144,15 +144,14 @@ private slots:
             QCOMPARE(RecordsInReadingOrder(rendered), expected);
             if (!ocr)
                 continue;
-            RenderPage(pdf, 200, env.root(), page).save(env.path(QStringLiteral("ocr.png")));
-            const QString text = Output(QStringLiteral("tesseract"),
-                                        {env.path(QStringLiteral("ocr.png")), "-", "--psm", "11"});
+            RenderPage(pdf, 200, env.root(), page).save(env.path("ocr.png"));
+            const QString text = Output("tesseract", {env.path("ocr.png"), "-", "--psm", "11"});
             int read = 0;
             for (int i : expected)
                 read += text.contains(NameOf(i)) ? 1 : 0;
             QVERIFY2(read >= expected.size() - 1,
                      qPrintable(QString::number(read) + " read:\n" + text));
-            QVERIFY(text.contains(QStringLiteral("Page %1 of 2").arg(page)));
+            QVERIFY(text.contains(QString("Page %1 of 2").arg(page)));
         }
         if (!ocr)
             QSKIP("tesseract is not installed: the names were not read back");
@@ -163,7 +162,7 @@ private slots:
         const QString album = MakeAlbum(env);
         const QList<ContactSheetEntry> entries = EntriesOf(album);
         // Stopped after the first picture: nothing written.
-        const QString stopped = env.path(QStringLiteral("stopped.pdf"));
+        const QString stopped = env.path("stopped.pdf");
         PdfFileOutput output(stopped, OpenPdfFilePrinter()->pageLayout(), 150, QString());
         int drawn = 0;
         PrintProgress progress;
@@ -175,7 +174,7 @@ private slots:
         QVERIFY(!QFile::exists(stopped));
 
         // An album that cannot be read ends the job with its reason, and writes nothing.
-        const QString failed = env.path(QStringLiteral("failed.pdf"));
+        const QString failed = env.path("failed.pdf");
         PdfFileOutput second(failed, OpenPdfFilePrinter()->pageLayout(), 150, QString());
         const PrintOutcome broken = PrintContactSheet(
             second, entries, {}, AlbumPictureReader(env.path("missing.mdb"), QString()), {});
@@ -186,47 +185,43 @@ private slots:
         // saved with descriptions beneath.
         ScriptedPromptService prompts;
         Settings settings(Settings::defaultPath(), &prompts);
-        settings.storeText(QStringLiteral("Contact Sheet"), QStringLiteral("Columns"), "3");
-        const QString pdf = env.path(QStringLiteral("window.pdf"));
-        prompts.expectSaveFile(QStringLiteral("Save Contact Sheet As PDF"), pdf);
+        settings.storeText("Contact Sheet", "Columns", "3");
+        const QString pdf = env.path("window.pdf");
+        prompts.expectSaveFile("Save Contact Sheet As PDF", pdf);
         ContactSheetWindow window({entries, album, {}}, nullptr, settings, prompts);
-        auto* columns = window.findChild<QSpinBox*>(QStringLiteral("Columns"));
+        auto* columns = window.findChild<QSpinBox*>("Columns");
         QCOMPARE(columns->value(), 3);
-        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("PageCount"))->text(),
-                 QStringLiteral("30 picture(s) on 2 page(s)"));
+        QCOMPARE(window.findChild<QLabel*>("PageCount")->text(), "30 picture(s) on 2 page(s)");
         columns->setValue(2);
         QCOMPARE(window.pageCount(), 3);
-        window.findChild<QSpinBox*>(QStringLiteral("Rows"))->setValue(3);
-        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("PageCount"))->text(),
-                 QStringLiteral("30 picture(s) on 5 page(s)"));
-        window.findChild<QRadioButton*>(QStringLiteral("CaptionDescriptions"))->setChecked(true);
-        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("SheetPrint"))->isEnabled());
+        window.findChild<QSpinBox*>("Rows")->setValue(3);
+        QCOMPARE(window.findChild<QLabel*>("PageCount")->text(), "30 picture(s) on 5 page(s)");
+        window.findChild<QRadioButton*>("CaptionDescriptions")->setChecked(true);
+        QVERIFY(!window.findChild<QPushButton*>("SheetPrint")->isEnabled());
         window.show();
         window.saveAsPdf();
         QVERIFY(QTest::qWaitFor([&window] { return !window.run().running(); }, 60000));
         QVERIFY(window.made());
         QCOMPARE(PageCount(pdf), 5);
-        QCOMPARE(settings.storedText(QStringLiteral("Contact Sheet"), QStringLiteral("Rows")),
-                 QStringLiteral("3"));
-        const QString page1 = Output(QStringLiteral("pdftotext"), {"-l", "1", pdf, "-"});
-        QVERIFY2(page1.contains(QStringLiteral("Day 1 of the holiday")) &&
-                     page1.contains(QStringLiteral("Day 6 of the holiday")) &&
-                     !page1.contains(QStringLiteral("Day 7 of")),
+        QCOMPARE(settings.storedText("Contact Sheet", "Rows"), "3");
+        const QString page1 = Output("pdftotext", {"-l", "1", pdf, "-"});
+        QVERIFY2(page1.contains("Day 1 of the holiday") && page1.contains("Day 6 of the holiday") &&
+                     !page1.contains("Day 7 of"),
                  qPrintable(page1));
     }
 
     // A clip shows its frame from a second in; one that cannot be read keeps its marked place.
     void clipsShowTheirFrame() {
         TestEnv env;
-        const QString clip = env.path(QStringLiteral("walk.mp4"));
+        const QString clip = env.path("walk.mp4");
         const QColor after(30, 100, 200);
         QVERIFY(MakeClip(clip, {{"color=c=red", 1.0}, {"color=c=" + after.name(), 2.0}}));
         QVERIFY(writeFile(env.path("cut.mp4"), readFile(clip).left(2000)));
-        const QString mp4 = QStringLiteral("95 MPEG-4 Video");
-        const QString album = test::MakeAlbum(
-            env.path(QStringLiteral("clips.mdb")),
-            {{"walk.mp4", "", "", clip, mp4}, {"cut.mp4", "", "", env.path("cut.mp4"), mp4}});
-        const QString pdf = env.path(QStringLiteral("clips.pdf"));
+        const QString mp4 = "95 MPEG-4 Video";
+        const QString album =
+            test::MakeAlbum(env.path("clips.mdb"), {{"walk.mp4", "", "", clip, mp4},
+                                                    {"cut.mp4", "", "", env.path("cut.mp4"), mp4}});
+        const QString pdf = env.path("clips.pdf");
         PdfFileOutput output(pdf, OpenPdfFilePrinter()->pageLayout(), 150, QString());
         ContactSheetOptions options;
         options.columns = 2;
@@ -243,9 +238,8 @@ private slots:
             }
         // A cell at 50 dpi is about 190 x 230 pixels; the frame fills its width at 4:3.
         QVERIFY2(framePixels > 15000 && redPixels < 100,
-                 qPrintable(QStringLiteral("%1 %2").arg(framePixels).arg(redPixels)));
-        QCOMPARE(
-            Output(QStringLiteral("pdftotext"), {pdf, "-"}).count(QStringLiteral("Video clip")), 1);
+                 qPrintable(QString("%1 %2").arg(framePixels).arg(redPixels)));
+        QCOMPARE(Output("pdftotext", {pdf, "-"}).count("Video clip"), 1);
     }
 };
 
