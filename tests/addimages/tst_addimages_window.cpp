@@ -9,6 +9,7 @@
 #include "TestEnv.h"
 #include "album/addimages/AddImagesController.h"
 #include "album/addimages/AddImagesList.h"
+#include "album/addimages/AddImagesRun.h"
 #include "album/ui/AddImagesPreview.h"
 #include "album/ui/AddImagesWindow.h"
 #include "common/ProgramState.h"
@@ -107,21 +108,31 @@ private slots:
         auto* cancel = window.findChild<QPushButton*>("Command3D3");
         window.findChild<QPushButton*>("Command3D2")->click(); // Select All
         QCOMPARE(window.windowTitle(), QStringLiteral("2 images"));
-        bool disabledWhileRunning = false;
+        bool disabledWhileRunning = true;
+        QStringList storing;
         connect(&window.controller(), &AddImagesController::titleChanged, this,
                 [&](const QString& t) {
-                    if (t.startsWith("Storing image"))
-                        disabledWhileRunning =
-                            !add->isEnabled() && cancel->isEnabled() &&
-                            !window.findChild<QPushButton*>("SSCommand3_0")->isEnabled();
+                    if (!t.startsWith("Storing image"))
+                        return;
+                    storing << t;
+                    disabledWhileRunning =
+                        disabledWhileRunning && !add->isEnabled() && cancel->isEnabled() &&
+                        !window.findChild<QPushButton*>("SSCommand3_0")->isEnabled();
                 });
+        QVERIFY(test::writeFile(a.state.paths.AppDir + "scan1.scf", "page")); // a scanner page
         a.prompts.expectMessage("ALLOW DUPLICATE IMAGE FILE NAMES", MsgResult::No);
         a.prompts.expectMessage("FYI");
         a.prompts.expectNewPassword("SECURITY", "");
         add->click();
         QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
+        QCOMPARE(storing, QStringList({"Storing image 0 of 2...", "Storing image 1 of 2..."}));
         QVERIFY(disabledWhileRunning);
+        QCOMPARE(a.prompts.asked().at(1).text, QStringLiteral("2 stored, 0 skipped, 0 failed."));
         QCOMPARE(albumContents(a.env.path("clicked.mdb")), contentsOf(files));
+        QCOMPARE(window.controller().run().albumRows(), 2);
+        QCOMPARE(window.controller().title(), QStringLiteral("2 files"));
+        QVERIFY(!QFile::exists(a.state.paths.AppDir + "scan1.scf"));
+        QCOMPARE(a.settings.storedText("Directories", "AddImgFromDir"), a.env.path("pics/"));
         QCOMPARE(a.settings.storedText("AddImages", "Left"), QString::number(window.x()));
     }
 
@@ -149,6 +160,10 @@ private slots:
         a.prompts.expectMessage("FYI", MsgResult::No);
         window.findChild<QPushButton*>("Command3D4")->click();
         QVERIFY(window.isVisible());
+        QCOMPARE(a.prompts.asked().last().text,
+                 QStringLiteral("No image was selected.  Are you sure you want to exit?"));
+        QCOMPARE(a.prompts.asked().last().style, 4 + 64); // Yes/No, information
+        QVERIFY(!QFile::exists(a.env.path("unused.mdb")));
         for (const char* name : {"SSCommand1", "SSCommand2", "Command3D2", "Command3D4",
                                  "SSCommand4", "SSCommand5", "SSCommand3_0", "SSCommand3_1"})
             QVERIFY2(window.findChild<QPushButton*>(name)->isEnabled(), name);

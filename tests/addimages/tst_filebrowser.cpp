@@ -45,13 +45,10 @@ private slots:
         QTest::newRow("jpeg+tiff")
             << fb << ticked(TypeBoxSet::FileBrowser, {16, 3}) << "*.jpg;*.tif";
         QTest::newRow("none") << fb << ticked(TypeBoxSet::FileBrowser, {}) << "*.___";
-        QTest::newRow("gif and cursor")
-            << fb << ticked(TypeBoxSet::FileBrowser, {25, 28}) << "*.gif;*.cur";
         QTest::newRow("all formats alone")
             << fb << ticked(TypeBoxSet::FileBrowser, {27}) << "*.___";
         QTest::newRow("add images avi+mpeg+icon")
             << ai << ticked(TypeBoxSet::AddImages, {22, 23, 0}) << "*.ico;*.avi;*.mpg";
-        QTest::newRow("add images cursor") << ai << ticked(TypeBoxSet::AddImages, {26}) << "*.cur";
     }
     void boxesBecomePatternsInBoxOrder() {
         QFETCH(int, set);

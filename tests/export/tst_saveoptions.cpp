@@ -382,30 +382,13 @@ private slots:
             QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray("120 80"));
             return;
         }
-        ImageInfo info;
-        QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
-        // Files whose kind is read as a neighbouring code, or whose depth is widened.
-        const int readCode = (code == 21 || code == 23) ? 10 : code == 66 ? 77 : code;
-        int readBits = bits;
-        if ((code == 1 || code == 55) && bits == 4)
-            readBits = 8; // 16 colours kept in an 8-bit file
-        if (code == 56 || code == 16)
-            readBits = 24; // known only after rendering
-        if (code == 87 && bits == 32)
-            readBits = 24; // WebP keeps no alpha channel for an opaque picture
-        QCOMPARE(info.formatCode, readCode);
-        QCOMPARE(info.bitsPerPixel, readBits);
-        if (code == 51)
-            QCOMPARE(info.size(), QSize(576, 720)); // a MacPaint page
-        else if (code != 66)                        // a fax line has a fixed width
-            QCOMPARE(info.size(), QSize(120, 80));
-        if (code == 10 || code == 21 || code == 23) {
-            const char* sampling = code == 10   ? "1x1,1x1,1x1"
+        // The kind and depth read back from each writer are checked in tst_imaging; here what
+        // the flavor alone decides.
+        if ((code == 10 || code == 21 || code == 23) && bits == 24)
+            QCOMPARE(identify("%[jpeg:sampling-factor]", out),
+                     QLatin1String(code == 10   ? "1x1,1x1,1x1"
                                    : code == 23 ? "2x1,1x1,1x1"
-                                                : "2x2,1x1,1x1";
-            if (bits == 24)
-                QCOMPARE(identify("%[jpeg:sampling-factor]", out), QLatin1String(sampling));
-        }
+                                                : "2x2,1x1,1x1"));
         QImage back;
         QCOMPARE(LoadImage(out, back), ImagingCondition::None);
     }
@@ -469,16 +452,6 @@ private slots:
         }
         m.setBoxText("1");
         QVERIFY(!m.accept({}));
-        // The predefined factors are LEAD's: they show in the box and lock the custom controls.
-        SaveOptionsModel lead(0);
-        lead.clickBit(8);
-        lead.selectPredefined(8);
-        QCOMPARE(lead.boxText(), QStringLiteral("-9"));
-        QVERIFY(!lead.customEnabled());
-        QVERIFY(lead.accept({}));
-        QCOMPARE(lead.choice().save.qualityFactor, -9);
-        lead.selectPredefined(SaveOptionsModel::kCustom);
-        QCOMPARE(lead.boxText(), QStringLiteral("20"));
 
         // 2 is the best picture and the largest file, 255 the smallest.
         qint64 sizes[2];

@@ -130,6 +130,7 @@ private slots:
         child<QRadioButton>(&w, "Bit_8")->click();
         QCOMPARE(predef->currentText(), QStringLiteral("PQ1"));
         QCOMPARE(box->text(), QStringLiteral("-1"));
+        QVERIFY(!box->isEnabled()); // a predefined factor locks the custom one
         QVERIFY(stamp->isEnabled() && !stamp->isChecked());
         // The custom factor of "LEAD" goes down to -9; 0 and 1 are saved as 2.
         predef->setCurrentIndex(SaveOptionsModel::kCustom);

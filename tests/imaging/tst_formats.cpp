@@ -144,9 +144,6 @@ private slots:
     void exportsTodaysFormats() {
         QFETCH(int, code);
         QFETCH(int, bits);
-        QVERIFY(CanWriteFormat(code));
-        QVERIFY(UsesQualityFactor(code));
-        QCOMPARE(WritableBits(code), QList<int>({24, 32}));
         QImage source = Quarters(kWidth, kHeight).convertToFormat(QImage::Format_ARGB32);
         if (bits == 32) // a transparent corner must survive
             for (int y = 0; y < 8; ++y)
@@ -301,15 +298,6 @@ private slots:
         QCOMPARE(got.has_value(), expected.isValid());
         if (got)
             QCOMPARE(*got, expected);
-    }
-
-    void rawHasNoWriter() {
-        for (int code : {89, 90}) {
-            QVERIFY(CanReadFormat(code));
-            QVERIFY(!CanWriteFormat(code));
-            QCOMPARE(SaveImage(Quarters(8, 8), path("raw.out"), SaveOptions{code, 24, 20, false}),
-                     ImagingCondition::NoWriter);
-        }
     }
 };
 
