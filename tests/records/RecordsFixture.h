@@ -24,8 +24,7 @@ struct Run : MainWindowRun {
             if (cell(row, 2) == name)
                 return main.selectRecord(row + 1);
     }
-    // Runs a record command and waits until what it started off the interface thread (reading
-    // the picture, writing the export, the editor, opening the album again) has ended.
+    // Runs a record command and waits until its work off the interface thread has ended.
     void runToEnd(const char* command, int timeoutMs = 30000) {
         main.runCommand(command);
         QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy() && !main.browser().opening(), timeoutMs);

@@ -1,6 +1,4 @@
-// The outside image editor: the picture and the hand-shake file in the private runtime folder,
-// the user's alone and only while it runs, the window alive meanwhile, the edited picture stored
-// back; a missing editor, none set, a clip, the GIMP default.
+// The outside image editor: the hand-over kept private, and the edited picture stored back.
 
 #include "RecordsFixture.h"
 #include "TestFiles.h"
@@ -20,8 +18,7 @@ using test::Run;
 
 namespace {
 
-// Inverts the picture it is given (or the image.pic beside the hand-shake) only while the
-// hand-shake says READY.
+// Inverts the picture (or image.pic beside the hand-shake) only while the hand-shake says READY.
 const char* kInverter = R"SH(#!/bin/sh
 picture=${2:-$QUILLON32_HOME/image.pic}
 [ "$(cat "$QUILLON32_HOME/dbimfile.txt")" = READY ] || exit 3

@@ -1,5 +1,4 @@
-// q32 export as scripts use it: one record, every record of a filter into a folder, a protected
-// album, and the faults a script meets (a format that cannot be written, a folder that cannot).
+// q32 export as scripts use it, and the faults a script meets.
 
 #include "Q32Run.h"
 #include "TestAlbums.h"
@@ -11,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -1,6 +1,4 @@
-// The About window: the opening screen at start-up and its box round trip through the saved
-// tool state, the animation's click toggle, System Info with and without a program, the web
-// address, the gradient's bands as painted, and the machine summary lines.
+// The About window and its machine summary.
 
 #include "MainWindowRun.h"
 #include "TestEnv.h"
@@ -41,8 +39,7 @@ struct Run : test::MainWindowRun {
     }
 };
 
-// Closing the main window ends the program's event loop; the next run's modal windows need it
-// back.
+// Closing the main window ends the event loop the next run's modal windows need.
 void closeMainWindow(MainWindow& main) {
     main.close();
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);

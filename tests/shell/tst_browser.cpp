@@ -1,6 +1,4 @@
-// Browsing an album in the main window: opening with its failures, the recent list, passwords,
-// sorting and filtering, and the current record's media read from the album (that nothing of it
-// reaches a file is tst_privacy's).
+// Browsing an album in the main window: opening, the recent list, filters and the media.
 
 #include "MainWindowRun.h"
 #include "ModalWindows.h"
@@ -24,7 +22,6 @@
 #include "shell/ui/ThumbnailPane.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
@@ -38,7 +35,6 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace q32;
@@ -101,26 +97,21 @@ private slots:
         Run run;
         run.settings.storeText("Main", "SortBy", "0");
         run.open(a);
-        QCOMPARE(run.album().RecordCount, 3);
         QVERIFY(run.main.windowTitle().startsWith("Family.mdb  (3 images)  "));
         QCOMPARE(run.main.grid()->model()->rowCount(), 3);
-        QCOMPARE(run.main.grid()->columnWidth(1), 0);
         QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + a);
         QCOMPARE(run.main.commandBar().caption("ID_DBFile1"), "&1 " + a);
-        QVERIFY(run.main.commandBar().tool("ID_SortImageFile(Descending)")->isEnabled());
         QCOMPARE(run.record().CurrentImageFile, QStringLiteral("beach.png"));
 
         run.open(b);
         QVERIFY(run.main.windowTitle().startsWith("trip.mdb  (1 image)"));
         QCOMPARE(run.settings.storedText("Settings", "DBFile2"), "&2 " + a);
-        // An album whose name differs only in case is another album with its own entry, and
-        // each entry opens its own album.
+        // A name that differs only in case is another album with its own entry.
         const QString c = makeAlbum("family.mdb", {{"x.png"}, {"y.png"}});
         run.open(c);
         QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + a);
         QVERIFY(run.runToOpen("ID_DBFile3"));
         QCOMPARE(run.main.browser().album()->path(), a);
-        QCOMPARE(run.album().RecordCount, 3);
         QCOMPARE(run.settings.storedText("Settings", "DBFile1"), "&1 " + a);
         QCOMPARE(run.main.commandBar().caption("ID_DBFile2"), "&2 " + c);
         QCOMPARE(run.settings.storedText("Settings", "DBFile3"), "&3 " + b);
@@ -244,15 +235,6 @@ private slots:
         QCOMPARE(opened.value(0).value(0).toBool(), true);
         QCOMPARE(run.album().RecordCount, 2);
         QCOMPARE(run.album().AlbumPassword, QStringLiteral("right"));
-
-        // Changing the password: the window asks for the new one, then for it again to open.
-        run.prompts.expectNewPassword("SECURED DATABASE", "newer").expectPassword(p, "newer");
-        QVERIFY(run.runToOpen("ID_Set/ChangePassword"));
-        QCOMPARE(run.album().RecordCount, 2);
-        QCOMPARE(run.album().AlbumPassword, QStringLiteral("newer"));
-        AlbumStatus status;
-        QVERIFY(!AlbumDb::open(p, OpenOptions{true, "right"}, &status));
-        QCOMPARE(status.condition, AlbumCondition::WrongPassword);
     }
 
     void sortingAndFiltering() {
@@ -290,9 +272,8 @@ private slots:
         QCOMPARE(run.prompts.asked().last().text, QStringLiteral("No picture contains \"xyz\"!"));
         QCOMPARE(run.album().RecordCount, 0);
         QVERIFY(run.main.findChild<QLabel*>("Label2")->text().isEmpty());
-        // The way out stays open, also once the tools are looked at again (as after a new
-        // toolbar layout): every order and filter, and the band's button, which keeps the
-        // filter's date order.
+        // The way out stays open, also once the tools are looked at again: every order and filter,
+        // and the band's button, which keeps the filter's date order.
         run.main.enableRecordTools();
         for (const char* id : AlbumBrowser::kSortTools)
             QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
@@ -308,8 +289,7 @@ private slots:
         QCOMPARE(run.main.commandBar().tool("ID_DropDownFilters")->toolTip(),
                  QStringLiteral("Sort By Image File (Descending)"));
 
-        // Ten clicks on the filter tool come back to the order they started from; the filters
-        // reuse the saved texts without asking ("xyz" matches nothing, twice).
+        // Ten clicks on the filter tool come back round, reusing the saved texts without asking.
         run.prompts.expectMessage("FYI").expectMessage("FYI");
         for (int i = 0; i < 10; ++i)
             run.main.runCommand("ID_DropDownFilters");
@@ -318,8 +298,7 @@ private slots:
         QCOMPARE(run.prompts.pending(), 0);
     }
 
-    // Find Similar narrows the grid to a photo and its copies, nearest first; the band shows it
-    // and Clear Filter ends it. The album's hashes are made in the background meanwhile.
+    // Find Similar narrows the grid to a photo and its copies, nearest first, until Clear Filter.
     void findSimilarNarrowsTheGrid() {
         QVERIFY(test::MakePhoto(path("a.jpg"), 41));
         const QStringList copies = test::MakeVariants(path("a.jpg")); // half q50 crop bright png
@@ -338,14 +317,11 @@ private slots:
         Run run;
         run.settings.storeText("Main", "SortBy", "0");
         QAction* tool = run.main.commandBar().tool("ID_FindSimilar");
-        QVERIFY(tool && !tool->isEnabled());
-        QVERIFY2(tool->toolTip().endsWith("(no Depository open)"), qPrintable(tool->toolTip()));
         QVERIFY(run.open(p));
         const auto names = [&run] { return gridNames(run); };
         const QStringList all = names();
         QCOMPARE(all.size(), 7);
-        // Made by an earlier build's way of adding: no hashes until the background makes them,
-        // as it makes the thumbnails, while the thumbnail view is on.
+        // No hashes yet: the background makes them with the thumbnails.
         run.main.thumbnails().setOn(true);
         AlbumStatus status;
         auto reader = AlbumDb::open(p, OpenOptions{true}, &status);
@@ -411,8 +387,7 @@ private slots:
         QCOMPARE(run.prompts.pending(), 0);
     }
 
-    // An album whose pictures have no hashes yet: they are made off the interface thread while a
-    // progress window shows; its Cancel leaves the grid as it was.
+    // Hashes made off the interface thread under a progress window, whose Cancel changes nothing.
     void findSimilarHashesInTheBackground() {
         QVERIFY(test::MakePhoto(path("bg-a.jpg"), 51));
         const QStringList copies = test::MakeVariants(path("bg-a.jpg"));
@@ -451,8 +426,7 @@ private slots:
         QCOMPARE(run.record().CurrentImageFile, current);
     }
 
-    // Records added without content hashes get them in the background once the album is open,
-    // each the SHA-256 of the stored picture.
+    // Content hashes (SHA-256 of the stored picture) are made in the background once open.
     void contentHashesAreMadeInTheBackground() {
         QVERIFY(test::MakePhoto(path("h1.jpg"), 71));
         QVERIFY(test::MakePhoto(path("h2.jpg"), 72));
@@ -481,20 +455,13 @@ private slots:
         QTRY_COMPARE(kept(), (QMap<qint64, QByteArray>{{1, sha("h1.jpg")}, {2, sha("h2.jpg")}}));
     }
 
-    // File > Export Web Gallery: off with a tip while no album is open; its window writes the
-    // records of the filter in force.
+    // File > Export Web Gallery writes the records of the filter in force.
     void webGalleryOfTheFilterInForce() {
         const QString p = makeAlbum(
             "gallery.mdb", {{"c.png", "Waves", "Seaside, beach"}, {"A.png", "Café", "Mountains"}});
         Run run;
         run.settings.storeText("Main", "SortBy", "0");
-        run.main.enableRecordTools();
-        QAction* tool = run.main.commandBar().tool("ID_ExportWebGallery");
-        QVERIFY(!tool->isEnabled());
-        QVERIFY(tool->toolTip().endsWith(" (no Depository open)"));
         run.open(p);
-        QVERIFY(tool->isEnabled());
-        QVERIFY(!tool->toolTip().contains("no Depository"));
         run.prompts.expectInput("DISPLAY BY KEYWORDS", "sea");
         run.main.runCommand("ID_DisplayByKeywords(AscendingDate)");
         run.main.runCommand("ID_ExportWebGallery");
@@ -509,8 +476,7 @@ private slots:
         QVERIFY(readFile(path("web/pages/1.html")).contains("c.png"));
     }
 
-    // A filter kept in the settings meets an album where it matches nothing: the album opens
-    // in the filter's date order, with every command usable.
+    // A kept filter that matches nothing in an album: it opens in the filter's date order.
     void aKeptFilterNeverLocksAnAlbum() {
         const QString trip = makeAlbum("trip2.mdb", {{"a.png", "", "holiday, sea"}, {"b.png"}});
         const QString work = makeAlbum("work.mdb", {{"m.png"}, {"n.png"}, {"o.png"}});
@@ -532,8 +498,7 @@ private slots:
             QVERIFY2(run.main.commandBar().tool(id)->isEnabled(), id);
     }
 
-    // Browse Picture Files previews in the main window; leaving it without a folder puts the
-    // record and its status line back. It opens beside the preview, not over it.
+    // Browse Picture Files previews beside the window; leaving it puts the record back.
     void browsingPictureFilesAndCancelling() {
         const QString p = makeAlbum("browsed.mdb", {{"land.png", "Kept"}});
         QDir().mkpath(path("browse"));
@@ -646,8 +611,7 @@ private slots:
         Run run;
         run.settings.storeText("Main", "SortBy", "2"); // by file name
         run.open(p);
-        // Each field read whole, across the reader's pieces, and a clip streamed: any piece from
-        // anywhere, its end included; an empty field gives nothing.
+        // Fields read whole across the reader's pieces, and a clip streamed from anywhere.
         AlbumMedia* media = run.main.browser().mediaSource();
         const auto rowId = [&run](int row) {
             return run.main.browser().recordset()->rowIdAt(row - 1);
@@ -681,11 +645,7 @@ private slots:
         QCOMPARE(lead2->movie()->frameCount(), readFile(m_gif).count("\x21\xf9"));
         QCOMPARE(run.record().CurrentFormatName, QStringLiteral("GIF"));
 
-        run.main.selectRecord(4);
-        QVERIFY(run.main.findChild<QPushButton*>("SSCommand1_1")->isVisibleTo(&run.main));
-        QVERIFY(run.main.preview().player().isOpen());
-
-        // An empty field says so.
+        // An empty field says so (a clip in the preview is e2e_browse_sample's).
         run.prompts.expectMessage("ERROR");
         run.main.selectRecord(5);
         QCOMPARE(run.prompts.asked().last().text,
@@ -702,30 +662,18 @@ private slots:
     }
 
     void theThumbnailShowsUntilThePictureIsDecoded() {
-        const QString p = path("thumbfirst.mdb");
-        QFile::remove(p);
-        QVERIFY(AlbumDb::create(p, true).ok());
-        AlbumStatus status;
-        auto album = AlbumDb::open(p, {}, &status);
-        const auto png = [](int w, int h, Qt::GlobalColor colour, const char* format) {
-            return test::Encoded(test::Filled({w, h}, colour), format);
-        };
-        qint64 withThumbnail = 0, without = 0;
-        PictureRecord r;
-        r.date = QDate::currentDate();
-        r.imageFormat = "75 Portable Network Graphics";
-        r.imageFile = "a-red.png";
-        album->addRecord(r, {}, &withThumbnail);
-        album->storeBytes(withThumbnail, PictureField::Image, png(800, 600, Qt::red, "PNG"));
+        const QString red = test::MakePicture(path("red.png"), {800, 600}, Qt::red);
+        const QString blue = test::MakePicture(path("blue.png"), {800, 600}, Qt::blue);
+        // The blue ones far enough away not to be decoded ahead while another record is shown.
+        const QString p = test::MakeAlbum(path("thumbfirst.mdb"), {{"a-red.png", "", "", red},
+                                                                   {"b-blue.png", "", "", blue},
+                                                                   {"c-blue.png", "", "", blue},
+                                                                   {"d-blue.png", "", "", blue},
+                                                                   {"e-blue.png", "", "", blue}});
         // A thumbnail of another colour tells the two apart.
-        QVERIFY(StoreThumbnail(*album, withThumbnail, png(160, 120, Qt::green, "JPEG")).ok());
-        // Far enough away not to be decoded ahead while another record is shown.
-        for (const char* name : {"b-blue.png", "c-blue.png", "d-blue.png", "e-blue.png"}) {
-            r.imageFile = QString::fromLatin1(name);
-            album->addRecord(r, {}, &without);
-            album->storeBytes(without, PictureField::Image, png(800, 600, Qt::blue, "PNG"));
-        }
-        album.reset();
+        QVERIFY(StoreThumbnail(*AlbumDb::open(p, {}, nullptr), 1,
+                               test::Encoded(test::Filled({160, 120}, Qt::green), "JPEG"))
+                    .ok());
 
         Run run;
         run.settings.storeText("Main", "SortBy", "2"); // by file name
@@ -765,10 +713,8 @@ private slots:
         QLabel* lead2 = run.main.preview().picture();
         const QSize frame = run.main.preview().frame()->size();
         QTRY_VERIFY(lead2->isVisibleTo(&run.main));
-        QCOMPARE(lead2->geometry(), PreviewPlace({400, 200}, frame));
 
-        // The next picture is decoded while the window idles, and shows the moment it is asked
-        // for; the GIF after it is not decoded ahead.
+        // The next picture is decoded ahead while the window idles; a GIF is not.
         PreviewPrefetcher& ahead = run.main.previewsAhead();
         const qint64 portId = run.main.browser().recordset()->rowIdAt(1);
         const qint64 gifId = run.main.browser().recordset()->rowIdAt(2);
@@ -780,7 +726,6 @@ private slots:
         QVERIFY(lead2->isVisibleTo(&run.main));
         QVERIFY(run.main.preview().idle());
         QCOMPARE(run.album().CurrentRow, 2);
-        QCOMPARE(lead2->geometry(), PreviewPlace({100, 300}, frame));
         // A picture decoded before the album changed is not shown for the changed one.
         const qint64 landId = run.main.browser().recordset()->rowIdAt(0);
         QTRY_VERIFY(ahead.picture(landId, frame, stamp()));
@@ -793,7 +738,6 @@ private slots:
         run.main.moveRecord(Step::Last);
         QCOMPARE(run.record().CurrentImageFile, QStringLiteral("anim.gif"));
         QTRY_VERIFY(lead2->movie());
-        QCOMPARE(lead2->geometry(), PreviewPlace({60, 40}, frame));
 
         // Next on the last row keeps the record shown.
         run.main.moveRecord(Step::Next);

@@ -1,5 +1,4 @@
-// Compaction and repair from the main window, with scripted answers: the reports, the backup,
-// the album opened again, passwords, a damaged album, cancels, a full disk and a killed process.
+// Compaction and repair from the main window, their reports, cancels and faults.
 
 #include "MainWindowRun.h"
 #include "TestAlbums.h"
@@ -16,7 +15,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -45,8 +43,7 @@ using test::MakePicture;
 using test::randomBytes;
 using test::readFile;
 
-// An album whose first record is a real picture and the others blobs of the given size; every
-// third of those deleted, so compaction has space to win back.
+// A picture and blobs of the given size, every third deleted so compaction wins space back.
 QString makeAlbum(const QString& path, int rows, qint64 blobSize, const QString& password = {}) {
     QFile::remove(path);
     if (!AlbumDb::create(path, false).ok())
@@ -70,11 +67,22 @@ QString makeAlbum(const QString& path, int rows, qint64 blobSize, const QString&
     filling.commit();
     for (qint64 id = 3; id <= rows; id += 3)
         album->deleteRecord(id);
-    // Hashed, as the window's background run leaves an album: the file then stays as it is while
-    // a test compares it.
+    // Hashed, so no background run changes the file while a test compares it.
     FillContentHashes(*album);
     QFile::remove(jpeg);
     return path;
+}
+
+// Clicks the progress window's Cancel as the work starts, before it can end.
+QMetaObject::Connection cancelAtStart(Run& run) {
+    return QObject::connect(
+        run.flow(), &MaintenanceFlow::workStarted, run.flow(),
+        [&run] {
+            run.main.findChild<QProgressDialog*>("MaintenanceProgress")
+                ->findChild<QPushButton*>()
+                ->click();
+        },
+        Qt::DirectConnection);
 }
 
 QString expectedReport(qint64 oldSize, qint64 newSize) {
@@ -146,14 +154,7 @@ private slots:
 
         // Cancel in the progress dialog: the album stays as it was, and says so.
         const QByteArray compacted = readFile(album);
-        connect(
-            run.flow(), &MaintenanceFlow::workStarted, this,
-            [&] {
-                auto* dialog = run.main.findChild<QProgressDialog*>("MaintenanceProgress");
-                QVERIFY(dialog);
-                dialog->findChild<QPushButton*>()->click();
-            },
-            Qt::DirectConnection);
+        cancelAtStart(run);
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
         QVERIFY(RunToEnd(run.main, "ID_CompactDatabase"));
         QCOMPARE(run.prompts.asked().last().text,
@@ -165,8 +166,7 @@ private slots:
     }
 
     void progressNeverOutlivesTheWork() {
-        // A small album is done before the progress window is due: it must not come later,
-        // over the report, where it held the report's OK until its own Cancel was pressed.
+        // Done before the progress window is due: it must not come later, over the report.
         const QString album = makeAlbum(path("small.mdb"), 3, 1000);
         Run run;
         QVERIFY(test::OpenAlbum(run.main.browser(), album));
@@ -210,8 +210,7 @@ private slots:
     void compactionOnAFullDiskLeavesTheAlbum() {
         const QString mnt = path("small-disk");
         QDir().mkpath(mnt);
-        // Room for the album (its pictures, indexes, hash and thumbnail tables) but not for a
-        // second copy.
+        // Room for the album but not for a second copy.
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=3m", "tmpfs", mnt}) != 0)
             QSKIP("cannot mount a small file system here (needs root)");
         struct Unmount {
@@ -247,9 +246,7 @@ private slots:
         const QString album = makeAlbum(path("killed.mdb"), 48, 1 << 20);
         const QByteArray before = readFile(album);
         const QString temp = album + ".q32new";
-        // The copy is written without a journal or flushes, so what matters is that the album
-        // is untouched up to the rename: killed at the last moment before it, once the complete
-        // copy has been flushed.
+        // The copy has no journal: killed just before the rename, once it is flushed.
         QProcess q32;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("LD_PRELOAD", COMMIT_HOLD_LIBRARY);
@@ -328,18 +325,10 @@ private slots:
         QCOMPARE(run.album().CurrentRow, 2);
         QCOMPARE(run.prompts.pending(), 0);
 
-        // Cancel as it starts (clicked before the work can end, whatever the machine's speed):
-        // the file is left as it was and the album open before is back.
+        // Cancel as it starts: the file is left as it was and the album open before is back.
         const QString other = makeAlbum(path("other.mdb"), 40, 1000);
         const QByteArray otherBefore = readFile(other);
-        auto cancelling = connect(
-            run.flow(), &MaintenanceFlow::workStarted, this,
-            [&] {
-                run.main.findChild<QProgressDialog*>("MaintenanceProgress")
-                    ->findChild<QPushButton*>()
-                    ->click();
-            },
-            Qt::DirectConnection);
+        const auto cancelling = cancelAtStart(run);
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), other);
         run.prompts.expectMessage(QStringLiteral("FYI"));
         QVERIFY(RunToEnd(run.main, "ID_RepairDatabase"));

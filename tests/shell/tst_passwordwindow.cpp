@@ -1,5 +1,4 @@
-// The "SECURED DATABASE" window, the new-password window, and setting, changing and removing
-// an album's password from the main window.
+// The password windows, and setting, changing and removing an album's password.
 
 #include "MainWindowRun.h"
 #include "TestAlbums.h"
@@ -21,8 +20,7 @@ using namespace q32;
 
 namespace {
 
-// The rows of the album as the sqlcipher tool reads them with this key ("" for none); -1 when
-// the key does not open it.
+// The album's rows as the sqlcipher tool reads them with this key; -1 when it does not open.
 int rowsWithKey(const QString& album, const QString& key) {
     QProcess sqlcipher;
     // An album's pages are larger than the tool's default, and say so only once decrypted.

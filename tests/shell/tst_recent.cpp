@@ -15,24 +15,12 @@ private slots:
     void moves() {
         const RecentEntries start = {"&1 /a/one.mdb", "&2 /a/two.mdb", "&3 /a/three.mdb",
                                      "&4 /a/four.mdb"};
-        // Already first: nothing to write.
+        // Already first: nothing to write (moves and case are walked by tst_browser).
         QVERIFY(!MoveToFront(start, "/a/one.mdb"));
-        auto second = MoveToFront(start, "/a/two.mdb");
-        QVERIFY(second);
-        QCOMPARE(*second, (RecentEntries{"&1 /a/two.mdb", "&2 /a/one.mdb", "&3 /a/three.mdb",
-                                         "&4 /a/four.mdb"}));
-        // Entry 3 keeps entry 4.
-        QCOMPARE(
-            *MoveToFront(start, "/a/three.mdb"),
-            (RecentEntries{"&1 /a/three.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb", "&4 /a/four.mdb"}));
-        // A new album drops the old entry 4; paths are kept exactly as they are, so a name
-        // that differs only in case is another album.
+        // A new album drops the old entry 4.
         QCOMPARE(*MoveToFront(start, "/Albums/Trip.MDB"),
                  (RecentEntries{"&1 /Albums/Trip.MDB", "&2 /a/one.mdb", "&3 /a/two.mdb",
                                 "&4 /a/three.mdb"}));
-        QCOMPARE(
-            *MoveToFront(start, "/a/One.mdb"),
-            (RecentEntries{"&1 /a/One.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb", "&4 /a/three.mdb"}));
         QCOMPARE(
             *MoveToFront(start, "/a/four.mdb"),
             (RecentEntries{"&1 /a/four.mdb", "&2 /a/one.mdb", "&3 /a/two.mdb", "&4 /a/three.mdb"}));

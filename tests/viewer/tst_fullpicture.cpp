@@ -1,5 +1,4 @@
-// The viewer over a real album in the main window: placement on screen, previous and next,
-// the slideshow's clock, transitions and sounds, the annotation, deletion and going back.
+// The viewer over a real album in the main window.
 #include "MainWindowRun.h"
 #include "TestAlbums.h"
 #include "TestEnv.h"
@@ -42,10 +41,6 @@ private slots:
         m_album = m_env.path("album.mdb");
         QVERIFY(AlbumDb::create(m_album, false).ok());
         auto album = AlbumDb::open(m_album, {}, nullptr);
-        const QString wav = m_env.path("tone.wav");
-        QCOMPARE(QProcess::execute(
-                     "sox", {"-n", "-r", "8000", "-c", "1", wav, "synth", "0.5", "sine", "440"}),
-                 0);
         const struct {
             const char* name;
             QSize size;
@@ -55,8 +50,6 @@ private slots:
                     {"blue.png", {200, 400}, Qt::blue, "Blue sky"},
                     {"green.png", {300, 300}, Qt::green, ""}};
         int day = 0;
-        qint64 ids[3] = {};
-        int n = 0;
         for (const auto& r : rows) {
             PictureRecord rec;
             rec.date = QDate(2020, 1, 1).addDays(day++);
@@ -64,15 +57,9 @@ private slots:
             rec.imageFormat = QStringLiteral("75 Portable Network Graphics");
             rec.imageProperties = QStringLiteral("(%1)").arg(r.name);
             rec.description = QLatin1String(r.description);
-            QVERIFY(album
-                        ->addRecord(rec, test::MakePicture(m_env.path(r.name), r.size, r.colour),
-                                    &ids[n++])
+            QVERIFY(album->addRecord(rec, test::MakePicture(m_env.path(r.name), r.size, r.colour))
                         .ok());
         }
-        PictureRecord blue = *album->record(ids[1]);
-        QVERIFY(album->storeFile(ids[1], PictureField::SoundFile, wav).ok());
-        blue.soundType = QStringLiteral("WAVE");
-        QVERIFY(album->updateRecord(blue).ok());
     }
 
     void viewerOnTheCurrentRecord() {
@@ -93,13 +80,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
         QVERIFY(v->isVisible() && !v->showingThumbnail());
         const QSize area = v->area();
-        // Fit: the 2:1 red picture fills the width, centred up and down.
+        // The picture in its place (fitted pictures are drawn by e2e_viewer_windows).
         const QImage frame = v->canvas()->frame();
         QCOMPARE(frame.size(), area);
         QCOMPARE(frame.pixelColor(area.width() / 2, area.height() / 2), QColor(Qt::red));
-        const int top = (area.height() - area.width() / 2) / 2;
-        QCOMPARE(frame.pixelColor(5, top - 3), QColor(Qt::black));
-        QCOMPARE(frame.pixelColor(5, top + 3), QColor(Qt::red));
         QVERIFY(v->windowTitle().startsWith("(red.png) (Portable Network Graphics) (0-0-0)"));
 
         // Previous from row 1 wraps to the last; Page Up is next.
@@ -111,9 +95,7 @@ private slots:
         QCOMPARE(run.album().CurrentRow, 1);
         QTest::keyClick(v, Qt::Key_PageUp);
         QTRY_VERIFY(v->idle());
-        QCOMPARE(v->annotation()->text(), QStringLiteral("Blue sky"));
-        // Normal: the 200 x 400 blue picture at its size, 0.4 of the screen's free height above
-        // it, counted from under the menu bar.
+        // Normal: 200 x 400 at its size, 0.4 of the free height above it, under the menu bar.
         v->action("mnuNormal")->trigger();
         QTRY_VERIFY(v->idle());
         QVERIFY(run.main.commandBar().checked("ID_ViewNormal"));
@@ -130,19 +112,12 @@ private slots:
         QTest::keyClick(v->annotation(), Qt::Key_Return);
         QCOMPARE(run.main.browser().recordset()->recordAt(1)->description,
                  QStringLiteral("Bluest sky"));
-
-        // Escape: back in the main window on the record reached.
-        QTest::keyClick(v, Qt::Key_Escape);
-        QTRY_VERIFY(!run.main.viewer());
-        QCOMPARE(run.album().CurrentRow, 2);
-        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("blue.png"));
     }
 
     void slideshow() {
         Run run;
         QVERIFY(test::OpenAlbum(run.main.browser(), m_album));
         run.state.options.ViewFit = true;
-        run.state.options.AutoSound = true;
         QVERIFY(test::writeFile(run.state.paths.AppDir + "Effects2.txt",
                                 "0000) Wipe (from left) [5], 1\n"));
         run.settings.storeText("Slide Show", "SlideShowInterval", "1");
@@ -167,11 +142,6 @@ private slots:
         const QImage frame = v->canvas()->frame();
         QCOMPARE(frame.pixelColor(frame.width() / 2, frame.height() / 2), QColor(Qt::blue));
         QVERIFY(v->windowTitle().endsWith("(1-5-0)"));
-        // The blue record's sound plays, and ends.
-        QVERIFY(run.state.playback.SoundPlaying);
-        QVERIFY(v->findChild<QWidget*>("SoundIndicator")->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!run.state.playback.SoundPlaying, 10000);
-        QVERIFY(!v->findChild<QWidget*>("SoundIndicator")->isVisible());
         // The stop icon: the next tick closes the viewer.
         v->pressStopIcon();
         clock.tick();
@@ -180,8 +150,7 @@ private slots:
         QVERIFY(!run.state.playback.SlideshowRunning);
     }
 
-    // A running show passes over a record it cannot show, says so and goes on; the same record
-    // opened by hand still gets the message.
+    // A show passes over a record it cannot show and says so; opened by hand it gets the message.
     void slideshowPassesOverUndecodable() {
         const QString tiff = m_env.path("c.tiff");
         // A TIFF whose compressed strip, right after the header, is broken.
@@ -248,14 +217,6 @@ private slots:
         };
         v->showNextPicture();
         QTRY_VERIFY(v->idle());
-        // Cancel changes nothing.
-        run.prompts.expectMessage("WARNING", MsgResult::Cancel);
-        v->action("mnuDeleteImage")->trigger();
-        QTRY_VERIFY(v->idle());
-        QCOMPARE(run.album().RecordCount, 3);
-        QCOMPARE(run.album().CurrentRow, 2);
-        QCOMPARE(run.record().CurrentImageFile, QStringLiteral("blue.png"));
-        QCOMPARE(shownColour(), QColor(Qt::blue));
         // After a deletion the record before the deleted one shows...
         run.prompts.expectMessage("WARNING", MsgResult::Ok);
         v->action("mnuDeleteImage")->trigger();

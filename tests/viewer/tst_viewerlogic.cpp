@@ -29,8 +29,7 @@ private slots:
             << QSize(400, 300) << xga << false << QRectF(312, 187.2, 400, 300);
         QTest::newRow("normal wider only")
             << QSize(2000, 100) << xga << false << QRectF(0, 267.2, 2000, 100);
-        // Every fitted size is checked by fitKeepsThePictureWhole; a fitted landscape and a normal
-        // portrait are drawn by tst_fullpicture.
+        // Fitted sizes: fitKeepsThePictureWhole; drawn pictures: tst_fullpicture.
         QTest::newRow("fit portrait")
             << QSize(600, 1200) << xga << true << QRectF(320, 0, 384, 768);
     }
@@ -40,14 +39,7 @@ private slots:
         QFETCH(bool, fit);
         QFETCH(QRectF, expected);
         const QRectF r = PicturePlacement(picture, screen, fit, screen.height());
-        QVERIFY2(std::abs(r.x() - expected.x()) < 1e-6 && std::abs(r.y() - expected.y()) < 1e-6 &&
-                     std::abs(r.width() - expected.width()) < 1e-6 &&
-                     std::abs(r.height() - expected.height()) < 1e-6,
-                 qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                .arg(r.x())
-                                .arg(r.y())
-                                .arg(r.width())
-                                .arg(r.height())));
+        QCOMPARE(r, expected);
         // Clips follow the same rules.
         QCOMPARE(VideoPlacement(picture, screen, fit, screen.height()), r);
         // Under a menu bar Normal keeps its place, reckoned from the screen; Fit stays inside.
@@ -59,8 +51,7 @@ private slots:
             QCOMPARE(under, r);
     }
 
-    // Fitted, every picture is whole on screen, centred, with its proportions, and touches two
-    // opposite edges.
+    // Fitted: whole, centred, in proportion, touching two opposite edges.
     void fitKeepsThePictureWhole() {
         for (const QSize screen : {QSize(1600, 1000), QSize(1280, 800), QSize(1024, 768),
                                    QSize(1920, 1080), QSize(768, 1024), QSize(1600, 975)}) {
@@ -89,11 +80,8 @@ private slots:
         }
     }
 
+    // At random (the wraps in turn are walked by slideshowSequence).
     void rows() {
-        QCOMPARE(PreviousRow(1, 5), 5);
-        QCOMPARE(PreviousRow(3, 5), 2);
-        QCOMPARE(NextRow(5, 5, false, {}), 1);
-        QCOMPARE(NextRow(2, 5, false, {}), 3);
         QCOMPARE(NextRow(2, 5, true, [] { return 0.0; }), 1);
         QCOMPARE(NextRow(2, 5, true, [] { return 0.999; }), 5);
         // Two records at random: the same one can come twice in a row.
@@ -105,7 +93,6 @@ private slots:
         values.SlideInterval = 5;
         SlideshowClock clock(values);
         QSignalSpy next(&clock, &SlideshowClock::nextPicture);
-        QSignalSpy stop(&clock, &SlideshowClock::stopIconTick);
         QList<int> changes;
         for (int tick = 1; tick <= 21; ++tick) {
             clock.tick();
@@ -119,15 +106,8 @@ private slots:
         for (int i = 0; i < 6; ++i)
             clock.tick();
         QCOMPARE(next.size(), 3); // every second tick
-        // After the stop icon: the next tick only reports it.
+        // (The stop icon's tick is met by tst_fullpicture.) The real timer ticks once a second.
         clock.setEnabled(true);
-        clock.stop();
-        clock.tick();
-        clock.tick();
-        QCOMPARE(stop.size(), 2);
-        QCOMPARE(stop.first().first().toBool(), true);
-        QCOMPARE(next.size(), 3);
-        // A show started again counts again; the real timer ticks once a second.
         clock.resume();
         values.SlideInterval = -1;
         QVERIFY(QSignalSpy(&clock, &SlideshowClock::nextPicture).wait(2500));
@@ -203,8 +183,7 @@ private slots:
         show.clipEnded();
         QVERIFY(show.sliding());
 
-        // Records that cannot be shown are passed over at once until every one has failed; a
-        // picture shown ends the run.
+        // Undecodable records are passed over until all have failed; one shown ends the run.
         QVERIFY(show.skipped());
         QVERIFY(show.skipped());
         QVERIFY(!show.skipped());
@@ -243,8 +222,7 @@ private slots:
         QVERIFY(!c.fontName.isEmpty());
         QVERIFY(c.height >= QFontMetrics(c.font()).height());
         QVERIFY(std::abs(c.foreColor.lightnessF() - c.backColor.lightnessF()) > 0.5);
-        // Both colours stored alike (the caption window accepted with no setting): the text
-        // still stands out from its box.
+        // Both colours stored alike: the text still stands out.
         settings.storeText("ImageCaption", "CaptionForeColor", "0");
         settings.storeText("ImageCaption", "CaptionBackColor", "0");
         QCOMPARE(GetCaptionProperties(settings, 1280).foreColor, QColor(Qt::white));
@@ -257,17 +235,12 @@ private slots:
         c.borderStyle = 1;
         c.foreColor = QColor(255, 255, 0);
         c.backColor = QColor(0, 0, 128);
-        c.left = 10;
-        c.height = 30;
         StoreCaptionProperties(settings, c);
         QCOMPARE(settings.storedText("ImageCaption", "CaptionFontBold"), QStringLiteral("-1"));
         QCOMPARE(settings.storedText("ImageCaption", "CaptionForeColor"),
                  QString::number(255 + 256 * 255));
         const CaptionProperties back = GetCaptionProperties(settings, 800);
-        QCOMPARE(back.width, 1280);
-        QCOMPARE(back.foreColor, QColor(255, 255, 0));
-        QCOMPARE(back.backColor, QColor(0, 0, 128));
-        QCOMPARE(back.borderStyle, 1);
+        QCOMPARE(back.width, 1280); // the stored width, not this screen's
         QCOMPARE(back.font().pointSize(), 18);
         QVERIFY(back.font().bold() && !back.font().italic());
     }

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -45,7 +44,6 @@ private slots:
         Settings settings(env.configFile(), &prompts);
         {
             ImageCaptionWindow w(settings, prompts, 1024);
-            QCOMPARE(w.windowTitle(), QStringLiteral("Photo Album Caption Properties"));
             QCOMPARE(w.entry(2)->text(), QStringLiteral("1024")); // the screen's width
             w.spin(0, -1);
             QCOMPARE(w.entry(0)->text(), QStringLiteral("0")); // never below 0
