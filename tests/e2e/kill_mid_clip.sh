@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A protected album's clip playing in the slideshow when the program is killed (SIGKILL), and
 # again while the image editor has a picture; each time the program is started again and quit.
-# Then nothing of the clip or the picture is in any file under the session's
-# HOME, configuration, data, cache and runtime folders or made in /tmp meanwhile (the album file
-# and the clip it was made from aside), and what the program keeps for itself is 0700/0600.
+# Then nothing of the clip or the picture is in any file under the session's HOME, configuration,
+# data, cache and runtime folders or made in /tmp meanwhile (the album file and the clip it was
+# made from aside), and what the program keeps for itself is 0700/0600.
 set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 program=$1
@@ -40,7 +40,12 @@ start_and_quit() {
     start
     focus "$win"
     xdotool key ctrl+q
-    program_ended "$pid" 10 || fail "the program did not quit"
+    program_ended "$pid" 30 || fail "the program did not quit"
+    pid=
+}
+killed() {
+    kill -KILL "$pid"
+    wait "$pid" 2>/dev/null || true
     pid=
 }
 
@@ -57,9 +62,7 @@ moving() {
 }
 wait_for 40 moving || fail "the clip did not play"
 rm -f "$work/a.png" "$work/b.png"
-kill -KILL "$pid"
-wait "$pid" 2>/dev/null || true
-pid=
+killed
 
 # Started again, then quit as a person does.
 start_and_quit
@@ -71,20 +74,15 @@ echo secret | "$q32" add --password-stdin "$work/album.mdb" "$work/src/a.jpg" 2>
 printf '#!/bin/sh\necho $$ >"%s"\nexec sleep 600\n' "$work/editor.pid" >"$work/editor.sh"
 chmod +x "$work/editor.sh"
 settings=$XDG_CONFIG_HOME/quillon32/quillon32.ini
-if grep -q '^\[Options\]' "$settings"; then
-    sed -i "/^\[Options\]/a ImageProcessor=$work/editor.sh" "$settings"
-else
-    printf '[Options]\nImageProcessor=%s\n' "$work/editor.sh" >>"$settings"
-fi
+grep -q '^\[Options\]' "$settings" || echo '[Options]' >>"$settings"
+sed -i "/^\[Options\]/a ImageProcessor=$work/editor.sh" "$settings"
 start
 focus "$win"
 xdotool key Home # the picture sorts first
 menu "$win" alt+d i
 handed() { [ -n "$(find "$XDG_RUNTIME_DIR/quillon32" -name image.pic 2>/dev/null)" ] && [ -s "$work/editor.pid" ]; }
 wait_for 20 handed || fail "the editor was not given the picture"
-kill -KILL "$pid"
-wait "$pid" 2>/dev/null || true
-pid=
+killed
 kill "$(cat "$work/editor.pid")"
 start_and_quit
 left=$(find "$XDG_RUNTIME_DIR/quillon32" -type f)
@@ -114,9 +112,7 @@ done < <({ find "$work" -type f -print0; find /tmp -xdev -type f -newer "$work/s
 
 # The program's own folders and files are the user's alone.
 own=()
-for folder in "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32" "$XDG_RUNTIME_DIR/quillon32"; do
-    [ -e "$folder" ] && own+=("$folder")
-done
+for folder in "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32" "$XDG_RUNTIME_DIR/quillon32"; do [ -e "$folder" ] && own+=("$folder"); done
 [ ${#own[@]} -ge 2 ] || fail "the program folder or the settings are missing"
 loose=$(find "${own[@]}" \( -type d ! -perm 700 \) -o \( -type f ! -perm 600 \))
 [ -z "$loose" ] || fail "open to others: $loose"

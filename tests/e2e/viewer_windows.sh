@@ -3,20 +3,12 @@
 # squares fitted to the screen shows all its rows and columns, centred; the delete question, the
 # Image Caption window and its colour dialog each open in front of the viewer with the focus;
 # Cancel keeps the record, OK shows the record before the deleted one.
-#
-#   viewer_windows.sh BUILD_DIR
 set -euo pipefail
 source "$(dirname "$0")/x11.sh"
 build_dir=$1
 export XVFB_SCREEN=1600x1000x24
 own_display "$@"
 new_session
-mkdir -p "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32"
-fail() {
-    import -window root "$build_dir/viewer_windows-failure.png" 2>/dev/null || true
-    echo "FAIL: $* (screen in $build_dir/viewer_windows-failure.png)"
-    exit 1
-}
 window_manager
 
 # Three records, in the grid's order by name: the chess board (grey and white squares, so that
@@ -29,27 +21,12 @@ convert -size 300x300 xc:white "$work/white.png"
 q32=$build_dir/cli/q32
 "$q32" create "$work/album.mdb" >/dev/null
 for f in grey chess white; do "$q32" add "$work/album.mdb" "$work/$f.png" >/dev/null 2>&1; done
-cat >"$XDG_CONFIG_HOME/quillon32/quillon32.ini" <<'INI'
-[Main]
-Left=0
-Top=0
-Width=1100
-Height=720
+ini '[Main]\nLeft=0\nTop=0\nWidth=1100\nHeight=720\n[ImageCaption]\nCaptionForeColor=16711935\n'
 
-[ImageCaption]
-CaptionForeColor=16711935
-INI
-
-"$build_dir/app/quillon32" "$work/album.mdb" >"$work/run.log" 2>&1 &
+"$build_dir/app/quillon32" "$work/album.mdb" >"$work/app.log" 2>&1 &
 pid=$!
 main=$(find_window "album.mdb" 60) || fail "the main window did not show"
 
-shot() { import -window root "$work/$1.png"; }
-# Where a window's contents are on the screen, as X Y WIDTH HEIGHT.
-geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-        /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print x, y, w, h }'
-}
 active() { xdotool getactivewindow 2>/dev/null || true; }
 is_active() { [ "$(active)" = "$1" ]; }
 # The window manager's stacking order, bottom to top, as decimal ids.
@@ -60,22 +37,19 @@ stacking() {
 # window's own grey face along its bottom edge (where every dialog has its buttons), not the
 # viewer behind it.
 in_front() {
-    local id=$1 what=$2 x y w h face
-    wait_for 10 is_active "$id" || true
-    [ "$(active)" = "$id" ] || fail "$what does not have the focus (active: $(active))"
+    local id=$1 what=$2 x y w h
+    wait_for 10 is_active "$id" || fail "$what does not have the focus (active: $(active))"
     [ "$(stacking | tail -1)" = "$id" ] || fail "$what is not on top of the stacking order"
     read -r x y w h < <(geometry "$id")
     # The window paints itself shortly after it is mapped.
-    for _ in $(seq 40); do
+    face_shown() {
         shot "$what"
         face=$(convert "$work/$what.png" -crop "$((w - 8))x8+$((x + 4))+$((y + h - 12))" \
             +repage -fuzz 3% -fill black -opaque "rgb(239,239,239)" -fill white +opaque black \
             -negate -format '%[fx:mean]' info:)
-        awk -v f="$face" 'BEGIN { exit !(f > 0.5) }' && break
-        sleep 0.25
-    done
-    echo "$what at $x,$y ${w}x$h; share of its face on screen: $face"
-    awk -v f="$face" 'BEGIN { exit !(f > 0.5) }' || fail "$what is hidden on screen"
+        awk -v f="$face" 'BEGIN { exit !(f > 0.5) }'
+    }
+    wait_for 10 face_shown || fail "$what is hidden on screen (share of its face: $face)"
 }
 
 # title_is WINDOW PATTERN: waits until the window's title matches.
@@ -94,25 +68,15 @@ title_is "$viewer" "(640x480)" || fail "no chess board: $(xdotool getwindowname 
 
 # The board on screen: the stage starts where the menu bar (grey, with a lighter line at its foot)
 # ends down the left edge; the board is what is not black on the stage.
-menu=
-board=
-for _ in $(seq 40); do
+board_shown() {
     shot chess
-    if [ -z "$menu" ]; then
-        menu=$(convert "$work/chess.png" -crop 1x80+0+0 +repage -depth 8 txt:- |
-            awk -F'[:,]' 'NR > 1 && !/#EFEFEF|#D6D6D6/ { print $2; exit }')
-    fi
-    if [ -n "$menu" ]; then
-        board=$(convert "$work/chess.png" -crop "1600x$((1000 - menu))+0+$menu" +repage \
-            -fuzz 10% -trim -format '%w %h %X %Y' info: | tr -d '+')
-        case $board in 1\ 1\ *) ;; *) break ;; esac
-    fi
-    sleep 0.25
-done
-[ -n "$menu" ] || fail "no viewer on screen"
+    menu=$(convert "$work/chess.png" -crop 1x80+0+0 +repage -depth 8 txt:- |
+        awk -F'[:,]' 'NR > 1 && !/#EFEFEF|#D6D6D6/ && y == "" { y = $2 } END { print y }')
+    [ -n "$menu" ] && read -r bw bh bx by < <(convert "$work/chess.png" -crop "1600x$((1000 - menu))+0+$menu" +repage \
+        -fuzz 10% -trim -format '%w %h %X %Y\n' info: | tr -d '+') && [ "$bw $bh" != "1 1" ]
+}
+wait_for 10 board_shown || fail "no viewer on screen"
 area_h=$((1000 - menu))
-read -r bw bh bx by <<<"$board"
-echo "board ${bw}x$bh at $bx,$by on a 1600x$area_h area"
 # runs X Y W H: how many runs of grey and white a strip of the board holds.
 runs() {
     convert "$work/chess.png" -crop "$3x$4+$1+$(($2 + menu))" +repage -colorspace gray \
@@ -121,15 +85,11 @@ runs() {
 }
 rows=$(runs $((bx + bw / 2 + 7)) "$by" 1 "$bh")
 columns=$(runs "$bx" $((by + bh / 2 + 7)) "$bw" 1)
-echo "rows: $rows, columns: $columns"
-[ "$rows" -eq 16 ] || fail "$rows rows of the board on screen, not 16"
-[ "$columns" -eq 16 ] || fail "$columns columns of the board on screen, not 16"
+[ "$rows $columns" = "16 16" ] || fail "$rows rows and $columns columns of the board on screen, not 16"
 # As large as the screen allows: the whole height, 4:3, centred across.
-expect_w=$((area_h * 4 / 3))
-[ "$by" -eq 0 ] && [ $((area_h - bh)) -le 1 ] || fail "the board is not the area's height"
-[ $((bw - expect_w)) -le 2 ] && [ $((expect_w - bw)) -le 2 ] || fail "the board is ${bw} wide, not $expect_w"
-left=$(((1600 - expect_w) / 2))
-[ $((bx - left)) -le 2 ] && [ $((left - bx)) -le 2 ] || fail "the board is not centred ($bx, not $left)"
+w=$((area_h * 4 / 3)) x=$(((1600 - area_h * 4 / 3) / 2))
+[ "$by" -eq 0 ] && [ $((area_h - bh)) -le 1 ] && [ $((bw - w)) -le 2 ] && [ $((w - bw)) -le 2 ] &&
+    [ $((bx - x)) -le 2 ] && [ $((x - bx)) -le 2 ] || fail "the board is ${bw}x$bh at $bx,$by, not ${w}x$area_h at $x,0"
 
 # File > Delete Current Image: the question in front; Cancel keeps the chess board.
 open_menu "$viewer" alt+f >/dev/null

@@ -28,13 +28,9 @@ def check(ok, what):
         failures.append(what)
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-port = free_port()
+with socket.socket() as probe:
+    probe.bind(("127.0.0.1", 0))
+    port = probe.getsockname()[1]
 driver = subprocess.Popen(["chromedriver", f"--port={port}"], stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL)
 base = f"http://127.0.0.1:{port}"

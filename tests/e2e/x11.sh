@@ -11,13 +11,9 @@ own_display() {
 # that search fail with an X error, so a failed search is simply asked again.
 find_window() {
     local id
-    for _ in $(seq $((${2:-30} * 4))); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.25
-    done
-    return 1
+    wait_for "${2:-30}" window_found "$1" && echo "$id"
 }
+window_found() { id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true; [ -n "$id" ]; }
 
 # A run of its own: a work folder, removed at the end with the program once $pid is set, holding
 # the program folder, the settings and the runtime folder.
@@ -31,8 +27,32 @@ new_session() {
     unset QT_QPA_PLATFORM
 }
 
-# Scripts that keep screens on failure define their own.
-fail() { echo "FAIL: $*"; exit 1; }
+# fail MESSAGE: ends the test, keeping the screen of that moment (in $QUILLON_E2E_SHOTS or /tmp).
+fail() {
+    local screen
+    screen=${QUILLON_E2E_SHOTS:-/tmp}/$(basename "$0" .sh)-failure.png
+    import -window root "$screen" 2>/dev/null || screen="none"
+    echo "FAIL: $* (screen: $screen)"
+    [ ! -s "${work:-}/app.log" ] || tail -n 20 "$work/app.log"
+    exit 1
+}
+
+# ini FORMAT [ARG...]: the settings file starts as printf writes it.
+ini() {
+    mkdir -p "$QUILLON32_HOME" "$XDG_CONFIG_HOME/quillon32"
+    printf "$@" >"$XDG_CONFIG_HOME/quillon32/quillon32.ini"
+}
+# layout SED-ARG...: the program folder's toolbar layout is the shipped one edited by sed.
+layout() {
+    mkdir -p "$QUILLON32_HOME"
+    sed "$@" "$e2e_dir/../../data/share/Database (default).atb" >"$QUILLON32_HOME/Database.atb"
+}
+# run_sample BUILD_DIR: the README's run command on a sample album of the session's own.
+run_sample() {
+    export QUILLON_NO_BUILD=1 QUILLON_BUILD_DIR=$1 QUILLON_SAMPLE=$work/Sample.mdb
+    bash "$e2e_dir/../../scripts/run.sh" >"$work/app.log" 2>&1 &
+    pid=$!
+}
 
 # window_manager: after new_session, starts openbox on the display and waits until it manages
 # windows, so that tests of stacking, focus and placement see what a person's desktop does. It is
@@ -41,12 +61,9 @@ window_manager() {
     openbox --sm-disable >/dev/null 2>&1 &
     wm_pid=$!
     # Up to 30 s: its first start on a new machine builds the font caches.
-    for _ in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
-    done
-    fail "the window manager did not start"
+    wait_for 30 wm_ready || fail "the window manager did not start"
 }
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # wait_for SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds; fails
 # when it has not within SECONDS.
@@ -78,6 +95,15 @@ has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 take_focus() { xdotool windowfocus "$1" 2>/dev/null || true; has_focus "$1"; }
 focus() { wait_for 10 take_focus "$1" || fail "window $1 did not take the keyboard"; }
 
+# answer TITLE-PATTERN KEY [WHAT]: waits for a window (a question, WHAT), gives it the keyboard
+# and presses KEY.
+answer() {
+    local id
+    id=$(find_window "$1") || fail "no ${3:-window $1}"
+    focus "$id"
+    xdotool key "$2"
+}
+
 # The ids of the visible windows, menus and tips included.
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort || true; }
 new_window_since() { [ -n "$(comm -13 <(echo "$1") <(visible_windows))" ]; }
@@ -102,12 +128,14 @@ menu() {
     xdotool key "$3"
 }
 
-# Geometry of a window as X Y WIDTH HEIGHT.
+# Geometry of a window's contents on the screen as X Y WIDTH HEIGHT (also under a window manager).
 geometry() {
-    local X Y WIDTH HEIGHT WINDOW SCREEN
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    echo "$X $Y $WIDTH $HEIGHT"
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print x, y, w, h }'
 }
+# shot NAME: the whole screen in $work/NAME.png. pixel NAME X Y: one pixel of it as srgb(r,g,b).
+shot() { import -window root "$work/$1.png"; }
+pixel() { convert "$work/$1.png" -crop "1x1+$2+$3" -format '%[pixel:p]' info:; }
 # window_shot FILE WINDOW: the window's pixels as on the screen.
 window_shot() {
     local x y w h
@@ -124,6 +152,30 @@ colour_box() {
     convert "$1.mask.png" -trim -format '%w %h %X %Y\n' info: | tr -d '+' |
         awk -v x="${5:-0}" -v y="${6:-0}" '{ print $1, $2, $3 + x, $4 + y }'
 }
+
+# content NAME W H X Y: the box "w h x y" of what is not the window's grey in a rectangle of a shot.
+content() {
+    convert "$work/$1.png" -crop "$2x$3+$4+$5" +repage -fuzz 3% -fill black -opaque "srgb(239,239,239)" \
+        -fill white +opaque black -trim -format '%w %h %X %Y\n' info: | tr -d '+'
+}
+
+highlight="srgb(48,140,198)"
+# grid: waits for the main window's highlighted grid row and sets rowx rowy rowh (its box on the
+# screen), clientx clienty (the client area: the cells start 319 pixels in, below the caption band
+# of the highlight colour) and frame_x frame_y (the preview's 240 x 180 frame).
+grid_shown() {
+    shot grid && read -r _ rowh rowx rowy < <(colour_box "$work/grid.png" "$highlight" 980 590 300 110)
+}
+grid() {
+    wait_for 30 grid_shown || fail "no highlighted row"
+    clientx=$((rowx - 319))
+    clienty=$(convert "$work/grid.png" -crop "1x300+$((clientx + 1))+0" +repage -depth 8 txt:- |
+        awk -F'[:,]' '/#308CC6/ && y == "" { y = $2 } END { print y }')
+    [ -n "$clienty" ] || fail "no caption band"
+    frame_x=$((clientx + 38)) frame_y=$((clienty + 58))
+}
+# row_of ALBUM NAME: the 1-based grid row of a file name in date order.
+row_of() { "$q32" list "$1" | tail -n +2 | cut -f3 | grep -n -x -F "$2" | cut -d: -f1; }
 
 # text_box FILE WORD...: the box "x y w h" (in the image's pixels) of the words, one after the
 # other on one line and standing apart from other text there (a button's caption, not the same
@@ -160,7 +212,6 @@ text_in() {
     convert "$1" -resize 200% "$1.read.png"
     OMP_THREAD_LIMIT=1 tesseract "$1.read.png" - 2>/dev/null | grep -q -- "$2"
 }
-# click_text WINDOW WORD...: waits until the words show in the window, then clicks on them.
 text_shown() {
     window_shot "$work/text.png" "$1" && read -r tx ty tw th < <(text_box "$work/text.png" "${@:2}")
 }
@@ -172,9 +223,9 @@ text_place() {
     read -r wx wy _ _ < <(geometry "$1")
     echo $((wx + tx)) $((wy + ty)) "$tw" "$th"
 }
+# click_text WINDOW WORD...: waits until the words show in the window, then clicks on them.
 click_text() {
-    local wx wy tx ty tw th
-    wait_for 10 text_shown "$@" || fail "no \"${*:2}\" in window $1"
-    read -r wx wy _ _ < <(geometry "$1")
-    xdotool mousemove $((wx + tx + tw / 2)) $((wy + ty + th / 2)) click 1
+    local x y w h
+    read -r x y w h < <(text_place "$@") || fail "no \"${*:2}\" in window $1"
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 }
