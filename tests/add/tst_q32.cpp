@@ -115,7 +115,7 @@ private slots:
             }
         }
         // Names that trip careless code.
-        for (const QString& name : {"O'Brien's party.jpg", "Zürich été Ålesund.png"}) {
+        for (const QString name : {"O'Brien's party.jpg", "Zürich été Ålesund.png"}) {
             QVERIFY(!test::MakePicture(folder + "/" + name, {20, 20}, Qt::green).isEmpty());
             good.insert(name, folder + "/" + name);
         }
