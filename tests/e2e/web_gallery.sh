@@ -7,7 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 q32=$1
 output=$2
-work=$(mktemp -d -t quillon-web.XXXXXX)
+work=$(mktemp -d -t tst_web_gallery.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/files" "$output"
 cd "$work/files"

@@ -16,14 +16,16 @@ find_window() {
 window_found() { id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true; [ -n "$id" ]; }
 
 # A run of its own: a work folder, removed at the end with the program once $pid is set, holding
-# the program folder, the settings and the runtime folder.
+# the program folder, the settings, the runtime folder and the temporary files of everything it
+# starts. Named like the unit tests' folders, which a test searching /tmp for leaks passes over.
 new_session() {
-    work=$(mktemp -d -t quillon.XXXXXX)
+    work=$(mktemp -d -t tst_e2e.XXXXXX)
     pid=
     wm_pid=
     trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
     export QUILLON32_HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    export TMPDIR=$work/tmp
+    mkdir -p "$XDG_RUNTIME_DIR" "$TMPDIR" && chmod 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM
 }
 

@@ -7,7 +7,7 @@ set -euo pipefail
 build=$1
 source=$2
 version=$3
-work=$(mktemp -d)
+work=$(mktemp -d -t tst_package.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
