@@ -211,6 +211,10 @@ private slots:
                     QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 20000);
                     if (name == "voice.png")
                         main.toggleSound();
+                    else { // Play after the end plays it again
+                        main.findChild<QPushButton*>("SSCommand1_1")->click();
+                        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 20000);
+                    }
                 }
             }
 

@@ -72,10 +72,15 @@ PreviewPane::PreviewPane(QWidget* parent)
         b->setGeometry(112 + i * 40, 214, 36, 26);
         b->hide();
         connect(b, &QPushButton::clicked, this, [this, i] {
-            if (i == 0)
+            if (i == 0) {
                 m_player->stop();
-            else
-                m_player->playFromStart();
+                return;
+            }
+            // Not from an album closed since.
+            if (!m_player->isOpen() && m_clip &&
+                (!m_clip->source.expired() || !m_clip->path.isEmpty()))
+                loadClip(*m_clip);
+            m_player->playFromStart();
         });
         m_videoButtons[i] = b;
     }
@@ -171,12 +176,10 @@ void PreviewPane::showMedia(const RecordMedia& media,
         m_picture->hide();
         m_videoPane->show();
         showVideoButtons(true);
-        if (source)
-            m_player->load(source->openStream(media.rowId, PictureField::Image), media.name);
-        else
-            m_player->load(media.path);
+        loadClip(media);
         return;
     }
+    m_clip.reset();
     m_player->close();
     m_videoPane->hide();
     showVideoButtons(false);
@@ -205,6 +208,14 @@ void PreviewPane::showMedia(const RecordMedia& media,
                                                  frame = m_frame->size()](const QByteArray& bytes) {
             return decode(bytes, kind, format, frame);
         }));
+}
+
+void PreviewPane::loadClip(const RecordMedia& media) {
+    m_clip = media;
+    if (const std::shared_ptr<AlbumMedia> source = media.source.lock())
+        m_player->load(source->openStream(media.rowId, PictureField::Image), media.name);
+    else
+        m_player->load(media.path);
 }
 
 void PreviewPane::showDecoded(const Decoded& decoded) {

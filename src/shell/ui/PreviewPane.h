@@ -78,6 +78,7 @@ private:
     void dropMovie();
     // Stops the read and decode on their way.
     void cancelDecoding();
+    void loadClip(const RecordMedia& media);
 
     QFrame* m_frameTop;
     QFrame* m_frame;
@@ -94,6 +95,8 @@ private:
     bool m_showingThumbnail = false;
     bool m_slideshowRunning = false;
     std::optional<RecordMedia> m_failed; // shown in the frame instead of its picture
+    // The clip in the pane: the player lets go of it at its end, and Play loads it again.
+    std::optional<RecordMedia> m_clip;
 };
 
 } // namespace q32
