@@ -60,7 +60,7 @@ if [ "${QUILLON_SKIP_TSAN:-0}" != 1 ]; then
   # At -O1 with line tables only, which builds faster and still names every racing line.
   # Only what the labelled tests need: the whole tree under TSan would double the stage's time.
   mapfile -t tsan_targets < <(cd "$TSAN_DIR" && ctest -N -L threads | sed -nE 's/^ *Test +#[0-9]+: +//p')
-  tsan_start=$(date +%s)
+  step=$(date +%s)
   cmake --build "$TSAN_DIR" --parallel "$(nproc)" --target "${tsan_targets[@]}"
   set +e
   # The path taken before the cd: $PWD inside the subshell is the build folder.
@@ -70,7 +70,7 @@ if [ "${QUILLON_SKIP_TSAN:-0}" != 1 ]; then
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   set -e
   grep -qE '^100% tests passed, 0 tests failed' "$tsan_log" || status=1
-  echo "test: the ThreadSanitizer stage took $(( $(date +%s) - tsan_start )) s"
+  took "$step" "the ThreadSanitizer stage"
 fi
 # The counts of the three stages, last, so the closing lines speak for every test.
 stage() {
