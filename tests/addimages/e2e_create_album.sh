@@ -147,7 +147,7 @@ coast=$(awk -F'\t' '$3 == "coast.jpg" { print $1 }' "$work/list.txt")
 names_all() {
     window_shot "$work/message.png" "$message"
     convert "$work/message.png" -resize 300% "$work/message.png"
-    text=$(OMP_THREAD_LIMIT=1 tesseract "$work/message.png" - 2>/dev/null)
+    text=$(OMP_THREAD_LIMIT=1 tesseract "$work/message.png" - 2>/dev/null | sed 's/\. \([a-z]\)/.\1/g')
     [ "$(grep -c "the same picture as record $coast (coast" <<<"$text")" = 3 ] &&
         grep -q "^beach copy\.jpg" <<<"$text" && grep -q "^beach\.jpg" <<<"$text" && grep -q "^holiday\.jpg" <<<"$text"
 }

@@ -210,9 +210,10 @@ text_box() {
         }'
 }
 # text_in FILE PATTERN: the text tesseract reads in the image has a line matching PATTERN.
+# Tesseract sometimes reads a space after a file name's dot ("boat. png"); it is dropped.
 text_in() {
     convert "$1" -resize 200% "$1.read.png"
-    OMP_THREAD_LIMIT=1 tesseract "$1.read.png" - 2>/dev/null | grep -q -- "$2"
+    OMP_THREAD_LIMIT=1 tesseract "$1.read.png" - 2>/dev/null | sed 's/\. \([a-z]\)/.\1/g' | grep -q -- "$2"
 }
 text_shown() {
     window_shot "$work/text.png" "$1" && read -r tx ty tw th < <(text_box "$work/text.png" "${@:2}")
