@@ -71,9 +71,9 @@ SlideshowSequence::Plan SlideshowSequence::planCurrent() {
     return plan;
 }
 
-QFuture<PreparedSlide> SlideshowSequence::prepareAhead(const Prepare& prepare) {
+std::optional<QFuture<PreparedSlide>> SlideshowSequence::prepareAhead(const Prepare& prepare) {
     if (m_album.RecordCount < 1)
-        return {};
+        return std::nullopt;
     Ahead ahead;
     ahead.row = NextRow(m_album.CurrentRow, m_album.RecordCount, m_options.RandomImages,
                         [this] { return random(); });

@@ -65,8 +65,8 @@ public:
     };
     Plan planCurrent();
     void forgetAhead() { m_ahead.reset(); }
-    // Makes the next record's slide ready; the future tells when it is.
-    QFuture<PreparedSlide> prepareAhead(const Prepare& prepare);
+    // Makes the next record's slide ready; the future tells when it is. None for an empty album.
+    std::optional<QFuture<PreparedSlide>> prepareAhead(const Prepare& prepare);
     std::optional<qint64> aheadRow() const;
 
     // The current record's picture is read and decoded: the clock waits.

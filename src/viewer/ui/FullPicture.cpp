@@ -205,9 +205,7 @@ void FullPicture::showCurrentPicture() {
     if (!sliding && m_state.options.ViewFit)
         showThumbnail(m_records.thumbnail(m_state.album.CurrentRow));
     const QFuture<PreparedSlide> slide =
-        ready && ready->isValid()
-            ? *ready
-            : prepare(m_state.album.CurrentRow, sliding ? transition : Transition{});
+        ready ? *ready : prepare(m_state.album.CurrentRow, sliding ? transition : Transition{});
     ++m_pending;
     m_loadingBusy.emplace(m_prompts);
     WhenReady(this, slide, [this, generation, sliding, transition](const PreparedSlide& prepared) {
@@ -395,12 +393,13 @@ void FullPicture::videoEnded() {
 }
 
 void FullPicture::prepareAhead() {
-    const QFuture<PreparedSlide> slide = m_sequence.prepareAhead(
+    // A future still waiting for the work it follows is not yet "valid": only its presence counts.
+    const std::optional<QFuture<PreparedSlide>> slide = m_sequence.prepareAhead(
         [this](qint64 row, const Transition& transition) { return prepare(row, transition); });
-    if (!slide.isValid())
+    if (!slide)
         return;
     ++m_pending;
-    WhenReady(this, slide, [this](const PreparedSlide&) { --m_pending; });
+    WhenReady(this, *slide, [this](const PreparedSlide&) { --m_pending; });
 }
 
 void FullPicture::updateCaption() {
