@@ -1,8 +1,8 @@
 // Storing files as album rows: the several-files and one-file flows, compressed storage, the
 // format and properties texts, and a file that is gone.
 
+#include "../album/AlbumTestData.h"
 #include "ScriptedPromptService.h"
-#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/add/AddRecord.h"
 #include "album/add/AddRunOpen.h"
@@ -34,12 +34,7 @@ class TestAddRecord : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     std::unique_ptr<AlbumDb> newAlbum(const QString& name, bool duplicates = false) {
-        const QString p = path(name);
-        QFile::remove(p);
-        if (!AlbumDb::create(p, duplicates).ok())
-            return nullptr;
-        AlbumStatus status;
-        return AlbumDb::open(p, {}, &status);
+        return test::newAlbum(path(name), duplicates);
     }
 
     PrepareOptions m_prepare;
@@ -213,7 +208,7 @@ private slots:
                                                     "-i", "sine=frequency=440", "-t", "4"} +
                                             encoding + QStringList{clip}),
             0);
-        auto album = newAlbum("clips.mdb");
+        auto album = newAlbum(name + ".mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
         const AddOutcome added = add(StoreContext{album.get(), &prompts, &sink, false}, clip);

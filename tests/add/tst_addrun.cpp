@@ -2,14 +2,13 @@
 // skip and failure with its reason, and asks its questions on the window's thread; the album
 // opened for it and protected after.
 
+#include "../album/AlbumTestData.h"
 #include "ScriptedPromptService.h"
-#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 #include "album/add/AddRunJob.h"
 #include "album/add/AddRunOpen.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -36,8 +35,7 @@ QHash<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHa
     while (st.step() == SQLITE_ROW) {
         const QByteArray bytes = reader->readBytes(st.int64(0), PictureField::Image);
         rows.insert(st.text(1), bytes);
-        if (wrongHashes && !st.blob(2).isEmpty() &&
-            st.blob(2) != QCryptographicHash::hash(bytes, QCryptographicHash::Sha256))
+        if (wrongHashes && !st.blob(2).isEmpty() && st.blob(2) != test::sha(bytes))
             *wrongHashes << st.text(1);
     }
     return rows;
@@ -86,10 +84,7 @@ class TestAddRun : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
     // A new album, opened for writing; its path in file.
     std::unique_ptr<AlbumDb> newAlbum(const QString& name, QString* file = nullptr) {
-        const QString p = path(name);
-        if (file)
-            *file = p;
-        return AlbumDb::create(p, false).ok() ? AlbumDb::open(p, {}, nullptr) : nullptr;
+        return test::newAlbum(file ? *file = path(name) : path(name));
     }
 
 private slots:

@@ -2,6 +2,7 @@
 // and the faults a script meets (missing folder, wrong password, another program's file; a
 // read-only album is refused through the window in tst_addimages_flows).
 
+#include "../album/AlbumTestData.h"
 #include "FormatSamples.h"
 #include "Q32Run.h"
 #include "TestAlbums.h"
@@ -9,7 +10,6 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
 
-#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +21,7 @@
 #include <csignal>
 
 using namespace q32;
+using test::sha;
 using test::writeFile;
 
 namespace {
@@ -28,12 +29,21 @@ namespace {
 using Result = test::Q32Result;
 using test::RunQ32;
 
-QByteArray sha(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
 QByteArray fileSha(const QString& path) {
     return sha(test::readFile(path));
+}
+
+// count bitmaps of 400 x 300 in folder, hues step apart; the hash of each made by name.
+QHash<QString, QByteArray> makeBitmaps(const QString& folder, QChar prefix, int count, int step) {
+    QDir().mkpath(folder);
+    QHash<QString, QByteArray> sources;
+    for (int i = 0; i < count; ++i) {
+        const QString name = prefix + QStringLiteral("%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
+        if (!test::MakePicture(folder + '/' + name, {400, 300}, QColor::fromHsv(i * step, 200, 200))
+                 .isEmpty())
+            sources.insert(name, fileSha(folder + '/' + name));
+    }
+    return sources;
 }
 
 // Stored ImageFile -> hash of the stored bytes, read back through the engine.
@@ -205,15 +215,8 @@ private slots:
 
     void killedRunLeavesExactlyTheReportedRows() {
         const QString folder = path("kill");
-        QDir().mkpath(folder);
-        QHash<QString, QByteArray> sources;
-        for (int i = 0; i < 60; ++i) {
-            const QString name = QString("k%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
-            QVERIFY(!test::MakePicture(folder + "/" + name, {400, 300},
-                                       QColor::fromHsv(i * 3, 200, 200))
-                         .isEmpty());
-            sources.insert(name, fileSha(folder + "/" + name));
-        }
+        const QHash<QString, QByteArray> sources = makeBitmaps(folder, 'k', 60, 3);
+        QCOMPARE(sources.size(), 60);
         // q32 is frozen where it says (after its Nth report, inside a commit) and killed there:
         // committing after every file and in groups of about a megabyte (three files).
         const struct {
@@ -269,15 +272,8 @@ private slots:
 
     void fullDiskKeepsWhatWasReported() {
         const QString folder = path("full");
-        QDir().mkpath(folder);
-        QHash<QString, QByteArray> sources;
-        for (int i = 0; i < 16; ++i) {
-            const QString name = QString("f%1.bmp").arg(i, 2, 10, QLatin1Char('0'));
-            QVERIFY(!test::MakePicture(folder + "/" + name, {400, 300},
-                                       QColor::fromHsv(i * 20, 200, 200))
-                         .isEmpty());
-            sources.insert(name, fileSha(folder + "/" + name));
-        }
+        const QHash<QString, QByteArray> sources = makeBitmaps(folder, 'f', 16, 20);
+        QCOMPARE(sources.size(), 16);
         // The album may not grow past 2.5 MB: the disk fills in a commit (groups of 1 MiB) or
         // in the middle of the one group, which leaves a journal to roll back.
         for (const char* group : {"1", "1024"}) {
@@ -295,7 +291,7 @@ private slots:
             QCOMPARE(listed.exitCode, 0);
             QCOMPARE(listed.out.count('\n') - 1, reported.size());
             QCOMPARE(storedHashes(album), reported);
-            QCOMPARE(RunQ32({"add", album, folder + "/f15.bmp"}).exitCode, 0);
+            QCOMPARE(RunQ32({"add", album, folder + "/f015.bmp"}).exitCode, 0);
         }
     }
 

@@ -2,6 +2,7 @@
 // them: photos made by ImageMagick and dated by exiftool, and the copies a user ends up with,
 // compared over the whole album and around one record.
 
+#include "../album/AlbumTestData.h"
 #include "PhotoVariants.h"
 #include "Q32Run.h"
 #include "album/AlbumDb.h"
@@ -22,8 +23,7 @@ using test::RunQ32;
 // File name -> Date of every record.
 QMap<QString, QDate> datesIn(const QString& albumPath) {
     QMap<QString, QDate> out;
-    AlbumStatus status;
-    auto album = AlbumDb::open(albumPath, OpenOptions{true}, &status);
+    auto album = test::openAlbum(albumPath, {}, true);
     if (!album)
         return out;
     sqlite::Statement st = album->connection().prepare("SELECT rowid FROM Pictures");
@@ -102,15 +102,13 @@ private slots:
         QCOMPARE(RunQ32({"duplicates", path("planted.mdb")}).out, planted);
         {
             // Records stored by an earlier build carry no hash: the command makes them.
-            AlbumStatus status;
-            auto album = AlbumDb::open(path("planted.mdb"), OpenOptions{}, &status);
-            QVERIFY(album->connection().exec("DROP TABLE ContentHashes").ok());
+            auto album = test::openAlbum(path("planted.mdb"));
+            QVERIFY(album && album->connection().exec("DROP TABLE ContentHashes").ok());
         }
         const Result r = RunQ32({"duplicates", path("planted.mdb")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, planted);
-        AlbumStatus status;
-        auto album = AlbumDb::open(path("planted.mdb"), OpenOptions{true}, &status);
+        auto album = test::openAlbum(path("planted.mdb"), {}, true);
         QVERIFY(album && album->hasContentHashes()); // kept for next time
     }
 
@@ -130,8 +128,7 @@ private slots:
         QCOMPARE(RunQ32({"add", album, path("looks")}).exitCode, 0);
         {
             // Hashes are made by the command for records that have none.
-            AlbumStatus status;
-            auto opened = AlbumDb::open(album, OpenOptions{}, &status);
+            auto opened = test::openAlbum(album);
             QVERIFY(opened && opened->connection().exec("DELETE FROM PictureHashes").ok());
         }
 

@@ -3,9 +3,11 @@
 
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
+#include "album/AlbumRecordset.h"
 #include "platform/sqlite/SqliteDb.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QString>
@@ -32,6 +34,25 @@ inline std::unique_ptr<AlbumDb> openAlbum(const QString& path, const QString& pa
     if (!album)
         qWarning() << "open failed" << s.number() << s.detail;
     return album;
+}
+
+// A new album, opened for writing.
+inline std::unique_ptr<AlbumDb> newAlbum(const QString& path, bool allowDuplicates = false) {
+    return AlbumDb::create(path, allowDuplicates).ok() ? openAlbum(path) : nullptr;
+}
+
+// One text of every row of a query, in its order.
+inline QStringList textsInOrder(AlbumDb& album, const AlbumQuery& query,
+                                QString PictureRecord::*field = &PictureRecord::imageFile) {
+    AlbumRecordset rows(album, query);
+    QStringList texts;
+    for (qint64 i = 0; i < rows.recordCount(); ++i)
+        texts << *rows.recordAt(i).*field;
+    return texts;
+}
+
+inline QByteArray sha(QByteArrayView bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
 // Files in a folder, for the "only the album at rest" checks.
