@@ -28,15 +28,6 @@ template <typename Body> pid_t spawn(Body body) {
     return pid;
 }
 
-QByteArray readAll(int fd) {
-    QByteArray out;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        out.append(buffer, n);
-    return out;
-}
-
 } // namespace
 
 class TestAlbumFaults : public QObject {
@@ -92,10 +83,8 @@ private slots:
         const QString input = m_dir.filePath("part.bin");
         QVERIFY(writeFile(input, randomBytes(400000, 99)));
 
-        int fds[2];
-        QVERIFY(pipe(fds) == 0);
+        // The child's exit code: how many rows it stored before the disk was full.
         const pid_t pid = spawn([&] {
-            close(fds[0]);
             if (!mounted) {
                 signal(SIGXFSZ, SIG_IGN);
                 const rlimit limit{3 << 20, 3 << 20};
@@ -103,7 +92,7 @@ private slots:
             }
             auto album = AlbumDb::open(file, {}, nullptr);
             if (!album)
-                _exit(2);
+                _exit(255);
             AlbumStatus s;
             int stored = 0;
             for (int n = 0;
@@ -111,19 +100,12 @@ private slots:
                  (s = album->addRecord(makeRecord(QString("f%1.jpg").arg(n)), input)).ok();
                  ++n)
                 ++stored;
-            const QByteArray line =
-                QByteArray::number(stored) + ' ' + QByteArray::number(s.number());
-            (void)!write(fds[1], line.constData(), size_t(line.size()));
+            _exit(s.condition == AlbumCondition::DiskFull ? stored : 255);
         });
-        close(fds[1]);
         int status = 0;
         waitpid(pid, &status, 0);
-        const QList<QByteArray> report = readAll(fds[0]).split(' ');
-        close(fds[0]);
-        QCOMPARE(report.size(), 2);
-        const int stored = report[0].toInt();
-        QCOMPARE(report[1].toInt(), int(AlbumCondition::DiskFull));
-        QVERIFY(stored > 0);
+        const int stored = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        QVERIFY2(stored > 0 && stored < 100, "the disk was not reported full");
 
         auto album = AlbumDb::open(file, {}, nullptr);
         QVERIFY(album);
