@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QString>
+#include <unistd.h>
 
 namespace q32::test {
 
@@ -53,6 +54,16 @@ inline QStringList textsInOrder(AlbumDb& album, const AlbumQuery& query,
 
 inline QByteArray sha(QByteArrayView bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// Runs body in a child process; returns its pid. The child never returns into the test.
+template <typename Body> pid_t spawn(Body body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    return pid;
 }
 
 // Files in a folder, for the "only the album at rest" checks.

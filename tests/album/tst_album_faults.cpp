@@ -11,24 +11,9 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using namespace q32;
 using namespace q32::test;
-
-namespace {
-
-// Runs body in a child process; returns its pid. The child never returns into the test.
-template <typename Body> pid_t spawn(Body body) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        body();
-        _exit(0);
-    }
-    return pid;
-}
-
-} // namespace
 
 class TestAlbumFaults : public QObject {
     Q_OBJECT

@@ -9,7 +9,6 @@
 #include <QTest>
 #include <csignal>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using namespace q32;
 using namespace q32::test;
@@ -126,8 +125,7 @@ private slots:
         // Killed inside a group, two records hashed and written but not committed: the group is
         // rolled back, the three kept before stay, and the next fill ends the work.
         album.reset();
-        const pid_t pid = fork();
-        if (pid == 0) {
+        const pid_t pid = spawn([this] {
             auto child = openAlbum(path("later.mdb"));
             int childAsked = 0;
             FillContentHashes(
@@ -138,8 +136,7 @@ private slots:
                     return false;
                 },
                 60000);
-            _exit(1);
-        }
+        });
         int status = 0;
         waitpid(pid, &status, 0);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
