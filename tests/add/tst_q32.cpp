@@ -34,9 +34,9 @@ QByteArray fileSha(const QString& path) {
 }
 
 // count bitmaps of 400 x 300 in folder, hues step apart; the hash of each made by name.
-QHash<QString, QByteArray> makeBitmaps(const QString& folder, QChar prefix, int count, int step) {
+QMap<QString, QByteArray> makeBitmaps(const QString& folder, QChar prefix, int count, int step) {
     QDir().mkpath(folder);
-    QHash<QString, QByteArray> sources;
+    QMap<QString, QByteArray> sources;
     for (int i = 0; i < count; ++i) {
         const QString name = prefix + QStringLiteral("%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
         if (!test::MakePicture(folder + '/' + name, {400, 300}, QColor::fromHsv(i * step, 200, 200))
@@ -47,25 +47,18 @@ QHash<QString, QByteArray> makeBitmaps(const QString& folder, QChar prefix, int 
 }
 
 // Stored ImageFile -> hash of the stored bytes, read back through the engine.
-QHash<QString, QByteArray> storedHashes(const QString& albumPath, const QString& password = {}) {
-    QHash<QString, QByteArray> out;
-    AlbumStatus status;
-    auto album = AlbumDb::open(albumPath, OpenOptions{true, password}, &status);
-    if (!album)
-        return out;
-    AlbumRecordset rows(*album, AlbumQuery{});
-    for (qint64 i = 0; i < rows.recordCount(); ++i) {
-        const auto r = rows.recordAt(i);
-        out.insert(r->imageFile, sha(album->readBytes(r->rowId, PictureField::Image)));
-    }
-    return out;
+QMap<QString, QByteArray> storedHashes(const QString& albumPath, const QString& password = {}) {
+    const auto hash = [](AlbumDb& album, const PictureRecord& r) {
+        return sha(album.readBytes(r.rowId, PictureField::Image));
+    };
+    return test::rowsByName(albumPath, hash, password);
 }
 
 // The hashes of the files q32 add reported stored, from its progress lines, by name.
-QHash<QString, QByteArray> reportedStored(const QString& progress,
-                                          const QHash<QString, QByteArray>& sources) {
+QMap<QString, QByteArray> reportedStored(const QString& progress,
+                                         const QMap<QString, QByteArray>& sources) {
     static const QRegularExpression storedLine("\\] \\S+/([^/\\s]+): stored");
-    QHash<QString, QByteArray> reported;
+    QMap<QString, QByteArray> reported;
     for (auto m = storedLine.globalMatch(progress); m.hasNext();) {
         const QString name = m.next().captured(1);
         reported.insert(name, sources.value(name));
@@ -212,7 +205,7 @@ private slots:
 
     void killedRunLeavesExactlyTheReportedRows() {
         const QString folder = path("kill");
-        const QHash<QString, QByteArray> sources = makeBitmaps(folder, 'k', 60, 3);
+        const QMap<QString, QByteArray> sources = makeBitmaps(folder, 'k', 60, 3);
         QCOMPARE(sources.size(), 60);
         // q32 is frozen where it says (after its Nth report, inside a commit) and killed there:
         // committing after every file and in groups of about a megabyte (three files).
@@ -269,7 +262,7 @@ private slots:
 
     void fullDiskKeepsWhatWasReported() {
         const QString folder = path("full");
-        const QHash<QString, QByteArray> sources = makeBitmaps(folder, 'f', 16, 20);
+        const QMap<QString, QByteArray> sources = makeBitmaps(folder, 'f', 16, 20);
         QCOMPARE(sources.size(), 16);
         // The album may not grow past 2.5 MB: the disk fills in a commit (groups of 1 MiB) or
         // in the middle of the one group, which leaves a journal to roll back.

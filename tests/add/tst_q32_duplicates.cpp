@@ -22,15 +22,7 @@ using test::RunQ32;
 
 // File name -> Date of every record.
 QMap<QString, QDate> datesIn(const QString& albumPath) {
-    QMap<QString, QDate> out;
-    auto album = test::openAlbum(albumPath, {}, true);
-    if (!album)
-        return out;
-    sqlite::Statement st = album->connection().prepare("SELECT rowid FROM Pictures");
-    while (st.step() == SQLITE_ROW)
-        if (const auto r = album->record(st.int64(0)))
-            out.insert(r->imageFile, r->date);
-    return out;
+    return test::rowsByName(albumPath, [](AlbumDb&, const PictureRecord& r) { return r.date; });
 }
 
 // The tab-separated lines after the header.

@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
+#include <QMap>
 #include <QString>
 #include <unistd.h>
 
@@ -50,6 +51,19 @@ inline QStringList textsInOrder(AlbumDb& album, const AlbumQuery& query,
     for (qint64 i = 0; i < rows.recordCount(); ++i)
         texts << *rows.recordAt(i).*field;
     return texts;
+}
+
+// Each row of the album at path by its name, as of(album, row) tells it; empty when it does not
+// open.
+template <typename Of> auto rowsByName(const QString& path, Of of, const QString& password = {}) {
+    QMap<QString, std::invoke_result_t<Of, AlbumDb&, const PictureRecord&>> out;
+    if (auto album = openAlbum(path, password, true)) {
+        AlbumRecordset rows(*album, {});
+        for (qint64 i = 0; i < rows.recordCount(); ++i)
+            if (const auto r = rows.recordAt(i))
+                out.insert(r->imageFile, of(*album, *r));
+    }
+    return out;
 }
 
 inline QByteArray sha(QByteArrayView bytes) {
