@@ -24,21 +24,16 @@ namespace {
 
 // Every stored row's bytes by name, read through a connection of its own; rows whose content
 // hash is not that of their bytes go to wrongHashes (a row may have none yet).
-QHash<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHashes = nullptr) {
-    QHash<QString, QByteArray> rows;
-    auto reader = AlbumDb::open(album, {true, {}}, nullptr);
-    if (!reader)
-        return rows;
-    sqlite::Statement st = reader->connection().prepare(
-        "SELECT p.rowid, p.ImageFile, h.Sha256 FROM Pictures p LEFT JOIN ContentHashes h "
-        "ON h.ID = p.rowid");
-    while (st.step() == SQLITE_ROW) {
-        const QByteArray bytes = reader->readBytes(st.int64(0), PictureField::Image);
-        rows.insert(st.text(1), bytes);
-        if (wrongHashes && !st.blob(2).isEmpty() && st.blob(2) != test::sha(bytes))
-            *wrongHashes << st.text(1);
-    }
-    return rows;
+QMap<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHashes = nullptr) {
+    return test::rowsByName(album, [wrongHashes](AlbumDb& reader, const PictureRecord& r) {
+        const QByteArray bytes = reader.readBytes(r.rowId, PictureField::Image);
+        sqlite::Statement st = reader.connection().prepare(
+            QStringLiteral("SELECT Sha256 FROM ContentHashes WHERE ID = %1").arg(r.rowId));
+        if (wrongHashes && st.step() == SQLITE_ROW && !st.blob(0).isEmpty() &&
+            st.blob(0) != test::sha(bytes))
+            *wrongHashes << r.imageFile;
+        return bytes;
+    });
 }
 
 // Checks, at every report, that the album holds exactly the files reported stored so far.
@@ -156,7 +151,7 @@ private slots:
             options.inMemoryLimit = inMemoryLimit;
             const AddRunSummary summary = AddRun(*db, prompts, options).run(m_photos);
             QCOMPARE(summary.stored, m_photos.size());
-            const QHash<QString, QByteArray> rows = rowsOnDisk(album);
+            const auto rows = rowsOnDisk(album);
             for (const QString& photo : m_photos) {
                 const QByteArray stored = rows.value(QFileInfo(photo).fileName());
                 const bool bitmap = photo.endsWith(QLatin1String(".bmp"));
