@@ -79,7 +79,9 @@ class TestAddRun : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
     // A new album, opened for writing; its path in file.
     std::unique_ptr<AlbumDb> newAlbum(const QString& name, QString* file = nullptr) {
-        return test::newAlbum(file ? *file = path(name) : path(name));
+        if (file)
+            *file = path(name);
+        return test::newAlbum(path(name));
     }
 
 private slots:
