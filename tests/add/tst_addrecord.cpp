@@ -1,8 +1,8 @@
 // Storing files as album rows: the several-files and one-file flows, compressed storage, the
 // format and properties texts, and a file that is gone.
 
+#include "../album/AlbumTestData.h"
 #include "ScriptedPromptService.h"
-#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/add/AddRecord.h"
 #include "album/add/AddRunOpen.h"
@@ -29,17 +29,12 @@ struct TitleSink : AddRunSink {
 class TestAddRecord : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString m_jpg, m_bmp, m_gif, m_png8;
+    const QString m_jpg = path("a.jpg"), m_bmp = path("photo.BMP"), m_gif = path("anim.gif"),
+                  m_png8 = path("palette.png");
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-
     std::unique_ptr<AlbumDb> newAlbum(const QString& name, bool duplicates = false) {
-        const QString p = path(name);
-        QFile::remove(p);
-        if (!AlbumDb::create(p, duplicates).ok())
-            return nullptr;
-        AlbumStatus status;
-        return AlbumDb::open(p, {}, &status);
+        return test::newAlbum(path(name), duplicates);
     }
 
     PrepareOptions m_prepare;
@@ -55,14 +50,9 @@ private slots:
         for (int y = 0; y < photo.height(); ++y)
             for (int x = 0; x < photo.width(); ++x)
                 photo.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
-        m_jpg = path("a.jpg");
         QVERIFY(photo.save(m_jpg, "JPEG", 90));
-        m_bmp = path("photo.BMP");
         QVERIFY(photo.save(m_bmp, "BMP"));
-        QImage indexed = photo.convertToFormat(QImage::Format_Indexed8);
-        m_png8 = path("palette.png");
-        QVERIFY(indexed.save(m_png8, "PNG"));
-        m_gif = path("anim.gif");
+        QVERIFY(photo.convertToFormat(QImage::Format_Indexed8).save(m_png8, "PNG"));
         QCOMPARE(QProcess::execute("convert",
                                    {"-size", "32x24", "xc:red", "xc:blue", "-loop", "0", m_gif}),
                  0);
@@ -213,7 +203,7 @@ private slots:
                                                     "-i", "sine=frequency=440", "-t", "4"} +
                                             encoding + QStringList{clip}),
             0);
-        auto album = newAlbum("clips.mdb");
+        auto album = newAlbum(name + ".mdb");
         test::ScriptedPromptService prompts;
         TitleSink sink;
         const AddOutcome added = add(StoreContext{album.get(), &prompts, &sink, false}, clip);

@@ -2,14 +2,13 @@
 // skip and failure with its reason, and asks its questions on the window's thread; the album
 // opened for it and protected after.
 
+#include "../album/AlbumTestData.h"
 #include "ScriptedPromptService.h"
-#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 #include "album/add/AddRunJob.h"
 #include "album/add/AddRunOpen.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -25,22 +24,16 @@ namespace {
 
 // Every stored row's bytes by name, read through a connection of its own; rows whose content
 // hash is not that of their bytes go to wrongHashes (a row may have none yet).
-QHash<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHashes = nullptr) {
-    QHash<QString, QByteArray> rows;
-    auto reader = AlbumDb::open(album, {true, {}}, nullptr);
-    if (!reader)
-        return rows;
-    sqlite::Statement st = reader->connection().prepare(
-        "SELECT p.rowid, p.ImageFile, h.Sha256 FROM Pictures p LEFT JOIN ContentHashes h "
-        "ON h.ID = p.rowid");
-    while (st.step() == SQLITE_ROW) {
-        const QByteArray bytes = reader->readBytes(st.int64(0), PictureField::Image);
-        rows.insert(st.text(1), bytes);
-        if (wrongHashes && !st.blob(2).isEmpty() &&
-            st.blob(2) != QCryptographicHash::hash(bytes, QCryptographicHash::Sha256))
-            *wrongHashes << st.text(1);
-    }
-    return rows;
+QMap<QString, QByteArray> rowsOnDisk(const QString& album, QStringList* wrongHashes = nullptr) {
+    return test::rowsByName(album, [wrongHashes](AlbumDb& reader, const PictureRecord& r) {
+        const QByteArray bytes = reader.readBytes(r.rowId, PictureField::Image);
+        sqlite::Statement st = reader.connection().prepare(
+            QStringLiteral("SELECT Sha256 FROM ContentHashes WHERE ID = %1").arg(r.rowId));
+        if (wrongHashes && st.step() == SQLITE_ROW && !st.blob(0).isEmpty() &&
+            st.blob(0) != test::sha(bytes))
+            *wrongHashes << r.imageFile;
+        return bytes;
+    });
 }
 
 // Checks, at every report, that the album holds exactly the files reported stored so far.
@@ -86,10 +79,9 @@ class TestAddRun : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
     // A new album, opened for writing; its path in file.
     std::unique_ptr<AlbumDb> newAlbum(const QString& name, QString* file = nullptr) {
-        const QString p = path(name);
         if (file)
-            *file = p;
-        return AlbumDb::create(p, false).ok() ? AlbumDb::open(p, {}, nullptr) : nullptr;
+            *file = path(name);
+        return test::newAlbum(path(name));
     }
 
 private slots:
@@ -161,7 +153,7 @@ private slots:
             options.inMemoryLimit = inMemoryLimit;
             const AddRunSummary summary = AddRun(*db, prompts, options).run(m_photos);
             QCOMPARE(summary.stored, m_photos.size());
-            const QHash<QString, QByteArray> rows = rowsOnDisk(album);
+            const auto rows = rowsOnDisk(album);
             for (const QString& photo : m_photos) {
                 const QByteArray stored = rows.value(QFileInfo(photo).fileName());
                 const bool bitmap = photo.endsWith(QLatin1String(".bmp"));
@@ -206,14 +198,14 @@ private slots:
         QCOMPARE(summary.notAttempted, 1);
         QVERIFY2(listener.mismatches.isEmpty(), qPrintable(listener.mismatches.join(", ")));
         QList<AddResult> results;
-        for (const AddItemReport& r : listener.all)
+        for (const AddItemReport& r : listener.all) {
             results << r.result;
+            QCOMPARE(r.reason.isEmpty(), r.result == AddResult::Stored);
+        }
         QCOMPARE(results,
                  (QList<AddResult>{AddResult::Stored, AddResult::Skipped, AddResult::Skipped,
                                    AddResult::Failed, AddResult::Stored, AddResult::Failed}));
         QVERIFY(listener.all.at(2).reason.contains("p03.png is already in the album"));
-        for (const AddItemReport& r : listener.all)
-            QCOMPARE(r.reason.isEmpty(), r.result == AddResult::Stored);
         // As q32 runs it, nothing is asked and every file is tried: tst_q32.
     }
 

@@ -2,16 +2,15 @@
 // search over many hashes, and the hash table kept in step with the pictures through adds,
 // replacements, deletions, compaction, repair, albums of an earlier build and read-only opens.
 
+#include "../album/AlbumTestData.h"
 #include "PhotoVariants.h"
 #include "ScriptedPromptService.h"
-#include "TestFiles.h"
 #include "album/AlbumDb.h"
 #include "album/AlbumMaintenance.h"
 #include "album/add/AddRecord.h"
 #include "album/add/SimilarPictures.h"
 #include "album/add/ThumbnailMaker.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -43,12 +42,6 @@ class TestPictureHashes : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    std::unique_ptr<AlbumDb> open(const QString& file, bool readOnly = false,
-                                  const QString& password = {}) {
-        AlbumStatus status;
-        return AlbumDb::open(file, {readOnly, password}, &status);
-    }
 
     AddOutcome add(AlbumDb& album, const QString& file) {
         test::ScriptedPromptService prompts;
@@ -100,11 +93,10 @@ private slots:
 
     void tableFollowsThePictures() {
         const QString file = path("a.mdb");
-        QVERIFY(AlbumDb::create(file, true).ok());
         QVERIFY(test::MakePhoto(path("one.jpg"), 11) && test::MakePhoto(path("two.jpg"), 12));
         QVERIFY(test::MakeVariants(path("one.jpg")).size() == 5);
         QVERIFY(test::writeFile(path("junk.jpg"), "not a picture at all"));
-        auto album = open(file);
+        auto album = test::newAlbum(file, true);
         QVERIFY(album && HasPictureHashTable(*album));
         const qint64 one = add(*album, path("one.jpg")).rowId;
         const qint64 two = add(*album, path("two.jpg")).rowId;
@@ -143,17 +135,17 @@ private slots:
         QVERIFY(CompactAlbumFile(file, {}).status.ok());
         const RepairReport repaired = RepairAlbumFile(file, {});
         QVERIFY(repaired.status.ok() && !repaired.wasDamaged);
-        album = open(file);
+        album = test::openAlbum(file);
         QVERIFY(album);
         QCOMPARE(keptHashes(*album).keys(), QList<qint64>({one, two}));
 
         // An album of an earlier build: compared read-only without a table, given it writable.
         QVERIFY(album->connection().exec("DROP TABLE PictureHashes").ok());
-        album = open(file, true);
+        album = test::openAlbum(file, {}, true);
         QVERIFY(album && !HasPictureHashTable(*album));
         QCOMPARE(FillPictureHashes(*album).condition, AlbumCondition::CannotWrite);
         QCOMPARE(FindSimilarRecords(*album, two, kHashBits).size(), 2);
-        album = open(file);
+        album = test::openAlbum(file);
         QVERIFY(album && HasPictureHashTable(*album) && keptHashes(*album).isEmpty());
         QCOMPARE(AllPictureHashes(*album).size(), size_t(2));
         QCOMPARE(keptHashes(*album).size(), 2);
@@ -162,14 +154,13 @@ private slots:
     // Both the looks and the content hashes; the checks would see them in a plain album.
     void hashesOfAProtectedAlbumAreEncrypted() {
         QVERIFY(test::MakePhoto(path("p.jpg"), 21));
-        const QByteArray sha =
-            QCryptographicHash::hash(test::readFile(path("p.jpg")), QCryptographicHash::Sha256);
+        const QByteArray sha = test::sha(test::readFile(path("p.jpg")));
         for (const QString& password : {QString(), QStringLiteral("secret")}) {
             const QString file = path(password.isEmpty() ? "plain.mdb" : "locked.mdb");
             QVERIFY(AlbumDb::create(file, false).ok());
             if (!password.isEmpty())
                 QVERIFY(ChangeAlbumPassword(file, {}, password).ok());
-            auto album = open(file, false, password);
+            auto album = test::openAlbum(file, password);
             QVERIFY(album && add(*album, path("p.jpg")).rowId == 1);
             QVERIFY(keptHashes(*album).value(1));
             album.reset();

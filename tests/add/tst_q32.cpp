@@ -2,6 +2,7 @@
 // and the faults a script meets (missing folder, wrong password, another program's file; a
 // read-only album is refused through the window in tst_addimages_flows).
 
+#include "../album/AlbumTestData.h"
 #include "FormatSamples.h"
 #include "Q32Run.h"
 #include "TestAlbums.h"
@@ -9,7 +10,6 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumRecordset.h"
 
-#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +21,7 @@
 #include <csignal>
 
 using namespace q32;
+using test::sha;
 using test::writeFile;
 
 namespace {
@@ -28,34 +29,36 @@ namespace {
 using Result = test::Q32Result;
 using test::RunQ32;
 
-QByteArray sha(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
 QByteArray fileSha(const QString& path) {
     return sha(test::readFile(path));
 }
 
-// Stored ImageFile -> hash of the stored bytes, read back through the engine.
-QHash<QString, QByteArray> storedHashes(const QString& albumPath, const QString& password = {}) {
-    QHash<QString, QByteArray> out;
-    AlbumStatus status;
-    auto album = AlbumDb::open(albumPath, OpenOptions{true, password}, &status);
-    if (!album)
-        return out;
-    AlbumRecordset rows(*album, AlbumQuery{});
-    for (qint64 i = 0; i < rows.recordCount(); ++i) {
-        const auto r = rows.recordAt(i);
-        out.insert(r->imageFile, sha(album->readBytes(r->rowId, PictureField::Image)));
+// count bitmaps of 400 x 300 in folder, hues step apart; the hash of each made by name.
+QMap<QString, QByteArray> makeBitmaps(const QString& folder, QChar prefix, int count, int step) {
+    QDir().mkpath(folder);
+    QMap<QString, QByteArray> sources;
+    for (int i = 0; i < count; ++i) {
+        const QString name = prefix + QStringLiteral("%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
+        if (!test::MakePicture(folder + '/' + name, {400, 300}, QColor::fromHsv(i * step, 200, 200))
+                 .isEmpty())
+            sources.insert(name, fileSha(folder + '/' + name));
     }
-    return out;
+    return sources;
+}
+
+// Stored ImageFile -> hash of the stored bytes, read back through the engine.
+QMap<QString, QByteArray> storedHashes(const QString& albumPath, const QString& password = {}) {
+    const auto hash = [](AlbumDb& album, const PictureRecord& r) {
+        return sha(album.readBytes(r.rowId, PictureField::Image));
+    };
+    return test::rowsByName(albumPath, hash, password);
 }
 
 // The hashes of the files q32 add reported stored, from its progress lines, by name.
-QHash<QString, QByteArray> reportedStored(const QString& progress,
-                                          const QHash<QString, QByteArray>& sources) {
+QMap<QString, QByteArray> reportedStored(const QString& progress,
+                                         const QMap<QString, QByteArray>& sources) {
     static const QRegularExpression storedLine("\\] \\S+/([^/\\s]+): stored");
-    QHash<QString, QByteArray> reported;
+    QMap<QString, QByteArray> reported;
     for (auto m = storedLine.globalMatch(progress); m.hasNext();) {
         const QString name = m.next().captured(1);
         reported.insert(name, sources.value(name));
@@ -85,20 +88,18 @@ private slots:
         QDir().mkpath(folder + "/sub/deeper");
         auto rnd = QRandomGenerator(7);
         QHash<QString, QString> good; // file name -> path of the file that must be stored
-        QStringList failedNames;
 
         // Pictures in several formats, each with its own pixels.
         for (int i = 0; i < 900; ++i) {
             QImage img(48 + i % 17, 32 + i % 11, QImage::Format_RGB888);
             img.fill(QColor::fromRgb(rnd.generate()));
             img.setPixel(i % img.width(), 0, rnd.generate());
-            const char* kinds[] = {"jpg", "png", "bmp"};
-            const QString kind = QLatin1String(kinds[i % 3]);
-            const QString sub = i % 5 == 0   ? QStringLiteral("/sub")
-                                : i % 7 == 0 ? QStringLiteral("/sub/deeper")
-                                             : QString();
-            const QString p = folder + sub +
-                              QStringLiteral("/pic%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(kind);
+            const QString p = folder +
+                              (i % 5 == 0   ? "/sub"
+                               : i % 7 == 0 ? "/sub/deeper"
+                                            : "") +
+                              QStringLiteral("/pic%1.").arg(i, 4, 10, QLatin1Char('0')) +
+                              QStringList{"jpg", "png", "bmp"}.at(i % 3);
             QVERIFY(img.save(p));
             good.insert(QFileInfo(p).fileName(), p);
         }
@@ -134,7 +135,6 @@ private slots:
         writeFile(folder + "/garbage.png", QByteArray(3000, '\x5a'));
         writeFile(folder + "/cut.png", test::readFile(good.value("pic0001.png")).left(20));
         writeFile(folder + "/cut.gif", QByteArray("GIF89a\x10"));
-        failedNames = {"empty.jpg", "notes.jpg", "garbage.png", "cut.png", "cut.gif"};
         writeFile(folder + "/readme.txt", "not a picture kind at all");
         // A phone's folder: HEIC, AVIF, WebP, JPEG XL, DNG, clips, and files that are none.
         const QString phone = folder + "/phone";
@@ -153,7 +153,7 @@ private slots:
         const Result r = RunQ32({"add", album, folder, "--recursive"});
         QCOMPARE(r.exitCode, 1); // some files failed
         // Every failed or skipped file is named with a reason.
-        for (const QString& name : failedNames)
+        for (const QString name : {"empty.jpg", "notes.jpg", "garbage.png", "cut.png", "cut.gif"})
             QVERIFY2(r.err.contains(QRegularExpression("failed [^\\n]*" +
                                                        QRegularExpression::escape(name) + ": \\S")),
                      qPrintable(name));
@@ -205,15 +205,8 @@ private slots:
 
     void killedRunLeavesExactlyTheReportedRows() {
         const QString folder = path("kill");
-        QDir().mkpath(folder);
-        QHash<QString, QByteArray> sources;
-        for (int i = 0; i < 60; ++i) {
-            const QString name = QString("k%1.bmp").arg(i, 3, 10, QLatin1Char('0'));
-            QVERIFY(!test::MakePicture(folder + "/" + name, {400, 300},
-                                       QColor::fromHsv(i * 3, 200, 200))
-                         .isEmpty());
-            sources.insert(name, fileSha(folder + "/" + name));
-        }
+        const QMap<QString, QByteArray> sources = makeBitmaps(folder, 'k', 60, 3);
+        QCOMPARE(sources.size(), 60);
         // q32 is frozen where it says (after its Nth report, inside a commit) and killed there:
         // committing after every file and in groups of about a megabyte (three files).
         const struct {
@@ -269,15 +262,8 @@ private slots:
 
     void fullDiskKeepsWhatWasReported() {
         const QString folder = path("full");
-        QDir().mkpath(folder);
-        QHash<QString, QByteArray> sources;
-        for (int i = 0; i < 16; ++i) {
-            const QString name = QString("f%1.bmp").arg(i, 2, 10, QLatin1Char('0'));
-            QVERIFY(!test::MakePicture(folder + "/" + name, {400, 300},
-                                       QColor::fromHsv(i * 20, 200, 200))
-                         .isEmpty());
-            sources.insert(name, fileSha(folder + "/" + name));
-        }
+        const QMap<QString, QByteArray> sources = makeBitmaps(folder, 'f', 16, 20);
+        QCOMPARE(sources.size(), 16);
         // The album may not grow past 2.5 MB: the disk fills in a commit (groups of 1 MiB) or
         // in the middle of the one group, which leaves a journal to roll back.
         for (const char* group : {"1", "1024"}) {
@@ -295,7 +281,7 @@ private slots:
             QCOMPARE(listed.exitCode, 0);
             QCOMPARE(listed.out.count('\n') - 1, reported.size());
             QCOMPARE(storedHashes(album), reported);
-            QCOMPARE(RunQ32({"add", album, folder + "/f15.bmp"}).exitCode, 0);
+            QCOMPARE(RunQ32({"add", album, folder + "/f015.bmp"}).exitCode, 0);
         }
     }
 

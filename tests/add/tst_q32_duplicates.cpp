@@ -2,6 +2,7 @@
 // them: photos made by ImageMagick and dated by exiftool, and the copies a user ends up with,
 // compared over the whole album and around one record.
 
+#include "../album/AlbumTestData.h"
 #include "PhotoVariants.h"
 #include "Q32Run.h"
 #include "album/AlbumDb.h"
@@ -21,16 +22,7 @@ using test::RunQ32;
 
 // File name -> Date of every record.
 QMap<QString, QDate> datesIn(const QString& albumPath) {
-    QMap<QString, QDate> out;
-    AlbumStatus status;
-    auto album = AlbumDb::open(albumPath, OpenOptions{true}, &status);
-    if (!album)
-        return out;
-    sqlite::Statement st = album->connection().prepare("SELECT rowid FROM Pictures");
-    while (st.step() == SQLITE_ROW)
-        if (const auto r = album->record(st.int64(0)))
-            out.insert(r->imageFile, r->date);
-    return out;
+    return test::rowsByName(albumPath, [](AlbumDb&, const PictureRecord& r) { return r.date; });
 }
 
 // The tab-separated lines after the header.
@@ -102,15 +94,13 @@ private slots:
         QCOMPARE(RunQ32({"duplicates", path("planted.mdb")}).out, planted);
         {
             // Records stored by an earlier build carry no hash: the command makes them.
-            AlbumStatus status;
-            auto album = AlbumDb::open(path("planted.mdb"), OpenOptions{}, &status);
-            QVERIFY(album->connection().exec("DROP TABLE ContentHashes").ok());
+            auto album = test::openAlbum(path("planted.mdb"));
+            QVERIFY(album && album->connection().exec("DROP TABLE ContentHashes").ok());
         }
         const Result r = RunQ32({"duplicates", path("planted.mdb")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, planted);
-        AlbumStatus status;
-        auto album = AlbumDb::open(path("planted.mdb"), OpenOptions{true}, &status);
+        auto album = test::openAlbum(path("planted.mdb"), {}, true);
         QVERIFY(album && album->hasContentHashes()); // kept for next time
     }
 
@@ -118,20 +108,18 @@ private slots:
         // Row ids in the order of the names: a1 (a photo), a2..a4 (its copies), b, c (others).
         QDir().mkpath(path("looks"));
         QVERIFY(test::MakePhoto(path("a1.jpg"), 31));
-        const QStringList copies = test::MakeVariants(path("a1.jpg"));
-        QCOMPARE(copies.size(), 5);
-        QVERIFY(QFile::copy(path("a1.jpg"), path("looks/a1.jpg")));
-        QVERIFY(QFile::copy(path("a1-crop.jpg"), path("looks/a2.jpg")));
-        QVERIFY(QFile::copy(path("a1-bright.jpg"), path("looks/a3.jpg")));
-        QVERIFY(QFile::copy(path("a1-half.jpg"), path("looks/a4.jpg")));
+        QCOMPARE(test::MakeVariants(path("a1.jpg")).size(), 5);
+        const QStringList sources = {"a1", "a1-crop", "a1-bright", "a1-half"}; // a1 to a4
+        for (int i = 0; i < sources.size(); ++i)
+            QVERIFY(QFile::copy(path(sources[i] + ".jpg"),
+                                path(QStringLiteral("looks/a%1.jpg").arg(i + 1))));
         QVERIFY(test::MakePhoto(path("looks/b.jpg"), 32));
         QVERIFY(test::MakePhoto(path("looks/c.jpg"), 33));
         const QString album = path("looks.mdb");
         QCOMPARE(RunQ32({"add", album, path("looks")}).exitCode, 0);
         {
             // Hashes are made by the command for records that have none.
-            AlbumStatus status;
-            auto opened = AlbumDb::open(album, OpenOptions{}, &status);
+            auto opened = test::openAlbum(album);
             QVERIFY(opened && opened->connection().exec("DELETE FROM PictureHashes").ok());
         }
 

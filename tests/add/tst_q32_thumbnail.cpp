@@ -1,6 +1,7 @@
 // q32 thumbnail, as a file manager's thumbnailer runs it: the album's first stored thumbnail as a
 // PNG of the asked size, and nothing at all for what it must leave alone.
 
+#include "../album/AlbumTestData.h"
 #include "Q32Run.h"
 #include "TestAlbums.h"
 #include "TestFiles.h"
@@ -42,8 +43,7 @@ private slots:
         const QString album = test::MakeAlbum(path("a.mdb"), {{"clip.mpg"}, {"1.png"}, {"2.png"}},
                                               test::MakePicture(path("p.png"), {40, 30}, Qt::gray));
         {
-            AlbumStatus status;
-            auto db = AlbumDb::open(album, {}, &status);
+            auto db = test::openAlbum(album);
             QVERIFY(db);
             QVERIFY(StoreThumbnail(*db, 1, QByteArray()).ok()); // a placeholder: passed over
             QVERIFY(StoreThumbnail(*db, 2, jpeg()).ok());
@@ -71,8 +71,7 @@ private slots:
                  0);
         QVERIFY(QFile::copy(album, path("older.mdb")));
         {
-            AlbumStatus status;
-            auto db = AlbumDb::open(path("older.mdb"), {}, &status);
+            auto db = test::openAlbum(path("older.mdb"));
             QVERIFY(db && db->connection().exec("DROP TABLE Thumbnails").ok());
         }
         QVERIFY(test::writeFile(path("access.mdb"),

@@ -3,12 +3,16 @@
 
 #include "TestFiles.h"
 #include "album/AlbumDb.h"
+#include "album/AlbumRecordset.h"
 #include "platform/sqlite/SqliteDb.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
+#include <QMap>
 #include <QString>
+#include <unistd.h>
 
 namespace q32::test {
 
@@ -32,6 +36,48 @@ inline std::unique_ptr<AlbumDb> openAlbum(const QString& path, const QString& pa
     if (!album)
         qWarning() << "open failed" << s.number() << s.detail;
     return album;
+}
+
+// A new album, opened for writing.
+inline std::unique_ptr<AlbumDb> newAlbum(const QString& path, bool allowDuplicates = false) {
+    return AlbumDb::create(path, allowDuplicates).ok() ? openAlbum(path) : nullptr;
+}
+
+// One text of every row of a query, in its order.
+inline QStringList textsInOrder(AlbumDb& album, const AlbumQuery& query,
+                                QString PictureRecord::*field = &PictureRecord::imageFile) {
+    AlbumRecordset rows(album, query);
+    QStringList texts;
+    for (qint64 i = 0; i < rows.recordCount(); ++i)
+        texts << *rows.recordAt(i).*field;
+    return texts;
+}
+
+// Each row of the album at path by its name, as of(album, row) tells it; empty when it does not
+// open.
+template <typename Of> auto rowsByName(const QString& path, Of of, const QString& password = {}) {
+    QMap<QString, std::invoke_result_t<Of, AlbumDb&, const PictureRecord&>> out;
+    if (auto album = openAlbum(path, password, true)) {
+        AlbumRecordset rows(*album, {});
+        for (qint64 i = 0; i < rows.recordCount(); ++i)
+            if (const auto r = rows.recordAt(i))
+                out.insert(r->imageFile, of(*album, *r));
+    }
+    return out;
+}
+
+inline QByteArray sha(QByteArrayView bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// Runs body in a child process; returns its pid. The child never returns into the test.
+template <typename Body> pid_t spawn(Body body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    return pid;
 }
 
 // Files in a folder, for the "only the album at rest" checks.

@@ -5,22 +5,15 @@
 #include "AlbumTestData.h"
 #include "album/ContentHashes.h"
 
-#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using namespace q32;
 using namespace q32::test;
 
 namespace {
-
-// Qt's SHA-256, to check the album's own.
-QByteArray sha(QByteArrayView bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
 
 // Row id -> the hash the album keeps for it, read straight from the table.
 QMap<qint64, QByteArray> keptHashes(AlbumDb& album) {
@@ -40,8 +33,7 @@ class TestContentHashes : public QObject {
 
 private slots:
     void hashesFollowEveryWriteOfAPicture() {
-        QVERIFY(AlbumDb::create(path("a.mdb"), true).ok());
-        auto album = openAlbum(path("a.mdb"));
+        auto album = newAlbum(path("a.mdb"), true);
         QVERIFY(album && album->hasContentHashes());
         const QByteArray one = randomBytes(5000, 1), two = randomBytes(70000, 2);
         QVERIFY(writeFile(path("two.bin"), two));
@@ -83,10 +75,9 @@ private slots:
     }
 
     void albumOfAnEarlierBuildGetsItsHashes() {
-        QVERIFY(AlbumDb::create(path("old.mdb"), true).ok());
         const QByteArray same = randomBytes(2500000, 7); // hashed in several pieces
         {
-            auto album = openAlbum(path("old.mdb"));
+            auto album = newAlbum(path("old.mdb"), true);
             for (const char* name : {"x.jpg", "y.jpg", "z.jpg"})
                 QVERIFY(
                     album->addRecordBytes(makeRecord(name), name[0] == 'y' ? "other" : same).ok());
@@ -115,12 +106,12 @@ private slots:
     }
 
     void aStoppedOrKilledFillKeepsItsGroupsAndTheNextOneEndsIt() {
-        QVERIFY(AlbumDb::create(path("later.mdb"), true).ok());
-        auto album = openAlbum(path("later.mdb"));
-        QList<QByteArray> pictures;
+        auto album = newAlbum(path("later.mdb"), true);
+        QMap<qint64, QByteArray> expected;
         for (int i = 0; i < 8; ++i) {
-            pictures << randomBytes(20000, quint32(100 + i));
-            QVERIFY(album->addRecordBytes(makeRecord("p.jpg"), pictures.last()).ok());
+            const QByteArray picture = randomBytes(20000, quint32(100 + i));
+            QVERIFY(album->addRecordBytes(makeRecord("p.jpg"), picture).ok());
+            expected.insert(i + 1, sha(picture));
         }
         // Groups of one record; stop is asked before each record and after each commit, and
         // says yes after the third group: three kept, each right.
@@ -134,8 +125,7 @@ private slots:
         // Killed inside a group, two records hashed and written but not committed: the group is
         // rolled back, the three kept before stay, and the next fill ends the work.
         album.reset();
-        const pid_t pid = fork();
-        if (pid == 0) {
+        const pid_t pid = spawn([this] {
             auto child = openAlbum(path("later.mdb"));
             int childAsked = 0;
             FillContentHashes(
@@ -146,8 +136,7 @@ private slots:
                     return false;
                 },
                 60000);
-            _exit(1);
-        }
+        });
         int status = 0;
         waitpid(pid, &status, 0);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
@@ -155,9 +144,6 @@ private slots:
         QCOMPARE(keptHashes(*album).size(), 3);
         QVERIFY(FillContentHashes(*album, &hashed).ok());
         QCOMPARE(hashed, 5);
-        QMap<qint64, QByteArray> expected;
-        for (int i = 0; i < 8; ++i)
-            expected.insert(i + 1, sha(pictures[i]));
         QCOMPARE(keptHashes(*album), expected);
         QVERIFY(album->integrityCheck().ok());
     }

@@ -110,7 +110,6 @@ private slots:
                          !name.contains("..") && !name.contains('\n') && !name.contains('\x01'),
                      qPrintable(name));
         }
-        QCOMPARE(siteFileName(3, "Beach.TIF", "jpg"), "3-Beach.jpg");
     }
 
     void siteOfTheOrderInForce() {
@@ -118,13 +117,12 @@ private slots:
         AlbumStatus status;
         auto album = AlbumDb::open(m_album, {true}, &status);
         QVERIFY(album);
-        GalleryOptions o;
-        o.folder = out.filePath("site");
-        o.title = "Mine <&>";
-        o.pictureSize = 300;
-        o.thumbnailSize = 64;
-        o.perPage = 4;
-        o.copyOriginals = true;
+        GalleryOptions o{.folder = out.filePath("site"),
+                         .title = "Mine <&>",
+                         .thumbnailSize = 64,
+                         .pictureSize = 300,
+                         .perPage = 4,
+                         .copyOriginals = true};
         GalleryListener quiet;
         const GalleryResult r = WriteGallery(*album, AlbumQuery{2}, o, quiet); // by file name
         QCOMPARE(r.outcome, Outcome::Written);
@@ -136,12 +134,9 @@ private slots:
         QCOMPARE(danglingLinks(o.folder), QStringList());
 
         // Pictures browsers cannot show become JPEG, or PNG with alpha, at the chosen size.
-        const QStringList pictures = QDir(site.filePath("pictures")).entryList(QDir::Files);
-        const auto picture = [&](const QString& start) {
-            for (const QString& p : pictures)
-                if (p.contains(start))
-                    return site.filePath("pictures/" + p);
-            return QString();
+        const auto picture = [&](const QString& part) {
+            const QStringList found = QDir(site.filePath("pictures")).entryList({'*' + part + '*'});
+            return found.isEmpty() ? QString() : site.filePath("pictures/" + found[0]);
         };
         QVERIFY(picture("scan").endsWith(".jpg"));
         QVERIFY(test::readFile(picture("scan")).startsWith("\xff\xd8"));
@@ -194,9 +189,7 @@ private slots:
         QTemporaryDir out;
         AlbumStatus status;
         auto album = AlbumDb::open(m_album, {true}, &status);
-        GalleryOptions o;
-        o.folder = out.filePath("site");
-        o.perPage = 2;
+        GalleryOptions o{.folder = out.filePath("site"), .perPage = 2};
         GalleryListener quiet;
         StopAfter stop(2);
         const auto write = [&](AlbumDb& a, GalleryListener& l) {

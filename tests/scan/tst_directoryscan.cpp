@@ -55,10 +55,16 @@ struct Recorder : ScanListener {
 
 class TestDirectoryScan : public QObject {
     Q_OBJECT
+    std::optional<QTemporaryDir> m_tmp;
+    QString root;
+
 private slots:
+    void init() {
+        m_tmp.emplace(); // a tree of its own for each test
+        root = m_tmp->path();
+    }
+
     void preOrderSkipsDotNamesAndLinks() {
-        QTemporaryDir tmp;
-        const QString root = tmp.path();
         makeTree(root, {"b/x/deep", "b/y", "A/z", "c", ".hidden/inner", "b/.git"}, {"c/file.jpg"});
         // A link cycle and a link to a sibling: neither is followed nor recorded.
         QVERIFY(QFile::link(root, root + "/b/x/deep/loop"));
@@ -133,14 +139,10 @@ private slots:
     // Collected names are sorted without decoding plain ASCII ones; the order must be Qt's:
     // case-insensitive first, then case-sensitive.
     void collectedNamesSortAsQtCompares() {
-        QTemporaryDir tmp;
-        const QString root = tmp.path();
         QStringList names = {"a.jpg",      "A.jpg",      "a_.jpg", "ab.jpg", "B.jpg",  "b.jpg",
                              "_x.jpg",     "[x.jpg",     "{x.jpg", "Zz.jpg", "zZ.jpg", "z.jpg",
                              "\u00e9.jpg", "\u00c9.jpg", "e.jpg",  "f.jpg",  "a.JPG",  "1.jpg"};
-        makeTree(root, {"sub"}, names);
-        for (const QString& n : names)
-            QVERIFY(test::writeFile(root + "/sub/" + n, {}));
+        makeTree(root, {"sub"}, names + prefixed("sub", names));
         std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
             const int c = a.compare(b, Qt::CaseInsensitive);
             return c != 0 ? c < 0 : a < b;
@@ -153,8 +155,6 @@ private slots:
     // Past the kept number of left-out files the rest are only counted, links followed: "b"
     // fills the list, "c" is counted alone.
     void leftOutFilesBeyondTheKeptNumber() {
-        QTemporaryDir tmp;
-        const QString root = tmp.path();
         QStringList many;
         for (int i = 0; i < kLeftOutKept - 1; ++i)
             many.append(QString::asprintf("a/%05d.txt", i));
@@ -171,8 +171,6 @@ private slots:
     }
 
     void collectListsFolderThenEachDirectory() {
-        QTemporaryDir tmp;
-        const QString root = tmp.path();
         makeTree(root, {"sub/deeper", "sub/dir.jpg", ".skip"},
                  {"b.tif", "a.JPG", "c.png", ".d.jpg", "notes.txt", "sub/e.jpg", "sub/readme.txt",
                   "sub/deeper/f.Tif", ".skip/g.jpg"});
@@ -231,9 +229,8 @@ private slots:
         QCOMPARE(JoinFolderFile("/pics", "a.jpg"), QStringLiteral("/pics/a.jpg"));
         QCOMPARE(JoinFolderFile("/pics/", "a.jpg"), QStringLiteral("/pics/a.jpg"));
 
-        QTemporaryDir tmp;
         QProcess df;
-        df.start("df", {"--output=target", tmp.path()});
+        df.start("df", {"--output=target", root});
         if (!df.waitForFinished() || df.exitCode() != 0)
             QSKIP("df is not available");
         const QStringList lines = QString::fromLocal8Bit(df.readAllStandardOutput())
@@ -241,18 +238,16 @@ private slots:
         QString mount = lines.last().trimmed();
         if (!mount.endsWith('/'))
             mount += '/';
-        QCOMPARE(DriveRootOf(tmp.path()), mount);
+        QCOMPARE(DriveRootOf(root), mount);
     }
 
     void stopRequestEndsTheRun() {
-        QTemporaryDir tmp;
-        const QString root = tmp.path();
-        for (int i = 0; i < 200; ++i)
-            makeTree(root, {QString::asprintf("d%03d/e", i)}, {});
-        QStringList many;
-        for (int i = 0; i < 600; ++i)
-            many.append(QString::asprintf("f%03d.jpg", i));
-        makeTree(root, {}, many);
+        QStringList folders, many;
+        for (int i = 0; i < 600; ++i) {
+            folders << QString::asprintf("d%03d/e", i % 200); // 200 of them
+            many << QString::asprintf("f%03d.jpg", i);
+        }
+        makeTree(root, folders, many);
 
         Recorder rec;
         rec.stopAfter = 5;
