@@ -43,27 +43,20 @@ class TstFullPicture : public QObject {
 
 private slots:
     void initTestCase() {
-        m_album = m_env.path("album.mdb");
-        QVERIFY(AlbumDb::create(m_album, false).ok());
+        const auto picture = [this](const char* name, QSize size, QColor colour) {
+            return test::MakePicture(m_env.path(name), size, colour);
+        };
+        m_album = test::MakeAlbum(
+            m_env.path("album.mdb"),
+            {{"red.png", "", "", picture("red.png", {400, 200}, Qt::red)},
+             {"blue.png", "Blue sky", "", picture("blue.png", {200, 400}, Qt::blue)},
+             {"green.png", "", "", picture("green.png", {300, 300}, Qt::green)}});
+        // Properties the title shows, one of each record's own.
         auto album = AlbumDb::open(m_album, {}, nullptr);
-        const struct {
-            const char* name;
-            QSize size;
-            QColor colour;
-            const char* description;
-        } rows[] = {{"red.png", {400, 200}, Qt::red, ""},
-                    {"blue.png", {200, 400}, Qt::blue, "Blue sky"},
-                    {"green.png", {300, 300}, Qt::green, ""}};
-        int day = 0;
-        for (const auto& r : rows) {
-            PictureRecord rec;
-            rec.date = QDate(2020, 1, 1).addDays(day++);
-            rec.imageFile = QLatin1String(r.name);
-            rec.imageFormat = QStringLiteral("75 Portable Network Graphics");
-            rec.imageProperties = QStringLiteral("(%1)").arg(r.name);
-            rec.description = QLatin1String(r.description);
-            QVERIFY(album->addRecord(rec, test::MakePicture(m_env.path(r.name), r.size, r.colour))
-                        .ok());
+        for (qint64 id = 1; id <= 3; ++id) {
+            auto r = album->record(id);
+            r->imageProperties = "(" + r->imageFile + ")";
+            QVERIFY(album->updateRecord(*r).ok());
         }
     }
 
