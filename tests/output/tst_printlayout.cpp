@@ -14,13 +14,11 @@ using namespace q32;
 namespace {
 
 PrinterFacts Facts(int paper, int orientation = kOrientationPortrait, int dpi = 600) {
-    PrinterFacts f;
-    f.deviceName = "PDF";
-    f.resolution = dpi;
-    f.paper = paper;
-    f.orientation = orientation;
-    f.copies = 2;
-    return f;
+    return {.deviceName = "PDF",
+            .resolution = dpi,
+            .paper = paper,
+            .orientation = orientation,
+            .copies = 2};
 }
 
 struct Window {
