@@ -53,7 +53,6 @@ private slots:
         again.prompts.expectInput("SECURED ALBUM", "s3cret");
         again.prompts.expectMessage("FYI");
         again.add();
-        QCOMPARE(again.prompts.asked().size(), 2);
         rows = albumContents(album, "s3cret");
         rows.remove("old.jpg");
         rows.remove("Evening sky");
