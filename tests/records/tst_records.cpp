@@ -52,11 +52,10 @@ private slots:
             .expectInput("IMAGE FILE NAME", "")
             .expectInput("KEYWORDS", "sea; evening");
         QTest::mouseClick(label2, Qt::LeftButton);
-        QCOMPARE(run.prompts.pending(), 0);
-        QCOMPARE(run.prompts.asked()[0].text, QStringLiteral("Enter description:"));
-        QCOMPARE(run.prompts.asked()[0].defaultText, QStringLiteral("On the beach"));
-        QCOMPARE(run.prompts.asked()[1].defaultText, QStringLiteral("beach.png"));
-        QCOMPARE(run.prompts.asked()[2].defaultText, QStringLiteral("sea"));
+        QCOMPARE(run.prompts.asked().value(0).text, QStringLiteral("Enter description:"));
+        QCOMPARE(run.prompts.asked().value(0).defaultText, QStringLiteral("On the beach"));
+        QCOMPARE(run.prompts.asked().value(1).defaultText, QStringLiteral("beach.png"));
+        QCOMPARE(run.prompts.asked().value(2).defaultText, QStringLiteral("sea"));
         auto stored = test::StoredRecord(album, "beach.png");
         QVERIFY(stored);
         QCOMPARE(stored->description, QStringLiteral("Sunset at the pier"));
@@ -98,7 +97,6 @@ private slots:
         QCOMPARE(kept->description, QStringLiteral("Still water"));
         QCOMPARE(kept->keywords, QStringLiteral("calm"));
         QCOMPARE(run.cell(2, 6), QStringLiteral("Still water"));
-        QCOMPARE(run.prompts.pending(), 0);
     }
 
     void deletingAskesRefusesTheLastAndReopens() {
@@ -139,7 +137,6 @@ private slots:
                  QStringLiteral("The last image in the Image Depository cannot be removed!"));
         QCOMPARE(run.prompts.asked().last().style, 48);
         QVERIFY(test::StoredRecord(album, "lake.png"));
-        QCOMPARE(run.prompts.pending(), 0);
     }
 
     void soundsAreAttachedTypedAndPlayed() {
@@ -179,7 +176,6 @@ private slots:
             QCOMPARE(sound, test::readFile(file));
             QCOMPARE(run.cell(row - 1, 1), type);
             QVERIFY(speaker->isVisibleTo(&run.main));
-            QCOMPARE(run.prompts.busyDepth(), 0);
         }
         // (A stored sound played to its end from the loudspeaker is tst_privacy's.)
     }
@@ -191,40 +187,35 @@ private slots:
                                                  {"torn.png", "", "", path("torn.png")}});
         Run run(album);
         QList<std::tuple<int, bool, QSize>> opened; // what the options window was started with
-        int choose = 18;                            // TIFF
         bool acceptOptions = true;
         run.main.records().askSaveOptions = [&](int format, bool append, const ImageInfo& picture) {
             opened.append({format, append, picture.displaySize()});
-            SaveOptionsModel m(choose, true);
-            m.selectFlavor(1); // LZW
+            SaveOptionsModel m(18, true); // TIFF
+            m.selectFlavor(1);            // LZW
             m.clickBit(8);
             if (acceptOptions)
                 m.accept({});
             return m.choice();
         };
         // Cancelling the file dialog or the options writes nothing.
-        run.prompts.expectSaveFile("Save Image As...", "");
-        run.runToEnd("ID_ExportImage");
+        run.exportTo("");
         QCOMPARE(run.prompts.asked().last().file.filter, QStringLiteral("All Files|*.*"));
         QVERIFY(run.prompts.asked().last().file.confirmOverwrite);
         QVERIFY(opened.isEmpty());
         const QString out = path("beach.tif");
         acceptOptions = false;
         // A name that asks for no format: the first entry of the list, until one is chosen.
-        run.prompts.expectSaveFile("Save Image As...", path("beach"));
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(path("beach"));
         QCOMPARE(opened.size(), 1);
         QCOMPARE(std::get<0>(opened[0]), 0);
-        run.prompts.expectSaveFile("Save Image As...", out);
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(out);
         QVERIFY(!QFile::exists(out));
         QCOMPARE(opened.size(), 2);
         QCOMPARE(std::get<0>(opened[1]), 18); // the name asks for TIFF
         QCOMPARE(std::get<2>(opened[1]), QSize(64, 48));
 
         acceptOptions = true;
-        run.prompts.expectSaveFile("Save Image As...", out);
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(out);
         QCOMPARE(run.prompts.asked().last().file.initialDir, m_env.root() + "/");
         ImageInfo info;
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
@@ -232,8 +223,7 @@ private slots:
         QCOMPARE(info.bitsPerPixel, 8);
         QCOMPARE(info.size(), QSize(64, 48));
         // The next export starts from the format and append choice used last; pages add up.
-        run.prompts.expectSaveFile("Save Image As...", out);
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(out);
         QCOMPARE(std::get<0>(opened.last()), 18);
         QVERIFY(std::get<1>(opened.last()));
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
@@ -241,20 +231,14 @@ private slots:
 
         // A folder that is not there: the code and what it means.
         const QString lost = path("no such folder/beach.tif");
-        run.prompts.expectSaveFile("Save Image As...", lost)
-            .expectMessage("ERROR SAVING " + lost.toUpper());
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(lost, "ERROR SAVING " + lost.toUpper());
         QVERIFY(run.prompts.asked().last().text.startsWith("Error Code = 20050"));
         // A stored file that is no picture: the same message with its own code, and no file.
         run.select("torn.png");
         const QString fromTorn = path("torn.tif");
-        run.prompts.expectSaveFile("Save Image As...", fromTorn)
-            .expectMessage("ERROR SAVING " + fromTorn.toUpper());
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(fromTorn, "ERROR SAVING " + fromTorn.toUpper());
         QVERIFY(run.prompts.asked().last().text.startsWith("Error Code = 20101"));
         QVERIFY(!QFile::exists(fromTorn));
-        QCOMPARE(run.prompts.busyDepth(), 0);
-        QCOMPARE(run.prompts.pending(), 0);
     }
 
     void exportNamesAndFormatsAgree() {
@@ -276,8 +260,7 @@ private slots:
         };
         // JPEG is offered first, but the name asks for PNG: PNG bytes of all the colours.
         const QString png = path("mismatch.png");
-        run.prompts.expectSaveFile("Save Image As...", png);
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(png);
         QCOMPARE(started, 14);
         QCOMPARE(startedBits, 24);
         QCOMPARE(kind(png), QStringLiteral("PNG 8 %1").arg(kind(path("photo.png")).split(' ')[2]));
@@ -285,20 +268,16 @@ private slots:
         // JPEG chosen for a name ending in ".png": the name follows the format.
         answer = 1;
         const QString other = path("other.png");
-        run.prompts.expectSaveFile("Save Image As...", other);
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(other);
         QCOMPARE(started, 14);
         QVERIFY(!QFile::exists(other));
         QVERIFY(kind(path("other.jpg")).startsWith("JPEG "));
         // A file of the new name is replaced only after asking.
         QVERIFY(test::writeFile(path("other.jpg"), "keep"));
-        run.prompts.expectSaveFile("Save Image As...", other)
-            .expectMessage("Save Image As...", MsgResult::No);
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(other, "Save Image As...", MsgResult::No);
         QCOMPARE(run.prompts.asked().last().text,
                  QStringLiteral("other.jpg already exists.\nDo you want to replace it?"));
         QCOMPARE(test::readFile(path("other.jpg")), QByteArray("keep"));
-        QCOMPARE(run.prompts.pending(), 0);
     }
 
     void bigExportLeavesTheWindowAlive() {
@@ -327,15 +306,13 @@ private slots:
         });
         heartbeat.start(10);
         const QString out = path("big.bmp");
-        run.prompts.expectSaveFile("Save Image As...", out);
-        run.runToEnd("ID_ExportImage");
+        run.exportTo(out);
         heartbeat.stop();
         ImageInfo info;
         QCOMPARE(ReadImageInfo(out, info), ImagingCondition::None);
         QCOMPARE(info.size(), QSize(6000, 4000));
         QCOMPARE(info.formatCode, 6);
         QVERIFY2(busyTicks >= 3, qPrintable(QString::number(busyTicks)));
-        QCOMPARE(run.prompts.busyDepth(), 0);
         QVERIFY(run.main.windowTitle().startsWith("big.mdb"));
         QFile::remove(out);
     }

@@ -1,4 +1,5 @@
 // The caption window and the wipe-pattern window.
+#include "ModalWindows.h"
 #include "ScriptedPromptService.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
@@ -10,30 +11,14 @@
 #include "viewer/ui/ImageCaptionWindow.h"
 #include "viewer/ui/WipePatternsWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace q32;
-
-namespace {
-
-// Runs what once the modal window is on screen (its loading lets events run before that).
-void whenShown(QWidget* window, std::function<void()> what) {
-    QTimer::singleShot(10, window, [window, what] {
-        if (window->isVisible())
-            what();
-        else
-            whenShown(window, what);
-    });
-}
-
-} // namespace
 
 class TstViewerWindows : public QObject {
     Q_OBJECT
@@ -68,7 +53,6 @@ private slots:
             w.cancel();
         }
         QCOMPARE(settings.storedText("ImageCaption", "CaptionBackColor"), QStringLiteral("65535"));
-        QCOMPARE(prompts.pending(), 0);
     }
 
     void wipePatterns() {
@@ -86,19 +70,18 @@ private slots:
         WipePatternsWindow w(selection, state.paths.AppDir, values, settings, prompts);
         QStringList captions;
         w.setCaptionSink([&captions](const QString& c) { captions << c; });
-        whenShown(&w, [&w] {
-            w.selectCatalogueEntry(2);
-            w.selectCatalogueEntry(0);
+        test::whenShown<WipePatternsWindow>([](WipePatternsWindow* w) {
+            w->selectCatalogueEntry(2);
+            w->selectCatalogueEntry(0);
             // With the box ticked a double click asks for the entry's delay.
-            w.delayBox()->setChecked(true);
-            QTimer::singleShot(0, [] {
-                auto* prompt = qobject_cast<ValuePromptWindow*>(QApplication::activeModalWidget());
+            w->delayBox()->setChecked(true);
+            test::whenShown<ValuePromptWindow>([](ValuePromptWindow* prompt) {
                 QCOMPARE(prompt->box()->text(), QStringLiteral("30"));
                 prompt->box()->setText("75");
                 prompt->okButton()->click();
             });
-            w.selectionEntryClicked(1);
-            w.save();
+            w->selectionEntryClicked(1);
+            w->save();
         });
         w.run();
         QCOMPARE(captions.first(), QStringLiteral("BUSY: Loading wipe patterns (0000,Wipe,1)..."));
@@ -107,17 +90,16 @@ private slots:
         QCOMPARE(test::readFile(state.paths.AppDir + "Effects2.txt"), kept);
 
         // Unticked, a double click removes; Cancel leaves the file as it was.
-        whenShown(&w, [&w] {
-            w.delayBox()->setChecked(false);
-            w.selectionEntryClicked(0);
-            QCOMPARE(w.selected()->count(), 1);
-            w.selectAll();
-            QCOMPARE(w.available()->count(), 0);
-            w.cancel();
+        test::whenShown<WipePatternsWindow>([](WipePatternsWindow* w) {
+            w->delayBox()->setChecked(false);
+            w->selectionEntryClicked(0);
+            QCOMPARE(w->selected()->count(), 1);
+            w->selectAll();
+            QCOMPARE(w->available()->count(), 0);
+            w->cancel();
         });
         w.run();
         QCOMPARE(test::readFile(state.paths.AppDir + "Effects2.txt"), kept);
-        QCOMPARE(prompts.pending(), 0);
 
         // The viewer closed while the lists load: loading stops and no window shows.
         WipeSelection unloaded;
