@@ -276,8 +276,12 @@ private slots:
         QCOMPARE(job.result().files, RunSearch(request).files);
         QCOMPARE(job.result().directories, 400);
 
+        // The stop is asked from the worker at its first folder: asked from here, it could come
+        // after a whole run on a busy machine.
+        connect(
+            &job, &DirectoryScanJob::directoryRecorded, &job, [&job] { job.requestStop(); },
+            Qt::DirectConnection);
         job.start();
-        job.requestStop();
         QVERIFY(finished.wait(10000));
         QVERIFY(job.result().stopped);
         QVERIFY(job.result().directories < 400);
