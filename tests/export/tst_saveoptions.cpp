@@ -28,9 +28,10 @@ using namespace q32;
 
 namespace {
 
-QString identify(const QString& format, const QString& file) {
+QString identify(const QString& format, const QString& file, const QStringList& before = {}) {
     QProcess p;
-    p.start(QStringLiteral("identify"), {QStringLiteral("-format"), format, file});
+    p.start(QStringLiteral("identify"),
+            before + QStringList{QStringLiteral("-format"), format, file});
     p.waitForFinished(30000);
     return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
 }
@@ -376,10 +377,7 @@ private slots:
         }
 
         if (code == 68) { // a raw Group 4 stream: only its size tells how to decode it
-            QProcess p;
-            p.start("convert", {"-size", "120x80", "g4:" + out, "-format", "%w %h", "info:"});
-            QVERIFY(p.waitForFinished(30000));
-            QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray("120 80"));
+            QCOMPARE(identify("%w %h", "g4:" + out, {"-size", "120x80"}), QStringLiteral("120 80"));
             return;
         }
         // The kind and depth read back from each writer are checked in tst_imaging; here what
@@ -407,18 +405,21 @@ private slots:
         QFETCH(int, flavor);
         QFETCH(int, bits);
         const QString out = path(QStringLiteral("pages_%1_%2").arg(index).arg(flavor));
-        // The last page is another picture, so each page must be its own.
-        const QString black = path("black.png");
-        QVERIFY(test::Filled({50, 40}, Qt::black).save(black));
-        for (int page = 0; page < 3; ++page) {
-            SaveOptionsModel m(index, true);
+        SaveOptions save[2]; // the box ticked or not
+        for (const bool append : {false, true}) {
+            SaveOptionsModel m(index, append);
             m.selectFlavor(flavor);
             m.clickBit(bits);
             QVERIFY(m.accept({}));
-            QVERIFY(m.choice().save.multiPage);
-            QCOMPARE(ExportPicture(page < 2 ? m_photo : black, out, m.choice().save),
-                     ImagingCondition::None);
+            QCOMPARE(m.choice().save.multiPage, append);
+            save[append] = m.choice().save;
         }
+        // The last page is another picture, so each page must be its own.
+        const QString black = path("black.png");
+        QVERIFY(test::Filled({50, 40}, Qt::black).save(black));
+        for (int page = 0; page < 3; ++page)
+            QCOMPARE(ExportPicture(page < 2 ? m_photo : black, out, save[true]),
+                     ImagingCondition::None);
         QCOMPARE(identify("%p ", out).split(' ').size(), 3);
         QImage page;
         QCOMPARE(LoadImage(out, page, LoadOptions{QSize(), false, 1, true}),
@@ -429,11 +430,7 @@ private slots:
         QCOMPARE(page.size(), QSize(50, 40));
         QCOMPARE(qGray(page.pixel(10, 10)), 0);
         // Without the box ticked the file starts again with one page.
-        SaveOptionsModel once(index, false);
-        once.selectFlavor(flavor);
-        once.clickBit(bits);
-        QVERIFY(once.accept({}));
-        QCOMPARE(ExportPicture(m_photo, out, once.choice().save), ImagingCondition::None);
+        QCOMPARE(ExportPicture(m_photo, out, save[false]), ImagingCondition::None);
         QCOMPARE(identify("%p ", out).split(' ').size(), 1);
     }
 
@@ -555,17 +552,8 @@ private slots:
         QFETCH(int, stampBits);
         SaveOptionsModel m(1);
         m.setStamp(true);
-        // Cancelling the size prompt keeps the window open.
-        QVERIFY(!m.accept([] { return std::nullopt; }));
-        QVERIFY(!m.choice().accepted);
-        ResizeModel size(QSize(120, 80));
-        size.setBarValue(0, 90);
-        size.setOption(stampBits == 8);
-        QCOMPARE(size.value(1), 60);
-        QVERIFY(m.accept([&] {
-            return std::optional<StampOptions>(
-                {size.value(0), size.value(1), size.option() ? 8 : 24});
-        }));
+        // The size prompt's window is in tst_saveoptionswindow.
+        QVERIFY(m.accept([&] { return std::optional<StampOptions>({90, 60, stampBits}); }));
         const SaveChoice c = m.choice();
         QVERIFY(c.stamp);
         const QString out = path(QStringLiteral("stamp%1.jpg").arg(stampBits));

@@ -1,6 +1,6 @@
 // Headers that lie and headers read wrongly: impossible sizes refused when adding, as when
-// showing; TIFF depths, damaged deflate TIFFs and BigTIFF; icons and cursors told by their
-// embedded bitmap; and today's formats stored with their texts.
+// showing; TIFF depths, damaged deflate TIFFs and BigTIFF; files that look like another kind;
+// and today's formats stored with their texts.
 #include "FormatSamples.h"
 #include "ScriptedPromptService.h"
 #include "TestFiles.h"
@@ -178,16 +178,12 @@ private slots:
         const QString file = path("deflate.tif");
         QVERIFY(Run("convert", {"-size", "90x60", "gradient:red-blue", "gradient:green-white",
                                 "-compress", "Zip", file}));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QByteArray bytes = f.readAll();
+        QByteArray bytes = readFile(file);
         const imaging::ByteReader r(bytes);
         const quint32 first = r.le32(4);
         const quint32 linkAt = first + 2 + 12 * r.le16(first);
-        bytes.replace(linkAt, 4, Le32(0x7FFFFFF0));
-        f.seek(0);
-        f.write(bytes);
-        f.close();
+        QVERIFY(linkAt + 4 <= quint32(bytes.size()));
+        QVERIFY(writeFile(file, bytes.replace(linkAt, 4, Le32(0x7FFFFFF0))));
         ImageInfo info;
         QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, 17);
@@ -198,8 +194,20 @@ private slots:
         QCOMPARE(format, QStringLiteral("17 TIFF (compressed)"));
     }
 
-    void cameraTiffStaysTiff() {
-        // A camera's name and a sub-directory make a TIFF look like raw; the raw decoder says no.
+    // Headers that look like another kind: icons and cursors told by their embedded bitmap, and
+    // a TIFF that a camera's name and a sub-directory make look like raw (the raw decoder says
+    // no).
+    void readAsTheirContent_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("properties");
+        QTest::newRow("cursor, hot spot 5,31") << "cursor.cur" << IconFile(2, 32, 5, 31, 32) << 92
+                                               << QSize(32, 32) << "(32x32) (16 colors)";
+        QTest::newRow("icon whose directory says 16 x 16 at 8 bits")
+            << "icon.ico" << IconFile(1, 16, 1, 8, 32) << 91 << QSize(32, 32)
+            << "(32x32) (16 colors)";
         TiffBuilder tiff;
         const int ifd = tiff.addDirectory(), sub = tiff.addDirectory(false);
         for (int d : {ifd, sub}) {
@@ -212,32 +220,16 @@ private slots:
         }
         tiff.addAscii(ifd, 271, "Canon");
         tiff.link(ifd, 330, {sub});
-        const QString file = write("camera.tif", tiff.build());
-        ImageInfo info;
-        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
-        QCOMPARE(info.formatCode, 3);
-        QCOMPARE(info.size(), QSize(8, 8));
-        QImage img;
-        QCOMPARE(LoadImage(file, img), ImagingCondition::None);
+        QTest::newRow("camera tiff")
+            << "camera.tif" << tiff.build() << 3 << QSize(8, 8) << "(8x8) (16,777,216 colors)";
     }
-
-    void iconsAndCursorsByTheirBitmap_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QString>("properties");
-        QTest::newRow("cursor, hot spot 5,31")
-            << IconFile(2, 32, 5, 31, 32) << 92 << QSize(32, 32) << "(32x32) (16 colors)";
-        QTest::newRow("icon whose directory says 16 x 16 at 8 bits")
-            << IconFile(1, 16, 1, 8, 32) << 91 << QSize(32, 32) << "(32x32) (16 colors)";
-    }
-    void iconsAndCursorsByTheirBitmap() {
+    void readAsTheirContent() {
+        QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(int, code);
         QFETCH(QSize, size);
         QFETCH(QString, properties);
-        const QString file =
-            write(QString(QTest::currentDataTag()).left(6) + (code == 92 ? ".cur" : ".ico"), bytes);
+        const QString file = write(name, bytes);
         ImageInfo info;
         QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, code);

@@ -66,14 +66,6 @@ QImage RunsPicture(int width, int height, int colours) {
     return img;
 }
 
-int DifferingPixels(const QImage& a, const QImage& b) {
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            n += a.pixel(x, y) != b.pixel(x, y);
-    return n;
-}
-
 bool Convert(const QStringList& args) {
     return QProcess::execute(QStringLiteral("convert"), args) == 0;
 }
@@ -195,8 +187,7 @@ private slots:
         QCOMPARE(info.bitsPerPixel, bits);
         QImage back;
         QCOMPARE(LoadImage(file, back), ImagingCondition::None);
-        QCOMPARE(back.size(), source.size());
-        QCOMPARE(DifferingPixels(source, back.convertToFormat(QImage::Format_RGB32)), 0);
+        QCOMPARE(PixelDifference(source, back), 0.0);
         if (width > 1000) // the runs must be coded as runs, not stored as they are
             QVERIFY(QFileInfo(file).size() < qint64(width) * bits / 8 * height);
     }
