@@ -54,6 +54,18 @@ void TiffBuilder::addStrip(int ifd, const QByteArray& data) {
     add(ifd, 279, Long, {data.size()});
 }
 
+void TiffBuilder::addPicture(int ifd, int width, int height, const QList<qint64>& bits,
+                             int compression, int photometric, const QByteArray& strip) {
+    add(ifd, 256, Long, {width});
+    add(ifd, 257, Long, {height});
+    add(ifd, 258, Short, bits);
+    add(ifd, 259, Short, {compression});
+    add(ifd, 262, Short, {photometric});
+    addStrip(ifd, strip);
+    add(ifd, 277, Short, {bits.size()});
+    add(ifd, 278, Long, {height});
+}
+
 void TiffBuilder::link(int ifd, quint16 tag, const QList<int>& targets) {
     m_dirs[ifd].fields.append(Field{tag, Long, quint32(targets.size()),
                                     QByteArray(targets.size() * 4, '\0'), -1, targets});

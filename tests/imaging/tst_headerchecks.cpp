@@ -115,11 +115,7 @@ private slots:
             << LyingBitmap(3000000, 2000000) << ImagingCondition::TooLarge;
         TiffBuilder tiff;
         const int ifd = tiff.addDirectory();
-        tiff.add(ifd, 256, TiffBuilder::Long, {0});
-        tiff.add(ifd, 257, TiffBuilder::Long, {0});
-        tiff.add(ifd, 258, TiffBuilder::Short, {8});
-        tiff.add(ifd, 262, TiffBuilder::Short, {1});
-        tiff.addStrip(ifd, QByteArray(64, '\x10'));
+        tiff.addPicture(ifd, 0, 0, {8}, 1, 1, QByteArray(64, '\x10'));
         QTest::newRow("tiff 0 x 0") << tiff.build() << ImagingCondition::ImpossibleSize;
     }
     void impossibleSizesRefused() {
@@ -210,14 +206,8 @@ private slots:
             << "(32x32) (16 colors)";
         TiffBuilder tiff;
         const int ifd = tiff.addDirectory(), sub = tiff.addDirectory(false);
-        for (int d : {ifd, sub}) {
-            tiff.add(d, 256, TiffBuilder::Long, {8});
-            tiff.add(d, 257, TiffBuilder::Long, {8});
-            tiff.add(d, 258, TiffBuilder::Short, {8, 8, 8});
-            tiff.add(d, 262, TiffBuilder::Short, {2});
-            tiff.add(d, 277, TiffBuilder::Short, {3});
-            tiff.addStrip(d, QByteArray(8 * 8 * 3, '\x60'));
-        }
+        for (int d : {ifd, sub})
+            tiff.addPicture(d, 8, 8, {8, 8, 8}, 1, 2, QByteArray(8 * 8 * 3, '\x60'));
         tiff.addAscii(ifd, 271, "Canon");
         tiff.link(ifd, 330, {sub});
         QTest::newRow("camera tiff")
