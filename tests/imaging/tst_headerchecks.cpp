@@ -113,6 +113,19 @@ private slots:
             << LyingBitmap(-127, 64) << ImagingCondition::ImpossibleSize;
         QTest::newRow("bitmap 3,000,000 x 2,000,000")
             << LyingBitmap(3000000, 2000000) << ImagingCondition::TooLarge;
+        // turning a height of -2^31 overflowed an int
+        QTest::newRow("bitmap 100,000 x -2^31")
+            << LyingBitmap(100000, INT32_MIN) << ImagingCondition::TooLarge;
+        QTest::newRow("png 100,000 square")
+            << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00802000000") +
+                   QByteArray(64, '\0')
+            << ImagingCondition::TooLarge;
+        QTest::newRow("gem 29,999 square")
+            << QByteArray::fromHex("000100080001000200550055752f752f") + QByteArray(64, '\x80')
+            << ImagingCondition::TooLarge;
+        QTest::newRow("msp 32,767 square")
+            << QByteArray("LinS") + QByteArray::fromHex("ff7fff7f") + QByteArray(24, '\0')
+            << ImagingCondition::TooLarge;
         TiffBuilder tiff;
         const int ifd = tiff.addDirectory();
         tiff.addPicture(ifd, 0, 0, {8}, 1, 1, QByteArray(64, '\x10'));
