@@ -1,4 +1,5 @@
-// Round trips through every writer, display decoding, and hostile files.
+// Round trips through every writer, damaged copies of what it wrote, display decoding, and
+// hostile files.
 #include "TestFiles.h"
 #include "TestImages.h"
 #include "formats/FormatTable.h"
@@ -177,6 +178,23 @@ private slots:
             QCOMPARE(LoadImage(file, back), ImagingCondition::None);
             QCOMPARE(back.allGray(), grey);
         }
+
+        // Cut and scrambled files give a condition, never a crash or a hang; a PostScript
+        // program and a run-length bitmap (8 bits) cut short still draw what they hold.
+        if (!runs.isNull() || code == 16 || (code == 6 && bits == 8))
+            return;
+        const QByteArray bytes = test::readFile(file);
+        QImage damaged;
+        const ImagingCondition cut = LoadImage(write("cut", bytes.left(bytes.size() / 2)), damaged);
+        QVERIFY2(IsDamageCondition(cut), qPrintable(QString::number(ConditionNumber(cut))));
+        QVERIFY(damaged.isNull());
+        QByteArray scrambled = bytes;
+        for (qsizetype i = 8; i < scrambled.size(); i += 7)
+            scrambled[i] = char(scrambled[i] ^ 0x5A);
+        const ImagingCondition c = LoadImage(write("scrambled", scrambled), damaged);
+        QVERIFY2(c == ImagingCondition::None || IsDamageCondition(c),
+                 qPrintable(QString::number(ConditionNumber(c))));
+        QCOMPARE(c == ImagingCondition::None, !damaged.isNull());
     }
 
     void writersRefuse() {
@@ -293,48 +311,6 @@ private slots:
         QVERIFY(qRed(first.pixel(5, 5)) > 200);
     }
 
-    void badInput_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("bits");
-        // Each writer at a depth it takes; 1-bit ones are given the drawing.
-        for (int code : {6, 10, 75, 3, 17, 1, 4, 76, 55, 56, 14, 50, 51, 52, 53, 15, 29}) {
-            const int bits = code == 29 || (code >= 50 && code <= 53) ? 1
-                             : code == 1 || code == 14                ? 8
-                                                                      : 24;
-            QTest::addRow("%d", code) << code << bits;
-        }
-    }
-    void badInput() {
-        // Cut, scrambled and emptied files give a condition, never a crash or a hang.
-        QFETCH(int, code);
-        QFETCH(int, bits);
-        const QString good = path(QStringLiteral("good_%1").arg(code));
-        QCOMPARE(
-            SaveImage(bits == 1 ? Drawing() : Photo(), good, SaveOptions{code, bits, 20, false}),
-            ImagingCondition::None);
-        const QByteArray bytes = test::readFile(good);
-        QVERIFY(!bytes.isEmpty());
-
-        QImage img;
-        ImageInfo info;
-        const QString cut = write(QStringLiteral("cut_%1").arg(code), bytes.left(bytes.size() / 2));
-        const ImagingCondition cutResult = LoadImage(cut, img);
-        QVERIFY2(IsDamageCondition(cutResult),
-                 qPrintable(QString::number(ConditionNumber(cutResult))));
-        QVERIFY(img.isNull());
-
-        QByteArray scrambled = bytes;
-        for (qsizetype i = 8; i < scrambled.size(); i += 7)
-            scrambled[i] = char(scrambled[i] ^ 0x5A);
-        const ImagingCondition scrambledResult =
-            LoadImage(write(QStringLiteral("scr_%1").arg(code), scrambled), img);
-        QVERIFY(scrambledResult == ImagingCondition::None || IsDamageCondition(scrambledResult));
-        QCOMPARE(scrambledResult == ImagingCondition::None, !img.isNull());
-
-        QCOMPARE(ReadImageInfo(write(QStringLiteral("empty_%1").arg(code), {}), info),
-                 ImagingCondition::EmptyFile);
-    }
-
     void contentNotName() {
         QImage img;
         ImageInfo info;
@@ -345,6 +321,7 @@ private slots:
         const QString text = write("notes.bmp", "Dear diary, today I saved a text file.\n");
         QCOMPARE(LoadImage(text, img), ImagingCondition::UnrecognisedFormat);
         QCOMPARE(LoadImage(path("missing.png"), img), ImagingCondition::FileNotFound);
+        QCOMPARE(ReadImageInfo(write("empty.png", {}), info), ImagingCondition::EmptyFile);
     }
 
     void hugePcxOfFewBytesRefused() {
