@@ -7,17 +7,10 @@ namespace q32::test {
 namespace {
 
 int TypeSize(quint16 type) {
-    switch (type) {
-    case TiffBuilder::Short:
-        return 2;
-    case TiffBuilder::Long:
-        return 4;
-    case TiffBuilder::Rational:
-    case TiffBuilder::SRational:
-        return 8;
-    default:
-        return 1;
-    }
+    return type == TiffBuilder::Short                                        ? 2
+           : type == TiffBuilder::Long                                       ? 4
+           : type == TiffBuilder::Rational || type == TiffBuilder::SRational ? 8
+                                                                             : 1;
 }
 
 void Put(QByteArray& out, qint64 offset, quint32 v, int bytes) {

@@ -84,13 +84,8 @@ class TstHeaderChecks : public QObject {
         const std::unique_ptr<AlbumDb> db = AlbumDb::open(album, {}, &status);
         ScriptedPromptService prompts;
         NoTitles sink;
-        StoreContext c;
-        c.album = db.get();
-        c.prompts = &prompts;
-        c.sink = &sink;
-        PrepareOptions options;
-        options.workFolder = m_dir.path() + QLatin1Char('/');
-        outcome = AddFileAsRecord(c, file, options);
+        outcome = AddFileAsRecord({.album = db.get(), .prompts = &prompts, .sink = &sink}, file,
+                                  {.workFolder = m_dir.path() + QLatin1Char('/')});
         if (const auto row = db->record(outcome.rowId);
             row && outcome.result == AddResult::Stored) {
             if (format)
