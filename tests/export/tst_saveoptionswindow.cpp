@@ -68,15 +68,23 @@ private slots:
         QCOMPARE(bar->value(), 45);
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         QCOMPARE(box->text(), QStringLiteral("55"));
-        // A factor it cannot use: OK says so, and the box shows the one in force.
-        box->selectAll();
-        QTest::keyClicks(box, "abc");
-        prompts.expectMessage("WARNING");
-        child<QPushButton>(&w, "OK")->click();
-        QVERIFY(w.isVisible());
-        QCOMPARE(prompts.pending(), 0);
-        QVERIFY(prompts.asked().last().text.contains("stays 55"));
-        QCOMPARE(box->text(), QStringLiteral("55"));
+        // A factor it cannot use: OK says so, and the box and bar show the one in force (what
+        // was typed before the text went wrong).
+        for (const auto& [bad, inForce] :
+             {std::pair{"300", 30}, {"abc", 30}, {"12x", 12}, {"1", 12}}) {
+            box->selectAll();
+            QTest::keyClicks(box, bad);
+            prompts.expectMessage("WARNING");
+            child<QPushButton>(&w, "OK")->click();
+            QVERIFY(w.isVisible());
+            QCOMPARE(prompts.pending(), 0);
+            const QString why = prompts.asked().last().text;
+            QVERIFY2(why.contains(QStringLiteral("\"%1\" cannot be used").arg(bad)) &&
+                         why.endsWith(QStringLiteral("stays %1.").arg(inForce)),
+                     qPrintable(why));
+            QCOMPARE(box->text(), QString::number(inForce));
+            QCOMPARE(bar->value(), inForce);
+        }
 
         // CALS: one bit, no flavors, no quality; TIFF: append available and remembered.
         list->setCurrentRow(rowOf(list, "CALS"));

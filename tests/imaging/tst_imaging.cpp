@@ -240,7 +240,6 @@ private slots:
         QTest::addColumn<QSize>("box");
         QTest::addColumn<QSize>("expected");
         QTest::newRow("whole") << QStringList() << QSize() << QSize(400, 200);
-        QTest::newRow("fitted") << QStringList() << QSize(240, 180) << QSize(240, 120);
         QTest::newRow("small stays small") << QStringList() << QSize(1920, 1080) << QSize(400, 200);
         QTest::newRow("cmyk") << QStringList{"-colorspace", "CMYK"} << QSize(100, 100)
                               << QSize(100, 50);
