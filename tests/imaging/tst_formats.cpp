@@ -125,35 +125,29 @@ private slots:
                  qPrintable(QString::number(topRight, 16)));
     }
 
-    void exportsTodaysFormats_data() {
+    // Written at 24 and 32 bits in tst_imaging's round trip; here a transparent corner.
+    void exportsKeepTransparency_data() {
         QTest::addColumn<int>("code");
-        QTest::addColumn<int>("bits");
         for (int code : {85, 86, 87, 88})
-            for (int bits : {24, 32})
-                QTest::addRow("%d@%d", code, bits) << code << bits;
+            QTest::addRow("%d", code) << code;
     }
-    void exportsTodaysFormats() {
+    void exportsKeepTransparency() {
         QFETCH(int, code);
-        QFETCH(int, bits);
         QImage source = Quarters(kWidth, kHeight).convertToFormat(QImage::Format_ARGB32);
-        if (bits == 32) // a transparent corner must survive
-            for (int y = 0; y < 8; ++y)
-                for (int x = 0; x < 8; ++x)
-                    source.setPixel(x, y, qRgba(0, 0, 0, 0));
-        const QString file = path(QStringLiteral("export_%1_%2").arg(code).arg(bits));
-        QCOMPARE(SaveImage(source, file, SaveOptions{code, bits, 20, false}),
-                 ImagingCondition::None);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                source.setPixel(x, y, qRgba(0, 0, 0, 0));
+        const QString file = path(QStringLiteral("export_%1").arg(code));
+        QCOMPARE(SaveImage(source, file, SaveOptions{code, 32, 20, false}), ImagingCondition::None);
         ImageInfo info;
         QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, code);
-        QCOMPARE(info.bitsPerPixel, bits);
-        QCOMPARE(info.size(), source.size());
+        QCOMPARE(info.bitsPerPixel, 32);
         QImage back;
         QCOMPARE(LoadImage(file, back), ImagingCondition::None);
         QVERIFY2(PixelDifference(source, back) < 6,
                  qPrintable(QString::number(PixelDifference(source, back))));
-        if (bits == 32)
-            QCOMPARE(qAlpha(back.pixel(2, 2)), 0);
+        QCOMPARE(qAlpha(back.pixel(2, 2)), 0);
     }
 
     void damagedFilesRefused_data() {
