@@ -288,11 +288,10 @@ private slots:
                 const QImage expected = whole.scaled(
                     FitSize(whole.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 const double difference = PixelDifference(fitted, expected);
-                QVERIFY2(difference < 2.0, qPrintable(QStringLiteral("%1 in %2x%3: %4")
-                                                          .arg(file)
-                                                          .arg(box.width())
-                                                          .arg(box.height())
-                                                          .arg(difference)));
+                QVERIFY2(difference < 2.0, qPrintable(file + QStringLiteral(" in %1x%2: %3")
+                                                                 .arg(box.width())
+                                                                 .arg(box.height())
+                                                                 .arg(difference)));
             }
         }
     }
