@@ -31,13 +31,7 @@ int rowOf(QListWidget* list, const QString& text) {
     return list->row(list->findItems(text, Qt::MatchExactly).value(0));
 }
 
-ImageInfo photo(int width, int height) {
-    ImageInfo info;
-    info.width = width;
-    info.height = height;
-    info.bitsPerPixel = 24;
-    return info;
-}
+const ImageInfo kLandscape{.width = 640, .height = 480, .bitsPerPixel = 24};
 
 } // namespace
 
@@ -46,7 +40,7 @@ class TestSaveOptionsWindow : public QObject {
 private slots:
     void controlsFollowTheFormat() {
         test::ScriptedPromptService prompts;
-        SaveOptionsWindow w(1, false, photo(640, 480), prompts);
+        SaveOptionsWindow w(1, false, kLandscape, prompts);
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("File Save Options"));
         auto* list = child<QListWidget>(&w, "Format");
@@ -74,15 +68,23 @@ private slots:
         QCOMPARE(bar->value(), 45);
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         QCOMPARE(box->text(), QStringLiteral("55"));
-        // A factor it cannot use: OK says so, and the box shows the one in force.
-        box->selectAll();
-        QTest::keyClicks(box, "abc");
-        prompts.expectMessage("WARNING");
-        child<QPushButton>(&w, "OK")->click();
-        QVERIFY(w.isVisible());
-        QCOMPARE(prompts.pending(), 0);
-        QVERIFY(prompts.asked().last().text.contains("stays 55"));
-        QCOMPARE(box->text(), QStringLiteral("55"));
+        // A factor it cannot use: OK says so, and the box and bar show the one in force (what
+        // was typed before the text went wrong).
+        for (const auto& [bad, inForce] :
+             {std::pair{"300", 30}, {"abc", 30}, {"12x", 12}, {"1", 12}}) {
+            box->selectAll();
+            QTest::keyClicks(box, bad);
+            prompts.expectMessage("WARNING");
+            child<QPushButton>(&w, "OK")->click();
+            QVERIFY(w.isVisible());
+            QCOMPARE(prompts.pending(), 0);
+            const QString why = prompts.asked().last().text;
+            QVERIFY2(why.contains(QStringLiteral("\"%1\" cannot be used").arg(bad)) &&
+                         why.endsWith(QStringLiteral("stays %1.").arg(inForce)),
+                     qPrintable(why));
+            QCOMPARE(box->text(), QString::number(inForce));
+            QCOMPARE(bar->value(), inForce);
+        }
 
         // CALS: one bit, no flavors, no quality; TIFF: append available and remembered.
         list->setCurrentRow(rowOf(list, "CALS"));
@@ -110,7 +112,7 @@ private slots:
     // the rows whose files cannot be written here: OK offers the nearest writable choice.
     void rowsWithRulesOfTheirOwn() {
         test::ScriptedPromptService prompts;
-        SaveOptionsWindow w(0, false, photo(640, 480), prompts);
+        SaveOptionsWindow w(0, false, kLandscape, prompts);
         w.show();
         auto* list = child<QListWidget>(&w, "Format");
         QCOMPARE(list->currentItem()->text(), QStringLiteral("LEAD"));
@@ -159,7 +161,7 @@ private slots:
         QCOMPARE(c.save.qualityFactor, -4);
 
         // FlashPix: an empty answer leaves the window open, one that is not 0 to 3 is refused.
-        SaveOptionsWindow fpx(23, false, photo(640, 480), prompts);
+        SaveOptionsWindow fpx(23, false, kLandscape, prompts);
         fpx.show();
         auto* ok = child<QPushButton>(&fpx, "OK");
         for (const char* answer : {"", "7", "abc", "-1"}) {
@@ -186,7 +188,8 @@ private slots:
 
     void stampAsksItsSizeAndCancelKeepsTheWindowOpen() {
         test::ScriptedPromptService prompts;
-        SaveOptionsWindow w(1, false, photo(800, 1200), prompts);
+        SaveOptionsWindow w(1, false, ImageInfo{.width = 800, .height = 1200, .bitsPerPixel = 24},
+                            prompts);
         w.show();
         child<QCheckBox>(&w, "SaveStampCheck")->click();
         // First the stamp window is cancelled, then answered with a width of 100, too wide

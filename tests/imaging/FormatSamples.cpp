@@ -81,17 +81,10 @@ QByteArray MakeDng(const QImage& picture, const QByteArray& previewJpeg, int ori
     for (int y = 0; y < thumb.height(); ++y)
         thumbRows.append(reinterpret_cast<const char*>(thumb.constScanLine(y)), thumb.width() * 3);
     t.add(ifd0, 254, TiffBuilder::Long, {1});
-    t.add(ifd0, 256, TiffBuilder::Long, {thumb.width()});
-    t.add(ifd0, 257, TiffBuilder::Long, {thumb.height()});
-    t.add(ifd0, 258, TiffBuilder::Short, {8, 8, 8});
-    t.add(ifd0, 259, TiffBuilder::Short, {1});
-    t.add(ifd0, 262, TiffBuilder::Short, {2});
+    t.addPicture(ifd0, thumb.width(), thumb.height(), {8, 8, 8}, 1, 2, thumbRows);
     t.addAscii(ifd0, 271, "Quillon");
     t.addAscii(ifd0, 272, "Test Camera");
-    t.addStrip(ifd0, thumbRows);
     t.add(ifd0, 274, TiffBuilder::Short, {orientation});
-    t.add(ifd0, 277, TiffBuilder::Short, {3});
-    t.add(ifd0, 278, TiffBuilder::Long, {thumb.height()});
     t.link(ifd0, 330, {raw, preview});
     t.link(ifd0, 34665, {exif});
     t.add(ifd0, 50706, TiffBuilder::Byte, {1, 4, 0, 0});
@@ -116,27 +109,13 @@ QByteArray MakeDng(const QImage& picture, const QByteArray& previewJpeg, int ori
             mosaic[(qsizetype(y) * w + x) * 2 + 1] = char(s >> 8);
         }
     t.add(raw, 254, TiffBuilder::Long, {0});
-    t.add(raw, 256, TiffBuilder::Long, {w});
-    t.add(raw, 257, TiffBuilder::Long, {h});
-    t.add(raw, 258, TiffBuilder::Short, {16});
-    t.add(raw, 259, TiffBuilder::Short, {1});
-    t.add(raw, 262, TiffBuilder::Short, {32803});
-    t.addStrip(raw, mosaic);
-    t.add(raw, 277, TiffBuilder::Short, {1});
-    t.add(raw, 278, TiffBuilder::Long, {h});
+    t.addPicture(raw, w, h, {16}, 1, 32803, mosaic);
     t.add(raw, 33421, TiffBuilder::Short, {2, 2});
     t.add(raw, 33422, TiffBuilder::Byte, {0, 1, 1, 2});
     t.add(raw, 50717, TiffBuilder::Long, {65535});
 
     t.add(preview, 254, TiffBuilder::Long, {1});
-    t.add(preview, 256, TiffBuilder::Long, {w});
-    t.add(preview, 257, TiffBuilder::Long, {h});
-    t.add(preview, 258, TiffBuilder::Short, {8, 8, 8});
-    t.add(preview, 259, TiffBuilder::Short, {7});
-    t.add(preview, 262, TiffBuilder::Short, {6});
-    t.addStrip(preview, previewJpeg);
-    t.add(preview, 277, TiffBuilder::Short, {3});
-    t.add(preview, 278, TiffBuilder::Long, {h});
+    t.addPicture(preview, w, h, {8, 8, 8}, 7, 6, previewJpeg);
 
     t.addAscii(exif, 36867, taken.toString("yyyy:MM:dd HH:mm:ss").toLatin1());
     return t.build();

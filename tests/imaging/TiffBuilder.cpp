@@ -7,17 +7,10 @@ namespace q32::test {
 namespace {
 
 int TypeSize(quint16 type) {
-    switch (type) {
-    case TiffBuilder::Short:
-        return 2;
-    case TiffBuilder::Long:
-        return 4;
-    case TiffBuilder::Rational:
-    case TiffBuilder::SRational:
-        return 8;
-    default:
-        return 1;
-    }
+    return type == TiffBuilder::Short                                        ? 2
+           : type == TiffBuilder::Long                                       ? 4
+           : type == TiffBuilder::Rational || type == TiffBuilder::SRational ? 8
+                                                                             : 1;
 }
 
 void Put(QByteArray& out, qint64 offset, quint32 v, int bytes) {
@@ -52,6 +45,18 @@ void TiffBuilder::addStrip(int ifd, const QByteArray& data) {
     m_dirs[ifd].fields.append(
         Field{273, Long, 1, QByteArray(4, '\0'), int(m_strips.size()) - 1, {}});
     add(ifd, 279, Long, {data.size()});
+}
+
+void TiffBuilder::addPicture(int ifd, int width, int height, const QList<qint64>& bits,
+                             int compression, int photometric, const QByteArray& strip) {
+    add(ifd, 256, Long, {width});
+    add(ifd, 257, Long, {height});
+    add(ifd, 258, Short, bits);
+    add(ifd, 259, Short, {compression});
+    add(ifd, 262, Short, {photometric});
+    addStrip(ifd, strip);
+    add(ifd, 277, Short, {bits.size()});
+    add(ifd, 278, Long, {height});
 }
 
 void TiffBuilder::link(int ifd, quint16 tag, const QList<int>& targets) {

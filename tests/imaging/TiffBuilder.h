@@ -17,6 +17,10 @@ public:
     void addAscii(int ifd, quint16 tag, const QByteArray& text);
     // StripOffsets and StripByteCounts for one strip holding data.
     void addStrip(int ifd, const QByteArray& data);
+    // A picture in one strip: its size, a depth per sample, compression and photometric
+    // interpretation; the sample count and rows per strip follow from them.
+    void addPicture(int ifd, int width, int height, const QList<qint64>& bits, int compression,
+                    int photometric, const QByteArray& strip);
     // A field whose value is the offset of another directory: SubIFDs (330) or the EXIF
     // directory (34665).
     void link(int ifd, quint16 tag, const QList<int>& targets);

@@ -1,6 +1,6 @@
 // Headers that lie and headers read wrongly: impossible sizes refused when adding, as when
-// showing; TIFF depths, damaged deflate TIFFs and BigTIFF; icons and cursors told by their
-// embedded bitmap; and today's formats stored with their texts.
+// showing; TIFF depths, damaged deflate TIFFs and BigTIFF; files that look like another kind;
+// and today's formats stored with their texts.
 #include "FormatSamples.h"
 #include "ScriptedPromptService.h"
 #include "TestFiles.h"
@@ -84,13 +84,8 @@ class TstHeaderChecks : public QObject {
         const std::unique_ptr<AlbumDb> db = AlbumDb::open(album, {}, &status);
         ScriptedPromptService prompts;
         NoTitles sink;
-        StoreContext c;
-        c.album = db.get();
-        c.prompts = &prompts;
-        c.sink = &sink;
-        PrepareOptions options;
-        options.workFolder = m_dir.path() + QLatin1Char('/');
-        outcome = AddFileAsRecord(c, file, options);
+        outcome = AddFileAsRecord({.album = db.get(), .prompts = &prompts, .sink = &sink}, file,
+                                  {.workFolder = m_dir.path() + QLatin1Char('/')});
         if (const auto row = db->record(outcome.rowId);
             row && outcome.result == AddResult::Stored) {
             if (format)
@@ -113,13 +108,22 @@ private slots:
             << LyingBitmap(-127, 64) << ImagingCondition::ImpossibleSize;
         QTest::newRow("bitmap 3,000,000 x 2,000,000")
             << LyingBitmap(3000000, 2000000) << ImagingCondition::TooLarge;
+        // turning a height of -2^31 overflowed an int
+        QTest::newRow("bitmap 100,000 x -2^31")
+            << LyingBitmap(100000, INT32_MIN) << ImagingCondition::TooLarge;
+        QTest::newRow("png 100,000 square")
+            << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00802000000") +
+                   QByteArray(64, '\0')
+            << ImagingCondition::TooLarge;
+        QTest::newRow("gem 29,999 square")
+            << QByteArray::fromHex("000100080001000200550055752f752f") + QByteArray(64, '\x80')
+            << ImagingCondition::TooLarge;
+        QTest::newRow("msp 32,767 square")
+            << QByteArray("LinS") + QByteArray::fromHex("ff7fff7f") + QByteArray(24, '\0')
+            << ImagingCondition::TooLarge;
         TiffBuilder tiff;
         const int ifd = tiff.addDirectory();
-        tiff.add(ifd, 256, TiffBuilder::Long, {0});
-        tiff.add(ifd, 257, TiffBuilder::Long, {0});
-        tiff.add(ifd, 258, TiffBuilder::Short, {8});
-        tiff.add(ifd, 262, TiffBuilder::Short, {1});
-        tiff.addStrip(ifd, QByteArray(64, '\x10'));
+        tiff.addPicture(ifd, 0, 0, {8}, 1, 1, QByteArray(64, '\x10'));
         QTest::newRow("tiff 0 x 0") << tiff.build() << ImagingCondition::ImpossibleSize;
     }
     void impossibleSizesRefused() {
@@ -178,16 +182,12 @@ private slots:
         const QString file = path("deflate.tif");
         QVERIFY(Run("convert", {"-size", "90x60", "gradient:red-blue", "gradient:green-white",
                                 "-compress", "Zip", file}));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QByteArray bytes = f.readAll();
+        QByteArray bytes = readFile(file);
         const imaging::ByteReader r(bytes);
         const quint32 first = r.le32(4);
         const quint32 linkAt = first + 2 + 12 * r.le16(first);
-        bytes.replace(linkAt, 4, Le32(0x7FFFFFF0));
-        f.seek(0);
-        f.write(bytes);
-        f.close();
+        QVERIFY(linkAt + 4 <= quint32(bytes.size()));
+        QVERIFY(writeFile(file, bytes.replace(linkAt, 4, Le32(0x7FFFFFF0))));
         ImageInfo info;
         QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, 17);
@@ -198,46 +198,36 @@ private slots:
         QCOMPARE(format, QStringLiteral("17 TIFF (compressed)"));
     }
 
-    void cameraTiffStaysTiff() {
-        // A camera's name and a sub-directory make a TIFF look like raw; the raw decoder says no.
-        TiffBuilder tiff;
-        const int ifd = tiff.addDirectory(), sub = tiff.addDirectory(false);
-        for (int d : {ifd, sub}) {
-            tiff.add(d, 256, TiffBuilder::Long, {8});
-            tiff.add(d, 257, TiffBuilder::Long, {8});
-            tiff.add(d, 258, TiffBuilder::Short, {8, 8, 8});
-            tiff.add(d, 262, TiffBuilder::Short, {2});
-            tiff.add(d, 277, TiffBuilder::Short, {3});
-            tiff.addStrip(d, QByteArray(8 * 8 * 3, '\x60'));
-        }
-        tiff.addAscii(ifd, 271, "Canon");
-        tiff.link(ifd, 330, {sub});
-        const QString file = write("camera.tif", tiff.build());
-        ImageInfo info;
-        QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
-        QCOMPARE(info.formatCode, 3);
-        QCOMPARE(info.size(), QSize(8, 8));
-        QImage img;
-        QCOMPARE(LoadImage(file, img), ImagingCondition::None);
-    }
-
-    void iconsAndCursorsByTheirBitmap_data() {
+    // Headers that look like another kind: icons and cursors told by their embedded bitmap, and
+    // a TIFF that a camera's name and a sub-directory make look like raw (the raw decoder says
+    // no).
+    void readAsTheirContent_data() {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("code");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("properties");
-        QTest::newRow("cursor, hot spot 5,31")
-            << IconFile(2, 32, 5, 31, 32) << 92 << QSize(32, 32) << "(32x32) (16 colors)";
+        QTest::newRow("cursor, hot spot 5,31") << "cursor.cur" << IconFile(2, 32, 5, 31, 32) << 92
+                                               << QSize(32, 32) << "(32x32) (16 colors)";
         QTest::newRow("icon whose directory says 16 x 16 at 8 bits")
-            << IconFile(1, 16, 1, 8, 32) << 91 << QSize(32, 32) << "(32x32) (16 colors)";
+            << "icon.ico" << IconFile(1, 16, 1, 8, 32) << 91 << QSize(32, 32)
+            << "(32x32) (16 colors)";
+        TiffBuilder tiff;
+        const int ifd = tiff.addDirectory(), sub = tiff.addDirectory(false);
+        for (int d : {ifd, sub})
+            tiff.addPicture(d, 8, 8, {8, 8, 8}, 1, 2, QByteArray(8 * 8 * 3, '\x60'));
+        tiff.addAscii(ifd, 271, "Canon");
+        tiff.link(ifd, 330, {sub});
+        QTest::newRow("camera tiff")
+            << "camera.tif" << tiff.build() << 3 << QSize(8, 8) << "(8x8) (16,777,216 colors)";
     }
-    void iconsAndCursorsByTheirBitmap() {
+    void readAsTheirContent() {
+        QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(int, code);
         QFETCH(QSize, size);
         QFETCH(QString, properties);
-        const QString file =
-            write(QString(QTest::currentDataTag()).left(6) + (code == 92 ? ".cur" : ".ico"), bytes);
+        const QString file = write(name, bytes);
         ImageInfo info;
         QCOMPARE(ReadImageInfo(file, info), ImagingCondition::None);
         QCOMPARE(info.formatCode, code);

@@ -173,14 +173,10 @@ private slots:
             if (!installed.contains(package) && !notInSetup.contains(package))
                 notInSetup << package;
         }
-        QString problems;
-        if (!missing.isEmpty())
-            problems += QStringLiteral("\nmissing on this machine:\n  ") +
-                        missing.join(QStringLiteral("\n  "));
-        if (!notInSetup.isEmpty())
-            problems += QStringLiteral("\nscripts/setup.sh does not install ") +
-                        notInSetup.join(QStringLiteral(", "));
-        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable("missing on this machine:\n  " + missing.join("\n  ")));
+        QVERIFY2(notInSetup.isEmpty(),
+                 qPrintable("scripts/setup.sh does not install " + notInSetup.join(", ")));
     }
 };
 
