@@ -7,6 +7,7 @@
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
+#include "album/AlbumThumbnails.h"
 #include "album/thumbnails/ThumbnailSource.h"
 #include "output/print/PrintRun.h"
 #include "output/print/ui/PrintPreviewWindow.h"
@@ -99,7 +100,11 @@ class TestPrivacy : public QObject {
     Q_OBJECT
     test::TestEnv m_env;
     QString m_sources;
-    QStringList m_files; // what the albums store, in record order
+    // What the albums store, in record order, and their formats (read by their codes).
+    const QStringList m_files = {"noise.jpg", "noise.png", "anim.gif", "anim.webp",
+                                 "clip.mpg",  "voice.png", "big.bmp"};
+    const QStringList m_formats = {"10 JPEG", "75 PNG", "84 GIF", "87 WebP",
+                                   "93 MPEG", "75 PNG", "06 BMP"};
     QString m_sound, m_editor;
 
     QString path(const QString& name) const { return m_env.path(name); }
@@ -140,8 +145,6 @@ private slots:
         for (int y = 0; y < big.height(); ++y)
             random.fillRange(reinterpret_cast<quint32*>(big.scanLine(y)), big.bytesPerLine() / 4);
         QVERIFY(big.save(s + "big.bmp"));
-        m_files = {"noise.jpg", "noise.png", "anim.gif", "anim.webp",
-                   "clip.mpg",  "voice.png", "big.bmp"};
         m_editor = s + "negate.sh";
         QVERIFY(test::writeFile(m_editor, kEditor));
         QFile::setPermissions(m_editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -162,16 +165,9 @@ private slots:
         qputenv("QUILLON32_HOME", appDir.toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
         const QDateTime start = QDateTime::currentDateTime().addSecs(-2);
-        const QStringList formats = {"10 JPEG File Interchange Format",
-                                     "75 Portable Network Graphics",
-                                     "84 GIF",
-                                     "87 WebP",
-                                     "93 MPEG",
-                                     "75 Portable Network Graphics",
-                                     "06 Microsoft Windows Bitmap"};
         QList<QStringList> rows;
         for (int n = 0; n < m_files.size(); ++n)
-            rows.append({m_files[n], "", "", m_sources + m_files[n], formats[n]});
+            rows.append({m_files[n], "", "", m_sources + m_files[n], m_formats[n]});
         const QString album =
             test::MakeAlbum(path(password.isEmpty() ? "plain.mdb" : "protected.mdb"), rows);
         QVERIFY(!album.isEmpty());
@@ -284,7 +280,8 @@ private slots:
             main.close();
         }
 
-        // What the album stores now (the edited picture among it), and what went in.
+        // What the album stores now (the edited picture and the thumbnails among it), and what
+        // went in.
         Slices slices;
         {
             AlbumStatus status;
@@ -296,6 +293,9 @@ private slots:
             for (qint64 id = 1; id <= m_files.size(); ++id) {
                 slices.add(db->readBytes(id, PictureField::Image));
                 slices.add(db->readBytes(id, PictureField::SoundFile));
+                const auto thumbnail = ReadThumbnail(*db, id);
+                QVERIFY(thumbnail && thumbnail->size() > 100);
+                slices.add(*thumbnail);
             }
         }
         for (const QString& file : m_files)

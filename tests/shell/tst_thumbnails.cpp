@@ -199,8 +199,8 @@ private slots:
         }
     }
 
-    // A protected album's thumbnails are kept encrypted. Its clips get a frame a second in and
-    // their length from the stored bytes; a damaged clip keeps its placeholder.
+    // A protected album's clips get a frame a second in and their length from the stored bytes;
+    // a damaged clip keeps its placeholder. (That its thumbnails are encrypted is tst_privacy's.)
     void protectedAlbumThumbnailsAndClipFrames() {
         QVERIFY(test::MakeClip(path("walk.mp4"), {{"color=c=red", 1.0}, {"smptebars", 2.0}}));
         const QImage reference =
@@ -234,13 +234,6 @@ private slots:
         qint64 after = 0;
         QList<qint64> empty;
         QVERIFY(RecordsWithoutThumbnails(album, &after, 10, &empty).isEmpty() && empty.isEmpty());
-        // No piece of the photo's thumbnail or the clip's frame is plainly in the file.
-        const QByteArray file = readFile(p);
-        for (const QByteArray& jpeg : {ReadThumbnail(album, 1).value_or(QByteArray()), frame}) {
-            QVERIFY(jpeg.size() > 1000);
-            for (int at = 0; at + 32 <= jpeg.size(); at += 512)
-                QVERIFY2(!file.contains(jpeg.mid(at, 32)), "thumbnail bytes in plain text");
-        }
 
         // (The tile with its length is drawn by e2e_thumbnail_view.)
         run.main.selectRecord(2);
