@@ -24,16 +24,14 @@ struct Run : test::MainWindowRun {
     // Starts up; aboutAnswer runs on the About window when start-up shows it.
     bool startUp(const std::function<void(AboutWindow*)>& aboutAnswer) {
         bool shown = false;
-        // Fires only inside the About window's own event loop.
-        QTimer answer;
-        answer.setSingleShot(true);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
+        // Fires only inside the About window's own event loop: gone with its context after.
+        QObject context;
+        QTimer::singleShot(0, &context, [&] {
             if (auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget())) {
                 shown = true;
                 aboutAnswer(about);
             }
         });
-        answer.start(0);
         main.startUp();
         return shown;
     }

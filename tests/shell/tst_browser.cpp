@@ -314,8 +314,7 @@ private slots:
         QCOMPARE(all.size(), 7);
         // No hashes yet: the background makes them with the thumbnails.
         run.main.thumbnails().setOn(true);
-        AlbumStatus status;
-        auto reader = AlbumDb::open(p, OpenOptions{true}, &status);
+        auto reader = AlbumDb::open(p, OpenOptions{true}, nullptr);
         QVERIFY(reader);
         QTRY_COMPARE_WITH_TIMEOUT(ReadPictureHashes(*reader).size(), size_t(6), 30000);
         QVERIFY(ReadPictureHash(*reader, 6) && !*ReadPictureHash(*reader, 6)); // the clip
@@ -566,16 +565,12 @@ private slots:
         const QString p = path("media.mdb");
         QFile::remove(p);
         QVERIFY(AlbumDb::create(p, true).ok());
-        AlbumStatus status;
-        auto album = AlbumDb::open(p, {}, &status);
+        auto album = AlbumDb::open(p, {}, nullptr);
         auto add = [&](const QString& name, const QString& format, const QByteArray& image,
                        const QByteArray& sound) {
-            PictureRecord r;
-            r.date = QDate::currentDate();
-            r.imageFile = name;
-            r.imageFormat = format;
             qint64 id = 0;
-            album->addRecord(r, {}, &id);
+            album->addRecord(
+                {.date = QDate::currentDate(), .imageFile = name, .imageFormat = format}, {}, &id);
             album->storeBytes(id, PictureField::Image, image);
             if (!sound.isNull())
                 album->storeBytes(id, PictureField::SoundFile, sound);

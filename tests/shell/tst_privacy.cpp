@@ -172,8 +172,7 @@ private slots:
             test::MakeAlbum(path(password.isEmpty() ? "plain.mdb" : "protected.mdb"), rows);
         QVERIFY(!album.isEmpty());
         {
-            AlbumStatus status;
-            auto db = AlbumDb::open(album, {}, &status);
+            auto db = AlbumDb::open(album, {}, nullptr);
             QVERIFY(db && db->storeFile(6, PictureField::SoundFile, m_sound).ok());
         }
         if (!password.isEmpty())
@@ -284,8 +283,7 @@ private slots:
         // went in.
         Slices slices;
         {
-            AlbumStatus status;
-            auto db = AlbumDb::open(album, {true, password}, &status);
+            auto db = AlbumDb::open(album, {true, password}, nullptr);
             QVERIFY(db);
             // The editor's work was stored back.
             QVERIFY(db->readBytes(1, PictureField::Image) !=

@@ -44,6 +44,10 @@ bool convert(const QStringList& arguments) {
     return QProcess::execute(QStringLiteral("convert"), arguments) == 0;
 }
 
+bool exiftool(const QStringList& arguments) {
+    return QProcess::execute("exiftool", QStringList{"-q", "-overwrite_original"} + arguments) == 0;
+}
+
 } // namespace
 
 class TestThumbnails : public QObject {
@@ -80,34 +84,26 @@ private slots:
     void addRunMakesThumbnailsThatFollowTheirRecord() {
         // Orientation 6: a landscape file shown as a portrait.
         QVERIFY(convert({"-size", "400x200", "gradient:red-yellow", path("turned.jpg")}));
-        QCOMPARE(QProcess::execute("exiftool", {"-q", "-overwrite_original", "-Orientation#=6",
-                                                path("turned.jpg")}),
-                 0);
+        QVERIFY(exiftool({"-Orientation#=6", path("turned.jpg")}));
         QVERIFY(convert({"-size", "50x40", "xc:green", path("small.png")}));
         // A camera photo with its own preview (green here, unlike the photo) in its EXIF block.
         QVERIFY(convert({"-size", "160x120", "xc:lime", path("preview.jpg")}));
         QFile::copy(path("photo.jpg"), path("camera.jpg"));
-        QCOMPARE(QProcess::execute("exiftool",
-                                   {"-q", "-overwrite_original",
-                                    "-ThumbnailImage<=" + path("preview.jpg"), path("camera.jpg")}),
-                 0);
+        QVERIFY(exiftool({"-ThumbnailImage<=" + path("preview.jpg"), path("camera.jpg")}));
         const QString p = path("added.mdb");
         QVERIFY(AlbumDb::create(p, false).ok());
         AlbumStatus status;
         auto album = AlbumDb::open(p, {}, &status);
         test::ScriptedPromptService prompts;
-        AddRunOptions decoding;
-        decoding.decodeThumbnails = true;
-        AddRun run(*album, prompts, decoding);
-        QList<qint64> rows;
+        AddRun run(*album, prompts, AddRunOptions{.decodeThumbnails = true});
         struct Rows : AddRunListener {
-            QList<qint64>* rows;
+            QList<qint64> ids;
             void reported(const QList<AddItemReport>& reports) override {
                 for (const AddItemReport& r : reports)
-                    *rows << r.rowId;
+                    ids << r.rowId;
             }
         } listener;
-        listener.rows = &rows;
+        QList<qint64>& rows = listener.ids;
         const AddRunSummary summary =
             run.run({path("photo.jpg"), path("turned.jpg"), path("small.png"), path("camera.jpg")},
                     &listener);
@@ -157,8 +153,7 @@ private slots:
         rawExec(p, "DROP TABLE Thumbnails"); // as an earlier build left it
         {
             // Read-only it is still an album, and shows thumbnails without storing them.
-            AlbumStatus status;
-            auto album = AlbumDb::open(p, OpenOptions{true, {}}, &status);
+            auto album = AlbumDb::open(p, OpenOptions{true, {}}, nullptr);
             QVERIFY(album);
             QVERIFY(!HasThumbnailTable(*album));
         }
@@ -213,8 +208,7 @@ private slots:
                                                 {"broken.mp4", "", "", path("broken.mp4"), mp4}});
         QVERIFY(!p.isEmpty());
         {
-            AlbumStatus status;
-            auto album = AlbumDb::open(p, {}, &status);
+            auto album = AlbumDb::open(p, {}, nullptr);
             QVERIFY(StoreThumbnail(*album, 2, "").ok() && StoreThumbnail(*album, 3, "").ok());
         }
         QVERIFY(ChangeAlbumPassword(p, {}, QStringLiteral("secret")).ok());
@@ -312,11 +306,10 @@ private slots:
             auto album = AlbumDb::open(p, {}, nullptr);
             sqlite::Transaction tx(album->connection());
             for (int i = 1; i <= 5000; ++i) {
-                PictureRecord r;
-                r.date = QDate(2001, 1, 1).addDays(i);
-                r.imageFile = QStringLiteral("Dot %1.jpg").arg(i);
-                r.keywords = i % 3 ? QStringLiteral("beach") : QStringLiteral("hill");
-                r.imageFormat = QStringLiteral("10 JPEG File Interchange Format");
+                const PictureRecord r{.date = QDate(2001, 1, 1).addDays(i),
+                                      .imageFile = QStringLiteral("Dot %1.jpg").arg(i),
+                                      .imageFormat = QStringLiteral("10 JPEG"),
+                                      .keywords = i % 3 ? "beach" : "hill"};
                 QVERIFY(album->addRecord(r, path("dot.jpg")).ok());
             }
             QVERIFY(tx.commit().ok());
