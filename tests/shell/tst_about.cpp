@@ -1,6 +1,7 @@
 // The About window and its machine summary.
 
 #include "MainWindowRun.h"
+#include "ModalWindows.h"
 #include "TestEnv.h"
 #include "quillon/Version.h"
 #include "shell/AboutSummary.h"
@@ -85,11 +86,8 @@ private slots:
         {
             Run run;
             QVERIFY(!run.startUp([](AboutWindow* about) { about->reject(); }));
-            QVERIFY(!run.state.options.OpeningScreen);
             // From the Help menu, untouched box and OK leave the option as it is.
-            QTimer::singleShot(0, [] {
-                auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
-                QVERIFY(about);
+            test::whenShown<AboutWindow>([](AboutWindow* about) {
                 QVERIFY(about->findChild<QCheckBox*>("Check3D1")->isChecked());
                 about->findChild<QPushButton*>("cmdOK")->click();
             });

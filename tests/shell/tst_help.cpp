@@ -190,13 +190,11 @@ private slots:
         test::TestEnv env;
         QWidget main;
         test::ScriptedPromptService prompts;
-        {
-            HelpService help(prompts, &main, env.path("no-help-here"));
-            prompts.expectMessage("HELP");
-            help.showContents();
-            QVERIFY(prompts.asked().last().text.contains(env.path("no-help-here")));
-            QVERIFY(!help.window());
-        }
+        HelpService help(prompts, &main, env.path("no-help-here"));
+        prompts.expectMessage("HELP");
+        help.showContents();
+        QVERIFY(prompts.asked().last().text.contains(env.path("no-help-here")));
+        QVERIFY(!help.window());
         // No web browser to be found: the help says so and stays in its window.
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", env.path("empty").toLocal8Bit());

@@ -30,14 +30,12 @@ namespace {
 
 struct Run : test::MainWindowRun {
     MaintenanceFlow* flow() { return main.findChild<MaintenanceFlow*>(); }
+    // Runs a maintenance command and lets the window's events run until it has ended.
+    bool runToEnd(const char* command) {
+        main.runCommand(QString::fromLatin1(command));
+        return QTest::qWaitFor([this] { return !flow()->busy(); }, 120000);
+    }
 };
-
-// Runs a maintenance command and lets the window's events run until it has ended.
-bool RunToEnd(MainWindow& main, const char* command) {
-    auto* flow = main.findChild<MaintenanceFlow*>();
-    main.runCommand(QString::fromLatin1(command));
-    return QTest::qWaitFor([flow] { return !flow->busy(); }, 120000);
-}
 
 using test::MakePicture;
 using test::randomBytes;
@@ -115,7 +113,7 @@ private slots:
         QSignalSpy titles(run.flow(), &MaintenanceFlow::titleChanged);
 
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
-        QVERIFY(RunToEnd(run.main, "ID_CompactDatabase"));
+        QVERIFY(run.runToEnd("ID_CompactDatabase"));
 
         QCOMPARE(titles.value(0).value(0).toString(), "Compacting " + album + "...");
         const qint64 newSize = QFileInfo(album).size();
@@ -151,7 +149,7 @@ private slots:
         const QByteArray compacted = readFile(album);
         cancelAtStart(run);
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"));
-        QVERIFY(RunToEnd(run.main, "ID_CompactDatabase"));
+        QVERIFY(run.runToEnd("ID_CompactDatabase"));
         QCOMPARE(run.prompts.asked().last().text,
                  "Compaction cancelled. \"" + album + "\" is left as it was.");
         QCOMPARE(readFile(album), compacted);
@@ -191,8 +189,7 @@ private slots:
         // From the window's event loop, as a menu command runs.
         bool done = false;
         QTimer::singleShot(0, &run.main, [&] {
-            done =
-                RunToEnd(run.main, "ID_CompactDatabase") && RunToEnd(run.main, "ID_RepairDatabase");
+            done = run.runToEnd("ID_CompactDatabase") && run.runToEnd("ID_RepairDatabase");
         });
         QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
         QCOMPARE(reports, 2);
@@ -221,7 +218,7 @@ private slots:
         Run run;
         QVERIFY(test::OpenAlbum(run.main.browser(), album));
         run.prompts.expectMessage("COMPACT DATABASE").expectMessage("COMPACT DATABASE");
-        QVERIFY(RunToEnd(run.main, "ID_CompactDatabase"));
+        QVERIFY(run.runToEnd("ID_CompactDatabase"));
         const auto asked = run.prompts.asked();
         const QString said = asked.value(asked.size() - 2).text;
         QVERIFY2(said.contains("not enough free space") && said.contains("left as it was"),
@@ -285,7 +282,7 @@ private slots:
         QSignalSpy titles(run.flow(), &MaintenanceFlow::titleChanged);
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), album);
         run.prompts.expectMessage(QString());
-        QVERIFY(RunToEnd(run.main, "ID_RepairDatabase"));
+        QVERIFY(run.runToEnd("ID_RepairDatabase"));
 
         const auto& dialog = run.prompts.asked().first().file;
         QCOMPARE(dialog.filter, QStringLiteral("Quillon 32 Database Files (*.mdb)|*.mdb"));
@@ -314,7 +311,7 @@ private slots:
 
         // Cancelling the file dialog changes nothing.
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), QString());
-        QVERIFY(RunToEnd(run.main, "ID_RepairDatabase"));
+        QVERIFY(run.runToEnd("ID_RepairDatabase"));
         QVERIFY(run.main.browser().album());
         QCOMPARE(run.album().CurrentRow, 2);
         QCOMPARE(run.prompts.pending(), 0);
@@ -325,7 +322,7 @@ private slots:
         const auto cancelling = cancelAtStart(run);
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), other);
         run.prompts.expectMessage(QStringLiteral("FYI"));
-        QVERIFY(RunToEnd(run.main, "ID_RepairDatabase"));
+        QVERIFY(run.runToEnd("ID_RepairDatabase"));
         disconnect(cancelling);
         QCOMPARE(run.prompts.asked().last().text,
                  "Repair cancelled. \"" + other + "\" is left as it was.");
@@ -337,7 +334,7 @@ private slots:
         QVERIFY(test::writeFile(notAlbum, QByteArray(70000, 'x')));
         run.prompts.expectOpenFile(QStringLiteral("Open Image Depository"), notAlbum);
         run.prompts.expectMessage(QStringLiteral("CRITICAL ERROR! (PELORUS: FixDatabase)"));
-        QVERIFY(RunToEnd(run.main, "ID_RepairDatabase"));
+        QVERIFY(run.runToEnd("ID_RepairDatabase"));
         QCOMPARE(run.prompts.asked().last().style, int(MsgIcon::Critical));
         QCOMPARE(run.prompts.beeps(), 1);
         QVERIFY(!run.main.browser().album());

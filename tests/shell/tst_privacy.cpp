@@ -171,10 +171,8 @@ private slots:
         const QString album =
             test::MakeAlbum(path(password.isEmpty() ? "plain.mdb" : "protected.mdb"), rows);
         QVERIFY(!album.isEmpty());
-        {
-            auto db = AlbumDb::open(album, {}, nullptr);
-            QVERIFY(db && db->storeFile(6, PictureField::SoundFile, m_sound).ok());
-        }
+        QVERIFY(
+            AlbumDb::open(album, {}, nullptr)->storeFile(6, PictureField::SoundFile, m_sound).ok());
         if (!password.isEmpty())
             QVERIFY(ChangeAlbumPassword(album, {}, password).ok());
         const QString exported = path("asked/exported.jpg"), pdf = path("asked/printed.pdf");
@@ -189,20 +187,17 @@ private slots:
             QVERIFY(test::OpenAlbum(session.main.browser(), album));
             MainWindow& main = session.main;
             const int count = int(m_files.size());
-            QCOMPARE(session.main.browser().albumState().RecordCount, count);
+            QCOMPARE(session.album().RecordCount, count);
 
             // Every record in the main window; the clip and each sound played to their end.
             VideoControl& player = main.preview().player();
             for (int row = 1; row <= count; ++row) {
                 main.selectRecord(row);
                 QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-                const QString name = session.main.browser().recordState().CurrentImageFile;
+                const QString name = session.record().CurrentImageFile;
                 if (name == "clip.mpg" || name == "voice.png") {
                     QSignalSpy ended(&player, &VideoControl::ended);
-                    if (name == "clip.mpg")
-                        player.playFromStart();
-                    else
-                        main.toggleSound();
+                    name == "clip.mpg" ? player.playFromStart() : main.toggleSound();
                     QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 20000);
                     if (name == "voice.png")
                         main.toggleSound();
@@ -217,15 +212,12 @@ private slots:
             for (const bool slideshow : {false, true}) {
                 main.selectRecord(1);
                 QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-                if (slideshow)
-                    main.startSlideshow();
-                else
-                    main.openViewer();
+                slideshow ? main.startSlideshow() : main.openViewer();
                 QVERIFY(main.viewer());
                 for (int shown = 1; shown <= count; ++shown) {
                     QTRY_VERIFY_WITH_TIMEOUT(main.viewer()->idle(), 30000);
                     // The animations play and the clip runs, from the album's bytes.
-                    const QString name = session.main.browser().recordState().CurrentImageFile;
+                    const QString name = session.record().CurrentImageFile;
                     if (!slideshow && name.startsWith("anim.")) {
                         const QImage first = main.viewer()->canvas()->frame();
                         QTRY_VERIFY(main.viewer()->canvas()->frame() != first);
@@ -242,8 +234,7 @@ private slots:
             // The editor round trip on the JPEG.
             main.selectRecord(1);
             QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-            QCOMPARE(session.main.browser().recordState().CurrentImageFile,
-                     QStringLiteral("noise.jpg"));
+            QCOMPARE(session.record().CurrentImageFile, QStringLiteral("noise.jpg"));
             session.settings.storeText("Options", "ImageProcessor", m_editor + " %f");
             main.runCommand("ID_ImageProcessing");
             QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy(), 30000);

@@ -207,10 +207,8 @@ private slots:
                                                 {"walk.mp4", "", "", path("walk.mp4"), mp4},
                                                 {"broken.mp4", "", "", path("broken.mp4"), mp4}});
         QVERIFY(!p.isEmpty());
-        {
-            auto album = AlbumDb::open(p, {}, nullptr);
-            QVERIFY(StoreThumbnail(*album, 2, "").ok() && StoreThumbnail(*album, 3, "").ok());
-        }
+        for (const qint64 clip : {2, 3})
+            QVERIFY(StoreThumbnail(*AlbumDb::open(p, {}, nullptr), clip, "").ok());
         QVERIFY(ChangeAlbumPassword(p, {}, QStringLiteral("secret")).ok());
         Run run;
         run.prompts.expectPassword(p, QStringLiteral("secret"));
