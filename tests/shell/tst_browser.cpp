@@ -387,7 +387,6 @@ private slots:
         }
         const QString p = test::MakeAlbum(path("background.mdb"), rows);
         Run run;
-        run.settings.storeText("Main", "SortBy", "2"); // by file name: one of the a's first
         QVERIFY(run.open(p));
         const int all = run.main.grid()->model()->rowCount();
         const QString current = run.record().CurrentImageFile;
@@ -648,7 +647,6 @@ private slots:
                     .ok());
 
         Run run;
-        run.settings.storeText("Main", "SortBy", "2"); // by file name
         run.open(p);
         QTRY_VERIFY(run.main.preview().idle());
         run.main.selectRecord(5);
