@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>

@@ -12,7 +12,6 @@
 #include "shell/MaintenanceFlow.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -170,18 +169,12 @@ private slots:
             if (asked.kind != test::PromptKind::Message)
                 return;
             ++reports;
-            QEventLoop reading;
-            QTimer look;
-            connect(&look, &QTimer::timeout, &reading, [&] {
+            const auto progressShown = [&] {
                 auto* progress = run.main.findChild<QProgressDialog*>("MaintenanceProgress");
-                if (progress && progress->isVisible()) {
-                    progressOver << reports;
-                    reading.quit();
-                }
-            });
-            look.start(20);
-            QTimer::singleShot(1000, &reading, &QEventLoop::quit);
-            reading.exec();
+                return progress && progress->isVisible();
+            };
+            if (QTest::qWaitFor(progressShown, 1000))
+                progressOver << reports;
         };
         run.prompts.expectMessage(QStringLiteral("COMPACT DATABASE"))
             .expectOpenFile(QStringLiteral("Open Image Depository"), album)

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 using namespace q32;
 

@@ -11,7 +11,6 @@
 #include "album/add/ThumbnailMaker.h"
 #include "album/thumbnails/ThumbnailModel.h"
 #include "album/thumbnails/ThumbnailSource.h"
-#include "common/ProgramState.h"
 #include "common/Settings.h"
 #include "formats/FormatTable.h"
 #include "platform/imaging/Imaging.h"
@@ -20,7 +19,6 @@
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ThumbnailPane.h"
 
-#include <QAction>
 #include <QFile>
 #include <QListView>
 #include <QProcess>
@@ -116,17 +114,6 @@ private slots:
         QVERIFY2(camera.pixelColor(80, 60).green() > 200 && camera.pixelColor(80, 60).red() < 60,
                  "not the camera's own preview");
 
-        // By default only a camera's preview is used while adding; the rest wait for the view.
-        QFile::copy(path("photo.jpg"), path("plain.jpg"));
-        QFile::copy(path("camera.jpg"), path("camera2.jpg"));
-        AddRun quick(*album, prompts);
-        const int before = rows.size();
-        QCOMPARE(quick.run({path("plain.jpg"), path("camera2.jpg")}, &listener).stored, 2);
-        QVERIFY(!ReadThumbnail(*album, rows[before]));
-        QVERIFY(ReadThumbnail(*album, rows[before + 1]));
-        QVERIFY(album->deleteRecord(rows.takeLast()).ok());
-        QVERIFY(album->deleteRecord(rows.takeLast()).ok());
-
         // Replacing a picture drops its thumbnail (the view makes it again); so does deleting.
         QVERIFY(album->storeFile(rows[0], PictureField::Image, path("small.png")).ok());
         QVERIFY(!ReadThumbnail(*album, rows[0]));
@@ -139,6 +126,14 @@ private slots:
         qint64 after = 0;
         QCOMPARE(RecordsWithoutThumbnails(*album, &after, 10), QList<qint64>{rows[0]});
         QCOMPARE(after, rows.last());
+
+        // By default only a camera's preview is used while adding; the rest wait for the view.
+        QFile::copy(path("photo.jpg"), path("plain.jpg"));
+        QFile::copy(path("camera.jpg"), path("camera2.jpg"));
+        AddRun quick(*album, prompts);
+        QCOMPARE(quick.run({path("plain.jpg"), path("camera2.jpg")}, &listener).stored, 2);
+        QVERIFY(!ReadThumbnail(*album, rows[4]));
+        QVERIFY(ReadThumbnail(*album, rows[5]));
 
         // Another program's table of that name is not ours.
         album.reset();
