@@ -1,6 +1,7 @@
 // The password windows, and setting, changing and removing an album's password.
 
 #include "MainWindowRun.h"
+#include "ModalWindows.h"
 #include "TestAlbums.h"
 #include "TestEnv.h"
 #include "album/ui/PasswordWindow.h"
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 using namespace q32;
 
@@ -37,34 +37,33 @@ int rowsWithKey(const QString& album, const QString& key) {
     return sqlcipher.exitCode() == 0 && ok ? rows : -1;
 }
 
-// Shows the new-password window, lets act() work on it once it is up, and returns its answer.
-std::optional<QString> askNew(const std::function<void(NewPasswordDialog&)>& act) {
-    QTimer::singleShot(0, [&] {
-        auto* window = qobject_cast<NewPasswordDialog*>(QApplication::activeModalWidget());
-        QVERIFY(window);
+// Shows the window ask() opens, lets act() work on it once it is up, and returns its answer.
+template <typename W>
+std::optional<QString> answer(const std::function<void(W&)>& act,
+                              const std::function<std::optional<QString>()>& ask) {
+    test::whenShown<W>([act](W* window) {
         act(*window);
-        if (window->isVisible())
+        if (window->isVisible()) // a failed check must not leave the window waiting
             window->done(0);
     });
-    return NewPasswordDialog::ask("SECURITY", "Enter password to protect this Image Depository:");
+    return ask();
+}
+
+std::optional<QString> ask(const std::function<void(PasswordWindow&)>& act) {
+    return answer<PasswordWindow>(act, [] { return PasswordWindow::ask("/albums/secret.mdb"); });
+}
+
+std::optional<QString> askNew(const std::function<void(NewPasswordDialog&)>& act) {
+    return answer<NewPasswordDialog>(act, [] {
+        return NewPasswordDialog::ask("SECURITY",
+                                      "Enter password to protect this Image Depository:");
+    });
 }
 
 } // namespace
 
 class TestPasswordWindow : public QObject {
     Q_OBJECT
-
-    // Shows the window, lets act() work on it once it is up, and returns its answer.
-    std::optional<QString> ask(const std::function<void(PasswordWindow&)>& act) {
-        QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<PasswordWindow*>(QApplication::activeModalWidget());
-            QVERIFY(window);
-            act(*window);
-            if (window->isVisible()) // a failed check must not leave the window waiting
-                window->done(0);
-        });
-        return PasswordWindow::ask("/albums/secret.mdb");
-    }
 
 private slots:
     void answersAndCancels() {
@@ -87,24 +86,19 @@ private slots:
                      QTest::keyClick(w.findChild<QLineEdit*>("Text1"), Qt::Key_Return);
                  }),
                  QString());
-        // Cancel forgets what was typed.
-        QCOMPARE(ask([](PasswordWindow& w) {
-                     QTest::keyClicks(w.findChild<QLineEdit*>("Text1"), "abc");
-                     w.findChild<QPushButton*>("SSCommand2")->click();
-                 }),
-                 QString());
-        QCOMPARE(ask([](PasswordWindow& w) {
-                     QTest::keyClicks(w.findChild<QLineEdit*>("Text1"), "abc");
-                     w.findChild<QPushButton*>("SSCommand1")->click();
-                 }),
-                 QStringLiteral("abc"));
-
-        // Closed by its frame: no answer at all, told apart from Cancel's empty one.
-        QCOMPARE(ask([](PasswordWindow& w) {
-                     QTest::keyClicks(w.findChild<QLineEdit*>("Text1"), "zzz");
-                     w.close();
-                 }),
-                 std::nullopt);
+        // Cancel forgets what was typed; closed by its frame there is no answer at all, told
+        // apart from Cancel's empty one.
+        const std::pair<const char*, std::optional<QString>> ends[] = {
+            {"SSCommand2", QString()}, {"SSCommand1", QStringLiteral("abc")}, {"", std::nullopt}};
+        for (const auto& end : ends)
+            QCOMPARE(ask([&end](PasswordWindow& w) {
+                         QTest::keyClicks(w.findChild<QLineEdit*>("Text1"), "abc");
+                         if (*end.first)
+                             w.findChild<QPushButton*>(end.first)->click();
+                         else
+                             w.close();
+                     }),
+                     end.second);
     }
 
     void newPasswordIsHiddenAndTypedTwice() {

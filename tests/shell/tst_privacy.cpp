@@ -7,6 +7,7 @@
 #include "TestEnv.h"
 #include "TestFiles.h"
 #include "album/AlbumMaintenance.h"
+#include "album/AlbumThumbnails.h"
 #include "album/thumbnails/ThumbnailSource.h"
 #include "output/print/PrintRun.h"
 #include "output/print/ui/PrintPreviewWindow.h"
@@ -99,7 +100,11 @@ class TestPrivacy : public QObject {
     Q_OBJECT
     test::TestEnv m_env;
     QString m_sources;
-    QStringList m_files; // what the albums store, in record order
+    // What the albums store, in record order, and their formats (read by their codes).
+    const QStringList m_files = {"noise.jpg", "noise.png", "anim.gif", "anim.webp",
+                                 "clip.mpg",  "voice.png", "big.bmp"};
+    const QStringList m_formats = {"10 JPEG", "75 PNG", "84 GIF", "87 WebP",
+                                   "93 MPEG", "75 PNG", "06 BMP"};
     QString m_sound, m_editor;
 
     QString path(const QString& name) const { return m_env.path(name); }
@@ -140,8 +145,6 @@ private slots:
         for (int y = 0; y < big.height(); ++y)
             random.fillRange(reinterpret_cast<quint32*>(big.scanLine(y)), big.bytesPerLine() / 4);
         QVERIFY(big.save(s + "big.bmp"));
-        m_files = {"noise.jpg", "noise.png", "anim.gif", "anim.webp",
-                   "clip.mpg",  "voice.png", "big.bmp"};
         m_editor = s + "negate.sh";
         QVERIFY(test::writeFile(m_editor, kEditor));
         QFile::setPermissions(m_editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -162,24 +165,14 @@ private slots:
         qputenv("QUILLON32_HOME", appDir.toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
         const QDateTime start = QDateTime::currentDateTime().addSecs(-2);
-        const QStringList formats = {"10 JPEG File Interchange Format",
-                                     "75 Portable Network Graphics",
-                                     "84 GIF",
-                                     "87 WebP",
-                                     "93 MPEG",
-                                     "75 Portable Network Graphics",
-                                     "06 Microsoft Windows Bitmap"};
         QList<QStringList> rows;
         for (int n = 0; n < m_files.size(); ++n)
-            rows.append({m_files[n], "", "", m_sources + m_files[n], formats[n]});
+            rows.append({m_files[n], "", "", m_sources + m_files[n], m_formats[n]});
         const QString album =
             test::MakeAlbum(path(password.isEmpty() ? "plain.mdb" : "protected.mdb"), rows);
         QVERIFY(!album.isEmpty());
-        {
-            AlbumStatus status;
-            auto db = AlbumDb::open(album, {}, &status);
-            QVERIFY(db && db->storeFile(6, PictureField::SoundFile, m_sound).ok());
-        }
+        QVERIFY(
+            AlbumDb::open(album, {}, nullptr)->storeFile(6, PictureField::SoundFile, m_sound).ok());
         if (!password.isEmpty())
             QVERIFY(ChangeAlbumPassword(album, {}, password).ok());
         const QString exported = path("asked/exported.jpg"), pdf = path("asked/printed.pdf");
@@ -194,20 +187,17 @@ private slots:
             QVERIFY(test::OpenAlbum(session.main.browser(), album));
             MainWindow& main = session.main;
             const int count = int(m_files.size());
-            QCOMPARE(session.main.browser().albumState().RecordCount, count);
+            QCOMPARE(session.album().RecordCount, count);
 
             // Every record in the main window; the clip and each sound played to their end.
             VideoControl& player = main.preview().player();
             for (int row = 1; row <= count; ++row) {
                 main.selectRecord(row);
                 QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-                const QString name = session.main.browser().recordState().CurrentImageFile;
+                const QString name = session.record().CurrentImageFile;
                 if (name == "clip.mpg" || name == "voice.png") {
                     QSignalSpy ended(&player, &VideoControl::ended);
-                    if (name == "clip.mpg")
-                        player.playFromStart();
-                    else
-                        main.toggleSound();
+                    name == "clip.mpg" ? player.playFromStart() : main.toggleSound();
                     QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 20000);
                     if (name == "voice.png")
                         main.toggleSound();
@@ -222,15 +212,12 @@ private slots:
             for (const bool slideshow : {false, true}) {
                 main.selectRecord(1);
                 QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-                if (slideshow)
-                    main.startSlideshow();
-                else
-                    main.openViewer();
+                slideshow ? main.startSlideshow() : main.openViewer();
                 QVERIFY(main.viewer());
                 for (int shown = 1; shown <= count; ++shown) {
                     QTRY_VERIFY_WITH_TIMEOUT(main.viewer()->idle(), 30000);
                     // The animations play and the clip runs, from the album's bytes.
-                    const QString name = session.main.browser().recordState().CurrentImageFile;
+                    const QString name = session.record().CurrentImageFile;
                     if (!slideshow && name.startsWith("anim.")) {
                         const QImage first = main.viewer()->canvas()->frame();
                         QTRY_VERIFY(main.viewer()->canvas()->frame() != first);
@@ -247,8 +234,7 @@ private slots:
             // The editor round trip on the JPEG.
             main.selectRecord(1);
             QTRY_VERIFY_WITH_TIMEOUT(main.preview().idle(), 30000);
-            QCOMPARE(session.main.browser().recordState().CurrentImageFile,
-                     QStringLiteral("noise.jpg"));
+            QCOMPARE(session.record().CurrentImageFile, QStringLiteral("noise.jpg"));
             session.settings.storeText("Options", "ImageProcessor", m_editor + " %f");
             main.runCommand("ID_ImageProcessing");
             QTRY_VERIFY_WITH_TIMEOUT(!main.records().busy(), 30000);
@@ -284,11 +270,11 @@ private slots:
             main.close();
         }
 
-        // What the album stores now (the edited picture among it), and what went in.
+        // What the album stores now (the edited picture and the thumbnails among it), and what
+        // went in.
         Slices slices;
         {
-            AlbumStatus status;
-            auto db = AlbumDb::open(album, {true, password}, &status);
+            auto db = AlbumDb::open(album, {true, password}, nullptr);
             QVERIFY(db);
             // The editor's work was stored back.
             QVERIFY(db->readBytes(1, PictureField::Image) !=
@@ -296,6 +282,9 @@ private slots:
             for (qint64 id = 1; id <= m_files.size(); ++id) {
                 slices.add(db->readBytes(id, PictureField::Image));
                 slices.add(db->readBytes(id, PictureField::SoundFile));
+                const auto thumbnail = ReadThumbnail(*db, id);
+                QVERIFY(thumbnail && thumbnail->size() > 100);
+                slices.add(*thumbnail);
             }
         }
         for (const QString& file : m_files)
