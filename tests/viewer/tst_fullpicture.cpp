@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -140,6 +141,43 @@ private slots:
         QTRY_VERIFY(!run.main.viewer());
         QCOMPARE(run.album().CurrentRow, 2);
         QVERIFY(!run.state.playback.SlideshowRunning);
+    }
+
+    // The next picture is made ready while one is shown, and the viewer is idle only once it is:
+    // the interval's end then shows it without waiting for a decode.
+    void slideshowShowsThePictureMadeReadyAhead() {
+        const QString album = m_env.path("large.mdb");
+        QVERIFY(AlbumDb::create(album, false).ok());
+        {
+            auto db = AlbumDb::open(album, {}, nullptr);
+            QImage noise(3000, 2000, QImage::Format_RGB32);
+            QRandomGenerator(5).fillRange(reinterpret_cast<quint32*>(noise.bits()),
+                                          noise.sizeInBytes() / 4);
+            const QByteArray jpeg = test::Encoded(noise, "JPEG", 90);
+            for (const char* name : {"first.jpg", "second.jpg"}) {
+                PictureRecord rec;
+                rec.imageFile = QLatin1String(name);
+                rec.imageFormat = QStringLiteral("10 JPEG File Interchange Format");
+                QVERIFY(db->addRecordBytes(rec, jpeg).ok());
+            }
+        }
+        Run run;
+        QVERIFY(test::OpenAlbum(run.main.browser(), album));
+        run.state.options.ViewFit = true;
+        run.settings.storeText("Slide Show", "SlideShowInterval", "0");
+        run.main.startSlideshow();
+        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
+        FullPicture* v = run.main.viewer();
+        QSignalSpy shown(v, &FullPicture::pictureShown);
+        v->clock().tick();
+        v->clock().tick();
+        for (int i = 0; i < 5 && shown.isEmpty(); ++i)
+            QCoreApplication::processEvents(); // never waits: a decode would not be done
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(run.album().CurrentRow, 2);
+        v->pressStopIcon();
+        v->clock().tick();
+        QTRY_VERIFY(!run.main.viewer());
     }
 
     // A show passes over a record it cannot show and says so; opened by hand it gets the message.
