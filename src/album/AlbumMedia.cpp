@@ -135,8 +135,12 @@ QFuture<QByteArray> AlbumMedia::read(qint64 rowId, PictureField field) {
             const int size = blob.size();
             QByteArray bytes(size, Qt::Uninitialized);
             for (int at = 0; at < size; at += Piece) {
-                if (promise.isCanceled() || shared->closing)
+                if (promise.isCanceled() || shared->closing) {
+                    // Ended without a result, it must read as cancelled: a continuation would
+                    // otherwise be run on the result that is not there.
+                    promise.future().cancel();
                     return;
+                }
                 if (blob.read(bytes.data() + at, std::min(Piece, size - at), at) != SQLITE_OK) {
                     promise.addResult(QByteArray());
                     return;
