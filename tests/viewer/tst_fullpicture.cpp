@@ -36,6 +36,18 @@ class TstFullPicture : public QObject {
         const FullPicture* v = run.main.viewer();
         return v && v->idle();
     }
+
+    // A show of album, fitted, with the interval given in the settings: its viewer once the first
+    // picture is shown, or null.
+    static FullPicture* startShow(Run& run, const QString& album, const char* interval) {
+        if (!test::OpenAlbum(run.main.browser(), album))
+            return nullptr;
+        run.state.options.ViewFit = true;
+        run.settings.storeText("Slide Show", "SlideShowInterval", interval);
+        run.main.startSlideshow();
+        return QTest::qWaitFor([&run] { return viewerIdle(run); }, 10000) ? run.main.viewer()
+                                                                          : nullptr;
+    }
     // The colour at the middle of what the viewer shows.
     static QColor middle(const FullPicture* v) {
         const QImage frame = v->canvas()->frame();
@@ -111,14 +123,10 @@ private slots:
 
     void slideshow() {
         Run run;
-        QVERIFY(test::OpenAlbum(run.main.browser(), m_album));
-        run.state.options.ViewFit = true;
         QVERIFY(test::writeFile(run.state.paths.AppDir + "Effects2.txt",
                                 "0000) Wipe (from left) [5], 1\n"));
-        run.settings.storeText("Slide Show", "SlideShowInterval", "1");
-        run.main.startSlideshow();
-        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
-        FullPicture* v = run.main.viewer();
+        FullPicture* v = startShow(run, m_album, "1");
+        QVERIFY(v);
         SlideshowClock& clock = v->clock();
         QTRY_VERIFY(clock.isEnabled());
         QSignalSpy finished(v->canvas(), &PictureCanvas::transitionFinished);
@@ -162,12 +170,8 @@ private slots:
             }
         }
         Run run;
-        QVERIFY(test::OpenAlbum(run.main.browser(), album));
-        run.state.options.ViewFit = true;
-        run.settings.storeText("Slide Show", "SlideShowInterval", "0");
-        run.main.startSlideshow();
-        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
-        FullPicture* v = run.main.viewer();
+        FullPicture* v = startShow(run, album, "0");
+        QVERIFY(v);
         QSignalSpy shown(v, &FullPicture::pictureShown);
         v->clock().tick();
         v->clock().tick();
@@ -198,13 +202,8 @@ private slots:
              {"green.png", "", "", test::MakePicture(m_env.path("g.png"), {64, 48}, Qt::green)}});
         QVERIFY(!path.isEmpty());
         Run run;
-        QVERIFY(test::OpenAlbum(run.main.browser(), path));
-        run.state.options.ViewFit = true;
         // The clock itself never changes the picture here: the test steps on.
-        run.settings.storeText("Slide Show", "SlideShowInterval", "1000");
-        run.main.startSlideshow();
-        QTRY_VERIFY_WITH_TIMEOUT(viewerIdle(run), 10000);
-        FullPicture* v = run.main.viewer();
+        FullPicture* v = startShow(run, path, "1000");
         QVERIFY(v && v->clock().isEnabled());
         QCOMPARE(run.album().CurrentRow, 1);
         QVERIFY(v->notice()->isHidden());
