@@ -57,6 +57,19 @@ QPixmap speakerIcon() {
     return icon;
 }
 
+// Counts a slide as being prepared for as long as the work that prepares it is watched: until
+// its result has been handled, or until it ended cancelled (its album was closed under it).
+class PendingSlide {
+public:
+    explicit PendingSlide(std::shared_ptr<int> count) : m_count(std::move(count)) { ++*m_count; }
+    ~PendingSlide() { --*m_count; }
+    PendingSlide(const PendingSlide&) = delete;
+    PendingSlide& operator=(const PendingSlide&) = delete;
+
+private:
+    std::shared_ptr<int> m_count;
+};
+
 } // namespace
 
 FullPicture::FullPicture(ViewerState state, Settings& settings, PromptService& prompts,
@@ -206,13 +219,13 @@ void FullPicture::showCurrentPicture() {
         showThumbnail(m_records.thumbnail(m_state.album.CurrentRow));
     const QFuture<PreparedSlide> slide =
         ready ? *ready : prepare(m_state.album.CurrentRow, sliding ? transition : Transition{});
-    ++m_pending;
     m_loadingBusy.emplace(m_prompts);
-    WhenReady(this, slide, [this, generation, sliding, transition](const PreparedSlide& prepared) {
-        --m_pending;
-        m_loadingBusy.reset();
-        showPrepared(generation, prepared, sliding, sliding ? transition : Transition{});
-    });
+    WhenReady(this, slide,
+              [this, generation, sliding, transition,
+               pending = std::make_shared<PendingSlide>(m_pending)](const PreparedSlide& prepared) {
+                  m_loadingBusy.reset();
+                  showPrepared(generation, prepared, sliding, sliding ? transition : Transition{});
+              });
 }
 
 void FullPicture::showThumbnail(const ViewerThumbnail& thumbnail) {
@@ -251,12 +264,10 @@ void FullPicture::showPrepared(quint64 generation, const PreparedSlide& slide, b
     }
     // A slide made ready for another area is made again.
     if (slide.condition == ImagingCondition::None && slide.frame.size() != m_area) {
-        ++m_pending;
-        WhenReady(this, prepare(m_state.album.CurrentRow, transition),
-                  [this, generation, sliding](const PreparedSlide& prepared) {
-                      --m_pending;
-                      finishStill(generation, prepared, sliding);
-                  });
+        WhenReady(
+            this, prepare(m_state.album.CurrentRow, transition),
+            [this, generation, sliding, pending = std::make_shared<PendingSlide>(m_pending)](
+                const PreparedSlide& prepared) { finishStill(generation, prepared, sliding); });
         return;
     }
     finishStill(generation, slide, sliding);
@@ -398,8 +409,8 @@ void FullPicture::prepareAhead() {
         [this](qint64 row, const Transition& transition) { return prepare(row, transition); });
     if (!slide)
         return;
-    ++m_pending;
-    WhenReady(this, *slide, [this](const PreparedSlide&) { --m_pending; });
+    WhenReady(this, *slide,
+              [pending = std::make_shared<PendingSlide>(m_pending)](const PreparedSlide&) {});
 }
 
 void FullPicture::updateCaption() {

@@ -11,6 +11,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -66,7 +67,7 @@ public:
     // The selection the slideshow takes its patterns from, read on first use.
     WipeSelection& wipeSelection();
     // Nothing is being loaded or prepared (for tests and benchmarks).
-    bool idle() const { return m_pending == 0; }
+    bool idle() const { return *m_pending == 0; }
     // The canvas shows the current record's thumbnail while its picture is decoded.
     bool showingThumbnail() const { return m_showingThumbnail; }
 
@@ -151,7 +152,8 @@ private:
     ViewerMedia m_media;
     QByteArray m_still; // the file of the still on screen, for printing
     quint64 m_generation = 0;
-    int m_pending = 0;
+    // Slides being prepared (see PendingSlide).
+    std::shared_ptr<int> m_pending = std::make_shared<int>(0);
     bool m_showingThumbnail = false;
     std::optional<BusyGuard> m_loadingBusy; // while a picture decodes
     bool m_annotationShown = false;
