@@ -120,9 +120,19 @@ private slots:
         QCOMPARE(*keptHashes(*album)[half], *kept[two]);
         // A picture that cannot be decoded is marked, and never listed.
         QVERIFY(album->storeFile(half, PictureField::Image, path("junk.jpg")).ok());
+        // Listed: the records with a picture and no hash, between kept ones too; not one whose
+        // picture is gone.
+        const qint64 bare = add(*album, path("two.jpg")).rowId;
+        QVERIFY(album->connection()
+                    .exec(QStringLiteral("UPDATE Pictures SET Image = NULL WHERE rowid = %1; "
+                                         "DELETE FROM PictureHashes WHERE ID IN (%1, %2)")
+                              .arg(bare)
+                              .arg(one))
+                    .ok());
+        QCOMPARE(RecordsWithoutPictureHashes(*album), QList<qint64>({one, half}));
         qint64 made = -1;
         QVERIFY(FillPictureHashes(*album, &made).ok());
-        QCOMPARE(made, 1);
+        QCOMPARE(made, 2);
         QVERIFY(keptHashes(*album).contains(half) && !keptHashes(*album)[half]);
         QVERIFY(FindSimilarRecords(*album, half, kHashBits).isEmpty());
         QVERIFY(FillPictureHashes(*album, &made).ok());
