@@ -11,6 +11,7 @@
 #include "shell/ui/ThumbnailPane.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QListView>
 #include <algorithm>
@@ -52,6 +53,20 @@ inline QList<int> VisibleRows(QListView* view) {
             rows << row;
     }
     return rows;
+}
+
+// Opens an album in the window and runs its event loop until the open ends. Unlike a test's
+// polling wait, which sleeps between its looks, the loop returns as soon as the open reports.
+inline bool OpenAlbum(AlbumBrowser& browser, const QString& path) {
+    QEventLoop loop;
+    std::optional<bool> opened;
+    browser.openAlbum(path, [&](bool ok) {
+        opened = ok;
+        loop.quit();
+    });
+    if (!opened)
+        loop.exec();
+    return opened.value_or(false);
 }
 
 // Lets the window run until every thumbnail on screen is there, then paints it.

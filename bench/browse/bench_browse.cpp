@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
     QList<double> ours, reference, thumbnailShown;
     {
         Window w(work + "/a.ini");
-        test::OpenAlbum(w.main.browser(), album);
+        bench::OpenAlbum(w.main.browser(), album);
         for (int i = 0; i < 7; ++i) {
             w.main.selectRecord(2);
             QSignalSpy ready(&w.main.preview(), &PreviewPane::pictureReady);
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
     QList<double> steps;
     {
         Window w(work + "/c.ini");
-        test::OpenAlbum(w.main.browser(), photos);
+        bench::OpenAlbum(w.main.browser(), photos);
         for (int i = 0; i < 11; ++i) {
             const qint64 next = w.main.browser().recordset()->rowIdAt(i + 1);
             const QSize frame = w.main.preview().frameSize();
@@ -286,7 +286,7 @@ int main(int argc, char** argv) {
                                Step::Next, Step::Next, Step::Previous, Step::Previous};
     const auto worstStep = [&](const QString& path, const char* ini) {
         Window w(work + ini);
-        test::OpenAlbum(w.main.browser(), path);
+        bench::OpenAlbum(w.main.browser(), path);
         double worst = 0;
         for (const Step step : route)
             worst = std::max(worst, LongestBlock(w.main, step, 700));
@@ -332,7 +332,7 @@ int main(int argc, char** argv) {
         const long before = bench::PeakKb();
         QElapsedTimer t;
         t.start();
-        test::OpenAlbum(w.main.browser(), large);
+        bench::OpenAlbum(w.main.browser(), large);
         // The first screen of rows, as the grid paints it.
         QStringList firstScreen;
         for (int row = 0; row < 40; ++row)

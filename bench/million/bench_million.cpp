@@ -109,6 +109,8 @@ QList<double> scrollPages(QAbstractScrollArea* view, int pages, ThumbnailPane* p
         bar->setValue(bar->value() + bar->pageStep());
         view->viewport()->repaint();
         frames << f.nsecsElapsed() / 1e6;
+        if (qEnvironmentVariableIsSet("BENCH_DETAIL"))
+            std::fprintf(stderr, "  frame at %d: %.1f ms\n", bar->value(), frames.last());
         if (pane)
             bench::WaitForScreen(*pane);
         else
@@ -214,7 +216,7 @@ int main(int argc, char** argv) {
                              bench::PeakKb() / 1024);
             QElapsedTimer t;
             t.start();
-            test::OpenAlbum(w.main.browser(), album);
+            bench::OpenAlbum(w.main.browser(), album);
             w.main.grid()->viewport()->repaint();
             gridOpen << t.nsecsElapsed() / 1e6;
             gridTop << scrollPages(w.main.grid(), 20);
@@ -234,7 +236,7 @@ int main(int argc, char** argv) {
             QCoreApplication::processEvents();
             QElapsedTimer t;
             t.start();
-            test::OpenAlbum(w.main.browser(), album);
+            bench::OpenAlbum(w.main.browser(), album);
             const double opened = t.nsecsElapsed() / 1e6;
             bench::WaitForScreen(pane);
             thumbOpen << t.nsecsElapsed() / 1e6;
@@ -303,7 +305,8 @@ void addFigures(const QString& album, int records, const QString& work) {
     }
     const qint64 lastKept = lastRowId(*AlbumDb::open(album, {true, {}}, nullptr));
     QList<double> large, empty;
-    for (int round = 0; round < 3; ++round) {
+    const int rounds = qEnvironmentVariableIntValue("BENCH_ROUNDS") > 0 ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 7;
+    for (int round = 0; round < rounds; ++round) {
         QProcess::execute("sync", {});
         large << addRun(album, files);
         deleteAddedRecords(album, lastKept);
@@ -313,6 +316,8 @@ void addFigures(const QString& album, int records, const QString& work) {
         QProcess::execute("sync", {});
         empty << addRun(fresh, files);
         QFile::remove(fresh);
+        if (qEnvironmentVariableIsSet("BENCH_DETAIL"))
+            std::fprintf(stderr, "round %d: large %.3f s, empty %.3f s\n", round, large.last(), empty.last());
     }
     std::printf("\nadd 1,000 photos: into the album of %d records %6.2f s, into an empty album "
                 "%6.2f s (median of 3): throughput ratio %.2f (aim at least 0.9)\n",

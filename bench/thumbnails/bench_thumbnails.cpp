@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
             w.main.grid()->show();
             QElapsedTimer t;
             t.start();
-            test::OpenAlbum(w.main.browser(), large);
+            bench::OpenAlbum(w.main.browser(), large);
             w.main.grid()->viewport()->repaint();
             gridOpen << t.nsecsElapsed() / 1e6;
             QScrollBar* bar = w.main.grid()->verticalScrollBar();
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
             QCoreApplication::processEvents();
             QElapsedTimer t;
             t.start();
-            test::OpenAlbum(w.main.browser(), large);
+            bench::OpenAlbum(w.main.browser(), large);
             const double opened = t.nsecsElapsed() / 1e6;
             bench::WaitForScreen(pane);
             thumbOpen << t.nsecsElapsed() / 1e6;
