@@ -305,7 +305,9 @@ void addFigures(const QString& album, int records, const QString& work) {
     }
     const qint64 lastKept = lastRowId(*AlbumDb::open(album, {true, {}}, nullptr));
     QList<double> large, empty;
-    const int rounds = qEnvironmentVariableIntValue("BENCH_ROUNDS") > 0 ? qEnvironmentVariableIntValue("BENCH_ROUNDS") : 7;
+    const int rounds = qEnvironmentVariableIntValue("BENCH_ROUNDS") > 0
+                           ? qEnvironmentVariableIntValue("BENCH_ROUNDS")
+                           : 7;
     for (int round = 0; round < rounds; ++round) {
         QProcess::execute("sync", {});
         large << addRun(album, files);
@@ -317,11 +319,12 @@ void addFigures(const QString& album, int records, const QString& work) {
         empty << addRun(fresh, files);
         QFile::remove(fresh);
         if (qEnvironmentVariableIsSet("BENCH_DETAIL"))
-            std::fprintf(stderr, "round %d: large %.3f s, empty %.3f s\n", round, large.last(), empty.last());
+            std::fprintf(stderr, "round %d: large %.3f s, empty %.3f s\n", round, large.last(),
+                         empty.last());
     }
     std::printf("\nadd 1,000 photos: into the album of %d records %6.2f s, into an empty album "
-                "%6.2f s (median of 3): throughput ratio %.2f (aim at least 0.9)\n",
-                records, Median(large), Median(empty), Median(empty) / Median(large));
+                "%6.2f s (median of %d): throughput ratio %.2f (aim at least 0.9)\n",
+                records, Median(large), Median(empty), rounds, Median(empty) / Median(large));
 }
 
 } // namespace
