@@ -2,8 +2,7 @@
 // One open album file: the Pictures table of one SQLCipher database file, checked to be an album
 // before any use. Records are identified by row id; media go in and out in pieces.
 
-#include "album/AlbumCondition.h"
-#include "album/AlbumQuery.h"
+#include "album/AlbumStore.h"
 #include "platform/sqlite/SqliteDb.h"
 
 #include <QDate>
@@ -12,37 +11,6 @@
 #include <optional>
 
 namespace q32 {
-
-// The ten fields of Pictures, in the order of the table.
-enum class PictureField {
-    Date,
-    Thumbnail,
-    Image,
-    SoundFile,
-    SoundType,
-    ImageFile,
-    ImageFormat,
-    ImageProperties,
-    Keywords,
-    Description
-};
-
-const char* PictureFieldName(PictureField field);
-// Size in characters of a text field; 0 for the binary fields, the date and the memo.
-int PictureFieldSize(PictureField field);
-
-// The text fields of one row; the binary fields are read only on request.
-struct PictureRecord {
-    qint64 rowId = 0;
-    QDate date; // null date = Null
-    QString soundType;
-    QString imageFile;
-    QString imageFormat;
-    QString imageProperties;
-    QString keywords;
-    QString description;
-    qint64 soundSize = 0; // bytes in SoundFile, 0 when none is attached
-};
 
 struct OpenOptions {
     bool readOnly = false;
@@ -58,7 +26,7 @@ struct OpenOptions {
 
 class BackgroundFlush;
 
-class AlbumDb {
+class AlbumDb : public AlbumStore {
 public:
     // Pages of 64 KiB: pictures and clips are large blobs, and big pages store and read them
     // several times faster than the 4 KiB default, measured by bench/album. Encrypted albums
@@ -70,17 +38,18 @@ public:
     // Opens and checks an album. On failure returns null and sets status.
     static std::unique_ptr<AlbumDb> open(const QString& path, const OpenOptions& options,
                                          AlbumStatus* status);
-    ~AlbumDb();
+    ~AlbumDb() override;
     AlbumDb(const AlbumDb&) = delete;
     AlbumDb& operator=(const AlbumDb&) = delete;
 
     const QString& path() const { return m_path; }
-    bool isReadOnly() const { return m_readOnly; }
+    QString location() const override { return m_path; }
+    bool isReadOnly() const override { return m_readOnly; }
     bool isEncrypted() const { return m_cipher != Cipher::None; }
     // Protected by the SQLCipher 3 build and not converted yet (opened read-only, or the
     // conversion could not be made: a full disk).
     bool hasVersion3Encryption() const { return m_cipher == Cipher::Version3; }
-    bool allowsDuplicates() const { return !m_unique; }
+    bool allowsDuplicates() const override { return !m_unique; }
     // The indexes the orders read their rows from. A writable open adds the ones an album made by
     // an earlier build lacks; a read-only one works without them, only slower.
     const OrderIndexes& orderIndexes() const { return m_indexes; }
@@ -93,8 +62,8 @@ public:
     void setBusyTimeout(int ms) { m_db.setBusyTimeout(ms); }
 
     // Records
-    qint64 rowCount(AlbumStatus* status = nullptr);
-    std::optional<PictureRecord> record(qint64 rowId, AlbumStatus* status = nullptr);
+    qint64 rowCount(AlbumStatus* status = nullptr) override;
+    std::optional<PictureRecord> record(qint64 rowId, AlbumStatus* status = nullptr) override;
     // Adds a row with the text fields of fields and, when imagePath is given, that whole file in
     // Image: either the complete row is stored or nothing. sha256, when given, is the picture's
     // content hash, stored with the row in the same transaction (the add run makes it while
@@ -106,12 +75,12 @@ public:
     AlbumStatus addRecordBytes(const PictureRecord& fields, QByteArrayView image,
                                qint64* rowId = nullptr, const QByteArray& sha256 = {});
     // Writes the text fields of fields into the row fields.rowId.
-    AlbumStatus updateRecord(const PictureRecord& fields);
-    AlbumStatus deleteRecord(qint64 rowId);
+    AlbumStatus updateRecord(const PictureRecord& fields) override;
+    AlbumStatus deleteRecord(qint64 rowId) override;
 
     // Media
     // Bytes in a binary field (characters in a text field); 0 for Null; -1 on error.
-    qint64 fieldSize(qint64 rowId, PictureField field, AlbumStatus* status = nullptr);
+    qint64 fieldSize(qint64 rowId, PictureField field, AlbumStatus* status = nullptr) override;
     // Replaces a binary field with the whole file at filePath.
     AlbumStatus storeFile(qint64 rowId, PictureField field, const QString& filePath);
     // Replaces a binary field with bytes; a null QByteArray makes it Null.
@@ -129,6 +98,19 @@ public:
     // and then dropped from the kernel's file cache (see BackgroundFlush.h). A long run of stores
     // calls it now and then.
     void flushInBackground();
+
+    // The rest of AlbumStore (AlbumDbStore.cpp).
+    QList<qint64> rowIds(qint64 after, int limit, AlbumStatus* status = nullptr) override;
+    AlbumStatus forEachRecord(const AlbumQuery& query,
+                              const std::function<bool(const PictureRecord&)>& onRecord) override;
+    AlbumStatus addRecordFrom(const PictureRecord& fields, FieldReader* image,
+                              qint64* rowId = nullptr, bool keepRowId = false) override;
+    std::unique_ptr<FieldReader> readField(qint64 rowId, PictureField field,
+                                           AlbumStatus* status) override;
+    AlbumStatus storeField(qint64 rowId, PictureField field, FieldReader& source) override;
+    QByteArray thumbnail(qint64 rowId, AlbumStatus* status = nullptr) override;
+    AlbumStatus storeThumbnail(qint64 rowId, const QByteArray& jpeg) override;
+    std::unique_ptr<WriteGroup> beginGroup(AlbumStatus* status) override;
 
     sqlite::Database& connection() { return m_db; }
 
