@@ -33,6 +33,8 @@ PACKAGES=(
   # printing, and a CUPS with a PDF printer for its tests
   libcups2-dev cups cups-daemon cups-client printer-driver-cups-pdf poppler-utils tesseract-ocr
   tesseract-ocr-eng
+  # server albums: PostgreSQL 15 and its client library; tests start a private server
+  postgresql-15 postgresql-client-15 libpq-dev
   # icons and fonts
   adwaita-icon-theme fonts-dejavu-core
   # tests and benchmarks

@@ -74,6 +74,12 @@ const Part kParts[] = {
     {Kind::File, "/usr/share/tesseract-ocr/5/tessdata/eng.traineddata", "tesseract-ocr-eng",
      "reading printed names"},
     {Kind::Tool, "sqlcipher", "sqlcipher", "albums made outside the program"},
+    {Kind::File,
+     "/usr/lib/postgresql/15/bin/initdb /usr/lib/postgresql/15/bin/pg_ctl "
+     "/usr/lib/postgresql/15/bin/postgres",
+     "postgresql-15", "the server album tests' private PostgreSQL"},
+    {Kind::File, "/usr/lib/postgresql/15/bin/psql", "postgresql-client-15",
+     "the server album tests' roles and databases"},
     {Kind::Tool, "Xvfb", "xvfb", "the end-to-end tests' screen"},
     {Kind::Tool, "xauth", "xauth", "benchmarks' screen"},
     {Kind::Tool, "xdotool", "xdotool", "the end-to-end tests' mouse and keys"},
