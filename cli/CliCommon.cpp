@@ -1,6 +1,8 @@
 #include "CliCommon.h"
 
 #include "CliPrompts.h"
+#include "album/server/ServerAlbum.h"
+#include "platform/postgres/PostgresDb.h"
 
 #include <unistd.h>
 
@@ -80,6 +82,36 @@ OpenedAlbum openForCommand(const QString& path, const QCommandLineParser& parser
     if (!opened.album &&
         !(access == Access::ReadOnlyEvenDamaged && status.condition == AlbumCondition::Damaged))
         opened.exitCode = albumFailure(path, status);
+    return opened;
+}
+
+QString albumName(const QString& name) {
+    return IsServerAlbumName(name) ? pg::uriWithoutPassword(name) : name;
+}
+
+OpenedStore openStoreForCommand(const QString& name, const QCommandLineParser& parser,
+                                Access access) {
+    OpenedStore opened;
+    if (!IsServerAlbumName(name)) {
+        OpenedAlbum file = openForCommand(name, parser, access);
+        opened.album = std::move(file.album);
+        opened.password = file.password;
+        opened.exitCode = file.exitCode;
+        return opened;
+    }
+    const bool fromStdin = parser.isSet(QStringLiteral("password-stdin"));
+    opened.password = fromStdin ? ReadPassword(QString(), true) : QString();
+    const bool readOnly = access != Access::Writable;
+    AlbumStatus status;
+    opened.album = ServerAlbum::open(name, opened.password, readOnly, &status);
+    if (!opened.album && status.condition == AlbumCondition::WrongPassword && !fromStdin &&
+        isatty(STDIN_FILENO)) {
+        opened.password =
+            ReadPassword(QStringLiteral("Password for %1: ").arg(albumName(name)), false);
+        opened.album = ServerAlbum::open(name, opened.password, readOnly, &status);
+    }
+    if (!opened.album)
+        opened.exitCode = albumFailure(albumName(name), status);
     return opened;
 }
 

@@ -3,6 +3,7 @@
 // opened (with its password from the terminal or standard input), and error lines.
 
 #include "album/AlbumDb.h"
+#include "album/AlbumStore.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -44,6 +45,19 @@ struct OpenedAlbum {
 // the terminal when the album turns out to need one. ReadOnlyEvenDamaged accepts a damaged album
 // (checking only the password), for the commands that rewrite the file.
 OpenedAlbum openForCommand(const QString& path, const QCommandLineParser& parser, Access access);
+
+// An album of either engine: a file path, or a postgresql:// URI of a server album.
+struct OpenedStore {
+    std::unique_ptr<AlbumStore> album;
+    QString password;
+    int exitCode = 0;
+};
+// As openForCommand, for the commands that work on both engines. A server album's password (its
+// role's) comes the same way, unless libpq finds one itself (~/.pgpass, PGPASSWORD).
+OpenedStore openStoreForCommand(const QString& name, const QCommandLineParser& parser,
+                                Access access);
+// How an album is named in messages: a URI without its password.
+QString albumName(const QString& name);
 
 // ALBUM opened and its record ROWID found (the first two positional arguments).
 struct OpenedRecord {

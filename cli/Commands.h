@@ -22,5 +22,6 @@ int passwordCommand(const QStringList& args);
 int duplicatesCommand(const QStringList& args);
 int similarCommand(const QStringList& args);
 int thumbnailCommand(const QStringList& args);
+int copyCommand(const QStringList& args);
 
 } // namespace q32::cli

@@ -1,12 +1,12 @@
 #include "CliCommon.h"
 #include "Commands.h"
-#include "album/AlbumRecordset.h"
 
 namespace q32::cli {
 
 int listCommand(const QStringList& args) {
     QCommandLineParser p;
-    p.addPositionalArgument(QStringLiteral("ALBUM"), QStringLiteral("The album."));
+    p.addPositionalArgument(QStringLiteral("ALBUM"),
+                            QStringLiteral("The album: a file, or a postgresql:// URI."));
     p.addOption({QStringLiteral("sort"),
                  QStringLiteral("Order 0-9: 0/1 date up/down, 2/3 file name, 4/5 format, 6/7 "
                                 "keywords filter, 8/9 description filter."),
@@ -44,27 +44,21 @@ int listCommand(const QStringList& args) {
             query.order = 8;
     }
     const QString path = p.positionalArguments().at(0);
-    const OpenedAlbum opened = openForCommand(path, p, Access::ReadOnly);
+    const OpenedStore opened = openStoreForCommand(path, p, Access::ReadOnly);
     if (!opened.album)
         return opened.exitCode;
-    AlbumRecordset rows(*opened.album, query);
-    if (!rows.status().ok())
-        return albumFailure(path, rows.status());
     out() << "RowId\tDate\tImageFile\tImageFormat\tImageProperties\tKeywords\tDescription\tSoundTyp"
              "e\n";
     // Streamed: a filter's first rows are written while the rest are still being found.
-    for (qint64 i = 0;; ++i) {
-        AlbumStatus status;
-        const auto r = rows.recordAt(i, &status);
-        if (!r && status.condition == AlbumCondition::NoCurrentRecord)
-            break;
-        if (!r)
-            return albumFailure(path, status);
-        out() << r->rowId << '\t' << r->date.toString(Qt::ISODate) << '\t'
-              << escapedField(r->imageFile) << '\t' << escapedField(r->imageFormat) << '\t'
-              << escapedField(r->imageProperties) << '\t' << escapedField(r->keywords) << '\t'
-              << escapedField(r->description) << '\t' << escapedField(r->soundType) << '\n';
-    }
+    const AlbumStatus status = opened.album->forEachRecord(query, [](const PictureRecord& r) {
+        out() << r.rowId << '\t' << r.date.toString(Qt::ISODate) << '\t'
+              << escapedField(r.imageFile) << '\t' << escapedField(r.imageFormat) << '\t'
+              << escapedField(r.imageProperties) << '\t' << escapedField(r.keywords) << '\t'
+              << escapedField(r.description) << '\t' << escapedField(r.soundType) << '\n';
+        return true;
+    });
+    if (!status.ok())
+        return albumFailure(albumName(path), status);
     out().flush();
     return 0;
 }

@@ -25,6 +25,7 @@ const Command kCommands[] = {
      exportCommand},
     {"edit", "change a record's texts or attach a sound", editCommand},
     {"info", "describe an album", infoCommand},
+    {"copy", "copy an album between a file and a PostgreSQL server", copyCommand},
     {"compact", "rewrite an album to reclaim space", compactCommand},
     {"repair", "check and rebuild a damaged album", repairCommand},
     {"password", "set, change or remove an album's password", passwordCommand},

@@ -26,33 +26,6 @@ constexpr int kStreamBuffer = 1 << 20;
 // The engine's limit on one value (SQLITE_MAX_LENGTH).
 constexpr qint64 kLargestBlob = 1000000000;
 
-const char* const kNames[] = {"Date",      "Thumbnail",  "Image",       "SoundFile",
-                              "SoundType", "ImageFile",  "ImageFormat", "ImageProperties",
-                              "Keywords",  "Description"};
-const int kSizes[] = {0, 0, 0, 0, 128, 128, 55, 80, 128, 0};
-
-bool isBinary(PictureField field) {
-    return field == PictureField::Thumbnail || field == PictureField::Image ||
-           field == PictureField::SoundFile;
-}
-
-AlbumStatus checkTexts(const PictureRecord& r) {
-    const std::pair<PictureField, const QString*> texts[] = {
-        {PictureField::SoundType, &r.soundType},
-        {PictureField::ImageFile, &r.imageFile},
-        {PictureField::ImageFormat, &r.imageFormat},
-        {PictureField::ImageProperties, &r.imageProperties},
-        {PictureField::Keywords, &r.keywords}};
-    for (const auto& [field, text] : texts)
-        if (text->size() > PictureFieldSize(field))
-            return {AlbumCondition::FieldTooLong, QStringLiteral("%1 holds at most %2 characters")
-                                                      .arg(QLatin1String(PictureFieldName(field)))
-                                                      .arg(PictureFieldSize(field))};
-    if (r.imageFile.isEmpty())
-        return {AlbumCondition::EmptyKey, QStringLiteral("ImageFile")};
-    return {};
-}
-
 void bindTexts(sqlite::Statement& st, const PictureRecord& r) {
     st.bind(1, r.date.isValid() ? r.date.toString(Qt::ISODate) : QString());
     st.bind(2, r.soundType);
@@ -112,13 +85,6 @@ void bindBytes(sqlite::Statement& st, int index, QByteArrayView bytes) {
 }
 
 } // namespace
-
-const char* PictureFieldName(PictureField field) {
-    return kNames[int(field)];
-}
-int PictureFieldSize(PictureField field) {
-    return kSizes[int(field)];
-}
 
 AlbumStatus AlbumDb::create(const QString& path, bool allowDuplicates) {
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
@@ -329,8 +295,8 @@ AlbumStatus AlbumDb::addRecordBytes(const PictureRecord& fields, QByteArrayView 
 }
 
 AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, std::optional<QByteArrayView> image,
-                               qint64* rowId, const QByteArray& sha256) {
-    AlbumStatus s = checkTexts(fields);
+                               qint64* rowId, const QByteArray& sha256, bool keepRowId) {
+    AlbumStatus s = CheckRecordTexts(fields);
     if (!s.ok())
         return s;
     if (image && image->size() > kLargestBlob)
@@ -355,13 +321,27 @@ AlbumStatus AlbumDb::insertRow(const PictureRecord& fields, std::optional<QByteA
         if (!tx->beginError().ok())
             return engine::fromSqlite(tx->beginError());
     }
-    bindTexts(m_insert, fields);
+    // A copy keeps its source's row ids: a statement of its own, not the add run's.
+    sqlite::Statement withId;
+    if (keepRowId) {
+        sqlite::Error e;
+        withId = m_db.prepare(
+            QStringLiteral("INSERT INTO Pictures (Date, SoundType, ImageFile, ImageFormat, "
+                           "ImageProperties, Keywords, Description, Image, rowid) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            &e);
+        if (!e.ok())
+            return engine::fromSqlite(e);
+        withId.bind(9, fields.rowId);
+    }
+    sqlite::Statement& insert = keepRowId ? withId : m_insert;
+    bindTexts(insert, fields);
     if (image)
-        bindBytes(m_insert, 8, *image);
+        bindBytes(insert, 8, *image);
     else
-        m_insert.bindNull(8);
-    sqlite::Error e = m_insert.run();
-    m_insert.reset();
+        insert.bindNull(8);
+    sqlite::Error e = insert.run();
+    insert.reset();
     if (!e.ok())
         return engine::fromSqlite(e);
     const qint64 id = m_db.lastInsertRowId();
@@ -386,7 +366,7 @@ AlbumStatus AlbumDb::runOnRow(sqlite::Statement& statement) {
 }
 
 AlbumStatus AlbumDb::updateRecord(const PictureRecord& fields) {
-    AlbumStatus s = checkTexts(fields);
+    AlbumStatus s = CheckRecordTexts(fields);
     if (!s.ok())
         return s;
     sqlite::Error e;
@@ -447,7 +427,7 @@ qint64 AlbumDb::fieldSize(qint64 rowId, PictureField field, AlbumStatus* status)
 }
 
 AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& filePath) {
-    if (!isBinary(field))
+    if (!IsBinaryField(field))
         return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
     FileBytes file;
     const AlbumStatus s = file.load(filePath);
@@ -455,7 +435,7 @@ AlbumStatus AlbumDb::storeFile(qint64 rowId, PictureField field, const QString& 
 }
 
 AlbumStatus AlbumDb::storeBytes(qint64 rowId, PictureField field, const QByteArray& bytes) {
-    if (!isBinary(field))
+    if (!IsBinaryField(field))
         return {AlbumCondition::Unexpected, QStringLiteral("not a binary field")};
     return replaceField(rowId, field, bytes, bytes.isNull());
 }

@@ -121,7 +121,7 @@ private:
     AlbumStatus runOnRow(sqlite::Statement& statement);
     // Inserts a row with the texts and the picture (Null when none).
     AlbumStatus insertRow(const PictureRecord& fields, std::optional<QByteArrayView> image,
-                          qint64* rowId, const QByteArray& sha256);
+                          qint64* rowId, const QByteArray& sha256, bool keepRowId = false);
     // Replaces a binary field; a new picture gets its new content hash in the same transaction.
     AlbumStatus replaceField(qint64 rowId, PictureField field, QByteArrayView bytes, bool null);
 

@@ -77,13 +77,13 @@ private:
     bool m_detached = false;
 };
 
-FieldReader::FieldReader(AlbumDb& album, qint64 rowId, PictureField field)
+BlobFieldReader::BlobFieldReader(AlbumDb& album, qint64 rowId, PictureField field)
     : m_db(album.connection()), m_rowId(rowId), m_field(field) {
     if (m_blob.open(m_db, "Pictures", PictureFieldName(field), rowId, false).ok())
         m_size = m_blob.size();
 }
 
-qint64 FieldReader::read(char* data, qint64 length, qint64 offset) {
+qint64 BlobFieldReader::read(char* data, qint64 length, qint64 offset) {
     const qint64 n = std::clamp<qint64>(m_size - offset, 0, length);
     if (n == 0 || offset < 0)
         return offset < 0 ? -1 : 0;

@@ -22,9 +22,9 @@ namespace q32 {
 // A binary field read in pieces through one blob handle, on any one thread at a time: for a
 // clip's frame, where the demuxer jumps about the field (to the index at its end first). The
 // handle holds a read of the album open while it lives, so it is kept for short work only.
-class FieldReader {
+class BlobFieldReader {
 public:
-    FieldReader(AlbumDb& album, qint64 rowId, PictureField field);
+    BlobFieldReader(AlbumDb& album, qint64 rowId, PictureField field);
     // 0 when the field is empty or cannot be read.
     qint64 size() const { return m_size; }
     // Up to length bytes at offset: the count read, 0 past the end, -1 on an error.

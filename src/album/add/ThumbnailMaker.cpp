@@ -58,7 +58,7 @@ QByteArray MakeClipThumbnail(qint64 size, const ClipReader& read, const std::ato
 }
 
 QByteArray MakeStoredClipThumbnail(AlbumDb& album, qint64 rowId, const std::atomic_bool* stop) {
-    FieldReader field(album, rowId, PictureField::Image);
+    BlobFieldReader field(album, rowId, PictureField::Image);
     if (field.size() <= 0)
         return kNoClipFrame;
     return MakeClipThumbnail(

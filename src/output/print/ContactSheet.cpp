@@ -119,7 +119,7 @@ SheetPictureReader AlbumPictureReader(const QString& albumPath, const QString& p
         }
         if (IsClipFormat(entry.imageFormat)) {
             // The clip's frame at the sheet's size, read from the album in pieces.
-            FieldReader field(*state->album, entry.rowId, PictureField::Image);
+            BlobFieldReader field(*state->album, entry.rowId, PictureField::Image);
             const auto frame = TakeClipFrame(
                 field.size(),
                 [&field](char* data, qint64 length, qint64 offset) {
