@@ -1,5 +1,6 @@
 #include "album/server/ServerAlbum.h"
 
+#include "album/SortKey.h"
 #include "album/server/ServerSchema.h"
 #include "common/Wildcard.h"
 
@@ -90,6 +91,11 @@ std::unique_ptr<ServerAlbum> ServerAlbum::open(const QString& uri, const QString
     if (!st.ok())
         return nullptr;
     album->m_readOnly = readOnly || !schema.writable;
+    // Keys made by an earlier build are made again by the first writable open of the tables'
+    // owner; never back to an older version by an older build. When that cannot be done now
+    // the orders use the keys as they are.
+    if (!album->m_readOnly && schema.owner && schema.keysVersion < SortKeyVersion())
+        server::rebuildSortKeys(album->m_db);
     album->m_unique = schema.unique;
     album->m_sequence = schema.sequence;
     return album;

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <iterator>
+#include <limits>
 
 namespace q32::server {
 namespace {
@@ -73,6 +74,15 @@ QString fieldList() {
     for (const char* name : kFields)
         names << QLatin1Char('\'') + QLatin1String(name) + QLatin1Char('\'');
     return names.join(QLatin1Char(','));
+}
+
+// The key version the sort keys were made with, so a later build can tell they are stale.
+const QString kKeysComment = QStringLiteral("Quillon 32 album, sort keys ");
+
+pg::Result recordKeysVersion(pg::Connection& db) {
+    return db.exec(QStringLiteral("COMMENT ON TABLE \"Pictures\" IS '%1%2'")
+                       .arg(kKeysComment)
+                       .arg(SortKeyVersion()));
 }
 
 } // namespace
@@ -147,12 +157,8 @@ AlbumStatus createSchema(pg::Connection& db, bool unique) {
     if (unique)
         if (const pg::Result r = db.exec(QLatin1String(kUniqueIndex)); !r.ok())
             return fromPg(r.error());
-    // The key version the sort keys were made with, so a later build can tell they are stale.
-    const pg::Result version =
-        db.exec(QStringLiteral("COMMENT ON TABLE \"Pictures\" IS 'Quillon 32 album, sort keys %1'")
-                    .arg(SortKeyVersion()));
-    if (!version.ok())
-        return fromPg(version.error());
+    if (const pg::Result r = recordKeysVersion(db); !r.ok())
+        return fromPg(r.error());
     return fromPg(tx.commit());
 }
 
@@ -185,15 +191,57 @@ AlbumStatus checkSchema(pg::Connection& db, SchemaState* state) {
         "has_sequence_privilege(pg_get_serial_sequence('\"Pictures\"', 'ID'), 'USAGE') AND "
         "NOT pg_is_in_recovery() AND current_setting('transaction_read_only') = 'off', "
         "to_regclass('\"Pictures_UniqueFile\"') IS NOT NULL, "
-        "pg_get_serial_sequence('\"Pictures\"', 'ID')"));
+        "pg_get_serial_sequence('\"Pictures\"', 'ID'), "
+        "obj_description(to_regclass('\"Pictures\"'), 'pg_class'), "
+        "pg_has_role((SELECT relowner FROM pg_class WHERE oid = to_regclass('\"Pictures\"')), "
+        "'USAGE')"));
     if (!rights.ok())
         return fromPg(rights.error());
     state->writable = rights.int64(0, 0) != 0;
     state->unique = rights.int64(0, 1) != 0;
     state->sequence = rights.text(0, 2);
+    const QString comment = rights.text(0, 3);
+    if (comment.startsWith(kKeysComment))
+        state->keysVersion = comment.mid(kKeysComment.size()).toInt();
+    state->owner = rights.int64(0, 4) != 0;
     if (state->sequence.isEmpty())
         return {AlbumCondition::NotAnAlbum, QStringLiteral("Pictures has no row id sequence")};
     return {};
+}
+
+AlbumStatus rebuildSortKeys(pg::Connection& db) {
+    pg::Transaction tx(db);
+    if (!tx.beginError().ok())
+        return fromPg(tx.beginError());
+    // A batch of rows at a time: the connection can run one statement at a time, so the rows are
+    // not streamed while they are written.
+    constexpr int kBatch = 1000;
+    for (qint64 after = std::numeric_limits<qint64>::min();;) {
+        const pg::Result rows = db.execParams(
+            QStringLiteral("SELECT \"ID\", \"ImageFile\", \"ImageFormat\" FROM \"Pictures\" "
+                           "WHERE \"ID\" > $1 ORDER BY \"ID\" LIMIT $2"),
+            {int64_t(after), int64_t(kBatch)});
+        if (!rows.ok())
+            return fromPg(rows.error());
+        for (int i = 0; i < rows.rows(); ++i) {
+            PictureRecord r;
+            r.rowId = after = rows.int64(i, 0);
+            r.imageFile = rows.text(i, 1);
+            r.imageFormat = rows.text(i, 2);
+            const pg::Params p = rowParams(r);
+            const pg::Result keyed = db.execParams(
+                QStringLiteral("UPDATE \"Pictures\" SET \"NameKey\" = $2, \"FormatKey\" = $3 "
+                               "WHERE \"ID\" = $1"),
+                {p[0], p[8], p[9]});
+            if (!keyed.ok())
+                return fromPg(keyed.error());
+        }
+        if (rows.rows() < kBatch)
+            break;
+    }
+    if (const pg::Result r = recordKeysVersion(db); !r.ok())
+        return fromPg(r.error());
+    return fromPg(tx.commit());
 }
 
 } // namespace q32::server

@@ -22,6 +22,8 @@ struct SchemaState {
     bool unique = false;   // ImageFile is unique without case
     bool writable = false; // the role may add, change and delete records
     QString sequence;      // the row ids' sequence, as a regclass text
+    int keysVersion = 0;   // the SortKeyVersion() the sort keys were made with
+    bool owner = false;    // the role owns Pictures (and may record a new key version)
 };
 
 // Makes the tables, indexes and trigger in the connection's current schema, in one transaction.
@@ -29,5 +31,8 @@ struct SchemaState {
 AlbumStatus createSchema(pg::Connection& db, bool unique);
 // Reads only: NotAnAlbum unless every table of an album is there with its fields.
 AlbumStatus checkSchema(pg::Connection& db, SchemaState* state);
+// Makes every row's sort keys again with this build's NameSortKey and records its version, in
+// one transaction; the rows' Versions stay, their texts did not change.
+AlbumStatus rebuildSortKeys(pg::Connection& db);
 
 } // namespace q32::server
