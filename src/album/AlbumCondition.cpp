@@ -29,6 +29,11 @@ QString AlbumConditionText(AlbumCondition condition) {
         return QStringLiteral("This is not an album file.");
     case AlbumCondition::FieldTooLong:
         return QStringLiteral("Field too small to accept the amount of data you attempted to add.");
+    case AlbumCondition::ServerUnreachable:
+        return QStringLiteral("The album's server cannot be reached.");
+    case AlbumCondition::RecordChanged:
+        return QStringLiteral("Someone else changed this record since you opened it; your "
+                              "changes were not saved.");
     case AlbumCondition::FileExists:
         return QStringLiteral("Database already exists.");
     case AlbumCondition::Busy:
