@@ -78,26 +78,52 @@ AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
     return engine::fromSqlite(st.run());
 }
 
-QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan,
-                                       QList<qint64>* empty) {
-    QList<qint64> ids;
+RowIdRuns PictureRowIds(AlbumDb& album, AlbumStatus* status) {
+    std::vector<qint64> ids;
+    sqlite::Error e;
+    sqlite::Statement st =
+        album.connection().prepare(QStringLiteral("SELECT rowid FROM Pictures"), &e);
+    int rc = SQLITE_DONE;
+    while (e.ok() && (rc = st.step()) == SQLITE_ROW)
+        ids.push_back(st.int64(0));
+    if (e.ok() && rc != SQLITE_DONE)
+        e = album.connection().lastError();
+    if (status)
+        *status = engine::fromSqlite(e);
+    return RowIdRuns::fromUnsorted(std::move(ids));
+}
+
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, const RowIdRuns& rows, qint64* after,
+                                       int scan, QList<qint64>* empty) {
+    const QList<qint64> ids = rows.idsAfter(*after, scan);
+    if (ids.isEmpty())
+        return {};
+    // Only the thumbnails of these rows are read, by their ids: the Pictures table is not.
     sqlite::Statement st = album.connection().prepare(
-        QStringLiteral("SELECT p.rowid, t.ID IS NULL, coalesce(length(t.Image), 0) = 0 FROM "
-                       "(SELECT rowid FROM Pictures WHERE "
-                       "rowid > ? ORDER BY rowid LIMIT ?) AS p LEFT JOIN Thumbnails AS t ON "
-                       "t.ID = p.rowid ORDER BY p.rowid"));
+        QStringLiteral("SELECT ID, coalesce(length(Image), 0) = 0 FROM Thumbnails WHERE ID "
+                       "BETWEEN ? AND ? ORDER BY ID"));
     if (!st.isValid())
-        return ids;
-    st.bind(1, *after);
-    st.bind(2, qint64(scan));
-    while (st.step() == SQLITE_ROW) {
-        *after = st.int64(0);
-        if (st.int64(1))
-            ids << *after;
-        else if (empty && st.int64(2))
-            *empty << *after;
+        return {};
+    st.bind(1, ids.first());
+    st.bind(2, ids.last());
+    QList<qint64> missing;
+    qsizetype next = 0;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        const qint64 id = st.int64(0);
+        for (; next < ids.size() && ids[next] < id; ++next)
+            missing << ids[next];
+        if (next < ids.size() && ids[next] == id) {
+            if (empty && st.int64(1))
+                *empty << id;
+            ++next;
+        }
     }
-    return ids;
+    if (rc != SQLITE_DONE)
+        return {}; // busy or damaged: looked at again another time
+    missing << ids.mid(next);
+    *after = ids.last();
+    return missing;
 }
 
 bool HasThumbnailTable(AlbumDb& album) {

@@ -4,6 +4,7 @@
 // clip, a sound, a damaged file): it shows a placeholder and is not tried again.
 
 #include "album/AlbumCondition.h"
+#include "album/RowIdRuns.h"
 #include "platform/sqlite/SqliteDb.h"
 
 #include <QByteArray>
@@ -29,12 +30,15 @@ std::optional<QByteArray> ReadThumbnail(AlbumDb& album, qint64 rowId);
 // the meantime is dropped.
 AlbumStatus StoreThumbnail(AlbumDb& album, qint64 rowId, const QByteArray& jpeg,
                            qint64 pictureBytes = -1);
-// The records without a thumbnail among the next `scan` records after row id *after, by row id;
+// Every row id of Pictures, read from its smallest index: the table's own pages hold the
+// pictures, and reading them in row id order would read the album.
+RowIdRuns PictureRowIds(AlbumDb& album, AlbumStatus* status = nullptr);
+// The records without a thumbnail among the next `scan` of rows after row id *after, by row id;
 // *after moves past the records looked at and stays where it was once there are none left. A
 // short scan keeps each call short, so a worker can look at other work in between. With empty,
 // the records among them whose thumbnail is empty (a placeholder) go there.
-QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, qint64* after, int scan,
-                                       QList<qint64>* empty = nullptr);
+QList<qint64> RecordsWithoutThumbnails(AlbumDb& album, const RowIdRuns& rows, qint64* after,
+                                       int scan, QList<qint64>* empty = nullptr);
 bool HasThumbnailTable(AlbumDb& album);
 
 namespace engine {

@@ -2,6 +2,7 @@
 // A set of row ids read in ascending order, kept as runs of consecutive ids: an album's ids are
 // mostly consecutive, so a million of them take a few runs instead of 8 MB.
 
+#include <QList>
 #include <QtGlobal>
 #include <algorithm>
 #include <vector>
@@ -16,6 +17,26 @@ public:
             m_runs.back().last = id;
         else
             m_runs.push_back({id, id});
+    }
+    // From ids in any order (an index read in its own order).
+    static RowIdRuns fromUnsorted(std::vector<qint64> ids) {
+        std::sort(ids.begin(), ids.end());
+        RowIdRuns runs;
+        for (const qint64 id : ids)
+            if (runs.m_runs.empty() || runs.m_runs.back().last < id)
+                runs.append(id);
+        return runs;
+    }
+    // The next ids above after, ascending, at most limit of them.
+    QList<qint64> idsAfter(qint64 after, qsizetype limit) const {
+        QList<qint64> ids;
+        auto run = std::lower_bound(m_runs.begin(), m_runs.end(), after + 1,
+                                    [](const Run& r, qint64 value) { return r.last < value; });
+        for (; run != m_runs.end() && ids.size() < limit; ++run)
+            for (qint64 id = std::max(run->first, after + 1); id <= run->last && ids.size() < limit;
+                 ++id)
+                ids << id;
+        return ids;
     }
     bool contains(qint64 id) const {
         // The first run that ends at or after id.

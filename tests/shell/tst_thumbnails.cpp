@@ -124,7 +124,8 @@ private slots:
         QVERIFY(StoreThumbnail(*album, rows[0], "old", m_photo.size()).ok());
         QVERIFY(!ReadThumbnail(*album, rows[0]));
         qint64 after = 0;
-        QCOMPARE(RecordsWithoutThumbnails(*album, &after, 10), QList<qint64>{rows[0]});
+        QCOMPARE(RecordsWithoutThumbnails(*album, PictureRowIds(*album), &after, 10),
+                 QList<qint64>{rows[0]});
         QCOMPARE(after, rows.last());
 
         // By default only a camera's preview is used while adding; the rest wait for the view.
@@ -161,7 +162,7 @@ private slots:
         // Every record got one: the damaged picture its placeholder, without a message.
         AlbumDb& album = *run.main.browser().album();
         qint64 after = 0;
-        QVERIFY(RecordsWithoutThumbnails(album, &after, 100).isEmpty());
+        QVERIFY(RecordsWithoutThumbnails(album, PictureRowIds(album), &after, 100).isEmpty());
         QCOMPARE(after, run.main.browser().recordset()->recordCount());
         const qint64 damaged = run.main.browser().recordset()->rowIdAt(0);
         QCOMPARE(ReadThumbnail(album, damaged), std::optional<QByteArray>(QByteArray("")));
@@ -220,7 +221,9 @@ private slots:
         QCOMPARE(ReadThumbnail(album, 3), std::optional<QByteArray>(kNoClipFrame));
         qint64 after = 0;
         QList<qint64> empty;
-        QVERIFY(RecordsWithoutThumbnails(album, &after, 10, &empty).isEmpty() && empty.isEmpty());
+        QVERIFY(
+            RecordsWithoutThumbnails(album, PictureRowIds(album), &after, 10, &empty).isEmpty() &&
+            empty.isEmpty());
 
         // (The tile with its length is drawn by e2e_thumbnail_view.)
         run.main.selectRecord(2);

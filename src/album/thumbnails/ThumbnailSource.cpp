@@ -130,7 +130,8 @@ void ThumbnailSource::work() {
     bool writable = false;
     quint64 generation = ~quint64(0);
     QList<qint64> fillQueue;
-    qint64 fillAfter = 0; // the records up to this row id were looked at
+    qint64 fillAfter = 0;              // the records up to this row id were looked at
+    std::optional<RowIdRuns> fillRows; // the album's rows when the search began
     // Thumbnails made and not stored yet: written together in one short transaction, so the
     // album is locked for the writing only, never while pictures are decoded.
     struct Made {
@@ -170,6 +171,7 @@ void ThumbnailSource::work() {
             lock.lock();
             fillQueue.clear();
             fillAfter = 0;
+            fillRows.reset();
             generation = s.albumGeneration;
             s.abandon = false;
             continue;
@@ -212,7 +214,10 @@ void ThumbnailSource::work() {
                 lock.unlock();
                 const qint64 before = fillAfter;
                 QList<qint64> empty;
-                fillQueue = RecordsWithoutThumbnails(*album, &fillAfter, kScanRows, &empty);
+                if (!fillRows)
+                    fillRows = PictureRowIds(*album);
+                fillQueue =
+                    RecordsWithoutThumbnails(*album, *fillRows, &fillAfter, kScanRows, &empty);
                 for (const qint64 id : std::as_const(empty))
                     if (const auto record = album->record(id);
                         record && IsClipFormat(record->imageFormat))
