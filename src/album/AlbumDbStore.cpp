@@ -114,8 +114,8 @@ AlbumStatus AlbumDb::forEachRecord(const AlbumQuery& query,
     }
 }
 
-AlbumStatus AlbumDb::addRecordFrom(const PictureRecord& fields, FieldReader* image,
-                                   qint64* rowId, bool keepRowId) {
+AlbumStatus AlbumDb::addRecordFrom(const PictureRecord& fields, FieldReader* image, qint64* rowId,
+                                   bool keepRowId) {
     if (!image)
         return insertRow(fields, std::nullopt, rowId, {}, keepRowId);
     QByteArray bytes;

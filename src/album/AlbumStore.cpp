@@ -21,8 +21,8 @@ public:
     AlbumStatus next(QByteArray& piece) override {
         piece = m_file.read(kFilePiece);
         if (m_file.error() != QFileDevice::NoError)
-            return {AlbumCondition::PathAccess, m_file.fileName() + QStringLiteral(": ") +
-                                                    m_file.errorString()};
+            return {AlbumCondition::PathAccess,
+                    m_file.fileName() + QStringLiteral(": ") + m_file.errorString()};
         return {};
     }
 

@@ -88,8 +88,9 @@ public:
     // Row ids above after, ascending, at most limit of them.
     virtual QList<qint64> rowIds(qint64 after, int limit, AlbumStatus* status = nullptr) = 0;
     // Hands the records of query to onRecord in its order until it returns false.
-    virtual AlbumStatus forEachRecord(const AlbumQuery& query,
-                                      const std::function<bool(const PictureRecord&)>& onRecord) = 0;
+    virtual AlbumStatus
+    forEachRecord(const AlbumQuery& query,
+                  const std::function<bool(const PictureRecord&)>& onRecord) = 0;
     // Adds a row with the text fields and, when given, the picture in Image: the complete row or
     // nothing. keepRowId stores it under fields.rowId (a copy keeps its source's ids).
     virtual AlbumStatus addRecordFrom(const PictureRecord& fields, FieldReader* image,

@@ -44,7 +44,8 @@ QStringList rowsOf(const QString& path, const QString& password = {}) {
         for (int c = 0; c < 8; ++c)
             row << (st.isNull(c) ? QStringLiteral("NULL") : st.text(c));
         for (int c = 8; c < 11; ++c)
-            row << (st.isNull(c) ? QStringLiteral("NULL") : QString::fromLatin1(digest(st.blob(c))));
+            row << (st.isNull(c) ? QStringLiteral("NULL")
+                                 : QString::fromLatin1(digest(st.blob(c))));
         row << QString::fromLatin1(digest(ReadThumbnail(*album, st.int64(0)).value_or("none")));
         rows << row.join(QLatin1Char('|'));
     }
@@ -95,8 +96,9 @@ class TestQ32Copy : public QObject {
                 return {};
             if (i % 10 == 4 && !album->storeBytes(id, PictureField::Image, "").ok()) // empty
                 return {};
-            if (i % 50 == 0 && !album->storeBytes(id, PictureField::SoundFile,
-                                                  randomBytes(i ? 900 : 20 << 20, quint32(id)))
+            if (i % 50 == 0 && !album
+                                    ->storeBytes(id, PictureField::SoundFile,
+                                                 randomBytes(i ? 900 : 20 << 20, quint32(id)))
                                     .ok())
                 return {};
             if (i % 3 == 0 && !StoreThumbnail(*album, id, randomBytes(800, quint32(id))).ok())
@@ -129,9 +131,8 @@ private slots:
         QVERIFY(!(r.out + r.err).contains(kRolePassword));
         // The server album lists as the file does, in a name order and through a filter.
         for (const QStringList& order : {QStringList{"--sort", "2"}, {"--keywords", "tag3"}}) {
-            const Q32Result fromFile =
-                RunQ32(QStringList{"list", source, "--password-stdin"} + order,
-                       kPassword.toUtf8() + '\n');
+            const Q32Result fromFile = RunQ32(
+                QStringList{"list", source, "--password-stdin"} + order, kPassword.toUtf8() + '\n');
             const Q32Result fromServer = RunQ32(QStringList{"list", uri} + order);
             QCOMPARE(fromServer.exitCode, 0);
             QCOMPARE(fromServer.out, fromFile.out);
@@ -159,8 +160,9 @@ private slots:
             120000);
         ::kill(pid_t(copy.processId()), SIGKILL);
         copy.waitForFinished();
-        const qint64 done =
-            reported.section(QStringLiteral("copied "), 1, 1).section(QLatin1Char(' '), 0, 0).toLongLong();
+        const qint64 done = reported.section(QStringLiteral("copied "), 1, 1)
+                                .section(QLatin1Char(' '), 0, 0)
+                                .toLongLong();
         QVERIFY(done > 0 && done < 1040);
         const Q32Result listed = RunQ32({"list", uri});
         QCOMPARE(listed.out.count(QLatin1Char('\n')) - 1, done);
@@ -185,21 +187,22 @@ private slots:
         }
         // Into a database of another program: its tables stay as they were, and no album is made.
         const QString other = serverAlbum(QStringLiteral("shop"));
-        QVERIFY(!m_server->psql("CREATE TABLE orders (n int); GRANT ALL ON orders TO owner",
-                                QStringLiteral("shop"))
+        QVERIFY(!m_server
+                     ->psql("CREATE TABLE orders (n int); GRANT ALL ON orders TO owner",
+                            QStringLiteral("shop"))
                      .isNull());
         Q32Result r = RunQ32({"copy", small, other});
         QVERIFY(r.exitCode != 0 && !r.err.isEmpty());
-        QCOMPARE(m_server->psql("SELECT string_agg(tablename, ',') FROM pg_tables WHERE "
-                                "schemaname = 'public'",
-                                QStringLiteral("shop"))
+        QCOMPARE(m_server
+                     ->psql("SELECT string_agg(tablename, ',') FROM pg_tables WHERE "
+                            "schemaname = 'public'",
+                            QStringLiteral("shop"))
                      .trimmed(),
                  QStringLiteral("orders"));
         // Into an album that is not an interrupted copy of the source.
         const QString family = serverAlbum(QStringLiteral("other"));
         QCOMPARE(RunQ32({"copy", small, family}).exitCode, 0);
-        r = RunQ32({"copy", makeSource(QStringLiteral("third.mdb"), 0), family,
-                    "--password-stdin"},
+        r = RunQ32({"copy", makeSource(QStringLiteral("third.mdb"), 0), family, "--password-stdin"},
                    kPassword.toUtf8() + '\n');
         QVERIFY(r.exitCode != 0 && r.err.contains(QStringLiteral("not those of")));
         // A wrong role password, and a server that is not there, say so by name.
