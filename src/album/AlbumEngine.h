@@ -25,6 +25,8 @@ enum class CipherFormat {
 AlbumStatus openKeyed(const QString& path, int flags, const QString& password, sqlite::Database& db,
                       CipherFormat* format);
 
+// The page cache every connection gets, in KiB (see configure()).
+constexpr int kCacheKib = 2048;
 // Settings every connection gets: journal, flushes, cache.
 void configure(sqlite::Database& db);
 

@@ -1,6 +1,7 @@
 #include "album/add/AddRun.h"
 
 #include "album/AlbumDb.h"
+#include "album/AlbumEngine.h"
 #include "album/ContentHashes.h"
 #include "album/add/ReadAhead.h"
 #include "platform/prompt/PromptService.h"
@@ -29,6 +30,23 @@ bool isReadError(ImagingCondition condition) {
     const int n = ConditionNumber(condition);
     return n >= 20000 && n <= 20062;
 }
+
+// A larger page cache while the run stores. With the browsing connection's small one, a group's
+// pictures push the index pages out and the engine spills them mid-group, which in a large album
+// first copies each one to the journal: adding to a million-record album ran at 0.80-0.92 of the
+// speed of adding to an empty one, 1.00-1.08 with this (bench/million).
+class RunCache {
+public:
+    explicit RunCache(sqlite::Database& db) : m_db(db) {
+        m_db.exec(QStringLiteral("PRAGMA cache_size = -32768"));
+    }
+    ~RunCache() { m_db.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(engine::kCacheKib)); }
+    RunCache(const RunCache&) = delete;
+    RunCache& operator=(const RunCache&) = delete;
+
+private:
+    sqlite::Database& m_db;
+};
 
 } // namespace
 
@@ -63,6 +81,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     // The naming questions come between reading a file and storing it: nothing to read ahead.
     ReadAhead ahead(files, prepare, m_options.askNames ? 0 : m_options.readAhead);
 
+    const RunCache cache(m_album.connection());
     std::optional<sqlite::Transaction> group;
     QList<AddItemReport> pending;
     qint64 groupBytes = 0;
