@@ -87,7 +87,8 @@ public:
     virtual std::optional<PictureRecord> record(qint64 rowId, AlbumStatus* status = nullptr) = 0;
     // Row ids above after, ascending, at most limit of them.
     virtual QList<qint64> rowIds(qint64 after, int limit, AlbumStatus* status = nullptr) = 0;
-    // Hands the records of query to onRecord in its order until it returns false.
+    // Hands the records of query to onRecord in its order until it returns false. onRecord must
+    // not call the album meanwhile: a server album's connection is busy streaming them.
     virtual AlbumStatus
     forEachRecord(const AlbumQuery& query,
                   const std::function<bool(const PictureRecord&)>& onRecord) = 0;
