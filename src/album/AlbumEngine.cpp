@@ -2,6 +2,7 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumFunctions.h"
+#include "album/RowIdRuns.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -219,6 +220,33 @@ bool hasTable(sqlite::Database& db, const QString& name) {
         return false;
     st.bind(1, name);
     return st.step() == SQLITE_ROW;
+}
+
+std::optional<QList<qint64>> rowsWithout(sqlite::Database& db, const QString& table,
+                                         const std::function<bool()>& stop, sqlite::Error* error) {
+    *error = {};
+    RowIdRuns present;
+    int rc = SQLITE_DONE;
+    if (hasTable(db, table)) {
+        sqlite::Statement ids =
+            db.prepare(QStringLiteral("SELECT ID FROM %1 ORDER BY ID").arg(table), error);
+        while (error->ok() && (rc = ids.step()) == SQLITE_ROW)
+            present.append(ids.int64(0));
+    }
+    QList<qint64> missing;
+    if (error->ok() && rc == SQLITE_DONE) {
+        sqlite::Statement rows = db.prepare(QStringLiteral("SELECT rowid FROM Pictures"), error);
+        for (qint64 n = 1; error->ok() && (rc = rows.step()) == SQLITE_ROW; ++n) {
+            if (const qint64 id = rows.int64(0); !present.contains(id))
+                missing << id;
+            if (n % 65536 == 0 && stop && stop())
+                return std::nullopt;
+        }
+    }
+    if (error->ok() && rc != SQLITE_DONE)
+        *error = db.lastError();
+    std::sort(missing.begin(), missing.end());
+    return missing;
 }
 
 bool atomicReplace(const QString& source, const QString& target) {

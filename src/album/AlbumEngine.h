@@ -6,7 +6,10 @@
 #include "album/AlbumCondition.h"
 #include "platform/sqlite/SqliteDb.h"
 
+#include <QList>
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace q32::engine {
 
@@ -42,6 +45,13 @@ AlbumStatus attachTargetWithMainKey(sqlite::Database& db, const QString& path,
 
 // Whether the main schema has a table of that name.
 bool hasTable(sqlite::Database& db, const QString& name);
+// The row ids of Pictures that have no row in table (keyed by ID; a table that is not there has
+// none), ascending. Both id lists are read front to back and compared here: looking each row up
+// in table from the name index's order reads its pages at random (11 s for a million records).
+// Only ids are read from Pictures, so they come from its smallest index, never from the table's
+// pages that hold the pictures. stop, asked now and then, gives nullopt.
+std::optional<QList<qint64>> rowsWithout(sqlite::Database& db, const QString& table,
+                                         const std::function<bool()>& stop, sqlite::Error* error);
 
 // Renames over target and flushes the folder, so the switch survives a crash.
 bool atomicReplace(const QString& source, const QString& target);

@@ -3,7 +3,6 @@
 #include "album/AlbumDb.h"
 #include "album/AlbumEngine.h"
 #include "album/ContentHashSchema.h"
-#include "album/RowIdRuns.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -103,47 +102,6 @@ sqlite::Error dropContentHash(sqlite::Database& db, qint64 rowId) {
     return st.run();
 }
 
-namespace {
-
-// nullopt when stopped.
-std::optional<QList<qint64>> rowsWithoutContentHash(sqlite::Database& db,
-                                                    const std::function<bool()>& stop,
-                                                    sqlite::Error* error) {
-    // Both lists are read front to back and compared here. Asking the hash table about each row
-    // id in the name index's order reads its pages at random: 11 s for a million records, at
-    // every open. Only row ids are read from Pictures, so the engine takes them from the smallest
-    // index, never from the table's pages that hold the pictures; rows without a picture come
-    // along and are passed over by the caller.
-    RowIdRuns hashed;
-    QList<qint64> missing;
-    sqlite::Statement ids =
-        db.prepare(QStringLiteral("SELECT ID FROM ContentHashes ORDER BY ID"), error);
-    int rc = SQLITE_DONE;
-    while (error->ok() && (rc = ids.step()) == SQLITE_ROW)
-        hashed.append(ids.int64(0));
-    if (!error->ok() || rc != SQLITE_DONE) {
-        if (error->ok())
-            *error = db.lastError();
-        return {};
-    }
-    sqlite::Statement rows = db.prepare(QStringLiteral("SELECT rowid FROM Pictures"), error);
-    for (qint64 n = 1; error->ok() && (rc = rows.step()) == SQLITE_ROW; ++n) {
-        const qint64 id = rows.int64(0);
-        if (!hashed.contains(id))
-            missing << id;
-        // A long scan can be stopped too.
-        if (n % 65536 == 0 && stop && stop())
-            return std::nullopt;
-    }
-    if (error->ok() && rc != SQLITE_DONE)
-        *error = db.lastError();
-    // In the table's order, so the pictures are read front to back.
-    std::sort(missing.begin(), missing.end());
-    return missing;
-}
-
-} // namespace
-
 QByteArray hashStoredPicture(sqlite::Database& db, qint64 rowId, sqlite::Error* error) {
     *error = {};
     sqlite::Statement size =
@@ -210,7 +168,9 @@ AlbumStatus FillContentHashes(AlbumDb& album, qint64* hashed, const std::functio
         return {AlbumCondition::CannotWrite, album.path()};
     sqlite::Database& db = album.connection();
     sqlite::Error e;
-    const std::optional<QList<qint64>> listed = engine::rowsWithoutContentHash(db, stop, &e);
+    // Rows without a picture come along and are passed over below.
+    const std::optional<QList<qint64>> listed =
+        engine::rowsWithout(db, QStringLiteral("ContentHashes"), stop, &e);
     if (!e.ok())
         return engine::fromSqlite(e);
     if (!listed)

@@ -2,7 +2,6 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumEngine.h"
-#include "album/RowIdRuns.h"
 
 #include <algorithm>
 #include <array>
@@ -220,35 +219,19 @@ std::vector<HashEntry> ReadPictureHashes(AlbumDb& album, AlbumStatus* status) {
 }
 
 QList<qint64> RecordsWithoutPictureHashes(AlbumDb& album, AlbumStatus* status) {
-    // The id lists are read front to back and compared here, then only the rows left are asked
-    // whether they have a picture: testing Image in the query would read every row of the table,
-    // and looking each id up in the hash table reads it at random (half a second for a million
-    // records, at every open of the thumbnail view).
+    // Only the rows left are asked whether they have a picture: testing Image in one query would
+    // read every row of the table.
     sqlite::Database& db = album.connection();
     sqlite::Error e;
-    int rc = SQLITE_DONE;
-    RowIdRuns hashed;
-    if (HasPictureHashTable(album)) {
-        sqlite::Statement st =
-            db.prepare(QStringLiteral("SELECT ID FROM PictureHashes ORDER BY ID"), &e);
-        while (e.ok() && (rc = st.step()) == SQLITE_ROW)
-            hashed.append(st.int64(0));
-    }
-    QList<qint64> candidates;
-    if (e.ok() && rc == SQLITE_DONE) {
-        sqlite::Statement st = db.prepare(QStringLiteral("SELECT rowid FROM Pictures"), &e);
-        while (e.ok() && (rc = st.step()) == SQLITE_ROW)
-            if (const qint64 id = st.int64(0); !hashed.contains(id))
-                candidates << id;
-    }
-    std::sort(candidates.begin(), candidates.end());
+    const QList<qint64> candidates =
+        engine::rowsWithout(db, QStringLiteral("PictureHashes"), {}, &e).value_or(QList<qint64>());
     QList<qint64> ids;
+    int rc = SQLITE_DONE;
     sqlite::Statement withPicture =
-        e.ok() && rc == SQLITE_DONE
-            ? db.prepare(
-                  QStringLiteral("SELECT 1 FROM Pictures WHERE rowid = ? AND Image IS NOT NULL"),
-                  &e)
-            : sqlite::Statement();
+        e.ok() ? db.prepare(
+                     QStringLiteral("SELECT 1 FROM Pictures WHERE rowid = ? AND Image IS NOT NULL"),
+                     &e)
+               : sqlite::Statement();
     for (qsizetype i = 0; e.ok() && rc == SQLITE_DONE && i < candidates.size(); ++i) {
         withPicture.bind(1, candidates[i]);
         rc = withPicture.step();
