@@ -1,9 +1,12 @@
 #pragma once
 // The temporary folder a benchmark works in.
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace q32::bench {
 
@@ -15,6 +18,17 @@ inline QString WorkFolder(const QTemporaryDir& dir) {
         std::exit(2);
     }
     return dir.path();
+}
+
+// Asks the system to forget the file's pages, so that what follows reads it from the disk as on
+// the first open after a start, whatever ran before. Pages still to be written stay.
+inline void DropFromPageCache(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
 }
 
 } // namespace q32::bench

@@ -208,6 +208,10 @@ int main(int argc, char** argv) {
     long peak = 0;
     const long atStart = bench::PeakKb();
     for (int i = 0; i < 3 && parts.contains("window"); ++i) {
+        // The first round reads the album from the disk, as the first open after a start does;
+        // the others find its pages in memory, as when it is opened again.
+        if (i == 0)
+            bench::DropFromPageCache(album);
         {
             Window w(work + QStringLiteral("/g%1.ini").arg(i));
             w.main.grid()->show();
@@ -229,6 +233,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "peak with the grid's album: %ld MB\n",
                              bench::PeakKb() / 1024);
         }
+        if (i == 0)
+            bench::DropFromPageCache(album);
         {
             Window w(work + QStringLiteral("/t%1.ini").arg(i));
             ThumbnailPane& pane = w.main.thumbnails();
@@ -267,11 +273,14 @@ void printWindowFigures(const QList<double>& gridOpen, const QList<double>& thum
                         const QList<double>& gridTop, const QList<double>& gridMiddle,
                         const QList<double>& thumbTop, const QList<double>& thumbMiddle, long peak,
                         long atStart) {
-    std::printf("\nthe window, median of 3 opens:\n");
-    std::printf("  open to the record grid's first screen:    %7.1f ms (aim 100 ms)\n",
-                Median(gridOpen));
-    std::printf("  open to the thumbnail view's first screen: %7.1f ms (aim 150 ms)\n",
-                Median(thumbOpen));
+    std::printf("\nthe window, median of 3 opens (the first with the album's pages on the disk, "
+                "the worst frames of all 3):\n");
+    std::printf("  open to the record grid's first screen:    %7.1f ms (aim 100 ms); from the "
+                "disk %.1f ms\n",
+                Median(gridOpen), gridOpen.value(0));
+    std::printf("  open to the thumbnail view's first screen: %7.1f ms (aim 150 ms); from the "
+                "disk %.1f ms\n",
+                Median(thumbOpen), thumbOpen.value(0));
     auto frames = [](const char* what, const QList<double>& top, const QList<double>& middle) {
         std::printf("  scroll a page, %-15s at the top: median %5.1f ms, worst %5.1f ms;  in the "
                     "middle: median %5.1f ms, worst %5.1f ms (aim 16 ms a frame)\n",

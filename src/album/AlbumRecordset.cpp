@@ -204,7 +204,16 @@ AlbumStatus AlbumRecordset::findRowId(qint64 rowId) {
 }
 
 std::optional<PictureRecord> AlbumRecordset::current(AlbumStatus* status) {
-    return recordAt(m_pos, status);
+    AlbumStatus s;
+    std::optional<PictureRecord> r = recordAt(m_pos, &s);
+    // The sound's size comes from the row's header; the picture before it is not read.
+    if (r && r->soundSize < 0)
+        r->soundSize = m_album.fieldSize(r->rowId, PictureField::SoundFile, &s);
+    if (status)
+        *status = s;
+    if (!s.ok())
+        return std::nullopt;
+    return r;
 }
 
 std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStatus* status) {
@@ -217,14 +226,12 @@ std::optional<PictureRecord> AlbumRecordset::recordAt(qint64 position, AlbumStat
     if (m_album.changeStamp() != m_stamp)
         return m_album.record(id, status);
     ensureLoaded(position);
-    PictureRecord r = cached(position);
-    AlbumStatus s;
-    // The sound's size comes from the row's header; the picture before it is not read.
-    r.soundSize = m_album.fieldSize(id, PictureField::SoundFile, &s);
     if (status)
-        *status = s;
-    if (!s.ok())
-        return std::nullopt;
+        *status = {};
+    // Only what the order's index holds: a screen of rows never reads the table's rows, which
+    // are on pages of their own for each record (a cold disk read each).
+    PictureRecord r = cached(position);
+    r.soundSize = -1;
     return r;
 }
 

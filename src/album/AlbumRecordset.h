@@ -54,7 +54,8 @@ public:
     AlbumStatus findRowId(qint64 rowId);
     qint64 positionOf(qint64 rowId) const;
 
-    // Text fields of the current row or of any position, read on demand.
+    // Text fields of the current row or of any position, read on demand. A row by position
+    // leaves soundSize at -1 (not read); the current one has it.
     std::optional<PictureRecord> current(AlbumStatus* status = nullptr);
     std::optional<PictureRecord> recordAt(qint64 position, AlbumStatus* status = nullptr);
 

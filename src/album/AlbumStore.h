@@ -44,7 +44,7 @@ struct PictureRecord {
     QString imageProperties;
     QString keywords;
     QString description;
-    qint64 soundSize = 0; // bytes in SoundFile, 0 when none is attached
+    qint64 soundSize = 0; // bytes in SoundFile, 0 when none is attached, -1 when not read
     // A server album's count of the row's changes, to tell a save that someone else changed it
     // since it was read; 0 where the engine keeps none.
     qint64 version = 0;

@@ -40,8 +40,7 @@ QString allOrders(AlbumDb& album) {
                                r->imageFormat,
                                r->imageProperties,
                                r->keywords,
-                               r->description,
-                               QString::number(r->soundSize)}
+                               r->description}
                        .join('|');
         }
     }
@@ -370,7 +369,8 @@ private slots:
             QVERIFY(openAlbum(file)->updateRecord(edit).ok() &&
                     openAlbum(file)->storeBytes(edit.rowId, PictureField::SoundFile, "sound").ok());
             QCOMPARE(rs.recordAt(251)->keywords, "by another");
-            QCOMPARE(rs.recordAt(251)->soundSize, 5);
+            QVERIFY(rs.moveTo(251).ok());
+            QCOMPARE(rs.current()->soundSize, 5);
             // Edited and deleted before their screen is read.
             edit = *album->record(rs.currentRowId());
             edit.imageFile = "aaa-renamed.jpg"; // moves it within its date in the index
@@ -384,7 +384,6 @@ private slots:
                 QCOMPARE(seen->imageFile, held->imageFile);
                 QCOMPARE(seen->keywords, held->keywords);
                 QCOMPARE(seen->date, held->date);
-                QCOMPARE(seen->soundSize, held->soundSize);
                 if (p < 198 && previous.isValid()) // away from the edited rows, dates in order
                     QVERIFY(order == 0 ? seen->date <= previous : seen->date >= previous);
                 previous = seen->date;
