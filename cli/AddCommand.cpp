@@ -65,7 +65,8 @@ private:
 int addCommand(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ALBUM"),
-                            QStringLiteral("The album; created when it does not exist."));
+                            QStringLiteral("The album file, created when it does not exist, or a "
+                                           "server album's postgresql:// URI."));
     p.addPositionalArgument(QStringLiteral("PATH..."),
                             QStringLiteral("Picture and clip files, and folders to search."));
     p.addOption(
@@ -127,10 +128,23 @@ int addCommand(const QStringList& args) {
     CliPrompts prompts;
     prompts.allowDuplicates = p.isSet(QStringLiteral("allow-duplicates"));
     prompts.passwordFromStdin = p.isSet(QStringLiteral("password-stdin"));
-    int readOnlyFailures = 0;
-    AddRunAlbum opened = OpenAlbumForAdding(albumPath, prompts, readOnlyFailures);
-    if (!opened.album)
-        return fail(albumPath + QStringLiteral(": cannot be opened for adding"));
+    std::unique_ptr<AlbumStore> album;
+    if (IsServerAlbumName(albumPath)) {
+        // Made by q32 create; its role's password comes as for the other commands.
+        OpenedStore server = openStoreForCommand(albumPath, p, Access::Writable);
+        if (!server.album)
+            return server.exitCode;
+        if (server.album->isReadOnly())
+            return fail(albumName(albumPath) +
+                        QStringLiteral(": the server lets this role only read the album"));
+        album = std::move(server.album);
+    } else {
+        int readOnlyFailures = 0;
+        AddRunAlbum opened = OpenAlbumForAdding(albumPath, prompts, readOnlyFailures);
+        if (!opened.album)
+            return fail(albumPath + QStringLiteral(": cannot be opened for adding"));
+        album = std::move(opened.album);
+    }
 
     QTemporaryDir work;
     AddRunOptions options;
@@ -143,9 +157,9 @@ int addCommand(const QStringList& args) {
 
     StderrReport report(files.size());
     std::signal(SIGINT, onInterrupt);
-    const AddRunSummary summary = AddRun(*opened.album, prompts, options).run(files, &report);
+    const AddRunSummary summary = AddRun(*album, prompts, options).run(files, &report);
     std::signal(SIGINT, SIG_DFL);
-    opened.album.reset();
+    album.reset();
 
     QList<Problem> failed = missing + report.failed;
     if (summary.notAttempted > 0)

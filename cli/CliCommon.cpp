@@ -124,7 +124,7 @@ OpenedRecord openRecord(const QCommandLineParser& parser, Access access) {
         target.exitCode = fail(QStringLiteral("ROWID must be a number"), 2);
         return target;
     }
-    target.opened = openForCommand(pos.at(0), parser, access);
+    target.opened = openStoreForCommand(pos.at(0), parser, access);
     if (!target.opened.album) {
         target.exitCode = target.opened.exitCode;
         return target;
@@ -133,8 +133,8 @@ OpenedRecord openRecord(const QCommandLineParser& parser, Access access) {
     if (auto record = target.opened.album->record(rowId, &status))
         target.record = *record;
     else
-        target.exitCode =
-            fail(QStringLiteral("%1: no record with row id %2").arg(pos.at(0)).arg(rowId));
+        target.exitCode = fail(
+            QStringLiteral("%1: no record with row id %2").arg(albumName(pos.at(0))).arg(rowId));
     return target;
 }
 

@@ -61,7 +61,7 @@ QString albumName(const QString& name);
 
 // ALBUM opened and its record ROWID found (the first two positional arguments).
 struct OpenedRecord {
-    OpenedAlbum opened;
+    OpenedStore opened;
     PictureRecord record;
     int exitCode = 0;
 };

@@ -1,6 +1,7 @@
 #include "CliCommon.h"
 #include "Commands.h"
 #include "album/AlbumMaintenance.h"
+#include "album/server/ServerAlbum.h"
 
 namespace q32::cli {
 
@@ -15,6 +16,18 @@ int compactCommand(const QStringList& args) {
     if (p.positionalArguments().size() != 1)
         return fail(QStringLiteral("compact needs exactly one ALBUM"), 2);
     const QString path = p.positionalArguments().at(0);
+    if (IsServerAlbumName(path)) {
+        // The server's own VACUUM FULL; others wait for each table while it is rewritten.
+        OpenedStore opened = openStoreForCommand(path, p, Access::Writable);
+        if (!opened.album)
+            return opened.exitCode;
+        const CompactReport report = static_cast<ServerAlbum&>(*opened.album).compact();
+        if (!report.status.ok())
+            return albumFailure(albumName(path), report.status);
+        out() << report.message().replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
+        out().flush();
+        return 0;
+    }
     // Compaction needs every handle closed: the password is only checked by this open.
     OpenedAlbum opened = openForCommand(path, p, Access::ReadOnlyEvenDamaged);
     if (opened.exitCode)

@@ -29,7 +29,7 @@ int editCommand(const QStringList& args) {
     OpenedRecord target = openRecord(p, Access::Writable);
     if (target.exitCode)
         return target.exitCode;
-    AlbumDb& album = *target.opened.album;
+    AlbumStore& album = *target.opened.album;
     PictureRecord& record = target.record;
     if (p.isSet(QStringLiteral("name")))
         record.imageFile = p.value(QStringLiteral("name"));
@@ -37,18 +37,28 @@ int editCommand(const QStringList& args) {
         record.keywords = p.value(QStringLiteral("keywords"));
     if (p.isSet(QStringLiteral("description")))
         record.description = p.value(QStringLiteral("description"));
+    // The texts and the sound together or neither; on a server album, refused when someone else
+    // saved the record since it was read here.
     AlbumStatus status;
+    const std::unique_ptr<WriteGroup> group = album.beginGroup(&status);
+    if (!group)
+        return albumFailure(albumName(pos.at(0)), status);
+    std::unique_ptr<FieldReader> sound;
     if (p.isSet(QStringLiteral("sound"))) {
-        const QString sound = p.value(QStringLiteral("sound"));
-        if (!QFileInfo(sound).isFile())
-            return fail(sound + QStringLiteral(": no such file"));
-        status = album.storeFile(record.rowId, PictureField::SoundFile, sound);
-        if (!status.ok())
-            return albumFailure(pos.at(0), status);
-        record.soundType = SoundTypeOf(sound);
+        const QString path = p.value(QStringLiteral("sound"));
+        if (!QFileInfo(path).isFile())
+            return fail(path + QStringLiteral(": no such file"));
+        sound = FileFieldReader(path, &status);
+        if (!sound)
+            return fail(status.text());
+        record.soundType = SoundTypeOf(path);
     }
     status = album.updateRecord(record);
-    return status.ok() ? 0 : albumFailure(pos.at(0), status);
+    if (status.ok() && sound)
+        status = album.storeField(record.rowId, PictureField::SoundFile, *sound);
+    if (status.ok())
+        status = group->commit();
+    return status.ok() ? 0 : albumFailure(albumName(pos.at(0)), status);
 }
 
 } // namespace q32::cli

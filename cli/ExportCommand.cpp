@@ -51,7 +51,7 @@ int saveOptionsFrom(const QCommandLineParser& p, SaveOptions& save) {
 }
 
 // The record's picture written to target: copied out of the album, then converted.
-QString exportRecord(AlbumDb& album, const PictureRecord& record, const QString& target,
+QString exportRecord(AlbumStore& album, const PictureRecord& record, const QString& target,
                      const std::optional<SaveOptions>& save) {
     if (!save) { // the stored file as it is
         const qint64 n = album.extractToFile(record.rowId, PictureField::Image, target);

@@ -2,6 +2,7 @@
 #include "CliPrompts.h"
 #include "Commands.h"
 #include "album/AlbumMaintenance.h"
+#include "album/server/ServerAlbum.h"
 
 namespace q32::cli {
 
@@ -16,6 +17,18 @@ int repairCommand(const QStringList& args) {
     if (p.positionalArguments().size() != 1)
         return fail(QStringLiteral("repair needs exactly one ALBUM"), 2);
     const QString path = p.positionalArguments().at(0);
+    if (IsServerAlbumName(path)) {
+        // The server keeps its tables whole; the repair rebuilds the album's indexes (REINDEX).
+        OpenedStore opened = openStoreForCommand(path, p, Access::Writable);
+        if (!opened.album)
+            return opened.exitCode;
+        const RepairReport report = static_cast<ServerAlbum&>(*opened.album).repair();
+        if (!report.status.ok())
+            return albumFailure(albumName(path), report.status);
+        out() << report.message(albumName(path)) << '\n';
+        out().flush();
+        return 0;
+    }
     // A damaged album may not open at all, so the password is not checked first.
     const QString password =
         p.isSet(QStringLiteral("password-stdin")) ? ReadPassword(QString(), true) : QString();

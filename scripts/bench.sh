@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its figures beside a reference measured in the
 # same run. Usage: scripts/bench.sh [album|imaging|add|scan|browse|thumbnails|print|export|viewer
-# |addwindow|compact|similar|gallery|million ...] (default: all).
+# |addwindow|compact|similar|gallery|million|server ...] (default: all).
 # They write a few gigabytes of scratch files under $QUILLON_BENCH_DIR (default /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +11,7 @@ build=${QUILLON_BUILD_DIR:-build}
 work=${QUILLON_BENCH_DIR:-/tmp}
 which=("$@")
 [ ${#which[@]} -gt 0 ] || which=(album imaging add scan browse thumbnails print export viewer addwindow compact similar gallery
-    million)
+    million server)
 for b in "${which[@]}"; do
     echo "== $b"
     case "$b" in
@@ -33,6 +33,8 @@ for b in "${which[@]}"; do
     gallery) "$build/bench/gallery/bench_gallery" "$build/bench/gallery/gallery-100k.mdb" 5 ;;
     # Its album of a million records (2 GB) is made once in the work folder and kept.
     million) "$build/bench/million/bench_million" "$work" ;;
+    # A private PostgreSQL server against the album file, started for the run.
+    server) "$build/bench/server/bench_server" "$work" ;;
     *) echo "unknown benchmark $b" >&2; exit 2 ;;
     esac
 done

@@ -55,7 +55,7 @@ public:
     const OrderIndexes& orderIndexes() const { return m_indexes; }
     // The album keeps its pictures' content hashes (see ContentHashes.h): every album a writable
     // open has seen, and every new one.
-    bool hasContentHashes() const { return m_contentHashes; }
+    bool hasContentHashes() const override { return m_contentHashes; }
     // Changes whenever the rows may have changed, by this connection or another process.
     std::pair<qint64, qint64> changeStamp();
     // How long a write waits for another process before reporting Busy.
@@ -70,10 +70,10 @@ public:
     // reading ahead when it skips duplicates); without it the row has no hash until one is made
     // from the stored bytes (ContentHashes.h), so adding never waits for hashing.
     AlbumStatus addRecord(const PictureRecord& fields, const QString& imagePath = {},
-                          qint64* rowId = nullptr, const QByteArray& sha256 = {});
+                          qint64* rowId = nullptr, const QByteArray& sha256 = {}) override;
     // The same with the picture's bytes already in memory (the add run reads files ahead).
     AlbumStatus addRecordBytes(const PictureRecord& fields, QByteArrayView image,
-                               qint64* rowId = nullptr, const QByteArray& sha256 = {});
+                               qint64* rowId = nullptr, const QByteArray& sha256 = {}) override;
     // Writes the text fields of fields into the row fields.rowId.
     AlbumStatus updateRecord(const PictureRecord& fields) override;
     AlbumStatus deleteRecord(qint64 rowId) override;
@@ -90,14 +90,14 @@ public:
     // Copies a binary field into filePath in pieces of 8192 bytes, the remainder piece first.
     // Returns the bytes written, 0 for an empty field (filePath untouched), or minus the
     // condition number on error.
-    qint64 extractToFile(qint64 rowId, PictureField field, const QString& filePath);
+    qint64 extractToFile(qint64 rowId, PictureField field, const QString& filePath) override;
 
     // Runs the engine's full consistency check.
     AlbumStatus integrityCheck();
     // Has the album's pages written so far flushed to the disk on another thread, without waiting,
     // and then dropped from the kernel's file cache (see BackgroundFlush.h). A long run of stores
     // calls it now and then.
-    void flushInBackground();
+    void flushInBackground() override;
 
     // The rest of AlbumStore (AlbumDbStore.cpp).
     QList<qint64> rowIds(qint64 after, int limit, AlbumStatus* status = nullptr) override;
@@ -111,6 +111,12 @@ public:
     QByteArray thumbnail(qint64 rowId, AlbumStatus* status = nullptr) override;
     AlbumStatus storeThumbnail(qint64 rowId, const QByteArray& jpeg) override;
     std::unique_ptr<WriteGroup> beginGroup(AlbumStatus* status) override;
+    AlbumStatus completeContentHashes(const std::function<bool()>& stop) override;
+    std::optional<ContentMatch> findByContent(const QByteArray& sha256,
+                                              AlbumStatus* status = nullptr) override;
+    AlbumStatus storePictureHash(qint64 rowId, std::optional<quint64> hash) override;
+    // A larger page cache while it lasts (see AlbumDbStore.cpp).
+    std::shared_ptr<void> beginAddRun() override;
 
     sqlite::Database& connection() { return m_db; }
 

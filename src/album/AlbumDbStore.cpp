@@ -1,10 +1,13 @@
 // The file album's side of AlbumStore that its own callers do not use: reading and storing
-// fields through readers, rows in id order, and groups. Copies between albums go through it.
+// fields through readers, rows in id order, groups, and what the add run asks of any album.
+// Copies between albums go through it.
 
 #include "album/AlbumDb.h"
 #include "album/AlbumEngine.h"
 #include "album/AlbumRecordset.h"
 #include "album/AlbumThumbnails.h"
+#include "album/ContentHashes.h"
+#include "album/PictureHashes.h"
 
 namespace q32 {
 namespace {
@@ -39,6 +42,23 @@ private:
     sqlite::Blob m_blob;
     qint64 m_size;
     qint64 m_at = 0;
+};
+
+// A larger page cache while an add run stores. With the browsing connection's small one, a
+// group's pictures push the index pages out and the engine spills them mid-group, which in a large
+// album first copies each one to the journal: adding to a million-record album ran at 0.80-0.92
+// of the speed of adding to an empty one, 1.00-1.08 with this (bench/million).
+class RunCache {
+public:
+    explicit RunCache(sqlite::Database& db) : m_db(db) {
+        m_db.exec(QStringLiteral("PRAGMA cache_size = -32768"));
+    }
+    ~RunCache() { m_db.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(engine::kCacheKib)); }
+    RunCache(const RunCache&) = delete;
+    RunCache& operator=(const RunCache&) = delete;
+
+private:
+    sqlite::Database& m_db;
 };
 
 class SqliteGroup : public WriteGroup {
@@ -183,6 +203,22 @@ std::unique_ptr<WriteGroup> AlbumDb::beginGroup(AlbumStatus* status) {
     auto group = std::make_unique<SqliteGroup>(m_db);
     *status = engine::fromSqlite(group->beginError());
     return status->ok() ? std::move(group) : nullptr;
+}
+
+AlbumStatus AlbumDb::completeContentHashes(const std::function<bool()>& stop) {
+    return FillContentHashes(*this, nullptr, stop);
+}
+
+std::optional<ContentMatch> AlbumDb::findByContent(const QByteArray& sha256, AlbumStatus* status) {
+    return FindByContent(*this, sha256, status);
+}
+
+AlbumStatus AlbumDb::storePictureHash(qint64 rowId, std::optional<quint64> hash) {
+    return StorePictureHash(*this, rowId, hash);
+}
+
+std::shared_ptr<void> AlbumDb::beginAddRun() {
+    return std::make_shared<RunCache>(m_db);
 }
 
 } // namespace q32

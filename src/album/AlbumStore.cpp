@@ -30,6 +30,23 @@ private:
     QFile m_file;
 };
 
+class BytesReader : public FieldReader {
+public:
+    explicit BytesReader(QByteArrayView bytes) : m_bytes(bytes) {}
+    qint64 size() const override { return m_bytes.size(); }
+    AlbumStatus next(QByteArray& piece) override {
+        const QByteArrayView part =
+            m_bytes.sliced(m_at, std::min(kFilePiece, m_bytes.size() - m_at));
+        piece = part.toByteArray();
+        m_at += part.size();
+        return {};
+    }
+
+private:
+    QByteArrayView m_bytes;
+    qint64 m_at = 0;
+};
+
 } // namespace
 
 const char* PictureFieldName(PictureField field) {
@@ -60,6 +77,10 @@ AlbumStatus CheckRecordTexts(const PictureRecord& r) {
     if (r.imageFile.isEmpty())
         return {AlbumCondition::EmptyKey, QStringLiteral("ImageFile")};
     return {};
+}
+
+std::unique_ptr<FieldReader> BytesFieldReader(QByteArrayView bytes) {
+    return std::make_unique<BytesReader>(bytes);
 }
 
 std::unique_ptr<FieldReader> FileFieldReader(const QString& path, AlbumStatus* status) {

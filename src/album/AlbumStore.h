@@ -7,6 +7,7 @@
 #include "album/AlbumQuery.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <functional>
@@ -50,6 +51,12 @@ struct PictureRecord {
     qint64 version = 0;
 };
 
+// A record found by the content hash of its picture.
+struct ContentMatch {
+    qint64 rowId = 0;
+    QString imageFile;
+};
+
 // The texts an album accepts: EmptyKey or FieldTooLong otherwise.
 AlbumStatus CheckRecordTexts(const PictureRecord& record);
 
@@ -65,6 +72,8 @@ public:
 
 // Reads a file on disk as a field.
 std::unique_ptr<FieldReader> FileFieldReader(const QString& path, AlbumStatus* status);
+// Reads bytes in memory as a field, without a copy of them: they must outlive the reader.
+std::unique_ptr<FieldReader> BytesFieldReader(QByteArrayView bytes);
 
 // Changes made together: all kept by commit(), none when the group goes without it.
 class WriteGroup {
@@ -105,6 +114,9 @@ public:
     virtual qint64 fieldSize(qint64 rowId, PictureField field, AlbumStatus* status = nullptr) = 0;
     virtual std::unique_ptr<FieldReader> readField(qint64 rowId, PictureField field,
                                                    AlbumStatus* status) = 0;
+    // Copies a binary field into filePath. Returns the bytes written, 0 for an empty or Null
+    // field (filePath untouched), or minus the condition number on error.
+    virtual qint64 extractToFile(qint64 rowId, PictureField field, const QString& filePath) = 0;
     // Replaces a binary field with what source holds (Null when its size is -1).
     virtual AlbumStatus storeField(qint64 rowId, PictureField field, FieldReader& source) = 0;
     // The record's stored thumbnail (a JPEG; empty when it has none yet).
@@ -113,6 +125,30 @@ public:
 
     // A group of changes kept or dropped together; null with status set when none can start.
     virtual std::unique_ptr<WriteGroup> beginGroup(AlbumStatus* status) = 0;
+
+    // Adding (the add run)
+    // Adds a row with the text fields and, when imagePath is given, that whole file in Image:
+    // the complete row or nothing. sha256, when given, is the picture's content hash.
+    virtual AlbumStatus addRecord(const PictureRecord& fields, const QString& imagePath = {},
+                                  qint64* rowId = nullptr, const QByteArray& sha256 = {}) = 0;
+    // The same with the picture's bytes in memory (the add run reads files ahead).
+    virtual AlbumStatus addRecordBytes(const PictureRecord& fields, QByteArrayView image,
+                                       qint64* rowId = nullptr, const QByteArray& sha256 = {}) = 0;
+    // True when the album keeps its pictures' content hashes, so duplicates can be found.
+    virtual bool hasContentHashes() const = 0;
+    // Makes the hashes of pictures stored without one, so that findByContent sees them all;
+    // Cancelled when stop says so between records.
+    virtual AlbumStatus completeContentHashes(const std::function<bool()>& stop) = 0;
+    // The record (of the lowest row id) whose picture has the content hash sha256.
+    virtual std::optional<ContentMatch> findByContent(const QByteArray& sha256,
+                                                      AlbumStatus* status = nullptr) = 0;
+    // The perceptual hash made with a new record's thumbnail (for Find Similar); an album with
+    // no place for them keeps none.
+    virtual AlbumStatus storePictureHash(qint64 rowId, std::optional<quint64> hash) = 0;
+    // Prepares the album for a long series of adds, until the returned object goes.
+    virtual std::shared_ptr<void> beginAddRun() = 0;
+    // Asks for what was committed to reach the disk, without waiting for it.
+    virtual void flushInBackground() = 0;
 };
 
 // True for an album named by a postgresql:// (or postgres://) URI rather than a file path.

@@ -14,29 +14,7 @@
 namespace q32 {
 namespace {
 
-// SHA-256 from libcrypto, the library SQLCipher encrypts with: it uses the processor's SHA
-// instructions and hashes about thirty times faster than QCryptographicHash of Qt 6.4, so the
-// add run's hashing keeps up with its storing (bench/add prints both).
-class Sha256 {
-public:
-    Sha256() : m_context(EVP_MD_CTX_new()) { EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr); }
-    ~Sha256() { EVP_MD_CTX_free(m_context); }
-    Sha256(const Sha256&) = delete;
-    Sha256& operator=(const Sha256&) = delete;
-    void add(QByteArrayView bytes) {
-        EVP_DigestUpdate(m_context, bytes.data(), size_t(bytes.size()));
-    }
-    QByteArray result() {
-        QByteArray out(EVP_MAX_MD_SIZE, Qt::Uninitialized);
-        unsigned int length = 0;
-        EVP_DigestFinal_ex(m_context, reinterpret_cast<unsigned char*>(out.data()), &length);
-        out.truncate(int(length));
-        return out;
-    }
-
-private:
-    EVP_MD_CTX* m_context;
-};
+using Sha256 = ContentHasher;
 
 constexpr int kReadPiece = 1 << 20;
 
@@ -137,6 +115,29 @@ QByteArray hashStoredPicture(sqlite::Database& db, qint64 rowId, sqlite::Error* 
 }
 
 } // namespace engine
+
+// SHA-256 from libcrypto, the library SQLCipher encrypts with: it uses the processor's SHA
+// instructions and hashes about thirty times faster than QCryptographicHash of Qt 6.4, so the
+// add run's hashing keeps up with its storing (bench/add prints both).
+ContentHasher::ContentHasher() : m_context(EVP_MD_CTX_new()) {
+    EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr);
+}
+
+ContentHasher::~ContentHasher() {
+    EVP_MD_CTX_free(m_context);
+}
+
+void ContentHasher::add(QByteArrayView bytes) {
+    EVP_DigestUpdate(m_context, bytes.data(), size_t(bytes.size()));
+}
+
+QByteArray ContentHasher::result() {
+    QByteArray out(EVP_MAX_MD_SIZE, Qt::Uninitialized);
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(m_context, reinterpret_cast<unsigned char*>(out.data()), &length);
+    out.truncate(int(length));
+    return out;
+}
 
 QByteArray ContentHash(QByteArrayView bytes) {
     Sha256 hash;

@@ -7,7 +7,7 @@
 // (HashFiller) or when the hashes are first needed: hashing a large album reads every picture,
 // which no one should wait for on an add or a plain open.
 
-#include "album/AlbumCondition.h"
+#include "album/AlbumStore.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,19 +15,29 @@
 #include <functional>
 #include <optional>
 
+struct evp_md_ctx_st; // libcrypto's EVP_MD_CTX
+
 namespace q32 {
 
 class AlbumDb;
+
+// SHA-256 of bytes given in pieces.
+class ContentHasher {
+public:
+    ContentHasher();
+    ~ContentHasher();
+    ContentHasher(const ContentHasher&) = delete;
+    ContentHasher& operator=(const ContentHasher&) = delete;
+    void add(QByteArrayView bytes);
+    QByteArray result(); // 32 bytes; once
+private:
+    ::evp_md_ctx_st* m_context;
+};
 
 // SHA-256 of bytes (32 bytes).
 QByteArray ContentHash(QByteArrayView bytes);
 // SHA-256 of a file's contents; empty when it cannot be read.
 QByteArray FileContentHash(const QString& path);
-
-struct ContentMatch {
-    qint64 rowId = 0;
-    QString imageFile;
-};
 
 // Hashes the stored pictures of every record that has no hash yet, committing after at most
 // commitEveryMs of hashing (a background run keeps it short, as other writers wait meanwhile);

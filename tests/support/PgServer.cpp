@@ -23,7 +23,7 @@ QString sqlName(QString name) {
 
 } // namespace
 
-PgServer::PgServer() {
+PgServer::PgServer(bool durable) : m_durable(durable) {
     if (!missingReason().isEmpty()) {
         m_error = missingReason();
         return;
@@ -122,10 +122,11 @@ bool PgServer::start() {
                      QStringLiteral("60"), QStringLiteral("-D"),
                      m_dir.filePath(QStringLiteral("data")), QStringLiteral("-l"),
                      m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-o"),
-                     QStringLiteral("-c listen_addresses='' -k '%1' -p %2 -c fsync=off "
-                                    "-c max_connections=20 -c shared_buffers=16MB")
-                         .arg(socketDir())
-                         .arg(port())},
+                     QStringLiteral("-c listen_addresses='' -k '%1' -p %2 -c max_connections=20 ")
+                             .arg(socketDir())
+                             .arg(port()) +
+                         (m_durable ? QStringLiteral("-c shared_buffers=128MB")
+                                    : QStringLiteral("-c fsync=off -c shared_buffers=16MB"))},
                     true);
     return m_running;
 }

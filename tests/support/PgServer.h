@@ -17,8 +17,9 @@ public:
         Superuser, // logs in with a password, may do anything
     };
 
-    // Creates the cluster and starts it; see isRunning() and error().
-    PgServer();
+    // Creates the cluster and starts it; see isRunning() and error(). Tests run it without
+    // flushes to the disk (fsync off); a benchmark wants it durable, as a real server is.
+    explicit PgServer(bool durable = false);
     ~PgServer();
     PgServer(const PgServer&) = delete;
     PgServer& operator=(const PgServer&) = delete;
@@ -51,6 +52,7 @@ private:
     bool fail(const QString& what);
 
     QTemporaryDir m_dir;
+    bool m_durable = false;
     bool m_running = false;
     QString m_error;
 };

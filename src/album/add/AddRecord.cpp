@@ -179,7 +179,7 @@ AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& fi
         if (sha256.isEmpty())
             sha256 = FileContentHash(file.storedPath);
         AlbumStatus status;
-        if (const auto same = FindByContent(*context.album, sha256, &status)) {
+        if (const auto same = context.album->findByContent(sha256, &status)) {
             const QString fileName = FileNameOfPath(file.path);
             setTitle(QStringLiteral("Cannot add image: ") + fileName +
                      QStringLiteral(" is already in this album!"));
@@ -225,8 +225,8 @@ AddOutcome StorePreparedFile(const StoreContext& context, const PreparedFile& fi
             outcome.result = AddResult::Stored;
             // Without it (an album that could not get the table yet) the view makes it later.
             if (!file.thumbnail.isNull()) {
-                StoreThumbnail(*context.album, outcome.rowId, file.thumbnail);
-                StorePictureHash(*context.album, outcome.rowId, file.pictureHash);
+                context.album->storeThumbnail(outcome.rowId, file.thumbnail);
+                context.album->storePictureHash(outcome.rowId, file.pictureHash);
             }
             return outcome;
         case AlbumCondition::DuplicateKey:

@@ -16,7 +16,7 @@
 
 namespace q32 {
 
-class AlbumDb;
+class AlbumStore;
 class PromptService;
 
 // Where the add run shows what it is doing (the Add Images window's title).
@@ -61,7 +61,7 @@ PreparedFile PrepareFile(const QString& path, const PrepareOptions& options,
                          QByteArray buffer = {});
 
 struct StoreContext {
-    AlbumDb* album = nullptr;
+    AlbumStore* album = nullptr;
     PromptService* prompts = nullptr;
     AddRunSink* sink = nullptr;  // may be null
     bool askNames = false;       // a list of exactly one file: ask for its name and description

@@ -1,8 +1,6 @@
 #include "album/add/AddRun.h"
 
-#include "album/AlbumDb.h"
-#include "album/AlbumEngine.h"
-#include "album/ContentHashes.h"
+#include "album/AlbumStore.h"
 #include "album/add/ReadAhead.h"
 #include "platform/prompt/PromptService.h"
 
@@ -31,26 +29,9 @@ bool isReadError(ImagingCondition condition) {
     return n >= 20000 && n <= 20062;
 }
 
-// A larger page cache while the run stores. With the browsing connection's small one, a group's
-// pictures push the index pages out and the engine spills them mid-group, which in a large album
-// first copies each one to the journal: adding to a million-record album ran at 0.80-0.92 of the
-// speed of adding to an empty one, 1.00-1.08 with this (bench/million).
-class RunCache {
-public:
-    explicit RunCache(sqlite::Database& db) : m_db(db) {
-        m_db.exec(QStringLiteral("PRAGMA cache_size = -32768"));
-    }
-    ~RunCache() { m_db.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(engine::kCacheKib)); }
-    RunCache(const RunCache&) = delete;
-    RunCache& operator=(const RunCache&) = delete;
-
-private:
-    sqlite::Database& m_db;
-};
-
 } // namespace
 
-AddRun::AddRun(AlbumDb& album, PromptService& prompts, AddRunOptions options)
+AddRun::AddRun(AlbumStore& album, PromptService& prompts, AddRunOptions options)
     : m_album(album), m_prompts(prompts), m_options(std::move(options)) {}
 
 AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
@@ -61,8 +42,8 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     if (m_options.skipDuplicates) {
         // Records stored by an earlier build get their hashes now, once: they are kept.
         titles.setTitle(QStringLiteral("BUSY: Checking the pictures already in the album..."));
-        const AlbumStatus filled = FillContentHashes(
-            m_album, nullptr, [listener] { return listener && listener->stopRequested(); });
+        const AlbumStatus filled = m_album.completeContentHashes(
+            [listener] { return listener && listener->stopRequested(); });
         if (filled.condition == AlbumCondition::Cancelled) {
             summary.end = AddRunSummary::End::Stopped;
             summary.notAttempted = files.size();
@@ -81,8 +62,8 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     // The naming questions come between reading a file and storing it: nothing to read ahead.
     ReadAhead ahead(files, prepare, m_options.askNames ? 0 : m_options.readAhead);
 
-    const RunCache cache(m_album.connection());
-    std::optional<sqlite::Transaction> group;
+    const std::shared_ptr<void> tuned = m_album.beginAddRun();
+    std::unique_ptr<WriteGroup> group;
     QList<AddItemReport> pending;
     qint64 groupBytes = 0;
     qint64 unwritten = 0; // stored since the album was last flushed
@@ -92,7 +73,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
 
     // Makes the group durable and reports it; false when the commit failed.
     auto commitGroup = [&]() -> bool {
-        sqlite::Error error;
+        AlbumStatus error;
         if (group) {
             error = group->commit();
             group.reset();
@@ -106,7 +87,7 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
                 report.result = AddResult::Failed;
                 // A failing row (a full disk) takes its group with it: say why.
                 report.reason = QStringLiteral("not stored: ") +
-                                (summary.albumError.isEmpty() ? error.message : summary.albumError);
+                                (summary.albumError.isEmpty() ? error.text() : summary.albumError);
                 report.rowId = 0;
                 ++summary.failed;
             }
@@ -121,11 +102,11 @@ AddRunSummary AddRun::run(const QStringList& files, AddRunListener* listener) {
     qsizetype next = 0;
     for (; next < files.size(); ++next) {
         if (!group) {
-            group.emplace(m_album.connection());
-            if (!group->beginError().ok()) {
+            AlbumStatus begun;
+            group = m_album.beginGroup(&begun);
+            if (!group) {
                 summary.end = AddRunSummary::End::AlbumFailed;
-                summary.albumError = group->beginError().message;
-                group.reset();
+                summary.albumError = begun.text();
                 break;
             }
             groupAge.start();

@@ -13,7 +13,7 @@
 
 namespace q32 {
 
-class AlbumDb;
+class AlbumStore;
 class PromptService;
 
 struct AddRunOptions {
@@ -34,8 +34,9 @@ struct AddRunOptions {
     qint64 groupBytes = qint64(1024) << 20;
     int groupMilliseconds = 2000;
     // Once this much is stored, the album is flushed on another thread
-    // (AlbumDb::flushInBackground): the disk then writes while the next files are read, instead of
-    // all at each commit. 16 and 32 MiB did equally well here; 64 MiB left each commit more to do.
+    // (AlbumStore::flushInBackground): the disk then writes while the next files are read, instead
+    // of all at each commit. 16 and 32 MiB did equally well here; 64 MiB left each commit more to
+    // do.
     qint64 flushBytes = qint64(32) << 20;
     // Files read ahead of the one being stored; 0 reads each on the run's own thread.
     int readAhead = 2;
@@ -99,11 +100,11 @@ public:
 
 class AddRun {
 public:
-    AddRun(AlbumDb& album, PromptService& prompts, AddRunOptions options = {});
+    AddRun(AlbumStore& album, PromptService& prompts, AddRunOptions options = {});
     AddRunSummary run(const QStringList& files, AddRunListener* listener = nullptr);
 
 private:
-    AlbumDb& m_album;
+    AlbumStore& m_album;
     PromptService& m_prompts;
     AddRunOptions m_options;
 };

@@ -127,7 +127,7 @@ private:
     AddRunJob* m_job;
 };
 
-AddRunJob::AddRunJob(AlbumDb& album, PromptService& prompts, QStringList files,
+AddRunJob::AddRunJob(AlbumStore& album, PromptService& prompts, QStringList files,
                      AddRunOptions options, QObject* parent)
     : QObject(parent), m_album(album), m_files(std::move(files)), m_options(std::move(options)),
       m_relay(std::make_unique<Relay>(this, prompts)) {

@@ -15,7 +15,7 @@ namespace q32 {
 class AddRunJob : public QObject {
     Q_OBJECT
 public:
-    AddRunJob(AlbumDb& album, PromptService& prompts, QStringList files, AddRunOptions options,
+    AddRunJob(AlbumStore& album, PromptService& prompts, QStringList files, AddRunOptions options,
               QObject* parent = nullptr);
     // Stops a running job and waits for the file in hand to be committed; an unanswered
     // question is answered with Cancel.
@@ -37,7 +37,7 @@ signals:
 private:
     class Relay;
     class Listener;
-    AlbumDb& m_album;
+    AlbumStore& m_album;
     QStringList m_files;
     AddRunOptions m_options;
     AddRunSummary m_summary;

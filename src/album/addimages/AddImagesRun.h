@@ -14,6 +14,7 @@
 namespace q32 {
 
 class AddImagesController;
+class AlbumDb;
 class AddRunJob;
 
 class AddImagesRun : public QObject {

@@ -297,6 +297,22 @@ AlbumStatus ServerAlbum::storeThumbnail(qint64 rowId, const QByteArray& jpeg) {
     return r.affectedRows() == 1 ? AlbumStatus{} : AlbumStatus{AlbumCondition::NoCurrentRecord, {}};
 }
 
+std::optional<ContentMatch> ServerAlbum::findByContent(const QByteArray& sha256,
+                                                       AlbumStatus* status) {
+    AlbumStatus dummy;
+    AlbumStatus& s = status ? *status : dummy;
+    if (s = checkIdle(); !s.ok())
+        return std::nullopt;
+    const pg::Result r = m_db.execParams(
+        QStringLiteral("SELECT p.\"ID\", p.\"ImageFile\" FROM \"ContentHashes\" h "
+                       "JOIN \"Pictures\" p ON p.\"ID\" = h.\"ID\" WHERE h.\"Sha256\" = $1 "
+                       "ORDER BY p.\"ID\" LIMIT 1"),
+        {sha256});
+    if (s = fromPg(r.error()); !s.ok() || r.rows() == 0)
+        return std::nullopt;
+    return ContentMatch{r.int64(0, 0), r.text(0, 1)};
+}
+
 std::unique_ptr<WriteGroup> ServerAlbum::beginGroup(AlbumStatus* status) {
     AlbumStatus dummy;
     AlbumStatus& s = status ? *status : dummy;

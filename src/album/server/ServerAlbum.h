@@ -6,6 +6,7 @@
 //
 // One album object uses one connection, from one thread at a time.
 
+#include "album/AlbumMaintenance.h"
 #include "album/AlbumStore.h"
 #include "platform/postgres/PostgresDb.h"
 
@@ -49,9 +50,30 @@ public:
     std::unique_ptr<FieldReader> readField(qint64 rowId, PictureField field,
                                            AlbumStatus* status) override;
     AlbumStatus storeField(qint64 rowId, PictureField field, FieldReader& source) override;
+    qint64 extractToFile(qint64 rowId, PictureField field, const QString& filePath) override;
     QByteArray thumbnail(qint64 rowId, AlbumStatus* status = nullptr) override;
     AlbumStatus storeThumbnail(qint64 rowId, const QByteArray& jpeg) override;
     std::unique_ptr<WriteGroup> beginGroup(AlbumStatus* status) override;
+    // sha256 is not taken on trust: the server album makes it from the bytes it stores.
+    AlbumStatus addRecord(const PictureRecord& fields, const QString& imagePath = {},
+                          qint64* rowId = nullptr, const QByteArray& sha256 = {}) override;
+    AlbumStatus addRecordBytes(const PictureRecord& fields, QByteArrayView image,
+                               qint64* rowId = nullptr, const QByteArray& sha256 = {}) override;
+    // Every picture gets its hash as it is stored, so none is ever missing.
+    bool hasContentHashes() const override { return true; }
+    AlbumStatus completeContentHashes(const std::function<bool()>&) override { return {}; }
+    std::optional<ContentMatch> findByContent(const QByteArray& sha256,
+                                              AlbumStatus* status = nullptr) override;
+    // A server album keeps no perceptual hashes: Find Similar works on album files.
+    AlbumStatus storePictureHash(qint64, std::optional<quint64>) override { return {}; }
+    // The server needs no preparing for a series of adds, and makes each commit durable itself.
+    std::shared_ptr<void> beginAddRun() override { return {}; }
+    void flushInBackground() override {}
+
+    // The server's VACUUM FULL and ANALYZE of the album's tables, with their size before and
+    // after; REINDEX for a repair. Only the role that owns the tables may run them.
+    CompactReport compact();
+    RepairReport repair();
 
     // Bytes per stored piece of a binary field.
     static constexpr int PieceSize = 1 << 20;
@@ -63,6 +85,9 @@ private:
     // Unexpected while forEachRecord streams (the connection is busy with it).
     AlbumStatus checkIdle() const;
     AlbumStatus checkWritable() const;
+    AlbumStatus checkOwner();
+    // Bytes the album's tables take on the server, with their indexes.
+    qint64 storedBytes(AlbumStatus* status);
     // Stores what source holds as the field's pieces, where there are none; a picture gets its
     // content hash. In the caller's transaction, which the row's stored size is part of.
     AlbumStatus writePieces(qint64 rowId, PictureField field, FieldReader& source,

@@ -1,10 +1,11 @@
 // The binary fields of a server album: stored as numbered pieces of PieceSize bytes in
 // PicturePieces, written and read one piece at a time so that neither side holds a field whole.
 
+#include "album/ContentHashes.h"
 #include "album/server/ServerAlbum.h"
 #include "album/server/ServerSchema.h"
 
-#include <QCryptographicHash>
+#include <QFile>
 #include <QStringList>
 
 namespace q32 {
@@ -101,7 +102,7 @@ AlbumStatus ServerAlbum::writePieces(qint64 rowId, PictureField field, FieldRead
         return {};
 
     // The source's pieces may have any size; they are stored cut to PieceSize.
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    ContentHasher hash;
     QByteArray pending;
     qint64 written = 0;
     int part = 0;
@@ -120,7 +121,7 @@ AlbumStatus ServerAlbum::writePieces(qint64 rowId, PictureField field, FieldRead
         if (piece.isEmpty())
             break;
         if (picture)
-            hash.addData(piece);
+            hash.add(piece);
         if (pending.isEmpty() && piece.size() == PieceSize) {
             if (AlbumStatus s = store(piece); !s.ok())
                 return s;
@@ -203,6 +204,55 @@ AlbumStatus ServerAlbum::addRecordFrom(const PictureRecord& fields, FieldReader*
     if (rowId)
         *rowId = id;
     return {};
+}
+
+qint64 ServerAlbum::extractToFile(qint64 rowId, PictureField field, const QString& filePath) {
+    AlbumStatus s;
+    const std::unique_ptr<FieldReader> reader = readField(rowId, field, &s);
+    if (!reader)
+        return -s.number();
+    if (reader->size() <= 0)
+        return 0;
+    // A link or a read-only file at filePath is replaced, not written through.
+    QFile::remove(filePath);
+    QFile out(filePath);
+    auto failed = [&] {
+        return AlbumStatus{AlbumCondition::PathAccess,
+                           filePath + QStringLiteral(": ") + out.errorString()};
+    };
+    if (!out.open(QIODevice::WriteOnly))
+        return -failed().number();
+    qint64 written = 0;
+    for (QByteArray piece; s.ok();) {
+        if (s = reader->next(piece); !s.ok() || piece.isEmpty())
+            break;
+        if (out.write(piece) != piece.size())
+            s = failed();
+        written += piece.size();
+    }
+    if (s.ok() && !out.flush())
+        s = failed();
+    out.close();
+    if (!s.ok()) { // no half picture left behind
+        out.remove();
+        return -s.number();
+    }
+    return written;
+}
+
+AlbumStatus ServerAlbum::addRecord(const PictureRecord& fields, const QString& imagePath,
+                                   qint64* rowId, const QByteArray&) {
+    if (imagePath.isEmpty())
+        return addRecordFrom(fields, nullptr, rowId);
+    AlbumStatus opened;
+    const std::unique_ptr<FieldReader> image = FileFieldReader(imagePath, &opened);
+    return image ? addRecordFrom(fields, image.get(), rowId) : opened;
+}
+
+AlbumStatus ServerAlbum::addRecordBytes(const PictureRecord& fields, QByteArrayView image,
+                                        qint64* rowId, const QByteArray&) {
+    const std::unique_ptr<FieldReader> bytes = BytesFieldReader(image);
+    return addRecordFrom(fields, bytes.get(), rowId);
 }
 
 AlbumStatus ServerAlbum::storeField(qint64 rowId, PictureField field, FieldReader& source) {

@@ -1,0 +1,237 @@
+// q32 add into an album on a private PostgreSQL server: two processes adding at once store every
+// file byte for byte, a killed run leaves exactly what it reported, duplicates are found by
+// content, and a role that may only read gets a message with nothing added.
+
+#include "PgServer.h"
+#include "Q32Run.h"
+#include "album/server/ServerAlbum.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <csignal>
+
+using namespace q32;
+using namespace q32::test;
+
+namespace {
+
+const QString kRolePassword = QStringLiteral("role-secret-29");
+
+// Small PNGs, each with its own pixels, named prefix0.png... in folder.
+QStringList makePictures(const QString& folder, const QString& prefix, int count) {
+    QDir().mkpath(folder);
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        QImage image(24, 16, QImage::Format_RGB32);
+        image.fill(QColor::fromRgb(quint32(qHash(prefix) + i * 2654435761u)));
+        image.setPixel(i % 24, (i / 24) % 16, 0xff000000 | quint32(i));
+        const QString file = QStringLiteral("%1/%2%3.png").arg(folder, prefix).arg(i);
+        if (!image.save(file))
+            return {};
+        files << file;
+    }
+    return files;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every record's file name with its picture's bytes, read back through the server album.
+QMap<QString, QByteArray> storedPictures(const QString& uri) {
+    QMap<QString, QByteArray> stored;
+    AlbumStatus status;
+    auto album = ServerAlbum::open(uri, {}, true, &status);
+    if (!album)
+        return {{QStringLiteral("cannot open"), status.text().toUtf8()}};
+    for (const qint64 id : album->rowIds(0, 1 << 20)) {
+        const auto record = album->record(id);
+        auto reader = album->readField(id, PictureField::Image, &status);
+        QByteArray bytes, piece;
+        while (reader && reader->next(piece).ok() && !piece.isEmpty())
+            bytes += piece;
+        stored.insert(record ? record->imageFile : QStringLiteral("unreadable"), bytes);
+    }
+    return stored;
+}
+
+} // namespace
+
+class TestQ32ServerAdd : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<PgServer> m_server;
+
+    QString serverAlbum(const QString& db, const QString& role = QStringLiteral("owner")) {
+        if (!m_server->createDatabase(db, QStringLiteral("owner")))
+            return {};
+        const QString uri =
+            QStringLiteral("postgresql://%1:%2@/%3?host=%4")
+                .arg(role, kRolePassword, db,
+                     QString::fromLatin1(QUrl::toPercentEncoding(m_server->socketDir())));
+        return RunQ32({"create", uri}).exitCode == 0 ? uri : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        if (!PgServer::missingReason().isEmpty())
+            QSKIP(qPrintable(PgServer::missingReason()));
+        m_server = std::make_unique<PgServer>();
+        QVERIFY2(m_server->isRunning(), qPrintable(m_server->error()));
+        QVERIFY(m_server->createRole(QStringLiteral("owner"), kRolePassword));
+        QVERIFY(m_server->createRole(QStringLiteral("viewer"), kRolePassword,
+                                     PgServer::Role::ReadOnly));
+    }
+
+    void twoProcessesAddingAtOnceStoreEveryFile() {
+        const QString uri = serverAlbum(QStringLiteral("club"));
+        QVERIFY(!uri.isEmpty());
+        const QStringList first = makePictures(m_dir.filePath("a"), "anna", 500);
+        const QStringList second = makePictures(m_dir.filePath("b"), "ben", 500);
+        QCOMPARE(first.size() + second.size(), 1000);
+
+        // Both run at once, each committing after every file, so their writes interleave.
+        QProcess a, b;
+        a.start(QStringLiteral(Q32_BINARY), {"add", uri, m_dir.filePath("a"), "--group", "0"});
+        b.start(QStringLiteral(Q32_BINARY), {"add", uri, m_dir.filePath("b"), "--group", "0"});
+        QVERIFY(a.waitForFinished(300000) && b.waitForFinished(300000));
+        const QString errA = QString::fromUtf8(a.readAllStandardError());
+        QVERIFY2(a.exitCode() == 0, qPrintable(errA.right(500)));
+        QVERIFY2(b.exitCode() == 0, qPrintable(b.readAllStandardError().right(500)));
+        QVERIFY(errA.contains("500 stored, 0 skipped, 0 failed"));
+        // The role's password never shows in what q32 prints.
+        QVERIFY(!errA.contains(kRolePassword));
+
+        const QMap<QString, QByteArray> stored = storedPictures(uri);
+        QCOMPARE(stored.size(), 1000);
+        for (const QString& file : first + second)
+            QVERIFY2(stored.value(QFileInfo(file).fileName()) == fileBytes(file), qPrintable(file));
+
+        // Adding the same files again finds every one by its content.
+        const Q32Result again =
+            RunQ32({"add", uri, first.at(7), second.at(9), "--skip-duplicates"});
+        QCOMPARE(again.exitCode, 0);
+        QVERIFY2(again.err.contains("0 stored, 2 skipped"), qPrintable(again.err));
+        QVERIFY(again.err.contains(QStringLiteral("the same picture as record")));
+        QVERIFY(again.err.contains(QStringLiteral("(anna7.png)")));
+        // Without skipping, the names clash instead: nothing is stored twice.
+        const Q32Result clash = RunQ32({"add", uri, first.at(3)});
+        QVERIFY(clash.err.contains(QStringLiteral("already in the album")));
+        QCOMPARE(storedPictures(uri).size(), 1000);
+
+        // Compact is the server's VACUUM FULL: with most records deleted, the tables shrink.
+        QVERIFY(
+            !m_server->psql("DELETE FROM \"Pictures\" WHERE \"ID\" % 10 <> 0", "club").isNull());
+        const Q32Result compacted = RunQ32({"compact", uri});
+        QVERIFY2(compacted.exitCode == 0, qPrintable(compacted.err));
+        static const QRegularExpression sizes(
+            QStringLiteral("Old size = (\\S+) bytes\nNew size = (\\S+) bytes\nGain = (\\d+)%"));
+        const QRegularExpressionMatch m = sizes.match(compacted.out);
+        QVERIFY2(m.hasMatch(), qPrintable(compacted.out));
+        const auto number = [&](int i) {
+            return m.captured(i).remove(QRegularExpression(QStringLiteral("\\D"))).toLongLong();
+        };
+        QVERIFY(number(2) < number(1) && number(3) > 0);
+        QCOMPARE(storedPictures(uri).size(), 100);
+    }
+
+    void aRecordIsExtractedAndEditedByRowId() {
+        const QString uri = serverAlbum(QStringLiteral("edits"));
+        QVERIFY(!uri.isEmpty());
+        const QStringList files = makePictures(m_dir.filePath("e"), "eve", 1);
+        QCOMPARE(RunQ32({"add", uri, files.at(0)}).exitCode, 0);
+        const QString out = m_dir.filePath("eve-out.png");
+        Q32Result r = RunQ32({"extract", uri, "1", out});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(fileBytes(out), fileBytes(files.at(0)));
+
+        const QString sound = m_dir.filePath("bell.wav");
+        QFile wav(sound);
+        QVERIFY(wav.open(QIODevice::WriteOnly) && wav.write(QByteArray(5000, 'w')) == 5000);
+        wav.close();
+        r = RunQ32({"edit", uri, "1", "--keywords", "garden", "--sound", sound});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        AlbumStatus status;
+        auto album = ServerAlbum::open(uri, {}, true, &status);
+        QVERIFY(album);
+        QCOMPARE(album->record(1)->keywords, QStringLiteral("garden"));
+        QCOMPARE(album->fieldSize(1, PictureField::SoundFile), 5000);
+        // Repair is the server's REINDEX, with the file album's report.
+        r = RunQ32({"repair", uri});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QVERIFY(r.out.contains(QStringLiteral(" repaired.")) && !r.out.contains(kRolePassword));
+        QCOMPARE(album->record(1)->keywords, QStringLiteral("garden")); // its connection survives
+        // A row id that is not there is named, and nothing is written.
+        r = RunQ32({"extract", uri, "9", out});
+        QVERIFY(r.exitCode != 0 && r.err.contains(QStringLiteral("no record with row id 9")));
+        QVERIFY(!r.err.contains(kRolePassword));
+    }
+
+    void aKilledRunLeavesExactlyWhatItReported() {
+        const QString uri = serverAlbum(QStringLiteral("killed"));
+        QVERIFY(!uri.isEmpty());
+        const QStringList files = makePictures(m_dir.filePath("k"), "kim", 60);
+        QCOMPARE(files.size(), 60);
+        for (const char* hold : {"reported:1", "reported:23"}) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("LD_PRELOAD", COMMIT_HOLD_LIBRARY);
+            env.insert("Q32_HOLD", hold);
+            env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(Q32_BINARY), {"add", uri, m_dir.filePath("k"), "--group", "0"});
+            QVERIFY(p.waitForStarted());
+            QByteArray report;
+            QElapsedTimer clock;
+            clock.start();
+            while (!report.contains("q32-hold") && clock.elapsed() < 60000 &&
+                   p.state() == QProcess::Running) {
+                p.waitForReadyRead(1000);
+                report += p.readAllStandardError();
+            }
+            QVERIFY2(report.contains("q32-hold"), hold);
+            ::kill(pid_t(p.processId()), SIGKILL);
+            p.waitForFinished();
+
+            // The second run goes on where the first stopped (the file there is skipped by name).
+            static const QRegularExpression storedLine(QStringLiteral("\\] (\\S+): stored"));
+            QStringList reported;
+            for (auto m = storedLine.globalMatch(QString::fromUtf8(report)); m.hasNext();)
+                reported << QFileInfo(m.next().captured(1)).fileName();
+            const QMap<QString, QByteArray> stored = storedPictures(uri);
+            QVERIFY(!reported.isEmpty());
+            for (const QString& name : std::as_const(reported))
+                QVERIFY2(stored.contains(name), qPrintable(name));
+            const int expected = QByteArray(hold).endsWith(":1") ? 1 : 23 + 1;
+            QCOMPARE(stored.size(), expected);
+        }
+    }
+
+    void aRoleThatMayOnlyReadAddsNothing() {
+        const QString uri = serverAlbum(QStringLiteral("gallery"));
+        QVERIFY(!uri.isEmpty());
+        QVERIFY(!m_server
+                     ->psql("GRANT SELECT ON ALL TABLES IN SCHEMA public TO viewer",
+                            QStringLiteral("gallery"))
+                     .isNull());
+        const QStringList files = makePictures(m_dir.filePath("v"), "vera", 2);
+        QString viewerUri = uri;
+        viewerUri.replace(QStringLiteral("//owner:"), QStringLiteral("//viewer:"));
+        const Q32Result r = RunQ32({"add", viewerUri, files.at(0), files.at(1)});
+        QVERIFY(r.exitCode != 0);
+        QVERIFY2(r.err.contains(QStringLiteral("only read")), qPrintable(r.err));
+        QVERIFY(!r.err.contains(kRolePassword));
+        QCOMPARE(storedPictures(uri).size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQ32ServerAdd)
+#include "tst_q32_server_add.moc"
