@@ -1,7 +1,10 @@
 #pragma once
 // The temporary folder a benchmark works in.
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +21,21 @@ inline QString WorkFolder(const QTemporaryDir& dir) {
         std::exit(2);
     }
     return dir.path();
+}
+
+// count copies of one 640 x 480 photo of about 50 KB, in folder/photos, named NEW_0000.jpg...:
+// what an add run stores, without the cost of making each.
+inline QStringList CopiesOfOnePhoto(const QString& folder, int count) {
+    QDir().mkpath(folder + "/photos");
+    const QString base = folder + "/base.jpg";
+    QProcess::execute("convert",
+                      {"-size", "640x480", "plasma:fractal", "-seed", "3", "-quality", "85", base});
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        files << folder + QStringLiteral("/photos/NEW_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+        QFile::copy(base, files.last());
+    }
+    return files;
 }
 
 // Asks the system to forget the file's pages, so that what follows reads it from the disk as on

@@ -302,16 +302,8 @@ void printListFigure(const QString& album) {
 }
 
 void addFigures(const QString& album, int records, const QString& work) {
-    // 1,000 photos of about 100 KB, into the large album and into an empty one, in turn.
-    QDir().mkpath(work + "/photos");
-    const QString base = work + "/base.jpg";
-    QProcess::execute("convert",
-                      {"-size", "640x480", "plasma:fractal", "-seed", "3", "-quality", "85", base});
-    QStringList files;
-    for (int i = 0; i < 1000; ++i) {
-        files << work + QStringLiteral("/photos/NEW_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
-        QFile::copy(base, files.last());
-    }
+    // 1,000 photos, into the large album and into an empty one, in turn.
+    const QStringList files = bench::CopiesOfOnePhoto(work, 1000);
     const qint64 lastKept = lastRowId(*AlbumDb::open(album, {true, {}}, nullptr));
     QList<double> large, empty;
     const int rounds = qEnvironmentVariableIntValue("BENCH_ROUNDS") > 0

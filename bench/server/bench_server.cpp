@@ -1,5 +1,5 @@
 // An album on a PostgreSQL server against an album file, in the same run: adding 1,000 photos of
-// about 100 KB to a new album of each kind, as q32 add does (a median of rounds). The server is a
+// about 50 KB to a new album of each kind, as q32 add does (a median of rounds). The server is a
 // private PostgreSQL started for the run with its default durability, reached through its Unix
 // socket on the same machine.
 //
@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QUrl>
 #include <cstdio>
 
 using namespace q32;
@@ -62,16 +61,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    QDir().mkpath(work + "/photos");
-    const QString base = work + "/base.jpg";
-    QProcess::execute("convert",
-                      {"-size", "640x480", "plasma:fractal", "-seed", "3", "-quality", "85", base});
-    QStringList files;
-    for (int i = 0; i < 1000; ++i) {
-        files << work + QStringLiteral("/photos/NEW_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
-        QFile::copy(base, files.last());
-    }
-    const qint64 bytes = QFileInfo(base).size() * files.size();
+    const QStringList files = bench::CopiesOfOnePhoto(work, 1000);
+    const qint64 bytes = QFileInfo(files.first()).size() * files.size();
 
     QList<double> onFile, onServer;
     const int rounds = 3;
@@ -83,10 +74,7 @@ int main(int argc, char** argv) {
         QFile::remove(file);
 
         const QString db = QStringLiteral("round%1").arg(round);
-        const QString uri =
-            QStringLiteral("postgresql://owner:%1@/%2?host=%3")
-                .arg(kRolePassword, db,
-                     QString::fromLatin1(QUrl::toPercentEncoding(server.socketDir())));
+        const QString uri = server.uri(db, QStringLiteral("owner"), kRolePassword);
         AlbumStatus status;
         std::unique_ptr<ServerAlbum> album;
         if (server.createDatabase(db, QStringLiteral("owner")) &&

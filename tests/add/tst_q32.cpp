@@ -28,6 +28,7 @@ namespace {
 
 using Result = test::Q32Result;
 using test::RunQ32;
+using test::RunQ32KilledAt;
 
 QByteArray fileSha(const QString& path) {
     return sha(test::readFile(path));
@@ -219,27 +220,9 @@ private slots:
         for (const auto& trial : trials) {
             const QString album =
                 path(QStringLiteral("kill-%1-%2.mdb").arg(trial.group, trial.hold));
-            QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("LD_PRELOAD", COMMIT_HOLD_LIBRARY);
-            env.insert("Q32_HOLD", trial.hold);
-            // A sanitizer build wants its runtime first; the hold library comes before it.
-            env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
-            p.setProcessEnvironment(env);
-            p.start(QStringLiteral(Q32_BINARY), {"add", album, folder, "--group", trial.group});
-            QVERIFY(p.waitForStarted());
-            QByteArray report;
-            QElapsedTimer clock;
-            clock.start();
-            while (!report.contains("q32-hold") && clock.elapsed() < 60000 &&
-                   p.state() == QProcess::Running) {
-                p.waitForReadyRead(1000);
-                report += p.readAllStandardError();
-            }
-            const qint64 pid = p.processId();
-            QVERIFY2(report.contains("q32-hold") && pid > 0, trial.hold);
-            ::kill(pid_t(pid), SIGKILL);
-            p.waitForFinished();
+            const QByteArray report =
+                RunQ32KilledAt({"add", album, folder, "--group", trial.group}, trial.hold);
+            QVERIFY2(report.contains("q32-hold"), trial.hold);
             const bool insideCommit = QByteArray(trial.hold).startsWith("journal");
             QCOMPARE(QFile::exists(album + "-journal"), insideCommit);
 

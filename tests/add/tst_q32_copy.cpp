@@ -64,9 +64,7 @@ class TestQ32Copy : public QObject {
     QString serverAlbum(const QString& db) {
         if (!m_server->createDatabase(db, QStringLiteral("owner")))
             return {};
-        return QStringLiteral("postgresql://owner:%1@/%2?host=%3")
-            .arg(kRolePassword, db,
-                 QString::fromLatin1(QUrl::toPercentEncoding(m_server->socketDir())));
+        return m_server->uri(db, QStringLiteral("owner"), kRolePassword);
     }
     // 1,000 small photos with every kind of field, and a few large pictures and a clip-sized
     // sound that go in many pieces.

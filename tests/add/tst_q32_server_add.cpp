@@ -8,14 +8,11 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
-#include <csignal>
 
 using namespace q32;
 using namespace q32::test;
@@ -73,10 +70,7 @@ class TestQ32ServerAdd : public QObject {
     QString serverAlbum(const QString& db, const QString& role = QStringLiteral("owner")) {
         if (!m_server->createDatabase(db, QStringLiteral("owner")))
             return {};
-        const QString uri =
-            QStringLiteral("postgresql://%1:%2@/%3?host=%4")
-                .arg(role, kRolePassword, db,
-                     QString::fromLatin1(QUrl::toPercentEncoding(m_server->socketDir())));
+        const QString uri = m_server->uri(db, role, kRolePassword);
         return RunQ32({"create", uri}).exitCode == 0 ? uri : QString();
     }
 
@@ -181,25 +175,9 @@ private slots:
         const QStringList files = makePictures(m_dir.filePath("k"), "kim", 60);
         QCOMPARE(files.size(), 60);
         for (const char* hold : {"reported:1", "reported:23"}) {
-            QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("LD_PRELOAD", COMMIT_HOLD_LIBRARY);
-            env.insert("Q32_HOLD", hold);
-            env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
-            p.setProcessEnvironment(env);
-            p.start(QStringLiteral(Q32_BINARY), {"add", uri, m_dir.filePath("k"), "--group", "0"});
-            QVERIFY(p.waitForStarted());
-            QByteArray report;
-            QElapsedTimer clock;
-            clock.start();
-            while (!report.contains("q32-hold") && clock.elapsed() < 60000 &&
-                   p.state() == QProcess::Running) {
-                p.waitForReadyRead(1000);
-                report += p.readAllStandardError();
-            }
+            const QByteArray report =
+                RunQ32KilledAt({"add", uri, m_dir.filePath("k"), "--group", "0"}, hold);
             QVERIFY2(report.contains("q32-hold"), hold);
-            ::kill(pid_t(p.processId()), SIGKILL);
-            p.waitForFinished();
 
             // The second run goes on where the first stopped (the file there is skipped by name).
             static const QRegularExpression storedLine(QStringLiteral("\\] (\\S+): stored"));

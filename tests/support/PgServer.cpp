@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QUrl>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -76,6 +77,11 @@ QString PgServer::conninfo(const QString& db, const QString& user) const {
         .arg(socketDir())
         .arg(port())
         .arg(db, user);
+}
+
+QString PgServer::uri(const QString& db, const QString& role, const QString& password) const {
+    return QStringLiteral("postgresql://%1:%2@/%3?host=%4")
+        .arg(role, password, db, QString::fromLatin1(QUrl::toPercentEncoding(socketDir())));
 }
 
 bool PgServer::createRole(const QString& name, const QString& password, Role role) {

@@ -35,6 +35,9 @@ public:
     QString conninfo(const QString& db = QStringLiteral("postgres"),
                      const QString& user = QStringLiteral("postgres")) const;
 
+    // The URI a program is given for database db, with the role's password in it.
+    QString uri(const QString& db, const QString& role, const QString& password) const;
+
     // The superuser "postgres" connects over the socket without a password; every role made
     // here must give its own (scram-sha-256).
     bool createRole(const QString& name, const QString& password, Role role = Role::Owner);
