@@ -69,6 +69,12 @@ int queryFromOptions(const QCommandLineParser& p, AlbumQuery& query) {
 
 OpenedAlbum openForCommand(const QString& path, const QCommandLineParser& parser, Access access) {
     OpenedAlbum opened;
+    if (IsServerAlbumName(path)) {
+        opened.exitCode =
+            fail(albumName(path) + QStringLiteral(": this command works on album "
+                                                  "files only, not on server albums"));
+        return opened;
+    }
     const bool fromStdin = parser.isSet(QStringLiteral("password-stdin"));
     opened.password = fromStdin ? ReadPassword(QString(), true) : QString();
     const OpenOptions options{access != Access::Writable, opened.password};

@@ -21,19 +21,20 @@ int duplicatesCommand(const QStringList& args) {
         return fail(QStringLiteral("duplicates needs exactly one ALBUM"), 2);
     const QString path = p.positionalArguments().at(0);
     // Writable when it can be, so the hashes made now are kept for next time.
-    const OpenedAlbum opened =
-        openForCommand(path, p, QFileInfo(path).isWritable() ? Access::Writable : Access::ReadOnly);
+    const bool writable = IsServerAlbumName(path) || QFileInfo(path).isWritable();
+    const OpenedStore opened =
+        openStoreForCommand(path, p, writable ? Access::Writable : Access::ReadOnly);
     if (!opened.album)
         return opened.exitCode;
     if (!opened.album->isReadOnly()) {
-        const AlbumStatus filled = FillContentHashes(*opened.album);
+        const AlbumStatus filled = opened.album->completeContentHashes({});
         if (!filled.ok())
-            return albumFailure(path, filled);
+            return albumFailure(albumName(path), filled);
     }
     AlbumStatus status;
-    const QList<DuplicateGroup> groups = FindDuplicateGroups(*opened.album, &status);
+    const QList<DuplicateGroup> groups = opened.album->findDuplicateGroups(&status);
     if (!status.ok())
-        return albumFailure(path, status);
+        return albumFailure(albumName(path), status);
     out() << "Group\tRowId\tImageFile\n";
     for (qsizetype g = 0; g < groups.size(); ++g)
         for (const ContentMatch& record : groups[g].records)

@@ -1,5 +1,6 @@
 #include "CliCommon.h"
 #include "Commands.h"
+#include "album/server/ServerAlbum.h"
 
 #include <QFileInfo>
 
@@ -16,6 +17,22 @@ int infoCommand(const QStringList& args) {
     if (p.positionalArguments().size() != 1)
         return fail(QStringLiteral("info needs exactly one ALBUM"), 2);
     const QString path = p.positionalArguments().at(0);
+    if (IsServerAlbumName(path)) {
+        const OpenedStore opened = openStoreForCommand(path, p, Access::Writable);
+        if (!opened.album)
+            return opened.exitCode;
+        auto& album = static_cast<ServerAlbum&>(*opened.album);
+        out() << "Album: " << albumName(path) << '\n'
+              << "Records: " << album.rowCount() << '\n'
+              << "Password: none of its own (the server's roles and TLS protect it)\n"
+              << "Duplicate file names: " << (album.allowsDuplicates() ? "allowed" : "refused")
+              << '\n'
+              << "Writable: " << (album.isReadOnly() ? "no (the role may only read it)" : "yes")
+              << '\n'
+              << "Server: " << album.serverDescription() << '\n';
+        out().flush();
+        return 0;
+    }
     const OpenedAlbum opened = openForCommand(path, p, Access::ReadOnly);
     if (!opened.album)
         return opened.exitCode;

@@ -31,6 +31,9 @@ int passwordCommand(const QStringList& args) {
     if (modes != 1)
         return fail(QStringLiteral("give one of --set, --change, --remove"), 2);
     const QString path = p.positionalArguments().at(0);
+    if (IsServerAlbumName(path))
+        return fail(albumName(path) + QStringLiteral(": a server album has no password of its own; "
+                                                     "the server's roles and TLS protect it"));
     const bool fromStdin = p.isSet(QStringLiteral("password-stdin"));
     QString oldPassword;
     QString newPassword;

@@ -56,6 +56,8 @@ int thumbnailCommand(const QStringList& args) {
                 2);
     }
     const QString& path = pos.at(0);
+    if (IsServerAlbumName(path))
+        return fail(albumName(path) + QStringLiteral(": a server album has no thumbnail"));
     // Read-only and without a password: a protected album's pictures must not reach the disk
     // as a plain PNG, and a file manager has nobody to ask.
     AlbumStatus status;

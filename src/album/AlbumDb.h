@@ -115,6 +115,7 @@ public:
     std::optional<ContentMatch> findByContent(const QByteArray& sha256,
                                               AlbumStatus* status = nullptr) override;
     AlbumStatus storePictureHash(qint64 rowId, std::optional<quint64> hash) override;
+    QList<DuplicateGroup> findDuplicateGroups(AlbumStatus* status = nullptr) override;
     // A larger page cache while it lasts (see AlbumDbStore.cpp).
     std::shared_ptr<void> beginAddRun() override;
 

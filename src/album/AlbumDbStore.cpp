@@ -213,6 +213,10 @@ std::optional<ContentMatch> AlbumDb::findByContent(const QByteArray& sha256, Alb
     return FindByContent(*this, sha256, status);
 }
 
+QList<DuplicateGroup> AlbumDb::findDuplicateGroups(AlbumStatus* status) {
+    return FindDuplicateGroups(*this, status);
+}
+
 AlbumStatus AlbumDb::storePictureHash(qint64 rowId, std::optional<quint64> hash) {
     return StorePictureHash(*this, rowId, hash);
 }

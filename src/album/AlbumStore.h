@@ -57,6 +57,12 @@ struct ContentMatch {
     QString imageFile;
 };
 
+// Records whose pictures are byte for byte the same (a group has two or more).
+struct DuplicateGroup {
+    QByteArray sha256;
+    QList<ContentMatch> records;
+};
+
 // The texts an album accepts: EmptyKey or FieldTooLong otherwise.
 AlbumStatus CheckRecordTexts(const PictureRecord& record);
 
@@ -142,6 +148,9 @@ public:
     // The record (of the lowest row id) whose picture has the content hash sha256.
     virtual std::optional<ContentMatch> findByContent(const QByteArray& sha256,
                                                       AlbumStatus* status = nullptr) = 0;
+    // Records whose pictures are the same, in groups in the row id order of their first record,
+    // each group in row id order; records without a picture are left out.
+    virtual QList<DuplicateGroup> findDuplicateGroups(AlbumStatus* status = nullptr) = 0;
     // The perceptual hash made with a new record's thumbnail (for Find Similar); an album with
     // no place for them keeps none.
     virtual AlbumStatus storePictureHash(qint64 rowId, std::optional<quint64> hash) = 0;

@@ -54,10 +54,6 @@ std::optional<ContentMatch> FindByContent(AlbumDb& album, const QByteArray& sha2
 // Records whose stored pictures are byte for byte the same, in groups of two or more, in row id
 // order. Records without a stored hash are hashed on the way (not stored: the album may be
 // read-only); records without a picture are left out.
-struct DuplicateGroup {
-    QByteArray sha256;
-    QList<ContentMatch> records;
-};
 QList<DuplicateGroup> FindDuplicateGroups(AlbumDb& album, AlbumStatus* status = nullptr);
 
 } // namespace q32

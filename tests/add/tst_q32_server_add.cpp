@@ -103,6 +103,10 @@ private slots:
         QVERIFY(errA.contains("500 stored, 0 skipped, 0 failed"));
         // The role's password never shows in what q32 prints.
         QVERIFY(!errA.contains(kRolePassword));
+        const Q32Result info = RunQ32({"info", uri});
+        QVERIFY2(info.out.contains("Records: 1000\n") && info.out.contains("Server: PostgreSQL 15"),
+                 qPrintable(info.out + info.err));
+        QVERIFY(!info.out.contains(kRolePassword));
 
         const QMap<QString, QByteArray> stored = storedPictures(uri);
         QCOMPARE(stored.size(), 1000);
@@ -163,6 +167,22 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QVERIFY(r.out.contains(QStringLiteral(" repaired.")) && !r.out.contains(kRolePassword));
         QCOMPARE(album->record(1)->keywords, QStringLiteral("garden")); // its connection survives
+        // The same picture under another name: q32 duplicates finds the two.
+        const QString twin = m_dir.filePath("twin.png");
+        QVERIFY(QFile::copy(files.at(0), twin));
+        QCOMPARE(RunQ32({"add", uri, twin}).exitCode, 0);
+        r = RunQ32({"duplicates", uri});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.out,
+                 QStringLiteral("Group\tRowId\tImageFile\n1\t1\teve0.png\n1\t2\ttwin.png\n"));
+        // Commands for album files only say so, without the role's password.
+        for (const QStringList& args : {QStringList{"password", uri, "--remove"},
+                                        {"similar", uri},
+                                        {"export", uri, "--all", m_dir.path()}}) {
+            r = RunQ32(args);
+            QVERIFY2(r.exitCode != 0 && r.err.contains("server album"), qPrintable(r.err));
+            QVERIFY(!r.err.contains(kRolePassword));
+        }
         // A row id that is not there is named, and nothing is written.
         r = RunQ32({"extract", uri, "9", out});
         QVERIFY(r.exitCode != 0 && r.err.contains(QStringLiteral("no record with row id 9")));

@@ -4,6 +4,7 @@
 #include "album/server/ServerSchema.h"
 #include "common/Wildcard.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace q32 {
@@ -311,6 +312,42 @@ std::optional<ContentMatch> ServerAlbum::findByContent(const QByteArray& sha256,
     if (s = fromPg(r.error()); !s.ok() || r.rows() == 0)
         return std::nullopt;
     return ContentMatch{r.int64(0, 0), r.text(0, 1)};
+}
+
+QString ServerAlbum::serverDescription() const {
+    PGconn* conn = m_db.handle();
+    if (!conn)
+        return {};
+    return QStringLiteral("PostgreSQL %1, %2")
+        .arg(QString::fromUtf8(PQparameterStatus(conn, "server_version")),
+             PQsslInUse(conn) ? QStringLiteral("over TLS")
+                              : QStringLiteral("connection not encrypted"));
+}
+
+QList<DuplicateGroup> ServerAlbum::findDuplicateGroups(AlbumStatus* status) {
+    AlbumStatus dummy;
+    AlbumStatus& s = status ? *status : dummy;
+    if (s = checkIdle(); !s.ok())
+        return {};
+    // Only the hashes held more than once come back; the server finds them by its index.
+    const pg::Result r = m_db.execParams(QStringLiteral(
+        "SELECT p.\"ID\", p.\"ImageFile\", h.\"Sha256\" FROM \"ContentHashes\" h "
+        "JOIN \"Pictures\" p ON p.\"ID\" = h.\"ID\" WHERE h.\"Sha256\" IN (SELECT \"Sha256\" "
+        "FROM \"ContentHashes\" GROUP BY 1 HAVING count(*) > 1) ORDER BY p.\"ID\""));
+    if (s = fromPg(r.error()); !s.ok())
+        return {};
+    QList<DuplicateGroup> groups;
+    QHash<QByteArray, qsizetype> groupOf;
+    for (int row = 0; row < r.rows(); ++row) {
+        const QByteArray sha = r.bytes(row, 2);
+        auto at = groupOf.constFind(sha);
+        if (at == groupOf.cend()) {
+            at = groupOf.insert(sha, groups.size());
+            groups.append({sha, {}});
+        }
+        groups[*at].records.append({r.int64(row, 0), r.text(row, 1)});
+    }
+    return groups;
 }
 
 std::unique_ptr<WriteGroup> ServerAlbum::beginGroup(AlbumStatus* status) {

@@ -64,11 +64,15 @@ public:
     AlbumStatus completeContentHashes(const std::function<bool()>&) override { return {}; }
     std::optional<ContentMatch> findByContent(const QByteArray& sha256,
                                               AlbumStatus* status = nullptr) override;
+    QList<DuplicateGroup> findDuplicateGroups(AlbumStatus* status = nullptr) override;
     // A server album keeps no perceptual hashes: Find Similar works on album files.
     AlbumStatus storePictureHash(qint64, std::optional<quint64>) override { return {}; }
     // The server needs no preparing for a series of adds, and makes each commit durable itself.
     std::shared_ptr<void> beginAddRun() override { return {}; }
     void flushInBackground() override {}
+
+    // "PostgreSQL 15.10, over TLS" (or "not encrypted" when the connection is not).
+    QString serverDescription() const;
 
     // The server's VACUUM FULL and ANALYZE of the album's tables, with their size before and
     // after; REINDEX for a repair. Only the role that owns the tables may run them.
