@@ -14,8 +14,6 @@
 namespace q32 {
 namespace {
 
-using Sha256 = ContentHasher;
-
 constexpr int kReadPiece = 1 << 20;
 
 } // namespace
@@ -92,7 +90,7 @@ QByteArray hashStoredPicture(sqlite::Database& db, qint64 rowId, sqlite::Error* 
     if (size.step() != SQLITE_ROW)
         return {};
     const qint64 bytes = size.int64(0);
-    Sha256 hash;
+    ContentHasher hash;
     if (bytes > 0) {
         sqlite::Blob blob;
         *error = blob.open(db, "Pictures", "Image", rowId, false);
@@ -140,7 +138,7 @@ QByteArray ContentHasher::result() {
 }
 
 QByteArray ContentHash(QByteArrayView bytes) {
-    Sha256 hash;
+    ContentHasher hash;
     hash.add(bytes);
     return hash.result();
 }
@@ -149,7 +147,7 @@ QByteArray FileContentHash(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    Sha256 hash;
+    ContentHasher hash;
     std::vector<char> piece(kReadPiece);
     for (;;) {
         const qint64 got = f.read(piece.data(), kReadPiece);

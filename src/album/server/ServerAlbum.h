@@ -71,7 +71,7 @@ public:
     std::shared_ptr<void> beginAddRun() override { return {}; }
     void flushInBackground() override {}
 
-    // "PostgreSQL 15.10, over TLS" (or "not encrypted" when the connection is not).
+    // "PostgreSQL 15.10, over TLS", or "..., connection not encrypted".
     QString serverDescription() const;
 
     // The server's VACUUM FULL and ANALYZE of the album's tables, with their size before and
