@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -228,6 +229,40 @@ private slots:
         QVERIFY2(r.err.contains(QStringLiteral("only read")), qPrintable(r.err));
         QVERIFY(!r.err.contains(kRolePassword));
         QCOMPARE(storedPictures(uri).size(), 0);
+    }
+
+    // Last: it stops the server under a running add.
+    void theServerGoneMidAddKeepsWhatWasReported() {
+        const QString uri = serverAlbum(QStringLiteral("lost"));
+        QVERIFY(!uri.isEmpty());
+        const QStringList files = makePictures(m_dir.filePath("l"), "lee", 1500);
+        QCOMPARE(files.size(), 1500);
+        QProcess add;
+        add.start(QStringLiteral(Q32_BINARY), {"add", uri, m_dir.filePath("l"), "--group", "0"});
+        QVERIFY(add.waitForStarted());
+        QByteArray report;
+        QTRY_VERIFY_WITH_TIMEOUT((report += add.readAllStandardError()).count(": stored") >= 20,
+                                 60000);
+        QVERIFY2(m_server->stop(), qPrintable(m_server->error()));
+        QVERIFY(add.waitForFinished(60000));
+        report += add.readAllStandardError();
+        QVERIFY2(add.exitCode() == 1 && report.contains("not attempted after the album failed"),
+                 report.right(800).constData());
+        QVERIFY(!report.contains(kRolePassword.toUtf8()));
+
+        QVERIFY2(m_server->start(), qPrintable(m_server->error()));
+        static const QRegularExpression storedLine(QStringLiteral("\\] (\\S+): stored"));
+        QSet<QString> reported;
+        for (auto m = storedLine.globalMatch(QString::fromUtf8(report)); m.hasNext();)
+            reported << QFileInfo(m.next().captured(1)).fileName();
+        const QMap<QString, QByteArray> stored = storedPictures(uri);
+        // Every file reported is there whole; at most the one in hand when the server went may
+        // be there too (committed, its answer lost), and nothing half-written.
+        for (const QString& name : std::as_const(reported))
+            QVERIFY2(stored.contains(name), qPrintable(name));
+        QVERIFY(stored.size() - reported.size() <= 1);
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+            QCOMPARE(it.value(), fileBytes(m_dir.filePath("l/" + it.key())));
     }
 };
 
