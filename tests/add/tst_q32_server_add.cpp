@@ -1,12 +1,13 @@
-// q32 add into an album on a private PostgreSQL server: two processes adding at once store every
-// file byte for byte, a killed run leaves exactly what it reported, duplicates are found by
-// content, and a role that may only read gets a message with nothing added.
+// q32 on an album on a private PostgreSQL server: two processes adding at once store every file
+// byte for byte, a killed run or a server gone mid-run leaves what was reported, duplicates are
+// found by content, records are extracted and edited by row id, compact and repair are the
+// server's own, and a role that may only read gets a message with nothing added.
 
 #include "PgServer.h"
 #include "Q32Run.h"
+#include "TestFiles.h"
 #include "album/server/ServerAlbum.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -36,11 +37,6 @@ QStringList makePictures(const QString& folder, const QString& prefix, int count
         files << file;
     }
     return files;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Every record's file name with its picture's bytes, read back through the server album.
@@ -112,7 +108,7 @@ private slots:
         const QMap<QString, QByteArray> stored = storedPictures(uri);
         QCOMPARE(stored.size(), 1000);
         for (const QString& file : first + second)
-            QVERIFY2(stored.value(QFileInfo(file).fileName()) == fileBytes(file), qPrintable(file));
+            QVERIFY2(stored.value(QFileInfo(file).fileName()) == readFile(file), qPrintable(file));
 
         // Adding the same files again finds every one by its content.
         const Q32Result again =
@@ -150,7 +146,7 @@ private slots:
         const QString out = m_dir.filePath("eve-out.png");
         Q32Result r = RunQ32({"extract", uri, "1", out});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-        QCOMPARE(fileBytes(out), fileBytes(files.at(0)));
+        QCOMPARE(readFile(out), readFile(files.at(0)));
 
         const QString sound = m_dir.filePath("bell.wav");
         QFile wav(sound);
@@ -262,7 +258,7 @@ private slots:
             QVERIFY2(stored.contains(name), qPrintable(name));
         QVERIFY(stored.size() - reported.size() <= 1);
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-            QCOMPARE(it.value(), fileBytes(m_dir.filePath("l/" + it.key())));
+            QCOMPARE(it.value(), readFile(m_dir.filePath("l/" + it.key())));
     }
 };
 
