@@ -10,8 +10,8 @@ int compactCommand(const QStringList& args) {
     p.addPositionalArgument(QStringLiteral("ALBUM"), QStringLiteral("The album."));
     p.addOption(passwordStdinOption());
     parse(p, QStringLiteral("compact"),
-          QStringLiteral(
-              "Rewrite the album to reclaim space; the old file is kept beside it as .bak."),
+          QStringLiteral("Rewrite the album to reclaim space; the old file is kept beside it as "
+                         ".bak. A server album gets the server's VACUUM FULL (its owner only)."),
           args);
     if (p.positionalArguments().size() != 1)
         return fail(QStringLiteral("compact needs exactly one ALBUM"), 2);

@@ -11,8 +11,8 @@ int repairCommand(const QStringList& args) {
     p.addPositionalArgument(QStringLiteral("ALBUM"), QStringLiteral("The album."));
     p.addOption(passwordStdinOption());
     parse(p, QStringLiteral("repair"),
-          QStringLiteral(
-              "Check the album and rebuild it from every readable row when it is damaged."),
+          QStringLiteral("Check the album and rebuild it from every readable row when it is "
+                         "damaged. A server album gets the server's REINDEX (its owner only)."),
           args);
     if (p.positionalArguments().size() != 1)
         return fail(QStringLiteral("repair needs exactly one ALBUM"), 2);
