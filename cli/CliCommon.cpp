@@ -97,14 +97,16 @@ QString albumName(const QString& name) {
 
 OpenedStore openStoreForCommand(const QString& name, const QCommandLineParser& parser,
                                 Access access) {
-    OpenedStore opened;
-    if (!IsServerAlbumName(name)) {
-        OpenedAlbum file = openForCommand(name, parser, access);
-        opened.album = std::move(file.album);
-        opened.password = file.password;
-        opened.exitCode = file.exitCode;
-        return opened;
-    }
+    auto either = [](auto opened) {
+        return OpenedStore{std::move(opened.album), opened.password, opened.exitCode};
+    };
+    return IsServerAlbumName(name) ? either(openServerForCommand(name, parser, access))
+                                   : either(openForCommand(name, parser, access));
+}
+
+OpenedServer openServerForCommand(const QString& name, const QCommandLineParser& parser,
+                                  Access access) {
+    OpenedServer opened;
     const bool fromStdin = parser.isSet(QStringLiteral("password-stdin"));
     opened.password = fromStdin ? ReadPassword(QString(), true) : QString();
     const bool readOnly = access != Access::Writable;

@@ -4,6 +4,7 @@
 
 #include "album/AlbumDb.h"
 #include "album/AlbumStore.h"
+#include "album/server/ServerAlbum.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -35,27 +36,28 @@ int queryFromOptions(const QCommandLineParser& p, AlbumQuery& query);
 enum class Access { ReadOnly, Writable, ReadOnlyEvenDamaged };
 
 // An album opened for a command, or the exit code of the line already printed about it.
-struct OpenedAlbum {
-    std::unique_ptr<AlbumDb> album; // null when damaged and allowed, or on failure
+template <class Album> struct Opened {
+    std::unique_ptr<Album> album; // null on failure (an album file: also when damaged and allowed)
     QString password;
     int exitCode = 0;
 };
+using OpenedAlbum = Opened<AlbumDb>;      // an album file
+using OpenedStore = Opened<AlbumStore>;   // a file path, or a postgresql:// URI of a server album
+using OpenedServer = Opened<ServerAlbum>; // a server album only
 
 // Opens path; the password comes from standard input with --password-stdin, else it is asked on
 // the terminal when the album turns out to need one. ReadOnlyEvenDamaged accepts a damaged album
 // (checking only the password), for the commands that rewrite the file.
 OpenedAlbum openForCommand(const QString& path, const QCommandLineParser& parser, Access access);
 
-// An album of either engine: a file path, or a postgresql:// URI of a server album.
-struct OpenedStore {
-    std::unique_ptr<AlbumStore> album;
-    QString password;
-    int exitCode = 0;
-};
 // As openForCommand, for the commands that work on both engines. A server album's password (its
 // role's) comes the same way, unless libpq finds one itself (~/.pgpass, PGPASSWORD).
 OpenedStore openStoreForCommand(const QString& name, const QCommandLineParser& parser,
                                 Access access);
+// The server album named by a postgresql:// URI, for the commands that use what only the server
+// engine has (its maintenance, its description).
+OpenedServer openServerForCommand(const QString& uri, const QCommandLineParser& parser,
+                                  Access access);
 // How an album is named in messages: a URI without its password.
 QString albumName(const QString& name);
 

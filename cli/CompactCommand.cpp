@@ -1,7 +1,6 @@
 #include "CliCommon.h"
 #include "Commands.h"
 #include "album/AlbumMaintenance.h"
-#include "album/server/ServerAlbum.h"
 
 namespace q32::cli {
 
@@ -18,10 +17,10 @@ int compactCommand(const QStringList& args) {
     const QString path = p.positionalArguments().at(0);
     if (IsServerAlbumName(path)) {
         // The server's own VACUUM FULL; others wait for each table while it is rewritten.
-        OpenedStore opened = openStoreForCommand(path, p, Access::Writable);
+        const OpenedServer opened = openServerForCommand(path, p, Access::Writable);
         if (!opened.album)
             return opened.exitCode;
-        const CompactReport report = static_cast<ServerAlbum&>(*opened.album).compact();
+        const CompactReport report = opened.album->compact();
         if (!report.status.ok())
             return albumFailure(albumName(path), report.status);
         out() << report.message().replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';

@@ -1,6 +1,5 @@
 #include "CliCommon.h"
 #include "Commands.h"
-#include "album/server/ServerAlbum.h"
 
 #include <QFileInfo>
 
@@ -18,10 +17,10 @@ int infoCommand(const QStringList& args) {
         return fail(QStringLiteral("info needs exactly one ALBUM"), 2);
     const QString path = p.positionalArguments().at(0);
     if (IsServerAlbumName(path)) {
-        const OpenedStore opened = openStoreForCommand(path, p, Access::Writable);
+        const OpenedServer opened = openServerForCommand(path, p, Access::Writable);
         if (!opened.album)
             return opened.exitCode;
-        auto& album = static_cast<ServerAlbum&>(*opened.album);
+        ServerAlbum& album = *opened.album;
         out() << "Album: " << albumName(path) << '\n'
               << "Records: " << album.rowCount() << '\n'
               << "Password: none of its own (the server's roles and TLS protect it)\n"

@@ -2,7 +2,6 @@
 #include "CliPrompts.h"
 #include "Commands.h"
 #include "album/AlbumMaintenance.h"
-#include "album/server/ServerAlbum.h"
 
 namespace q32::cli {
 
@@ -19,10 +18,10 @@ int repairCommand(const QStringList& args) {
     const QString path = p.positionalArguments().at(0);
     if (IsServerAlbumName(path)) {
         // The server keeps its tables whole; the repair rebuilds the album's indexes (REINDEX).
-        OpenedStore opened = openStoreForCommand(path, p, Access::Writable);
+        const OpenedServer opened = openServerForCommand(path, p, Access::Writable);
         if (!opened.album)
             return opened.exitCode;
-        const RepairReport report = static_cast<ServerAlbum&>(*opened.album).repair();
+        const RepairReport report = opened.album->repair();
         if (!report.status.ok())
             return albumFailure(albumName(path), report.status);
         out() << report.message(albumName(path)) << '\n';

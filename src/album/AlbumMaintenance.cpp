@@ -229,6 +229,12 @@ AlbumStatus MigrateToCurrentCipher(const QString& path, const QString& password)
     return putInPlace(s, temp, path);
 }
 
+void CompactReport::setNewSize(qint64 size) {
+    newSize = size;
+    if (oldSize > 0)
+        gain = RoundHalfEven(100.0 - double(newSize) / double(oldSize) * 100.0);
+}
+
 QString CompactReport::message() const {
     return QStringLiteral("Old size = ") + FormatThousands(oldSize) + QStringLiteral(" bytes\r") +
            QStringLiteral("New size = ") + FormatThousands(newSize) + QStringLiteral(" bytes\r") +
@@ -280,9 +286,7 @@ CompactReport CompactAlbumFile(const QString& path, const QString& password,
                          QFile::encodeName(path).constData());
         }
     }
-    r.newSize = QFileInfo(path).size();
-    if (r.oldSize > 0)
-        r.gain = RoundHalfEven(100.0 - double(r.newSize) / double(r.oldSize) * 100.0);
+    r.setNewSize(QFileInfo(path).size());
     return r;
 }
 

@@ -41,6 +41,9 @@ struct CompactReport {
     qint64 newSize = 0;
     long long gain = 0; // percent, rounded half to even
 
+    // Sets newSize, and the gain against oldSize.
+    void setNewSize(qint64 size);
+
     // "Old size = ... bytes", "New size = ... bytes", "Gain = ...%", the lines parted by carriage
     // returns.
     QString message() const;

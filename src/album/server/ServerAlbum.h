@@ -90,6 +90,8 @@ private:
     AlbumStatus checkIdle() const;
     AlbumStatus checkWritable() const;
     AlbumStatus checkOwner();
+    // Runs statement, its %1 replaced by each of the album's tables in turn, until one fails.
+    AlbumStatus onEachTable(const QString& statement);
     // Bytes the album's tables take on the server, with their indexes.
     qint64 storedBytes(AlbumStatus* status);
     // Stores what source holds as the field's pieces, where there are none; a picture gets its

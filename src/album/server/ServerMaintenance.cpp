@@ -3,7 +3,8 @@
 
 #include "album/server/ServerAlbum.h"
 #include "album/server/ServerSchema.h"
-#include "common/Text.h"
+
+#include <QStringList>
 
 namespace q32 {
 
@@ -12,8 +13,14 @@ using server::fromPg;
 namespace {
 
 const char* const kTables[] = {"Pictures", "PicturePieces", "Thumbnails", "ContentHashes"};
-const QLatin1String kTableArray("ARRAY['\"Pictures\"', '\"PicturePieces\"', '\"Thumbnails\"', "
-                                "'\"ContentHashes\"']::regclass[]");
+
+// The album's tables as an SQL array of regclass.
+QString tableArray() {
+    QStringList names;
+    for (const char* table : kTables)
+        names << QLatin1Char('\'') + pg::quotedIdentifier(QLatin1String(table)) + QLatin1Char('\'');
+    return QStringLiteral("ARRAY[%1]::regclass[]").arg(names.join(QLatin1Char(',')));
+}
 
 } // namespace
 
@@ -24,7 +31,7 @@ AlbumStatus ServerAlbum::checkOwner() {
     const pg::Result r =
         m_db.exec(QStringLiteral("SELECT bool_and(pg_has_role(current_user, c.relowner, "
                                  "'USAGE'))::int::bigint FROM pg_class c WHERE c.oid = ANY(%1)")
-                      .arg(kTableArray));
+                      .arg(tableArray()));
     if (!r.ok())
         return fromPg(r.error());
     if (r.int64(0, 0) != 1)
@@ -36,9 +43,18 @@ AlbumStatus ServerAlbum::checkOwner() {
 qint64 ServerAlbum::storedBytes(AlbumStatus* status) {
     const pg::Result r =
         m_db.exec(QStringLiteral("SELECT sum(pg_total_relation_size(t))::bigint FROM unnest(%1) t")
-                      .arg(kTableArray));
+                      .arg(tableArray()));
     *status = fromPg(r.error());
     return status->ok() ? r.int64(0, 0) : -1;
+}
+
+AlbumStatus ServerAlbum::onEachTable(const QString& statement) {
+    for (const char* table : kTables)
+        if (AlbumStatus s = fromPg(
+                m_db.exec(statement.arg(pg::quotedIdentifier(QLatin1String(table)))).error());
+            !s.ok())
+            return s;
+    return {};
 }
 
 CompactReport ServerAlbum::compact() {
@@ -51,18 +67,11 @@ CompactReport ServerAlbum::compact() {
     // that others keep busy is given up rather than waited for.
     if (r.status.ok())
         r.status = fromPg(m_db.exec(QStringLiteral("SET lock_timeout = '10s'")).error());
-    for (const char* table : kTables) {
-        if (!r.status.ok())
-            break;
-        r.status = fromPg(m_db.exec(QStringLiteral("VACUUM (FULL, ANALYZE) %1")
-                                        .arg(pg::quotedIdentifier(QLatin1String(table))))
-                              .error());
-    }
+    if (r.status.ok())
+        r.status = onEachTable(QStringLiteral("VACUUM (FULL, ANALYZE) %1"));
     m_db.exec(QStringLiteral("RESET lock_timeout"));
     if (r.status.ok())
-        r.newSize = storedBytes(&r.status);
-    if (r.status.ok() && r.oldSize > 0)
-        r.gain = RoundHalfEven(100.0 - double(r.newSize) / double(r.oldSize) * 100.0);
+        r.setNewSize(storedBytes(&r.status));
     return r;
 }
 
@@ -71,13 +80,8 @@ RepairReport ServerAlbum::repair() {
     if (r.status = checkIdle(); r.status.ok())
         r.status = checkOwner();
     // The server's own checks keep its tables whole; what can go wrong underneath is an index.
-    for (const char* table : kTables) {
-        if (!r.status.ok())
-            break;
-        r.status = fromPg(m_db.exec(QStringLiteral("REINDEX TABLE %1")
-                                        .arg(pg::quotedIdentifier(QLatin1String(table))))
-                              .error());
-    }
+    if (r.status.ok())
+        r.status = onEachTable(QStringLiteral("REINDEX TABLE %1"));
     return r;
 }
 
