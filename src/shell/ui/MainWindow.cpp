@@ -541,6 +541,9 @@ void MainWindow::customizeToolbar() {
 }
 
 void MainWindow::saveOnExit() {
+    // The window manager's last word on the frame may still be on its way (a quit right after
+    // a start): taken first, so the frame is saved where it is, not where it was believed to be.
+    QGuiApplication::sync();
     m_settings.setMainWindowFrame(QRect(pos(), size()));
     QList<int> widths;
     for (int n = 0; n < m_grid->rows().columnCount(); ++n)
